@@ -1,0 +1,68 @@
+#pragma once
+// The SMD melody alphabet: one character per note or rest, "!" plus a selector for
+// escape words, ESC "$D" and 0x0F around every part. A phone plays written pitches
+// in one of three octave windows (low 45-66, middle 57-78, high 69-90), chosen by
+// the octave words; the octave state tracks the window while reading or writing.
+#include <string>
+#include <string_view>
+
+namespace pipora {
+
+inline constexpr int kOctaveLow = 3;
+inline constexpr int kOctaveMiddle = 4;
+inline constexpr int kOctaveHigh = 5;
+
+inline constexpr char kPartStartEsc = 27;
+inline constexpr std::string_view kPartStart = "\x1b$D";
+inline constexpr char kPartEnd = 15;
+inline constexpr char kTieCode = '"';
+
+// Lowest and highest note numbers an SMD file can hold.
+inline constexpr int kSmdLowestNote = 45;
+inline constexpr int kSmdHighestNote = 90;
+
+enum class SmdWord {
+  None,
+  Start,        // "開始"
+  End,          // "終了"
+  High,         // "高い"
+  Low,          // "低い"
+  Middle,       // "まん中"
+  SameTriplet,  // "同音3連符": the next code, played three times as a triplet
+  MixedTriplet, // "異音3連符": the next three codes form a triplet
+  Fast,         // "速い"
+  Normal,       // "普通の速さ"
+  SomewhatSlow, // "やや遅い"
+  Slow,         // "遅い"
+  SofterTwice,  // "小さく小さく"
+  Softer,       // "小さく"
+  Louder,       // "大きく"
+  Tie,          // "タイ"
+};
+
+// The Japanese name of a word; "" for None.
+std::string_view SmdWordText(SmdWord word);
+
+struct DecodedCode {
+  int consumed = 1;
+  SmdWord word = SmdWord::None;
+  bool isNote = false;     // a note or a rest
+  int writtenNumber = 0;   // 57..78 for notes, 0 for rests
+  std::string_view pitch;  // PitchName, "R" for rests
+  std::string_view length; // "16", "8", "4" or "2"
+};
+
+// Decodes the code at the start of `text` (which must not be empty). Looks at most
+// three characters ahead. `consumed` may exceed the text left when an escape word is
+// cut off after "!"; callers treat that as damage.
+DecodedCode DecodeCode(std::string_view text);
+
+// Encodes one element, updating `octaveState` for notes. Rests and unknown lengths give
+// the texts described in the table of the module; an empty result for a note means it
+// cannot be encoded (the state change has still happened).
+std::string EncodeNote(int &octaveState, int noteNumber, std::string_view length);
+
+// Appends the escape words that move `octaveState` to `target` (3, 4 or 5).
+void AppendOctaveMove(std::string &out, int &octaveState, int target);
+
+} // namespace pipora

@@ -1,0 +1,275 @@
+#include "formats/smd/smd_reader.h"
+
+#include "formats/smd/smd_code.h"
+#include "formats/smd/title_conversion.h"
+#include "formats/smd/tone_store.h"
+#include "model/vocabulary.h"
+#include "platform/files/file_io.h"
+#include "platform/text/cp932.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace pipora {
+namespace {
+
+constexpr int kMaxFileParts = kPartSlots;
+constexpr int kMaxVolume = 8;
+
+std::string At(std::size_t offset, std::string_view what) {
+  return std::to_string(offset + 1) + "バイト目: " + std::string(what);
+}
+
+// Walks the melody text once, keeping the reader's state (part, octave) to itself.
+class SmdDecoder {
+public:
+  SmdDecoder(Song &song, std::string_view text, std::size_t base)
+      : song_(song), text_(text), base_(base) {}
+
+  Result<int> run() {
+    while (pos_ < text_.size()) {
+      const std::size_t at = pos_;
+      const DecodedCode code = DecodeCode(text_.substr(pos_));
+      if (at + static_cast<std::size_t>(code.consumed) > text_.size())
+        return Error{At(base_ + at, "エスケープ語が途中で終わっています。")};
+      pos_ += static_cast<std::size_t>(code.consumed);
+      if (Status s = act(code, at); !s)
+        return Error{s.error()};
+      if (part_ > 0)
+        EnsureCapacity(song_, part_);
+    }
+    return part_;
+  }
+
+private:
+  Status act(const DecodedCode &code, std::size_t at) {
+    if (code.isNote)
+      return append(code, "", at);
+    switch (code.word) {
+    case SmdWord::Start:
+      if (++part_ > kMaxFileParts)
+        return Error{At(base_ + at, "パートが18を超えています。")};
+      octave_ = kOctaveMiddle;
+      return Ok{};
+    case SmdWord::Fast:
+      song_.setTempo(TempoChoice::Fast);
+      return Ok{};
+    case SmdWord::SomewhatSlow:
+      song_.setTempo(TempoChoice::SomewhatSlow);
+      return Ok{};
+    case SmdWord::Slow:
+      song_.setTempo(TempoChoice::Slow);
+      return Ok{};
+    case SmdWord::High:
+      octave_ = kOctaveHigh;
+      return Ok{};
+    case SmdWord::Low:
+      octave_ = kOctaveLow;
+      return Ok{};
+    case SmdWord::Middle:
+      octave_ = kOctaveMiddle;
+      return Ok{};
+    case SmdWord::SameTriplet: {
+      Result<DecodedCode> note = tripletNote(at);
+      if (!note)
+        return Error{note.error()};
+      for (int i = 0; i < 3; ++i)
+        if (Status s = append(*note, "3", at); !s)
+          return s;
+      return Ok{};
+    }
+    case SmdWord::MixedTriplet:
+      for (int i = 0; i < 3; ++i) {
+        Result<DecodedCode> note = tripletNote(at);
+        if (!note)
+          return Error{note.error()};
+        if (Status s = append(*note, "3", at); !s)
+          return s;
+      }
+      return Ok{};
+    case SmdWord::Louder:
+      changeVolume(+1);
+      return Ok{};
+    case SmdWord::Softer:
+      changeVolume(-1);
+      return Ok{};
+    case SmdWord::SofterTwice:
+      changeVolume(-1);
+      changeVolume(-1);
+      return Ok{};
+    case SmdWord::Tie:
+      return tie(at);
+    case SmdWord::End:
+    case SmdWord::Normal: // the tempo stays as it is
+    case SmdWord::None:
+      return Ok{};
+    }
+    return Ok{};
+  }
+
+  // The code after a triplet word must be a one-character note or rest.
+  Result<DecodedCode> tripletNote(std::size_t wordAt) {
+    if (pos_ >= text_.size())
+      return Error{At(base_ + wordAt, "3連符の音符がありません。")};
+    const DecodedCode note = DecodeCode(text_.substr(pos_));
+    if (!note.isNote)
+      return Error{At(base_ + pos_, "3連符の音符がありません。")};
+    ++pos_;
+    return note;
+  }
+
+  Status append(const DecodedCode &code, std::string_view suffix, std::size_t at) {
+    if (part_ == 0)
+      return Error{At(base_ + at, "パートの開始がありません。")};
+    const int number =
+        code.writtenNumber == 0 ? 0 : code.writtenNumber + (octave_ - kOctaveMiddle) * 12;
+    std::string length(code.length);
+    length += suffix;
+    AppendNote(song_, part_, number, length, code.pitch);
+    return Ok{};
+  }
+
+  Status tie(std::size_t at) {
+    if (part_ == 0 || song_.part(part_).notes.empty())
+      return Error{At(base_ + at, "タイの前に音符がありません。")};
+    std::string &length = song_.part(part_).notes.back().length;
+    // A second tie mark would make the code unreadable; one tie says it all.
+    if (!IsTied(length))
+      length += '_';
+    return Ok{};
+  }
+
+  void changeVolume(int step) {
+    if (part_ == 0)
+      return;
+    int &volume = song_.part(part_).volume;
+    if (step > 0 && volume < kMaxVolume)
+      ++volume;
+    else if (step < 0 && volume > 0)
+      --volume;
+  }
+
+  Song &song_;
+  std::string_view text_;
+  std::size_t base_;
+  std::size_t pos_ = 0;
+  int part_ = 0;
+  int octave_ = kOctaveMiddle;
+};
+
+void EmptyForReading(Part &p) {
+  p.notes.clear();
+  p.count = -1;
+  p.cursor = 0;
+  p.startTick = 0;
+  p.scoreHeader.count = 0;
+}
+
+void ResetVolumes(Song &song) {
+  for (int n = 1; n <= kUserParts; ++n)
+    song.part(n).volume = kDefaultVolume;
+}
+
+void MoveNotes(Part &to, Part &from) {
+  to.notes = std::move(from.notes);
+  to.count = from.count;
+  to.cursor = 0;
+  to.startTick = 0;
+  to.scoreHeader.cursor = 0;
+  to.scoreHeader.selStart = 0;
+  to.scoreHeader.selLength = 0;
+}
+
+} // namespace
+
+void NewSong(Song &song, bool snapshotMode) {
+  ResetParts(song);
+  for (int n = 1; n <= kClipboardPart; ++n)
+    song.part(n).scoreHeader.count = 0;
+  ResetVolumes(song);
+  song.currentPart = 1;
+  song.setTempo(TempoChoice::Normal);
+  song.title.clear();
+  if (!snapshotMode) {
+    song.fileName.clear();
+    song.dirty = false;
+  }
+  RecalcTimes(song);
+  BuildScoreList(song);
+}
+
+Result<SmdDocument> DecodeSmd(const QByteArray &line, int capacity) {
+  SmdDocument doc;
+  Song &song = doc.song;
+  song.capacity = capacity;
+  const std::string_view text(line.constData(), static_cast<std::size_t>(line.size()));
+  const std::size_t melodyStart = std::min(text.find(kPartStart), text.size());
+
+  song.title = Cp932ToUtf8(ConvertTitle(line.left(static_cast<qsizetype>(melodyStart))));
+  for (int n = 1; n <= kPartSlots; ++n)
+    EmptyForReading(song.part(n));
+
+  SmdDecoder decoder(song, text.substr(melodyStart), melodyStart);
+  Result<int> parts = decoder.run();
+  if (!parts)
+    return Error{parts.error()};
+  doc.partCount = *parts;
+
+  // Every part ends in its EndMarker, also the slots the file did not reach.
+  for (int n = 1; n <= kPartSlots; ++n) {
+    Part &p = song.part(n);
+    p.notes.push_back(MakeEndMarker());
+    p.count = static_cast<std::int32_t>(p.notes.size()) - 1;
+  }
+  return doc;
+}
+
+void ReplaceMelody(Song &song, SmdDocument &&document) {
+  Song &read = document.song;
+  song.title = std::move(read.title);
+  song.setTempo(read.tempo);
+  song.ticksPerBeat = 480;
+  song.beatsPerMeasure = 4;
+  song.capacity = std::max(song.capacity, read.capacity);
+  for (int n = 1; n <= kClipboardPart; ++n)
+    MoveNotes(song.part(n), read.part(n));
+  for (int n = 1; n <= kUserParts; ++n)
+    song.part(n).volume = read.part(n).volume;
+  // The backup slot is only replaced by a file that really has an 18th part; its record
+  // of which part it backs up no longer applies then.
+  if (document.partCount >= kBackupPart) {
+    MoveNotes(song.part(kBackupPart), read.part(kBackupPart));
+    song.part(kBackupPart).scoreHeader.partNumber = 0;
+  }
+  RecalcTimes(song);
+  BuildScoreList(song);
+}
+
+std::string ReadFailureText(const QString &path, const std::string &description) {
+  return path.toStdString() + "\n" + description + "\n" + std::string(kReadFailedMessage);
+}
+
+Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptions &options) {
+  Result<QByteArray> line = ReadFirstLine(path);
+  if (!line)
+    return Error{ReadFailureText(path, line.error())};
+  if (line->isEmpty()) {
+    if (!options.snapshotMode)
+      song.fileName = path.toStdString();
+    return OpenOutcome::EmptyFile;
+  }
+  Result<SmdDocument> doc = DecodeSmd(*line, song.capacity);
+  if (!doc)
+    return Error{ReadFailureText(path, doc.error())};
+  ReplaceMelody(song, std::move(*doc));
+  // A snapshot file has no tones of its own; the current ones stay.
+  if (options.isSaveTone && !options.snapshotMode)
+    LoadTones(song, path);
+  if (!options.snapshotMode) {
+    song.fileName = path.toStdString();
+    song.dirty = false;
+  }
+  return OpenOutcome::Loaded;
+}
+
+} // namespace pipora

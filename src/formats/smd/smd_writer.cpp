@@ -1,0 +1,205 @@
+#include "formats/smd/smd_writer.h"
+
+#include "formats/smd/smd_code.h"
+#include "formats/smd/tone_store.h"
+#include "model/vocabulary.h"
+#include "platform/files/file_io.h"
+#include "platform/text/cp932.h"
+
+#include <algorithm>
+
+namespace pipora {
+namespace {
+
+constexpr int kNoNote = 9999;
+
+struct Window {
+  int state;
+  int lowest;
+  int highest;
+};
+constexpr Window kWindows[] = {
+    {kOctaveMiddle, 57, 78}, {kOctaveLow, 45, 66}, {kOctaveHigh, 69, 90}};
+
+std::string_view TempoEscape(TempoChoice tempo) {
+  switch (tempo) {
+  case TempoChoice::Fast:
+    return "!(";
+  case TempoChoice::SomewhatSlow:
+    return "!*";
+  case TempoChoice::Slow:
+    return "!+";
+  case TempoChoice::Normal:
+    break;
+  }
+  return "";
+}
+
+// Encodes one part's elements; the part header is already written.
+class PartEncoder {
+public:
+  PartEncoder(Part &part, int partNumber, std::string &out)
+      : part_(part), number_(partNumber), out_(out) {}
+
+  std::optional<SmdCheckFailure> run() {
+    for (int i = 0; i <= part_.count;) {
+      const NoteEntry &e = note(i);
+      if (IsTriplet(e.length)) {
+        if (auto failure = triplet(i))
+          return failure;
+        i += 3;
+      } else {
+        if (!single(e))
+          return fail(i, kCannotHandleNote);
+        ++i;
+      }
+    }
+    return std::nullopt;
+  }
+
+private:
+  NoteEntry &note(int i) { return part_.notes[static_cast<std::size_t>(i)]; }
+
+  SmdCheckFailure fail(int element, std::string_view message) const {
+    return {number_, element, std::string(message)};
+  }
+
+  // False when the element cannot be written.
+  bool single(const NoteEntry &e) {
+    const std::string code = EncodeNote(state_, e.noteNumber, e.length);
+    out_ += code;
+    if (e.isEndMarker())
+      return true;
+    if (code.empty())
+      return false;
+    return e.noteNumber <= 0 || (e.noteNumber >= kSmdLowestNote && e.noteNumber <= kSmdHighestNote);
+  }
+
+  std::optional<SmdCheckFailure> triplet(int p) {
+    // A group that runs into the EndMarker fails the length comparison before any
+    // element past the marker is looked at.
+    for (int i = 0; i < 2; ++i) {
+      std::string &length = note(p + i).length;
+      if (!length.empty() && length.back() == '_')
+        length.pop_back();
+      if (note(p).length != note(p + i + 1).length)
+        return fail(p + i + 1, kTripletNotComplete);
+    }
+    int lowest = kNoNote;
+    int highest = 0;
+    for (int i = 0; i < 3; ++i) {
+      const int n = note(p + i).noteNumber;
+      if (n > 0)
+        lowest = std::min(lowest, n);
+      highest = std::max(highest, n);
+    }
+    if (lowest == kNoNote)
+      return writeTriplet(p); // three rests: no octave to choose
+    for (const Window &w : kWindows) {
+      if (lowest >= w.lowest && highest <= w.highest) {
+        AppendOctaveMove(out_, state_, w.state);
+        return writeTriplet(p);
+      }
+    }
+    // Report a note that cannot be written at all before the group's range.
+    for (int i = 0; i < 3; ++i) {
+      const NoteEntry &e = note(p + i);
+      int scratch = state_;
+      if (!e.isEndMarker() && EncodeNote(scratch, e.noteNumber, e.length).empty())
+        return fail(p + i, kCannotHandleNote);
+    }
+    return fail(p, kTripletTooWide);
+  }
+
+  std::optional<SmdCheckFailure> writeTriplet(int p) {
+    out_ += "!&";
+    for (int i = 0; i < 3; ++i) {
+      const NoteEntry &e = note(p + i);
+      const std::string code = EncodeNote(state_, e.noteNumber, e.length);
+      if (code.empty() && !e.isEndMarker())
+        return fail(p + i, kCannotHandleNote);
+      out_ += code;
+    }
+    return std::nullopt;
+  }
+
+  Part &part_;
+  int number_;
+  std::string &out_;
+  int state_ = kOctaveMiddle;
+};
+
+void AppendPartHeader(std::string &out, const Song &song, const Part &part) {
+  out += kPartStart;
+  out += TempoEscape(song.tempo);
+  const int v = part.volume - kDefaultVolume;
+  for (int i = 0; i < v; ++i)
+    out += "!/";
+  for (int i = 0; i < -v; ++i)
+    out += "!-";
+  out += "!$";
+}
+
+std::string WriteFailureText(const QString &path, const std::string &description) {
+  return path.toStdString() + "\n" + description + "\n" + std::string(kWriteFailedMessage);
+}
+
+} // namespace
+
+SmdEncoding EncodeSmd(Song &song) {
+  SmdEncoding result;
+  std::string melody;
+  std::size_t notes = 0;
+  for (int n = 1; n <= kUserParts; ++n)
+    notes += static_cast<std::size_t>(std::max(song.part(n).count, 0));
+  melody.reserve(notes * 2 + 64);
+  for (int n = 1; n <= kUserParts; ++n) {
+    Part &part = song.part(n);
+    if (part.count <= 0)
+      continue;
+    AppendPartHeader(melody, song, part);
+    if (auto failure = PartEncoder(part, n, melody).run()) {
+      result.failure = std::move(failure);
+      return result;
+    }
+    melody += kPartEnd;
+  }
+  melody += "\r\n";
+  result.text = ToCp932(song.title);
+  result.text.append(melody.data(), static_cast<qsizetype>(melody.size()));
+  return result;
+}
+
+SmdSaveResult SaveSmdFile(Song &song, const QString &path, bool isSaveTone) {
+  SmdSaveResult result;
+  SmdEncoding encoding = EncodeSmd(song);
+  if (!encoding.ok()) {
+    result.kind = SmdSaveResult::Kind::CheckFailed;
+    result.message = encoding.failure->message;
+    result.check = std::move(encoding.failure);
+    return result;
+  }
+  if (Status written = WriteFileAtomically(path, encoding.text); !written) {
+    result.kind = SmdSaveResult::Kind::WriteFailed;
+    result.message = WriteFailureText(path, written.error());
+    return result;
+  }
+  // The melody is safe on disk; a tone store that cannot be written does not undo that.
+  if (isSaveTone)
+    SaveTones(song, path);
+  song.dirty = false;
+  return result;
+}
+
+bool WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone) {
+  SmdEncoding encoding = EncodeSmd(song);
+  if (!encoding.ok())
+    return false;
+  if (!WriteFileAtomically(snapshotPath, encoding.text))
+    return false;
+  if (isSaveTone && !song.fileName.empty())
+    SaveTones(song, QString::fromStdString(song.fileName));
+  return true;
+}
+
+} // namespace pipora

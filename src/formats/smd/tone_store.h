@@ -1,0 +1,25 @@
+#pragma once
+// Tones (MIDI program numbers) remembered per SMD file in "pipora.ton" in the
+// program's directory: one INI section per file, named by the file's full path,
+// keys "1" to "16" holding each part's tone as decimal text.
+#include "model/result.h"
+#include "model/song.h"
+
+#include <QString>
+
+namespace pipora {
+
+// ProgramFile("pipora.ton").
+QString ToneStorePath();
+
+// The section name used for an SMD file: its absolute path.
+QString ToneSection(const QString &smdPath);
+
+// Sets the tones of parts 1 to 16 from the store; a part without an entry (or with an
+// unreadable store) keeps its current tone.
+void LoadTones(Song &song, const QString &smdPath);
+
+// Writes the tones of parts 1 to 16 under the file's section, keeping everything else.
+Status SaveTones(const Song &song, const QString &smdPath);
+
+} // namespace pipora
