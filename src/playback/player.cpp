@@ -1,0 +1,262 @@
+#include "playback/player.h"
+
+#include "playback/position_text.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pipora {
+
+namespace {
+
+// Passes run back to back while they make progress (skipping late elements, the
+// restart); this bounds a pathological run so the interface always gets control back.
+constexpr int kMaxPassesPerWake = 1 << 20;
+
+std::uint32_t SoloMask(int part) {
+  return std::uint32_t{1} << std::clamp(part, 1, kUserParts);
+}
+
+} // namespace
+
+Player::Player(Song &song, MidiOutput &midi, PlayerHost &host, MsClock clock,
+               std::unique_ptr<WakeTimer> playTimer, std::unique_ptr<WakeTimer> previewTimer)
+    : song_(song), midi_(midi), host_(host), clock_(std::move(clock)),
+      playTimer_(std::move(playTimer)), previewTimer_(std::move(previewTimer)),
+      msPerTick_(song.msPerTick > 0 ? song.msPerTick : MsPerTick(song.tempo)) {
+  midi_.setLevelMeters(&host_);
+  playTimer_->setHandler([this] { onPlayWake(); });
+  previewTimer_->setHandler([this] { onPreviewTimer(); });
+}
+
+Player::~Player() {
+  playTimer_->cancel();
+  previewTimer_->cancel();
+  midi_.setLevelMeters(nullptr);
+}
+
+void Player::startPlayAll(std::uint32_t mask) {
+  host_.prepareNoteLists();
+  if (const auto title = host_.titleText())
+    song_.title = *title;
+  if (const auto tempo = host_.selectedTempo()) {
+    song_.setTempo(*tempo);
+    msPerTick_ = MsPerTick(*tempo);
+  }
+  playing_ = false;
+  midi_.MidiOpen();
+  midi_.MidiReset();
+  PlaySong(mask);
+}
+
+void Player::AllPlay() {
+  measureRun_ = false;
+  startPlayAll(kAllPartsMask);
+}
+
+void Player::SoloPlay() {
+  measureRun_ = false;
+  startPlayAll(SoloMask(song_.currentPart));
+}
+
+void Player::MeasurePlay() {
+  host_.prepareNoteLists();
+  int part = host_.measurePlayPart();
+  if (part < 1 || part > kUserParts)
+    part = 1;
+  Part &p = song_.part(part);
+  const int c = std::clamp(p.cursor, 0, p.count);
+  savedCursor_ = c;
+  const std::int32_t from = p.notes[static_cast<std::size_t>(c)].start - song_.measureTicks();
+  for (int o = c; o >= 0; --o) {
+    if (p.notes[static_cast<std::size_t>(o)].start <= from) {
+      p.cursor = o;
+      break;
+    }
+  }
+  if (p.cursor == savedCursor_)
+    p.cursor = 0;
+  startPlayAll(kAllPartsMask);
+  measureRun_ = true;
+}
+
+void Player::StopPlay() {
+  StopSong();
+  midi_.MidiReset();
+  midi_.MidiClose();
+  // Only a measure play moved the cursor; a plain play must not jump it to an old value.
+  Part &p = song_.part(std::clamp(song_.currentPart, 1, kUserParts));
+  if (measureRun_ && p.cursor != p.scoreHeader.cursor)
+    p.cursor = savedCursor_;
+  measureRun_ = false;
+}
+
+void Player::PlaySong(std::uint32_t playMask) {
+  // A preview still sounding would otherwise reset and close the device mid-play.
+  cancelPreview();
+  playTimer_->cancel();
+  run_ = std::make_unique<PlayRun>(song_, playMask, msPerTick_);
+  run_->setLoop(loop_);
+
+  for (int n = 1; n <= kUserParts; ++n) {
+    if (run_->partHasNotes(n)) {
+      playing_ = true;
+      midi_.MidiProgramChange(n, host_.program(n));
+    }
+  }
+  if (!playing_) {
+    run_.reset();
+    return;
+  }
+
+  host_.setPlayingLocks(true);
+  markerTick_ = -10000;
+  host_.beginPlayLine();
+
+  for (int n = 1; n <= kUserParts; ++n) {
+    const double volume = host_.barValue(n);
+    midi_.MidiExpression(n, ExpressionFromVolume(volume));
+    midi_.setVolumeCache(n, RoundHalfEven(volume));
+    host_.setBarMaximum(n, 100);
+    host_.setBarValue(n, 0);
+  }
+
+  playing_ = true;
+  const double t0 = clock_();
+  const Part &current = song_.part(std::clamp(song_.currentPart, 1, kUserParts));
+  const int cursor = std::clamp(current.cursor, 0, current.count);
+  const std::int32_t cursorTick = current.notes[static_cast<std::size_t>(cursor)].start;
+  run_->start(RoundHalfEven(t0 - cursorTick * msPerTick_));
+  lastDisplayStep_ = static_cast<long long>(std::floor(t0 / kDisplayStepMs));
+  onPlayWake();
+}
+
+void Player::onPlayWake() {
+  if (!playing_ || !run_)
+    return;
+  PassOutcome outcome;
+  for (int i = 0; i < kMaxPassesPerWake; ++i) {
+    outcome = run_->pass(clock_, midi_);
+    if (outcome.restarted)
+      host_.restartPlayLine();
+    if (outcome.ended) {
+      StopSong();
+      if (finished_)
+        finished_();
+      return;
+    }
+    if (!outcome.changed || !playing_)
+      break;
+  }
+  if (!playing_)
+    return;
+  const double now = outcome.now;
+  host_.showPosition(runningPositionText(now));
+  updatePlayLine(now);
+  armPlayTimer(now);
+}
+
+void Player::updatePlayLine(double now) {
+  // The line moves at most once per 30 ms step of the clock, and only when the tick changed.
+  const auto step = static_cast<long long>(std::floor(now / kDisplayStepMs));
+  if (step == lastDisplayStep_)
+    return;
+  lastDisplayStep_ = step;
+  const double elapsed = now - run_->startOffset();
+  if (static_cast<int>(std::floor(elapsed / msPerTick_)) == markerTick_)
+    return;
+  markerTick_ = host_.movePlayLine(markerTick_, RunningTick(elapsed, msPerTick_));
+}
+
+void Player::armPlayTimer(double now) {
+  const double nextStep = (std::floor(now / kDisplayStepMs) + 1) * kDisplayStepMs;
+  playTimer_->wakeAt(std::min(run_->nextDue(now), nextStep));
+}
+
+std::string Player::runningPositionText(double now) const {
+  if (!run_)
+    return stoppedPositionText();
+  const double elapsed = now - run_->startOffset();
+  if (host_.isTick())
+    return MeasureText(RunningTick(elapsed, msPerTick_), song_.ticksPerBeat, song_.beatsPerMeasure);
+  return TimeText(RunningCentiseconds(elapsed, run_->firstElementTick(), msPerTick_));
+}
+
+std::string Player::stoppedPositionText() const {
+  const Part &p = song_.part(std::clamp(song_.currentPart, 1, kUserParts));
+  const int selected = std::clamp(host_.selectedSourceElement(), 0, p.count);
+  const std::int32_t tick = p.notes[static_cast<std::size_t>(selected)].start;
+  if (host_.isTick())
+    return MeasureText(tick, song_.ticksPerBeat, song_.beatsPerMeasure);
+  return TimeText(StoppedCentiseconds(tick, msPerTick_));
+}
+
+void Player::StopSong() {
+  const bool wasRunning = run_ != nullptr;
+  playing_ = false;
+  playTimer_->cancel();
+  midi_.MidiReset();
+  run_.reset();
+  if (!wasRunning)
+    return;
+  host_.setPlayingLocks(false);
+  host_.showPosition(stoppedPositionText());
+  host_.endPlayLine(markerTick_);
+  for (int n = 1; n <= kUserParts; ++n) {
+    host_.setBarValue(n, midi_.volumeCache(n));
+    host_.setBarMaximum(n, 8);
+  }
+}
+
+int Player::previewKey(int part) const {
+  return part >= 1 && part <= kUserParts ? previewKeys_[static_cast<std::size_t>(part)] : 0;
+}
+
+void Player::PreviewNote(int part, int key) {
+  if (!host_.isPreview() || part < 1 || part > kUserParts)
+    return;
+  // While playing the device belongs to the play run; Timer2 would reset and close it.
+  if (playing_)
+    return;
+  const auto a = static_cast<std::size_t>(part);
+  const int volume = RoundHalfEven(host_.barValue(part));
+  midi_.setVolumeCache(part, volume);
+  if (previewKeys_[a] > 0) {
+    midi_.MidiNoteOff(part, previewKeys_[a]);
+  } else {
+    midi_.MidiOpen();
+    midi_.MidiReset();
+    midi_.MidiProgramChange(part, host_.program(part));
+    midi_.MidiExpression(part, ExpressionFromVolume(host_.barValue(part)));
+  }
+  midi_.MidiNoteOn(part, key);
+  // The level meter update of the note-on must not change the volume.
+  host_.setBarValue(part, volume);
+  previewKeys_[a] = key;
+  previewTimer_->cancel();
+  previewTimer_->wakeAt(clock_() + kPreviewMs);
+}
+
+void Player::onPreviewTimer() {
+  for (int n = 1; n <= kUserParts; ++n) {
+    int &key = previewKeys_[static_cast<std::size_t>(n)];
+    if (key > 0) {
+      midi_.MidiNoteOff(n, key);
+      key = 0;
+      midi_.MidiReset();
+      midi_.MidiClose();
+    }
+  }
+}
+
+void Player::cancelPreview() {
+  previewTimer_->cancel();
+  for (int n = 1; n <= kUserParts; ++n) {
+    int &key = previewKeys_[static_cast<std::size_t>(n)];
+    if (key > 0)
+      midi_.MidiNoteOff(n, key);
+    key = 0;
+  }
+}
+
+} // namespace pipora

@@ -1,0 +1,98 @@
+#pragma once
+// The player: plays the song through the MIDI output in real time (all parts, one part,
+// or from a measure before the cursor), loops at the end until stopped, and sounds the
+// 500 ms note preview while notes are entered.
+//
+// Timing: instead of a busy loop the player sleeps on a WakeTimer until the next element
+// is due (or the next 30 ms display step), then runs passes until nothing more is due.
+// Everything runs on the thread that owns the timers (the user-interface thread).
+#include "model/song.h"
+#include "platform/midi/midi_output.h"
+#include "playback/clock.h"
+#include "playback/play_run.h"
+#include "playback/player_host.h"
+#include "playback/wake_timer.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace pipora {
+
+inline constexpr double kPreviewMs = 500.0;
+inline constexpr double kDisplayStepMs = 30.0;
+
+class Player {
+public:
+  // playTimer drives the play loop, previewTimer is the preview's Timer2. Both must
+  // run on the same clock.
+  Player(Song &song, MidiOutput &midi, PlayerHost &host, MsClock clock,
+         std::unique_ptr<WakeTimer> playTimer, std::unique_ptr<WakeTimer> previewTimer);
+  ~Player();
+  Player(const Player &) = delete;
+  Player &operator=(const Player &) = delete;
+
+  // The play menu's commands.
+  void AllPlay();
+  void SoloPlay();
+  void MeasurePlay();
+  void StopPlay();
+
+  // Starts a run over the parts whose bits are set (bit n = part n); does nothing when
+  // every part is empty. Returns at once: the run goes on from the play timer.
+  void PlaySong(std::uint32_t playMask);
+  // Ends the run and gives the interface back (panel buttons, menus, bars, line).
+  void StopSong();
+
+  // Sounds key k in part a for 500 ms (when the preview setting is on).
+  void PreviewNote(int part, int key);
+
+  bool playing() const { return playing_; }
+  double msPerTick() const { return msPerTick_; }
+  int markerTick() const { return markerTick_; }
+  int previewKey(int part) const;
+  // The stopped position text of the source editor's selected element.
+  std::string stoppedPositionText() const;
+  // The current running position text (what the panel shows while playing).
+  std::string runningPositionText(double now) const;
+
+  // Off: the song is played once through, its last notes released, and the run stops
+  // by itself (the command-line tool's render and play).
+  void setLoop(bool loop) { loop_ = loop; }
+  // Called after a run that does not loop reaches the end of the song.
+  void setFinishedHandler(std::function<void()> handler) { finished_ = std::move(handler); }
+
+  WakeTimer &playTimer() { return *playTimer_; }
+  WakeTimer &previewTimer() { return *previewTimer_; }
+  const PlayRun *run() const { return run_.get(); }
+
+private:
+  void startPlayAll(std::uint32_t mask);
+  void onPlayWake();
+  void onPreviewTimer();
+  void updatePlayLine(double now);
+  void armPlayTimer(double now);
+  void cancelPreview();
+
+  Song &song_;
+  MidiOutput &midi_;
+  PlayerHost &host_;
+  MsClock clock_;
+  std::unique_ptr<WakeTimer> playTimer_;
+  std::unique_ptr<WakeTimer> previewTimer_;
+
+  bool playing_ = false;
+  bool loop_ = true;
+  double msPerTick_;
+  int markerTick_ = -10000;
+  int savedCursor_ = 0;
+  bool measureRun_ = false;
+  long long lastDisplayStep_ = 0;
+  std::array<int, kUserParts + 1> previewKeys_{};
+  std::unique_ptr<PlayRun> run_;
+  std::function<void()> finished_;
+};
+
+} // namespace pipora
