@@ -2,6 +2,6 @@
 
 namespace pipora {
 
-frmScr::frmScr(Song &song, QWidget *parent) : QWidget(parent), song_(song) { setObjectName("frmScr"); }
+frmScr::frmScr(AppContext &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx) { setObjectName("frmScr"); }
 
 } // namespace pipora

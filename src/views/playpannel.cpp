@@ -2,6 +2,6 @@
 
 namespace pipora {
 
-playpannel::playpannel(Song &song, QWidget *parent) : QWidget(parent), song_(song) { setObjectName("playpannel"); }
+playpannel::playpannel(AppContext &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx) { setObjectName("playpannel"); }
 
 } // namespace pipora

@@ -1,6 +1,6 @@
 #pragma once
 // Placeholder until the window is built; its owner replaces this file whole.
-#include "model/song.h"
+#include "views/app_context.h"
 
 #include <QWidget>
 
@@ -9,10 +9,10 @@ namespace pipora {
 class playpannel : public QWidget {
   Q_OBJECT
 public:
-  explicit playpannel(Song &song, QWidget *parent = nullptr);
+  explicit playpannel(AppContext &ctx, QWidget *parent = nullptr);
 
 private:
-  Song &song_;
+  AppContext &ctx_;
 };
 
 } // namespace pipora

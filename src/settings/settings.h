@@ -1,0 +1,101 @@
+#pragma once
+// Program-wide options, the window layout, the source editor's font, the tones and the
+// shortcut keys: one record for the whole run, persisted in pipora.ini (settings_store.h).
+#include <QString>
+
+#include <array>
+
+namespace pipora {
+
+// Window geometry is kept in device-independent pixels; the same unit goes to the file
+// and comes back from it.
+struct WindowLayout {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  int state = -1; // 0 normal, 1 minimised, 2 maximised, -1 not stored
+  bool visible = true;
+};
+
+// The child windows and the frame, in the order their keys are written.
+enum class WindowId : int { Main = 0, SrcView, PlayPannel, Property, FrmScr };
+inline constexpr int kWindowCount = 5;
+// "main", "srcview", "playpannel", "property", "frmScr".
+QString WindowKeyName(WindowId id);
+
+struct SourceFont {
+  double size = 10; // points; may be fractional (10.5)
+  QString name = QStringLiteral("ＭＳ Ｐゴシック");
+  bool bold = false;
+  bool italic = false;
+};
+
+// Shortcut entries: modifiers * 256 + Windows virtual key code (Shift 1, Ctrl 2, Alt 4).
+enum ShortCutIndex : int {
+  kShortCutSemitoneUp = 0,
+  kShortCutSemitoneDown = 1,
+  kShortCutLonger = 2,
+  kShortCutShorter = 3,
+  kShortCutOctaveUp = 4,
+  kShortCutOctaveDown = 5,
+  kShortCutPlayAll = 6,
+  kShortCutSoloPlay = 7,
+  kShortCutStop = 8,
+  kShortCutTie = 9,
+  kShortCutMeasurePlay = 10,
+};
+inline constexpr int kShortCutCount = 11;
+// Alt+Up, Alt+Down, Alt+Right, Alt+Left, Page Up, Page Down, Space, S, Space, T, M.
+inline constexpr std::array<int, kShortCutCount> kDefaultShortCuts = {
+    1062, 1064, 1063, 1061, 33, 34, 32, 83, 32, 84, 77};
+// The key that measure play falls back to when the file stores 0.
+inline constexpr int kMeasurePlayFallbackKey = 77;
+
+// One row per pitch class (0 = C): the do-re-mi label with its accidental and the staff
+// offset of the written note. Not stored in the file: every run starts with the defaults.
+struct DoReMiRow {
+  QString name;
+  int offset = 0;
+};
+using DoReMiTable = std::array<DoReMiRow, 12>;
+DoReMiTable DefaultDoReMiTable();
+
+struct Settings {
+  // Layout, indexed by WindowId.
+  std::array<WindowLayout, kWindowCount> windows{};
+  WindowLayout &window(WindowId id) { return windows[static_cast<std::size_t>(id)]; }
+  const WindowLayout &window(WindowId id) const {
+    return windows[static_cast<std::size_t>(id)];
+  }
+
+  SourceFont sourceFont;
+  // Program number of parts 1..16 (index 0 is part 1).
+  std::array<int, 16> tones{};
+
+  bool isTick = false;
+  bool is3 = true;
+  bool isAuto = true;
+  int w4 = 50;   // frmScr.w4: width of a quarter note in the score editor
+  int hch = 120; // frmScr.hch: distance between two staves
+  bool isBar = true;
+  bool isBarNum = true;
+  bool isDoReMi = true;
+  bool isShowCursol = true;
+  bool isLongFile = false;
+  bool isGrid = false;
+  QString LastFileName;
+  std::array<int, kShortCutCount> ShortCut = kDefaultShortCuts;
+  bool isPreview = true;
+  bool isManyUndo = true;
+  bool isSaveTone = true;
+  QString ActiveWindow; // "frmScr", "srcview", "playpannel", "property" or empty
+  bool isNoCheck = false;
+
+  DoReMiTable doReMi = DefaultDoReMiTable();
+
+  // Longest file name the open dialogs accept.
+  int maxFileNameLength() const { return isLongFile ? 1000 : 260; }
+};
+
+} // namespace pipora

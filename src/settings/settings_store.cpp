@@ -1,0 +1,217 @@
+#include "settings/settings_store.h"
+
+#include "platform/files/program_directory.h"
+#include "platform/ini/ini_file.h"
+
+#include <QFileInfo>
+
+#include <optional>
+
+namespace pipora {
+namespace {
+
+const QString kSection = QStringLiteral("pipora");
+constexpr int kMaxTextLength = 254;
+
+constexpr std::array kLayoutOrder = {WindowId::Main, WindowId::SrcView, WindowId::PlayPannel,
+                                     WindowId::Property, WindowId::FrmScr};
+// The load visits the windows in this order (the frame, then the editors).
+constexpr std::array kLoadOrder = {WindowId::Main, WindowId::SrcView, WindowId::FrmScr,
+                                   WindowId::PlayPannel, WindowId::Property};
+
+QString BoolText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+
+QString ToneKey(int part) { return QStringLiteral("ToneCh(%1)").arg(part); }
+QString ShortCutKey(int index) { return QStringLiteral("ShortCut(%1)").arg(index); }
+
+// Reads keys in order and remembers the first one whose value cannot be converted.
+class Reader {
+public:
+  explicit Reader(const IniFile &ini) : ini_(ini) {}
+
+  bool failed() const { return !badKey_.isEmpty(); }
+  const QString &badKey() const { return badKey_; }
+
+  void readInt(const QString &key, int &field) {
+    if (!failed())
+      field = ini_.readInt(kSection, key, field);
+  }
+  void readTone(const QString &key, int &field) {
+    if (failed())
+      return;
+    const int value = ini_.readInt(kSection, key, field);
+    if (value >= 0 && value <= 127) // a program number; anything else keeps the tone
+      field = value;
+  }
+  void readBool(const QString &key, bool &field) {
+    if (failed())
+      return;
+    const QString text = ini_.readString(kSection, key, BoolText(field));
+    if (const auto value = ParseSettingsBool(text))
+      field = *value;
+    else
+      badKey_ = key;
+  }
+  void readText(const QString &key, QString &field) {
+    if (!failed())
+      field = ini_.readString(kSection, key, field).left(kMaxTextLength);
+  }
+  void readFontSize(const QString &key, double &field) {
+    if (failed())
+      return;
+    bool ok = false;
+    const double value =
+        ini_.readString(kSection, key, QString::number(field)).trimmed().toDouble(&ok);
+    if (ok && value > 0 && value <= 1638)
+      field = value;
+    else
+      badKey_ = key;
+  }
+
+private:
+  const IniFile &ini_;
+  QString badKey_;
+};
+
+} // namespace
+
+QString SettingsFilePath() { return ProgramFile(QStringLiteral("pipora.ini")); }
+
+std::optional<bool> ParseSettingsBool(const QString &text) {
+  const QString t = text.trimmed();
+  if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+    return true;
+  if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+    return false;
+  bool ok = false;
+  const double number = t.toDouble(&ok);
+  if (ok)
+    return number != 0;
+  return std::nullopt;
+}
+
+LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentScreen) {
+  LoadReport report;
+  if (!QFileInfo(path).isFile())
+    return report;
+  const Result<IniFile> loaded = IniFile::Load(path);
+  if (!loaded)
+    return report;
+  const IniFile &ini = loaded.value();
+
+  // The layout is read into a copy and kept only when the whole file was read.
+  Settings layout = settings;
+  Reader r(ini);
+  int screenWidth = 0;
+  int screenHeight = 0;
+  r.readInt("Screen.Width", screenWidth);
+  r.readInt("Screen.Height", screenHeight);
+  for (WindowId id : kLoadOrder) {
+    WindowLayout &w = layout.window(id);
+    const QString name = WindowKeyName(id);
+    r.readInt(name + ".Left", w.left);
+    r.readInt(name + ".Top", w.top);
+    r.readInt(name + ".Width", w.width);
+    r.readInt(name + ".Height", w.height);
+    w.state = -1;
+    r.readInt(name + ".WindowState", w.state);
+  }
+  SourceFont &font = layout.sourceFont;
+  r.readFontSize("srcview.Text1.Font.Size", font.size);
+  r.readText("srcview.Text1.Font.Name", font.name);
+  r.readBool("srcview.Text1.Font.Bold", font.bold);
+  r.readBool("srcview.Text1.Font.Italic", font.italic);
+  for (WindowId id : {WindowId::SrcView, WindowId::PlayPannel, WindowId::Property,
+                      WindowId::FrmScr}) {
+    bool visible = true;
+    r.readBool(WindowKeyName(id) + ".Visible", visible);
+    layout.window(id).visible = visible;
+  }
+  for (int part = 1; part <= 16; ++part)
+    r.readTone(ToneKey(part), settings.tones[static_cast<std::size_t>(part - 1)]);
+  r.readBool("isTick", settings.isTick);
+  r.readBool("is3", settings.is3);
+  r.readBool("isAuto", settings.isAuto);
+  r.readInt("frmScr.w4", layout.w4);
+  r.readInt("frmScr.hch", layout.hch);
+  r.readBool("isBar", settings.isBar);
+  r.readBool("isBarNum", settings.isBarNum);
+  r.readBool("isDoReMi", settings.isDoReMi);
+  r.readBool("isShowCursol", settings.isShowCursol);
+  r.readBool("isLongFile", settings.isLongFile);
+  r.readBool("isGrid", settings.isGrid);
+  r.readText("LastFileName", settings.LastFileName);
+  for (int i = 0; i < kShortCutCount; ++i)
+    r.readInt(ShortCutKey(i), settings.ShortCut[static_cast<std::size_t>(i)]);
+  r.readBool("isPreview", settings.isPreview);
+  r.readBool("isManyUndo", settings.isManyUndo);
+  r.readBool("isSaveTone", settings.isSaveTone);
+  r.readText("ActiveWindow", settings.ActiveWindow);
+  r.readBool("isNoCheck", settings.isNoCheck);
+
+  if (r.failed()) {
+    report.end = LoadEnd::BadValue;
+    report.badKey = r.badKey();
+    return report;
+  }
+  if (screenWidth > presentScreen.width() || screenHeight > presentScreen.height()) {
+    report.end = LoadEnd::LargerScreen;
+    return report;
+  }
+  settings.windows = layout.windows;
+  settings.sourceFont = layout.sourceFont;
+  settings.w4 = layout.w4;
+  settings.hch = layout.hch;
+  report.end = LoadEnd::Complete;
+  return report;
+}
+
+bool SaveSettings(const Settings &settings, const QString &path, QSize presentScreen) {
+  Result<IniFile> loaded = IniFile::Load(path);
+  IniFile ini = loaded ? loaded.value() : IniFile();
+  auto put = [&](const QString &key, const QString &value) { ini.setValue(kSection, key, value); };
+  auto putInt = [&](const QString &key, int value) { put(key, QString::number(value)); };
+  auto putBool = [&](const QString &key, bool value) { put(key, BoolText(value)); };
+
+  putInt("Screen.Width", presentScreen.width());
+  putInt("Screen.Height", presentScreen.height());
+  for (WindowId id : kLayoutOrder) {
+    const WindowLayout &w = settings.window(id);
+    const QString name = WindowKeyName(id);
+    putInt(name + ".Left", w.left);
+    putInt(name + ".Top", w.top);
+    putInt(name + ".Width", w.width);
+    putInt(name + ".Height", w.height);
+    putInt(name + ".WindowState", w.state);
+    if (id != WindowId::Main)
+      putBool(name + ".Visible", w.visible);
+  }
+  put("srcview.Text1.Font.Size", QString::number(settings.sourceFont.size));
+  put("srcview.Text1.Font.Name", settings.sourceFont.name);
+  putBool("srcview.Text1.Font.Bold", settings.sourceFont.bold);
+  putBool("srcview.Text1.Font.Italic", settings.sourceFont.italic);
+  for (int part = 1; part <= 16; ++part)
+    putInt(ToneKey(part), settings.tones[static_cast<std::size_t>(part - 1)]);
+  putBool("isTick", settings.isTick);
+  putBool("is3", settings.is3);
+  putBool("isAuto", settings.isAuto);
+  putInt("frmScr.w4", settings.w4);
+  putInt("frmScr.hch", settings.hch);
+  putBool("isBar", settings.isBar);
+  putBool("isBarNum", settings.isBarNum);
+  putBool("isDoReMi", settings.isDoReMi);
+  putBool("isShowCursol", settings.isShowCursol);
+  putBool("isLongFile", settings.isLongFile);
+  putBool("isGrid", settings.isGrid);
+  put("LastFileName", settings.LastFileName);
+  for (int i = 0; i < kShortCutCount; ++i)
+    putInt(ShortCutKey(i), settings.ShortCut[static_cast<std::size_t>(i)]);
+  putBool("isPreview", settings.isPreview);
+  putBool("isManyUndo", settings.isManyUndo);
+  putBool("isSaveTone", settings.isSaveTone);
+  put("ActiveWindow", settings.ActiveWindow);
+  putBool("isNoCheck", settings.isNoCheck);
+  return ini.save(path).ok();
+}
+
+} // namespace pipora

@@ -1,0 +1,92 @@
+#pragma once
+// What the windows share: the one song, the settings, the program-wide flags, the MIDI
+// output and the seams through which the score editor and the player reach each other
+// and the frame.
+//
+// Wiring: the frame (`main`) creates its menus first, then the four child windows, each
+// constructed as `Window(AppContext &, QWidget *parent)`. When a child's constructor runs,
+// `frame` and the menu actions already exist, so a child can attach itself:
+//   - menu commands: ctx.action("UndoItem2") returns the QAction named after the item;
+//     connect to its triggered() signal. Items whose windows are not built stay inert.
+//   - activation: connect to main::windowActivated / main::windowDeactivated.
+//   - the hooks below: a child that provides a behaviour assigns the std::function in its
+//     constructor; callers test for an empty function (it means "not available").
+#include "model/song.h"
+#include "settings/settings.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QAction;
+
+namespace pipora {
+
+class main;
+class frmScr;
+class srcview;
+class property;
+class playpannel;
+class MidiOutput; // src/platform/midi/midi_output.h
+
+struct AppHooks {
+  // --- provided by the score editor (frmScr) ---
+  // Lay out and redraw after notes were changed elsewhere (source editor, file commands).
+  std::function<void()> scoreRelayout;
+  // True while the score editor is the active child (its lists are the live ones).
+  std::function<bool()> scoreIsActive;
+  // Scroll the score so that the note starting at this tick comes into view.
+  std::function<void(int startTick)> scoreShowTick;
+  // Undo history restart after New (undoIndex -1, then snapshot 0).
+  std::function<void()> restartHistory;
+
+  // --- provided by the player panel / player ---
+  // Show a position text in the player panel's display (Label1).
+  std::function<void(const QString &)> showPosition;
+
+  // --- run when the frame really closes (MIDI reset and close, temporary files) ---
+  std::vector<std::function<void()>> atUnload;
+};
+
+struct AppContext {
+  AppContext(Song &s, Settings &st) : song(s), settings(st) {}
+
+  Song &song;
+  Settings &settings;
+
+  // Set by the player while a song plays; the frame refuses to close meanwhile.
+  bool playing = false;
+  // From the first start-up step until the first song exists; resize events wait for it.
+  bool startingUp = true;
+  // Set by the exit command when the program may end; child windows hide instead of
+  // closing while it is false.
+  bool closeConfirmed = false;
+  // A file name from the command line or a drop: the open commands use it instead of
+  // asking with a file dialog, and clear it afterwards.
+  QString handOverFileName;
+  // True while the source editor's list has the keyboard focus: editing commands and find
+  // then act on the source editor.
+  bool listHasFocus = false;
+  // True while the property window is active: Delete then acts on its title box.
+  bool propertyActive = false;
+  // Snapshot mode of the save and open routines (undo snapshots).
+  bool snapshotMode = false;
+
+  // The MIDI output (never null once the player is installed; may be a silent output).
+  MidiOutput *midi = nullptr;
+
+  // The windows, set by the frame as it creates them.
+  pipora::main *frame = nullptr;
+  frmScr *score = nullptr;
+  srcview *source = nullptr;
+  property *props = nullptr;
+  playpannel *player = nullptr;
+
+  AppHooks hooks;
+
+  // The frame's menu action of that item name ("AllPlayItem"), or null.
+  QAction *action(const char *itemName) const;
+};
+
+} // namespace pipora

@@ -1,0 +1,43 @@
+#pragma once
+// The File menu's commands with their dialogs, questions and messages: New, Open, Save,
+// Save As, the MIDI import and export, and the event-list dump. The file formats
+// themselves live in src/formats; this class only asks, calls and reports.
+#include "views/app_context.h"
+#include "views/prompts.h"
+
+namespace pipora {
+
+class FileCommands {
+public:
+  FileCommands(AppContext &ctx, main &frame);
+
+  // Each returns whether it completed (a refused, cancelled or failed command: false).
+  bool newSong();
+  bool openSmd();
+  bool saveSmd();
+  bool saveSmdAs();
+  bool openMidi();
+  bool saveMidi();
+  bool saveMidiAs();
+  void dumpEventList();
+
+  // Opens the hand-over file name by its extension ("smd", "smz", "mid"), then clears it.
+  void openHandOver();
+  // A file dropped on an editor: handed over and opened by its extension.
+  void openDropped(const QString &path);
+
+  // The dialogs' filter lists.
+  static QStringList SmdFilters();
+  static QStringList MidiFilters();
+
+private:
+  bool askToSaveChanges();
+  void bringNoteListsUpToDate();
+  void showCheckFailure(int part, int element, const QString &message);
+  QWidget *parentWidget() const;
+
+  AppContext &ctx_;
+  main &frame_;
+};
+
+} // namespace pipora

@@ -1,0 +1,84 @@
+#include "views/prompts.h"
+
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+
+namespace pipora {
+namespace {
+
+const QString kTitle = QStringLiteral("PiporaPad");
+
+// "説明|*.a;*.b" -> "説明 (*.a *.b)": the description is shown alone (details hidden).
+QStringList QtFilters(const QStringList &filters) {
+  QStringList out;
+  for (const QString &f : filters) {
+    const qsizetype bar = f.indexOf('|');
+    const QString text = bar < 0 ? f : f.left(bar);
+    const QString patterns = bar < 0 ? QStringLiteral("*") : f.mid(bar + 1);
+    out << text + " (" + QString(patterns).replace(';', ' ') + ")";
+  }
+  return out;
+}
+
+QString RunFileDialog(QWidget *parent, const FileDialogRequest &request, bool save) {
+  QFileDialog dialog(parent, kTitle);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite); // the commands ask themselves
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  const QStringList filters = QtFilters(request.filters);
+  dialog.setNameFilters(filters);
+  if (request.selectedFilter >= 0 && request.selectedFilter < filters.size())
+    dialog.selectNameFilter(filters[request.selectedFilter]);
+  if (!request.initialName.isEmpty())
+    dialog.selectFile(request.initialName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return {};
+  const QString name = dialog.selectedFiles().first();
+  if (name.size() > request.maxNameLength)
+    return {};
+  return name;
+}
+
+} // namespace
+
+QString DialogPrompts::openFileName(QWidget *parent, const FileDialogRequest &request) {
+  return RunFileDialog(parent, request, false);
+}
+
+QString DialogPrompts::saveFileName(QWidget *parent, const FileDialogRequest &request) {
+  return RunFileDialog(parent, request, true);
+}
+
+Answer DialogPrompts::question(QWidget *parent, const QString &text, bool withCancel) {
+  QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+  if (withCancel)
+    buttons |= QMessageBox::Cancel;
+  switch (QMessageBox::question(parent, kTitle, text, buttons, QMessageBox::Yes)) {
+  case QMessageBox::Yes:
+    return Answer::Yes;
+  case QMessageBox::No:
+    return Answer::No;
+  default:
+    return withCancel ? Answer::Cancel : Answer::No;
+  }
+}
+
+void DialogPrompts::warning(QWidget *parent, const QString &text) {
+  QMessageBox::warning(parent, kTitle, text);
+}
+
+void DialogPrompts::message(QWidget *parent, const QString &text) {
+  QMessageBox::information(parent, kTitle, text);
+}
+
+bool DialogPrompts::chooseFont(QWidget *parent, QFont &font) {
+  bool ok = false;
+  const QFont chosen = QFontDialog::getFont(&ok, font, parent, kTitle);
+  if (ok)
+    font = chosen;
+  return ok;
+}
+
+} // namespace pipora
