@@ -65,9 +65,7 @@ struct Settings {
   // Layout, indexed by WindowId.
   std::array<WindowLayout, kWindowCount> windows{};
   WindowLayout &window(WindowId id) { return windows[static_cast<std::size_t>(id)]; }
-  const WindowLayout &window(WindowId id) const {
-    return windows[static_cast<std::size_t>(id)];
-  }
+  const WindowLayout &window(WindowId id) const { return windows[static_cast<std::size_t>(id)]; }
 
   SourceFont sourceFont;
   // Program number of parts 1..16 (index 0 is part 1).

@@ -19,10 +19,16 @@ constexpr std::array kLayoutOrder = {WindowId::Main, WindowId::SrcView, WindowId
 constexpr std::array kLoadOrder = {WindowId::Main, WindowId::SrcView, WindowId::FrmScr,
                                    WindowId::PlayPannel, WindowId::Property};
 
-QString BoolText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString BoolText(bool value) {
+  return value ? QStringLiteral("True") : QStringLiteral("False");
+}
 
-QString ToneKey(int part) { return QStringLiteral("ToneCh(%1)").arg(part); }
-QString ShortCutKey(int index) { return QStringLiteral("ShortCut(%1)").arg(index); }
+QString ToneKey(int part) {
+  return QStringLiteral("ToneCh(%1)").arg(part);
+}
+QString ShortCutKey(int index) {
+  return QStringLiteral("ShortCut(%1)").arg(index);
+}
 
 // Reads keys in order and remembers the first one whose value cannot be converted.
 class Reader {
@@ -75,7 +81,9 @@ private:
 
 } // namespace
 
-QString SettingsFilePath() { return ProgramFile(QStringLiteral("pipora.ini")); }
+QString SettingsFilePath() {
+  return ProgramFile(QStringLiteral("pipora.ini"));
+}
 
 std::optional<bool> ParseSettingsBool(const QString &text) {
   const QString t = text.trimmed();
@@ -121,8 +129,8 @@ LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentSc
   r.readText("srcview.Text1.Font.Name", font.name);
   r.readBool("srcview.Text1.Font.Bold", font.bold);
   r.readBool("srcview.Text1.Font.Italic", font.italic);
-  for (WindowId id : {WindowId::SrcView, WindowId::PlayPannel, WindowId::Property,
-                      WindowId::FrmScr}) {
+  for (WindowId id :
+       {WindowId::SrcView, WindowId::PlayPannel, WindowId::Property, WindowId::FrmScr}) {
     bool visible = true;
     r.readBool(WindowKeyName(id) + ".Visible", visible);
     layout.window(id).visible = visible;

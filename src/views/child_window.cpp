@@ -2,6 +2,7 @@
 
 #include "views/main.h"
 
+#include <QEvent>
 
 namespace pipora {
 

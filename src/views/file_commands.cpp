@@ -1,6 +1,9 @@
 #include "views/file_commands.h"
 
+#if __has_include("formats/midi/midi_files.h")
 #include "formats/midi/midi_files.h"
+#define PIPORAPAD_HAVE_MIDI_FILES 1
+#endif
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
 #include "views/main.h"
@@ -20,11 +23,13 @@ const QString kOverwriteQuestion =
 const QString kReadFailed = QStringLiteral("ファイルの読み込みに失敗しました。");
 const QString kWriteFailed = QStringLiteral("ファイルの保存に失敗しました。");
 
-QString FailureText(const QString &path, const QString &description, const QString &tail) {
+[[maybe_unused]] QString FailureText(const QString &path, const QString &description, const QString &tail) {
   return path + "\n" + description + "\n" + tail;
 }
 
-QString Lower3(const QString &path) { return path.right(3).toLower(); }
+QString Lower3(const QString &path) {
+  return path.right(3).toLower();
+}
 
 } // namespace
 
@@ -40,7 +45,9 @@ QStringList FileCommands::MidiFilters() {
           QStringLiteral("すべてのファイル（*.*）|*.*")};
 }
 
-QWidget *FileCommands::parentWidget() const { return &frame_; }
+QWidget *FileCommands::parentWidget() const {
+  return &frame_;
+}
 
 void FileCommands::bringNoteListsUpToDate() {
   if (ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive())
@@ -175,6 +182,7 @@ bool FileCommands::saveSmdAs() {
   return saveSmd();
 }
 
+#ifdef PIPORAPAD_HAVE_MIDI_FILES
 // --- MIDI ----------------------------------------------------------------------------------
 
 bool FileCommands::openMidi() {
@@ -215,8 +223,8 @@ bool FileCommands::openMidi() {
   frame_.focusActiveWindow(activeWindow);
   ctx_.song.dirty = false;
   if (!imported) {
-    frame_.prompts().warning(parentWidget(),
-                             FailureText(path, QString::fromStdString(imported.error()), kReadFailed));
+    frame_.prompts().warning(
+        parentWidget(), FailureText(path, QString::fromStdString(imported.error()), kReadFailed));
     return false;
   }
   return true;
@@ -233,8 +241,8 @@ bool FileCommands::saveMidi() {
   const QString path = WithLastThreeReplaced(QString::fromStdString(song.fileName), "mid");
   const Status written = ExportMidiFile(song, path);
   if (!written) {
-    frame_.prompts().warning(parentWidget(),
-                             FailureText(path, QString::fromStdString(written.error()), kWriteFailed));
+    frame_.prompts().warning(
+        parentWidget(), FailureText(path, QString::fromStdString(written.error()), kWriteFailed));
     return false;
   }
   return true;
@@ -269,6 +277,19 @@ void FileCommands::dumpEventList() {
   }
   frame_.prompts().message(parentWidget(), QString::fromUtf8(kEventListWrittenMessage));
 }
+
+#else
+bool FileCommands::openMidi() {
+  return false;
+}
+bool FileCommands::saveMidi() {
+  return false;
+}
+bool FileCommands::saveMidiAs() {
+  return false;
+}
+void FileCommands::dumpEventList() {}
+#endif
 
 // --- hand-over -------------------------------------------------------------------------------
 

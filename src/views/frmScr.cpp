@@ -2,6 +2,8 @@
 
 namespace pipora {
 
-frmScr::frmScr(AppContext &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx) { setObjectName("frmScr"); }
+frmScr::frmScr(AppContext &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx) {
+  setObjectName("frmScr");
+}
 
 } // namespace pipora

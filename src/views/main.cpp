@@ -5,8 +5,8 @@
 #include "views/frmScr.h"
 #include "views/main_menus.h"
 #include "views/playpannel.h"
-#include "views/property.h"
 #include "views/prompts.h"
+#include "views/property.h"
 #include "views/srcview.h"
 #include "views/window_arrangement.h"
 
@@ -83,8 +83,8 @@ void main::createMenus() {
   // The two items that carry no action are shown grayed.
   action("UndoItem")->setEnabled(false);
   action("SmafItem")->setEnabled(false);
-  for (const char *name : {"ShowScrItem", "ShowSrcItem", "ShowPropertyItem",
-                           "ShowPlaypannelItem", "minuteItem", "tickItem"})
+  for (const char *name : {"ShowScrItem", "ShowSrcItem", "ShowPropertyItem", "ShowPlaypannelItem",
+                           "minuteItem", "tickItem"})
     action(name)->setCheckable(true);
   action("minuteItem")->setChecked(true);
   connect(menu("ViewMenu"), &QMenu::aboutToShow, this, &main::refreshViewMenu);
@@ -129,7 +129,9 @@ void main::refreshViewMenu() {
   action("ShowPlaypannelItem")->setChecked(isChildVisible(ctx_.player));
 }
 
-void main::toggleChild(QWidget *child) { setChildVisible(child, !isChildVisible(child)); }
+void main::toggleChild(QWidget *child) {
+  setChildVisible(child, !isChildVisible(child));
+}
 
 // --- child windows -----------------------------------------------------------------
 
@@ -148,7 +150,7 @@ void main::createChildren() {
   // The order decides the initial stacking: the score editor ends on top.
   ctx_.player = new playpannel(ctx_, nullptr);
   addChild(ctx_.player, "Player");
-  ctx_.props = new property(ctx_, nullptr);
+  ctx_.props = new pipora::property(ctx_, nullptr);
   addChild(ctx_.props, "PropertyWindow");
   ctx_.source = new srcview(ctx_, nullptr);
   addChild(ctx_.source, "SourceEditor");
@@ -162,7 +164,7 @@ void main::placeDesignLayout() {
                          ? mdi_->viewport()->size()
                          : kDesignFrameSize - QSize(8, 60);
   const int propWidth = 250;
-  const int propHeight = property::designHeight();
+  const int propHeight = pipora::property::designHeight();
   const int panel = 100;
   subWindowOf(ctx_.score)->setGeometry(0, 0, area.width() - propWidth, area.height() * 3 / 5);
   subWindowOf(ctx_.source)
@@ -265,7 +267,9 @@ void main::updateCaption() {
 
 // --- grid and arrangement ----------------------------------------------------------
 
-int main::gridStep() const { return ctx_.settings.isGrid ? 16 : 1; }
+int main::gridStep() const {
+  return ctx_.settings.isGrid ? 16 : 1;
+}
 
 void main::snapToGrid(QWidget *child) {
   QMdiSubWindow *sub = subWindowOf(child);
@@ -299,7 +303,7 @@ void main::tileWindows() {
     windows.push_back(w);
   }
   for (const ArrangedWindow &w : TileLayout(windows, mdi_->viewport()->size()))
-    subWindowOf(static_cast<QWidget *>(w.id))->setGeometry(w.geometry);
+    subWindowOf(static_cast<const QWidget *>(w.id))->setGeometry(w.geometry);
 }
 
 void main::cascadeWindows() {

@@ -4,6 +4,7 @@
 // close sequence and the arrangement of the child windows; file commands live in
 // FileCommands, the menu tree in main_menus.cpp.
 #include "views/app_context.h"
+#include "views/prompts.h"
 
 #include <QMainWindow>
 
@@ -16,7 +17,6 @@ class QMenu;
 namespace pipora {
 
 class FileCommands;
-class Prompts;
 
 class main : public QMainWindow {
   Q_OBJECT

@@ -81,15 +81,15 @@ constexpr std::array kHelpItems = {
 };
 
 constexpr std::array kMenus = {
-    MenuRow{"FileMenu", "ファイル(&F)", kFileItems},
-    MenuRow{"EditMenu", "編集(&E)", kEditItems},
-    MenuRow{"PlayMenu", "演奏(&P)", kPlayItems},
-    MenuRow{"ViewMenu", "表示(&V)", kViewItems},
+    MenuRow{"FileMenu", "ファイル(&F)", kFileItems}, MenuRow{"EditMenu", "編集(&E)", kEditItems},
+    MenuRow{"PlayMenu", "演奏(&P)", kPlayItems},     MenuRow{"ViewMenu", "表示(&V)", kViewItems},
     MenuRow{"HelpMenu", "ヘルプ(&H)", kHelpItems},
 };
 
 } // namespace
 
-std::span<const MenuRow> MenuTree() { return kMenus; }
+std::span<const MenuRow> MenuTree() {
+  return kMenus;
+}
 
 } // namespace pipora

@@ -2,6 +2,8 @@
 
 namespace pipora {
 
-playpannel::playpannel(AppContext &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx) { setObjectName("playpannel"); }
+playpannel::playpannel(AppContext &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx) {
+  setObjectName("playpannel");
+}
 
 } // namespace pipora

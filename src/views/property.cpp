@@ -26,7 +26,9 @@ constexpr int kMaxVolume = 8;
 constexpr int kLevelMaximum = 100;
 constexpr std::array<const char *, 4> kTempoCaptions = {"&1速い", "&2中速", "&3中遅", "&4遅い"};
 
-QString Indexed(const char *name, int i) { return QStringLiteral("%1(%2)").arg(name).arg(i); }
+QString Indexed(const char *name, int i) {
+  return QStringLiteral("%1(%2)").arg(name).arg(i);
+}
 
 } // namespace
 
@@ -99,7 +101,9 @@ property::property(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "propert
   }
 }
 
-int property::designHeight() { return kTallTwips / 15; }
+int property::designHeight() {
+  return kTallTwips / 15;
+}
 
 int property::twipsPerPixel() const {
   const int dpi = logicalDpiY() > 0 ? logicalDpiY() : 96;

@@ -3,6 +3,7 @@
 #include "model/vocabulary.h"
 #include "platform/ui/virtual_keys.h"
 #include "views/file_commands.h"
+#include "views/frmScr.h"
 #include "views/main.h"
 #include "views/position_text.h"
 #include "views/tab_text.h"
@@ -23,10 +24,13 @@
 namespace pipora {
 namespace {
 
-constexpr std::array<std::string_view, 16> kLengthCodes = {
-    "2", "4", "8", "16", "2_", "4_", "8_", "16_", "23", "43", "83", "163", "23_", "43_", "83_", "163_"};
+constexpr std::array<std::string_view, 16> kLengthCodes = {"2",   "4",   "8",   "16",  "2_", "4_",
+                                                           "8_",  "16_", "23",  "43",  "83", "163",
+                                                           "23_", "43_", "83_", "163_"};
 
-bool IsEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+bool IsEnterKey(int key) {
+  return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 
 // floor(n / 12) - 1, times the sign of n: a rest shows octave 0.
 int ListOctave(int noteNumber) {
@@ -36,7 +40,9 @@ int ListOctave(int noteNumber) {
   return noteNumber > 0 ? octave : -octave;
 }
 
-QString Utf8(const std::string &s) { return QString::fromStdString(s); }
+QString Utf8(const std::string &s) {
+  return QString::fromStdString(s);
+}
 
 } // namespace
 
@@ -83,7 +89,9 @@ srcview::srcview(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "srcview",
   applyFont(ctx_.settings.sourceFont);
 }
 
-QString srcview::headerText() { return QStringLiteral("Loc\tNote\t\tLen"); }
+QString srcview::headerText() {
+  return QStringLiteral("Loc\tNote\t\tLen");
+}
 
 QString srcview::lineText(const Song &song, const NoteEntry &e) {
   const int t = song.ticksPerBeat > 0 ? song.ticksPerBeat : 480;
@@ -101,7 +109,9 @@ QString srcview::lineText(const Song &song, const NoteEntry &e) {
       .arg(Utf8(e.length));
 }
 
-Part &srcview::currentPartRef() { return ctx_.song.part(ctx_.song.currentPart); }
+Part &srcview::currentPartRef() {
+  return ctx_.song.part(ctx_.song.currentPart);
+}
 
 // --- ViewSrc and the line selection --------------------------------------------------
 
@@ -169,8 +179,8 @@ void srcview::onLineSelected() {
     }
   }
   if (ctx_.hooks.showPosition)
-    ctx_.hooks.showPosition(PositionText(ctx_.song, ctx_.song.currentPart, row,
-                                         ctx_.settings.isTick, MinutesForm::FromSongStart));
+    ctx_.hooks.showPosition(SourcePositionText(ctx_.song, ctx_.song.currentPart, row,
+                                               ctx_.settings.isTick, MinutesForm::FromSongStart));
   CHLabel->setText(
       QStringLiteral("CH%1[%2/%3]").arg(ctx_.song.currentPart).arg(row + 1).arg(p.count));
   placeLabel();
@@ -181,8 +191,8 @@ void srcview::onLineSelected() {
 QString srcview::positionTextForMenu() const {
   const Part &p = ctx_.song.part(ctx_.song.currentPart);
   const int row = List1->currentRow() >= 0 ? List1->currentRow() : p.cursor;
-  return PositionText(ctx_.song, ctx_.song.currentPart, row, ctx_.settings.isTick,
-                      MinutesForm::AbsoluteSigned);
+  return SourcePositionText(ctx_.song, ctx_.song.currentPart, row, ctx_.settings.isTick,
+                            MinutesForm::AbsoluteSigned);
 }
 
 // --- keys in the list ------------------------------------------------------------------
@@ -463,7 +473,9 @@ void srcview::resizeEvent(QResizeEvent *event) {
 
 // --- layout ------------------------------------------------------------------------------
 
-QFont srcview::sourceFont() const { return Text1->font(); }
+QFont srcview::sourceFont() const {
+  return Text1->font();
+}
 
 void srcview::applyFont(const SourceFont &f) {
   QFont font(f.name);

@@ -33,8 +33,8 @@ void TabItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
   style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
   painter->save();
   const bool selected = opt.state & QStyle::State_Selected;
-  painter->setPen(opt.palette.color(QPalette::Normal,
-                                    selected ? QPalette::HighlightedText : QPalette::Text));
+  painter->setPen(
+      opt.palette.color(QPalette::Normal, selected ? QPalette::HighlightedText : QPalette::Text));
   painter->setFont(opt.font);
   DrawTabbedText(*painter, QRectF(opt.rect).adjusted(2, 0, 0, 0), text, QFontMetrics(opt.font));
   painter->restore();

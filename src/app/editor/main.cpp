@@ -1,11 +1,11 @@
 // piporapad [FILE]: the editor. With --offscreen-start-and-quit FILE it starts without a
 // screen, opens FILE, waits until the interface is idle, prints the time that took and
 // exits (the start-up benchmark).
+#include "views/main.h"
 #include "model/song.h"
 #include "platform/ui/fonts.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
-#include "views/main.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

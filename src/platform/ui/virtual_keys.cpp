@@ -109,6 +109,8 @@ int ShortcutCode(int qtKey, Qt::KeyboardModifiers modifiers) {
   return ModifierMaskOf(modifiers) * 256 + VirtualKeyOf(qtKey, keypad);
 }
 
-int ShortcutCodeOf(const QKeyEvent &event) { return ShortcutCode(event.key(), event.modifiers()); }
+int ShortcutCodeOf(const QKeyEvent &event) {
+  return ShortcutCode(event.key(), event.modifiers());
+}
 
 } // namespace pipora
