@@ -1,0 +1,92 @@
+#include "formats/midi/export_events.h"
+
+#include "formats/midi/event_log.h"
+
+#include <limits>
+#include <utility>
+
+namespace pipora {
+
+int ExportGateTicks(std::string_view code) {
+  static constexpr std::pair<std::string_view, int> kGates[] = {
+      {"2", 940},  {"4", 460},  {"8", 220},  {"16", 100},
+      {"23", 620}, {"43", 300}, {"83", 140}, {"163", 60}};
+  for (const auto &[gateCode, ticks] : kGates)
+    if (gateCode == code)
+      return ticks;
+  return 0;
+}
+
+std::vector<ExportEvent> BuildExportEvents(const Song &song) {
+  std::vector<ExportEvent> events;
+  for (int n = 1; n <= kUserParts; ++n) {
+    const Part &p = song.part(n);
+    const std::int32_t last =
+        std::min<std::int32_t>(p.count, static_cast<std::int32_t>(p.notes.size()));
+    for (std::int32_t i = 0; i < last; ++i) {
+      const NoteEntry &e = p.notes[static_cast<std::size_t>(i)];
+      if (e.noteNumber < 1)
+        continue;
+      const auto part = static_cast<std::int16_t>(n);
+      const bool tiedFromBefore =
+          i > 0 && p.notes[static_cast<std::size_t>(i - 1)].length.ends_with('_');
+      if (!tiedFromBefore)
+        events.push_back({e.start, part, e.noteNumber, 100});
+      if (const int gate = ExportGateTicks(e.length); gate > 0)
+        events.push_back({e.start + gate, part, e.noteNumber, 0});
+    }
+  }
+  SortExportEvents(events);
+  return events;
+}
+
+void SortExportEvents(std::vector<ExportEvent> &events) {
+  // A selection sort is quadratic; a tournament tree finds the same "first smallest event
+  // from p on" in logarithmic time, and the same swaps give the same order.
+  const std::size_t n = events.size();
+  if (n < 2)
+    return;
+  std::size_t leaves = 1;
+  while (leaves < n)
+    leaves <<= 1;
+  constexpr std::int64_t kPlaced = std::numeric_limits<std::int64_t>::max();
+  std::vector<std::int64_t> time(leaves, kPlaced);
+  for (std::size_t i = 0; i < n; ++i)
+    time[i] = events[i].time;
+  // winner[node]: position of the smallest time below node; the left one on a tie.
+  std::vector<std::size_t> winner(2 * leaves);
+  for (std::size_t i = 0; i < leaves; ++i)
+    winner[leaves + i] = i;
+  const auto play = [&](std::size_t node) {
+    const std::size_t left = winner[2 * node];
+    const std::size_t right = winner[2 * node + 1];
+    winner[node] = time[right] < time[left] ? right : left;
+  };
+  for (std::size_t node = leaves - 1; node >= 1; --node)
+    play(node);
+  const auto replay = [&](std::size_t position) {
+    for (std::size_t node = (leaves + position) / 2; node >= 1; node /= 2)
+      play(node);
+  };
+  for (std::size_t p = 0; p < n; ++p) {
+    const std::size_t smallest = winner[1];
+    if (smallest != p) {
+      std::swap(events[p], events[smallest]);
+      time[smallest] = events[smallest].time;
+      replay(smallest);
+    }
+    time[p] = kPlaced;
+    replay(p);
+  }
+}
+
+QByteArray EventListText(const std::vector<ExportEvent> &events) {
+  EventLog log;
+  for (const ExportEvent &e : events) {
+    log << e.time << '\t' << int{e.part} << '\t' << int{e.key} << '\t' << int{e.velocity};
+    log.endLine();
+  }
+  return log.take();
+}
+
+} // namespace pipora

@@ -1,0 +1,40 @@
+#pragma once
+// The MIDI file commands without their dialogs: what the open-MIDI, save-MIDI and
+// event-list commands of the main window (and the command-line tool) call. Every message
+// returned is the system-style description only; the caller shows it under the file name
+// with "ファイルの読み込みに失敗しました。" or "ファイルの保存に失敗しました。".
+#include "formats/midi/midi_import.h"
+#include "formats/midi/smf_writer.h"
+#include "model/result.h"
+#include "model/song.h"
+
+#include <QString>
+
+namespace pipora {
+
+// `path` with its last three characters replaced by `extension` ("smd", "mid"), the way
+// the program derives one file's name from the other's.
+QString WithLastThreeReplaced(const QString &path, const QString &extension);
+
+// Replaces the song by the notes of the Standard MIDI File at `path`: the file name becomes
+// `path` ending in "smd", parts 1 to 17 and the title are emptied, the file is read (with
+// tempo, tones and title taken from it) and "pipora.log" is written in the program's
+// directory; every part ends with its EndMarker, the score lists are rebuilt and the song
+// is not dirty. An error stops the reading but keeps the notes read before it; a file that
+// cannot be opened leaves an empty song.
+Status ImportMidiFile(Song &song, const QString &path, const MidiImportOptions &options);
+
+// Writes the song as a Standard MIDI File at `path` (atomically: an existing file is
+// replaced only by a complete one) and the writer log "pipora3.log". The note lists' start
+// ticks must be current (RecalcTimes). The dirty flag is not touched.
+Status ExportMidiFile(const Song &song, const QString &path,
+                      const VelocitySource &velocities = RandomVelocitySource());
+
+// The event-list dump: the export event list of the song into "pipora.log".
+Status WriteEventListLog(const Song &song);
+
+// The message the event-list dump shows when done.
+inline constexpr const char *kEventListWrittenMessage =
+    "pipora.logにイベントリストを出力しました。";
+
+} // namespace pipora

@@ -1,0 +1,74 @@
+#pragma once
+// Fits one MIDI channel's note-ons and note-offs to a monophonic SMD part: times snap to
+// the sixteenth (or triplet) grid, gaps become rests, long notes are cut into tied pieces.
+#include "model/song.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+namespace pipora {
+
+struct MidiImportOptions {
+  // `is3`: keep eighth/quarter/... triplet spacings instead of rounding them to sixteenths.
+  bool triplets = true;
+  // `isAuto`: fold keys below 45 and above 90 by octaves into the range SMD can hold.
+  bool foldOctaves = true;
+  // Called for every program change read, so a window can let the synthesizer hear it.
+  std::function<void(int channel, int program)> onProgramChange;
+};
+
+// The eight lengths a duration can be cut into; a non-final piece of a plain length is tied.
+// A remainder below 120 ticks is dropped, so 0 and negative durations give no piece.
+std::vector<std::string_view> CutDuration(std::int64_t ticks);
+
+// Snapped time of a MIDI event at `ticks` (480 per quarter), given the channel's last note-on.
+std::int64_t SnapTime(std::int64_t ticks, std::int64_t lastOn, bool triplets);
+
+// Key after octave folding: below 45 into 45..56, above 90 into 78..89.
+int FoldKey(int key);
+
+// The import's state for one read of a file: per channel the last note-on and note-off
+// times (snapped) and the current key.
+class MidiImporter {
+public:
+  // Stops appending after this many elements in all parts together; a damaged file with
+  // absurd gaps cannot exhaust memory.
+  static constexpr std::int64_t kMaxElements = 1'000'000;
+
+  MidiImporter(Song &song, const MidiImportOptions &options);
+
+  // channel 1..16, key 0..127, velocity 0 = note-off, time in ticks of 480 per quarter.
+  void ImportNoteEvent(int channel, int key, int velocity, std::int64_t time);
+
+  // Every track chunk starts its times at 0 again; current keys carry over.
+  void StartTrack();
+
+  // True once kMaxElements have been appended; later events append nothing.
+  bool full() const { return appended_ >= kMaxElements; }
+
+private:
+  struct Channel {
+    std::int64_t lastOn = 0;
+    std::int64_t lastOff = 0;
+    int currentKey = 0;
+  };
+
+  void AppendPieces(int part, std::int64_t ticks, int noteNumber);
+
+  Song &song_;
+  MidiImportOptions options_;
+  std::array<Channel, kUserParts> channels_{};
+  std::int64_t appended_ = 0;
+};
+
+// Empties parts 1 to 17 for reading: no element at all (count -1), not even the EndMarker,
+// so that AppendNote builds each part from element 0.
+void EmptyPartsForImport(Song &song);
+
+// Appends the EndMarker to parts 1 to 17 after reading.
+void AppendEndMarkers(Song &song);
+
+} // namespace pipora

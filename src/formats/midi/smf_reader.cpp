@@ -1,0 +1,346 @@
+#include "formats/midi/smf_reader.h"
+
+#include "formats/midi/event_log.h"
+
+#include <QStringDecoder>
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <string>
+
+namespace pipora {
+namespace {
+
+constexpr std::uint8_t kHeaderType[] = {'M', 'T', 'h', 'd'};
+constexpr std::uint8_t kTrackType[] = {'M', 'T', 'r', 'k'};
+// Times are 32-bit in the song; a file whose running time goes past that is refused.
+constexpr std::int64_t kMaxRunningTime = std::numeric_limits<std::int32_t>::max() - 1920;
+
+struct LogWords {
+  QByteArray textOpen = LogWord("テキストなど（");
+  QByteArray textClose = LogWord("）");
+  QByteArray smpteOffset = LogWord("SMPTEオフセット ");
+  QByteArray timeSignature = LogWord("拍子 ");
+  QByteArray keySignature = LogWord("調 ");
+};
+const LogWords &Words() {
+  static const LogWords words;
+  return words;
+}
+
+// "Tempo" lines show the rate as the shortest decimal of up to 15 significant digits.
+std::string RateText(double quartersPerMinute) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.15g", quartersPerMinute);
+  return text;
+}
+
+std::string At(std::size_t offset) {
+  return "（" + std::to_string(offset) + " バイト目）";
+}
+
+enum class Step { Continue, EndOfTrack, EndOfFile, Failed };
+
+class SmfReader {
+public:
+  SmfReader(std::span<const std::uint8_t> bytes, Song &song, MidiImporter &importer,
+            const MidiImportOptions &options)
+      : bytes_(bytes), song_(song), importer_(importer), options_(options) {}
+
+  SmfReadResult run() {
+    if (readHeader()) {
+      while (findTrack()) {
+        Step step = startTrack();
+        while (step == Step::Continue)
+          step = readEvent();
+        if (step != Step::EndOfTrack)
+          break;
+      }
+    }
+    return {std::move(error_), log_.take()};
+  }
+
+private:
+  bool have(std::size_t n) const { return bytes_.size() - pos_ >= n; }
+  std::uint8_t next() { return bytes_[pos_++]; }
+  std::uint32_t nextBig(int width) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < width; ++i)
+      value = value << 8 | next();
+    return value;
+  }
+
+  Step fail(std::string message) {
+    error_ = std::move(message);
+    return Step::Failed;
+  }
+
+  // False only when the header makes the file unreadable.
+  bool readHeader() {
+    if (!have(8) || !std::equal(kHeaderType, kHeaderType + 4, bytes_.begin()))
+      return true;
+    pos_ = 4;
+    const std::uint32_t length = nextBig(4);
+    if (length < 6)
+      return true;
+    log_ << "Header ";
+    log_.endLine();
+    if (!have(2))
+      return true;
+    const std::uint32_t format = nextBig(2);
+    if (format <= 1) {
+      log_ << (format == 0 ? "Format0 " : "Format1 ");
+      log_.endLine();
+    }
+    if (!have(2))
+      return true;
+    log_ << "NumOfTrack" << static_cast<int>(nextBig(2)) << ' ';
+    log_.endLine();
+    if (!have(2))
+      return true;
+    const std::size_t at = pos_;
+    const std::uint32_t division = nextBig(2);
+    log_ << "TimeBase" << static_cast<int>(division) << ' ';
+    log_.endLine();
+    if (division >= 0x8000) {
+      fail("時間単位 " + std::to_string(division) + " は扱えません（32768 以上）" + At(at));
+      return false;
+    }
+    division_ = static_cast<std::int32_t>(division);
+    pos_ = 8 + std::min<std::size_t>(length, bytes_.size() - 8);
+    return true;
+  }
+
+  // Skips to just after the next "MTrk"; false when there is none.
+  bool findTrack() {
+    const auto rest = bytes_.subspan(pos_);
+    const auto found = std::search(rest.begin(), rest.end(), kTrackType, kTrackType + 4);
+    if (found == rest.end())
+      return false;
+    pos_ += static_cast<std::size_t>(found - rest.begin()) + 4;
+    return true;
+  }
+
+  Step startTrack() {
+    if (!have(4))
+      return Step::EndOfFile;
+    log_ << "Track Size" << static_cast<std::int64_t>(nextBig(4)) << ' ';
+    log_.endLine();
+    runningTime_ = 0;
+    importer_.StartTrack();
+    return Step::Continue;
+  }
+
+  Step readVarLen(std::uint32_t &value) {
+    const std::size_t at = pos_;
+    value = 0;
+    for (int i = 0; i < 4; ++i) {
+      if (!have(1))
+        return Step::EndOfFile;
+      const std::uint8_t b = next();
+      value = value << 7 | (b & 0x7F);
+      if (!(b & 0x80))
+        return Step::Continue;
+    }
+    return fail("可変長の数値が 4 バイトを超えています" + At(at));
+  }
+
+  Step readEvent() {
+    const std::size_t at = pos_;
+    std::uint32_t delta = 0;
+    if (const Step step = readVarLen(delta); step != Step::Continue)
+      return step;
+    if (delta != 0) {
+      if (division_ <= 0)
+        return fail("時間単位が 0 です" + At(at));
+      runningTime_ = AdvanceRunningTime(runningTime_, delta, division_);
+      if (runningTime_ > kMaxRunningTime)
+        return fail("曲が長すぎます" + At(at));
+    }
+    if (!have(1))
+      return Step::EndOfFile;
+    std::uint8_t status = bytes_[pos_];
+    if (status < 0x80) {
+      // Running status only follows a channel message; elsewhere a data byte is skipped.
+      if (lastStatus_ < 0x80 || lastStatus_ >= 0xF0) {
+        ++pos_;
+        return Step::Continue;
+      }
+      status = lastStatus_;
+    } else {
+      ++pos_;
+    }
+    if (status < 0xF0)
+      return channelMessage(status);
+    lastStatus_ = status;
+    if (status == 0xFF)
+      return metaEvent();
+    if (status == 0xF0)
+      return skipSystemExclusive();
+    if (status == 0xF7)
+      return skipEscape();
+    return Step::Continue; // system common and real-time bytes carry nothing for us
+  }
+
+  void logPosition() {
+    const std::int64_t t = runningTime_;
+    log_ << (t / 1920 + 1) << ':' << ((t / 480) % 4 + 1) << ':' << (t % 480) << ':';
+  }
+
+  Step channelMessage(std::uint8_t status) {
+    const std::uint8_t kind = status & 0xF0;
+    const int channel = (status & 0x0F) + 1;
+    const std::size_t dataBytes = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
+    if (!have(dataBytes))
+      return Step::EndOfFile;
+    lastStatus_ = status;
+    const std::uint8_t first = next();
+    const std::uint8_t second = dataBytes == 2 ? next() : 0;
+    switch (kind) {
+    case 0x80:
+      log_ << "NoteOff CH" << channel << ' ' << int{first} << ' ' << int{second} << ' ';
+      log_.endLine();
+      importer_.ImportNoteEvent(channel, first, 0, runningTime_);
+      break;
+    case 0x90:
+      importer_.ImportNoteEvent(channel, first, second, runningTime_);
+      logPosition();
+      log_ << "NoteOn CH" << channel << ' ' << int{first} << ' ' << int{second} << ' ';
+      log_.endLine();
+      break;
+    case 0xC0: {
+      const int program = first & 0x7F;
+      song_.part(channel).tone = program;
+      if (options_.onProgramChange)
+        options_.onProgramChange(channel, program);
+      logPosition();
+      log_ << "ProgramChange CH" << channel << ' ' << program << ' ';
+      log_.endLine();
+      break;
+    }
+    default:
+      break; // pressure, controllers and pitch bend are not kept
+    }
+    if (importer_.full())
+      return fail("音符が多すぎます" + At(pos_));
+    return Step::Continue;
+  }
+
+  Step skipSystemExclusive() {
+    const auto rest = bytes_.subspan(pos_);
+    const auto end = std::find(rest.begin(), rest.end(), std::uint8_t{0xF7});
+    if (end == rest.end()) {
+      pos_ = bytes_.size();
+      return Step::EndOfFile;
+    }
+    pos_ += static_cast<std::size_t>(end - rest.begin()) + 1;
+    return Step::Continue;
+  }
+
+  Step skipEscape() {
+    std::uint32_t length = 0;
+    if (const Step step = readVarLen(length); step != Step::Continue)
+      return step;
+    if (!have(length))
+      return Step::EndOfFile;
+    pos_ += length;
+    return Step::Continue;
+  }
+
+  Step metaEvent() {
+    if (!have(1))
+      return Step::EndOfFile;
+    const std::uint8_t type = next();
+    std::uint32_t length = 0;
+    if (const Step step = readVarLen(length); step != Step::Continue)
+      return step;
+    if (!have(length))
+      return Step::EndOfFile;
+    const std::size_t at = pos_;
+    const auto data = bytes_.subspan(pos_, length);
+    pos_ += length;
+
+    if ((type >= 0x01 && type <= 0x07) || type == 0x7F) {
+      const QByteArray text(reinterpret_cast<const char *>(data.data()),
+                            static_cast<qsizetype>(data.size()));
+      log_ << Words().textOpen << int{type} << Words().textClose << text;
+      log_.endLine();
+      if (type == 0x03 && !text.isEmpty() && song_.title.empty()) {
+        QStringDecoder decoder("CP932");
+        song_.title = QString(decoder.decode(text)).toStdString();
+      }
+      return Step::Continue;
+    }
+    switch (type) {
+    case 0x2F:
+      log_ << "EndOfTrack " << static_cast<std::int64_t>(length);
+      log_.endLine();
+      return Step::EndOfTrack;
+    case 0x51: {
+      if (length < 3)
+        return Step::Continue;
+      const std::uint32_t micros = std::uint32_t{data[0]} << 16 | data[1] << 8 | data[2];
+      if (micros == 0)
+        return fail("テンポが 0 です" + At(at));
+      const double rate = 60e6 / micros;
+      log_ << "Tempo" << RateText(rate) << ' ';
+      log_.endLine();
+      song_.setTempo(TempoChoiceForRate(rate));
+      return Step::Continue;
+    }
+    case 0x54:
+      log_ << Words().smpteOffset;
+      break;
+    case 0x58:
+      log_ << Words().timeSignature;
+      break;
+    case 0x59:
+      log_ << Words().keySignature;
+      break;
+    default:
+      return Step::Continue; // sequence number, channel prefix and unknown types
+    }
+    log_.endLine();
+    return Step::Continue;
+  }
+
+  std::span<const std::uint8_t> bytes_;
+  std::size_t pos_ = 0;
+  Song &song_;
+  MidiImporter &importer_;
+  const MidiImportOptions &options_;
+  EventLog log_;
+  std::string error_;
+  std::int64_t runningTime_ = 0;
+  std::int32_t division_ = 0;
+  std::uint8_t lastStatus_ = 0;
+};
+
+} // namespace
+
+TempoChoice TempoChoiceForRate(double q) {
+  if (q > 135.85)
+    return TempoChoice::Fast;
+  if (q > 112.95)
+    return TempoChoice::Normal;
+  if (q > 97.6)
+    return TempoChoice::SomewhatSlow;
+  return TempoChoice::Slow;
+}
+
+std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
+                                std::int32_t division) {
+  const std::int64_t scaled = runningTime * division + std::int64_t{delta} * 480;
+  std::int64_t quotient = scaled / division;
+  const std::int64_t twiceRemainder = 2 * (scaled % division);
+  if (twiceRemainder > division || (twiceRemainder == division && (quotient & 1)))
+    ++quotient;
+  return quotient;
+}
+
+SmfReadResult ReadSmf(std::span<const std::uint8_t> bytes, Song &song, MidiImporter &importer,
+                      const MidiImportOptions &options) {
+  return SmfReader(bytes, song, importer, options).run();
+}
+
+} // namespace pipora

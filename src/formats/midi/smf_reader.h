@@ -1,0 +1,38 @@
+#pragma once
+// Walks a Standard MIDI File (format 0 or 1) held in memory: every note event goes to the
+// import, tempo, program changes and the first track name go to the song, and every event
+// is described in the event log.
+#include "formats/midi/midi_import.h"
+#include "model/result.h"
+#include "model/song.h"
+
+#include <QByteArray>
+#include <cstdint>
+#include <span>
+
+namespace pipora {
+
+struct SmfReadResult {
+  // Empty when the whole file was read; otherwise what stopped the reading. The notes
+  // imported before the failure stay in the song.
+  std::string error;
+  // The event log, Shift-JIS text with CR LF line ends, complete up to where reading stopped.
+  QByteArray log;
+};
+
+// The tempo step nearest to `quartersPerMinute` by the import's thresholds 135.85, 112.95
+// and 97.6 (each belongs to the slower step).
+TempoChoice TempoChoiceForRate(double quartersPerMinute);
+
+// Running time after a delta-time: 480 ticks per quarter, the total rounded (halves to even)
+// at every event. `division` must be positive.
+std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
+                                std::int32_t division);
+
+// Parses `bytes` into `song` through `importer`. The song's parts must already be emptied
+// (EmptyPartsForImport); never throws, never reads outside `bytes`. A file that ends inside
+// an event contributes nothing of that event.
+SmfReadResult ReadSmf(std::span<const std::uint8_t> bytes, Song &song, MidiImporter &importer,
+                      const MidiImportOptions &options);
+
+} // namespace pipora

@@ -1,0 +1,164 @@
+#include "formats/midi/smf_writer.h"
+
+#include "formats/midi/event_log.h"
+
+#include <QStringEncoder>
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+namespace pipora {
+namespace {
+
+constexpr std::uint8_t kHeader[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0};
+constexpr std::uint8_t kTrackType[] = {'M', 'T', 'r', 'k'};
+constexpr int kLastDelta = 20;
+
+std::uint8_t ChannelStatus(std::uint8_t kind, int channel) {
+  return static_cast<std::uint8_t>(kind | ((channel - 1) & 0x0F));
+}
+std::uint8_t DataByte(int value) {
+  return static_cast<std::uint8_t>(std::clamp(value, 0, 127));
+}
+
+} // namespace
+
+VelocitySource RandomVelocitySource() {
+  auto engine = std::make_shared<std::mt19937>(std::random_device{}());
+  return [engine] { return std::uniform_real_distribution<double>(0.0, 1.0)(*engine); };
+}
+
+void SmfBuffer::PutVarLen(std::uint32_t value) {
+  std::uint8_t groups[5];
+  int n = 0;
+  do {
+    groups[n++] = value & 0x7F;
+    value >>= 7;
+  } while (value != 0);
+  while (n > 1)
+    put(groups[--n] | 0x80);
+  put(groups[0]);
+}
+
+void SmfBuffer::PutNote(int channel, int key, int velocityFlag, const VelocitySource &velocities) {
+  int velocity = 0;
+  if (velocityFlag != 0)
+    velocity = std::min(127, 90 + static_cast<int>(velocities() * 38));
+  put(ChannelStatus(0x90, channel));
+  put(DataByte(key));
+  put(DataByte(velocity));
+}
+
+void SmfBuffer::PutTempo(double msPerTick) {
+  const std::uint32_t micros = TempoMicros(msPerTick);
+  put(0xFF);
+  put(0x51);
+  put(0x03);
+  put(static_cast<std::uint8_t>(micros >> 16));
+  put(static_cast<std::uint8_t>(micros >> 8));
+  put(static_cast<std::uint8_t>(micros));
+}
+
+void SmfBuffer::PutProgram(int channel, int program) {
+  put(ChannelStatus(0xC0, channel));
+  put(DataByte(program));
+}
+
+void SmfBuffer::PutVolume(int channel, int value) {
+  put(ChannelStatus(0xB0, channel));
+  put(7);
+  put(DataByte(value));
+}
+
+void SmfBuffer::PutController55(int channel, int value) {
+  put(ChannelStatus(0xB0, channel));
+  put(55);
+  put(DataByte(value));
+}
+
+void SmfBuffer::PutTitle(std::string_view utf8Title) {
+  QStringEncoder encoder("CP932");
+  const QByteArray text =
+      encoder.encode(QString::fromUtf8(utf8Title.data(), static_cast<qsizetype>(utf8Title.size())));
+  put(0xFF);
+  put(0x03);
+  PutVarLen(static_cast<std::uint32_t>(text.size()));
+  for (const char c : text)
+    put(static_cast<std::uint8_t>(c));
+}
+
+void SmfBuffer::BeginTrack() {
+  for (const std::uint8_t b : kTrackType)
+    PutByte(b);
+  lengthAt_ = bytes_.size();
+  for (int i = 0; i < 4; ++i)
+    PutByte(0xFF);
+  trackBytes_ = 0;
+}
+
+void SmfBuffer::PutCounted(std::uint8_t b) {
+  put(b);
+}
+
+void SmfBuffer::PatchTrackLength() {
+  if (lengthAt_ < 0)
+    return;
+  for (int i = 0; i < 4; ++i)
+    bytes_[lengthAt_ + i] = static_cast<char>(trackBytes_ >> (24 - 8 * i));
+}
+
+int VolumeControllerValue(int volume) {
+  const int v = std::clamp(volume, 0, 8);
+  return static_cast<int>(std::nearbyint(v * 63.0 / 8.0 + 64.0));
+}
+
+std::uint32_t TempoMicros(double msPerTick) {
+  const double micros = std::nearbyint(msPerTick * 480000.0);
+  if (!(micros > 0))
+    return 0;
+  return static_cast<std::uint32_t>(std::min(micros, double{0xFFFFFF}));
+}
+
+SmfFile EncodeSmf(const Song &song, const VelocitySource &velocities) {
+  SmfBuffer out;
+  for (const std::uint8_t b : kHeader)
+    out.PutByte(b);
+  out.BeginTrack();
+  out.PutVarLen(0);
+  out.PutTitle(song.title);
+  out.PutVarLen(0);
+  out.PutTempo(song.msPerTick);
+  for (int c = 1; c <= kUserParts; ++c) {
+    const Part &p = song.part(c);
+    out.PutVarLen(0);
+    out.PutProgram(c, p.tone);
+    out.PutVarLen(0);
+    out.PutVolume(c, VolumeControllerValue(p.volume));
+    out.PutVarLen(0);
+    out.PutController55(c, 1);
+  }
+
+  const std::vector<ExportEvent> events = BuildExportEvents(song);
+  EventLog log;
+  for (std::size_t k = 0; k < events.size(); ++k) {
+    const ExportEvent &e = events[k];
+    // With an anacrusis the first notes start before tick 0; the file starts at the first
+    // event instead, keeping every distance between events.
+    const std::int32_t delta = k == 0 ? std::max(e.time, 0) : e.time - events[k - 1].time;
+    out.PutVarLen(static_cast<std::uint32_t>(delta));
+    log << "Wait" << '\t' << delta;
+    log.endLine();
+    out.PutNote(e.part, e.key, e.velocity, velocities);
+    log << "NoteOn" << '\t' << int{e.part} << '\t' << int{e.key} << '\t' << int{e.velocity};
+    log.endLine();
+  }
+
+  out.PutVarLen(kLastDelta);
+  out.PutCounted(0xFF);
+  out.PutCounted(0x2F);
+  out.PutCounted(0x00);
+  out.PatchTrackLength();
+  return {out.bytes(), log.take()};
+}
+
+} // namespace pipora

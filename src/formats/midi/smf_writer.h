@@ -1,0 +1,70 @@
+#pragma once
+// Standard MIDI File writing: format 0, one track, 480 ticks per quarter note, assembled
+// in memory. Struck notes get a random velocity from 90 to 127 so that the export sounds
+// less mechanical; the source of randomness is injectable so tests are exact.
+#include "formats/midi/export_events.h"
+#include "model/song.h"
+
+#include <QByteArray>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+namespace pipora {
+
+// Returns a number uniform in [0, 1).
+using VelocitySource = std::function<double()>;
+// Seeded from the system's entropy once per call.
+VelocitySource RandomVelocitySource();
+
+// Bytes of a track under construction; counts what goes after the track length field.
+class SmfBuffer {
+public:
+  void PutByte(std::uint8_t b) { bytes_.append(static_cast<char>(b)); }
+  void PutVarLen(std::uint32_t value);
+  // velocityFlag non-zero strikes the key with a velocity from `velocities`, zero releases it.
+  void PutNote(int channel, int key, int velocityFlag, const VelocitySource &velocities);
+  void PutTempo(double msPerTick);
+  void PutProgram(int channel, int program);
+  void PutVolume(int channel, int value);
+  void PutController55(int channel, int value);
+  // The title in Shift-JIS after its length (meta event 3, track name).
+  void PutTitle(std::string_view utf8Title);
+
+  // Starts counting track bytes and leaves four bytes for the track length.
+  void BeginTrack();
+  // Counted bytes not written by the event writers (the end of track).
+  void PutCounted(std::uint8_t b);
+  // Writes the counted length into the placeholder left by BeginTrack.
+  void PatchTrackLength();
+
+  const QByteArray &bytes() const { return bytes_; }
+  std::uint32_t trackBytes() const { return trackBytes_; }
+
+private:
+  void put(std::uint8_t b) {
+    bytes_.append(static_cast<char>(b));
+    ++trackBytes_;
+  }
+
+  QByteArray bytes_;
+  qsizetype lengthAt_ = -1;
+  std::uint32_t trackBytes_ = 0;
+};
+
+// Controller 7 value of a part volume 0..8: 64, 72, 80, 88, 96, 103, 111, 119, 127.
+int VolumeControllerValue(int volume);
+// Microseconds per quarter note of a tempo, as the tempo meta event carries it.
+std::uint32_t TempoMicros(double msPerTick);
+
+struct SmfFile {
+  QByteArray bytes;
+  // The writer log: "Wait" and "NoteOn" lines, TAB separated, CR LF ended.
+  QByteArray log;
+};
+
+// The whole file of the song: title, tempo, per part program, volume and controller 55,
+// then every note event, and the end of track 20 ticks after the last event.
+SmfFile EncodeSmf(const Song &song, const VelocitySource &velocities);
+
+} // namespace pipora
