@@ -29,23 +29,28 @@ struct PlainLength {
 constexpr PlainLength kPlainLengths[] = {
     {960, "2", "2_"}, {480, "4", "4_"}, {240, "8", "8_"}, {120, "16", "16_"}};
 
-// Longest plain length first, each repeated while more remains; a triplet duration is
-// only recognised as a whole.
+// After every tied piece the rest is looked at afresh, so 1120 ticks give "2_" and "83".
 template <typename Append> void ForEachPiece(std::int64_t ticks, Append append) {
-  if (const std::string_view triplet = TripletCode(ticks); !triplet.empty()) {
-    append(triplet);
-    return;
-  }
-  for (const PlainLength &len : kPlainLengths) {
-    while (ticks > len.ticks) {
-      if (!append(len.tied))
-        return;
-      ticks -= len.ticks;
-    }
-    if (ticks == len.ticks) {
-      append(len.whole);
+  for (;;) {
+    if (const std::string_view triplet = TripletCode(ticks); !triplet.empty()) {
+      append(triplet);
       return;
     }
+    const PlainLength *tied = nullptr;
+    for (const PlainLength &len : kPlainLengths) {
+      if (ticks == len.ticks) {
+        append(len.whole);
+        return;
+      }
+      if (ticks > len.ticks) {
+        tied = &len;
+        break;
+      }
+    }
+    // Below a sixteenth nothing is kept.
+    if (tied == nullptr || !append(tied->tied))
+      return;
+    ticks -= tied->ticks;
   }
 }
 

@@ -1,0 +1,249 @@
+#include "formats/midi/midi_import.h"
+
+#include "model/vocabulary.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace pipora {
+namespace {
+
+// A part as "key:code" words, e.g. "60:4 0:8 62:83".
+std::string Describe(const Song &song, int part) {
+  std::string text;
+  const Part &p = song.part(part);
+  for (std::int32_t i = 0; i <= p.count; ++i) {
+    const NoteEntry &e = p.notes[static_cast<std::size_t>(i)];
+    if (e.isEndMarker())
+      continue;
+    if (!text.empty())
+      text += ' ';
+    text += std::to_string(e.noteNumber) + ":" + e.length;
+  }
+  return text;
+}
+
+struct Event {
+  int channel;
+  int key;
+  int velocity;
+  std::int64_t time;
+};
+
+Song Import(const std::vector<Event> &events, MidiImportOptions options = {}) {
+  Song song;
+  EmptyPartsForImport(song);
+  MidiImporter importer(song, options);
+  for (const Event &e : events)
+    importer.ImportNoteEvent(e.channel, e.key, e.velocity, e.time);
+  AppendEndMarkers(song);
+  return song;
+}
+
+MidiImportOptions WithoutTriplets() {
+  MidiImportOptions options;
+  options.triplets = false;
+  return options;
+}
+
+MidiImportOptions WithoutFolding() {
+  MidiImportOptions options;
+  options.foldOctaves = false;
+  return options;
+}
+
+struct CutRow {
+  std::int64_t ticks;
+  std::vector<std::string_view> pieces;
+};
+
+class CutDurationTable : public ::testing::TestWithParam<CutRow> {};
+
+TEST_P(CutDurationTable, CutsIntoTableLengths) {
+  EXPECT_EQ(CutDuration(GetParam().ticks), GetParam().pieces) << GetParam().ticks;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lengths, CutDurationTable,
+    ::testing::Values(CutRow{960, {"2"}}, CutRow{480, {"4"}}, CutRow{240, {"8"}},
+                      CutRow{120, {"16"}}, CutRow{640, {"23"}}, CutRow{320, {"43"}},
+                      CutRow{160, {"83"}}, CutRow{80, {"163"}}, CutRow{1120, {"2_", "83"}},
+                      CutRow{600, {"4_", "16"}}, CutRow{1920, {"2_", "2"}},
+                      CutRow{1800, {"2_", "4_", "8_", "16"}}, CutRow{360, {"8_", "16"}},
+                      CutRow{200, {"16_", "163"}}, CutRow{119, {}}, CutRow{0, {}}, CutRow{-480, {}},
+                      // what is left after a tied piece may be a triplet length
+                      CutRow{800, {"4_", "43"}}, CutRow{1600, {"2_", "23"}}, CutRow{100, {}}));
+
+struct SnapRow {
+  std::int64_t ticks;
+  std::int64_t lastOn;
+  bool triplets;
+  std::int64_t snapped;
+};
+
+class SnapTable : public ::testing::TestWithParam<SnapRow> {};
+
+TEST_P(SnapTable, SnapsToGrid) {
+  const SnapRow &r = GetParam();
+  EXPECT_EQ(SnapTime(r.ticks, r.lastOn, r.triplets), r.snapped)
+      << r.ticks << " after " << r.lastOn << (r.triplets ? " with triplets" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, SnapTable,
+                         ::testing::Values(SnapRow{59, 0, false, 0}, SnapRow{60, 0, false, 120},
+                                           SnapRow{100, 0, false, 120}, SnapRow{160, 0, false, 120},
+                                           SnapRow{160, 0, true, 160}, SnapRow{155, 0, true, 160},
+                                           SnapRow{320, 0, true, 320}, SnapRow{640, 0, true, 640},
+                                           SnapRow{80, 0, true, 80}, SnapRow{480, 320, true, 480},
+                                           SnapRow{480, 160, true, 480},
+                                           // 200 is no triplet distance: back to sixteenths
+                                           SnapRow{200, 0, true, 240}, SnapRow{40, 0, true, 0},
+                                           SnapRow{1120, 960, true, 1120},
+                                           SnapRow{1119, 960, true, 1120}));
+
+TEST(FoldKey, FoldsOutsideRangeByOctaves) {
+  const std::pair<int, int> rows[] = {{33, 45}, {100, 88},    {44, 56},  {45, 45}, {90, 90},
+                                      {91, 79}, {0 + 12, 48}, {127, 79}, {21, 45}, {102, 78}};
+  for (const auto &[key, folded] : rows) {
+    EXPECT_EQ(FoldKey(key), folded) << key;
+    EXPECT_EQ(FoldKey(key) % 12, key % 12) << "pitch class of " << key;
+  }
+}
+
+TEST(ImportNoteEvent, GapBetweenQuartersBecomesRest) {
+  const Song song = Import({{1, 60, 100, 0}, {1, 60, 0, 480}, {1, 62, 100, 960}, {1, 62, 0, 1440}});
+  EXPECT_EQ(Describe(song, 1), "60:4 0:4 62:4");
+  EXPECT_EQ(song.part(1).notes[1].pitch, "R");
+  EXPECT_EQ(song.part(1).notes[2].pitch, "D");
+}
+
+TEST(ImportNoteEvent, TripletsKeptOnlyWithTripletOption) {
+  const std::vector<Event> triplets = {{1, 60, 100, 0}, {1, 60, 0, 160},   {1, 62, 100, 160},
+                                       {1, 62, 0, 320}, {1, 64, 100, 320}, {1, 64, 0, 480}};
+  EXPECT_EQ(Describe(Import(triplets), 1), "60:83 62:83 64:83");
+  EXPECT_EQ(Describe(Import(triplets, WithoutTriplets()), 1), "60:16 62:8 64:16");
+}
+
+TEST(ImportNoteEvent, OverlappingNoteIsCutWhereNextStarts) {
+  const Song song = Import({{1, 60, 100, 0}, {1, 64, 100, 240}, {1, 60, 0, 480}, {1, 64, 0, 720}});
+  EXPECT_EQ(Describe(song, 1), "60:8 64:4");
+}
+
+TEST(ImportNoteEvent, ChordKeepsLastNote) {
+  const Song song = Import({{2, 60, 100, 0},
+                            {2, 64, 100, 0},
+                            {2, 67, 100, 0},
+                            {2, 60, 0, 480},
+                            {2, 64, 0, 480},
+                            {2, 67, 0, 480}});
+  EXPECT_EQ(Describe(song, 2), "67:4");
+  EXPECT_EQ(song.part(1).count, 0);
+}
+
+TEST(ImportNoteEvent, ChordAfterFirstBeatKeepsLastNote) {
+  const Song song = Import({{1, 55, 100, 0},
+                            {1, 55, 0, 480},
+                            {1, 60, 100, 480},
+                            {1, 64, 100, 480},
+                            {1, 60, 0, 960},
+                            {1, 64, 0, 960}});
+  EXPECT_EQ(Describe(song, 1), "55:4 64:4");
+}
+
+TEST(ImportNoteEvent, OctaveFoldingFollowsOption) {
+  const std::vector<Event> events = {
+      {1, 33, 100, 0}, {1, 33, 0, 480}, {1, 100, 100, 480}, {1, 100, 0, 960}};
+  EXPECT_EQ(Describe(Import(events), 1), "45:4 88:4");
+  EXPECT_EQ(Describe(Import(events, WithoutFolding()), 1), "33:4 100:4");
+}
+
+TEST(ImportNoteEvent, LateFirstNoteIsPrecededByRest) {
+  const Song song = Import({{3, 60, 100, 240}, {3, 60, 0, 480}});
+  EXPECT_EQ(Describe(song, 3), "0:8 60:8");
+}
+
+TEST(ImportNoteEvent, ShortNotesSnapByStartAndEnd) {
+  // 100 ticks snap to one sixteenth.
+  EXPECT_EQ(Describe(Import({{1, 60, 100, 0}, {1, 60, 0, 100}}), 1), "60:16");
+  // 50 ticks from 0 end at 0: nothing is left of the note.
+  EXPECT_EQ(Describe(Import({{1, 60, 100, 0}, {1, 60, 0, 50}}, WithoutTriplets()), 1), "");
+  // 50 ticks from 40 to 90 snap to 0 and 120.
+  EXPECT_EQ(Describe(Import({{1, 60, 100, 40}, {1, 60, 0, 90}}, WithoutTriplets()), 1), "60:16");
+}
+
+TEST(ImportNoteEvent, LongNotesAndRestsAreTiedPieces) {
+  const Song song = Import({{1, 60, 100, 1200}, {1, 60, 0, 2640}});
+  // 1200 ticks of rest: "2_" "8"; 1440 ticks of note: "2_" "4".
+  EXPECT_EQ(Describe(song, 1), "0:2_ 0:8 60:2_ 60:4");
+}
+
+TEST(ImportNoteEvent, NoteOffOfOtherKeyIsIgnored) {
+  const Song song = Import({{1, 60, 100, 0}, {1, 61, 0, 240}, {1, 60, 0, 480}});
+  EXPECT_EQ(Describe(song, 1), "60:4");
+}
+
+TEST(ImportNoteEvent, RepeatedNoteOffDoesNotRepeatNote) {
+  // A note ended twice (note-on with velocity 0 and an explicit note-off) is one note, and
+  // the following note keeps its place.
+  const Song song = Import({{1, 60, 100, 0},
+                            {1, 60, 0, 480},
+                            {1, 60, 0, 480},
+                            {1, 60, 0, 960},
+                            {1, 62, 100, 960},
+                            {1, 62, 0, 1440}});
+  EXPECT_EQ(Describe(song, 1), "60:4 0:4 62:4");
+}
+
+TEST(ImportNoteEvent, ChannelsAreSeparateParts) {
+  const Song song = Import({{1, 60, 100, 0}, {16, 72, 100, 0}, {1, 60, 0, 480}, {16, 72, 0, 960}});
+  EXPECT_EQ(Describe(song, 1), "60:4");
+  EXPECT_EQ(Describe(song, 16), "72:2");
+}
+
+TEST(ImportNoteEvent, NewTrackRestartsTimesButKeepsKeys) {
+  Song song;
+  EmptyPartsForImport(song);
+  MidiImporter importer(song, {});
+  importer.ImportNoteEvent(1, 60, 100, 0);
+  importer.ImportNoteEvent(1, 60, 0, 480);
+  importer.StartTrack();
+  // The second track's first note on the same channel continues the part; the time since
+  // its start is closed with the key still current from the first track.
+  importer.ImportNoteEvent(1, 62, 100, 240);
+  importer.ImportNoteEvent(1, 62, 0, 480);
+  AppendEndMarkers(song);
+  EXPECT_EQ(Describe(song, 1), "60:4 60:8 62:8");
+}
+
+TEST(ImportNoteEvent, StopsAppendingWhenFull) {
+  Song song;
+  EmptyPartsForImport(song);
+  MidiImporter importer(song, {});
+  // A note after about 2^31 ticks of silence on every channel.
+  for (int c = 1; c <= 16 && !importer.full(); ++c)
+    importer.ImportNoteEvent(c, 60, 100, 2'000'000'000);
+  EXPECT_TRUE(importer.full());
+  std::int64_t total = 0;
+  for (int c = 1; c <= 16; ++c)
+    total += song.part(c).count + 1;
+  EXPECT_EQ(total, MidiImporter::kMaxElements);
+}
+
+TEST(EmptyPartsForImport, LeavesBackupSlotAndAppendsMarkers) {
+  Song song;
+  AppendNote(song, 18, 60, "4", "C");
+  EmptyPartsForImport(song);
+  EXPECT_EQ(song.part(1).count, -1);
+  EXPECT_TRUE(song.part(17).notes.empty());
+  EXPECT_EQ(song.part(18).count, 1);
+  AppendEndMarkers(song);
+  for (int n = 1; n <= 17; ++n) {
+    ASSERT_EQ(song.part(n).count, 0);
+    EXPECT_TRUE(song.part(n).notes[0].isEndMarker());
+  }
+}
+
+} // namespace
+} // namespace pipora
