@@ -35,7 +35,4 @@ private:
   QByteArray bytes_;
 };
 
-// Shift-JIS bytes of a UTF-8 literal, for the fixed Japanese words of the logs.
-QByteArray LogWord(std::string_view utf8);
-
 } // namespace pipora

@@ -9,6 +9,7 @@
 #include "model/song.h"
 
 #include <QString>
+#include <string>
 
 namespace pipora {
 
@@ -16,13 +17,21 @@ namespace pipora {
 // the program derives one file's name from the other's.
 QString WithLastThreeReplaced(const QString &path, const QString &extension);
 
+struct MidiImportResult {
+  // False when the file could not be opened at all: the song is then empty.
+  bool opened = true;
+  // The error's description; empty when the whole file was read.
+  std::string error;
+  bool ok() const { return error.empty(); }
+};
+
 // Replaces the song by the notes of the Standard MIDI File at `path`: the file name becomes
 // `path` ending in "smd", parts 1 to 17 and the title are emptied, the file is read (with
 // tempo, tones and title taken from it) and "pipora.log" is written in the program's
 // directory; every part ends with its EndMarker, the score lists are rebuilt and the song
-// is not dirty. An error stops the reading but keeps the notes read before it; a file that
-// cannot be opened leaves an empty song.
-Status ImportMidiFile(Song &song, const QString &path, const MidiImportOptions &options);
+// is not dirty. An error stops the reading but keeps the notes read before it. Volumes,
+// the current part and part 18 are left alone; the caller stores the tones in the settings.
+MidiImportResult ImportMidiFile(Song &song, const QString &path, const MidiImportOptions &options);
 
 // Writes the song as a Standard MIDI File at `path` (atomically: an existing file is
 // replaced only by a complete one) and the writer log "pipora3.log". The note lists' start

@@ -1,8 +1,8 @@
 #include "formats/midi/smf_reader.h"
 
 #include "formats/midi/event_log.h"
+#include "platform/text/cp932.h"
 
-#include <QStringDecoder>
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -17,11 +17,11 @@ constexpr std::uint8_t kTrackType[] = {'M', 'T', 'r', 'k'};
 constexpr std::int64_t kMaxRunningTime = std::numeric_limits<std::int32_t>::max() - 1920;
 
 struct LogWords {
-  QByteArray textOpen = LogWord("テキストなど（");
-  QByteArray textClose = LogWord("）");
-  QByteArray smpteOffset = LogWord("SMPTEオフセット ");
-  QByteArray timeSignature = LogWord("拍子 ");
-  QByteArray keySignature = LogWord("調 ");
+  QByteArray textOpen = ToCp932(std::string_view("テキストなど（"));
+  QByteArray textClose = ToCp932(std::string_view("）"));
+  QByteArray smpteOffset = ToCp932(std::string_view("SMPTEオフセット "));
+  QByteArray timeSignature = ToCp932(std::string_view("拍子 "));
+  QByteArray keySignature = ToCp932(std::string_view("調 "));
 };
 const LogWords &Words() {
   static const LogWords words;
@@ -266,8 +266,7 @@ private:
       log_ << Words().textOpen << int{type} << Words().textClose << text;
       log_.endLine();
       if (type == 0x03 && !text.isEmpty() && song_.title.empty()) {
-        QStringDecoder decoder("CP932");
-        song_.title = QString(decoder.decode(text)).toStdString();
+        song_.title = Cp932ToUtf8(text);
       }
       return Step::Continue;
     }

@@ -1,8 +1,8 @@
 #include "formats/midi/smf_writer.h"
 
 #include "formats/midi/event_log.h"
+#include "platform/text/cp932.h"
 
-#include <QStringEncoder>
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -77,9 +77,7 @@ void SmfBuffer::PutController55(int channel, int value) {
 }
 
 void SmfBuffer::PutTitle(std::string_view utf8Title) {
-  QStringEncoder encoder("CP932");
-  const QByteArray text =
-      encoder.encode(QString::fromUtf8(utf8Title.data(), static_cast<qsizetype>(utf8Title.size())));
+  const QByteArray text = ToCp932(utf8Title);
   put(0xFF);
   put(0x03);
   PutVarLen(static_cast<std::uint32_t>(text.size()));

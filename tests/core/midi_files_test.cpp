@@ -1,0 +1,155 @@
+#include "formats/midi/midi_files.h"
+
+#include "model/vocabulary.h"
+#include "platform/files/program_directory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace pipora {
+namespace {
+
+QByteArray ReadAll(const QString &path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString &path, const QByteArray &bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+void Fill(Song &song, int part, std::initializer_list<std::pair<int, const char *>> notes) {
+  for (const auto &[number, length] : notes)
+    InsertNote(song, part, song.part(part).count, number, length, PitchNameOf(number));
+  RecalcTimes(song);
+}
+
+std::vector<std::pair<int, std::string>> NotesOf(const Song &song, int part) {
+  std::vector<std::pair<int, std::string>> notes;
+  for (std::int32_t i = 0; i < song.part(part).count; ++i) {
+    const NoteEntry &e = song.part(part).notes[static_cast<std::size_t>(i)];
+    notes.emplace_back(e.noteNumber, e.length);
+  }
+  return notes;
+}
+
+double Half() {
+  return 0.5;
+}
+
+class MidiFiles : public ::testing::Test {
+protected:
+  QString path(const QString &name) const { return dir.filePath(name); }
+  QTemporaryDir dir;
+};
+
+TEST(WithLastThreeReplaced, SwapsExtension) {
+  EXPECT_EQ(WithLastThreeReplaced("/a/song.mid", "smd"), "/a/song.smd");
+  EXPECT_EQ(WithLastThreeReplaced("/a/song.smz", "mid"), "/a/song.mid");
+  EXPECT_EQ(WithLastThreeReplaced("ab", "mid"), "mid");
+}
+
+TEST_F(MidiFiles, UnopenableFileLeavesEmptySongWithMarkers) {
+  Song song;
+  Fill(song, 2, {{60, "4"}});
+  song.dirty = true;
+  const MidiImportResult result = ImportMidiFile(song, path("missing.mid"), {});
+  EXPECT_FALSE(result.opened);
+  EXPECT_FALSE(result.error.empty());
+  for (int n = 1; n <= 17; ++n) {
+    ASSERT_EQ(song.part(n).count, 0) << n;
+    EXPECT_TRUE(song.part(n).notes[0].isEndMarker());
+    EXPECT_EQ(song.part(n).scoreHeader.count, 0);
+  }
+  EXPECT_EQ(QString::fromStdString(song.fileName), path("missing.smd"));
+  EXPECT_FALSE(song.dirty);
+}
+
+TEST_F(MidiFiles, ExportThenImportKeepsNotesTempoTitleAndTones) {
+  const struct {
+    TempoChoice tempo;
+  } tempos[] = {
+      {TempoChoice::Fast}, {TempoChoice::Normal}, {TempoChoice::SomewhatSlow}, {TempoChoice::Slow}};
+  for (const auto &row : tempos) {
+    Song song;
+    song.setTempo(row.tempo);
+    song.title = "夏の歌";
+    song.part(1).tone = 73;
+    song.part(5).tone = 0;
+    Fill(song, 1, {{60, "4"}, {0, "8"}, {62, "83"}, {64, "83"}, {65, "83"}, {67, "2_"}, {67, "2"}});
+    Fill(song, 5, {{48, "16"}, {50, "8"}});
+    ASSERT_TRUE(ExportMidiFile(song, path("out.mid"), Half).ok());
+
+    Song back;
+    const MidiImportResult result = ImportMidiFile(back, path("out.mid"), {});
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(back.tempo, row.tempo);
+    EXPECT_EQ(back.title, "夏の歌");
+    EXPECT_EQ(back.part(1).tone, 73);
+    // The gate gap of 20 ticks snaps away; the tie comes back as tied pieces.
+    EXPECT_EQ(NotesOf(back, 1),
+              (std::vector<std::pair<int, std::string>>{
+                  {60, "4"}, {0, "8"}, {62, "83"}, {64, "83"}, {65, "83"}, {67, "2_"}, {67, "2"}}));
+    EXPECT_EQ(NotesOf(back, 5), (std::vector<std::pair<int, std::string>>{{48, "16"}, {50, "8"}}));
+  }
+}
+
+TEST_F(MidiFiles, ImportWritesEventLogAndRepeatsIt) {
+  Song song;
+  Fill(song, 3, {{72, "4"}});
+  ASSERT_TRUE(ExportMidiFile(song, path("a.mid"), Half).ok());
+  EXPECT_EQ(ReadAll(ProgramFile("pipora3.log")),
+            "Wait\t0\r\nNoteOn\t3\t72\t100\r\nWait\t460\r\nNoteOn\t3\t72\t0\r\n");
+
+  Song first;
+  ASSERT_TRUE(ImportMidiFile(first, path("a.mid"), {}).ok());
+  const QByteArray log = ReadAll(ProgramFile("pipora.log"));
+  EXPECT_TRUE(log.startsWith("Header \r\nFormat0 \r\nNumOfTrack1 \r\nTimeBase480 \r\nTrack Size"));
+  EXPECT_TRUE(log.contains("1:1:0:NoteOn CH3 72 109 \r\n"));
+  EXPECT_TRUE(log.endsWith("EndOfTrack 0\r\n"));
+  Song second;
+  ASSERT_TRUE(ImportMidiFile(second, path("a.mid"), {}).ok());
+  EXPECT_EQ(ReadAll(ProgramFile("pipora.log")), log);
+}
+
+TEST_F(MidiFiles, DamagedFileKeepsNotesReadBeforeTheError) {
+  // A quarter note, then a delta-time of five bytes.
+  WriteAll(path("bad.mid"), QByteArray::fromHex("4D546864000000060000000101E0 4D54726B00000020"
+                                                "00903C64 836080 3C00 8181818100 90"));
+  Song song;
+  song.part(2).volume = 7;
+  const MidiImportResult result = ImportMidiFile(song, path("bad.mid"), {});
+  EXPECT_TRUE(result.opened);
+  EXPECT_FALSE(result.ok());
+  EXPECT_EQ(NotesOf(song, 1), (std::vector<std::pair<int, std::string>>{{60, "4"}}));
+  EXPECT_TRUE(song.part(1).notes[1].isEndMarker());
+  EXPECT_EQ(song.part(2).volume, 7);
+}
+
+TEST_F(MidiFiles, FailedExportKeepsExistingFile) {
+  Song song;
+  Fill(song, 1, {{60, "4"}});
+  WriteAll(path("keep.mid"), "old");
+  // A directory in the way of the temporary file's rename: the target is not a file.
+  ASSERT_TRUE(QDir(dir.path()).mkdir("taken.mid"));
+  EXPECT_FALSE(ExportMidiFile(song, path("taken.mid"), Half).ok());
+  EXPECT_FALSE(ExportMidiFile(song, path("no/such/dir/x.mid"), Half).ok());
+  EXPECT_EQ(ReadAll(path("keep.mid")), "old");
+  ASSERT_TRUE(ExportMidiFile(song, path("keep.mid"), Half).ok());
+  EXPECT_TRUE(ReadAll(path("keep.mid")).startsWith("MThd"));
+}
+
+TEST_F(MidiFiles, EventListDumpWritesTabSeparatedLines) {
+  Song song;
+  Fill(song, 2, {{64, "8"}, {0, "8"}, {65, "4_"}, {65, "4"}});
+  ASSERT_TRUE(WriteEventListLog(song).ok());
+  EXPECT_EQ(ReadAll(ProgramFile("pipora.log")),
+            "0\t2\t64\t100\r\n220\t2\t64\t0\r\n480\t2\t65\t100\r\n1420\t2\t65\t0\r\n");
+}
+
+} // namespace
+} // namespace pipora
