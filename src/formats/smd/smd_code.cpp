@@ -1,6 +1,7 @@
 #include "formats/smd/smd_code.h"
 
 #include "model/vocabulary.h"
+#include "platform/text/cp932.h"
 
 #include <array>
 
@@ -114,6 +115,10 @@ DecodedCode DecodeCode(std::string_view text) {
     d.writtenNumber = std::min(57 + (code - 40) / 4, 78);
     d.pitch = kPitchNames[static_cast<std::size_t>(d.writtenNumber % 12)];
     d.length = kBaseLengths[static_cast<std::size_t>(code % 4)];
+  } else if (IsCp932LeadByte(c) && text.size() >= 2 &&
+             IsCp932TrailByte(static_cast<unsigned char>(text[1]))) {
+    // A double-byte character is one character: its second byte is no code of its own.
+    d.consumed = 2;
   }
   return d;
 }

@@ -52,9 +52,10 @@ struct DecodedCode {
   std::string_view length; // "16", "8", "4" or "2"
 };
 
-// Decodes the code at the start of `text` (which must not be empty). Looks at most
-// three characters ahead. `consumed` may exceed the text left when an escape word is
-// cut off after "!"; callers treat that as damage.
+// Decodes the code at the start of `text` (bytes, which must not be empty). Looks at most
+// three bytes ahead. `consumed` counts bytes: a double-byte CP932 character is skipped
+// whole. It may exceed the text left when an escape word is cut off after "!"; callers
+// treat that as damage.
 DecodedCode DecodeCode(std::string_view text);
 
 // Encodes one element, updating `octaveState` for notes. Rests and unknown lengths give

@@ -7,7 +7,19 @@ namespace pipora {
 
 QByteArray ToCp932(const QString &text) {
   QStringEncoder encoder("CP932");
-  return encoder.encode(text);
+  QByteArray bytes = encoder.encode(text);
+  if (!encoder.hasError())
+    return bytes;
+  // The codec's own substitute is a double-byte character; write '?' as the system does.
+  bytes.clear();
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype width = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    QStringEncoder one("CP932");
+    const QByteArray encoded = one.encode(QStringView(text).mid(i, width));
+    bytes += one.hasError() ? QByteArray("?") : encoded;
+    i += width;
+  }
+  return bytes;
 }
 
 QString FromCp932(const QByteArray &bytes) {

@@ -23,4 +23,9 @@ inline bool IsCp932LeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// True for a byte that can end a two-byte CP932 character (0x40-0x7E, 0x80-0xFC).
+inline bool IsCp932TrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
 } // namespace pipora

@@ -1,0 +1,348 @@
+#include "formats/smd/smd_reader.h"
+#include "formats/smd/tone_store.h"
+#include "platform/files/file_io.h"
+#include "platform/ini/ini_file.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace pipora {
+namespace {
+
+const QByteArray kStart("\x1b$D");
+const QByteArray kEnd("\x0f");
+
+struct Expected {
+  int number;
+  const char *length;
+  const char *pitch;
+};
+
+void ExpectNotes(const Part &part, const std::vector<Expected> &expected) {
+  ASSERT_EQ(part.count, static_cast<int>(expected.size()));
+  ASSERT_EQ(part.notes.size(), expected.size() + 1);
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(part.notes[i].noteNumber, expected[i].number);
+    EXPECT_EQ(part.notes[i].length, expected[i].length);
+    EXPECT_EQ(part.notes[i].pitch, expected[i].pitch);
+  }
+  EXPECT_TRUE(part.notes.back().isEndMarker());
+}
+
+Song Decode(const QByteArray &line) {
+  Result<SmdDocument> doc = DecodeSmd(line);
+  EXPECT_TRUE(doc.ok()) << doc.error();
+  return doc ? std::move(doc->song) : Song();
+}
+
+std::string DecodeError(const QByteArray &line) {
+  Result<SmdDocument> doc = DecodeSmd(line);
+  EXPECT_FALSE(doc.ok());
+  return doc ? std::string() : doc.error();
+}
+
+TEST(DecodeSmd, OneQuarterNote) {
+  Result<SmdDocument> doc = DecodeSmd(kStart + "!$6" + kEnd);
+  ASSERT_TRUE(doc.ok());
+  EXPECT_EQ(doc->partCount, 1);
+  EXPECT_EQ(doc->song.title, "");
+  ExpectNotes(doc->song.part(1), {{60, "4", "C"}});
+  for (int n = 2; n <= 18; ++n)
+    ExpectNotes(doc->song.part(n), {});
+}
+
+TEST(DecodeSmd, Triplets) {
+  ExpectNotes(Decode(kStart + "!%5" + kEnd).part(1),
+              {{60, "83", "C"}, {60, "83", "C"}, {60, "83", "C"}});
+  ExpectNotes(Decode(kStart + "!&(56" + kEnd).part(1),
+              {{57, "163", "A"}, {60, "83", "C"}, {60, "43", "C"}});
+  // Rests inside triplets, and the octave state applies to triplet notes.
+  ExpectNotes(Decode(kStart + "!#!&#6$" + kEnd).part(1),
+              {{0, "163", "R"}, {48, "43", "C"}, {0, "83", "R"}});
+  // A tie after a triplet ties its last note.
+  ExpectNotes(Decode(kStart + "!%6\"" + kEnd).part(1),
+              {{60, "43", "C"}, {60, "43", "C"}, {60, "43_", "C"}});
+}
+
+TEST(DecodeSmd, OctaveWordsShiftNotesButNotRests) {
+  ExpectNotes(Decode(kStart + "!#6" + kEnd).part(1), {{48, "4", "C"}});
+  ExpectNotes(Decode(kStart + "!\"6" + kEnd).part(1), {{72, "4", "C"}});
+  ExpectNotes(Decode(kStart + "!\"%!$6" + kEnd).part(1), {{0, "4", "R"}, {60, "4", "C"}});
+  // Every part starts in the middle window.
+  Song song = Decode(kStart + "!#6" + kEnd + kStart + "6" + kEnd);
+  ExpectNotes(song.part(2), {{60, "4", "C"}});
+}
+
+TEST(DecodeSmd, TieMarksThePreviousElement) {
+  ExpectNotes(Decode(kStart + "5\"6" + kEnd).part(1), {{60, "8_", "C"}, {60, "4", "C"}});
+  // A second tie mark adds nothing: "8__" would be no length at all.
+  ExpectNotes(Decode(kStart + "5\"\"" + kEnd).part(1), {{60, "8_", "C"}});
+}
+
+TEST(DecodeSmd, PartsFillSlotsInFileOrder) {
+  QByteArray line = "t";
+  for (int n = 1; n <= 18; ++n)
+    line += kStart + QByteArray(static_cast<qsizetype>(n), '6') + kEnd;
+  Result<SmdDocument> doc = DecodeSmd(line);
+  ASSERT_TRUE(doc.ok()) << doc.error();
+  EXPECT_EQ(doc->partCount, 18);
+  for (int n = 1; n <= 18; ++n)
+    EXPECT_EQ(doc->song.part(n).count, n) << n;
+
+  line += kStart + "6" + kEnd;
+  EXPECT_NE(DecodeError(line).find("パート"), std::string::npos);
+}
+
+TEST(DecodeSmd, TempoVolumeAndTitle) {
+  Song song = Decode("abc" + kStart + "!+!/!/!$6" + kEnd + kStart + "!-!,6" + kEnd);
+  EXPECT_EQ(song.title, "abc");
+  EXPECT_EQ(song.tempo, TempoChoice::Slow);
+  EXPECT_DOUBLE_EQ(song.msPerTick, 60000.0 / 91 / 480);
+  EXPECT_EQ(song.part(1).volume, 6);
+  EXPECT_EQ(song.part(2).volume, 1);
+  EXPECT_EQ(song.part(3).volume, 4);
+
+  EXPECT_EQ(Decode(kStart + "!(6" + kEnd).tempo, TempoChoice::Fast);
+  EXPECT_EQ(Decode(kStart + "!*6" + kEnd).tempo, TempoChoice::SomewhatSlow);
+  // The normal word does not undo an earlier tempo.
+  EXPECT_EQ(Decode(kStart + "!(6" + kEnd + kStart + "!)6" + kEnd).tempo, TempoChoice::Fast);
+  EXPECT_EQ(Decode(kStart + "6" + kEnd).tempo, TempoChoice::Normal);
+}
+
+TEST(DecodeSmd, VolumeStaysWithinZeroToEight) {
+  EXPECT_EQ(Decode(kStart + "!/!/!/!/!/!/6" + kEnd).part(1).volume, 8);
+  EXPECT_EQ(Decode(kStart + "!,!,!,6" + kEnd).part(1).volume, 0);
+}
+
+TEST(DecodeSmd, JisTitleIsConverted) {
+  Song song = Decode("\x1b$B0!\x1b(B\x0e\x31\x0f" + kStart + "6" + kEnd);
+  EXPECT_EQ(song.title, "亜ｱ");
+  EXPECT_EQ(Decode("\x88\x9f" + kStart + kEnd).title, "亜");
+  EXPECT_EQ(Decode("only a title").title, "only a title");
+}
+
+TEST(DecodeSmd, UnknownCodesAreSkipped) {
+  ExpectNotes(Decode(kStart + "6 \x01!.\x7f\x1b\x01\x1b$5" + kEnd).part(1),
+              {{60, "4", "C"}, {0, "8", "R"}, {60, "8", "C"}});
+  // The second byte of a double-byte character is not a note.
+  ExpectNotes(Decode(kStart +
+                     "\x82\x60"
+                     "6" +
+                     kEnd)
+                  .part(1),
+              {{60, "4", "C"}});
+}
+
+TEST(DecodeSmd, DamageIsReportedWithItsPosition) {
+  const struct {
+    QByteArray line;
+    const char *what;
+  } rows[] = {
+      {kStart + "\"6" + kEnd, "4バイト目: タイの前に音符がありません。"},
+      {kStart + kEnd + kStart + "\"", "タイ"},
+      {kStart + "6!", "エスケープ語"},
+      {kStart + "!%", "3連符"},
+      {kStart + "!&56", "3連符"},
+      {kStart + "!&5!$66", "3連符"},
+  };
+  for (const auto &row : rows)
+    EXPECT_NE(DecodeError(row.line).find(row.what), std::string::npos)
+        << row.line.toHex(' ').constData();
+}
+
+TEST(DecodeSmd, GrowsTheSharedCapacityWithTheLongestPart) {
+  Result<SmdDocument> doc = DecodeSmd(kStart + QByteArray(95, '6') + kEnd, 30);
+  ASSERT_TRUE(doc.ok());
+  EXPECT_GT(doc->song.capacity, 95 + 2);
+  EXPECT_EQ((doc->song.capacity - 30) % 10, 0);
+}
+
+class OpenSmdFileTest : public testing::Test {
+protected:
+  QString write(const QString &name, const QByteArray &bytes) {
+    const QString path = dir_.filePath(name);
+    EXPECT_TRUE(WriteFileAtomically(path, bytes).ok());
+    return path;
+  }
+
+  // A song with something in every slot that reading may or may not replace.
+  static Song Existing() {
+    Song song;
+    InsertNote(song, 1, 0, 62, "4", "D");
+    InsertNote(song, 17, 0, 64, "8", "E");
+    InsertNote(song, 18, 0, 65, "2", "F");
+    song.part(18).scoreHeader.partNumber = 1;
+    song.part(3).volume = 7;
+    song.part(2).tone = 40;
+    song.title = "old";
+    song.fileName = "old.smd";
+    song.dirty = true;
+    song.currentPart = 5;
+    song.ticksPerBeat = 240;
+    song.beatsPerMeasure = 3;
+    RecalcTimes(song);
+    BuildScoreList(song);
+    return song;
+  }
+
+  QTemporaryDir dir_;
+};
+
+TEST_F(OpenSmdFileTest, LoadsTheFirstLineAndCleansTheSong) {
+  for (const char *ending : {"\r\n", "\n", "\r"}) {
+    SCOPED_TRACE(ending);
+    const QString path =
+        write("a.smd", "abc" + kStart + "!$65" + kEnd + ending + "garbage\x1b$D%\x0f");
+    Song song = Existing();
+    Result<OpenOutcome> opened = OpenSmdFile(song, path);
+    ASSERT_TRUE(opened.ok()) << opened.error();
+    EXPECT_EQ(*opened, OpenOutcome::Loaded);
+    EXPECT_EQ(song.title, "abc");
+    ExpectNotes(song.part(1), {{60, "4", "C"}, {60, "8", "C"}});
+    EXPECT_EQ(song.part(1).notes[1].start, 480);
+    EXPECT_EQ(song.part(1).score[1].start, 480);
+    EXPECT_EQ(song.part(1).scoreHeader.count, 2);
+    ExpectNotes(song.part(17), {});
+    EXPECT_EQ(song.part(3).volume, 4);
+    EXPECT_EQ(song.part(2).tone, 40);
+    // The backup slot and the current part belong to the editor, not to the file.
+    ExpectNotes(song.part(18), {{65, "2", "F"}});
+    EXPECT_EQ(song.part(18).scoreHeader.partNumber, 1);
+    EXPECT_EQ(song.currentPart, 5);
+    EXPECT_EQ(song.ticksPerBeat, 480);
+    EXPECT_EQ(song.beatsPerMeasure, 4);
+    EXPECT_EQ(song.fileName, path.toStdString());
+    EXPECT_FALSE(song.dirty);
+  }
+}
+
+TEST_F(OpenSmdFileTest, EighteenthPartReplacesTheBackupSlotCleanly) {
+  QByteArray line;
+  for (int n = 1; n <= 18; ++n)
+    line += kStart + "6" + kEnd;
+  line += "\x1b"; // a cut-off start is ignored
+  Song song = Existing();
+  ASSERT_TRUE(OpenSmdFile(song, write("b.smd", line)).ok());
+  ExpectNotes(song.part(18), {{60, "4", "C"}});
+  EXPECT_EQ(song.part(18).scoreHeader.partNumber, 0);
+  ExpectNotes(song.part(17), {{60, "4", "C"}});
+}
+
+TEST_F(OpenSmdFileTest, DamagedFileLeavesTheSongAsItWas) {
+  const QString path = write("bad.smd", "new" + kStart + "66\"" + kEnd + kStart + "\"");
+  Song song = Existing();
+  Result<OpenOutcome> opened = OpenSmdFile(song, path);
+  ASSERT_FALSE(opened.ok());
+  EXPECT_EQ(opened.error().rfind(path.toStdString() + "\n", 0), 0u);
+  EXPECT_NE(opened.error().find("\nファイルの読み込みに失敗しました。"), std::string::npos);
+  EXPECT_EQ(song.title, "old");
+  ExpectNotes(song.part(1), {{62, "4", "D"}});
+  ExpectNotes(song.part(17), {{64, "8", "E"}});
+  EXPECT_EQ(song.part(3).volume, 7);
+  EXPECT_EQ(song.fileName, "old.smd");
+  EXPECT_TRUE(song.dirty);
+  EXPECT_EQ(song.ticksPerBeat, 240);
+}
+
+TEST_F(OpenSmdFileTest, MissingFileGivesTheReadFailureText) {
+  Song song = Existing();
+  const QString path = dir_.filePath("none.smd");
+  Result<OpenOutcome> opened = OpenSmdFile(song, path);
+  ASSERT_FALSE(opened.ok());
+  const std::string &text = opened.error();
+  const std::size_t first = text.find('\n');
+  const std::size_t second = text.find('\n', first + 1);
+  EXPECT_EQ(text.substr(0, first), path.toStdString());
+  EXPECT_GT(second, first + 1); // a description between the two line breaks
+  EXPECT_EQ(text.substr(second + 1), "ファイルの読み込みに失敗しました。");
+  EXPECT_EQ(song.fileName, "old.smd");
+  ExpectNotes(song.part(1), {{62, "4", "D"}});
+}
+
+TEST_F(OpenSmdFileTest, EmptyFirstLineOnlyTakesTheFileName) {
+  const QString path = write("empty.smd", "\r\n" + kStart + "6" + kEnd);
+  Song song = Existing();
+  Result<OpenOutcome> opened = OpenSmdFile(song, path);
+  ASSERT_TRUE(opened.ok());
+  EXPECT_EQ(*opened, OpenOutcome::EmptyFile);
+  EXPECT_EQ(song.fileName, path.toStdString());
+  EXPECT_TRUE(song.dirty);
+  ExpectNotes(song.part(1), {{62, "4", "D"}});
+
+  song.fileName = "old.smd";
+  ASSERT_TRUE(OpenSmdFile(song, path, {.snapshotMode = true}).ok());
+  EXPECT_EQ(song.fileName, "old.smd");
+}
+
+TEST_F(OpenSmdFileTest, SnapshotModeKeepsFileNameAndDirtyFlag) {
+  const QString path = write("pipora3.tmp", kStart + "6" + kEnd + "\r\n");
+  Song song = Existing();
+  ASSERT_TRUE(OpenSmdFile(song, path, {.snapshotMode = true}).ok());
+  ExpectNotes(song.part(1), {{60, "4", "C"}});
+  EXPECT_EQ(song.fileName, "old.smd");
+  EXPECT_TRUE(song.dirty);
+}
+
+TEST_F(OpenSmdFileTest, TonesComeFromTheStoreOnlyWhenAsked) {
+  const QString path = write("tones.smd", kStart + "6" + kEnd);
+  IniFile store;
+  store.setValue(ToneSection(path), "1", "19");
+  store.setValue(ToneSection(path), "16", "73");
+  store.setValue("/other.smd", "2", "5");
+  ASSERT_TRUE(store.save(ToneStorePath()).ok());
+
+  Song song = Existing();
+  ASSERT_TRUE(OpenSmdFile(song, path).ok());
+  EXPECT_EQ(song.part(1).tone, 0);
+
+  ASSERT_TRUE(OpenSmdFile(song, path, {.isSaveTone = true}).ok());
+  EXPECT_EQ(song.part(1).tone, 19);
+  EXPECT_EQ(song.part(16).tone, 73);
+  EXPECT_EQ(song.part(2).tone, 40); // no entry: the current tone stays
+  QFile::remove(ToneStorePath());
+}
+
+TEST(NewSong, ResetsEverythingButTheBackupSlot) {
+  Song song;
+  InsertNote(song, 4, 0, 62, "4", "D");
+  InsertNote(song, 17, 0, 62, "4", "D");
+  InsertNote(song, 18, 0, 62, "4", "D");
+  song.part(4).volume = 0;
+  song.currentPart = 4;
+  song.setTempo(TempoChoice::Fast);
+  song.title = "x";
+  song.fileName = "x.smd";
+  song.dirty = true;
+  song.ticksPerBeat = 960;
+  song.beatsPerMeasure = 3;
+
+  NewSong(song);
+  ExpectNotes(song.part(4), {});
+  ExpectNotes(song.part(17), {});
+  EXPECT_EQ(song.part(18).count, 1);
+  EXPECT_EQ(song.part(4).volume, 4);
+  EXPECT_EQ(song.currentPart, 1);
+  EXPECT_EQ(song.tempo, TempoChoice::Normal);
+  EXPECT_DOUBLE_EQ(song.msPerTick, 60000.0 / 121.7 / 480);
+  EXPECT_EQ(song.title, "");
+  EXPECT_EQ(song.fileName, "");
+  EXPECT_FALSE(song.dirty);
+  EXPECT_EQ(song.ticksPerBeat, 480);
+  EXPECT_EQ(song.beatsPerMeasure, 4);
+  EXPECT_EQ(song.part(4).scoreHeader.count, 0);
+  EXPECT_EQ(song.part(4).score.back().noteNumber, -1);
+
+  song.fileName = "kept.smd";
+  song.dirty = true;
+  NewSong(song, /*snapshotMode=*/true);
+  EXPECT_EQ(song.fileName, "kept.smd");
+  EXPECT_TRUE(song.dirty);
+}
+
+} // namespace
+} // namespace pipora
