@@ -213,7 +213,7 @@ bool FileCommands::openMidi() {
   options.triplets = ctx_.settings.is3;
   options.foldOctaves = ctx_.settings.isAuto;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const Status imported = ImportMidiFile(ctx_.song, path, options);
+  const MidiImportResult imported = ImportMidiFile(ctx_.song, path, options);
   QApplication::restoreOverrideCursor();
 
   ctx_.settings.LastFileName = QString::fromStdString(ctx_.song.fileName);
@@ -222,9 +222,9 @@ bool FileCommands::openMidi() {
   frame_.refreshViews();
   frame_.focusActiveWindow(activeWindow);
   ctx_.song.dirty = false;
-  if (!imported) {
+  if (!imported.ok()) {
     frame_.prompts().warning(
-        parentWidget(), FailureText(path, QString::fromStdString(imported.error()), kReadFailed));
+        parentWidget(), FailureText(path, QString::fromStdString(imported.error), kReadFailed));
     return false;
   }
   return true;
