@@ -1,5 +1,6 @@
 // piporapad-cli: the song core without windows, for scripts and tests.
 #include "app/cli/cli_command.h"
+#include "app/cli/cli_options.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -10,7 +11,7 @@ void PrintUsage() {
   std::string text = "usage: piporapad-cli COMMAND ...\ncommands:\n";
   for (const pipora::cli::Command &c : pipora::cli::Commands())
     text += "  " + std::string(c.usage) + "\n";
-  pipora::cli::PrintErr(text);
+  pipora::cli::PrintErr(text + pipora::cli::GlobalOptionsUsage());
 }
 
 } // namespace
@@ -19,7 +20,7 @@ int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
   QStringList args = QCoreApplication::arguments();
   args.removeFirst();
-  if (args.isEmpty()) {
+  if (!pipora::cli::TakeGlobalOptions(args) || args.isEmpty()) {
     PrintUsage();
     return pipora::cli::kExitBadInput;
   }
@@ -29,5 +30,5 @@ int main(int argc, char **argv) {
     PrintUsage();
     return pipora::cli::kExitBadInput;
   }
-  return command->run(args);
+  return pipora::cli::ExitCodeAfterReads(command->run(args));
 }
