@@ -1,18 +1,56 @@
 #pragma once
-// Placeholder until the window is built; its owner replaces this file whole.
-#include "views/app_context.h"
+// The player panel: a play button, a stop button and the position display. It also
+// installs the player for the whole program: the MIDI output (ctx.midi), the play menu's
+// commands and the score editor's note preview.
+#include "views/child_window.h"
+#include "views/player_window_host.h"
 
-#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QToolButton;
 
 namespace pipora {
 
-class playpannel : public QWidget {
+class MidiOutput;
+class Player;
+
+class playpannel : public ChildWindow {
   Q_OBJECT
 public:
   explicit playpannel(AppContext &ctx, QWidget *parent = nullptr);
+  ~playpannel() override;
+
+  Player &player() { return *player_; }
+  MidiOutput &midi() { return *midi_; }
+  // The score editor's play-position line; null removes it.
+  void setPlayLine(PlayLineView *view) { host_->setPlayLine(view); }
+
+  // The panel's controls.
+  QToolButton *PlayCommand = nullptr;
+  QToolButton *StopCommand = nullptr;
+  QLabel *Label1 = nullptr;
+
+  // Label1 pressed: switches between the time and the measure display.
+  void Label1_Click();
+  void PlayCommand_MouseDown();
+  void StopCommand_MouseDown();
+  // Places the controls for an inner size in twips.
+  void layoutForTwips(int widthTwips, int heightTwips);
+
+protected:
+  void resizeEvent(QResizeEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-  AppContext &ctx_;
+  void connectMenu();
+  void setButtons(bool playing);
+  int twipsPerPixel() const;
+
+  std::unique_ptr<MidiOutput> midi_;
+  std::unique_ptr<PlayerWindowHost> host_;
+  std::unique_ptr<Player> player_;
 };
 
 } // namespace pipora

@@ -1,0 +1,126 @@
+#include "views/player_window_host.h"
+
+#include "views/main.h"
+#include "views/property.h"
+#include "views/srcview.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+
+#include <algorithm>
+
+namespace pipora {
+
+namespace {
+QProgressBar *BarOf(const AppContext &ctx, int part) {
+  if (!ctx.props || part < 1 || part > kUserParts)
+    return nullptr;
+  return ctx.props->bar(part);
+}
+} // namespace
+
+double PlayerWindowHost::barValue(int part) const {
+  if (QProgressBar *bar = BarOf(ctx_, part))
+    return bar->value();
+  return part >= 1 && part <= kUserParts ? ctx_.song.part(part).volume : 0;
+}
+
+void PlayerWindowHost::setBarValue(int part, int value) {
+  if (QProgressBar *bar = BarOf(ctx_, part))
+    bar->setValue(value);
+}
+
+int PlayerWindowHost::barMaximum(int part) const {
+  if (QProgressBar *bar = BarOf(ctx_, part))
+    return bar->maximum();
+  return 8;
+}
+
+void PlayerWindowHost::setBarMaximum(int part, int maximum) {
+  if (QProgressBar *bar = BarOf(ctx_, part))
+    bar->setMaximum(maximum);
+}
+
+int PlayerWindowHost::program(int part) const {
+  if (part < 1 || part > kUserParts)
+    return 0;
+  return std::clamp(ctx_.settings.tones[static_cast<std::size_t>(part - 1)], 0, 127);
+}
+
+std::optional<TempoChoice> PlayerWindowHost::selectedTempo() const {
+  const int choice = ctx_.props ? ctx_.props->tempoChoice() : -1;
+  if (choice < 0 || choice > 3)
+    return std::nullopt;
+  return static_cast<TempoChoice>(choice);
+}
+
+bool PlayerWindowHost::scoreActive() const {
+  return ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive();
+}
+
+void PlayerWindowHost::prepareNoteLists() {
+  if (scoreActive())
+    BuildNoteList(ctx_.song);
+  // The title text and the tempo buttons go into the song when play starts.
+  if (ctx_.props)
+    ctx_.props->commitToSong();
+}
+
+void PlayerWindowHost::setPlayingLocks(bool playing) {
+  ctx_.playing = playing;
+  if (buttons_)
+    buttons_(playing);
+  if (ctx_.frame) {
+    for (const char *name : {"FileMenu", "EditMenu", "ViewMenu", "HelpMenu"})
+      if (QMenu *menu = ctx_.frame->menu(name))
+        menu->menuAction()->setEnabled(!playing);
+  }
+  for (const char *item : {"AllPlayItem", "SoloPlayItem", "MeasurePlayItem"})
+    if (QAction *action = ctx_.action(item))
+      action->setEnabled(!playing);
+  if (ctx_.props)
+    ctx_.props->setControlsEnabled(!playing);
+}
+
+void PlayerWindowHost::showPosition(const std::string &text) {
+  if (ctx_.hooks.showPosition)
+    ctx_.hooks.showPosition(QString::fromStdString(text));
+}
+
+void PlayerWindowHost::beginPlayLine() {
+  if (playLine_)
+    playLine_->beginPlayLine();
+}
+
+int PlayerWindowHost::movePlayLine(int markerTick, int tick) {
+  return playLine_ ? playLine_->movePlayLine(markerTick, tick) : tick;
+}
+
+void PlayerWindowHost::restartPlayLine() {
+  if (playLine_)
+    playLine_->restartPlayLine();
+}
+
+void PlayerWindowHost::endPlayLine(int markerTick) {
+  if (playLine_)
+    playLine_->endPlayLine(markerTick);
+}
+
+int PlayerWindowHost::measurePlayPart() const {
+  if (ctx_.listHasFocus)
+    return ctx_.song.currentPart;
+  if (scoreActive())
+    return ctx_.song.part(1).scoreHeader.partNumber;
+  return 0;
+}
+
+int PlayerWindowHost::selectedSourceElement() const {
+  const Part &p = ctx_.song.part(std::clamp(ctx_.song.currentPart, 1, kUserParts));
+  if (ctx_.source && ctx_.source->List1 && ctx_.source->List1->currentRow() >= 0)
+    return std::min(ctx_.source->List1->currentRow(), p.count);
+  return p.cursor;
+}
+
+} // namespace pipora
