@@ -23,7 +23,8 @@ const QString kOverwriteQuestion =
 const QString kReadFailed = QStringLiteral("ファイルの読み込みに失敗しました。");
 const QString kWriteFailed = QStringLiteral("ファイルの保存に失敗しました。");
 
-[[maybe_unused]] QString FailureText(const QString &path, const QString &description, const QString &tail) {
+[[maybe_unused]] QString FailureText(const QString &path, const QString &description,
+                                     const QString &tail) {
   return path + "\n" + description + "\n" + tail;
 }
 

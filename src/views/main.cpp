@@ -163,7 +163,7 @@ void main::placeDesignLayout() {
   const QSize area = mdi_->viewport()->size().isValid() && mdi_->viewport()->width() > 100
                          ? mdi_->viewport()->size()
                          : kDesignFrameSize - QSize(8, 60);
-  const int propWidth = 250;
+  const int propWidth = 380;
   const int propHeight = pipora::property::designHeight();
   const int panel = 100;
   subWindowOf(ctx_.score)->setGeometry(0, 0, area.width() - propWidth, area.height() * 3 / 5);

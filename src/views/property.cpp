@@ -39,16 +39,17 @@ property::property(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "propert
 
   titleFrame_ = new QGroupBox(QStringLiteral("タイトル/テンポ(&T)"), this);
   titleFrame_->setObjectName("Frame1");
-  auto *titleRow = new QHBoxLayout(titleFrame_);
-  titleRow->setContentsMargins(6, 2, 6, 4);
+  auto *titleGrid = new QGridLayout(titleFrame_);
+  titleGrid->setContentsMargins(6, 0, 6, 2);
+  titleGrid->setSpacing(1);
   Text1 = new QLineEdit(titleFrame_);
   Text1->setObjectName("Text1");
-  titleRow->addWidget(Text1, 1);
+  titleGrid->addWidget(Text1, 0, 0, 1, 4);
   for (int i = 0; i < 4; ++i) {
     auto *b = new QRadioButton(QString::fromUtf8(kTempoCaptions[static_cast<std::size_t>(i)]),
                                titleFrame_);
     b->setObjectName(Indexed("Option1", i));
-    titleRow->addWidget(b);
+    titleGrid->addWidget(b, 1, i);
     Option1[static_cast<std::size_t>(i)] = b;
     watchForSnapping(b);
   }
@@ -58,9 +59,9 @@ property::property(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "propert
   volumeFrame_ = new QGroupBox(QStringLiteral("音量(&O)"), this);
   volumeFrame_->setObjectName("Frame2");
   auto *grid = new QGridLayout(volumeFrame_);
-  grid->setContentsMargins(6, 2, 6, 4);
-  grid->setHorizontalSpacing(2);
-  grid->setVerticalSpacing(1);
+  grid->setContentsMargins(4, 0, 4, 2);
+  grid->setHorizontalSpacing(1);
+  grid->setVerticalSpacing(0);
   for (int i = 0; i < 16; ++i) {
     const auto at = static_cast<std::size_t>(i);
     auto *number = new QLabel(QString::number(i + 1), volumeFrame_);
@@ -72,7 +73,8 @@ property::property(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "propert
     bar->setRange(0, kMaxVolume);
     bar->setValue(kDefaultVolume);
     bar->setTextVisible(false);
-    bar->setMinimumWidth(12);
+    bar->setFixedWidth(12);
+    bar->setMinimumHeight(24);
     auto *value = new QLabel(QStringLiteral("0"), volumeFrame_);
     value->setObjectName(Indexed("Label2", i));
     value->setAlignment(Qt::AlignCenter);
@@ -89,8 +91,8 @@ property::property(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "propert
   }
 
   auto *column = new QVBoxLayout(this);
-  column->setContentsMargins(4, 2, 4, 4);
-  column->setSpacing(2);
+  column->setContentsMargins(3, 0, 3, 3);
+  column->setSpacing(0);
   column->addWidget(titleFrame_);
   column->addWidget(volumeFrame_, 1);
 

@@ -6,6 +6,7 @@
 #include "platform/ui/fonts.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
+#include "views/screenshots.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,9 +18,11 @@
 namespace {
 
 constexpr const char *kStartAndQuit = "--offscreen-start-and-quit";
+constexpr const char *kScreenshots = "--screenshots";
 
 struct CommandLine {
   bool startAndQuit = false;
+  QString screenshotDir; // --screenshots DIR: save PNGs of the windows there and exit
   QString fileName;
 };
 
@@ -30,6 +33,8 @@ CommandLine ParseCommandLine(int argc, char **argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], kStartAndQuit) == 0)
       line.startAndQuit = true;
+    else if (std::strcmp(argv[i], kScreenshots) == 0 && i + 1 < argc)
+      line.screenshotDir = QString::fromLocal8Bit(argv[++i]);
     else
       words << QString::fromLocal8Bit(argv[i]);
   }
@@ -50,7 +55,8 @@ int main(int argc, char **argv) {
   QElapsedTimer clock;
   clock.start();
   const CommandLine line = ParseCommandLine(argc, argv);
-  if (line.startAndQuit && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+  if ((line.startAndQuit || !line.screenshotDir.isEmpty()) &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
   QApplication app(argc, argv);
@@ -70,6 +76,12 @@ int main(int argc, char **argv) {
                   NoteCount(song));
       std::fflush(stdout);
       QApplication::exit(0);
+    });
+  }
+  if (!line.screenshotDir.isEmpty()) {
+    QTimer::singleShot(200, &app, [&] {
+      const bool ok = pipora::SaveScreenshots(frame, line.screenshotDir);
+      QApplication::exit(ok ? 0 : 1);
     });
   }
   return QApplication::exec();

@@ -1,0 +1,607 @@
+// The frame: menu tree, file commands with their questions and messages, start-up,
+// the close sequence, the View menu and the tile layout.
+#include "ui_fixture.h"
+
+#include "formats/smd/smd_reader.h"
+#include "model/vocabulary.h"
+#include "views/file_commands.h"
+#include "views/frmScr.h"
+#include "views/main_menus.h"
+#include "views/playpannel.h"
+#include "views/property.h"
+#include "views/srcview.h"
+#include "views/window_arrangement.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace pipora;
+using namespace pipora::test;
+
+namespace {
+
+const QString kChanged = QStringLiteral("ファイルは変更されています。保存しますか。");
+const QString kOverwrite = QStringLiteral("同じ名前のファイルが存在します。上書きしますか。");
+
+// A song with part 1 = C4 D4 E4 quarters and the title "abc".
+QByteArray ThreeNoteSong() {
+  return SmdBytes("abc", {"6>F"});
+}
+
+// Adds a note before the part's EndMarker.
+void Append(Song &song, int part, int note, const char *length) {
+  InsertNote(song, part, song.part(part).count, note, length, note ? PitchNameOf(note) : "R");
+  RecalcTimes(song);
+}
+
+} // namespace
+
+class tst_main : public QObject {
+  Q_OBJECT
+
+private slots:
+  void initTestCase() {
+    InstallFontSubstitutions();
+    QApplication::setQuitOnLastWindowClosed(false);
+  }
+  void init() { ClearProgramDirectory(); }
+  void cleanup() { QVERIFY(VisibleTopLevels().isEmpty()); }
+
+  void menuItems_data();
+  void menuItems();
+  void menuOrderWithSeparators();
+  void frameNamedAndCaptioned();
+  void inertItemsAreGrayed();
+
+  void openShowsSongAndCaption();
+  void openUsesSmdFilterAndLastFileName();
+  void openCancelledChangesNothing();
+  void damagedFileKeepsSong();
+  void openAfterRefusedSaveKeepsSong();
+  void saveAsWritesFileAndCaption();
+  void saveAsExistingAsksBeforeOverwrite();
+  void saveWithoutNameRunsSaveAs();
+  void refusedSavePutsSourceCursorOnNote();
+  void failedWriteShowsSavingMessage();
+  void newAsksAndClears();
+  void newKeepsSongWhenSaveRefused();
+
+  void commandLineQuotedSmzOpensWithoutDialog();
+  void commandLineTxtOnlyCreatesNewSong();
+
+  void closeCancelledStillWritesSettings();
+  void closeWhilePlayingDoesNothing();
+  void exitWithNoDiscardsAndCloses();
+
+  void closedChildHidesAndViewMenuUnchecks();
+  void viewItemTogglesWindow();
+  void timeItemsSwitchMode();
+
+  void tileWithoutPropertySharesHeight();
+  void tileWithPropertyKeepsItsBand();
+  void tileSkipsWhenMaximised();
+  void gridRounding();
+};
+
+void tst_main::menuItems_data() {
+  QTest::addColumn<QString>("menu");
+  QTest::addColumn<QString>("item");
+  QTest::addColumn<QString>("caption");
+  QTest::addColumn<QString>("shortcut");
+  struct Row {
+    const char *menu, *item, *caption, *shortcut;
+  };
+  const Row rows[] = {
+      {"FileMenu", "NewItem", "新規作成(&N)", "Ctrl+N"},
+      {"FileMenu", "OpenItem", "SMDファイルを開く(&O)...", "Ctrl+O"},
+      {"FileMenu", "SaveItem", "SMDファイルを上書き保存(&S)", "Ctrl+S"},
+      {"FileMenu", "SaveAsItem", "SMDファイルを名前を付けて保存(&A)...", ""},
+      {"FileMenu", "OpenMidiItem", "MIDIファイルを開く(&M)...", ""},
+      {"FileMenu", "SaveMidiItem", "MIDIファイルを上書き保存(&I)", ""},
+      {"FileMenu", "SaveAsMidiItem", "MIDIファイルを名前を付けて保存(&D)...", ""},
+      {"FileMenu", "SmafItem", "SMAFファイルを出力(&F)...", ""},
+      {"FileMenu", "ExitItem", "終了(&X)", ""},
+      {"EditMenu", "UndoItem", "元に戻す(&U)", ""},
+      {"EditMenu", "UndoItem2", "元に戻す(&U)", "Ctrl+Z"},
+      {"EditMenu", "RedoItem", "やり直し(&R)", "Ctrl+Y"},
+      {"EditMenu", "CutItem", "切り取り(&T)", "Ctrl+X"},
+      {"EditMenu", "CopyItem", "コピー(&C)", "Ctrl+C"},
+      {"EditMenu", "PasteItem", "貼り付け(&P)", "Ctrl+V"},
+      {"EditMenu", "DeleteItem", "削除(&D)", "Del"},
+      {"EditMenu", "AllItem", "全てを選択(&A)", "Ctrl+A"},
+      {"EditMenu", "FindItem", "検索(&F)...", "Ctrl+F"},
+      {"EditMenu", "NextFindItem", "次を検索(&N)", "F3"},
+      {"EditMenu", "UpItem", "半音上げる(&H)", ""},
+      {"EditMenu", "DownItem", "半音下げる(&I)", ""},
+      {"EditMenu", "LongItem", "音符を長くする(&G)", ""},
+      {"EditMenu", "ShortItem", "音符を短くする(&B)", ""},
+      {"EditMenu", "oUpItem", "1オクターブ上げる(&O)", ""},
+      {"EditMenu", "oDownItem", "1オクターブ下げる(&Q)", ""},
+      {"EditMenu", "TieItem", "タイにする(&E)", ""},
+      {"EditMenu", "FastItem", "全ての音符を半分にする(&S)", ""},
+      {"EditMenu", "SlowItem", "全ての音符を倍にする(&L)", ""},
+      {"PlayMenu", "AllPlayItem", "全パート演奏(&A)", ""},
+      {"PlayMenu", "SoloPlayItem", "ソロ演奏(&S)", ""},
+      {"PlayMenu", "MeasurePlayItem", "小節演奏(&M)", ""},
+      {"PlayMenu", "StopPlayItem", "停止(&T)", ""},
+      {"ViewMenu", "ShowScrItem", "スコアエディタ'(&S)", ""},
+      {"ViewMenu", "ShowSrcItem", "ソースエディター(&U)", ""},
+      {"ViewMenu", "ShowPropertyItem", "プロパティウィンドウ(&R)", ""},
+      {"ViewMenu", "ShowPlaypannelItem", "プレイヤー(&P)", ""},
+      {"ViewMenu", "HorizonItem", "並べて表示(&H)", ""},
+      {"ViewMenu", "CascadeItem", "重ねて表示(&C)", ""},
+      {"ViewMenu", "minuteItem", "分/秒/ミリ秒(&M)", ""},
+      {"ViewMenu", "tickItem", "小節/拍/Tick(&T)", ""},
+      {"ViewMenu", "NarrowNoteItem", "[－]音符の間隔を狭くする(&N)", ""},
+      {"ViewMenu", "ExtendNoteItem", "[＋]音符間隔を広げる(&E)", ""},
+      {"ViewMenu", "NarrowChItem", "[▲]段間隔を狭くする(&A)", ""},
+      {"ViewMenu", "ExtendChItem", "[▼]段間隔を広げる(&X)", ""},
+      {"ViewMenu", "FontItem", "フォントの設定(&F)...", ""},
+      {"ViewMenu", "ToneItem", "その他の設定(&O)...", ""},
+      {"HelpMenu", "HelpItem", "目次(&H)...", "F1"},
+      {"HelpMenu", "AboutItem", "バージョン情報(&A)...", ""},
+  };
+  for (const Row &r : rows)
+    QTest::newRow(r.item) << r.menu << r.item << QString::fromUtf8(r.caption) << r.shortcut;
+}
+
+void tst_main::menuItems() {
+  QFETCH(QString, menu);
+  QFETCH(QString, item);
+  QFETCH(QString, caption);
+  QFETCH(QString, shortcut);
+  Editor e;
+  QMenu *m = e.frame->menu(menu);
+  QVERIFY(m);
+  QAction *a = m->findChild<QAction *>(item);
+  QVERIFY2(a && m->actions().contains(a), qPrintable(item));
+  QCOMPARE(a->text(), caption);
+  QCOMPARE(a->shortcut(), QKeySequence(shortcut));
+}
+
+void tst_main::menuOrderWithSeparators() {
+  Editor e;
+  const QStringList titles = [&] {
+    QStringList t;
+    for (QAction *a : e.frame->menuBar()->actions())
+      t << a->text();
+    return t;
+  }();
+  QCOMPARE(titles, QStringList({"ファイル(&F)", "編集(&E)", "演奏(&P)", "表示(&V)", "ヘルプ(&H)"}));
+  auto names = [&](const char *menu) {
+    QStringList n;
+    for (QAction *a : e.frame->menu(menu)->actions())
+      n << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    return n;
+  };
+  QCOMPARE(names("FileMenu"),
+           QStringList({"NewItem", "OpenItem", "SaveItem", "SaveAsItem", "-", "OpenMidiItem",
+                        "SaveMidiItem", "SaveAsMidiItem", "SmafItem", "-", "ExitItem"}));
+  QCOMPARE(names("ViewMenu"),
+           QStringList({"ShowScrItem", "ShowSrcItem", "ShowPropertyItem", "ShowPlaypannelItem", "-",
+                        "HorizonItem", "CascadeItem", "-", "minuteItem", "tickItem", "-",
+                        "NarrowNoteItem", "ExtendNoteItem", "NarrowChItem", "ExtendChItem", "-",
+                        "FontItem", "ToneItem"}));
+  QCOMPARE(names("EditMenu").count("-"), 4);
+}
+
+void tst_main::frameNamedAndCaptioned() {
+  Editor e;
+  e.start();
+  QCOMPARE(e.frame->objectName(), QString("main"));
+  QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
+  const QList<QPair<QWidget *, QString>> children = {
+      {static_cast<QWidget *>(e.ctx.score), "ScoreEditor"},
+      {static_cast<QWidget *>(e.ctx.source), "SourceEditor"},
+      {static_cast<QWidget *>(e.ctx.props), "PropertyWindow"},
+      {static_cast<QWidget *>(e.ctx.player), "Player"}};
+  for (const auto &[w, caption] : children) {
+    QVERIFY(e.frame->subWindowOf(w));
+    QCOMPARE(e.frame->subWindowOf(w)->windowTitle(), caption);
+    QVERIFY(e.frame->isChildVisible(w));
+  }
+  QCOMPARE(e.ctx.score->objectName(), QString("frmScr"));
+  QCOMPARE(e.ctx.source->objectName(), QString("srcview"));
+  QCOMPARE(e.ctx.props->objectName(), QString("property"));
+  QCOMPARE(e.ctx.player->objectName(), QString("playpannel"));
+  QVERIFY(e.frame->action("minuteItem")->isChecked());
+  QVERIFY(!e.frame->action("tickItem")->isChecked());
+}
+
+void tst_main::inertItemsAreGrayed() {
+  Editor e;
+  QVERIFY(!e.frame->action("UndoItem")->isEnabled());
+  QVERIFY(!e.frame->action("SmafItem")->isEnabled());
+  QVERIFY(e.frame->action("UndoItem2")->isEnabled());
+}
+
+// --- Open ------------------------------------------------------------------------------
+
+void tst_main::openShowsSongAndCaption() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  const QString path = dir.filePath("song.smd");
+  WriteBytes(path, ThreeNoteSong());
+  e.prompts->openNames << path;
+  e.frame->action("OpenItem")->trigger();
+  QVERIFY(e.prompts->warnings.isEmpty());
+  QCOMPARE(e.frame->windowTitle(), path + " - PiporaPad");
+  QCOMPARE(e.song.part(1).count, 3);
+  QCOMPARE(e.ctx.source->List1->count(), 4);
+  QCOMPARE(e.ctx.source->List1->item(1)->text(), QString("1:2:0\tD4\t62\t4"));
+  QCOMPARE(e.ctx.props->Text1->text(), QString("abc"));
+  QCOMPARE(e.settings.LastFileName, path);
+  QVERIFY(!e.song.dirty);
+}
+
+void tst_main::openUsesSmdFilterAndLastFileName() {
+  Editor e;
+  e.start();
+  e.settings.LastFileName = "/some/where/last.smd";
+  e.frame->action("OpenItem")->trigger(); // cancelled
+  QCOMPARE(e.prompts->openRequests.size(), 1);
+  const FileDialogRequest &r = e.prompts->openRequests.first();
+  QCOMPARE(r.filters, QStringList({"すべてのファイル（*.*）|*.*",
+                                   "SMDファイル、SMZファイル（*.smd;*.smz）|*.smd;*.smz"}));
+  QCOMPARE(r.selectedFilter, 1);
+  QCOMPARE(r.initialName, QString("/some/where/last.smd"));
+  QCOMPARE(r.maxNameLength, 260);
+  e.settings.isLongFile = true;
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.prompts->openRequests.last().maxNameLength, 1000);
+}
+
+void tst_main::openCancelledChangesNothing() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 60, "4");
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.song.part(1).count, 1);
+  QVERIFY(e.prompts->warnings.isEmpty());
+  QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
+}
+
+void tst_main::damagedFileKeepsSong() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  const QString good = dir.filePath("good.smd");
+  WriteBytes(good, ThreeNoteSong());
+  e.prompts->openNames << good;
+  e.frame->action("OpenItem")->trigger();
+  // A tie before the first note of a part is damage.
+  const QString bad = dir.filePath("bad.smd");
+  WriteBytes(bad, SmdBytes("zz", {"\"6"}));
+  e.prompts->openNames << bad;
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QVERIFY(e.prompts->warnings.first().startsWith(bad + "\n"));
+  QVERIFY(e.prompts->warnings.first().endsWith("\nファイルの読み込みに失敗しました。"));
+  QCOMPARE(e.song.part(1).count, 3);
+  QCOMPARE(e.ctx.props->Text1->text(), QString("abc"));
+  QCOMPARE(e.frame->windowTitle(), good + " - PiporaPad");
+  // A file that does not exist: the same message, the song stays.
+  e.prompts->openNames << dir.filePath("missing.smd");
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.prompts->warnings.size(), 2);
+  QCOMPARE(e.song.part(1).count, 3);
+}
+
+void tst_main::openAfterRefusedSaveKeepsSong() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 100, "4"); // cannot be saved
+  e.song.dirty = true;
+  QTemporaryDir dir;
+  const QString other = dir.filePath("other.smd");
+  WriteBytes(other, ThreeNoteSong());
+  e.prompts->answers << Answer::Yes;
+  e.prompts->openNames << other;
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({kChanged}));
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QCOMPARE(e.song.part(1).notes[0].noteNumber, 100);
+  QVERIFY(e.song.dirty);
+}
+
+// --- Save ------------------------------------------------------------------------------
+
+void tst_main::saveAsWritesFileAndCaption() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 60, "4");
+  e.ctx.props->Text1->setText("abc");
+  e.song.dirty = true;
+  QTemporaryDir dir;
+  const QString path = dir.filePath("new.smd");
+  e.prompts->saveNames << path;
+  e.frame->action("SaveAsItem")->trigger();
+  QVERIFY(e.prompts->warnings.isEmpty());
+  QCOMPARE(ReadBytes(path), QByteArray("abc\x1b$D!$6\x0f\r\n"));
+  QCOMPARE(e.frame->windowTitle(), path + " - PiporaPad");
+  QCOMPARE(QString::fromStdString(e.song.fileName), path);
+  QVERIFY(!e.song.dirty);
+}
+
+void tst_main::saveAsExistingAsksBeforeOverwrite() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 60, "4");
+  QTemporaryDir dir;
+  const QString path = dir.filePath("exists.smd");
+  WriteBytes(path, "old");
+  e.prompts->saveNames << path;
+  e.prompts->answers << Answer::No;
+  e.frame->action("SaveAsItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({kOverwrite}));
+  QCOMPARE(ReadBytes(path), QByteArray("old"));
+  QVERIFY(e.song.fileName.empty());
+  e.prompts->saveNames << path;
+  e.prompts->answers << Answer::Yes;
+  e.frame->action("SaveAsItem")->trigger();
+  QCOMPARE(ReadBytes(path), QByteArray("\x1b$D!$6\x0f\r\n"));
+}
+
+void tst_main::saveWithoutNameRunsSaveAs() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 60, "4");
+  e.frame->action("SaveItem")->trigger(); // the dialog is cancelled
+  QCOMPARE(e.prompts->saveRequests.size(), 1);
+  QCOMPARE(e.prompts->saveRequests.first().selectedFilter, 1);
+  QVERIFY(e.song.fileName.empty());
+}
+
+void tst_main::refusedSavePutsSourceCursorOnNote() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 60, "4");
+  Append(e.song, 2, 60, "4");
+  Append(e.song, 2, 62, "4");
+  Append(e.song, 2, 100, "8"); // element 2 of part 2 is out of range
+  Append(e.song, 2, 60, "4");
+  RecalcTimes(e.song);
+  QTemporaryDir dir;
+  e.song.fileName = dir.filePath("x.smd").toStdString();
+  e.song.dirty = true;
+  e.frame->action("SaveItem")->trigger();
+  QCOMPARE(e.prompts->warnings, QStringList({"この音符は扱えません。保存に失敗しました。"}));
+  QCOMPARE(e.song.currentPart, 2);
+  QCOMPARE(e.ctx.source->List1->currentRow(), 2);
+  QCOMPARE(e.ctx.source->CHLabel->text(), QString("CH2[3/4]"));
+  QVERIFY(e.frame->isChildVisible(e.ctx.source));
+  QVERIFY(!QFile::exists(dir.filePath("x.smd")));
+  QVERIFY(e.song.dirty);
+}
+
+void tst_main::failedWriteShowsSavingMessage() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 60, "4");
+  QTemporaryDir dir;
+  // The parent of the target is a file: nothing can be written there.
+  const QString blocker = dir.filePath("blocker");
+  WriteBytes(blocker, "keep");
+  const QString path = blocker + "/song.smd";
+  e.song.fileName = path.toStdString();
+  e.song.dirty = true;
+  e.frame->action("SaveItem")->trigger();
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QVERIFY(e.prompts->warnings.first().startsWith(path + "\n"));
+  QVERIFY(e.prompts->warnings.first().endsWith("\nファイルの保存に失敗しました。"));
+  QCOMPARE(ReadBytes(blocker), QByteArray("keep"));
+  QVERIFY(e.song.dirty);
+}
+
+void tst_main::newAsksAndClears() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 60, "4");
+  e.ctx.props->Text1->setText("title");
+  e.song.dirty = true;
+  e.prompts->answers << Answer::No;
+  e.frame->action("NewItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({kChanged}));
+  QCOMPARE(e.song.part(1).count, 0);
+  QCOMPARE(e.ctx.props->Text1->text(), QString());
+  QVERIFY(e.ctx.props->Option1[1]->isChecked());
+  QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
+  QVERIFY(!e.song.dirty);
+  QCOMPARE(e.ctx.source->List1->count(), 1);
+}
+
+void tst_main::newKeepsSongWhenSaveRefused() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 100, "4");
+  e.song.dirty = true;
+  e.prompts->answers << Answer::Yes;
+  e.frame->action("NewItem")->trigger();
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QCOMPARE(e.song.part(1).count, 1);
+  QVERIFY(e.song.dirty);
+}
+
+// --- start-up and close ----------------------------------------------------------------
+
+void tst_main::commandLineQuotedSmzOpensWithoutDialog() {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("TUNE.SMZ");
+  WriteBytes(path, ThreeNoteSong());
+  Editor e;
+  e.start("\"" + path + "\"");
+  QVERIFY(e.prompts->openRequests.isEmpty());
+  QCOMPARE(e.song.part(1).count, 3);
+  QCOMPARE(e.frame->windowTitle(), path + " - PiporaPad");
+  QVERIFY(e.ctx.handOverFileName.isEmpty());
+}
+
+void tst_main::commandLineTxtOnlyCreatesNewSong() {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("notes.txt");
+  WriteBytes(path, ThreeNoteSong());
+  Editor e;
+  e.start(path);
+  QVERIFY(e.prompts->openRequests.isEmpty());
+  QCOMPARE(e.song.part(1).count, 0);
+  QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
+}
+
+void tst_main::closeCancelledStillWritesSettings() {
+  Editor e;
+  e.start();
+  e.song.dirty = true;
+  e.prompts->answers << Answer::Cancel;
+  QVERIFY(!QFile::exists(HomeFile("pipora.ini")));
+  QVERIFY(!e.frame->close());
+  QVERIFY(e.frame->isVisible());
+  QCOMPARE(e.prompts->questionsAsked, QStringList({kChanged}));
+  QVERIFY(QFile::exists(HomeFile("pipora.ini")));
+  QVERIFY(e.song.dirty);
+}
+
+void tst_main::closeWhilePlayingDoesNothing() {
+  Editor e;
+  e.start();
+  e.ctx.playing = true;
+  QVERIFY(!e.frame->close());
+  QVERIFY(e.frame->isVisible());
+  QVERIFY(!QFile::exists(HomeFile("pipora.ini")));
+  QVERIFY(e.prompts->questionsAsked.isEmpty());
+  e.ctx.playing = false;
+}
+
+void tst_main::exitWithNoDiscardsAndCloses() {
+  Editor e;
+  e.start();
+  e.song.dirty = true;
+  bool unloaded = false;
+  e.ctx.hooks.atUnload.push_back([&] { unloaded = true; });
+  e.prompts->answers << Answer::No;
+  e.frame->action("ExitItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked.size(), 1); // asked once, not again by the close
+  QVERIFY(!e.frame->isVisible());
+  QVERIFY(unloaded);
+  QVERIFY(QFile::exists(HomeFile("pipora.ini")));
+}
+
+// --- View menu -------------------------------------------------------------------------
+
+void tst_main::closedChildHidesAndViewMenuUnchecks() {
+  Editor e;
+  e.start();
+  QMdiSubWindow *sub = e.frame->subWindowOf(e.ctx.source);
+  QVERIFY(!sub->close());
+  QVERIFY(sub->isHidden());
+  emit e.frame->menu("ViewMenu")->aboutToShow();
+  QAction *item = e.frame->action("ShowSrcItem");
+  QCOMPARE(item->text(), QString("ソースエディター(&U)"));
+  QVERIFY(!item->isChecked());
+  QVERIFY(e.frame->action("ShowScrItem")->isChecked());
+}
+
+void tst_main::viewItemTogglesWindow() {
+  Editor e;
+  e.start();
+  e.frame->action("ShowPropertyItem")->trigger();
+  QVERIFY(!e.frame->isChildVisible(e.ctx.props));
+  QVERIFY(!e.frame->action("ShowPropertyItem")->isChecked());
+  e.frame->action("ShowPropertyItem")->trigger();
+  QVERIFY(e.frame->isChildVisible(e.ctx.props));
+  QVERIFY(e.frame->action("ShowPropertyItem")->isChecked());
+}
+
+void tst_main::timeItemsSwitchMode() {
+  Editor e;
+  e.start();
+  QStringList shown;
+  e.ctx.hooks.showPosition = [&](const QString &t) { shown << t; };
+  Append(e.song, 1, 60, "2");
+  Append(e.song, 1, 62, "4");
+  e.frame->ViewSrc(1);
+  e.ctx.source->List1->setCurrentRow(1); // tick 960
+  shown.clear();
+  e.frame->action("tickItem")->trigger();
+  QVERIFY(e.settings.isTick);
+  QVERIFY(e.frame->action("tickItem")->isChecked());
+  QVERIFY(!e.frame->action("minuteItem")->isChecked());
+  QCOMPARE(shown.last(), QString("01:3:00"));
+  e.frame->action("minuteItem")->trigger();
+  QVERIFY(!e.settings.isTick);
+  // 960 ticks at 121.7 quarters a minute: 0.986 s, minutes written with a sign blank.
+  QCOMPARE(shown.last(), QString(" 0:00:98"));
+}
+
+// --- tile ------------------------------------------------------------------------------
+
+void tst_main::tileWithoutPropertySharesHeight() {
+  const int a = 1, b = 2, c = 3;
+  std::vector<ArrangedWindow> in = {{ArrangedKind::Editor, QRect(5, 300, 100, 100), &b},
+                                    {ArrangedKind::Editor, QRect(50, 10, 100, 100), &a},
+                                    {ArrangedKind::Panel, QRect(0, 500, 50, 50), &c}};
+  const auto out = TileLayout(in, QSize(900, 601));
+  QCOMPARE(out.size(), std::size_t(3));
+  QCOMPARE(out[0].id, static_cast<const void *>(&a));
+  QCOMPARE(out[0].geometry, QRect(0, 0, 900, 200));
+  QCOMPARE(out[1].geometry, QRect(0, 200, 900, 200));
+  QCOMPARE(out[2].geometry, QRect(0, 400, 900, 200));
+}
+
+void tst_main::tileWithPropertyKeepsItsBand() {
+  const int s = 1, p = 2, panel = 3;
+  // Property below the editor: its band goes to the bottom.
+  std::vector<ArrangedWindow> in = {{ArrangedKind::Editor, QRect(0, 0, 100, 100), &s},
+                                    {ArrangedKind::Property, QRect(40, 300, 380, 200), &p},
+                                    {ArrangedKind::Panel, QRect(0, 400, 80, 80), &panel}};
+  const auto out = TileLayout(in, QSize(1000, 700));
+  QCOMPARE(out[0].geometry, QRect(0, 0, 1000, 500));
+  QCOMPARE(out[1].geometry, QRect(0, 500, 380, 200));
+  QCOMPARE(out[2].geometry, QRect(380, 500, 620, 200));
+  // Property on top.
+  in[1].geometry.moveTop(0);
+  in[0].geometry.moveTop(50);
+  const auto top = TileLayout(in, QSize(1000, 700));
+  QCOMPARE(top[0].id, static_cast<const void *>(&p));
+  QCOMPARE(top[0].geometry, QRect(0, 0, 380, 200));
+  QCOMPARE(top[1].geometry, QRect(0, 200, 1000, 500));
+}
+
+void tst_main::tileSkipsWhenMaximised() {
+  Editor e;
+  e.start();
+  e.settings.isGrid = true;
+  QMdiSubWindow *score = e.frame->subWindowOf(e.ctx.score);
+  QMdiSubWindow *source = e.frame->subWindowOf(e.ctx.source);
+  score->showMaximized();
+  const QRect before = source->geometry();
+  e.frame->action("HorizonItem")->trigger();
+  QVERIFY(!e.settings.isGrid);
+  QCOMPARE(source->geometry(), before);
+  score->showNormal();
+  e.frame->action("HorizonItem")->trigger();
+  QCOMPARE(source->geometry().left(), 0);
+  QCOMPARE(score->geometry().left(), 0);
+  QVERIFY(!score->geometry().intersects(source->geometry()));
+}
+
+void tst_main::gridRounding() {
+  QCOMPARE(RoundToStep(23, 16), 16);
+  QCOMPARE(RoundToStep(24, 16), 32); // 1.5 steps: halves to even
+  QCOMPARE(RoundToStep(8, 16), 0);   // 0.5 steps: halves to even
+  QCOMPARE(RoundToStep(41, 16), 48);
+  QCOMPARE(RoundToStep(41, 1), 41);
+}
+
+QTEST_MAIN(tst_main)
+#include "tst_main.moc"

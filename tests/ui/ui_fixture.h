@@ -1,0 +1,128 @@
+#pragma once
+// A frame with its four child windows for window tests, and prompts that answer from a
+// script instead of a person.
+#include "model/song.h"
+#include "platform/files/program_directory.h"
+#include "platform/ui/fonts.h"
+#include "settings/settings.h"
+#include "views/app_context.h"
+#include "views/main.h"
+#include "views/prompts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QList>
+#include <QStringList>
+#include <QTest>
+
+#include <memory>
+
+namespace pipora::test {
+
+// Answers in order; an empty queue answers "cancel" / "No" and the request is recorded.
+class ScriptedPrompts : public Prompts {
+public:
+  QStringList openNames;
+  QStringList saveNames;
+  QList<Answer> answers;
+
+  QStringList questionsAsked;
+  QStringList warnings;
+  QStringList messages;
+  QList<FileDialogRequest> openRequests;
+  QList<FileDialogRequest> saveRequests;
+
+  QString openFileName(QWidget *, const FileDialogRequest &request) override {
+    openRequests << request;
+    return openNames.isEmpty() ? QString() : openNames.takeFirst();
+  }
+  QString saveFileName(QWidget *, const FileDialogRequest &request) override {
+    saveRequests << request;
+    return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
+  }
+  Answer question(QWidget *, const QString &text, bool withCancel) override {
+    questionsAsked << text;
+    if (answers.isEmpty())
+      return withCancel ? Answer::Cancel : Answer::No;
+    return answers.takeFirst();
+  }
+  void warning(QWidget *, const QString &text) override { warnings << text; }
+  void message(QWidget *, const QString &text) override { messages << text; }
+  bool chooseFont(QWidget *, QFont &font) override {
+    if (!fontAnswer)
+      return false;
+    font = *fontAnswer;
+    return true;
+  }
+  std::unique_ptr<QFont> fontAnswer;
+};
+
+// One running editor: song, settings, context and frame, with scripted prompts.
+struct Editor {
+  Song song;
+  Settings settings;
+  AppContext ctx{song, settings};
+  ScriptedPrompts *prompts = nullptr;
+  std::unique_ptr<pipora::main> frame;
+
+  Editor() {
+    auto scripted = std::make_unique<ScriptedPrompts>();
+    prompts = scripted.get();
+    frame = std::make_unique<pipora::main>(ctx, std::move(scripted));
+  }
+  // Start-up as the program runs it; the frame ends up shown and active.
+  void start(const QString &commandLine = {}) {
+    frame->startUp(commandLine);
+    frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+  }
+  ~Editor() {
+    ctx.closeConfirmed = true; // no questions while the test tears down
+    frame->hide();
+  }
+};
+
+// A fresh program directory per test function.
+inline void ClearProgramDirectory() {
+  QDir dir(ProgramDirectory());
+  for (const QString &name : dir.entryList(QDir::Files))
+    dir.remove(name);
+}
+
+// Windows left on screen by a test (there should be none).
+inline QStringList VisibleTopLevels() {
+  QStringList names;
+  for (QWidget *w : QApplication::topLevelWidgets())
+    if (w->isVisible())
+      names << w->objectName();
+  return names;
+}
+
+inline QString HomeFile(const QString &name) {
+  return ProgramFile(name);
+}
+
+inline void WriteBytes(const QString &path, const QByteArray &bytes) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes);
+}
+
+inline QByteArray ReadBytes(const QString &path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly))
+    return {};
+  return f.readAll();
+}
+
+// ESC "$D" "!$" <codes> 0x0F for each part, after the title bytes.
+inline QByteArray SmdBytes(const QByteArray &title, const QList<QByteArray> &parts) {
+  QByteArray out = title;
+  for (const QByteArray &p : parts)
+    out += QByteArray("\x1b$D!$") + p + QByteArray("\x0f");
+  return out + "\r\n";
+}
+
+} // namespace pipora::test
