@@ -1,0 +1,509 @@
+// The source editor: list lines, the typing loop, Esc, part switching, the boxes' key
+// filters, shortcuts, drops and the layout.
+#include "ui_fixture.h"
+
+#include "model/vocabulary.h"
+#include "views/srcview.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+
+using namespace pipora;
+using namespace pipora::test;
+
+namespace {
+
+void Append(Song &song, int part, int note, const char *length) {
+  InsertNote(song, part, song.part(part).count, note, length, note ? PitchNameOf(note) : "R");
+  RecalcTimes(song);
+}
+
+const NoteEntry &Entry(const Song &song, int part, int index) {
+  return song.part(part).notes[static_cast<std::size_t>(index)];
+}
+
+} // namespace
+
+class tst_srcview : public QObject {
+  Q_OBJECT
+
+  srcview *view(Editor &e) { return e.ctx.source; }
+  void key(Editor &e, QWidget *target, int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    (void)e;
+    QTest::keyClick(target, static_cast<Qt::Key>(k), m);
+  }
+  void type(QWidget *target, const char *text) { QTest::keyClicks(target, text); }
+  // Drags a file over the list and drops it there, as the window system delivers it.
+  void drop(Editor &e, const QString &path) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QWidget *target = view(e)->List1->viewport();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+  }
+
+private slots:
+  void initTestCase() {
+    InstallFontSubstitutions();
+    QApplication::setQuitOnLastWindowClosed(false);
+  }
+  void init() { ClearProgramDirectory(); }
+  void cleanup() { QVERIFY(VisibleTopLevels().isEmpty()); }
+
+  void newSongShowsEndMarkerLine();
+  void lineColumns_data();
+  void lineColumns();
+  void selectionFillsBoxesAndLabel();
+  void typingLoopAppendsC4Quarter();
+  void enterOnEmptyPartCommitsQuarterRest();
+  void rememberedOctaveFollowsTheList();
+  void typedOctaveAndLengthAreStored();
+  void unknownLengthBecomesQuestionMark();
+  void escRemovesPendingInsertion();
+  void escWithoutInsertionDeletesNothing();
+  void escInLengthBoxOnlyForLastEntry();
+  void boxesRejectOtherCharacters_data();
+  void boxesRejectOtherCharacters();
+  void pitchBoxIsUpperCase();
+  void rightAndLeftWrapParts();
+  void insertCopiesSelectedEntry();
+  void insertOnEndMarkerAppends();
+  void playShortcutsTriggerPlayItems();
+  void stopShortcutOnlyWhilePlaying();
+  void dropOpensByExtension();
+  void header();
+  void layoutFollowsFont();
+  void listFocusSetsFlag();
+};
+
+void tst_srcview::newSongShowsEndMarkerLine() {
+  Editor e;
+  e.start();
+  for (int part : {1, 7, 16}) {
+    e.frame->ViewSrc(part);
+    QCOMPARE(view(e)->List1->count(), 1);
+    QCOMPARE(view(e)->List1->item(0)->text(), QString("1:1:0\t0\t0\t* End of Track *"));
+    QCOMPARE(view(e)->CHLabel->text(), QString("CH%1[1/0]").arg(part));
+    QCOMPARE(view(e)->Text2->text(), QString());
+    QCOMPARE(view(e)->Text3->text(), QString());
+  }
+}
+
+void tst_srcview::lineColumns_data() {
+  QTest::addColumn<int>("start");
+  QTest::addColumn<int>("note");
+  QTest::addColumn<QString>("pitch");
+  QTest::addColumn<QString>("length");
+  QTest::addColumn<int>("ticksPerBeat");
+  QTest::addColumn<int>("beats");
+  QTest::addColumn<QString>("line");
+  QTest::newRow("C#4 at 1440") << 1440 << 61 << "C#"
+                               << "4" << 480 << 4 << "1:4:0\tC#4\t61\t4";
+  QTest::newRow("rest") << 0 << 0 << "R"
+                        << "8" << 480 << 4 << "1:1:0\tR0\t0\t8";
+  QTest::newRow("second measure") << 2040 << 72 << "C"
+                                  << "16" << 480 << 4 << "2:1:12\tC5\t72\t16";
+  QTest::newRow("3/8 at 240") << 600 << 57 << "A"
+                              << "83" << 240 << 3 << "1:3:12\tA3\t57\t83";
+  QTest::newRow("unknown length") << 0 << 60 << "C"
+                                  << "？" << 480 << 4 << "1:1:0\tC4\t60\t？";
+}
+
+void tst_srcview::lineColumns() {
+  QFETCH(int, start);
+  QFETCH(int, note);
+  QFETCH(QString, pitch);
+  QFETCH(QString, length);
+  QFETCH(int, ticksPerBeat);
+  QFETCH(int, beats);
+  QFETCH(QString, line);
+  Song song;
+  song.ticksPerBeat = static_cast<std::int16_t>(ticksPerBeat);
+  song.beatsPerMeasure = static_cast<std::int16_t>(beats);
+  NoteEntry entry;
+  entry.start = start;
+  entry.noteNumber = static_cast<std::int16_t>(note);
+  entry.pitch = pitch.toStdString();
+  entry.length = length.toStdString();
+  QCOMPARE(srcview::lineText(song, entry), line);
+}
+
+void tst_srcview::selectionFillsBoxesAndLabel() {
+  Editor e;
+  e.start();
+  QStringList positions;
+  e.ctx.hooks.showPosition = [&](const QString &t) { positions << t; };
+  Append(e.song, 1, 61, "8");
+  Append(e.song, 1, 0, "4");
+  Append(e.song, 1, 64, "2_");
+  e.frame->ViewSrc(1);
+  view(e)->List1->setCurrentRow(0);
+  QCOMPARE(view(e)->Text2->text(), QString("C#4"));
+  QCOMPARE(view(e)->Text3->text(), QString("8"));
+  QCOMPARE(view(e)->CHLabel->text(), QString("CH1[1/3]"));
+  QCOMPARE(positions.last(), QString("0:00:00"));
+  view(e)->List1->setCurrentRow(1);
+  QCOMPARE(view(e)->Text2->text(), QString("R"));
+  QCOMPARE(view(e)->Text3->text(), QString("4"));
+  // 240 ticks at 121.7 quarters a minute: 246.5 ms.
+  QCOMPARE(positions.last(), QString("0:00:24"));
+  view(e)->List1->setCurrentRow(3);
+  QCOMPARE(view(e)->Text2->text(), QString());
+  QCOMPARE(view(e)->CHLabel->text(), QString("CH1[4/3]"));
+  QCOMPARE(e.song.part(1).cursor, 3);
+  e.settings.isTick = true;
+  view(e)->List1->setCurrentRow(2);
+  QCOMPARE(positions.last(), QString("01:2:24"));
+}
+
+void tst_srcview::typingLoopAppendsC4Quarter() {
+  Editor e;
+  e.start();
+  e.frame->ViewSrc(1);
+  QListWidget *list = view(e)->List1;
+  QCOMPARE(list->currentRow(), 0);
+  key(e, list, Qt::Key_C);
+  QCOMPARE(e.song.part(1).count, 1);
+  QCOMPARE(view(e)->Text2->text(), QString("C"));
+  QVERIFY(view(e)->pendingInsertion());
+  key(e, view(e)->Text2, Qt::Key_Return);
+  QVERIFY(view(e)->Text3->hasFocus());
+  key(e, view(e)->Text3, Qt::Key_Return);
+  QCOMPARE(e.song.part(1).count, 1);
+  QCOMPARE(Entry(e.song, 1, 0).noteNumber, 60);
+  QCOMPARE(Entry(e.song, 1, 0).pitch, std::string("C"));
+  QCOMPARE(Entry(e.song, 1, 0).length, std::string("4"));
+  QCOMPARE(list->item(0)->text(), QString("1:1:0\tC4\t60\t4"));
+  QCOMPARE(list->currentRow(), 1); // the EndMarker again
+  QVERIFY(list->hasFocus());
+  QVERIFY(e.song.dirty);
+  QVERIFY(!view(e)->pendingInsertion());
+  // The next letter repeats the previous note's length; typing a new one replaces it.
+  key(e, list, Qt::Key_E);
+  key(e, view(e)->Text2, Qt::Key_Return);
+  type(view(e)->Text3, "8");
+  key(e, view(e)->Text3, Qt::Key_Return);
+  QCOMPARE(e.song.part(1).count, 2);
+  QCOMPARE(Entry(e.song, 1, 1).noteNumber, 64);
+  QCOMPARE(Entry(e.song, 1, 1).length, std::string("8"));
+  QCOMPARE(list->item(1)->text(), QString("1:2:0\tE4\t64\t8"));
+  QCOMPARE(view(e)->CHLabel->text(), QString("CH1[3/2]"));
+  // The score lists follow the note lists.
+  QCOMPARE(e.song.part(1).scoreHeader.count, 2);
+}
+
+void tst_srcview::enterOnEmptyPartCommitsQuarterRest() {
+  Editor e;
+  e.start();
+  e.frame->ViewSrc(3);
+  key(e, view(e)->List1, Qt::Key_Return);
+  QCOMPARE(e.song.part(3).count, 1);
+  QCOMPARE(Entry(e.song, 3, 0).pitch, std::string());
+  QCOMPARE(view(e)->Text2->text(), QString());
+  key(e, view(e)->Text2, Qt::Key_Return);
+  key(e, view(e)->Text3, Qt::Key_Return);
+  QCOMPARE(Entry(e.song, 3, 0).pitch, std::string("R"));
+  QCOMPARE(Entry(e.song, 3, 0).noteNumber, 0);
+  QCOMPARE(Entry(e.song, 3, 0).length, std::string("4"));
+}
+
+void tst_srcview::rememberedOctaveFollowsTheList() {
+  Editor e;
+  e.start();
+  Append(e.song, 2, 81, "4"); // A5: octave 5
+  Append(e.song, 2, 0, "4");  // rest: the cursor entry gives no octave
+  e.frame->ViewSrc(2);
+  QCOMPARE(view(e)->rememberedOctave(), 5);
+  view(e)->List1->setCurrentRow(1);
+  view(e)->List1->setFocus();
+  key(e, view(e)->List1, Qt::Key_Return); // an existing entry: nothing inserted
+  QCOMPARE(e.song.part(2).count, 2);
+  view(e)->Text2->setText("D");
+  key(e, view(e)->Text2, Qt::Key_Return);
+  key(e, view(e)->Text3, Qt::Key_Return);
+  QCOMPARE(Entry(e.song, 2, 1).noteNumber, 74); // D5
+  QCOMPARE(Entry(e.song, 2, 1).length, std::string("4"));
+}
+
+void tst_srcview::typedOctaveAndLengthAreStored() {
+  Editor e;
+  e.start();
+  e.frame->ViewSrc(1);
+  key(e, view(e)->List1, Qt::Key_F);
+  type(view(e)->Text2, "#5");
+  QCOMPARE(view(e)->Text2->text(), QString("F#5"));
+  key(e, view(e)->Text2, Qt::Key_Return);
+  type(view(e)->Text3, "163_");
+  key(e, view(e)->Text3, Qt::Key_Return);
+  QCOMPARE(Entry(e.song, 1, 0).noteNumber, 78);
+  QCOMPARE(Entry(e.song, 1, 0).pitch, std::string("F#"));
+  QCOMPARE(Entry(e.song, 1, 0).length, std::string("163_"));
+}
+
+void tst_srcview::unknownLengthBecomesQuestionMark() {
+  Editor e;
+  e.start();
+  e.frame->ViewSrc(1);
+  key(e, view(e)->List1, Qt::Key_G);
+  key(e, view(e)->Text2, Qt::Key_Return);
+  type(view(e)->Text3, "12");
+  key(e, view(e)->Text3, Qt::Key_Return);
+  QCOMPARE(Entry(e.song, 1, 0).length, std::string("？"));
+  QCOMPARE(view(e)->List1->item(0)->text(), QString("1:1:0\tG4\t67\t？"));
+}
+
+void tst_srcview::escRemovesPendingInsertion() {
+  Editor e;
+  e.start();
+  e.frame->ViewSrc(1);
+  key(e, view(e)->List1, Qt::Key_Return);
+  QCOMPARE(e.song.part(1).count, 1);
+  key(e, view(e)->Text2, Qt::Key_Escape);
+  QCOMPARE(e.song.part(1).count, 0);
+  QCOMPARE(view(e)->List1->count(), 1);
+  QVERIFY(view(e)->List1->hasFocus());
+  QVERIFY(!view(e)->pendingInsertion());
+}
+
+void tst_srcview::escWithoutInsertionDeletesNothing() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 60, "4");
+  e.frame->ViewSrc(1);
+  view(e)->List1->setCurrentRow(0);
+  key(e, view(e)->List1, Qt::Key_Return);
+  QVERIFY(view(e)->Text2->hasFocus());
+  key(e, view(e)->Text2, Qt::Key_Escape);
+  QCOMPARE(e.song.part(1).count, 1);
+  QCOMPARE(view(e)->Text2->text(), QString("C4"));
+}
+
+void tst_srcview::escInLengthBoxOnlyForLastEntry() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 60, "4");
+  Append(e.song, 1, 62, "4");
+  e.frame->ViewSrc(1);
+  // Insert before the first note: the pending entry is not the last one.
+  view(e)->List1->setCurrentRow(0);
+  key(e, view(e)->List1, Qt::Key_Insert);
+  QCOMPARE(e.song.part(1).count, 3);
+  key(e, view(e)->Text2, Qt::Key_Return);
+  key(e, view(e)->Text3, Qt::Key_Escape);
+  QCOMPARE(e.song.part(1).count, 3);
+  // An entry appended at the end is taken back by Esc in the length box.
+  view(e)->List1->setCurrentRow(3);
+  key(e, view(e)->List1, Qt::Key_Return);
+  QCOMPARE(e.song.part(1).count, 4);
+  key(e, view(e)->Text2, Qt::Key_Return);
+  key(e, view(e)->Text3, Qt::Key_Escape);
+  QCOMPARE(e.song.part(1).count, 3);
+}
+
+void tst_srcview::boxesRejectOtherCharacters_data() {
+  QTest::addColumn<bool>("pitchBox");
+  QTest::addColumn<QString>("typed");
+  QTest::addColumn<QString>("kept");
+  QTest::newRow("9 in pitch") << true << "9"
+                              << "";
+  QTest::newRow("x in pitch") << true << "x"
+                              << "";
+  QTest::newRow("pitch letters") << true << "a#3r"
+                                 << "A#3R";
+  QTest::newRow("1 in pitch") << true << "c1"
+                              << "C";
+  QTest::newRow("5 in length") << false << "5"
+                               << "";
+  QTest::newRow("length codes") << false << "83_"
+                                << "83_";
+  QTest::newRow("letters in length") << false << "4a"
+                                     << "4";
+}
+
+void tst_srcview::boxesRejectOtherCharacters() {
+  QFETCH(bool, pitchBox);
+  QFETCH(QString, typed);
+  QFETCH(QString, kept);
+  Editor e;
+  e.start();
+  QLineEdit *box = pitchBox ? view(e)->Text2 : view(e)->Text3;
+  box->clear();
+  box->setFocus();
+  QTest::keyClicks(box, typed);
+  QCOMPARE(box->text(), kept);
+}
+
+void tst_srcview::pitchBoxIsUpperCase() {
+  Editor e;
+  e.start();
+  QLineEdit *box = view(e)->Text2;
+  box->setText("cd");
+  box->setCursorPosition(1);
+  QCOMPARE(box->text(), QString("CD"));
+  QCOMPARE(box->cursorPosition(), 1);
+}
+
+void tst_srcview::rightAndLeftWrapParts() {
+  Editor e;
+  e.start();
+  e.frame->ViewSrc(16);
+  key(e, view(e)->List1, Qt::Key_Right);
+  QCOMPARE(e.song.currentPart, 1);
+  QCOMPARE(view(e)->CHLabel->text(), QString("CH1[1/0]"));
+  key(e, view(e)->List1, Qt::Key_Left);
+  QCOMPARE(e.song.currentPart, 16);
+  key(e, view(e)->List1, Qt::Key_Left);
+  QCOMPARE(e.song.currentPart, 15);
+  // With a modifier the arrows are not part switches.
+  key(e, view(e)->List1, Qt::Key_Right, Qt::ShiftModifier);
+  QCOMPARE(e.song.currentPart, 15);
+}
+
+void tst_srcview::insertCopiesSelectedEntry() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 60, "4");
+  Append(e.song, 1, 64, "8");
+  e.frame->ViewSrc(1);
+  view(e)->List1->setCurrentRow(1);
+  key(e, view(e)->List1, Qt::Key_Insert);
+  QCOMPARE(e.song.part(1).count, 3);
+  QCOMPARE(Entry(e.song, 1, 1).noteNumber, 64);
+  QCOMPARE(Entry(e.song, 1, 2).noteNumber, 64);
+  QVERIFY(view(e)->Text2->hasFocus());
+  QVERIFY(view(e)->pendingInsertion());
+  QVERIFY(e.song.dirty);
+  view(e)->Text2->setText("G4");
+  key(e, view(e)->Text2, Qt::Key_Return);
+  key(e, view(e)->Text3, Qt::Key_Return);
+  QCOMPARE(Entry(e.song, 1, 1).noteNumber, 67);
+  QCOMPARE(Entry(e.song, 1, 2).noteNumber, 64);
+  QCOMPARE(view(e)->List1->currentRow(), 2);
+}
+
+void tst_srcview::insertOnEndMarkerAppends() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 62, "2");
+  e.frame->ViewSrc(1);
+  view(e)->List1->setCurrentRow(1);
+  key(e, view(e)->List1, Qt::Key_Insert);
+  QCOMPARE(e.song.part(1).count, 2);
+  QCOMPARE(Entry(e.song, 1, 1).noteNumber, 62);
+  QCOMPARE(Entry(e.song, 1, 1).length, std::string("2"));
+  QCOMPARE(view(e)->List1->currentRow(), 1);
+}
+
+void tst_srcview::playShortcutsTriggerPlayItems() {
+  Editor e;
+  e.start();
+  QSignalSpy all(e.frame->action("AllPlayItem"), &QAction::triggered);
+  QSignalSpy solo(e.frame->action("SoloPlayItem"), &QAction::triggered);
+  QSignalSpy measure(e.frame->action("MeasurePlayItem"), &QAction::triggered);
+  QSignalSpy stop(e.frame->action("StopPlayItem"), &QAction::triggered);
+  // A play item that starts playback must not be stopped by the same key.
+  connect(e.frame->action("AllPlayItem"), &QAction::triggered, this, [&] { e.ctx.playing = true; });
+  e.frame->ViewSrc(1);
+  key(e, view(e)->List1, Qt::Key_Space);
+  QCOMPARE(all.count(), 1);
+  QCOMPARE(stop.count(), 0);
+  e.ctx.playing = false;
+  key(e, view(e)->List1, Qt::Key_S);
+  QCOMPARE(solo.count(), 1);
+  key(e, view(e)->List1, Qt::Key_M);
+  QCOMPARE(measure.count(), 1);
+  // A changed shortcut table is used at once; solo play is compared first.
+  e.settings.ShortCut[kShortCutSoloPlay] = 32;
+  key(e, view(e)->List1, Qt::Key_Space);
+  QCOMPARE(solo.count(), 2);
+  QCOMPARE(all.count(), 1);
+}
+
+void tst_srcview::stopShortcutOnlyWhilePlaying() {
+  Editor e;
+  e.start();
+  QSignalSpy all(e.frame->action("AllPlayItem"), &QAction::triggered);
+  QSignalSpy stop(e.frame->action("StopPlayItem"), &QAction::triggered);
+  e.frame->ViewSrc(1);
+  e.ctx.playing = true;
+  key(e, view(e)->List1, Qt::Key_Space);
+  QCOMPARE(stop.count(), 1);
+  QCOMPARE(all.count(), 0);
+  key(e, view(e)->List1, Qt::Key_S); // play shortcuts are ignored while playing
+  QCOMPARE(all.count(), 0);
+  e.ctx.playing = false;
+}
+
+void tst_srcview::dropOpensByExtension() {
+  QTemporaryDir dir;
+  const QString smz = dir.filePath("SONG.SMZ");
+  WriteBytes(smz, SmdBytes("drop", {"66"}));
+  const QString txt = dir.filePath("a.txt");
+  WriteBytes(txt, SmdBytes("text", {"6"}));
+  Editor e;
+  e.start();
+  drop(e, txt);
+  QCOMPARE(e.song.part(1).count, 0);
+  QVERIFY(e.prompts->openRequests.isEmpty());
+  drop(e, smz);
+  QVERIFY(e.prompts->openRequests.isEmpty());
+  QCOMPARE(e.prompts->warnings, QStringList());
+  QCOMPARE(e.song.part(1).count, 2);
+  QCOMPARE(e.frame->windowTitle(), smz + " - PiporaPad");
+  QVERIFY(e.ctx.handOverFileName.isEmpty());
+}
+
+void tst_srcview::header() {
+  Editor e;
+  e.start();
+  QCOMPARE(view(e)->Text1->text(), QString("Loc\tNote\t\tLen"));
+  QVERIFY(view(e)->Text1->isReadOnly());
+  QTest::keyClicks(view(e)->Text1, "abc");
+  QCOMPARE(view(e)->Text1->text(), QString("Loc\tNote\t\tLen"));
+}
+
+void tst_srcview::layoutFollowsFont() {
+  Editor e;
+  e.start();
+  SourceFont font;
+  font.size = 14;
+  font.bold = true;
+  view(e)->applyFont(font);
+  const QFontMetrics fm(view(e)->Text2->font());
+  QVERIFY(view(e)->Text2->font().bold());
+  QCOMPARE(view(e)->List1->font().pointSizeF(), 14.0);
+  QCOMPARE(view(e)->Text2->x(), fm.horizontalAdvance(QString(16, '0')));
+  QCOMPARE(view(e)->Text3->x(), fm.horizontalAdvance(QString(31, '0')));
+  const int h = view(e)->Text1->height();
+  QVERIFY(h >= fm.height());
+  QCOMPARE(view(e)->Text2->height(), h);
+  QCOMPARE(view(e)->Text2->width(), 2 * h);
+  QCOMPARE(view(e)->List1->y(), h);
+  QCOMPARE(view(e)->List1->height(), view(e)->height() - h);
+  QCOMPARE(view(e)->CHLabel->geometry().right(), view(e)->width() - 1);
+  QCOMPARE(view(e)->Text1->width(), view(e)->width() - view(e)->CHLabel->width());
+}
+
+void tst_srcview::listFocusSetsFlag() {
+  Editor e;
+  e.start();
+  e.frame->ViewSrc(1);
+  QVERIFY(view(e)->List1->hasFocus());
+  QVERIFY(e.ctx.listHasFocus);
+  view(e)->Text3->setFocus();
+  QVERIFY(!e.ctx.listHasFocus);
+}
+
+QTEST_MAIN(tst_srcview)
+#include "tst_srcview.moc"
