@@ -1,9 +1,6 @@
 #include "views/file_commands.h"
 
-#if __has_include("formats/midi/midi_files.h")
 #include "formats/midi/midi_files.h"
-#define PIPORAPAD_HAVE_MIDI_FILES 1
-#endif
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
 #include "views/main.h"
@@ -23,8 +20,7 @@ const QString kOverwriteQuestion =
 const QString kReadFailed = QStringLiteral("ファイルの読み込みに失敗しました。");
 const QString kWriteFailed = QStringLiteral("ファイルの保存に失敗しました。");
 
-[[maybe_unused]] QString FailureText(const QString &path, const QString &description,
-                                     const QString &tail) {
+QString FailureText(const QString &path, const QString &description, const QString &tail) {
   return path + "\n" + description + "\n" + tail;
 }
 
@@ -183,7 +179,6 @@ bool FileCommands::saveSmdAs() {
   return saveSmd();
 }
 
-#ifdef PIPORAPAD_HAVE_MIDI_FILES
 // --- MIDI ----------------------------------------------------------------------------------
 
 bool FileCommands::openMidi() {
@@ -278,19 +273,6 @@ void FileCommands::dumpEventList() {
   }
   frame_.prompts().message(parentWidget(), QString::fromUtf8(kEventListWrittenMessage));
 }
-
-#else
-bool FileCommands::openMidi() {
-  return false;
-}
-bool FileCommands::saveMidi() {
-  return false;
-}
-bool FileCommands::saveMidiAs() {
-  return false;
-}
-void FileCommands::dumpEventList() {}
-#endif
 
 // --- hand-over -------------------------------------------------------------------------------
 
