@@ -133,9 +133,9 @@ void RecalcTimes(Song &song) {
     Part &p = song.part(n);
     for (std::int32_t i = 1; i <= p.count; ++i) {
       const NoteEntry &prev = p.notes[static_cast<std::size_t>(i - 1)];
-      if (IsKnownLength(prev.length)) {
-        d = LengthTicks(prev.length);
-        g = GateTicks(prev.length);
+      if (const int ticks = LengthTicks(prev.length); ticks != 0) {
+        d = ticks;
+        g = ticks - kGateGap;
       }
       NoteEntry &e = p.notes[static_cast<std::size_t>(i)];
       e.start = prev.start + d;

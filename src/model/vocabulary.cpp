@@ -67,11 +67,24 @@ int OctaveOf(int noteNumber) {
 }
 
 int LengthTicks(std::string_view code) {
-  code = WithoutTie(code);
-  for (const auto &row : kLengths)
-    if (row.code == code)
-      return row.ticks;
-  return 0;
+  // Read by shape rather than by searching the table: every element of every part goes
+  // through here when times are recomputed.
+  std::size_t n = code.size();
+  if (n > 0 && code[n - 1] == '_')
+    --n;
+  const bool triplet = n >= 2 && code[n - 1] == '3';
+  if (triplet)
+    --n;
+  int ticks = 0;
+  if (n == 1 && code[0] == '2')
+    ticks = 960;
+  else if (n == 1 && code[0] == '4')
+    ticks = 480;
+  else if (n == 1 && code[0] == '8')
+    ticks = 240;
+  else if (n == 2 && code[0] == '1' && code[1] == '6')
+    ticks = 120;
+  return triplet ? ticks * 2 / 3 : ticks;
 }
 
 int GateTicks(std::string_view code) {

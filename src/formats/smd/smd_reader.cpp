@@ -15,6 +15,8 @@ namespace {
 
 constexpr int kMaxFileParts = kPartSlots;
 constexpr int kMaxVolume = 8;
+// Beyond this a part grows as it goes, so a damaged file cannot ask for huge memory.
+constexpr std::size_t kReserveLimit = 1 << 16;
 
 std::string At(std::size_t offset, std::string_view what) {
   return std::to_string(offset + 1) + "バイト目: " + std::string(what);
@@ -50,6 +52,7 @@ private:
       if (++part_ > kMaxFileParts)
         return Error{At(base_ + at, "パートが18を超えています。")};
       octave_ = kOctaveMiddle;
+      reserveForPart();
       return Ok{};
     case SmdWord::Fast:
       song_.setTempo(TempoChoice::Fast);
@@ -107,6 +110,13 @@ private:
     return Ok{};
   }
 
+  // A part has at most one note per byte up to its end code (a triplet word three).
+  void reserveForPart() {
+    const std::size_t end = std::min(text_.find(kPartEnd, pos_), text_.size());
+    std::vector<NoteEntry> &notes = song_.part(part_).notes;
+    notes.reserve(notes.size() + std::min<std::size_t>(end - pos_, kReserveLimit) + 1);
+  }
+
   // The code after a triplet word must be a one-character note or rest.
   Result<DecodedCode> tripletNote(std::size_t wordAt) {
     if (pos_ >= text_.size())
@@ -123,9 +133,15 @@ private:
       return Error{At(base_ + at, "パートの開始がありません。")};
     const int number =
         code.writtenNumber == 0 ? 0 : code.writtenNumber + (octave_ - kOctaveMiddle) * 12;
-    std::string length(code.length);
-    length += suffix;
-    AppendNote(song_, part_, number, length, code.pitch);
+    // What AppendNote does, without building the texts twice: this runs for every note.
+    EnsureCapacity(song_, part_);
+    Part &p = song_.part(part_);
+    NoteEntry &e = p.notes.emplace_back();
+    e.noteNumber = static_cast<std::int16_t>(number);
+    e.length.reserve(code.length.size() + suffix.size() + 1);
+    e.length.append(code.length).append(suffix);
+    e.pitch.assign(code.pitch);
+    ++p.count;
     return Ok{};
   }
 
