@@ -78,6 +78,14 @@ TEST(EncodeSmd, TitleIsWrittenInCp932) {
   EXPECT_EQ(EncodeSmd(song).text, QByteArray("\x92\x85\x83\x81\x83\x8d\r\n"));
 }
 
+TEST(EncodeSmd, TitleCannotBreakTheLineOrStartAPart) {
+  // A JIS title can convert to these bytes; written as they are, the file would read back
+  // with its melody cut off or shifted.
+  Song song = SongWith(1, {{60, "4"}});
+  song.title = "a\r\nb\x1b$Dc";
+  EXPECT_EQ(Text(EncodeSmd(song)), "ab$Dc" + Frame("!$6") + "\r\n");
+}
+
 TEST(EncodeSmd, TripletsUseTheirOwnWindow) {
   Song song = SongWith(1, {{60, "83"}, {64, "83"}, {67, "83"}});
   EXPECT_EQ(Text(EncodeSmd(song)), Frame("!$!&5EQ") + "\r\n");

@@ -140,6 +140,15 @@ void AppendPartHeader(std::string &out, const Song &song, const Part &part) {
   out += "!$";
 }
 
+// The title as typed, less the characters that would end the line or start a part
+// frame early: a title converted from JIS can contain them, and they would cut the
+// melody off when the file is read again. CP932's second bytes never fall below 0x40.
+QByteArray TitleBytes(const std::string &title) {
+  QByteArray bytes = ToCp932(title);
+  bytes.removeIf([](char c) { return c == '\r' || c == '\n' || c == kPartStartEsc; });
+  return bytes;
+}
+
 std::string WriteFailureText(const QString &path, const std::string &description) {
   return path.toStdString() + "\n" + description + "\n" + std::string(kWriteFailedMessage);
 }
@@ -165,7 +174,7 @@ SmdEncoding EncodeSmd(Song &song) {
     melody += kPartEnd;
   }
   melody += "\r\n";
-  result.text = ToCp932(song.title);
+  result.text = TitleBytes(song.title);
   result.text.append(melody.data(), static_cast<qsizetype>(melody.size()));
   return result;
 }
