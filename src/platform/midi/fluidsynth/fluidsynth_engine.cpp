@@ -87,6 +87,10 @@ bool FluidSynthEngine::silence() {
   return synth_ && fluid_synth_all_sounds_off(synth_, -1) == FLUID_OK;
 }
 
+bool FluidSynthEngine::releaseAll() {
+  return synth_ && fluid_synth_all_notes_off(synth_, -1) == FLUID_OK;
+}
+
 void FluidSynthEngine::render(std::int16_t *out, int frames) {
   if (synth_)
     fluid_synth_write_s16(synth_, frames, out, 0, 2, out, 1, 2);

@@ -33,6 +33,8 @@ public:
   bool dispatch(std::uint32_t message);
   // Every voice on every channel stops at once.
   bool silence();
+  // Every note on every channel is released (its release phase still sounds).
+  bool releaseAll();
   // Interleaved stereo 16-bit frames.
   void render(std::int16_t *out, int frames);
 

@@ -17,7 +17,8 @@ public:
   int deviceCount() override { return 1; }
   bool open() override { return !open_ && (open_ = true); }
   bool close() override { return open_ && !(open_ = false); }
-  bool reset() override { return open_ && engine_.silence(); }
+  // The end of a rendered song lets its last notes ring out instead of cutting them.
+  bool reset() override { return open_ && engine_.releaseAll(); }
   bool send(std::uint32_t message) override { return open_ && engine_.dispatch(message); }
 
 private:
