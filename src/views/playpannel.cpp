@@ -163,11 +163,14 @@ void playpannel::Label1_Click() {
   if (ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive())
     BuildNoteList(ctx_.song);
   if (frame) {
-    // The check marks, the setting and the display text (minutes with a sign blank).
-    frame->showTimeMode(!ctx_.settings.isTick);
+    // The source editor's location column follows the mode, so the mode changes first;
+    // the check marks and the display text (minutes with a sign blank) come after the
+    // relisting, which would otherwise overwrite the text.
+    ctx_.settings.isTick = !ctx_.settings.isTick;
     frame->ViewSrc(ctx_.song.currentPart);
     frame->setChildVisible(ctx_.source, sourceVisible);
     QApplication::processEvents();
+    frame->showTimeMode(ctx_.settings.isTick);
     frame->focusActiveWindow(active);
   } else {
     ctx_.settings.isTick = !ctx_.settings.isTick;

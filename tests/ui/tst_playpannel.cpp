@@ -1,0 +1,230 @@
+// The player panel and the play menu: buttons, keys, the position display and its mode
+// switch, the layout rules, and what playing locks and stopping restores.
+#include "ui_fixture.h"
+
+#include "model/vocabulary.h"
+#include "playback/player.h"
+#include "views/playpannel.h"
+#include "views/property.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace pipora;
+using namespace pipora::test;
+
+namespace {
+
+void Append(Song &song, int part, int note, const char *length) {
+  InsertNote(song, part, song.part(part).count, note, length, note ? PitchNameOf(note) : "R");
+  RecalcTimes(song);
+}
+
+bool MenuEnabled(Editor &e, const char *name) {
+  QMenu *menu = e.frame->menu(name);
+  return menu && menu->menuAction()->isEnabled();
+}
+
+} // namespace
+
+class tst_playpannel : public QObject {
+  Q_OBJECT
+
+  playpannel *panel(Editor &e) { return e.ctx.player; }
+  void withSong(Editor &e) {
+    for (int note : {60, 62, 64, 65, 67, 69, 71, 72})
+      Append(e.song, 1, note, "4");
+    Append(e.song, 2, 48, "2");
+    BuildScoreList(e.song);
+    e.frame->refreshViews();
+  }
+
+private slots:
+  void initTestCase() {
+    // Tests never need a sound card.
+    qputenv("PIPORAPAD_MIDI", "null");
+    InstallFontSubstitutions();
+    QApplication::setQuitOnLastWindowClosed(false);
+  }
+  void init() { ClearProgramDirectory(); }
+  void cleanup() { QVERIFY(VisibleTopLevels().isEmpty()); }
+
+  void creationState();
+  void layout_data();
+  void layout();
+  void playLocksMenusAndBarsUntilStop();
+  void runningDisplayAdvances();
+  void sharedPlayAndStopKey();
+  void keysOnlyActInTheirState();
+  void labelClickSwitchesDisplayMode();
+  void emptySongDoesNotPlay();
+  void measurePlayRestoresCursor();
+};
+
+void tst_playpannel::creationState() {
+  Editor e;
+  e.start();
+  QVERIFY(panel(e)->PlayCommand->isEnabled());
+  QVERIFY(!panel(e)->StopCommand->isEnabled());
+  QCOMPARE(panel(e)->Label1->text(), QString("0:00:00"));
+  QVERIFY(e.ctx.midi != nullptr);
+  QCOMPARE(e.ctx.midi->backend().deviceCount(), 0); // the silent output in tests
+}
+
+void tst_playpannel::layout_data() {
+  QTest::addColumn<int>("w");
+  QTest::addColumn<int>("h");
+  QTest::newRow("wide") << 3000 << 1500;
+  QTest::newRow("square") << 1500 << 1500;
+  QTest::newRow("tall") << 1200 << 3000;
+}
+
+void tst_playpannel::layout() {
+  QFETCH(int, w);
+  QFETCH(int, h);
+  Editor e;
+  e.start();
+  playpannel *p = panel(e);
+  p->layoutForTwips(w, h);
+  const int tpp = std::max(1, 1440 / p->logicalDpiX());
+  const auto px = [tpp](int twips) {
+    return static_cast<int>(std::nearbyint(double(twips) / tpp));
+  };
+  QCOMPARE(p->Label1->x(), 0);
+  QCOMPARE(p->Label1->width(), px(w));
+  QCOMPARE(p->Label1->height(), px(h / 2));
+  if (h < w) {
+    const int side = h / 2;
+    QCOMPARE(p->PlayCommand->geometry(),
+             QRect(px(w / 4 - side / 2), px(h / 2), px(side), px(side)));
+    QCOMPARE(p->StopCommand->geometry(),
+             QRect(px(3 * w / 4 - side / 2), px(h / 2), px(side), px(side)));
+  } else {
+    const int side = w / 2;
+    const int top = 3 * h / 4 - side / 2;
+    QCOMPARE(p->PlayCommand->geometry(), QRect(0, px(top), px(side), px(side)));
+    QCOMPARE(p->StopCommand->geometry(), QRect(px(w / 2), px(top), px(side), px(side)));
+  }
+}
+
+void tst_playpannel::playLocksMenusAndBarsUntilStop() {
+  Editor e;
+  e.start();
+  withSong(e);
+  e.ctx.props->bar(3)->setValue(6);
+  QTest::mousePress(panel(e)->PlayCommand, Qt::LeftButton);
+  QTest::mouseRelease(panel(e)->PlayCommand, Qt::LeftButton);
+  QVERIFY(e.ctx.playing);
+  QVERIFY(panel(e)->player().playing());
+  QVERIFY(!panel(e)->PlayCommand->isEnabled());
+  QVERIFY(panel(e)->StopCommand->isEnabled());
+  for (const char *menu : {"FileMenu", "EditMenu", "ViewMenu", "HelpMenu"})
+    QVERIFY2(!MenuEnabled(e, menu), menu);
+  for (const char *item : {"AllPlayItem", "SoloPlayItem", "MeasurePlayItem"})
+    QVERIFY2(!e.frame->action(item)->isEnabled(), item);
+  QVERIFY(e.frame->action("StopPlayItem")->isEnabled());
+  QVERIFY(!e.ctx.props->Text1->isEnabled());
+  QCOMPARE(e.ctx.props->bar(3)->maximum(), 100);
+  QCOMPARE(e.ctx.props->bar(3)->value(), 0);
+
+  QTest::mousePress(panel(e)->StopCommand, Qt::LeftButton);
+  QTest::mouseRelease(panel(e)->StopCommand, Qt::LeftButton);
+  QVERIFY(!e.ctx.playing);
+  QVERIFY(panel(e)->PlayCommand->isEnabled());
+  QVERIFY(!panel(e)->StopCommand->isEnabled());
+  for (const char *menu : {"FileMenu", "EditMenu", "ViewMenu", "HelpMenu"})
+    QVERIFY2(MenuEnabled(e, menu), menu);
+  QVERIFY(e.frame->action("AllPlayItem")->isEnabled());
+  QVERIFY(e.ctx.props->Text1->isEnabled());
+  QCOMPARE(e.ctx.props->bar(3)->maximum(), 8);
+  QCOMPARE(e.ctx.props->bar(3)->value(), 6);
+}
+
+void tst_playpannel::runningDisplayAdvances() {
+  Editor e;
+  e.start();
+  withSong(e);
+  e.frame->action("AllPlayItem")->trigger();
+  QVERIFY(e.ctx.playing);
+  // Without a sound device the clock and the display still run.
+  QTRY_VERIFY_WITH_TIMEOUT(panel(e)->Label1->text() >= QString("0:00:20"), 3000);
+  e.frame->action("StopPlayItem")->trigger();
+  QVERIFY(!e.ctx.playing);
+}
+
+void tst_playpannel::sharedPlayAndStopKey() {
+  Editor e;
+  e.start();
+  withSong(e);
+  QCOMPARE(e.settings.ShortCut[kShortCutPlayAll], 32);
+  QCOMPARE(e.settings.ShortCut[kShortCutStop], 32);
+  panel(e)->setFocus();
+  QTest::keyClick(panel(e), Qt::Key_Space);
+  QVERIFY(e.ctx.playing); // the same key does not stop what it just started
+  QTest::keyClick(panel(e), Qt::Key_Space);
+  QVERIFY(!e.ctx.playing);
+}
+
+void tst_playpannel::keysOnlyActInTheirState() {
+  Editor e;
+  e.start();
+  withSong(e);
+  e.settings.ShortCut[kShortCutPlayAll] = 'p';
+  e.settings.ShortCut[kShortCutStop] = 'x';
+  QTest::keyClick(panel(e), Qt::Key_X);
+  QVERIFY(!e.ctx.playing); // stop key while idle: nothing
+  QTest::keyClick(panel(e), Qt::Key_P);
+  QVERIFY(e.ctx.playing);
+  QTest::keyClick(panel(e), Qt::Key_P); // play key while playing: nothing
+  QVERIFY(e.ctx.playing);
+  QTest::keyClick(panel(e), Qt::Key_X);
+  QVERIFY(!e.ctx.playing);
+}
+
+void tst_playpannel::labelClickSwitchesDisplayMode() {
+  Editor e;
+  e.start();
+  QVERIFY(!e.settings.isTick);
+  QTest::mousePress(panel(e)->Label1, Qt::LeftButton);
+  QVERIFY(e.settings.isTick);
+  QVERIFY(e.frame->action("tickItem")->isChecked());
+  QVERIFY(!e.frame->action("minuteItem")->isChecked());
+  QCOMPARE(panel(e)->Label1->text(), QString("01:1:00"));
+  QTest::mousePress(panel(e)->Label1, Qt::LeftButton);
+  QVERIFY(!e.settings.isTick);
+  QVERIFY(e.frame->action("minuteItem")->isChecked());
+  // The switch writes the minutes with room for a sign.
+  QCOMPARE(panel(e)->Label1->text(), QString(" 0:00:00"));
+}
+
+void tst_playpannel::emptySongDoesNotPlay() {
+  Editor e;
+  e.start();
+  e.frame->action("AllPlayItem")->trigger();
+  QVERIFY(!e.ctx.playing);
+  QVERIFY(panel(e)->PlayCommand->isEnabled());
+  QVERIFY(MenuEnabled(e, "FileMenu"));
+}
+
+void tst_playpannel::measurePlayRestoresCursor() {
+  Editor e;
+  e.start();
+  withSong(e);
+  e.song.part(1).cursor = 6; // tick 2880: one measure earlier is element 2
+  BuildScoreList(e.song);
+  e.frame->ViewSrc(1);
+  e.ctx.listHasFocus = true;
+  e.frame->action("MeasurePlayItem")->trigger();
+  QVERIFY(e.ctx.playing);
+  QCOMPARE(e.song.part(1).cursor, 2);
+  e.frame->action("StopPlayItem")->trigger();
+  QCOMPARE(e.song.part(1).cursor, 6);
+}
+
+QTEST_MAIN(tst_playpannel)
+#include "tst_playpannel.moc"
