@@ -135,5 +135,21 @@ TEST(Render, UnreadableInputWritesNothing) {
   EXPECT_FALSE(QFile::exists(out));
 }
 
+TEST(Play, RunsItsClockWithoutSoundAndStopsAfterTheGivenTime) {
+  Song song;
+  testing::AddNotes(song, 1, {{60, "4"}, {62, "4"}, {64, "2"}});
+  QTemporaryDir dir;
+  const QString smd = dir.filePath("play.smd");
+  ASSERT_TRUE(SaveSmdFile(song, smd, false).saved());
+  QProcess cli;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("PIPORAPAD_MIDI", "null");
+  cli.setProcessEnvironment(env);
+  cli.start(PIPORAPAD_CLI, {"play", smd, "--seconds", "0.5"});
+  ASSERT_TRUE(cli.waitForFinished(60000));
+  EXPECT_EQ(cli.exitCode(), 0);
+  EXPECT_TRUE(cli.readAllStandardError().contains("without sound"));
+}
+
 } // namespace
 } // namespace pipora

@@ -1,5 +1,7 @@
 #include "platform/midi/fluidsynth/fluidsynth_engine.h"
 
+#include "platform/midi/system/quiet_alsa.h"
+
 #include <fluidsynth.h>
 
 #include <filesystem>
@@ -13,6 +15,7 @@ namespace {
 void QuietLibraryLog() {
   static std::once_flag once;
   std::call_once(once, [] {
+    QuietAlsaErrors();
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level)
       fluid_set_log_function(level, nullptr, nullptr);
   });

@@ -1,5 +1,7 @@
 #include "platform/midi/rtmidi/rtmidi_midi_backend.h"
 
+#include "platform/midi/system/quiet_alsa.h"
+
 #include <RtMidi.h>
 
 namespace pipora {
@@ -10,6 +12,7 @@ namespace {
 void IgnoreError(RtMidiError::Type, const std::string &, void *) {}
 
 std::unique_ptr<RtMidiOut> MakeOut() {
+  QuietAlsaErrors();
   try {
     auto out = std::make_unique<RtMidiOut>(RtMidi::UNSPECIFIED, "PiporaPad");
     out->setErrorCallback(&IgnoreError, nullptr);
