@@ -69,6 +69,10 @@ TEST(LengthCodes, OutsideTheTable) {
   EXPECT_EQ(LengthTicks("？"), 0);
   EXPECT_EQ(LengthTicks("* End of Track *"), 0);
   EXPECT_EQ(LengthTicks("32"), 0);
+  // Near misses of the sixteen codes: lengths are read by their shape, so check the edges.
+  for (const char *code : {"",  "_",  "3",   "33", "3_",  "13", "1633", "163__", "4__",  "_4",
+                           "6", "26", "160", "1",  "16 ", " 4", "43 ",  "8_3",   "2_3_", "４"})
+    EXPECT_EQ(LengthTicks(code), 0) << code;
   EXPECT_EQ(LengthCodeFromTicks(360, false), "？");
   EXPECT_EQ(LengthCodeFromTicks(360, true), "？_");
   EXPECT_EQ(LengthCodeFromTicks(320, true), "43_");
