@@ -46,6 +46,21 @@ expect_run 0 dump copy.smd
 "$cli" dump song.smd >original.txt
 cmp -s out original.txt || fail "the converted song dumps differently"
 
+# Parts 17 and 18 of a file go to the clipboard and backup slots; dump shows 1 to 17.
+: >many.smd
+for n in $(seq 1 18); do printf '\033$D6\017' >>many.smd; done
+expect_run 0 dump many.smd
+[ "$(grep -c '^part' out)" = 17 ] || fail "17 parts expected: $(grep '^part' out | tr '\n' ' ')"
+grep -q "$(printf '^part\t17\tvolume\t4$')" out || fail "part 17 missing"
+printf '\033$D6\017' >>many.smd
+expect_run 2 dump many.smd
+
+# An empty first line reads as a new song.
+printf '\r\n\033$D6\017' >empty.smd
+expect_run 0 dump empty.smd
+expect_file out "$(printf 'title\t\ntempo\t121.7')
+"
+
 # A JIS title reads as Japanese text.
 printf '\033$B0!\033(B\016\061\017\033$D6\017\r\n' >jis.smd
 expect_run 0 dump jis.smd
