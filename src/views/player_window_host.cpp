@@ -46,7 +46,9 @@ void PlayerWindowHost::setBarMaximum(int part, int maximum) {
 int PlayerWindowHost::program(int part) const {
   if (part < 1 || part > kUserParts)
     return 0;
-  return std::clamp(ctx_.settings.tones[static_cast<std::size_t>(part - 1)], 0, 127);
+  // The song carries the live tones (start-up copies them from the settings, the tone
+  // store and the options dialog change them there).
+  return std::clamp(ctx_.song.part(part).tone, 0, 127);
 }
 
 std::optional<TempoChoice> PlayerWindowHost::selectedTempo() const {

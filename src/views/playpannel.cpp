@@ -94,6 +94,11 @@ playpannel::playpannel(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "pla
   setButtons(false);
   Label1->setText(QString::fromStdString(ctx.settings.isTick ? "01:1:00" : "0:00:00"));
   connectMenu();
+  if (ctx.frame)
+    connect(ctx.frame, &pipora::main::windowActivated, this, [this](QWidget *child) {
+      if (child == this)
+        ctx_.settings.ActiveWindow = QStringLiteral("playpannel");
+    });
   resize(100, 100);
 }
 

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QProgressBar>
 #include <QToolButton>
@@ -64,6 +65,7 @@ private slots:
   void labelClickSwitchesDisplayMode();
   void emptySongDoesNotPlay();
   void measurePlayRestoresCursor();
+  void activationNamesThePanel();
 };
 
 void tst_playpannel::creationState() {
@@ -224,6 +226,13 @@ void tst_playpannel::measurePlayRestoresCursor() {
   QCOMPARE(e.song.part(1).cursor, 2);
   e.frame->action("StopPlayItem")->trigger();
   QCOMPARE(e.song.part(1).cursor, 6);
+}
+
+void tst_playpannel::activationNamesThePanel() {
+  Editor e;
+  e.start();
+  e.frame->mdiArea()->setActiveSubWindow(e.frame->subWindowOf(panel(e)));
+  QCOMPARE(e.settings.ActiveWindow, QString("playpannel"));
 }
 
 QTEST_MAIN(tst_playpannel)
