@@ -66,11 +66,13 @@ bool FileCommands::askToSaveChanges() {
 bool FileCommands::newSong() {
   if (!askToSaveChanges())
     return false;
+  // Refilling the source editor activates it; the focus then returns to this window.
+  const QString activeWindow = ctx_.settings.ActiveWindow;
   NewSong(ctx_.song, ctx_.snapshotMode);
   if (!ctx_.snapshotMode)
     frame_.updateCaption();
   frame_.refreshViews();
-  frame_.focusActiveWindow(ctx_.settings.ActiveWindow);
+  frame_.focusActiveWindow(activeWindow);
   if (!ctx_.snapshotMode) {
     if (ctx_.hooks.restartHistory)
       ctx_.hooks.restartHistory();
@@ -95,6 +97,7 @@ bool FileCommands::openSmd() {
     if (path.isEmpty())
       return false;
   }
+  const QString activeWindow = ctx_.settings.ActiveWindow;
   OpenOptions options;
   options.snapshotMode = ctx_.snapshotMode;
   options.isSaveTone = ctx_.settings.isSaveTone;
@@ -114,7 +117,7 @@ bool FileCommands::openSmd() {
   if (!ctx_.snapshotMode)
     frame_.updateCaption();
   frame_.refreshViews();
-  frame_.focusActiveWindow(ctx_.settings.ActiveWindow);
+  frame_.focusActiveWindow(activeWindow);
   if (!ctx_.snapshotMode)
     ctx_.song.dirty = false;
   return true;

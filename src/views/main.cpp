@@ -220,8 +220,11 @@ void main::focusActiveWindow(const QString &name) {
   if (!target)
     return;
   mdi_->setActiveSubWindow(subWindowOf(target));
+  // The frame follows the keyboard focus: it has to move into the window too.
   if (target == ctx_.source)
     ctx_.source->focusList();
+  else
+    target->setFocus(Qt::OtherFocusReason);
 }
 
 void main::onSubWindowActivated(QMdiSubWindow *sub) {
@@ -234,6 +237,10 @@ void main::onSubWindowActivated(QMdiSubWindow *sub) {
     return;
   QWidget *previous = activeChild_;
   activeChild_ = now;
+  // Windows placed while the program starts are not "activated" by the user: the
+  // ActiveWindow setting read from the file must survive until the first song exists.
+  if (ctx_.startingUp)
+    return;
   if (previous)
     emit windowDeactivated(previous);
   emit windowActivated(now);

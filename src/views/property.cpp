@@ -93,6 +93,9 @@ property::property(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "propert
   auto *column = new QVBoxLayout(this);
   column->setContentsMargins(3, 0, 3, 3);
   column->setSpacing(0);
+  // The window snaps between a tall and a short height; the short one shows only the
+  // title and tempo, so the layout must not hold the window at the tall size.
+  column->setSizeConstraint(QLayout::SetNoConstraint);
   column->addWidget(titleFrame_);
   column->addWidget(volumeFrame_, 1);
 

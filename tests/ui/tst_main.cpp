@@ -50,10 +50,7 @@ class tst_main : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase() {
-    InstallFontSubstitutions();
-    QApplication::setQuitOnLastWindowClosed(false);
-  }
+  void initTestCase() { PrepareWindowTests(); }
   void init() { ClearProgramDirectory(); }
   void cleanup() { QVERIFY(VisibleTopLevels().isEmpty()); }
 

@@ -54,10 +54,7 @@ class tst_srcview : public QObject {
   }
 
 private slots:
-  void initTestCase() {
-    InstallFontSubstitutions();
-    QApplication::setQuitOnLastWindowClosed(false);
-  }
+  void initTestCase() { PrepareWindowTests(); }
   void init() { ClearProgramDirectory(); }
   void cleanup() { QVERIFY(VisibleTopLevels().isEmpty()); }
 

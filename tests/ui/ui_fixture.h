@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QKeyEvent>
 #include <QList>
 #include <QStringList>
 #include <QTest>
@@ -84,11 +85,30 @@ struct Editor {
   }
 };
 
+// Once per test binary: a silent MIDI output, the Japanese fonts, no quitting when the
+// last window closes.
+inline void PrepareWindowTests() {
+  qputenv("PIPORAPAD_MIDI", "null");
+  InstallFontSubstitutions();
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
 // A fresh program directory per test function.
 inline void ClearProgramDirectory() {
   QDir dir(ProgramDirectory());
   for (const QString &name : dir.entryList(QDir::Files))
     dir.remove(name);
+}
+
+// Types text the way an input method delivers it: one key event per character, carrying
+// the character (QTest::keyClicks handles ASCII only).
+inline void TypeText(QWidget *target, const QString &text) {
+  for (const QChar ch : text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+    QApplication::sendEvent(target, &release);
+  }
 }
 
 // Windows left on screen by a test (there should be none).
