@@ -1,0 +1,337 @@
+#include "editing/score_geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+namespace pipora {
+namespace {
+
+struct SyllableRow {
+  std::string_view syllable;
+  int position;
+};
+constexpr std::array<SyllableRow, 7> kSyllables = {
+    {{"ド", 0}, {"レ", 6}, {"ミ", 12}, {"ﾌｧ", 18}, {"ソ", 24}, {"ラ", 30}, {"シ", 36}}};
+
+int PitchClass(int noteNumber) {
+  return ((noteNumber % 12) + 12) % 12;
+}
+
+int Clamp(int v, ScrollRange r) {
+  if (r.minimum >= r.maximum)
+    return r.minimum;
+  return std::clamp(v, r.minimum, r.maximum);
+}
+
+std::string FormatNumber(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return buf;
+}
+
+} // namespace
+
+int RoundHalfEven(double v) {
+  return static_cast<int>(std::nearbyint(v)); // the default rounding mode is to even
+}
+
+DoReMiTable DefaultDoReMiTable() {
+  return {{{0, "ド"},
+           {0, "ド#"},
+           {6, "レ"},
+           {12, "ミb"},
+           {12, "ミ"},
+           {18, "ﾌｧ"},
+           {18, "ﾌｧ#"},
+           {24, "ソ"},
+           {24, "ソ#"},
+           {30, "ラ"},
+           {36, "シb"},
+           {36, "シ"}}};
+}
+
+int PositionOfSyllable(std::string_view label) {
+  for (const auto &row : kSyllables)
+    if (label.starts_with(row.syllable))
+      return row.position;
+  return -1;
+}
+
+std::string_view SyllableOf(std::string_view label) {
+  for (std::string_view mark : {"#", "＃", "b", "ｂ"})
+    if (label.ends_with(mark))
+      return label.substr(0, label.size() - mark.size());
+  return label;
+}
+
+bool LabelIsSharp(std::string_view label) {
+  return label.find('#') != std::string_view::npos ||
+         label.find("＃") != std::string_view::npos;
+}
+
+bool LabelIsFlat(std::string_view label) {
+  return label.find('b') != std::string_view::npos ||
+         label.find("ｂ") != std::string_view::npos;
+}
+
+int XOfTick(int tick, int w4, int mX) {
+  return RoundHalfEven(tick * static_cast<double>(w4) / 480.0 - mX);
+}
+
+int PartTop(int part, int hch, int mY) {
+  return (part - 1) * hch - mY;
+}
+
+double StaffPosition(int noteNumber, const DoReMiTable &table) {
+  const int octaveOffset = noteNumber / 12 - 5;
+  return octaveOffset * 42 + table[static_cast<std::size_t>(PitchClass(noteNumber))].position;
+}
+
+bool IsStemDown(double staffPosition) {
+  return staffPosition > 30;
+}
+
+int GlyphRow(int duration) {
+  switch (duration) {
+  case 1920:
+  case 1280:
+    return 0;
+  case 960:
+  case 640:
+    return 96;
+  case 480:
+  case 320:
+    return 192;
+  case 240:
+  case 160:
+    return 288;
+  case 120:
+  case 80:
+    return 384;
+  default:
+    return -1;
+  }
+}
+
+int SpacingWidth(int duration) {
+  switch (duration) {
+  case 1920:
+  case 1280:
+  case 960:
+  case 640:
+  case 480:
+    return 48;
+  case 320:
+    return 32;
+  case 240:
+    return 24;
+  case 160:
+    return 16;
+  case 120:
+  case 80:
+    return 8;
+  default:
+    return 0;
+  }
+}
+
+bool IsTripletDuration(int duration) {
+  return duration == 80 || duration == 160 || duration == 320 || duration == 640 ||
+         duration == 1280;
+}
+
+GlyphChoice ChooseGlyph(const ScoreNote &note, const DoReMiTable &table) {
+  GlyphChoice g;
+  g.row = GlyphRow(note.duration);
+  if (g.row < 0)
+    return g;
+  g.spacing = SpacingWidth(note.duration);
+  if (note.noteNumber <= 0) {
+    g.column = kRestColumn;
+    return g;
+  }
+  g.isNote = true;
+  g.column = IsTripletDuration(note.duration) ? kTripletColumn : 0;
+  const std::string &label = table[static_cast<std::size_t>(PitchClass(note.noteNumber))].label;
+  if (LabelIsSharp(label))
+    g.column += 96;
+  else if (LabelIsFlat(label))
+    g.column += 192;
+  g.staffPosition = StaffPosition(note.noteNumber, table);
+  g.stemDown = IsStemDown(g.staffPosition);
+  if (g.stemDown)
+    g.column += 48;
+  return g;
+}
+
+int CellTopOffset(const ScoreNote &note, const DoReMiTable &table) {
+  if (note.noteNumber <= 0)
+    return kRestCellTop;
+  return RoundHalfEven(kCellTopAtMiddleC - StaffPosition(note.noteNumber, table));
+}
+
+std::vector<int> LedgerLineOffsets(int noteNumber, double staffPosition) {
+  std::vector<int> lines;
+  if (noteNumber >= 1 && noteNumber <= 61) {
+    const int q = RoundHalfEven(-staffPosition);
+    for (int d = 0; d <= q; d += 12)
+      lines.push_back(kMiddleCLine + d);
+  }
+  if (noteNumber >= 80) {
+    const int q = RoundHalfEven(staffPosition);
+    for (int d = 72; d <= q; d += 12)
+      lines.push_back(kMiddleCLine - d);
+  }
+  return lines;
+}
+
+TieArc TieArcFor(int duration, int w4, bool stemDown) {
+  TieArc arc;
+  const int d = RoundHalfEven(w4 * static_cast<double>(duration) / 480.0 + 12);
+  arc.radiusX = d / 2;
+  arc.centreX = arc.radiusX;
+  arc.centreY = 48;
+  arc.radiusY = arc.radiusX * std::exp(-0.01 * arc.radiusX);
+  arc.startRadians = stemDown ? 0.5 : std::numbers::pi + 0.5;
+  arc.spanRadians = std::numbers::pi - 1.0;
+  return arc;
+}
+
+bool MarkTripletBracket(std::vector<ScoreNote> &score, int j) {
+  ScoreNote &note = score[static_cast<std::size_t>(j)];
+  note.bracket = 0;
+  if (j < 2)
+    return false;
+  const ScoreNote &b = score[static_cast<std::size_t>(j - 1)];
+  const ScoreNote &a = score[static_cast<std::size_t>(j - 2)];
+  if (a.duration != note.duration || b.duration != note.duration)
+    return false;
+  if (a.bracket != 0 || b.bracket != 0)
+    return false;
+  note.bracket = -1;
+  return true;
+}
+
+void PrimeTripletBrackets(std::vector<ScoreNote> &score, int first) {
+  for (int k = std::max(0, first - 2); k < first; ++k) {
+    ScoreNote &note = score[static_cast<std::size_t>(k)];
+    if (!IsTripletDuration(note.duration))
+      continue;
+    // Groups of three close at every third element of a run of equal triplet durations.
+    int runStart = k;
+    while (runStart > 0 && score[static_cast<std::size_t>(runStart - 1)].duration == note.duration)
+      --runStart;
+    note.bracket = (k - runStart) % 3 == 2 ? -1 : 0;
+  }
+}
+
+int FirstElementAtOrAfter(const Part &part, int tick) {
+  const auto begin = part.score.begin();
+  const auto end = begin + part.scoreHeader.count + 1;
+  const auto it =
+      std::lower_bound(begin, end, tick, [](const ScoreNote &n, int t) { return n.start < t; });
+  return std::min(static_cast<int>(it - begin), part.scoreHeader.count);
+}
+
+ScrollRange HorizontalScrollRange(const Song &song, int w4, int surfaceWidth) {
+  auto endTick = [&](int p) {
+    const Part &part = song.part(p);
+    return static_cast<long long>(part.score[static_cast<std::size_t>(part.scoreHeader.count)].start);
+  };
+  ScrollRange r;
+  r.minimum = static_cast<int>(w4 * static_cast<long long>(song.part(1).score[0].start) / 480) -
+              kClefMargin;
+  long long maximum = w4 * endTick(1) / 480 - surfaceWidth;
+  for (int p = 2; p <= kUserParts; ++p)
+    maximum = std::max(maximum, w4 * endTick(p) / 480 - surfaceWidth);
+  r.maximum = static_cast<int>(std::min<long long>(maximum, kScrollLimit));
+  return r;
+}
+
+ScrollRange VerticalScrollRange(int hch, int surfaceHeight) {
+  return {0, hch * 15 + 244 - surfaceHeight};
+}
+
+bool SongFitsWidth(const Song &song, int w4, int surfaceWidth) {
+  for (int p = 1; p <= kUserParts; ++p) {
+    const Part &part = song.part(p);
+    const long long end = part.score[static_cast<std::size_t>(part.scoreHeader.count)].start;
+    if (surfaceWidth < end / 480 * w4 + kClefMargin)
+      return false;
+  }
+  return true;
+}
+
+int ZoomedQuarterWidth(int w4, bool wider) {
+  if (wider)
+    return w4 + kZoomStep;
+  return w4 > kMinQuarterWidth ? w4 - kZoomStep : kMinQuarterWidth;
+}
+
+int ZoomedStaffDistance(int hch, bool wider) {
+  if (wider)
+    return hch + kZoomStep;
+  return hch > kMinStaffDistance ? hch - kZoomStep : hch;
+}
+
+int ScaledScrollValue(int value, int oldUnit, int newUnit, ScrollRange range) {
+  if (oldUnit == 0)
+    return Clamp(value, range);
+  return Clamp(RoundHalfEven(value * static_cast<double>(newUnit) / oldUnit), range);
+}
+
+std::optional<int> FollowCursorScroll(int tick, int w4, int mX, int surfaceWidth,
+                                      ScrollRange range) {
+  const int usable = surfaceWidth - kClefMargin;
+  const double along = tick / 480.0 * w4;
+  const double g = along - kClefMargin;
+  std::optional<int> value;
+  auto setValue = [&](int v) {
+    value = v;
+    // The scroll bar moves the view only while it has a real range.
+    if (range.minimum < range.maximum)
+      mX = v;
+  };
+  if (along - mX > (usable * 9) / 10 - 1) {
+    if (g < range.minimum)
+      setValue(range.minimum);
+    else if (g > range.maximum)
+      setValue(range.maximum);
+    else
+      setValue(RoundHalfEven(g - usable / 2));
+  }
+  if (along - mX < (usable * 2) / 10 - 1) {
+    const double v = g - usable / 2;
+    if (v < range.minimum)
+      setValue(range.minimum);
+    else if (v > range.maximum)
+      setValue(range.maximum);
+    else
+      setValue(RoundHalfEven(v));
+  }
+  return value;
+}
+
+int ScoreCurrentPart(const Song &song) {
+  const int p = song.part(1).scoreHeader.partNumber;
+  return std::clamp(p == 0 ? 1 : p, 1, kUserParts);
+}
+
+std::string ScoreCaption(std::string_view previousCaption, const Song &song) {
+  const std::size_t ms = previousCaption.find("ms");
+  std::string caption(previousCaption.substr(0, ms));
+  const Part &part = song.part(ScoreCurrentPart(song));
+  const double beatUnit = song.ticksPerBeat > 0 ? 1920.0 / song.ticksPerBeat : 0.0;
+  caption += "ms " + std::to_string(song.beatsPerMeasure) + "/" + FormatNumber(beatUnit) +
+             "拍子 [" + std::to_string(part.scoreHeader.cursor) + "/" +
+             std::to_string(part.scoreHeader.count) + "]";
+  return caption;
+}
+
+std::string ScoreCaptionAfterRedraw(int elapsedMs, const Song &song) {
+  return ScoreCaption("ScoreEditor " + std::to_string(elapsedMs) + "ms", song);
+}
+
+} // namespace pipora

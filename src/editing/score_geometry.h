@@ -1,0 +1,140 @@
+#pragma once
+// Where the score editor puts things: ticks to pixels, pitches to staff positions,
+// which cell of the glyph sheet a note takes, ledger lines, ties and triplet groups.
+// Pure arithmetic on the score lists, shared by the window, its tests and the benchmark.
+#include "model/song.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pipora {
+
+// The glyph sheet: 14 columns of 48 by 5 rows of 96 pixels.
+inline constexpr int kSheetWidth = 672;
+inline constexpr int kSheetHeight = 480;
+inline constexpr int kCellWidth = 48;
+inline constexpr int kCellHeight = 96;
+inline constexpr int kHeadCentreBelowCellTop = 47;
+inline constexpr int kClefCellX = 576;
+inline constexpr int kClefCellY = 0;
+inline constexpr int kRestColumn = 288;
+inline constexpr int kTripletColumn = 336;
+// Glyphs start right of the clef; tick 0 lands here when the song fits.
+inline constexpr int kClefMargin = 48;
+
+inline constexpr int kDefaultQuarterWidth = 50; // w4
+inline constexpr int kDefaultStaffDistance = 120; // hch
+inline constexpr int kMinQuarterWidth = 50;
+inline constexpr int kMinStaffDistance = 100;
+inline constexpr int kZoomStep = 10;
+inline constexpr int kScrollLimit = 32767;
+
+// Offsets below a part's top edge.
+inline constexpr int kStaffTopLine = 100;
+inline constexpr int kStaffLineGap = 12;
+inline constexpr int kMiddleCLine = 160;
+inline constexpr int kCellTopAtMiddleC = 113;
+inline constexpr int kRestCellTop = 76;
+inline constexpr int kClefTop = 85;
+inline constexpr int kPartLabelTop = 70;
+inline constexpr int kCursorTop = 52;
+inline constexpr int kCursorBottom = 196;
+
+// Nearest integer, halves to the even neighbour.
+int RoundHalfEven(double v);
+
+// One row per pitch class: pixels above middle C (6 per diatonic step) and the label.
+struct DoReMiRow {
+  float position = 0;
+  std::string label;
+};
+using DoReMiTable = std::array<DoReMiRow, 12>;
+
+DoReMiTable DefaultDoReMiTable();
+// Staff position of a label by its first syllable (ド 0 ... シ 36); -1 when it has none.
+int PositionOfSyllable(std::string_view label);
+// The label without its accidental mark ("ﾌｧ#" -> "ﾌｧ").
+std::string_view SyllableOf(std::string_view label);
+bool LabelIsSharp(std::string_view label);
+bool LabelIsFlat(std::string_view label);
+
+// Surface x of a start tick: near(t * w4 / 480 - mX).
+int XOfTick(int tick, int w4, int mX);
+// Top edge of part p's band.
+int PartTop(int part, int hch, int mY);
+// Pixels above middle C of a note number > 0.
+double StaffPosition(int noteNumber, const DoReMiTable &table);
+bool IsStemDown(double staffPosition);
+
+// Sheet row of a duration; -1 for durations without a glyph.
+int GlyphRow(int duration);
+// Width used by ledger lines and triplet brackets.
+int SpacingWidth(int duration);
+bool IsTripletDuration(int duration);
+
+struct GlyphChoice {
+  int column = -1;
+  int row = -1;
+  int spacing = 0;
+  bool isNote = false;
+  bool stemDown = false;
+  double staffPosition = 0;
+  bool drawable() const { return row >= 0; }
+};
+GlyphChoice ChooseGlyph(const ScoreNote &note, const DoReMiTable &table);
+// Top edge of the glyph cell relative to the part's top.
+int CellTopOffset(const ScoreNote &note, const DoReMiTable &table);
+
+// Offsets below the part's top of the ledger lines a note needs (through or beside the head).
+std::vector<int> LedgerLineOffsets(int noteNumber, double staffPosition);
+
+struct TieArc {
+  int centreX = 0; // relative to the glyph cell's left edge
+  int centreY = 0; // relative to the glyph cell's top edge
+  int radiusX = 0;
+  double radiusY = 0;
+  double startRadians = 0;
+  double spanRadians = 0;
+};
+TieArc TieArcFor(int duration, int w4, bool stemDown);
+
+// The triplet grouping the drawing applies from the left: clears j's bracket flag and, when
+// j closes a group of three equal triplet durations none of which closes another, sets it.
+// Returns true when j gets a bracket.
+bool MarkTripletBracket(std::vector<ScoreNote> &score, int j);
+// Sets the bracket flags of the two elements before `first` as a redraw from element 0 would
+// have left them, so that a redraw may start at `first`.
+void PrimeTripletBrackets(std::vector<ScoreNote> &score, int first);
+
+// First element index whose start tick is at least `tick` (count when none is).
+int FirstElementAtOrAfter(const Part &part, int tick);
+
+struct ScrollRange {
+  int minimum = 0;
+  int maximum = 0;
+};
+ScrollRange HorizontalScrollRange(const Song &song, int w4, int surfaceWidth);
+ScrollRange VerticalScrollRange(int hch, int surfaceHeight);
+// True when every part ends within the surface, so that tick 0 is drawn at x = 48.
+bool SongFitsWidth(const Song &song, int w4, int surfaceWidth);
+
+int ZoomedQuarterWidth(int w4, bool wider);
+int ZoomedStaffDistance(int hch, bool wider);
+// Scroll value kept in proportion to a zoom, limited to the new range.
+int ScaledScrollValue(int value, int oldUnit, int newUnit, ScrollRange range);
+
+// The new horizontal scroll value that keeps the cursor tick in view, if it must move.
+std::optional<int> FollowCursorScroll(int tick, int w4, int mX, int surfaceWidth,
+                                      ScrollRange range);
+
+// The current part as the score editor carries it in part 1's header (0 reads as 1).
+int ScoreCurrentPart(const Song &song);
+
+// "ScoreEditor 15ms 4/4拍子 [3/27]" from the caption's text before the first "ms".
+std::string ScoreCaption(std::string_view previousCaption, const Song &song);
+std::string ScoreCaptionAfterRedraw(int elapsedMs, const Song &song);
+
+} // namespace pipora
