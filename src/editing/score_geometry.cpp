@@ -37,7 +37,7 @@ int RoundHalfEven(double v) {
   return static_cast<int>(std::nearbyint(v)); // the default rounding mode is to even
 }
 
-DoReMiTable DefaultDoReMiTable() {
+StaffLabelTable DefaultStaffLabels() {
   return {{{0, "ド"},
            {0, "ド#"},
            {6, "レ"},
@@ -84,7 +84,7 @@ int PartTop(int part, int hch, int mY) {
   return (part - 1) * hch - mY;
 }
 
-double StaffPosition(int noteNumber, const DoReMiTable &table) {
+double StaffPosition(int noteNumber, const StaffLabelTable &table) {
   const int octaveOffset = noteNumber / 12 - 5;
   return octaveOffset * 42 + table[static_cast<std::size_t>(PitchClass(noteNumber))].position;
 }
@@ -142,7 +142,7 @@ bool IsTripletDuration(int duration) {
          duration == 1280;
 }
 
-GlyphChoice ChooseGlyph(const ScoreNote &note, const DoReMiTable &table) {
+GlyphChoice ChooseGlyph(const ScoreNote &note, const StaffLabelTable &table) {
   GlyphChoice g;
   g.row = GlyphRow(note.duration);
   if (g.row < 0)
@@ -166,7 +166,7 @@ GlyphChoice ChooseGlyph(const ScoreNote &note, const DoReMiTable &table) {
   return g;
 }
 
-int CellTopOffset(const ScoreNote &note, const DoReMiTable &table) {
+int CellTopOffset(const ScoreNote &note, const StaffLabelTable &table) {
   if (note.noteNumber <= 0)
     return kRestCellTop;
   return RoundHalfEven(kCellTopAtMiddleC - StaffPosition(note.noteNumber, table));

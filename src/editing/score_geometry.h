@@ -46,14 +46,15 @@ inline constexpr int kCursorBottom = 196;
 // Nearest integer, halves to the even neighbour.
 int RoundHalfEven(double v);
 
-// One row per pitch class: pixels above middle C (6 per diatonic step) and the label.
-struct DoReMiRow {
+// The do-re-mi table as the staff reads it: one row per pitch class, pixels above middle C
+// (6 per diatonic step) and the syllable label with its accidental.
+struct StaffLabelRow {
   float position = 0;
   std::string label;
 };
-using DoReMiTable = std::array<DoReMiRow, 12>;
+using StaffLabelTable = std::array<StaffLabelRow, 12>;
 
-DoReMiTable DefaultDoReMiTable();
+StaffLabelTable DefaultStaffLabels();
 // Staff position of a label by its first syllable (ド 0 ... シ 36); -1 when it has none.
 int PositionOfSyllable(std::string_view label);
 // The label without its accidental mark ("ﾌｧ#" -> "ﾌｧ").
@@ -66,7 +67,7 @@ int XOfTick(int tick, int w4, int mX);
 // Top edge of part p's band.
 int PartTop(int part, int hch, int mY);
 // Pixels above middle C of a note number > 0.
-double StaffPosition(int noteNumber, const DoReMiTable &table);
+double StaffPosition(int noteNumber, const StaffLabelTable &table);
 bool IsStemDown(double staffPosition);
 
 // Sheet row of a duration; -1 for durations without a glyph.
@@ -84,9 +85,9 @@ struct GlyphChoice {
   double staffPosition = 0;
   bool drawable() const { return row >= 0; }
 };
-GlyphChoice ChooseGlyph(const ScoreNote &note, const DoReMiTable &table);
+GlyphChoice ChooseGlyph(const ScoreNote &note, const StaffLabelTable &table);
 // Top edge of the glyph cell relative to the part's top.
-int CellTopOffset(const ScoreNote &note, const DoReMiTable &table);
+int CellTopOffset(const ScoreNote &note, const StaffLabelTable &table);
 
 // Offsets below the part's top of the ledger lines a note needs (through or beside the head).
 std::vector<int> LedgerLineOffsets(int noteNumber, double staffPosition);

@@ -32,7 +32,7 @@ struct PartDrawer {
   void drawBracket(std::vector<ScoreNote> &score, int j, int x, int top) {
     if (!MarkTripletBracket(score, j))
       return;
-    const DoReMiTable &table = r.table();
+    const StaffLabelTable &table = r.table();
     const int yb = std::min({CellTopOffset(score[j], table), CellTopOffset(score[j - 1], table),
                              CellTopOffset(score[j - 2], table)}) +
                    top;
@@ -162,7 +162,7 @@ int MarkX(int tick, const ScoreViewState &view) {
 
 } // namespace
 
-ScoreRenderer::ScoreRenderer() : sheet_(MakeGlyphSheet()), table_(DefaultDoReMiTable()) {
+ScoreRenderer::ScoreRenderer() : sheet_(MakeGlyphSheet()), table_(DefaultStaffLabels()) {
   font_.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
                      QStringLiteral("IPAGothic")});
   font_.setPointSizeF(7.5);

@@ -28,8 +28,8 @@ public:
   ScoreRenderer();
 
   const QImage &sheet() const { return sheet_; }
-  DoReMiTable &table() { return table_; }
-  const DoReMiTable &table() const { return table_; }
+  StaffLabelTable &table() { return table_; }
+  const StaffLabelTable &table() const { return table_; }
   const QFont &font() const { return font_; }
 
   // The full redraw. Sets view.mX to -48 when the whole song fits the surface's width, and
@@ -43,7 +43,7 @@ public:
 
 private:
   QImage sheet_;
-  DoReMiTable table_;
+  StaffLabelTable table_;
   QFont font_;
 };
 

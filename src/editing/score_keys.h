@@ -1,0 +1,61 @@
+#pragma once
+// The score editor's keyboard: every key pressed on the score surface changes the score
+// lists (cursor, selection, notes) here, and tells the window what else to do (redraw,
+// snapshot, preview, run a menu command, scroll).
+#include "editing/score_geometry.h"
+#include "editing/virtual_keys.h"
+#include "model/song.h"
+
+#include <string>
+
+namespace pipora {
+
+struct ScoreKeyOptions {
+  ShortCutTable shortCuts = kDefaultShortCutTable;
+  bool isManyUndo = true;
+  bool isNoCheck = false;
+  bool playing = false;
+};
+
+// Menu commands of the main window that a key runs.
+enum class ScoreCommand { None, Longer, Shorter, Tie, PlayAll, SoloPlay, MeasurePlay, StopPlay };
+
+enum class VerticalScroll { None, ToMinimum, ToMaximum };
+
+struct ScoreKeyOutcome {
+  ScoreCommand command = ScoreCommand::None;
+  bool changed = false;  // the score lists changed: relayout and full redraw
+  bool snapshot = false; // take an undo snapshot
+  bool dirty = false;
+  int preview = 0; // a note number to sound, 0 for none
+  VerticalScroll scroll = VerticalScroll::None;
+  bool feedback = true; // refresh the time label and the caption
+};
+
+// Handles one key. `keyCode` and `shift` as the shortcut table reads them. The window removes
+// the cursor line or selection box before the call and draws the new one after it.
+ScoreKeyOutcome HandleScoreKey(Song &song, int keyCode, int shift, const ScoreKeyOptions &options,
+                               const StaffLabelTable &table);
+
+// The parts of the handler, usable on their own.
+void MoveScoreCursor(Song &song, int keyCode, int shift, VerticalScroll &scroll);
+// Types a letter A-G at the cursor: octave from the note before the cursor, accidental from
+// the nearest earlier note of the same syllable, length from the note before. Returns the
+// note number entered.
+int EnterNoteLetter(Song &song, char letter, const StaffLabelTable &table);
+void EnterRest(Song &song);
+// Replaces the length of the note before the cursor ("2", "4", "8", "16").
+void SetLengthBeforeCursor(Song &song, const std::string &code);
+// Adds or removes the triplet mark of the note before the cursor.
+void ToggleTripletBeforeCursor(Song &song);
+// Adds `delta` to the selected notes, or to the note before the cursor. Returns the note
+// before the cursor (for the preview) or 0.
+int ChangePitch(Song &song, int delta, bool isNoCheck);
+// Deletes the selection or the note before the cursor, keeping a backup in part 18.
+void DeleteBackward(Song &song);
+
+// "1:05:20" (minutes, seconds, hundredths) or, with `isTick`, "03:2:24" (bar, beat, ticks/10)
+// for the current part's cursor.
+std::string CursorTimeText(const Song &song, bool isTick);
+
+} // namespace pipora

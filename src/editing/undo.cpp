@@ -1,0 +1,109 @@
+#include "editing/undo.h"
+
+#include "formats/smd/smd_reader.h"
+#include "formats/smd/smd_writer.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <utility>
+
+namespace pipora {
+
+UndoHistory::UndoHistory(const QString &programDirectory)
+    : folder_(QDir(programDirectory).filePath(QStringLiteral("pipora-undo-XXXXXX"))) {
+  folder_.setAutoRemove(true);
+}
+
+QString UndoHistory::folder() const {
+  return folder_.isValid() ? folder_.path() : QString();
+}
+
+QString UndoHistory::snapshotPath(int index) const {
+  return folder_.filePath(QStringLiteral("pipora%1.tmp").arg(index));
+}
+
+void UndoHistory::discard() {
+  folder_.remove();
+}
+
+bool UndoHistory::canRedo() const {
+  return folder_.isValid() && QFile::exists(snapshotPath(undoIndex_ + 1));
+}
+
+void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive) {
+  if (scoreEditorActive)
+    BuildNoteList(song);
+  ++undoIndex_;
+  if (!folder_.isValid() || !WriteSmdSnapshot(song, snapshotPath(undoIndex_), false))
+    --undoIndex_;
+  if (undoIndex_ < 0)
+    return;
+  const auto at = static_cast<std::size_t>(undoIndex_);
+  if (parts_.size() < at + 1) {
+    parts_.resize(at + 1);
+    cursors_.resize(at + 1);
+  }
+  parts_[at] = static_cast<std::int16_t>(song.currentPart);
+  cursors_[at] = song.part(song.currentPart).scoreHeader.cursor;
+  QFile::remove(snapshotPath(undoIndex_ + 1));
+}
+
+Status UndoHistory::load(Song &song, int index) {
+  OpenOptions options;
+  options.snapshotMode = true;
+  auto opened = OpenSmdFile(song, snapshotPath(index), options);
+  if (!opened)
+    return Error{opened.error()};
+  const auto at = static_cast<std::size_t>(index);
+  if (at < parts_.size()) {
+    const int part = std::clamp<int>(parts_[at], 1, kUserParts);
+    song.currentPart = part;
+    song.part(1).scoreHeader.partNumber = static_cast<std::int16_t>(part);
+    Part &p = song.part(part);
+    p.scoreHeader.cursor = std::clamp(cursors_[at], 0, p.scoreHeader.count);
+    p.scoreHeader.selLength = 0;
+    p.cursor = std::clamp(cursors_[at], 0, p.count);
+  }
+  return Ok{};
+}
+
+Status UndoHistory::undo(Song &song) {
+  if (undoIndex_ <= 0)
+    return Ok{};
+  Status loaded = load(song, undoIndex_ - 1);
+  if (loaded)
+    --undoIndex_;
+  return loaded;
+}
+
+Status UndoHistory::redo(Song &song) {
+  if (!canRedo())
+    return Ok{};
+  Status loaded = load(song, undoIndex_ + 1);
+  if (loaded)
+    ++undoIndex_;
+  return loaded;
+}
+
+int ExchangeWithBackup(Song &song, bool scoreEditorActive) {
+  Part &backup = song.part(kBackupPart);
+  const int n = backup.scoreHeader.partNumber;
+  if (n < 1 || n > kUserParts)
+    return 0;
+  Part &part = song.part(n);
+  if (scoreEditorActive) {
+    std::swap(part.score, backup.score);
+    std::swap(part.scoreHeader.cursor, backup.scoreHeader.cursor);
+    std::swap(part.scoreHeader.count, backup.scoreHeader.count);
+    part.scoreHeader.selLength = 0;
+  } else {
+    std::swap(part.notes, backup.notes);
+    std::swap(part.cursor, backup.cursor);
+    std::swap(part.count, backup.count);
+  }
+  return n;
+}
+
+} // namespace pipora

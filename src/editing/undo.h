@@ -1,0 +1,62 @@
+#pragma once
+// Undo and redo. With many-level undo every change writes the whole song as a numbered SMD
+// snapshot file; undo and redo read those files back. Each running editor keeps its snapshot
+// files in a folder of its own inside the program's directory, so two editors never load or
+// delete each other's snapshots; the folder goes when the history is destroyed.
+// Single-step undo instead exchanges the current part with the backup slot (part 18).
+#include "model/result.h"
+#include "model/song.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <vector>
+
+namespace pipora {
+
+class UndoHistory {
+public:
+  explicit UndoHistory(const QString &programDirectory);
+  UndoHistory(const UndoHistory &) = delete;
+  UndoHistory &operator=(const UndoHistory &) = delete;
+
+  // The folder holding this history's "pipora<k>.tmp" files; empty when it could not be made.
+  QString folder() const;
+  QString snapshotPath(int index) const;
+  // The number of the newest snapshot the song corresponds to; -1 before the first.
+  int undoIndex() const { return undoIndex_; }
+  bool canUndo() const { return undoIndex_ > 0; }
+  bool canRedo() const;
+
+  // New starts the history again; the next snapshot is number 0.
+  void restart() { undoIndex_ = -1; }
+  // Deletes the folder and every snapshot in it (at exit); the history is unusable after.
+  void discard();
+
+  // Writes the next snapshot and forgets the ones after it. A song that fails the SMD checks
+  // writes nothing; its current part and cursor are still recorded against the newest
+  // snapshot. With the score editor active its lists are written back to the note lists first.
+  void takeSnapshot(Song &song, bool scoreEditorActive);
+
+  // Loads the previous (next) snapshot in place of the song and restores its current part and
+  // score cursor. Nothing happens at the ends of the history. A snapshot that cannot be read
+  // leaves the song and the position in the history as they were and returns the message.
+  Status undo(Song &song);
+  Status redo(Song &song);
+
+private:
+  Status load(Song &song, int index);
+
+  QTemporaryDir folder_;
+  int undoIndex_ = -1;
+  std::vector<std::int16_t> parts_;
+  std::vector<std::int32_t> cursors_;
+};
+
+// Single-step undo: exchanges the part recorded in part 18 with part 18, the score lists when
+// the score editor is active, else the note lists. Doing it twice exchanges back. Returns the
+// part exchanged, or 0 when part 18 holds no backup.
+int ExchangeWithBackup(Song &song, bool scoreEditorActive);
+
+} // namespace pipora
