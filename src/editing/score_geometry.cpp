@@ -33,10 +33,6 @@ std::string FormatNumber(double v) {
 
 } // namespace
 
-int RoundHalfEven(double v) {
-  return static_cast<int>(std::nearbyint(v)); // the default rounding mode is to even
-}
-
 StaffLabelTable DefaultStaffLabels() {
   return {{{0, "ド"},
            {0, "ド#"},

@@ -3,6 +3,7 @@
 // which cell of the glyph sheet a note takes, ledger lines, ties and triplet groups.
 // Pure arithmetic on the score lists, shared by the window, its tests and the benchmark.
 #include "model/song.h"
+#include "platform/midi/midi_output.h" // RoundHalfEven
 
 #include <array>
 #include <optional>
@@ -42,9 +43,6 @@ inline constexpr int kClefTop = 85;
 inline constexpr int kPartLabelTop = 70;
 inline constexpr int kCursorTop = 52;
 inline constexpr int kCursorBottom = 196;
-
-// Nearest integer, halves to the even neighbour.
-int RoundHalfEven(double v);
 
 // The do-re-mi table as the staff reads it: one row per pitch class, pixels above middle C
 // (6 per diatonic step) and the syllable label with its accidental.

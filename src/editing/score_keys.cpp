@@ -1,6 +1,7 @@
 #include "editing/score_keys.h"
 
 #include "model/vocabulary.h"
+#include "playback/position_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -97,12 +98,6 @@ template <typename Change> void ChangeLengthBeforeCursor(Song &song, Change chan
   RecalcTimes(song);
   BuildScoreList(song);
   part.scoreHeader.cursor = std::min(part.scoreHeader.cursor + 1, part.scoreHeader.count);
-}
-
-std::string TwoDigits(long long v) {
-  char buf[24];
-  std::snprintf(buf, sizeof buf, "%02lld", v);
-  return buf;
 }
 
 } // namespace
@@ -457,19 +452,12 @@ ScoreKeyOutcome HandleScoreKey(Song &song, int keyCode, int shift, const ScoreKe
 
 std::string CursorTimeText(const Song &song, bool isTick) {
   const Part &part = song.part(ScoreCurrentPart(song));
-  const long long t =
-      static_cast<long long>(StartAt(part, CursorOf(part))) - song.part(1).score[0].start;
-  if (!isTick) {
-    const long long cs = static_cast<long long>(std::nearbyint(t * song.msPerTick)) / 10;
-    return std::to_string(cs / 6000) + ":" + TwoDigits((cs / 100) % 60) + ":" +
-           TwoDigits(cs % 100);
-  }
-  if (song.ticksPerBeat <= 0 || song.beatsPerMeasure <= 0)
+  const int t = StartAt(part, CursorOf(part)) - song.part(1).score[0].start;
+  if (!isTick)
+    return TimeText(StoppedCentiseconds(t, song.msPerTick));
+  if (song.ticksPerBeat <= 0)
     return {};
-  const long long beats = t / song.ticksPerBeat;
-  return TwoDigits(beats / song.beatsPerMeasure + 1) + ":" +
-         std::to_string(beats % song.beatsPerMeasure + 1) + ":" +
-         TwoDigits((t % song.ticksPerBeat) / 10);
+  return MeasureText(t, song.ticksPerBeat, song.beatsPerMeasure);
 }
 
 } // namespace pipora
