@@ -56,6 +56,10 @@ Status UndoHistory::load(Song &song, int index) {
   auto opened = OpenSmdFile(song, snapshotPath(index), options);
   if (!opened)
     return Error{opened.error()};
+  // A song with no title and no notes is written as an empty line, which the open routine
+  // reads as "nothing to load"; for a snapshot it means the empty song.
+  if (*opened == OpenOutcome::EmptyFile)
+    NewSong(song, true);
   const auto at = static_cast<std::size_t>(index);
   if (at < parts_.size()) {
     const int part = std::clamp<int>(parts_[at], 1, kUserParts);
