@@ -63,13 +63,11 @@ std::string_view SyllableOf(std::string_view label) {
 }
 
 bool LabelIsSharp(std::string_view label) {
-  return label.find('#') != std::string_view::npos ||
-         label.find("＃") != std::string_view::npos;
+  return label.find('#') != std::string_view::npos || label.find("＃") != std::string_view::npos;
 }
 
 bool LabelIsFlat(std::string_view label) {
-  return label.find('b') != std::string_view::npos ||
-         label.find("ｂ") != std::string_view::npos;
+  return label.find('b') != std::string_view::npos || label.find("ｂ") != std::string_view::npos;
 }
 
 int XOfTick(int tick, int w4, int mX) {
@@ -234,7 +232,8 @@ int FirstElementAtOrAfter(const Part &part, int tick) {
 ScrollRange HorizontalScrollRange(const Song &song, int w4, int surfaceWidth) {
   auto endTick = [&](int p) {
     const Part &part = song.part(p);
-    return static_cast<long long>(part.score[static_cast<std::size_t>(part.scoreHeader.count)].start);
+    return static_cast<long long>(
+        part.score[static_cast<std::size_t>(part.scoreHeader.count)].start);
   };
   ScrollRange r;
   r.minimum = static_cast<int>(w4 * static_cast<long long>(song.part(1).score[0].start) / 480) -

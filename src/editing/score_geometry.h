@@ -26,7 +26,7 @@ inline constexpr int kTripletColumn = 336;
 // Glyphs start right of the clef; tick 0 lands here when the song fits.
 inline constexpr int kClefMargin = 48;
 
-inline constexpr int kDefaultQuarterWidth = 50; // w4
+inline constexpr int kDefaultQuarterWidth = 50;   // w4
 inline constexpr int kDefaultStaffDistance = 120; // hch
 inline constexpr int kMinQuarterWidth = 50;
 inline constexpr int kMinStaffDistance = 100;

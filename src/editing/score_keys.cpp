@@ -227,7 +227,9 @@ void MoveScoreCursor(Song &song, int keyCode, int shift, VerticalScroll &scroll)
 int EnterNoteLetter(Song &song, char letter, const StaffLabelTable &table) {
   Part &part = PrepareNoteListEdit(song);
   const int nc = std::clamp(part.cursor, 0, part.count);
-  auto octaveOf = [&](int i) { return part.notes[static_cast<std::size_t>(i)].noteNumber / 12 - 1; };
+  auto octaveOf = [&](int i) {
+    return part.notes[static_cast<std::size_t>(i)].noteNumber / 12 - 1;
+  };
   int octave = 4;
   if (nc > 0) {
     octave = octaveOf(nc - 1);
@@ -243,9 +245,9 @@ int EnterNoteLetter(Song &song, char letter, const StaffLabelTable &table) {
   int n = NoteNumberFromText(pitch);
   const std::string_view syllable = SyllableOf(table[static_cast<std::size_t>(n % 12)].label);
   for (int i = nc - 1; i >= 0; --i) {
-    const std::string &label =
-        table[static_cast<std::size_t>(PitchClassOf(part.notes[static_cast<std::size_t>(i)].noteNumber))]
-            .label;
+    const std::string &label = table[static_cast<std::size_t>(PitchClassOf(
+                                         part.notes[static_cast<std::size_t>(i)].noteNumber))]
+                                   .label;
     if (!std::string_view(label).starts_with(syllable))
       continue;
     if (EndsWithSharp(label))
@@ -408,13 +410,13 @@ ScoreKeyOutcome HandleScoreKey(Song &song, int keyCode, int shift, const ScoreKe
   case vk::Back:
     if (sel || cursor >= 1) {
       DeleteBackward(song);
-      out.changed = out.snapshot = out.dirty = true;
+      out.changed = out.snapshot = out.dirty = out.noteListsCurrent = true;
     }
     return out;
   case 'R':
     if (!sel && shift == 0) {
       EnterRest(song);
-      out.changed = out.snapshot = out.dirty = true;
+      out.changed = out.snapshot = out.dirty = out.noteListsCurrent = true;
     }
     return out;
   default:
@@ -423,7 +425,7 @@ ScoreKeyOutcome HandleScoreKey(Song &song, int keyCode, int shift, const ScoreKe
   if (keyCode >= 'A' && keyCode <= 'G') {
     if (!sel && shift == 0) {
       out.preview = EnterNoteLetter(song, static_cast<char>(keyCode), table);
-      out.changed = out.dirty = true;
+      out.changed = out.dirty = out.noteListsCurrent = true;
       out.snapshot = options.isManyUndo;
     }
     return out;
@@ -435,7 +437,7 @@ ScoreKeyOutcome HandleScoreKey(Song &song, int keyCode, int shift, const ScoreKe
   if ((keyCode == '3' || keyCode == vk::NumpadDigit(3)) && (shift == 0 || shift == vk::kAlt)) {
     if (!sel && cursor >= 1) {
       ToggleTripletBeforeCursor(song);
-      out.changed = out.dirty = true;
+      out.changed = out.dirty = out.noteListsCurrent = true;
     }
     return out;
   }
@@ -445,7 +447,7 @@ ScoreKeyOutcome HandleScoreKey(Song &song, int keyCode, int shift, const ScoreKe
       code = text;
   if (code != nullptr && !sel && cursor >= 1) {
     SetLengthBeforeCursor(song, code);
-    out.changed = out.snapshot = out.dirty = true;
+    out.changed = out.snapshot = out.dirty = out.noteListsCurrent = true;
   }
   return out;
 }

@@ -30,6 +30,8 @@ struct ScoreKeyOutcome {
   int preview = 0; // a note number to sound, 0 for none
   VerticalScroll scroll = VerticalScroll::None;
   bool feedback = true; // refresh the time label and the caption
+  // The note lists already hold the change (the snapshot need not rebuild them).
+  bool noteListsCurrent = false;
 };
 
 // Handles one key. `keyCode` and `shift` as the shortcut table reads them. The window removes

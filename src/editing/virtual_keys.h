@@ -45,7 +45,7 @@ using ShortCutTable = std::array<int, kShortCutTableSize>;
 // Semitone up, semitone down, longer, shorter, octave up, octave down, play all, solo play,
 // stop, tie, measure play.
 inline constexpr ShortCutTable kDefaultShortCutTable = {1062, 1064, 1063, 1061, 33, 34,
-                                                    32,   83,   32,   84,   77};
+                                                        32,   83,   32,   84,   77};
 
 enum class ShortCutAction {
   SemitoneUp = 0,

@@ -40,6 +40,8 @@ struct AppHooks {
   std::function<void(int startTick)> scoreShowTick;
   // Undo history restart after New (undoIndex -1, then snapshot 0).
   std::function<void()> restartHistory;
+  // Take an undo snapshot after a change (transforms, delete, cut, paste).
+  std::function<void()> takeSnapshot;
 
   // --- provided by the player panel / player ---
   // Show a position text in the player panel's display (Label1).

@@ -60,8 +60,7 @@ StaffLabelTable LabelsFromSettings(const Settings &settings) {
 
 frmScr::frmScr(AppContext &ctx, QWidget *parent)
     : ChildWindow(ctx, QStringLiteral("frmScr"), parent), history_(ProgramDirectory()),
-      picture1_(new ScoreSurface(this)),
-      hScroll1_(MakeScrollBar(Qt::Horizontal, "HScroll1", this)),
+      picture1_(new ScoreSurface(this)), hScroll1_(MakeScrollBar(Qt::Horizontal, "HScroll1", this)),
       vScroll1_(MakeScrollBar(Qt::Vertical, "VScroll1", this)),
       command1_(MakeZoomButton(QStringLiteral("+"), "Command1", 9, true, this)),
       command2_(MakeZoomButton(QStringLiteral("-"), "Command2", 9, true, this)),
@@ -233,8 +232,8 @@ void frmScr::drawNote() {
   mX = view.mX;
   isCursol = false;
   rectShown_ = false;
-  caption_ = QString::fromStdString(
-      ScoreCaptionAfterRedraw(static_cast<int>(clock.elapsed()), ctx_.song));
+  caption_ =
+      QString::fromStdString(ScoreCaptionAfterRedraw(static_cast<int>(clock.elapsed()), ctx_.song));
   setWindowTitle(caption_);
   picture1_->update();
   emit redrawn();
@@ -245,8 +244,7 @@ void frmScr::setScrollValue(QScrollBar *bar, int value) {
 }
 
 void frmScr::followCursor(int tick) {
-  const std::optional<int> value =
-      FollowCursorScroll(tick, w4, mX, picture1_->width(), hRange_);
+  const std::optional<int> value = FollowCursorScroll(tick, w4, mX, picture1_->width(), hRange_);
   if (!value)
     return;
   following_ = true;
@@ -365,6 +363,7 @@ void frmScr::Form_Activate() {
   BuildScoreList(ctx_.song);
   scrResize();
   isActive = true;
+  picture1_->setFocus();
   ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader.selLength = 0;
   if (!playing())
     DrawCursol();
@@ -500,7 +499,7 @@ void frmScr::Picture1_KeyDown(int keyCode, int shift) {
   if (out.changed)
     scrResize();
   if (out.snapshot)
-    TakeSnapshot();
+    TakeSnapshot(out.noteListsCurrent);
   if (out.dirty)
     song.dirty = true;
   runCommand(out.command);
@@ -539,9 +538,9 @@ void frmScr::Picture1_OLEDragDrop(const QStringList &files) {
 
 // --- undo --------------------------------------------------------------------------------
 
-void frmScr::TakeSnapshot() {
+void frmScr::TakeSnapshot(bool noteListsCurrent) {
   // The snapshot reads the note lists; in the score editor they are brought up to date first.
-  history_.takeSnapshot(ctx_.song, formActive_);
+  history_.takeSnapshot(ctx_.song, formActive_ && !noteListsCurrent);
 }
 
 void frmScr::Undo() {

@@ -55,7 +55,8 @@ public:
   // Undo and redo of the Edit menu, and the snapshot every change takes.
   void Undo();
   void Redo();
-  void TakeSnapshot();
+  // `noteListsCurrent`: the change already reached the note lists.
+  void TakeSnapshot(bool noteListsCurrent = false);
   UndoHistory &history() { return history_; }
 
   // Sounds a note of a part for the preview; silent until the player provides it.

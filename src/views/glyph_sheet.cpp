@@ -106,8 +106,8 @@ void DrawAccidental(QPainter &p, const Symbols &s, Accidental acc, double left) 
   }
   const QRectF b = path.boundingRect();
   // A sharp centres on the head; a flat's bowl sits on it.
-  const double top = acc == Accidental::Sharp ? kHeadY - b.height() / 2
-                                              : kHeadY + kStaffSpace / 2 - b.height();
+  const double top =
+      acc == Accidental::Sharp ? kHeadY - b.height() / 2 : kHeadY + kStaffSpace / 2 - b.height();
   FillAt(p, path, left, top);
 }
 
@@ -214,8 +214,7 @@ QImage MakeGlyphSheet() {
           const QPoint cell(base + a * 96 + down * kCellWidth, row);
           if (cell == QPoint(kClefCellX, kClefCellY))
             continue;
-          DrawNoteCell(p, symbols, cell, row, kAccidentals[static_cast<std::size_t>(a)],
-                       down == 1);
+          DrawNoteCell(p, symbols, cell, row, kAccidentals[static_cast<std::size_t>(a)], down == 1);
         }
       }
     }

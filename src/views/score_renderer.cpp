@@ -59,8 +59,7 @@ struct PartDrawer {
       return;
     if (g.isNote && view.isDoReMi && x > 47 && x < width) {
       const auto &label = r.table()[static_cast<std::size_t>(((note.noteNumber % 12) + 12) % 12)];
-      PrintAt(p, x + 2, y + (g.stemDown ? 11 : 65), QString::fromStdString(label.label),
-              Qt::black);
+      PrintAt(p, x + 2, y + (g.stemDown ? 11 : 65), QString::fromStdString(label.label), Qt::black);
     }
     if (x < kClefMargin || x >= width)
       return;
@@ -95,8 +94,8 @@ struct PartDrawer {
       return;
     const int top = PartTop(part, view.hch, view.mY);
     const double leftTick = std::floor((view.mX - kLeftMargin) * 480.0 / view.w4);
-    const int first = FirstElementAtOrAfter(
-        pt, static_cast<int>(std::clamp(leftTick, -2.0e9, 2.0e9)));
+    const int first =
+        FirstElementAtOrAfter(pt, static_cast<int>(std::clamp(leftTick, -2.0e9, 2.0e9)));
     PrimeTripletBrackets(score, first);
     int pastRightEdge = 0;
     for (int j = first; j <= count; ++j) {

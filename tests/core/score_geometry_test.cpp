@@ -62,7 +62,7 @@ TEST(ScoreLedgerLines, CountsAndPlaces) {
   EXPECT_EQ(lines(81), std::vector<int>({88}));
   EXPECT_TRUE(lines(80).empty());
   EXPECT_TRUE(lines(62).empty());
-  EXPECT_EQ(lines(59), std::vector<int>({160})); // B3 hangs below the line
+  EXPECT_EQ(lines(59), std::vector<int>({160}));    // B3 hangs below the line
   EXPECT_EQ(lines(84), std::vector<int>({88, 76})); // C6
 }
 
@@ -92,20 +92,17 @@ TEST(ScoreGlyphs, ColumnByAccidentalStemAndTriplet) {
     bool stemDown;
   };
   for (const Row &r : {
-           Row{69, 480, 0, false},   // A4 stem up
-           Row{71, 480, 48, true},   // B4 stem down
-           Row{61, 480, 96, false},  // C#4 sharp
-           Row{73, 480, 144, true},  // C#5 sharp, stem down
-           Row{63, 480, 192, false}, // Eb4 flat
-           Row{70, 480, 240, true},  // Bb4 flat, stem down (s = 36)
-           Row{60, 160, 336, false}, // triplet plain
-           Row{72, 160, 384, true},
-           Row{66, 320, 432, false}, // triplet sharp
-           Row{78, 80, 480, true},
-           Row{63, 640, 528, false}, // triplet flat
-           Row{75, 160, 576, true},
-           Row{0, 480, 288, false},  // rest
-           Row{0, 160, 288, false},  // a triplet rest drops the triplet offset
+           Row{69, 480, 0, false},                            // A4 stem up
+           Row{71, 480, 48, true},                            // B4 stem down
+           Row{61, 480, 96, false},                           // C#4 sharp
+           Row{73, 480, 144, true},                           // C#5 sharp, stem down
+           Row{63, 480, 192, false},                          // Eb4 flat
+           Row{70, 480, 240, true},                           // Bb4 flat, stem down (s = 36)
+           Row{60, 160, 336, false},                          // triplet plain
+           Row{72, 160, 384, true}, Row{66, 320, 432, false}, // triplet sharp
+           Row{78, 80, 480, true}, Row{63, 640, 528, false},  // triplet flat
+           Row{75, 160, 576, true}, Row{0, 480, 288, false},  // rest
+           Row{0, 160, 288, false}, // a triplet rest drops the triplet offset
        }) {
     const GlyphChoice g = ChooseGlyph(Note(r.note, r.duration), table);
     EXPECT_TRUE(g.drawable());
@@ -198,7 +195,7 @@ TEST(TripletGroup, StartingMidRunMatchesARedrawFromTheLeft) {
 
 TEST(ScoreScroll, RangesAndFit) {
   Song song;
-  Fill(song, 1, {{60, "2"}, {62, "2"}}); // ends at 1920
+  Fill(song, 1, {{60, "2"}, {62, "2"}});                       // ends at 1920
   Fill(song, 5, {{60, "2"}, {60, "2"}, {60, "2"}, {60, "2"}}); // ends at 3840
   const ScrollRange h = HorizontalScrollRange(song, 50, 300);
   EXPECT_EQ(h.minimum, -48);

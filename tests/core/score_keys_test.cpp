@@ -249,8 +249,7 @@ TEST_F(ScoreKeys, HomeAndEndSelect) {
 
 TEST_F(ScoreKeys, CtrlArrowsMoveByBars) {
   // Eight quarters: two bars of 4/4.
-  load(1, {{60, "4"}, {60, "4"}, {60, "4"}, {60, "4"}, {60, "4"}, {60, "4"}, {60, "4"},
-           {60, "4"}});
+  load(1, {{60, "4"}, {60, "4"}, {60, "4"}, {60, "4"}, {60, "4"}, {60, "4"}, {60, "4"}, {60, "4"}});
   setCursor(1);
   press(vk::Right, vk::kCtrl);
   EXPECT_EQ(header().cursor, 5); // tick 480 + 1920
@@ -265,12 +264,12 @@ TEST_F(ScoreKeys, CtrlArrowsMoveByBars) {
 TEST_F(ScoreKeys, UpAndDownMoveBetweenPartsByTime) {
   load(1, {{60, "4"}, {60, "4"}, {60, "4"}}); // 0, 480, 960
   load(2, {{60, "2"}, {60, "8"}, {60, "8"}}); // 0, 960, 1200
-  setCursor(1, 1); // tick 480
+  setCursor(1, 1);                            // tick 480
   ScoreKeyOutcome out = press(vk::Down);
   EXPECT_EQ(header(1).partNumber, 2);
   EXPECT_EQ(song.currentPart, 2);
   EXPECT_EQ(header(2).cursor, 1); // first at or after 480: tick 960
-  setCursor(2, 2); // tick 1200
+  setCursor(2, 2);                // tick 1200
   press(vk::Up, vk::kCtrl);
   EXPECT_EQ(header(1).partNumber, 1);
   EXPECT_EQ(header(1).cursor, 2); // last at or before 1200: tick 960

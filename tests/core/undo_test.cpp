@@ -72,7 +72,7 @@ TEST_F(Undo, RestoresTheCurrentPartAndCursor) {
   type('D');
   song.part(1).scoreHeader.cursor = 1;
   HandleScoreKey(song, vk::Down, 0, {}, table); // to part 2, cursor 0
-  type('A');                                     // snapshot 3 in part 2
+  type('A');                                    // snapshot 3 in part 2
   ASSERT_TRUE(history.undo(song));
   EXPECT_EQ(song.currentPart, 1);
   EXPECT_EQ(song.part(1).scoreHeader.partNumber, 1);
@@ -173,8 +173,8 @@ TEST(SingleStepUndo, NothingBackedUpDoesNothing) {
 
 TEST(TemporaryFiles, DeletesSnapshotsAndLogsOnly) {
   QTemporaryDir dir;
-  const QStringList gone = {"pipora0.tmp", "pipora12.tmp", "pipora.log", "pipora3.log",
-                            "pipora.tmp", "PIPORA5.TMP"};
+  const QStringList gone = {"pipora0.tmp", "pipora12.tmp", "pipora.log",
+                            "pipora3.log", "pipora.tmp",   "PIPORA5.TMP"};
   const QStringList kept = {"pipora.ini", "pipora.ton", "other.tmp", "pipora.chm"};
   for (const QString &name : gone + kept) {
     QFile f(dir.filePath(name));

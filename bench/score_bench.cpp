@@ -1,0 +1,95 @@
+// The score editor's two costs that users feel: a full redraw (scrolling, zooming, any edit)
+// and typing a note (from the key to the redrawn surface, the undo snapshot included).
+#include "../tests/ui/score_sample_song.h"
+#include "editing/score_keys.h"
+#include "editing/undo.h"
+#include "views/score_renderer.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace pipora {
+namespace {
+
+constexpr int kWidth = 1200;
+constexpr int kHeight = 800;
+
+const ScoreRenderer &Renderer() {
+  static const ScoreRenderer renderer;
+  return renderer;
+}
+
+// Full redraw of a 16-part song of state.range(0) notes per part, the view in its middle.
+void BM_FullRedraw(benchmark::State &state) {
+  Song song = sample::LongSong(16, static_cast<int>(state.range(0)));
+  QImage surface(kWidth, kHeight, QImage::Format_RGB32);
+  ScoreViewState view;
+  view.isDoReMi = true;
+  const int end =
+      song.part(1).score[static_cast<std::size_t>(song.part(1).scoreHeader.count)].start;
+  for (auto _ : state) {
+    view.mX = end / 2 * view.w4 / 480;
+    Renderer().drawNote(surface, song, view);
+    benchmark::DoNotOptimize(surface.constBits());
+  }
+}
+BENCHMARK(BM_FullRedraw)->Arg(200)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// A letter typed in the middle of part 1 of a 16 x 2,000-note song: the key handler
+// (note lists rebuilt both ways), the full redraw and the undo snapshot written to disk.
+void BM_NoteEntry(benchmark::State &state) {
+  Song song = sample::LongSong(16, 2000);
+  QImage surface(kWidth, kHeight, QImage::Format_RGB32);
+  QTemporaryDir home;
+  UndoHistory history(home.path());
+  ScoreViewState view;
+  view.isDoReMi = true;
+  const StaffLabelTable table = DefaultStaffLabels();
+  song.part(1).scoreHeader.cursor = 1000;
+  // Keep the song savable: every note inside 45..90 and triplets complete.
+  for (auto _ : state) {
+    const ScoreKeyOutcome out = HandleScoreKey(song, 'E', 0, {}, table);
+    view.mX = song.part(1).score[1000].start * view.w4 / 480 - 300;
+    Renderer().drawNote(surface, song, view);
+    if (out.snapshot)
+      history.takeSnapshot(song, !out.noteListsCurrent);
+    benchmark::DoNotOptimize(surface.constBits());
+  }
+  state.counters["snapshots"] = history.undoIndex() + 1;
+}
+BENCHMARK(BM_NoteEntry)->Unit(benchmark::kMillisecond);
+
+// The parts of a note entry on their own: the key handler, and the snapshot.
+void BM_NoteEntryKeyOnly(benchmark::State &state) {
+  Song song = sample::LongSong(16, 2000);
+  const StaffLabelTable table = DefaultStaffLabels();
+  song.part(1).scoreHeader.cursor = 1000;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(HandleScoreKey(song, 'E', 0, {}, table));
+}
+BENCHMARK(BM_NoteEntryKeyOnly)->Unit(benchmark::kMillisecond);
+
+void BM_Snapshot(benchmark::State &state) {
+  Song song = sample::LongSong(16, 2000);
+  QTemporaryDir home;
+  UndoHistory history(home.path());
+  for (auto _ : state)
+    history.takeSnapshot(song, state.range(0) != 0);
+  state.counters["snapshots"] = history.undoIndex() + 1;
+}
+BENCHMARK(BM_Snapshot)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace pipora
+
+int main(int argc, char **argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

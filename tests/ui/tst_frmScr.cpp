@@ -1,0 +1,272 @@
+// The score editor inside the real frame, on the offscreen platform: what it draws, what
+// its keys and zoom buttons do, undo and redo through the Edit menu's items.
+#include "score_sample_song.h"
+
+#include "editing/score_geometry.h"
+#include "model/song.h"
+#include "platform/files/program_directory.h"
+#include "platform/ui/fonts.h"
+#include "settings/settings.h"
+#include "views/app_context.h"
+#include "views/frmScr.h"
+#include "views/main.h"
+#include "views/score_surface.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+using namespace pipora;
+
+class tst_frmScr : public QObject {
+  Q_OBJECT
+
+private:
+  std::unique_ptr<Song> song_;
+  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<AppContext> ctx_;
+  std::unique_ptr<pipora::main> frame_;
+
+  frmScr &score() { return *ctx_->score; }
+  Song &song() { return *song_; }
+  ScoreHeader &header(int part = 1) { return song_->part(part).scoreHeader; }
+
+  void activateScore() {
+    ctx_->frame->focusActiveWindow(QStringLiteral("frmScr"));
+    QTRY_VERIFY(score().formActive());
+  }
+  // Puts a song in place as Open would and shows it in the score editor.
+  void load(const Song &song) {
+    *song_ = song;
+    frame_->refreshViews();
+    activateScore();
+    score().scrResize();
+  }
+  void key(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(score().surface(), static_cast<Qt::Key>(qtKey), modifiers);
+  }
+  int ink(int x, int y) { return qGray(score().surfaceImage().pixel(x, y)); }
+
+private slots:
+  void init() {
+    song_ = std::make_unique<Song>();
+    settings_ = std::make_unique<Settings>();
+    settings_->isDoReMi = false;
+    ctx_ = std::make_unique<AppContext>(*song_, *settings_);
+    frame_ = std::make_unique<pipora::main>(*ctx_);
+    frame_->resize(1200, 900);
+    frame_->startUp(QString());
+    activateScore();
+  }
+
+  void cleanup() {
+    frame_.reset();
+    ctx_.reset();
+    settings_.reset();
+    song_.reset();
+    QCOMPARE(QApplication::topLevelWidgets().size() <= 1, true);
+  }
+
+  void songThatFitsStartsAt48() {
+    Song s;
+    sample::SetPart(s, 1, {{65, "4"}, {65, "4"}}); // F4: the head in the first space
+    sample::Finish(s);
+    load(s);
+    QCOMPARE(score().mX, -48);
+    const int top = PartTop(1, score().hch, score().mY);
+    const int headY = top + kMiddleCLine - 18;
+    // Tick 0 lands at x = 48: the first head is right of it, nothing of a note left of it.
+    QVERIFY(ink(48 + 8, headY) < 100);
+    QVERIFY(ink(48 + 50 + 8, headY) < 100);
+    QCOMPARE(ink(48 + 30, headY), 255);
+    // The bar line at tick 0 is not drawn when element 0 starts there.
+    const int barX = 0 - score().mX - score().w4 / 20;
+    QCOMPARE(ink(barX, top + kStaffTopLine + 6), 255);
+  }
+
+  void cursorDrawnTwiceLeavesTheImage() {
+    load(sample::ShowcaseSong());
+    score().isActive = false; // no blinking meanwhile
+    if (score().isCursol)
+      score().DrawCursol();
+    const QImage before = score().surfaceImage().copy();
+    score().DrawCursol();
+    QVERIFY(score().isCursol);
+    QVERIFY(score().surfaceImage() != before);
+    score().DrawCursol();
+    QVERIFY(!score().isCursol);
+    QCOMPARE(score().surfaceImage(), before);
+  }
+
+  void selectionDrawnTwiceLeavesTheImage() {
+    load(sample::ShowcaseSong());
+    score().isActive = false;
+    if (score().isCursol)
+      score().DrawCursol();
+    header().selStart = 1;
+    header().selLength = 3;
+    header().cursor = 4;
+    const QImage before = score().surfaceImage().copy();
+    score().DrawRect();
+    QVERIFY(score().surfaceImage() != before);
+    score().DrawRect();
+    QCOMPARE(score().surfaceImage(), before);
+    // With a selection the cursor is not drawn.
+    score().DrawCursol();
+    QVERIFY(!score().isCursol);
+    QCOMPARE(score().surfaceImage(), before);
+  }
+
+  void captionAfterRedraw() {
+    Song s;
+    for (int i = 0; i < 27; ++i)
+      InsertNote(s, 1, 0, 67, "8", "G");
+    sample::Finish(s);
+    load(s);
+    header().cursor = 3;
+    score().drawNote();
+    static const QRegularExpression caption(
+        QStringLiteral("^ScoreEditor \\d+ms 4/4拍子 \\[3/27\\]$"));
+    QVERIFY2(caption.match(score().windowTitle()).hasMatch(), qPrintable(score().windowTitle()));
+  }
+
+  void typingNotesUndoAndRedo() {
+    key(Qt::Key_C);
+    key(Qt::Key_D);
+    key(Qt::Key_E);
+    QCOMPARE(header().count, 3);
+    QVERIFY(song().dirty);
+    QVERIFY(score().windowTitle().endsWith(QStringLiteral("[3/3]")));
+    QAction *undo = ctx_->action("UndoItem2");
+    QAction *redo = ctx_->action("RedoItem");
+    QVERIFY(undo && redo);
+    undo->trigger();
+    undo->trigger();
+    QCOMPARE(header().count, 1);
+    QCOMPARE(header().cursor, 1); // as recorded with snapshot 1
+    redo->trigger();
+    QCOMPARE(header().count, 2);
+    key(Qt::Key_G);
+    redo->trigger(); // the next snapshot is gone
+    QCOMPARE(header().count, 3);
+    QCOMPARE(song().part(1).score[2].noteNumber, 67);
+  }
+
+  void singleStepUndoExchanges() {
+    settings_->isManyUndo = false;
+    key(Qt::Key_C);
+    key(Qt::Key_D);
+    key(Qt::Key_Backspace);
+    QCOMPARE(header().count, 1);
+    ctx_->action("UndoItem2")->trigger();
+    QCOMPARE(header().count, 2);
+    ctx_->action("UndoItem2")->trigger();
+    QCOMPARE(header().count, 1);
+  }
+
+  void snapshotsLiveInAFolderOfTheirOwnAndGoAtUnload() {
+    key(Qt::Key_C);
+    const QString folder = score().history().folder();
+    QVERIFY(QFile::exists(folder + QStringLiteral("/pipora1.tmp")));
+    QCOMPARE(QFileInfo(folder).dir().absolutePath(), QDir(ProgramDirectory()).absolutePath());
+    QFile log(ProgramFile(QStringLiteral("pipora.log")));
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    log.close();
+    for (auto &unload : ctx_->hooks.atUnload)
+      unload();
+    QVERIFY(!QDir(folder).exists());
+    QVERIFY(!QFile::exists(ProgramFile(QStringLiteral("pipora.log"))));
+  }
+
+  void zoomButtonsAndLimits() {
+    auto *plus = score().findChild<QPushButton *>(QStringLiteral("Command1"));
+    auto *minus = score().findChild<QPushButton *>(QStringLiteral("Command2"));
+    auto *down = score().findChild<QPushButton *>(QStringLiteral("Command3"));
+    auto *up = score().findChild<QPushButton *>(QStringLiteral("Command4"));
+    QVERIFY(plus && minus && down && up);
+    QCOMPARE(score().w4, 50);
+    minus->click();
+    QCOMPARE(score().w4, 50);
+    plus->click();
+    QCOMPARE(score().w4, 60);
+    ctx_->action("NarrowNoteItem")->trigger();
+    QCOMPARE(score().w4, 50);
+    score().hch = 110;
+    up->click();
+    QCOMPARE(score().hch, 100);
+    up->click();
+    QCOMPARE(score().hch, 100);
+    ctx_->action("ExtendChItem")->trigger();
+    QCOMPARE(score().hch, 110);
+    QCOMPARE(settings_->hch, 110);
+  }
+
+  void scrollRangesFollowTheSong() {
+    load(sample::LongSong(2, 400));
+    const ScrollRange h = score().horizontalRange();
+    QCOMPARE(h.minimum, -48);
+    QVERIFY(h.maximum > 0);
+    QCOMPARE(score().HScroll1()->minimum(), h.minimum);
+    QCOMPARE(score().VScroll1()->maximum(),
+             std::max(0, score().hch * 15 + 244 - score().surface()->height()));
+    // End moves the cursor off the view: the view follows it.
+    key(Qt::Key_End);
+    QVERIFY(score().mX > 0);
+  }
+
+  void shiftThreeIsTheSharpKey() {
+    QCOMPARE(ScoreKeyCode(Qt::Key_NumberSign, Qt::ShiftModifier), int('3'));
+    QCOMPARE(ScoreKeyCode(Qt::Key_3, Qt::NoModifier), int('3'));
+    QCOMPARE(ScoreKeyCode(Qt::Key_3, Qt::KeypadModifier), 99);
+    key(Qt::Key_C);
+    key(Qt::Key_NumberSign, Qt::ShiftModifier);
+    QCOMPARE(song().part(1).score[0].noteNumber, 61);
+  }
+
+  void downOnPart16ScrollsToTheBottom() {
+    header().partNumber = 16;
+    song().currentPart = 16;
+    key(Qt::Key_Down);
+    QCOMPARE(header().partNumber, 16);
+    QCOMPARE(score().VScroll1()->value(), score().VScroll1()->maximum());
+  }
+
+  // With PIPORAPAD_SCREENSHOT_DIR set, writes the score editor showing a real song.
+  void screenshot() {
+    const QString dir = qEnvironmentVariable("PIPORAPAD_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+      QSKIP("PIPORAPAD_SCREENSHOT_DIR not set");
+    settings_->isDoReMi = true;
+    Song s = sample::ShowcaseSong();
+    s.part(1).scoreHeader.partNumber = 2;
+    s.currentPart = 2;
+    load(s);
+    score().Command1_Click(); // a little wider
+    score().Command1_Click();
+    score().isActive = false;
+    if (score().isCursol)
+      score().DrawCursol();
+    header(2).selStart = 3;
+    header(2).selLength = 3;
+    header(2).cursor = 6;
+    score().DrawRect();
+    QVERIFY(score().surfaceImage().save(dir + QStringLiteral("/score_surface.png")));
+    QVERIFY(frame_->grab().save(dir + QStringLiteral("/score_editor.png")));
+  }
+};
+
+int main(int argc, char **argv) {
+  QApplication app(argc, argv);
+  InstallFontSubstitutions();
+  tst_frmScr test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_frmScr.moc"
