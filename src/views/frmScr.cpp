@@ -2,7 +2,9 @@
 
 #include "platform/files/program_directory.h"
 #include "platform/files/temporary_files.h"
+#include "playback/player.h"
 #include "views/main.h"
+#include "views/playpannel.h"
 #include "views/raster_ops.h"
 #include "views/score_surface.h"
 
@@ -22,7 +24,7 @@ namespace pipora {
 namespace {
 
 constexpr int kBlinkMs = 600;
-constexpr int kPreviewMs = 500;
+constexpr int kPreviewEndMs = 500;
 
 QPushButton *MakeZoomButton(const QString &text, const char *name, double points, bool bold,
                             QWidget *parent) {
@@ -73,7 +75,7 @@ frmScr::frmScr(AppContext &ctx, QWidget *parent)
   watchForSnapping(picture1_);
 
   timer1_.setInterval(kBlinkMs);
-  timer2_.setInterval(kPreviewMs);
+  timer2_.setInterval(kPreviewEndMs);
   timer2_.setSingleShot(true);
   connect(&timer1_, &QTimer::timeout, this, &frmScr::Timer1_Timer);
   connect(&timer2_, &QTimer::timeout, this, &frmScr::Timer2_Timer);
@@ -118,6 +120,13 @@ frmScr::frmScr(AppContext &ctx, QWidget *parent)
     history_.discard();
     DeleteTemporaryFiles(ProgramDirectory());
   });
+  if (ctx_.player) {
+    ctx_.player->setPlayLine(this);
+    previewNote = [this](int part, int noteNumber) {
+      if (ctx_.player)
+        ctx_.player->player().PreviewNote(part, noteNumber);
+    };
+  }
   connectFrame();
 }
 
@@ -232,6 +241,7 @@ void frmScr::drawNote() {
   mX = view.mX;
   isCursol = false;
   rectShown_ = false;
+  playLineX_.reset();
   caption_ =
       QString::fromStdString(ScoreCaptionAfterRedraw(static_cast<int>(clock.elapsed()), ctx_.song));
   setWindowTitle(caption_);
@@ -506,7 +516,8 @@ void frmScr::Picture1_KeyDown(int keyCode, int shift) {
   showMarks();
   if (out.preview > 0 && ctx_.settings.isPreview && previewNote) {
     previewNote(ScoreCurrentPart(song), out.preview);
-    timer2_.start();
+    if (endPreview)
+      timer2_.start();
   }
   if (out.feedback)
     refreshFeedback();
@@ -534,6 +545,65 @@ void frmScr::Picture1_OLEDragDrop(const QStringList &files) {
   ctx_.handOverFileName = name;
   triggerItem(item);
   ctx_.handOverFileName.clear();
+}
+
+// --- play-position line --------------------------------------------------------------------
+
+namespace {
+
+QRect PlayLineArea(int x, int height) {
+  return QRect(x, 0, 1, height);
+}
+
+} // namespace
+
+void frmScr::beginPlayLine() {
+  hideMarks();
+  ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader.selLength = 0;
+  playLineX_.reset();
+}
+
+int frmScr::movePlayLine(int /*markerTick*/, int tick) {
+  QImage &image = picture1_->image();
+  const bool show = ctx_.settings.isShowCursol;
+  if (playLineX_) {
+    InvertRect(image, PlayLineArea(*playLineX_, image.height()));
+    playLineX_.reset();
+  }
+  const int width = picture1_->width();
+  auto lineX = [&] { return RoundHalfEven(tick * w4 / 480.0 - hScroll1_->value() + 6); };
+  if (lineX() >= width - 49) {
+    const int page = width - 96;
+    if (hScroll1_->maximum() >= hScroll1_->value() + page) {
+      hScroll1_->setValue(hScroll1_->value() + page);
+      picture1_->update();
+      return -1000; // the page was redrawn without a line
+    }
+    hScroll1_->setValue(hScroll1_->maximum());
+  }
+  if (show) {
+    playLineX_ = lineX();
+    InvertRect(image, PlayLineArea(*playLineX_, image.height()));
+  }
+  picture1_->update();
+  return tick;
+}
+
+void frmScr::restartPlayLine() {
+  if (playLineX_) {
+    InvertRect(picture1_->image(), PlayLineArea(*playLineX_, picture1_->image().height()));
+    playLineX_.reset();
+  }
+  hScroll1_->setValue(hScroll1_->minimum());
+  picture1_->update();
+}
+
+void frmScr::endPlayLine(int /*markerTick*/) {
+  if (playLineX_) {
+    InvertRect(picture1_->image(), PlayLineArea(*playLineX_, picture1_->image().height()));
+    playLineX_.reset();
+  }
+  picture1_->update();
 }
 
 // --- undo --------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "editing/undo.h"
 #include "views/app_context.h"
 #include "views/child_window.h"
+#include "views/player_window_host.h"
 #include "views/score_renderer.h"
 
 #include <QTimer>
@@ -22,7 +23,7 @@ namespace pipora {
 
 class ScoreSurface;
 
-class frmScr : public ChildWindow {
+class frmScr : public ChildWindow, public PlayLineView {
   Q_OBJECT
 public:
   explicit frmScr(AppContext &ctx, QWidget *parent = nullptr);
@@ -59,10 +60,18 @@ public:
   void TakeSnapshot(bool noteListsCurrent = false);
   UndoHistory &history() { return history_; }
 
-  // Sounds a note of a part for the preview; silent until the player provides it.
+  // Sounds a note of a part for the preview (the player's PreviewNote, which ends it itself).
   std::function<void(int part, int noteNumber)> previewNote;
-  // Ends every sounding preview note.
+  // Ends every sounding preview note when Timer2 fires (for a preview that does not end itself).
   std::function<void()> endPreview;
+
+  // The player's play-position line: an inverted vertical line across the surface.
+  void beginPlayLine() override;
+  int movePlayLine(int markerTick, int tick) override;
+  void restartPlayLine() override;
+  void endPlayLine(int markerTick) override;
+  // Where the play-position line is drawn now, if it is.
+  std::optional<int> playLineX() const { return playLineX_; }
 
   ScoreRenderer &renderer() { return renderer_; }
   const QImage &surfaceImage() const;
@@ -122,6 +131,7 @@ private:
   bool rectShown_ = false;
   bool formActive_ = false;
   bool settingsApplied_ = false;
+  std::optional<int> playLineX_;
   bool following_ = false; // a cursor follow is scrolling: its caller draws the marks
   QString caption_;
 };

@@ -94,9 +94,10 @@ std::pair<double, double> DrawHead(QPainter &p, const Symbols &s, Head head, dou
   return {left, left + b.width()};
 }
 
-void DrawAccidental(QPainter &p, const Symbols &s, Accidental acc, double left) {
+// Draws the accidental from `left`; returns its right edge (left when there is none).
+double DrawAccidental(QPainter &p, const Symbols &s, Accidental acc, double left) {
   if (acc == Accidental::None)
-    return;
+    return left;
   QPainterPath path = s.scaled(acc == Accidental::Sharp ? kSharp : kFlat);
   if (path.isEmpty()) {
     QFont f("DejaVu Sans");
@@ -109,6 +110,7 @@ void DrawAccidental(QPainter &p, const Symbols &s, Accidental acc, double left) 
   const double top =
       acc == Accidental::Sharp ? kHeadY - b.height() / 2 : kHeadY + kStaffSpace / 2 - b.height();
   FillAt(p, path, left, top);
+  return left + b.width();
 }
 
 void DrawStemAndFlags(QPainter &p, const Symbols &s, std::pair<double, double> head, bool down,
@@ -146,8 +148,8 @@ void DrawNoteCell(QPainter &p, const Symbols &s, QPoint cell, int row, Accidenta
   const Head head = row == 0 ? Head::Whole : row == 96 ? Head::Void : Head::Black;
   const int flags = row == 288 ? 1 : row == 384 ? 2 : 0;
   // An accidental takes the cell's left edge and pushes the head to the right.
-  const double headLeft = acc == Accidental::None ? 2.0 : 11.0;
-  DrawAccidental(p, s, acc, 1.0);
+  const double accidentalRight = DrawAccidental(p, s, acc, 0.5);
+  const double headLeft = acc == Accidental::None ? 2.0 : accidentalRight + 1.5;
   const auto extent = DrawHead(p, s, head, headLeft);
   if (head != Head::Whole)
     DrawStemAndFlags(p, s, extent, down, flags);

@@ -238,6 +238,39 @@ private slots:
     QCOMPARE(score().VScroll1()->value(), score().VScroll1()->maximum());
   }
 
+  void playLineIsInvertedAndPagesTheView() {
+    load(sample::ShowcaseSong());
+    score().isActive = false;
+    score().beginPlayLine();
+    QVERIFY(!score().isCursol);
+    const QImage clean = score().surfaceImage().copy();
+    QCOMPARE(score().movePlayLine(-10000, 0), 0);
+    QCOMPARE(score().playLineX(), std::optional<int>(0 + 48 + 6));
+    QCOMPARE(score().movePlayLine(0, 480), 480);
+    QCOMPARE(score().playLineX(), std::optional<int>(50 + 48 + 6));
+    score().endPlayLine(480);
+    QCOMPARE(score().surfaceImage(), clean);
+    // Past the right edge the view moves on by a page less 96 pixels.
+    load(sample::LongSong(1, 400));
+    score().beginPlayLine();
+    const int before = score().HScroll1()->value();
+    const int width = score().surface()->width();
+    const int tick = (before + width) * 480 / score().w4;
+    QCOMPARE(score().movePlayLine(0, tick), -1000);
+    QCOMPARE(score().HScroll1()->value(), before + width - 96);
+    QVERIFY(!score().playLineX());
+  }
+
+  void previewSoundsTheNoteEntered() {
+    std::vector<std::pair<int, int>> sounded;
+    score().previewNote = [&](int part, int note) { sounded.emplace_back(part, note); };
+    key(Qt::Key_C);
+    key(Qt::Key_Up, Qt::AltModifier);
+    settings_->isPreview = false;
+    key(Qt::Key_D);
+    QCOMPARE(sounded, (std::vector<std::pair<int, int>>{{1, 60}, {1, 61}}));
+  }
+
   // With PIPORAPAD_SCREENSHOT_DIR set, writes the score editor showing a real song.
   void screenshot() {
     const QString dir = qEnvironmentVariable("PIPORAPAD_SCREENSHOT_DIR");
@@ -247,6 +280,8 @@ private slots:
     Song s = sample::ShowcaseSong();
     s.part(1).scoreHeader.partNumber = 2;
     s.currentPart = 2;
+    score().parentWidget()->showMaximized();
+    QApplication::processEvents();
     load(s);
     score().Command1_Click(); // a little wider
     score().Command1_Click();

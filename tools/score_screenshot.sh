@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Renders the score editor showing a four-part song (ledger lines, accidentals, ties,
+# triplets, do-re-mi labels, a selection) into PNG files: the drawing surface alone and the
+# whole frame. Usage: tools/score_screenshot.sh [OUTPUT_DIR]   (default: ./screenshots)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(mkdir -p "${1:-$root/screenshots}" && cd "${1:-$root/screenshots}" && pwd)
+build=${BUILD_DIR:-$root/build}
+[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -G Ninja >/dev/null
+cmake --build "$build" --target tst_frmScr >/dev/null
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+PIPORAPAD_HOME=$home QT_QPA_PLATFORM=offscreen PIPORAPAD_SCREENSHOT_DIR=$out \
+  "$build/tests/tst_frmScr" screenshot >/dev/null
+echo "$out/score_surface.png"
+echo "$out/score_editor.png"
