@@ -271,6 +271,64 @@ private slots:
     QCOMPARE(sounded, (std::vector<std::pair<int, int>>{{1, 60}, {1, 61}}));
   }
 
+  void droppedFilesOpenByExtension_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("item");
+    QTest::newRow("smd") << "/x/song.smd"
+                         << "OpenItem";
+    QTest::newRow("smz") << "/x/song.SMZ"
+                         << "OpenItem";
+    QTest::newRow("upper-case MID") << "/x/song.MID"
+                                    << "OpenMidiItem";
+    QTest::newRow("other") << "/x/song.txt"
+                           << "";
+  }
+
+  void droppedFilesOpenByExtension() {
+    QFETCH(QString, name);
+    QFETCH(QString, item);
+    QString opened;
+    QString handedOver;
+    for (const char *each : {"OpenItem", "OpenMidiItem"}) {
+      QAction *action = ctx_->action(each);
+      QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+      connect(action, &QAction::triggered, this, [&, each] {
+        opened = QString::fromLatin1(each);
+        handedOver = ctx_->handOverFileName;
+      });
+    }
+    score().Picture1_OLEDragDrop({name, QStringLiteral("/x/second.smd")});
+    QCOMPARE(opened, item);
+    QCOMPARE(handedOver, item.isEmpty() ? QString() : name);
+    QVERIFY(ctx_->handOverFileName.isEmpty());
+  }
+
+  void deactivationWritesTheNoteListsBack() {
+    key(Qt::Key_C);
+    key(Qt::Key_E);
+    song().part(1).score[1].noteNumber = 65; // a change the score list alone holds
+    QCOMPARE(song().part(1).notes[1].noteNumber, 64);
+    score().Form_Deactivate();
+    QVERIFY(!score().isActive);
+    QCOMPARE(song().part(1).notes[1].noteNumber, 65);
+    QCOMPARE(song().part(1).notes[1].pitch, std::string("F"));
+  }
+
+  void blinkTogglesTheCursorButNotWithASelection() {
+    load(sample::ShowcaseSong());
+    score().isActive = true;
+    const bool shown = score().isCursol;
+    score().Timer1_Timer();
+    QCOMPARE(score().isCursol, !shown);
+    score().Timer1_Timer();
+    QCOMPARE(score().isCursol, shown);
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    QVERIFY(!score().isCursol);
+    const QImage withRect = score().surfaceImage().copy();
+    score().Timer1_Timer();
+    QCOMPARE(score().surfaceImage(), withRect);
+  }
+
   // With PIPORAPAD_SCREENSHOT_DIR set, writes the score editor showing a real song.
   void screenshot() {
     const QString dir = qEnvironmentVariable("PIPORAPAD_SCREENSHOT_DIR");
