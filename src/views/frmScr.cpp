@@ -163,7 +163,6 @@ void frmScr::applySettings() {
   if (s.hch > 0)
     hch = static_cast<std::int16_t>(s.hch);
   renderer_.table() = LabelsFromSettings(s);
-  settingsApplied_ = true;
 }
 
 const QImage &frmScr::surfaceImage() const {
@@ -205,6 +204,13 @@ void frmScr::layoutControls() {
 void frmScr::scrResize() {
   if (ctx_.startingUp)
     return;
+  // The settings file is read after the windows exist: its zoom counts from the first layout.
+  if (!settingsApplied_) {
+    applySettings();
+    settingsApplied_ = true;
+  }
+  // The options window may respell the do-re-mi labels at any time.
+  renderer_.table() = LabelsFromSettings(ctx_.settings);
   layoutControls();
   const QSize surface = picture1_->size();
   hRange_ = HorizontalScrollRange(ctx_.song, w4, surface.width());

@@ -130,7 +130,7 @@ private:
   ScrollRange vRange_;
   bool rectShown_ = false;
   bool formActive_ = false;
-  bool settingsApplied_ = false;
+  bool settingsApplied_ = false; // the zoom of the settings file was taken
   std::optional<int> playLineX_;
   bool following_ = false; // a cursor follow is scrolling: its caller draws the marks
   QString caption_;

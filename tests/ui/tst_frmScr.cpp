@@ -62,8 +62,18 @@ private slots:
     ctx_ = std::make_unique<AppContext>(*song_, *settings_);
     frame_ = std::make_unique<pipora::main>(*ctx_);
     frame_->resize(1200, 900);
+    if (QByteArray(QTest::currentTestFunction()) == "savedZoomIsTakenAtStartUp") {
+      settings_->w4 = 70; // as the settings file would set them, after the windows exist
+      settings_->hch = 130;
+    }
     frame_->startUp(QString());
     activateScore();
+  }
+
+  void savedZoomIsTakenAtStartUp() {
+    QCOMPARE(score().w4, 70);
+    QCOMPARE(score().hch, 130);
+    QCOMPARE(score().VScroll1()->pageStep(), 130);
   }
 
   void cleanup() {
