@@ -9,6 +9,7 @@
 #include "views/score_surface.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <exception>
@@ -349,6 +351,13 @@ void frmScr::showEvent(QShowEvent *event) {
 bool frmScr::eventFilter(QObject *watched, QEvent *event) {
   if (event->type() == QEvent::FocusIn && (watched == hScroll1_ || watched == vScroll1_))
     isActive = false;
+  // The wheel over the surface turns the scroll bars (with Shift the horizontal one).
+  if (event->type() == QEvent::Wheel && watched == picture1_) {
+    const auto *wheel = static_cast<QWheelEvent *>(event);
+    QScrollBar *bar = (wheel->modifiers() & Qt::ShiftModifier) ? hScroll1_ : vScroll1_;
+    QCoreApplication::sendEvent(bar, event);
+    return true;
+  }
   return ChildWindow::eventFilter(watched, event);
 }
 

@@ -231,6 +231,16 @@ private slots:
     QVERIFY(score().mX > 0);
   }
 
+  void wheelOverTheSurfaceScrolls() {
+    const int before = score().VScroll1()->value();
+    const QPoint at(10, 10);
+    QWheelEvent wheel(at, score().surface()->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(score().surface(), &wheel);
+    QVERIFY(score().VScroll1()->value() > before);
+    QCOMPARE(score().mY, score().VScroll1()->value());
+  }
+
   void shiftThreeIsTheSharpKey() {
     QCOMPARE(ScoreKeyCode(Qt::Key_NumberSign, Qt::ShiftModifier), int('3'));
     QCOMPARE(ScoreKeyCode(Qt::Key_3, Qt::NoModifier), int('3'));
