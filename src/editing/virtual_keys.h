@@ -23,13 +23,9 @@ inline constexpr int Up = 38;
 inline constexpr int Right = 39;
 inline constexpr int Down = 40;
 inline constexpr int Numpad0 = 96;
-inline constexpr int F1 = 112;
 
 inline constexpr int Digit(int d) {
   return '0' + d;
-}
-inline constexpr int Letter(char upper) {
-  return upper;
 }
 inline constexpr int NumpadDigit(int d) {
   return Numpad0 + d;

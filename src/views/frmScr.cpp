@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -632,8 +631,11 @@ void frmScr::Undo() {
   if (!ctx_.settings.isManyUndo) {
     hideMarks();
     const int part = ExchangeWithBackup(ctx_.song, formActive_);
-    if (part != 0 && !formActive_ && ctx_.frame)
-      ctx_.frame->ViewSrc(part);
+    if (part != 0 && !formActive_) {
+      if (ctx_.frame)
+        ctx_.frame->ViewSrc(part);
+      BuildScoreList(ctx_.song); // the score editor shows the exchanged notes too
+    }
     scrResize();
     if (formActive_)
       showMarks();
