@@ -128,6 +128,7 @@ bool FileCommands::openSmd() {
 void FileCommands::showCheckFailure(int part, int element, const QString &message) {
   Song &song = ctx_.song;
   if (part >= 1 && part <= kUserParts) {
+    ctx_.source->bringForward(); // the score editor hands its lists back first
     song.currentPart = part;
     song.part(part).cursor = element;
     frame_.ViewSrc(part);

@@ -256,11 +256,12 @@ void main::ViewSrc(int part) {
 
 void main::refreshViews() {
   ctx_.props->loadFromSong();
+  // Both lists are made current before any window changes hands: activating a window
+  // converts one list into the other.
+  RecalcTimes(ctx_.song);
+  BuildScoreList(ctx_.song);
   if (isChildVisible(ctx_.source)) {
     ctx_.source->ViewSrc(ctx_.song.currentPart);
-    BuildScoreList(ctx_.song);
-  } else {
-    RecalcTimes(ctx_.song);
     BuildScoreList(ctx_.song);
   }
   if (ctx_.hooks.scoreRelayout)

@@ -115,9 +115,23 @@ Part &srcview::currentPartRef() {
 
 // --- ViewSrc and the line selection --------------------------------------------------
 
+void srcview::bringForward() {
+  if (!ctx_.frame)
+    return;
+  // Activating this window first lets the score editor hand its lists back before the
+  // list is built from them.
+  inViewSrc_ = true;
+  if (!ctx_.frame->isChildVisible(this))
+    ctx_.frame->setChildVisible(this, true);
+  else
+    ctx_.frame->focusActiveWindow(QStringLiteral("srcview"));
+  inViewSrc_ = false;
+}
+
 void srcview::ViewSrc(int part) {
   if (part < 1 || part > kUserParts)
     return;
+  bringForward();
   Song &song = ctx_.song;
   RecalcTimes(song);
   const Part &p = song.part(part);
@@ -144,12 +158,6 @@ void srcview::ViewSrc(int part) {
   }
   if (List1->currentRow() >= 0)
     onLineSelected();
-  inViewSrc_ = true;
-  if (ctx_.frame && !ctx_.frame->isChildVisible(this))
-    ctx_.frame->setChildVisible(this, true);
-  else if (ctx_.frame)
-    ctx_.frame->focusActiveWindow(QStringLiteral("srcview"));
-  inViewSrc_ = false;
   focusList();
 }
 

@@ -22,6 +22,8 @@ public:
   void ViewSrc(int part);
   // Lays the controls out for the present font and size (srcResize).
   void relayout();
+  // Shows the window and makes it the active one, without refilling the list.
+  void bringForward();
   void applyFont(const SourceFont &font);
   QFont sourceFont() const;
   void focusList();

@@ -42,6 +42,7 @@ QByteArray ThreeNoteSong() {
 void Append(Song &song, int part, int note, const char *length) {
   InsertNote(song, part, song.part(part).count, note, length, note ? PitchNameOf(note) : "R");
   RecalcTimes(song);
+  BuildScoreList(song); // the score editor's copy follows, as after any edit
 }
 
 } // namespace
@@ -204,7 +205,8 @@ void tst_main::frameNamedAndCaptioned() {
       {static_cast<QWidget *>(e.ctx.player), "Player"}};
   for (const auto &[w, caption] : children) {
     QVERIFY(e.frame->subWindowOf(w));
-    QCOMPARE(e.frame->subWindowOf(w)->windowTitle(), caption);
+    // The score editor adds its cursor position after its name.
+    QVERIFY2(e.frame->subWindowOf(w)->windowTitle().startsWith(caption), qPrintable(caption));
     QVERIFY(e.frame->isChildVisible(w));
   }
   QCOMPARE(e.ctx.score->objectName(), QString("frmScr"));

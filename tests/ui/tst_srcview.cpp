@@ -23,6 +23,7 @@ namespace {
 void Append(Song &song, int part, int note, const char *length) {
   InsertNote(song, part, song.part(part).count, note, length, note ? PitchNameOf(note) : "R");
   RecalcTimes(song);
+  BuildScoreList(song); // the score editor's copy follows, as after any edit
 }
 
 const NoteEntry &Entry(const Song &song, int part, int index) {
