@@ -249,14 +249,23 @@ ScrollRange VerticalScrollRange(int hch, int surfaceHeight) {
   return {0, hch * 15 + 244 - surfaceHeight};
 }
 
+int PickupWidth(const Song &song, int w4) {
+  return static_cast<int>(-(w4 * static_cast<long long>(song.part(1).score[0].start)) / 480);
+}
+
 bool SongFitsWidth(const Song &song, int w4, int surfaceWidth) {
+  const int pickup = PickupWidth(song, w4);
   for (int p = 1; p <= kUserParts; ++p) {
     const Part &part = song.part(p);
     const long long end = part.score[static_cast<std::size_t>(part.scoreHeader.count)].start;
-    if (surfaceWidth < end / 480 * w4 + kClefMargin)
+    if (surfaceWidth < end / 480 * w4 + pickup + kClefMargin)
       return false;
   }
   return true;
+}
+
+int FittedScrollOffset(const Song &song, int w4) {
+  return -PickupWidth(song, w4) - kClefMargin;
 }
 
 int ZoomedQuarterWidth(int w4, bool wider) {

@@ -117,8 +117,11 @@ struct ScrollRange {
 };
 ScrollRange HorizontalScrollRange(const Song &song, int w4, int surfaceWidth);
 ScrollRange VerticalScrollRange(int hch, int surfaceHeight);
-// True when every part ends within the surface, so that tick 0 is drawn at x = 48.
+// True when every part ends within the surface, so that the whole song is shown from x = 48.
 bool SongFitsWidth(const Song &song, int w4, int surfaceWidth);
+// The horizontal offset of a song that fits: tick 0 at x = 48, or, with a pick-up before
+// tick 0, the first element at x = 48 (the scroll bar's minimum).
+int FittedScrollOffset(const Song &song, int w4);
 
 int ZoomedQuarterWidth(int w4, bool wider);
 int ZoomedStaffDistance(int hch, bool wider);

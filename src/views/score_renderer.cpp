@@ -171,7 +171,7 @@ void ScoreRenderer::drawNote(QImage &surface, Song &song, ScoreViewState &view) 
   const int width = surface.width();
   const int height = surface.height();
   if (SongFitsWidth(song, view.w4, width))
-    view.mX = -kClefMargin;
+    view.mX = FittedScrollOffset(song, view.w4);
   surface.fill(Qt::white);
   if (view.w4 <= 0)
     return;

@@ -32,7 +32,8 @@ public:
   const StaffLabelTable &table() const { return table_; }
   const QFont &font() const { return font_; }
 
-  // The full redraw. Sets view.mX to -48 when the whole song fits the surface's width, and
+  // The full redraw. Sets view.mX to -48 when the whole song fits the surface's width (further
+  // left by a pick-up before tick 0, so that it stays in view), and
   // sets the bracket flags of the triplet groups it draws. Only elements near the visible
   // window are visited.
   void drawNote(QImage &surface, Song &song, ScoreViewState &view) const;

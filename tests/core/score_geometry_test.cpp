@@ -211,6 +211,10 @@ TEST(ScoreScroll, RangesAndFit) {
   RecalcTimes(song);
   BuildScoreList(song);
   EXPECT_EQ(HorizontalScrollRange(song, 50, 300).minimum, -50 - 48);
+  // A song with a pick-up that fits starts at the scroll minimum, so the pick-up shows.
+  EXPECT_EQ(FittedScrollOffset(song, 50), -50 - 48);
+  EXPECT_TRUE(SongFitsWidth(song, 50, 400 - 50 + 50 + 48));
+  EXPECT_FALSE(SongFitsWidth(song, 50, 400 - 50 + 50 + 47));
 }
 
 TEST(ScoreScroll, MaximumStaysWithinTheScrollBar) {

@@ -101,6 +101,20 @@ private slots:
     QCOMPARE(ink(barX, top + kStaffTopLine + 6), 255);
   }
 
+  void pickupStaysInViewAndTheBarAtTickZeroIsDrawn() {
+    Song s;
+    sample::SetPart(s, 1, {{65, "4"}, {65, "4"}, {65, "4"}});
+    for (int p = 1; p <= kPartSlots; ++p)
+      s.part(p).notes[0].start = -480; // a one-beat pick-up
+    sample::Finish(s);
+    load(s);
+    QCOMPARE(score().mX, -50 - 48);
+    const int top = PartTop(1, score().hch, score().mY);
+    QVERIFY(ink(48 + 8, top + kMiddleCLine - 18) < 100); // the pick-up note at x = 48
+    const int barX = 0 - score().mX - score().w4 / 20;   // tick 0
+    QVERIFY(ink(barX, top + kStaffTopLine + 6) < 100);
+  }
+
   void cursorDrawnTwiceLeavesTheImage() {
     load(sample::ShowcaseSong());
     score().isActive = false; // no blinking meanwhile
