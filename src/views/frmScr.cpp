@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -117,8 +118,9 @@ frmScr::frmScr(AppContext &ctx, QWidget *parent)
     TakeSnapshot();
   };
   ctx_.hooks.takeSnapshot = [this] { TakeSnapshot(); };
-  ctx_.hooks.atUnload.push_back([this] {
-    history_.discard();
+  ctx_.hooks.atUnload.push_back([self = QPointer<frmScr>(this)] {
+    if (self)
+      self->history_.discard();
     DeleteTemporaryFiles(ProgramDirectory());
   });
   if (ctx_.player) {
@@ -131,7 +133,15 @@ frmScr::frmScr(AppContext &ctx, QWidget *parent)
   connectFrame();
 }
 
-frmScr::~frmScr() = default;
+frmScr::~frmScr() {
+  // Other windows may still run while the frame is taken down: nothing may reach this one.
+  AppHooks &hooks = ctx_.hooks;
+  hooks.scoreRelayout = nullptr;
+  hooks.scoreIsActive = nullptr;
+  hooks.scoreShowTick = nullptr;
+  hooks.restartHistory = nullptr;
+  hooks.takeSnapshot = nullptr;
+}
 
 void frmScr::connectFrame() {
   if (ctx_.frame) {
