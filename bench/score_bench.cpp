@@ -5,7 +5,13 @@
 #include "editing/undo.h"
 #include "views/score_renderer.h"
 
-#include <QGuiApplication>
+#include "settings/settings.h"
+#include "views/app_context.h"
+#include "views/frmScr.h"
+#include "views/main.h"
+#include "views/score_surface.h"
+
+#include <QApplication>
 #include <QImage>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -81,13 +87,41 @@ void BM_Snapshot(benchmark::State &state) {
 }
 BENCHMARK(BM_Snapshot)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The same through the real window: the key handler of frmScr with its relayout, redraw,
+// cursor, caption and snapshot, inside the frame.
+void BM_NoteEntryInWindow(benchmark::State &state) {
+  Song song;
+  Settings settings;
+  settings.isPreview = false;
+  AppContext ctx(song, settings);
+  pipora::main frame(ctx);
+  frame.resize(1300, 1000);
+  frame.startUp(QString());
+  song = sample::LongSong(16, 2000);
+  frame.refreshViews();
+  frame.focusActiveWindow(QStringLiteral("frmScr"));
+  frmScr &score = *ctx.score;
+  score.parentWidget()->resize(1200 + 20, 800 + 40);
+  QApplication::processEvents();
+  // Bring the drawing surface itself to 1200 x 800.
+  const QSize off = QSize(kWidth, kHeight) - score.surface()->size();
+  score.parentWidget()->resize(score.parentWidget()->size() + off);
+  QApplication::processEvents();
+  song.part(1).scoreHeader.cursor = 1000;
+  for (auto _ : state)
+    score.Picture1_KeyDown('E', 0);
+  state.counters["surface_w"] = score.surface()->width();
+  state.counters["surface_h"] = score.surface()->height();
+}
+BENCHMARK(BM_NoteEntryInWindow)->Unit(benchmark::kMillisecond);
+
 } // namespace
 } // namespace pipora
 
 int main(int argc, char **argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
