@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -84,6 +85,14 @@ private slots:
   void closedChildHidesAndViewMenuUnchecks();
   void viewItemTogglesWindow();
   void timeItemsSwitchMode();
+
+  void openMidiImportsAndNamesSmd();
+  void openMidiUnreadableKeepsSong();
+  void saveMidiWritesBesideSmd();
+  void saveMidiAsAsksBeforeOverwrite();
+  void doubleClickOnBackgroundDumpsEvents();
+  void cascadePutsActiveEditorLast();
+  void fontItemSetsSourceFont();
 
   void tileWithoutPropertySharesHeight();
   void tileWithPropertyKeepsItsBand();
@@ -540,6 +549,162 @@ void tst_main::timeItemsSwitchMode() {
   QVERIFY(!e.settings.isTick);
   // 960 ticks at 121.7 quarters a minute: 0.986 s, minutes written with a sign blank.
   QCOMPARE(shown.last(), QString(" 0:00:98"));
+}
+
+// --- MIDI ----------------------------------------------------------------------------
+
+namespace {
+
+// Format 0, 480 ticks a quarter: C4 from 0 to 480, E4 from 960 to 1440 on channel 1.
+QByteArray TwoNoteMidi() {
+  const QByteArray track = QByteArray::fromHex("00903C64"
+                                               "8360903C00"
+                                               "8360904064"
+                                               "8360904000"
+                                               "00FF2F00");
+  QByteArray out = QByteArray::fromHex("4D546864000000060000000101E0") + "MTrk";
+  const quint32 n = static_cast<quint32>(track.size());
+  for (int shift : {24, 16, 8, 0})
+    out += static_cast<char>((n >> shift) & 0xFF);
+  return out + track;
+}
+
+} // namespace
+
+void tst_main::openMidiImportsAndNamesSmd() {
+  Editor e;
+  e.start();
+  e.settings.LastFileName = "/music/old.smd";
+  QTemporaryDir dir;
+  const QString path = dir.filePath("tune.mid");
+  WriteBytes(path, TwoNoteMidi());
+  e.prompts->openNames << path;
+  e.frame->action("OpenMidiItem")->trigger();
+  QCOMPARE(e.prompts->warnings, QStringList());
+  const FileDialogRequest &r = e.prompts->openRequests.first();
+  QCOMPARE(r.filters.first(), QString("標準MIDIファイル（*.mid）|*.mid"));
+  QCOMPARE(r.initialName, QString("/music/old.mid"));
+  const QString smd = dir.filePath("tune.smd");
+  QCOMPARE(QString::fromStdString(e.song.fileName), smd);
+  QCOMPARE(e.settings.LastFileName, smd);
+  QCOMPARE(e.frame->windowTitle(), smd + " - PiporaPad");
+  QCOMPARE(e.song.part(1).count, 3); // C4, a quarter rest, E4
+  QCOMPARE(e.song.part(1).notes[0].noteNumber, 60);
+  QCOMPARE(e.song.part(1).notes[1].pitch, std::string("R"));
+  QCOMPARE(e.song.part(1).notes[2].noteNumber, 64);
+  QVERIFY(!e.song.dirty);
+}
+
+void tst_main::openMidiUnreadableKeepsSong() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 67, "8");
+  QTemporaryDir dir;
+  const QString path = dir.filePath("missing.mid");
+  e.prompts->openNames << path;
+  e.frame->action("OpenMidiItem")->trigger();
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QVERIFY(e.prompts->warnings.first().startsWith(path + "\n"));
+  QVERIFY(e.prompts->warnings.first().endsWith("\nファイルの読み込みに失敗しました。"));
+  QCOMPARE(e.song.part(1).count, 1);
+  QCOMPARE(e.song.part(1).notes[0].noteNumber, 67);
+}
+
+void tst_main::saveMidiWritesBesideSmd() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 60, "4");
+  QTemporaryDir dir;
+  e.song.fileName = dir.filePath("song.smd").toStdString();
+  e.song.dirty = true;
+  e.frame->action("SaveMidiItem")->trigger();
+  QCOMPARE(e.prompts->warnings, QStringList());
+  const QByteArray mid = ReadBytes(dir.filePath("song.mid"));
+  QVERIFY(mid.startsWith(QByteArray::fromHex("4D546864000000060000000101E0")));
+  QVERIFY(mid.endsWith(QByteArray::fromHex("14FF2F00")));
+  QVERIFY(e.song.dirty); // exporting does not save the song
+  QVERIFY(e.prompts->saveRequests.isEmpty());
+}
+
+void tst_main::saveMidiAsAsksBeforeOverwrite() {
+  Editor e;
+  e.start();
+  Append(e.song, 1, 60, "4");
+  QTemporaryDir dir;
+  const QString path = dir.filePath("out.mid");
+  WriteBytes(path, "old");
+  e.prompts->saveNames << path;
+  e.prompts->answers << Answer::No;
+  e.frame->action("SaveAsMidiItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({kOverwrite}));
+  QCOMPARE(ReadBytes(path), QByteArray("old"));
+  QCOMPARE(e.prompts->saveRequests.first().filters.first(),
+           QString("標準MIDIファイル（*.mid）|*.mid"));
+  e.prompts->saveNames << path;
+  e.prompts->answers << Answer::Yes;
+  e.frame->action("SaveAsMidiItem")->trigger();
+  QVERIFY(ReadBytes(path).startsWith("MThd"));
+  QCOMPARE(QString::fromStdString(e.song.fileName), dir.filePath("out.smd"));
+}
+
+void tst_main::doubleClickOnBackgroundDumpsEvents() {
+  Editor e;
+  e.start();
+  Append(e.song, 2, 60, "4");
+  QWidget *background = e.frame->mdiArea()->viewport();
+  const QPoint empty(background->width() - 10, background->height() - 10);
+  QVERIFY(!background->childAt(empty));
+  QTest::mouseDClick(background, Qt::LeftButton, Qt::NoModifier, empty);
+  QCOMPARE(e.prompts->messages, QStringList({"pipora.logにイベントリストを出力しました。"}));
+  const QByteArray log = ReadBytes(HomeFile("pipora.log"));
+  QVERIFY(log.startsWith("0\t2\t60\t100"));
+  QVERIFY(log.contains("460\t2\t60\t0"));
+  // A double click inside a child window is not a dump.
+  QTest::mouseDClick(e.ctx.props, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+  QCOMPARE(e.prompts->messages.size(), 1);
+}
+
+void tst_main::cascadePutsActiveEditorLast() {
+  Editor e;
+  e.start();
+  e.frame->ViewSrc(1); // the source editor's list has the focus
+  QVERIFY(e.ctx.listHasFocus);
+  e.frame->action("CascadeItem")->trigger();
+  const QSize area = e.frame->mdiArea()->viewport()->size();
+  QMdiSubWindow *panel = e.frame->subWindowOf(e.ctx.player);
+  QMdiSubWindow *props = e.frame->subWindowOf(e.ctx.props);
+  QMdiSubWindow *score = e.frame->subWindowOf(e.ctx.score);
+  QMdiSubWindow *source = e.frame->subWindowOf(e.ctx.source);
+  const int step = panel->height() - e.ctx.player->height();
+  QVERIFY(step > 0);
+  QCOMPARE(panel->pos(), QPoint(0, 0));
+  QCOMPARE(props->pos(), QPoint(step, step));
+  QCOMPARE(score->pos(), QPoint(2 * step, 2 * step));
+  QCOMPARE(source->pos(), QPoint(3 * step, 3 * step));
+  const QSize editor(qRound(area.width() * 0.8), qRound(area.height() * 0.8));
+  QCOMPARE(score->size(), editor);
+  QCOMPARE(source->size(), editor);
+  QCOMPARE(panel->size(), editor);
+  QCOMPARE(props->width(), 380); // the property window only moves
+}
+
+void tst_main::fontItemSetsSourceFont() {
+  Editor e;
+  e.start();
+  QFont font("IPAGothic");
+  font.setPointSize(14);
+  font.setBold(true);
+  e.prompts->fontAnswer = std::make_unique<QFont>(font);
+  e.frame->action("FontItem")->trigger();
+  QCOMPARE(e.settings.sourceFont.size, 14.0);
+  QVERIFY(e.settings.sourceFont.bold);
+  QVERIFY(!e.settings.sourceFont.italic);
+  QCOMPARE(e.ctx.source->List1->font().pointSize(), 14);
+  QVERIFY(e.ctx.source->Text3->font().bold());
+  // Cancelled: nothing changes.
+  e.prompts->fontAnswer.reset();
+  e.frame->action("FontItem")->trigger();
+  QCOMPARE(e.settings.sourceFont.size, 14.0);
 }
 
 // --- tile ------------------------------------------------------------------------------
