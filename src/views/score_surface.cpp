@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QUrl>
 
+#include <utility>
+
 namespace pipora {
 
 ScoreSurface::ScoreSurface(QWidget *parent) : QWidget(parent) {
@@ -34,10 +36,19 @@ void ScoreSurface::paintEvent(QPaintEvent *event) {
 }
 
 int ScoreKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {
-  // The "#" of Shift+3 is still key 3 for the shortcut table.
-  if (qtKey == Qt::Key_NumberSign && (modifiers & Qt::ShiftModifier))
-    return '3';
-  return VirtualKeyOf(qtKey, (modifiers & Qt::KeypadModifier) != 0);
+  // With Shift the digit row types symbols; the shortcut table still sees the digit key
+  // ("#" of Shift+3 is key 3). US layout, and '"' of the Japanese Shift+2.
+  static constexpr std::pair<int, char> kShiftedDigits[] = {
+      {Qt::Key_Exclam, '1'},      {Qt::Key_At, '2'},        {Qt::Key_QuoteDbl, '2'},
+      {Qt::Key_NumberSign, '3'},  {Qt::Key_Dollar, '4'},    {Qt::Key_Percent, '5'},
+      {Qt::Key_AsciiCircum, '6'}, {Qt::Key_Ampersand, '7'}, {Qt::Key_Asterisk, '8'},
+      {Qt::Key_ParenLeft, '9'},   {Qt::Key_ParenRight, '0'}};
+  const bool keypad = (modifiers & Qt::KeypadModifier) != 0;
+  if ((modifiers & Qt::ShiftModifier) && !keypad)
+    for (const auto &[key, digit] : kShiftedDigits)
+      if (qtKey == key)
+        return digit;
+  return VirtualKeyOf(qtKey, keypad);
 }
 
 void ScoreSurface::keyPressEvent(QKeyEvent *event) {

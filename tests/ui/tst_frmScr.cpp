@@ -259,6 +259,9 @@ private slots:
     QCOMPARE(ScoreKeyCode(Qt::Key_NumberSign, Qt::ShiftModifier), int('3'));
     QCOMPARE(ScoreKeyCode(Qt::Key_3, Qt::NoModifier), int('3'));
     QCOMPARE(ScoreKeyCode(Qt::Key_3, Qt::KeypadModifier), 99);
+    QCOMPARE(ScoreKeyCode(Qt::Key_At, Qt::ShiftModifier), int('2'));
+    QCOMPARE(ScoreKeyCode(Qt::Key_Asterisk, Qt::ShiftModifier), int('8'));
+    QCOMPARE(ScoreKeyCode(Qt::Key_Asterisk, Qt::KeypadModifier), 106); // keypad *
     key(Qt::Key_C);
     key(Qt::Key_NumberSign, Qt::ShiftModifier);
     QCOMPARE(song().part(1).score[0].noteNumber, 61);
