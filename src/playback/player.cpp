@@ -238,6 +238,11 @@ void Player::PreviewNote(int part, int key) {
 }
 
 void Player::onPreviewTimer() {
+  EndPreview();
+}
+
+void Player::EndPreview() {
+  previewTimer_->cancel();
   for (int n = 1; n <= kUserParts; ++n) {
     int &key = previewKeys_[static_cast<std::size_t>(n)];
     if (key > 0) {

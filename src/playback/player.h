@@ -48,6 +48,9 @@ public:
 
   // Sounds key k in part a for 500 ms (when the preview setting is on).
   void PreviewNote(int part, int key);
+  // What Timer2 does when 500 ms passed without a preview: releases every preview note,
+  // then resets and closes the device.
+  void EndPreview();
 
   bool playing() const { return playing_; }
   double msPerTick() const { return msPerTick_; }

@@ -8,6 +8,7 @@
 #include "playback/precise_wake_timer.h"
 #include "views/frmScr.h"
 #include "views/main.h"
+#include "views/play_line.h"
 #include "views/srcview.h"
 
 #include <QAction>
@@ -94,6 +95,8 @@ playpannel::playpannel(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "pla
   setButtons(false);
   Label1->setText(QString::fromStdString(ctx.settings.isTick ? "01:1:00" : "0:00:00"));
   connectMenu();
+  QMetaObject::invokeMethod(
+      this, [this] { attachScoreEditor(); }, Qt::QueuedConnection);
   if (ctx.frame)
     connect(ctx.frame, &pipora::main::windowActivated, this, [this](QWidget *child) {
       if (child == this)
@@ -105,12 +108,25 @@ playpannel::playpannel(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "pla
 playpannel::~playpannel() {
   if (ctx_.midi == midi_.get())
     ctx_.midi = nullptr;
+  host_->setPlayLine(nullptr);
+}
+
+void playpannel::attachScoreEditor() {
+  if (playLine_ || !ctx_.score)
+    return;
+  playLine_ = std::make_unique<PlayLine>(ctx_, *ctx_.score);
+  host_->setPlayLine(playLine_.get());
+  ctx_.score->previewNote = [this](int part, int key) { player_->PreviewNote(part, key); };
+  ctx_.score->endPreview = [this] { player_->EndPreview(); };
 }
 
 void playpannel::connectMenu() {
   const auto hook = [this](const char *item, void (Player::*command)()) {
     if (QAction *action = ctx_.action(item))
-      connect(action, &QAction::triggered, this, [this, command] { (player_.get()->*command)(); });
+      connect(action, &QAction::triggered, this, [this, command] {
+        attachScoreEditor();
+        (player_.get()->*command)();
+      });
   };
   hook("AllPlayItem", &Player::AllPlay);
   hook("SoloPlayItem", &Player::SoloPlay);

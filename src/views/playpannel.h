@@ -14,6 +14,7 @@ namespace pipora {
 
 class MidiOutput;
 class Player;
+class PlayLine;
 
 class playpannel : public ChildWindow {
   Q_OBJECT
@@ -25,6 +26,9 @@ public:
   MidiOutput &midi() { return *midi_; }
   // The score editor's play-position line; null removes it.
   void setPlayLine(PlayLineView *view) { host_->setPlayLine(view); }
+  // Gives the score editor its note preview and its play-position line. The score editor
+  // is created after the panel, so this runs once the frame has built every child.
+  void attachScoreEditor();
 
   // The panel's controls.
   QToolButton *PlayCommand = nullptr;
@@ -51,6 +55,7 @@ private:
   std::unique_ptr<MidiOutput> midi_;
   std::unique_ptr<PlayerWindowHost> host_;
   std::unique_ptr<Player> player_;
+  std::unique_ptr<PlayLine> playLine_;
 };
 
 } // namespace pipora

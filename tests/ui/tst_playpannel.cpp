@@ -4,15 +4,20 @@
 
 #include "model/vocabulary.h"
 #include "playback/player.h"
+#include "views/frmScr.h"
+#include "views/play_line.h"
 #include "views/playpannel.h"
 #include "views/property.h"
+#include "views/score_surface.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QtTest>
 
@@ -66,6 +71,9 @@ private slots:
   void emptySongDoesNotPlay();
   void measurePlayRestoresCursor();
   void activationNamesThePanel();
+  void playLineDrawsScrollsAndErases();
+  void playShowsTheLineOnTheScore();
+  void previewFromTheScoreEditorUsesThePlayer();
 };
 
 void tst_playpannel::creationState() {
@@ -233,6 +241,87 @@ void tst_playpannel::activationNamesThePanel() {
   e.start();
   e.frame->mdiArea()->setActiveSubWindow(e.frame->subWindowOf(panel(e)));
   QCOMPARE(e.settings.ActiveWindow, QString("playpannel"));
+}
+
+void tst_playpannel::playLineDrawsScrollsAndErases() {
+  Editor e;
+  e.start();
+  for (int i = 0; i < 64; ++i)
+    Append(e.song, 1, 60 + i % 12, "4");
+  BuildScoreList(e.song);
+  e.frame->refreshViews();
+  frmScr *score = e.ctx.score;
+  e.frame->setChildVisible(score, true);
+  e.frame->subWindowOf(score)->resize(500, 300);
+  QTest::qWait(50);
+  score->drawNote();
+  QScrollBar *scroll = score->HScroll1();
+  QVERIFY(scroll->maximum() > 1000);
+  scroll->setValue(scroll->minimum());
+
+  PlayLine line(e.ctx, *score);
+  line.beginPlayLine();
+  const QImage before = score->surface()->image().copy();
+  const int width = score->surface()->width();
+
+  QCOMPARE(line.movePlayLine(-10000, 480), 480);
+  const int x = line.lineX(480, scroll->value());
+  QCOMPARE(line.drawnX(), std::optional<int>(x));
+  const QImage &drawn = score->surface()->image();
+  QCOMPARE(drawn.pixel(x, 5), before.pixel(x, 5) ^ 0x00FFFFFFu);
+  QCOMPARE(drawn.pixel(x + 1, 5), before.pixel(x + 1, 5));
+
+  // Moving on erases the old line: only the new column differs from the score.
+  line.movePlayLine(480, 960);
+  QCOMPARE(score->surface()->image().pixel(x, 5), before.pixel(x, 5));
+
+  // Past the right margin the score scrolls a page less 96 pixels and the marker is -1000.
+  const int value = scroll->value();
+  const int farTick = (width - 49 + value - 6) * 480 / score->w4 + 480;
+  QCOMPARE(line.movePlayLine(960, farTick), -1000);
+  QCOMPARE(scroll->value(), value + width - 96);
+  QVERIFY(!line.drawnX().has_value());
+
+  // Near the end the scroll stops at its maximum and the line is drawn there.
+  const int lastTick = e.song.part(1).notes.back().start + 9600;
+  scroll->setValue(scroll->maximum() - 10);
+  QCOMPARE(line.movePlayLine(-1000, lastTick), lastTick);
+  QCOMPARE(scroll->value(), scroll->maximum());
+  QVERIFY(line.drawnX().has_value());
+
+  line.restartPlayLine();
+  QCOMPARE(scroll->value(), scroll->minimum());
+  QVERIFY(!line.drawnX().has_value());
+  line.movePlayLine(-10000, 0);
+  line.endPlayLine(0);
+  QVERIFY(!line.drawnX().has_value());
+  QCOMPARE(score->surface()->image(), before);
+}
+
+void tst_playpannel::playShowsTheLineOnTheScore() {
+  Editor e;
+  e.start();
+  withSong(e);
+  e.frame->setChildVisible(e.ctx.score, true);
+  e.frame->mdiArea()->setActiveSubWindow(e.frame->subWindowOf(e.ctx.score));
+  const QImage idle = e.ctx.score->surface()->image().copy();
+  e.frame->action("AllPlayItem")->trigger();
+  QVERIFY(e.ctx.playing);
+  QVERIFY(!e.ctx.score->isCursol); // the editing cursor is erased while playing
+  QTRY_VERIFY_WITH_TIMEOUT(e.ctx.score->surface()->image() != idle, 2000);
+  e.frame->action("StopPlayItem")->trigger();
+  QVERIFY(!e.ctx.playing);
+}
+
+void tst_playpannel::previewFromTheScoreEditorUsesThePlayer() {
+  Editor e;
+  e.start();
+  QVERIFY(e.ctx.score->previewNote);
+  QVERIFY(e.ctx.score->endPreview);
+  e.ctx.score->previewNote(3, 64);
+  QCOMPARE(panel(e)->player().previewKey(3), 64);
+  e.ctx.score->endPreview();
+  QCOMPARE(panel(e)->player().previewKey(3), 0);
 }
 
 QTEST_MAIN(tst_playpannel)
