@@ -371,9 +371,12 @@ void main::storeLayout(Settings &settings) const {
     const QWidget *frame = isFrame ? w : subWindowOf(w);
     if (!frame)
       return;
-    const QRect g = frame->isMaximized() || frame->isMinimized()
-                        ? frame->normalGeometry()
-                        : (isFrame ? frame->frameGeometry() : frame->geometry());
+    // The frame keeps its outer position and its inner size: what move() and resize()
+    // take back at the next start.
+    QRect g =
+        frame->isMaximized() || frame->isMinimized() ? frame->normalGeometry() : frame->geometry();
+    if (isFrame && !frame->isMaximized() && !frame->isMinimized())
+      g.moveTopLeft(frame->pos());
     if (g.isValid()) {
       l.left = g.left();
       l.top = g.top();

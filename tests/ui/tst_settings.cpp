@@ -5,6 +5,7 @@
 #include "platform/text/cp932.h"
 #include "settings/settings_store.h"
 #include "views/frmScr.h"
+#include "views/playpannel.h"
 #include "views/srcview.h"
 
 #include <QAction>
@@ -110,6 +111,7 @@ private slots:
   void missingShortCutKeepsDefault();
   void startUpAppliesLayoutAndFont();
   void maximisedWindowKeepsStoredPosition();
+  void layoutRoundTripsThroughTheFile();
   void shortCut10ZeroBecomesM();
   void manyUndoOffHidesRedo();
   void tonesGoToTheSong();
@@ -299,6 +301,27 @@ void tst_settings::maximisedWindowKeepsStoredPosition() {
   QMdiSubWindow *sub = e.frame->subWindowOf(e.ctx.score);
   QVERIFY(sub->isMaximized());
   QVERIFY(sub->normalGeometry() != QRect(77, 66, 321, 123));
+}
+
+void tst_settings::layoutRoundTripsThroughTheFile() {
+  QRect frame;
+  {
+    Editor e;
+    e.start();
+    e.frame->resize(900, 650);
+    e.frame->move(30, 20);
+    e.frame->subWindowOf(e.ctx.source)->setGeometry(40, 50, 420, 230);
+    e.frame->setChildVisible(e.ctx.player, false);
+    frame = QRect(e.frame->pos(), e.frame->size());
+    QVERIFY(e.frame->close());
+  }
+  QCOMPARE(ValueOf(ReadSection(SettingsFilePath()), "playpannel.Visible"), QString("False"));
+  Editor again;
+  again.start();
+  QCOMPARE(QRect(again.frame->pos(), again.frame->size()), frame);
+  QCOMPARE(again.frame->subWindowOf(again.ctx.source)->geometry(), QRect(40, 50, 420, 230));
+  // Which windows show is decided by the start-up, not by the file.
+  QVERIFY(again.frame->isChildVisible(again.ctx.player));
 }
 
 void tst_settings::shortCut10ZeroBecomesM() {
