@@ -220,7 +220,9 @@ TEST(ImportNoteEvent, NewTrackRestartsTimesButKeepsKeys) {
 TEST(ImportNoteEvent, StopsAppendingWhenFull) {
   Song song;
   EmptyPartsForImport(song);
-  MidiImporter importer(song, {});
+  MidiImportOptions options;
+  options.maxElements = 5000;
+  MidiImporter importer(song, options);
   // A note after about 2^31 ticks of silence on every channel.
   for (int c = 1; c <= 16 && !importer.full(); ++c)
     importer.ImportNoteEvent(c, 60, 100, 2'000'000'000);
@@ -228,7 +230,7 @@ TEST(ImportNoteEvent, StopsAppendingWhenFull) {
   std::int64_t total = 0;
   for (int c = 1; c <= 16; ++c)
     total += song.part(c).count + 1;
-  EXPECT_EQ(total, MidiImporter::kMaxElements);
+  EXPECT_EQ(total, 5000);
 }
 
 TEST(EmptyPartsForImport, LeavesBackupSlotAndAppendsMarkers) {

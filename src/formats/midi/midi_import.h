@@ -16,6 +16,9 @@ struct MidiImportOptions {
   bool triplets = true;
   // `isAuto`: fold keys below 45 and above 90 by octaves into the range SMD can hold.
   bool foldOctaves = true;
+  // Appending stops after this many elements in all parts together, so that a damaged file
+  // with absurd gaps cannot exhaust memory; the reader then reports the file as too long.
+  std::int64_t maxElements = 1'000'000;
   // Called for every program change read, so a window can let the synthesizer hear it.
   std::function<void(int channel, int program)> onProgramChange;
 };
@@ -34,10 +37,6 @@ int FoldKey(int key);
 // times (snapped) and the current key.
 class MidiImporter {
 public:
-  // Stops appending after this many elements in all parts together; a damaged file with
-  // absurd gaps cannot exhaust memory.
-  static constexpr std::int64_t kMaxElements = 1'000'000;
-
   MidiImporter(Song &song, const MidiImportOptions &options);
 
   // channel 1..16, key 0..127, velocity 0 = note-off, time in ticks of 480 per quarter.
@@ -46,8 +45,8 @@ public:
   // Every track chunk starts its times at 0 again; current keys carry over.
   void StartTrack();
 
-  // True once kMaxElements have been appended; later events append nothing.
-  bool full() const { return appended_ >= kMaxElements; }
+  // True once options.maxElements have been appended; later events append nothing.
+  bool full() const { return appended_ >= options_.maxElements; }
 
 private:
   struct Channel {
