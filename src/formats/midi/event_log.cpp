@@ -7,8 +7,14 @@ namespace pipora {
 EventLog &EventLog::operator<<(std::int64_t number) {
   char digits[24];
   const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-  bytes_.append(digits, static_cast<qsizetype>(end - digits));
+  append(digits, static_cast<std::size_t>(end - digits));
   return *this;
+}
+
+void EventLog::resize(std::size_t capacity) {
+  buffer_.resize(static_cast<qsizetype>(capacity));
+  text_ = buffer_.data();
+  capacity_ = capacity;
 }
 
 } // namespace pipora

@@ -42,19 +42,19 @@ MidiImportResult ImportMidiFile(Song &song, const QString &path, const MidiImpor
   MidiImporter importer(song, options);
   SmfReadResult read = ReadSmf(bytes, song, importer, options);
   // The log only shows what was read; failing to write it does not fail the import.
-  (void)WriteFileAtomically(ProgramFile("pipora.log"), read.log);
+  (void)WriteScratchFile(ProgramFile("pipora.log"), read.log);
   FinishImport(song);
   return {true, std::move(read.error)};
 }
 
 Status ExportMidiFile(const Song &song, const QString &path, const VelocitySource &velocities) {
   const SmfFile smf = EncodeSmf(song, velocities);
-  (void)WriteFileAtomically(ProgramFile("pipora3.log"), smf.log);
+  (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
   return WriteFileAtomically(path, smf.bytes);
 }
 
 Status WriteEventListLog(const Song &song) {
-  return WriteFileAtomically(ProgramFile("pipora.log"), EventListText(BuildExportEvents(song)));
+  return WriteScratchFile(ProgramFile("pipora.log"), EventListText(BuildExportEvents(song)));
 }
 
 } // namespace pipora

@@ -33,20 +33,31 @@ std::int64_t SnapTime(std::int64_t ticks, std::int64_t lastOn, bool triplets);
 // Key after octave folding: below 45 into 45..56, above 90 into 78..89.
 int FoldKey(int key);
 
+// Where the file reader sends note events, in file order.
+class NoteEventSink {
+public:
+  virtual ~NoteEventSink() = default;
+  // channel 1..16, key 0..127, velocity 0 = note-off, time in ticks of 480 per quarter.
+  virtual void ImportNoteEvent(int channel, int key, int velocity, std::int64_t time) = 0;
+  // Every track chunk starts its times at 0 again.
+  virtual void StartTrack() = 0;
+  // True when no more notes can be taken; the reader then stops with an error.
+  virtual bool full() const { return false; }
+};
+
 // The import's state for one read of a file: per channel the last note-on and note-off
 // times (snapped) and the current key.
-class MidiImporter {
+class MidiImporter final : public NoteEventSink {
 public:
   MidiImporter(Song &song, const MidiImportOptions &options);
 
-  // channel 1..16, key 0..127, velocity 0 = note-off, time in ticks of 480 per quarter.
-  void ImportNoteEvent(int channel, int key, int velocity, std::int64_t time);
+  void ImportNoteEvent(int channel, int key, int velocity, std::int64_t time) override;
 
-  // Every track chunk starts its times at 0 again; current keys carry over.
-  void StartTrack();
+  // Current keys carry over to the next track.
+  void StartTrack() override;
 
   // True once options.maxElements have been appended; later events append nothing.
-  bool full() const { return appended_ >= options_.maxElements; }
+  bool full() const override { return appended_ >= options_.maxElements; }
 
 private:
   struct Channel {

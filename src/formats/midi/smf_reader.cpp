@@ -43,11 +43,13 @@ enum class Step { Continue, EndOfTrack, EndOfFile, Failed };
 
 class SmfReader {
 public:
-  SmfReader(std::span<const std::uint8_t> bytes, Song &song, MidiImporter &importer,
+  SmfReader(std::span<const std::uint8_t> bytes, Song &song, NoteEventSink &notes,
             const MidiImportOptions &options)
-      : bytes_(bytes), song_(song), importer_(importer), options_(options) {}
+      : bytes_(bytes), song_(song), notes_(notes), options_(options) {}
 
   SmfReadResult run() {
+    // About 25 bytes of log for a note event of 4 bytes.
+    log_.reserve(bytes_.size() * 7);
     if (readHeader()) {
       while (findTrack()) {
         Step step = startTrack();
@@ -127,7 +129,7 @@ private:
     log_ << "Track Size" << static_cast<std::int64_t>(nextBig(4)) << ' ';
     log_.endLine();
     runningTime_ = 0;
-    importer_.StartTrack();
+    notes_.StartTrack();
     return Step::Continue;
   }
 
@@ -200,10 +202,10 @@ private:
     case 0x80:
       log_ << "NoteOff CH" << channel << ' ' << int{first} << ' ' << int{second} << ' ';
       log_.endLine();
-      importer_.ImportNoteEvent(channel, first, 0, runningTime_);
+      notes_.ImportNoteEvent(channel, first, 0, runningTime_);
       break;
     case 0x90:
-      importer_.ImportNoteEvent(channel, first, second, runningTime_);
+      notes_.ImportNoteEvent(channel, first, second, runningTime_);
       logPosition();
       log_ << "NoteOn CH" << channel << ' ' << int{first} << ' ' << int{second} << ' ';
       log_.endLine();
@@ -221,7 +223,7 @@ private:
     default:
       break; // pressure, controllers and pitch bend are not kept
     }
-    if (importer_.full())
+    if (notes_.full())
       return fail("音符が多すぎます" + At(pos_));
     return Step::Continue;
   }
@@ -306,7 +308,7 @@ private:
   std::span<const std::uint8_t> bytes_;
   std::size_t pos_ = 0;
   Song &song_;
-  MidiImporter &importer_;
+  NoteEventSink &notes_;
   const MidiImportOptions &options_;
   EventLog log_;
   std::string error_;
@@ -337,9 +339,9 @@ std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
   return quotient;
 }
 
-SmfReadResult ReadSmf(std::span<const std::uint8_t> bytes, Song &song, MidiImporter &importer,
+SmfReadResult ReadSmf(std::span<const std::uint8_t> bytes, Song &song, NoteEventSink &notes,
                       const MidiImportOptions &options) {
-  return SmfReader(bytes, song, importer, options).run();
+  return SmfReader(bytes, song, notes, options).run();
 }
 
 } // namespace pipora

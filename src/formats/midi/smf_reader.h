@@ -29,10 +29,11 @@ TempoChoice TempoChoiceForRate(double quartersPerMinute);
 std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
                                 std::int32_t division);
 
-// Parses `bytes` into `song` through `importer`. The song's parts must already be emptied
-// (EmptyPartsForImport); never throws, never reads outside `bytes`. A file that ends inside
-// an event contributes nothing of that event.
-SmfReadResult ReadSmf(std::span<const std::uint8_t> bytes, Song &song, MidiImporter &importer,
+// Parses `bytes`: note events go to `notes` (a MidiImporter fills the song's parts, whose
+// notes must already be emptied with EmptyPartsForImport), tempo, program changes and the
+// first track name go to `song`. Never throws, never reads outside `bytes`. A file that
+// ends inside an event contributes nothing of that event.
+SmfReadResult ReadSmf(std::span<const std::uint8_t> bytes, Song &song, NoteEventSink &notes,
                       const MidiImportOptions &options);
 
 } // namespace pipora

@@ -19,6 +19,13 @@ Status WriteFileAtomically(const QString &path, const QByteArray &bytes) {
   return Ok{};
 }
 
+Status WriteScratchFile(const QString &path, const QByteArray &bytes) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+    return Error{file.errorString().toStdString()};
+  return Ok{};
+}
+
 Result<QByteArray> ReadWholeFile(const QString &path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))

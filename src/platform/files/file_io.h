@@ -11,6 +11,10 @@ namespace pipora {
 // On failure the message is the system's description of the error; the old file is kept.
 Status WriteFileAtomically(const QString &path, const QByteArray &bytes);
 
+// Replaces a scratch file of the program (a log): written in place, without the temporary
+// file and the flush to disk that a user's file gets.
+Status WriteScratchFile(const QString &path, const QByteArray &bytes);
+
 // Reads the whole file; on failure the message is the system's description of the error.
 Result<QByteArray> ReadWholeFile(const QString &path);
 
