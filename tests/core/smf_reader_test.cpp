@@ -122,6 +122,33 @@ TEST(ReadSmf, LogsHeaderTrackAndEventsExactly) {
   EXPECT_EQ(CodesOf(r.song, 1), (std::vector<std::string>{"0:2_", "0:2", "60:8"}));
 }
 
+// What the reader hands to the import, before any fitting.
+class RecordingSink final : public NoteEventSink {
+public:
+  void ImportNoteEvent(int channel, int key, int velocity, std::int64_t time) override {
+    events.push_back(std::to_string(channel) + "/" + std::to_string(key) + "/" +
+                     std::to_string(velocity) + "@" + std::to_string(time));
+  }
+  void StartTrack() override { events.push_back("track"); }
+  std::vector<std::string> events;
+};
+
+TEST(ReadSmf, HandsRawNoteEventsToTheImport) {
+  // Division 384: deltas 1, 1, 1, 1 land on 1, 2, 3, 4; note-off velocities are not passed,
+  // a note-on of velocity 0 is passed as it stands; a second track starts at 0 again.
+  const auto file =
+      Concat(Concat(Header(1, 2, 384), Track(Hex("00 95 3C 64 01 85 3C 40 01 95 3E 00 01 3E 7F "
+                                                 "01 3E 00 00 FF 2F 00"))),
+             Track(Hex("83 00 9F 7F 01 00 FF 2F 00")));
+  Song song;
+  RecordingSink sink;
+  const SmfReadResult result = ReadSmf(file, song, sink, {});
+  EXPECT_TRUE(result.error.empty());
+  EXPECT_EQ(sink.events,
+            (std::vector<std::string>{"track", "6/60/100@0", "6/60/0@1", "6/62/0@2", "6/62/127@3",
+                                      "6/62/0@4", "track", "16/127/1@480"}));
+}
+
 TEST(ReadSmf, PositionPrefixIsMeasureBeatTick) {
   // 2400 ticks: measure 2, beat 2, tick 0.
   const auto file = Concat(Header(0, 1, 480), Track(Hex("92 60 90 3C 64  00 FF 2F 00")));

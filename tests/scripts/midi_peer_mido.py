@@ -197,6 +197,11 @@ for m in notes:
     got.append((time, m.channel + 1, m.note, 100 if m.velocity else 0))
 check(got == meant, f"mido reads the events we meant:\n{got}\n{meant}")
 check(messages[-1].type == "end_of_track" and messages[-1].time == 20, "end of track 20 later")
+with open(os.path.join(HOME, "pipora3.log"), "rb") as f:
+    writer_log = f.read().decode("ascii").split("\r\n")
+check(writer_log[:2] == [f"Wait\t{meant[0][0]}", "NoteOn\t" + "\t".join(map(str, meant[0][1:]))],
+      f"writer log in the program's directory: {writer_log[:2]}")
+check(len(writer_log) == 2 * len(meant) + 1, "two writer log lines per event")
 
 csv = subprocess.run(["midicsv", out_path], capture_output=True, text=True,
                      encoding="latin1").stdout.splitlines()
