@@ -77,6 +77,8 @@ private slots:
   }
 
   void cleanup() {
+    // Hidden first: a frame closed by its destructor signals its half-destroyed self.
+    frame_->hide();
     frame_.reset();
     ctx_.reset();
     settings_.reset();
