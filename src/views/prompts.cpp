@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace pipora {
 namespace {
@@ -52,17 +53,20 @@ QString DialogPrompts::saveFileName(QWidget *parent, const FileDialogRequest &re
 }
 
 Answer DialogPrompts::question(QWidget *parent, const QString &text, bool withCancel) {
-  QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
-  if (withCancel)
-    buttons |= QMessageBox::Cancel;
-  switch (QMessageBox::question(parent, kTitle, text, buttons, QMessageBox::Yes)) {
-  case QMessageBox::Yes:
+  QMessageBox box(QMessageBox::Question, kTitle, text, QMessageBox::NoButton, parent);
+  // Button captions in the program's language, as the system would show them.
+  QAbstractButton *yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+  QAbstractButton *no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+  QAbstractButton *cancel =
+      withCancel ? box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole) : nullptr;
+  box.setDefaultButton(static_cast<QPushButton *>(yes));
+  box.setEscapeButton(cancel ? cancel : no);
+  box.exec();
+  if (box.clickedButton() == yes)
     return Answer::Yes;
-  case QMessageBox::No:
+  if (box.clickedButton() == no)
     return Answer::No;
-  default:
-    return withCancel ? Answer::Cancel : Answer::No;
-  }
+  return withCancel ? Answer::Cancel : Answer::No;
 }
 
 void DialogPrompts::warning(QWidget *parent, const QString &text) {

@@ -55,6 +55,9 @@ public:
   std::array<QProgressBar *, 16> ProgressBar1{};
   std::array<QLabel *, 16> Label2{};
 
+  // Small enough for the short height: the user drags between the two sizes.
+  QSize minimumSizeHint() const override { return {120, 40}; }
+
 protected:
   void resizeEvent(QResizeEvent *event) override;
   bool eventFilter(QObject *watched, QEvent *event) override;
