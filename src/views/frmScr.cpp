@@ -2,9 +2,7 @@
 
 #include "platform/files/program_directory.h"
 #include "platform/files/temporary_files.h"
-#include "playback/player.h"
 #include "views/main.h"
-#include "views/playpannel.h"
 #include "views/raster_ops.h"
 #include "views/score_surface.h"
 
@@ -123,13 +121,6 @@ frmScr::frmScr(AppContext &ctx, QWidget *parent)
       self->history_.discard();
     DeleteTemporaryFiles(ProgramDirectory());
   });
-  if (ctx_.player) {
-    ctx_.player->setPlayLine(this);
-    previewNote = [this](int part, int noteNumber) {
-      if (ctx_.player)
-        ctx_.player->player().PreviewNote(part, noteNumber);
-    };
-  }
   connectFrame();
 }
 
@@ -258,7 +249,6 @@ void frmScr::drawNote() {
   mX = view.mX;
   isCursol = false;
   rectShown_ = false;
-  playLineX_.reset();
   caption_ =
       QString::fromStdString(ScoreCaptionAfterRedraw(static_cast<int>(clock.elapsed()), ctx_.song));
   setWindowTitle(caption_);
@@ -569,65 +559,6 @@ void frmScr::Picture1_OLEDragDrop(const QStringList &files) {
   ctx_.handOverFileName = name;
   triggerItem(item);
   ctx_.handOverFileName.clear();
-}
-
-// --- play-position line --------------------------------------------------------------------
-
-namespace {
-
-QRect PlayLineArea(int x, int height) {
-  return QRect(x, 0, 1, height);
-}
-
-} // namespace
-
-void frmScr::beginPlayLine() {
-  hideMarks();
-  ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader.selLength = 0;
-  playLineX_.reset();
-}
-
-int frmScr::movePlayLine(int /*markerTick*/, int tick) {
-  QImage &image = picture1_->image();
-  const bool show = ctx_.settings.isShowCursol;
-  if (playLineX_) {
-    InvertRect(image, PlayLineArea(*playLineX_, image.height()));
-    playLineX_.reset();
-  }
-  const int width = picture1_->width();
-  auto lineX = [&] { return RoundHalfEven(tick * w4 / 480.0 - hScroll1_->value() + 6); };
-  if (lineX() >= width - 49) {
-    const int page = width - 96;
-    if (hScroll1_->maximum() >= hScroll1_->value() + page) {
-      hScroll1_->setValue(hScroll1_->value() + page);
-      picture1_->update();
-      return -1000; // the page was redrawn without a line
-    }
-    hScroll1_->setValue(hScroll1_->maximum());
-  }
-  if (show) {
-    playLineX_ = lineX();
-    InvertRect(image, PlayLineArea(*playLineX_, image.height()));
-  }
-  picture1_->update();
-  return tick;
-}
-
-void frmScr::restartPlayLine() {
-  if (playLineX_) {
-    InvertRect(picture1_->image(), PlayLineArea(*playLineX_, picture1_->image().height()));
-    playLineX_.reset();
-  }
-  hScroll1_->setValue(hScroll1_->minimum());
-  picture1_->update();
-}
-
-void frmScr::endPlayLine(int /*markerTick*/) {
-  if (playLineX_) {
-    InvertRect(picture1_->image(), PlayLineArea(*playLineX_, picture1_->image().height()));
-    playLineX_.reset();
-  }
-  picture1_->update();
 }
 
 // --- undo --------------------------------------------------------------------------------

@@ -7,7 +7,6 @@
 #include "editing/undo.h"
 #include "views/app_context.h"
 #include "views/child_window.h"
-#include "views/player_window_host.h"
 #include "views/score_renderer.h"
 
 #include <QTimer>
@@ -23,7 +22,7 @@ namespace pipora {
 
 class ScoreSurface;
 
-class frmScr : public ChildWindow, public PlayLineView {
+class frmScr : public ChildWindow {
   Q_OBJECT
 public:
   explicit frmScr(AppContext &ctx, QWidget *parent = nullptr);
@@ -60,18 +59,10 @@ public:
   void TakeSnapshot(bool noteListsCurrent = false);
   UndoHistory &history() { return history_; }
 
-  // Sounds a note of a part for the preview (the player's PreviewNote, which ends it itself).
+  // Sounds a note of a part for the preview; silent until the player panel provides it.
   std::function<void(int part, int noteNumber)> previewNote;
-  // Ends every sounding preview note when Timer2 fires (for a preview that does not end itself).
+  // Ends every sounding preview note when Timer2 fires.
   std::function<void()> endPreview;
-
-  // The player's play-position line: an inverted vertical line across the surface.
-  void beginPlayLine() override;
-  int movePlayLine(int markerTick, int tick) override;
-  void restartPlayLine() override;
-  void endPlayLine(int markerTick) override;
-  // Where the play-position line is drawn now, if it is.
-  std::optional<int> playLineX() const { return playLineX_; }
 
   ScoreRenderer &renderer() { return renderer_; }
   const QImage &surfaceImage() const;
@@ -131,8 +122,7 @@ private:
   bool rectShown_ = false;
   bool formActive_ = false;
   bool settingsApplied_ = false; // the zoom of the settings file was taken
-  std::optional<int> playLineX_;
-  bool following_ = false; // a cursor follow is scrolling: its caller draws the marks
+  bool following_ = false;       // a cursor follow is scrolling: its caller draws the marks
   QString caption_;
 };
 

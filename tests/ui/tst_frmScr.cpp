@@ -277,29 +277,6 @@ private slots:
     QCOMPARE(score().VScroll1()->value(), score().VScroll1()->maximum());
   }
 
-  void playLineIsInvertedAndPagesTheView() {
-    load(sample::ShowcaseSong());
-    score().isActive = false;
-    score().beginPlayLine();
-    QVERIFY(!score().isCursol);
-    const QImage clean = score().surfaceImage().copy();
-    QCOMPARE(score().movePlayLine(-10000, 0), 0);
-    QCOMPARE(score().playLineX(), std::optional<int>(0 + 48 + 6));
-    QCOMPARE(score().movePlayLine(0, 480), 480);
-    QCOMPARE(score().playLineX(), std::optional<int>(50 + 48 + 6));
-    score().endPlayLine(480);
-    QCOMPARE(score().surfaceImage(), clean);
-    // Past the right edge the view moves on by a page less 96 pixels.
-    load(sample::LongSong(1, 400));
-    score().beginPlayLine();
-    const int before = score().HScroll1()->value();
-    const int width = score().surface()->width();
-    const int tick = (before + width) * 480 / score().w4;
-    QCOMPARE(score().movePlayLine(0, tick), -1000);
-    QCOMPARE(score().HScroll1()->value(), before + width - 96);
-    QVERIFY(!score().playLineX());
-  }
-
   void previewSoundsTheNoteEntered() {
     std::vector<std::pair<int, int>> sounded;
     score().previewNote = [&](int part, int note) { sounded.emplace_back(part, note); };
