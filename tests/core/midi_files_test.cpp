@@ -130,6 +130,20 @@ TEST_F(MidiFiles, DamagedFileKeepsNotesReadBeforeTheError) {
   EXPECT_EQ(song.part(2).volume, 7);
 }
 
+TEST_F(MidiFiles, OversizedFileIsRefusedBeforeReading) {
+  QFile file(path("huge.mid"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  // Sparse: the size is what counts.
+  ASSERT_TRUE(file.resize(kMaxMidiFileBytes + 1));
+  file.close();
+  Song song;
+  Fill(song, 1, {{60, "4"}});
+  const MidiImportResult result = ImportMidiFile(song, path("huge.mid"), {});
+  EXPECT_FALSE(result.ok());
+  EXPECT_EQ(song.part(1).count, 0);
+  EXPECT_TRUE(song.part(1).notes[0].isEndMarker());
+}
+
 TEST_F(MidiFiles, FailedExportKeepsExistingFile) {
   Song song;
   Fill(song, 1, {{60, "4"}});

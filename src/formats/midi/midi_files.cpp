@@ -5,6 +5,7 @@
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <span>
 
@@ -31,6 +32,11 @@ MidiImportResult ImportMidiFile(Song &song, const QString &path, const MidiImpor
   song.beatsPerMeasure = 4;
   song.title.clear();
 
+  if (QFileInfo(path).size() > kMaxMidiFileBytes) {
+    FinishImport(song);
+    return {true,
+            "ファイルが大きすぎます（" + std::to_string(kMaxMidiFileBytes >> 20) + " MB まで）"};
+  }
   Result<QByteArray> file = ReadWholeFile(path);
   if (!file) {
     FinishImport(song);

@@ -17,6 +17,10 @@ namespace pipora {
 // the program derives one file's name from the other's.
 QString WithLastThreeReplaced(const QString &path, const QString &extension);
 
+// Larger files are refused before reading: a melody file is a few kilobytes, and reading
+// one takes memory for the file and a log several times its size.
+inline constexpr qint64 kMaxMidiFileBytes = qint64{64} << 20;
+
 struct MidiImportResult {
   // False when the file could not be opened at all: the song is then empty.
   bool opened = true;

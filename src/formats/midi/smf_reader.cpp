@@ -48,8 +48,8 @@ public:
       : bytes_(bytes), song_(song), notes_(notes), options_(options) {}
 
   SmfReadResult run() {
-    // About 25 bytes of log for a note event of 4 bytes.
-    log_.reserve(bytes_.size() * 7);
+    // About 25 bytes of log for a note event of 4 bytes; a huge file grows the log as it goes.
+    log_.reserve(std::min<std::size_t>(bytes_.size() * 7, std::size_t{32} << 20));
     if (readHeader()) {
       while (findTrack()) {
         Step step = startTrack();
