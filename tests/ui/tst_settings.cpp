@@ -115,6 +115,7 @@ private slots:
   void shortCut10ZeroBecomesM();
   void manyUndoOffHidesRedo();
   void tonesGoToTheSong();
+  void tonesStoredPerFile();
 };
 
 void tst_settings::firstRunWritesEveryKeyOnClose() {
@@ -354,6 +355,33 @@ void tst_settings::tonesGoToTheSong() {
   const auto rows = ReadSection(SettingsFilePath());
   QCOMPARE(ValueOf(rows, "ToneCh(1)"), QString("24"));
   QCOMPARE(ValueOf(rows, "ToneCh(2)"), QString("11"));
+}
+
+void tst_settings::tonesStoredPerFile() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  const QString path = dir.filePath("toned.smd");
+  WriteBytes(path, SmdBytes("t", {"6"}));
+  e.prompts->openNames << path;
+  e.frame->action("OpenItem")->trigger();
+  e.song.part(1).tone = 40;
+  e.song.part(16).tone = 9;
+  e.frame->action("SaveItem")->trigger();
+  QVERIFY(e.prompts->warnings.isEmpty());
+  QVERIFY(FromCp932(ReadBytes(HomeFile("pipora.ton"))).contains("[" + path + "]"));
+  e.song.part(1).tone = 0;
+  e.song.part(16).tone = 0;
+  e.prompts->openNames << path;
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.song.part(1).tone, 40);
+  QCOMPARE(e.song.part(16).tone, 9);
+  // With the option off, opening keeps the tones as they are.
+  e.settings.isSaveTone = false;
+  e.song.part(1).tone = 3;
+  e.prompts->openNames << path;
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.song.part(1).tone, 3);
 }
 
 QTEST_MAIN(tst_settings)
