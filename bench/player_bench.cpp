@@ -22,6 +22,7 @@
 #include <array>
 #include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 namespace pipora {
@@ -119,6 +120,25 @@ void BM_RealtimeRecordingOutput(benchmark::State &state) {
   }
 }
 BENCHMARK(BM_RealtimeRecordingOutput)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+// The floor under the player's figures: how late the system wakes a thread that sleeps
+// until a given time, with nothing else to do.
+void BM_SystemWakeLateness(benchmark::State &state) {
+  for (auto _ : state) {
+    std::vector<double> lateness;
+    for (int i = 0; i < 400; ++i) {
+      const auto target = std::chrono::steady_clock::now() + std::chrono::microseconds(7300);
+      std::this_thread::sleep_until(target);
+      lateness.push_back(
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - target)
+              .count());
+    }
+    state.counters["late_p50_ms"] = Percentile(lateness, 0.50);
+    state.counters["late_p99_ms"] = Percentile(lateness, 0.99);
+    state.counters["late_max_ms"] = Percentile(lateness, 1.0);
+  }
+}
+BENCHMARK(BM_SystemWakeLateness)->Iterations(1)->Unit(benchmark::kSecond);
 
 // The synthesizer does the same work whether its output goes to a sound card or a file:
 // processor time to render the song divided by the song's length is its real-time share.

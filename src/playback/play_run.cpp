@@ -110,11 +110,11 @@ PassOutcome PlayRun::pass(const MsClock &clock, MidiOutput &midi) {
 }
 
 double PlayRun::nextDue(double now) const {
+  // Releases and starts before the EndMarker always change the run when they fall due, so
+  // they count even if already due (the clock may pass them while a pass is running).
+  // The EndMarker's own start can be due without anything left to do: only a future one
+  // counts.
   double best = std::numeric_limits<double>::infinity();
-  const auto consider = [&](double t) {
-    if (t > now)
-      best = std::min(best, t);
-  };
   for (int n = 1; n <= kUserParts; ++n) {
     if (!inMask(n))
       continue;
@@ -123,14 +123,14 @@ double PlayRun::nextDue(double now) const {
     const PlayElement &e = element(n, i);
     const bool tied = tiedToPrevious(n, i);
     if (!released_[p] && !tied && !finished_[p] && i > 0)
-      consider(dueTime(e.prevGateEnd));
-    if (i < count(n) || (!finished_[p] && !tied))
-      consider(dueTime(e.start));
+      best = std::min(best, dueTime(e.prevGateEnd));
+    if (i < count(n))
+      best = std::min(best, dueTime(e.start));
+    else if (count(n) > 0 && !finished_[p] && !tied && dueTime(e.start) > now)
+      best = std::min(best, dueTime(e.start));
   }
-  // The end test is strict: wake just after the last tick's time.
-  const double end = dueTime(songEnd_);
-  consider(end + 1e-3);
-  return best;
+  // The end test is strict: the run ends just after the last tick's time.
+  return std::min(best, dueTime(songEnd_) + 1e-3);
 }
 
 } // namespace pipora

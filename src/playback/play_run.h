@@ -45,7 +45,8 @@ public:
 
   // One pass: the part step of every part in the mask, then the end-of-song test.
   PassOutcome pass(const MsClock &clock, MidiOutput &midi);
-  // The earliest time after `now` at which a pass would do something; infinity if none.
+  // The earliest time at which a pass will change the run; at or before `now` when
+  // something is due already.
   double nextDue(double now) const;
 
   double dueTime(std::int32_t tick) const { return tick * msPerTick_ + startOffset_; }

@@ -145,7 +145,11 @@ void Player::onPlayWake() {
         finished_();
       return;
     }
-    if (!outcome.changed || !playing_)
+    if (!playing_)
+      break;
+    // The clock moves while a pass runs: a part stepped early in the pass may have
+    // fallen due since.
+    if (!outcome.changed && run_->nextDue(outcome.now) > clock_())
       break;
   }
   if (!playing_)
