@@ -5,15 +5,45 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 
 #include <algorithm>
 #include <utility>
 
 namespace pipora {
 
+namespace {
+
+const QString kFolderPrefix = QStringLiteral("pipora-undo-");
+const QString kOwnerLock = QStringLiteral("owner.lock");
+
+} // namespace
+
 UndoHistory::UndoHistory(const QString &programDirectory)
-    : folder_(QDir(programDirectory).filePath(QStringLiteral("pipora-undo-XXXXXX"))) {
+    : folder_(QDir(programDirectory).filePath(kFolderPrefix + QStringLiteral("XXXXXX"))) {
   folder_.setAutoRemove(true);
+  if (folder_.isValid()) {
+    owner_ = std::make_unique<QLockFile>(folder_.filePath(kOwnerLock));
+    owner_->setStaleLockTime(0); // only a dead owner makes the lock stale
+    owner_->tryLock(0);
+  }
+}
+
+int RemoveAbandonedSnapshotFolders(const QString &programDirectory) {
+  const QDir dir(programDirectory);
+  int removed = 0;
+  for (const QString &name : dir.entryList({kFolderPrefix + QStringLiteral("*")}, QDir::Dirs)) {
+    QDir folder(dir.filePath(name));
+    QLockFile owner(folder.filePath(kOwnerLock));
+    owner.setStaleLockTime(0);
+    // Taking the lock succeeds only when no running editor holds it.
+    if (!owner.tryLock(0))
+      continue;
+    owner.unlock();
+    if (folder.removeRecursively())
+      ++removed;
+  }
+  return removed;
 }
 
 QString UndoHistory::folder() const {
@@ -25,6 +55,8 @@ QString UndoHistory::snapshotPath(int index) const {
 }
 
 void UndoHistory::discard() {
+  if (owner_)
+    owner_->unlock();
   folder_.remove();
 }
 

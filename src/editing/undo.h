@@ -7,10 +7,12 @@
 #include "model/result.h"
 #include "model/song.h"
 
+#include <QLockFile>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace pipora {
@@ -49,10 +51,16 @@ private:
   Status load(Song &song, int index);
 
   QTemporaryDir folder_;
+  // Held while this history lives: tells other editors the folder is in use.
+  std::unique_ptr<QLockFile> owner_;
   int undoIndex_ = -1;
   std::vector<std::int16_t> parts_;
   std::vector<std::int32_t> cursors_;
 };
+
+// Removes the snapshot folders in the program's directory whose editor is no longer running
+// (one that crashed or was killed); folders of running editors stay. Returns how many went.
+int RemoveAbandonedSnapshotFolders(const QString &programDirectory);
 
 // Single-step undo: exchanges the part recorded in part 18 with part 18, the score lists when
 // the score editor is active, else the note lists. Doing it twice exchanges back. Returns the

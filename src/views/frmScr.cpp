@@ -119,6 +119,7 @@ frmScr::frmScr(AppContext &ctx, QWidget *parent)
   ctx_.hooks.atUnload.push_back([self = QPointer<frmScr>(this)] {
     if (self)
       self->history_.discard();
+    RemoveAbandonedSnapshotFolders(ProgramDirectory());
     DeleteTemporaryFiles(ProgramDirectory());
   });
   connectFrame();

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -142,6 +143,25 @@ TEST_F(Undo, DiscardRemovesTheFolder) {
   EXPECT_TRUE(QDir(home.path()).entryList({"pipora-undo-*"}, QDir::Dirs).size() == 1);
   history.discard();
   EXPECT_FALSE(QDir(folder).exists());
+}
+
+TEST_F(Undo, AbandonedFoldersGoRunningOnesStay) {
+  type('C');
+  // A folder left by an editor that crashed: its lock names a process that is gone.
+  QDir(home.path()).mkdir("pipora-undo-crashed");
+  QFile lock(home.filePath("pipora-undo-crashed/owner.lock"));
+  ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+  lock.write("999999999\nghost\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+  lock.close();
+  QFile snapshot(home.filePath("pipora-undo-crashed/pipora3.tmp"));
+  ASSERT_TRUE(snapshot.open(QIODevice::WriteOnly));
+  snapshot.close();
+  UndoHistory other(home.path()); // another editor still running
+  EXPECT_EQ(RemoveAbandonedSnapshotFolders(home.path()), 1);
+  EXPECT_FALSE(QDir(home.filePath("pipora-undo-crashed")).exists());
+  EXPECT_TRUE(QDir(history.folder()).exists());
+  EXPECT_TRUE(QDir(other.folder()).exists());
+  EXPECT_TRUE(QFile::exists(history.snapshotPath(1)));
 }
 
 TEST(SingleStepUndo, ExchangeTwiceIsRedo) {
