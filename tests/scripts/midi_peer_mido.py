@@ -1,7 +1,9 @@
 """Standard MIDI Files made by a real peer (python3-mido) are imported as meant, and the files
 piporapad-cli exports are read back by mido and midicsv with exactly the events we meant."""
+import atexit
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -16,6 +18,7 @@ except ImportError:
 
 CLI = os.environ["PIPORAPAD_CLI"]
 HOME = tempfile.mkdtemp(prefix="pipora_midi_peer_")
+atexit.register(shutil.rmtree, HOME, ignore_errors=True)
 CODES = {960: "2", 480: "4", 240: "8", 120: "16", 640: "23", 320: "43", 160: "83", 80: "163"}
 failures = []
 
