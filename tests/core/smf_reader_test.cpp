@@ -149,6 +149,27 @@ TEST(ReadSmf, HandsRawNoteEventsToTheImport) {
                                       "6/62/0@4", "track", "16/127/1@480"}));
 }
 
+TEST(ReadSmf, ProgramChangesReachPartTonesAndListener) {
+  MidiImportOptions options;
+  std::vector<std::pair<int, int>> heard;
+  options.onProgramChange = [&](int channel, int program) { heard.emplace_back(channel, program); };
+  const Read r = ReadBytes(
+      Concat(Header(0, 1, 480), Track(Hex("00 C0 49 00 CF 7F 83 60 C0 00 00 FF 2F 00"))), options);
+  EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{1, 73}, {16, 127}, {1, 0}}));
+  EXPECT_EQ(r.song.part(1).tone, 0); // the last one read wins
+  EXPECT_EQ(r.song.part(16).tone, 127);
+  EXPECT_EQ(r.lines[7], "1:2:0:ProgramChange CH1 0 ");
+}
+
+TEST(ReadSmf, HeaderLinesOnlyForWhatIsThere) {
+  // Format 2 writes no format line; a file without a header chunk writes no header lines.
+  Read r = ReadBytes(Concat(Header(2, 1, 480), Track(Hex("00 FF 2F 00"))));
+  EXPECT_EQ(r.lines, (std::vector<std::string>{"Header ", "NumOfTrack1 ", "TimeBase480 ",
+                                               "Track Size4 ", "EndOfTrack 0"}));
+  r = ReadBytes(Track(Hex("00 FF 2F 00")));
+  EXPECT_EQ(r.lines, (std::vector<std::string>{"Track Size4 ", "EndOfTrack 0"}));
+}
+
 TEST(ReadSmf, PositionPrefixIsMeasureBeatTick) {
   // 2400 ticks: measure 2, beat 2, tick 0.
   const auto file = Concat(Header(0, 1, 480), Track(Hex("92 60 90 3C 64  00 FF 2F 00")));
