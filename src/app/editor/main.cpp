@@ -3,6 +3,7 @@
 // exits (the start-up benchmark).
 #include "views/main.h"
 #include "model/song.h"
+#include "platform/ui/app_icon.h"
 #include "platform/ui/fonts.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
@@ -62,6 +63,7 @@ int main(int argc, char **argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("PiporaPad");
   pipora::InstallFontSubstitutions();
+  QApplication::setWindowIcon(pipora::ProgramIcon());
 
   pipora::Song song;
   pipora::Settings settings;
