@@ -66,6 +66,9 @@ playpannel::playpannel(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "pla
   StopCommand = new QToolButton(this);
   StopCommand->setObjectName("StopCommand");
   StopCommand->setIcon(ButtonIcon(false));
+  // The panel keeps the keyboard: a focused button would take Space as a click.
+  PlayCommand->setFocusPolicy(Qt::NoFocus);
+  StopCommand->setFocusPolicy(Qt::NoFocus);
   Label1 = new QLabel(this);
   Label1->setObjectName("Label1");
   Label1->setAlignment(Qt::AlignCenter);

@@ -9,10 +9,12 @@
 #include "views/playpannel.h"
 #include "views/property.h"
 #include "views/score_surface.h"
+#include "views/srcview.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -71,6 +73,7 @@ private slots:
   void emptySongDoesNotPlay();
   void measurePlayRestoresCursor();
   void activationNamesThePanel();
+  void stopShowsTheSelectedElementsPosition();
   void playLineDrawsScrollsAndErases();
   void playShowsTheLineOnTheScore();
   void previewFromTheScoreEditorUsesThePlayer();
@@ -234,6 +237,19 @@ void tst_playpannel::measurePlayRestoresCursor() {
   QCOMPARE(e.song.part(1).cursor, 2);
   e.frame->action("StopPlayItem")->trigger();
   QCOMPARE(e.song.part(1).cursor, 6);
+}
+
+void tst_playpannel::stopShowsTheSelectedElementsPosition() {
+  Editor e;
+  e.start();
+  withSong(e);
+  e.frame->ViewSrc(1);
+  e.ctx.source->List1->setCurrentRow(3); // tick 1440
+  e.frame->action("AllPlayItem")->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(panel(e)->Label1->text() >= QString("0:00:10"), 3000);
+  e.frame->action("StopPlayItem")->trigger();
+  // 1440 ticks at 121.7 quarters a minute: 1479 ms.
+  QCOMPARE(panel(e)->Label1->text(), QString("0:01:47"));
 }
 
 void tst_playpannel::activationNamesThePanel() {
