@@ -9,7 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiSubWindow>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -83,6 +85,7 @@ private slots:
   void header();
   void layoutFollowsFont();
   void listFocusSetsFlag();
+  void mouseOverSnapsToGrid();
 };
 
 void tst_srcview::newSongShowsEndMarkerLine() {
@@ -501,6 +504,24 @@ void tst_srcview::listFocusSetsFlag() {
   QVERIFY(e.ctx.listHasFocus);
   view(e)->Text3->setFocus();
   QVERIFY(!e.ctx.listHasFocus);
+}
+
+void tst_srcview::mouseOverSnapsToGrid() {
+  Editor e;
+  e.start();
+  QMdiSubWindow *sub = e.frame->subWindowOf(view(e));
+  sub->move(23, 41);
+  QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), QPointF(10, 10), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(view(e)->List1, &move);
+  QCOMPARE(sub->pos(), QPoint(23, 41)); // no grid: one pixel steps
+  e.settings.isGrid = true;
+  QApplication::sendEvent(view(e)->List1, &move);
+  QCOMPARE(sub->pos(), QPoint(16, 48));
+  sub->showMaximized();
+  e.settings.isGrid = true;
+  QApplication::sendEvent(view(e)->CHLabel, &move);
+  QVERIFY(sub->isMaximized());
 }
 
 QTEST_MAIN(tst_srcview)
