@@ -61,7 +61,11 @@ main::main(AppContext &ctx, std::unique_ptr<Prompts> prompts)
   connect(mdi_, &QMdiArea::subWindowActivated, this, &main::onSubWindowActivated);
 }
 
-main::~main() = default;
+main::~main() {
+  // The MDI area outlives this object's body and reports activations while its children
+  // are torn down; nothing of the frame may answer them any more.
+  disconnect(mdi_, nullptr, this, nullptr);
+}
 
 // --- menus -------------------------------------------------------------------------
 

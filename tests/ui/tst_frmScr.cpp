@@ -77,9 +77,7 @@ private slots:
   }
 
   void cleanup() {
-    // Hidden first: a frame closed by its destructor signals its half-destroyed self.
-    frame_->hide();
-    frame_.reset();
+    frame_.reset(); // still shown: taking it down must not reach the half-destroyed frame
     ctx_.reset();
     settings_.reset();
     song_.reset();
