@@ -477,31 +477,12 @@ void frmScr::triggerItem(const char *name) {
 }
 
 void frmScr::runCommand(ScoreCommand command) {
-  switch (command) {
-  case ScoreCommand::None:
-    break;
-  case ScoreCommand::Longer:
-    triggerItem("LongItem");
-    break;
-  case ScoreCommand::Shorter:
-    triggerItem("ShortItem");
-    break;
-  case ScoreCommand::Tie:
-    triggerItem("TieItem");
-    break;
-  case ScoreCommand::PlayAll:
-    triggerItem("AllPlayItem");
-    break;
-  case ScoreCommand::SoloPlay:
-    triggerItem("SoloPlayItem");
-    break;
-  case ScoreCommand::MeasurePlay:
-    triggerItem("MeasurePlayItem");
-    break;
-  case ScoreCommand::StopPlay:
-    triggerItem("StopPlayItem");
-    break;
-  }
+  // The menu items that carry out the shortcut commands, in ScoreCommand's order.
+  static constexpr const char *kItems[] = {nullptr,           "LongItem",    "ShortItem",
+                                           "TieItem",         "AllPlayItem", "SoloPlayItem",
+                                           "MeasurePlayItem", "StopPlayItem"};
+  if (const char *name = kItems[static_cast<int>(command)])
+    triggerItem(name);
 }
 
 void frmScr::Picture1_KeyDown(int keyCode, int shift) {
