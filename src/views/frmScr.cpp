@@ -576,10 +576,15 @@ void frmScr::Redo() {
 void frmScr::afterHistoryMove(const Status &status) {
   if (!status)
     showError(QString::fromStdString(status.error()));
-  if (ctx_.frame)
+  if (ctx_.frame) {
+    // Refilling the source editor activates it; as after Open, the focus comes back to the
+    // window the user was working in, so typing goes on where it was.
+    const QString activeWindow = ctx_.settings.ActiveWindow;
     ctx_.frame->refreshViews();
-  else
+    ctx_.frame->focusActiveWindow(activeWindow);
+  } else {
     scrResize();
+  }
   if (formActive_)
     showMarks();
 }

@@ -183,6 +183,17 @@ private slots:
     QCOMPARE(song().part(1).score[2].noteNumber, 67);
   }
 
+  void undoKeepsTheScoreEditorActive() {
+    key(Qt::Key_C);
+    key(Qt::Key_D);
+    QVERIFY(score().isActive);
+    ctx_->action("UndoItem2")->trigger();
+    QVERIFY(score().isActive); // refilling the source editor must not keep the focus there
+    QCOMPARE(settings_->ActiveWindow, QStringLiteral("frmScr"));
+    key(Qt::Key_E);
+    QCOMPARE(header().count, 2);
+  }
+
   void singleStepUndoExchanges() {
     settings_->isManyUndo = false;
     key(Qt::Key_C);
