@@ -5,6 +5,7 @@
 #include "model/song.h"
 #include "platform/ui/app_icon.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/translations.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
 #include "views/screenshots.h"
@@ -63,6 +64,7 @@ int main(int argc, char **argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("PiporaPad");
   pipora::InstallFontSubstitutions();
+  pipora::InstallJapaneseTranslations(app);
   QApplication::setWindowIcon(pipora::ProgramIcon());
 
   pipora::Song song;
