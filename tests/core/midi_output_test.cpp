@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <map>
 
 namespace pipora {
@@ -54,6 +56,11 @@ struct MessageCase {
   std::function<bool(MidiOutput &)> call;
   int status, data1, data2;
 };
+
+// Test names show the row's name rather than the row's bytes.
+void PrintTo(const MessageCase &row, std::ostream *out) {
+  *out << row.name;
+}
 
 class MidiMessageValues : public ::testing::TestWithParam<MessageCase> {};
 

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 #include <cstdlib>
 
@@ -74,6 +76,11 @@ struct RenderCase {
   const char *name;
   TempoChoice tempo;
 };
+
+// Test names show the row's name rather than the row's bytes.
+void PrintTo(const RenderCase &row, std::ostream *out) {
+  *out << row.name;
+}
 
 class RenderOnsets : public ::testing::TestWithParam<RenderCase> {};
 

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <random>
 #include <string>
 #include <vector>
@@ -117,6 +119,11 @@ struct CheckRow {
   int element;
   std::string_view message;
 };
+
+// Test names show the row's name rather than the row's bytes.
+void PrintTo(const CheckRow &row, std::ostream *out) {
+  *out << row.name;
+}
 
 class SaveChecks : public testing::TestWithParam<CheckRow> {};
 

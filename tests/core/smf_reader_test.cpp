@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -296,6 +298,11 @@ struct DamagedRow {
   bool failsWithMessage;
   std::vector<std::string> notesOfPart1;
 };
+
+// Test names show the row's name rather than the row's bytes.
+void PrintTo(const DamagedRow &row, std::ostream *out) {
+  *out << row.name;
+}
 
 class DamagedInput : public ::testing::TestWithParam<DamagedRow> {};
 
