@@ -73,6 +73,9 @@ frmScr::frmScr(AppContext &ctx, QWidget *parent)
   hScroll1_->installEventFilter(this);
   vScroll1_->installEventFilter(this);
   watchForSnapping(picture1_);
+  // Whoever focuses the window (the frame after New, Open or undo) means the drawing surface,
+  // which is where the editing keys are read.
+  setFocusProxy(picture1_);
 
   timer1_.setInterval(kBlinkMs);
   timer2_.setInterval(kPreviewEndMs);

@@ -190,7 +190,9 @@ private slots:
     ctx_->action("UndoItem2")->trigger();
     QVERIFY(score().isActive); // refilling the source editor must not keep the focus there
     QCOMPARE(settings_->ActiveWindow, QStringLiteral("frmScr"));
-    key(Qt::Key_E);
+    // The next key goes wherever the keyboard focus is, as a typing user's would.
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(score().surface()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_E);
     QCOMPARE(header().count, 2);
   }
 
