@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   pipora::ReplaceMelody(song, std::move(*doc));
   CheckParts(song);
 
-  // A song that passes the checks must come back with the same notes in parts 1..16.
+  // A song that passes the checks must come back with the same notes in every user part.
   pipora::SmdEncoding encoding = pipora::EncodeSmd(song);
   if (!encoding.ok())
     return 0;

@@ -51,7 +51,7 @@ struct ScoreHeader {
   std::int32_t selStart = 0;
   std::int32_t selLength = 0;
   std::int32_t count = 0;
-  // Part 1 carries the current part while the score editor is active;
+  // The first part's header carries the current part while the score editor is active;
   // part 18 carries the number of the part copied into it (0 = none).
   std::int16_t partNumber = 0;
 };
@@ -95,8 +95,8 @@ struct Song {
   std::array<Part, kPartSlots + 1> parts;
 };
 
-// Empties parts 1 to 17 (start tick 0, EndMarker alone) and resets the time signature.
-// Part 18 is left alone.
+// Empties the user's parts and the clipboard (start tick 0, EndMarker alone) and resets the time
+// signature. The backup slot is left alone.
 void ResetParts(Song &song);
 
 bool InsertNote(Song &song, int part, int position, int noteNumber, std::string_view length,

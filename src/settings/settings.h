@@ -68,7 +68,7 @@ struct Settings {
   const WindowLayout &window(WindowId id) const { return windows[static_cast<std::size_t>(id)]; }
 
   SourceFont sourceFont;
-  // Program number of parts 1..16 (index 0 is part 1).
+  // Program number of every user part (index 0 is part 1).
   std::array<int, 16> tones{};
 
   bool isTick = false;

@@ -129,7 +129,7 @@ TEST(Player, SoloPlaySoundsOnlyTheCurrentPartButRunsToTheLongestEnd) {
       EXPECT_EQ(e.channel(), 2);
     }
   }
-  // Part 2 sounds once, then stays silent until the longest part ends.
+  // The second part sounds once, then stays silent until the longest part ends.
   EXPECT_EQ(rig.notes(2).size(), 2u);
   EXPECT_TRUE(rig.host.restarts.empty());
   rig.runUntil(1000 + 2880 * kNormalMsPerTick + 2);
@@ -139,7 +139,7 @@ TEST(Player, SoloPlaySoundsOnlyTheCurrentPartButRunsToTheLongestEnd) {
 TEST(Player, StartAtCursorSkipsElementsMoreThan200msEarly) {
   PlayerRig rig;
   AddNotes(rig.song, 1, {{60, "4"}, {62, "4"}, {64, "4"}, {65, "4"}, {67, "4"}, {69, "4"}});
-  // Part 2 has a note starting 120 ticks (about 123 ms) before the cursor element.
+  // The second part has a note starting 120 ticks (about 123 ms) before the cursor element.
   AddNotes(rig.song, 2, {{0, "4"}, {0, "4"}, {0, "4"}, {0, "8"}, {0, "16"}, {72, "16"}, {74, "4"}});
   rig.song.part(1).cursor = 4; // tick 1920
   rig.player->AllPlay();

@@ -22,7 +22,7 @@ struct ExportEvent {
 // none: the last note of a tie chain ends it. 0 for codes without a note-off.
 int ExportGateTicks(std::string_view code);
 
-// Note-ons and note-offs of parts 1 to 16 from the note lists (start ticks as RecalcTimes
+// Note-ons and note-offs of the user's parts from the note lists (start ticks as RecalcTimes
 // left them), sorted by time. Rests add nothing; a note after a tied one is not struck again.
 std::vector<ExportEvent> BuildExportEvents(const Song &song);
 

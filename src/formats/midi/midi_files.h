@@ -30,8 +30,8 @@ struct MidiImportResult {
 };
 
 // Replaces the song by the notes of the Standard MIDI File at `path`: the file name becomes
-// `path` ending in "smd", parts 1 to 17 and the title are emptied, the file is read (with
-// tempo, tones and title taken from it) and "pipora.log" is written in the program's
+// `path` ending in "smd", the user's parts, the clipboard and the title are emptied, the file is
+// read (with tempo, tones and title taken from it) and "pipora.log" is written in the program's
 // directory; every part ends with its EndMarker, the score lists are rebuilt and the song
 // is not dirty. An error stops the reading but keeps the notes read before it. Volumes,
 // the current part and part 18 are left alone; the caller stores the tones in the settings.

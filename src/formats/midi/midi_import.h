@@ -74,11 +74,11 @@ private:
   std::int64_t appended_ = 0;
 };
 
-// Empties parts 1 to 17 for reading: no element at all (count -1), not even the EndMarker,
-// so that AppendNote builds each part from element 0.
+// Empties the user's parts and the clipboard for reading: no element at all (count -1), not even
+// the EndMarker, so that AppendNote builds each part from element 0.
 void EmptyPartsForImport(Song &song);
 
-// Appends the EndMarker to parts 1 to 17 after reading.
+// Appends the EndMarker to the user's parts and the clipboard after reading.
 void AppendEndMarkers(Song &song);
 
 } // namespace pipora

@@ -2,8 +2,8 @@
 // Reading SMD melody files (*.smd, *.smz) and starting a new song.
 //
 // Only the first line of a file counts: the title up to the first ESC "$D", then one
-// frame per part. Parts fill parts 1, 2, 3 ... in file order; a 17th and 18th part go
-// to the clipboard and backup slots, a 19th is damage.
+// frame per part. Parts fill the song's parts in file order, from the first; a 17th and 18th part
+// go to the clipboard and backup slots, a 19th is damage.
 #include "model/result.h"
 #include "model/song.h"
 
@@ -15,14 +15,14 @@ namespace pipora {
 // The message that ends every failed read, after the path and the error's description.
 inline constexpr std::string_view kReadFailedMessage = "ファイルの読み込みに失敗しました。";
 
-// New's resets: parts 1 to 17 emptied, volumes 4, current part 1, tempo normal, 4/4 at
-// 480 ticks, title empty, lists rebuilt. Outside snapshot mode the file name is cleared
-// and the song is clean. Part 18 (the backup slot) is kept. Asking to save first and
+// New's resets: the user's parts and the clipboard emptied, volumes 4, current part 1, tempo
+// normal, 4/4 at 480 ticks, title empty, lists rebuilt. Outside snapshot mode the file name is
+// cleared and the song is clean. The backup slot is kept. Asking to save first and
 // restarting the undo history belong to the caller.
 void NewSong(Song &song, bool snapshotMode = false);
 
 struct SmdDocument {
-  Song song;         // title, tempo, volumes and note lists as read (parts 1..18)
+  Song song;         // title, tempo, volumes and note lists as read (every slot)
   int partCount = 0; // part frames found in the file, 0..18
 };
 
@@ -39,7 +39,7 @@ void ReplaceMelody(Song &song, SmdDocument &&document);
 struct OpenOptions {
   // Loading an undo snapshot: file name and dirty flag stay as they are.
   bool snapshotMode = false;
-  // Read the tones of parts 1 to 16 from the tone store (the `isSaveTone` setting).
+  // Read the tones of the user's parts from the tone store (the `isSaveTone` setting).
   bool isSaveTone = false;
 };
 

@@ -49,7 +49,7 @@ struct SmdSaveResult {
 };
 
 // Saves the song to `path` (atomically: the old file stays when writing fails). On success
-// the song is clean and, with `isSaveTone`, the tones of parts 1 to 16 are stored under
+// the song is clean and, with `isSaveTone`, the tones of the user's parts are stored under
 // `path`. The file name of the song is left to the caller.
 SmdSaveResult SaveSmdFile(Song &song, const QString &path, bool isSaveTone);
 

@@ -15,11 +15,11 @@ QString ToneStorePath();
 // The section name used for an SMD file: its absolute path.
 QString ToneSection(const QString &smdPath);
 
-// Sets the tones of parts 1 to 16 from the store; a part without an entry (or with an
+// Sets the tones of the user's parts from the store; a part without an entry (or with an
 // unreadable store) keeps its current tone.
 void LoadTones(Song &song, const QString &smdPath);
 
-// Writes the tones of parts 1 to 16 under the file's section, keeping everything else.
+// Writes the tones of the user's parts under the file's section, keeping everything else.
 Status SaveTones(const Song &song, const QString &smdPath);
 
 } // namespace pipora
