@@ -167,17 +167,24 @@ bool FileCommands::saveSmd() {
   return false;
 }
 
+QString FileCommands::askSavePath(FileDialogRequest request) {
+  request.maxNameLength = ctx_.settings.maxFileNameLength();
+  const QString path = frame_.prompts().saveFileName(parentWidget(), request);
+  if (path.isEmpty())
+    return {};
+  if (QFileInfo::exists(path) &&
+      frame_.prompts().question(parentWidget(), kOverwriteQuestion, false) != Answer::Yes)
+    return {};
+  return path;
+}
+
 bool FileCommands::saveSmdAs() {
   FileDialogRequest request;
   request.filters = SmdFilters();
   request.selectedFilter = 1;
   request.initialName = QString::fromStdString(ctx_.song.fileName);
-  request.maxNameLength = ctx_.settings.maxFileNameLength();
-  const QString path = frame_.prompts().saveFileName(parentWidget(), request);
+  const QString path = askSavePath(request);
   if (path.isEmpty())
-    return false;
-  if (QFileInfo::exists(path) &&
-      frame_.prompts().question(parentWidget(), kOverwriteQuestion, false) != Answer::Yes)
     return false;
   ctx_.song.fileName = path.toStdString();
   return saveSmd();
@@ -254,12 +261,8 @@ bool FileCommands::saveMidiAs() {
   request.selectedFilter = 0;
   if (!ctx_.song.fileName.empty())
     request.initialName = WithLastThreeReplaced(QString::fromStdString(ctx_.song.fileName), "mid");
-  request.maxNameLength = ctx_.settings.maxFileNameLength();
-  const QString path = frame_.prompts().saveFileName(parentWidget(), request);
+  const QString path = askSavePath(request);
   if (path.isEmpty())
-    return false;
-  if (QFileInfo::exists(path) &&
-      frame_.prompts().question(parentWidget(), kOverwriteQuestion, false) != Answer::Yes)
     return false;
   ctx_.song.fileName = WithLastThreeReplaced(path, "smd").toStdString();
   return saveMidi();

@@ -32,6 +32,9 @@ public:
 
 private:
   bool askToSaveChanges();
+  // The save dialog, then the overwrite question for an existing file; empty when either
+  // was declined.
+  QString askSavePath(FileDialogRequest request);
   void bringNoteListsUpToDate();
   void showCheckFailure(int part, int element, const QString &message);
   QWidget *parentWidget() const;
