@@ -424,35 +424,30 @@ void frmScr::Timer2_Timer() {
 // --- zoom --------------------------------------------------------------------------------
 
 void frmScr::zoomWidth(bool wider) {
-  const bool rect = rectShown_;
-  hideMarks();
   const int old = w4;
   w4 = static_cast<std::int16_t>(ZoomedQuarterWidth(w4, wider));
   ctx_.settings.w4 = w4;
   const ScrollRange range = HorizontalScrollRange(ctx_.song, w4, picture1_->width());
-  const int value = ScaledScrollValue(mX, old, w4, range);
-  {
-    const QSignalBlocker block(hScroll1_);
-    hScroll1_->setRange(range.minimum, std::max(range.minimum, range.maximum));
-    hScroll1_->setValue(value);
-  }
-  scrResize();
-  if (rect)
-    DrawRect();
+  applyZoom(hScroll1_, range, ScaledScrollValue(mX, old, w4, range));
 }
 
 void frmScr::zoomHeight(bool wider) {
-  const bool rect = rectShown_;
-  hideMarks();
   const int old = hch;
   hch = static_cast<std::int16_t>(ZoomedStaffDistance(hch, wider));
   ctx_.settings.hch = hch;
   const ScrollRange range = VerticalScrollRange(hch, picture1_->height());
-  const int value = ScaledScrollValue(mY, old, hch, range);
+  applyZoom(vScroll1_, range, ScaledScrollValue(mY, old, hch, range));
+}
+
+void frmScr::applyZoom(QScrollBar *bar, const ScrollRange &range, int value) {
+  // The marks are drawn by inversion: take them off before the surface is redrawn at the new
+  // scale, and put the selection back afterwards.
+  const bool rect = rectShown_;
+  hideMarks();
   {
-    const QSignalBlocker block(vScroll1_);
-    vScroll1_->setRange(0, std::max(0, range.maximum));
-    vScroll1_->setValue(value);
+    const QSignalBlocker block(bar);
+    bar->setRange(range.minimum, std::max(range.minimum, range.maximum));
+    bar->setValue(value);
   }
   scrResize();
   if (rect)

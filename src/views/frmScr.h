@@ -100,6 +100,7 @@ private:
   void refreshFeedback();
   void zoomWidth(bool wider);
   void zoomHeight(bool wider);
+  void applyZoom(QScrollBar *bar, const ScrollRange &range, int value);
   void runCommand(ScoreCommand command);
   void triggerItem(const char *name);
   void afterHistoryMove(const Status &status);
