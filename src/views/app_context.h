@@ -28,7 +28,7 @@ class frmScr;
 class srcview;
 class property;
 class playpannel;
-class MidiOutput; // src/platform/midi/midi_output.h
+class MidiOutput; // src/playback/midi_output.h
 
 struct AppHooks {
   // --- provided by the score editor (frmScr) ---

@@ -1,6 +1,6 @@
 #include "views/play_line.h"
 
-#include "platform/midi/midi_output.h"
+#include "playback/midi_output.h"
 #include "views/frmScr.h"
 #include "views/raster_ops.h"
 #include "views/score_surface.h"
