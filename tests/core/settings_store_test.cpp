@@ -5,6 +5,7 @@
 #include "settings/stored_names.h"
 
 #include <QFile>
+#include <QRect>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -106,22 +107,18 @@ TEST_P(SettingsBooleanForms, ParseAsTheFileMeansThem) {
   const BooleanForm &row = GetParam();
   const auto value = ParseSettingsBool(QString::fromUtf8(row.text));
   ASSERT_EQ(value.has_value(), row.expected >= 0);
-  if (value)
+  if (value) {
     EXPECT_EQ(*value, row.expected == 1);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, SettingsBooleanForms,
-                         ::testing::Values(BooleanForm{"True", "True", 1},
-                                           BooleanForm{"False", "False", 0},
-                                           BooleanForm{"LowerCase", "true", 1},
-                                           BooleanForm{"Zero", "0", 0},
-                                           BooleanForm{"MinusOne", "-1", 1},
-                                           BooleanForm{"Two", "2", 1},
-                                           BooleanForm{"Word", "abc", -1},
-                                           BooleanForm{"Empty", "", -1}),
-                         [](const ::testing::TestParamInfo<BooleanForm> &info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Forms, SettingsBooleanForms,
+    ::testing::Values(BooleanForm{"True", "True", 1}, BooleanForm{"False", "False", 0},
+                      BooleanForm{"LowerCase", "true", 1}, BooleanForm{"Zero", "0", 0},
+                      BooleanForm{"MinusOne", "-1", 1}, BooleanForm{"Two", "2", 1},
+                      BooleanForm{"Word", "abc", -1}, BooleanForm{"Empty", "", -1}),
+    [](const ::testing::TestParamInfo<BooleanForm> &info) { return std::string(info.param.name); });
 
 TEST_F(SettingsStore, LargerScreenTakesOptionsNotLayout) {
   writeIni({"Screen.Width=4000", "Screen.Height=3000", "srcview.Left=50", "srcview.Top=60",
@@ -217,8 +214,9 @@ TEST_P(SettingsActiveWindow, LoadsAsTheWindowItNames) {
   s.activeWindow = WindowId::Property;
   EXPECT_EQ(LoadSettings(s, path, kScreen).end, LoadEnd::Complete);
   EXPECT_EQ(s.activeWindow, row.id);
-  if (row.id)
+  if (row.id) {
     EXPECT_EQ(WindowKeyName(*row.id), QString::fromLatin1(row.stored));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -229,7 +227,9 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredWindow{"Property", "property", WindowId::Property},
                       StoredWindow{"Empty", "", std::nullopt},
                       StoredWindow{"Unknown", "options", std::nullopt}),
-    [](const ::testing::TestParamInfo<StoredWindow> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<StoredWindow> &info) {
+      return std::string(info.param.name);
+    });
 
 } // namespace
 } // namespace pipora

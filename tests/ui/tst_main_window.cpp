@@ -5,10 +5,10 @@
 #include "formats/smd/smd_reader.h"
 #include "model/vocabulary.h"
 #include "views/file_commands.h"
-#include "views/score/score_editor_window.h"
 #include "views/main_menus.h"
 #include "views/player/player_panel.h"
 #include "views/property/property_window.h"
+#include "views/score/score_editor_window.h"
 #include "views/source/source_editor_window.h"
 #include "views/window_arrangement.h"
 

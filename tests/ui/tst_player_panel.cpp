@@ -4,10 +4,10 @@
 
 #include "model/vocabulary.h"
 #include "playback/player.h"
-#include "views/score/score_editor_window.h"
-#include "views/score/play_line.h"
 #include "views/player/player_panel.h"
 #include "views/property/property_window.h"
+#include "views/score/play_line.h"
+#include "views/score/score_editor_window.h"
 #include "views/score/score_surface.h"
 #include "views/source/source_editor_window.h"
 

@@ -46,7 +46,8 @@ void tst_property_window::startsAtVolumeFour() {
     QCOMPARE(props(e)->bar(part)->value(), 4);
     QCOMPARE(props(e)->bar(part)->maximum(), 8);
     QCOMPARE(props(e)->volumeLabels()[static_cast<std::size_t>(part - 1)]->text(), QString("0"));
-    QCOMPARE(props(e)->partNumberLabels()[static_cast<std::size_t>(part - 1)]->text(), QString::number(part));
+    QCOMPARE(props(e)->partNumberLabels()[static_cast<std::size_t>(part - 1)]->text(),
+             QString::number(part));
   }
   QCOMPARE(props(e)->tempoButtons()[0]->text(), QString("&1速い"));
   QCOMPARE(props(e)->tempoButtons()[3]->text(), QString("&4遅い"));

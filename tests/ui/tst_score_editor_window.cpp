@@ -8,8 +8,8 @@
 #include "platform/ui/fonts.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
-#include "views/score/score_editor_window.h"
 #include "views/main_window.h"
+#include "views/score/score_editor_window.h"
 #include "views/score/score_surface.h"
 
 #include <QAction>
@@ -110,8 +110,8 @@ private slots:
     load(s);
     QCOMPARE(score().scrollX, -50 - 48);
     const int top = PartTop(1, score().staffDistance, score().scrollY);
-    QVERIFY(ink(48 + 8, top + kMiddleCLine - 18) < 100); // the pick-up note at x = 48
-    const int barX = 0 - score().scrollX - score().quarterWidth / 20;   // tick 0
+    QVERIFY(ink(48 + 8, top + kMiddleCLine - 18) < 100);              // the pick-up note at x = 48
+    const int barX = 0 - score().scrollX - score().quarterWidth / 20; // tick 0
     QVERIFY(ink(barX, top + kStaffTopLine + 6) < 100);
   }
 

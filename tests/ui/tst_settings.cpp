@@ -4,8 +4,8 @@
 
 #include "platform/text/cp932.h"
 #include "settings/settings_store.h"
-#include "views/score/score_editor_window.h"
 #include "views/player/player_panel.h"
+#include "views/score/score_editor_window.h"
 #include "views/source/source_editor_window.h"
 
 #include <QAction>
