@@ -18,8 +18,8 @@ constexpr int kMaxVolume = 8;
 // Beyond this a part grows as it goes, so a damaged file cannot ask for huge memory.
 constexpr std::size_t kReserveLimit = 1 << 16;
 
-std::string At(std::size_t offset, std::string_view what) {
-  return std::to_string(offset + 1) + "バイト目: " + std::string(what);
+Error At(std::size_t offset, std::string_view what) {
+  return Error{std::string(what), static_cast<std::int64_t>(offset)};
 }
 
 // Walks the melody text once, keeping the reader's state (part, octave) to itself.
@@ -33,10 +33,10 @@ public:
       const std::size_t at = pos_;
       const DecodedCode code = DecodeCode(text_.substr(pos_));
       if (at + static_cast<std::size_t>(code.consumed) > text_.size())
-        return Error{At(base_ + at, "エスケープ語が途中で終わっています。")};
+        return At(base_ + at, "エスケープ語が途中で終わっています。");
       pos_ += static_cast<std::size_t>(code.consumed);
       if (Status s = act(code, at); !s)
-        return Error{s.error()};
+        return s.failure();
       if (part_ > 0)
         EnsureCapacity(song_, part_);
     }
@@ -50,7 +50,7 @@ private:
     switch (code.word) {
     case SmdWord::Start:
       if (++part_ > kMaxFileParts)
-        return Error{At(base_ + at, "パートが18を超えています。")};
+        return At(base_ + at, "パートが18を超えています。");
       octave_ = kOctaveMiddle;
       reserveForPart();
       return Ok{};
@@ -75,7 +75,7 @@ private:
     case SmdWord::SameTriplet: {
       Result<DecodedCode> note = tripletNote(at);
       if (!note)
-        return Error{note.error()};
+        return note.failure();
       for (int i = 0; i < 3; ++i)
         if (Status s = append(*note, "3", at); !s)
           return s;
@@ -85,7 +85,7 @@ private:
       for (int i = 0; i < 3; ++i) {
         Result<DecodedCode> note = tripletNote(at);
         if (!note)
-          return Error{note.error()};
+          return note.failure();
         if (Status s = append(*note, "3", at); !s)
           return s;
       }
@@ -120,17 +120,17 @@ private:
   // The code after a triplet word must be a one-character note or rest.
   Result<DecodedCode> tripletNote(std::size_t wordAt) {
     if (pos_ >= text_.size())
-      return Error{At(base_ + wordAt, "3連符の音符がありません。")};
+      return At(base_ + wordAt, "3連符の音符がありません。");
     const DecodedCode note = DecodeCode(text_.substr(pos_));
     if (!note.isNote)
-      return Error{At(base_ + pos_, "3連符の音符がありません。")};
+      return At(base_ + pos_, "3連符の音符がありません。");
     ++pos_;
     return note;
   }
 
   Status append(const DecodedCode &code, std::string_view suffix, std::size_t at) {
     if (part_ == 0)
-      return Error{At(base_ + at, "パートの開始がありません。")};
+      return At(base_ + at, "パートの開始がありません。");
     const int number =
         code.writtenNumber == 0 ? 0 : code.writtenNumber + (octave_ - kOctaveMiddle) * 12;
     // What AppendNote does, without building the texts twice: this runs for every note.
@@ -147,7 +147,7 @@ private:
 
   Status tie(std::size_t at) {
     if (part_ == 0 || song_.part(part_).notes.empty())
-      return Error{At(base_ + at, "タイの前に音符がありません。")};
+      return At(base_ + at, "タイの前に音符がありません。");
     std::string &length = song_.part(part_).notes.back().length;
     // A second tie mark would make the code unreadable; one tie says it all.
     if (!IsTied(length))
@@ -228,7 +228,7 @@ Result<SmdDocument> DecodeSmd(const QByteArray &line, int capacity) {
   SmdDecoder decoder(song, text.substr(melodyStart), melodyStart);
   Result<int> parts = decoder.run();
   if (!parts)
-    return Error{parts.error()};
+    return parts.failure();
   doc.partCount = *parts;
 
   // Every part ends in its EndMarker, also the slots the file did not reach.
