@@ -1,7 +1,7 @@
 #include "views/position_text.h"
 
 #include "platform/midi/midi_output.h"
-#include "playback/position_text.h"
+#include "model/position_text.h"
 
 namespace pipora {
 
