@@ -58,7 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(VarLenRow{0, "00"}, VarLenRow{20, "14"}, VarLenRow{0x7F, "7F"},
                       VarLenRow{0x80, "81 00"}, VarLenRow{460, "83 4C"}, VarLenRow{0x3FFF, "FF 7F"},
                       VarLenRow{16384, "81 80 00"}, VarLenRow{0x1FFFFF, "FF FF 7F"},
-                      VarLenRow{0x200000, "81 80 80 00"}, VarLenRow{0x0FFFFFFF, "FF FF FF 7F"}));
+                      VarLenRow{0x200000, "81 80 80 00"}, VarLenRow{0x0FFFFFFF, "FF FF FF 7F"}),
+    [](const testing::TestParamInfo<VarLenRow> &info) {
+      return "Value" + std::to_string(info.param.value);
+    });
 
 struct TempoRow {
   TempoChoice tempo;
@@ -66,6 +69,11 @@ struct TempoRow {
 };
 
 class PutTempoTable : public ::testing::TestWithParam<TempoRow> {};
+
+std::string TempoRowName(const testing::TestParamInfo<TempoRow> &info) {
+  static const char *const kNames[] = {"Fast", "Normal", "SomewhatSlow", "Slow"};
+  return kNames[static_cast<int>(info.param.tempo)];
+}
 
 TEST_P(PutTempoTable, WritesMicrosecondsPerQuarter) {
   SmfBuffer buffer;
@@ -77,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(Steps, PutTempoTable,
                          ::testing::Values(TempoRow{TempoChoice::Fast, "06 45 4F"},
                                            TempoRow{TempoChoice::Normal, "07 85 D8"},
                                            TempoRow{TempoChoice::SomewhatSlow, "08 C9 48"},
-                                           TempoRow{TempoChoice::Slow, "0A 0F 8D"}));
+                                           TempoRow{TempoChoice::Slow, "0A 0F 8D"}),
+                         TempoRowName);
 
 TEST(VolumeControllerValue, RoundsHalvesToEven) {
   const int expected[] = {64, 72, 80, 88, 96, 103, 111, 119, 127};
@@ -134,6 +143,20 @@ TEST(EncodeSmf, TiedNotesSoundOnce) {
   Song song;
   Fill(song, 1, {{"C4", "4_"}, {"C4", "4"}});
   EXPECT_EQ(NoteBytes(song), "00 90 3C 6D 87 2C 90 3C 00"); // off at 940
+}
+
+// Deleting a part's first note leaves the part in step with the others: the exported notes
+// of both parts start together.
+TEST(BuildExportEvents, DeletingTheFirstNoteKeepsThePartInStep) {
+  Song song;
+  Fill(song, 1, {{"C4", "4"}, {"D4", "8"}, {"E4", "2"}});
+  Fill(song, 2, {{"D4", "8"}, {"E4", "2"}});
+  ASSERT_TRUE(DeleteNote(song, 1, 0));
+  RecalcTimes(song);
+  const std::vector<ExportEvent> expected = {{0, 1, 62, 100},  {0, 2, 62, 100},   {220, 1, 62, 0},
+                                             {220, 2, 62, 0},  {240, 1, 64, 100}, {240, 2, 64, 100},
+                                             {1180, 1, 64, 0}, {1180, 2, 64, 0}};
+  EXPECT_EQ(BuildExportEvents(song), expected);
 }
 
 TEST(EncodeSmf, RestAddsNoEventButDelta) {

@@ -18,8 +18,8 @@ constexpr int kMaxVolume = 8;
 // Beyond this a part grows as it goes, so a damaged file cannot ask for huge memory.
 constexpr std::size_t kReserveLimit = 1 << 16;
 
-Error At(std::size_t offset, std::string_view what) {
-  return Error{std::string(what), static_cast<std::int64_t>(offset)};
+Error At(std::size_t offset, std::string what) {
+  return Error{std::move(what), static_cast<std::int64_t>(offset)};
 }
 
 // Walks the melody text once, keeping the reader's state (part, octave) to itself.
@@ -55,13 +55,9 @@ private:
       reserveForPart();
       return Ok{};
     case SmdWord::Fast:
-      song_.setTempo(TempoChoice::Fast);
-      return Ok{};
     case SmdWord::SomewhatSlow:
-      song_.setTempo(TempoChoice::SomewhatSlow);
-      return Ok{};
     case SmdWord::Slow:
-      song_.setTempo(TempoChoice::Slow);
+      song_.setTempo(*TempoOfWord(code.word));
       return Ok{};
     case SmdWord::High:
       octave_ = kOctaveHigh;
@@ -131,6 +127,9 @@ private:
   Status append(const DecodedCode &code, std::string_view suffix, std::size_t at) {
     if (part_ == 0)
       return At(base_ + at, "パートの開始がありません。");
+    if (song_.part(part_).notes.size() >= static_cast<std::size_t>(kMaxSmdPartElements))
+      return At(base_ + at,
+                "パートの音符が多すぎます（" + std::to_string(kMaxSmdPartElements) + " 個まで）。");
     const int number =
         code.writtenNumber == 0 ? 0 : code.writtenNumber + (octave_ - kOctaveMiddle) * 12;
     // What AppendNote does, without building the texts twice: this runs for every note.
@@ -215,6 +214,8 @@ void NewSong(Song &song, bool snapshotMode) {
 }
 
 Result<SmdDocument> DecodeSmd(const QByteArray &line, int capacity) {
+  if (line.size() > kMaxSmdLineBytes)
+    return Error{TooLargeText(kMaxSmdLineBytes)};
   SmdDocument doc;
   Song &song = doc.song;
   song.capacity = capacity;
@@ -262,7 +263,7 @@ void ReplaceMelody(Song &song, SmdDocument &&document) {
 }
 
 std::string ReadFailureText(const QString &path, const std::string &description) {
-  return path.toStdString() + "\n" + description + "\n" + std::string(kReadFailedMessage);
+  return FailureText(path.toStdString(), description, kReadFailedMessage);
 }
 
 Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptions &options) {

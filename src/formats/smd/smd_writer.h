@@ -2,6 +2,7 @@
 // Writing SMD melody files. Every note must fit SMD: numbers 45 to 90, the sixteen
 // length codes, and triplets in complete groups of three that fit one octave window.
 // A song that does not fit is refused with the part, the element and the message.
+#include "model/file_messages.h"
 #include "model/song.h"
 
 #include <QByteArray>
@@ -16,7 +17,6 @@ inline constexpr std::string_view kCannotHandleNote = "この音符は扱えま�
 inline constexpr std::string_view kTripletNotComplete =
     "3連符は3つセットになっていなければなりません。保存に失敗しました。";
 inline constexpr std::string_view kTripletTooWide = "3連符の音域が広過ぎます。保存に失敗しました。";
-inline constexpr std::string_view kWriteFailedMessage = "ファイルの保存に失敗しました。";
 
 // Where a song cannot be saved: the part (1..16), the element index in its note list
 // (for a triplet, the element of the group that failed) and one of the three messages.
