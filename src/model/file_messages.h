@@ -14,14 +14,6 @@ inline constexpr std::string_view kChangedQuestion = "ファイルは変更さ�
 inline constexpr std::string_view kOverwriteQuestion =
     "同じ名前のファイルが存在します。上書きしますか。";
 
-// "path\ndescription\nclosing".
-inline std::string FailureText(std::string_view path, std::string_view description,
-                               std::string_view closing) {
-  std::string text(path);
-  text.append("\n").append(description).append("\n").append(closing);
-  return text;
-}
-
 // The reason given for a file refused by its size: "ファイルが大きすぎます（64 MB まで）".
 inline std::string TooLargeText(std::int64_t limitBytes) {
   return "ファイルが大きすぎます（" + std::to_string(limitBytes >> 20) + " MB まで）";

@@ -1,21 +1,16 @@
 #include "settings/settings.h"
 
+#include "editing/score_geometry.h"
+
 namespace pipora {
 
 DoReMiTable DefaultDoReMiTable() {
-  // The offset follows the written note: do 0, re 6, mi 12, fa 18, so 24, la 30, ti 36.
-  return {{{QStringLiteral("ド"), 0},
-           {QStringLiteral("ド#"), 0},
-           {QStringLiteral("レ"), 6},
-           {QStringLiteral("ミb"), 12},
-           {QStringLiteral("ミ"), 12},
-           {QStringLiteral("ﾌｧ"), 18},
-           {QStringLiteral("ﾌｧ#"), 18},
-           {QStringLiteral("ソ"), 24},
-           {QStringLiteral("ソ#"), 24},
-           {QStringLiteral("ラ"), 30},
-           {QStringLiteral("シb"), 36},
-           {QStringLiteral("シ"), 36}}};
+  // The score editor's staff labels: the do-re-mi names with their offsets above middle C.
+  const StaffLabelTable staff = DefaultStaffLabels();
+  DoReMiTable table;
+  for (std::size_t pc = 0; pc < table.size(); ++pc)
+    table[pc] = {QString::fromStdString(staff[pc].label), static_cast<int>(staff[pc].position)};
+  return table;
 }
 
 } // namespace pipora

@@ -7,6 +7,7 @@
 #include "formats/midi/midi_files.h"
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
+#include "model/file_messages.h"
 
 namespace pipora::cli {
 namespace {

@@ -3,6 +3,7 @@
 #include "formats/smd/smd_code.h"
 #include "formats/smd/title_conversion.h"
 #include "formats/smd/tone_store.h"
+#include "model/file_messages.h"
 #include "model/vocabulary.h"
 #include "platform/files/file_io.h"
 #include "platform/text/cp932.h"
@@ -263,7 +264,7 @@ void ReplaceMelody(Song &song, SmdDocument &&document) {
 }
 
 std::string ReadFailureText(const QString &path, const std::string &description) {
-  return FailureText(path.toStdString(), description, kReadFailedMessage);
+  return path.toStdString() + "\n" + description + "\n" + std::string(kReadFailedMessage);
 }
 
 Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptions &options) {

@@ -4,7 +4,6 @@
 // Only the first line of a file counts: the title up to the first ESC "$D", then one
 // frame per part. Parts fill the song's parts in file order, from the first; a 17th and 18th part
 // go to the clipboard and backup slots, a 19th is damage.
-#include "model/file_messages.h"
 #include "model/result.h"
 #include "model/song.h"
 
@@ -19,16 +18,16 @@ namespace pipora {
 // restarting the undo history belong to the caller.
 void NewSong(Song &song, bool snapshotMode = false);
 
+struct SmdDocument {
+  Song song;         // title, tempo, volumes and note lists as read (every slot)
+  int partCount = 0; // part frames found in the file, 0..18
+};
+
 // Limits far above any real ringtone (a few kilobytes, a few hundred notes a part), so that
 // a damaged or hostile file is refused with a message instead of running start ticks past
 // what a 32-bit tick count holds: a part of kMaxSmdPartElements halves lasts 96 million ticks.
 inline constexpr qsizetype kMaxSmdLineBytes = qsizetype{1} << 20; // 1 MB
 inline constexpr int kMaxSmdPartElements = 100'000;
-
-struct SmdDocument {
-  Song song;         // title, tempo, volumes and note lists as read (every slot)
-  int partCount = 0; // part frames found in the file, 0..18
-};
 
 // Decodes the first line of an SMD file into a fresh document. Nothing is validated
 // beyond what decoding needs and the limits above; failures carry the position of the damage.

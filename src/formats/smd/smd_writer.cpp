@@ -2,6 +2,7 @@
 
 #include "formats/smd/smd_code.h"
 #include "formats/smd/tone_store.h"
+#include "model/file_messages.h"
 #include "model/vocabulary.h"
 #include "platform/files/file_io.h"
 #include "platform/text/cp932.h"
@@ -133,7 +134,7 @@ QByteArray TitleBytes(const std::string &title) {
 }
 
 std::string WriteFailureText(const QString &path, const std::string &description) {
-  return FailureText(path.toStdString(), description, kWriteFailedMessage);
+  return path.toStdString() + "\n" + description + "\n" + std::string(kWriteFailedMessage);
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // Writing SMD melody files. Every note must fit SMD: numbers 45 to 90, the sixteen
 // length codes, and triplets in complete groups of three that fit one octave window.
 // A song that does not fit is refused with the part, the element and the message.
-#include "model/file_messages.h"
 #include "model/song.h"
 
 #include <QByteArray>
