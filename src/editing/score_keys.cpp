@@ -513,8 +513,7 @@ ScoreKeyOutcome HandleScoreKey(Song &song, int keyCode, int shift, const ScoreKe
     out.feedback = false;
     return out;
   }
-  // A modifier pressed alone is no key of its own, but it still matches a shortcut stored
-  // as just that modifier.
+  // A modifier pressed alone counts as no key.
   if (keyCode == vk::ShiftKey || keyCode == vk::ControlKey || keyCode == vk::Menu)
     keyCode = 0;
   if (const auto action =
