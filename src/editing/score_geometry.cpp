@@ -10,13 +10,6 @@
 namespace pipora {
 namespace {
 
-struct SyllableRow {
-  std::string_view syllable;
-  int position;
-};
-constexpr std::array<SyllableRow, 7> kSyllables = {
-    {{"ド", 0}, {"レ", 6}, {"ミ", 12}, {"ﾌｧ", 18}, {"ソ", 24}, {"ラ", 30}, {"シ", 36}}};
-
 // A whole note: the score joins two tied halves (or triplet halves) into one.
 constexpr int kWholeTicks = 1920;
 constexpr int kWholeTripletTicks = 1280;
@@ -46,17 +39,16 @@ std::string FormatNumber(double v) {
 
 StaffLabelTable DefaultStaffLabels() {
   StaffLabelTable table;
-  for (std::size_t pc = 0; pc < table.size(); ++pc) {
-    const std::string_view label = kDoReMiNames[pc];
-    table[pc] = {static_cast<float>(PositionOfSyllable(label)), std::string(label)};
-  }
+  for (std::size_t pc = 0; pc < table.size(); ++pc)
+    table[pc] = {static_cast<float>(kDoReMi[pc].staffOffset), std::string(kDoReMi[pc].name)};
   return table;
 }
 
 int PositionOfSyllable(std::string_view label) {
-  for (const auto &row : kSyllables)
-    if (label.starts_with(row.syllable))
-      return row.position;
+  // The seven plain syllables, do first.
+  for (const DoReMiLabel &row : kDoReMi)
+    if (!LabelIsSharp(row.name) && !LabelIsFlat(row.name) && label.starts_with(row.name))
+      return row.staffOffset;
   return -1;
 }
 

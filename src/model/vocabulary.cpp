@@ -39,7 +39,7 @@ std::string PitchNameOf(int noteNumber) {
 std::string DoReMiNameOf(int noteNumber) {
   if (noteNumber <= 0)
     return {};
-  return std::string(kDoReMiNames[static_cast<std::size_t>(noteNumber % 12)]);
+  return std::string(kDoReMi[static_cast<std::size_t>(noteNumber % 12)].name);
 }
 
 int OctaveOf(int noteNumber) {

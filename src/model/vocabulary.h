@@ -43,9 +43,24 @@ const LengthCode *FindLengthByTicks(int ticks);
 // Pitch names of the twelve pitch classes, C first, sharps only.
 inline constexpr std::array<std::string_view, 12> kPitchNames = {"C",  "C#", "D",  "D#", "E",  "F",
                                                                  "F#", "G",  "G#", "A",  "A#", "B"};
-// Do-re-mi syllables of the twelve pitch classes, with the accidental the staff shows.
-inline constexpr std::array<std::string_view, 12> kDoReMiNames = {
-    "ド", "ド#", "レ", "ミb", "ミ", "ﾌｧ", "ﾌｧ#", "ソ", "ソ#", "ラ", "シb", "シ"};
+// The do-re-mi table: per pitch class the syllable with the accidental the staff shows, and
+// where the written note sits on the staff, in pixels above middle C (6 per diatonic step).
+struct DoReMiLabel {
+  std::string_view name;
+  int staffOffset;
+};
+inline constexpr std::array<DoReMiLabel, 12> kDoReMi = {{{"ド", 0},
+                                                         {"ド#", 0},
+                                                         {"レ", 6},
+                                                         {"ミb", 12},
+                                                         {"ミ", 12},
+                                                         {"ﾌｧ", 18},
+                                                         {"ﾌｧ#", 18},
+                                                         {"ソ", 24},
+                                                         {"ソ#", 24},
+                                                         {"ラ", 30},
+                                                         {"シb", 36},
+                                                         {"シ", 36}}};
 
 // 0..11 for any note number, also negative ones.
 inline int PitchClassOf(int noteNumber) {

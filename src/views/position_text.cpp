@@ -1,7 +1,7 @@
 #include "views/position_text.h"
 
-#include "platform/midi/midi_output.h"
 #include "model/position_text.h"
+#include "model/rounding.h"
 
 namespace pipora {
 

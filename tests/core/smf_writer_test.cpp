@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -60,7 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
                       VarLenRow{16384, "81 80 00"}, VarLenRow{0x1FFFFF, "FF FF 7F"},
                       VarLenRow{0x200000, "81 80 80 00"}, VarLenRow{0x0FFFFFFF, "FF FF FF 7F"}),
     [](const testing::TestParamInfo<VarLenRow> &info) {
-      return "Value" + std::to_string(info.param.value);
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "0x%X", info.param.value);
+      return std::string("Value") + hex;
     });
 
 struct TempoRow {
@@ -70,9 +73,9 @@ struct TempoRow {
 
 class PutTempoTable : public ::testing::TestWithParam<TempoRow> {};
 
-std::string TempoRowName(const testing::TestParamInfo<TempoRow> &info) {
+std::string TempoName(TempoChoice tempo) {
   static const char *const kNames[] = {"Fast", "Normal", "SomewhatSlow", "Slow"};
-  return kNames[static_cast<int>(info.param.tempo)];
+  return kNames[static_cast<int>(tempo)];
 }
 
 TEST_P(PutTempoTable, WritesMicrosecondsPerQuarter) {
@@ -86,7 +89,9 @@ INSTANTIATE_TEST_SUITE_P(Steps, PutTempoTable,
                                            TempoRow{TempoChoice::Normal, "07 85 D8"},
                                            TempoRow{TempoChoice::SomewhatSlow, "08 C9 48"},
                                            TempoRow{TempoChoice::Slow, "0A 0F 8D"}),
-                         TempoRowName);
+                         [](const testing::TestParamInfo<TempoRow> &info) {
+                           return TempoName(info.param.tempo);
+                         });
 
 TEST(VolumeControllerValue, RoundsHalvesToEven) {
   const int expected[] = {64, 72, 80, 88, 96, 103, 111, 119, 127};
