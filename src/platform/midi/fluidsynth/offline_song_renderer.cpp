@@ -70,6 +70,8 @@ Result<RenderedSound> RenderSongOffline(const Song &source, const RenderOptions 
     renderUntil(next);
     now = next;
     play.trigger();
+    if (options.progress)
+      options.progress(now);
   }
   sound.songMs = now;
   if (player.playing()) {

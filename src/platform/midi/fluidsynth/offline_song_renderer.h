@@ -5,6 +5,7 @@
 #include "model/song.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct RenderOptions {
   std::string soundFontPath; // empty: the default SoundFont
   double maxSeconds = 0;     // 0: the whole song
   double tailMs = 1500;      // sound after the end, for the last notes' release
+  // Called with the song time reached (ms) as rendering goes on; may be empty.
+  std::function<void(double ms)> progress;
 };
 
 Result<RenderedSound> RenderSongOffline(const Song &song, const RenderOptions &options);
