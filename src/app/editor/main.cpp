@@ -76,7 +76,7 @@ int main(int argc, char **argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("PiporaPad");
   QApplication::setApplicationVersion(PIPORAPAD_VERSION);
-  QApplication::setDesktopFileName("piporapad");
+  QApplication::setDesktopFileName("org.piporapad.PiporaPad");
   pipora::InstallFontSubstitutions();
   pipora::InstallJapaneseTranslations(app);
   QApplication::setWindowIcon(pipora::ProgramIcon());
