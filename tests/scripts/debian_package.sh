@@ -10,6 +10,10 @@ while [ ! -f "$build/CMakeCache.txt" ]; do
   [ "$build" != / ] || { echo "no build folder above $cli" >&2; exit 1; }
   build="$(dirname "$build")"
 done
+if grep -q '^PIPORAPAD_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
+  echo "skipped: a sanitizer build is not packaged"
+  exit 0
+fi
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 export PIPORAPAD_HOME="$work/home"
