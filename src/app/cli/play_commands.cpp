@@ -13,23 +13,8 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <cstdlib>
-
 namespace pipora::cli {
 namespace {
-
-// --seconds must be a positive number; nothing (after saying so) otherwise.
-std::optional<double> Seconds(const Invocation &invocation) {
-  const auto text = invocation.value("--seconds");
-  if (!text)
-    return 0.0;
-  char *end = nullptr;
-  const double value = std::strtod(text->c_str(), &end);
-  if (end != text->c_str() && *end == '\0' && value > 0)
-    return value;
-  PrintErr("piporapad-cli: --seconds needs a positive number\n");
-  return std::nullopt;
-}
 
 bool Load(const Invocation &invocation, Song &song) {
   if (Status loaded = ReadSong(invocation.operands[0], {invocation.import, true}, song); !loaded) {
@@ -40,31 +25,29 @@ bool Load(const Invocation &invocation, Song &song) {
 }
 
 int RunRender(const Invocation &invocation) {
-  const auto seconds = Seconds(invocation);
-  if (!seconds)
+  const std::optional<WriteOptions> options = SoundOptions(invocation);
+  if (!options)
     return kExitBadInput;
   Song song;
   if (!Load(invocation, song))
     return kExitBadInput;
-  WriteOptions options;
-  options.maxSeconds = *seconds;
-  options.soundFont = invocation.value("--soundfont").value_or("");
-  const WriteOutcome written = WriteSong(song, FileFormat::Wav, invocation.operands[1], options);
+  const WriteOutcome written = WriteSong(song, FileFormat::Wav, invocation.operands[1], *options);
   if (written.exitCode != kExitOk)
     PrintErr(written.message + "\n");
   return written.exitCode;
 }
 
 int RunPlay(const Invocation &invocation) {
-  const auto seconds = Seconds(invocation);
-  if (!seconds)
+  const std::optional<WriteOptions> options = SoundOptions(invocation);
+  if (!options)
     return kExitBadInput;
+  const double seconds = options->maxSeconds;
   Song song;
   if (!Load(invocation, song))
     return kExitBadInput;
 
-  const std::string soundFont = invocation.value("--soundfont").value_or("");
-  MidiOutput midi(CreateMidiBackend({invocation.value("--output").value_or(""), soundFont}));
+  MidiOutput midi(
+      CreateMidiBackend({invocation.value("--output").value_or(""), options->soundFont}));
   if (midi.backend().deviceCount() == 0) {
     std::string why = "no MIDI output";
     if (auto *synth = dynamic_cast<FluidSynthMidiBackend *>(&midi.backend()))
@@ -75,10 +58,10 @@ int RunPlay(const Invocation &invocation) {
   Player player(song, midi, host, SteadyMsClock(), std::make_unique<PreciseWakeTimer>(),
                 std::make_unique<PreciseWakeTimer>());
   // Without a time limit the song plays once; with one it loops until the time is up.
-  player.setLoop(*seconds > 0);
+  player.setLoop(seconds > 0);
   player.setFinishedHandler([] { QCoreApplication::quit(); });
-  if (*seconds > 0)
-    QTimer::singleShot(static_cast<int>(*seconds * 1000), [] { QCoreApplication::quit(); });
+  if (seconds > 0)
+    QTimer::singleShot(static_cast<int>(seconds * 1000), [] { QCoreApplication::quit(); });
   player.AllPlay();
   if (!player.playing()) {
     PrintErr("the song has no notes\n");

@@ -116,44 +116,26 @@ std::optional<ConvertPlan> PlanConvert(const Invocation &invocation) {
   return plan;
 }
 
-WriteOptions OutputOptions(const Invocation &invocation) {
-  WriteOptions options;
-  if (const auto seconds = invocation.value("--seconds"))
-    options.maxSeconds = std::atof(seconds->c_str());
-  options.soundFont = invocation.value("--soundfont").value_or("");
-  return options;
-}
-
-bool ValidSeconds(const Invocation &invocation) {
-  const auto seconds = invocation.value("--seconds");
-  if (!seconds)
-    return true;
-  char *end = nullptr;
-  const double value = std::strtod(seconds->c_str(), &end);
-  if (end != seconds->c_str() && *end == '\0' && value > 0)
-    return true;
-  PrintErr("piporapad-cli: --seconds needs a positive number\n");
-  return false;
-}
-
 // The exit code and, when it is not kExitOk, the text to print.
 WriteOutcome ConvertOne(const Invocation &invocation, const QByteArray &input,
-                        const QByteArray &output, FileFormat format) {
+                        const QByteArray &output, FileFormat format, const WriteOptions &options) {
   Song song;
   if (Status loaded = ReadSong(input, {invocation.import, false}, song); !loaded)
     return {kExitBadInput, loaded.error()};
-  return WriteSong(song, format, output, OutputOptions(invocation));
+  return WriteSong(song, format, output, options);
 }
 
 int RunConvert(const Invocation &invocation) {
-  if (!ValidSeconds(invocation))
+  const std::optional<WriteOptions> options = SoundOptions(invocation);
+  if (!options)
     return kExitBadInput;
   const std::optional<ConvertPlan> plan = PlanConvert(invocation);
   if (!plan)
     return kExitBadInput;
   const QByteArray &target = invocation.operands.back();
   if (!plan->intoFolder) {
-    const WriteOutcome one = ConvertOne(invocation, invocation.operands[0], target, plan->format);
+    const WriteOutcome one =
+        ConvertOne(invocation, invocation.operands[0], target, plan->format, *options);
     if (one.exitCode != kExitOk)
       PrintErr(one.message + "\n");
     return one.exitCode;
@@ -175,7 +157,7 @@ int RunConvert(const Invocation &invocation) {
                   true);
     const QByteArray output =
         JoinPath(target, WithExtension(BaseName(input), ExtensionFor(plan->format)));
-    const WriteOutcome one = ConvertOne(invocation, input, output, plan->format);
+    const WriteOutcome one = ConvertOne(invocation, input, output, plan->format, *options);
     progress.clear();
     if (one.exitCode == kExitOk)
       PrintOut(input.toStdString() + " -> " + output.toStdString() + "\n");

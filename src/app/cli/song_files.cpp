@@ -2,16 +2,19 @@
 
 #include "app/cli/byte_files.h"
 #include "app/cli/progress_line.h"
+#include "app/cli/standard_streams.h"
 #include "formats/midi/smf_reader.h"
 #include "formats/midi/smf_writer.h"
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
 #include "formats/smd/tone_store.h"
 #include "formats/wav/wav_encoder.h"
-#include "platform/midi/fluidsynth/offline_song_renderer.h"
+#include "platform/midi/fluidsynth/fluidsynth_rendering_backend.h"
+#include "playback/offline_song_renderer.h"
 
 #include <QFile>
 #include <algorithm>
+#include <cstdlib>
 #include <span>
 
 namespace pipora::cli {
@@ -96,18 +99,18 @@ Result<QByteArray> Encode(Song &song, FileFormat format, const WriteOptions &opt
     const double total = options.maxSeconds > 0
                              ? std::min(SongLengthMs(song), options.maxSeconds * 1000)
                              : SongLengthMs(song);
+    auto synth = CreateSoundFontRenderer(options.soundFont);
+    if (!synth) {
+      refusedCode = kExitBadInput; // the SoundFont could not be loaded
+      return Error{synth.error()};
+    }
     RenderOptions render;
-    render.soundFontPath = options.soundFont;
     render.maxSeconds = options.maxSeconds;
     if (progress.enabled())
       render.progress = [&](double ms) { progress.show(PercentText("render", ms, total)); };
-    Result<RenderedSound> sound = RenderSongOffline(song, render);
+    const RenderedSound sound = RenderSongOffline(song, std::move(*synth), render);
     progress.clear();
-    if (!sound) {
-      refusedCode = kExitBadInput; // the SoundFont could not be loaded
-      return Error{sound.error()};
-    }
-    return EncodeWav(sound->samples, sound->sampleRate, 2);
+    return EncodeWav(sound.samples, sound.sampleRate, 2);
   }
   }
   return QByteArray();
@@ -141,6 +144,20 @@ QByteArray ExtensionFor(FileFormat format) {
     return "wav";
   }
   return {};
+}
+
+std::optional<WriteOptions> SoundOptions(const Invocation &invocation) {
+  WriteOptions options;
+  options.soundFont = invocation.value("--soundfont").value_or("");
+  const auto seconds = invocation.value("--seconds");
+  if (!seconds)
+    return options;
+  char *end = nullptr;
+  options.maxSeconds = std::strtod(seconds->c_str(), &end);
+  if (end != seconds->c_str() && *end == '\0' && options.maxSeconds > 0)
+    return options;
+  PrintErr("piporapad-cli: --seconds needs a positive number\n");
+  return std::nullopt;
 }
 
 Status ReadSong(const QByteArray &name, const ReadOptions &options, Song &song) {

@@ -39,6 +39,10 @@ struct WriteOptions {
   std::string soundFont; // WAV: empty for the default SoundFont
 };
 
+// --seconds and --soundfont from the command line; nothing (after saying why) when
+// --seconds is not a positive number.
+std::optional<WriteOptions> SoundOptions(const Invocation &invocation);
+
 struct WriteOutcome {
   int exitCode = kExitOk; // kExitRefused when SMD cannot hold the song
   std::string message;    // the text to print when the exit code is not kExitOk

@@ -1,7 +1,6 @@
 // piporapad [FILE]: the editor. With --offscreen-start-and-quit FILE it starts without a
 // screen, opens FILE, waits until the interface is idle, prints the time that took and
 // exits (the start-up benchmark); a file that does not open ends it with exit code 2.
-#include "views/main.h"
 #include "app/editor/editor_command_line.h"
 #include "app/editor/unattended_prompts.h"
 #include "formats/smd/smd_reader.h"
@@ -12,6 +11,7 @@
 #include "platform/ui/translations.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
+#include "views/main_window.h"
 #include "views/screenshots.h"
 
 #include <QApplication>
@@ -90,7 +90,7 @@ int main(int argc, char **argv) {
     unattendedPrompts = std::make_unique<pipora::editor::UnattendedPrompts>();
     checks = unattendedPrompts.get();
   }
-  pipora::main frame(ctx, std::move(unattendedPrompts));
+  pipora::MainWindow frame(ctx, std::move(unattendedPrompts));
   frame.startUp(line.fileName);
 
   if (checks && checks->interrupted()) {
