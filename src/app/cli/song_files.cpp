@@ -9,6 +9,8 @@
 #include "formats/smd/smd_writer.h"
 #include "formats/smd/tone_store.h"
 #include "formats/wav/wav_encoder.h"
+#include "platform/files/file_io.h"
+#include "platform/files/program_directory.h"
 #include "platform/midi/fluidsynth/fluidsynth_rendering_backend.h"
 #include "playback/offline_song_renderer.h"
 
@@ -59,6 +61,9 @@ Status DecodeMidiFile(const QByteArray &bytes, const MidiImportOptions &options,
   const std::span<const std::uint8_t> span(reinterpret_cast<const std::uint8_t *>(bytes.data()),
                                            static_cast<std::size_t>(bytes.size()));
   const SmfReadResult read = ReadSmf(span, song, importer, options);
+  // The event log of the import, as the editor leaves it; it only shows what was read, so
+  // failing to write it does not fail the reading.
+  (void)WriteScratchFile(ProgramFile("pipora.log"), read.log);
   AppendEndMarkers(song);
   RecalcTimes(song);
   BuildScoreList(song);
@@ -90,9 +95,13 @@ Result<QByteArray> Encode(Song &song, FileFormat format, const WriteOptions &opt
     }
     return encoding.text;
   }
-  case FileFormat::Midi:
+  case FileFormat::Midi: {
     RecalcTimes(song);
-    return EncodeSmf(song, RandomVelocitySource()).bytes;
+    SmfFile smf = EncodeSmf(song, RandomVelocitySource());
+    (void)WriteScratchFile(ProgramFile("pipora3.log"),
+                           smf.log); // the writer's log, as exports leave it
+    return std::move(smf.bytes);
+  }
   case FileFormat::Wav: {
     RecalcTimes(song);
     ProgressLine progress;
