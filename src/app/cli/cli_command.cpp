@@ -1,7 +1,9 @@
 #include "app/cli/cli_command.h"
 
-#include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
+#include "model/new_song.h"
+#include "session/failure_text.h"
+#include "session/smd_files.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -36,18 +38,19 @@ const Format *FormatOf(const QString &path) {
 Status LoadSmd(Song &song, const QString &path) {
   Result<OpenOutcome> opened = OpenSmdFile(song, path);
   if (!opened)
-    return Error{opened.error()};
+    return Error{FileFailureText(path, opened.failure(), FileAccess::Read), {}};
   return Ok{};
 }
 
 Status SaveSmd(Song &song, const QString &path, bool &refused) {
-  const SmdSaveResult saved = SaveSmdFile(song, path, false);
-  refused = saved.kind == SmdSaveResult::Kind::CheckFailed;
+  const SmdEncoding encoding = EncodeSmd(song);
+  refused = !encoding.ok();
   if (refused)
-    return Error{"part " + std::to_string(saved.check->part) + " element " +
-                 std::to_string(saved.check->element) + ": " + saved.message};
-  if (!saved.saved())
-    return Error{saved.message};
+    return Error{"part " + std::to_string(encoding.failure->part) + " element " +
+                     std::to_string(encoding.failure->element) + ": " + encoding.failure->message,
+                 {}};
+  if (Status saved = SaveSmdFile(song, path, encoding.text, false); !saved)
+    return Error{FileFailureText(path, saved.failure(), FileAccess::Write), {}};
   return Ok{};
 }
 

@@ -4,9 +4,8 @@
 #include "app/cli/cli_options.h"
 
 #include "formats/midi/export_events.h"
-#include "formats/midi/midi_files.h"
-#include "formats/smd/smd_reader.h"
-#include "formats/smd/smd_writer.h"
+#include "session/failure_text.h"
+#include "session/midi_files.h"
 
 namespace pipora::cli {
 namespace {
@@ -14,11 +13,11 @@ namespace {
 // A damaged file is reported, and what was read before the damage stays in the song, as
 // the editor's open-MIDI command does; the exit code still tells of the damage.
 Status LoadMidi(Song &song, const QString &path) {
-  const MidiImportResult result = ImportMidiFile(song, path, ImportOptions());
-  if (!result.opened)
-    return Error{ReadFailureText(path, result.error)};
-  if (!result.ok()) {
-    PrintErr(ReadFailureText(path, result.error) + "\n");
+  const Result<MidiImportReport> result = ImportMidiFile(song, path, ImportOptions());
+  if (!result)
+    return Error{FileFailureText(path, result.failure(), FileAccess::Read), {}};
+  if (result->error) {
+    PrintErr(FileFailureText(path, *result->error, FileAccess::Read) + "\n");
     NoteIncompleteRead();
   }
   return Ok{};
@@ -28,8 +27,7 @@ Status SaveMidi(Song &song, const QString &path, bool &refused) {
   refused = false;
   RecalcTimes(song);
   if (Status written = ExportMidiFile(song, path); !written)
-    return Error{path.toStdString() + "\n" + written.error() + "\n" +
-                 std::string(kWriteFailedMessage)};
+    return Error{FileFailureText(path, written.failure(), FileAccess::Write), {}};
   return Ok{};
 }
 

@@ -2,7 +2,6 @@
 // configured MIDI output in real time.
 #include "app/cli/cli_command.h"
 
-#include "formats/smd/tone_store.h"
 #include "formats/wav/wav_encoder.h"
 #include "platform/files/file_io.h"
 #include "platform/midi/fluidsynth/fluidsynth_midi_backend.h"
@@ -10,6 +9,7 @@
 #include "platform/midi/system/system_midi_output.h"
 #include "playback/player.h"
 #include "playback/precise_wake_timer.h"
+#include "session/tone_store.h"
 
 #include <QCoreApplication>
 #include <QTimer>
