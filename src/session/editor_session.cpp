@@ -23,7 +23,7 @@ EditorSession::EditorSession(const QString &programDirectory, std::unique_ptr<Mi
                                      std::make_unique<PreciseWakeTimer>(),
                                      std::make_unique<PreciseWakeTimer>());
   NewSong(song_);
-  history_.takeSnapshot(song_, false, options_.isSaveTone);
+  history_.takeSnapshot(song_, false, options().isSaveTone);
 }
 
 EditorSession::~EditorSession() {
@@ -56,6 +56,10 @@ void EditorSession::noteListsChanged() {
   BuildScoreList(song_);
 }
 
+void EditorSession::refreshScoreLists() {
+  BuildScoreList(song_);
+}
+
 // --- file name and dirty flag ----------------------------------------------------------------
 
 void EditorSession::announce(const Marks &before) {
@@ -83,7 +87,7 @@ void EditorSession::newSong() {
   const Marks before = marks();
   NewSong(song_);
   history_.restart();
-  history_.takeSnapshot(song_, false, options_.isSaveTone);
+  history_.takeSnapshot(song_, false, options().isSaveTone);
   song_.dirty = false;
   emit songReplaced();
   emit historyChanged();
@@ -92,9 +96,9 @@ void EditorSession::newSong() {
 
 Result<OpenOutcome> EditorSession::open(const QString &path) {
   const Marks before = marks();
-  OpenOptions options;
-  options.isSaveTone = options_.isSaveTone;
-  Result<OpenOutcome> opened = OpenSmdFile(song_, path, options);
+  OpenOptions open;
+  open.isSaveTone = options().isSaveTone;
+  Result<OpenOutcome> opened = OpenSmdFile(song_, path, open);
   if (opened && *opened == OpenOutcome::Loaded)
     emit songReplaced();
   announce(before);
@@ -113,7 +117,7 @@ Status EditorSession::save() {
   const SmdEncoding encoding = EncodeSmd(song_);
   if (!encoding.ok())
     return Error{encoding.failure->message, {}};
-  Status saved = SaveSmdFile(song_, path(), encoding.text, options_.isSaveTone);
+  Status saved = SaveSmdFile(song_, path(), encoding.text, options().isSaveTone);
   if (saved) {
     // A tie dropped from a triplet shows in the score too.
     BuildScoreList(song_);
@@ -130,7 +134,7 @@ Status EditorSession::saveAs(const QString &path) {
 
 Result<MidiImportReport> EditorSession::importMidi(const QString &path) {
   const Marks before = marks();
-  Result<MidiImportReport> imported = ImportMidiFile(song_, path, options_.import);
+  Result<MidiImportReport> imported = ImportMidiFile(song_, path, options().import);
   if (imported) {
     song_.currentPart = 1;
     emit songReplaced();
@@ -154,7 +158,7 @@ Status EditorSession::writeEventList() {
 // --- undo ------------------------------------------------------------------------------------
 
 void EditorSession::takeSnapshot() {
-  history_.takeSnapshot(song_, edited_ == EditedLists::Score, options_.isSaveTone);
+  history_.takeSnapshot(song_, edited_ == EditedLists::Score, options().isSaveTone);
   emit historyChanged();
 }
 
@@ -167,7 +171,7 @@ Status EditorSession::loadSnapshot(Status loaded) {
 }
 
 Status EditorSession::undo() {
-  if (options_.isManyUndo)
+  if (options().isManyUndo)
     return loadSnapshot(history_.undo(song_));
   const int part = ExchangeWithBackup(song_, edited_ == EditedLists::Score);
   if (part != 0) {
@@ -184,7 +188,7 @@ Status EditorSession::redo() {
 }
 
 bool EditorSession::canUndo() const {
-  return options_.isManyUndo ? history_.canUndo() : true;
+  return options().isManyUndo ? history_.canUndo() : true;
 }
 
 bool EditorSession::canRedo() const {

@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -48,7 +49,13 @@ public:
 
   Song &song() { return song_; }
   const Song &song() const { return song_; }
-  DocumentOptions &options() { return options_; }
+  // The options in force: from the source when one is set (the editor's settings, which the
+  // user may change at any time), else the ones set here.
+  DocumentOptions options() const { return optionsSource_ ? optionsSource_() : options_; }
+  void setOptions(const DocumentOptions &options) { options_ = options; }
+  void setOptionsSource(std::function<DocumentOptions()> source) {
+    optionsSource_ = std::move(source);
+  }
   const QString &programDirectory() const { return programDirectory_; }
 
   // --- the two lists -------------------------------------------------------------------
@@ -62,6 +69,8 @@ public:
   void syncNoteLists();
   // After the note lists were changed: start ticks recomputed, score lists rebuilt.
   void noteListsChanged();
+  // The score lists rebuilt from the note lists, whichever editor edits.
+  void refreshScoreLists();
 
   // --- file name and dirty flag --------------------------------------------------------
   QString path() const { return QString::fromStdString(song_.fileName); }
@@ -133,6 +142,7 @@ private:
   QString programDirectory_;
   Song song_;
   DocumentOptions options_;
+  std::function<DocumentOptions()> optionsSource_;
   EditedLists edited_ = EditedLists::Notes;
   UndoHistory history_;
   std::unique_ptr<MidiOutput> midi_;

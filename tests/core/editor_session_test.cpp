@@ -185,7 +185,7 @@ TEST_F(EditorSessionTest, UnreadableSnapshotLeavesTheSongAndTheHistory) {
 }
 
 TEST_F(EditorSessionTest, SingleStepUndoExchangesWithTheBackupSlot) {
-  session.options().isManyUndo = false;
+  session.setOptions({.isSaveTone = false, .isManyUndo = false, .import = {}});
   enter(1, 60, "4");
   BackupPart(song(), false);
   enter(1, 62, "4");
@@ -212,7 +212,7 @@ TEST_F(EditorSessionTest, ScoreListEditsReachTheFileThroughTheSession) {
 
 // Every save writes the tones when the setting asks for it, and a snapshot is a save.
 TEST_F(EditorSessionTest, TonesReachTheToneStoreAfterASnapshot) {
-  session.options().isSaveTone = true;
+  session.setOptions({.isSaveTone = true, .isManyUndo = true, .import = {}});
   enter(1, 60, "4");
   ASSERT_TRUE(session.saveAs(path("t.smd")).ok());
   song().part(4).tone = 41;
