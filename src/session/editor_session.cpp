@@ -118,11 +118,9 @@ Status EditorSession::save() {
   if (!encoding.ok())
     return Error{encoding.failure->message, {}};
   Status saved = SaveSmdFile(song_, path(), encoding.text, options().isSaveTone);
-  if (saved) {
-    // A tie dropped from a triplet shows in the score too.
+  // A tie dropped from a triplet shows in the score too.
+  if (saved)
     BuildScoreList(song_);
-    emit notesChanged(0);
-  }
   announce(before);
   return saved;
 }
@@ -157,8 +155,9 @@ Status EditorSession::writeEventList() {
 
 // --- undo ------------------------------------------------------------------------------------
 
-void EditorSession::takeSnapshot() {
-  history_.takeSnapshot(song_, edited_ == EditedLists::Score, options().isSaveTone);
+void EditorSession::takeSnapshot(bool noteListsCurrent) {
+  history_.takeSnapshot(song_, edited_ == EditedLists::Score && !noteListsCurrent,
+                        options().isSaveTone);
   emit historyChanged();
 }
 

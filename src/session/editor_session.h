@@ -7,6 +7,7 @@
 #include "formats/smd/smd_writer.h"
 #include "model/result.h"
 #include "model/song.h"
+#include "platform/midi/midi_backend.h"
 #include "session/midi_files.h"
 #include "session/smd_files.h"
 #include "session/undo_history.h"
@@ -20,7 +21,6 @@
 
 namespace pipora {
 
-class MidiBackend;
 class MidiOutput;
 class Player;
 class PlayerHost;
@@ -96,7 +96,9 @@ public:
   Status writeEventList();
 
   // --- undo ------------------------------------------------------------------------------
-  void takeSnapshot();
+  // After a change. `noteListsCurrent`: the change was made in both lists, so the score
+  // editor's lists need not be written back first.
+  void takeSnapshot(bool noteListsCurrent = false);
   // Many-level undo loads the previous snapshot; single-step undo exchanges with the backup
   // slot. A snapshot that cannot be read fails and leaves the song as it was.
   Status undo();
@@ -121,8 +123,7 @@ public:
 signals:
   // The whole song was replaced (new, open, import, undo, redo).
   void songReplaced();
-  // Notes of a part changed in place (single-step undo, a save dropping a triplet tie);
-  // part 0: any part.
+  // Single-step undo exchanged this part's notes with the backup slot.
   void notesChanged(int part);
   void dirtyChanged(bool dirty);
   void pathChanged(const QString &path);

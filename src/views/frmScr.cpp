@@ -1,7 +1,6 @@
 #include "views/frmScr.h"
 
-#include "platform/files/program_directory.h"
-#include "platform/files/temporary_files.h"
+#include "views/file_failure.h"
 #include "views/main.h"
 #include "views/raster_ops.h"
 #include "views/score_surface.h"
@@ -11,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -61,8 +59,8 @@ StaffLabelTable LabelsFromSettings(const Settings &settings) {
 } // namespace
 
 frmScr::frmScr(AppContext &ctx, QWidget *parent)
-    : ChildWindow(ctx, QStringLiteral("frmScr"), parent), history_(ProgramDirectory()),
-      picture1_(new ScoreSurface(this)), hScroll1_(MakeScrollBar(Qt::Horizontal, "HScroll1", this)),
+    : ChildWindow(ctx, QStringLiteral("frmScr"), parent), picture1_(new ScoreSurface(this)),
+      hScroll1_(MakeScrollBar(Qt::Horizontal, "HScroll1", this)),
       vScroll1_(MakeScrollBar(Qt::Vertical, "VScroll1", this)),
       command1_(MakeZoomButton(QStringLiteral("+"), "Command1", 9, true, this)),
       command2_(MakeZoomButton(QStringLiteral("-"), "Command2", 9, true, this)),
@@ -107,23 +105,16 @@ frmScr::frmScr(AppContext &ctx, QWidget *parent)
     if (formActive_)
       showMarks();
   };
-  ctx_.hooks.scoreIsActive = [this] { return formActive_; };
   ctx_.hooks.scoreShowTick = [this](int tick) {
     hideMarks();
     followCursor(tick);
     if (formActive_)
       showMarks();
   };
-  ctx_.hooks.restartHistory = [this] {
-    history_.restart();
-    TakeSnapshot();
-  };
-  ctx_.hooks.takeSnapshot = [this] { TakeSnapshot(); };
-  ctx_.hooks.atUnload.push_back([self = QPointer<frmScr>(this)] {
-    if (self)
-      self->history_.discard();
-    RemoveAbandonedSnapshotFolders(ProgramDirectory());
-    DeleteTemporaryFiles(ProgramDirectory());
+  // Single-step undo made outside the score editor shows in the source editor.
+  connect(&ctx_.session, &EditorSession::notesChanged, this, [this](int part) {
+    if (!formActive_ && ctx_.frame)
+      ctx_.frame->ViewSrc(part);
   });
   connectFrame();
 }
@@ -132,10 +123,7 @@ frmScr::~frmScr() {
   // Other windows may still run while the frame is taken down: nothing may reach this one.
   AppHooks &hooks = ctx_.hooks;
   hooks.scoreRelayout = nullptr;
-  hooks.scoreIsActive = nullptr;
   hooks.scoreShowTick = nullptr;
-  hooks.restartHistory = nullptr;
-  hooks.takeSnapshot = nullptr;
 }
 
 void frmScr::connectFrame() {
@@ -388,7 +376,7 @@ void frmScr::VScroll1_Change(int value) {
 
 void frmScr::Form_Activate() {
   formActive_ = true;
-  BuildScoreList(ctx_.song);
+  ctx_.session.editScoreLists();
   scrResize();
   isActive = true;
   picture1_->setFocus();
@@ -401,7 +389,7 @@ void frmScr::Form_Activate() {
 
 void frmScr::Form_Deactivate() {
   hideMarks();
-  BuildNoteList(ctx_.song);
+  ctx_.session.editNoteLists();
   isActive = false;
   formActive_ = false;
   timer1_.stop();
@@ -503,9 +491,9 @@ void frmScr::Picture1_KeyDown(int keyCode, int shift) {
   if (out.changed)
     scrResize();
   if (out.snapshot)
-    TakeSnapshot(out.noteListsCurrent);
+    ctx_.session.takeSnapshot(out.noteListsCurrent);
   if (out.dirty)
-    song.dirty = true;
+    ctx_.session.setDirty(true);
   runCommand(out.command);
   showMarks();
   if (out.preview > 0 && ctx_.settings.isPreview && previewNote) {
@@ -543,46 +531,32 @@ void frmScr::Picture1_OLEDragDrop(const QStringList &files) {
 
 // --- undo --------------------------------------------------------------------------------
 
-void frmScr::TakeSnapshot(bool noteListsCurrent) {
-  // The snapshot reads the note lists; in the score editor they are brought up to date first.
-  history_.takeSnapshot(ctx_.song, formActive_ && !noteListsCurrent);
-}
-
 void frmScr::Undo() {
+  hideMarks();
   if (!ctx_.settings.isManyUndo) {
-    hideMarks();
-    const int part = ExchangeWithBackup(ctx_.song, formActive_);
-    if (part != 0 && !formActive_) {
-      if (ctx_.frame)
-        ctx_.frame->ViewSrc(part);
-      BuildScoreList(ctx_.song); // the score editor shows the exchanged notes too
-    }
+    // Single-step undo: the session exchanges with the backup slot in place.
+    (void)ctx_.session.undo();
     scrResize();
     if (formActive_)
       showMarks();
     return;
   }
-  hideMarks();
-  afterHistoryMove(history_.undo(ctx_.song));
+  const QString snapshot = ctx_.session.undoSnapshotPath();
+  afterHistoryMove(snapshot, ctx_.session.undo());
 }
 
 void frmScr::Redo() {
   hideMarks();
-  afterHistoryMove(history_.redo(ctx_.song));
+  const QString snapshot = ctx_.session.redoSnapshotPath();
+  afterHistoryMove(snapshot, ctx_.session.redo());
 }
 
-void frmScr::afterHistoryMove(const Status &status) {
-  if (!status)
-    showError(QString::fromStdString(status.error()));
-  if (ctx_.frame) {
-    // Refilling the source editor activates it; as after Open, the focus comes back to the
-    // window the user was working in, so typing goes on where it was.
-    const QString activeWindow = ctx_.settings.ActiveWindow;
-    ctx_.frame->refreshViews();
-    ctx_.frame->focusActiveWindow(activeWindow);
-  } else {
+void frmScr::afterHistoryMove(const QString &snapshotPath, const Status &status) {
+  // A loaded snapshot replaced the song: the frame refreshed every window already.
+  if (!status && ctx_.frame)
+    ShowFileFailure(ctx_.frame->prompts(), this, snapshotPath, status.failure(), FileAccess::Read);
+  if (!ctx_.frame)
     scrResize();
-  }
   if (formActive_)
     showMarks();
 }

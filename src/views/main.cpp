@@ -58,7 +58,29 @@ main::main(AppContext &ctx, std::unique_ptr<Prompts> prompts)
   createMenus();
   createChildren();
   connectCommands();
+  connectSession();
   connect(mdi_, &QMdiArea::subWindowActivated, this, &main::onSubWindowActivated);
+}
+
+void main::connectSession() {
+  EditorSession &session = ctx_.session;
+  const Settings &settings = ctx_.settings;
+  session.setOptionsSource([&settings] {
+    DocumentOptions options;
+    options.isSaveTone = settings.isSaveTone;
+    options.isManyUndo = settings.isManyUndo;
+    options.import.triplets = settings.is3;
+    options.import.foldOctaves = settings.isAuto;
+    return options;
+  });
+  connect(&session, &EditorSession::songReplaced, this, [this] {
+    // Refilling the source editor activates it; the focus then returns to the window the
+    // user was working in.
+    const QString activeWindow = ctx_.settings.ActiveWindow;
+    refreshViews();
+    focusActiveWindow(activeWindow);
+  });
+  connect(&session, &EditorSession::pathChanged, this, &main::updateCaption);
 }
 
 main::~main() {
@@ -262,11 +284,10 @@ void main::refreshViews() {
   ctx_.props->loadFromSong();
   // Both lists are made current before any window changes hands: activating a window
   // converts one list into the other.
-  RecalcTimes(ctx_.song);
-  BuildScoreList(ctx_.song);
+  ctx_.session.noteListsChanged();
   if (isChildVisible(ctx_.source)) {
     ctx_.source->ViewSrc(ctx_.song.currentPart);
-    BuildScoreList(ctx_.song);
+    ctx_.session.refreshScoreLists();
   }
   if (ctx_.hooks.scoreRelayout)
     ctx_.hooks.scoreRelayout();
@@ -320,8 +341,7 @@ void main::tileWindows() {
 
 void main::cascadeWindows() {
   std::vector<QWidget *> order;
-  const bool scoreActive = ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive();
-  if (scoreActive)
+  if (ctx_.session.editedLists() == EditedLists::Score)
     order = {ctx_.source, ctx_.player, ctx_.props, ctx_.score};
   else if (ctx_.listHasFocus)
     order = {ctx_.player, ctx_.props, ctx_.score, ctx_.source};
@@ -460,7 +480,7 @@ void main::applyLoadedSettings(bool complete) {
 
 bool main::confirmExit() {
   ctx_.closeConfirmed = false;
-  if (ctx_.song.dirty) {
+  if (ctx_.session.isDirty()) {
     switch (prompts_->question(this, QStringLiteral("ファイルは変更されています。保存しますか。"),
                                true)) {
     case Answer::Cancel:
@@ -470,7 +490,7 @@ bool main::confirmExit() {
         return false;
       break;
     case Answer::No:
-      ctx_.song.dirty = false;
+      ctx_.session.setDirty(false);
       break;
     }
   }
@@ -484,7 +504,7 @@ void main::exitCommand() {
 }
 
 void main::closeEvent(QCloseEvent *event) {
-  if (ctx_.playing) {
+  if (ctx_.session.isPlaying()) {
     event->ignore();
     return;
   }
@@ -499,9 +519,7 @@ void main::closeEvent(QCloseEvent *event) {
     event->ignore();
     return;
   }
-  for (auto &unload : ctx_.hooks.atUnload)
-    if (unload)
-      unload();
+  ctx_.session.shutDown();
   event->accept();
 }
 

@@ -1,11 +1,7 @@
 #include "views/playpannel.h"
 
-#include "platform/files/program_directory.h"
-#include "platform/ini/ini_file.h"
 #include "platform/midi/midi_output.h"
-#include "platform/midi/system/system_midi_output.h"
 #include "playback/player.h"
-#include "playback/precise_wake_timer.h"
 #include "views/frmScr.h"
 #include "views/main.h"
 #include "views/play_line.h"
@@ -23,18 +19,6 @@
 namespace pipora {
 
 namespace {
-
-// The output comes from two optional keys of the settings file: MidiOutput (a system
-// MIDI port's name; empty for the built-in synthesizer) and SoundFont (a .sf2 file).
-MidiOutputChoice ReadOutputChoice() {
-  MidiOutputChoice choice;
-  Result<IniFile> ini = IniFile::Load(ProgramFile("pipora.ini"));
-  if (!ini)
-    return choice;
-  choice.outputName = ini->readString("pipora", "MidiOutput", "").toStdString();
-  choice.soundFontPath = ini->readString("pipora", "SoundFont", "").toStdString();
-  return choice;
-}
 
 QIcon ButtonIcon(bool play) {
   QPixmap pixmap(64, 64);
@@ -79,19 +63,10 @@ playpannel::playpannel(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "pla
   watchForSnapping(Label1);
   setFocusPolicy(Qt::StrongFocus);
 
-  midi_ = std::make_unique<MidiOutput>(CreateMidiBackend(ReadOutputChoice()));
   host_ = std::make_unique<PlayerWindowHost>(ctx);
   host_->setButtonsHandler([this](bool playing) { setButtons(playing); });
-  player_ = std::make_unique<Player>(ctx.song, *midi_, *host_, SteadyMsClock(),
-                                     std::make_unique<PreciseWakeTimer>(),
-                                     std::make_unique<PreciseWakeTimer>());
-  ctx.midi = midi_.get();
+  ctx.session.setPlayerView(host_.get());
   ctx.hooks.showPosition = [this](const QString &text) { Label1->setText(text); };
-  ctx.hooks.atUnload.push_back([this] {
-    player_->StopSong();
-    midi_->MidiReset();
-    midi_->MidiClose();
-  });
 
   connect(PlayCommand, &QToolButton::pressed, this, [this] { PlayCommand_MouseDown(); });
   connect(StopCommand, &QToolButton::pressed, this, [this] { StopCommand_MouseDown(); });
@@ -109,9 +84,16 @@ playpannel::playpannel(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "pla
 }
 
 playpannel::~playpannel() {
-  if (ctx_.midi == midi_.get())
-    ctx_.midi = nullptr;
+  ctx_.session.setPlayerView(nullptr);
   host_->setPlayLine(nullptr);
+}
+
+Player &playpannel::player() {
+  return ctx_.session.player();
+}
+
+MidiOutput &playpannel::midi() {
+  return ctx_.session.midi();
 }
 
 void playpannel::attachScoreEditor() {
@@ -119,8 +101,8 @@ void playpannel::attachScoreEditor() {
     return;
   playLine_ = std::make_unique<PlayLine>(ctx_, *ctx_.score);
   host_->setPlayLine(playLine_.get());
-  ctx_.score->previewNote = [this](int part, int key) { player_->PreviewNote(part, key); };
-  ctx_.score->endPreview = [this] { player_->EndPreview(); };
+  ctx_.score->previewNote = [this](int part, int key) { player().PreviewNote(part, key); };
+  ctx_.score->endPreview = [this] { player().EndPreview(); };
 }
 
 void playpannel::connectMenu() {
@@ -128,7 +110,7 @@ void playpannel::connectMenu() {
     if (QAction *action = ctx_.action(item))
       connect(action, &QAction::triggered, this, [this, command] {
         attachScoreEditor();
-        (player_.get()->*command)();
+        (player().*command)();
       });
   };
   hook("AllPlayItem", &Player::AllPlay);
@@ -147,7 +129,7 @@ void playpannel::PlayCommand_MouseDown() {
     all->trigger();
     return;
   }
-  player_->AllPlay();
+  player().AllPlay();
 }
 
 void playpannel::StopCommand_MouseDown() {
@@ -155,7 +137,7 @@ void playpannel::StopCommand_MouseDown() {
     stop->trigger();
     return;
   }
-  player_->StopPlay();
+  player().StopPlay();
 }
 
 void playpannel::keyPressEvent(QKeyEvent *event) {
@@ -165,7 +147,7 @@ void playpannel::keyPressEvent(QKeyEvent *event) {
   }
   const int code = event->text().at(0).unicode();
   // Both tests see the state the key found: play and stop may share a key.
-  const bool wasPlaying = player_->playing();
+  const bool wasPlaying = player().playing();
   if (code == ctx_.settings.ShortCut[kShortCutPlayAll] && !wasPlaying)
     PlayCommand_MouseDown();
   if (code == ctx_.settings.ShortCut[kShortCutStop] && wasPlaying)
@@ -184,8 +166,7 @@ void playpannel::Label1_Click() {
   const QString active = ctx_.settings.ActiveWindow;
   pipora::main *frame = ctx_.frame;
   const bool sourceVisible = frame && ctx_.source && frame->isChildVisible(ctx_.source);
-  if (ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive())
-    BuildNoteList(ctx_.song);
+  ctx_.session.syncNoteLists();
   if (frame) {
     // The source editor's location column follows the mode, so the mode changes first;
     // the check marks and the display text (minutes with a sign blank) come after the
@@ -198,7 +179,7 @@ void playpannel::Label1_Click() {
     frame->focusActiveWindow(active);
   } else {
     ctx_.settings.isTick = !ctx_.settings.isTick;
-    Label1->setText(QString::fromStdString(player_->stoppedPositionText()));
+    Label1->setText(QString::fromStdString(player().stoppedPositionText()));
   }
 }
 

@@ -205,7 +205,7 @@ void property::clickVolume(int index, Qt::MouseButton button, bool shift) {
     volume += change;
     showVolume(index);
   }
-  ctx_.song.dirty = true;
+  ctx_.session.setDirty(true);
 }
 
 void property::showLevels(bool on) {

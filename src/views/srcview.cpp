@@ -208,7 +208,7 @@ QString srcview::positionTextForMenu() const {
 bool srcview::listKeyDown(QKeyEvent *event) {
   const int code = ShortcutCodeOf(*event);
   const bool plain = ModifierMaskOf(event->modifiers()) == 0;
-  const bool wasPlaying = ctx_.playing;
+  const bool wasPlaying = ctx_.session.isPlaying();
   const int key = event->key();
   Song &song = ctx_.song;
   bool consumed = false;
@@ -291,7 +291,7 @@ void srcview::insertOnList() {
   ViewSrc(part);
   enterOnList();
   pendingInsertion_ = true;
-  song.dirty = true;
+  ctx_.session.setDirty(true);
 }
 
 // --- the pitch and length boxes --------------------------------------------------------
@@ -347,7 +347,7 @@ void srcview::escapeFromBox(bool lengthBox) {
   if (pendingInsertion_ && (!lengthBox || nextIsEnd) && row >= 0 && row < p.count) {
     DeleteNote(song, song.currentPart, row);
     ViewSrc(song.currentPart);
-    BuildScoreList(song);
+    ctx_.session.refreshScoreLists();
   }
   focusList();
   onLineSelected();
@@ -385,10 +385,10 @@ void srcview::commitEntry() {
   p.cursor = at + 1;
   ViewSrc(part);
   EnsureScoreCapacity(song, part);
-  BuildScoreList(song);
+  ctx_.session.refreshScoreLists();
   if (ctx_.hooks.scoreRelayout)
     ctx_.hooks.scoreRelayout();
-  song.dirty = true;
+  ctx_.session.setDirty(true);
   pendingInsertion_ = false;
 }
 
@@ -463,14 +463,14 @@ void srcview::onActivated(QWidget *child) {
   ctx_.settings.ActiveWindow = QStringLiteral("srcview");
   if (inViewSrc_)
     return;
-  BuildNoteList(ctx_.song);
+  ctx_.session.editNoteLists();
   if (ctx_.frame && ctx_.frame->isChildVisible(this))
     ViewSrc(ctx_.song.currentPart);
 }
 
 void srcview::onDeactivated(QWidget *child) {
   if (child == this)
-    BuildScoreList(ctx_.song);
+    ctx_.session.refreshScoreLists();
 }
 
 void srcview::resizeEvent(QResizeEvent *event) {

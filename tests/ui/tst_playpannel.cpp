@@ -85,8 +85,7 @@ void tst_playpannel::creationState() {
   QVERIFY(panel(e)->PlayCommand->isEnabled());
   QVERIFY(!panel(e)->StopCommand->isEnabled());
   QCOMPARE(panel(e)->Label1->text(), QString("0:00:00"));
-  QVERIFY(e.ctx.midi != nullptr);
-  QCOMPARE(e.ctx.midi->backend().deviceCount(), 0); // the silent output in tests
+  QCOMPARE(e.session.midi().backend().deviceCount(), 0); // the silent output in tests
 }
 
 void tst_playpannel::layout_data() {
@@ -132,7 +131,7 @@ void tst_playpannel::playLocksMenusAndBarsUntilStop() {
   e.ctx.props->bar(3)->setValue(6);
   QTest::mousePress(panel(e)->PlayCommand, Qt::LeftButton);
   QTest::mouseRelease(panel(e)->PlayCommand, Qt::LeftButton);
-  QVERIFY(e.ctx.playing);
+  QVERIFY(e.session.isPlaying());
   QVERIFY(panel(e)->player().playing());
   QVERIFY(!panel(e)->PlayCommand->isEnabled());
   QVERIFY(panel(e)->StopCommand->isEnabled());
@@ -147,7 +146,7 @@ void tst_playpannel::playLocksMenusAndBarsUntilStop() {
 
   QTest::mousePress(panel(e)->StopCommand, Qt::LeftButton);
   QTest::mouseRelease(panel(e)->StopCommand, Qt::LeftButton);
-  QVERIFY(!e.ctx.playing);
+  QVERIFY(!e.session.isPlaying());
   QVERIFY(panel(e)->PlayCommand->isEnabled());
   QVERIFY(!panel(e)->StopCommand->isEnabled());
   for (const char *menu : {"FileMenu", "EditMenu", "ViewMenu", "HelpMenu"})
@@ -163,11 +162,11 @@ void tst_playpannel::runningDisplayAdvances() {
   e.start();
   withSong(e);
   e.frame->action("AllPlayItem")->trigger();
-  QVERIFY(e.ctx.playing);
+  QVERIFY(e.session.isPlaying());
   // Without a sound device the clock and the display still run.
   QTRY_VERIFY_WITH_TIMEOUT(panel(e)->Label1->text() >= QString("0:00:20"), 3000);
   e.frame->action("StopPlayItem")->trigger();
-  QVERIFY(!e.ctx.playing);
+  QVERIFY(!e.session.isPlaying());
 }
 
 void tst_playpannel::sharedPlayAndStopKey() {
@@ -178,9 +177,9 @@ void tst_playpannel::sharedPlayAndStopKey() {
   QCOMPARE(e.settings.ShortCut[kShortCutStop], 32);
   panel(e)->setFocus();
   QTest::keyClick(panel(e), Qt::Key_Space);
-  QVERIFY(e.ctx.playing); // the same key does not stop what it just started
+  QVERIFY(e.session.isPlaying()); // the same key does not stop what it just started
   QTest::keyClick(panel(e), Qt::Key_Space);
-  QVERIFY(!e.ctx.playing);
+  QVERIFY(!e.session.isPlaying());
 }
 
 void tst_playpannel::keysOnlyActInTheirState() {
@@ -190,13 +189,13 @@ void tst_playpannel::keysOnlyActInTheirState() {
   e.settings.ShortCut[kShortCutPlayAll] = 'p';
   e.settings.ShortCut[kShortCutStop] = 'x';
   QTest::keyClick(panel(e), Qt::Key_X);
-  QVERIFY(!e.ctx.playing); // stop key while idle: nothing
+  QVERIFY(!e.session.isPlaying()); // stop key while idle: nothing
   QTest::keyClick(panel(e), Qt::Key_P);
-  QVERIFY(e.ctx.playing);
+  QVERIFY(e.session.isPlaying());
   QTest::keyClick(panel(e), Qt::Key_P); // play key while playing: nothing
-  QVERIFY(e.ctx.playing);
+  QVERIFY(e.session.isPlaying());
   QTest::keyClick(panel(e), Qt::Key_X);
-  QVERIFY(!e.ctx.playing);
+  QVERIFY(!e.session.isPlaying());
 }
 
 void tst_playpannel::labelClickSwitchesDisplayMode() {
@@ -219,7 +218,7 @@ void tst_playpannel::emptySongDoesNotPlay() {
   Editor e;
   e.start();
   e.frame->action("AllPlayItem")->trigger();
-  QVERIFY(!e.ctx.playing);
+  QVERIFY(!e.session.isPlaying());
   QVERIFY(panel(e)->PlayCommand->isEnabled());
   QVERIFY(MenuEnabled(e, "FileMenu"));
 }
@@ -233,7 +232,7 @@ void tst_playpannel::measurePlayRestoresCursor() {
   e.frame->ViewSrc(1);
   e.ctx.listHasFocus = true;
   e.frame->action("MeasurePlayItem")->trigger();
-  QVERIFY(e.ctx.playing);
+  QVERIFY(e.session.isPlaying());
   QCOMPARE(e.song.part(1).cursor, 2);
   e.frame->action("StopPlayItem")->trigger();
   QCOMPARE(e.song.part(1).cursor, 6);
@@ -322,11 +321,11 @@ void tst_playpannel::playShowsTheLineOnTheScore() {
   e.frame->mdiArea()->setActiveSubWindow(e.frame->subWindowOf(e.ctx.score));
   const QImage idle = e.ctx.score->surface()->image().copy();
   e.frame->action("AllPlayItem")->trigger();
-  QVERIFY(e.ctx.playing);
+  QVERIFY(e.session.isPlaying());
   QVERIFY(!e.ctx.score->isCursol); // the editing cursor is erased while playing
   QTRY_VERIFY_WITH_TIMEOUT(e.ctx.score->surface()->image() != idle, 2000);
   e.frame->action("StopPlayItem")->trigger();
-  QVERIFY(!e.ctx.playing);
+  QVERIFY(!e.session.isPlaying());
 }
 
 void tst_playpannel::previewFromTheScoreEditorUsesThePlayer() {

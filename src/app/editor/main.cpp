@@ -3,9 +3,11 @@
 // exits (the start-up benchmark).
 #include "views/main.h"
 #include "model/song.h"
+#include "platform/files/program_directory.h"
 #include "platform/ui/app_icon.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/translations.h"
+#include "session/editor_session.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
 #include "views/screenshots.h"
@@ -67,9 +69,10 @@ int main(int argc, char **argv) {
   pipora::InstallJapaneseTranslations(app);
   QApplication::setWindowIcon(pipora::ProgramIcon());
 
-  pipora::Song song;
+  pipora::EditorSession session(pipora::ProgramDirectory());
+  const pipora::Song &song = session.song();
   pipora::Settings settings;
-  pipora::AppContext ctx(song, settings);
+  pipora::AppContext ctx(session, settings);
   pipora::main frame(ctx);
   frame.startUp(line.fileName);
 
