@@ -3,7 +3,7 @@
 #include "editing/backup_exchange.h"
 #include "model/new_song.h"
 #include "platform/files/temporary_files.h"
-#include "platform/midi/midi_output.h"
+#include "playback/midi_output.h"
 #include "playback/player.h"
 #include "playback/precise_wake_timer.h"
 #include "session/midi_output_choice.h"

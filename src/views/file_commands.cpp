@@ -1,9 +1,9 @@
 #include "views/file_commands.h"
 
 #include "views/file_failure.h"
-#include "views/main.h"
-#include "views/property.h"
-#include "views/srcview.h"
+#include "views/main_window.h"
+#include "views/property/property_window.h"
+#include "views/source/source_editor_window.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -21,7 +21,7 @@ QString Lower3(const QString &path) {
 
 } // namespace
 
-FileCommands::FileCommands(AppContext &ctx, main &frame) : ctx_(ctx), frame_(frame) {}
+FileCommands::FileCommands(AppContext &ctx, MainWindow &frame) : ctx_(ctx), frame_(frame) {}
 
 QStringList FileCommands::SmdFilters() {
   return {QStringLiteral("すべてのファイル（*.*）|*.*"),

@@ -1,7 +1,6 @@
 // piporapad [FILE]: the editor. With --offscreen-start-and-quit FILE it starts without a
 // screen, opens FILE, waits until the interface is idle, prints the time that took and
 // exits (the start-up benchmark).
-#include "views/main.h"
 #include "model/song.h"
 #include "platform/files/program_directory.h"
 #include "platform/ui/app_icon.h"
@@ -10,6 +9,7 @@
 #include "session/editor_session.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
+#include "views/main_window.h"
 #include "views/screenshots.h"
 
 #include <QApplication>
@@ -73,7 +73,7 @@ int main(int argc, char **argv) {
   const pipora::Song &song = session.song();
   pipora::Settings settings;
   pipora::AppContext ctx(session, settings);
-  pipora::main frame(ctx);
+  pipora::MainWindow frame(ctx);
   frame.startUp(line.fileName);
 
   if (line.startAndQuit) {
