@@ -11,6 +11,10 @@
 namespace pipora {
 
 struct Error {
+  Error() = default;
+  Error(std::string what, std::optional<std::int64_t> at = std::nullopt)
+      : message(std::move(what)), offset(at) {}
+
   // What went wrong, in words the user can read.
   std::string message;
   // For damaged input: where the damage starts, counted in bytes from 0.

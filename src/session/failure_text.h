@@ -2,6 +2,7 @@
 // The text shown when a file cannot be read or written: the path, the error's description
 // (with the byte where damage starts), and the closing line for reading or writing. The
 // editor's message boxes and the command-line tool both show exactly this.
+#include "model/file_messages.h"
 #include "model/result.h"
 
 #include <QString>
@@ -9,9 +10,6 @@
 #include <string_view>
 
 namespace pipora {
-
-inline constexpr std::string_view kReadFailedMessage = "ファイルの読み込みに失敗しました。";
-inline constexpr std::string_view kWriteFailedMessage = "ファイルの保存に失敗しました。";
 
 enum class FileAccess { Read, Write };
 

@@ -2,6 +2,7 @@
 
 #include "formats/midi/export_events.h"
 #include "formats/midi/smf_reader.h"
+#include "model/file_messages.h"
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
 
@@ -18,8 +19,7 @@ QString WithLastThreeReplaced(const QString &path, const QString &extension) {
 Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
                                         const MidiImportOptions &options) {
   if (QFileInfo(path).size() > kMaxMidiFileBytes)
-    return Error{
-        "ファイルが大きすぎます（" + std::to_string(kMaxMidiFileBytes >> 20) + " MB まで）", {}};
+    return Error{TooLargeText(kMaxMidiFileBytes), {}};
   Result<QByteArray> file = ReadWholeFile(path);
   if (!file)
     return file.failure();

@@ -1,5 +1,6 @@
 #include "views/file_commands.h"
 
+#include "model/file_messages.h"
 #include "views/file_failure.h"
 #include "views/main_window.h"
 #include "views/property/property_window.h"
@@ -11,9 +12,9 @@
 namespace pipora {
 namespace {
 
-const QString kChangedQuestion = QStringLiteral("ファイルは変更されています。保存しますか。");
-const QString kOverwriteQuestion =
-    QStringLiteral("同じ名前のファイルが存在します。上書きしますか。");
+QString Text(std::string_view message) {
+  return QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
+}
 
 QString Lower3(const QString &path) {
   return path.right(3).toLower();
@@ -42,7 +43,7 @@ QWidget *FileCommands::parentWidget() const {
 bool FileCommands::askToSaveChanges() {
   if (!ctx_.session.isDirty())
     return true;
-  if (frame_.prompts().question(parentWidget(), kChangedQuestion, false) != Answer::Yes)
+  if (frame_.prompts().question(parentWidget(), Text(kChangedQuestion), false) != Answer::Yes)
     return true;
   return saveSmd();
 }
@@ -123,7 +124,7 @@ QString FileCommands::askSavePath(FileDialogRequest request) {
   if (path.isEmpty())
     return {};
   if (QFileInfo::exists(path) &&
-      frame_.prompts().question(parentWidget(), kOverwriteQuestion, false) != Answer::Yes)
+      frame_.prompts().question(parentWidget(), Text(kOverwriteQuestion), false) != Answer::Yes)
     return {};
   return path;
 }

@@ -1,5 +1,6 @@
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
+#include "model/file_messages.h"
 #include "model/vocabulary.h"
 
 #include <gtest/gtest.h>

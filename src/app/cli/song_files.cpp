@@ -8,6 +8,7 @@
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
 #include "formats/wav/wav_encoder.h"
+#include "model/file_messages.h"
 #include "model/new_song.h"
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"

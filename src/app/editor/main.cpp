@@ -3,6 +3,7 @@
 // exits (the start-up benchmark); a file that does not open ends it with exit code 2.
 #include "app/editor/editor_command_line.h"
 #include "app/editor/unattended_prompts.h"
+#include "model/file_messages.h"
 #include "model/song.h"
 #include "piporapad_version.h"
 #include "platform/files/program_directory.h"

@@ -2,6 +2,7 @@
 
 #include "formats/smd/smd_code.h"
 #include "formats/smd/title_conversion.h"
+#include "model/file_messages.h"
 #include "model/vocabulary.h"
 #include "platform/text/cp932.h"
 
@@ -16,8 +17,8 @@ constexpr int kMaxVolume = 8;
 // Beyond this a part grows as it goes, so a damaged file cannot ask for huge memory.
 constexpr std::size_t kReserveLimit = 1 << 16;
 
-Error At(std::size_t offset, std::string_view what) {
-  return Error{std::string(what), static_cast<std::int64_t>(offset)};
+Error At(std::size_t offset, std::string what) {
+  return Error{std::move(what), static_cast<std::int64_t>(offset)};
 }
 
 // Walks the melody text once, keeping the reader's state (part, octave) to itself.
@@ -53,13 +54,9 @@ private:
       reserveForPart();
       return Ok{};
     case SmdWord::Fast:
-      song_.setTempo(TempoChoice::Fast);
-      return Ok{};
     case SmdWord::SomewhatSlow:
-      song_.setTempo(TempoChoice::SomewhatSlow);
-      return Ok{};
     case SmdWord::Slow:
-      song_.setTempo(TempoChoice::Slow);
+      song_.setTempo(*TempoOfWord(code.word));
       return Ok{};
     case SmdWord::High:
       octave_ = kOctaveHigh;
@@ -129,6 +126,9 @@ private:
   Status append(const DecodedCode &code, std::string_view suffix, std::size_t at) {
     if (part_ == 0)
       return At(base_ + at, "パートの開始がありません。");
+    if (song_.part(part_).notes.size() >= static_cast<std::size_t>(kMaxSmdPartElements))
+      return At(base_ + at,
+                "パートの音符が多すぎます（" + std::to_string(kMaxSmdPartElements) + " 個まで）。");
     const int number =
         code.writtenNumber == 0 ? 0 : code.writtenNumber + (octave_ - kOctaveMiddle) * 12;
     // What AppendNote does, without building the texts twice: this runs for every note.
@@ -192,6 +192,8 @@ void MoveNotes(Part &to, Part &from) {
 } // namespace
 
 Result<SmdDocument> DecodeSmd(const QByteArray &line, int capacity) {
+  if (line.size() > kMaxSmdLineBytes)
+    return Error{TooLargeText(kMaxSmdLineBytes)};
   SmdDocument doc;
   Song &song = doc.song;
   song.capacity = capacity;

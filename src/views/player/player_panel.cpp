@@ -1,5 +1,6 @@
 #include "views/player/player_panel.h"
 
+#include "model/keymap.h"
 #include "playback/midi_output.h"
 #include "playback/player.h"
 #include "views/main_window.h"
@@ -149,9 +150,9 @@ void PlayerPanel::keyPressEvent(QKeyEvent *event) {
   const int code = event->text().at(0).unicode();
   // Both tests see the state the key found: play and stop may share a key.
   const bool wasPlaying = player().playing();
-  if (code == ctx_.settings.ShortCut[kShortCutPlayAll] && !wasPlaying)
+  if (!wasPlaying && ResolveShortCut(code, ctx_.settings.ShortCut, kPlayAllAction))
     pressPlay();
-  if (code == ctx_.settings.ShortCut[kShortCutStop] && wasPlaying)
+  if (wasPlaying && ResolveShortCut(code, ctx_.settings.ShortCut, kStopAction))
     pressStop();
 }
 
