@@ -3,6 +3,7 @@
 #include "app/cli/cli_command.h"
 #include "app/cli/cli_options.h"
 
+#include "editing/fit_for_smd.h"
 #include "formats/midi/export_events.h"
 #include "formats/midi/midi_files.h"
 #include "formats/smd/smd_reader.h"
@@ -14,12 +15,26 @@ namespace {
 // A damaged file is reported, and what was read before the damage stays in the song, as
 // the editor's open-MIDI command does; the exit code still tells of the damage.
 Status LoadMidi(Song &song, const QString &path) {
-  const MidiImportResult result = ImportMidiFile(song, path, ImportOptions());
+  MidiImportOptions options = ImportOptions();
+  ImportReport report;
+  if (ReportRequested())
+    options.report = &report;
+  const MidiImportResult result = ImportMidiFile(song, path, options);
   if (!result.opened)
     return Error{ReadFailureText(path, result.error)};
   if (!result.ok()) {
     PrintErr(ReadFailureText(path, result.error) + "\n");
     NoteIncompleteRead();
+  }
+  if (ReportRequested())
+    PrintOut(ImportReportText(report, song.ticksPerBeat, song.beatsPerMeasure) +
+             ImportReportSummary(report) + "\n");
+  if (FitRequested()) {
+    FitResult fitted = FitForSmd(song);
+    if (ReportRequested())
+      PrintOut(FitChangesText(fitted.changes, song.ticksPerBeat, song.beatsPerMeasure) +
+               std::to_string(fitted.changes.size()) + " changes to fit for SMD\n");
+    song = std::move(fitted.song);
   }
   return Ok{};
 }
@@ -27,7 +42,7 @@ Status LoadMidi(Song &song, const QString &path) {
 Status SaveMidi(Song &song, const QString &path, bool &refused) {
   refused = false;
   RecalcTimes(song);
-  if (Status written = ExportMidiFile(song, path); !written)
+  if (Status written = ExportMidiFile(song, path, RandomVelocitySource(), LogRequested()); !written)
     return Error{path.toStdString() + "\n" + written.error() + "\n" +
                  std::string(kWriteFailedMessage)};
   return Ok{};

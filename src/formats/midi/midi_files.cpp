@@ -48,14 +48,17 @@ MidiImportResult ImportMidiFile(Song &song, const QString &path, const MidiImpor
   MidiImporter importer(song, options);
   SmfReadResult read = ReadSmf(bytes, song, importer, options);
   // The log only shows what was read; failing to write it does not fail the import.
-  (void)WriteScratchFile(ProgramFile("pipora.log"), read.log);
+  if (options.writeEventLog)
+    (void)WriteScratchFile(ProgramFile("pipora.log"), read.log);
   FinishImport(song);
   return {true, std::move(read.error)};
 }
 
-Status ExportMidiFile(const Song &song, const QString &path, const VelocitySource &velocities) {
+Status ExportMidiFile(const Song &song, const QString &path, const VelocitySource &velocities,
+                      bool writeLog) {
   const SmfFile smf = EncodeSmf(song, velocities);
-  (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
+  if (writeLog)
+    (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
   return WriteFileAtomically(path, smf.bytes);
 }
 
