@@ -22,12 +22,52 @@ struct Window {
 // The writer's order of preference.
 constexpr std::array<Window, 3> kWindows = {{{57, 78}, {45, 66}, {69, 90}}};
 
-// One element on its way through the fitting, with the index it had before.
+// One element on its way through the fitting, with the index it had before. The length
+// views the part being fitted or the code table below: both outlive the fitting.
 struct Work {
   int number = 0;
-  std::string length;
+  std::string_view length;
   int orig = 0;
 };
+
+// The sixteen codes, each plain form followed by its tied form.
+constexpr std::string_view kCodes[] = {"2",  "2_",  "4",  "4_",  "8",  "8_",  "16",  "16_",
+                                       "23", "23_", "43", "43_", "83", "83_", "163", "163_"};
+
+// Ticks of one of the sixteen codes; every length in the fitting is one of them.
+int Ticks(std::string_view code) {
+  int ticks = 0;
+  std::size_t i = 1;
+  if (code.size() >= 2 && code[0] == '1' && code[1] == '6') {
+    ticks = 120;
+    i = 2;
+  } else if (!code.empty()) {
+    ticks = code[0] == '2' ? 960 : code[0] == '4' ? 480 : code[0] == '8' ? 240 : 0;
+  }
+  return i < code.size() && code[i] == '3' ? ticks * 2 / 3 : ticks;
+}
+
+// "C" ... "B" and "R", made once.
+const std::string &PitchText(int n) {
+  static const std::array<std::string, 13> kNames = [] {
+    std::array<std::string, 13> names;
+    for (int k = 0; k < 12; ++k)
+      names[static_cast<std::size_t>(k)] = PitchNameOf(60 + k);
+    names[12] = PitchNameOf(0);
+    return names;
+  }();
+  return n > 0 ? kNames[static_cast<std::size_t>(n % 12)] : kNames[12];
+}
+
+// The code table's copy of `code` (one of the sixteen), tied or not.
+std::string_view CodeOf(std::string_view code, bool tied) {
+  while (!code.empty() && code.back() == '_')
+    code.remove_suffix(1);
+  for (std::size_t i = 0; i < std::size(kCodes); i += 2)
+    if (kCodes[i] == code)
+      return kCodes[i + (tied ? 1 : 0)];
+  return kCodes[2];
+}
 
 std::string_view Untied(std::string_view code) {
   while (!code.empty() && code.back() == '_')
@@ -69,7 +109,7 @@ public:
     prepare();
     times_.assign(work_.size() + 1, 0);
     for (std::size_t j = 0; j < work_.size(); ++j)
-      times_[j + 1] = times_[j] + LengthTicks(work_[j].length);
+      times_[j + 1] = times_[j] + Ticks(work_[j].length);
 
     std::size_t j = 0;
     while (j < work_.size()) {
@@ -144,6 +184,7 @@ private:
   void prepare() {
     const int count = std::min<int>(in_.count, static_cast<int>(in_.notes.size()) - 1);
     work_.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    out_.reserve(static_cast<std::size_t>(std::max(count, 0)) + 16);
     for (int i = 0; i < count; ++i) {
       const NoteEntry &e = at(i);
       int number = e.noteNumber;
@@ -159,19 +200,17 @@ private:
       const std::int64_t plays = at(i + 1).start - e.start;
       if (const std::string code = LengthCodeFromTicks(static_cast<int>(plays), false);
           plays > 0 && IsSmdLength(code)) {
-        work_.push_back({number, code, i});
+        work_.push_back({number, CodeOf(code, false), i});
         continue;
       }
       const auto pieces = PlainPieces(std::max<std::int64_t>(NearestSixteenth(plays), kSixteenth));
-      for (std::size_t p = 0; p < pieces.size(); ++p) {
-        const bool tied = number > 0 && p + 1 < pieces.size();
-        work_.push_back({number, std::string(pieces[p]) + (tied ? "_" : ""), i});
-      }
+      for (std::size_t p = 0; p < pieces.size(); ++p)
+        work_.push_back({number, CodeOf(pieces[p], number > 0 && p + 1 < pieces.size()), i});
     }
   }
 
   void emit(Work w) {
-    outTime_ += LengthTicks(w.length);
+    outTime_ += Ticks(w.length);
     out_.push_back(std::move(w));
   }
 
@@ -196,7 +235,7 @@ private:
   void emitGroup(std::array<Work, 3> group) {
     for (Work &w : group) {
       if (IsTied(w.length)) {
-        w.length = std::string(Untied(w.length));
+        w.length = Untied(w.length);
         record(FitChangeKind::TieRemoved, w.orig);
       }
     }
@@ -238,15 +277,15 @@ private:
   // `limit`) that give the missing notes and leave whole sixteenths. Returns the index after
   // the rests used, or 0 when the rule does not apply.
   std::size_t complete(std::size_t i, std::size_t limit) {
-    const std::string base(Untied(work_[i].length));
+    const std::string_view base = Untied(work_[i].length);
     std::size_t have = 1;
     if (i + 1 < limit && work_[i + 1].number != 0 && Untied(work_[i + 1].length) == base)
       have = 2;
-    const std::int64_t missing = static_cast<std::int64_t>(3 - have) * LengthTicks(base);
+    const std::int64_t missing = static_cast<std::int64_t>(3 - have) * Ticks(base);
     std::int64_t rest = 0;
     std::size_t after = i + have;
     while (after < limit && work_[after].number == 0 && rest < missing) {
-      rest += LengthTicks(work_[after].length);
+      rest += Ticks(work_[after].length);
       ++after;
     }
     if (after == i + have || rest < missing || (rest - missing) % kSixteenth != 0)
@@ -258,7 +297,7 @@ private:
       group[g] = g < have ? work_[i + g] : Work{0, base, work_[i + have].orig};
     emitGroup(std::move(group));
     for (const std::string_view piece : PlainPieces(rest - missing))
-      emit({0, std::string(piece), lastOrig});
+      emit({0, piece, lastOrig});
     return after;
   }
 
@@ -278,7 +317,7 @@ private:
       for (std::size_t p = 0; p < pieces.size(); ++p) {
         const bool last = p + 1 == pieces.size();
         const bool tied = w.number > 0 && (last ? tiedOn : true);
-        emit({w.number, std::string(pieces[p]) + (tied ? "_" : ""), w.orig});
+        emit({w.number, CodeOf(pieces[p], tied), w.orig});
       }
       from = to;
     }
@@ -320,44 +359,49 @@ std::string_view FitChangeName(FitChangeKind kind) {
 
 FitResult FitForSmd(const Song &song) {
   FitResult result{song, {}};
-  Song &fitted = result.song;
+  result.changes = FitForSmdInPlace(result.song);
+  BuildScoreList(result.song);
+  return result;
+}
+
+std::vector<FitChange> FitForSmdInPlace(Song &fitted) {
+  std::vector<FitChange> changes;
   RecalcTimes(fitted);
-  const Song before = fitted;
   for (int n = 1; n <= kUserParts; ++n) {
-    const Part &source = before.part(n);
-    if (source.count <= 0)
+    Part &part = fitted.part(n);
+    if (part.count <= 0)
       continue;
     std::vector<SaveProblem> problems;
-    FindPartSaveProblems(source, n, problems, 1);
+    FindPartSaveProblems(part, n, problems, 1);
     if (problems.empty())
       continue;
-    PartFitter fitter(source, n, result.changes);
+    // The fitter reads the part as it is; it is replaced only once the fitting is done.
+    PartFitter fitter(part, n, changes);
     fitter.keep(fitter.run());
     fitter.locateChanges();
-    Part &part = fitted.part(n);
     const std::vector<Work> &elements = fitter.result();
-    part.notes.clear();
-    part.notes.reserve(elements.size() + 1);
+    std::vector<NoteEntry> notes;
+    notes.reserve(elements.size() + 1);
     for (const Work &w : elements) {
       NoteEntry e;
       e.noteNumber = static_cast<std::int16_t>(w.number);
       e.length = w.length;
-      e.pitch = PitchNameOf(w.number);
-      part.notes.push_back(std::move(e));
+      e.pitch = PitchText(w.number);
+      notes.push_back(std::move(e));
     }
-    part.notes.push_back(MakeEndMarker());
-    part.count = static_cast<std::int32_t>(elements.size());
-    const auto cursor = std::lower_bound(elements.begin(), elements.end(), source.cursor,
+    notes.push_back(MakeEndMarker());
+    const auto cursor = std::lower_bound(elements.begin(), elements.end(), part.cursor,
                                          [](const Work &w, int orig) { return w.orig < orig; });
     part.cursor = static_cast<std::int32_t>(cursor - elements.begin());
+    part.notes = std::move(notes);
+    part.count = static_cast<std::int32_t>(elements.size());
   }
   // Every part keeps the room its longest list needs.
   for (int n = 1; n <= kPartSlots; ++n)
     while (fitted.part(n).count + 3 >= fitted.capacity)
       fitted.capacity += kCapacityStep;
   RecalcTimes(fitted);
-  BuildScoreList(fitted);
-  return result;
+  return changes;
 }
 
 std::string FitChangesText(const std::vector<FitChange> &changes, int ticksPerBeat,

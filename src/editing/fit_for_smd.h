@@ -61,6 +61,10 @@ struct FitResult {
 // Start ticks are recomputed and the score lists rebuilt.
 FitResult FitForSmd(const Song &song);
 
+// The same on the song itself, for a caller that has no use for the song as it was (a
+// batch conversion): spares copying a long song. The score lists are left to the caller.
+std::vector<FitChange> FitForSmdInPlace(Song &song);
+
 // One line per change: "part<TAB>element<TAB>measure:beat:tick<TAB>what".
 std::string FitChangesText(const std::vector<FitChange> &changes, int ticksPerBeat,
                            int beatsPerMeasure);

@@ -30,11 +30,10 @@ Status LoadMidi(Song &song, const QString &path) {
     PrintOut(ImportReportText(report, song.ticksPerBeat, song.beatsPerMeasure) +
              ImportReportSummary(report) + "\n");
   if (FitRequested()) {
-    FitResult fitted = FitForSmd(song);
+    const std::vector<FitChange> changes = FitForSmdInPlace(song);
     if (ReportRequested())
-      PrintOut(FitChangesText(fitted.changes, song.ticksPerBeat, song.beatsPerMeasure) +
-               std::to_string(fitted.changes.size()) + " changes to fit for SMD\n");
-    song = std::move(fitted.song);
+      PrintOut(FitChangesText(changes, song.ticksPerBeat, song.beatsPerMeasure) +
+               std::to_string(changes.size()) + " changes to fit for SMD\n");
   }
   return Ok{};
 }

@@ -1,6 +1,7 @@
 // render and play: a song through the built-in synthesizer into a WAV file, or through the
 // configured MIDI output in real time.
 #include "app/cli/cli_command.h"
+#include "app/cli/sound_commands.h"
 
 #include "formats/smd/tone_store.h"
 #include "formats/wav/wav_encoder.h"
@@ -18,10 +19,6 @@
 
 namespace pipora::cli {
 namespace {
-
-constexpr std::string_view kRenderUsage = "render IN OUT.wav [--seconds N] [--soundfont FILE.sf2]";
-constexpr std::string_view kPlayUsage =
-    "play IN [--seconds N] [--output PORT] [--soundfont FILE.sf2]";
 
 struct PlayArgs {
   QStringList files;

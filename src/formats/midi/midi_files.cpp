@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <span>
 
 namespace pipora {
@@ -17,6 +18,35 @@ void FinishImport(Song &song) {
   RecalcTimes(song);
   BuildScoreList(song);
   song.dirty = false;
+}
+
+// Counts the note-ons of each channel.
+class NoteOnCounter final : public NoteEventSink {
+public:
+  void ImportNoteEvent(int channel, int, int velocity, std::int64_t) override {
+    if (velocity > 0 && channel >= 1 && channel <= kUserParts)
+      ++counts[static_cast<std::size_t>(channel - 1)];
+  }
+  void StartTrack() override {}
+  std::array<std::size_t, kUserParts> counts{};
+};
+
+// A long file appends hundreds of thousands of elements; growing the lists as they fill
+// would copy each several times. A quick first read counts the notes per channel, and each
+// part takes room for a note and a rest per note-on.
+void ReserveForNotes(Song &song, std::span<const std::uint8_t> bytes,
+                     const MidiImportOptions &options) {
+  if (bytes.size() < (std::size_t{64} << 10))
+    return;
+  Song scratch;
+  MidiImportOptions quiet = options;
+  quiet.writeEventLog = false;
+  quiet.report = nullptr;
+  quiet.onProgramChange = nullptr;
+  NoteOnCounter counter;
+  (void)ReadSmf(bytes, scratch, counter, quiet);
+  for (int n = 1; n <= kUserParts; ++n)
+    song.part(n).notes.reserve(2 * counter.counts[static_cast<std::size_t>(n - 1)] + 8);
 }
 
 } // namespace
@@ -45,6 +75,7 @@ MidiImportResult ImportMidiFile(Song &song, const QString &path, const MidiImpor
   const std::span<const std::uint8_t> bytes(
       reinterpret_cast<const std::uint8_t *>(file->constData()),
       static_cast<std::size_t>(file->size()));
+  ReserveForNotes(song, bytes, options);
   MidiImporter importer(song, options);
   SmfReadResult read = ReadSmf(bytes, song, importer, options);
   // The log only shows what was read; failing to write it does not fail the import.

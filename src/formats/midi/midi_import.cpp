@@ -3,6 +3,7 @@
 #include "model/vocabulary.h"
 
 #include <algorithm>
+#include <array>
 
 namespace pipora {
 namespace {
@@ -37,13 +38,13 @@ constexpr PlainLength kPlainLengths[] = {
 template <typename Append> std::int64_t ForEachPiece(std::int64_t ticks, Append append) {
   for (;;) {
     if (const std::string_view triplet = TripletCode(ticks); !triplet.empty()) {
-      append(triplet);
+      append(triplet, ticks);
       return 0;
     }
     const PlainLength *tied = nullptr;
     for (const PlainLength &len : kPlainLengths) {
       if (ticks == len.ticks) {
-        append(len.whole);
+        append(len.whole, len.ticks);
         return 0;
       }
       if (ticks > len.ticks) {
@@ -56,10 +57,10 @@ template <typename Append> std::int64_t ForEachPiece(std::int64_t ticks, Append 
       return std::max<std::int64_t>(ticks, 0);
     ticks -= tied->ticks;
     if (ticks < kPlainLengths[3].ticks && TripletCode(ticks).empty()) {
-      append(tied->whole);
+      append(tied->whole, tied->ticks);
       return ticks;
     }
-    if (!append(tied->tied))
+    if (!append(tied->tied, tied->ticks))
       return 0;
   }
 }
@@ -68,7 +69,7 @@ template <typename Append> std::int64_t ForEachPiece(std::int64_t ticks, Append 
 
 std::vector<std::string_view> CutDuration(std::int64_t ticks) {
   std::vector<std::string_view> pieces;
-  ForEachPiece(ticks, [&](std::string_view code) {
+  ForEachPiece(ticks, [&](std::string_view code, std::int64_t) {
     pieces.push_back(code);
     return true;
   });
@@ -155,14 +156,22 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
   Channel &ch = channels_[static_cast<std::size_t>(part - 1)];
   Written w;
   w.start = ch.written;
-  const std::string pitch = PitchNameOf(noteNumber);
-  w.dropped = ForEachPiece(end - ch.written, [&](std::string_view code) {
+  static const std::array<std::string, 13> kPitches = [] {
+    std::array<std::string, 13> names;
+    for (int n = 0; n < 12; ++n)
+      names[static_cast<std::size_t>(n)] = PitchNameOf(60 + n);
+    names[12] = PitchNameOf(0);
+    return names;
+  }();
+  const std::string &pitch =
+      noteNumber > 0 ? kPitches[static_cast<std::size_t>(noteNumber % 12)] : kPitches[12];
+  w.dropped = ForEachPiece(end - ch.written, [&](std::string_view code, std::int64_t ticks) {
     if (full())
       return false;
     AppendNote(song_, part, noteNumber, code, pitch);
     if (w.pieces++ == 0)
       w.firstElement = song_.part(part).count;
-    ch.written += LengthTicks(code);
+    ch.written += ticks;
     ++appended_;
     return true;
   });

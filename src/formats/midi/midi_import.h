@@ -24,7 +24,8 @@ struct MidiImportOptions {
   std::function<void(int channel, int program)> onProgramChange;
   // Filled with what fitting did to each note, when set.
   ImportReport *report = nullptr;
-  // The event log "pipora.log" of the read; a batch conversion does without it.
+  // The event log "pipora.log" of the read; without it the reader skips the logging work,
+  // as a batch conversion does.
   bool writeEventLog = true;
 };
 
