@@ -78,9 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CutRow{800, {"4_", "43"}}, CutRow{1600, {"2_", "23"}}, CutRow{100, {}},
                       // a tail under a sixteenth goes, and with it the tie that led into it
                       CutRow{520, {"4"}}, CutRow{1000, {"2"}}, CutRow{280, {"8"}}),
-    [](const ::testing::TestParamInfo<CutRow> &info) {
-      return "Ticks" + std::to_string(info.param.ticks < 0 ? 0 : info.param.ticks) +
-             (info.param.ticks < 0 ? "Negative" : "");
+    [](const testing::TestParamInfo<CutRow> &info) {
+      const std::int64_t t = info.param.ticks;
+      return (t < 0 ? "MinusTicks" : "Ticks") + std::to_string(t < 0 ? -t : t);
     });
 
 struct SnapRow {
@@ -108,7 +108,12 @@ INSTANTIATE_TEST_SUITE_P(Grid, SnapTable,
                                            // 200 is no triplet distance: back to sixteenths
                                            SnapRow{200, 0, true, 240}, SnapRow{40, 0, true, 0},
                                            SnapRow{1120, 960, true, 1120},
-                                           SnapRow{1119, 960, true, 1120}));
+                                           SnapRow{1119, 960, true, 1120}),
+                         [](const testing::TestParamInfo<SnapRow> &info) {
+                           const SnapRow &r = info.param;
+                           return "Ticks" + std::to_string(r.ticks) + "After" +
+                                  std::to_string(r.lastOn) + (r.triplets ? "WithTriplets" : "");
+                         });
 
 TEST(FoldKey, FoldsOutsideRangeByOctaves) {
   const std::pair<int, int> rows[] = {{33, 45}, {100, 88},    {44, 56},  {45, 45}, {90, 90},
