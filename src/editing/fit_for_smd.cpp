@@ -100,12 +100,24 @@ int OctavesInto(int n, int lowest, int highest) {
   return 0;
 }
 
+// Lists a fitting needs for each part, kept from part to part so that a long song is not
+// given fresh memory sixteen times over.
+struct FitScratch {
+  std::vector<Work> work;
+  std::vector<std::int64_t> times;
+  std::vector<Work> out;
+};
+
 class PartFitter {
 public:
-  PartFitter(const Part &part, int number, std::vector<FitChange> &changes)
-      : in_(part), number_(number), changes_(changes), firstChange_(changes.size()) {}
+  PartFitter(const Part &part, int number, std::vector<FitChange> &changes, FitScratch &scratch)
+      : in_(part), number_(number), changes_(changes), firstChange_(changes.size()),
+        work_(scratch.work), times_(scratch.times), out_(scratch.out) {
+    work_.clear();
+    out_.clear();
+  }
 
-  std::vector<Work> run() {
+  void run() {
     prepare();
     times_.assign(work_.size() + 1, 0);
     for (std::size_t j = 0; j < work_.size(); ++j)
@@ -147,24 +159,22 @@ public:
       }
       j = next;
     }
-    return std::move(out_);
   }
 
   // Points the changes of this part at the elements they gave.
   void locateChanges() const {
     for (std::size_t c = firstChange_; c < changes_.size(); ++c) {
       FitChange &change = changes_[c];
-      const auto first = std::lower_bound(result_.begin(), result_.end(), change.element,
+      const auto first = std::lower_bound(out_.begin(), out_.end(), change.element,
                                           [](const Work &w, int orig) { return w.orig < orig; });
-      const auto last = std::lower_bound(first, result_.end(), change.element + change.count,
+      const auto last = std::lower_bound(first, out_.end(), change.element + change.count,
                                          [](const Work &w, int orig) { return w.orig < orig; });
-      change.newElement = static_cast<int>(first - result_.begin());
+      change.newElement = static_cast<int>(first - out_.begin());
       change.newCount = static_cast<int>(last - first);
     }
   }
 
-  void keep(std::vector<Work> result) { result_ = std::move(result); }
-  const std::vector<Work> &result() const { return result_; }
+  std::vector<Work> &result() { return out_; }
 
 private:
   const NoteEntry &at(int i) const { return in_.notes[static_cast<std::size_t>(i)]; }
@@ -328,11 +338,10 @@ private:
   int number_;
   std::vector<FitChange> &changes_;
   std::size_t firstChange_;
-  std::vector<Work> work_;
-  std::vector<std::int64_t> times_; // start of each work element from the part's start
-  std::vector<Work> out_;
+  std::vector<Work> &work_;
+  std::vector<std::int64_t> &times_; // start of each work element from the part's start
+  std::vector<Work> &out_;
   std::int64_t outTime_ = 0;
-  std::vector<Work> result_;
 };
 
 } // namespace
@@ -366,6 +375,7 @@ FitResult FitForSmd(const Song &song) {
 
 std::vector<FitChange> FitForSmdInPlace(Song &fitted) {
   std::vector<FitChange> changes;
+  FitScratch scratch;
   RecalcTimes(fitted);
   for (int n = 1; n <= kUserParts; ++n) {
     Part &part = fitted.part(n);
@@ -376,24 +386,25 @@ std::vector<FitChange> FitForSmdInPlace(Song &fitted) {
     if (problems.empty())
       continue;
     // The fitter reads the part as it is; it is replaced only once the fitting is done.
-    PartFitter fitter(part, n, changes);
-    fitter.keep(fitter.run());
+    PartFitter fitter(part, n, changes, scratch);
+    fitter.run();
     fitter.locateChanges();
-    const std::vector<Work> &elements = fitter.result();
-    std::vector<NoteEntry> notes;
-    notes.reserve(elements.size() + 1);
-    for (const Work &w : elements) {
-      NoteEntry e;
-      e.noteNumber = static_cast<std::int16_t>(w.number);
-      e.length = w.length;
-      e.pitch = PitchText(w.number);
-      notes.push_back(std::move(e));
-    }
-    notes.push_back(MakeEndMarker());
+    std::vector<Work> &elements = fitter.result();
     const auto cursor = std::lower_bound(elements.begin(), elements.end(), part.cursor,
                                          [](const Work &w, int orig) { return w.orig < orig; });
     part.cursor = static_cast<std::int32_t>(cursor - elements.begin());
-    part.notes = std::move(notes);
+    // The part is rewritten where it stands, sparing a second list as long: lengths that
+    // still view the old elements are first pointed at the code table.
+    for (Work &w : elements)
+      w.length = CodeOf(w.length, IsTied(w.length));
+    part.notes.resize(elements.size() + 1);
+    for (std::size_t j = 0; j < elements.size(); ++j) {
+      NoteEntry &e = part.notes[j];
+      e.noteNumber = static_cast<std::int16_t>(elements[j].number);
+      e.length.assign(elements[j].length);
+      e.pitch.assign(PitchText(elements[j].number));
+    }
+    part.notes.back() = MakeEndMarker();
     part.count = static_cast<std::int32_t>(elements.size());
   }
   // Every part keeps the room its longest list needs.
