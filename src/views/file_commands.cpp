@@ -133,6 +133,8 @@ void FileCommands::showCheckFailure(int part, int element, const QString &messag
     song.part(part).cursor = element;
     frame_.ViewSrc(part);
   }
+  // Not only this note: the list shows everything the save would refuse.
+  frame_.showProblems();
   QApplication::processEvents();
   frame_.prompts().warning(parentWidget(), message);
 }
