@@ -221,6 +221,8 @@ bool FileCommands::openMidi() {
   MidiImportOptions options;
   options.triplets = ctx_.settings.is3;
   options.foldOctaves = ctx_.settings.isAuto;
+  ImportReport report;
+  options.report = &report;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const MidiImportResult imported = ImportMidiFile(ctx_.song, path, options);
   QApplication::restoreOverrideCursor();
@@ -231,6 +233,7 @@ bool FileCommands::openMidi() {
   frame_.refreshViews();
   frame_.focusActiveWindow(activeWindow);
   ctx_.song.dirty = false;
+  frame_.showImportReport(report);
   if (!imported.ok()) {
     frame_.prompts().warning(
         parentWidget(), FailureText(path, QString::fromStdString(imported.error), kReadFailed));

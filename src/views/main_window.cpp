@@ -5,6 +5,7 @@
 #include "views/file_commands.h"
 #include "views/main_menus.h"
 #include "views/player/player_panel.h"
+#include "views/problems/import_report_window.h"
 #include "views/problems/problem_list_window.h"
 #include "views/prompts.h"
 #include "views/property/property_window.h"
@@ -171,6 +172,17 @@ void MainWindow::goToNote(int part, int element) {
     ctx_.hooks.scoreShowTick(p.notes[static_cast<std::size_t>(element)].start);
   if (ctx_.hooks.scoreRelayout)
     ctx_.hooks.scoreRelayout();
+}
+
+void MainWindow::showImportReport(const ImportReport &report) {
+  if (!importReport_) {
+    importReport_ = new ImportReportWindow(this);
+    // The editors keep the focus; the report is there to look at.
+    importReport_->setAttribute(Qt::WA_ShowWithoutActivating);
+  }
+  importReport_->setReport(report, ctx_.song);
+  importReport_->show();
+  importReport_->raise();
 }
 
 void MainWindow::fitForSmd() {

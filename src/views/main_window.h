@@ -19,6 +19,8 @@ namespace pipora {
 
 class FileCommands;
 class ProblemListWindow;
+class ImportReportWindow;
+struct ImportReport;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -71,6 +73,9 @@ public:
   void goToNote(int part, int element);
   // Edit menu "SMDに合わせる": mends what SMD cannot hold, as one undo step.
   void fitForSmd();
+  // After a MIDI import: what fitting the file to SMD parts did, beside the song.
+  void showImportReport(const ImportReport &report);
+  ImportReportWindow *importReport() const { return importReport_; }
 
   // Grid step for window snapping in pixels: 16 with the grid option on, else 1.
   int gridStep() const;
@@ -113,6 +118,7 @@ private:
   std::unique_ptr<FileCommands> files_;
   QWidget *activeChild_ = nullptr;
   ProblemListWindow *problems_ = nullptr;
+  ImportReportWindow *importReport_ = nullptr;
 };
 
 } // namespace pipora

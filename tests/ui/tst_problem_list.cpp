@@ -3,12 +3,17 @@
 
 #include "editing/undo.h"
 #include "model/save_checks.h"
+#include "views/problems/import_report_window.h"
 #include "views/problems/problem_list_window.h"
 #include "views/score/score_editor_window.h"
 #include "views/source/source_editor_window.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QLabel>
 #include <QListWidget>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -51,6 +56,7 @@ private slots:
   void listFollowsEdits();
   void fittingIsOneUndoStepAndTheSongSaves();
   void fittingASavableSongChangesNothing();
+  void midiImportShowsItsReport();
 };
 
 void tst_problem_list::refusedSaveOpensTheList() {
@@ -138,6 +144,49 @@ void tst_problem_list::fittingASavableSongChangesNothing() {
   QCOMPARE(e.prompts->messages.size(), 1);
   QCOMPARE(e.ctx.score->history().undoIndex(), before);
   QCOMPARE(e.song.part(1).count, 1);
+}
+
+void tst_problem_list::midiImportShowsItsReport() {
+  Editor e;
+  e.start();
+  const QString path =
+      QStringLiteral(PIPORAPAD_SOURCE_DIR) + "/tests/data/midi-corpus/openmsx/tttheme2.mid";
+  e.prompts->openNames << path;
+  e.frame->action("OpenMidiItem")->trigger();
+  QCOMPARE(e.prompts->warnings, QStringList());
+  ImportReportWindow *report = e.frame->importReport();
+  QVERIFY(report && report->isVisible());
+  QVERIFY(report->summary()->text().contains("notes written"));
+  QTreeWidget *list = report->list();
+  QVERIFY(list->topLevelItemCount() > 100);
+  // A strip per part that has notes, wide enough for the whole song.
+  QVERIFY(report->strips()->partCount() >= 2);
+  QVERIFY(report->strips()->width() > 1000);
+
+  // Sorted by key, numbers compare as numbers.
+  list->sortByColumn(3, Qt::AscendingOrder);
+  for (int r = 1; r < list->topLevelItemCount(); ++r)
+    QVERIFY(list->topLevelItem(r - 1)->text(3).toInt() <= list->topLevelItem(r)->text(3).toInt());
+
+  // Copy: the header and the selected rows as tab-separated lines.
+  list->clearSelection();
+  list->topLevelItem(0)->setSelected(true);
+  list->topLevelItem(2)->setSelected(true);
+  report->copySelection();
+  const QStringList lines = QApplication::clipboard()->text().trimmed().split('\n');
+  QCOMPARE(lines.size(), 3);
+  QCOMPARE(lines[0], QString("パート\t要素\t位置\tキー\t内容"));
+  QCOMPARE(lines[1].split('\t').size(), 5);
+
+  // Selecting a late note scrolls the strips to it.
+  list->sortByColumn(2, Qt::DescendingOrder);
+  list->clearSelection();
+  list->topLevelItem(0)->setSelected(true);
+  QVERIFY(report->stripArea()->horizontalScrollBar()->value() > 0);
+
+  if (const QByteArray out = qgetenv("PIPORAPAD_SCREENSHOTS"); !out.isEmpty())
+    QVERIFY(report->grab().save(QString::fromLocal8Bit(out) + "/import_report.png"));
+  report->close();
 }
 
 QTEST_MAIN(tst_problem_list)
