@@ -1,6 +1,7 @@
 #include "views/main_window.h"
 
 #include "editing/fit_for_smd.h"
+#include "model/file_messages.h"
 #include "settings/settings_store.h"
 #include "views/file_commands.h"
 #include "views/main_menus.h"
@@ -535,8 +536,7 @@ void MainWindow::applyLoadedSettings(bool complete) {
 bool MainWindow::confirmExit() {
   ctx_.closeConfirmed = false;
   if (ctx_.song.dirty) {
-    switch (prompts_->question(this, QStringLiteral("ファイルは変更されています。保存しますか。"),
-                               true)) {
+    switch (prompts_->question(this, QString::fromUtf8(kChangedQuestion.data()), true)) {
     case Answer::Cancel:
       return false;
     case Answer::Yes:

@@ -10,13 +10,8 @@
 namespace pipora {
 
 int ExportGateTicks(std::string_view code) {
-  static constexpr std::pair<std::string_view, int> kGates[] = {
-      {"2", 940},  {"4", 460},  {"8", 220},  {"16", 100},
-      {"23", 620}, {"43", 300}, {"83", 140}, {"163", 60}};
-  for (const auto &[gateCode, ticks] : kGates)
-    if (gateCode == code)
-      return ticks;
-  return 0;
+  // A tied note sounds on into the next one: the note-off comes with that one.
+  return IsTied(code) ? 0 : GateTicks(code);
 }
 
 namespace {

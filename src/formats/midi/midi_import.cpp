@@ -8,29 +8,15 @@
 namespace pipora {
 namespace {
 
+constexpr std::int64_t kSixteenthTicks = 120;
+
 // Triplet durations a note may keep without being cut: they have no tied form in the table.
 std::string_view TripletCode(std::int64_t ticks) {
-  switch (ticks) {
-  case 640:
-    return "23";
-  case 320:
-    return "43";
-  case 160:
-    return "83";
-  case 80:
-    return "163";
-  default:
-    return {};
-  }
+  for (const LengthCode &len : kLengthCodes)
+    if (len.triplet && len.ticks == ticks)
+      return len.code;
+  return {};
 }
-
-struct PlainLength {
-  std::int64_t ticks;
-  std::string_view whole;
-  std::string_view tied;
-};
-constexpr PlainLength kPlainLengths[] = {
-    {960, "2", "2_"}, {480, "4", "4_"}, {240, "8", "8_"}, {120, "16", "16_"}};
 
 // After every tied piece the rest is looked at afresh, so 1120 ticks give "2_" and "83".
 // Returns the ticks left off: a tail under a sixteenth is dropped, and the piece before it
@@ -41,10 +27,12 @@ template <typename Append> std::int64_t ForEachPiece(std::int64_t ticks, Append 
       append(triplet, ticks);
       return 0;
     }
-    const PlainLength *tied = nullptr;
-    for (const PlainLength &len : kPlainLengths) {
+    const LengthCode *tied = nullptr;
+    for (const LengthCode &len : kLengthCodes) {
+      if (len.triplet)
+        continue; // plain lengths, longest first
       if (ticks == len.ticks) {
-        append(len.whole, len.ticks);
+        append(len.code, len.ticks);
         return 0;
       }
       if (ticks > len.ticks) {
@@ -56,8 +44,8 @@ template <typename Append> std::int64_t ForEachPiece(std::int64_t ticks, Append 
     if (tied == nullptr)
       return std::max<std::int64_t>(ticks, 0);
     ticks -= tied->ticks;
-    if (ticks < kPlainLengths[3].ticks && TripletCode(ticks).empty()) {
-      append(tied->whole, tied->ticks);
+    if (ticks < kSixteenthTicks && TripletCode(ticks).empty()) {
+      append(tied->code, tied->ticks);
       return ticks;
     }
     if (!append(tied->tied, tied->ticks))

@@ -13,8 +13,6 @@
 
 namespace pipora {
 
-inline constexpr std::string_view kWriteFailedMessage = "ファイルの保存に失敗しました。";
-
 // Where a song cannot be saved: the part (1..16), the element index in its note list
 // (for a triplet, the element of the group that failed) and one of the three messages.
 struct SmdCheckFailure {
