@@ -11,7 +11,7 @@
 # machine disturbs it less. Usage: bench/cli_speed.sh [path/to/piporapad-cli]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-cli="${1:-${PIPORAPAD_CLI:-$here/../build/src/piporapad-cli}}"
+cli="${1:-${PIPORAPAD_CLI:-$here/../build/src/app/piporapad-cli}}"
 small="$here/../tests/data/midi-corpus/pianobooster/04-FrereJacques.mid"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
