@@ -103,6 +103,15 @@ bool InsertNote(Song &song, int part, int position, int noteNumber, std::string_
   Part &p = song.part(part);
   position = std::clamp(position, 0, p.count + 1);
   const auto at = static_cast<std::size_t>(position);
+  if (at >= p.notes.size()) {
+    // Appending, as reading a file does for every element: nothing to move up.
+    NoteEntry &entry = p.notes.emplace_back();
+    entry.noteNumber = static_cast<std::int16_t>(noteNumber);
+    entry.length = length;
+    entry.pitch = pitch;
+    ++p.count;
+    return true;
+  }
   // The new element keeps the start ticks of the one it pushes up until RecalcTimes.
   NoteEntry entry = at < p.notes.size() ? p.notes[at] : NoteEntry{};
   entry.noteNumber = static_cast<std::int16_t>(noteNumber);

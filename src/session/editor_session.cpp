@@ -1,6 +1,7 @@
 #include "session/editor_session.h"
 
 #include "editing/backup_exchange.h"
+#include "editing/fit_for_smd.h"
 #include "model/new_song.h"
 #include "platform/files/temporary_files.h"
 #include "playback/midi_output.h"
@@ -130,15 +131,33 @@ Status EditorSession::saveAs(const QString &path) {
   return save();
 }
 
-Result<MidiImportReport> EditorSession::importMidi(const QString &path) {
+Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportReport *report) {
   const Marks before = marks();
-  Result<MidiImportReport> imported = ImportMidiFile(song_, path, options().import);
+  MidiImportOptions import = options().import;
+  import.report = report;
+  Result<MidiImportReport> imported = ImportMidiFile(song_, path, import);
   if (imported) {
     song_.currentPart = 1;
     emit songReplaced();
   }
   announce(before);
   return imported;
+}
+
+std::size_t EditorSession::fitForSmd() {
+  if (isPlaying())
+    return 0;
+  syncNoteLists();
+  FitResult fitted = FitForSmd(song_);
+  if (fitted.changes.empty())
+    return 0;
+  const Marks before = marks();
+  song_ = std::move(fitted.song);
+  song_.dirty = true;
+  takeSnapshot(true);
+  emit songReplaced();
+  announce(before);
+  return fitted.changes.size();
 }
 
 Status EditorSession::exportMidi(const QString &path) {

@@ -90,7 +90,11 @@ public:
   Status save();
   Status saveAs(const QString &path);
   // Imports a Standard MIDI File; a file that cannot be read leaves the song as it was.
-  Result<MidiImportReport> importMidi(const QString &path);
+  // `report`, when given, is filled with what fitting the file's notes did to each note.
+  // Mends every note SMD cannot hold (see editing/fit_for_smd.h) as one undo step. Returns
+  // the number of changes; 0 leaves song, history and dirty flag alone.
+  std::size_t fitForSmd();
+  Result<MidiImportReport> importMidi(const QString &path, ImportReport *report = nullptr);
   // Exports to `path` (default: the file name ending in "mid").
   Status exportMidi(const QString &path);
   Status writeEventList();

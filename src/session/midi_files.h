@@ -38,9 +38,11 @@ Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
 
 // Writes the song as a Standard MIDI File at `path` (atomically: an existing file is
 // replaced only by a complete one) and the writer log "pipora3.log". The note lists' start
-// ticks must be current (RecalcTimes). The dirty flag is not touched.
+// ticks must be current (RecalcTimes). The dirty flag is not touched. A batch conversion
+// passes `writeLog` false.
 Status ExportMidiFile(const Song &song, const QString &path,
-                      const VelocitySource &velocities = RandomVelocitySource());
+                      const VelocitySource &velocities = RandomVelocitySource(),
+                      bool writeLog = true);
 
 // The event-list dump: the export event list of the song into "pipora.log".
 Status WriteEventListLog(const Song &song);

@@ -96,6 +96,8 @@ void FileCommands::showCheckFailure(int part, int element, const QString &messag
     song.part(part).cursor = element;
     frame_.ViewSrc(part);
   }
+  // Not only this note: the list shows everything the save would refuse.
+  frame_.showProblems();
   QApplication::processEvents();
   frame_.prompts().warning(parentWidget(), message);
 }
@@ -160,7 +162,8 @@ bool FileCommands::openMidi() {
   }
   // A file that cannot be read at all leaves the open song alone.
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const Result<MidiImportReport> imported = ctx_.session.importMidi(path);
+  ImportReport report;
+  const Result<MidiImportReport> imported = ctx_.session.importMidi(path, &report);
   QApplication::restoreOverrideCursor();
   if (!imported) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, imported.failure(), FileAccess::Read);
@@ -168,6 +171,7 @@ bool FileCommands::openMidi() {
   }
 
   ctx_.settings.LastFileName = ctx_.session.path();
+  frame_.showImportReport(report);
   if (imported->error) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, *imported->error, FileAccess::Read);
     return false;

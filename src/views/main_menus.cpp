@@ -45,6 +45,8 @@ constexpr std::array kEditItems = {
     kSeparator,
     MenuItemRow{"FastItem", "全ての音符を半分にする(&S)", nullptr},
     MenuItemRow{"SlowItem", "全ての音符を倍にする(&L)", nullptr},
+    kSeparator,
+    MenuItemRow{"FitForSmdItem", "SMDに合わせる(&M)", nullptr},
 };
 
 constexpr std::array kPlayItems = {
@@ -59,6 +61,7 @@ constexpr std::array kViewItems = {
     MenuItemRow{"ShowSrcItem", "ソースエディター(&U)", nullptr},
     MenuItemRow{"ShowPropertyItem", "プロパティウィンドウ(&R)", nullptr},
     MenuItemRow{"ShowPlaypannelItem", "プレイヤー(&P)", nullptr},
+    MenuItemRow{"ShowProblemsItem", "保存できない箇所の一覧(&K)", nullptr},
     kSeparator,
     MenuItemRow{"HorizonItem", "並べて表示(&H)", nullptr},
     MenuItemRow{"CascadeItem", "重ねて表示(&C)", nullptr},

@@ -1,10 +1,13 @@
 #include "views/main_window.h"
 
+#include "editing/fit_for_smd.h"
 #include "model/file_messages.h"
 #include "settings/settings_store.h"
 #include "views/file_commands.h"
 #include "views/main_menus.h"
 #include "views/player/player_panel.h"
+#include "views/problems/import_report_window.h"
+#include "views/problems/problem_list_window.h"
 #include "views/prompts.h"
 #include "views/property/property_window.h"
 #include "views/score/score_editor_window.h"
@@ -56,6 +59,10 @@ MainWindow::MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts)
   resize(kDesignFrameSize);
 
   files_ = std::make_unique<FileCommands>(ctx_, *this);
+  problems_ = new ProblemListWindow(ctx_.song, this);
+  addDockWidget(Qt::BottomDockWidgetArea, problems_);
+  problems_->hide();
+  connect(problems_, &ProblemListWindow::problemActivated, this, &MainWindow::goToNote);
   createMenus();
   createChildren();
   connectCommands();
@@ -135,6 +142,9 @@ void MainWindow::connectCommands() {
   connect(action("SaveMidiItem"), &QAction::triggered, this, [f] { f->saveMidi(); });
   connect(action("SaveAsMidiItem"), &QAction::triggered, this, [f] { f->saveMidiAs(); });
   connect(action("ExitItem"), &QAction::triggered, this, &MainWindow::exitCommand);
+  connect(action("FitForSmdItem"), &QAction::triggered, this, &MainWindow::fitForSmd);
+  connect(action("ShowProblemsItem"), &QAction::triggered, this,
+          [this] { problems_->isVisible() ? problems_->hide() : showProblems(); });
 
   connect(action("ShowScrItem"), &QAction::triggered, this, [this] { toggleChild(ctx_.score); });
   connect(action("ShowSrcItem"), &QAction::triggered, this, [this] { toggleChild(ctx_.source); });
@@ -158,6 +168,54 @@ void MainWindow::refreshViewMenu() {
 
 void MainWindow::toggleChild(QWidget *child) {
   setChildVisible(child, !isChildVisible(child));
+}
+
+// --- what SMD cannot hold ----------------------------------------------------------
+
+void MainWindow::showProblems() {
+  problems_->show();
+  problems_->raise();
+  problems_->refresh();
+}
+
+void MainWindow::goToNote(int part, int element) {
+  Song &song = ctx_.song;
+  if (part < 1 || part > kUserParts || element < 0 || element > song.part(part).count)
+    return;
+  if (ctx_.source)
+    ctx_.source->bringForward(); // the score editor hands its lists back first
+  song.currentPart = part;
+  Part &p = song.part(part);
+  p.cursor = element;
+  p.scoreHeader.cursor = element;
+  p.scoreHeader.selStart = element;
+  p.scoreHeader.selLength = 1;
+  ViewSrc(part);
+  if (ctx_.hooks.scoreShowTick)
+    ctx_.hooks.scoreShowTick(p.notes[static_cast<std::size_t>(element)].start);
+  if (ctx_.hooks.scoreRelayout)
+    ctx_.hooks.scoreRelayout();
+}
+
+void MainWindow::showImportReport(const ImportReport &report) {
+  if (!importReport_) {
+    importReport_ = new ImportReportWindow(this);
+    // The editors keep the focus; the report is there to look at.
+    importReport_->setAttribute(Qt::WA_ShowWithoutActivating);
+  }
+  importReport_->setReport(report, ctx_.song);
+  importReport_->show();
+  importReport_->raise();
+}
+
+void MainWindow::fitForSmd() {
+  if (ctx_.session.fitForSmd() == 0) {
+    if (!ctx_.session.isPlaying())
+      prompts_->message(this, QStringLiteral("SMDに保存できない箇所はありません。"));
+    return;
+  }
+  if (problems_->isVisible())
+    problems_->refresh();
 }
 
 // --- child windows -----------------------------------------------------------------

@@ -18,6 +18,9 @@ class QMenu;
 namespace pipora {
 
 class FileCommands;
+class ProblemListWindow;
+class ImportReportWindow;
+struct ImportReport;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -61,6 +64,19 @@ public:
   // Window caption for the song's file name ("PiporaPad" or "path - PiporaPad").
   void updateCaption();
 
+  // The list of what an SMD save would refuse, shown and brought up to date (a refused
+  // save calls it).
+  void showProblems();
+  ProblemListWindow *problemList() const { return problems_; }
+  // Puts the source editor and the score editor on element `element` of `part`: current
+  // part, cursors and a one-note selection.
+  void goToNote(int part, int element);
+  // Edit menu "SMDに合わせる": mends what SMD cannot hold, as one undo step.
+  void fitForSmd();
+  // After a MIDI import: what fitting the file to SMD parts did, beside the song.
+  void showImportReport(const ImportReport &report);
+  ImportReportWindow *importReport() const { return importReport_; }
+
   // Grid step for window snapping in pixels: 16 with the grid option on, else 1.
   int gridStep() const;
   // Rounds a child window's position to the grid (mouse moved over it).
@@ -103,6 +119,8 @@ private:
   std::unique_ptr<Prompts> prompts_;
   std::unique_ptr<FileCommands> files_;
   QWidget *activeChild_ = nullptr;
+  ProblemListWindow *problems_ = nullptr;
+  ImportReportWindow *importReport_ = nullptr;
 };
 
 } // namespace pipora

@@ -1,7 +1,9 @@
 #include "views/screenshots.h"
 
+#include "model/save_checks.h"
 #include "platform/files/file_io.h"
 #include "views/main_window.h"
+#include "views/problems/problem_list_window.h"
 #include "views/source/source_editor_window.h"
 
 #include <QBuffer>
@@ -28,6 +30,12 @@ bool SaveScreenshots(MainWindow &frame, const QString &directory) {
   bool ok = SavePng(frame.grab(), dir.filePath("frame.png"));
   if (SourceEditorWindow *source = frame.context().source)
     ok = SavePng(source->grab(), dir.filePath("source_editor.png")) && ok;
+  // A song SMD cannot hold also shows the list of what a save would refuse.
+  if (!FindSaveProblems(frame.context().song, 1).empty()) {
+    frame.showProblems();
+    ok = SavePng(frame.grab(), dir.filePath("frame_with_problems.png")) && ok;
+    ok = SavePng(frame.problemList()->grab(), dir.filePath("problem_list.png")) && ok;
+  }
   return ok;
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -74,7 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CutRow{1800, {"2_", "4_", "8_", "16"}}, CutRow{360, {"8_", "16"}},
                       CutRow{200, {"16_", "163"}}, CutRow{119, {}}, CutRow{0, {}}, CutRow{-480, {}},
                       // what is left after a tied piece may be a triplet length
-                      CutRow{800, {"4_", "43"}}, CutRow{1600, {"2_", "23"}}, CutRow{100, {}}),
+                      CutRow{800, {"4_", "43"}}, CutRow{1600, {"2_", "23"}}, CutRow{100, {}},
+                      // a tail under a sixteenth goes, and with it the tie that led into it
+                      CutRow{520, {"4"}}, CutRow{1000, {"2"}}, CutRow{280, {"8"}}),
     [](const testing::TestParamInfo<CutRow> &info) {
       const std::int64_t t = info.param.ticks;
       return (t < 0 ? "MinusTicks" : "Ticks") + std::to_string(t < 0 ? -t : t);
@@ -211,19 +214,123 @@ TEST(ImportNoteEvent, ChannelsAreSeparateParts) {
   EXPECT_EQ(Describe(song, 16), "72:2");
 }
 
-TEST(ImportNoteEvent, NewTrackRestartsTimesButKeepsKeys) {
+TEST(ImportNoteEvent, SecondTrackOnSameChannelStartsWithRest) {
   Song song;
   EmptyPartsForImport(song);
   MidiImporter importer(song, {});
   importer.ImportNoteEvent(1, 60, 100, 0);
   importer.ImportNoteEvent(1, 60, 0, 480);
   importer.StartTrack();
-  // The second track's first note on the same channel continues the part; the time since
-  // its start is closed with the key still current from the first track.
+  // The second track's first note on the same channel continues the part after a rest,
+  // not after a repeat of the first track's last key.
   importer.ImportNoteEvent(1, 62, 100, 240);
   importer.ImportNoteEvent(1, 62, 0, 480);
   AppendEndMarkers(song);
-  EXPECT_EQ(Describe(song, 1), "60:4 60:8 62:8");
+  EXPECT_EQ(Describe(song, 1), "60:4 0:8 62:8");
+}
+
+// Notes 60 for 0-320, 62 for 840-1320, 64 for 1320-1800: the rest after the lone triplet
+// is 520 ticks. Its 40-tick tail is dropped with its tie, so D4 is struck again on export.
+TEST(ImportNoteEvent, DroppedTailTakesItsTieAlong) {
+  const Song song = Import({{1, 60, 100, 0},
+                            {1, 60, 0, 320},
+                            {1, 62, 100, 840},
+                            {1, 62, 0, 1320},
+                            {1, 64, 100, 1320},
+                            {1, 64, 0, 1800}});
+  EXPECT_EQ(Describe(song, 1), "60:43 0:4 62:4 64:4");
+  for (const NoteEntry &e : song.part(1).notes)
+    EXPECT_FALSE(IsTied(e.length)) << e.noteNumber << ":" << e.length;
+}
+
+// The ticks dropped from one element are added to the next, so they never add up: after
+// many lone triplets the notes are still within one dropped tail of their times.
+TEST(ImportNoteEvent, DroppedTailsDoNotAddUp) {
+  std::vector<Event> events;
+  std::int64_t t = 0;
+  for (int bar = 0; bar < 20; ++bar) {
+    // a lone quarter triplet, then a quarter note 200 ticks later (520 after the start)
+    events.push_back({1, 60, 100, t});
+    events.push_back({1, 60, 0, t + 320});
+    events.push_back({1, 62, 100, t + 840});
+    events.push_back({1, 62, 0, t + 1320});
+    t += 1920;
+  }
+  Song song = Import(events);
+  RecalcTimes(song);
+  const Part &p = song.part(1);
+  std::int64_t expectedStart = 0;
+  for (std::int32_t i = 0; i < p.count; ++i) {
+    const NoteEntry &e = p.notes[static_cast<std::size_t>(i)];
+    if (e.noteNumber == 62) {
+      EXPECT_LE(std::abs(e.start - (expectedStart + 840)), 40) << "element " << i;
+      expectedStart += 1920;
+    }
+  }
+  EXPECT_EQ(expectedStart, 20 * 1920);
+}
+
+TEST(ImportReport, RecordsWhatFittingDidToEachNote) {
+  ImportReport report;
+  MidiImportOptions options;
+  options.report = &report;
+  const Song song = Import(
+      {// snapped: 470 to 480
+       {1, 60, 100, 10},
+       {1, 60, 0, 470},
+       // folded up two octaves
+       {1, 30, 100, 480},
+       {1, 30, 0, 960},
+       // a chord: 64 is dropped, 67 stays
+       {1, 64, 100, 960},
+       {1, 67, 100, 960},
+       {1, 64, 0, 1440},
+       {1, 67, 0, 1440},
+       // overlap: 69 cut at 1680 by 71, which lasts 600 ticks in tied pieces
+       {1, 69, 100, 1440},
+       {1, 71, 100, 1680},
+       {1, 69, 0, 1920},
+       {1, 71, 0, 2280},
+       // too short: 40 ticks
+       {1, 72, 100, 2400},
+       {1, 72, 0, 2440}},
+      options);
+  EXPECT_EQ(Describe(song, 1), "60:4 54:4 67:4 69:8 71:4_ 71:16 0:16");
+  const auto find = [&](ImportChangeKind kind) -> const ImportChange * {
+    for (const ImportChange &c : report.changes)
+      if (c.kind == kind)
+        return &c;
+    return nullptr;
+  };
+  const ImportChange *snapped = find(ImportChangeKind::Snapped);
+  ASSERT_NE(snapped, nullptr);
+  EXPECT_EQ(snapped->key, 60);
+  EXPECT_EQ(snapped->amount, -10);
+  EXPECT_EQ(snapped->amount2, 10);
+  const ImportChange *folded = find(ImportChangeKind::Folded);
+  ASSERT_NE(folded, nullptr);
+  EXPECT_EQ(folded->amount, 2);
+  EXPECT_EQ(folded->element, 1);
+  const ImportChange *chord = find(ImportChangeKind::DroppedChord);
+  ASSERT_NE(chord, nullptr);
+  EXPECT_EQ(chord->key, 64);
+  const ImportChange *cut = find(ImportChangeKind::CutByOverlap);
+  ASSERT_NE(cut, nullptr);
+  EXPECT_EQ(cut->key, 69);
+  EXPECT_EQ(cut->amount, 240);
+  EXPECT_EQ(cut->element, 3);
+  const ImportChange *split = find(ImportChangeKind::SplitTied);
+  ASSERT_NE(split, nullptr);
+  EXPECT_EQ(split->key, 71);
+  EXPECT_EQ(split->amount, 2);
+  const ImportChange *shortNote = find(ImportChangeKind::DroppedShort);
+  ASSERT_NE(shortNote, nullptr);
+  EXPECT_EQ(shortNote->key, 72);
+  EXPECT_EQ(shortNote->amount, 40);
+  EXPECT_EQ(report.original.size(), 7u);
+  EXPECT_EQ(report.drift[1].notes, 5);
+  EXPECT_EQ(report.drift[1].maxAbs, 10);
+  EXPECT_NE(ImportReportSummary(report).find("1 dropped chord note"), std::string::npos);
 }
 
 TEST(ImportNoteEvent, StopsAppendingWhenFull) {

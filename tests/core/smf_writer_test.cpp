@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -173,12 +174,12 @@ TEST(EncodeSmf, RestAddsNoEventButDelta) {
 
 TEST(EncodeSmf, LongDeltaTakesThreeBytes) {
   Song song;
-  // A tie into a rest has no note-off, so the next note-on comes 480 + 15920 ticks later.
-  Fill(song, 1, {{"C4", "4_"}});
+  // The next note-on comes 16880 - 460 = 16420 ticks after the note-off.
+  Fill(song, 1, {{"C4", "4"}});
   for (int i = 0; i < 16; ++i)
     Fill(song, 1, {{"R", "2"}});
-  Fill(song, 1, {{"R", "4"}, {"R", "163"}, {"D4", "4"}});
-  EXPECT_EQ(NoteBytes(song), "00 90 3C 6D 81 80 10 90 3E 6D 83 4C 90 3E 00"); // 16400
+  Fill(song, 1, {{"R", "4"}, {"R", "4"}, {"R", "163"}, {"D4", "4"}});
+  EXPECT_EQ(NoteBytes(song), "00 90 3C 6D 83 4C 90 3C 00 81 80 24 90 3E 6D 83 4C 90 3E 00");
 }
 
 TEST(EncodeSmf, TitleInShiftJis) {
@@ -197,14 +198,62 @@ TEST(EncodeSmf, AnacrusisStartsFileAtFirstNote) {
   EXPECT_EQ(NoteBytes(song), "00 90 3C 6D 83 4C 90 3C 00 14 90 3E 6D 83 4C 90 3E 00");
 }
 
-// A note after a tied one is not struck again, whatever its pitch; the tie chain ends with
-// the last note's number; a tie into a rest has no note-off at all.
-TEST(BuildExportEvents, TieChainEndsWithLastNoteNumber) {
+// A tie into another pitch or a rest breaks the chain: the tied note ends with its own gate
+// and the next note is struck.
+TEST(BuildExportEvents, TieIntoOtherPitchOrRestEndsTheNote) {
   Song song;
   Fill(song, 1, {{"C4", "4_"}, {"D4", "8"}, {"E4", "4_"}, {"R", "4"}, {"F4", "4"}});
   const std::vector<ExportEvent> expected = {
-      {0, 1, 60, 100}, {700, 1, 62, 0}, {720, 1, 64, 100}, {1680, 1, 65, 100}, {2140, 1, 65, 0}};
+      {0, 1, 60, 100},   {460, 1, 60, 0},  {480, 1, 62, 100},  {700, 1, 62, 0},
+      {720, 1, 64, 100}, {1180, 1, 64, 0}, {1680, 1, 65, 100}, {2140, 1, 65, 0}};
   EXPECT_EQ(BuildExportEvents(song), expected);
+}
+
+TEST(BuildExportEvents, TieChainOfOnePitchSoundsOnce) {
+  Song song;
+  Fill(song, 1, {{"G4", "2_"}, {"G4", "4_"}, {"G4", "8"}});
+  const std::vector<ExportEvent> expected = {{0, 1, 67, 100}, {1660, 1, 67, 0}};
+  EXPECT_EQ(BuildExportEvents(song), expected);
+}
+
+// A tie at the end of a part, and a tied rest before a note: the file "6\"" and the import
+// of a rest with a dropped tail used to leave notes hanging or silent.
+TEST(BuildExportEvents, EveryNoteOnHasItsNoteOff) {
+  struct Row {
+    const char *name;
+    std::initializer_list<std::pair<const char *, const char *>> notes;
+  };
+  const Row rows[] = {
+      {"tie at the end of the part", {{"C4", "4_"}}},
+      {"tied rest before a note", {{"C4", "43"}, {"R", "4_"}, {"D4", "4"}, {"E4", "4"}}},
+      {"tie into another pitch", {{"D4", "4_"}, {"E4", "4"}}},
+      {"tied triplet into a rest", {{"C4", "83"}, {"D4", "83"}, {"E4", "83_"}, {"R", "8"}}},
+      {"unknown length", {{"C4", "4"}, {"D4", "？"}, {"E4", "8"}}},
+  };
+  for (const Row &row : rows) {
+    Song song;
+    Fill(song, 1, row.notes);
+    int sounding = 0;
+    std::map<int, int> open;
+    for (const ExportEvent &e : BuildExportEvents(song)) {
+      if (e.velocity > 0) {
+        EXPECT_EQ(open[e.key]++, 0) << row.name << ": key " << e.key << " struck twice";
+        ++sounding;
+      } else {
+        EXPECT_EQ(open[e.key]--, 1) << row.name << ": key " << e.key << " ended unstruck";
+        --sounding;
+      }
+    }
+    EXPECT_EQ(sounding, 0) << row.name;
+    int notes = 0;
+    for (const auto &[pitch, length] : row.notes)
+      notes += std::string(pitch) != "R";
+    // Only ties between equal pitches join notes; none of these rows has one.
+    int struck = 0;
+    for (const ExportEvent &e : BuildExportEvents(song))
+      struck += e.velocity > 0;
+    EXPECT_EQ(struck, notes) << row.name;
+  }
 }
 
 TEST(BuildExportEvents, SimultaneousEventsInSelectionOrder) {

@@ -30,7 +30,7 @@ def check(condition, what):
 
 
 def cli(*args, expect=0):
-    run = subprocess.run([CLI, "--home", HOME, *args], capture_output=True)
+    run = subprocess.run([CLI, "--home", HOME, "--log", *args], capture_output=True)
     check(run.returncode == expect,
           f"{args}: exit {run.returncode}, wanted {expect}: {run.stderr.decode('utf-8', 'replace')}")
     return run.stdout.decode("utf-8"), run.stderr.decode("utf-8")

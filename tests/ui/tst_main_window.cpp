@@ -132,6 +132,7 @@ void tst_main_window::menuItems_data() {
       {"EditMenu", "TieItem", "タイにする(&E)", ""},
       {"EditMenu", "FastItem", "全ての音符を半分にする(&S)", ""},
       {"EditMenu", "SlowItem", "全ての音符を倍にする(&L)", ""},
+      {"EditMenu", "FitForSmdItem", "SMDに合わせる(&M)", ""},
       {"PlayMenu", "AllPlayItem", "全パート演奏(&A)", ""},
       {"PlayMenu", "SoloPlayItem", "ソロ演奏(&S)", ""},
       {"PlayMenu", "MeasurePlayItem", "小節演奏(&M)", ""},
@@ -140,6 +141,7 @@ void tst_main_window::menuItems_data() {
       {"ViewMenu", "ShowSrcItem", "ソースエディター(&U)", ""},
       {"ViewMenu", "ShowPropertyItem", "プロパティウィンドウ(&R)", ""},
       {"ViewMenu", "ShowPlaypannelItem", "プレイヤー(&P)", ""},
+      {"ViewMenu", "ShowProblemsItem", "保存できない箇所の一覧(&K)", ""},
       {"ViewMenu", "HorizonItem", "並べて表示(&H)", ""},
       {"ViewMenu", "CascadeItem", "重ねて表示(&C)", ""},
       {"ViewMenu", "minuteItem", "分/秒/ミリ秒(&M)", ""},
@@ -190,11 +192,11 @@ void tst_main_window::menuOrderWithSeparators() {
            QStringList({"NewItem", "OpenItem", "SaveItem", "SaveAsItem", "-", "OpenMidiItem",
                         "SaveMidiItem", "SaveAsMidiItem", "SmafItem", "-", "ExitItem"}));
   QCOMPARE(names("ViewMenu"),
-           QStringList({"ShowScrItem", "ShowSrcItem", "ShowPropertyItem", "ShowPlaypannelItem", "-",
-                        "HorizonItem", "CascadeItem", "-", "minuteItem", "tickItem", "-",
-                        "NarrowNoteItem", "ExtendNoteItem", "NarrowChItem", "ExtendChItem", "-",
-                        "FontItem", "ToneItem"}));
-  QCOMPARE(names("EditMenu").count("-"), 4);
+           QStringList({"ShowScrItem", "ShowSrcItem", "ShowPropertyItem", "ShowPlaypannelItem",
+                        "ShowProblemsItem", "-", "HorizonItem", "CascadeItem", "-", "minuteItem",
+                        "tickItem", "-", "NarrowNoteItem", "ExtendNoteItem", "NarrowChItem",
+                        "ExtendChItem", "-", "FontItem", "ToneItem"}));
+  QCOMPARE(names("EditMenu").count("-"), 5);
 }
 
 void tst_main_window::frameNamedAndCaptioned() {

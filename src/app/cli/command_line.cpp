@@ -9,10 +9,11 @@ namespace pipora::cli {
 namespace {
 
 // Options every command takes, wherever they stand on the line.
-const std::array<OptionSpec, 5> kGlobalOptions{{
+const std::array<OptionSpec, 6> kGlobalOptions{{
     {"--home", "DIR", "program directory for settings, tones and logs (else $PIPORAPAD_HOME)"},
     {"--no-triplets", "", "read MIDI files without recognising triplets"},
     {"--no-fold", "", "read MIDI files without folding notes into 45..90"},
+    {"--log", "", "write the event logs pipora.log and pipora3.log of MIDI reading and writing"},
     {"--help", "", "show this help and exit (also -h)"},
     {"--version", "", "show the version and exit"},
 }};
@@ -50,6 +51,8 @@ ParsedLine UsageError(ParsedLine line, std::string error) {
 
 ParsedLine ParseCommandLine(int argc, const char *const *argv) {
   ParsedLine line;
+  // The event logs are for looking into one file by hand; a conversion does without them.
+  line.invocation.import.writeEventLog = false;
   bool help = false;
   bool version = false;
   bool optionsEnded = false;
@@ -98,6 +101,8 @@ ParsedLine ParseCommandLine(int argc, const char *const *argv) {
       line.invocation.import.triplets = false;
     else if (name == "--no-fold")
       line.invocation.import.foldOctaves = false;
+    else if (name == "--log")
+      line.invocation.import.writeEventLog = true;
     else
       line.invocation.values[std::string(name)] = value;
   }

@@ -5,6 +5,8 @@
 #include "app/cli/progress_line.h"
 #include "app/cli/song_files.h"
 #include "app/cli/standard_streams.h"
+#include "editing/fit_for_smd.h"
+#include "formats/midi/import_report.h"
 
 #include "formats/smd/smd_writer.h"
 #include "model/source_line.h"
@@ -120,8 +122,22 @@ std::optional<ConvertPlan> PlanConvert(const Invocation &invocation) {
 WriteOutcome ConvertOne(const Invocation &invocation, const QByteArray &input,
                         const QByteArray &output, FileFormat format, const WriteOptions &options) {
   Song song;
-  if (Status loaded = ReadSong(input, {invocation.import, false}, song); !loaded)
+  ReadOptions read{invocation.import, false};
+  ImportReport report;
+  const bool reporting = invocation.has("--report");
+  if (reporting)
+    read.import.report = &report;
+  if (Status loaded = ReadSong(input, read, song); !loaded)
     return {kExitBadInput, loaded.error()};
+  if (reporting)
+    PrintOut(ImportReportText(report, song.ticksPerBeat, song.beatsPerMeasure) +
+             ImportReportSummary(report) + "\n");
+  if (invocation.has("--fit")) {
+    const std::vector<FitChange> changes = FitForSmdInPlace(song);
+    if (reporting)
+      PrintOut(FitChangesText(changes, song.ticksPerBeat, song.beatsPerMeasure) +
+               std::to_string(changes.size()) + " changes to fit for SMD\n");
+  }
   return WriteSong(song, format, output, options);
 }
 
@@ -172,6 +188,8 @@ const std::vector<OptionSpec> kConvertOptions{
     {"--to", "FORMAT", "output format: smd, mid or wav (else the output's extension)"},
     {"--seconds", "N", "WAV: render at most N seconds"},
     {"--soundfont", "FILE", "WAV: the SoundFont to render with"},
+    {"--fit", "", "mend what SMD cannot hold before writing (see the manual's SMDに合わせる)"},
+    {"--report", "", "print what reading a MIDI file did to its notes, and what --fit changed"},
 };
 
 const Registrar dump{{"dump",

@@ -66,7 +66,8 @@ Status DecodeMidiFile(const QByteArray &bytes, const MidiImportOptions &options,
   const SmfReadResult read = ReadSmf(span, song, importer, options);
   // The event log of the import, as the editor leaves it; it only shows what was read, so
   // failing to write it does not fail the reading.
-  (void)WriteScratchFile(ProgramFile("pipora.log"), read.log);
+  if (options.writeEventLog)
+    (void)WriteScratchFile(ProgramFile("pipora.log"), read.log);
   AppendEndMarkers(song);
   RecalcTimes(song);
   BuildScoreList(song);
@@ -101,8 +102,8 @@ Result<QByteArray> Encode(Song &song, FileFormat format, const WriteOptions &opt
   case FileFormat::Midi: {
     RecalcTimes(song);
     SmfFile smf = EncodeSmf(song, RandomVelocitySource());
-    (void)WriteScratchFile(ProgramFile("pipora3.log"),
-                           smf.log); // the writer's log, as exports leave it
+    if (options.writeLog) // the writer's log, as exports leave it, with --log
+      (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
     return std::move(smf.bytes);
   }
   case FileFormat::Wav: {
@@ -160,6 +161,7 @@ QByteArray ExtensionFor(FileFormat format) {
 
 std::optional<WriteOptions> SoundOptions(const Invocation &invocation) {
   WriteOptions options;
+  options.writeLog = invocation.import.writeEventLog;
   options.soundFont = invocation.value("--soundfont").value_or("");
   const auto seconds = invocation.value("--seconds");
   if (!seconds)

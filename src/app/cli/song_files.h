@@ -37,6 +37,7 @@ Status ReadSong(const QByteArray &name, const ReadOptions &options, Song &song);
 struct WriteOptions {
   double maxSeconds = 0; // WAV: 0 renders the whole song
   std::string soundFont; // WAV: empty for the default SoundFont
+  bool writeLog = false; // MIDI: the writer's event log pipora3.log (--log)
 };
 
 // --seconds and --soundfont from the command line; nothing (after saying why) when

@@ -5,6 +5,8 @@
 namespace pipora {
 
 EventLog &EventLog::operator<<(std::int64_t number) {
+  if (silent_)
+    return *this;
   char digits[24];
   const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
   append(digits, static_cast<std::size_t>(end - digits));

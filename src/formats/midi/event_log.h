@@ -14,6 +14,9 @@ namespace pipora {
 
 class EventLog {
 public:
+  // A silenced log keeps nothing and skips the formatting: for reads nobody logs.
+  void silence() { silent_ = true; }
+
   void reserve(std::size_t bytes) {
     if (bytes > capacity_)
       resize(bytes);
@@ -52,6 +55,8 @@ public:
 
 private:
   void append(const char *data, std::size_t n) {
+    if (silent_)
+      return;
     if (size_ + n > capacity_)
       resize(std::max(size_ + n, 2 * capacity_ + 256));
     char *to = text_ + size_;
@@ -71,6 +76,7 @@ private:
   char *text_ = nullptr; // buffer_'s bytes, kept to spare a detach check per append
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
+  bool silent_ = false;
 };
 
 } // namespace pipora

@@ -3,6 +3,7 @@
 #include "formats/midi/event_log.h"
 #include "model/vocabulary.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -13,23 +14,44 @@ int ExportGateTicks(std::string_view code) {
   return IsTied(code) ? 0 : GateTicks(code);
 }
 
+namespace {
+
+// A tie joins a note to the next element only when that element is the same note: a tie
+// into a rest, another pitch or the end of the part ends the note where the tie stands.
+bool TiedOn(const NoteEntry &e, const NoteEntry &next) {
+  return e.length.ends_with('_') && !next.isEndMarker() && next.noteNumber == e.noteNumber;
+}
+
+// Ticks after the start at which a note ends when its tie chain stops with it. A length
+// outside the table sounds until shortly before the next element, as the player lets it.
+int NoteOffTicks(const NoteEntry &e, const NoteEntry &next) {
+  std::string_view code = e.length;
+  if (code.ends_with('_'))
+    code.remove_suffix(1);
+  if (const int gate = ExportGateTicks(code); gate > 0)
+    return gate;
+  return std::max(next.start - e.start - kGateGap, 1);
+}
+
+} // namespace
+
 std::vector<ExportEvent> BuildExportEvents(const Song &song) {
   std::vector<ExportEvent> events;
   for (int n = 1; n <= kUserParts; ++n) {
     const Part &p = song.part(n);
     const std::int32_t last =
-        std::min<std::int32_t>(p.count, static_cast<std::int32_t>(p.notes.size()));
+        std::min<std::int32_t>(p.count, static_cast<std::int32_t>(p.notes.size()) - 1);
     for (std::int32_t i = 0; i < last; ++i) {
       const NoteEntry &e = p.notes[static_cast<std::size_t>(i)];
       if (e.noteNumber < 1)
         continue;
+      const NoteEntry &next = p.notes[static_cast<std::size_t>(i + 1)];
       const auto part = static_cast<std::int16_t>(n);
-      const bool tiedFromBefore =
-          i > 0 && p.notes[static_cast<std::size_t>(i - 1)].length.ends_with('_');
-      if (!tiedFromBefore)
+      // Every note-on gets its note-off: at the end of its tie chain, or where the chain breaks.
+      if (i == 0 || !TiedOn(p.notes[static_cast<std::size_t>(i - 1)], e))
         events.push_back({e.start, part, e.noteNumber, 100});
-      if (const int gate = ExportGateTicks(e.length); gate > 0)
-        events.push_back({e.start + gate, part, e.noteNumber, 0});
+      if (!TiedOn(e, next))
+        events.push_back({e.start + NoteOffTicks(e, next), part, e.noteNumber, 0});
     }
   }
   SortExportEvents(events);

@@ -23,7 +23,9 @@ struct ExportEvent {
 int ExportGateTicks(std::string_view code);
 
 // Note-ons and note-offs of the user's parts from the note lists (start ticks as RecalcTimes
-// left them), sorted by time. Rests add nothing; a note after a tied one is not struck again.
+// left them), sorted by time. Rests add nothing; a note tied from the same note before it is
+// not struck again, and every note-on has its note-off: at the end of the tie chain, or at
+// the element where a tie leads into a rest, another pitch or the end of the part.
 std::vector<ExportEvent> BuildExportEvents(const Song &song);
 
 // Sorts by time exactly as a selection sort that swaps the first smallest later event into

@@ -2,8 +2,13 @@
 
 #include "model/vocabulary.h"
 
+#include <algorithm>
+#include <array>
+
 namespace pipora {
 namespace {
+
+constexpr std::int64_t kSixteenthTicks = 120;
 
 // Triplet durations a note may keep without being cut: they have no tied form in the table.
 std::string_view TripletCode(std::int64_t ticks) {
@@ -14,19 +19,21 @@ std::string_view TripletCode(std::int64_t ticks) {
 }
 
 // After every tied piece the rest is looked at afresh, so 1120 ticks give "2_" and "83".
-template <typename Append> void ForEachPiece(std::int64_t ticks, Append append) {
+// Returns the ticks left off: a tail under a sixteenth is dropped, and the piece before it
+// then ends untied, so that no note is tied to nothing.
+template <typename Append> std::int64_t ForEachPiece(std::int64_t ticks, Append append) {
   for (;;) {
     if (const std::string_view triplet = TripletCode(ticks); !triplet.empty()) {
-      append(triplet);
-      return;
+      append(triplet, ticks);
+      return 0;
     }
     const LengthCode *tied = nullptr;
     for (const LengthCode &len : kLengthCodes) {
       if (len.triplet)
         continue; // plain lengths, longest first
       if (ticks == len.ticks) {
-        append(len.code);
-        return;
+        append(len.code, len.ticks);
+        return 0;
       }
       if (ticks > len.ticks) {
         tied = &len;
@@ -34,9 +41,15 @@ template <typename Append> void ForEachPiece(std::int64_t ticks, Append append) 
       }
     }
     // Below a sixteenth nothing is kept.
-    if (tied == nullptr || !append(tied->tied))
-      return;
+    if (tied == nullptr)
+      return std::max<std::int64_t>(ticks, 0);
     ticks -= tied->ticks;
+    if (ticks < kSixteenthTicks && TripletCode(ticks).empty()) {
+      append(tied->code, tied->ticks);
+      return ticks;
+    }
+    if (!append(tied->tied, tied->ticks))
+      return 0;
   }
 }
 
@@ -44,7 +57,7 @@ template <typename Append> void ForEachPiece(std::int64_t ticks, Append append) 
 
 std::vector<std::string_view> CutDuration(std::int64_t ticks) {
   std::vector<std::string_view> pieces;
-  ForEachPiece(ticks, [&](std::string_view code) {
+  ForEachPiece(ticks, [&](std::string_view code, std::int64_t) {
     pieces.push_back(code);
     return true;
   });
@@ -69,32 +82,50 @@ int FoldKey(int key) {
 }
 
 MidiImporter::MidiImporter(Song &song, const MidiImportOptions &options)
-    : song_(song), options_(options) {}
+    : song_(song), options_(options) {
+  for (Channel &ch : channels_) {
+    ch.soundingSince.fill(-1);
+    ch.pendingCut.fill(-1);
+  }
+}
 
 void MidiImporter::StartTrack() {
   for (Channel &ch : channels_) {
     ch.lastOn = 0;
     ch.lastOff = 0;
+    ch.written = 0;
+    // The new track's time before its first note is a rest, not the old track's last key.
+    ch.currentKey = 0;
   }
 }
 
 void MidiImporter::ImportNoteEvent(int channel, int key, int velocity, std::int64_t time) {
   if (channel < 1 || channel > kUserParts || full())
     return;
+  if (options_.report != nullptr)
+    RecordOriginal(channel, key, velocity, time);
   Channel &ch = channels_[static_cast<std::size_t>(channel - 1)];
   const std::int64_t s = SnapTime(time, ch.lastOn, options_.triplets);
 
   if (velocity > 0) {
     // A note-on while a note still sounds ends that note here; on a fresh channel the
     // "note" is key 0, so the time before the first note becomes a rest.
-    if (ch.lastOn >= ch.lastOff && s > 0)
-      ImportNoteEvent(channel, ch.currentKey, 0, s);
-    AppendPieces(channel, s - ch.lastOff, 0);
+    if (ch.lastOn >= ch.lastOff && s > 0) {
+      if (options_.report != nullptr && ch.currentKey != 0)
+        RecordCut(channel, time, s == ch.lastOn);
+      NoteOff(channel, ch.currentKey, s, time);
+    }
+    AppendUntil(channel, s, 0);
     ch.currentKey = key;
     ch.lastOn = s;
+    ch.rawOn = time;
     return;
   }
+  NoteOff(channel, key, s, time);
+}
 
+void MidiImporter::NoteOff(int channel, int key, std::int64_t s, std::int64_t rawTime) {
+  Channel &ch = channels_[static_cast<std::size_t>(channel - 1)];
   // A note-off for another key belongs to a note already cut by a later note-on. A second
   // note-off of a note that has already ended (lastOff after lastOn) would append the note
   // once more, so it is ignored too.
@@ -103,19 +134,118 @@ void MidiImporter::ImportNoteEvent(int channel, int key, int velocity, std::int6
   int noteNumber = key;
   if (options_.foldOctaves && key != 0)
     noteNumber = FoldKey(key);
-  AppendPieces(channel, s - ch.lastOn, noteNumber);
+  const Written w = AppendUntil(channel, s, noteNumber);
   ch.lastOff = s;
+  if (options_.report != nullptr && key != 0)
+    RecordNote(channel, key, noteNumber, rawTime, w);
 }
 
-void MidiImporter::AppendPieces(int part, std::int64_t ticks, int noteNumber) {
-  const std::string pitch = PitchNameOf(noteNumber);
-  ForEachPiece(ticks, [&](std::string_view code) {
+MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int noteNumber) {
+  Channel &ch = channels_[static_cast<std::size_t>(part - 1)];
+  Written w;
+  w.start = ch.written;
+  static const std::array<std::string, 13> kPitches = [] {
+    std::array<std::string, 13> names;
+    for (int n = 0; n < 12; ++n)
+      names[static_cast<std::size_t>(n)] = PitchNameOf(60 + n);
+    names[12] = PitchNameOf(0);
+    return names;
+  }();
+  const std::string &pitch =
+      noteNumber > 0 ? kPitches[static_cast<std::size_t>(noteNumber % 12)] : kPitches[12];
+  w.dropped = ForEachPiece(end - ch.written, [&](std::string_view code, std::int64_t ticks) {
     if (full())
       return false;
     AppendNote(song_, part, noteNumber, code, pitch);
+    if (w.pieces++ == 0)
+      w.firstElement = song_.part(part).count;
+    ch.written += ticks;
     ++appended_;
     return true;
   });
+  w.end = ch.written;
+  return w;
+}
+
+void MidiImporter::RecordOriginal(int channel, int key, int velocity, std::int64_t rawTime) {
+  if (key < 0 || key > 127)
+    return;
+  Channel &ch = channels_[static_cast<std::size_t>(channel - 1)];
+  std::int64_t &since = ch.soundingSince[static_cast<std::size_t>(key)];
+  if (since >= 0) {
+    options_.report->original.push_back({channel, key, since, rawTime});
+    int &pending = ch.pendingCut[static_cast<std::size_t>(key)];
+    if (pending >= 0) {
+      ImportChange &c = options_.report->changes[static_cast<std::size_t>(pending)];
+      if (c.kind == ImportChangeKind::CutByOverlap)
+        c.amount = std::max<std::int64_t>(rawTime - c.amount, 0);
+      pending = -1;
+    }
+  }
+  since = velocity > 0 ? rawTime : -1;
+}
+
+void MidiImporter::RecordCut(int channel, std::int64_t rawTime, bool chord) {
+  Channel &ch = channels_[static_cast<std::size_t>(channel - 1)];
+  ImportChange c;
+  c.part = channel;
+  c.tick = ch.rawOn;
+  c.key = ch.currentKey;
+  c.kind = chord ? ImportChangeKind::DroppedChord : ImportChangeKind::CutByOverlap;
+  // Until the key's own note-off comes, the amount holds the time of the cut.
+  c.amount = rawTime;
+  if (chord)
+    c.amount = 0;
+  const auto index = static_cast<int>(options_.report->changes.size());
+  options_.report->changes.push_back(c);
+  if (ch.currentKey >= 0 && ch.currentKey < 128)
+    ch.pendingCut[static_cast<std::size_t>(ch.currentKey)] = index;
+}
+
+void MidiImporter::RecordNote(int channel, int key, int noteNumber, std::int64_t rawOff,
+                              const Written &w) {
+  Channel &ch = channels_[static_cast<std::size_t>(channel - 1)];
+  ImportReport &report = *options_.report;
+  ImportChange base;
+  base.part = channel;
+  base.element = w.firstElement;
+  base.tick = ch.rawOn;
+  base.key = key;
+  // A note cut by the next note-on was reported with the cut; point that entry at it.
+  const int pending = ch.pendingCut[static_cast<std::size_t>(key)];
+  if (pending >= 0 && report.changes[static_cast<std::size_t>(pending)].tick == ch.rawOn)
+    report.changes[static_cast<std::size_t>(pending)].element = w.firstElement;
+  const auto add = [&](ImportChangeKind kind, std::int64_t amount, std::int64_t amount2 = 0) {
+    ImportChange c = base;
+    c.kind = kind;
+    c.amount = amount;
+    c.amount2 = amount2;
+    report.changes.push_back(c);
+  };
+  if (w.pieces == 0) {
+    if (pending < 0 ||
+        report.changes[static_cast<std::size_t>(pending)].kind != ImportChangeKind::DroppedChord)
+      add(ImportChangeKind::DroppedShort, std::max<std::int64_t>(rawOff - ch.rawOn, 0));
+    return;
+  }
+  // Times of one track start at 0; the part's written time runs on over tracks, which the
+  // report does not need: shifts compare within the track.
+  const std::int64_t startShift = w.start - ch.rawOn;
+  const std::int64_t endShift = w.end - rawOff;
+  if (startShift != 0 || endShift != 0)
+    add(ImportChangeKind::Snapped, startShift, endShift);
+  if (noteNumber != key)
+    add(ImportChangeKind::Folded, (noteNumber - key) / 12);
+  if (w.pieces > 1)
+    add(ImportChangeKind::SplitTied, w.pieces);
+  if (w.dropped > 0)
+    add(ImportChangeKind::ShortenedTail, w.dropped);
+  PartDrift &d = report.drift[static_cast<std::size_t>(channel)];
+  ++d.notes;
+  const std::int64_t abs = startShift < 0 ? -startShift : startShift;
+  d.totalAbs += abs;
+  d.maxAbs = std::max(d.maxAbs, abs);
+  d.endShift = endShift;
 }
 
 void EmptyPartsForImport(Song &song) {

@@ -1,6 +1,7 @@
 #pragma once
 // Fits one MIDI channel's note-ons and note-offs to a monophonic SMD part: times snap to
 // the sixteenth (or triplet) grid, gaps become rests, long notes are cut into tied pieces.
+#include "formats/midi/import_report.h"
 #include "model/song.h"
 
 #include <array>
@@ -21,10 +22,16 @@ struct MidiImportOptions {
   std::int64_t maxElements = 1'000'000;
   // Called for every program change read, so a window can let the synthesizer hear it.
   std::function<void(int channel, int program)> onProgramChange;
+  // Filled with what fitting did to each note, when set.
+  ImportReport *report = nullptr;
+  // The event log "pipora.log" of the read; without it the reader skips the logging work,
+  // as a batch conversion does.
+  bool writeEventLog = true;
 };
 
 // The eight lengths a duration can be cut into; a non-final piece of a plain length is tied.
-// A remainder below 120 ticks is dropped, so 0 and negative durations give no piece.
+// A remainder below 120 ticks is dropped together with the tie that would lead into it, so
+// 0 and negative durations give no piece and no piece is left tied to nothing.
 std::vector<std::string_view> CutDuration(std::int64_t ticks);
 
 // Snapped time of a MIDI event at `ticks` (480 per quarter), given the channel's last note-on.
@@ -46,14 +53,16 @@ public:
 };
 
 // The import's state for one read of a file: per channel the last note-on and note-off
-// times (snapped) and the current key.
+// times (snapped), the current key and where the part's written elements end. Durations are
+// measured from that end, so a tail dropped under a sixteenth does not pull later notes
+// earlier: the next element absorbs it.
 class MidiImporter final : public NoteEventSink {
 public:
   MidiImporter(Song &song, const MidiImportOptions &options);
 
   void ImportNoteEvent(int channel, int key, int velocity, std::int64_t time) override;
 
-  // Current keys carry over to the next track.
+  // Times start at 0 again; a second track on a channel continues the part after a rest.
   void StartTrack() override;
 
   // True once options.maxElements have been appended; later events append nothing.
@@ -64,9 +73,24 @@ private:
     std::int64_t lastOn = 0;
     std::int64_t lastOff = 0;
     int currentKey = 0;
+    std::int64_t written = 0;                      // end of the elements appended in this track
+    std::int64_t rawOn = 0;                        // the current note's start in the file
+    std::array<std::int64_t, 128> soundingSince{}; // file time of each sounding key, -1 none
+    std::array<int, 128> pendingCut{};             // change waiting for the key's note-off
   };
 
-  void AppendPieces(int part, std::int64_t ticks, int noteNumber);
+  struct Written {
+    int firstElement = -1;
+    int pieces = 0;
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    std::int64_t dropped = 0; // ticks under a sixteenth left off
+  };
+  Written AppendUntil(int part, std::int64_t end, int noteNumber);
+  void NoteOff(int channel, int key, std::int64_t s, std::int64_t rawTime);
+  void RecordOriginal(int channel, int key, int velocity, std::int64_t rawTime);
+  void RecordNote(int channel, int key, int noteNumber, std::int64_t rawOff, const Written &w);
+  void RecordCut(int channel, std::int64_t rawTime, bool chord);
 
   Song &song_;
   MidiImportOptions options_;

@@ -49,7 +49,10 @@ public:
 
   SmfReadResult run() {
     // About 25 bytes of log for a note event of 4 bytes; a huge file grows the log as it goes.
-    log_.reserve(std::min<std::size_t>(bytes_.size() * 7, std::size_t{32} << 20));
+    if (options_.writeEventLog)
+      log_.reserve(std::min<std::size_t>(bytes_.size() * 7, std::size_t{32} << 20));
+    else
+      log_.silence();
     if (readHeader() && requireTrack()) {
       do {
         Step step = startTrack();
@@ -213,15 +216,19 @@ private:
     const std::uint8_t second = dataBytes == 2 ? next() : 0;
     switch (kind) {
     case 0x80:
-      log_ << "NoteOff CH" << channel << ' ' << int{first} << ' ' << int{second} << ' ';
-      log_.endLine();
+      if (options_.writeEventLog) {
+        log_ << "NoteOff CH" << channel << ' ' << int{first} << ' ' << int{second} << ' ';
+        log_.endLine();
+      }
       notes_.ImportNoteEvent(channel, first, 0, runningTime_);
       break;
     case 0x90:
       notes_.ImportNoteEvent(channel, first, second, runningTime_);
-      logPosition();
-      log_ << "NoteOn CH" << channel << ' ' << int{first} << ' ' << int{second} << ' ';
-      log_.endLine();
+      if (options_.writeEventLog) {
+        logPosition();
+        log_ << "NoteOn CH" << channel << ' ' << int{first} << ' ' << int{second} << ' ';
+        log_.endLine();
+      }
       break;
     case 0xC0: {
       const int program = first & 0x7F;

@@ -110,6 +110,31 @@ private:
   int state_ = kOctaveMiddle;
 };
 
+// The writer drops the tie of a triplet group's first note and, once the second note has
+// passed the length check, the second's. A refused save keeps the ties dropped up to the
+// note it stopped at.
+void DropTripletTiesBefore(Part &part, const SaveProblem &stop) {
+  const auto untie = [&](int i) {
+    std::string &length = part.notes[static_cast<std::size_t>(i)].length;
+    if (!length.empty() && length.back() == '_')
+      length.pop_back();
+  };
+  for (int i = 0; i <= stop.element;) {
+    if (!IsTriplet(part.notes[static_cast<std::size_t>(i)].length)) {
+      ++i;
+      continue;
+    }
+    untie(i);
+    if (i == stop.groupStart) {
+      if (!(stop.kind == SaveProblemKind::TripletNotComplete && stop.element == i + 1))
+        untie(i + 1);
+      return;
+    }
+    untie(i + 1);
+    i += 3;
+  }
+}
+
 void AppendPartHeader(std::string &out, const Song &song, const Part &part) {
   out += kPartStart;
   out += TempoEscape(song.tempo);
@@ -147,7 +172,16 @@ SmdEncoding EncodeSmd(Song &song) {
     Part &part = song.part(n);
     if (part.count <= 0)
       continue;
+    std::vector<SaveProblem> problems;
+    FindPartSaveProblems(part, n, problems, 1);
+    if (!problems.empty()) {
+      const SaveProblem &first = problems.front();
+      DropTripletTiesBefore(part, first);
+      result.failure = SmdCheckFailure{first.part, first.element, std::string(first.message())};
+      return result;
+    }
     AppendPartHeader(melody, song, part);
+    // The encoder keeps its own checks; after the checker found nothing they cannot fail.
     if (auto failure = PartEncoder(part, n, melody).run()) {
       result.failure = std::move(failure);
       return result;

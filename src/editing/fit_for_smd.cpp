@@ -1,0 +1,435 @@
+#include "editing/fit_for_smd.h"
+
+#include "model/save_checks.h"
+#include "model/source_line.h"
+#include "model/vocabulary.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+namespace pipora {
+namespace {
+
+constexpr int kSixteenth = 120;
+constexpr int kLowest = 45;
+constexpr int kHighest = 90;
+
+struct Window {
+  int lowest;
+  int highest;
+};
+// The writer's order of preference.
+constexpr std::array<Window, 3> kWindows = {{{57, 78}, {45, 66}, {69, 90}}};
+
+// One element on its way through the fitting, with the index it had before. The length
+// views the part being fitted or the code table below: both outlive the fitting.
+struct Work {
+  int number = 0;
+  std::string_view length;
+  int orig = 0;
+};
+
+// The sixteen codes, each plain form followed by its tied form.
+constexpr std::string_view kCodes[] = {"2",  "2_",  "4",  "4_",  "8",  "8_",  "16",  "16_",
+                                       "23", "23_", "43", "43_", "83", "83_", "163", "163_"};
+
+// Ticks of one of the sixteen codes; every length in the fitting is one of them.
+int Ticks(std::string_view code) {
+  int ticks = 0;
+  std::size_t i = 1;
+  if (code.size() >= 2 && code[0] == '1' && code[1] == '6') {
+    ticks = 120;
+    i = 2;
+  } else if (!code.empty()) {
+    ticks = code[0] == '2' ? 960 : code[0] == '4' ? 480 : code[0] == '8' ? 240 : 0;
+  }
+  return i < code.size() && code[i] == '3' ? ticks * 2 / 3 : ticks;
+}
+
+// "C" ... "B" and "R", made once.
+const std::string &PitchText(int n) {
+  static const std::array<std::string, 13> kNames = [] {
+    std::array<std::string, 13> names;
+    for (int k = 0; k < 12; ++k)
+      names[static_cast<std::size_t>(k)] = PitchNameOf(60 + k);
+    names[12] = PitchNameOf(0);
+    return names;
+  }();
+  return n > 0 ? kNames[static_cast<std::size_t>(n % 12)] : kNames[12];
+}
+
+// The code table's copy of `code` (one of the sixteen), tied or not.
+std::string_view CodeOf(std::string_view code, bool tied) {
+  while (!code.empty() && code.back() == '_')
+    code.remove_suffix(1);
+  for (std::size_t i = 0; i < std::size(kCodes); i += 2)
+    if (kCodes[i] == code)
+      return kCodes[i + (tied ? 1 : 0)];
+  return kCodes[2];
+}
+
+std::string_view Untied(std::string_view code) {
+  while (!code.empty() && code.back() == '_')
+    code.remove_suffix(1);
+  return code;
+}
+
+std::int64_t NearestSixteenth(std::int64_t t) {
+  const std::int64_t floor = (t >= 0 ? t : t - (kSixteenth - 1)) / kSixteenth * kSixteenth;
+  return t - floor >= kSixteenth / 2 ? floor + kSixteenth : floor;
+}
+
+// Plain lengths adding up to `ticks` (a positive multiple of a sixteenth), longest first.
+std::vector<std::string_view> PlainPieces(std::int64_t ticks) {
+  static constexpr std::pair<int, std::string_view> kPlain[] = {
+      {960, "2"}, {480, "4"}, {240, "8"}, {120, "16"}};
+  std::vector<std::string_view> pieces;
+  for (const auto &[len, code] : kPlain)
+    for (; ticks >= len; ticks -= len)
+      pieces.push_back(code);
+  return pieces;
+}
+
+// Octaves that bring n into [lowest, highest] with the smallest move.
+int OctavesInto(int n, int lowest, int highest) {
+  if (n < lowest)
+    return (lowest - n + 11) / 12;
+  if (n > highest)
+    return -((n - highest + 11) / 12);
+  return 0;
+}
+
+// Lists a fitting needs for each part, kept from part to part so that a long song is not
+// given fresh memory sixteen times over.
+struct FitScratch {
+  std::vector<Work> work;
+  std::vector<std::int64_t> times;
+  std::vector<Work> out;
+};
+
+class PartFitter {
+public:
+  PartFitter(const Part &part, int number, std::vector<FitChange> &changes, FitScratch &scratch)
+      : in_(part), number_(number), changes_(changes), firstChange_(changes.size()),
+        work_(scratch.work), times_(scratch.times), out_(scratch.out) {
+    work_.clear();
+    out_.clear();
+  }
+
+  void run() {
+    prepare();
+    times_.assign(work_.size() + 1, 0);
+    for (std::size_t j = 0; j < work_.size(); ++j)
+      times_[j + 1] = times_[j] + Ticks(work_[j].length);
+
+    std::size_t j = 0;
+    while (j < work_.size()) {
+      if (!IsTriplet(work_[j].length)) {
+        Work w = work_[j];
+        fold(w);
+        emit(std::move(w));
+        ++j;
+        continue;
+      }
+      std::size_t runEnd = j;
+      while (runEnd < work_.size() && IsTriplet(work_[runEnd].length))
+        ++runEnd;
+      std::size_t next = runEnd;
+      for (std::size_t i = j; i < runEnd;) {
+        if (wholeGroupAt(i, runEnd)) {
+          emitGroup({work_[i], work_[i + 1], work_[i + 2]});
+          i += 3;
+          continue;
+        }
+        std::size_t k = i + 1;
+        while (k < runEnd && !wholeGroupAt(k, runEnd))
+          ++k;
+        // Rests after the run's last loose notes may complete them too.
+        if (const std::size_t after = complete(i, k == runEnd ? work_.size() : k); after > 0) {
+          if (after >= runEnd) {
+            next = after;
+            break;
+          }
+          i = after;
+          continue;
+        }
+        toPlain(i, k);
+        i = k;
+      }
+      j = next;
+    }
+  }
+
+  // Points the changes of this part at the elements they gave.
+  void locateChanges() const {
+    for (std::size_t c = firstChange_; c < changes_.size(); ++c) {
+      FitChange &change = changes_[c];
+      const auto first = std::lower_bound(out_.begin(), out_.end(), change.element,
+                                          [](const Work &w, int orig) { return w.orig < orig; });
+      const auto last = std::lower_bound(first, out_.end(), change.element + change.count,
+                                         [](const Work &w, int orig) { return w.orig < orig; });
+      change.newElement = static_cast<int>(first - out_.begin());
+      change.newCount = static_cast<int>(last - first);
+    }
+  }
+
+  std::vector<Work> &result() { return out_; }
+
+private:
+  const NoteEntry &at(int i) const { return in_.notes[static_cast<std::size_t>(i)]; }
+
+  FitChange &record(FitChangeKind kind, int orig, int count = 1) {
+    FitChange c;
+    c.part = number_;
+    c.element = orig;
+    c.count = count;
+    c.tick = at(orig).start;
+    c.kind = kind;
+    changes_.push_back(c);
+    return changes_.back();
+  }
+
+  // Rule 1: every length becomes one of the sixteen, no number is negative.
+  void prepare() {
+    const int count = std::min<int>(in_.count, static_cast<int>(in_.notes.size()) - 1);
+    work_.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    out_.reserve(static_cast<std::size_t>(std::max(count, 0)) + 16);
+    for (int i = 0; i < count; ++i) {
+      const NoteEntry &e = at(i);
+      int number = e.noteNumber;
+      if (number < 0) {
+        number = 0;
+        record(FitChangeKind::NegativeToRest, i);
+      }
+      if (IsSmdLength(e.length)) {
+        work_.push_back({number, e.length, i});
+        continue;
+      }
+      record(FitChangeKind::LengthMended, i);
+      const std::int64_t plays = at(i + 1).start - e.start;
+      if (const std::string code = LengthCodeFromTicks(static_cast<int>(plays), false);
+          plays > 0 && IsSmdLength(code)) {
+        work_.push_back({number, CodeOf(code, false), i});
+        continue;
+      }
+      const auto pieces = PlainPieces(std::max<std::int64_t>(NearestSixteenth(plays), kSixteenth));
+      for (std::size_t p = 0; p < pieces.size(); ++p)
+        work_.push_back({number, CodeOf(pieces[p], number > 0 && p + 1 < pieces.size()), i});
+    }
+  }
+
+  void emit(Work w) {
+    outTime_ += Ticks(w.length);
+    out_.push_back(std::move(w));
+  }
+
+  // Rule 6.
+  void fold(Work &w) {
+    if (w.number <= 0)
+      return;
+    if (const int octaves = OctavesInto(w.number, kLowest, kHighest); octaves != 0) {
+      w.number += 12 * octaves;
+      record(FitChangeKind::Folded, w.orig).octaves = octaves;
+    }
+  }
+
+  bool wholeGroupAt(std::size_t i, std::size_t runEnd) const {
+    if (i + 2 >= runEnd)
+      return false;
+    const std::string_view base = Untied(work_[i].length);
+    return Untied(work_[i + 1].length) == base && Untied(work_[i + 2].length) == base;
+  }
+
+  // Rules 2 and 3.
+  void emitGroup(std::array<Work, 3> group) {
+    for (Work &w : group) {
+      if (IsTied(w.length)) {
+        w.length = Untied(w.length);
+        record(FitChangeKind::TieRemoved, w.orig);
+      }
+    }
+    int lowest = 9999;
+    int highest = 0;
+    for (const Work &w : group) {
+      if (w.number > 0) {
+        lowest = std::min(lowest, w.number);
+        highest = std::max(highest, w.number);
+      }
+    }
+    if (lowest != 9999 && !TripletFitsWindow(lowest, highest)) {
+      const Window *best = nullptr;
+      int bestCost = 0;
+      for (const Window &window : kWindows) {
+        int cost = 0;
+        for (const Work &w : group)
+          if (w.number > 0)
+            cost += std::abs(OctavesInto(w.number, window.lowest, window.highest));
+        if (best == nullptr || cost < bestCost) {
+          best = &window;
+          bestCost = cost;
+        }
+      }
+      for (Work &w : group) {
+        if (w.number <= 0)
+          continue;
+        if (const int octaves = OctavesInto(w.number, best->lowest, best->highest); octaves != 0) {
+          w.number += 12 * octaves;
+          record(FitChangeKind::MovedIntoWindow, w.orig).octaves = octaves;
+        }
+      }
+    }
+    for (Work &w : group)
+      emit(std::move(w));
+  }
+
+  // Rule 4: one or two triplet notes of one length, then rests (of any length, before
+  // `limit`) that give the missing notes and leave whole sixteenths. Returns the index after
+  // the rests used, or 0 when the rule does not apply.
+  std::size_t complete(std::size_t i, std::size_t limit) {
+    const std::string_view base = Untied(work_[i].length);
+    std::size_t have = 1;
+    if (i + 1 < limit && work_[i + 1].number != 0 && Untied(work_[i + 1].length) == base)
+      have = 2;
+    const std::int64_t missing = static_cast<std::int64_t>(3 - have) * Ticks(base);
+    std::int64_t rest = 0;
+    std::size_t after = i + have;
+    while (after < limit && work_[after].number == 0 && rest < missing) {
+      rest += Ticks(work_[after].length);
+      ++after;
+    }
+    if (after == i + have || rest < missing || (rest - missing) % kSixteenth != 0)
+      return 0;
+    const int lastOrig = work_[after - 1].orig;
+    record(FitChangeKind::TripletCompleted, work_[i].orig, lastOrig - work_[i].orig + 1);
+    std::array<Work, 3> group;
+    for (std::size_t g = 0; g < 3; ++g)
+      group[g] = g < have ? work_[i + g] : Work{0, base, work_[i + have].orig};
+    emitGroup(std::move(group));
+    for (const std::string_view piece : PlainPieces(rest - missing))
+      emit({0, piece, lastOrig});
+    return after;
+  }
+
+  // Rule 5.
+  void toPlain(std::size_t i, std::size_t k) {
+    const std::int64_t driftBefore = outTime_ - times_[i];
+    record(FitChangeKind::TripletToPlain, work_[i].orig, work_[k - 1].orig - work_[i].orig + 1);
+    // fold() may add changes after this one, so it is found again by its index.
+    const std::size_t changeIndex = changes_.size() - 1;
+    std::int64_t from = outTime_;
+    for (std::size_t q = i; q < k; ++q) {
+      Work w = work_[q];
+      fold(w);
+      const std::int64_t to = std::max(NearestSixteenth(times_[q + 1]), from + kSixteenth);
+      const auto pieces = PlainPieces(to - from);
+      const bool tiedOn = IsTied(w.length);
+      for (std::size_t p = 0; p < pieces.size(); ++p) {
+        const bool last = p + 1 == pieces.size();
+        const bool tied = w.number > 0 && (last ? tiedOn : true);
+        emit({w.number, CodeOf(pieces[p], tied), w.orig});
+      }
+      from = to;
+    }
+    changes_[changeIndex].shift = static_cast<std::int32_t>((outTime_ - times_[k]) - driftBefore);
+  }
+
+  const Part &in_;
+  int number_;
+  std::vector<FitChange> &changes_;
+  std::size_t firstChange_;
+  std::vector<Work> &work_;
+  std::vector<std::int64_t> &times_; // start of each work element from the part's start
+  std::vector<Work> &out_;
+  std::int64_t outTime_ = 0;
+};
+
+} // namespace
+
+std::string_view FitChangeName(FitChangeKind kind) {
+  switch (kind) {
+  case FitChangeKind::LengthMended:
+    return "length mended";
+  case FitChangeKind::NegativeToRest:
+    return "became a rest";
+  case FitChangeKind::TieRemoved:
+    return "tie removed";
+  case FitChangeKind::MovedIntoWindow:
+    return "moved into an octave window";
+  case FitChangeKind::TripletCompleted:
+    return "triplet completed with rests";
+  case FitChangeKind::TripletToPlain:
+    return "triplet notes made plain";
+  case FitChangeKind::Folded:
+    return "folded";
+  }
+  return "";
+}
+
+FitResult FitForSmd(const Song &song) {
+  FitResult result{song, {}};
+  result.changes = FitForSmdInPlace(result.song);
+  BuildScoreList(result.song);
+  return result;
+}
+
+std::vector<FitChange> FitForSmdInPlace(Song &fitted) {
+  std::vector<FitChange> changes;
+  FitScratch scratch;
+  RecalcTimes(fitted);
+  for (int n = 1; n <= kUserParts; ++n) {
+    Part &part = fitted.part(n);
+    if (part.count <= 0)
+      continue;
+    std::vector<SaveProblem> problems;
+    FindPartSaveProblems(part, n, problems, 1);
+    if (problems.empty())
+      continue;
+    // The fitter reads the part as it is; it is replaced only once the fitting is done.
+    PartFitter fitter(part, n, changes, scratch);
+    fitter.run();
+    fitter.locateChanges();
+    std::vector<Work> &elements = fitter.result();
+    const auto cursor = std::lower_bound(elements.begin(), elements.end(), part.cursor,
+                                         [](const Work &w, int orig) { return w.orig < orig; });
+    part.cursor = static_cast<std::int32_t>(cursor - elements.begin());
+    // The part is rewritten where it stands, sparing a second list as long: lengths that
+    // still view the old elements are first pointed at the code table.
+    for (Work &w : elements)
+      w.length = CodeOf(w.length, IsTied(w.length));
+    part.notes.resize(elements.size() + 1);
+    for (std::size_t j = 0; j < elements.size(); ++j) {
+      NoteEntry &e = part.notes[j];
+      e.noteNumber = static_cast<std::int16_t>(elements[j].number);
+      e.length.assign(elements[j].length);
+      e.pitch.assign(PitchText(elements[j].number));
+    }
+    part.notes.back() = MakeEndMarker();
+    part.count = static_cast<std::int32_t>(elements.size());
+  }
+  // Every part keeps the room its longest list needs.
+  for (int n = 1; n <= kPartSlots; ++n)
+    while (fitted.part(n).count + 3 >= fitted.capacity)
+      fitted.capacity += kCapacityStep;
+  RecalcTimes(fitted);
+  return changes;
+}
+
+std::string FitChangesText(const std::vector<FitChange> &changes, int ticksPerBeat,
+                           int beatsPerMeasure) {
+  std::string out;
+  for (const FitChange &c : changes) {
+    out += std::to_string(c.part) + '\t' + std::to_string(c.element) + '\t' +
+           SourceLocation(c.tick, ticksPerBeat, beatsPerMeasure) + '\t' +
+           std::string(FitChangeName(c.kind));
+    if (c.octaves != 0)
+      out += ' ' + std::string(c.octaves > 0 ? "+" : "") + std::to_string(c.octaves) + " octaves";
+    if (c.kind == FitChangeKind::TripletToPlain)
+      out += ", later notes " + std::string(c.shift > 0 ? "+" : "") + std::to_string(c.shift) +
+             " ticks";
+    out += '\n';
+  }
+  return out;
+}
+
+} // namespace pipora

@@ -1,0 +1,67 @@
+#pragma once
+// What fitting a MIDI file to SMD parts did to its notes: every snap, fold, cut and drop,
+// the original notes for a side-by-side picture, and the timing drift per part.
+#include "model/song.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pipora {
+
+enum class ImportChangeKind {
+  Snapped,       // start moved to the grid: amount = ticks (later positive), amount2 = end shift
+  Folded,        // moved into 45..90: amount = octaves (negative = down)
+  CutByOverlap,  // ended early by the next note: amount = ticks lost
+  DroppedChord,  // started with a later note at the same time: only the last one stays
+  SplitTied,     // written as tied pieces: amount = number of pieces
+  DroppedShort,  // shorter than a sixteenth once snapped: amount = its ticks
+  ShortenedTail, // a tail under a sixteenth was left off: amount = ticks left off
+};
+
+// English words for listings and the command line ("snapped", "folded" ...).
+std::string_view ImportChangeName(ImportChangeKind kind);
+
+struct ImportChange {
+  int part = 0;
+  int element = -1;      // first element written for the note; -1 when it was dropped
+  std::int64_t tick = 0; // the note's start in the file (480 per quarter)
+  int key = 0;           // the key in the file
+  ImportChangeKind kind = ImportChangeKind::Snapped;
+  std::int64_t amount = 0;
+  std::int64_t amount2 = 0;
+};
+
+// One note as the file holds it (all notes, chord notes and overlaps included).
+struct OriginalNote {
+  int part = 0;
+  int key = 0;
+  std::int64_t on = 0;
+  std::int64_t off = 0;
+};
+
+struct PartDrift {
+  int notes = 0;             // notes written
+  std::int64_t totalAbs = 0; // sum of |written start - file start|
+  std::int64_t maxAbs = 0;   // the largest of them
+  std::int64_t endShift = 0; // written end minus file end of the last note
+};
+
+struct ImportReport {
+  std::vector<ImportChange> changes;
+  std::vector<OriginalNote> original;
+  std::array<PartDrift, kUserParts + 1> drift{}; // index = part, 0 unused
+
+  std::size_t count(ImportChangeKind kind) const;
+};
+
+// One line per change: "part<TAB>element<TAB>measure:beat:tick<TAB>key<TAB>what", then one
+// summary line per part with notes ("part 3: 120 notes, drift total 480 max 40 end 0").
+std::string ImportReportText(const ImportReport &report, int ticksPerBeat, int beatsPerMeasure);
+
+// "1204 notes: 35 snapped, 2 folded, ..." over all parts.
+std::string ImportReportSummary(const ImportReport &report);
+
+} // namespace pipora

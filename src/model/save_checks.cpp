@@ -1,0 +1,173 @@
+#include "model/save_checks.h"
+
+#include <algorithm>
+
+namespace pipora {
+namespace {
+
+constexpr int kLowest = 45;
+constexpr int kHighest = 90;
+
+// Half, quarter, eighth or sixteenth base with an optional "3" and "_", and nothing else.
+// Written out because the check looks at every element of every part on each edit.
+struct LengthShape {
+  bool known = false;
+  bool half = false; // the "2" group: the one length that lets note 43 still be encoded
+};
+
+LengthShape ShapeOf(std::string_view code) {
+  LengthShape shape;
+  std::size_t i = 0;
+  if (code.size() >= 2 && code[0] == '1' && code[1] == '6')
+    i = 2;
+  else if (!code.empty() && (code[0] == '2' || code[0] == '4' || code[0] == '8'))
+    i = 1;
+  else
+    return shape;
+  if (i < code.size() && code[i] == '3')
+    ++i;
+  if (i < code.size() && code[i] == '_')
+    ++i;
+  shape.known = i == code.size();
+  shape.half = code[0] == '2';
+  return shape;
+}
+
+bool HasTripletMark(std::string_view code) {
+  return code.find('3') != std::string_view::npos;
+}
+
+std::string_view WithoutOneTie(std::string_view code) {
+  if (!code.empty() && code.back() == '_')
+    code.remove_suffix(1);
+  return code;
+}
+
+bool InRange(int n) {
+  return n >= kLowest && n <= kHighest;
+}
+
+// A single note or rest the writer can put into the file.
+bool SingleSavable(int n, std::string_view length) {
+  return ShapeOf(length).known && n >= 0 && (n == 0 || InRange(n));
+}
+
+// Whether the phone's alphabet has a code for the note at all, whatever the range check
+// says: below 45 the low window still reaches 44, and 43 for half notes.
+bool Encodable(int n, std::string_view length) {
+  const LengthShape shape = ShapeOf(length);
+  if (!shape.known || n < 0)
+    return false;
+  return n == 0 || InRange(n) || n == 44 || (n == 43 && shape.half);
+}
+
+class PartChecker {
+public:
+  PartChecker(const Part &part, int number, std::vector<SaveProblem> &out, std::size_t limit)
+      : part_(part), number_(number), out_(out), limit_(limit) {}
+
+  void run() {
+    const int count = std::min<int>(part_.count, static_cast<int>(part_.notes.size()) - 1);
+    for (int i = 0; i <= count && out_.size() < limit_;) {
+      const NoteEntry &e = at(i);
+      if (HasTripletMark(e.length)) {
+        group(i, count);
+        i += 3;
+      } else {
+        if (!e.isEndMarker() && !SingleSavable(e.noteNumber, e.length))
+          add(i, -1, SaveProblemKind::NoteNotSavable);
+        ++i;
+      }
+    }
+  }
+
+private:
+  const NoteEntry &at(int i) const { return part_.notes[static_cast<std::size_t>(i)]; }
+
+  void add(int element, int groupStart, SaveProblemKind kind) {
+    const NoteEntry &e = at(element);
+    out_.push_back({number_, element, groupStart, e.start, e.noteNumber, kind});
+  }
+
+  // The writer drops a tie on the group's first note, then wants the second and third
+  // lengths equal to the first; a tied second note therefore fails.
+  void group(int p, int count) {
+    const std::string_view first = WithoutOneTie(at(p).length);
+    for (int k = 1; k <= 2; ++k) {
+      if (p + k > count || at(p + k).length != first) {
+        add(std::min(p + k, count), p, SaveProblemKind::TripletNotComplete);
+        return;
+      }
+    }
+    int lowest = 9999;
+    int highest = 0;
+    for (int k = 0; k < 3; ++k) {
+      const int n = at(p + k).noteNumber;
+      if (n > 0)
+        lowest = std::min(lowest, n);
+      highest = std::max(highest, n);
+    }
+    const bool restsOnly = lowest == 9999;
+    if (restsOnly || TripletFitsWindow(lowest, highest)) {
+      for (int k = 0; k < 3; ++k) {
+        const int n = at(p + k).noteNumber;
+        if (n < 0 || !ShapeOf(first).known) {
+          add(p + k, p, SaveProblemKind::NoteNotSavable);
+          return;
+        }
+      }
+      return;
+    }
+    for (int k = 0; k < 3; ++k) {
+      if (!Encodable(at(p + k).noteNumber, k == 0 ? first : at(p + k).length)) {
+        add(p + k, p, SaveProblemKind::NoteNotSavable);
+        return;
+      }
+    }
+    add(p, p, SaveProblemKind::TripletTooWide);
+  }
+
+  const Part &part_;
+  int number_;
+  std::vector<SaveProblem> &out_;
+  std::size_t limit_;
+};
+
+} // namespace
+
+std::string_view SaveProblem::message() const {
+  switch (kind) {
+  case SaveProblemKind::NoteNotSavable:
+    return kCannotHandleNote;
+  case SaveProblemKind::TripletNotComplete:
+    return kTripletNotComplete;
+  case SaveProblemKind::TripletTooWide:
+    return kTripletTooWide;
+  }
+  return kCannotHandleNote;
+}
+
+bool IsSmdLength(std::string_view code) {
+  return ShapeOf(code).known;
+}
+
+bool TripletFitsWindow(int lowest, int highest) {
+  return (lowest >= 57 && highest <= 78) || (lowest >= 45 && highest <= 66) ||
+         (lowest >= 69 && highest <= 90);
+}
+
+void FindPartSaveProblems(const Part &part, int partNumber, std::vector<SaveProblem> &out,
+                          std::size_t limit) {
+  if (part.count <= 0 || part.notes.empty())
+    return;
+  PartChecker(part, partNumber, out, limit).run();
+}
+
+std::vector<SaveProblem> FindSaveProblems(const Song &song, std::size_t limit) {
+  std::vector<SaveProblem> problems;
+  for (int n = 1; n <= kUserParts && problems.size() < limit; ++n)
+    FindPartSaveProblems(song.part(n), n, problems, limit);
+  return problems;
+}
+
+} // namespace pipora

@@ -1,0 +1,57 @@
+#pragma once
+// What an SMD file cannot hold, found in the whole song at once: notes outside 45..90 or with
+// a length outside the sixteen codes, triplet groups that are not three of one length, and
+// triplet groups whose pitches fit none of the phone's three octave windows. The SMD writer
+// refuses a save on the first of these; the problem list shows all of them. Both use this one
+// checker, so they cannot disagree.
+#include "model/song.h"
+
+#include <cstddef>
+#include <limits>
+#include <string_view>
+#include <vector>
+
+namespace pipora {
+
+inline constexpr std::string_view kCannotHandleNote = "この音符は扱えません。保存に失敗しました。";
+inline constexpr std::string_view kTripletNotComplete =
+    "3連符は3つセットになっていなければなりません。保存に失敗しました。";
+inline constexpr std::string_view kTripletTooWide = "3連符の音域が広過ぎます。保存に失敗しました。";
+
+enum class SaveProblemKind {
+  NoteNotSavable,     // outside 45..90, a negative number, or a length SMD has no code for
+  TripletNotComplete, // the group's lengths differ, or its second note is tied
+  TripletTooWide,     // the group's pitches fit no octave window
+};
+
+struct SaveProblem {
+  int part = 0;          // 1..16
+  int element = 0;       // index in the part's note list (the failing note of a group)
+  int groupStart = -1;   // first element of the triplet group, -1 for a single note
+  std::int32_t tick = 0; // start tick of the element (as RecalcTimes left it)
+  int noteNumber = 0;
+  SaveProblemKind kind = SaveProblemKind::NoteNotSavable;
+
+  // The save check's own message.
+  std::string_view message() const;
+};
+
+inline constexpr std::size_t kAllProblems = std::numeric_limits<std::size_t>::max();
+
+// The problems of one part, in element order, appended to `out` until it holds `limit`.
+// Parts without elements have none. Each single note and each triplet group gives at most
+// one problem: the one the save check reports for it.
+void FindPartSaveProblems(const Part &part, int partNumber, std::vector<SaveProblem> &out,
+                          std::size_t limit = kAllProblems);
+
+// The problems of the user's parts 1..16 in part and element order.
+std::vector<SaveProblem> FindSaveProblems(const Song &song, std::size_t limit = kAllProblems);
+
+// True for the sixteen length codes ("2" ... "163_").
+bool IsSmdLength(std::string_view code);
+
+// True when a triplet group at `start` is written with an SMD octave window: its pitches
+// (rests aside) lie within 45-66, 57-78 or 69-90.
+bool TripletFitsWindow(int lowest, int highest);
+
+} // namespace pipora

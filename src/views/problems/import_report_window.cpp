@@ -1,0 +1,236 @@
+#include "views/problems/import_report_window.h"
+
+#include "model/source_line.h"
+#include "model/vocabulary.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+
+namespace pipora {
+namespace {
+
+constexpr double kPixelsPerTick = 0.05; // a 4/4 measure is 96 pixels wide
+constexpr int kStripHeight = 64;
+constexpr int kLabelWidth = 40;
+const QColor kOriginalColour(90, 150, 230);
+const QColor kFittedColour(230, 120, 30);
+
+// Sorts numbers as numbers.
+class ReportRow : public QTreeWidgetItem {
+public:
+  using QTreeWidgetItem::QTreeWidgetItem;
+  bool operator<(const QTreeWidgetItem &other) const override {
+    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+    const QVariant a = data(column, Qt::UserRole);
+    const QVariant b = other.data(column, Qt::UserRole);
+    if (a.isValid() && b.isValid())
+      return a.toLongLong() < b.toLongLong();
+    return text(column) < other.text(column);
+  }
+};
+
+} // namespace
+
+ImportReportWindow::ImportReportWindow(QWidget *parent) : QDialog(parent) {
+  setObjectName("ImportReportWindow");
+  setWindowTitle(QStringLiteral("MIDIファイルの読み込み結果"));
+  resize(900, 560);
+  summary_ = new QLabel(this);
+  summary_->setObjectName("importSummary");
+  summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+  list_ = new QTreeWidget(this);
+  list_->setObjectName("importChanges");
+  list_->setRootIsDecorated(false);
+  list_->setUniformRowHeights(true);
+  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_->setHeaderLabels({QStringLiteral("パート"), QStringLiteral("要素"), QStringLiteral("位置"),
+                          QStringLiteral("キー"), QStringLiteral("内容")});
+  list_->header()->setStretchLastSection(true);
+  list_->setSortingEnabled(true);
+  auto *copy = new QAction(QStringLiteral("コピー(&C)"), list_);
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  list_->addAction(copy);
+  list_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  connect(copy, &QAction::triggered, this, &ImportReportWindow::copySelection);
+  connect(list_, &QTreeWidget::itemSelectionChanged, this, &ImportReportWindow::followSelection);
+
+  strips_ = new PianoRollStrips(this);
+  stripArea_ = new QScrollArea(this);
+  stripArea_->setWidget(strips_);
+  stripArea_->setWidgetResizable(false);
+
+  auto *split = new QSplitter(Qt::Vertical, this);
+  split->addWidget(list_);
+  split->addWidget(stripArea_);
+  split->setSizes({300, 260});
+  auto *close = new QPushButton(QStringLiteral("閉じる"), this);
+  connect(close, &QPushButton::clicked, this, &QDialog::close);
+  auto *layout = new QVBoxLayout(this);
+  layout->addWidget(summary_);
+  layout->addWidget(split, 1);
+  layout->addWidget(close, 0, Qt::AlignRight);
+}
+
+void ImportReportWindow::setReport(const ImportReport &report, const Song &song) {
+  summary_->setText(QString::fromStdString(ImportReportSummary(report)));
+  list_->setSortingEnabled(false);
+  list_->clear();
+  QList<QTreeWidgetItem *> rows;
+  for (const ImportChange &c : report.changes) {
+    const std::string line =
+        ImportReportText({{c}, {}, {}}, song.ticksPerBeat, song.beatsPerMeasure);
+    const QStringList cells = QString::fromStdString(line).trimmed().split('\t');
+    auto *row =
+        new ReportRow(QStringList{QStringLiteral("CH%1").arg(c.part), QString::number(c.element),
+                                  cells.value(2), QString::number(c.key), cells.value(4)});
+    row->setData(0, Qt::UserRole, c.part);
+    row->setData(1, Qt::UserRole, c.element);
+    row->setData(2, Qt::UserRole, static_cast<qlonglong>(c.tick));
+    row->setData(3, Qt::UserRole, c.key);
+    rows << row;
+  }
+  list_->addTopLevelItems(rows);
+  list_->setSortingEnabled(true);
+  list_->sortByColumn(-1, Qt::AscendingOrder); // file order until the user sorts
+  strips_->setNotes(report, song);
+}
+
+QString ImportReportWindow::selectedText() const {
+  QStringList lines;
+  QStringList header;
+  for (int c = 0; c < list_->columnCount(); ++c)
+    header << list_->headerItem()->text(c);
+  lines << header.join('\t');
+  QList<QTreeWidgetItem *> rows = list_->selectedItems();
+  if (rows.isEmpty())
+    for (int r = 0; r < list_->topLevelItemCount(); ++r)
+      rows << list_->topLevelItem(r);
+  std::sort(rows.begin(), rows.end(), [this](QTreeWidgetItem *a, QTreeWidgetItem *b) {
+    return list_->indexOfTopLevelItem(a) < list_->indexOfTopLevelItem(b);
+  });
+  for (const QTreeWidgetItem *row : rows) {
+    QStringList cells;
+    for (int c = 0; c < list_->columnCount(); ++c)
+      cells << row->text(c);
+    lines << cells.join('\t');
+  }
+  return lines.join('\n') + '\n';
+}
+
+void ImportReportWindow::copySelection() const {
+  QApplication::clipboard()->setText(selectedText());
+}
+
+void ImportReportWindow::followSelection() {
+  const QList<QTreeWidgetItem *> rows = list_->selectedItems();
+  if (rows.isEmpty())
+    return;
+  const int x = strips_->xOf(rows.front()->data(2, Qt::UserRole).toLongLong());
+  stripArea_->horizontalScrollBar()->setValue(std::max(0, x - stripArea_->viewport()->width() / 3));
+}
+
+PianoRollStrips::PianoRollStrips(QWidget *parent) : QWidget(parent) {
+  setObjectName("pianoRoll");
+}
+
+void PianoRollStrips::setNotes(const ImportReport &report, const Song &song) {
+  parts_.clear();
+  end_ = 0;
+  std::array<int, kUserParts + 1> stripOf{};
+  stripOf.fill(-1);
+  const auto strip = [&](int part) -> Strip & {
+    if (stripOf[static_cast<std::size_t>(part)] < 0) {
+      stripOf[static_cast<std::size_t>(part)] = static_cast<int>(parts_.size());
+      parts_.push_back({});
+      parts_.back().part = part;
+    }
+    return parts_[static_cast<std::size_t>(stripOf[static_cast<std::size_t>(part)])];
+  };
+  for (const OriginalNote &n : report.original) {
+    if (n.part < 1 || n.part > kUserParts)
+      continue;
+    Strip &s = strip(n.part);
+    s.original.push_back({n.on, n.off, n.key});
+    end_ = std::max(end_, n.off);
+  }
+  for (int p = 1; p <= kUserParts; ++p) {
+    const Part &part = song.part(p);
+    for (int i = 0; i < part.count; ++i) {
+      const NoteEntry &e = part.notes[static_cast<std::size_t>(i)];
+      if (e.noteNumber <= 0)
+        continue;
+      const std::int64_t on = e.start - part.startTick;
+      const std::int64_t off = part.notes[static_cast<std::size_t>(i + 1)].start - part.startTick;
+      // Tied pieces of one pitch read as one note.
+      Strip &s = strip(p);
+      if (i > 0 && !s.fitted.empty() && s.fitted.back().key == e.noteNumber &&
+          s.fitted.back().off == on && IsTied(part.notes[static_cast<std::size_t>(i - 1)].length))
+        s.fitted.back().off = off;
+      else
+        s.fitted.push_back({on, off, e.noteNumber});
+      end_ = std::max(end_, off);
+    }
+  }
+  std::sort(parts_.begin(), parts_.end(),
+            [](const Strip &a, const Strip &b) { return a.part < b.part; });
+  for (Strip &s : parts_) {
+    for (const auto *bars : {&s.original, &s.fitted})
+      for (const Bar &b : *bars) {
+        s.low = std::min(s.low, b.key);
+        s.high = std::max(s.high, b.key);
+      }
+    if (s.low > s.high)
+      s.low = s.high = 60;
+  }
+  resize(kLabelWidth + xOf(end_) + 20, std::max<int>(1, partCount()) * kStripHeight);
+  update();
+}
+
+int PianoRollStrips::xOf(std::int64_t tick) const {
+  return kLabelWidth + static_cast<int>(static_cast<double>(tick) * kPixelsPerTick);
+}
+
+void PianoRollStrips::paintEvent(QPaintEvent *) {
+  QPainter p(this);
+  p.fillRect(rect(), Qt::white);
+  const int measures = static_cast<int>(end_ / 1920) + 1;
+  for (std::size_t k = 0; k < parts_.size(); ++k) {
+    const Strip &s = parts_[k];
+    const int top = static_cast<int>(k) * kStripHeight;
+    p.setPen(QColor(200, 200, 200));
+    p.drawLine(0, top + kStripHeight - 1, width(), top + kStripHeight - 1);
+    for (int m = 0; m <= measures; ++m)
+      p.drawLine(xOf(m * 1920), top, xOf(m * 1920), top + kStripHeight - 2);
+    p.setPen(Qt::black);
+    p.drawText(QRect(2, top, kLabelWidth - 4, kStripHeight), Qt::AlignVCenter,
+               QStringLiteral("CH%1").arg(s.part));
+    const int span = std::max(s.high - s.low, 12);
+    const double keyHeight = (kStripHeight - 8.0) / (span + 1);
+    const auto y = [&](int key) { return top + 4 + static_cast<int>((s.high - key) * keyHeight); };
+    const int h = std::max(2, static_cast<int>(keyHeight));
+    for (const Bar &b : s.original)
+      p.fillRect(QRect(xOf(b.on), y(b.key), std::max(1, xOf(b.off) - xOf(b.on)), h),
+                 kOriginalColour);
+    p.setPen(QPen(kFittedColour, 1.5));
+    p.setBrush(Qt::NoBrush);
+    for (const Bar &b : s.fitted)
+      p.drawRect(QRect(xOf(b.on), y(b.key), std::max(1, xOf(b.off) - xOf(b.on) - 1), h));
+  }
+}
+
+} // namespace pipora

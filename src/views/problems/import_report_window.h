@@ -1,0 +1,73 @@
+#pragma once
+// What fitting a MIDI file to SMD parts did, after an import: a summary line, the list of
+// changes (sortable, copyable as tab-separated text) and a piano-roll strip per part with
+// the file's notes in one colour and the notes the song now holds drawn over them. Selecting
+// a row scrolls the strips to its note.
+#include "formats/midi/import_report.h"
+#include "model/song.h"
+
+#include <QDialog>
+
+class QLabel;
+class QScrollArea;
+class QTreeWidget;
+
+namespace pipora {
+
+class PianoRollStrips;
+
+class ImportReportWindow : public QDialog {
+  Q_OBJECT
+public:
+  explicit ImportReportWindow(QWidget *parent = nullptr);
+
+  // Shows `report` of the import that produced `song`.
+  void setReport(const ImportReport &report, const Song &song);
+
+  QTreeWidget *list() const { return list_; }
+  QLabel *summary() const { return summary_; }
+  PianoRollStrips *strips() const { return strips_; }
+  QScrollArea *stripArea() const { return stripArea_; }
+  // The selected rows (all rows without a selection) as tab-separated lines, with a header.
+  QString selectedText() const;
+  // Puts selectedText() on the clipboard.
+  void copySelection() const;
+
+private:
+  void followSelection();
+
+  QLabel *summary_ = nullptr;
+  QTreeWidget *list_ = nullptr;
+  QScrollArea *stripArea_ = nullptr;
+  PianoRollStrips *strips_ = nullptr;
+};
+
+// The strips themselves: one per part that has notes, ticks across, keys up.
+class PianoRollStrips : public QWidget {
+  Q_OBJECT
+public:
+  explicit PianoRollStrips(QWidget *parent = nullptr);
+  void setNotes(const ImportReport &report, const Song &song);
+  // Horizontal position of a tick in pixels.
+  int xOf(std::int64_t tick) const;
+  int partCount() const { return static_cast<int>(parts_.size()); }
+
+protected:
+  void paintEvent(QPaintEvent *event) override;
+
+private:
+  struct Bar {
+    std::int64_t on, off;
+    int key;
+  };
+  struct Strip {
+    int part = 0;
+    int low = 127, high = 0;
+    std::vector<Bar> original;
+    std::vector<Bar> fitted;
+  };
+  std::vector<Strip> parts_;
+  std::int64_t end_ = 0;
+};
+
+} // namespace pipora

@@ -1,0 +1,106 @@
+#include "views/problems/problem_list_window.h"
+
+#include "model/save_checks.h"
+#include "model/source_line.h"
+#include "model/vocabulary.h"
+
+#include <QHeaderView>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace pipora {
+namespace {
+
+constexpr int kFollowMs = 400;
+
+QString NoteText(const NoteEntry &e) {
+  const QString pitch = e.noteNumber == 0 ? QStringLiteral("R")
+                                          : QString::fromStdString(PitchNameOf(e.noteNumber)) +
+                                                QString::number(SourceOctave(e.noteNumber));
+  return pitch + " " + QString::fromStdString(e.length);
+}
+
+// Changes whenever a problem appears, goes or moves.
+std::size_t Fingerprint(const std::vector<SaveProblem> &problems) {
+  std::size_t h = problems.size();
+  for (const SaveProblem &p : problems)
+    h = h * 1000003u ^ (static_cast<std::size_t>(p.part) << 40) ^
+        (static_cast<std::size_t>(p.element) << 8) ^ static_cast<std::size_t>(p.kind) ^
+        static_cast<std::size_t>(static_cast<std::uint32_t>(p.tick)) << 20 ^
+        static_cast<std::size_t>(p.noteNumber);
+  return h;
+}
+
+} // namespace
+
+ProblemListWindow::ProblemListWindow(const Song &song, QWidget *parent)
+    : QDockWidget(QStringLiteral("保存できない箇所"), parent), song_(song) {
+  setObjectName("ProblemListWindow");
+  list_ = new QTreeWidget(this);
+  list_->setObjectName("problemList");
+  list_->setRootIsDecorated(false);
+  list_->setUniformRowHeights(true);
+  list_->setHeaderLabels({QStringLiteral("パート"), QStringLiteral("位置"), QStringLiteral("音符"),
+                          QStringLiteral("内容")});
+  list_->header()->setStretchLastSection(true);
+  setWidget(list_);
+  connect(list_, &QTreeWidget::itemActivated, this, &ProblemListWindow::onItemActivated);
+
+  followTimer_ = new QTimer(this);
+  followTimer_->setInterval(kFollowMs);
+  connect(followTimer_, &QTimer::timeout, this, [this] {
+    if (Fingerprint(FindSaveProblems(song_)) != shownFingerprint_)
+      refresh();
+  });
+}
+
+void ProblemListWindow::refresh() {
+  const std::vector<SaveProblem> problems = FindSaveProblems(song_);
+  shownFingerprint_ = Fingerprint(problems);
+  list_->clear();
+  QList<QTreeWidgetItem *> rows;
+  rows.reserve(static_cast<qsizetype>(problems.size()));
+  for (const SaveProblem &p : problems) {
+    const NoteEntry &e = song_.part(p.part).notes[static_cast<std::size_t>(p.element)];
+    auto *row = new QTreeWidgetItem(
+        {QStringLiteral("CH") + QString::number(p.part),
+         QString::fromStdString(SourceLocation(p.tick, song_.ticksPerBeat, song_.beatsPerMeasure)),
+         NoteText(e),
+         QString::fromUtf8(p.message().data(), static_cast<qsizetype>(p.message().size()))});
+    row->setData(0, Qt::UserRole, p.part);
+    row->setData(1, Qt::UserRole, p.element);
+    rows << row;
+  }
+  list_->addTopLevelItems(rows);
+  setWindowTitle(problems.empty() ? QStringLiteral("保存できない箇所はありません")
+                                  : QStringLiteral("保存できない箇所 (%1)").arg(problems.size()));
+}
+
+int ProblemListWindow::rowCount() const {
+  return list_->topLevelItemCount();
+}
+
+void ProblemListWindow::activateRow(int row) {
+  if (QTreeWidgetItem *item = list_->topLevelItem(row)) {
+    list_->setCurrentItem(item);
+    onItemActivated(item);
+  }
+}
+
+void ProblemListWindow::onItemActivated(QTreeWidgetItem *item) {
+  if (item != nullptr)
+    emit problemActivated(item->data(0, Qt::UserRole).toInt(), item->data(1, Qt::UserRole).toInt());
+}
+
+void ProblemListWindow::showEvent(QShowEvent *event) {
+  QDockWidget::showEvent(event);
+  refresh();
+  followTimer_->start();
+}
+
+void ProblemListWindow::hideEvent(QHideEvent *event) {
+  followTimer_->stop();
+  QDockWidget::hideEvent(event);
+}
+
+} // namespace pipora
