@@ -136,10 +136,10 @@ EditOutcome CutSourceRows(Song &song, std::span<const int> rows) {
 namespace {
 
 // The source editor's paste on the note lists alone.
-EditOutcome PasteIntoNoteList(Song &song) {
+EditOutcome PasteIntoNoteList(Song &song, std::int32_t maxElements) {
   const Part &clip = song.part(kClipboardPart);
   Part &part = song.part(song.currentPart);
-  if (static_cast<std::int64_t>(part.count) + clip.count > kMaxPartElements)
+  if (static_cast<std::int64_t>(part.count) + clip.count > maxElements)
     return EditOutcome::Refused(std::string(kPasteTooLongMessage));
   const std::span<const NoteEntry> entries(clip.notes.data(),
                                            static_cast<std::size_t>(std::max(clip.count, 0)));
@@ -152,8 +152,8 @@ EditOutcome PasteIntoNoteList(Song &song) {
 
 } // namespace
 
-EditOutcome PasteSource(Song &song) {
-  EditOutcome out = PasteIntoNoteList(song);
+EditOutcome PasteSource(Song &song, std::int32_t maxElements) {
+  EditOutcome out = PasteIntoNoteList(song, maxElements);
   if (out.changed)
     BuildScoreList(song);
   return out;
@@ -218,13 +218,13 @@ EditOutcome CutScore(Song &song) {
   return DeleteScore(song);
 }
 
-EditOutcome PasteScore(Song &song) {
+EditOutcome PasteScore(Song &song, std::int32_t maxElements) {
   ScoreToCurrent(song);
   const int current = song.currentPart;
   const ScoreHeader &h = song.part(current).scoreHeader;
   const std::int32_t replaced = h.selLength > 0 ? std::min(h.selLength, h.count) : 0;
   const Part &clip = song.part(kClipboardPart);
-  if (static_cast<std::int64_t>(h.count) - replaced + clip.scoreHeader.count > kMaxPartElements)
+  if (static_cast<std::int64_t>(h.count) - replaced + clip.scoreHeader.count > maxElements)
     return EditOutcome::Refused(std::string(kPasteTooLongMessage));
   if (replaced > 0)
     DeleteScore(song);
@@ -233,7 +233,7 @@ EditOutcome PasteScore(Song &song) {
   Part &part = song.part(current);
   const std::int32_t at = std::clamp(part.cursor, 0, part.count);
   const std::int32_t pasted = song.part(kClipboardPart).count;
-  PasteIntoNoteList(song);
+  PasteIntoNoteList(song, maxElements);
   BuildScoreList(song);
   part.scoreHeader.cursor = std::min(at + pasted, part.scoreHeader.count);
   part.scoreHeader.selLength = 0;

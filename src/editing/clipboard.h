@@ -23,8 +23,8 @@ void CopySourceRows(Song &song, std::span<const int> rows);
 EditOutcome DeleteSourceRows(Song &song, std::span<const int> rows);
 EditOutcome CutSourceRows(Song &song, std::span<const int> rows);
 // Inserts the clipboard before the part's cursor; the cursor stays on the same index. An empty
-// clipboard still counts as a change.
-EditOutcome PasteSource(Song &song);
+// clipboard still counts as a change. A part that would grow past `maxElements` refuses it.
+EditOutcome PasteSource(Song &song, std::int32_t maxElements = kMaxPartElements);
 
 // --- score editor: the current part's score header ---
 
@@ -38,7 +38,7 @@ EditOutcome DeleteScore(Song &song);
 // Without a selection nothing happens.
 EditOutcome CutScore(Song &song);
 // Replaces the selection (if any) by the clipboard; the cursor moves past what was pasted.
-EditOutcome PasteScore(Song &song);
+EditOutcome PasteScore(Song &song, std::int32_t maxElements = kMaxPartElements);
 
 // Removes `length` score elements from `position` of a part in one pass; later start ticks move
 // back by the removed time. The end element never goes.

@@ -27,23 +27,46 @@ constexpr std::array<LengthStep, 8> kLengthSteps = {{{80, 160, 640},
                                                      {640, 80, 320},
                                                      {960, 120, 480}}};
 
-struct CodeRow {
-  std::string_view from;
-  std::string_view to;
+// A length code read by its shape: base value, triplet mark, tie mark. Halving and doubling
+// change the base and keep the marks, so the code is changed in place.
+struct CodeShape {
+  std::size_t baseLength = 0;
+  std::string_view base;
 };
-constexpr std::array<CodeRow, 6> kHalved = {
-    {{"2", "4"}, {"4", "8"}, {"8", "16"}, {"23", "43"}, {"43", "83"}, {"83", "163"}}};
-constexpr std::array<CodeRow, 6> kDoubled = {
-    {{"4", "2"}, {"8", "4"}, {"16", "8"}, {"43", "23"}, {"83", "43"}, {"163", "83"}}};
 
-// Plain codes by the table, tied codes by the same row with the tie kept.
-std::optional<std::string> Replaced(std::span<const CodeRow> table, std::string_view code) {
-  const bool tied = !code.empty() && code.back() == '_';
-  const std::string_view plain = tied ? code.substr(0, code.size() - 1) : code;
-  for (const CodeRow &row : table)
-    if (plain == row.from)
-      return std::string(row.to) + (tied ? "_" : "");
-  return std::nullopt;
+CodeShape ShapeOf(std::string_view code) {
+  std::size_t n = code.size();
+  if (n > 0 && code[n - 1] == '_')
+    --n;
+  if (n >= 2 && code[n - 1] == '3')
+    --n;
+  return CodeShape{n, code.substr(0, n)};
+}
+
+// "2" -> "4", "4" -> "8", "8" -> "16"; triplet and tie marks stay.
+bool HalveInPlace(std::string &code) {
+  const CodeShape shape = ShapeOf(code);
+  const char *to = shape.base == "2"   ? "4"
+                   : shape.base == "4" ? "8"
+                   : shape.base == "8" ? "16"
+                                       : nullptr;
+  if (!to)
+    return false;
+  code.replace(0, shape.baseLength, to);
+  return true;
+}
+
+// "4" -> "2", "8" -> "4", "16" -> "8"; triplet and tie marks stay. Halves have no double.
+bool DoubleInPlace(std::string &code) {
+  const CodeShape shape = ShapeOf(code);
+  const char *to = shape.base == "4"    ? "2"
+                   : shape.base == "8"  ? "4"
+                   : shape.base == "16" ? "8"
+                                        : nullptr;
+  if (!to)
+    return false;
+  code.replace(0, shape.baseLength, to);
+  return true;
 }
 
 void ToScorePart(Song &song) {
@@ -165,11 +188,13 @@ EditOutcome ToggleTieBeforeCursor(Song &song) {
 }
 
 std::optional<std::string> HalvedCode(std::string_view code) {
-  return Replaced(kHalved, code);
+  std::string changed(code);
+  return HalveInPlace(changed) ? std::optional(changed) : std::nullopt;
 }
 
 std::optional<std::string> DoubledCode(std::string_view code) {
-  return Replaced(kDoubled, code);
+  std::string changed(code);
+  return DoubleInPlace(changed) ? std::optional(changed) : std::nullopt;
 }
 
 EditOutcome HalveAll(Song &song, bool scoreEditorActive) {
@@ -177,24 +202,23 @@ EditOutcome HalveAll(Song &song, bool scoreEditorActive) {
     BuildNoteList(song);
   const int part = song.currentPart;
   const std::int32_t cursor = song.part(part).cursor;
-  // The triplet is looked for first: "16" would also find "163", and its message would then
-  // name the wrong note.
-  if (const auto hit = FindLength(song, "163"))
-    return RefuseAt(song, *hit, kHalveSixteenthTripletMessage, scoreEditorActive);
-  if (const auto hit = FindLength(song, "16"))
-    return RefuseAt(song, *hit, kHalveSixteenthMessage, scoreEditorActive);
+  // The search for "16" also finds "163"; the message names the note it found.
+  if (const auto hit = FindLength(song, "16")) {
+    const std::string &length =
+        song.part(hit->part).notes[static_cast<std::size_t>(hit->index)].length;
+    return RefuseAt(song, *hit,
+                    IsTriplet(length) ? kHalveSixteenthTripletMessage : kHalveSixteenthMessage,
+                    scoreEditorActive);
+  }
   for (int n = 1; n <= kClipboardPart; ++n) {
     Part &p = song.part(n);
-    for (std::int32_t i = 0; i < p.count; ++i) {
-      std::string &length = p.notes[static_cast<std::size_t>(i)].length;
-      if (auto halved = HalvedCode(length))
-        length = std::move(*halved);
-    }
+    for (std::int32_t i = 0; i < p.count; ++i)
+      HalveInPlace(p.notes[static_cast<std::size_t>(i)].length);
   }
   return Finish(song, part, cursor);
 }
 
-EditOutcome DoubleAll(Song &song, bool scoreEditorActive) {
+EditOutcome DoubleAll(Song &song, bool scoreEditorActive, std::int32_t maxElements) {
   if (scoreEditorActive)
     BuildNoteList(song);
   const int part = song.currentPart;
@@ -205,12 +229,17 @@ EditOutcome DoubleAll(Song &song, bool scoreEditorActive) {
   for (int n = 1; n <= kClipboardPart; ++n) {
     const Part &p = song.part(n);
     const auto halves = std::count_if(p.notes.begin(), p.notes.begin() + p.count, isHalf);
-    if (p.count + halves > kMaxPartElements)
+    if (p.count + halves > maxElements)
       return EditOutcome::Refused(std::string(kDoubleTooLongMessage));
   }
   for (int n = 1; n <= kClipboardPart; ++n) {
     Part &p = song.part(n);
     const auto halves = std::count_if(p.notes.begin(), p.notes.begin() + p.count, isHalf);
+    if (halves == 0) {
+      for (std::int32_t i = 0; i < p.count; ++i)
+        DoubleInPlace(p.notes[static_cast<std::size_t>(i)].length);
+      continue;
+    }
     std::vector<NoteEntry> doubled;
     doubled.reserve(static_cast<std::size_t>(p.count + halves) + 1);
     for (std::int32_t i = 0; i < p.count; ++i) {
@@ -223,8 +252,7 @@ EditOutcome DoubleAll(Song &song, bool scoreEditorActive) {
         doubled.push_back(std::move(e));
         doubled.back().length = tiedOn ? "2_" : "2";
       } else {
-        if (auto twice = DoubledCode(e.length))
-          e.length = std::move(*twice);
+        DoubleInPlace(e.length);
         doubled.push_back(std::move(e));
       }
     }

@@ -49,6 +49,7 @@ std::optional<std::string> DoubledCode(std::string_view code);
 // becomes the current part's cursor note and nothing else changes. `scoreEditorActive`: the
 // score lists are the live ones.
 EditOutcome HalveAll(Song &song, bool scoreEditorActive);
-EditOutcome DoubleAll(Song &song, bool scoreEditorActive);
+EditOutcome DoubleAll(Song &song, bool scoreEditorActive,
+                      std::int32_t maxElements = kMaxPartElements);
 
 } // namespace pipora
