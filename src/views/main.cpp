@@ -1,6 +1,7 @@
 #include "views/main.h"
 
 #include "settings/settings_store.h"
+#include "views/edit_commands.h"
 #include "views/file_commands.h"
 #include "views/frmScr.h"
 #include "views/main_menus.h"
@@ -58,6 +59,7 @@ main::main(AppContext &ctx, std::unique_ptr<Prompts> prompts)
   createMenus();
   createChildren();
   connectCommands();
+  new EditCommands(ctx_, this);
   connect(mdi_, &QMdiArea::subWindowActivated, this, &main::onSubWindowActivated);
 }
 

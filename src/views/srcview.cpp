@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QDropEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,7 +59,8 @@ srcview::srcview(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "srcview",
   List1 = new QListWidget(this);
   List1->setObjectName("List1");
   List1->setItemDelegate(new TabItemDelegate(List1));
-  List1->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Rows are selected for the clipboard and the transforms, several at once.
+  List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   List1->setUniformItemSizes(true);
   List1->setAcceptDrops(true);
   List1->viewport()->setAcceptDrops(true);
@@ -421,7 +423,10 @@ bool srcview::eventFilter(QObject *watched, QEvent *event) {
     } else if (type == QEvent::FocusIn) {
       ctx_.listHasFocus = true;
     } else if (type == QEvent::FocusOut) {
-      ctx_.listHasFocus = false;
+      // A menu opened over the list leaves the Edit commands working on it.
+      const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+      if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason)
+        ctx_.listHasFocus = false;
     }
   }
   if (watched == List1->viewport() &&
