@@ -7,10 +7,10 @@
 #include "editing/transforms.h"
 #include "editing/virtual_keys.h"
 #include "views/find/find_dialog.h"
-#include "views/frmScr.h"
-#include "views/main.h"
-#include "views/property.h"
-#include "views/srcview.h"
+#include "views/main_window.h"
+#include "views/property/property_window.h"
+#include "views/score/score_editor_window.h"
+#include "views/source/source_editor_window.h"
 
 #include <QAction>
 #include <QItemSelectionModel>
@@ -61,7 +61,7 @@ EditCommands::View EditCommands::activeView() const {
 
 std::vector<int> EditCommands::selectedSourceRows() const {
   std::vector<int> rows;
-  for (const QModelIndex &index : ctx_.source->List1->selectionModel()->selectedIndexes())
+  for (const QModelIndex &index : ctx_.source->noteList()->selectionModel()->selectedIndexes())
     rows.push_back(index.row());
   std::sort(rows.begin(), rows.end());
   return rows;
@@ -100,7 +100,7 @@ void EditCommands::finish(const EditOutcome &outcome, View view) {
 void EditCommands::selectAll() {
   switch (activeView()) {
   case View::Source:
-    ctx_.source->List1->selectAll();
+    ctx_.source->noteList()->selectAll();
     break;
   case View::Score:
     SelectAllScore(ctx_.song);
@@ -127,7 +127,7 @@ void EditCommands::copy() {
 void EditCommands::deleteSelection() {
   if (ctx_.propertyActive && ctx_.props) {
     // The title box: the selected text, else the character after the caret.
-    QLineEdit *title = ctx_.props->Text1;
+    QLineEdit *title = ctx_.props->titleBox();
     if (title->hasSelectedText())
       title->backspace();
     else if (title->cursorPosition() < title->text().size())
@@ -183,7 +183,7 @@ void EditCommands::findNext() {
   // The cursor steps off the last hit first, as the arrow keys would move it.
   if (ctx_.listHasFocus) {
     dialog->setTarget(FindTarget::Source);
-    QListWidget *list = ctx_.source->List1;
+    QListWidget *list = ctx_.source->noteList();
     const int row = list->currentRow() + (backward ? -1 : 1);
     if (row >= 0 && row < list->count())
       list->setCurrentRow(row);
@@ -232,7 +232,7 @@ void EditCommands::transpose(int semitones) {
     const std::vector<int> rows = selectedSourceRows();
     finish(TransposeSourceRows(ctx_.song, rows, semitones), view);
     // The rows stay selected, the part's cursor row current.
-    QListWidget *list = ctx_.source->List1;
+    QListWidget *list = ctx_.source->noteList();
     QItemSelectionModel *selection = list->selectionModel();
     selection->clearSelection();
     for (const int row : rows)

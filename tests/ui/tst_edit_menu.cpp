@@ -7,10 +7,10 @@
 #include "editing/transforms.h"
 #include "model/vocabulary.h"
 #include "views/find/find_dialog.h"
-#include "views/frmScr.h"
-#include "views/property.h"
-#include "views/score_surface.h"
-#include "views/srcview.h"
+#include "views/property/property_window.h"
+#include "views/score/score_editor_window.h"
+#include "views/score/score_surface.h"
+#include "views/source/source_editor_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -56,8 +56,8 @@ QString PartText(const Song &song, int part) {
 class tst_edit_menu : public QObject {
   Q_OBJECT
 
-  QListWidget *list(Editor &e) { return e.ctx.source->List1; }
-  frmScr &score(Editor &e) { return *e.ctx.score; }
+  QListWidget *list(Editor &e) { return e.ctx.source->noteList(); }
+  ScoreEditorWindow &score(Editor &e) { return *e.ctx.score; }
   QWidget *surface(Editor &e) { return e.ctx.score->surface(); }
   int undoIndex(Editor &e) { return e.ctx.score->history().undoIndex(); }
   ScoreHeader &header(Editor &e, int part) { return e.song.part(part).scoreHeader; }
@@ -73,8 +73,8 @@ class tst_edit_menu : public QObject {
     e.ctx.score->TakeSnapshot(); // undo comes back to this song
   }
   void activateScore(Editor &e) {
-    e.frame->focusActiveWindow(QStringLiteral("frmScr"));
-    QTRY_VERIFY(score(e).formActive());
+    e.frame->focusActiveWindow(WindowId::ScoreEditor);
+    QTRY_VERIFY(score(e).windowActive());
     QTRY_VERIFY(surface(e)->hasFocus());
   }
   void activateSource(Editor &e, int part) {
@@ -229,9 +229,9 @@ void tst_edit_menu::deleteInThePropertyTitleBoxEditsTheTitleOnly() {
   Editor e;
   e.start();
   load(e, {"C4:4"});
-  e.frame->focusActiveWindow(QStringLiteral("property"));
+  e.frame->focusActiveWindow(WindowId::Property);
   QTRY_VERIFY(e.ctx.propertyActive);
-  QLineEdit *title = e.ctx.props->Text1;
+  QLineEdit *title = e.ctx.props->titleBox();
   title->setText("abcd");
   title->setFocus();
   if (selectFrom >= 0)

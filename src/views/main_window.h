@@ -1,0 +1,106 @@
+#pragma once
+// The program's frame: a multiple-document window holding the score editor, the source
+// editor, the property window and the player panel. It owns the menus, start-up, the
+// close sequence and the arrangement of the child windows; file commands live in
+// FileCommands, the menu tree in main_menus.cpp.
+#include "views/app_context.h"
+#include "views/prompts.h"
+
+#include <QMainWindow>
+
+#include <memory>
+#include <optional>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace pipora {
+
+class FileCommands;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+public:
+  // `prompts` answers file dialogs and questions; null means real dialogs.
+  explicit MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts = nullptr);
+  ~MainWindow() override;
+
+  AppContext &context() { return ctx_; }
+  QMdiArea *mdiArea() const { return mdi_; }
+  FileCommands &files() { return *files_; }
+  Prompts &prompts() { return *prompts_; }
+
+  // The menu action of an item name ("SaveItem"), or null.
+  QAction *action(const QString &itemName) const;
+  QMenu *menu(const QString &menuName) const;
+
+  // The sub-window frame that holds a child window (score editor, source editor ...).
+  QMdiSubWindow *subWindowOf(const QWidget *child) const;
+  // Shows or hides a child window and keeps its View menu item in step.
+  void setChildVisible(QWidget *child, bool visible);
+  bool isChildVisible(const QWidget *child) const;
+
+  // Refills the source editor for a part, makes it current, shows the editor and gives
+  // its list the focus. A part below 1 does nothing.
+  void ViewSrc(int part);
+  // After the song was replaced (new, open, import, undo): property window, source
+  // editor and score editor follow the song.
+  void refreshViews();
+  // Gives the focus to the child window the active-window setting names, else to the
+  // score editor when it is visible.
+  void focusActiveWindow(std::optional<WindowId> id);
+
+  // Start-up after construction: settings, command line, the new song and the hand-over
+  // file. Returns false when a step failed (its message has been shown).
+  bool startUp(const QString &commandLine);
+  // The exit command: asks about unsaved changes, then closes the frame.
+  void exitCommand();
+  // The exit command's question; true when the program may end (close-confirmed flag).
+  bool confirmExit();
+  // Window caption for the song's file name ("PiporaPad" or "path - PiporaPad").
+  void updateCaption();
+
+  // Grid step for window snapping in pixels: 16 with the grid option on, else 1.
+  int gridStep() const;
+  // Rounds a child window's position to the grid (mouse moved over it).
+  void snapToGrid(QWidget *child);
+
+  // Layout of the five windows to and from the settings record.
+  void storeLayout(Settings &settings) const;
+  void applyLayout(const Settings &settings);
+
+  // Tile and cascade of the View menu.
+  void tileWindows();
+  void cascadeWindows();
+  void showTimeMode(bool tick);
+
+signals:
+  void windowActivated(QWidget *child);
+  void windowDeactivated(QWidget *child);
+
+protected:
+  void closeEvent(QCloseEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+  void createMenus();
+  void connectCommands();
+  void createChildren();
+  QMdiSubWindow *addChild(QWidget *child, const QString &caption);
+  void placeDesignLayout();
+  void onSubWindowActivated(QMdiSubWindow *sub);
+  void refreshViewMenu();
+  void toggleChild(QWidget *child);
+  void chooseSourceFont();
+  QWidget *childWindow(std::optional<WindowId> id) const;
+  void applyLoadedSettings(bool complete);
+
+  AppContext &ctx_;
+  QMdiArea *mdi_ = nullptr;
+  std::unique_ptr<Prompts> prompts_;
+  std::unique_ptr<FileCommands> files_;
+  QWidget *activeChild_ = nullptr;
+};
+
+} // namespace pipora

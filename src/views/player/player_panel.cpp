@@ -1,0 +1,240 @@
+#include "views/player/player_panel.h"
+
+#include "platform/files/program_directory.h"
+#include "platform/ini/ini_file.h"
+#include "platform/midi/system/system_midi_output.h"
+#include "playback/midi_output.h"
+#include "playback/player.h"
+#include "playback/precise_wake_timer.h"
+#include "views/main_window.h"
+#include "views/score/play_line.h"
+#include "views/score/score_editor_window.h"
+#include "views/source/source_editor_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QToolButton>
+
+#include <cmath>
+
+namespace pipora {
+
+namespace {
+
+// The output comes from two optional keys of the settings file: MidiOutput (a system
+// MIDI port's name; empty for the built-in synthesizer) and SoundFont (a .sf2 file).
+MidiOutputChoice ReadOutputChoice() {
+  MidiOutputChoice choice;
+  Result<IniFile> ini = IniFile::Load(ProgramFile("pipora.ini"));
+  if (!ini)
+    return choice;
+  choice.outputName = ini->readString("pipora", "MidiOutput", "").toStdString();
+  choice.soundFontPath = ini->readString("pipora", "SoundFont", "").toStdString();
+  return choice;
+}
+
+QIcon ButtonIcon(bool play) {
+  QPixmap pixmap(64, 64);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(play ? QColor(0, 128, 0) : QColor(40, 40, 40));
+  if (play) {
+    const QPointF triangle[] = {{18, 12}, {54, 32}, {18, 52}};
+    painter.drawPolygon(triangle, 3);
+  } else {
+    painter.drawRect(16, 16, 32, 32);
+  }
+  QIcon icon(pixmap);
+  return icon;
+}
+
+int RoundDesignUnits(double value) {
+  return static_cast<int>(std::nearbyint(value));
+}
+
+} // namespace
+
+PlayerPanel::PlayerPanel(AppContext &ctx, QWidget *parent)
+    : ChildWindow(ctx, "playerPanel", parent) {
+  playButton_ = new QToolButton(this);
+  playButton_->setObjectName("playButton");
+  playButton_->setIcon(ButtonIcon(true));
+  stopButton_ = new QToolButton(this);
+  stopButton_->setObjectName("stopButton");
+  stopButton_->setIcon(ButtonIcon(false));
+  // The panel keeps the keyboard: a focused button would take Space as a click.
+  playButton_->setFocusPolicy(Qt::NoFocus);
+  stopButton_->setFocusPolicy(Qt::NoFocus);
+  positionLabel_ = new QLabel(this);
+  positionLabel_->setObjectName("positionLabel");
+  positionLabel_->setAlignment(Qt::AlignCenter);
+  QFont font = positionLabel_->font();
+  font.setPointSize(14);
+  positionLabel_->setFont(font);
+  positionLabel_->installEventFilter(this);
+  watchForSnapping(positionLabel_);
+  setFocusPolicy(Qt::StrongFocus);
+
+  midi_ = std::make_unique<MidiOutput>(CreateMidiBackend(ReadOutputChoice()));
+  host_ = std::make_unique<PlayerWindowHost>(ctx);
+  host_->setButtonsHandler([this](bool playing) { setButtons(playing); });
+  player_ = std::make_unique<Player>(ctx.song, *midi_, *host_, SteadyMsClock(),
+                                     std::make_unique<PreciseWakeTimer>(),
+                                     std::make_unique<PreciseWakeTimer>());
+  ctx.midi = midi_.get();
+  ctx.hooks.showPosition = [this](const QString &text) { positionLabel_->setText(text); };
+  ctx.hooks.atUnload.push_back([this] {
+    player_->StopSong();
+    midi_->MidiReset();
+    midi_->MidiClose();
+  });
+
+  connect(playButton_, &QToolButton::pressed, this, [this] { pressPlay(); });
+  connect(stopButton_, &QToolButton::pressed, this, [this] { pressStop(); });
+  setButtons(false);
+  positionLabel_->setText(QString::fromStdString(ctx.settings.isTick ? "01:1:00" : "0:00:00"));
+  connectMenu();
+  QMetaObject::invokeMethod(
+      this, [this] { attachScoreEditor(); }, Qt::QueuedConnection);
+  if (ctx.frame)
+    connect(ctx.frame, &pipora::MainWindow::windowActivated, this, [this](QWidget *child) {
+      if (child == this)
+        ctx_.settings.activeWindow = WindowId::Player;
+    });
+  resize(100, 100);
+}
+
+PlayerPanel::~PlayerPanel() {
+  if (ctx_.midi == midi_.get())
+    ctx_.midi = nullptr;
+  host_->setPlayLine(nullptr);
+}
+
+void PlayerPanel::attachScoreEditor() {
+  if (playLine_ || !ctx_.score)
+    return;
+  playLine_ = std::make_unique<PlayLine>(ctx_, *ctx_.score);
+  host_->setPlayLine(playLine_.get());
+  ctx_.score->previewNote = [this](int part, int key) { player_->PreviewNote(part, key); };
+  ctx_.score->endPreview = [this] { player_->EndPreview(); };
+}
+
+void PlayerPanel::connectMenu() {
+  const auto hook = [this](const char *item, void (Player::*command)()) {
+    if (QAction *action = ctx_.action(item))
+      connect(action, &QAction::triggered, this, [this, command] {
+        attachScoreEditor();
+        (player_.get()->*command)();
+      });
+  };
+  hook("AllPlayItem", &Player::AllPlay);
+  hook("SoloPlayItem", &Player::SoloPlay);
+  hook("MeasurePlayItem", &Player::MeasurePlay);
+  hook("StopPlayItem", &Player::StopPlay);
+}
+
+void PlayerPanel::setButtons(bool playing) {
+  playButton_->setEnabled(!playing);
+  stopButton_->setEnabled(playing);
+}
+
+void PlayerPanel::pressPlay() {
+  if (QAction *all = ctx_.action("AllPlayItem"); all && all->isEnabled()) {
+    all->trigger();
+    return;
+  }
+  player_->AllPlay();
+}
+
+void PlayerPanel::pressStop() {
+  if (QAction *stop = ctx_.action("StopPlayItem")) {
+    stop->trigger();
+    return;
+  }
+  player_->StopPlay();
+}
+
+void PlayerPanel::keyPressEvent(QKeyEvent *event) {
+  if (event->text().isEmpty()) {
+    ChildWindow::keyPressEvent(event);
+    return;
+  }
+  const int code = event->text().at(0).unicode();
+  // Both tests see the state the key found: play and stop may share a key.
+  const bool wasPlaying = player_->playing();
+  if (code == ctx_.settings.ShortCut[kShortCutPlayAll] && !wasPlaying)
+    pressPlay();
+  if (code == ctx_.settings.ShortCut[kShortCutStop] && wasPlaying)
+    pressStop();
+}
+
+bool PlayerPanel::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == positionLabel_ && event->type() == QEvent::MouseButtonPress) {
+    togglePositionDisplay();
+    return true;
+  }
+  return ChildWindow::eventFilter(watched, event);
+}
+
+void PlayerPanel::togglePositionDisplay() {
+  const std::optional<WindowId> active = ctx_.settings.activeWindow;
+  pipora::MainWindow *frame = ctx_.frame;
+  const bool sourceVisible = frame && ctx_.source && frame->isChildVisible(ctx_.source);
+  if (ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive())
+    BuildNoteList(ctx_.song);
+  if (frame) {
+    // The source editor's location column follows the mode, so the mode changes first;
+    // the check marks and the display text (minutes with a sign blank) come after the
+    // relisting, which would otherwise overwrite the text.
+    ctx_.settings.isTick = !ctx_.settings.isTick;
+    frame->ViewSrc(ctx_.song.currentPart);
+    frame->setChildVisible(ctx_.source, sourceVisible);
+    QApplication::processEvents();
+    frame->showTimeMode(ctx_.settings.isTick);
+    frame->focusActiveWindow(active);
+  } else {
+    ctx_.settings.isTick = !ctx_.settings.isTick;
+    positionLabel_->setText(QString::fromStdString(player_->stoppedPositionText()));
+  }
+}
+
+int PlayerPanel::designUnitsPerPixel() const {
+  const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  return std::max(1, 1440 / dpi);
+}
+
+void PlayerPanel::layoutForDesignSize(int w, int h) {
+  const int tpp = designUnitsPerPixel();
+  const auto px = [tpp](int designUnits) {
+    return RoundDesignUnits(static_cast<double>(designUnits) / tpp);
+  };
+  positionLabel_->setGeometry(0, positionLabel_->y(), px(w), px(h / 2));
+  int side = 0;
+  if (h < w) {
+    side = h / 2;
+    playButton_->setGeometry(px(w / 4 - side / 2), px(h / 2), px(side), px(side));
+    stopButton_->setGeometry(px(3 * w / 4 - side / 2), px(h / 2), px(side), px(side));
+  } else {
+    side = w / 2;
+    const int top = 3 * h / 4 - side / 2;
+    playButton_->setGeometry(0, px(top), px(side), px(side));
+    stopButton_->setGeometry(px(w / 2), px(top), px(side), px(side));
+  }
+  const int icon = std::max(8, px(side) * 2 / 3);
+  playButton_->setIconSize(QSize(icon, icon));
+  stopButton_->setIconSize(QSize(icon, icon));
+}
+
+void PlayerPanel::resizeEvent(QResizeEvent *event) {
+  ChildWindow::resizeEvent(event);
+  const int tpp = designUnitsPerPixel();
+  layoutForDesignSize(RoundDesignUnits(width() * static_cast<double>(tpp)),
+                      RoundDesignUnits(height() * static_cast<double>(tpp)));
+}
+
+} // namespace pipora

@@ -1,0 +1,285 @@
+#include "views/property/property_window.h"
+
+#include "platform/text/cp932.h"
+#include "platform/ui/fonts.h"
+#include "views/main_window.h"
+#include "views/window_arrangement.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace pipora {
+namespace {
+
+constexpr int kTitleBytes = 24;
+constexpr int kMaxVolume = 8;
+constexpr int kLevelMaximum = 100;
+constexpr std::array<const char *, 4> kTempoCaptions = {"&1速い", "&2中速", "&3中遅", "&4遅い"};
+
+QString Indexed(const char *name, int i) {
+  return QStringLiteral("%1(%2)").arg(name).arg(i);
+}
+
+} // namespace
+
+PropertyWindow::PropertyWindow(AppContext &ctx, QWidget *parent)
+    : ChildWindow(ctx, "propertyWindow", parent) {
+  QFont font(kUiFontName);
+  font.setPointSize(9);
+  setFont(font);
+
+  titleFrame_ = new QGroupBox(QStringLiteral("タイトル/テンポ(&T)"), this);
+  titleFrame_->setObjectName("Frame1");
+  auto *titleGrid = new QGridLayout(titleFrame_);
+  titleGrid->setContentsMargins(6, 0, 6, 2);
+  titleGrid->setSpacing(1);
+  titleBox_ = new QLineEdit(titleFrame_);
+  titleBox_->setObjectName("titleBox");
+  titleGrid->addWidget(titleBox_, 0, 0, 1, 4);
+  for (int i = 0; i < 4; ++i) {
+    auto *b = new QRadioButton(QString::fromUtf8(kTempoCaptions[static_cast<std::size_t>(i)]),
+                               titleFrame_);
+    b->setObjectName(Indexed("tempoButton", i));
+    titleGrid->addWidget(b, 1, i);
+    tempoButtons_[static_cast<std::size_t>(i)] = b;
+    watchForSnapping(b);
+  }
+  watchForSnapping(titleBox_);
+  tempoButtons_[1]->setChecked(true);
+
+  volumeFrame_ = new QGroupBox(QStringLiteral("音量(&O)"), this);
+  volumeFrame_->setObjectName("Frame2");
+  auto *grid = new QGridLayout(volumeFrame_);
+  grid->setContentsMargins(4, 0, 4, 2);
+  grid->setHorizontalSpacing(1);
+  grid->setVerticalSpacing(0);
+  for (int i = 0; i < 16; ++i) {
+    const auto at = static_cast<std::size_t>(i);
+    auto *number = new QLabel(QString::number(i + 1), volumeFrame_);
+    number->setObjectName(Indexed("partNumberLabel", i));
+    number->setAlignment(Qt::AlignCenter);
+    auto *bar = new QProgressBar(volumeFrame_);
+    bar->setObjectName(Indexed("volumeBar", i));
+    bar->setOrientation(Qt::Vertical);
+    bar->setRange(0, kMaxVolume);
+    bar->setValue(kDefaultVolume);
+    bar->setTextVisible(false);
+    bar->setFixedWidth(12);
+    bar->setMinimumHeight(24);
+    auto *value = new QLabel(QStringLiteral("0"), volumeFrame_);
+    value->setObjectName(Indexed("volumeLabel", i));
+    value->setAlignment(Qt::AlignCenter);
+    grid->addWidget(number, 0, i);
+    grid->addWidget(bar, 1, i, Qt::AlignHCenter);
+    grid->addWidget(value, 2, i);
+    grid->setRowStretch(1, 1);
+    for (QWidget *w : {static_cast<QWidget *>(number), static_cast<QWidget *>(bar),
+                       static_cast<QWidget *>(value)})
+      w->installEventFilter(this);
+    partNumberLabels_[at] = number;
+    volumeBars_[at] = bar;
+    volumeLabels_[at] = value;
+  }
+
+  auto *column = new QVBoxLayout(this);
+  column->setContentsMargins(3, 0, 3, 3);
+  column->setSpacing(0);
+  // The window snaps between a tall and a short height; the short one shows only the
+  // title and tempo, so the layout must not hold the window at the tall size.
+  column->setSizeConstraint(QLayout::SetNoConstraint);
+  column->addWidget(titleFrame_);
+  column->addWidget(volumeFrame_, 1);
+
+  connect(titleBox_, &QLineEdit::textChanged, this, &PropertyWindow::cutTitle);
+  if (ctx_.frame) {
+    connect(ctx_.frame, &MainWindow::windowActivated, this, &PropertyWindow::onActivated);
+    connect(ctx_.frame, &MainWindow::windowDeactivated, this, &PropertyWindow::onDeactivated);
+  }
+}
+
+int PropertyWindow::designHeight() {
+  return kTallDesignHeight / 15;
+}
+
+int PropertyWindow::designUnitsPerPixel() const {
+  const int dpi = logicalDpiY() > 0 ? logicalDpiY() : 96;
+  return std::max(1, 1440 / dpi);
+}
+
+int PropertyWindow::snappedHeight(int outerHeight) const {
+  const int tpp = designUnitsPerPixel();
+  const int gridDesignUnits = (ctx_.frame ? ctx_.frame->gridStep() : 1) * tpp;
+  const int designUnits =
+      outerHeight * tpp > kSnapThresholdDesignHeight ? kTallDesignHeight : kShortDesignHeight;
+  return static_cast<int>(
+      std::lround(static_cast<double>(RoundToStep(designUnits, gridDesignUnits)) / tpp));
+}
+
+QString PropertyWindow::CutTitle(const QString &text) {
+  if (ToCp932(text).size() <= kTitleBytes)
+    return text;
+  // Whole characters only: a double-byte character is never split in two.
+  QString cut;
+  int bytes = 0;
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype step = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    const QString ch = text.mid(i, step);
+    const int size = static_cast<int>(ToCp932(ch).size());
+    if (bytes + size > kTitleBytes)
+      break;
+    bytes += size;
+    cut += ch;
+    i += step;
+  }
+  return cut;
+}
+
+void PropertyWindow::cutTitle() {
+  const QString text = titleBox_->text();
+  const QString cut = CutTitle(text);
+  if (cut == text)
+    return;
+  const int caret = titleBox_->cursorPosition();
+  const int selStart = titleBox_->selectionStart();
+  const int selLength = titleBox_->selectionLength();
+  const QSignalBlocker block(titleBox_);
+  titleBox_->setText(cut);
+  if (selStart >= 0 && selLength > 0)
+    titleBox_->setSelection(std::min<int>(selStart, cut.size()), selLength);
+  else
+    titleBox_->setCursorPosition(std::min<int>(caret, cut.size()));
+}
+
+void PropertyWindow::loadFromSong() {
+  const Song &song = ctx_.song;
+  {
+    const QSignalBlocker block(titleBox_);
+    titleBox_->setText(CutTitle(QString::fromStdString(song.title)));
+  }
+  const int tempo = static_cast<int>(song.tempo);
+  if (tempo >= 0 && tempo < 4)
+    tempoButtons_[static_cast<std::size_t>(tempo)]->setChecked(true);
+  for (int i = 0; i < 16; ++i)
+    showVolume(i);
+}
+
+int PropertyWindow::tempoChoice() const {
+  for (int i = 0; i < 4; ++i)
+    if (tempoButtons_[static_cast<std::size_t>(i)]->isChecked())
+      return i;
+  return -1;
+}
+
+void PropertyWindow::commitToSong() {
+  ctx_.song.title = titleBox_->text().toStdString();
+  const int tempo = tempoChoice();
+  if (tempo >= 0)
+    ctx_.song.setTempo(static_cast<TempoChoice>(tempo));
+}
+
+void PropertyWindow::showVolume(int index) {
+  const int volume = ctx_.song.part(index + 1).volume;
+  QProgressBar *b = volumeBars_[static_cast<std::size_t>(index)];
+  if (b->maximum() == kMaxVolume)
+    b->setValue(std::clamp(volume, 0, kMaxVolume));
+  volumeLabels_[static_cast<std::size_t>(index)]->setText(QString::number(volume - kDefaultVolume));
+}
+
+void PropertyWindow::clickVolume(int index, Qt::MouseButton button, bool shift) {
+  if (index < 0 || index >= 16)
+    return;
+  int change = 0;
+  if (button == Qt::LeftButton)
+    change = shift ? -1 : 1;
+  else if (button == Qt::RightButton)
+    change = shift ? 1 : -1;
+  int &volume = ctx_.song.part(index + 1).volume;
+  if ((change > 0 && volume < kMaxVolume) || (change < 0 && volume > 0)) {
+    volume += change;
+    showVolume(index);
+  }
+  ctx_.song.dirty = true;
+}
+
+void PropertyWindow::showLevels(bool on) {
+  for (int i = 0; i < 16; ++i) {
+    QProgressBar *b = volumeBars_[static_cast<std::size_t>(i)];
+    if (on) {
+      b->setRange(0, kLevelMaximum);
+      b->setValue(0);
+    } else {
+      b->setRange(0, kMaxVolume);
+      showVolume(i);
+    }
+  }
+}
+
+void PropertyWindow::setLevel(int part, int level) {
+  if (part < 1 || part > 16)
+    return;
+  QProgressBar *b = bar(part);
+  if (level <= b->maximum())
+    b->setValue(std::max(level, 0));
+}
+
+void PropertyWindow::setControlsEnabled(bool enabled) {
+  titleFrame_->setEnabled(enabled);
+  volumeFrame_->setEnabled(enabled);
+}
+
+bool PropertyWindow::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+    for (int i = 0; i < 16; ++i) {
+      const auto at = static_cast<std::size_t>(i);
+      if (watched == partNumberLabels_[at] || watched == volumeBars_[at] ||
+          watched == volumeLabels_[at]) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        clickVolume(i, mouse->button(), mouse->modifiers() & Qt::ShiftModifier);
+        return true;
+      }
+    }
+  }
+  return ChildWindow::eventFilter(watched, event);
+}
+
+void PropertyWindow::resizeEvent(QResizeEvent *event) {
+  ChildWindow::resizeEvent(event);
+  if (ctx_.startingUp || snapping_ || !ctx_.frame)
+    return;
+  QMdiSubWindow *sub = ctx_.frame->subWindowOf(this);
+  if (!sub || sub->isMinimized() || sub->isMaximized())
+    return;
+  const int target = snappedHeight(sub->height());
+  if (target != sub->height()) {
+    snapping_ = true;
+    sub->resize(sub->width(), target);
+    snapping_ = false;
+  }
+  volumeFrame_->setVisible(sub->height() * designUnitsPerPixel() > kSnapThresholdDesignHeight);
+}
+
+void PropertyWindow::onActivated(QWidget *child) {
+  if (child != this)
+    return;
+  ctx_.propertyActive = true;
+  ctx_.settings.activeWindow = WindowId::Property;
+}
+
+void PropertyWindow::onDeactivated(QWidget *child) {
+  if (child != this)
+    return;
+  commitToSong();
+  ctx_.propertyActive = false;
+}
+
+} // namespace pipora

@@ -1,0 +1,599 @@
+#include "views/score/score_editor_window.h"
+
+#include "platform/files/program_directory.h"
+#include "platform/files/temporary_files.h"
+#include "views/main_window.h"
+#include "views/score/raster_ops.h"
+#include "views/score/score_surface.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <exception>
+
+namespace pipora {
+namespace {
+
+constexpr int kBlinkMs = 600;
+constexpr int kPreviewEndMs = 500;
+
+QPushButton *MakeZoomButton(const QString &text, const char *name, double points, bool bold,
+                            QWidget *parent) {
+  auto *button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  QFont font = button->font();
+  font.setPointSizeF(points);
+  font.setBold(bold);
+  button->setFont(font);
+  button->setFocusPolicy(Qt::NoFocus);
+  return button;
+}
+
+QScrollBar *MakeScrollBar(Qt::Orientation orientation, const char *name, QWidget *parent) {
+  auto *bar = new QScrollBar(orientation, parent);
+  bar->setObjectName(name);
+  bar->setFocusPolicy(Qt::ClickFocus);
+  return bar;
+}
+
+StaffLabelTable LabelsFromSettings(const Settings &settings) {
+  StaffLabelTable table = DefaultStaffLabels();
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const std::string label = settings.doReMi[i].name.toStdString();
+    if (label.empty())
+      continue;
+    table[i].label = label;
+    const int position = PositionOfSyllable(label);
+    table[i].position = static_cast<float>(position >= 0 ? position : settings.doReMi[i].offset);
+  }
+  return table;
+}
+
+} // namespace
+
+ScoreEditorWindow::ScoreEditorWindow(AppContext &ctx, QWidget *parent)
+    : ChildWindow(ctx, QStringLiteral("scoreEditor"), parent), history_(ProgramDirectory()),
+      surface_(new ScoreSurface(this)),
+      hScrollBar_(MakeScrollBar(Qt::Horizontal, "horizontalScrollBar", this)),
+      vScrollBar_(MakeScrollBar(Qt::Vertical, "verticalScrollBar", this)),
+      zoomInButton_(MakeZoomButton(QStringLiteral("+"), "zoomInButton", 9, true, this)),
+      zoomOutButton_(MakeZoomButton(QStringLiteral("-"), "zoomOutButton", 9, true, this)),
+      spreadStavesButton_(
+          MakeZoomButton(QStringLiteral("▼"), "spreadStavesButton", 6, false, this)),
+      tightenStavesButton_(
+          MakeZoomButton(QStringLiteral("▲"), "tightenStavesButton", 6, false, this)) {
+  setWindowTitle(QStringLiteral("ScoreEditor"));
+  caption_ = windowTitle();
+  hScrollBar_->installEventFilter(this);
+  vScrollBar_->installEventFilter(this);
+  watchForSnapping(surface_);
+  // Whoever focuses the window (the frame after New, Open or undo) means the drawing surface,
+  // which is where the editing keys are read.
+  setFocusProxy(surface_);
+
+  blinkTimer_.setInterval(kBlinkMs);
+  previewTimer_.setInterval(kPreviewEndMs);
+  previewTimer_.setSingleShot(true);
+  connect(&blinkTimer_, &QTimer::timeout, this, &ScoreEditorWindow::onBlinkTimeout);
+  connect(&previewTimer_, &QTimer::timeout, this, &ScoreEditorWindow::onPreviewTimeout);
+  connect(hScrollBar_, &QScrollBar::valueChanged, this, &ScoreEditorWindow::onHorizontalScroll);
+  connect(vScrollBar_, &QScrollBar::valueChanged, this, &ScoreEditorWindow::onVerticalScroll);
+  connect(zoomInButton_, &QPushButton::clicked, this, &ScoreEditorWindow::zoomIn);
+  connect(zoomOutButton_, &QPushButton::clicked, this, &ScoreEditorWindow::zoomOut);
+  connect(spreadStavesButton_, &QPushButton::clicked, this, &ScoreEditorWindow::spreadStaves);
+  connect(tightenStavesButton_, &QPushButton::clicked, this, &ScoreEditorWindow::tightenStaves);
+  connect(surface_, &ScoreSurface::keyDown, this, &ScoreEditorWindow::handleKey);
+  connect(surface_, &ScoreSurface::filesDropped, this, &ScoreEditorWindow::openDroppedFiles);
+  connect(surface_, &ScoreSurface::focusChanged, this, [this](bool in) {
+    if (in)
+      isActive = true;
+  });
+
+  // The defaults, then what the settings hold.
+  quarterWidth = kDefaultQuarterWidth;
+  staffDistance = kDefaultStaffDistance;
+  applySettings();
+  layoutControls();
+
+  ctx_.hooks.scoreRelayout = [this] {
+    hideMarks();
+    relayoutScore();
+    if (windowActive_)
+      showMarks();
+  };
+  ctx_.hooks.scoreIsActive = [this] { return windowActive_; };
+  ctx_.hooks.scoreShowTick = [this](int tick) {
+    hideMarks();
+    followCursor(tick);
+    if (windowActive_)
+      showMarks();
+  };
+  ctx_.hooks.restartHistory = [this] {
+    history_.restart();
+    TakeSnapshot();
+  };
+  ctx_.hooks.takeSnapshot = [this] { TakeSnapshot(); };
+  ctx_.hooks.atUnload.push_back([self = QPointer<ScoreEditorWindow>(this)] {
+    if (self)
+      self->history_.discard();
+    RemoveAbandonedSnapshotFolders(ProgramDirectory());
+    DeleteTemporaryFiles(ProgramDirectory());
+  });
+  connectFrame();
+}
+
+ScoreEditorWindow::~ScoreEditorWindow() {
+  // Other windows may still run while the frame is taken down: nothing may reach this one.
+  AppHooks &hooks = ctx_.hooks;
+  hooks.scoreRelayout = nullptr;
+  hooks.scoreIsActive = nullptr;
+  hooks.scoreShowTick = nullptr;
+  hooks.restartHistory = nullptr;
+  hooks.takeSnapshot = nullptr;
+}
+
+void ScoreEditorWindow::connectFrame() {
+  if (ctx_.frame) {
+    connect(ctx_.frame, &MainWindow::windowActivated, this, [this](QWidget *child) {
+      if (child == this)
+        onActivated();
+    });
+    connect(ctx_.frame, &MainWindow::windowDeactivated, this, [this](QWidget *child) {
+      if (child == this)
+        onDeactivated();
+    });
+  }
+  auto onItem = [this](const char *name, auto slot) {
+    if (QAction *item = ctx_.action(name))
+      connect(item, &QAction::triggered, this, slot);
+  };
+  onItem("UndoItem", [this] { Undo(); });
+  onItem("UndoItem2", [this] { Undo(); });
+  onItem("RedoItem", [this] { Redo(); });
+  onItem("NarrowNoteItem", [this] { zoomOut(); });
+  onItem("ExtendNoteItem", [this] { zoomIn(); });
+  onItem("NarrowChItem", [this] { tightenStaves(); });
+  onItem("ExtendChItem", [this] { spreadStaves(); });
+}
+
+void ScoreEditorWindow::applySettings() {
+  const Settings &s = ctx_.settings;
+  if (s.quarterWidth > 0)
+    quarterWidth = static_cast<std::int16_t>(s.quarterWidth);
+  if (s.staffDistance > 0)
+    staffDistance = static_cast<std::int16_t>(s.staffDistance);
+  renderer_.table() = LabelsFromSettings(s);
+}
+
+const QImage &ScoreEditorWindow::surfaceImage() const {
+  return surface_->image();
+}
+
+void ScoreEditorWindow::updateSurface() {
+  surface_->update();
+}
+
+ScoreViewState ScoreEditorWindow::viewState() const {
+  ScoreViewState v;
+  v.quarterWidth = quarterWidth;
+  v.staffDistance = staffDistance;
+  v.scrollX = scrollX;
+  v.scrollY = scrollY;
+  v.isBar = ctx_.settings.isBar;
+  v.isBarNum = ctx_.settings.isBarNum;
+  v.isDoReMi = ctx_.settings.isDoReMi;
+  return v;
+}
+
+// --- layout and drawing ----------------------------------------------------------------
+
+void ScoreEditorWindow::layoutControls() {
+  const int width = this->width();
+  const int height = this->height();
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  hScrollBar_->setGeometry(0, height - bar, std::max(0, width - 3 * bar), bar);
+  vScrollBar_->setGeometry(width - bar, 0, bar, std::max(0, height - 3 * bar));
+  zoomOutButton_->setGeometry(hScrollBar_->width(), height - bar, bar, bar);
+  zoomInButton_->setGeometry(hScrollBar_->width() + bar, height - bar, bar, bar);
+  tightenStavesButton_->setGeometry(width - bar, vScrollBar_->height(), bar, bar);
+  spreadStavesButton_->setGeometry(width - bar, vScrollBar_->height() + bar, bar, bar);
+  surface_->setGeometry(0, 0, std::max(1, width - bar), std::max(1, height - bar));
+  surface_->fitImage();
+}
+
+void ScoreEditorWindow::relayoutScore() {
+  if (ctx_.startingUp)
+    return;
+  // The settings file is read after the windows exist: its zoom counts from the first layout.
+  if (!settingsApplied_) {
+    applySettings();
+    settingsApplied_ = true;
+  }
+  // The options window may respell the do-re-mi labels at any time.
+  renderer_.table() = LabelsFromSettings(ctx_.settings);
+  layoutControls();
+  const QSize surface = surface_->size();
+  hRange_ = HorizontalScrollRange(ctx_.song, quarterWidth, surface.width());
+  vRange_ = VerticalScrollRange(staffDistance, surface.height());
+  {
+    const QSignalBlocker blockH(hScrollBar_);
+    const QSignalBlocker blockV(vScrollBar_);
+    hScrollBar_->setRange(hRange_.minimum, std::max(hRange_.minimum, hRange_.maximum));
+    hScrollBar_->setSingleStep(quarterWidth);
+    hScrollBar_->setPageStep(4 * quarterWidth);
+    vScrollBar_->setRange(0, std::max(0, vRange_.maximum));
+    vScrollBar_->setSingleStep(10);
+    vScrollBar_->setPageStep(staffDistance);
+  }
+  scrollX = hScrollBar_->value();
+  scrollY = vScrollBar_->value();
+  if (cursorShown)
+    drawCursor();
+  if (isVisible())
+    drawNote();
+}
+
+void ScoreEditorWindow::drawNote() {
+  QElapsedTimer clock;
+  clock.start();
+  surface_->fitImage();
+  ScoreViewState view = viewState();
+  try {
+    renderer_.drawNote(surface_->image(), ctx_.song, view);
+  } catch (const std::exception &e) {
+    showError(QString::fromUtf8(e.what()), QStringLiteral("PiporaPad"));
+    return;
+  }
+  scrollX = view.scrollX;
+  cursorShown = false;
+  rectShown_ = false;
+  caption_ =
+      QString::fromStdString(ScoreCaptionAfterRedraw(static_cast<int>(clock.elapsed()), ctx_.song));
+  setWindowTitle(caption_);
+  surface_->update();
+  emit redrawn();
+}
+
+void ScoreEditorWindow::setScrollValue(QScrollBar *bar, int value) {
+  bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
+}
+
+void ScoreEditorWindow::followCursor(int tick) {
+  const std::optional<int> value =
+      FollowCursorScroll(tick, quarterWidth, scrollX, surface_->width(), hRange_);
+  if (!value)
+    return;
+  following_ = true;
+  setScrollValue(hScrollBar_, *value);
+  following_ = false;
+}
+
+void ScoreEditorWindow::followPartVertically(int part) {
+  const int height = surface_->height();
+  following_ = true;
+  if (PartTop(part, staffDistance, scrollY) + kCursorBottom > height)
+    setScrollValue(vScrollBar_, vScrollBar_->value() + staffDistance);
+  if (PartTop(part, staffDistance, scrollY) + kStaffTopLine + 4 * kStaffLineGap < 0)
+    setScrollValue(vScrollBar_, (part - 1) * staffDistance + kCursorTop);
+  following_ = false;
+}
+
+void ScoreEditorWindow::drawCursor() {
+  Part &part = ctx_.song.part(ScoreCurrentPart(ctx_.song));
+  if (part.scoreHeader.cursor < 0)
+    part.scoreHeader.cursor = 0;
+  if (part.scoreHeader.selLength > 0)
+    return;
+  // Only a cursor being drawn scrolls into view; removing one leaves the view alone.
+  if (!cursorShown) {
+    const int cursor = std::min(part.scoreHeader.cursor, part.scoreHeader.count);
+    followCursor(part.score[static_cast<std::size_t>(cursor)].start);
+    followPartVertically(ScoreCurrentPart(ctx_.song));
+  }
+  InvertRect(surface_->image(), renderer_.cursorArea(ctx_.song, viewState()));
+  cursorShown = !cursorShown;
+  surface_->update();
+}
+
+void ScoreEditorWindow::drawSelection() {
+  const Part &part = ctx_.song.part(ScoreCurrentPart(ctx_.song));
+  if (!rectShown_) {
+    const int cursor = std::clamp(part.scoreHeader.cursor, 0, part.scoreHeader.count);
+    followCursor(part.score[static_cast<std::size_t>(cursor)].start);
+  }
+  InvertRect(surface_->image(), renderer_.selectionArea(ctx_.song, viewState()));
+  rectShown_ = !rectShown_;
+  surface_->update();
+}
+
+void ScoreEditorWindow::hideMarks() {
+  if (cursorShown)
+    drawCursor();
+  if (rectShown_)
+    drawSelection();
+}
+
+void ScoreEditorWindow::showMarks() {
+  if (playing())
+    return;
+  const Part &part = ctx_.song.part(ScoreCurrentPart(ctx_.song));
+  if (part.scoreHeader.selLength > 0) {
+    if (!rectShown_)
+      drawSelection();
+  } else if (!cursorShown) {
+    drawCursor();
+  }
+}
+
+// --- window events -----------------------------------------------------------------------
+
+void ScoreEditorWindow::resizeEvent(QResizeEvent *event) {
+  ChildWindow::resizeEvent(event);
+  if (ctx_.startingUp) {
+    layoutControls();
+    return;
+  }
+  const bool rect = rectShown_;
+  hideMarks();
+  relayoutScore();
+  if (rect)
+    drawSelection();
+}
+
+void ScoreEditorWindow::showEvent(QShowEvent *event) {
+  ChildWindow::showEvent(event);
+  if (!ctx_.startingUp)
+    relayoutScore();
+}
+
+bool ScoreEditorWindow::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() == QEvent::FocusIn && (watched == hScrollBar_ || watched == vScrollBar_))
+    isActive = false;
+  // The wheel over the surface turns the scroll bars (with Shift the horizontal one).
+  if (event->type() == QEvent::Wheel && watched == surface_) {
+    const auto *wheel = static_cast<QWheelEvent *>(event);
+    QScrollBar *bar = (wheel->modifiers() & Qt::ShiftModifier) ? hScrollBar_ : vScrollBar_;
+    QCoreApplication::sendEvent(bar, event);
+    return true;
+  }
+  return ChildWindow::eventFilter(watched, event);
+}
+
+void ScoreEditorWindow::onHorizontalScroll(int value) {
+  if (hRange_.minimum >= hRange_.maximum)
+    return;
+  scrollX = value;
+  if (!isVisible())
+    return;
+  const bool rect = rectShown_;
+  drawNote();
+  if (rect && !following_)
+    drawSelection();
+}
+
+void ScoreEditorWindow::onVerticalScroll(int value) {
+  scrollY = value;
+  if (!isVisible())
+    return;
+  const bool rect = rectShown_;
+  drawNote();
+  if (rect && !following_)
+    drawSelection();
+}
+
+void ScoreEditorWindow::onActivated() {
+  windowActive_ = true;
+  BuildScoreList(ctx_.song);
+  relayoutScore();
+  isActive = true;
+  surface_->setFocus();
+  ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader.selLength = 0;
+  if (!playing())
+    drawCursor();
+  blinkTimer_.start();
+  ctx_.settings.activeWindow = WindowId::ScoreEditor;
+}
+
+void ScoreEditorWindow::onDeactivated() {
+  hideMarks();
+  BuildNoteList(ctx_.song);
+  isActive = false;
+  windowActive_ = false;
+  blinkTimer_.stop();
+}
+
+void ScoreEditorWindow::onBlinkTimeout() {
+  if (!isActive || playing())
+    return;
+  if (ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader.selLength > 0)
+    return;
+  drawCursor();
+}
+
+void ScoreEditorWindow::onPreviewTimeout() {
+  previewTimer_.stop();
+  if (endPreview)
+    endPreview();
+}
+
+// --- zoom --------------------------------------------------------------------------------
+
+void ScoreEditorWindow::zoomWidth(bool wider) {
+  const int old = quarterWidth;
+  quarterWidth = static_cast<std::int16_t>(ZoomedQuarterWidth(quarterWidth, wider));
+  ctx_.settings.quarterWidth = quarterWidth;
+  const ScrollRange range = HorizontalScrollRange(ctx_.song, quarterWidth, surface_->width());
+  applyZoom(hScrollBar_, range, ScaledScrollValue(scrollX, old, quarterWidth, range));
+}
+
+void ScoreEditorWindow::zoomHeight(bool wider) {
+  const int old = staffDistance;
+  staffDistance = static_cast<std::int16_t>(ZoomedStaffDistance(staffDistance, wider));
+  ctx_.settings.staffDistance = staffDistance;
+  const ScrollRange range = VerticalScrollRange(staffDistance, surface_->height());
+  applyZoom(vScrollBar_, range, ScaledScrollValue(scrollY, old, staffDistance, range));
+}
+
+void ScoreEditorWindow::applyZoom(QScrollBar *bar, const ScrollRange &range, int value) {
+  // The marks are drawn by inversion: take them off before the surface is redrawn at the new
+  // scale, and put the selection back afterwards.
+  const bool rect = rectShown_;
+  hideMarks();
+  {
+    const QSignalBlocker block(bar);
+    bar->setRange(range.minimum, std::max(range.minimum, range.maximum));
+    bar->setValue(value);
+  }
+  relayoutScore();
+  if (rect)
+    drawSelection();
+}
+
+void ScoreEditorWindow::zoomIn() {
+  zoomWidth(true);
+}
+void ScoreEditorWindow::zoomOut() {
+  zoomWidth(false);
+}
+void ScoreEditorWindow::spreadStaves() {
+  zoomHeight(true);
+}
+void ScoreEditorWindow::tightenStaves() {
+  zoomHeight(false);
+}
+
+// --- keys --------------------------------------------------------------------------------
+
+void ScoreEditorWindow::triggerItem(const char *name) {
+  if (QAction *item = ctx_.action(name))
+    item->trigger();
+}
+
+void ScoreEditorWindow::runCommand(ScoreCommand command) {
+  // The menu items that carry out the shortcut commands, in ScoreCommand's order.
+  static constexpr const char *kItems[] = {nullptr,           "LongItem",    "ShortItem",
+                                           "TieItem",         "AllPlayItem", "SoloPlayItem",
+                                           "MeasurePlayItem", "StopPlayItem"};
+  if (const char *name = kItems[static_cast<int>(command)])
+    triggerItem(name);
+}
+
+void ScoreEditorWindow::handleKey(int keyCode, int shift) {
+  Song &song = ctx_.song;
+  ScoreKeyOptions options;
+  options.shortCuts = ctx_.settings.ShortCut;
+  options.isManyUndo = ctx_.settings.isManyUndo;
+  options.isNoCheck = ctx_.settings.isNoCheck;
+  options.playing = playing();
+  if (options.playing) {
+    runCommand(HandleScoreKey(song, keyCode, shift, options, renderer_.table()).command);
+    return;
+  }
+  hideMarks();
+  const ScoreKeyOutcome out = HandleScoreKey(song, keyCode, shift, options, renderer_.table());
+  if (out.scroll == VerticalScroll::ToMaximum)
+    setScrollValue(vScrollBar_, vScrollBar_->maximum());
+  else if (out.scroll == VerticalScroll::ToMinimum)
+    setScrollValue(vScrollBar_, vScrollBar_->minimum());
+  if (out.changed)
+    relayoutScore();
+  if (out.snapshot)
+    TakeSnapshot(out.noteListsCurrent);
+  if (out.dirty)
+    song.dirty = true;
+  runCommand(out.command);
+  showMarks();
+  if (out.preview > 0 && ctx_.settings.isPreview && previewNote) {
+    previewNote(ScoreCurrentPart(song), out.preview);
+    if (endPreview)
+      previewTimer_.start();
+  }
+  if (out.feedback)
+    refreshFeedback();
+}
+
+void ScoreEditorWindow::refreshFeedback() {
+  if (ctx_.hooks.showPosition)
+    ctx_.hooks.showPosition(
+        QString::fromStdString(CursorTimeText(ctx_.song, ctx_.settings.isTick)));
+  caption_ = QString::fromStdString(ScoreCaption(caption_.toStdString(), ctx_.song));
+  setWindowTitle(caption_);
+}
+
+void ScoreEditorWindow::openDroppedFiles(const QStringList &files) {
+  if (files.isEmpty())
+    return;
+  const QString name = files.first();
+  const QString extension = name.right(3).toLower();
+  const char *item = extension == QLatin1String("smd") || extension == QLatin1String("smz")
+                         ? "OpenItem"
+                     : extension == QLatin1String("mid") ? "OpenMidiItem"
+                                                         : nullptr;
+  if (item == nullptr)
+    return;
+  ctx_.handOverFileName = name;
+  triggerItem(item);
+  ctx_.handOverFileName.clear();
+}
+
+// --- undo --------------------------------------------------------------------------------
+
+void ScoreEditorWindow::TakeSnapshot(bool noteListsCurrent) {
+  // The snapshot reads the note lists; in the score editor they are brought up to date first.
+  history_.takeSnapshot(ctx_.song, windowActive_ && !noteListsCurrent);
+}
+
+void ScoreEditorWindow::Undo() {
+  if (!ctx_.settings.isManyUndo) {
+    hideMarks();
+    const int part = ExchangeWithBackup(ctx_.song, windowActive_);
+    if (part != 0 && !windowActive_) {
+      if (ctx_.frame)
+        ctx_.frame->ViewSrc(part);
+      BuildScoreList(ctx_.song); // the score editor shows the exchanged notes too
+    }
+    relayoutScore();
+    if (windowActive_)
+      showMarks();
+    return;
+  }
+  hideMarks();
+  afterHistoryMove(history_.undo(ctx_.song));
+}
+
+void ScoreEditorWindow::Redo() {
+  hideMarks();
+  afterHistoryMove(history_.redo(ctx_.song));
+}
+
+void ScoreEditorWindow::afterHistoryMove(const Status &status) {
+  if (!status)
+    showError(QString::fromStdString(status.error()));
+  if (ctx_.frame) {
+    // Refilling the source editor activates it; as after Open, the focus comes back to the
+    // window the user was working in, so typing goes on where it was.
+    const std::optional<WindowId> activeWindow = ctx_.settings.activeWindow;
+    ctx_.frame->refreshViews();
+    ctx_.frame->focusActiveWindow(activeWindow);
+  } else {
+    relayoutScore();
+  }
+  if (windowActive_)
+    showMarks();
+}
+
+void ScoreEditorWindow::showError(const QString &text, const QString &title) {
+  QMessageBox::critical(this, title.isEmpty() ? QStringLiteral("PiporaPad") : title, text,
+                        QMessageBox::Ok);
+}
+
+} // namespace pipora

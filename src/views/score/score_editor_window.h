@@ -1,0 +1,135 @@
+#pragma once
+// The score editor window: the 16 parts as treble staves, edited from the keyboard.
+// Draws the score lists (not the note lists): they are filled when the window is
+// activated and written back when it is deactivated.
+#include "editing/score_geometry.h"
+#include "editing/score_keys.h"
+#include "editing/undo.h"
+#include "views/app_context.h"
+#include "views/child_window.h"
+#include "views/score/score_renderer.h"
+
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QPushButton;
+class QScrollBar;
+
+namespace pipora {
+
+class ScoreSurface;
+
+class ScoreEditorWindow : public ChildWindow {
+  Q_OBJECT
+public:
+  explicit ScoreEditorWindow(AppContext &ctx, QWidget *parent = nullptr);
+  ~ScoreEditorWindow() override;
+
+  // Zoom in pixels, scroll offsets of the surface, and the blinking cursor's state.
+  std::int16_t quarterWidth = kDefaultQuarterWidth;
+  std::int16_t staffDistance = kDefaultStaffDistance;
+  std::int32_t scrollX = 0;
+  std::int32_t scrollY = 0;
+  bool isActive = false;
+  bool cursorShown = false;
+
+  // Scroll ranges for the song and the window's size, then a full redraw.
+  void relayoutScore();
+  void drawNote();
+  // Both invert their area: a second call takes the mark away again.
+  void drawCursor();
+  void drawSelection();
+
+  void onActivated();
+  void onDeactivated();
+  // The zoom buttons: notes wider or narrower, staves further apart or closer.
+  void zoomIn();
+  void zoomOut();
+  void spreadStaves();
+  void tightenStaves();
+  // The cursor blinks; a previewed note ends after half a second.
+  void onBlinkTimeout();
+  void onPreviewTimeout();
+  // A key pressed on the surface (Windows virtual key code, shift state 1/2/4).
+  void handleKey(int keyCode, int shift);
+  void openDroppedFiles(const QStringList &files);
+
+  // Undo and redo of the Edit menu, and the snapshot every change takes.
+  void Undo();
+  void Redo();
+  // `noteListsCurrent`: the change already reached the note lists.
+  void TakeSnapshot(bool noteListsCurrent = false);
+  UndoHistory &history() { return history_; }
+
+  // Sounds a note of a part for the preview; silent until the player panel provides it.
+  std::function<void(int part, int noteNumber)> previewNote;
+  // Ends every sounding preview note when the preview timer fires.
+  std::function<void()> endPreview;
+
+  ScoreRenderer &renderer() { return renderer_; }
+  const QImage &surfaceImage() const;
+  ScoreSurface *surface() const { return surface_; }
+  QScrollBar *horizontalScrollBar() const { return hScrollBar_; }
+  QScrollBar *verticalScrollBar() const { return vScrollBar_; }
+  // Repaints the surface after pixels were changed in its image (the play-position line).
+  void updateSurface();
+  ScrollRange horizontalRange() const { return hRange_; }
+  ScrollRange verticalRange() const { return vRange_; }
+  bool windowActive() const { return windowActive_; }
+  // Reads quarterWidth, staffDistance and the do-re-mi labels from the settings.
+  void applySettings();
+
+signals:
+  // After every full redraw: the player draws its play-position line again.
+  void redrawn();
+
+protected:
+  void resizeEvent(QResizeEvent *event) override;
+  void showEvent(QShowEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+  void onHorizontalScroll(int value);
+  void onVerticalScroll(int value);
+  void connectFrame();
+  void layoutControls();
+  ScoreViewState viewState() const;
+  void hideMarks();
+  void showMarks();
+  void followCursor(int tick);
+  void followPartVertically(int part);
+  void setScrollValue(QScrollBar *bar, int value);
+  void refreshFeedback();
+  void zoomWidth(bool wider);
+  void zoomHeight(bool wider);
+  void applyZoom(QScrollBar *bar, const ScrollRange &range, int value);
+  void runCommand(ScoreCommand command);
+  void triggerItem(const char *name);
+  void afterHistoryMove(const Status &status);
+  void showError(const QString &text, const QString &title = QString());
+  bool playing() const { return ctx_.playing; }
+
+  ScoreRenderer renderer_;
+  UndoHistory history_;
+  ScoreSurface *surface_;
+  QScrollBar *hScrollBar_;
+  QScrollBar *vScrollBar_;
+  QPushButton *zoomInButton_;
+  QPushButton *zoomOutButton_;
+  QPushButton *spreadStavesButton_;
+  QPushButton *tightenStavesButton_;
+  QTimer blinkTimer_;
+  QTimer previewTimer_;
+  ScrollRange hRange_;
+  ScrollRange vRange_;
+  bool rectShown_ = false;
+  bool windowActive_ = false;
+  bool settingsApplied_ = false; // the zoom of the settings file was taken
+  bool following_ = false;       // a cursor follow is scrolling: its caller draws the marks
+  QString caption_;
+};
+
+} // namespace pipora

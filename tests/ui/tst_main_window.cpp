@@ -1,0 +1,765 @@
+// The frame: menu tree, file commands with their questions and messages, start-up,
+// the close sequence, the View menu and the tile layout.
+#include "ui_fixture.h"
+
+#include "formats/smd/smd_reader.h"
+#include "model/vocabulary.h"
+#include "views/file_commands.h"
+#include "views/main_menus.h"
+#include "views/player/player_panel.h"
+#include "views/property/property_window.h"
+#include "views/score/score_editor_window.h"
+#include "views/source/source_editor_window.h"
+#include "views/window_arrangement.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace pipora;
+using namespace pipora::test;
+
+namespace {
+
+const QString kChanged = QStringLiteral("ファイルは変更されています。保存しますか。");
+const QString kOverwrite = QStringLiteral("同じ名前のファイルが存在します。上書きしますか。");
+
+// A song with part 1 = C4 D4 E4 quarters and the title "abc".
+QByteArray ThreeNoteSong() {
+  return SmdBytes("abc", {"6>F"});
+}
+
+// Adds a note before the part's EndMarker.
+} // namespace
+
+class tst_main_window : public QObject {
+  Q_OBJECT
+
+private slots:
+  void initTestCase() { PrepareWindowTests(); }
+  void init() { ClearProgramDirectory(); }
+  void cleanup() { QVERIFY(VisibleTopLevels().isEmpty()); }
+
+  void menuItems_data();
+  void menuItems();
+  void menuOrderWithSeparators();
+  void frameNamedAndCaptioned();
+  void inertItemsAreGrayed();
+
+  void openShowsSongAndCaption();
+  void openUsesSmdFilterAndLastFileName();
+  void openCancelledChangesNothing();
+  void damagedFileKeepsSong();
+  void openAfterRefusedSaveKeepsSong();
+  void saveAsWritesFileAndCaption();
+  void saveAsExistingAsksBeforeOverwrite();
+  void saveWithoutNameRunsSaveAs();
+  void refusedSavePutsSourceCursorOnNote();
+  void failedWriteShowsSavingMessage();
+  void newAsksAndClears();
+  void newKeepsSongWhenSaveRefused();
+
+  void commandLineQuotedSmzOpensWithoutDialog();
+  void commandLineTxtOnlyCreatesNewSong();
+
+  void closeCancelledStillWritesSettings();
+  void closeWhilePlayingDoesNothing();
+  void exitWithNoDiscardsAndCloses();
+
+  void closedChildHidesAndViewMenuUnchecks();
+  void viewItemTogglesWindow();
+  void timeItemsSwitchMode();
+
+  void openMidiImportsAndNamesSmd();
+  void openMidiUnreadableKeepsSong();
+  void saveMidiWritesBesideSmd();
+  void saveMidiAsAsksBeforeOverwrite();
+  void doubleClickOnBackgroundDumpsEvents();
+  void cascadePutsActiveEditorLast();
+  void fontItemSetsSourceFont();
+
+  void tileWithoutPropertySharesHeight();
+  void tileWithPropertyKeepsItsBand();
+  void tileSkipsWhenMaximised();
+  void gridRounding();
+};
+
+void tst_main_window::menuItems_data() {
+  QTest::addColumn<QString>("menu");
+  QTest::addColumn<QString>("item");
+  QTest::addColumn<QString>("caption");
+  QTest::addColumn<QString>("shortcut");
+  struct Row {
+    const char *menu, *item, *caption, *shortcut;
+  };
+  const Row rows[] = {
+      {"FileMenu", "NewItem", "新規作成(&N)", "Ctrl+N"},
+      {"FileMenu", "OpenItem", "SMDファイルを開く(&O)...", "Ctrl+O"},
+      {"FileMenu", "SaveItem", "SMDファイルを上書き保存(&S)", "Ctrl+S"},
+      {"FileMenu", "SaveAsItem", "SMDファイルを名前を付けて保存(&A)...", ""},
+      {"FileMenu", "OpenMidiItem", "MIDIファイルを開く(&M)...", ""},
+      {"FileMenu", "SaveMidiItem", "MIDIファイルを上書き保存(&I)", ""},
+      {"FileMenu", "SaveAsMidiItem", "MIDIファイルを名前を付けて保存(&D)...", ""},
+      {"FileMenu", "SmafItem", "SMAFファイルを出力(&F)...", ""},
+      {"FileMenu", "ExitItem", "終了(&X)", ""},
+      {"EditMenu", "UndoItem", "元に戻す(&U)", ""},
+      {"EditMenu", "UndoItem2", "元に戻す(&U)", "Ctrl+Z"},
+      {"EditMenu", "RedoItem", "やり直し(&R)", "Ctrl+Y"},
+      {"EditMenu", "CutItem", "切り取り(&T)", "Ctrl+X"},
+      {"EditMenu", "CopyItem", "コピー(&C)", "Ctrl+C"},
+      {"EditMenu", "PasteItem", "貼り付け(&P)", "Ctrl+V"},
+      {"EditMenu", "DeleteItem", "削除(&D)", "Del"},
+      {"EditMenu", "AllItem", "全てを選択(&A)", "Ctrl+A"},
+      {"EditMenu", "FindItem", "検索(&F)...", "Ctrl+F"},
+      {"EditMenu", "NextFindItem", "次を検索(&N)", "F3"},
+      {"EditMenu", "UpItem", "半音上げる(&H)", ""},
+      {"EditMenu", "DownItem", "半音下げる(&I)", ""},
+      {"EditMenu", "LongItem", "音符を長くする(&G)", ""},
+      {"EditMenu", "ShortItem", "音符を短くする(&B)", ""},
+      {"EditMenu", "oUpItem", "1オクターブ上げる(&O)", ""},
+      {"EditMenu", "oDownItem", "1オクターブ下げる(&Q)", ""},
+      {"EditMenu", "TieItem", "タイにする(&E)", ""},
+      {"EditMenu", "FastItem", "全ての音符を半分にする(&S)", ""},
+      {"EditMenu", "SlowItem", "全ての音符を倍にする(&L)", ""},
+      {"PlayMenu", "AllPlayItem", "全パート演奏(&A)", ""},
+      {"PlayMenu", "SoloPlayItem", "ソロ演奏(&S)", ""},
+      {"PlayMenu", "MeasurePlayItem", "小節演奏(&M)", ""},
+      {"PlayMenu", "StopPlayItem", "停止(&T)", ""},
+      {"ViewMenu", "ShowScrItem", "スコアエディタ'(&S)", ""},
+      {"ViewMenu", "ShowSrcItem", "ソースエディター(&U)", ""},
+      {"ViewMenu", "ShowPropertyItem", "プロパティウィンドウ(&R)", ""},
+      {"ViewMenu", "ShowPlaypannelItem", "プレイヤー(&P)", ""},
+      {"ViewMenu", "HorizonItem", "並べて表示(&H)", ""},
+      {"ViewMenu", "CascadeItem", "重ねて表示(&C)", ""},
+      {"ViewMenu", "minuteItem", "分/秒/ミリ秒(&M)", ""},
+      {"ViewMenu", "tickItem", "小節/拍/Tick(&T)", ""},
+      {"ViewMenu", "NarrowNoteItem", "[－]音符の間隔を狭くする(&N)", ""},
+      {"ViewMenu", "ExtendNoteItem", "[＋]音符間隔を広げる(&E)", ""},
+      {"ViewMenu", "NarrowChItem", "[▲]段間隔を狭くする(&A)", ""},
+      {"ViewMenu", "ExtendChItem", "[▼]段間隔を広げる(&X)", ""},
+      {"ViewMenu", "FontItem", "フォントの設定(&F)...", ""},
+      {"ViewMenu", "ToneItem", "その他の設定(&O)...", ""},
+      {"HelpMenu", "HelpItem", "目次(&H)...", "F1"},
+      {"HelpMenu", "AboutItem", "バージョン情報(&A)...", ""},
+  };
+  for (const Row &r : rows)
+    QTest::newRow(r.item) << r.menu << r.item << QString::fromUtf8(r.caption) << r.shortcut;
+}
+
+void tst_main_window::menuItems() {
+  QFETCH(QString, menu);
+  QFETCH(QString, item);
+  QFETCH(QString, caption);
+  QFETCH(QString, shortcut);
+  Editor e;
+  QMenu *m = e.frame->menu(menu);
+  QVERIFY(m);
+  QAction *a = m->findChild<QAction *>(item);
+  QVERIFY2(a && m->actions().contains(a), qPrintable(item));
+  QCOMPARE(a->text(), caption);
+  QCOMPARE(a->shortcut(), QKeySequence(shortcut));
+}
+
+void tst_main_window::menuOrderWithSeparators() {
+  Editor e;
+  const QStringList titles = [&] {
+    QStringList t;
+    for (QAction *a : e.frame->menuBar()->actions())
+      t << a->text();
+    return t;
+  }();
+  QCOMPARE(titles, QStringList({"ファイル(&F)", "編集(&E)", "演奏(&P)", "表示(&V)", "ヘルプ(&H)"}));
+  auto names = [&](const char *menu) {
+    QStringList n;
+    for (QAction *a : e.frame->menu(menu)->actions())
+      n << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    return n;
+  };
+  QCOMPARE(names("FileMenu"),
+           QStringList({"NewItem", "OpenItem", "SaveItem", "SaveAsItem", "-", "OpenMidiItem",
+                        "SaveMidiItem", "SaveAsMidiItem", "SmafItem", "-", "ExitItem"}));
+  QCOMPARE(names("ViewMenu"),
+           QStringList({"ShowScrItem", "ShowSrcItem", "ShowPropertyItem", "ShowPlaypannelItem", "-",
+                        "HorizonItem", "CascadeItem", "-", "minuteItem", "tickItem", "-",
+                        "NarrowNoteItem", "ExtendNoteItem", "NarrowChItem", "ExtendChItem", "-",
+                        "FontItem", "ToneItem"}));
+  QCOMPARE(names("EditMenu").count("-"), 4);
+}
+
+void tst_main_window::frameNamedAndCaptioned() {
+  Editor e;
+  e.start();
+  QCOMPARE(e.frame->objectName(), QString("mainWindow"));
+  QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
+  const QList<QPair<QWidget *, QString>> children = {
+      {static_cast<QWidget *>(e.ctx.score), "ScoreEditor"},
+      {static_cast<QWidget *>(e.ctx.source), "SourceEditor"},
+      {static_cast<QWidget *>(e.ctx.props), "PropertyWindow"},
+      {static_cast<QWidget *>(e.ctx.player), "Player"}};
+  for (const auto &[w, caption] : children) {
+    QVERIFY(e.frame->subWindowOf(w));
+    // The score editor adds its cursor position after its name.
+    QVERIFY2(e.frame->subWindowOf(w)->windowTitle().startsWith(caption), qPrintable(caption));
+    QVERIFY(e.frame->isChildVisible(w));
+  }
+  QCOMPARE(e.ctx.score->objectName(), QString("scoreEditor"));
+  QCOMPARE(e.ctx.source->objectName(), QString("sourceEditor"));
+  QCOMPARE(e.ctx.props->objectName(), QString("propertyWindow"));
+  QCOMPARE(e.ctx.player->objectName(), QString("playerPanel"));
+  QVERIFY(e.frame->action("minuteItem")->isChecked());
+  QVERIFY(!e.frame->action("tickItem")->isChecked());
+}
+
+void tst_main_window::inertItemsAreGrayed() {
+  Editor e;
+  QVERIFY(!e.frame->action("UndoItem")->isEnabled());
+  QVERIFY(!e.frame->action("SmafItem")->isEnabled());
+  QVERIFY(e.frame->action("UndoItem2")->isEnabled());
+}
+
+// --- Open ------------------------------------------------------------------------------
+
+void tst_main_window::openShowsSongAndCaption() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  const QString path = dir.filePath("song.smd");
+  WriteBytes(path, ThreeNoteSong());
+  e.prompts->openNames << path;
+  e.frame->action("OpenItem")->trigger();
+  QVERIFY(e.prompts->warnings.isEmpty());
+  QCOMPARE(e.frame->windowTitle(), path + " - PiporaPad");
+  QCOMPARE(e.song.part(1).count, 3);
+  QCOMPARE(e.ctx.source->noteList()->count(), 4);
+  QCOMPARE(e.ctx.source->noteList()->item(1)->text(), QString("1:2:0\tD4\t62\t4"));
+  QCOMPARE(e.ctx.props->titleBox()->text(), QString("abc"));
+  QCOMPARE(e.settings.LastFileName, path);
+  QVERIFY(!e.song.dirty);
+}
+
+void tst_main_window::openUsesSmdFilterAndLastFileName() {
+  Editor e;
+  e.start();
+  e.settings.LastFileName = "/some/where/last.smd";
+  e.frame->action("OpenItem")->trigger(); // cancelled
+  QCOMPARE(e.prompts->openRequests.size(), 1);
+  const FileDialogRequest &r = e.prompts->openRequests.first();
+  QCOMPARE(r.filters, QStringList({"すべてのファイル（*.*）|*.*",
+                                   "SMDファイル、SMZファイル（*.smd;*.smz）|*.smd;*.smz"}));
+  QCOMPARE(r.selectedFilter, 1);
+  QCOMPARE(r.initialName, QString("/some/where/last.smd"));
+  QCOMPARE(r.maxNameLength, 260);
+  e.settings.isLongFile = true;
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.prompts->openRequests.last().maxNameLength, 1000);
+}
+
+void tst_main_window::openCancelledChangesNothing() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 60, "4");
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.song.part(1).count, 1);
+  QVERIFY(e.prompts->warnings.isEmpty());
+  QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
+}
+
+void tst_main_window::damagedFileKeepsSong() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  const QString good = dir.filePath("good.smd");
+  WriteBytes(good, ThreeNoteSong());
+  e.prompts->openNames << good;
+  e.frame->action("OpenItem")->trigger();
+  // A tie before the first note of a part is damage.
+  const QString bad = dir.filePath("bad.smd");
+  WriteBytes(bad, SmdBytes("zz", {"\"6"}));
+  e.prompts->openNames << bad;
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QVERIFY(e.prompts->warnings.first().startsWith(bad + "\n"));
+  QVERIFY(e.prompts->warnings.first().endsWith("\nファイルの読み込みに失敗しました。"));
+  QCOMPARE(e.song.part(1).count, 3);
+  QCOMPARE(e.ctx.props->titleBox()->text(), QString("abc"));
+  QCOMPARE(e.frame->windowTitle(), good + " - PiporaPad");
+  // A file that does not exist: the same message, the song stays.
+  e.prompts->openNames << dir.filePath("missing.smd");
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.prompts->warnings.size(), 2);
+  QCOMPARE(e.song.part(1).count, 3);
+}
+
+void tst_main_window::openAfterRefusedSaveKeepsSong() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 100, "4"); // cannot be saved
+  e.song.dirty = true;
+  QTemporaryDir dir;
+  const QString other = dir.filePath("other.smd");
+  WriteBytes(other, ThreeNoteSong());
+  e.prompts->answers << Answer::Yes;
+  e.prompts->openNames << other;
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({kChanged}));
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QCOMPARE(e.song.part(1).notes[0].noteNumber, 100);
+  QVERIFY(e.song.dirty);
+}
+
+// --- Save ------------------------------------------------------------------------------
+
+void tst_main_window::saveAsWritesFileAndCaption() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 60, "4");
+  e.ctx.props->titleBox()->setText("abc");
+  e.song.dirty = true;
+  QTemporaryDir dir;
+  const QString path = dir.filePath("new.smd");
+  e.prompts->saveNames << path;
+  e.frame->action("SaveAsItem")->trigger();
+  QVERIFY(e.prompts->warnings.isEmpty());
+  QCOMPARE(ReadBytes(path), QByteArray("abc\x1b$D!$6\x0f\r\n"));
+  QCOMPARE(e.frame->windowTitle(), path + " - PiporaPad");
+  QCOMPARE(QString::fromStdString(e.song.fileName), path);
+  QVERIFY(!e.song.dirty);
+}
+
+void tst_main_window::saveAsExistingAsksBeforeOverwrite() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 60, "4");
+  QTemporaryDir dir;
+  const QString path = dir.filePath("exists.smd");
+  WriteBytes(path, "old");
+  e.prompts->saveNames << path;
+  e.prompts->answers << Answer::No;
+  e.frame->action("SaveAsItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({kOverwrite}));
+  QCOMPARE(ReadBytes(path), QByteArray("old"));
+  QVERIFY(e.song.fileName.empty());
+  e.prompts->saveNames << path;
+  e.prompts->answers << Answer::Yes;
+  e.frame->action("SaveAsItem")->trigger();
+  QCOMPARE(ReadBytes(path), QByteArray("\x1b$D!$6\x0f\r\n"));
+}
+
+void tst_main_window::saveWithoutNameRunsSaveAs() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 60, "4");
+  e.frame->action("SaveItem")->trigger(); // the dialog is cancelled
+  QCOMPARE(e.prompts->saveRequests.size(), 1);
+  QCOMPARE(e.prompts->saveRequests.first().selectedFilter, 1);
+  QVERIFY(e.song.fileName.empty());
+}
+
+void tst_main_window::refusedSavePutsSourceCursorOnNote() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 60, "4");
+  AppendNote(e.song, 2, 60, "4");
+  AppendNote(e.song, 2, 62, "4");
+  AppendNote(e.song, 2, 100, "8"); // element 2 of part 2 is out of range
+  AppendNote(e.song, 2, 60, "4");
+  RecalcTimes(e.song);
+  QTemporaryDir dir;
+  e.song.fileName = dir.filePath("x.smd").toStdString();
+  e.song.dirty = true;
+  e.frame->action("SaveItem")->trigger();
+  QCOMPARE(e.prompts->warnings, QStringList({"この音符は扱えません。保存に失敗しました。"}));
+  QCOMPARE(e.song.currentPart, 2);
+  QCOMPARE(e.ctx.source->noteList()->currentRow(), 2);
+  QCOMPARE(e.ctx.source->partLabel()->text(), QString("CH2[3/4]"));
+  QVERIFY(e.frame->isChildVisible(e.ctx.source));
+  QVERIFY(!QFile::exists(dir.filePath("x.smd")));
+  QVERIFY(e.song.dirty);
+}
+
+void tst_main_window::failedWriteShowsSavingMessage() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 60, "4");
+  QTemporaryDir dir;
+  // The parent of the target is a file: nothing can be written there.
+  const QString blocker = dir.filePath("blocker");
+  WriteBytes(blocker, "keep");
+  const QString path = blocker + "/song.smd";
+  e.song.fileName = path.toStdString();
+  e.song.dirty = true;
+  e.frame->action("SaveItem")->trigger();
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QVERIFY(e.prompts->warnings.first().startsWith(path + "\n"));
+  QVERIFY(e.prompts->warnings.first().endsWith("\nファイルの保存に失敗しました。"));
+  QCOMPARE(ReadBytes(blocker), QByteArray("keep"));
+  QVERIFY(e.song.dirty);
+}
+
+void tst_main_window::newAsksAndClears() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 60, "4");
+  e.ctx.props->titleBox()->setText("title");
+  e.song.dirty = true;
+  e.prompts->answers << Answer::No;
+  e.frame->action("NewItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({kChanged}));
+  QCOMPARE(e.song.part(1).count, 0);
+  QCOMPARE(e.ctx.props->titleBox()->text(), QString());
+  QVERIFY(e.ctx.props->tempoButtons()[1]->isChecked());
+  QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
+  QVERIFY(!e.song.dirty);
+  QCOMPARE(e.ctx.source->noteList()->count(), 1);
+}
+
+void tst_main_window::newKeepsSongWhenSaveRefused() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 100, "4");
+  e.song.dirty = true;
+  e.prompts->answers << Answer::Yes;
+  e.frame->action("NewItem")->trigger();
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QCOMPARE(e.song.part(1).count, 1);
+  QVERIFY(e.song.dirty);
+}
+
+// --- start-up and close ----------------------------------------------------------------
+
+void tst_main_window::commandLineQuotedSmzOpensWithoutDialog() {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("TUNE.SMZ");
+  WriteBytes(path, ThreeNoteSong());
+  Editor e;
+  e.start("\"" + path + "\"");
+  QVERIFY(e.prompts->openRequests.isEmpty());
+  QCOMPARE(e.song.part(1).count, 3);
+  QCOMPARE(e.frame->windowTitle(), path + " - PiporaPad");
+  QVERIFY(e.ctx.handOverFileName.isEmpty());
+}
+
+void tst_main_window::commandLineTxtOnlyCreatesNewSong() {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("notes.txt");
+  WriteBytes(path, ThreeNoteSong());
+  Editor e;
+  e.start(path);
+  QVERIFY(e.prompts->openRequests.isEmpty());
+  QCOMPARE(e.song.part(1).count, 0);
+  QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
+}
+
+void tst_main_window::closeCancelledStillWritesSettings() {
+  Editor e;
+  e.start();
+  e.song.dirty = true;
+  e.prompts->answers << Answer::Cancel;
+  QVERIFY(!QFile::exists(HomeFile("pipora.ini")));
+  QVERIFY(!e.frame->close());
+  QVERIFY(e.frame->isVisible());
+  QCOMPARE(e.prompts->questionsAsked, QStringList({kChanged}));
+  QVERIFY(QFile::exists(HomeFile("pipora.ini")));
+  QVERIFY(e.song.dirty);
+}
+
+void tst_main_window::closeWhilePlayingDoesNothing() {
+  Editor e;
+  e.start();
+  e.ctx.playing = true;
+  QVERIFY(!e.frame->close());
+  QVERIFY(e.frame->isVisible());
+  QVERIFY(!QFile::exists(HomeFile("pipora.ini")));
+  QVERIFY(e.prompts->questionsAsked.isEmpty());
+  e.ctx.playing = false;
+}
+
+void tst_main_window::exitWithNoDiscardsAndCloses() {
+  Editor e;
+  e.start();
+  e.song.dirty = true;
+  bool unloaded = false;
+  e.ctx.hooks.atUnload.push_back([&] { unloaded = true; });
+  e.prompts->answers << Answer::No;
+  e.frame->action("ExitItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked.size(), 1); // asked once, not again by the close
+  QVERIFY(!e.frame->isVisible());
+  QVERIFY(unloaded);
+  QVERIFY(QFile::exists(HomeFile("pipora.ini")));
+}
+
+// --- View menu -------------------------------------------------------------------------
+
+void tst_main_window::closedChildHidesAndViewMenuUnchecks() {
+  Editor e;
+  e.start();
+  QMdiSubWindow *sub = e.frame->subWindowOf(e.ctx.source);
+  QVERIFY(!sub->close());
+  QVERIFY(sub->isHidden());
+  emit e.frame->menu("ViewMenu")->aboutToShow();
+  QAction *item = e.frame->action("ShowSrcItem");
+  QCOMPARE(item->text(), QString("ソースエディター(&U)"));
+  QVERIFY(!item->isChecked());
+  QVERIFY(e.frame->action("ShowScrItem")->isChecked());
+}
+
+void tst_main_window::viewItemTogglesWindow() {
+  Editor e;
+  e.start();
+  e.frame->action("ShowPropertyItem")->trigger();
+  QVERIFY(!e.frame->isChildVisible(e.ctx.props));
+  QVERIFY(!e.frame->action("ShowPropertyItem")->isChecked());
+  e.frame->action("ShowPropertyItem")->trigger();
+  QVERIFY(e.frame->isChildVisible(e.ctx.props));
+  QVERIFY(e.frame->action("ShowPropertyItem")->isChecked());
+}
+
+void tst_main_window::timeItemsSwitchMode() {
+  Editor e;
+  e.start();
+  QStringList shown;
+  e.ctx.hooks.showPosition = [&](const QString &t) { shown << t; };
+  AppendNote(e.song, 1, 60, "2");
+  AppendNote(e.song, 1, 62, "4");
+  e.frame->ViewSrc(1);
+  e.ctx.source->noteList()->setCurrentRow(1); // tick 960
+  shown.clear();
+  e.frame->action("tickItem")->trigger();
+  QVERIFY(e.settings.isTick);
+  QVERIFY(e.frame->action("tickItem")->isChecked());
+  QVERIFY(!e.frame->action("minuteItem")->isChecked());
+  QCOMPARE(shown.last(), QString("01:3:00"));
+  e.frame->action("minuteItem")->trigger();
+  QVERIFY(!e.settings.isTick);
+  // 960 ticks at 121.7 quarters a minute: 0.986 s, minutes written with a sign blank.
+  QCOMPARE(shown.last(), QString(" 0:00:98"));
+}
+
+// --- MIDI ----------------------------------------------------------------------------
+
+namespace {
+
+// Format 0, 480 ticks a quarter: C4 from 0 to 480, E4 from 960 to 1440 on channel 1.
+QByteArray TwoNoteMidi() {
+  const QByteArray track = QByteArray::fromHex("00903C64"
+                                               "8360903C00"
+                                               "8360904064"
+                                               "8360904000"
+                                               "00FF2F00");
+  QByteArray out = QByteArray::fromHex("4D546864000000060000000101E0") + "MTrk";
+  const quint32 n = static_cast<quint32>(track.size());
+  for (int shift : {24, 16, 8, 0})
+    out += static_cast<char>((n >> shift) & 0xFF);
+  return out + track;
+}
+
+} // namespace
+
+void tst_main_window::openMidiImportsAndNamesSmd() {
+  Editor e;
+  e.start();
+  e.settings.LastFileName = "/music/old.smd";
+  QTemporaryDir dir;
+  const QString path = dir.filePath("tune.mid");
+  WriteBytes(path, TwoNoteMidi());
+  e.prompts->openNames << path;
+  e.frame->action("OpenMidiItem")->trigger();
+  QCOMPARE(e.prompts->warnings, QStringList());
+  const FileDialogRequest &r = e.prompts->openRequests.first();
+  QCOMPARE(r.filters.first(), QString("標準MIDIファイル（*.mid）|*.mid"));
+  QCOMPARE(r.initialName, QString("/music/old.mid"));
+  const QString smd = dir.filePath("tune.smd");
+  QCOMPARE(QString::fromStdString(e.song.fileName), smd);
+  QCOMPARE(e.settings.LastFileName, smd);
+  QCOMPARE(e.frame->windowTitle(), smd + " - PiporaPad");
+  QCOMPARE(e.song.part(1).count, 3); // C4, a quarter rest, E4
+  QCOMPARE(e.song.part(1).notes[0].noteNumber, 60);
+  QCOMPARE(e.song.part(1).notes[1].pitch, std::string("R"));
+  QCOMPARE(e.song.part(1).notes[2].noteNumber, 64);
+  QVERIFY(!e.song.dirty);
+}
+
+void tst_main_window::openMidiUnreadableKeepsSong() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 67, "8");
+  QTemporaryDir dir;
+  const QString path = dir.filePath("missing.mid");
+  e.prompts->openNames << path;
+  e.frame->action("OpenMidiItem")->trigger();
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QVERIFY(e.prompts->warnings.first().startsWith(path + "\n"));
+  QVERIFY(e.prompts->warnings.first().endsWith("\nファイルの読み込みに失敗しました。"));
+  QCOMPARE(e.song.part(1).count, 1);
+  QCOMPARE(e.song.part(1).notes[0].noteNumber, 67);
+}
+
+void tst_main_window::saveMidiWritesBesideSmd() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 60, "4");
+  QTemporaryDir dir;
+  e.song.fileName = dir.filePath("song.smd").toStdString();
+  e.song.dirty = true;
+  e.frame->action("SaveMidiItem")->trigger();
+  QCOMPARE(e.prompts->warnings, QStringList());
+  const QByteArray mid = ReadBytes(dir.filePath("song.mid"));
+  QVERIFY(mid.startsWith(QByteArray::fromHex("4D546864000000060000000101E0")));
+  QVERIFY(mid.endsWith(QByteArray::fromHex("14FF2F00")));
+  QVERIFY(e.song.dirty); // exporting does not save the song
+  QVERIFY(e.prompts->saveRequests.isEmpty());
+}
+
+void tst_main_window::saveMidiAsAsksBeforeOverwrite() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 60, "4");
+  QTemporaryDir dir;
+  const QString path = dir.filePath("out.mid");
+  WriteBytes(path, "old");
+  e.prompts->saveNames << path;
+  e.prompts->answers << Answer::No;
+  e.frame->action("SaveAsMidiItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({kOverwrite}));
+  QCOMPARE(ReadBytes(path), QByteArray("old"));
+  QCOMPARE(e.prompts->saveRequests.first().filters.first(),
+           QString("標準MIDIファイル（*.mid）|*.mid"));
+  e.prompts->saveNames << path;
+  e.prompts->answers << Answer::Yes;
+  e.frame->action("SaveAsMidiItem")->trigger();
+  QVERIFY(ReadBytes(path).startsWith("MThd"));
+  QCOMPARE(QString::fromStdString(e.song.fileName), dir.filePath("out.smd"));
+}
+
+void tst_main_window::doubleClickOnBackgroundDumpsEvents() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 2, 60, "4");
+  QWidget *background = e.frame->mdiArea()->viewport();
+  const QPoint empty(background->width() - 10, background->height() - 10);
+  QVERIFY(!background->childAt(empty));
+  QTest::mouseDClick(background, Qt::LeftButton, Qt::NoModifier, empty);
+  QCOMPARE(e.prompts->messages, QStringList({"pipora.logにイベントリストを出力しました。"}));
+  const QByteArray log = ReadBytes(HomeFile("pipora.log"));
+  QVERIFY(log.startsWith("0\t2\t60\t100"));
+  QVERIFY(log.contains("460\t2\t60\t0"));
+  // A double click inside a child window is not a dump.
+  QTest::mouseDClick(e.ctx.props, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+  QCOMPARE(e.prompts->messages.size(), 1);
+}
+
+void tst_main_window::cascadePutsActiveEditorLast() {
+  Editor e;
+  e.start();
+  e.frame->ViewSrc(1); // the source editor's list has the focus
+  QVERIFY(e.ctx.listHasFocus);
+  e.frame->action("CascadeItem")->trigger();
+  const QSize area = e.frame->mdiArea()->viewport()->size();
+  QMdiSubWindow *panel = e.frame->subWindowOf(e.ctx.player);
+  QMdiSubWindow *props = e.frame->subWindowOf(e.ctx.props);
+  QMdiSubWindow *score = e.frame->subWindowOf(e.ctx.score);
+  QMdiSubWindow *source = e.frame->subWindowOf(e.ctx.source);
+  const int step = panel->height() - e.ctx.player->height();
+  QVERIFY(step > 0);
+  QCOMPARE(panel->pos(), QPoint(0, 0));
+  QCOMPARE(props->pos(), QPoint(step, step));
+  QCOMPARE(score->pos(), QPoint(2 * step, 2 * step));
+  QCOMPARE(source->pos(), QPoint(3 * step, 3 * step));
+  const QSize editor(qRound(area.width() * 0.8), qRound(area.height() * 0.8));
+  QCOMPARE(score->size(), editor);
+  QCOMPARE(source->size(), editor);
+  QCOMPARE(panel->size(), editor);
+  QCOMPARE(props->width(), 380); // the property window only moves
+}
+
+void tst_main_window::fontItemSetsSourceFont() {
+  Editor e;
+  e.start();
+  QFont font("IPAGothic");
+  font.setPointSize(14);
+  font.setBold(true);
+  e.prompts->fontAnswer = std::make_unique<QFont>(font);
+  e.frame->action("FontItem")->trigger();
+  QCOMPARE(e.settings.sourceFont.size, 14.0);
+  QVERIFY(e.settings.sourceFont.bold);
+  QVERIFY(!e.settings.sourceFont.italic);
+  QCOMPARE(e.ctx.source->noteList()->font().pointSize(), 14);
+  QVERIFY(e.ctx.source->lengthBox()->font().bold());
+  // Cancelled: nothing changes.
+  e.prompts->fontAnswer.reset();
+  e.frame->action("FontItem")->trigger();
+  QCOMPARE(e.settings.sourceFont.size, 14.0);
+}
+
+// --- tile ------------------------------------------------------------------------------
+
+void tst_main_window::tileWithoutPropertySharesHeight() {
+  const int a = 1, b = 2, c = 3;
+  std::vector<ArrangedWindow> in = {{ArrangedKind::Editor, QRect(5, 300, 100, 100), &b},
+                                    {ArrangedKind::Editor, QRect(50, 10, 100, 100), &a},
+                                    {ArrangedKind::Panel, QRect(0, 500, 50, 50), &c}};
+  const auto out = TileLayout(in, QSize(900, 601));
+  QCOMPARE(out.size(), std::size_t(3));
+  QCOMPARE(out[0].id, static_cast<const void *>(&a));
+  QCOMPARE(out[0].geometry, QRect(0, 0, 900, 200));
+  QCOMPARE(out[1].geometry, QRect(0, 200, 900, 200));
+  QCOMPARE(out[2].geometry, QRect(0, 400, 900, 200));
+}
+
+void tst_main_window::tileWithPropertyKeepsItsBand() {
+  const int s = 1, p = 2, panel = 3;
+  // Property below the editor: its band goes to the bottom.
+  std::vector<ArrangedWindow> in = {{ArrangedKind::Editor, QRect(0, 0, 100, 100), &s},
+                                    {ArrangedKind::Property, QRect(40, 300, 380, 200), &p},
+                                    {ArrangedKind::Panel, QRect(0, 400, 80, 80), &panel}};
+  const auto out = TileLayout(in, QSize(1000, 700));
+  QCOMPARE(out[0].geometry, QRect(0, 0, 1000, 500));
+  QCOMPARE(out[1].geometry, QRect(0, 500, 380, 200));
+  QCOMPARE(out[2].geometry, QRect(380, 500, 620, 200));
+  // Property on top.
+  in[1].geometry.moveTop(0);
+  in[0].geometry.moveTop(50);
+  const auto top = TileLayout(in, QSize(1000, 700));
+  QCOMPARE(top[0].id, static_cast<const void *>(&p));
+  QCOMPARE(top[0].geometry, QRect(0, 0, 380, 200));
+  QCOMPARE(top[1].geometry, QRect(0, 200, 1000, 500));
+}
+
+void tst_main_window::tileSkipsWhenMaximised() {
+  Editor e;
+  e.start();
+  e.settings.isGrid = true;
+  QMdiSubWindow *score = e.frame->subWindowOf(e.ctx.score);
+  QMdiSubWindow *source = e.frame->subWindowOf(e.ctx.source);
+  score->showMaximized();
+  const QRect before = source->geometry();
+  e.frame->action("HorizonItem")->trigger();
+  QVERIFY(!e.settings.isGrid);
+  QCOMPARE(source->geometry(), before);
+  score->showNormal();
+  e.frame->action("HorizonItem")->trigger();
+  QCOMPARE(source->geometry().left(), 0);
+  QCOMPARE(score->geometry().left(), 0);
+  QVERIFY(!score->geometry().intersects(source->geometry()));
+}
+
+void tst_main_window::gridRounding() {
+  QCOMPARE(RoundToStep(23, 16), 16);
+  QCOMPARE(RoundToStep(24, 16), 32); // 1.5 steps: halves to even
+  QCOMPARE(RoundToStep(8, 16), 0);   // 0.5 steps: halves to even
+  QCOMPARE(RoundToStep(41, 16), 48);
+  QCOMPARE(RoundToStep(41, 1), 41);
+}
+
+QTEST_MAIN(tst_main_window)
+#include "tst_main_window.moc"

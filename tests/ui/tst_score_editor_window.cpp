@@ -1,0 +1,392 @@
+// The score editor inside the real frame, on the offscreen platform: what it draws, what
+// its keys and zoom buttons do, undo and redo through the Edit menu's items.
+#include "score_sample_song.h"
+
+#include "editing/score_geometry.h"
+#include "model/song.h"
+#include "platform/files/program_directory.h"
+#include "platform/ui/fonts.h"
+#include "settings/settings.h"
+#include "views/app_context.h"
+#include "views/main_window.h"
+#include "views/score/score_editor_window.h"
+#include "views/score/score_surface.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+using namespace pipora;
+
+class tst_score_editor_window : public QObject {
+  Q_OBJECT
+
+private:
+  std::unique_ptr<Song> song_;
+  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<AppContext> ctx_;
+  std::unique_ptr<pipora::MainWindow> frame_;
+
+  ScoreEditorWindow &score() { return *ctx_->score; }
+  Song &song() { return *song_; }
+  ScoreHeader &header(int part = 1) { return song_->part(part).scoreHeader; }
+
+  void activateScore() {
+    ctx_->frame->focusActiveWindow(WindowId::ScoreEditor);
+    QTRY_VERIFY(score().windowActive());
+  }
+  // Puts a song in place as Open would and shows it in the score editor.
+  void load(const Song &song) {
+    *song_ = song;
+    frame_->refreshViews();
+    activateScore();
+    score().relayoutScore();
+  }
+  void key(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(score().surface(), static_cast<Qt::Key>(qtKey), modifiers);
+  }
+  int ink(int x, int y) { return qGray(score().surfaceImage().pixel(x, y)); }
+
+private slots:
+  void init() {
+    song_ = std::make_unique<Song>();
+    settings_ = std::make_unique<Settings>();
+    settings_->isDoReMi = false;
+    ctx_ = std::make_unique<AppContext>(*song_, *settings_);
+    frame_ = std::make_unique<pipora::MainWindow>(*ctx_);
+    frame_->resize(1200, 900);
+    if (QByteArray(QTest::currentTestFunction()) == "savedZoomIsTakenAtStartUp") {
+      settings_->quarterWidth = 70; // as the settings file would set them, after the windows exist
+      settings_->staffDistance = 130;
+    }
+    frame_->startUp(QString());
+    activateScore();
+  }
+
+  void savedZoomIsTakenAtStartUp() {
+    QCOMPARE(score().quarterWidth, 70);
+    QCOMPARE(score().staffDistance, 130);
+    QCOMPARE(score().verticalScrollBar()->pageStep(), 130);
+  }
+
+  void cleanup() {
+    frame_.reset(); // still shown: taking it down must not reach the half-destroyed frame
+    ctx_.reset();
+    settings_.reset();
+    song_.reset();
+    QCOMPARE(QApplication::topLevelWidgets().size() <= 1, true);
+  }
+
+  void songThatFitsStartsAt48() {
+    Song s;
+    sample::SetPart(s, 1, {{65, "4"}, {65, "4"}}); // F4: the head in the first space
+    sample::Finish(s);
+    load(s);
+    QCOMPARE(score().scrollX, -48);
+    const int top = PartTop(1, score().staffDistance, score().scrollY);
+    const int headY = top + kMiddleCLine - 18;
+    // Tick 0 lands at x = 48: the first head is right of it, nothing of a note left of it.
+    QVERIFY(ink(48 + 8, headY) < 100);
+    QVERIFY(ink(48 + 50 + 8, headY) < 100);
+    QCOMPARE(ink(48 + 30, headY), 255);
+    // The bar line at tick 0 is not drawn when element 0 starts there.
+    const int barX = 0 - score().scrollX - score().quarterWidth / 20;
+    QCOMPARE(ink(barX, top + kStaffTopLine + 6), 255);
+  }
+
+  void pickupStaysInViewAndTheBarAtTickZeroIsDrawn() {
+    Song s;
+    sample::SetPart(s, 1, {{65, "4"}, {65, "4"}, {65, "4"}});
+    for (int p = 1; p <= kPartSlots; ++p)
+      s.part(p).notes[0].start = -480; // a one-beat pick-up
+    sample::Finish(s);
+    load(s);
+    QCOMPARE(score().scrollX, -50 - 48);
+    const int top = PartTop(1, score().staffDistance, score().scrollY);
+    QVERIFY(ink(48 + 8, top + kMiddleCLine - 18) < 100);              // the pick-up note at x = 48
+    const int barX = 0 - score().scrollX - score().quarterWidth / 20; // tick 0
+    QVERIFY(ink(barX, top + kStaffTopLine + 6) < 100);
+  }
+
+  void cursorDrawnTwiceLeavesTheImage() {
+    load(sample::ShowcaseSong());
+    score().isActive = false; // no blinking meanwhile
+    if (score().cursorShown)
+      score().drawCursor();
+    const QImage before = score().surfaceImage().copy();
+    score().drawCursor();
+    QVERIFY(score().cursorShown);
+    QVERIFY(score().surfaceImage() != before);
+    score().drawCursor();
+    QVERIFY(!score().cursorShown);
+    QCOMPARE(score().surfaceImage(), before);
+  }
+
+  void selectionDrawnTwiceLeavesTheImage() {
+    load(sample::ShowcaseSong());
+    score().isActive = false;
+    if (score().cursorShown)
+      score().drawCursor();
+    header().selStart = 1;
+    header().selLength = 3;
+    header().cursor = 4;
+    const QImage before = score().surfaceImage().copy();
+    score().drawSelection();
+    QVERIFY(score().surfaceImage() != before);
+    score().drawSelection();
+    QCOMPARE(score().surfaceImage(), before);
+    // With a selection the cursor is not drawn.
+    score().drawCursor();
+    QVERIFY(!score().cursorShown);
+    QCOMPARE(score().surfaceImage(), before);
+  }
+
+  void captionAfterRedraw() {
+    Song s;
+    for (int i = 0; i < 27; ++i)
+      InsertNote(s, 1, 0, 67, "8", "G");
+    sample::Finish(s);
+    load(s);
+    header().cursor = 3;
+    score().drawNote();
+    static const QRegularExpression caption(
+        QStringLiteral("^ScoreEditor \\d+ms 4/4拍子 \\[3/27\\]$"));
+    QVERIFY2(caption.match(score().windowTitle()).hasMatch(), qPrintable(score().windowTitle()));
+  }
+
+  void typingNotesUndoAndRedo() {
+    key(Qt::Key_C);
+    key(Qt::Key_D);
+    key(Qt::Key_E);
+    QCOMPARE(header().count, 3);
+    QVERIFY(song().dirty);
+    QVERIFY(score().windowTitle().endsWith(QStringLiteral("[3/3]")));
+    QAction *undo = ctx_->action("UndoItem2");
+    QAction *redo = ctx_->action("RedoItem");
+    QVERIFY(undo && redo);
+    undo->trigger();
+    undo->trigger();
+    QCOMPARE(header().count, 1);
+    QCOMPARE(header().cursor, 1); // as recorded with snapshot 1
+    redo->trigger();
+    QCOMPARE(header().count, 2);
+    key(Qt::Key_G);
+    redo->trigger(); // the next snapshot is gone
+    QCOMPARE(header().count, 3);
+    QCOMPARE(song().part(1).score[2].noteNumber, 67);
+  }
+
+  void undoKeepsTheScoreEditorActive() {
+    key(Qt::Key_C);
+    key(Qt::Key_D);
+    QVERIFY(score().isActive);
+    ctx_->action("UndoItem2")->trigger();
+    QVERIFY(score().isActive); // refilling the source editor must not keep the focus there
+    QCOMPARE(settings_->activeWindow, std::optional(WindowId::ScoreEditor));
+    // The next key goes wherever the keyboard focus is, as a typing user's would.
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(score().surface()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_E);
+    QCOMPARE(header().count, 2);
+  }
+
+  void singleStepUndoExchanges() {
+    settings_->isManyUndo = false;
+    key(Qt::Key_C);
+    key(Qt::Key_D);
+    key(Qt::Key_Backspace);
+    QCOMPARE(header().count, 1);
+    ctx_->action("UndoItem2")->trigger();
+    QCOMPARE(header().count, 2);
+    ctx_->action("UndoItem2")->trigger();
+    QCOMPARE(header().count, 1);
+  }
+
+  void snapshotsLiveInAFolderOfTheirOwnAndGoAtUnload() {
+    key(Qt::Key_C);
+    const QString folder = score().history().folder();
+    QVERIFY(QFile::exists(folder + QStringLiteral("/pipora1.tmp")));
+    QCOMPARE(QFileInfo(folder).dir().absolutePath(), QDir(ProgramDirectory()).absolutePath());
+    QFile log(ProgramFile(QStringLiteral("pipora.log")));
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    log.close();
+    for (auto &unload : ctx_->hooks.atUnload)
+      unload();
+    QVERIFY(!QDir(folder).exists());
+    QVERIFY(!QFile::exists(ProgramFile(QStringLiteral("pipora.log"))));
+  }
+
+  void zoomButtonsAndLimits() {
+    auto *plus = score().findChild<QPushButton *>(QStringLiteral("zoomInButton"));
+    auto *minus = score().findChild<QPushButton *>(QStringLiteral("zoomOutButton"));
+    auto *down = score().findChild<QPushButton *>(QStringLiteral("spreadStavesButton"));
+    auto *up = score().findChild<QPushButton *>(QStringLiteral("tightenStavesButton"));
+    QVERIFY(plus && minus && down && up);
+    QCOMPARE(score().quarterWidth, 50);
+    minus->click();
+    QCOMPARE(score().quarterWidth, 50);
+    plus->click();
+    QCOMPARE(score().quarterWidth, 60);
+    ctx_->action("NarrowNoteItem")->trigger();
+    QCOMPARE(score().quarterWidth, 50);
+    score().staffDistance = 110;
+    up->click();
+    QCOMPARE(score().staffDistance, 100);
+    up->click();
+    QCOMPARE(score().staffDistance, 100);
+    ctx_->action("ExtendChItem")->trigger();
+    QCOMPARE(score().staffDistance, 110);
+    QCOMPARE(settings_->staffDistance, 110);
+  }
+
+  void scrollRangesFollowTheSong() {
+    load(sample::LongSong(2, 400));
+    const ScrollRange h = score().horizontalRange();
+    QCOMPARE(h.minimum, -48);
+    QVERIFY(h.maximum > 0);
+    QCOMPARE(score().horizontalScrollBar()->minimum(), h.minimum);
+    QCOMPARE(score().verticalScrollBar()->maximum(),
+             std::max(0, score().staffDistance * 15 + 244 - score().surface()->height()));
+    // End moves the cursor off the view: the view follows it.
+    key(Qt::Key_End);
+    QVERIFY(score().scrollX > 0);
+  }
+
+  void wheelOverTheSurfaceScrolls() {
+    const int before = score().verticalScrollBar()->value();
+    const QPoint at(10, 10);
+    QWheelEvent wheel(at, score().surface()->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(score().surface(), &wheel);
+    QVERIFY(score().verticalScrollBar()->value() > before);
+    QCOMPARE(score().scrollY, score().verticalScrollBar()->value());
+  }
+
+  void shiftThreeIsTheSharpKey() {
+    QCOMPARE(ScoreKeyCode(Qt::Key_NumberSign, Qt::ShiftModifier), int('3'));
+    QCOMPARE(ScoreKeyCode(Qt::Key_3, Qt::NoModifier), int('3'));
+    QCOMPARE(ScoreKeyCode(Qt::Key_3, Qt::KeypadModifier), 99);
+    QCOMPARE(ScoreKeyCode(Qt::Key_At, Qt::ShiftModifier), int('2'));
+    QCOMPARE(ScoreKeyCode(Qt::Key_Asterisk, Qt::ShiftModifier), int('8'));
+    QCOMPARE(ScoreKeyCode(Qt::Key_Asterisk, Qt::KeypadModifier), 106); // keypad *
+    key(Qt::Key_C);
+    key(Qt::Key_NumberSign, Qt::ShiftModifier);
+    QCOMPARE(song().part(1).score[0].noteNumber, 61);
+  }
+
+  void downOnPart16ScrollsToTheBottom() {
+    header().partNumber = 16;
+    song().currentPart = 16;
+    key(Qt::Key_Down);
+    QCOMPARE(header().partNumber, 16);
+    QCOMPARE(score().verticalScrollBar()->value(), score().verticalScrollBar()->maximum());
+  }
+
+  void previewSoundsTheNoteEntered() {
+    std::vector<std::pair<int, int>> sounded;
+    score().previewNote = [&](int part, int note) { sounded.emplace_back(part, note); };
+    key(Qt::Key_C);
+    key(Qt::Key_Up, Qt::AltModifier);
+    settings_->isPreview = false;
+    key(Qt::Key_D);
+    QCOMPARE(sounded, (std::vector<std::pair<int, int>>{{1, 60}, {1, 61}}));
+  }
+
+  void droppedFilesOpenByExtension_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("item");
+    QTest::newRow("smd") << "/x/song.smd"
+                         << "OpenItem";
+    QTest::newRow("smz") << "/x/song.SMZ"
+                         << "OpenItem";
+    QTest::newRow("upper-case MID") << "/x/song.MID"
+                                    << "OpenMidiItem";
+    QTest::newRow("other") << "/x/song.txt"
+                           << "";
+  }
+
+  void droppedFilesOpenByExtension() {
+    QFETCH(QString, name);
+    QFETCH(QString, item);
+    QString opened;
+    QString handedOver;
+    for (const char *each : {"OpenItem", "OpenMidiItem"}) {
+      QAction *action = ctx_->action(each);
+      QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+      connect(action, &QAction::triggered, this, [&, each] {
+        opened = QString::fromLatin1(each);
+        handedOver = ctx_->handOverFileName;
+      });
+    }
+    score().openDroppedFiles({name, QStringLiteral("/x/second.smd")});
+    QCOMPARE(opened, item);
+    QCOMPARE(handedOver, item.isEmpty() ? QString() : name);
+    QVERIFY(ctx_->handOverFileName.isEmpty());
+  }
+
+  void deactivationWritesTheNoteListsBack() {
+    key(Qt::Key_C);
+    key(Qt::Key_E);
+    song().part(1).score[1].noteNumber = 65; // a change the score list alone holds
+    QCOMPARE(song().part(1).notes[1].noteNumber, 64);
+    score().onDeactivated();
+    QVERIFY(!score().isActive);
+    QCOMPARE(song().part(1).notes[1].noteNumber, 65);
+    QCOMPARE(song().part(1).notes[1].pitch, std::string("F"));
+  }
+
+  void blinkTogglesTheCursorButNotWithASelection() {
+    load(sample::ShowcaseSong());
+    score().isActive = true;
+    const bool shown = score().cursorShown;
+    score().onBlinkTimeout();
+    QCOMPARE(score().cursorShown, !shown);
+    score().onBlinkTimeout();
+    QCOMPARE(score().cursorShown, shown);
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    QVERIFY(!score().cursorShown);
+    const QImage withRect = score().surfaceImage().copy();
+    score().onBlinkTimeout();
+    QCOMPARE(score().surfaceImage(), withRect);
+  }
+
+  // With PIPORAPAD_SCREENSHOT_DIR set, writes the score editor showing a real song.
+  void screenshot() {
+    const QString dir = qEnvironmentVariable("PIPORAPAD_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+      QSKIP("PIPORAPAD_SCREENSHOT_DIR not set");
+    settings_->isDoReMi = true;
+    Song s = sample::ShowcaseSong();
+    s.part(1).scoreHeader.partNumber = 2;
+    s.currentPart = 2;
+    score().parentWidget()->showMaximized();
+    QApplication::processEvents();
+    load(s);
+    score().zoomIn(); // a little wider
+    score().zoomIn();
+    score().isActive = false;
+    if (score().cursorShown)
+      score().drawCursor();
+    header(2).selStart = 3;
+    header(2).selLength = 3;
+    header(2).cursor = 6;
+    score().drawSelection();
+    QVERIFY(score().surfaceImage().save(dir + QStringLiteral("/score_surface.png")));
+    QVERIFY(frame_->grab().save(dir + QStringLiteral("/score_editor.png")));
+  }
+};
+
+int main(int argc, char **argv) {
+  QApplication app(argc, argv);
+  InstallFontSubstitutions();
+  tst_score_editor_window test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_score_editor_window.moc"
