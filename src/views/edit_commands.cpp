@@ -173,6 +173,8 @@ void EditCommands::find() {
   dialog->show();
   dialog->raise();
   dialog->activateWindow();
+  // Ready for typing the pitch, over what was looked for last time.
+  dialog->noteText()->setFocus(Qt::OtherFocusReason);
 }
 
 void EditCommands::findNext() {
@@ -205,11 +207,17 @@ void EditCommands::search() {
     message(QString::fromStdString(out.message));
     return;
   }
-  if (target == FindTarget::Score)
-    showScoreHit();
-  else if (ctx_.frame)
-    ctx_.frame->ViewSrc(out.hit->part);
   dialog->hide();
+  // The keyboard goes back to the editor, on the hit.
+  if (ctx_.frame)
+    ctx_.frame->activateWindow();
+  if (target == FindTarget::Score) {
+    showScoreHit();
+    if (ctx_.score)
+      ctx_.score->setFocus(Qt::OtherFocusReason);
+  } else if (ctx_.frame) {
+    ctx_.frame->ViewSrc(out.hit->part);
+  }
 }
 
 void EditCommands::showScoreHit() {

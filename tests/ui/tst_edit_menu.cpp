@@ -382,6 +382,7 @@ void tst_edit_menu::findFromPartOneStandsOnTheHitInPartThree() {
   FindDialog *dialog = findDialog(e);
   QVERIFY(dialog);
   QTRY_VERIFY(dialog->isVisible());
+  QTRY_VERIFY(dialog->noteText()->hasFocus());
   QTest::keyClicks(dialog->noteText(), "a");
   QVERIFY(dialog->noteCheck()->isChecked());
   dialog->allPartsOption()->setChecked(true);
