@@ -139,7 +139,24 @@ EditOutcome TransposeScoreSelection(Song &song, int k, bool isNoCheck) {
   if (song.part(song.currentPart).scoreHeader.selLength <= 0)
     return EditOutcome::SnapshotOnly();
   ChangePitch(song, k, isNoCheck);
-  BuildNoteList(song);
+  // Pitches change in place: when the part's two lists are in step only the selected notes
+  // need writing back, not the whole song.
+  Part &part = song.part(song.currentPart);
+  const ScoreHeader &h = part.scoreHeader;
+  if (part.count != h.count) {
+    BuildNoteList(song);
+    return EditOutcome::Changed();
+  }
+  const int first = std::clamp(h.selStart, 0, h.count);
+  const int last = std::clamp(h.selStart + h.selLength, first, h.count);
+  for (int i = first; i < last; ++i) {
+    const ScoreNote &s = part.score[static_cast<std::size_t>(i)];
+    NoteEntry &e = part.notes[static_cast<std::size_t>(i)];
+    if (e.noteNumber != s.noteNumber) {
+      e.noteNumber = s.noteNumber;
+      e.pitch = PitchNameOf(s.noteNumber);
+    }
+  }
   return EditOutcome::Changed();
 }
 
