@@ -16,6 +16,7 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include <algorithm>
@@ -163,6 +164,8 @@ FindDialog *EditCommands::findDialog() {
   if (!findDialog_) {
     findDialog_ = new FindDialog(ctx_.frame);
     connect(findDialog_, &FindDialog::searchRequested, this, &EditCommands::search);
+    connect(findDialog_->cancelButton(), &QPushButton::clicked, this,
+            [this] { returnFocus(findDialog_->target()); });
   }
   return findDialog_;
 }
@@ -208,16 +211,21 @@ void EditCommands::search() {
     return;
   }
   dialog->hide();
-  // The keyboard goes back to the editor, on the hit.
-  if (ctx_.frame)
-    ctx_.frame->activateWindow();
-  if (target == FindTarget::Score) {
+  if (target == FindTarget::Score)
     showScoreHit();
-    if (ctx_.score)
-      ctx_.score->setFocus(Qt::OtherFocusReason);
-  } else if (ctx_.frame) {
+  else if (ctx_.frame)
     ctx_.frame->ViewSrc(out.hit->part);
-  }
+  returnFocus(target);
+}
+
+void EditCommands::returnFocus(FindTarget target) {
+  if (!ctx_.frame)
+    return;
+  ctx_.frame->activateWindow();
+  if (target == FindTarget::Score && ctx_.score)
+    ctx_.score->setFocus(Qt::OtherFocusReason);
+  else if (target == FindTarget::Source && ctx_.source)
+    ctx_.source->focusList();
 }
 
 void EditCommands::showScoreHit() {

@@ -5,6 +5,7 @@
 // the song by the editing commands; here the views are asked for their selection and
 // refreshed afterwards, and a change takes its one undo snapshot and marks the song dirty.
 #include "editing/edit_outcome.h"
+#include "editing/find_notes.h"
 #include "views/app_context.h"
 
 #include <QObject>
@@ -46,6 +47,8 @@ private:
   std::vector<int> selectedSourceRows() const;
   void search();
   void showScoreHit();
+  // The keyboard back in the editor searched, after a hit or when the dialog is cancelled.
+  void returnFocus(FindTarget target);
   // After a command: the snapshot and the dirty flag for a change, the message for a refusal,
   // and the active view (and the score editor) redrawn from the song.
   void finish(const EditOutcome &outcome, View view);

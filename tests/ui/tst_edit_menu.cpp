@@ -448,7 +448,10 @@ void tst_edit_menu::findWithoutCriterionAsksForOne() {
   QTest::mouseClick(dialog->searchButton(), Qt::LeftButton);
   QCOMPARE(e.prompts->messages, QStringList{"検索する音符を設定して下さい。"});
   QVERIFY(dialog->isVisible());
-  dialog->hide();
+  // Cancel hides it and the keys go to the score editor again.
+  QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+  QVERIFY(!dialog->isVisible());
+  QTRY_VERIFY(surface(e)->hasFocus());
 }
 
 QTEST_MAIN(tst_edit_menu)
