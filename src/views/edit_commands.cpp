@@ -5,7 +5,7 @@
 #include "editing/score_geometry.h"
 #include "editing/score_keys.h"
 #include "editing/transforms.h"
-#include "editing/virtual_keys.h"
+#include "model/virtual_keys.h"
 #include "views/find/find_dialog.h"
 #include "views/main_window.h"
 #include "views/property/property_window.h"
