@@ -5,7 +5,7 @@
 #include "editing/clipboard.h"
 #include "editing/find_notes.h"
 #include "editing/transforms.h"
-#include "editing/undo.h"
+#include "session/undo_history.h"
 #include "model/vocabulary.h"
 
 #include <QTemporaryDir>
@@ -70,7 +70,7 @@ void RunWithSnapshot(benchmark::State &state, const Song &song, Command command)
     state.ResumeTiming();
     const EditOutcome out = command(work);
     if (out.snapshot && withSnapshot)
-      history.takeSnapshot(work, false);
+      history.takeSnapshot(work, false, false);
     benchmark::DoNotOptimize(work.part(2).count);
   }
   if (withSnapshot && history.undoIndex() < 0)

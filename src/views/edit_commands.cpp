@@ -49,7 +49,7 @@ EditCommands::EditCommands(AppContext &ctx, QObject *parent) : QObject(parent), 
 // --- which view, and its selection ---------------------------------------------------------
 
 bool EditCommands::scoreActive() const {
-  return ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive();
+  return ctx_.session.editedLists() == EditedLists::Score;
 }
 
 EditCommands::View EditCommands::activeView() const {
@@ -87,9 +87,9 @@ void EditCommands::refresh(View view) {
 
 void EditCommands::finish(const EditOutcome &outcome, View view) {
   if (outcome.changed)
-    ctx_.song.dirty = true;
-  if (outcome.snapshot && ctx_.score)
-    ctx_.score->TakeSnapshot(true); // every command leaves the note lists current
+    ctx_.session.setDirty(true);
+  if (outcome.snapshot)
+    ctx_.session.takeSnapshot(true); // every command leaves the note lists current
   if (outcome.changed || outcome.refused())
     refresh(view);
   if (outcome.refused())

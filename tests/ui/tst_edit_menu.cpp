@@ -59,7 +59,7 @@ class tst_edit_menu : public QObject {
   QListWidget *list(Editor &e) { return e.ctx.source->noteList(); }
   ScoreEditorWindow &score(Editor &e) { return *e.ctx.score; }
   QWidget *surface(Editor &e) { return e.ctx.score->surface(); }
-  int undoIndex(Editor &e) { return e.ctx.score->history().undoIndex(); }
+  int undoIndex(Editor &e) { return e.session.history().undoIndex(); }
   ScoreHeader &header(Editor &e, int part) { return e.song.part(part).scoreHeader; }
 
   // Puts parts in place as Open would; the song is clean.
@@ -70,7 +70,7 @@ class tst_edit_menu : public QObject {
     BuildScoreList(e.song);
     e.song.dirty = false;
     e.frame->refreshViews();
-    e.ctx.score->TakeSnapshot(); // undo comes back to this song
+    e.session.takeSnapshot(); // undo comes back to this song
   }
   void activateScore(Editor &e) {
     e.frame->focusActiveWindow(WindowId::ScoreEditor);
