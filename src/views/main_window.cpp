@@ -3,6 +3,7 @@
 #include "editing/fit_for_smd.h"
 #include "model/file_messages.h"
 #include "settings/settings_store.h"
+#include "views/edit_commands.h"
 #include "views/file_commands.h"
 #include "views/main_menus.h"
 #include "views/player/player_panel.h"
@@ -67,6 +68,7 @@ MainWindow::MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts)
   createChildren();
   connectCommands();
   connectSession();
+  new EditCommands(ctx_, this);
   connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::onSubWindowActivated);
 }
 

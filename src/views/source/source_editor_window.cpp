@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QDropEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,7 +50,8 @@ SourceEditorWindow::SourceEditorWindow(AppContext &ctx, QWidget *parent)
   noteList_ = new QListWidget(this);
   noteList_->setObjectName("noteList");
   noteList_->setItemDelegate(new TabItemDelegate(noteList_));
-  noteList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Rows are selected for the clipboard and the transforms, several at once.
+  noteList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   noteList_->setUniformItemSizes(true);
   noteList_->setAcceptDrops(true);
   noteList_->viewport()->setAcceptDrops(true);
@@ -396,7 +398,10 @@ bool SourceEditorWindow::eventFilter(QObject *watched, QEvent *event) {
     } else if (type == QEvent::FocusIn) {
       ctx_.listHasFocus = true;
     } else if (type == QEvent::FocusOut) {
-      ctx_.listHasFocus = false;
+      // A menu opened over the list leaves the Edit commands working on it.
+      const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+      if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason)
+        ctx_.listHasFocus = false;
     }
   }
   if (watched == noteList_->viewport() &&

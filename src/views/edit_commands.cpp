@@ -1,0 +1,292 @@
+#include "views/edit_commands.h"
+
+#include "editing/clipboard.h"
+#include "editing/find_notes.h"
+#include "editing/score_geometry.h"
+#include "editing/score_keys.h"
+#include "editing/transforms.h"
+#include "model/virtual_keys.h"
+#include "views/find/find_dialog.h"
+#include "views/main_window.h"
+#include "views/property/property_window.h"
+#include "views/score/score_editor_window.h"
+#include "views/source/source_editor_window.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <algorithm>
+
+namespace pipora {
+
+EditCommands::EditCommands(AppContext &ctx, QObject *parent) : QObject(parent), ctx_(ctx) {
+  auto on = [this](const char *item, auto command) {
+    if (QAction *a = ctx_.action(item))
+      connect(a, &QAction::triggered, this, command);
+  };
+  on("CutItem", [this] { cut(); });
+  on("CopyItem", [this] { copy(); });
+  on("PasteItem", [this] { paste(); });
+  on("DeleteItem", [this] { deleteSelection(); });
+  on("AllItem", [this] { selectAll(); });
+  on("FindItem", [this] { find(); });
+  on("NextFindItem", [this] { findNext(); });
+  on("UpItem", [this] { transpose(1); });
+  on("DownItem", [this] { transpose(-1); });
+  on("oUpItem", [this] { transpose(12); });
+  on("oDownItem", [this] { transpose(-12); });
+  on("LongItem", [this] { longer(); });
+  on("ShortItem", [this] { shorter(); });
+  on("TieItem", [this] { tie(); });
+  on("FastItem", [this] { halveAll(); });
+  on("SlowItem", [this] { doubleAll(); });
+}
+
+// --- which view, and its selection ---------------------------------------------------------
+
+bool EditCommands::scoreActive() const {
+  return ctx_.session.editedLists() == EditedLists::Score;
+}
+
+EditCommands::View EditCommands::activeView() const {
+  if (ctx_.listHasFocus && ctx_.source)
+    return View::Source;
+  if (scoreActive())
+    return View::Score;
+  return View::None;
+}
+
+std::vector<int> EditCommands::selectedSourceRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex &index : ctx_.source->noteList()->selectionModel()->selectedIndexes())
+    rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+// --- after a command ------------------------------------------------------------------------
+
+void EditCommands::message(const QString &text) {
+  if (ctx_.frame)
+    ctx_.frame->prompts().message(findDialog_ && findDialog_->isVisible()
+                                      ? static_cast<QWidget *>(findDialog_)
+                                      : static_cast<QWidget *>(ctx_.frame),
+                                  text);
+}
+
+void EditCommands::refresh(View view) {
+  if (ctx_.hooks.scoreRelayout)
+    ctx_.hooks.scoreRelayout();
+  if (view == View::Source && ctx_.frame)
+    ctx_.frame->ViewSrc(ctx_.song.currentPart);
+}
+
+void EditCommands::finish(const EditOutcome &outcome, View view) {
+  if (outcome.changed)
+    ctx_.session.setDirty(true);
+  if (outcome.snapshot)
+    ctx_.session.takeSnapshot(true); // every command leaves the note lists current
+  if (outcome.changed || outcome.refused())
+    refresh(view);
+  if (outcome.refused())
+    message(QString::fromStdString(outcome.message));
+}
+
+// --- selection and clipboard ----------------------------------------------------------------
+
+void EditCommands::selectAll() {
+  switch (activeView()) {
+  case View::Source:
+    ctx_.source->noteList()->selectAll();
+    break;
+  case View::Score:
+    SelectAllScore(ctx_.song);
+    refresh(View::Score);
+    break;
+  default:
+    break;
+  }
+}
+
+void EditCommands::copy() {
+  switch (activeView()) {
+  case View::Source:
+    CopySourceRows(ctx_.song, selectedSourceRows());
+    break;
+  case View::Score:
+    CopyScoreSelection(ctx_.song);
+    break;
+  default:
+    break;
+  }
+}
+
+void EditCommands::deleteSelection() {
+  if (ctx_.propertyActive && ctx_.props) {
+    // The title box: the selected text, else the character after the caret.
+    QLineEdit *title = ctx_.props->titleBox();
+    if (title->hasSelectedText())
+      title->backspace();
+    else if (title->cursorPosition() < title->text().size())
+      title->del();
+    return;
+  }
+  const View view = activeView();
+  if (view == View::Source)
+    finish(DeleteSourceRows(ctx_.song, selectedSourceRows()), view);
+  else if (view == View::Score)
+    finish(DeleteScore(ctx_.song), view);
+}
+
+void EditCommands::cut() {
+  const View view = activeView();
+  if (view == View::Source)
+    finish(CutSourceRows(ctx_.song, selectedSourceRows()), view);
+  else if (view == View::Score)
+    finish(CutScore(ctx_.song), view);
+}
+
+void EditCommands::paste() {
+  const View view = activeView();
+  if (view == View::Source)
+    finish(PasteSource(ctx_.song), view);
+  else if (view == View::Score)
+    finish(PasteScore(ctx_.song), view);
+}
+
+// --- find -------------------------------------------------------------------------------------
+
+FindDialog *EditCommands::findDialog() {
+  if (!findDialog_) {
+    findDialog_ = new FindDialog(ctx_.frame);
+    connect(findDialog_, &FindDialog::searchRequested, this, &EditCommands::search);
+    connect(findDialog_->cancelButton(), &QPushButton::clicked, this,
+            [this] { returnFocus(findDialog_->target()); });
+  }
+  return findDialog_;
+}
+
+void EditCommands::find() {
+  FindDialog *dialog = findDialog();
+  dialog->setTarget(ctx_.listHasFocus ? FindTarget::Source : FindTarget::Score);
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+  // Ready for typing the pitch, over what was looked for last time.
+  dialog->noteText()->setFocus(Qt::OtherFocusReason);
+}
+
+void EditCommands::findNext() {
+  FindDialog *dialog = findDialog();
+  const bool backward = dialog->backwardOption()->isChecked();
+  dialog->chooseForwardUnlessBackward();
+  Song &song = ctx_.song;
+  // The cursor steps off the last hit first, as the arrow keys would move it.
+  if (ctx_.listHasFocus) {
+    dialog->setTarget(FindTarget::Source);
+    QListWidget *list = ctx_.source->noteList();
+    const int row = list->currentRow() + (backward ? -1 : 1);
+    if (row >= 0 && row < list->count())
+      list->setCurrentRow(row);
+  } else {
+    dialog->setTarget(FindTarget::Score);
+    VerticalScroll scroll = VerticalScroll::None;
+    MoveScoreCursor(song, backward ? vk::Left : vk::Right, 0, scroll);
+    if (ctx_.hooks.scoreRelayout)
+      ctx_.hooks.scoreRelayout();
+  }
+  search();
+}
+
+void EditCommands::search() {
+  FindDialog *dialog = findDialog();
+  const FindTarget target = dialog->target();
+  const FindOutcome out = RunFind(ctx_.song, dialog->criteria(), target);
+  if (!out.hit) {
+    message(QString::fromStdString(out.message));
+    return;
+  }
+  dialog->hide();
+  if (target == FindTarget::Score)
+    showScoreHit();
+  else if (ctx_.frame)
+    ctx_.frame->ViewSrc(out.hit->part);
+  returnFocus(target);
+}
+
+void EditCommands::returnFocus(FindTarget target) {
+  if (!ctx_.frame)
+    return;
+  ctx_.frame->activateWindow();
+  if (target == FindTarget::Score && ctx_.score)
+    ctx_.score->setFocus(Qt::OtherFocusReason);
+  else if (target == FindTarget::Source && ctx_.source)
+    ctx_.source->focusList();
+}
+
+void EditCommands::showScoreHit() {
+  // Drawn first as a cursor, which brings the hit into view, then as the selection.
+  ScoreHeader &h = ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader;
+  const int length = h.selLength;
+  h.selLength = 0;
+  if (ctx_.hooks.scoreRelayout)
+    ctx_.hooks.scoreRelayout();
+  h.selLength = length;
+  if (ctx_.hooks.scoreRelayout)
+    ctx_.hooks.scoreRelayout();
+}
+
+// --- transforms -------------------------------------------------------------------------------
+
+void EditCommands::transpose(int semitones) {
+  const View view = activeView();
+  if (view == View::Source) {
+    const std::vector<int> rows = selectedSourceRows();
+    finish(TransposeSourceRows(ctx_.song, rows, semitones), view);
+    // The rows stay selected, the part's cursor row current.
+    QListWidget *list = ctx_.source->noteList();
+    QItemSelectionModel *selection = list->selectionModel();
+    selection->clearSelection();
+    for (const int row : rows)
+      if (row < list->count())
+        selection->select(list->model()->index(row, 0), QItemSelectionModel::Select);
+    const int cursor = ctx_.song.part(ctx_.song.currentPart).cursor;
+    if (cursor >= 0 && cursor < list->count())
+      selection->setCurrentIndex(list->model()->index(cursor, 0), QItemSelectionModel::NoUpdate);
+  } else if (view == View::Score) {
+    finish(TransposeScoreSelection(ctx_.song, semitones, ctx_.settings.isNoCheck), view);
+  } else {
+    finish(EditOutcome::SnapshotOnly(), view);
+  }
+}
+
+void EditCommands::longer() {
+  if (scoreActive())
+    finish(ChangeLengthBeforeCursor(ctx_.song, true), View::Score);
+}
+
+void EditCommands::shorter() {
+  if (scoreActive())
+    finish(ChangeLengthBeforeCursor(ctx_.song, false), View::Score);
+}
+
+void EditCommands::tie() {
+  if (scoreActive())
+    finish(ToggleTieBeforeCursor(ctx_.song), View::Score);
+}
+
+void EditCommands::halveAll() {
+  const View view = activeView();
+  finish(HalveAll(ctx_.song, scoreActive()), view);
+}
+
+void EditCommands::doubleAll() {
+  const View view = activeView();
+  finish(DoubleAll(ctx_.song, scoreActive()), view);
+}
+
+} // namespace pipora

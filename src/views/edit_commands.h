@@ -1,0 +1,62 @@
+#pragma once
+// The Edit menu's clipboard, find and transform commands. Which view is active decides what
+// each command does: the property window (Delete only), the source editor while its list has
+// the focus, else the score editor while it is the active window. The work itself is done on
+// the song by the editing commands; here the views are asked for their selection and
+// refreshed afterwards, and a change takes its one undo snapshot and marks the song dirty.
+#include "editing/edit_outcome.h"
+#include "editing/find_notes.h"
+#include "views/app_context.h"
+
+#include <QObject>
+
+#include <vector>
+
+namespace pipora {
+
+class FindDialog;
+
+class EditCommands : public QObject {
+  Q_OBJECT
+public:
+  // Connects itself to the frame's Edit menu items.
+  explicit EditCommands(AppContext &ctx, QObject *parent = nullptr);
+
+  void selectAll();
+  void copy();
+  void cut();
+  void paste();
+  void deleteSelection();
+  // Opens the find dialog for the active editor; find next repeats its search one step on.
+  void find();
+  void findNext();
+  void transpose(int semitones);
+  void longer();
+  void shorter();
+  void tie();
+  void halveAll();
+  void doubleAll();
+
+  // Made at the first use and kept, hidden, between uses.
+  FindDialog *findDialog();
+
+private:
+  enum class View { None, Property, Source, Score };
+  View activeView() const;
+  bool scoreActive() const;
+  std::vector<int> selectedSourceRows() const;
+  void search();
+  void showScoreHit();
+  // The keyboard back in the editor searched, after a hit or when the dialog is cancelled.
+  void returnFocus(FindTarget target);
+  // After a command: the snapshot and the dirty flag for a change, the message for a refusal,
+  // and the active view (and the score editor) redrawn from the song.
+  void finish(const EditOutcome &outcome, View view);
+  void refresh(View view);
+  void message(const QString &text);
+
+  AppContext &ctx_;
+  FindDialog *findDialog_ = nullptr;
+};
+
+} // namespace pipora
