@@ -3,6 +3,7 @@
 // editor, the property window and the player panel. It owns the menus, start-up, the
 // close sequence and the arrangement of the child windows; file commands live in
 // FileCommands, the menu tree in main_menus.cpp.
+#include "settings/settings_store.h"
 #include "views/app_context.h"
 #include "views/prompts.h"
 
@@ -101,6 +102,7 @@ private:
   std::unique_ptr<Prompts> prompts_;
   std::unique_ptr<FileCommands> files_;
   QWidget *activeChild_ = nullptr;
+  SettingsStore settingsStore_{SettingsFilePath()};
 };
 
 } // namespace pipora

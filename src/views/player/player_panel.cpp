@@ -1,9 +1,7 @@
 #include "views/player/player_panel.h"
 
-#include "platform/files/program_directory.h"
-#include "platform/ini/ini_file.h"
 #include "platform/midi/midi_output.h"
-#include "platform/midi/system/system_midi_output.h"
+#include "platform/midi/null/null_midi_backend.h"
 #include "playback/player.h"
 #include "playback/precise_wake_timer.h"
 #include "views/main_window.h"
@@ -23,18 +21,6 @@
 namespace pipora {
 
 namespace {
-
-// The output comes from two optional keys of the settings file: MidiOutput (a system
-// MIDI port's name; empty for the built-in synthesizer) and SoundFont (a .sf2 file).
-MidiOutputChoice ReadOutputChoice() {
-  MidiOutputChoice choice;
-  Result<IniFile> ini = IniFile::Load(ProgramFile("pipora.ini"));
-  if (!ini)
-    return choice;
-  choice.outputName = ini->readString("pipora", "MidiOutput", "").toStdString();
-  choice.soundFontPath = ini->readString("pipora", "SoundFont", "").toStdString();
-  return choice;
-}
 
 QIcon ButtonIcon(bool play) {
   QPixmap pixmap(64, 64);
@@ -80,7 +66,9 @@ PlayerPanel::PlayerPanel(AppContext &ctx, QWidget *parent)
   watchForSnapping(positionLabel_);
   setFocusPolicy(Qt::StrongFocus);
 
-  midi_ = std::make_unique<MidiOutput>(CreateMidiBackend(ReadOutputChoice()));
+  // Silent until start-up has read the settings, which choose the output
+  // (UseChosenOutput).
+  midi_ = std::make_unique<MidiOutput>(std::make_unique<NullMidiBackend>());
   host_ = std::make_unique<PlayerWindowHost>(ctx);
   host_->setButtonsHandler([this](bool playing) { setButtons(playing); });
   player_ = std::make_unique<Player>(ctx.song, *midi_, *host_, SteadyMsClock(),
