@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saves PNG pictures of the editor with a demo song loaded:
 #   OUT/frame.png    the frame with its four child windows
-#   OUT/source_editor.png  the source editor alone
+#   OUT/source_editor.png, score_editor.png, property_window.png, player_panel.png  each child
+#   OUT/options_top.png, options_bottom.png, about.png  the options dialog and the about box
 # Usage: tools/screenshots.sh [OUT] (default: build/screenshots). Builds the editor first.
 # With XVFB=1 the pictures are taken from a real X server (Xvfb) instead of offscreen.
 set -euo pipefail
@@ -22,4 +23,4 @@ if [ "${XVFB:-0}" = 1 ]; then
 else
   QT_QPA_PLATFORM=offscreen "$build/src/piporapad" --screenshots "$out" "$home/さくら.smd"
 fi
-ls -l "$out"/frame.png "$out"/source_editor.png
+ls -l "$out"/*.png

@@ -1,19 +1,58 @@
 #include "views/screenshots.h"
 
+#include "views/help/about_box.h"
 #include "views/main_window.h"
+#include "views/options/options_dialog.h"
+#include "views/player/player_panel.h"
+#include "views/property/property_window.h"
+#include "views/score/score_editor_window.h"
 #include "views/source/source_editor_window.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QScrollArea>
+#include <QScrollBar>
 
 namespace pipora {
+namespace {
+
+bool SaveGrab(QWidget *widget, const QDir &dir, const char *name) {
+  return widget ? widget->grab().save(dir.filePath(QString::fromLatin1(name))) : true;
+}
+
+// The options dialog at its top and scrolled to its end, and the about box.
+bool SaveDialogs(MainWindow &frame, const QDir &dir) {
+  OptionsDialog options(frame.context(), frame.prompts(), &frame);
+  options.show();
+  QApplication::processEvents();
+  bool ok = SaveGrab(&options, dir, "options_top.png");
+  QScrollBar *bar = options.scrollArea()->verticalScrollBar();
+  bar->setValue(bar->maximum());
+  QApplication::processEvents();
+  ok = SaveGrab(&options, dir, "options_bottom.png") && ok;
+  options.hide();
+
+  AboutBox about(&frame);
+  about.show();
+  QApplication::processEvents();
+  ok = SaveGrab(&about, dir, "about.png") && ok;
+  about.hide();
+  return ok;
+}
+
+} // namespace
 
 bool SaveScreenshots(MainWindow &frame, const QString &directory) {
   QDir().mkpath(directory);
   const QDir dir(directory);
+  const AppContext &ctx = frame.context();
   bool ok = frame.grab().save(dir.filePath("frame.png"));
-  if (SourceEditorWindow *source = frame.context().source)
-    ok = source->grab().save(dir.filePath("source_editor.png")) && ok;
+  ok = SaveGrab(ctx.source, dir, "source_editor.png") && ok;
+  ok = SaveGrab(ctx.score, dir, "score_editor.png") && ok;
+  ok = SaveGrab(ctx.props, dir, "property_window.png") && ok;
+  ok = SaveGrab(ctx.player, dir, "player_panel.png") && ok;
+  ok = SaveDialogs(frame, dir) && ok;
   return ok;
 }
 

@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
@@ -162,9 +163,14 @@ OptionsDialog::OptionsDialog(AppContext &ctx, Prompts &prompts, QWidget *parent)
   qApp->installEventFilter(this);
 
   showSettings();
-  panel->setMinimumWidth(panel->sizeHint().width());
-  resize(panel->sizeHint().width() + scrollArea_->verticalScrollBar()->sizeHint().width() + 24,
-         640);
+  // Wide enough for every tone name, as tall as the screen allows.
+  panel->setMinimumWidth(panel->minimumSizeHint().width());
+  const int frameWidth = scrollArea_->verticalScrollBar()->sizeHint().width() + 24;
+  setMinimumWidth(panel->minimumSizeHint().width() + frameWidth);
+  QSize size(panel->sizeHint().width() + frameWidth, 680);
+  if (const QScreen *screen = this->screen())
+    size = size.boundedTo(screen->availableGeometry().size() * 0.95);
+  resize(size);
 }
 
 OptionsDialog::~OptionsDialog() {

@@ -5,10 +5,15 @@
 #include <QLabel>
 #include <QMouseEvent>
 
+#include <algorithm>
+
 namespace pipora {
 namespace {
 
 constexpr int kColumns = 8;
+// A name wider than this is cut short with "…" (its tool tip shows it whole).
+constexpr int kMaxLabelWidth = 150;
+constexpr int kMinLabelWidth = 56;
 
 void Paint(QLabel *label, bool highlighted) {
   QPalette palette = label->palette();
@@ -31,7 +36,6 @@ ToneGrid::ToneGrid(QWidget *parent) : QWidget(parent) {
     auto *label = new QLabel(QString::number(n), this);
     label->setObjectName(QStringLiteral("tone%1").arg(n));
     label->setAutoFillBackground(true);
-    label->setMinimumWidth(40);
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     label->installEventFilter(this);
     Paint(label, false);
@@ -43,13 +47,40 @@ ToneGrid::ToneGrid(QWidget *parent) : QWidget(parent) {
 }
 
 void ToneGrid::setNames(const ToneNames &names) {
+  names_ = names.names;
+  const QFontMetrics metrics = fontMetrics();
+  int widest = 0;
+  for (const QString &name : names_)
+    widest = std::max(widest, metrics.horizontalAdvance(name));
+  preferredLabelWidth_ = std::clamp(widest + 6, kMinLabelWidth, kMaxLabelWidth);
+  for (int n = 0; n < kToneCount; ++n)
+    // The number tells the tones apart when a name is cut short.
+    labels_[static_cast<std::size_t>(n)]->setToolTip(
+        QStringLiteral("%1: %2").arg(n).arg(names_[static_cast<std::size_t>(n)]));
+  fitNames();
+  updateGeometry();
+}
+
+void ToneGrid::fitNames() {
+  const QFontMetrics metrics = fontMetrics();
   for (int n = 0; n < kToneCount; ++n) {
     QLabel *label = labels_[static_cast<std::size_t>(n)];
-    const QString &name = names.names[static_cast<std::size_t>(n)];
-    label->setText(name);
-    // The number tells the tones apart when a long name does not fit its column.
-    label->setToolTip(QStringLiteral("%1: %2").arg(n).arg(name));
+    label->setText(metrics.elidedText(names_[static_cast<std::size_t>(n)], Qt::ElideRight,
+                                      std::max(label->width() - 4, kMinLabelWidth / 2)));
   }
+}
+
+QSize ToneGrid::sizeHint() const {
+  return {kColumns * (preferredLabelWidth_ + 1), QWidget::sizeHint().height()};
+}
+
+QSize ToneGrid::minimumSizeHint() const {
+  return {kColumns * (kMinLabelWidth + 1), QWidget::minimumSizeHint().height()};
+}
+
+void ToneGrid::resizeEvent(QResizeEvent *event) {
+  QWidget::resizeEvent(event);
+  fitNames();
 }
 
 void ToneGrid::setHighlighted(int program) {

@@ -22,14 +22,23 @@ public:
   int highlighted() const { return highlighted_; }
   QLabel *label(int program) const { return labels_[static_cast<std::size_t>(program)]; }
 
+  // Room for the widest name in every column; less cuts the names short.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
 signals:
   void tonePressed(int program, Qt::MouseButton button);
   void toneReleased(int program, Qt::MouseButton button);
 
 protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
 
 private:
+  void fitNames();
+
+  std::array<QString, kToneCount> names_;
+  int preferredLabelWidth_ = 60;
   std::array<QLabel *, kToneCount> labels_{};
   int highlighted_ = -1;
 };
