@@ -16,8 +16,6 @@ const QString kSection = QStringLiteral("pipora");
 constexpr int kMaxTextLength = 254;
 const QString kMidiOutputKey = QStringLiteral("MidiOutput");
 const QString kSoundFontKey = QStringLiteral("SoundFont");
-// How long an exiting editor waits for another one to finish writing the file.
-constexpr int kLockWaitMs = 10000;
 
 constexpr std::array kLayoutOrder = {WindowId::Main, WindowId::SourceEditor, WindowId::Player,
                                      WindowId::Property, WindowId::ScoreEditor};
@@ -283,7 +281,7 @@ void SettingsStore::rebase(const Settings &settings, QSize presentScreen) {
 Status SettingsStore::saveChanges(const Settings &settings, QSize presentScreen) {
   // Another editor may be writing the same file: read, merge and write under its lock.
   QLockFile lock(path_ + QStringLiteral(".lock"));
-  if (!lock.tryLock(kLockWaitMs))
+  if (!lock.tryLock(lockWaitMs_))
     return Error{
         (path_ + QStringLiteral(": 設定ファイルが他のPiporaPadに使われています。")).toStdString()};
   const SettingsValues values = SettingsKeyValues(settings, presentScreen);

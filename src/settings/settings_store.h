@@ -59,9 +59,12 @@ public:
   Status saveChanges(const Settings &settings, QSize presentScreen);
 
   const QString &path() const { return path_; }
+  // How long saveChanges waits for another editor's write to end (milliseconds).
+  void setLockWait(int ms) { lockWaitMs_ = ms; }
 
 private:
   QString path_;
+  int lockWaitMs_ = 10000;
   std::optional<SettingsValues> baseline_;
 };
 
