@@ -1,5 +1,7 @@
 #include "settings/accidentals.h"
 
+#include "editing/score_geometry.h"
+
 #include <array>
 
 namespace pipora {
@@ -19,21 +21,6 @@ constexpr std::array<SpellingPair, 7> kSpellingPairs = {{
     {6, "ﾌｧ#", "ソb"},
     {8, "ソ#", "ラb"},
     {10, "ラ#", "シb"},
-}};
-
-struct SyllableOffset {
-  const char *syllable;
-  int offset;
-};
-
-constexpr std::array<SyllableOffset, 7> kSyllableOffsets = {{
-    {"ド", 0},
-    {"レ", 6},
-    {"ミ", 12},
-    {"ﾌｧ", 18},
-    {"ソ", 24},
-    {"ラ", 30},
-    {"シ", 36},
 }};
 
 } // namespace
@@ -58,10 +45,8 @@ bool HasTwoSpellings(int pitchClass) {
 }
 
 int OffsetOfSpelling(const QString &name) {
-  for (const SyllableOffset &row : kSyllableOffsets)
-    if (name.startsWith(QString::fromUtf8(row.syllable)))
-      return row.offset;
-  return -1;
+  // The staff knows where each syllable sits.
+  return PositionOfSyllable(name.toStdString());
 }
 
 void ApplySpellings(DoReMiTable &table, const std::array<QString, 12> &names) {
