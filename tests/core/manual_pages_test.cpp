@@ -1,7 +1,5 @@
 // The manual in share/help: every page the help command promises is there, every link and
 // picture on every page resolves, and every page can be reached from the first one.
-#include "views/help/about_box.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -103,22 +101,6 @@ TEST(ManualPages, PagesAreJapaneseUtf8WithATitle) {
     EXPECT_TRUE(html.contains("<meta charset=\"utf-8\">")) << page.toStdString();
     EXPECT_TRUE(html.contains("<title>")) << page.toStdString();
   }
-}
-
-// The version shown in the about box comes from the project's version in CMake.
-TEST(AboutVersion, MajorDotMinorAndRevisionWrittenTogether) {
-  EXPECT_EQ(VersionText(1, 8, 3).toStdString(), "バージョン 1.83");
-  EXPECT_EQ(VersionText(0, 1, 0).toStdString(), "バージョン 0.10");
-  EXPECT_EQ(VersionText(2, 10, 1).toStdString(), "バージョン 2.101");
-}
-
-TEST(AboutVersion, ProgramVersionIsTheProjects) {
-  const QString cmake = ReadText(QStringLiteral(PIPORAPAD_SOURCE_DIR "/CMakeLists.txt"));
-  const QRegularExpression version(R"(project\(PiporaPad VERSION (\d+)\.(\d+)\.(\d+))");
-  const auto match = version.match(cmake);
-  ASSERT_TRUE(match.hasMatch());
-  EXPECT_EQ(ProgramVersionText(), VersionText(match.captured(1).toInt(), match.captured(2).toInt(),
-                                              match.captured(3).toInt()));
 }
 
 } // namespace

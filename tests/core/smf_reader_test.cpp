@@ -6,7 +6,9 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
+#include <sstream>
 
 #include <string>
 #include <vector>
@@ -233,7 +235,14 @@ INSTANTIATE_TEST_SUITE_P(
                       TempoRow{120, TempoChoice::Normal}, TempoRow{112.96, TempoChoice::Normal},
                       TempoRow{112.95, TempoChoice::SomewhatSlow},
                       TempoRow{97.61, TempoChoice::SomewhatSlow}, TempoRow{97.6, TempoChoice::Slow},
-                      TempoRow{40, TempoChoice::Slow}));
+                      TempoRow{40, TempoChoice::Slow}),
+    [](const testing::TestParamInfo<TempoRow> &info) {
+      std::ostringstream rate;
+      rate << info.param.rate;
+      std::string name = "Rate" + rate.str();
+      std::replace(name.begin(), name.end(), '.', '_');
+      return name;
+    });
 
 TEST(ReadSmf, TempoEventsSetSongTempoLastWins) {
   // 441176 us = 136.0 per minute (Fast), then 600000 us = 100 (SomewhatSlow).

@@ -3,9 +3,9 @@
 // audition and Cancel, every check box through pipora.ini, and the help and about items.
 #include "ui_fixture.h"
 
-#include "platform/midi/midi_output.h"
 #include "platform/midi/recording/recording_midi_backend.h"
 #include "platform/text/cp932.h"
+#include "playback/midi_output.h"
 #include "settings/settings_store.h"
 #include "views/help/about_box.h"
 #include "views/help/manual.h"
@@ -14,6 +14,7 @@
 #include "views/options/shortcut_box.h"
 #include "views/options/time_signature.h"
 #include "views/options/tone_grid.h"
+#include "views/position_text.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -78,6 +79,12 @@ private slots:
     QVERIFY(VisibleTopLevels().isEmpty());
   }
 
+  void timeSignatureBoxesAreReadOrRefused_data();
+  void timeSignatureBoxesAreReadOrRefused();
+  void sixEighthsPutTick1440AtMeasure2Beat1();
+  void versionTextWritesMinorAndRevisionTogether_data();
+  void versionTextWritesMinorAndRevisionTogether();
+  void programVersionIsTheProjects();
   void opensFromTheMenuWithTheCurrentSettings();
   void shortcutBoxCapturesKeys_data();
   void shortcutBoxCapturesKeys();
@@ -101,6 +108,100 @@ private slots:
   void helpWithoutAViewerShowsTheAboutBox();
   void aboutBoxShowsTitleAndVersion();
 };
+
+void tst_options_dialog::timeSignatureBoxesAreReadOrRefused_data() {
+  QTest::addColumn<QString>("numerator");
+  QTest::addColumn<int>("denominatorIndex");
+  QTest::addColumn<QString>("anacrusis");
+  QTest::addColumn<int>("beatsPerMeasure"); // 0: refused
+  QTest::addColumn<int>("ticksPerBeat");
+  QTest::addColumn<int>("anacrusisTicks");
+  QTest::addColumn<QString>("messageHas");
+
+  QTest::newRow("six eighths") << "6" << 1 << "0" << 6 << 240 << 0 << "";
+  QTest::newRow("sixteenths") << "3" << 0 << "0" << 3 << 120 << 0 << "";
+  QTest::newRow("halves") << "2" << 3 << "0" << 2 << 960 << 0 << "";
+  QTest::newRow("half-beat pick-up") << "4" << 2 << "240" << 4 << 480 << 240 << "";
+  QTest::newRow("blanks around numbers") << " 3 " << 2 << " 480 " << 3 << 480 << 480 << "";
+  QTest::newRow("zero numerator keeps the song's") << "0" << 2 << "0" << 4 << 480 << 0 << "";
+  QTest::newRow("negative numerator keeps the song's") << "-3" << 2 << "0" << 4 << 480 << 0 << "";
+  QTest::newRow("pick-up of a whole measure") << "3" << 2 << "1440" << 3 << 480 << 1440 << "";
+  QTest::newRow("letters in the numerator") << "abc" << 2 << "0" << 0 << 0 << 0 << "分子";
+  QTest::newRow("fraction in the numerator") << "2.5" << 2 << "0" << 0 << 0 << 0 << "分子";
+  QTest::newRow("empty numerator") << "" << 2 << "0" << 0 << 0 << 0 << "分子";
+  QTest::newRow("full-width digits") << "４" << 2 << "0" << 0 << 0 << 0 << "分子";
+  QTest::newRow("numerator beyond 16 bits") << "70000" << 2 << "0" << 0 << 0 << 0 << "分子";
+  QTest::newRow("letters in the pick-up") << "4" << 2 << "x" << 0 << 0 << 0 << "アウフタクト";
+  QTest::newRow("fraction in the pick-up") << "4" << 2 << "240.5" << 0 << 0 << 0 << "アウフタクト";
+  QTest::newRow("negative pick-up") << "4" << 2 << "-240" << 0 << 0 << 0 << "アウフタクト";
+  QTest::newRow("pick-up longer than a measure")
+      << "4" << 2 << "1921" << 0 << 0 << 0 << "1小節（1920）";
+  QTest::newRow("pick-up measured in the new signature")
+      << "6" << 1 << "1441" << 0 << 0 << 0 << "1小節（1440）";
+}
+
+void tst_options_dialog::timeSignatureBoxesAreReadOrRefused() {
+  QFETCH(QString, numerator);
+  QFETCH(int, denominatorIndex);
+  QFETCH(QString, anacrusis);
+  QFETCH(int, beatsPerMeasure);
+  QFETCH(int, ticksPerBeat);
+  QFETCH(int, anacrusisTicks);
+  QFETCH(QString, messageHas);
+  const Result<TimeSignatureEntry> entry =
+      ReadTimeSignatureEntry(numerator, denominatorIndex, anacrusis, /*present=*/4);
+  if (beatsPerMeasure == 0) {
+    QVERIFY(!entry);
+    QVERIFY2(QString::fromStdString(entry.error()).contains(messageHas), entry.error().c_str());
+    return;
+  }
+  QVERIFY2(entry.ok(), entry.error().c_str());
+  QCOMPARE(entry.value().beatsPerMeasure.value_or(4), beatsPerMeasure);
+  QCOMPARE(entry.value().ticksPerBeat, ticksPerBeat);
+  QCOMPARE(entry.value().anacrusis, anacrusisTicks);
+}
+
+void tst_options_dialog::sixEighthsPutTick1440AtMeasure2Beat1() {
+  Editor e;
+  e.start();
+  for (int i = 0; i < 4; ++i)
+    AppendNote(e.song, 1, 60, "4"); // the 4th element starts at 1440
+  OptionsDialog dialog(e.ctx, *e.prompts, e.frame.get());
+  dialog.show();
+  dialog.numeratorBox()->setText("6");
+  QTest::mouseClick(dialog.findChild<QAbstractButton *>("denominator8"), Qt::LeftButton);
+  dialog.accept();
+  QCOMPARE(e.song.part(1).notes[3].start, 1440);
+  QCOMPARE(SourcePositionText(e.song, 1, 3, true, MinutesForm::FromSongStart), QString("02:1:00"));
+}
+
+void tst_options_dialog::versionTextWritesMinorAndRevisionTogether_data() {
+  QTest::addColumn<int>("major");
+  QTest::addColumn<int>("minor");
+  QTest::addColumn<int>("revision");
+  QTest::addColumn<QString>("text");
+  QTest::newRow("1.8.3") << 1 << 8 << 3 << "バージョン 1.83";
+  QTest::newRow("0.1.0") << 0 << 1 << 0 << "バージョン 0.10";
+  QTest::newRow("2.10.1") << 2 << 10 << 1 << "バージョン 2.101";
+}
+
+void tst_options_dialog::versionTextWritesMinorAndRevisionTogether() {
+  QFETCH(int, major);
+  QFETCH(int, minor);
+  QFETCH(int, revision);
+  QFETCH(QString, text);
+  QCOMPARE(VersionText(major, minor, revision), text);
+}
+
+void tst_options_dialog::programVersionIsTheProjects() {
+  QFile cmake(PIPORAPAD_SOURCE_DIR "/CMakeLists.txt");
+  QVERIFY(cmake.open(QIODevice::ReadOnly));
+  const auto match = QRegularExpression(R"(project\(PiporaPad VERSION (\d+)\.(\d+)\.(\d+))")
+                         .match(QString::fromUtf8(cmake.readAll()));
+  QVERIFY(match.hasMatch());
+  QCOMPARE(ProgramVersionText(), VersionText(match.captured(1).toInt(), match.captured(2).toInt(),
+                                             match.captured(3).toInt()));
+}
 
 void tst_options_dialog::opensFromTheMenuWithTheCurrentSettings() {
   Editor e;

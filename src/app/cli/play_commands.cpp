@@ -6,8 +6,9 @@
 #include "formats/wav/wav_encoder.h"
 #include "platform/files/file_io.h"
 #include "platform/midi/fluidsynth/fluidsynth_midi_backend.h"
-#include "platform/midi/fluidsynth/offline_song_renderer.h"
+#include "platform/midi/fluidsynth/fluidsynth_rendering_backend.h"
 #include "platform/midi/system/system_midi_output.h"
+#include "playback/offline_song_renderer.h"
 #include "playback/player.h"
 #include "playback/precise_wake_timer.h"
 
@@ -80,15 +81,15 @@ int RunRender(const QStringList &args) {
   Song song;
   if (!Load(song, parsed->files[0]))
     return kExitBadInput;
-  RenderOptions options;
-  options.soundFontPath = parsed->soundFont;
-  options.maxSeconds = parsed->seconds;
-  Result<RenderedSound> sound = RenderSongOffline(song, options);
-  if (!sound) {
-    PrintErr(sound.error() + "\n");
+  auto synth = CreateSoundFontRenderer(parsed->soundFont);
+  if (!synth) {
+    PrintErr(synth.error() + "\n");
     return kExitBadInput;
   }
-  const QByteArray wav = EncodeWav(sound->samples, sound->sampleRate, 2);
+  RenderOptions options;
+  options.maxSeconds = parsed->seconds;
+  const RenderedSound sound = RenderSongOffline(song, std::move(*synth), options);
+  const QByteArray wav = EncodeWav(sound.samples, sound.sampleRate, 2);
   if (Status written = WriteFileAtomically(parsed->files[1], wav); !written) {
     PrintErr(parsed->files[1].toStdString() + "\n" + written.error() + "\n");
     return kExitWriteFailed;

@@ -1,7 +1,7 @@
 #include "views/options/options_dialog.h"
 
 #include "platform/files/program_directory.h"
-#include "platform/midi/midi_output.h"
+#include "playback/midi_output.h"
 #include "playback/player.h"
 #include "settings/accidentals.h"
 #include "settings/key_names.h"

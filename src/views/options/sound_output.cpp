@@ -1,9 +1,9 @@
 #include "views/options/sound_output.h"
 
 #include "platform/midi/fluidsynth/fluidsynth_engine.h"
-#include "platform/midi/midi_output.h"
 #include "platform/midi/rtmidi/rtmidi_midi_backend.h"
 #include "platform/midi/system/system_midi_output.h"
+#include "playback/midi_output.h"
 #include "views/app_context.h"
 
 namespace pipora {

@@ -1,7 +1,7 @@
 #include "views/player/player_panel.h"
 
-#include "platform/midi/midi_output.h"
 #include "platform/midi/null/null_midi_backend.h"
+#include "playback/midi_output.h"
 #include "playback/player.h"
 #include "playback/precise_wake_timer.h"
 #include "views/main_window.h"
