@@ -69,8 +69,9 @@ TEST(ManualPages, EveryLinkAndPictureResolves) {
           file.isEmpty() ? page
                          : QFileInfo(page).dir().filePath(QUrl::fromPercentEncoding(file.toUtf8()));
       EXPECT_TRUE(QFileInfo(target).isFile());
-      if (!anchor.isEmpty())
+      if (!anchor.isEmpty()) {
         EXPECT_TRUE(HasAnchor(ReadText(target), anchor)) << "no id " << anchor.toStdString();
+      }
     }
   }
 }

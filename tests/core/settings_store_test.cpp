@@ -170,12 +170,12 @@ TEST_F(SettingsFile, BadFontSizeStopsAtThatKey) {
 }
 
 TEST_F(SettingsFile, OtherSectionsAndKeysAreKept) {
-  writeBytes("[other]\r\nkeep=1\r\n[pipora]\r\nMidiOutput=port A\r\nisTick=True\r\n");
+  writeBytes("[other]\r\nkeep=1\r\n[pipora]\r\nNotOurs=port A\r\nisTick=True\r\n");
   Settings s;
   s.isTick = false;
   ASSERT_TRUE(SaveSettings(s, path(), kScreen));
   EXPECT_TRUE(readBytes().startsWith("[other]\r\nkeep=1\r\n"));
-  EXPECT_EQ(valueOf("MidiOutput"), "port A");
+  EXPECT_EQ(valueOf("NotOurs"), "port A");
   EXPECT_EQ(valueOf("isTick"), "False");
 }
 
@@ -277,9 +277,14 @@ TEST_F(SettingsFile, AKeyBothEditorsChangedTakesTheLaterWrite) {
   EXPECT_EQ(valueOf("isTick"), "True");
   EXPECT_EQ(valueOf("isGrid"), "True");
 
-  first.isGrid = false; // the first now really changes what the second wrote
+  // Saving again without a change writes nothing over the second's keys.
   ASSERT_TRUE(a.saveChanges(first, kScreen).ok());
-  EXPECT_EQ(valueOf("isGrid"), "False");
+  EXPECT_EQ(valueOf("isGrid"), "True");
+  // A key the first changes again is written again.
+  first.isTick = false;
+  ASSERT_TRUE(a.saveChanges(first, kScreen).ok());
+  EXPECT_EQ(valueOf("isTick"), "False");
+  EXPECT_EQ(valueOf("isGrid"), "True");
 }
 
 TEST_F(SettingsFile, FirstSaveOfAStoreWritesEveryKey) {
