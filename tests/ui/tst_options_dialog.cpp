@@ -58,6 +58,16 @@ void WhenModalShows(std::function<void(QWidget *)> act) {
   });
 }
 
+// Shows the dialog as the active window, after the frame's own start-up events have run, so
+// that focus moves inside it send their events.
+bool ShowActive(QDialog &dialog) {
+  QTest::qWait(20);
+  dialog.show();
+  dialog.activateWindow();
+  // A dialog counts as active with its parent frame; wait until it really is.
+  return QTest::qWaitFor([&] { return QApplication::activeWindow() == &dialog; });
+}
+
 QList<RecordedMidiEvent> ProgramChanges(const RecordingMidiBackend &recorder) {
   QList<RecordedMidiEvent> out;
   for (const RecordedMidiEvent &e : recorder.messages())
@@ -283,8 +293,7 @@ void tst_options_dialog::escapeAndEnterAreCapturedNotTheDialogs() {
   Editor e;
   e.start();
   OptionsDialog dialog(e.ctx, *e.prompts, e.frame.get());
-  dialog.show();
-  QVERIFY(QTest::qWaitForWindowActive(&dialog));
+  QVERIFY(ShowActive(dialog));
   ShortcutBox *box = dialog.shortcutBox(8);
   box->setFocus();
   QVERIFY(!dialog.okButton()->isDefault());
@@ -441,8 +450,7 @@ void tst_options_dialog::badBoxesAreRefusedAndNothingApplied() {
   e.start();
   AppendNote(e.song, 1, 60, "4");
   OptionsDialog dialog(e.ctx, *e.prompts, e.frame.get());
-  dialog.show();
-  QVERIFY(QTest::qWaitForWindowActive(&dialog));
+  QVERIFY(ShowActive(dialog));
   dialog.numeratorBox()->setText(numerator);
   dialog.anacrusisBox()->setText(anacrusis);
   QTest::mouseClick(dialog.findChild<QAbstractButton *>("denominator8"), Qt::LeftButton);
@@ -622,8 +630,7 @@ void tst_options_dialog::pageDownScrollsThePanel() {
   e.start();
   OptionsDialog dialog(e.ctx, *e.prompts, e.frame.get());
   dialog.resize(dialog.width(), 400);
-  dialog.show();
-  QVERIFY(QTest::qWaitForWindowActive(&dialog));
+  QVERIFY(ShowActive(dialog));
   QScrollBar *bar = dialog.scrollArea()->verticalScrollBar();
   QVERIFY(bar->maximum() > bar->pageStep());
   dialog.numeratorBox()->setFocus();

@@ -30,7 +30,11 @@ bool ShortcutBox::event(QEvent *event) {
 }
 
 void ShortcutBox::keyPressEvent(QKeyEvent *event) {
-  const int code = ShortcutCodeOf(*event);
+  int code = ShortcutCodeOf(*event);
+  // A modifier pressed alone counts itself as held (Shift alone is 272), whether or not the
+  // system already reports it in the event's modifiers.
+  if (IsModifierOnlyKey(code))
+    code |= (1 << ((code & 0xFF) - 16)) * 256;
   if ((code & 0xFF) == 0) {
     event->accept();
     return;
