@@ -46,6 +46,8 @@ RenderedSound RenderSongOffline(const Song &source, std::unique_ptr<RenderingMid
     renderUntil(next);
     now = next;
     play.trigger();
+    if (options.progress)
+      options.progress(now);
   }
   sound.songMs = now;
   if (player.playing()) {

@@ -5,6 +5,7 @@
 #include "platform/midi/rendering_midi_backend.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct RenderedSound {
 struct RenderOptions {
   double maxSeconds = 0; // 0: the whole song
   double tailMs = 1500;  // sound after the end, for the last notes' release
+  // Called with the song time reached (ms) as rendering goes on; may be empty.
+  std::function<void(double ms)> progress;
 };
 
 RenderedSound RenderSongOffline(const Song &song, std::unique_ptr<RenderingMidiBackend> synth,

@@ -1,5 +1,6 @@
 #include "views/player/player_panel.h"
 
+#include "model/keymap.h"
 #include "platform/midi/null/null_midi_backend.h"
 #include "playback/midi_output.h"
 #include "playback/player.h"
@@ -155,9 +156,9 @@ void PlayerPanel::keyPressEvent(QKeyEvent *event) {
   const int code = event->text().at(0).unicode();
   // Both tests see the state the key found: play and stop may share a key.
   const bool wasPlaying = player_->playing();
-  if (code == ctx_.settings.ShortCut[kShortCutPlayAll] && !wasPlaying)
+  if (!wasPlaying && ResolveShortCut(code, ctx_.settings.ShortCut, kPlayAllAction))
     pressPlay();
-  if (code == ctx_.settings.ShortCut[kShortCutStop] && wasPlaying)
+  if (wasPlaying && ResolveShortCut(code, ctx_.settings.ShortCut, kStopAction))
     pressStop();
 }
 
