@@ -61,6 +61,8 @@ ToneNames LoadToneNames(const QString &path) {
 bool EnsureToneNamesFile(const QString &installedPath, const QString &programPath) {
   if (QFileInfo::exists(programPath))
     return true;
+  if (installedPath.isEmpty())
+    return false;
   if (!QFile::copy(installedPath, programPath))
     return false;
   // The installed copy is read-only; the user's copy may be edited.

@@ -1,4 +1,4 @@
-// The manual in share/help: every page the help command promises is there, every link and
+// The manual in share/piporapad/help: every page the help command promises is there, every link and
 // picture on every page resolves, and every page can be reached from the first one.
 #include <QDir>
 #include <QFile>
@@ -13,7 +13,7 @@
 namespace pipora {
 namespace {
 
-const QString kHelpDir = QStringLiteral(PIPORAPAD_SOURCE_DIR "/share/help");
+const QString kHelpDir = QStringLiteral(PIPORAPAD_SOURCE_DIR "/share/piporapad/help");
 
 QString ReadText(const QString &path) {
   QFile f(path);

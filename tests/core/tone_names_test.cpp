@@ -11,7 +11,7 @@
 namespace pipora {
 namespace {
 
-const QString kInstalled = QStringLiteral(PIPORAPAD_SOURCE_DIR "/share/pipora.tnf");
+const QString kInstalled = QStringLiteral(PIPORAPAD_SOURCE_DIR "/share/piporapad/pipora.tnf");
 
 QByteArray ReadAll(const QString &path) {
   QFile f(path);

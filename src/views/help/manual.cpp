@@ -17,7 +17,7 @@ UrlOpener &Opener() {
 } // namespace
 
 QString ManualIndexPath() {
-  return ShareDirectory() + QStringLiteral("/help/index.html");
+  return ShareFile(QStringLiteral("help/index.html"));
 }
 
 void SetManualOpener(UrlOpener opener) {

@@ -11,7 +11,8 @@ class QWidget;
 
 namespace pipora {
 
-// The manual's first page (ShareDirectory() + "/help/index.html").
+// The manual's first page (help/index.html in the read-only data); empty when the data
+// folder is not found.
 QString ManualIndexPath();
 
 // How the manual is handed to the desktop (QDesktopServices::openUrl); tests put their

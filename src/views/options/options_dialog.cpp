@@ -113,7 +113,7 @@ OptionsDialog::OptionsDialog(AppContext &ctx, Prompts &prompts, QWidget *parent)
   setWindowTitle(QStringLiteral("PiporaPad - その他の設定"));
   setModal(true);
 
-  EnsureToneNamesFile(ShareDirectory() + QStringLiteral("/pipora.tnf"), ToneNamesFilePath());
+  EnsureToneNamesFile(ShareFile(QStringLiteral("pipora.tnf")), ToneNamesFilePath());
   toneNames_ = LoadToneNames(ToneNamesFilePath());
   for (int n = 1; n <= kUserParts; ++n)
     tonesAtOpening_[static_cast<std::size_t>(n - 1)] = ctx_.song.part(n).tone;
