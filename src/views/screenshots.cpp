@@ -1,5 +1,6 @@
 #include "views/screenshots.h"
 
+#include "platform/files/file_io.h"
 #include "views/help/about_box.h"
 #include "views/main_window.h"
 #include "views/options/options_dialog.h"
@@ -9,6 +10,7 @@
 #include "views/source/source_editor_window.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QPixmap>
 #include <QScrollArea>
@@ -17,8 +19,16 @@
 namespace pipora {
 namespace {
 
+// Through the one checked write path, so a full disk cannot leave an empty picture.
+bool SavePng(const QPixmap &picture, const QString &path) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  return buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG") &&
+         WriteFileAtomically(path, png).ok();
+}
+
 bool SaveGrab(QWidget *widget, const QDir &dir, const char *name) {
-  return widget ? widget->grab().save(dir.filePath(QString::fromLatin1(name))) : true;
+  return widget ? SavePng(widget->grab(), dir.filePath(QString::fromLatin1(name))) : true;
 }
 
 // The options dialog at its top and scrolled to its end, and the about box.
@@ -47,7 +57,7 @@ bool SaveScreenshots(MainWindow &frame, const QString &directory) {
   QDir().mkpath(directory);
   const QDir dir(directory);
   const AppContext &ctx = frame.context();
-  bool ok = frame.grab().save(dir.filePath("frame.png"));
+  bool ok = SaveGrab(&frame, dir, "frame.png");
   ok = SaveGrab(ctx.source, dir, "source_editor.png") && ok;
   ok = SaveGrab(ctx.score, dir, "score_editor.png") && ok;
   ok = SaveGrab(ctx.props, dir, "property_window.png") && ok;
