@@ -19,8 +19,8 @@ python3 "$here/tools/make_song.py" demo "$home/さくら.smd"
 
 export PIPORAPAD_HOME="$home"
 if [ "${XVFB:-0}" = 1 ]; then
-  QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" "$build/src/piporapad" --screenshots "$out" "$home/さくら.smd"
+  QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" "$build/src/app/piporapad" --screenshots "$out" "$home/さくら.smd"
 else
-  QT_QPA_PLATFORM=offscreen "$build/src/piporapad" --screenshots "$out" "$home/さくら.smd"
+  QT_QPA_PLATFORM=offscreen "$build/src/app/piporapad" --screenshots "$out" "$home/さくら.smd"
 fi
 ls -l "$out"/*.png
