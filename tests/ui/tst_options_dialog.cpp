@@ -473,14 +473,13 @@ void tst_options_dialog::badBoxesAreRefusedAndNothingApplied() {
 
 void tst_options_dialog::cancelRestoresAuditionedTones() {
   double now = 0;
-  MidiOutput recording(std::make_unique<RecordingMidiBackend>([&] { return now; }));
-  auto &recorder = static_cast<RecordingMidiBackend &>(recording.backend());
   Editor e;
   e.start();
+  auto backend = std::make_unique<RecordingMidiBackend>([&] { return now; });
+  RecordingMidiBackend &recorder = *backend;
+  e.session.midi().replaceBackend(std::move(backend));
   for (int n = 1; n <= kUserParts; ++n)
     e.song.part(n).tone = n; // something other than the default everywhere
-  MidiOutput *panelOutput = e.ctx.midi;
-  e.ctx.midi = &recording;
   {
     OptionsDialog dialog(e.ctx, *e.prompts, e.frame.get());
     dialog.show();
@@ -512,17 +511,15 @@ void tst_options_dialog::cancelRestoresAuditionedTones() {
   }
   // The output is left closed as it was found.
   QVERIFY(!recorder.isOpen());
-  e.ctx.midi = panelOutput;
 }
 
 void tst_options_dialog::leftButtonSoundsMiddleCUntilReleased() {
   double now = 0;
-  MidiOutput recording(std::make_unique<RecordingMidiBackend>([&] { return now; }));
-  auto &recorder = static_cast<RecordingMidiBackend &>(recording.backend());
   Editor e;
   e.start();
-  MidiOutput *panelOutput = e.ctx.midi;
-  e.ctx.midi = &recording;
+  auto backend = std::make_unique<RecordingMidiBackend>([&] { return now; });
+  RecordingMidiBackend &recorder = *backend;
+  e.session.midi().replaceBackend(std::move(backend));
   {
     OptionsDialog dialog(e.ctx, *e.prompts, e.frame.get());
     dialog.show();
@@ -545,7 +542,6 @@ void tst_options_dialog::leftButtonSoundsMiddleCUntilReleased() {
   }
   // OK keeps the auditioned tone.
   QCOMPARE(e.song.part(5).tone, 56);
-  e.ctx.midi = panelOutput;
 }
 
 void tst_options_dialog::checkBoxRoundTripsThroughTheIniFile_data() {

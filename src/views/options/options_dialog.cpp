@@ -425,9 +425,7 @@ void OptionsDialog::onTonePressed(int program, Qt::MouseButton button) {
   ctx_.song.part(part).tone = program;
   ctx_.settings.tones[static_cast<std::size_t>(part - 1)] = program;
   toneGrid_->setHighlighted(program);
-  MidiOutput *midi = ctx_.midi;
-  if (!midi)
-    return;
+  MidiOutput *midi = &ctx_.session.midi();
   outputWasOpen_ = midi->isOpen();
   if (!outputWasOpen_)
     midi->MidiOpen();
@@ -435,21 +433,19 @@ void OptionsDialog::onTonePressed(int program, Qt::MouseButton button) {
   midi->MidiProgramChange(part, program);
   if (button == Qt::LeftButton)
     midi->MidiNoteOn(part, kMiddleC);
-  else if (ctx_.player)
-    ctx_.player->player().PlaySong(1u << part);
+  else
+    ctx_.session.player().PlaySong(1u << part);
 }
 
 void OptionsDialog::onToneReleased(int, Qt::MouseButton button) {
   if (!auditionRunning_)
     return;
   auditionRunning_ = false;
-  MidiOutput *midi = ctx_.midi;
-  if (!midi)
-    return;
+  MidiOutput *midi = &ctx_.session.midi();
   if (button == Qt::LeftButton)
     midi->MidiNoteOff(selectedPart(), kMiddleC);
-  else if (ctx_.player)
-    ctx_.player->player().StopSong();
+  else
+    ctx_.session.player().StopSong();
   midi->MidiReset();
   if (!outputWasOpen_)
     midi->MidiClose();
@@ -569,7 +565,7 @@ void OptionsDialog::reject() {
     ctx_.song.part(n).tone = tonesAtOpening_[static_cast<std::size_t>(n - 1)];
     ctx_.settings.tones[static_cast<std::size_t>(n - 1)] = ctx_.song.part(n).tone;
   }
-  if (MidiOutput *midi = ctx_.midi) {
+  if (MidiOutput *midi = &ctx_.session.midi()) {
     const bool wasOpen = midi->isOpen();
     if (!wasOpen)
       midi->MidiOpen();

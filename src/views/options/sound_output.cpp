@@ -26,12 +26,10 @@ QString SoundFontProblem(const QString &path) {
 }
 
 void UseChosenOutput(AppContext &ctx) {
-  if (!ctx.midi)
-    return;
   MidiOutputChoice choice;
   choice.outputName = ctx.settings.midiOutput.toStdString();
   choice.soundFontPath = ctx.settings.soundFont.toStdString();
-  ctx.midi->replaceBackend(CreateMidiBackend(choice));
+  ctx.session.midi().replaceBackend(CreateMidiBackend(choice));
 }
 
 } // namespace pipora
