@@ -501,8 +501,7 @@ bool OptionsDialog::applyControls() {
   if (!entry)
     return refuse(anacrusisBox_, entry.error());
   // The score editor's lists are the live ones while it is active.
-  if (ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive())
-    BuildNoteList(ctx_.song);
+  ctx_.session.syncNoteLists();
   ApplyTimeSignatureEntry(ctx_.song, entry.value());
 
   auto copyBoxes = [this](const auto &table) {
@@ -532,7 +531,7 @@ void OptionsDialog::relayoutEditors() {
   MainWindow *frame = ctx_.frame;
   if (!frame)
     return;
-  const bool scoreActive = ctx_.score && ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive() &&
+  const bool scoreActive = ctx_.score && ctx_.session.editedLists() == EditedLists::Score &&
                            frame->isChildVisible(ctx_.score);
   const bool sourceVisible = ctx_.source && frame->isChildVisible(ctx_.source);
   if (scoreActive || ctx_.listHasFocus) {
