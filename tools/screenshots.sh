@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saves PNG pictures of the editor with a demo song loaded:
 #   OUT/frame.png    the frame with its four child windows
-#   OUT/source_editor.png  the source editor alone
+#   OUT/source_editor.png, score_editor.png, property_window.png, player_panel.png  each child
+#   OUT/options_top.png, options_bottom.png, about.png  the options dialog and the about box
 # Usage: tools/screenshots.sh [OUT] (default: build/screenshots). Builds the editor first.
 # With XVFB=1 the pictures are taken from a real X server (Xvfb) instead of offscreen.
 set -euo pipefail
@@ -18,8 +19,8 @@ python3 "$here/tools/make_song.py" demo "$home/さくら.smd"
 
 export PIPORAPAD_HOME="$home"
 if [ "${XVFB:-0}" = 1 ]; then
-  QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" "$build/src/piporapad" --screenshots "$out" "$home/さくら.smd"
+  QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" "$build/src/app/piporapad" --screenshots "$out" "$home/さくら.smd"
 else
-  QT_QPA_PLATFORM=offscreen "$build/src/piporapad" --screenshots "$out" "$home/さくら.smd"
+  QT_QPA_PLATFORM=offscreen "$build/src/app/piporapad" --screenshots "$out" "$home/さくら.smd"
 fi
-ls -l "$out"/frame.png "$out"/source_editor.png
+ls -l "$out"/*.png

@@ -61,6 +61,18 @@ bool MidiOutput::MidiOpen() {
   return true;
 }
 
+void MidiOutput::replaceBackend(std::unique_ptr<MidiBackend> backend) {
+  const bool wasOpen = midiIsOpen_;
+  if (wasOpen) {
+    backend_->reset();
+    backend_->close();
+    midiIsOpen_ = false;
+  }
+  backend_ = std::move(backend);
+  if (wasOpen)
+    MidiOpen();
+}
+
 bool MidiOutput::MidiClose() {
   if (!backend_->close())
     return false;

@@ -51,6 +51,9 @@ public:
   bool MidiNoteOff(int channel, int key);
 
   bool isOpen() const { return midiIsOpen_; }
+  // Sounds through another output from now on (the options' sound settings); an open
+  // output is closed and the new one opened in its place.
+  void replaceBackend(std::unique_ptr<MidiBackend> backend);
   MidiBackend &backend() { return *backend_; }
 
   void setLevelMeters(LevelMeters *meters) { meters_ = meters; }

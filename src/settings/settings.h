@@ -85,6 +85,11 @@ struct Settings {
   std::optional<WindowId> activeWindow;
   bool isNoCheck = false;
 
+  // The sound output: a system MIDI port's name (empty: the built-in synthesizer) and the
+  // SoundFont of the built-in synthesizer (empty: the system's General MIDI SoundFont).
+  QString midiOutput;
+  QString soundFont;
+
   DoReMiTable doReMi = DefaultDoReMiTable();
 
   // Longest file name the open dialogs accept.

@@ -5,6 +5,7 @@
 #include "settings/stored_names.h"
 
 #include <QFileInfo>
+#include <QLockFile>
 
 #include <optional>
 
@@ -13,6 +14,8 @@ namespace {
 
 const QString kSection = QStringLiteral("pipora");
 constexpr int kMaxTextLength = 254;
+const QString kMidiOutputKey = QStringLiteral("MidiOutput");
+const QString kSoundFontKey = QStringLiteral("SoundFont");
 
 constexpr std::array kLayoutOrder = {WindowId::Main, WindowId::SourceEditor, WindowId::Player,
                                      WindowId::Property, WindowId::ScoreEditor};
@@ -160,6 +163,8 @@ LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentSc
   if (!r.failed())
     settings.activeWindow = WindowFromKeyName(activeWindow);
   r.readBool("isNoCheck", settings.isNoCheck);
+  r.readText(kMidiOutputKey, settings.midiOutput);
+  r.readText(kSoundFontKey, settings.soundFont);
 
   if (r.failed()) {
     report.end = LoadEnd::BadValue;
@@ -178,10 +183,9 @@ LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentSc
   return report;
 }
 
-bool SaveSettings(const Settings &settings, const QString &path, QSize presentScreen) {
-  Result<IniFile> loaded = IniFile::Load(path);
-  IniFile ini = loaded ? loaded.value() : IniFile();
-  auto put = [&](const QString &key, const QString &value) { ini.setValue(kSection, key, value); };
+SettingsValues SettingsKeyValues(const Settings &settings, QSize presentScreen) {
+  SettingsValues values;
+  auto put = [&](const QString &key, const QString &value) { values.append({key, value}); };
   auto putInt = [&](const QString &key, int value) { put(key, QString::number(value)); };
   auto putBool = [&](const QString &key, bool value) { put(key, BoolText(value)); };
 
@@ -223,7 +227,68 @@ bool SaveSettings(const Settings &settings, const QString &path, QSize presentSc
   putBool("isSaveTone", settings.isSaveTone);
   put("ActiveWindow", settings.activeWindow ? WindowKeyName(*settings.activeWindow) : QString());
   putBool("isNoCheck", settings.isNoCheck);
-  return ini.save(path).ok();
+  put(kMidiOutputKey, settings.midiOutput);
+  put(kSoundFontKey, settings.soundFont);
+  return values;
+}
+
+namespace {
+
+// The sound keys are this platform's own: written once they have been set, so that a
+// file of the classic keys stays as it was until the user chooses an output.
+bool IsOptionalKey(const QString &key) {
+  return key == kMidiOutputKey || key == kSoundFontKey;
+}
+
+// Writes `values` into the file as it is now, keeping every other key. With a baseline,
+// only the keys whose value differs from it (and the keys the file lacks) are written.
+Status WriteValues(const SettingsValues &values, const SettingsValues *baseline,
+                   const QString &path) {
+  Result<IniFile> loaded = IniFile::Load(path);
+  if (!loaded)
+    return Error{loaded.error()};
+  IniFile &ini = loaded.value();
+  for (qsizetype i = 0; i < values.size(); ++i) {
+    const auto &[key, value] = values[i];
+    const bool inFile = ini.value(kSection, key).has_value();
+    if (IsOptionalKey(key) && value.isEmpty() && !inFile)
+      continue;
+    if (baseline && inFile && i < baseline->size() && (*baseline)[i].second == value)
+      continue;
+    ini.setValue(kSection, key, value);
+  }
+  return ini.save(path);
+}
+
+} // namespace
+
+bool SaveSettings(const Settings &settings, const QString &path, QSize presentScreen) {
+  return WriteValues(SettingsKeyValues(settings, presentScreen), nullptr, path).ok();
+}
+
+SettingsStore::SettingsStore(QString path) : path_(std::move(path)) {}
+
+LoadReport SettingsStore::load(Settings &settings, QSize presentScreen) {
+  const LoadReport report = LoadSettings(settings, path_, presentScreen);
+  baseline_ = SettingsKeyValues(settings, presentScreen);
+  return report;
+}
+
+void SettingsStore::rebase(const Settings &settings, QSize presentScreen) {
+  baseline_ = SettingsKeyValues(settings, presentScreen);
+}
+
+Status SettingsStore::saveChanges(const Settings &settings, QSize presentScreen) {
+  // Another editor may be writing the same file: read, merge and write under its lock.
+  QLockFile lock(path_ + QStringLiteral(".lock"));
+  if (!lock.tryLock(lockWaitMs_))
+    return Error{
+        (path_ + QStringLiteral(": 設定ファイルが他のPiporaPadに使われています。")).toStdString()};
+  const SettingsValues values = SettingsKeyValues(settings, presentScreen);
+  Status written = WriteValues(values, baseline_ ? &*baseline_ : nullptr, path_);
+  if (written)
+    baseline_ = values;
+  return written;
 }
 
 } // namespace pipora

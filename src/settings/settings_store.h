@@ -1,10 +1,16 @@
 #pragma once
-// pipora.ini: the settings record read once at start-up and written at every close
-// request, section "pipora", one key per value, booleans as "True"/"False", CP932.
+// pipora.ini: the settings record read once at start-up and written when the editor exits,
+// section "pipora", one key per value, booleans as "True"/"False", CP932.
 #include "settings/settings.h"
 
+#include "model/result.h"
+
+#include <QList>
+#include <QPair>
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 namespace pipora {
 
@@ -32,6 +38,35 @@ LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentSc
 // Writes every key in the file's order. Other sections and keys are kept. Failures are
 // ignored (false is returned).
 bool SaveSettings(const Settings &settings, const QString &path, QSize presentScreen);
+
+// Every key with the value it is stored as, in the file's order.
+using SettingsValues = QList<QPair<QString, QString>>;
+SettingsValues SettingsKeyValues(const Settings &settings, QSize presentScreen);
+
+// One editor's hold on pipora.ini. Several editors may run at once; each writes back only
+// the keys it changed since it read the file, over the file as it is at that moment and
+// under the file's lock, so that what another editor wrote meanwhile survives.
+class SettingsStore {
+public:
+  explicit SettingsStore(QString path);
+
+  // LoadSettings, remembering what the record held afterwards.
+  LoadReport load(Settings &settings, QSize presentScreen);
+  // Takes the record as it is now as the state the file is known to hold.
+  void rebase(const Settings &settings, QSize presentScreen);
+  // Writes the keys whose value changed since load() (and those the file lacks); without
+  // a load, every key. The file's other keys and sections are kept.
+  Status saveChanges(const Settings &settings, QSize presentScreen);
+
+  const QString &path() const { return path_; }
+  // How long saveChanges waits for another editor's write to end (milliseconds).
+  void setLockWait(int ms) { lockWaitMs_ = ms; }
+
+private:
+  QString path_;
+  int lockWaitMs_ = 10000;
+  std::optional<SettingsValues> baseline_;
+};
 
 // "True", "False", or a number (0 false, anything else true); nullopt otherwise.
 std::optional<bool> ParseSettingsBool(const QString &text);

@@ -5,7 +5,9 @@
 #include "settings/settings_store.h"
 #include "views/edit_commands.h"
 #include "views/file_commands.h"
+#include "views/help/manual.h"
 #include "views/main_menus.h"
+#include "views/options/options_dialog.h"
 #include "views/player/player_panel.h"
 #include "views/problems/import_report_window.h"
 #include "views/problems/problem_list_window.h"
@@ -159,6 +161,10 @@ void MainWindow::connectCommands() {
   connect(action("minuteItem"), &QAction::triggered, this, [this] { showTimeMode(false); });
   connect(action("tickItem"), &QAction::triggered, this, [this] { showTimeMode(true); });
   connect(action("FontItem"), &QAction::triggered, this, &MainWindow::chooseSourceFont);
+  connect(action("ToneItem"), &QAction::triggered, this,
+          [this] { OptionsDialog(ctx_, *prompts_, this).exec(); });
+  connect(action("HelpItem"), &QAction::triggered, this, [this] { ShowHelp(this); });
+  connect(action("AboutItem"), &QAction::triggered, this, [this] { ShowAbout(this); });
 }
 
 void MainWindow::refreshViewMenu() {
@@ -513,7 +519,7 @@ bool MainWindow::startUp(const QString &commandLine) {
   ctx_.startingUp = true;
   hide();
   storeLayout(ctx_.settings); // the design values are the defaults of the load
-  const LoadReport report = LoadSettings(ctx_.settings, SettingsFilePath(), CurrentScreenSize());
+  const LoadReport report = settingsStore_.load(ctx_.settings, CurrentScreenSize());
   if (ctx_.settings.ShortCut[kShortCutMeasurePlay] == 0)
     ctx_.settings.ShortCut[kShortCutMeasurePlay] = kMeasurePlayFallbackKey;
   for (int n = 1; n <= kUserParts; ++n)
@@ -574,17 +580,18 @@ void MainWindow::closeEvent(QCloseEvent *event) {
     event->ignore();
     return;
   }
-  // The settings are written at every close request, also one the user then cancels.
+  if (!ctx_.closeConfirmed && !confirmExit()) {
+    event->ignore();
+    return;
+  }
+  // Written only now that the editor really ends, and only what this editor changed:
+  // another editor's settings in the same file survive.
   if (!ctx_.song.fileName.empty())
     ctx_.settings.LastFileName = QString::fromStdString(ctx_.song.fileName);
   storeLayout(ctx_.settings);
   for (int n = 1; n <= kUserParts; ++n)
     ctx_.settings.tones[static_cast<std::size_t>(n - 1)] = ctx_.song.part(n).tone;
-  SaveSettings(ctx_.settings, SettingsFilePath(), CurrentScreenSize());
-  if (!ctx_.closeConfirmed && !confirmExit()) {
-    event->ignore();
-    return;
-  }
+  settingsStore_.saveChanges(ctx_.settings, CurrentScreenSize());
   ctx_.session.shutDown();
   event->accept();
 }

@@ -3,6 +3,7 @@
 // editor, the property window and the player panel. It owns the menus, start-up, the
 // close sequence and the arrangement of the child windows; file commands live in
 // FileCommands, the menu tree in main_menus.cpp.
+#include "settings/settings_store.h"
 #include "views/app_context.h"
 #include "views/prompts.h"
 
@@ -121,6 +122,7 @@ private:
   QWidget *activeChild_ = nullptr;
   ProblemListWindow *problems_ = nullptr;
   ImportReportWindow *importReport_ = nullptr;
+  SettingsStore settingsStore_{SettingsFilePath()};
 };
 
 } // namespace pipora

@@ -7,8 +7,10 @@ namespace pipora {
 
 class MainWindow;
 
-// Saves frame.png (the whole frame with its child windows) and source_editor.png (the source
-// editor alone) into `directory`. False when a file could not be written.
+// Saves frame.png (the whole frame with its child windows), one picture per child window
+// (source_editor.png, score_editor.png, property_window.png, player_panel.png), the options
+// dialog at its top and its end (options_top.png, options_bottom.png) and about.png into
+// `directory`. False when a file could not be written.
 bool SaveScreenshots(MainWindow &frame, const QString &directory);
 
 } // namespace pipora

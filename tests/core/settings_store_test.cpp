@@ -5,6 +5,7 @@
 #include "settings/stored_names.h"
 
 #include <QFile>
+#include <QLockFile>
 #include <QRect>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -18,7 +19,7 @@ namespace {
 
 const QSize kScreen(800, 600);
 
-class SettingsStore : public ::testing::Test {
+class SettingsFile : public ::testing::Test {
 protected:
   QString path() const { return dir_.filePath("pipora.ini"); }
 
@@ -53,7 +54,7 @@ protected:
   QTemporaryDir dir_;
 };
 
-TEST_F(SettingsStore, ValuesRoundTrip) {
+TEST_F(SettingsFile, ValuesRoundTrip) {
   Settings out;
   out.isTick = true;
   out.is3 = false;
@@ -120,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BooleanForm{"Word", "abc", -1}, BooleanForm{"Empty", "", -1}),
     [](const ::testing::TestParamInfo<BooleanForm> &info) { return std::string(info.param.name); });
 
-TEST_F(SettingsStore, LargerScreenTakesOptionsNotLayout) {
+TEST_F(SettingsFile, LargerScreenTakesOptionsNotLayout) {
   writeIni({"Screen.Width=4000", "Screen.Height=3000", "srcview.Left=50", "srcview.Top=60",
             "srcview.Width=400", "srcview.Height=300", "srcview.WindowState=0",
             "srcview.Text1.Font.Size=20", "ToneCh(2)=40", "isTick=True", "frmScr.w4=90",
@@ -139,7 +140,7 @@ TEST_F(SettingsStore, LargerScreenTakesOptionsNotLayout) {
   EXPECT_EQ(s.window(WindowId::SourceEditor).width, 3);
 }
 
-TEST_F(SettingsStore, BadBooleanStopsAtThatKey) {
+TEST_F(SettingsFile, BadBooleanStopsAtThatKey) {
   writeIni({"Screen.Width=0", "Screen.Height=0", "srcview.Width=400", "srcview.Height=300",
             "srcview.WindowState=0", "isTick=True", "is3=False", "frmScr.w4=90", "isBar=abc",
             "isGrid=True", "ShortCut(0)=5", "isNoCheck=True"});
@@ -158,7 +159,7 @@ TEST_F(SettingsStore, BadBooleanStopsAtThatKey) {
   EXPECT_EQ(s.window(WindowId::SourceEditor).width, 0);
 }
 
-TEST_F(SettingsStore, BadFontSizeStopsAtThatKey) {
+TEST_F(SettingsFile, BadFontSizeStopsAtThatKey) {
   writeIni({"srcview.Text1.Font.Size=big", "ToneCh(1)=5", "isTick=True"});
   Settings s;
   const LoadReport report = LoadSettings(s, path(), kScreen);
@@ -168,17 +169,17 @@ TEST_F(SettingsStore, BadFontSizeStopsAtThatKey) {
   EXPECT_FALSE(s.isTick);
 }
 
-TEST_F(SettingsStore, OtherSectionsAndKeysAreKept) {
-  writeBytes("[other]\r\nkeep=1\r\n[pipora]\r\nMidiOutput=port A\r\nisTick=True\r\n");
+TEST_F(SettingsFile, OtherSectionsAndKeysAreKept) {
+  writeBytes("[other]\r\nkeep=1\r\n[pipora]\r\nNotOurs=port A\r\nisTick=True\r\n");
   Settings s;
   s.isTick = false;
   ASSERT_TRUE(SaveSettings(s, path(), kScreen));
   EXPECT_TRUE(readBytes().startsWith("[other]\r\nkeep=1\r\n"));
-  EXPECT_EQ(valueOf("MidiOutput"), "port A");
+  EXPECT_EQ(valueOf("NotOurs"), "port A");
   EXPECT_EQ(valueOf("isTick"), "False");
 }
 
-TEST_F(SettingsStore, MissingShortCutKeepsDefault) {
+TEST_F(SettingsFile, MissingShortCutKeepsDefault) {
   Settings out;
   out.ShortCut[2] = 99;
   out.ShortCut[3] = 98;
@@ -230,6 +231,108 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<StoredWindow> &info) {
       return std::string(info.param.name);
     });
+
+// Two editors running at once, each with its own store over the same file.
+TEST_F(SettingsFile, TwoEditorsKeepEachOthersChanges) {
+  Settings first;
+  Settings second;
+  pipora::SettingsStore a(path());
+  pipora::SettingsStore b(path());
+  a.load(first, kScreen);
+  b.load(second, kScreen);
+
+  first.LastFileName = "/songs/first.smd";
+  first.isBar = false;
+  second.tones[1] = 40;
+  second.ShortCut[7] = 2 * 256 + 'P';
+  ASSERT_TRUE(a.saveChanges(first, kScreen).ok());
+  ASSERT_TRUE(b.saveChanges(second, kScreen).ok());
+
+  EXPECT_EQ(valueOf("LastFileName"), "/songs/first.smd");
+  EXPECT_EQ(valueOf("isBar"), "False");
+  EXPECT_EQ(valueOf("ToneCh(2)"), "40");
+  EXPECT_EQ(valueOf("ShortCut(7)"), QString::number(2 * 256 + 'P'));
+
+  // The next start sees both editors' changes.
+  Settings third;
+  pipora::SettingsStore c(path());
+  c.load(third, kScreen);
+  EXPECT_EQ(third.LastFileName.toStdString(), "/songs/first.smd");
+  EXPECT_FALSE(third.isBar);
+  EXPECT_EQ(third.tones[1], 40);
+}
+
+TEST_F(SettingsFile, AKeyBothEditorsChangedTakesTheLaterWrite) {
+  Settings first;
+  Settings second;
+  pipora::SettingsStore a(path());
+  pipora::SettingsStore b(path());
+  a.load(first, kScreen);
+  b.load(second, kScreen);
+  first.isTick = true;
+  second.isTick = false; // unchanged from the default: not written over the first's
+  second.isGrid = true;
+  ASSERT_TRUE(a.saveChanges(first, kScreen).ok());
+  ASSERT_TRUE(b.saveChanges(second, kScreen).ok());
+  EXPECT_EQ(valueOf("isTick"), "True");
+  EXPECT_EQ(valueOf("isGrid"), "True");
+
+  // Saving again without a change writes nothing over the second's keys.
+  ASSERT_TRUE(a.saveChanges(first, kScreen).ok());
+  EXPECT_EQ(valueOf("isGrid"), "True");
+  // A key the first changes again is written again.
+  first.isTick = false;
+  ASSERT_TRUE(a.saveChanges(first, kScreen).ok());
+  EXPECT_EQ(valueOf("isTick"), "False");
+  EXPECT_EQ(valueOf("isGrid"), "True");
+}
+
+TEST_F(SettingsFile, FirstSaveOfAStoreWritesEveryKey) {
+  Settings s;
+  pipora::SettingsStore store(path());
+  store.load(s, kScreen); // no file yet
+  ASSERT_TRUE(store.saveChanges(s, kScreen).ok());
+  EXPECT_EQ(valueOf("isNoCheck"), "False");
+  EXPECT_EQ(valueOf("ShortCut(10)"), "77");
+  EXPECT_EQ(valueOf("Screen.Width"), "800");
+  // The sound keys appear only once they are chosen.
+  EXPECT_EQ(valueOf("MidiOutput"), "<missing>");
+  EXPECT_EQ(valueOf("SoundFont"), "<missing>");
+}
+
+TEST_F(SettingsFile, SoundKeysRoundTripAndOtherKeysSurvive) {
+  writeIni({"isTick=True", "Unknown=kept"});
+  Settings s;
+  pipora::SettingsStore store(path());
+  store.load(s, kScreen);
+  EXPECT_TRUE(s.isTick);
+  s.midiOutput = "FLUID Synth";
+  s.soundFont = "/usr/share/sounds/sf2/音色.sf2";
+  ASSERT_TRUE(store.saveChanges(s, kScreen).ok());
+  EXPECT_EQ(valueOf("Unknown"), "kept");
+  Settings again;
+  pipora::SettingsStore(path()).load(again, kScreen);
+  EXPECT_EQ(again.midiOutput.toStdString(), "FLUID Synth");
+  EXPECT_EQ(again.soundFont.toStdString(), "/usr/share/sounds/sf2/音色.sf2");
+}
+
+TEST_F(SettingsFile, ALockHeldByAnotherEditorKeepsTheFileAsItWas) {
+  writeIni({"isTick=True"});
+  const QByteArray before = readBytes();
+  QLockFile other(path() + ".lock");
+  ASSERT_TRUE(other.tryLock(0));
+  Settings s;
+  pipora::SettingsStore store(path());
+  store.load(s, kScreen);
+  s.isTick = false;
+  // The store waits for the lock; a short wait keeps the test quick.
+  store.setLockWait(50);
+  EXPECT_FALSE(store.saveChanges(s, kScreen).ok());
+  EXPECT_EQ(readBytes(), before);
+  other.unlock();
+  EXPECT_TRUE(store.saveChanges(s, kScreen).ok());
+  EXPECT_EQ(valueOf("isTick"), "False");
+}
 
 } // namespace
 } // namespace pipora

@@ -1,0 +1,51 @@
+#pragma once
+// The options dialog's time signature and anacrusis boxes: what their text means and what
+// OK does with it. A box holding something other than a whole number stops OK with a
+// message naming the box, and nothing is applied.
+#include "model/result.h"
+#include "model/song.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace pipora {
+
+// The denominator choices "16", "8", "4", "2" and the ticks of their beat.
+struct DenominatorChoice {
+  int denominator;
+  int ticksPerBeat;
+};
+inline constexpr std::array<DenominatorChoice, 4> kDenominatorChoices = {
+    {{16, 120}, {8, 240}, {4, 480}, {2, 960}}};
+// Index into kDenominatorChoices of a beat length; the quarter note for any other.
+int DenominatorIndexOf(int ticksPerBeat);
+
+struct TimeSignatureEntry {
+  // Beats per measure; nullopt keeps the song's (a numerator of 0 or less).
+  std::optional<int> beatsPerMeasure;
+  int ticksPerBeat = 480;
+  int anacrusis = 0; // ticks before the first bar line, 0 .. one measure
+};
+
+// The numerator box: a whole number; nullopt (the song keeps its numerator) for 0 or less.
+// The error names the box.
+Result<std::optional<int>> ReadNumerator(const QString &text);
+// The anacrusis box: a whole number of ticks from 0 to one measure of `measureTicks`.
+Result<int> ReadAnacrusis(const QString &text, int measureTicks);
+
+// Both boxes with the chosen denominator, against the song's present numerator.
+Result<TimeSignatureEntry> ReadTimeSignatureEntry(const QString &numeratorText,
+                                                  int denominatorIndex,
+                                                  const QString &anacrusisText,
+                                                  int presentBeatsPerMeasure);
+
+// The song's time signature, and element 0 of every user part starting at minus the
+// anacrusis; start ticks and the score lists follow.
+void ApplyTimeSignatureEntry(Song &song, const TimeSignatureEntry &entry);
+
+// The anacrusis the song has now: minus the start of part 1's first element.
+int AnacrusisOf(const Song &song);
+
+} // namespace pipora
