@@ -89,6 +89,9 @@ struct Settings {
   bool isSaveTone = true;
   QString ActiveWindow; // "frmScr", "srcview", "playpannel", "property" or empty
   bool isNoCheck = false;
+  // The score editor draws each note as its own glyph instead of engraving beams,
+  // accidentals per measure and one label line.
+  bool isClassicScore = false;
 
   DoReMiTable doReMi = DefaultDoReMiTable();
 

@@ -156,6 +156,7 @@ LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentSc
   r.readBool("isSaveTone", settings.isSaveTone);
   r.readText("ActiveWindow", settings.ActiveWindow);
   r.readBool("isNoCheck", settings.isNoCheck);
+  r.readBool("isClassicScore", settings.isClassicScore);
 
   if (r.failed()) {
     report.end = LoadEnd::BadValue;
@@ -219,6 +220,7 @@ bool SaveSettings(const Settings &settings, const QString &path, QSize presentSc
   putBool("isSaveTone", settings.isSaveTone);
   put("ActiveWindow", settings.ActiveWindow);
   putBool("isNoCheck", settings.isNoCheck);
+  putBool("isClassicScore", settings.isClassicScore);
   return ini.save(path).ok();
 }
 
