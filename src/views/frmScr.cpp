@@ -188,6 +188,7 @@ ScoreViewState frmScr::viewState() const {
   v.isBar = ctx_.settings.isBar;
   v.isBarNum = ctx_.settings.isBarNum;
   v.isDoReMi = ctx_.settings.isDoReMi;
+  v.isClassicScore = ctx_.settings.isClassicScore;
   return v;
 }
 
@@ -295,7 +296,9 @@ void frmScr::DrawCursol() {
     followCursor(part.score[static_cast<std::size_t>(cursor)].start);
     followPartVertically(ScoreCurrentPart(ctx_.song));
   }
-  InvertRect(picture1_->image(), renderer_.cursorArea(ctx_.song, viewState()));
+  const ScoreViewState view = viewState();
+  XorRect(picture1_->image(), renderer_.cursorArea(ctx_.song, view),
+          ScoreRenderer::cursorMask(view));
   isCursol = !isCursol;
   picture1_->update();
 }
@@ -306,7 +309,9 @@ void frmScr::DrawRect() {
     const int cursor = std::clamp(part.scoreHeader.cursor, 0, part.scoreHeader.count);
     followCursor(part.score[static_cast<std::size_t>(cursor)].start);
   }
-  InvertRect(picture1_->image(), renderer_.selectionArea(ctx_.song, viewState()));
+  const ScoreViewState view = viewState();
+  XorRect(picture1_->image(), renderer_.selectionArea(ctx_.song, view),
+          ScoreRenderer::selectionMask(view));
   rectShown_ = !rectShown_;
   picture1_->update();
 }

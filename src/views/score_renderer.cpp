@@ -1,7 +1,9 @@
 #include "views/score_renderer.h"
 
+#include "editing/engraving/staff_band.h"
 #include "views/glyph_sheet.h"
 #include "views/raster_ops.h"
+#include "views/score/engraved_drawer.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -151,8 +153,11 @@ struct PartDrawer {
   }
 };
 
-QRect VerticalSpan(int x0, int x1, int top) {
-  return QRect(QPoint(x0, top + kCursorTop), QPoint(x1, top + kCursorBottom - 1));
+QRect VerticalSpan(int x0, int x1, int top, const ScoreViewState &view) {
+  QRect r(QPoint(x0, top + kCursorTop), QPoint(x1, top + kCursorBottom - 1));
+  if (!view.isClassicScore && view.isBarNum)
+    r.setTop(std::max(r.top(), kRulerHeight));
+  return r;
 }
 
 int MarkX(int tick, const ScoreViewState &view) {
@@ -161,7 +166,8 @@ int MarkX(int tick, const ScoreViewState &view) {
 
 } // namespace
 
-ScoreRenderer::ScoreRenderer() : sheet_(MakeGlyphSheet()), table_(DefaultStaffLabels()) {
+ScoreRenderer::ScoreRenderer()
+    : sheet_(MakeGlyphSheet()), engraved_(sheet_), table_(DefaultStaffLabels()) {
   font_.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
                      QStringLiteral("IPAGothic")});
   font_.setPointSizeF(7.5);
@@ -175,6 +181,10 @@ void ScoreRenderer::drawNote(QImage &surface, Song &song, ScoreViewState &view) 
   surface.fill(Qt::white);
   if (view.w4 <= 0)
     return;
+  if (!view.isClassicScore) {
+    DrawEngravedScore(surface, song, view, {sheet_, engraved_, table_, font_});
+    return;
+  }
   QPainter p(&surface);
   p.setFont(font_);
   PartDrawer drawer{p, surface, *this, song, view, width, height};
@@ -193,7 +203,7 @@ QRect ScoreRenderer::cursorArea(const Song &song, const ScoreViewState &view) co
   const Part &pt = song.part(part);
   const int cursor = std::clamp(pt.scoreHeader.cursor, 0, pt.scoreHeader.count);
   const int x = MarkX(pt.score[static_cast<std::size_t>(cursor)].start, view);
-  return VerticalSpan(x, x, PartTop(part, view.hch, view.mY));
+  return VerticalSpan(x, x, PartTop(part, view.hch, view.mY), view);
 }
 
 QRect ScoreRenderer::selectionArea(const Song &song, const ScoreViewState &view) const {
@@ -204,7 +214,17 @@ QRect ScoreRenderer::selectionArea(const Song &song, const ScoreViewState &view)
   const int last = std::clamp(h.selStart + h.selLength, 0, h.count);
   const int x0 = MarkX(pt.score[static_cast<std::size_t>(first)].start, view);
   const int x1 = MarkX(pt.score[static_cast<std::size_t>(last)].start, view);
-  return VerticalSpan(x0, x1 - 1, PartTop(part, view.hch, view.mY));
+  return VerticalSpan(x0, x1 - 1, PartTop(part, view.hch, view.mY), view);
+}
+
+quint32 ScoreRenderer::cursorMask(const ScoreViewState &view) {
+  // White becomes a clear blue (0x1E64DC).
+  return view.isClassicScore ? 0xFFFFFFu : 0xFFFFFFu ^ 0x1E64DCu;
+}
+
+quint32 ScoreRenderer::selectionMask(const ScoreViewState &view) {
+  // White becomes a light blue (0xCCE0FF); black heads stay dark.
+  return view.isClassicScore ? 0xFFFFFFu : 0xFFFFFFu ^ 0xCCE0FFu;
 }
 
 } // namespace pipora

@@ -380,6 +380,32 @@ private slots:
     QVERIFY(score().surfaceImage().save(dir + QStringLiteral("/score_surface.png")));
     QVERIFY(frame_->grab().save(dir + QStringLiteral("/score_editor.png")));
   }
+
+  // The Habanera's first phrase, engraved and classic, with a selection in the melody.
+  void screenshotEngravedAndClassic() {
+    const QString dir = qEnvironmentVariable("PIPORAPAD_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+      QSKIP("PIPORAPAD_SCREENSHOT_DIR not set");
+    settings_->isDoReMi = true;
+    score().parentWidget()->resize(1000, 560);
+    for (bool classic : {false, true}) {
+      settings_->isClassicScore = classic;
+      Song s = sample::HabaneraSong();
+      s.part(1).scoreHeader.partNumber = 1;
+      load(s);
+      score().isActive = false;
+      if (score().isCursol)
+        score().DrawCursol();
+      header(1).selStart = 8;
+      header(1).selLength = 3;
+      header(1).cursor = 11;
+      score().DrawRect();
+      const QString name =
+          classic ? QStringLiteral("score_classic") : QStringLiteral("score_engraved");
+      QVERIFY(score().surfaceImage().save(dir + "/" + name + ".png"));
+      score().DrawRect();
+    }
+  }
 };
 
 int main(int argc, char **argv) {
