@@ -387,7 +387,13 @@ private slots:
     if (dir.isEmpty())
       QSKIP("PIPORAPAD_SCREENSHOT_DIR not set");
     settings_->isDoReMi = true;
-    score().parentWidget()->resize(1000, 560);
+    score().parentWidget()->resize(1100, 780);
+    load(sample::HabaneraSong());
+    // Eighths 40 px apart, and rows tall enough for the bass's ledger lines.
+    for (int i = 0; i < 3; ++i)
+      score().Command1_Click();
+    for (int i = 0; i < 5; ++i)
+      score().Command3_Click();
     for (bool classic : {false, true}) {
       settings_->isClassicScore = classic;
       Song s = sample::HabaneraSong();
