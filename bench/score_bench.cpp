@@ -3,13 +3,13 @@
 #include "../tests/ui/score_sample_song.h"
 #include "editing/score_keys.h"
 #include "editing/undo.h"
-#include "views/score_renderer.h"
+#include "views/score/score_renderer.h"
 
 #include "settings/settings.h"
 #include "views/app_context.h"
-#include "views/frmScr.h"
-#include "views/main.h"
-#include "views/score_surface.h"
+#include "views/main_window.h"
+#include "views/score/score_editor_window.h"
+#include "views/score/score_surface.h"
 
 #include <QApplication>
 #include <QImage>
@@ -37,7 +37,7 @@ void BM_FullRedraw(benchmark::State &state) {
   const int end =
       song.part(1).score[static_cast<std::size_t>(song.part(1).scoreHeader.count)].start;
   for (auto _ : state) {
-    view.mX = end / 2 * view.w4 / 480;
+    view.scrollX = end / 2 * view.quarterWidth / 480;
     Renderer().drawNote(surface, song, view);
     benchmark::DoNotOptimize(surface.constBits());
   }
@@ -75,7 +75,7 @@ void BM_NoteEntry(benchmark::State &state) {
   // Keep the song savable: every note inside 45..90 and triplets complete.
   for (auto _ : state) {
     const ScoreKeyOutcome out = HandleScoreKey(song, 'E', 0, {}, table);
-    view.mX = song.part(1).score[1000].start * view.w4 / 480 - 300;
+    view.scrollX = song.part(1).score[1000].start * view.quarterWidth / 480 - 300;
     Renderer().drawNote(surface, song, view);
     if (out.snapshot)
       history.takeSnapshot(song, !out.noteListsCurrent);
@@ -105,20 +105,20 @@ void BM_Snapshot(benchmark::State &state) {
 }
 BENCHMARK(BM_Snapshot)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// The same through the real window: the key handler of frmScr with its relayout, redraw,
+// The same through the real window: the score editor's key handler with its relayout, redraw,
 // cursor, caption and snapshot, inside the frame.
 void BM_NoteEntryInWindow(benchmark::State &state) {
   Song song;
   Settings settings;
   settings.isPreview = false;
   AppContext ctx(song, settings);
-  pipora::main frame(ctx);
+  pipora::MainWindow frame(ctx);
   frame.resize(1300, 1000);
   frame.startUp(QString());
   song = sample::LongSong(16, 2000);
   frame.refreshViews();
-  frame.focusActiveWindow(QStringLiteral("frmScr"));
-  frmScr &score = *ctx.score;
+  frame.focusActiveWindow(WindowId::ScoreEditor);
+  ScoreEditorWindow &score = *ctx.score;
   score.parentWidget()->resize(1200 + 20, 800 + 40);
   QApplication::processEvents();
   // Bring the drawing surface itself to 1200 x 800.
@@ -127,7 +127,7 @@ void BM_NoteEntryInWindow(benchmark::State &state) {
   QApplication::processEvents();
   song.part(1).scoreHeader.cursor = 1000;
   for (auto _ : state)
-    score.Picture1_KeyDown('E', 0);
+    score.handleKey('E', 0);
   state.counters["surface_w"] = score.surface()->width();
   state.counters["surface_h"] = score.surface()->height();
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Saves PNG pictures of the editor with a demo song loaded:
 #   OUT/frame.png    the frame with its four child windows
-#   OUT/srcview.png  the source editor alone
+#   OUT/source_editor.png  the source editor alone
 # Usage: tools/screenshots.sh [OUT] (default: build/screenshots). Builds the editor first.
 # With XVFB=1 the pictures are taken from a real X server (Xvfb) instead of offscreen.
 set -euo pipefail
@@ -22,4 +22,4 @@ if [ "${XVFB:-0}" = 1 ]; then
 else
   QT_QPA_PLATFORM=offscreen "$build/src/piporapad" --screenshots "$out" "$home/さくら.smd"
 fi
-ls -l "$out"/frame.png "$out"/srcview.png
+ls -l "$out"/frame.png "$out"/source_editor.png

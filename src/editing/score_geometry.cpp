@@ -70,12 +70,12 @@ bool LabelIsFlat(std::string_view label) {
   return label.find('b') != std::string_view::npos || label.find("ｂ") != std::string_view::npos;
 }
 
-int XOfTick(int tick, int w4, int mX) {
-  return RoundHalfEven(tick * static_cast<double>(w4) / 480.0 - mX);
+int XOfTick(int tick, int quarterWidth, int scrollX) {
+  return RoundHalfEven(tick * static_cast<double>(quarterWidth) / 480.0 - scrollX);
 }
 
-int PartTop(int part, int hch, int mY) {
-  return (part - 1) * hch - mY;
+int PartTop(int part, int staffDistance, int scrollY) {
+  return (part - 1) * staffDistance - scrollY;
 }
 
 double StaffPosition(int noteNumber, const StaffLabelTable &table) {
@@ -181,9 +181,9 @@ std::vector<int> LedgerLineOffsets(int noteNumber, double staffPosition) {
   return lines;
 }
 
-TieArc TieArcFor(int duration, int w4, bool stemDown) {
+TieArc TieArcFor(int duration, int quarterWidth, bool stemDown) {
   TieArc arc;
-  const int d = RoundHalfEven(w4 * static_cast<double>(duration) / 480.0 + 12);
+  const int d = RoundHalfEven(quarterWidth * static_cast<double>(duration) / 480.0 + 12);
   arc.radiusX = d / 2;
   arc.centreX = arc.radiusX;
   arc.centreY = 48;
@@ -229,55 +229,57 @@ int FirstElementAtOrAfter(const Part &part, int tick) {
   return std::min(static_cast<int>(it - begin), part.scoreHeader.count);
 }
 
-ScrollRange HorizontalScrollRange(const Song &song, int w4, int surfaceWidth) {
+ScrollRange HorizontalScrollRange(const Song &song, int quarterWidth, int surfaceWidth) {
   auto endTick = [&](int p) {
     const Part &part = song.part(p);
     return static_cast<long long>(
         part.score[static_cast<std::size_t>(part.scoreHeader.count)].start);
   };
   ScrollRange r;
-  r.minimum = static_cast<int>(w4 * static_cast<long long>(song.part(1).score[0].start) / 480) -
-              kClefMargin;
-  long long maximum = w4 * endTick(1) / 480 - surfaceWidth;
+  r.minimum =
+      static_cast<int>(quarterWidth * static_cast<long long>(song.part(1).score[0].start) / 480) -
+      kClefMargin;
+  long long maximum = quarterWidth * endTick(1) / 480 - surfaceWidth;
   for (int p = 2; p <= kUserParts; ++p)
-    maximum = std::max(maximum, w4 * endTick(p) / 480 - surfaceWidth);
+    maximum = std::max(maximum, quarterWidth * endTick(p) / 480 - surfaceWidth);
   r.maximum = static_cast<int>(std::min<long long>(maximum, kScrollLimit));
   return r;
 }
 
-ScrollRange VerticalScrollRange(int hch, int surfaceHeight) {
-  return {0, hch * 15 + 244 - surfaceHeight};
+ScrollRange VerticalScrollRange(int staffDistance, int surfaceHeight) {
+  return {0, staffDistance * 15 + 244 - surfaceHeight};
 }
 
-int PickupWidth(const Song &song, int w4) {
-  return static_cast<int>(-(w4 * static_cast<long long>(song.part(1).score[0].start)) / 480);
+int PickupWidth(const Song &song, int quarterWidth) {
+  return static_cast<int>(-(quarterWidth * static_cast<long long>(song.part(1).score[0].start)) /
+                          480);
 }
 
-bool SongFitsWidth(const Song &song, int w4, int surfaceWidth) {
-  const int pickup = PickupWidth(song, w4);
+bool SongFitsWidth(const Song &song, int quarterWidth, int surfaceWidth) {
+  const int pickup = PickupWidth(song, quarterWidth);
   for (int p = 1; p <= kUserParts; ++p) {
     const Part &part = song.part(p);
     const long long end = part.score[static_cast<std::size_t>(part.scoreHeader.count)].start;
-    if (surfaceWidth < end / 480 * w4 + pickup + kClefMargin)
+    if (surfaceWidth < end / 480 * quarterWidth + pickup + kClefMargin)
       return false;
   }
   return true;
 }
 
-int FittedScrollOffset(const Song &song, int w4) {
-  return -PickupWidth(song, w4) - kClefMargin;
+int FittedScrollOffset(const Song &song, int quarterWidth) {
+  return -PickupWidth(song, quarterWidth) - kClefMargin;
 }
 
-int ZoomedQuarterWidth(int w4, bool wider) {
+int ZoomedQuarterWidth(int quarterWidth, bool wider) {
   if (wider)
-    return w4 + kZoomStep;
-  return w4 > kMinQuarterWidth ? w4 - kZoomStep : kMinQuarterWidth;
+    return quarterWidth + kZoomStep;
+  return quarterWidth > kMinQuarterWidth ? quarterWidth - kZoomStep : kMinQuarterWidth;
 }
 
-int ZoomedStaffDistance(int hch, bool wider) {
+int ZoomedStaffDistance(int staffDistance, bool wider) {
   if (wider)
-    return hch + kZoomStep;
-  return hch > kMinStaffDistance ? hch - kZoomStep : hch;
+    return staffDistance + kZoomStep;
+  return staffDistance > kMinStaffDistance ? staffDistance - kZoomStep : staffDistance;
 }
 
 int ScaledScrollValue(int value, int oldUnit, int newUnit, ScrollRange range) {
@@ -286,19 +288,19 @@ int ScaledScrollValue(int value, int oldUnit, int newUnit, ScrollRange range) {
   return Clamp(RoundHalfEven(value * static_cast<double>(newUnit) / oldUnit), range);
 }
 
-std::optional<int> FollowCursorScroll(int tick, int w4, int mX, int surfaceWidth,
+std::optional<int> FollowCursorScroll(int tick, int quarterWidth, int scrollX, int surfaceWidth,
                                       ScrollRange range) {
   const int usable = surfaceWidth - kClefMargin;
-  const double along = tick / 480.0 * w4;
+  const double along = tick / 480.0 * quarterWidth;
   const double g = along - kClefMargin;
   std::optional<int> value;
   auto setValue = [&](int v) {
     value = v;
     // The scroll bar moves the view only while it has a real range.
     if (range.minimum < range.maximum)
-      mX = v;
+      scrollX = v;
   };
-  if (along - mX > (usable * 9) / 10 - 1) {
+  if (along - scrollX > (usable * 9) / 10 - 1) {
     if (g < range.minimum)
       setValue(range.minimum);
     else if (g > range.maximum)
@@ -306,7 +308,7 @@ std::optional<int> FollowCursorScroll(int tick, int w4, int mX, int surfaceWidth
     else
       setValue(RoundHalfEven(g - usable / 2));
   }
-  if (along - mX < (usable * 2) / 10 - 1) {
+  if (along - scrollX < (usable * 2) / 10 - 1) {
     const double v = g - usable / 2;
     if (v < range.minimum)
       setValue(range.minimum);

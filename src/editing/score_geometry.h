@@ -26,8 +26,8 @@ inline constexpr int kTripletColumn = 336;
 // Glyphs start right of the clef; tick 0 lands here when the song fits.
 inline constexpr int kClefMargin = 48;
 
-inline constexpr int kDefaultQuarterWidth = 50;   // w4
-inline constexpr int kDefaultStaffDistance = 120; // hch
+inline constexpr int kDefaultQuarterWidth = 50;   // quarterWidth
+inline constexpr int kDefaultStaffDistance = 120; // staffDistance
 inline constexpr int kMinQuarterWidth = 50;
 inline constexpr int kMinStaffDistance = 100;
 inline constexpr int kZoomStep = 10;
@@ -60,10 +60,10 @@ std::string_view SyllableOf(std::string_view label);
 bool LabelIsSharp(std::string_view label);
 bool LabelIsFlat(std::string_view label);
 
-// Surface x of a start tick: near(t * w4 / 480 - mX).
-int XOfTick(int tick, int w4, int mX);
+// Surface x of a start tick: near(t * quarterWidth / 480 - scrollX).
+int XOfTick(int tick, int quarterWidth, int scrollX);
 // Top edge of part p's band.
-int PartTop(int part, int hch, int mY);
+int PartTop(int part, int staffDistance, int scrollY);
 // Pixels above middle C of a note number > 0.
 double StaffPosition(int noteNumber, const StaffLabelTable &table);
 bool IsStemDown(double staffPosition);
@@ -98,7 +98,7 @@ struct TieArc {
   double startRadians = 0;
   double spanRadians = 0;
 };
-TieArc TieArcFor(int duration, int w4, bool stemDown);
+TieArc TieArcFor(int duration, int quarterWidth, bool stemDown);
 
 // The triplet grouping the drawing applies from the left: clears j's bracket flag and, when
 // j closes a group of three equal triplet durations none of which closes another, sets it.
@@ -115,21 +115,21 @@ struct ScrollRange {
   int minimum = 0;
   int maximum = 0;
 };
-ScrollRange HorizontalScrollRange(const Song &song, int w4, int surfaceWidth);
-ScrollRange VerticalScrollRange(int hch, int surfaceHeight);
+ScrollRange HorizontalScrollRange(const Song &song, int quarterWidth, int surfaceWidth);
+ScrollRange VerticalScrollRange(int staffDistance, int surfaceHeight);
 // True when every part ends within the surface, so that the whole song is shown from x = 48.
-bool SongFitsWidth(const Song &song, int w4, int surfaceWidth);
+bool SongFitsWidth(const Song &song, int quarterWidth, int surfaceWidth);
 // The horizontal offset of a song that fits: tick 0 at x = 48, or, with a pick-up before
 // tick 0, the first element at x = 48 (the scroll bar's minimum).
-int FittedScrollOffset(const Song &song, int w4);
+int FittedScrollOffset(const Song &song, int quarterWidth);
 
-int ZoomedQuarterWidth(int w4, bool wider);
-int ZoomedStaffDistance(int hch, bool wider);
+int ZoomedQuarterWidth(int quarterWidth, bool wider);
+int ZoomedStaffDistance(int staffDistance, bool wider);
 // Scroll value kept in proportion to a zoom, limited to the new range.
 int ScaledScrollValue(int value, int oldUnit, int newUnit, ScrollRange range);
 
 // The new horizontal scroll value that keeps the cursor tick in view, if it must move.
-std::optional<int> FollowCursorScroll(int tick, int w4, int mX, int surfaceWidth,
+std::optional<int> FollowCursorScroll(int tick, int quarterWidth, int scrollX, int surfaceWidth,
                                       ScrollRange range);
 
 // The current part as the score editor carries it in part 1's header (0 reads as 1).

@@ -2,22 +2,6 @@
 
 namespace pipora {
 
-QString WindowKeyName(WindowId id) {
-  switch (id) {
-  case WindowId::Main:
-    return QStringLiteral("main");
-  case WindowId::SrcView:
-    return QStringLiteral("srcview");
-  case WindowId::PlayPannel:
-    return QStringLiteral("playpannel");
-  case WindowId::Property:
-    return QStringLiteral("property");
-  case WindowId::FrmScr:
-    return QStringLiteral("frmScr");
-  }
-  return {};
-}
-
 DoReMiTable DefaultDoReMiTable() {
   // The offset follows the written note: do 0, re 6, mi 12, fa 18, so 24, la 30, ti 36.
   return {{{QStringLiteral("ド"), 0},

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace pipora {
 
@@ -19,10 +20,9 @@ struct WindowLayout {
 };
 
 // The child windows and the frame, in the order their keys are written.
-enum class WindowId : int { Main = 0, SrcView, PlayPannel, Property, FrmScr };
+// Their stored names are in stored_names.h.
+enum class WindowId : int { Main = 0, SourceEditor, Player, Property, ScoreEditor };
 inline constexpr int kWindowCount = 5;
-// "main", "srcview", "playpannel", "property", "frmScr".
-QString WindowKeyName(WindowId id);
 
 struct SourceFont {
   double size = 10; // points; may be fractional (10.5)
@@ -74,12 +74,12 @@ struct Settings {
   bool isTick = false;
   bool is3 = true;
   bool isAuto = true;
-  int w4 = 50;   // frmScr.w4: width of a quarter note in the score editor
-  int hch = 120; // frmScr.hch: distance between two staves
+  int quarterWidth = 50;   // width of a quarter note in the score editor, pixels
+  int staffDistance = 120; // distance between two staves in the score editor, pixels
   bool isBar = true;
   bool isBarNum = true;
   bool isDoReMi = true;
-  bool isShowCursol = true;
+  bool showCursor = true;
   bool isLongFile = false;
   bool isGrid = false;
   QString LastFileName;
@@ -87,7 +87,8 @@ struct Settings {
   bool isPreview = true;
   bool isManyUndo = true;
   bool isSaveTone = true;
-  QString ActiveWindow; // "frmScr", "srcview", "playpannel", "property" or empty
+  // The child window that was active last; none before any was.
+  std::optional<WindowId> activeWindow;
   bool isNoCheck = false;
   // The score editor draws each note as its own glyph instead of engraving beams,
   // accidentals per measure and one label line.

@@ -2,6 +2,7 @@
 
 #include "platform/files/program_directory.h"
 #include "platform/ini/ini_file.h"
+#include "settings/stored_names.h"
 
 #include <QFileInfo>
 
@@ -13,11 +14,11 @@ namespace {
 const QString kSection = QStringLiteral("pipora");
 constexpr int kMaxTextLength = 254;
 
-constexpr std::array kLayoutOrder = {WindowId::Main, WindowId::SrcView, WindowId::PlayPannel,
-                                     WindowId::Property, WindowId::FrmScr};
+constexpr std::array kLayoutOrder = {WindowId::Main, WindowId::SourceEditor, WindowId::Player,
+                                     WindowId::Property, WindowId::ScoreEditor};
 // The load visits the windows in this order (the frame, then the editors).
-constexpr std::array kLoadOrder = {WindowId::Main, WindowId::SrcView, WindowId::FrmScr,
-                                   WindowId::PlayPannel, WindowId::Property};
+constexpr std::array kLoadOrder = {WindowId::Main, WindowId::SourceEditor, WindowId::ScoreEditor,
+                                   WindowId::Player, WindowId::Property};
 
 QString BoolText(bool value) {
   return value ? QStringLiteral("True") : QStringLiteral("False");
@@ -125,12 +126,12 @@ LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentSc
     r.readInt(name + ".WindowState", w.state);
   }
   SourceFont &font = layout.sourceFont;
-  r.readFontSize("srcview.Text1.Font.Size", font.size);
-  r.readText("srcview.Text1.Font.Name", font.name);
-  r.readBool("srcview.Text1.Font.Bold", font.bold);
-  r.readBool("srcview.Text1.Font.Italic", font.italic);
+  r.readFontSize(SourceFontKey("Size"), font.size);
+  r.readText(SourceFontKey("Name"), font.name);
+  r.readBool(SourceFontKey("Bold"), font.bold);
+  r.readBool(SourceFontKey("Italic"), font.italic);
   for (WindowId id :
-       {WindowId::SrcView, WindowId::PlayPannel, WindowId::Property, WindowId::FrmScr}) {
+       {WindowId::SourceEditor, WindowId::Player, WindowId::Property, WindowId::ScoreEditor}) {
     bool visible = true;
     r.readBool(WindowKeyName(id) + ".Visible", visible);
     layout.window(id).visible = visible;
@@ -140,12 +141,12 @@ LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentSc
   r.readBool("isTick", settings.isTick);
   r.readBool("is3", settings.is3);
   r.readBool("isAuto", settings.isAuto);
-  r.readInt("frmScr.w4", layout.w4);
-  r.readInt("frmScr.hch", layout.hch);
+  r.readInt(QuarterWidthKey(), layout.quarterWidth);
+  r.readInt(StaffDistanceKey(), layout.staffDistance);
   r.readBool("isBar", settings.isBar);
   r.readBool("isBarNum", settings.isBarNum);
   r.readBool("isDoReMi", settings.isDoReMi);
-  r.readBool("isShowCursol", settings.isShowCursol);
+  r.readBool("isShowCursol", settings.showCursor);
   r.readBool("isLongFile", settings.isLongFile);
   r.readBool("isGrid", settings.isGrid);
   r.readText("LastFileName", settings.LastFileName);
@@ -154,7 +155,10 @@ LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentSc
   r.readBool("isPreview", settings.isPreview);
   r.readBool("isManyUndo", settings.isManyUndo);
   r.readBool("isSaveTone", settings.isSaveTone);
-  r.readText("ActiveWindow", settings.ActiveWindow);
+  QString activeWindow = settings.activeWindow ? WindowKeyName(*settings.activeWindow) : QString();
+  r.readText("ActiveWindow", activeWindow);
+  if (!r.failed())
+    settings.activeWindow = WindowFromKeyName(activeWindow);
   r.readBool("isNoCheck", settings.isNoCheck);
   r.readBool("isClassicScore", settings.isClassicScore);
 
@@ -169,8 +173,8 @@ LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentSc
   }
   settings.windows = layout.windows;
   settings.sourceFont = layout.sourceFont;
-  settings.w4 = layout.w4;
-  settings.hch = layout.hch;
+  settings.quarterWidth = layout.quarterWidth;
+  settings.staffDistance = layout.staffDistance;
   report.end = LoadEnd::Complete;
   return report;
 }
@@ -195,21 +199,21 @@ bool SaveSettings(const Settings &settings, const QString &path, QSize presentSc
     if (id != WindowId::Main)
       putBool(name + ".Visible", w.visible);
   }
-  put("srcview.Text1.Font.Size", QString::number(settings.sourceFont.size));
-  put("srcview.Text1.Font.Name", settings.sourceFont.name);
-  putBool("srcview.Text1.Font.Bold", settings.sourceFont.bold);
-  putBool("srcview.Text1.Font.Italic", settings.sourceFont.italic);
+  put(SourceFontKey("Size"), QString::number(settings.sourceFont.size));
+  put(SourceFontKey("Name"), settings.sourceFont.name);
+  putBool(SourceFontKey("Bold"), settings.sourceFont.bold);
+  putBool(SourceFontKey("Italic"), settings.sourceFont.italic);
   for (int part = 1; part <= 16; ++part)
     putInt(ToneKey(part), settings.tones[static_cast<std::size_t>(part - 1)]);
   putBool("isTick", settings.isTick);
   putBool("is3", settings.is3);
   putBool("isAuto", settings.isAuto);
-  putInt("frmScr.w4", settings.w4);
-  putInt("frmScr.hch", settings.hch);
+  putInt(QuarterWidthKey(), settings.quarterWidth);
+  putInt(StaffDistanceKey(), settings.staffDistance);
   putBool("isBar", settings.isBar);
   putBool("isBarNum", settings.isBarNum);
   putBool("isDoReMi", settings.isDoReMi);
-  putBool("isShowCursol", settings.isShowCursol);
+  putBool("isShowCursol", settings.showCursor);
   putBool("isLongFile", settings.isLongFile);
   putBool("isGrid", settings.isGrid);
   put("LastFileName", settings.LastFileName);
@@ -218,7 +222,7 @@ bool SaveSettings(const Settings &settings, const QString &path, QSize presentSc
   putBool("isPreview", settings.isPreview);
   putBool("isManyUndo", settings.isManyUndo);
   putBool("isSaveTone", settings.isSaveTone);
-  put("ActiveWindow", settings.ActiveWindow);
+  put("ActiveWindow", settings.activeWindow ? WindowKeyName(*settings.activeWindow) : QString());
   putBool("isNoCheck", settings.isNoCheck);
   putBool("isClassicScore", settings.isClassicScore);
   return ini.save(path).ok();

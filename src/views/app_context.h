@@ -3,12 +3,12 @@
 // output and the seams through which the score editor and the player reach each other
 // and the frame.
 //
-// Wiring: the frame (`main`) creates its menus first, then the four child windows, each
+// Wiring: the frame (`MainWindow`) creates its menus first, then the four child windows, each
 // constructed as `Window(AppContext &, QWidget *parent)`. When a child's constructor runs,
 // `frame` and the menu actions already exist, so a child can attach itself:
 //   - menu commands: ctx.action("UndoItem2") returns the QAction named after the item;
 //     connect to its triggered() signal. Items whose windows are not built stay inert.
-//   - activation: connect to main::windowActivated / main::windowDeactivated.
+//   - activation: connect to MainWindow::windowActivated / MainWindow::windowDeactivated.
 //   - the hooks below: a child that provides a behaviour assigns the std::function in its
 //     constructor; callers test for an empty function (it means "not available").
 #include "model/song.h"
@@ -23,15 +23,15 @@ class QAction;
 
 namespace pipora {
 
-class main;
-class frmScr;
-class srcview;
-class property;
-class playpannel;
+class MainWindow;
+class ScoreEditorWindow;
+class SourceEditorWindow;
+class PropertyWindow;
+class PlayerPanel;
 class MidiOutput; // src/platform/midi/midi_output.h
 
 struct AppHooks {
-  // --- provided by the score editor (frmScr) ---
+  // --- provided by the score editor ---
   // Lay out and redraw after notes were changed elsewhere (source editor, file commands).
   std::function<void()> scoreRelayout;
   // True while the score editor is the active child (its lists are the live ones).
@@ -44,7 +44,7 @@ struct AppHooks {
   std::function<void()> takeSnapshot;
 
   // --- provided by the player panel / player ---
-  // Show a position text in the player panel's display (Label1).
+  // Show a position text in the player panel's display.
   std::function<void(const QString &)> showPosition;
 
   // --- run when the frame really closes (MIDI reset and close, temporary files) ---
@@ -79,11 +79,11 @@ struct AppContext {
   MidiOutput *midi = nullptr;
 
   // The windows, set by the frame as it creates them.
-  pipora::main *frame = nullptr;
-  frmScr *score = nullptr;
-  srcview *source = nullptr;
-  property *props = nullptr;
-  playpannel *player = nullptr;
+  pipora::MainWindow *frame = nullptr;
+  ScoreEditorWindow *score = nullptr;
+  SourceEditorWindow *source = nullptr;
+  PropertyWindow *props = nullptr;
+  PlayerPanel *player = nullptr;
 
   AppHooks hooks;
 

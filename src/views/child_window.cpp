@@ -1,6 +1,6 @@
 #include "views/child_window.h"
 
-#include "views/main.h"
+#include "views/main_window.h"
 
 #include <QEvent>
 

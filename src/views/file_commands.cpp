@@ -3,9 +3,9 @@
 #include "formats/midi/midi_files.h"
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
-#include "views/main.h"
-#include "views/property.h"
-#include "views/srcview.h"
+#include "views/main_window.h"
+#include "views/property/property_window.h"
+#include "views/source/source_editor_window.h"
 
 #include <QApplication>
 #include <QFile>
@@ -30,7 +30,7 @@ QString Lower3(const QString &path) {
 
 } // namespace
 
-FileCommands::FileCommands(AppContext &ctx, main &frame) : ctx_(ctx), frame_(frame) {}
+FileCommands::FileCommands(AppContext &ctx, MainWindow &frame) : ctx_(ctx), frame_(frame) {}
 
 QStringList FileCommands::SmdFilters() {
   return {QStringLiteral("すべてのファイル（*.*）|*.*"),
@@ -67,7 +67,7 @@ bool FileCommands::newSong() {
   if (!askToSaveChanges())
     return false;
   // Refilling the source editor activates it; the focus then returns to this window.
-  const QString activeWindow = ctx_.settings.ActiveWindow;
+  const std::optional<WindowId> activeWindow = ctx_.settings.activeWindow;
   NewSong(ctx_.song, ctx_.snapshotMode);
   if (!ctx_.snapshotMode)
     frame_.updateCaption();
@@ -97,7 +97,7 @@ bool FileCommands::openSmd() {
     if (path.isEmpty())
       return false;
   }
-  const QString activeWindow = ctx_.settings.ActiveWindow;
+  const std::optional<WindowId> activeWindow = ctx_.settings.activeWindow;
   OpenOptions options;
   options.snapshotMode = ctx_.snapshotMode;
   options.isSaveTone = ctx_.settings.isSaveTone;
@@ -195,7 +195,7 @@ bool FileCommands::saveSmdAs() {
 bool FileCommands::openMidi() {
   if (!askToSaveChanges())
     return false;
-  const QString activeWindow = ctx_.settings.ActiveWindow;
+  const std::optional<WindowId> activeWindow = ctx_.settings.activeWindow;
   QString path = ctx_.handOverFileName;
   if (path.isEmpty()) {
     FileDialogRequest request;

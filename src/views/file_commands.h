@@ -9,7 +9,7 @@ namespace pipora {
 
 class FileCommands {
 public:
-  FileCommands(AppContext &ctx, main &frame);
+  FileCommands(AppContext &ctx, MainWindow &frame);
 
   // Each returns whether it completed (a refused, cancelled or failed command: false).
   bool newSong();
@@ -40,7 +40,7 @@ private:
   QWidget *parentWidget() const;
 
   AppContext &ctx_;
-  main &frame_;
+  MainWindow &frame_;
 };
 
 } // namespace pipora

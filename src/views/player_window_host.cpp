@@ -1,8 +1,8 @@
 #include "views/player_window_host.h"
 
-#include "views/main.h"
-#include "views/property.h"
-#include "views/srcview.h"
+#include "views/main_window.h"
+#include "views/property/property_window.h"
+#include "views/source/source_editor_window.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -120,8 +120,8 @@ int PlayerWindowHost::measurePlayPart() const {
 
 int PlayerWindowHost::selectedSourceElement() const {
   const Part &p = ctx_.song.part(std::clamp(ctx_.song.currentPart, 1, kUserParts));
-  if (ctx_.source && ctx_.source->List1 && ctx_.source->List1->currentRow() >= 0)
-    return std::min(ctx_.source->List1->currentRow(), p.count);
+  if (ctx_.source && ctx_.source->noteList() && ctx_.source->noteList()->currentRow() >= 0)
+    return std::min(ctx_.source->noteList()->currentRow(), p.count);
   return p.cursor;
 }
 

@@ -10,7 +10,7 @@
 namespace pipora {
 
 // The score editor's side of the play-position line (see PlayerHost for the meaning).
-// The score editor installs it with playpannel::setPlayLine.
+// The score editor installs it with PlayerPanel::setPlayLine.
 class PlayLineView {
 public:
   virtual ~PlayLineView() = default;

@@ -5,10 +5,10 @@
 
 namespace pipora {
 
-class main;
+class MainWindow;
 
-// Saves frame.png (the whole frame with its child windows) and srcview.png (the source
+// Saves frame.png (the whole frame with its child windows) and source_editor.png (the source
 // editor alone) into `directory`. False when a file could not be written.
-bool SaveScreenshots(main &frame, const QString &directory);
+bool SaveScreenshots(MainWindow &frame, const QString &directory);
 
 } // namespace pipora

@@ -22,7 +22,7 @@ out="$("$editor" --offscreen-start-and-quit "$home/notes.txt" 2>/dev/null)"
 grep -qx "notes 0" <<<"$out" || fail "a .txt file was opened: $out"
 
 "$editor" --screenshots "$home/shots" "$home/demo song.smd" 2>/dev/null
-for png in frame srcview; do
+for png in frame source_editor; do
   f="$home/shots/$png.png"
   [ -s "$f" ] || fail "$png.png missing"
   [ "$(head -c 8 "$f" | od -An -tx1 | tr -d ' ')" = "89504e470d0a1a0a" ] || fail "$png.png is no PNG"

@@ -1,12 +1,12 @@
-// pipora.ini: the keys and their forms, the order they are written in, loading with the
-// larger-screen rule and the stop at a bad value, and what start-up does with them.
+// pipora.ini with the editor: the keys in the order a close writes them, and what start-up
+// does with them. The store alone is tested in tests/core/settings_store_test.cpp.
 #include "ui_fixture.h"
 
 #include "platform/text/cp932.h"
 #include "settings/settings_store.h"
-#include "views/frmScr.h"
-#include "views/playpannel.h"
-#include "views/srcview.h"
+#include "views/player/player_panel.h"
+#include "views/score/score_editor_window.h"
+#include "views/source/source_editor_window.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -89,8 +89,6 @@ void WriteIni(const QStringList &lines) {
   WriteBytes(SettingsFilePath(), ToCp932(QString("[pipora]\r\n") + lines.join("\r\n") + "\r\n"));
 }
 
-const QSize kScreen(800, 600);
-
 } // namespace
 
 class tst_settings : public QObject {
@@ -102,14 +100,6 @@ private slots:
   void cleanup() { QVERIFY(VisibleTopLevels().isEmpty()); }
 
   void firstRunWritesEveryKeyOnClose();
-  void valuesRoundTrip();
-  void booleanForms_data();
-  void booleanForms();
-  void largerScreenTakesOptionsNotLayout();
-  void badBooleanStopsAtThatKey();
-  void badFontSizeStopsAtThatKey();
-  void otherSectionsAndKeysAreKept();
-  void missingShortCutKeepsDefault();
   void startUpAppliesLayoutAndFont();
   void maximisedWindowKeepsStoredPosition();
   void layoutRoundTripsThroughTheFile();
@@ -146,143 +136,6 @@ void tst_settings::firstRunWritesEveryKeyOnClose() {
   QVERIFY(ReadBytes(SettingsFilePath()).contains("\r\n"));
 }
 
-void tst_settings::valuesRoundTrip() {
-  Settings out;
-  out.isTick = true;
-  out.is3 = false;
-  out.isGrid = true;
-  out.w4 = 75;
-  out.hch = 150;
-  out.tones[0] = 19;
-  out.tones[15] = 127;
-  out.ShortCut[3] = 2 * 256 + 72;
-  out.LastFileName = "/楽曲/さくら.smd";
-  out.ActiveWindow = "srcview";
-  out.sourceFont.size = 10.5;
-  out.sourceFont.bold = true;
-  out.window(WindowId::FrmScr) = {10, 20, 300, 200, 0, false};
-  QVERIFY(SaveSettings(out, SettingsFilePath(), kScreen));
-  QVERIFY(
-      ReadBytes(SettingsFilePath()).contains(ToCp932(QString("LastFileName=/楽曲/さくら.smd"))));
-  QCOMPARE(ValueOf(ReadSection(SettingsFilePath()), "srcview.Text1.Font.Size"), QString("10.5"));
-
-  Settings in;
-  const LoadReport report = LoadSettings(in, SettingsFilePath(), kScreen);
-  QCOMPARE(report.end, LoadEnd::Complete);
-  QVERIFY(in.isTick);
-  QVERIFY(!in.is3);
-  QVERIFY(in.isGrid);
-  QCOMPARE(in.w4, 75);
-  QCOMPARE(in.hch, 150);
-  QCOMPARE(in.tones, out.tones);
-  QCOMPARE(in.ShortCut, out.ShortCut);
-  QCOMPARE(in.LastFileName, out.LastFileName);
-  QCOMPARE(in.ActiveWindow, QString("srcview"));
-  QCOMPARE(in.sourceFont.size, 10.5);
-  QVERIFY(in.sourceFont.bold);
-  const WindowLayout &w = in.window(WindowId::FrmScr);
-  QCOMPARE(QRect(w.left, w.top, w.width, w.height), QRect(10, 20, 300, 200));
-  QCOMPARE(w.state, 0);
-  QVERIFY(!w.visible);
-}
-
-void tst_settings::booleanForms_data() {
-  QTest::addColumn<QString>("text");
-  QTest::addColumn<int>("expected"); // -1: not a boolean
-  QTest::newRow("True") << "True" << 1;
-  QTest::newRow("False") << "False" << 0;
-  QTest::newRow("lower case") << "true" << 1;
-  QTest::newRow("0") << "0" << 0;
-  QTest::newRow("-1") << "-1" << 1;
-  QTest::newRow("2") << "2" << 1;
-  QTest::newRow("abc") << "abc" << -1;
-  QTest::newRow("empty") << "" << -1;
-}
-
-void tst_settings::booleanForms() {
-  QFETCH(QString, text);
-  QFETCH(int, expected);
-  const auto value = ParseSettingsBool(text);
-  QCOMPARE(value.has_value(), expected >= 0);
-  if (value)
-    QCOMPARE(*value, expected == 1);
-}
-
-void tst_settings::largerScreenTakesOptionsNotLayout() {
-  WriteIni({"Screen.Width=4000", "Screen.Height=3000", "srcview.Left=50", "srcview.Top=60",
-            "srcview.Width=400", "srcview.Height=300", "srcview.WindowState=0",
-            "srcview.Text1.Font.Size=20", "ToneCh(2)=40", "isTick=True", "frmScr.w4=90",
-            "ShortCut(7)=88", "isGrid=True"});
-  Settings s;
-  s.window(WindowId::SrcView) = {1, 2, 3, 4, 0, true};
-  const LoadReport report = LoadSettings(s, SettingsFilePath(), kScreen);
-  QCOMPARE(report.end, LoadEnd::LargerScreen);
-  QVERIFY(s.isTick);
-  QVERIFY(s.isGrid);
-  QCOMPARE(s.tones[1], 40);
-  QCOMPARE(s.ShortCut[7], 88);
-  QCOMPARE(s.w4, 50);
-  QCOMPARE(s.sourceFont.size, 10.0);
-  QCOMPARE(s.window(WindowId::SrcView).left, 1);
-  QCOMPARE(s.window(WindowId::SrcView).width, 3);
-}
-
-void tst_settings::badBooleanStopsAtThatKey() {
-  WriteIni({"Screen.Width=0", "Screen.Height=0", "srcview.Width=400", "srcview.Height=300",
-            "srcview.WindowState=0", "isTick=True", "is3=False", "frmScr.w4=90", "isBar=abc",
-            "isGrid=True", "ShortCut(0)=5", "isNoCheck=True"});
-  Settings s;
-  const LoadReport report = LoadSettings(s, SettingsFilePath(), kScreen);
-  QCOMPARE(report.end, LoadEnd::BadValue);
-  QCOMPARE(report.badKey, QString("isBar"));
-  QVERIFY(s.isTick);
-  QVERIFY(!s.is3);
-  QVERIFY(s.isBar);
-  QVERIFY(!s.isGrid);
-  QCOMPARE(s.ShortCut[0], 1062);
-  QVERIFY(!s.isNoCheck);
-  // The layout is applied only after a complete load.
-  QCOMPARE(s.w4, 50);
-  QCOMPARE(s.window(WindowId::SrcView).width, 0);
-}
-
-void tst_settings::badFontSizeStopsAtThatKey() {
-  WriteIni({"srcview.Text1.Font.Size=big", "ToneCh(1)=5", "isTick=True"});
-  Settings s;
-  const LoadReport report = LoadSettings(s, SettingsFilePath(), kScreen);
-  QCOMPARE(report.end, LoadEnd::BadValue);
-  QCOMPARE(report.badKey, QString("srcview.Text1.Font.Size"));
-  QCOMPARE(s.tones[0], 0);
-  QVERIFY(!s.isTick);
-}
-
-void tst_settings::otherSectionsAndKeysAreKept() {
-  WriteBytes(SettingsFilePath(),
-             "[other]\r\nkeep=1\r\n[pipora]\r\nMidiOutput=port A\r\nisTick=True\r\n");
-  Settings s;
-  s.isTick = false;
-  QVERIFY(SaveSettings(s, SettingsFilePath(), kScreen));
-  const QByteArray bytes = ReadBytes(SettingsFilePath());
-  QVERIFY(bytes.startsWith("[other]\r\nkeep=1\r\n"));
-  const auto rows = ReadSection(SettingsFilePath());
-  QCOMPARE(ValueOf(rows, "MidiOutput"), QString("port A"));
-  QCOMPARE(ValueOf(rows, "isTick"), QString("False"));
-}
-
-void tst_settings::missingShortCutKeepsDefault() {
-  Settings out;
-  out.ShortCut[2] = 99;
-  out.ShortCut[3] = 98;
-  QVERIFY(SaveSettings(out, SettingsFilePath(), kScreen));
-  QString text = FromCp932(ReadBytes(SettingsFilePath()));
-  text.remove(QRegularExpression("ShortCut\\(3\\)=98\r\n"));
-  WriteBytes(SettingsFilePath(), ToCp932(text));
-  Settings in;
-  QCOMPARE(LoadSettings(in, SettingsFilePath(), kScreen).end, LoadEnd::Complete);
-  QCOMPARE(in.ShortCut[2], 99);
-  QCOMPARE(in.ShortCut[3], 1061);
-}
-
 void tst_settings::startUpAppliesLayoutAndFont() {
   WriteIni({"Screen.Width=0", "Screen.Height=0", "srcview.Left=32", "srcview.Top=48",
             "srcview.Width=500", "srcview.Height=250", "srcview.WindowState=0",
@@ -291,9 +144,9 @@ void tst_settings::startUpAppliesLayoutAndFont() {
   e.start();
   const QRect g = e.frame->subWindowOf(e.ctx.source)->geometry();
   QCOMPARE(g, QRect(32, 48, 500, 250));
-  QVERIFY(e.ctx.source->List1->font().bold());
-  QCOMPARE(e.ctx.source->Text2->font().pointSizeF(), 12.0);
-  QCOMPARE(e.settings.ActiveWindow, QString("srcview"));
+  QVERIFY(e.ctx.source->noteList()->font().bold());
+  QCOMPARE(e.ctx.source->pitchBox()->font().pointSizeF(), 12.0);
+  QCOMPARE(e.settings.activeWindow, std::optional(WindowId::SourceEditor));
 }
 
 void tst_settings::maximisedWindowKeepsStoredPosition() {

@@ -2,11 +2,12 @@
 // A frame with its four child windows for window tests, and prompts that answer from a
 // script instead of a person.
 #include "model/song.h"
+#include "model/vocabulary.h"
 #include "platform/files/program_directory.h"
 #include "platform/ui/fonts.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
-#include "views/main.h"
+#include "views/main_window.h"
 #include "views/prompts.h"
 
 #include <QApplication>
@@ -66,12 +67,12 @@ struct Editor {
   Settings settings;
   AppContext ctx{song, settings};
   ScriptedPrompts *prompts = nullptr;
-  std::unique_ptr<pipora::main> frame;
+  std::unique_ptr<pipora::MainWindow> frame;
 
   Editor() {
     auto scripted = std::make_unique<ScriptedPrompts>();
     prompts = scripted.get();
-    frame = std::make_unique<pipora::main>(ctx, std::move(scripted));
+    frame = std::make_unique<pipora::MainWindow>(ctx, std::move(scripted));
   }
   // Start-up as the program runs it; the frame ends up shown and active.
   void start(const QString &commandLine = {}) {
@@ -135,6 +136,14 @@ inline QByteArray ReadBytes(const QString &path) {
   if (!f.open(QIODevice::ReadOnly))
     return {};
   return f.readAll();
+}
+
+// Appends a note (0 is a rest) to a part, as the editor does after any edit: start times
+// and the score editor's copy follow.
+inline void AppendNote(Song &song, int part, int note, const char *length) {
+  InsertNote(song, part, song.part(part).count, note, length, note ? PitchNameOf(note) : "R");
+  RecalcTimes(song);
+  BuildScoreList(song);
 }
 
 // ESC "$D" "!$" <codes> 0x0F for each part, after the title bytes.

@@ -1,13 +1,13 @@
 // piporapad [FILE]: the editor. With --offscreen-start-and-quit FILE it starts without a
 // screen, opens FILE, waits until the interface is idle, prints the time that took and
 // exits (the start-up benchmark).
-#include "views/main.h"
 #include "model/song.h"
 #include "platform/ui/app_icon.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/translations.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
+#include "views/main_window.h"
 #include "views/screenshots.h"
 
 #include <QApplication>
@@ -70,7 +70,7 @@ int main(int argc, char **argv) {
   pipora::Song song;
   pipora::Settings settings;
   pipora::AppContext ctx(song, settings);
-  pipora::main frame(ctx);
+  pipora::MainWindow frame(ctx);
   frame.startUp(line.fileName);
 
   if (line.startAndQuit) {

@@ -21,12 +21,13 @@ bool HasStem(int duration) {
 // The range of elements whose drawing may reach the surface.
 std::pair<int, int> VisibleRange(const Part &pt, const EngravingView &view) {
   const int count = pt.scoreHeader.count;
-  const double leftTick = std::floor((view.mX + kClefMargin - kCellWidth) * 480.0 / view.w4);
+  const double leftTick =
+      std::floor((view.scrollX + kClefMargin - kCellWidth) * 480.0 / view.quarterWidth);
   int first = FirstElementAtOrAfter(pt, static_cast<int>(std::clamp(leftTick, -2.0e9, 2.0e9))) - 1;
   first = std::max(first, 0);
   int last = first;
-  while (last < count && XOfTick(pt.score[static_cast<std::size_t>(last)].start, view.w4, view.mX) <
-                             view.width + kCellWidth)
+  while (last < count && XOfTick(pt.score[static_cast<std::size_t>(last)].start, view.quarterWidth,
+                                 view.scrollX) < view.width + kCellWidth)
     ++last;
   return {first, last};
 }
@@ -137,10 +138,10 @@ double FreeStemTip(int headCentre, bool stemDown, int flags, const EngravingMetr
 EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
                         const StaffLabelTable &table, const EngravingMetrics &m) {
   EngravedPart out;
-  out.band = BandOf(view.hch);
+  out.band = BandOf(view.staffDistance);
   const Part &pt = song.part(part);
   const int count = pt.scoreHeader.count;
-  if (view.w4 <= 0 || count < 0 || static_cast<int>(pt.score.size()) <= count)
+  if (view.quarterWidth <= 0 || count < 0 || static_cast<int>(pt.score.size()) <= count)
     return out;
   const std::span<const ScoreNote> score(pt.score.data(), static_cast<std::size_t>(count) + 1);
   const int measureTicks = song.measureTicks();
@@ -165,7 +166,7 @@ EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
     EngravedNote n;
     n.index = j;
     n.start = s.start;
-    n.x = XOfTick(s.start, view.w4, view.mX);
+    n.x = XOfTick(s.start, view.quarterWidth, view.scrollX);
     n.isNote = s.noteNumber > 0 && GlyphRow(s.duration) >= 0;
     if (n.isNote) {
       n.staffPosition = StaffPosition(s.noteNumber, table);

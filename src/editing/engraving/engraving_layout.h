@@ -31,9 +31,9 @@ struct EngravingMetrics {
 };
 
 struct EngravingView {
-  int w4 = kDefaultQuarterWidth;
-  int hch = kDefaultStaffDistance;
-  int mX = 0;
+  int quarterWidth = kDefaultQuarterWidth;
+  int staffDistance = kDefaultStaffDistance;
+  int scrollX = 0;
   int width = 0;
   bool labels = true;
 };

@@ -4,10 +4,10 @@
 
 namespace pipora {
 
-StaffBand BandOf(int hch) {
+StaffBand BandOf(int staffDistance) {
   StaffBand band;
   band.top = kBandTopOffset;
-  band.bottom = kBandTopOffset + hch;
+  band.bottom = kBandTopOffset + staffDistance;
   band.labelTop = std::max(kLowestLabelTop, band.bottom - kLabelLineHeight);
   return band;
 }

@@ -21,7 +21,7 @@ struct StaffBand {
   int bottom = 0; // exclusive
   int labelTop = 0;
 };
-StaffBand BandOf(int hch);
+StaffBand BandOf(int staffDistance);
 
 struct TimeSignature {
   int beats = 4;

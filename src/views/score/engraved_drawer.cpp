@@ -1,8 +1,8 @@
 #include "views/score/engraved_drawer.h"
 
 #include "editing/engraving/engraving_layout.h"
-#include "views/raster_ops.h"
-#include "views/score_renderer.h"
+#include "views/score/raster_ops.h"
+#include "views/score/score_renderer.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -61,7 +61,7 @@ struct Drawer {
 
   void drawTie(const EngravedNote &n, int duration, int top) {
     // Ties curve away from the stems, from this head to the next one.
-    const TieArc arc = TieArcFor(duration, view.w4, n.stemDown);
+    const TieArc arc = TieArcFor(duration, view.quarterWidth, n.stemDown);
     const double cx = n.x + arc.centreX;
     const double cy = top + n.headCentre - kHeadCentreBelowCellTop + arc.centreY;
     const QRectF box(cx - arc.radiusX, cy - arc.radiusY, 2.0 * arc.radiusX, 2.0 * arc.radiusY);
@@ -127,13 +127,14 @@ struct Drawer {
   template <typename F> void forEachBar(const Part &pt, F draw) const {
     if (song.beatsPerMeasure <= 0)
       return;
-    const int bar = RoundHalfEven(song.beatsPerMeasure / 480.0 * song.ticksPerBeat * view.w4);
+    const int bar =
+        RoundHalfEven(song.beatsPerMeasure / 480.0 * song.ticksPerBeat * view.quarterWidth);
     if (bar <= 0)
       return;
     const long long end =
         static_cast<long long>(pt.score[static_cast<std::size_t>(pt.scoreHeader.count)].start) /
-        480 * view.w4;
-    const int shift = view.mX + view.w4 / 20;
+        480 * view.quarterWidth;
+    const int shift = view.scrollX + view.quarterWidth / 20;
     long long k = std::max<long long>(0, (kClefMargin + shift) / bar);
     for (long long u = k * bar; u <= end; u += bar, ++k) {
       const long long xb = u - shift;
@@ -141,7 +142,7 @@ struct Drawer {
         break;
       if (xb > kClefMargin)
         draw(k, static_cast<int>(k * song.measureTicks()), static_cast<double>(xb),
-             static_cast<double>(u - view.mX));
+             static_cast<double>(u - view.scrollX));
     }
   }
 
@@ -166,8 +167,8 @@ struct Drawer {
     const int count = pt.scoreHeader.count;
     if (count < 0 || static_cast<int>(pt.score.size()) <= count)
       return;
-    const int top = PartTop(partNumber, view.hch, view.mY);
-    const StaffBand band = BandOf(view.hch);
+    const int top = PartTop(partNumber, view.staffDistance, view.scrollY);
+    const StaffBand band = BandOf(view.staffDistance);
     const QRect bandRect = QRect(0, top + band.top, width, band.bottom - band.top)
                                .intersected(QRect(0, rulerBottom, width, height - rulerBottom));
     if (bandRect.isEmpty())
@@ -185,9 +186,9 @@ struct Drawer {
     PrintAt(p, 10, top + kPartLabelTop, QStringLiteral("CH %1").arg(partNumber));
 
     EngravingView ev;
-    ev.w4 = view.w4;
-    ev.hch = view.hch;
-    ev.mX = view.mX;
+    ev.quarterWidth = view.quarterWidth;
+    ev.staffDistance = view.staffDistance;
+    ev.scrollX = view.scrollX;
     ev.width = width;
     ev.labels = view.isDoReMi;
     const EngravedPart part = LayOutPart(song, partNumber, ev, style.table, metrics);

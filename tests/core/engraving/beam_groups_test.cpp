@@ -90,7 +90,7 @@ TEST(BeamGrouping, CompoundMetreBeamsThreeEighths) {
 
 EngravingView WideView() {
   EngravingView v;
-  v.mX = -kClefMargin;
+  v.scrollX = -kClefMargin;
   v.width = 1200;
   return v;
 }
@@ -177,7 +177,7 @@ TEST(EngravingRange, WorkGrowsWithTheViewNotWithTheSong) {
     RecalcTimes(song);
     BuildScoreList(song);
     EngravingView view = WideView();
-    view.mX = 100 * view.w4; // somewhere in the middle of both songs
+    view.scrollX = 100 * view.quarterWidth; // somewhere in the middle of both songs
     return LayOutPart(song, 1, view, DefaultStaffLabels(), EngravingMetrics{}).notes;
   };
   const auto shortSong = laidOut(400);

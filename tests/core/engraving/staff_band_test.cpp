@@ -16,17 +16,17 @@ constexpr int kStaffBottom = kStaffTopLine + 4 * kStaffLineGap;
 class StaffBands : public ::testing::TestWithParam<int> {};
 
 TEST_P(StaffBands, NeighboursTouchAndLabelsSitUnderTheStaff) {
-  const int hch = GetParam();
-  const StaffBand band = BandOf(hch);
+  const int staffDistance = GetParam();
+  const StaffBand band = BandOf(staffDistance);
   // Part p + 1's band starts where part p's ends.
-  EXPECT_EQ(PartTop(1, hch, 0) + band.bottom, PartTop(2, hch, 0) + band.top);
+  EXPECT_EQ(PartTop(1, staffDistance, 0) + band.bottom, PartTop(2, staffDistance, 0) + band.top);
   EXPECT_LE(band.top, kPartLabelTop); // the "CH n" label is inside
   EXPECT_GT(band.labelTop, kStaffBottom);
   EXPECT_LE(band.labelTop + kLabelLineHeight, band.bottom);
 }
 
 INSTANTIATE_TEST_SUITE_P(Heights, StaffBands, ::testing::Values(100, 120, 200),
-                         [](const auto &info) { return "hch" + std::to_string(info.param); });
+                         [](const auto &info) { return "rows" + std::to_string(info.param); });
 
 TEST(TimeSignatures, FromBeatsAndBeatLength) {
   Song song;
@@ -45,10 +45,10 @@ TEST(TimeSignatures, FromBeatsAndBeatLength) {
   EXPECT_FALSE(TimeSignatureOf(song).has_value());
 }
 
-EngravingView ViewAt(int w4) {
+EngravingView ViewAt(int quarterWidth) {
   EngravingView v;
-  v.w4 = w4;
-  v.mX = -kClefMargin;
+  v.quarterWidth = quarterWidth;
+  v.scrollX = -kClefMargin;
   v.width = 1200;
   return v;
 }

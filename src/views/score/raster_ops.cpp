@@ -1,4 +1,4 @@
-#include "views/raster_ops.h"
+#include "views/score/raster_ops.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "views/frmScr.h"
+#include "views/score/score_editor_window.h"
 
 #include "platform/files/program_directory.h"
 #include "platform/files/temporary_files.h"
-#include "views/main.h"
-#include "views/raster_ops.h"
-#include "views/score_surface.h"
+#include "views/main_window.h"
+#include "views/score/raster_ops.h"
+#include "views/score/score_surface.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -60,58 +60,61 @@ StaffLabelTable LabelsFromSettings(const Settings &settings) {
 
 } // namespace
 
-frmScr::frmScr(AppContext &ctx, QWidget *parent)
-    : ChildWindow(ctx, QStringLiteral("frmScr"), parent), history_(ProgramDirectory()),
-      picture1_(new ScoreSurface(this)), hScroll1_(MakeScrollBar(Qt::Horizontal, "HScroll1", this)),
-      vScroll1_(MakeScrollBar(Qt::Vertical, "VScroll1", this)),
-      command1_(MakeZoomButton(QStringLiteral("+"), "Command1", 9, true, this)),
-      command2_(MakeZoomButton(QStringLiteral("-"), "Command2", 9, true, this)),
-      command3_(MakeZoomButton(QStringLiteral("▼"), "Command3", 6, false, this)),
-      command4_(MakeZoomButton(QStringLiteral("▲"), "Command4", 6, false, this)) {
+ScoreEditorWindow::ScoreEditorWindow(AppContext &ctx, QWidget *parent)
+    : ChildWindow(ctx, QStringLiteral("scoreEditor"), parent), history_(ProgramDirectory()),
+      surface_(new ScoreSurface(this)),
+      hScrollBar_(MakeScrollBar(Qt::Horizontal, "horizontalScrollBar", this)),
+      vScrollBar_(MakeScrollBar(Qt::Vertical, "verticalScrollBar", this)),
+      zoomInButton_(MakeZoomButton(QStringLiteral("+"), "zoomInButton", 9, true, this)),
+      zoomOutButton_(MakeZoomButton(QStringLiteral("-"), "zoomOutButton", 9, true, this)),
+      spreadStavesButton_(
+          MakeZoomButton(QStringLiteral("▼"), "spreadStavesButton", 6, false, this)),
+      tightenStavesButton_(
+          MakeZoomButton(QStringLiteral("▲"), "tightenStavesButton", 6, false, this)) {
   setWindowTitle(QStringLiteral("ScoreEditor"));
   caption_ = windowTitle();
-  hScroll1_->installEventFilter(this);
-  vScroll1_->installEventFilter(this);
-  watchForSnapping(picture1_);
+  hScrollBar_->installEventFilter(this);
+  vScrollBar_->installEventFilter(this);
+  watchForSnapping(surface_);
   // Whoever focuses the window (the frame after New, Open or undo) means the drawing surface,
   // which is where the editing keys are read.
-  setFocusProxy(picture1_);
+  setFocusProxy(surface_);
 
-  timer1_.setInterval(kBlinkMs);
-  timer2_.setInterval(kPreviewEndMs);
-  timer2_.setSingleShot(true);
-  connect(&timer1_, &QTimer::timeout, this, &frmScr::Timer1_Timer);
-  connect(&timer2_, &QTimer::timeout, this, &frmScr::Timer2_Timer);
-  connect(hScroll1_, &QScrollBar::valueChanged, this, &frmScr::HScroll1_Change);
-  connect(vScroll1_, &QScrollBar::valueChanged, this, &frmScr::VScroll1_Change);
-  connect(command1_, &QPushButton::clicked, this, &frmScr::Command1_Click);
-  connect(command2_, &QPushButton::clicked, this, &frmScr::Command2_Click);
-  connect(command3_, &QPushButton::clicked, this, &frmScr::Command3_Click);
-  connect(command4_, &QPushButton::clicked, this, &frmScr::Command4_Click);
-  connect(picture1_, &ScoreSurface::keyDown, this, &frmScr::Picture1_KeyDown);
-  connect(picture1_, &ScoreSurface::filesDropped, this, &frmScr::Picture1_OLEDragDrop);
-  connect(picture1_, &ScoreSurface::focusChanged, this, [this](bool in) {
+  blinkTimer_.setInterval(kBlinkMs);
+  previewTimer_.setInterval(kPreviewEndMs);
+  previewTimer_.setSingleShot(true);
+  connect(&blinkTimer_, &QTimer::timeout, this, &ScoreEditorWindow::onBlinkTimeout);
+  connect(&previewTimer_, &QTimer::timeout, this, &ScoreEditorWindow::onPreviewTimeout);
+  connect(hScrollBar_, &QScrollBar::valueChanged, this, &ScoreEditorWindow::onHorizontalScroll);
+  connect(vScrollBar_, &QScrollBar::valueChanged, this, &ScoreEditorWindow::onVerticalScroll);
+  connect(zoomInButton_, &QPushButton::clicked, this, &ScoreEditorWindow::zoomIn);
+  connect(zoomOutButton_, &QPushButton::clicked, this, &ScoreEditorWindow::zoomOut);
+  connect(spreadStavesButton_, &QPushButton::clicked, this, &ScoreEditorWindow::spreadStaves);
+  connect(tightenStavesButton_, &QPushButton::clicked, this, &ScoreEditorWindow::tightenStaves);
+  connect(surface_, &ScoreSurface::keyDown, this, &ScoreEditorWindow::handleKey);
+  connect(surface_, &ScoreSurface::filesDropped, this, &ScoreEditorWindow::openDroppedFiles);
+  connect(surface_, &ScoreSurface::focusChanged, this, [this](bool in) {
     if (in)
       isActive = true;
   });
 
-  // Form_Load: the defaults, then what the settings hold.
-  w4 = kDefaultQuarterWidth;
-  hch = kDefaultStaffDistance;
+  // The defaults, then what the settings hold.
+  quarterWidth = kDefaultQuarterWidth;
+  staffDistance = kDefaultStaffDistance;
   applySettings();
   layoutControls();
 
   ctx_.hooks.scoreRelayout = [this] {
     hideMarks();
-    scrResize();
-    if (formActive_)
+    relayoutScore();
+    if (windowActive_)
       showMarks();
   };
-  ctx_.hooks.scoreIsActive = [this] { return formActive_; };
+  ctx_.hooks.scoreIsActive = [this] { return windowActive_; };
   ctx_.hooks.scoreShowTick = [this](int tick) {
     hideMarks();
     followCursor(tick);
-    if (formActive_)
+    if (windowActive_)
       showMarks();
   };
   ctx_.hooks.restartHistory = [this] {
@@ -119,7 +122,7 @@ frmScr::frmScr(AppContext &ctx, QWidget *parent)
     TakeSnapshot();
   };
   ctx_.hooks.takeSnapshot = [this] { TakeSnapshot(); };
-  ctx_.hooks.atUnload.push_back([self = QPointer<frmScr>(this)] {
+  ctx_.hooks.atUnload.push_back([self = QPointer<ScoreEditorWindow>(this)] {
     if (self)
       self->history_.discard();
     RemoveAbandonedSnapshotFolders(ProgramDirectory());
@@ -128,7 +131,7 @@ frmScr::frmScr(AppContext &ctx, QWidget *parent)
   connectFrame();
 }
 
-frmScr::~frmScr() {
+ScoreEditorWindow::~ScoreEditorWindow() {
   // Other windows may still run while the frame is taken down: nothing may reach this one.
   AppHooks &hooks = ctx_.hooks;
   hooks.scoreRelayout = nullptr;
@@ -138,15 +141,15 @@ frmScr::~frmScr() {
   hooks.takeSnapshot = nullptr;
 }
 
-void frmScr::connectFrame() {
+void ScoreEditorWindow::connectFrame() {
   if (ctx_.frame) {
-    connect(ctx_.frame, &main::windowActivated, this, [this](QWidget *child) {
+    connect(ctx_.frame, &MainWindow::windowActivated, this, [this](QWidget *child) {
       if (child == this)
-        Form_Activate();
+        onActivated();
     });
-    connect(ctx_.frame, &main::windowDeactivated, this, [this](QWidget *child) {
+    connect(ctx_.frame, &MainWindow::windowDeactivated, this, [this](QWidget *child) {
       if (child == this)
-        Form_Deactivate();
+        onDeactivated();
     });
   }
   auto onItem = [this](const char *name, auto slot) {
@@ -156,35 +159,35 @@ void frmScr::connectFrame() {
   onItem("UndoItem", [this] { Undo(); });
   onItem("UndoItem2", [this] { Undo(); });
   onItem("RedoItem", [this] { Redo(); });
-  onItem("NarrowNoteItem", [this] { Command2_Click(); });
-  onItem("ExtendNoteItem", [this] { Command1_Click(); });
-  onItem("NarrowChItem", [this] { Command4_Click(); });
-  onItem("ExtendChItem", [this] { Command3_Click(); });
+  onItem("NarrowNoteItem", [this] { zoomOut(); });
+  onItem("ExtendNoteItem", [this] { zoomIn(); });
+  onItem("NarrowChItem", [this] { tightenStaves(); });
+  onItem("ExtendChItem", [this] { spreadStaves(); });
 }
 
-void frmScr::applySettings() {
+void ScoreEditorWindow::applySettings() {
   const Settings &s = ctx_.settings;
-  if (s.w4 > 0)
-    w4 = static_cast<std::int16_t>(s.w4);
-  if (s.hch > 0)
-    hch = static_cast<std::int16_t>(s.hch);
+  if (s.quarterWidth > 0)
+    quarterWidth = static_cast<std::int16_t>(s.quarterWidth);
+  if (s.staffDistance > 0)
+    staffDistance = static_cast<std::int16_t>(s.staffDistance);
   renderer_.table() = LabelsFromSettings(s);
 }
 
-const QImage &frmScr::surfaceImage() const {
-  return picture1_->image();
+const QImage &ScoreEditorWindow::surfaceImage() const {
+  return surface_->image();
 }
 
-void frmScr::updateSurface() {
-  picture1_->update();
+void ScoreEditorWindow::updateSurface() {
+  surface_->update();
 }
 
-ScoreViewState frmScr::viewState() const {
+ScoreViewState ScoreEditorWindow::viewState() const {
   ScoreViewState v;
-  v.w4 = w4;
-  v.hch = hch;
-  v.mX = mX;
-  v.mY = mY;
+  v.quarterWidth = quarterWidth;
+  v.staffDistance = staffDistance;
+  v.scrollX = scrollX;
+  v.scrollY = scrollY;
   v.isBar = ctx_.settings.isBar;
   v.isBarNum = ctx_.settings.isBarNum;
   v.isDoReMi = ctx_.settings.isDoReMi;
@@ -194,21 +197,21 @@ ScoreViewState frmScr::viewState() const {
 
 // --- layout and drawing ----------------------------------------------------------------
 
-void frmScr::layoutControls() {
+void ScoreEditorWindow::layoutControls() {
   const int width = this->width();
   const int height = this->height();
   const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-  hScroll1_->setGeometry(0, height - bar, std::max(0, width - 3 * bar), bar);
-  vScroll1_->setGeometry(width - bar, 0, bar, std::max(0, height - 3 * bar));
-  command2_->setGeometry(hScroll1_->width(), height - bar, bar, bar);
-  command1_->setGeometry(hScroll1_->width() + bar, height - bar, bar, bar);
-  command4_->setGeometry(width - bar, vScroll1_->height(), bar, bar);
-  command3_->setGeometry(width - bar, vScroll1_->height() + bar, bar, bar);
-  picture1_->setGeometry(0, 0, std::max(1, width - bar), std::max(1, height - bar));
-  picture1_->fitImage();
+  hScrollBar_->setGeometry(0, height - bar, std::max(0, width - 3 * bar), bar);
+  vScrollBar_->setGeometry(width - bar, 0, bar, std::max(0, height - 3 * bar));
+  zoomOutButton_->setGeometry(hScrollBar_->width(), height - bar, bar, bar);
+  zoomInButton_->setGeometry(hScrollBar_->width() + bar, height - bar, bar, bar);
+  tightenStavesButton_->setGeometry(width - bar, vScrollBar_->height(), bar, bar);
+  spreadStavesButton_->setGeometry(width - bar, vScrollBar_->height() + bar, bar, bar);
+  surface_->setGeometry(0, 0, std::max(1, width - bar), std::max(1, height - bar));
+  surface_->fitImage();
 }
 
-void frmScr::scrResize() {
+void ScoreEditorWindow::relayoutScore() {
   if (ctx_.startingUp)
     return;
   // The settings file is read after the windows exist: its zoom counts from the first layout.
@@ -219,125 +222,126 @@ void frmScr::scrResize() {
   // The options window may respell the do-re-mi labels at any time.
   renderer_.table() = LabelsFromSettings(ctx_.settings);
   layoutControls();
-  const QSize surface = picture1_->size();
-  hRange_ = HorizontalScrollRange(ctx_.song, w4, surface.width());
-  vRange_ = VerticalScrollRange(hch, surface.height());
+  const QSize surface = surface_->size();
+  hRange_ = HorizontalScrollRange(ctx_.song, quarterWidth, surface.width());
+  vRange_ = VerticalScrollRange(staffDistance, surface.height());
   {
-    const QSignalBlocker blockH(hScroll1_);
-    const QSignalBlocker blockV(vScroll1_);
-    hScroll1_->setRange(hRange_.minimum, std::max(hRange_.minimum, hRange_.maximum));
-    hScroll1_->setSingleStep(w4);
-    hScroll1_->setPageStep(4 * w4);
-    vScroll1_->setRange(0, std::max(0, vRange_.maximum));
-    vScroll1_->setSingleStep(10);
-    vScroll1_->setPageStep(hch);
+    const QSignalBlocker blockH(hScrollBar_);
+    const QSignalBlocker blockV(vScrollBar_);
+    hScrollBar_->setRange(hRange_.minimum, std::max(hRange_.minimum, hRange_.maximum));
+    hScrollBar_->setSingleStep(quarterWidth);
+    hScrollBar_->setPageStep(4 * quarterWidth);
+    vScrollBar_->setRange(0, std::max(0, vRange_.maximum));
+    vScrollBar_->setSingleStep(10);
+    vScrollBar_->setPageStep(staffDistance);
   }
-  mX = hScroll1_->value();
-  mY = vScroll1_->value();
-  if (isCursol)
-    DrawCursol();
+  scrollX = hScrollBar_->value();
+  scrollY = vScrollBar_->value();
+  if (cursorShown)
+    drawCursor();
   if (isVisible())
     drawNote();
 }
 
-void frmScr::drawNote() {
+void ScoreEditorWindow::drawNote() {
   QElapsedTimer clock;
   clock.start();
-  picture1_->fitImage();
+  surface_->fitImage();
   ScoreViewState view = viewState();
   try {
-    renderer_.drawNote(picture1_->image(), ctx_.song, view);
+    renderer_.drawNote(surface_->image(), ctx_.song, view);
   } catch (const std::exception &e) {
     showError(QString::fromUtf8(e.what()), QStringLiteral("PiporaPad"));
     return;
   }
-  mX = view.mX;
-  isCursol = false;
+  scrollX = view.scrollX;
+  cursorShown = false;
   rectShown_ = false;
   caption_ =
       QString::fromStdString(ScoreCaptionAfterRedraw(static_cast<int>(clock.elapsed()), ctx_.song));
   setWindowTitle(caption_);
-  picture1_->update();
+  surface_->update();
   emit redrawn();
 }
 
-void frmScr::setScrollValue(QScrollBar *bar, int value) {
+void ScoreEditorWindow::setScrollValue(QScrollBar *bar, int value) {
   bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
 }
 
-void frmScr::followCursor(int tick) {
-  const std::optional<int> value = FollowCursorScroll(tick, w4, mX, picture1_->width(), hRange_);
+void ScoreEditorWindow::followCursor(int tick) {
+  const std::optional<int> value =
+      FollowCursorScroll(tick, quarterWidth, scrollX, surface_->width(), hRange_);
   if (!value)
     return;
   following_ = true;
-  setScrollValue(hScroll1_, *value);
+  setScrollValue(hScrollBar_, *value);
   following_ = false;
 }
 
-void frmScr::followPartVertically(int part) {
-  const int height = picture1_->height();
+void ScoreEditorWindow::followPartVertically(int part) {
+  const int height = surface_->height();
   following_ = true;
-  if (PartTop(part, hch, mY) + kCursorBottom > height)
-    setScrollValue(vScroll1_, vScroll1_->value() + hch);
-  if (PartTop(part, hch, mY) + kStaffTopLine + 4 * kStaffLineGap < 0)
-    setScrollValue(vScroll1_, (part - 1) * hch + kCursorTop);
+  if (PartTop(part, staffDistance, scrollY) + kCursorBottom > height)
+    setScrollValue(vScrollBar_, vScrollBar_->value() + staffDistance);
+  if (PartTop(part, staffDistance, scrollY) + kStaffTopLine + 4 * kStaffLineGap < 0)
+    setScrollValue(vScrollBar_, (part - 1) * staffDistance + kCursorTop);
   following_ = false;
 }
 
-void frmScr::DrawCursol() {
+void ScoreEditorWindow::drawCursor() {
   Part &part = ctx_.song.part(ScoreCurrentPart(ctx_.song));
   if (part.scoreHeader.cursor < 0)
     part.scoreHeader.cursor = 0;
   if (part.scoreHeader.selLength > 0)
     return;
   // Only a cursor being drawn scrolls into view; removing one leaves the view alone.
-  if (!isCursol) {
+  if (!cursorShown) {
     const int cursor = std::min(part.scoreHeader.cursor, part.scoreHeader.count);
     followCursor(part.score[static_cast<std::size_t>(cursor)].start);
     followPartVertically(ScoreCurrentPart(ctx_.song));
   }
   const ScoreViewState view = viewState();
-  XorRect(picture1_->image(), renderer_.cursorArea(ctx_.song, view),
+  XorRect(surface_->image(), renderer_.cursorArea(ctx_.song, view),
           ScoreRenderer::cursorMask(view));
-  isCursol = !isCursol;
-  picture1_->update();
+  cursorShown = !cursorShown;
+  surface_->update();
 }
 
-void frmScr::DrawRect() {
+void ScoreEditorWindow::drawSelection() {
   const Part &part = ctx_.song.part(ScoreCurrentPart(ctx_.song));
   if (!rectShown_) {
     const int cursor = std::clamp(part.scoreHeader.cursor, 0, part.scoreHeader.count);
     followCursor(part.score[static_cast<std::size_t>(cursor)].start);
   }
   const ScoreViewState view = viewState();
-  XorRect(picture1_->image(), renderer_.selectionArea(ctx_.song, view),
+  XorRect(surface_->image(), renderer_.selectionArea(ctx_.song, view),
           ScoreRenderer::selectionMask(view));
   rectShown_ = !rectShown_;
-  picture1_->update();
+  surface_->update();
 }
 
-void frmScr::hideMarks() {
-  if (isCursol)
-    DrawCursol();
+void ScoreEditorWindow::hideMarks() {
+  if (cursorShown)
+    drawCursor();
   if (rectShown_)
-    DrawRect();
+    drawSelection();
 }
 
-void frmScr::showMarks() {
+void ScoreEditorWindow::showMarks() {
   if (playing())
     return;
   const Part &part = ctx_.song.part(ScoreCurrentPart(ctx_.song));
   if (part.scoreHeader.selLength > 0) {
     if (!rectShown_)
-      DrawRect();
-  } else if (!isCursol) {
-    DrawCursol();
+      drawSelection();
+  } else if (!cursorShown) {
+    drawCursor();
   }
 }
 
 // --- window events -----------------------------------------------------------------------
 
-void frmScr::resizeEvent(QResizeEvent *event) {
+void ScoreEditorWindow::resizeEvent(QResizeEvent *event) {
   ChildWindow::resizeEvent(event);
   if (ctx_.startingUp) {
     layoutControls();
@@ -345,106 +349,106 @@ void frmScr::resizeEvent(QResizeEvent *event) {
   }
   const bool rect = rectShown_;
   hideMarks();
-  scrResize();
+  relayoutScore();
   if (rect)
-    DrawRect();
+    drawSelection();
 }
 
-void frmScr::showEvent(QShowEvent *event) {
+void ScoreEditorWindow::showEvent(QShowEvent *event) {
   ChildWindow::showEvent(event);
   if (!ctx_.startingUp)
-    scrResize();
+    relayoutScore();
 }
 
-bool frmScr::eventFilter(QObject *watched, QEvent *event) {
-  if (event->type() == QEvent::FocusIn && (watched == hScroll1_ || watched == vScroll1_))
+bool ScoreEditorWindow::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() == QEvent::FocusIn && (watched == hScrollBar_ || watched == vScrollBar_))
     isActive = false;
   // The wheel over the surface turns the scroll bars (with Shift the horizontal one).
-  if (event->type() == QEvent::Wheel && watched == picture1_) {
+  if (event->type() == QEvent::Wheel && watched == surface_) {
     const auto *wheel = static_cast<QWheelEvent *>(event);
-    QScrollBar *bar = (wheel->modifiers() & Qt::ShiftModifier) ? hScroll1_ : vScroll1_;
+    QScrollBar *bar = (wheel->modifiers() & Qt::ShiftModifier) ? hScrollBar_ : vScrollBar_;
     QCoreApplication::sendEvent(bar, event);
     return true;
   }
   return ChildWindow::eventFilter(watched, event);
 }
 
-void frmScr::HScroll1_Change(int value) {
+void ScoreEditorWindow::onHorizontalScroll(int value) {
   if (hRange_.minimum >= hRange_.maximum)
     return;
-  mX = value;
+  scrollX = value;
   if (!isVisible())
     return;
   const bool rect = rectShown_;
   drawNote();
   if (rect && !following_)
-    DrawRect();
+    drawSelection();
 }
 
-void frmScr::VScroll1_Change(int value) {
-  mY = value;
+void ScoreEditorWindow::onVerticalScroll(int value) {
+  scrollY = value;
   if (!isVisible())
     return;
   const bool rect = rectShown_;
   drawNote();
   if (rect && !following_)
-    DrawRect();
+    drawSelection();
 }
 
-void frmScr::Form_Activate() {
-  formActive_ = true;
+void ScoreEditorWindow::onActivated() {
+  windowActive_ = true;
   BuildScoreList(ctx_.song);
-  scrResize();
+  relayoutScore();
   isActive = true;
-  picture1_->setFocus();
+  surface_->setFocus();
   ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader.selLength = 0;
   if (!playing())
-    DrawCursol();
-  timer1_.start();
-  ctx_.settings.ActiveWindow = QStringLiteral("frmScr");
+    drawCursor();
+  blinkTimer_.start();
+  ctx_.settings.activeWindow = WindowId::ScoreEditor;
 }
 
-void frmScr::Form_Deactivate() {
+void ScoreEditorWindow::onDeactivated() {
   hideMarks();
   BuildNoteList(ctx_.song);
   isActive = false;
-  formActive_ = false;
-  timer1_.stop();
+  windowActive_ = false;
+  blinkTimer_.stop();
 }
 
-void frmScr::Timer1_Timer() {
+void ScoreEditorWindow::onBlinkTimeout() {
   if (!isActive || playing())
     return;
   if (ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader.selLength > 0)
     return;
-  DrawCursol();
+  drawCursor();
 }
 
-void frmScr::Timer2_Timer() {
-  timer2_.stop();
+void ScoreEditorWindow::onPreviewTimeout() {
+  previewTimer_.stop();
   if (endPreview)
     endPreview();
 }
 
 // --- zoom --------------------------------------------------------------------------------
 
-void frmScr::zoomWidth(bool wider) {
-  const int old = w4;
-  w4 = static_cast<std::int16_t>(ZoomedQuarterWidth(w4, wider));
-  ctx_.settings.w4 = w4;
-  const ScrollRange range = HorizontalScrollRange(ctx_.song, w4, picture1_->width());
-  applyZoom(hScroll1_, range, ScaledScrollValue(mX, old, w4, range));
+void ScoreEditorWindow::zoomWidth(bool wider) {
+  const int old = quarterWidth;
+  quarterWidth = static_cast<std::int16_t>(ZoomedQuarterWidth(quarterWidth, wider));
+  ctx_.settings.quarterWidth = quarterWidth;
+  const ScrollRange range = HorizontalScrollRange(ctx_.song, quarterWidth, surface_->width());
+  applyZoom(hScrollBar_, range, ScaledScrollValue(scrollX, old, quarterWidth, range));
 }
 
-void frmScr::zoomHeight(bool wider) {
-  const int old = hch;
-  hch = static_cast<std::int16_t>(ZoomedStaffDistance(hch, wider));
-  ctx_.settings.hch = hch;
-  const ScrollRange range = VerticalScrollRange(hch, picture1_->height());
-  applyZoom(vScroll1_, range, ScaledScrollValue(mY, old, hch, range));
+void ScoreEditorWindow::zoomHeight(bool wider) {
+  const int old = staffDistance;
+  staffDistance = static_cast<std::int16_t>(ZoomedStaffDistance(staffDistance, wider));
+  ctx_.settings.staffDistance = staffDistance;
+  const ScrollRange range = VerticalScrollRange(staffDistance, surface_->height());
+  applyZoom(vScrollBar_, range, ScaledScrollValue(scrollY, old, staffDistance, range));
 }
 
-void frmScr::applyZoom(QScrollBar *bar, const ScrollRange &range, int value) {
+void ScoreEditorWindow::applyZoom(QScrollBar *bar, const ScrollRange &range, int value) {
   // The marks are drawn by inversion: take them off before the surface is redrawn at the new
   // scale, and put the selection back afterwards.
   const bool rect = rectShown_;
@@ -454,32 +458,32 @@ void frmScr::applyZoom(QScrollBar *bar, const ScrollRange &range, int value) {
     bar->setRange(range.minimum, std::max(range.minimum, range.maximum));
     bar->setValue(value);
   }
-  scrResize();
+  relayoutScore();
   if (rect)
-    DrawRect();
+    drawSelection();
 }
 
-void frmScr::Command1_Click() {
+void ScoreEditorWindow::zoomIn() {
   zoomWidth(true);
 }
-void frmScr::Command2_Click() {
+void ScoreEditorWindow::zoomOut() {
   zoomWidth(false);
 }
-void frmScr::Command3_Click() {
+void ScoreEditorWindow::spreadStaves() {
   zoomHeight(true);
 }
-void frmScr::Command4_Click() {
+void ScoreEditorWindow::tightenStaves() {
   zoomHeight(false);
 }
 
 // --- keys --------------------------------------------------------------------------------
 
-void frmScr::triggerItem(const char *name) {
+void ScoreEditorWindow::triggerItem(const char *name) {
   if (QAction *item = ctx_.action(name))
     item->trigger();
 }
 
-void frmScr::runCommand(ScoreCommand command) {
+void ScoreEditorWindow::runCommand(ScoreCommand command) {
   // The menu items that carry out the shortcut commands, in ScoreCommand's order.
   static constexpr const char *kItems[] = {nullptr,           "LongItem",    "ShortItem",
                                            "TieItem",         "AllPlayItem", "SoloPlayItem",
@@ -488,7 +492,7 @@ void frmScr::runCommand(ScoreCommand command) {
     triggerItem(name);
 }
 
-void frmScr::Picture1_KeyDown(int keyCode, int shift) {
+void ScoreEditorWindow::handleKey(int keyCode, int shift) {
   Song &song = ctx_.song;
   ScoreKeyOptions options;
   options.shortCuts = ctx_.settings.ShortCut;
@@ -502,11 +506,11 @@ void frmScr::Picture1_KeyDown(int keyCode, int shift) {
   hideMarks();
   const ScoreKeyOutcome out = HandleScoreKey(song, keyCode, shift, options, renderer_.table());
   if (out.scroll == VerticalScroll::ToMaximum)
-    setScrollValue(vScroll1_, vScroll1_->maximum());
+    setScrollValue(vScrollBar_, vScrollBar_->maximum());
   else if (out.scroll == VerticalScroll::ToMinimum)
-    setScrollValue(vScroll1_, vScroll1_->minimum());
+    setScrollValue(vScrollBar_, vScrollBar_->minimum());
   if (out.changed)
-    scrResize();
+    relayoutScore();
   if (out.snapshot)
     TakeSnapshot(out.noteListsCurrent);
   if (out.dirty)
@@ -516,13 +520,13 @@ void frmScr::Picture1_KeyDown(int keyCode, int shift) {
   if (out.preview > 0 && ctx_.settings.isPreview && previewNote) {
     previewNote(ScoreCurrentPart(song), out.preview);
     if (endPreview)
-      timer2_.start();
+      previewTimer_.start();
   }
   if (out.feedback)
     refreshFeedback();
 }
 
-void frmScr::refreshFeedback() {
+void ScoreEditorWindow::refreshFeedback() {
   if (ctx_.hooks.showPosition)
     ctx_.hooks.showPosition(
         QString::fromStdString(CursorTimeText(ctx_.song, ctx_.settings.isTick)));
@@ -530,7 +534,7 @@ void frmScr::refreshFeedback() {
   setWindowTitle(caption_);
 }
 
-void frmScr::Picture1_OLEDragDrop(const QStringList &files) {
+void ScoreEditorWindow::openDroppedFiles(const QStringList &files) {
   if (files.isEmpty())
     return;
   const QString name = files.first();
@@ -548,22 +552,22 @@ void frmScr::Picture1_OLEDragDrop(const QStringList &files) {
 
 // --- undo --------------------------------------------------------------------------------
 
-void frmScr::TakeSnapshot(bool noteListsCurrent) {
+void ScoreEditorWindow::TakeSnapshot(bool noteListsCurrent) {
   // The snapshot reads the note lists; in the score editor they are brought up to date first.
-  history_.takeSnapshot(ctx_.song, formActive_ && !noteListsCurrent);
+  history_.takeSnapshot(ctx_.song, windowActive_ && !noteListsCurrent);
 }
 
-void frmScr::Undo() {
+void ScoreEditorWindow::Undo() {
   if (!ctx_.settings.isManyUndo) {
     hideMarks();
-    const int part = ExchangeWithBackup(ctx_.song, formActive_);
-    if (part != 0 && !formActive_) {
+    const int part = ExchangeWithBackup(ctx_.song, windowActive_);
+    if (part != 0 && !windowActive_) {
       if (ctx_.frame)
         ctx_.frame->ViewSrc(part);
       BuildScoreList(ctx_.song); // the score editor shows the exchanged notes too
     }
-    scrResize();
-    if (formActive_)
+    relayoutScore();
+    if (windowActive_)
       showMarks();
     return;
   }
@@ -571,28 +575,28 @@ void frmScr::Undo() {
   afterHistoryMove(history_.undo(ctx_.song));
 }
 
-void frmScr::Redo() {
+void ScoreEditorWindow::Redo() {
   hideMarks();
   afterHistoryMove(history_.redo(ctx_.song));
 }
 
-void frmScr::afterHistoryMove(const Status &status) {
+void ScoreEditorWindow::afterHistoryMove(const Status &status) {
   if (!status)
     showError(QString::fromStdString(status.error()));
   if (ctx_.frame) {
     // Refilling the source editor activates it; as after Open, the focus comes back to the
     // window the user was working in, so typing goes on where it was.
-    const QString activeWindow = ctx_.settings.ActiveWindow;
+    const std::optional<WindowId> activeWindow = ctx_.settings.activeWindow;
     ctx_.frame->refreshViews();
     ctx_.frame->focusActiveWindow(activeWindow);
   } else {
-    scrResize();
+    relayoutScore();
   }
-  if (formActive_)
+  if (windowActive_)
     showMarks();
 }
 
-void frmScr::showError(const QString &text, const QString &title) {
+void ScoreEditorWindow::showError(const QString &text, const QString &title) {
   QMessageBox::critical(this, title.isEmpty() ? QStringLiteral("PiporaPad") : title, text,
                         QMessageBox::Ok);
 }

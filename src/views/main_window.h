@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -18,12 +19,12 @@ namespace pipora {
 
 class FileCommands;
 
-class main : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 public:
   // `prompts` answers file dialogs and questions; null means real dialogs.
-  explicit main(AppContext &ctx, std::unique_ptr<Prompts> prompts = nullptr);
-  ~main() override;
+  explicit MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts = nullptr);
+  ~MainWindow() override;
 
   AppContext &context() { return ctx_; }
   QMdiArea *mdiArea() const { return mdi_; }
@@ -34,7 +35,7 @@ public:
   QAction *action(const QString &itemName) const;
   QMenu *menu(const QString &menuName) const;
 
-  // The sub-window frame that holds a child window (frmScr, srcview ...).
+  // The sub-window frame that holds a child window (score editor, source editor ...).
   QMdiSubWindow *subWindowOf(const QWidget *child) const;
   // Shows or hides a child window and keeps its View menu item in step.
   void setChildVisible(QWidget *child, bool visible);
@@ -46,9 +47,9 @@ public:
   // After the song was replaced (new, open, import, undo): property window, source
   // editor and score editor follow the song.
   void refreshViews();
-  // Gives the focus to the child window named by the ActiveWindow setting, else to the
+  // Gives the focus to the child window the active-window setting names, else to the
   // score editor when it is visible.
-  void focusActiveWindow(const QString &name);
+  void focusActiveWindow(std::optional<WindowId> id);
 
   // Start-up after construction: settings, command line, the new song and the hand-over
   // file. Returns false when a step failed (its message has been shown).
@@ -92,7 +93,7 @@ private:
   void refreshViewMenu();
   void toggleChild(QWidget *child);
   void chooseSourceFont();
-  QWidget *childByName(const QString &name) const;
+  QWidget *childWindow(std::optional<WindowId> id) const;
   void applyLoadedSettings(bool complete);
 
   AppContext &ctx_;

@@ -1,4 +1,4 @@
-#include "views/score_surface.h"
+#include "views/score/score_surface.h"
 
 #include "platform/ui/virtual_keys.h"
 
@@ -15,7 +15,7 @@
 namespace pipora {
 
 ScoreSurface::ScoreSurface(QWidget *parent) : QWidget(parent) {
-  setObjectName(QStringLiteral("Picture1"));
+  setObjectName(QStringLiteral("scoreSurface"));
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
   setAttribute(Qt::WA_OpaquePaintEvent);

@@ -1,9 +1,9 @@
-#include "views/play_line.h"
+#include "views/score/play_line.h"
 
 #include "platform/midi/midi_output.h"
-#include "views/frmScr.h"
-#include "views/raster_ops.h"
-#include "views/score_surface.h"
+#include "views/score/raster_ops.h"
+#include "views/score/score_editor_window.h"
+#include "views/score/score_surface.h"
 
 #include <QScrollBar>
 
@@ -17,12 +17,13 @@ constexpr int kPageOverlap = 96;
 constexpr int kLeftInset = 6;
 } // namespace
 
-PlayLine::PlayLine(AppContext &ctx, frmScr &score) : ctx_(ctx), score_(score) {
-  connect(&score_, &frmScr::redrawn, this, &PlayLine::onRedrawn);
+PlayLine::PlayLine(AppContext &ctx, ScoreEditorWindow &score) : ctx_(ctx), score_(score) {
+  connect(&score_, &ScoreEditorWindow::redrawn, this, &PlayLine::onRedrawn);
 }
 
 int PlayLine::lineX(int tick, int offset) const {
-  return RoundHalfEven(static_cast<double>(tick) * score_.w4 / 480.0) - offset + kLeftInset;
+  return RoundHalfEven(static_cast<double>(tick) * score_.quarterWidth / 480.0) - offset +
+         kLeftInset;
 }
 
 void PlayLine::invertAt(int x) {
@@ -38,9 +39,9 @@ void PlayLine::erase() {
 }
 
 void PlayLine::drawAtTick(int tick) {
-  if (!ctx_.settings.isShowCursol)
+  if (!ctx_.settings.showCursor)
     return;
-  const int x = lineX(tick, score_.HScroll1()->value());
+  const int x = lineX(tick, score_.horizontalScrollBar()->value());
   invertAt(x);
   drawnX_ = x;
 }
@@ -49,11 +50,11 @@ void PlayLine::beginPlayLine() {
   active_ = true;
   markerTick_ = -10000;
   drawnX_.reset();
-  if (score_.isCursol)
-    score_.DrawCursol();
+  if (score_.cursorShown)
+    score_.drawCursor();
   Part &current = ctx_.song.part(std::clamp<int>(ctx_.song.part(1).scoreHeader.partNumber, 1, 16));
   if (current.scoreHeader.selLength > 0) {
-    score_.DrawRect();
+    score_.drawSelection();
     current.scoreHeader.selLength = 0;
   }
 }
@@ -62,7 +63,7 @@ int PlayLine::movePlayLine(int /*markerTick*/, int tick) {
   erase();
   markerTick_ = tick;
   const int width = score_.surface()->width();
-  QScrollBar *scroll = score_.HScroll1();
+  QScrollBar *scroll = score_.horizontalScrollBar();
   if (lineX(tick, scroll->value()) < width - kRightMargin) {
     drawAtTick(tick);
     return markerTick_;
@@ -82,7 +83,7 @@ void PlayLine::restartPlayLine() {
   erase();
   // The line comes back at the next step, at the start of the song.
   markerTick_ = -1000;
-  score_.HScroll1()->setValue(score_.HScroll1()->minimum());
+  score_.horizontalScrollBar()->setValue(score_.horizontalScrollBar()->minimum());
 }
 
 void PlayLine::endPlayLine(int /*markerTick*/) {

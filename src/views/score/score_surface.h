@@ -1,5 +1,5 @@
 #pragma once
-// The score editor's drawing surface (`Picture1`): an image the window draws into, shown
+// The score editor's drawing surface: an image the window draws into, shown
 // as it is; it takes the keys and the dropped files and reports focus changes.
 #include <QImage>
 #include <QStringList>

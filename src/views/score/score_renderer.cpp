@@ -1,9 +1,9 @@
-#include "views/score_renderer.h"
+#include "views/score/score_renderer.h"
 
 #include "editing/engraving/staff_band.h"
-#include "views/glyph_sheet.h"
-#include "views/raster_ops.h"
 #include "views/score/engraved_drawer.h"
+#include "views/score/glyph_sheet.h"
+#include "views/score/raster_ops.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -38,7 +38,7 @@ struct PartDrawer {
     const int yb = std::min({CellTopOffset(score[j], table), CellTopOffset(score[j - 1], table),
                              CellTopOffset(score[j - 2], table)}) +
                    top;
-    const double along = score[j - 1].duration / 480.0 * view.w4;
+    const double along = score[j - 1].duration / 480.0 * view.quarterWidth;
     const int x1 = RoundHalfEven(x - 2 * along);
     const int x2 = x + SpacingWidth(score[j].duration) / 2;
     p.setPen(Qt::black);
@@ -77,7 +77,7 @@ struct PartDrawer {
   }
 
   void drawTie(const ScoreNote &note, int x, int y, bool stemDown) {
-    const TieArc arc = TieArcFor(note.duration, view.w4, stemDown);
+    const TieArc arc = TieArcFor(note.duration, view.quarterWidth, stemDown);
     const QRectF box(x + arc.centreX - arc.radiusX, y + arc.centreY - arc.radiusY,
                      2.0 * arc.radiusX, 2.0 * arc.radiusY);
     p.setPen(Qt::black);
@@ -94,14 +94,15 @@ struct PartDrawer {
     const int count = pt.scoreHeader.count;
     if (count < 0 || static_cast<int>(score.size()) <= count)
       return;
-    const int top = PartTop(part, view.hch, view.mY);
-    const double leftTick = std::floor((view.mX - kLeftMargin) * 480.0 / view.w4);
+    const int top = PartTop(part, view.staffDistance, view.scrollY);
+    const double leftTick = std::floor((view.scrollX - kLeftMargin) * 480.0 / view.quarterWidth);
     const int first =
         FirstElementAtOrAfter(pt, static_cast<int>(std::clamp(leftTick, -2.0e9, 2.0e9)));
     PrimeTripletBrackets(score, first);
     int pastRightEdge = 0;
     for (int j = first; j <= count; ++j) {
-      const int x = XOfTick(score[static_cast<std::size_t>(j)].start, view.w4, view.mX);
+      const int x =
+          XOfTick(score[static_cast<std::size_t>(j)].start, view.quarterWidth, view.scrollX);
       // A bracket reaches back two elements, so two elements past the edge still count.
       if (x >= width && ++pastRightEdge > 2)
         break;
@@ -111,7 +112,7 @@ struct PartDrawer {
 
   void drawStaffAndBars(int part) {
     const Part &pt = song.part(part);
-    const int top = PartTop(part, view.hch, view.mY);
+    const int top = PartTop(part, view.staffDistance, view.scrollY);
     p.setPen(Qt::black);
     for (int line = 0; line < 5; ++line) {
       const int y = top + kStaffTopLine + line * kStaffLineGap;
@@ -119,11 +120,12 @@ struct PartDrawer {
         p.drawLine(0, y, width - 1, y);
     }
     if (song.beatsPerMeasure > 0) {
-      const int bar = RoundHalfEven(song.beatsPerMeasure / 480.0 * song.ticksPerBeat * view.w4);
+      const int bar =
+          RoundHalfEven(song.beatsPerMeasure / 480.0 * song.ticksPerBeat * view.quarterWidth);
       const long long end =
           static_cast<long long>(pt.score[static_cast<std::size_t>(pt.scoreHeader.count)].start) /
-          480 * view.w4;
-      const int shift = view.mX + view.w4 / 20;
+          480 * view.quarterWidth;
+      const int shift = view.scrollX + view.quarterWidth / 20;
       if (bar > 0) {
         // Bars left of the clef are skipped without being visited.
         long long k = std::max<long long>(0, (kClefMargin + shift) / bar);
@@ -138,7 +140,7 @@ struct PartDrawer {
             p.drawLine(static_cast<int>(xb), top + kStaffTopLine, static_cast<int>(xb),
                        top + kStaffTopLine + 4 * kStaffLineGap);
           if (part == 1 && view.isBarNum) {
-            const double xn = static_cast<double>(u - view.mX);
+            const double xn = static_cast<double>(u - view.scrollX);
             PrintAt(p, xn, 1, QStringLiteral("■"), Qt::white);
             PrintAt(p, xn, 1, QString::number(k + 1), Qt::black);
             p.setPen(Qt::black);
@@ -161,7 +163,7 @@ QRect VerticalSpan(int x0, int x1, int top, const ScoreViewState &view) {
 }
 
 int MarkX(int tick, const ScoreViewState &view) {
-  return RoundHalfEven(tick / 480.0 * view.w4 - view.mX - 1);
+  return RoundHalfEven(tick / 480.0 * view.quarterWidth - view.scrollX - 1);
 }
 
 } // namespace
@@ -176,10 +178,10 @@ ScoreRenderer::ScoreRenderer()
 void ScoreRenderer::drawNote(QImage &surface, Song &song, ScoreViewState &view) const {
   const int width = surface.width();
   const int height = surface.height();
-  if (SongFitsWidth(song, view.w4, width))
-    view.mX = FittedScrollOffset(song, view.w4);
+  if (SongFitsWidth(song, view.quarterWidth, width))
+    view.scrollX = FittedScrollOffset(song, view.quarterWidth);
   surface.fill(Qt::white);
-  if (view.w4 <= 0)
+  if (view.quarterWidth <= 0)
     return;
   if (!view.isClassicScore) {
     DrawEngravedScore(surface, song, view, {sheet_, engraved_, table_, font_});
@@ -203,7 +205,7 @@ QRect ScoreRenderer::cursorArea(const Song &song, const ScoreViewState &view) co
   const Part &pt = song.part(part);
   const int cursor = std::clamp(pt.scoreHeader.cursor, 0, pt.scoreHeader.count);
   const int x = MarkX(pt.score[static_cast<std::size_t>(cursor)].start, view);
-  return VerticalSpan(x, x, PartTop(part, view.hch, view.mY), view);
+  return VerticalSpan(x, x, PartTop(part, view.staffDistance, view.scrollY), view);
 }
 
 QRect ScoreRenderer::selectionArea(const Song &song, const ScoreViewState &view) const {
@@ -214,7 +216,7 @@ QRect ScoreRenderer::selectionArea(const Song &song, const ScoreViewState &view)
   const int last = std::clamp(h.selStart + h.selLength, 0, h.count);
   const int x0 = MarkX(pt.score[static_cast<std::size_t>(first)].start, view);
   const int x1 = MarkX(pt.score[static_cast<std::size_t>(last)].start, view);
-  return VerticalSpan(x0, x1 - 1, PartTop(part, view.hch, view.mY), view);
+  return VerticalSpan(x0, x1 - 1, PartTop(part, view.staffDistance, view.scrollY), view);
 }
 
 quint32 ScoreRenderer::cursorMask(const ScoreViewState &view) {

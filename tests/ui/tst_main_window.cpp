@@ -5,11 +5,11 @@
 #include "formats/smd/smd_reader.h"
 #include "model/vocabulary.h"
 #include "views/file_commands.h"
-#include "views/frmScr.h"
 #include "views/main_menus.h"
-#include "views/playpannel.h"
-#include "views/property.h"
-#include "views/srcview.h"
+#include "views/player/player_panel.h"
+#include "views/property/property_window.h"
+#include "views/score/score_editor_window.h"
+#include "views/source/source_editor_window.h"
 #include "views/window_arrangement.h"
 
 #include <QAction>
@@ -40,15 +40,9 @@ QByteArray ThreeNoteSong() {
 }
 
 // Adds a note before the part's EndMarker.
-void Append(Song &song, int part, int note, const char *length) {
-  InsertNote(song, part, song.part(part).count, note, length, note ? PitchNameOf(note) : "R");
-  RecalcTimes(song);
-  BuildScoreList(song); // the score editor's copy follows, as after any edit
-}
-
 } // namespace
 
-class tst_main : public QObject {
+class tst_main_window : public QObject {
   Q_OBJECT
 
 private slots:
@@ -100,7 +94,7 @@ private slots:
   void gridRounding();
 };
 
-void tst_main::menuItems_data() {
+void tst_main_window::menuItems_data() {
   QTest::addColumn<QString>("menu");
   QTest::addColumn<QString>("item");
   QTest::addColumn<QString>("caption");
@@ -162,7 +156,7 @@ void tst_main::menuItems_data() {
     QTest::newRow(r.item) << r.menu << r.item << QString::fromUtf8(r.caption) << r.shortcut;
 }
 
-void tst_main::menuItems() {
+void tst_main_window::menuItems() {
   QFETCH(QString, menu);
   QFETCH(QString, item);
   QFETCH(QString, caption);
@@ -176,7 +170,7 @@ void tst_main::menuItems() {
   QCOMPARE(a->shortcut(), QKeySequence(shortcut));
 }
 
-void tst_main::menuOrderWithSeparators() {
+void tst_main_window::menuOrderWithSeparators() {
   Editor e;
   const QStringList titles = [&] {
     QStringList t;
@@ -202,10 +196,10 @@ void tst_main::menuOrderWithSeparators() {
   QCOMPARE(names("EditMenu").count("-"), 4);
 }
 
-void tst_main::frameNamedAndCaptioned() {
+void tst_main_window::frameNamedAndCaptioned() {
   Editor e;
   e.start();
-  QCOMPARE(e.frame->objectName(), QString("main"));
+  QCOMPARE(e.frame->objectName(), QString("mainWindow"));
   QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
   const QList<QPair<QWidget *, QString>> children = {
       {static_cast<QWidget *>(e.ctx.score), "ScoreEditor"},
@@ -218,15 +212,15 @@ void tst_main::frameNamedAndCaptioned() {
     QVERIFY2(e.frame->subWindowOf(w)->windowTitle().startsWith(caption), qPrintable(caption));
     QVERIFY(e.frame->isChildVisible(w));
   }
-  QCOMPARE(e.ctx.score->objectName(), QString("frmScr"));
-  QCOMPARE(e.ctx.source->objectName(), QString("srcview"));
-  QCOMPARE(e.ctx.props->objectName(), QString("property"));
-  QCOMPARE(e.ctx.player->objectName(), QString("playpannel"));
+  QCOMPARE(e.ctx.score->objectName(), QString("scoreEditor"));
+  QCOMPARE(e.ctx.source->objectName(), QString("sourceEditor"));
+  QCOMPARE(e.ctx.props->objectName(), QString("propertyWindow"));
+  QCOMPARE(e.ctx.player->objectName(), QString("playerPanel"));
   QVERIFY(e.frame->action("minuteItem")->isChecked());
   QVERIFY(!e.frame->action("tickItem")->isChecked());
 }
 
-void tst_main::inertItemsAreGrayed() {
+void tst_main_window::inertItemsAreGrayed() {
   Editor e;
   QVERIFY(!e.frame->action("UndoItem")->isEnabled());
   QVERIFY(!e.frame->action("SmafItem")->isEnabled());
@@ -235,7 +229,7 @@ void tst_main::inertItemsAreGrayed() {
 
 // --- Open ------------------------------------------------------------------------------
 
-void tst_main::openShowsSongAndCaption() {
+void tst_main_window::openShowsSongAndCaption() {
   Editor e;
   e.start();
   QTemporaryDir dir;
@@ -246,14 +240,14 @@ void tst_main::openShowsSongAndCaption() {
   QVERIFY(e.prompts->warnings.isEmpty());
   QCOMPARE(e.frame->windowTitle(), path + " - PiporaPad");
   QCOMPARE(e.song.part(1).count, 3);
-  QCOMPARE(e.ctx.source->List1->count(), 4);
-  QCOMPARE(e.ctx.source->List1->item(1)->text(), QString("1:2:0\tD4\t62\t4"));
-  QCOMPARE(e.ctx.props->Text1->text(), QString("abc"));
+  QCOMPARE(e.ctx.source->noteList()->count(), 4);
+  QCOMPARE(e.ctx.source->noteList()->item(1)->text(), QString("1:2:0\tD4\t62\t4"));
+  QCOMPARE(e.ctx.props->titleBox()->text(), QString("abc"));
   QCOMPARE(e.settings.LastFileName, path);
   QVERIFY(!e.song.dirty);
 }
 
-void tst_main::openUsesSmdFilterAndLastFileName() {
+void tst_main_window::openUsesSmdFilterAndLastFileName() {
   Editor e;
   e.start();
   e.settings.LastFileName = "/some/where/last.smd";
@@ -270,17 +264,17 @@ void tst_main::openUsesSmdFilterAndLastFileName() {
   QCOMPARE(e.prompts->openRequests.last().maxNameLength, 1000);
 }
 
-void tst_main::openCancelledChangesNothing() {
+void tst_main_window::openCancelledChangesNothing() {
   Editor e;
   e.start();
-  Append(e.song, 1, 60, "4");
+  AppendNote(e.song, 1, 60, "4");
   e.frame->action("OpenItem")->trigger();
   QCOMPARE(e.song.part(1).count, 1);
   QVERIFY(e.prompts->warnings.isEmpty());
   QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
 }
 
-void tst_main::damagedFileKeepsSong() {
+void tst_main_window::damagedFileKeepsSong() {
   Editor e;
   e.start();
   QTemporaryDir dir;
@@ -297,7 +291,7 @@ void tst_main::damagedFileKeepsSong() {
   QVERIFY(e.prompts->warnings.first().startsWith(bad + "\n"));
   QVERIFY(e.prompts->warnings.first().endsWith("\nファイルの読み込みに失敗しました。"));
   QCOMPARE(e.song.part(1).count, 3);
-  QCOMPARE(e.ctx.props->Text1->text(), QString("abc"));
+  QCOMPARE(e.ctx.props->titleBox()->text(), QString("abc"));
   QCOMPARE(e.frame->windowTitle(), good + " - PiporaPad");
   // A file that does not exist: the same message, the song stays.
   e.prompts->openNames << dir.filePath("missing.smd");
@@ -306,10 +300,10 @@ void tst_main::damagedFileKeepsSong() {
   QCOMPARE(e.song.part(1).count, 3);
 }
 
-void tst_main::openAfterRefusedSaveKeepsSong() {
+void tst_main_window::openAfterRefusedSaveKeepsSong() {
   Editor e;
   e.start();
-  Append(e.song, 1, 100, "4"); // cannot be saved
+  AppendNote(e.song, 1, 100, "4"); // cannot be saved
   e.song.dirty = true;
   QTemporaryDir dir;
   const QString other = dir.filePath("other.smd");
@@ -325,11 +319,11 @@ void tst_main::openAfterRefusedSaveKeepsSong() {
 
 // --- Save ------------------------------------------------------------------------------
 
-void tst_main::saveAsWritesFileAndCaption() {
+void tst_main_window::saveAsWritesFileAndCaption() {
   Editor e;
   e.start();
-  Append(e.song, 1, 60, "4");
-  e.ctx.props->Text1->setText("abc");
+  AppendNote(e.song, 1, 60, "4");
+  e.ctx.props->titleBox()->setText("abc");
   e.song.dirty = true;
   QTemporaryDir dir;
   const QString path = dir.filePath("new.smd");
@@ -342,10 +336,10 @@ void tst_main::saveAsWritesFileAndCaption() {
   QVERIFY(!e.song.dirty);
 }
 
-void tst_main::saveAsExistingAsksBeforeOverwrite() {
+void tst_main_window::saveAsExistingAsksBeforeOverwrite() {
   Editor e;
   e.start();
-  Append(e.song, 1, 60, "4");
+  AppendNote(e.song, 1, 60, "4");
   QTemporaryDir dir;
   const QString path = dir.filePath("exists.smd");
   WriteBytes(path, "old");
@@ -361,24 +355,24 @@ void tst_main::saveAsExistingAsksBeforeOverwrite() {
   QCOMPARE(ReadBytes(path), QByteArray("\x1b$D!$6\x0f\r\n"));
 }
 
-void tst_main::saveWithoutNameRunsSaveAs() {
+void tst_main_window::saveWithoutNameRunsSaveAs() {
   Editor e;
   e.start();
-  Append(e.song, 1, 60, "4");
+  AppendNote(e.song, 1, 60, "4");
   e.frame->action("SaveItem")->trigger(); // the dialog is cancelled
   QCOMPARE(e.prompts->saveRequests.size(), 1);
   QCOMPARE(e.prompts->saveRequests.first().selectedFilter, 1);
   QVERIFY(e.song.fileName.empty());
 }
 
-void tst_main::refusedSavePutsSourceCursorOnNote() {
+void tst_main_window::refusedSavePutsSourceCursorOnNote() {
   Editor e;
   e.start();
-  Append(e.song, 1, 60, "4");
-  Append(e.song, 2, 60, "4");
-  Append(e.song, 2, 62, "4");
-  Append(e.song, 2, 100, "8"); // element 2 of part 2 is out of range
-  Append(e.song, 2, 60, "4");
+  AppendNote(e.song, 1, 60, "4");
+  AppendNote(e.song, 2, 60, "4");
+  AppendNote(e.song, 2, 62, "4");
+  AppendNote(e.song, 2, 100, "8"); // element 2 of part 2 is out of range
+  AppendNote(e.song, 2, 60, "4");
   RecalcTimes(e.song);
   QTemporaryDir dir;
   e.song.fileName = dir.filePath("x.smd").toStdString();
@@ -386,17 +380,17 @@ void tst_main::refusedSavePutsSourceCursorOnNote() {
   e.frame->action("SaveItem")->trigger();
   QCOMPARE(e.prompts->warnings, QStringList({"この音符は扱えません。保存に失敗しました。"}));
   QCOMPARE(e.song.currentPart, 2);
-  QCOMPARE(e.ctx.source->List1->currentRow(), 2);
-  QCOMPARE(e.ctx.source->CHLabel->text(), QString("CH2[3/4]"));
+  QCOMPARE(e.ctx.source->noteList()->currentRow(), 2);
+  QCOMPARE(e.ctx.source->partLabel()->text(), QString("CH2[3/4]"));
   QVERIFY(e.frame->isChildVisible(e.ctx.source));
   QVERIFY(!QFile::exists(dir.filePath("x.smd")));
   QVERIFY(e.song.dirty);
 }
 
-void tst_main::failedWriteShowsSavingMessage() {
+void tst_main_window::failedWriteShowsSavingMessage() {
   Editor e;
   e.start();
-  Append(e.song, 1, 60, "4");
+  AppendNote(e.song, 1, 60, "4");
   QTemporaryDir dir;
   // The parent of the target is a file: nothing can be written there.
   const QString blocker = dir.filePath("blocker");
@@ -412,27 +406,27 @@ void tst_main::failedWriteShowsSavingMessage() {
   QVERIFY(e.song.dirty);
 }
 
-void tst_main::newAsksAndClears() {
+void tst_main_window::newAsksAndClears() {
   Editor e;
   e.start();
-  Append(e.song, 1, 60, "4");
-  e.ctx.props->Text1->setText("title");
+  AppendNote(e.song, 1, 60, "4");
+  e.ctx.props->titleBox()->setText("title");
   e.song.dirty = true;
   e.prompts->answers << Answer::No;
   e.frame->action("NewItem")->trigger();
   QCOMPARE(e.prompts->questionsAsked, QStringList({kChanged}));
   QCOMPARE(e.song.part(1).count, 0);
-  QCOMPARE(e.ctx.props->Text1->text(), QString());
-  QVERIFY(e.ctx.props->Option1[1]->isChecked());
+  QCOMPARE(e.ctx.props->titleBox()->text(), QString());
+  QVERIFY(e.ctx.props->tempoButtons()[1]->isChecked());
   QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
   QVERIFY(!e.song.dirty);
-  QCOMPARE(e.ctx.source->List1->count(), 1);
+  QCOMPARE(e.ctx.source->noteList()->count(), 1);
 }
 
-void tst_main::newKeepsSongWhenSaveRefused() {
+void tst_main_window::newKeepsSongWhenSaveRefused() {
   Editor e;
   e.start();
-  Append(e.song, 1, 100, "4");
+  AppendNote(e.song, 1, 100, "4");
   e.song.dirty = true;
   e.prompts->answers << Answer::Yes;
   e.frame->action("NewItem")->trigger();
@@ -443,7 +437,7 @@ void tst_main::newKeepsSongWhenSaveRefused() {
 
 // --- start-up and close ----------------------------------------------------------------
 
-void tst_main::commandLineQuotedSmzOpensWithoutDialog() {
+void tst_main_window::commandLineQuotedSmzOpensWithoutDialog() {
   QTemporaryDir dir;
   const QString path = dir.filePath("TUNE.SMZ");
   WriteBytes(path, ThreeNoteSong());
@@ -455,7 +449,7 @@ void tst_main::commandLineQuotedSmzOpensWithoutDialog() {
   QVERIFY(e.ctx.handOverFileName.isEmpty());
 }
 
-void tst_main::commandLineTxtOnlyCreatesNewSong() {
+void tst_main_window::commandLineTxtOnlyCreatesNewSong() {
   QTemporaryDir dir;
   const QString path = dir.filePath("notes.txt");
   WriteBytes(path, ThreeNoteSong());
@@ -466,7 +460,7 @@ void tst_main::commandLineTxtOnlyCreatesNewSong() {
   QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
 }
 
-void tst_main::closeCancelledStillWritesSettings() {
+void tst_main_window::closeCancelledStillWritesSettings() {
   Editor e;
   e.start();
   e.song.dirty = true;
@@ -479,7 +473,7 @@ void tst_main::closeCancelledStillWritesSettings() {
   QVERIFY(e.song.dirty);
 }
 
-void tst_main::closeWhilePlayingDoesNothing() {
+void tst_main_window::closeWhilePlayingDoesNothing() {
   Editor e;
   e.start();
   e.ctx.playing = true;
@@ -490,7 +484,7 @@ void tst_main::closeWhilePlayingDoesNothing() {
   e.ctx.playing = false;
 }
 
-void tst_main::exitWithNoDiscardsAndCloses() {
+void tst_main_window::exitWithNoDiscardsAndCloses() {
   Editor e;
   e.start();
   e.song.dirty = true;
@@ -506,7 +500,7 @@ void tst_main::exitWithNoDiscardsAndCloses() {
 
 // --- View menu -------------------------------------------------------------------------
 
-void tst_main::closedChildHidesAndViewMenuUnchecks() {
+void tst_main_window::closedChildHidesAndViewMenuUnchecks() {
   Editor e;
   e.start();
   QMdiSubWindow *sub = e.frame->subWindowOf(e.ctx.source);
@@ -519,7 +513,7 @@ void tst_main::closedChildHidesAndViewMenuUnchecks() {
   QVERIFY(e.frame->action("ShowScrItem")->isChecked());
 }
 
-void tst_main::viewItemTogglesWindow() {
+void tst_main_window::viewItemTogglesWindow() {
   Editor e;
   e.start();
   e.frame->action("ShowPropertyItem")->trigger();
@@ -530,15 +524,15 @@ void tst_main::viewItemTogglesWindow() {
   QVERIFY(e.frame->action("ShowPropertyItem")->isChecked());
 }
 
-void tst_main::timeItemsSwitchMode() {
+void tst_main_window::timeItemsSwitchMode() {
   Editor e;
   e.start();
   QStringList shown;
   e.ctx.hooks.showPosition = [&](const QString &t) { shown << t; };
-  Append(e.song, 1, 60, "2");
-  Append(e.song, 1, 62, "4");
+  AppendNote(e.song, 1, 60, "2");
+  AppendNote(e.song, 1, 62, "4");
   e.frame->ViewSrc(1);
-  e.ctx.source->List1->setCurrentRow(1); // tick 960
+  e.ctx.source->noteList()->setCurrentRow(1); // tick 960
   shown.clear();
   e.frame->action("tickItem")->trigger();
   QVERIFY(e.settings.isTick);
@@ -571,7 +565,7 @@ QByteArray TwoNoteMidi() {
 
 } // namespace
 
-void tst_main::openMidiImportsAndNamesSmd() {
+void tst_main_window::openMidiImportsAndNamesSmd() {
   Editor e;
   e.start();
   e.settings.LastFileName = "/music/old.smd";
@@ -595,10 +589,10 @@ void tst_main::openMidiImportsAndNamesSmd() {
   QVERIFY(!e.song.dirty);
 }
 
-void tst_main::openMidiUnreadableKeepsSong() {
+void tst_main_window::openMidiUnreadableKeepsSong() {
   Editor e;
   e.start();
-  Append(e.song, 1, 67, "8");
+  AppendNote(e.song, 1, 67, "8");
   QTemporaryDir dir;
   const QString path = dir.filePath("missing.mid");
   e.prompts->openNames << path;
@@ -610,10 +604,10 @@ void tst_main::openMidiUnreadableKeepsSong() {
   QCOMPARE(e.song.part(1).notes[0].noteNumber, 67);
 }
 
-void tst_main::saveMidiWritesBesideSmd() {
+void tst_main_window::saveMidiWritesBesideSmd() {
   Editor e;
   e.start();
-  Append(e.song, 1, 60, "4");
+  AppendNote(e.song, 1, 60, "4");
   QTemporaryDir dir;
   e.song.fileName = dir.filePath("song.smd").toStdString();
   e.song.dirty = true;
@@ -626,10 +620,10 @@ void tst_main::saveMidiWritesBesideSmd() {
   QVERIFY(e.prompts->saveRequests.isEmpty());
 }
 
-void tst_main::saveMidiAsAsksBeforeOverwrite() {
+void tst_main_window::saveMidiAsAsksBeforeOverwrite() {
   Editor e;
   e.start();
-  Append(e.song, 1, 60, "4");
+  AppendNote(e.song, 1, 60, "4");
   QTemporaryDir dir;
   const QString path = dir.filePath("out.mid");
   WriteBytes(path, "old");
@@ -647,10 +641,10 @@ void tst_main::saveMidiAsAsksBeforeOverwrite() {
   QCOMPARE(QString::fromStdString(e.song.fileName), dir.filePath("out.smd"));
 }
 
-void tst_main::doubleClickOnBackgroundDumpsEvents() {
+void tst_main_window::doubleClickOnBackgroundDumpsEvents() {
   Editor e;
   e.start();
-  Append(e.song, 2, 60, "4");
+  AppendNote(e.song, 2, 60, "4");
   QWidget *background = e.frame->mdiArea()->viewport();
   const QPoint empty(background->width() - 10, background->height() - 10);
   QVERIFY(!background->childAt(empty));
@@ -664,7 +658,7 @@ void tst_main::doubleClickOnBackgroundDumpsEvents() {
   QCOMPARE(e.prompts->messages.size(), 1);
 }
 
-void tst_main::cascadePutsActiveEditorLast() {
+void tst_main_window::cascadePutsActiveEditorLast() {
   Editor e;
   e.start();
   e.frame->ViewSrc(1); // the source editor's list has the focus
@@ -688,7 +682,7 @@ void tst_main::cascadePutsActiveEditorLast() {
   QCOMPARE(props->width(), 380); // the property window only moves
 }
 
-void tst_main::fontItemSetsSourceFont() {
+void tst_main_window::fontItemSetsSourceFont() {
   Editor e;
   e.start();
   QFont font("IPAGothic");
@@ -699,8 +693,8 @@ void tst_main::fontItemSetsSourceFont() {
   QCOMPARE(e.settings.sourceFont.size, 14.0);
   QVERIFY(e.settings.sourceFont.bold);
   QVERIFY(!e.settings.sourceFont.italic);
-  QCOMPARE(e.ctx.source->List1->font().pointSize(), 14);
-  QVERIFY(e.ctx.source->Text3->font().bold());
+  QCOMPARE(e.ctx.source->noteList()->font().pointSize(), 14);
+  QVERIFY(e.ctx.source->lengthBox()->font().bold());
   // Cancelled: nothing changes.
   e.prompts->fontAnswer.reset();
   e.frame->action("FontItem")->trigger();
@@ -709,7 +703,7 @@ void tst_main::fontItemSetsSourceFont() {
 
 // --- tile ------------------------------------------------------------------------------
 
-void tst_main::tileWithoutPropertySharesHeight() {
+void tst_main_window::tileWithoutPropertySharesHeight() {
   const int a = 1, b = 2, c = 3;
   std::vector<ArrangedWindow> in = {{ArrangedKind::Editor, QRect(5, 300, 100, 100), &b},
                                     {ArrangedKind::Editor, QRect(50, 10, 100, 100), &a},
@@ -722,7 +716,7 @@ void tst_main::tileWithoutPropertySharesHeight() {
   QCOMPARE(out[2].geometry, QRect(0, 400, 900, 200));
 }
 
-void tst_main::tileWithPropertyKeepsItsBand() {
+void tst_main_window::tileWithPropertyKeepsItsBand() {
   const int s = 1, p = 2, panel = 3;
   // Property below the editor: its band goes to the bottom.
   std::vector<ArrangedWindow> in = {{ArrangedKind::Editor, QRect(0, 0, 100, 100), &s},
@@ -741,7 +735,7 @@ void tst_main::tileWithPropertyKeepsItsBand() {
   QCOMPARE(top[1].geometry, QRect(0, 200, 1000, 500));
 }
 
-void tst_main::tileSkipsWhenMaximised() {
+void tst_main_window::tileSkipsWhenMaximised() {
   Editor e;
   e.start();
   e.settings.isGrid = true;
@@ -759,7 +753,7 @@ void tst_main::tileSkipsWhenMaximised() {
   QVERIFY(!score->geometry().intersects(source->geometry()));
 }
 
-void tst_main::gridRounding() {
+void tst_main_window::gridRounding() {
   QCOMPARE(RoundToStep(23, 16), 16);
   QCOMPARE(RoundToStep(24, 16), 32); // 1.5 steps: halves to even
   QCOMPARE(RoundToStep(8, 16), 0);   // 0.5 steps: halves to even
@@ -767,5 +761,5 @@ void tst_main::gridRounding() {
   QCOMPARE(RoundToStep(41, 1), 41);
 }
 
-QTEST_MAIN(tst_main)
-#include "tst_main.moc"
+QTEST_MAIN(tst_main_window)
+#include "tst_main_window.moc"

@@ -1,13 +1,13 @@
-#include "views/main.h"
+#include "views/main_window.h"
 
 #include "settings/settings_store.h"
 #include "views/file_commands.h"
-#include "views/frmScr.h"
 #include "views/main_menus.h"
-#include "views/playpannel.h"
+#include "views/player/player_panel.h"
 #include "views/prompts.h"
-#include "views/property.h"
-#include "views/srcview.h"
+#include "views/property/property_window.h"
+#include "views/score/score_editor_window.h"
+#include "views/source/source_editor_window.h"
 #include "views/window_arrangement.h"
 
 #include <QAction>
@@ -41,9 +41,9 @@ QAction *AppContext::action(const char *itemName) const {
   return frame ? frame->action(QString::fromLatin1(itemName)) : nullptr;
 }
 
-main::main(AppContext &ctx, std::unique_ptr<Prompts> prompts)
+MainWindow::MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts)
     : ctx_(ctx), prompts_(prompts ? std::move(prompts) : std::make_unique<DialogPrompts>()) {
-  setObjectName("main");
+  setObjectName("mainWindow");
   setWindowTitle(kProgramName);
   ctx_.frame = this;
   mdi_ = new QMdiArea(this);
@@ -58,10 +58,10 @@ main::main(AppContext &ctx, std::unique_ptr<Prompts> prompts)
   createMenus();
   createChildren();
   connectCommands();
-  connect(mdi_, &QMdiArea::subWindowActivated, this, &main::onSubWindowActivated);
+  connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::onSubWindowActivated);
 }
 
-main::~main() {
+MainWindow::~MainWindow() {
   // The MDI area outlives this object's body and reports activations while its children
   // are torn down; nothing of the frame may answer them any more.
   disconnect(mdi_, nullptr, this, nullptr);
@@ -69,7 +69,7 @@ main::~main() {
 
 // --- menus -------------------------------------------------------------------------
 
-void main::createMenus() {
+void MainWindow::createMenus() {
   for (const MenuRow &row : MenuTree()) {
     QMenu *m = menuBar()->addMenu(QString::fromUtf8(row.caption));
     m->setObjectName(QString::fromLatin1(row.name));
@@ -91,18 +91,18 @@ void main::createMenus() {
                            "minuteItem", "tickItem"})
     action(name)->setCheckable(true);
   action("minuteItem")->setChecked(true);
-  connect(menu("ViewMenu"), &QMenu::aboutToShow, this, &main::refreshViewMenu);
+  connect(menu("ViewMenu"), &QMenu::aboutToShow, this, &MainWindow::refreshViewMenu);
 }
 
-QAction *main::action(const QString &itemName) const {
+QAction *MainWindow::action(const QString &itemName) const {
   return menuBar()->findChild<QAction *>(itemName);
 }
 
-QMenu *main::menu(const QString &menuName) const {
+QMenu *MainWindow::menu(const QString &menuName) const {
   return menuBar()->findChild<QMenu *>(menuName);
 }
 
-void main::connectCommands() {
+void MainWindow::connectCommands() {
   FileCommands *f = files_.get();
   connect(action("NewItem"), &QAction::triggered, this, [f] { f->newSong(); });
   connect(action("OpenItem"), &QAction::triggered, this, [f] { f->openSmd(); });
@@ -111,7 +111,7 @@ void main::connectCommands() {
   connect(action("OpenMidiItem"), &QAction::triggered, this, [f] { f->openMidi(); });
   connect(action("SaveMidiItem"), &QAction::triggered, this, [f] { f->saveMidi(); });
   connect(action("SaveAsMidiItem"), &QAction::triggered, this, [f] { f->saveMidiAs(); });
-  connect(action("ExitItem"), &QAction::triggered, this, &main::exitCommand);
+  connect(action("ExitItem"), &QAction::triggered, this, &MainWindow::exitCommand);
 
   connect(action("ShowScrItem"), &QAction::triggered, this, [this] { toggleChild(ctx_.score); });
   connect(action("ShowSrcItem"), &QAction::triggered, this, [this] { toggleChild(ctx_.source); });
@@ -119,27 +119,27 @@ void main::connectCommands() {
           [this] { toggleChild(ctx_.props); });
   connect(action("ShowPlaypannelItem"), &QAction::triggered, this,
           [this] { toggleChild(ctx_.player); });
-  connect(action("HorizonItem"), &QAction::triggered, this, &main::tileWindows);
-  connect(action("CascadeItem"), &QAction::triggered, this, &main::cascadeWindows);
+  connect(action("HorizonItem"), &QAction::triggered, this, &MainWindow::tileWindows);
+  connect(action("CascadeItem"), &QAction::triggered, this, &MainWindow::cascadeWindows);
   connect(action("minuteItem"), &QAction::triggered, this, [this] { showTimeMode(false); });
   connect(action("tickItem"), &QAction::triggered, this, [this] { showTimeMode(true); });
-  connect(action("FontItem"), &QAction::triggered, this, &main::chooseSourceFont);
+  connect(action("FontItem"), &QAction::triggered, this, &MainWindow::chooseSourceFont);
 }
 
-void main::refreshViewMenu() {
+void MainWindow::refreshViewMenu() {
   action("ShowScrItem")->setChecked(isChildVisible(ctx_.score));
   action("ShowSrcItem")->setChecked(isChildVisible(ctx_.source));
   action("ShowPropertyItem")->setChecked(isChildVisible(ctx_.props));
   action("ShowPlaypannelItem")->setChecked(isChildVisible(ctx_.player));
 }
 
-void main::toggleChild(QWidget *child) {
+void MainWindow::toggleChild(QWidget *child) {
   setChildVisible(child, !isChildVisible(child));
 }
 
 // --- child windows -----------------------------------------------------------------
 
-QMdiSubWindow *main::addChild(QWidget *child, const QString &caption) {
+QMdiSubWindow *MainWindow::addChild(QWidget *child, const QString &caption) {
   QMdiSubWindow *sub = mdi_->addSubWindow(child);
   sub->setObjectName(child->objectName() + "Frame");
   sub->setWindowTitle(caption);
@@ -150,25 +150,25 @@ QMdiSubWindow *main::addChild(QWidget *child, const QString &caption) {
   return sub;
 }
 
-void main::createChildren() {
+void MainWindow::createChildren() {
   // The order decides the initial stacking: the score editor ends on top.
-  ctx_.player = new playpannel(ctx_, nullptr);
+  ctx_.player = new PlayerPanel(ctx_, nullptr);
   addChild(ctx_.player, "Player");
-  ctx_.props = new pipora::property(ctx_, nullptr);
+  ctx_.props = new pipora::PropertyWindow(ctx_, nullptr);
   addChild(ctx_.props, "PropertyWindow");
-  ctx_.source = new srcview(ctx_, nullptr);
+  ctx_.source = new SourceEditorWindow(ctx_, nullptr);
   addChild(ctx_.source, "SourceEditor");
-  ctx_.score = new frmScr(ctx_, nullptr);
+  ctx_.score = new ScoreEditorWindow(ctx_, nullptr);
   addChild(ctx_.score, "ScoreEditor");
   placeDesignLayout();
 }
 
-void main::placeDesignLayout() {
+void MainWindow::placeDesignLayout() {
   const QSize area = mdi_->viewport()->size().isValid() && mdi_->viewport()->width() > 100
                          ? mdi_->viewport()->size()
                          : kDesignFrameSize - QSize(8, 60);
   const int propWidth = 380;
-  const int propHeight = pipora::property::designHeight();
+  const int propHeight = pipora::PropertyWindow::designHeight();
   const int panel = 100;
   subWindowOf(ctx_.score)->setGeometry(0, 0, area.width() - propWidth, area.height() * 3 / 5);
   subWindowOf(ctx_.source)
@@ -177,7 +177,7 @@ void main::placeDesignLayout() {
   subWindowOf(ctx_.player)->setGeometry(area.width() - panel - 1, 0, panel, panel);
 }
 
-QMdiSubWindow *main::subWindowOf(const QWidget *child) const {
+QMdiSubWindow *MainWindow::subWindowOf(const QWidget *child) const {
   if (!child)
     return nullptr;
   for (QMdiSubWindow *sub : mdi_->subWindowList())
@@ -186,12 +186,12 @@ QMdiSubWindow *main::subWindowOf(const QWidget *child) const {
   return nullptr;
 }
 
-bool main::isChildVisible(const QWidget *child) const {
+bool MainWindow::isChildVisible(const QWidget *child) const {
   const QMdiSubWindow *sub = subWindowOf(child);
   return sub && !sub->isHidden();
 }
 
-void main::setChildVisible(QWidget *child, bool visible) {
+void MainWindow::setChildVisible(QWidget *child, bool visible) {
   QMdiSubWindow *sub = subWindowOf(child);
   if (!sub)
     return;
@@ -205,20 +205,26 @@ void main::setChildVisible(QWidget *child, bool visible) {
   refreshViewMenu();
 }
 
-QWidget *main::childByName(const QString &name) const {
-  if (name == "frmScr")
+QWidget *MainWindow::childWindow(std::optional<WindowId> id) const {
+  if (!id)
+    return nullptr;
+  switch (*id) {
+  case WindowId::ScoreEditor:
     return ctx_.score;
-  if (name == "srcview")
+  case WindowId::SourceEditor:
     return ctx_.source;
-  if (name == "playpannel")
+  case WindowId::Player:
     return ctx_.player;
-  if (name == "property")
+  case WindowId::Property:
     return ctx_.props;
+  case WindowId::Main:
+    break;
+  }
   return nullptr;
 }
 
-void main::focusActiveWindow(const QString &name) {
-  QWidget *target = childByName(name);
+void MainWindow::focusActiveWindow(std::optional<WindowId> id) {
+  QWidget *target = childWindow(id);
   if (!target || !isChildVisible(target))
     target = isChildVisible(ctx_.score) ? ctx_.score : nullptr;
   if (!target)
@@ -231,7 +237,7 @@ void main::focusActiveWindow(const QString &name) {
     target->setFocus(Qt::OtherFocusReason);
 }
 
-void main::onSubWindowActivated(QMdiSubWindow *sub) {
+void MainWindow::onSubWindowActivated(QMdiSubWindow *sub) {
   // A null window means the frame itself lost the focus to another program or a dialog;
   // the active child stays the same for the program's purposes.
   if (!sub)
@@ -252,13 +258,13 @@ void main::onSubWindowActivated(QMdiSubWindow *sub) {
 
 // --- source editor -----------------------------------------------------------------
 
-void main::ViewSrc(int part) {
+void MainWindow::ViewSrc(int part) {
   if (part < 1)
     return;
   ctx_.source->ViewSrc(part);
 }
 
-void main::refreshViews() {
+void MainWindow::refreshViews() {
   ctx_.props->loadFromSong();
   // Both lists are made current before any window changes hands: activating a window
   // converts one list into the other.
@@ -272,18 +278,18 @@ void main::refreshViews() {
     ctx_.hooks.scoreRelayout();
 }
 
-void main::updateCaption() {
+void MainWindow::updateCaption() {
   const QString file = QString::fromStdString(ctx_.song.fileName);
   setWindowTitle(file.isEmpty() ? kProgramName : file + " - " + kProgramName);
 }
 
 // --- grid and arrangement ----------------------------------------------------------
 
-int main::gridStep() const {
+int MainWindow::gridStep() const {
   return ctx_.settings.isGrid ? 16 : 1;
 }
 
-void main::snapToGrid(QWidget *child) {
+void MainWindow::snapToGrid(QWidget *child) {
   QMdiSubWindow *sub = subWindowOf(child);
   if (!sub || sub->isMinimized() || sub->isMaximized())
     return;
@@ -296,7 +302,7 @@ void main::snapToGrid(QWidget *child) {
     sub->move(snapped);
 }
 
-void main::tileWindows() {
+void MainWindow::tileWindows() {
   ctx_.settings.isGrid = false;
   std::vector<ArrangedWindow> windows;
   for (QWidget *child : {static_cast<QWidget *>(ctx_.score), static_cast<QWidget *>(ctx_.source),
@@ -318,7 +324,7 @@ void main::tileWindows() {
     subWindowOf(static_cast<const QWidget *>(w.id))->setGeometry(w.geometry);
 }
 
-void main::cascadeWindows() {
+void MainWindow::cascadeWindows() {
   std::vector<QWidget *> order;
   const bool scoreActive = ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive();
   if (scoreActive)
@@ -347,7 +353,7 @@ void main::cascadeWindows() {
   }
 }
 
-void main::showTimeMode(bool tick) {
+void MainWindow::showTimeMode(bool tick) {
   ctx_.settings.isTick = tick;
   action("minuteItem")->setChecked(!tick);
   action("tickItem")->setChecked(tick);
@@ -355,7 +361,7 @@ void main::showTimeMode(bool tick) {
     ctx_.hooks.showPosition(ctx_.source->positionTextForMenu());
 }
 
-void main::chooseSourceFont() {
+void MainWindow::chooseSourceFont() {
   QFont font = ctx_.source->sourceFont();
   if (!prompts_->chooseFont(this, font))
     return;
@@ -369,7 +375,7 @@ void main::chooseSourceFont() {
 
 // --- layout to and from the settings -----------------------------------------------
 
-void main::storeLayout(Settings &settings) const {
+void MainWindow::storeLayout(Settings &settings) const {
   auto store = [&](WindowId id, const QWidget *w, bool isFrame) {
     WindowLayout &l = settings.window(id);
     const QWidget *frame = isFrame ? w : subWindowOf(w);
@@ -391,13 +397,13 @@ void main::storeLayout(Settings &settings) const {
     l.visible = isFrame ? true : !frame->isHidden();
   };
   store(WindowId::Main, this, true);
-  store(WindowId::SrcView, ctx_.source, false);
-  store(WindowId::PlayPannel, ctx_.player, false);
+  store(WindowId::SourceEditor, ctx_.source, false);
+  store(WindowId::Player, ctx_.player, false);
   store(WindowId::Property, ctx_.props, false);
-  store(WindowId::FrmScr, ctx_.score, false);
+  store(WindowId::ScoreEditor, ctx_.score, false);
 }
 
-void main::applyLayout(const Settings &settings) {
+void MainWindow::applyLayout(const Settings &settings) {
   auto apply = [&](WindowId id, QWidget *frame, bool isFrame) {
     const WindowLayout &l = settings.window(id);
     if (l.state == 0 && l.width > 0 && l.height > 0) {
@@ -414,15 +420,15 @@ void main::applyLayout(const Settings &settings) {
       frame->setWindowState(frame->windowState() | Qt::WindowMaximized);
   };
   apply(WindowId::Main, this, true);
-  apply(WindowId::SrcView, subWindowOf(ctx_.source), false);
-  apply(WindowId::PlayPannel, subWindowOf(ctx_.player), false);
+  apply(WindowId::SourceEditor, subWindowOf(ctx_.source), false);
+  apply(WindowId::Player, subWindowOf(ctx_.player), false);
   apply(WindowId::Property, subWindowOf(ctx_.props), false);
-  apply(WindowId::FrmScr, subWindowOf(ctx_.score), false);
+  apply(WindowId::ScoreEditor, subWindowOf(ctx_.score), false);
 }
 
 // --- start-up and shutdown ---------------------------------------------------------
 
-bool main::startUp(const QString &commandLine) {
+bool MainWindow::startUp(const QString &commandLine) {
   ctx_.startingUp = true;
   hide();
   storeLayout(ctx_.settings); // the design values are the defaults of the load
@@ -447,7 +453,7 @@ bool main::startUp(const QString &commandLine) {
   return true;
 }
 
-void main::applyLoadedSettings(bool complete) {
+void MainWindow::applyLoadedSettings(bool complete) {
   if (!complete)
     return;
   applyLayout(ctx_.settings);
@@ -458,7 +464,7 @@ void main::applyLoadedSettings(bool complete) {
   // and the score editor from the settings when they start.
 }
 
-bool main::confirmExit() {
+bool MainWindow::confirmExit() {
   ctx_.closeConfirmed = false;
   if (ctx_.song.dirty) {
     switch (prompts_->question(this, QStringLiteral("ファイルは変更されています。保存しますか。"),
@@ -478,12 +484,12 @@ bool main::confirmExit() {
   return true;
 }
 
-void main::exitCommand() {
+void MainWindow::exitCommand() {
   if (confirmExit())
     close();
 }
 
-void main::closeEvent(QCloseEvent *event) {
+void MainWindow::closeEvent(QCloseEvent *event) {
   if (ctx_.playing) {
     event->ignore();
     return;
@@ -505,7 +511,7 @@ void main::closeEvent(QCloseEvent *event) {
   event->accept();
 }
 
-bool main::eventFilter(QObject *watched, QEvent *event) {
+bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
   if (event->type() == QEvent::Close && !ctx_.closeConfirmed) {
     // A child window's close box hides it; the View menu item follows.
     if (auto *sub = qobject_cast<QMdiSubWindow *>(watched)) {

@@ -1,12 +1,12 @@
-#include "views/srcview.h"
+#include "views/source/source_editor_window.h"
 
 #include "model/vocabulary.h"
 #include "platform/ui/virtual_keys.h"
 #include "views/file_commands.h"
-#include "views/frmScr.h"
-#include "views/main.h"
+#include "views/main_window.h"
 #include "views/position_text.h"
-#include "views/tab_text.h"
+#include "views/score/score_editor_window.h"
+#include "views/source/tab_text.h"
 
 #include <QAction>
 #include <QDropEvent>
@@ -46,54 +46,55 @@ QString Utf8(const std::string &s) {
 
 } // namespace
 
-srcview::srcview(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "srcview", parent) {
-  Text1 = new TabLineEdit(this);
-  Text1->setObjectName("Text1");
-  Text1->setReadOnly(true);
-  Text1->setFocusPolicy(Qt::NoFocus);
-  Text1->setText(headerText());
-  CHLabel = new QLabel(this);
-  CHLabel->setObjectName("CHLabel");
-  CHLabel->setAlignment(Qt::AlignCenter);
-  List1 = new QListWidget(this);
-  List1->setObjectName("List1");
-  List1->setItemDelegate(new TabItemDelegate(List1));
-  List1->setSelectionMode(QAbstractItemView::SingleSelection);
-  List1->setUniformItemSizes(true);
-  List1->setAcceptDrops(true);
-  List1->viewport()->setAcceptDrops(true);
-  List1->setDragDropMode(QAbstractItemView::DropOnly);
-  Text2 = new QLineEdit(this);
-  Text2->setObjectName("Text2");
-  Text3 = new QLineEdit(this);
-  Text3->setObjectName("Text3");
+SourceEditorWindow::SourceEditorWindow(AppContext &ctx, QWidget *parent)
+    : ChildWindow(ctx, "sourceEditor", parent) {
+  headerBox_ = new TabLineEdit(this);
+  headerBox_->setObjectName("headerBox");
+  headerBox_->setReadOnly(true);
+  headerBox_->setFocusPolicy(Qt::NoFocus);
+  headerBox_->setText(headerText());
+  partLabel_ = new QLabel(this);
+  partLabel_->setObjectName("partLabel");
+  partLabel_->setAlignment(Qt::AlignCenter);
+  noteList_ = new QListWidget(this);
+  noteList_->setObjectName("noteList");
+  noteList_->setItemDelegate(new TabItemDelegate(noteList_));
+  noteList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  noteList_->setUniformItemSizes(true);
+  noteList_->setAcceptDrops(true);
+  noteList_->viewport()->setAcceptDrops(true);
+  noteList_->setDragDropMode(QAbstractItemView::DropOnly);
+  pitchBox_ = new QLineEdit(this);
+  pitchBox_->setObjectName("pitchBox");
+  lengthBox_ = new QLineEdit(this);
+  lengthBox_->setObjectName("lengthBox");
 
-  for (QObject *o : {static_cast<QObject *>(Text1), static_cast<QObject *>(List1),
-                     static_cast<QObject *>(List1->viewport()), static_cast<QObject *>(Text2),
-                     static_cast<QObject *>(Text3)})
+  for (QObject *o : {static_cast<QObject *>(headerBox_), static_cast<QObject *>(noteList_),
+                     static_cast<QObject *>(noteList_->viewport()),
+                     static_cast<QObject *>(pitchBox_), static_cast<QObject *>(lengthBox_)})
     o->installEventFilter(this);
-  for (QWidget *w : {static_cast<QWidget *>(Text1), static_cast<QWidget *>(CHLabel),
-                     static_cast<QWidget *>(List1), static_cast<QWidget *>(Text2),
-                     static_cast<QWidget *>(Text3)})
+  for (QWidget *w : {static_cast<QWidget *>(headerBox_), static_cast<QWidget *>(partLabel_),
+                     static_cast<QWidget *>(noteList_), static_cast<QWidget *>(pitchBox_),
+                     static_cast<QWidget *>(lengthBox_)})
     watchForSnapping(w);
 
-  connect(List1, &QListWidget::currentRowChanged, this, [this](int row) {
+  connect(noteList_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row >= 0)
       onLineSelected();
   });
-  connect(Text2, &QLineEdit::textChanged, this, &srcview::upperCasePitch);
+  connect(pitchBox_, &QLineEdit::textChanged, this, &SourceEditorWindow::upperCasePitch);
   if (ctx_.frame) {
-    connect(ctx_.frame, &main::windowActivated, this, &srcview::onActivated);
-    connect(ctx_.frame, &main::windowDeactivated, this, &srcview::onDeactivated);
+    connect(ctx_.frame, &MainWindow::windowActivated, this, &SourceEditorWindow::onActivated);
+    connect(ctx_.frame, &MainWindow::windowDeactivated, this, &SourceEditorWindow::onDeactivated);
   }
   applyFont(ctx_.settings.sourceFont);
 }
 
-QString srcview::headerText() {
+QString SourceEditorWindow::headerText() {
   return QStringLiteral("Loc\tNote\t\tLen");
 }
 
-QString srcview::lineText(const Song &song, const NoteEntry &e) {
+QString SourceEditorWindow::lineText(const Song &song, const NoteEntry &e) {
   const int t = song.ticksPerBeat > 0 ? song.ticksPerBeat : 480;
   const int b = song.beatsPerMeasure > 0 ? song.beatsPerMeasure : 4;
   const int measure = e.start / t / b + 1;
@@ -109,13 +110,13 @@ QString srcview::lineText(const Song &song, const NoteEntry &e) {
       .arg(Utf8(e.length));
 }
 
-Part &srcview::currentPartRef() {
+Part &SourceEditorWindow::currentPartRef() {
   return ctx_.song.part(ctx_.song.currentPart);
 }
 
 // --- ViewSrc and the line selection --------------------------------------------------
 
-void srcview::bringForward() {
+void SourceEditorWindow::bringForward() {
   if (!ctx_.frame)
     return;
   // Activating this window first lets the score editor hand its lists back before the
@@ -124,11 +125,11 @@ void srcview::bringForward() {
   if (!ctx_.frame->isChildVisible(this))
     ctx_.frame->setChildVisible(this, true);
   else
-    ctx_.frame->focusActiveWindow(QStringLiteral("srcview"));
+    ctx_.frame->focusActiveWindow(WindowId::SourceEditor);
   inViewSrc_ = false;
 }
 
-void srcview::ViewSrc(int part) {
+void SourceEditorWindow::ViewSrc(int part) {
   if (part < 1 || part > kUserParts)
     return;
   bringForward();
@@ -147,65 +148,65 @@ void srcview::ViewSrc(int part) {
   if (rememberedOctave_ == 0)
     rememberedOctave_ = 4;
   {
-    const QSignalBlocker block(List1);
-    List1->clear();
-    List1->addItems(lines);
+    const QSignalBlocker block(noteList_);
+    noteList_->clear();
+    noteList_->addItems(lines);
   }
   song.currentPart = part;
   if (p.cursor >= 0 && p.cursor <= p.count) {
-    const QSignalBlocker block(List1);
-    List1->setCurrentRow(p.cursor);
+    const QSignalBlocker block(noteList_);
+    noteList_->setCurrentRow(p.cursor);
   }
-  if (List1->currentRow() >= 0)
+  if (noteList_->currentRow() >= 0)
     onLineSelected();
   focusList();
 }
 
-void srcview::focusList() {
-  List1->setFocus(Qt::OtherFocusReason);
-  ctx_.listHasFocus = List1->hasFocus() || ctx_.listHasFocus;
+void SourceEditorWindow::focusList() {
+  noteList_->setFocus(Qt::OtherFocusReason);
+  ctx_.listHasFocus = noteList_->hasFocus() || ctx_.listHasFocus;
 }
 
-void srcview::onLineSelected() {
+void SourceEditorWindow::onLineSelected() {
   Part &p = currentPartRef();
-  const int row = List1->currentRow();
+  const int row = noteList_->currentRow();
   if (row < 0 || row > p.count)
     return;
   p.cursor = row;
   const NoteEntry &e = p.notes[static_cast<std::size_t>(row)];
   {
-    const QSignalBlocker block(Text2);
+    const QSignalBlocker block(pitchBox_);
     if (!e.pitch.empty()) {
       QString pitch = Utf8(e.pitch) + QString::number(ListOctave(e.noteNumber));
       if (pitch.startsWith('R'))
         pitch = QStringLiteral("R");
-      Text2->setText(pitch);
-      Text3->setText(Utf8(e.length));
+      pitchBox_->setText(pitch);
+      lengthBox_->setText(Utf8(e.length));
     } else {
-      Text2->clear();
-      Text3->clear();
+      pitchBox_->clear();
+      lengthBox_->clear();
     }
   }
   if (ctx_.hooks.showPosition)
     ctx_.hooks.showPosition(SourcePositionText(ctx_.song, ctx_.song.currentPart, row,
                                                ctx_.settings.isTick, MinutesForm::FromSongStart));
-  CHLabel->setText(
+  partLabel_->setText(
       QStringLiteral("CH%1[%2/%3]").arg(ctx_.song.currentPart).arg(row + 1).arg(p.count));
   placeLabel();
   if (ctx_.hooks.scoreShowTick && ctx_.frame && ctx_.frame->isChildVisible(ctx_.score))
     ctx_.hooks.scoreShowTick(e.start);
 }
 
-QString srcview::positionTextForMenu() const {
+QString SourceEditorWindow::positionTextForMenu() const {
   const Part &p = ctx_.song.part(ctx_.song.currentPart);
-  const int row = List1->currentRow() >= 0 ? List1->currentRow() : p.cursor;
+  const int row = noteList_->currentRow() >= 0 ? noteList_->currentRow() : p.cursor;
   return SourcePositionText(ctx_.song, ctx_.song.currentPart, row, ctx_.settings.isTick,
                             MinutesForm::AbsoluteSigned);
 }
 
 // --- keys in the list ------------------------------------------------------------------
 
-bool srcview::listKeyDown(QKeyEvent *event) {
+bool SourceEditorWindow::listKeyDown(QKeyEvent *event) {
   const int code = ShortcutCodeOf(*event);
   const bool plain = ModifierMaskOf(event->modifiers()) == 0;
   const bool wasPlaying = ctx_.playing;
@@ -231,8 +232,8 @@ bool srcview::listKeyDown(QKeyEvent *event) {
     consumed = true;
   } else if (plain && ((key >= Qt::Key_A && key <= Qt::Key_G) || key == Qt::Key_R)) {
     enterOnList();
-    Text2->selectAll();
-    Text2->insert(QString(QChar(static_cast<char16_t>(key))));
+    pitchBox_->selectAll();
+    pitchBox_->insert(QString(QChar(static_cast<char16_t>(key))));
     consumed = true;
   } else if (!wasPlaying) {
     const auto &sc = ctx_.settings.ShortCut;
@@ -259,11 +260,11 @@ bool srcview::listKeyDown(QKeyEvent *event) {
   return consumed;
 }
 
-void srcview::enterOnList() {
+void SourceEditorWindow::enterOnList() {
   Song &song = ctx_.song;
   const int part = song.currentPart;
   Part &p = song.part(part);
-  const int row = List1->currentRow();
+  const int row = noteList_->currentRow();
   if (row == p.count) {
     if (p.count > 0) {
       const NoteEntry before = p.notes[static_cast<std::size_t>(p.count - 1)];
@@ -274,15 +275,15 @@ void srcview::enterOnList() {
     ViewSrc(part);
     pendingInsertion_ = true;
   }
-  Text2->setFocus(Qt::OtherFocusReason);
-  Text2->selectAll();
+  pitchBox_->setFocus(Qt::OtherFocusReason);
+  pitchBox_->selectAll();
 }
 
-void srcview::insertOnList() {
+void SourceEditorWindow::insertOnList() {
   Song &song = ctx_.song;
   const int part = song.currentPart;
   Part &p = song.part(part);
-  const int row = List1->currentRow();
+  const int row = noteList_->currentRow();
   if (row >= 0 && row < p.count) {
     const NoteEntry copy = p.notes[static_cast<std::size_t>(row)];
     InsertNote(song, part, row, copy.noteNumber, copy.length, copy.pitch);
@@ -296,20 +297,20 @@ void srcview::insertOnList() {
 
 // --- the pitch and length boxes --------------------------------------------------------
 
-void srcview::upperCasePitch() {
-  const QString upper = Text2->text().toUpper();
-  if (upper == Text2->text())
+void SourceEditorWindow::upperCasePitch() {
+  const QString upper = pitchBox_->text().toUpper();
+  if (upper == pitchBox_->text())
     return;
-  const int caret = Text2->cursorPosition();
-  const QSignalBlocker block(Text2);
-  Text2->setText(upper);
-  Text2->setCursorPosition(caret);
+  const int caret = pitchBox_->cursorPosition();
+  const QSignalBlocker block(pitchBox_);
+  pitchBox_->setText(upper);
+  pitchBox_->setCursorPosition(caret);
 }
 
-bool srcview::pitchBoxKey(QKeyEvent *event) {
+bool SourceEditorWindow::pitchBoxKey(QKeyEvent *event) {
   if (IsEnterKey(event->key())) {
-    Text3->setFocus(Qt::OtherFocusReason);
-    Text3->selectAll();
+    lengthBox_->setFocus(Qt::OtherFocusReason);
+    lengthBox_->selectAll();
     return true;
   }
   if (event->key() == Qt::Key_Escape) {
@@ -323,7 +324,7 @@ bool srcview::pitchBoxKey(QKeyEvent *event) {
   return !accepted.contains(text.at(0));
 }
 
-bool srcview::lengthBoxKey(QKeyEvent *event) {
+bool SourceEditorWindow::lengthBoxKey(QKeyEvent *event) {
   if (IsEnterKey(event->key())) {
     commitEntry();
     return true;
@@ -339,10 +340,10 @@ bool srcview::lengthBoxKey(QKeyEvent *event) {
   return !accepted.contains(text.at(0));
 }
 
-void srcview::escapeFromBox(bool lengthBox) {
+void SourceEditorWindow::escapeFromBox(bool lengthBox) {
   Song &song = ctx_.song;
   Part &p = currentPartRef();
-  const int row = List1->currentRow();
+  const int row = noteList_->currentRow();
   const bool nextIsEnd = row + 1 == p.count;
   if (pendingInsertion_ && (!lengthBox || nextIsEnd) && row >= 0 && row < p.count) {
     DeleteNote(song, song.currentPart, row);
@@ -354,25 +355,26 @@ void srcview::escapeFromBox(bool lengthBox) {
   pendingInsertion_ = false;
 }
 
-void srcview::commitEntry() {
+void SourceEditorWindow::commitEntry() {
   Song &song = ctx_.song;
   const int part = song.currentPart;
   Part &p = song.part(part);
   const int at = std::clamp(p.cursor, 0, p.count);
   NoteEntry &e = p.notes[static_cast<std::size_t>(at)];
 
-  int noteNumber = NoteNumberFromText(Text2->text().toStdString());
+  int noteNumber = NoteNumberFromText(pitchBox_->text().toStdString());
   if (noteNumber == -1) {
     const int octave = static_cast<int>(std::floor(e.noteNumber / 12.0)) - 1;
-    Text2->setText(Text2->text() + QString::number(octave > 1 ? octave : rememberedOctave_));
-    noteNumber = NoteNumberFromText(Text2->text().toStdString());
+    pitchBox_->setText(pitchBox_->text() +
+                       QString::number(octave > 1 ? octave : rememberedOctave_));
+    noteNumber = NoteNumberFromText(pitchBox_->text().toStdString());
   }
-  const QString pitchText = Text2->text();
+  const QString pitchText = pitchBox_->text();
   if (!pitchText.isEmpty()) {
     e.pitch = pitchText.left(pitchText.size() - 1).toStdString();
     e.noteNumber = static_cast<std::int16_t>(std::max(noteNumber, 0));
   }
-  const std::string length = Text3->text().toStdString();
+  const std::string length = lengthBox_->text().toStdString();
   if (std::find(kLengthCodes.begin(), kLengthCodes.end(), length) != kLengthCodes.end())
     e.length = length;
   else if (!length.empty())
@@ -394,11 +396,11 @@ void srcview::commitEntry() {
 
 // --- events ----------------------------------------------------------------------------
 
-bool srcview::eventFilter(QObject *watched, QEvent *event) {
+bool SourceEditorWindow::eventFilter(QObject *watched, QEvent *event) {
   const QEvent::Type type = event->type();
-  if (watched == Text1 && (type == QEvent::KeyPress || type == QEvent::KeyRelease))
+  if (watched == headerBox_ && (type == QEvent::KeyPress || type == QEvent::KeyRelease))
     return true;
-  if (watched == List1) {
+  if (watched == noteList_) {
     if (type == QEvent::KeyPress) {
       auto *key = static_cast<QKeyEvent *>(event);
       if (listKeyDown(key))
@@ -424,21 +426,21 @@ bool srcview::eventFilter(QObject *watched, QEvent *event) {
       ctx_.listHasFocus = false;
     }
   }
-  if (watched == List1->viewport() &&
+  if (watched == noteList_->viewport() &&
       (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop))
     return handleDrop(event);
-  if ((watched == Text2 || watched == Text3) && type == QEvent::KeyPress) {
+  if ((watched == pitchBox_ || watched == lengthBox_) && type == QEvent::KeyPress) {
     auto *key = static_cast<QKeyEvent *>(event);
-    return watched == Text2 ? pitchBoxKey(key) : lengthBoxKey(key);
+    return watched == pitchBox_ ? pitchBoxKey(key) : lengthBoxKey(key);
   }
-  if ((watched == Text2 || watched == Text3) && type == QEvent::FocusIn) {
+  if ((watched == pitchBox_ || watched == lengthBox_) && type == QEvent::FocusIn) {
     auto *box = static_cast<QLineEdit *>(watched);
     box->selectAll();
   }
   return ChildWindow::eventFilter(watched, event);
 }
 
-bool srcview::handleDrop(QEvent *event) {
+bool SourceEditorWindow::handleDrop(QEvent *event) {
   auto *drop = static_cast<QDropEvent *>(event);
   const QMimeData *mime = drop->mimeData();
   if (!mime || !mime->hasUrls()) {
@@ -457,10 +459,10 @@ bool srcview::handleDrop(QEvent *event) {
   return true;
 }
 
-void srcview::onActivated(QWidget *child) {
+void SourceEditorWindow::onActivated(QWidget *child) {
   if (child != this)
     return;
-  ctx_.settings.ActiveWindow = QStringLiteral("srcview");
+  ctx_.settings.activeWindow = WindowId::SourceEditor;
   if (inViewSrc_)
     return;
   BuildNoteList(ctx_.song);
@@ -468,12 +470,12 @@ void srcview::onActivated(QWidget *child) {
     ViewSrc(ctx_.song.currentPart);
 }
 
-void srcview::onDeactivated(QWidget *child) {
+void SourceEditorWindow::onDeactivated(QWidget *child) {
   if (child == this)
     BuildScoreList(ctx_.song);
 }
 
-void srcview::resizeEvent(QResizeEvent *event) {
+void SourceEditorWindow::resizeEvent(QResizeEvent *event) {
   ChildWindow::resizeEvent(event);
   if (!ctx_.startingUp)
     relayout();
@@ -481,50 +483,50 @@ void srcview::resizeEvent(QResizeEvent *event) {
 
 // --- layout ------------------------------------------------------------------------------
 
-QFont srcview::sourceFont() const {
-  return Text1->font();
+QFont SourceEditorWindow::sourceFont() const {
+  return headerBox_->font();
 }
 
-void srcview::applyFont(const SourceFont &f) {
+void SourceEditorWindow::applyFont(const SourceFont &f) {
   QFont font(f.name);
   font.setPointSizeF(f.size > 0 ? f.size : 10);
   font.setBold(f.bold);
   font.setItalic(f.italic);
-  for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(Text1),
-                     static_cast<QWidget *>(Text2), static_cast<QWidget *>(Text3),
-                     static_cast<QWidget *>(List1), static_cast<QWidget *>(CHLabel)})
+  for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(headerBox_),
+                     static_cast<QWidget *>(pitchBox_), static_cast<QWidget *>(lengthBox_),
+                     static_cast<QWidget *>(noteList_), static_cast<QWidget *>(partLabel_)})
     w->setFont(font);
   relayout();
 }
 
-void srcview::placeLabel() {
-  CHLabel->adjustSize();
-  const int labelWidth = CHLabel->width() + 8;
+void SourceEditorWindow::placeLabel() {
+  partLabel_->adjustSize();
+  const int labelWidth = partLabel_->width() + 8;
   const int textWidth = width() - labelWidth;
   if (textWidth > 0) {
-    Text1->resize(textWidth, Text1->height());
-    CHLabel->setGeometry(textWidth, 0, labelWidth, Text1->height());
+    headerBox_->resize(textWidth, headerBox_->height());
+    partLabel_->setGeometry(textWidth, 0, labelWidth, headerBox_->height());
   }
 }
 
-void srcview::relayout() {
-  const QFont font = Text1->font();
+void SourceEditorWindow::relayout() {
+  const QFont font = headerBox_->font();
   const QFontMetrics fm(font);
   // The header row is as high as the font's size; never lower than its text needs.
   const int h = std::max(static_cast<int>(std::lround(font.pointSizeF() * logicalDpiY() / 72.0)),
                          fm.height() + 6);
-  Text1->setGeometry(0, 0, Text1->width(), h);
-  CHLabel->resize(CHLabel->width(), h);
+  headerBox_->setGeometry(0, 0, headerBox_->width(), h);
+  partLabel_->resize(partLabel_->width(), h);
   const int text2Left = fm.horizontalAdvance(QString(16, QChar('0')));
   const int text3Left = fm.horizontalAdvance(QString(31, QChar('0')));
-  Text2->setGeometry(text2Left, 0, 2 * h, h);
-  Text3->setGeometry(text3Left, 0, 2 * h, h);
-  Text2->raise();
-  Text3->raise();
+  pitchBox_->setGeometry(text2Left, 0, 2 * h, h);
+  lengthBox_->setGeometry(text3Left, 0, 2 * h, h);
+  pitchBox_->raise();
+  lengthBox_->raise();
   if (height() - h > 0)
-    List1->setGeometry(0, h, width(), height() - h);
+    noteList_->setGeometry(0, h, width(), height() - h);
   placeLabel();
-  CHLabel->raise();
+  partLabel_->raise();
 }
 
 } // namespace pipora

@@ -16,10 +16,10 @@ namespace pipora {
 
 // What the drawing depends on besides the song.
 struct ScoreViewState {
-  int w4 = kDefaultQuarterWidth;
-  int hch = kDefaultStaffDistance;
-  int mX = 0;
-  int mY = 0;
+  int quarterWidth = kDefaultQuarterWidth;
+  int staffDistance = kDefaultStaffDistance;
+  int scrollX = 0;
+  int scrollY = 0;
   bool isBar = true;
   bool isBarNum = true;
   bool isDoReMi = false;
@@ -36,7 +36,7 @@ public:
   const StaffLabelTable &table() const { return table_; }
   const QFont &font() const { return font_; }
 
-  // The full redraw. Sets view.mX to -48 when the whole song fits the surface's width (further
+  // The full redraw. Sets view.scrollX to -48 when the whole song fits the surface's width (further
   // left by a pick-up before tick 0, so that it stays in view), and
   // sets the bracket flags of the triplet groups it draws. Only elements near the visible
   // window are visited.

@@ -1,4 +1,4 @@
-#include "views/glyph_sheet.h"
+#include "views/score/glyph_sheet.h"
 
 #include "editing/score_geometry.h"
 

@@ -1,8 +1,8 @@
-#include "views/property.h"
+#include "views/property/property_window.h"
 
 #include "platform/text/cp932.h"
 #include "platform/ui/fonts.h"
-#include "views/main.h"
+#include "views/main_window.h"
 #include "views/window_arrangement.h"
 
 #include <QGridLayout>
@@ -32,7 +32,8 @@ QString Indexed(const char *name, int i) {
 
 } // namespace
 
-property::property(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "property", parent) {
+PropertyWindow::PropertyWindow(AppContext &ctx, QWidget *parent)
+    : ChildWindow(ctx, "propertyWindow", parent) {
   QFont font(kUiFontName);
   font.setPointSize(9);
   setFont(font);
@@ -42,19 +43,19 @@ property::property(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "propert
   auto *titleGrid = new QGridLayout(titleFrame_);
   titleGrid->setContentsMargins(6, 0, 6, 2);
   titleGrid->setSpacing(1);
-  Text1 = new QLineEdit(titleFrame_);
-  Text1->setObjectName("Text1");
-  titleGrid->addWidget(Text1, 0, 0, 1, 4);
+  titleBox_ = new QLineEdit(titleFrame_);
+  titleBox_->setObjectName("titleBox");
+  titleGrid->addWidget(titleBox_, 0, 0, 1, 4);
   for (int i = 0; i < 4; ++i) {
     auto *b = new QRadioButton(QString::fromUtf8(kTempoCaptions[static_cast<std::size_t>(i)]),
                                titleFrame_);
-    b->setObjectName(Indexed("Option1", i));
+    b->setObjectName(Indexed("tempoButton", i));
     titleGrid->addWidget(b, 1, i);
-    Option1[static_cast<std::size_t>(i)] = b;
+    tempoButtons_[static_cast<std::size_t>(i)] = b;
     watchForSnapping(b);
   }
-  watchForSnapping(Text1);
-  Option1[1]->setChecked(true);
+  watchForSnapping(titleBox_);
+  tempoButtons_[1]->setChecked(true);
 
   volumeFrame_ = new QGroupBox(QStringLiteral("音量(&O)"), this);
   volumeFrame_->setObjectName("Frame2");
@@ -65,10 +66,10 @@ property::property(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "propert
   for (int i = 0; i < 16; ++i) {
     const auto at = static_cast<std::size_t>(i);
     auto *number = new QLabel(QString::number(i + 1), volumeFrame_);
-    number->setObjectName(Indexed("Label1", i));
+    number->setObjectName(Indexed("partNumberLabel", i));
     number->setAlignment(Qt::AlignCenter);
     auto *bar = new QProgressBar(volumeFrame_);
-    bar->setObjectName(Indexed("ProgressBar1", i));
+    bar->setObjectName(Indexed("volumeBar", i));
     bar->setOrientation(Qt::Vertical);
     bar->setRange(0, kMaxVolume);
     bar->setValue(kDefaultVolume);
@@ -76,7 +77,7 @@ property::property(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "propert
     bar->setFixedWidth(12);
     bar->setMinimumHeight(24);
     auto *value = new QLabel(QStringLiteral("0"), volumeFrame_);
-    value->setObjectName(Indexed("Label2", i));
+    value->setObjectName(Indexed("volumeLabel", i));
     value->setAlignment(Qt::AlignCenter);
     grid->addWidget(number, 0, i);
     grid->addWidget(bar, 1, i, Qt::AlignHCenter);
@@ -85,9 +86,9 @@ property::property(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "propert
     for (QWidget *w : {static_cast<QWidget *>(number), static_cast<QWidget *>(bar),
                        static_cast<QWidget *>(value)})
       w->installEventFilter(this);
-    Label1[at] = number;
-    ProgressBar1[at] = bar;
-    Label2[at] = value;
+    partNumberLabels_[at] = number;
+    volumeBars_[at] = bar;
+    volumeLabels_[at] = value;
   }
 
   auto *column = new QVBoxLayout(this);
@@ -99,30 +100,32 @@ property::property(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "propert
   column->addWidget(titleFrame_);
   column->addWidget(volumeFrame_, 1);
 
-  connect(Text1, &QLineEdit::textChanged, this, &property::cutTitle);
+  connect(titleBox_, &QLineEdit::textChanged, this, &PropertyWindow::cutTitle);
   if (ctx_.frame) {
-    connect(ctx_.frame, &main::windowActivated, this, &property::onActivated);
-    connect(ctx_.frame, &main::windowDeactivated, this, &property::onDeactivated);
+    connect(ctx_.frame, &MainWindow::windowActivated, this, &PropertyWindow::onActivated);
+    connect(ctx_.frame, &MainWindow::windowDeactivated, this, &PropertyWindow::onDeactivated);
   }
 }
 
-int property::designHeight() {
-  return kTallTwips / 15;
+int PropertyWindow::designHeight() {
+  return kTallDesignHeight / 15;
 }
 
-int property::twipsPerPixel() const {
+int PropertyWindow::designUnitsPerPixel() const {
   const int dpi = logicalDpiY() > 0 ? logicalDpiY() : 96;
   return std::max(1, 1440 / dpi);
 }
 
-int property::snappedHeight(int outerHeight) const {
-  const int tpp = twipsPerPixel();
-  const int gridTwips = (ctx_.frame ? ctx_.frame->gridStep() : 1) * tpp;
-  const int twips = outerHeight * tpp > kSnapThresholdTwips ? kTallTwips : kShortTwips;
-  return static_cast<int>(std::lround(static_cast<double>(RoundToStep(twips, gridTwips)) / tpp));
+int PropertyWindow::snappedHeight(int outerHeight) const {
+  const int tpp = designUnitsPerPixel();
+  const int gridDesignUnits = (ctx_.frame ? ctx_.frame->gridStep() : 1) * tpp;
+  const int designUnits =
+      outerHeight * tpp > kSnapThresholdDesignHeight ? kTallDesignHeight : kShortDesignHeight;
+  return static_cast<int>(
+      std::lround(static_cast<double>(RoundToStep(designUnits, gridDesignUnits)) / tpp));
 }
 
-QString property::CutTitle(const QString &text) {
+QString PropertyWindow::CutTitle(const QString &text) {
   if (ToCp932(text).size() <= kTitleBytes)
     return text;
   // Whole characters only: a double-byte character is never split in two.
@@ -141,58 +144,58 @@ QString property::CutTitle(const QString &text) {
   return cut;
 }
 
-void property::cutTitle() {
-  const QString text = Text1->text();
+void PropertyWindow::cutTitle() {
+  const QString text = titleBox_->text();
   const QString cut = CutTitle(text);
   if (cut == text)
     return;
-  const int caret = Text1->cursorPosition();
-  const int selStart = Text1->selectionStart();
-  const int selLength = Text1->selectionLength();
-  const QSignalBlocker block(Text1);
-  Text1->setText(cut);
+  const int caret = titleBox_->cursorPosition();
+  const int selStart = titleBox_->selectionStart();
+  const int selLength = titleBox_->selectionLength();
+  const QSignalBlocker block(titleBox_);
+  titleBox_->setText(cut);
   if (selStart >= 0 && selLength > 0)
-    Text1->setSelection(std::min<int>(selStart, cut.size()), selLength);
+    titleBox_->setSelection(std::min<int>(selStart, cut.size()), selLength);
   else
-    Text1->setCursorPosition(std::min<int>(caret, cut.size()));
+    titleBox_->setCursorPosition(std::min<int>(caret, cut.size()));
 }
 
-void property::loadFromSong() {
+void PropertyWindow::loadFromSong() {
   const Song &song = ctx_.song;
   {
-    const QSignalBlocker block(Text1);
-    Text1->setText(CutTitle(QString::fromStdString(song.title)));
+    const QSignalBlocker block(titleBox_);
+    titleBox_->setText(CutTitle(QString::fromStdString(song.title)));
   }
   const int tempo = static_cast<int>(song.tempo);
   if (tempo >= 0 && tempo < 4)
-    Option1[static_cast<std::size_t>(tempo)]->setChecked(true);
+    tempoButtons_[static_cast<std::size_t>(tempo)]->setChecked(true);
   for (int i = 0; i < 16; ++i)
     showVolume(i);
 }
 
-int property::tempoChoice() const {
+int PropertyWindow::tempoChoice() const {
   for (int i = 0; i < 4; ++i)
-    if (Option1[static_cast<std::size_t>(i)]->isChecked())
+    if (tempoButtons_[static_cast<std::size_t>(i)]->isChecked())
       return i;
   return -1;
 }
 
-void property::commitToSong() {
-  ctx_.song.title = Text1->text().toStdString();
+void PropertyWindow::commitToSong() {
+  ctx_.song.title = titleBox_->text().toStdString();
   const int tempo = tempoChoice();
   if (tempo >= 0)
     ctx_.song.setTempo(static_cast<TempoChoice>(tempo));
 }
 
-void property::showVolume(int index) {
+void PropertyWindow::showVolume(int index) {
   const int volume = ctx_.song.part(index + 1).volume;
-  QProgressBar *b = ProgressBar1[static_cast<std::size_t>(index)];
+  QProgressBar *b = volumeBars_[static_cast<std::size_t>(index)];
   if (b->maximum() == kMaxVolume)
     b->setValue(std::clamp(volume, 0, kMaxVolume));
-  Label2[static_cast<std::size_t>(index)]->setText(QString::number(volume - kDefaultVolume));
+  volumeLabels_[static_cast<std::size_t>(index)]->setText(QString::number(volume - kDefaultVolume));
 }
 
-void property::clickVolume(int index, Qt::MouseButton button, bool shift) {
+void PropertyWindow::clickVolume(int index, Qt::MouseButton button, bool shift) {
   if (index < 0 || index >= 16)
     return;
   int change = 0;
@@ -208,9 +211,9 @@ void property::clickVolume(int index, Qt::MouseButton button, bool shift) {
   ctx_.song.dirty = true;
 }
 
-void property::showLevels(bool on) {
+void PropertyWindow::showLevels(bool on) {
   for (int i = 0; i < 16; ++i) {
-    QProgressBar *b = ProgressBar1[static_cast<std::size_t>(i)];
+    QProgressBar *b = volumeBars_[static_cast<std::size_t>(i)];
     if (on) {
       b->setRange(0, kLevelMaximum);
       b->setValue(0);
@@ -221,7 +224,7 @@ void property::showLevels(bool on) {
   }
 }
 
-void property::setLevel(int part, int level) {
+void PropertyWindow::setLevel(int part, int level) {
   if (part < 1 || part > 16)
     return;
   QProgressBar *b = bar(part);
@@ -229,16 +232,17 @@ void property::setLevel(int part, int level) {
     b->setValue(std::max(level, 0));
 }
 
-void property::setControlsEnabled(bool enabled) {
+void PropertyWindow::setControlsEnabled(bool enabled) {
   titleFrame_->setEnabled(enabled);
   volumeFrame_->setEnabled(enabled);
 }
 
-bool property::eventFilter(QObject *watched, QEvent *event) {
+bool PropertyWindow::eventFilter(QObject *watched, QEvent *event) {
   if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
     for (int i = 0; i < 16; ++i) {
       const auto at = static_cast<std::size_t>(i);
-      if (watched == Label1[at] || watched == ProgressBar1[at] || watched == Label2[at]) {
+      if (watched == partNumberLabels_[at] || watched == volumeBars_[at] ||
+          watched == volumeLabels_[at]) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         clickVolume(i, mouse->button(), mouse->modifiers() & Qt::ShiftModifier);
         return true;
@@ -248,7 +252,7 @@ bool property::eventFilter(QObject *watched, QEvent *event) {
   return ChildWindow::eventFilter(watched, event);
 }
 
-void property::resizeEvent(QResizeEvent *event) {
+void PropertyWindow::resizeEvent(QResizeEvent *event) {
   ChildWindow::resizeEvent(event);
   if (ctx_.startingUp || snapping_ || !ctx_.frame)
     return;
@@ -261,17 +265,17 @@ void property::resizeEvent(QResizeEvent *event) {
     sub->resize(sub->width(), target);
     snapping_ = false;
   }
-  volumeFrame_->setVisible(sub->height() * twipsPerPixel() > kSnapThresholdTwips);
+  volumeFrame_->setVisible(sub->height() * designUnitsPerPixel() > kSnapThresholdDesignHeight);
 }
 
-void property::onActivated(QWidget *child) {
+void PropertyWindow::onActivated(QWidget *child) {
   if (child != this)
     return;
   ctx_.propertyActive = true;
-  ctx_.settings.ActiveWindow = QStringLiteral("property");
+  ctx_.settings.activeWindow = WindowId::Property;
 }
 
-void property::onDeactivated(QWidget *child) {
+void PropertyWindow::onDeactivated(QWidget *child) {
   if (child != this)
     return;
   commitToSong();

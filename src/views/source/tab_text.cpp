@@ -1,4 +1,4 @@
-#include "views/tab_text.h"
+#include "views/source/tab_text.h"
 
 #include <QApplication>
 #include <QPainter>

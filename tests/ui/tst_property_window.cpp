@@ -2,7 +2,7 @@
 // height snapping and the level meters the player drives.
 #include "ui_fixture.h"
 
-#include "views/property.h"
+#include "views/property/property_window.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -14,10 +14,10 @@
 using namespace pipora;
 using namespace pipora::test;
 
-class tst_property : public QObject {
+class tst_property_window : public QObject {
   Q_OBJECT
 
-  pipora::property *props(Editor &e) { return e.ctx.props; }
+  pipora::PropertyWindow *props(Editor &e) { return e.ctx.props; }
 
 private slots:
   void initTestCase() { PrepareWindowTests(); }
@@ -39,21 +39,22 @@ private slots:
   void levelMeters();
 };
 
-void tst_property::startsAtVolumeFour() {
+void tst_property_window::startsAtVolumeFour() {
   Editor e;
   e.start();
   for (int part = 1; part <= 16; ++part) {
     QCOMPARE(props(e)->bar(part)->value(), 4);
     QCOMPARE(props(e)->bar(part)->maximum(), 8);
-    QCOMPARE(props(e)->Label2[static_cast<std::size_t>(part - 1)]->text(), QString("0"));
-    QCOMPARE(props(e)->Label1[static_cast<std::size_t>(part - 1)]->text(), QString::number(part));
+    QCOMPARE(props(e)->volumeLabels()[static_cast<std::size_t>(part - 1)]->text(), QString("0"));
+    QCOMPARE(props(e)->partNumberLabels()[static_cast<std::size_t>(part - 1)]->text(),
+             QString::number(part));
   }
-  QCOMPARE(props(e)->Option1[0]->text(), QString("&1速い"));
-  QCOMPARE(props(e)->Option1[3]->text(), QString("&4遅い"));
-  QVERIFY(props(e)->Option1[1]->isChecked());
+  QCOMPARE(props(e)->tempoButtons()[0]->text(), QString("&1速い"));
+  QCOMPARE(props(e)->tempoButtons()[3]->text(), QString("&4遅い"));
+  QVERIFY(props(e)->tempoButtons()[1]->isChecked());
 }
 
-void tst_property::volumeClick_data() {
+void tst_property_window::volumeClick_data() {
   QTest::addColumn<int>("start");
   QTest::addColumn<int>("button");
   QTest::addColumn<bool>("shift");
@@ -68,7 +69,7 @@ void tst_property::volumeClick_data() {
   QTest::newRow("middle changes nothing") << 4 << int(Qt::MiddleButton) << false << 4 << "0";
 }
 
-void tst_property::volumeClick() {
+void tst_property_window::volumeClick() {
   QFETCH(int, start);
   QFETCH(int, button);
   QFETCH(bool, shift);
@@ -83,21 +84,21 @@ void tst_property::volumeClick() {
                     shift ? Qt::ShiftModifier : Qt::NoModifier, QPoint(3, 3));
   QCOMPARE(e.song.part(6).volume, value);
   QCOMPARE(props(e)->bar(6)->value(), value);
-  QCOMPARE(props(e)->Label2[5]->text(), label);
+  QCOMPARE(props(e)->volumeLabels()[5]->text(), label);
   QVERIFY(e.song.dirty); // every click marks the song, also one that changes nothing
   QCOMPARE(e.song.part(5).volume, 4);
 }
 
-void tst_property::clicksOnLabelsCountToo() {
+void tst_property_window::clicksOnLabelsCountToo() {
   Editor e;
   e.start();
-  QTest::mouseClick(props(e)->Label1[0], Qt::LeftButton);
-  QTest::mouseClick(props(e)->Label2[0], Qt::LeftButton);
+  QTest::mouseClick(props(e)->partNumberLabels()[0], Qt::LeftButton);
+  QTest::mouseClick(props(e)->volumeLabels()[0], Qt::LeftButton);
   QCOMPARE(e.song.part(1).volume, 6);
-  QCOMPARE(props(e)->Label2[0]->text(), QString("2"));
+  QCOMPARE(props(e)->volumeLabels()[0]->text(), QString("2"));
 }
 
-void tst_property::titleCut_data() {
+void tst_property_window::titleCut_data() {
   QTest::addColumn<QString>("typed");
   QTest::addColumn<QString>("kept");
   QTest::newRow("30 ASCII") << QString(30, 'a') << QString(24, 'a');
@@ -110,21 +111,21 @@ void tst_property::titleCut_data() {
   QTest::newRow("half-width kana") << QString(26, QChar(0xFF71)) << QString(24, QChar(0xFF71));
 }
 
-void tst_property::titleCut() {
+void tst_property_window::titleCut() {
   QFETCH(QString, typed);
   QFETCH(QString, kept);
   Editor e;
   e.start();
-  props(e)->Text1->setFocus();
-  TypeText(props(e)->Text1, typed);
-  QCOMPARE(props(e)->Text1->text(), kept);
-  QCOMPARE(pipora::property::CutTitle(typed), kept);
+  props(e)->titleBox()->setFocus();
+  TypeText(props(e)->titleBox(), typed);
+  QCOMPARE(props(e)->titleBox()->text(), kept);
+  QCOMPARE(pipora::PropertyWindow::CutTitle(typed), kept);
 }
 
-void tst_property::titleCutKeepsCaret() {
+void tst_property_window::titleCutKeepsCaret() {
   Editor e;
   e.start();
-  QLineEdit *title = props(e)->Text1;
+  QLineEdit *title = props(e)->titleBox();
   title->setText(QString(24, 'x'));
   title->setCursorPosition(5);
   QTest::keyClick(title, Qt::Key_Y); // inserted at 5, the last character falls off
@@ -132,14 +133,14 @@ void tst_property::titleCutKeepsCaret() {
   QCOMPARE(title->cursorPosition(), 6);
 }
 
-void tst_property::deactivationTakesTitleAndTempo() {
+void tst_property_window::deactivationTakesTitleAndTempo() {
   Editor e;
   e.start();
   e.frame->setChildVisible(props(e), true); // activates it
   QVERIFY(e.ctx.propertyActive);
-  QCOMPARE(e.settings.ActiveWindow, QString("property"));
-  props(e)->Text1->setText("melody");
-  props(e)->Option1[3]->setChecked(true);
+  QCOMPARE(e.settings.activeWindow, std::optional(WindowId::Property));
+  props(e)->titleBox()->setText("melody");
+  props(e)->tempoButtons()[3]->setChecked(true);
   e.frame->ViewSrc(1); // the source editor becomes active
   QVERIFY(!e.ctx.propertyActive);
   QCOMPARE(e.song.title, std::string("melody"));
@@ -147,7 +148,7 @@ void tst_property::deactivationTakesTitleAndTempo() {
   QCOMPARE(e.song.msPerTick, 60000.0 / 91 / 480);
 }
 
-void tst_property::openedSongFillsWindow() {
+void tst_property_window::openedSongFillsWindow() {
   Editor e;
   e.start();
   QTemporaryDir dir;
@@ -157,41 +158,41 @@ void tst_property::openedSongFillsWindow() {
   WriteBytes(path, smd);
   e.prompts->openNames << path;
   e.frame->action("OpenItem")->trigger();
-  QCOMPARE(props(e)->Text1->text(), QString("tune"));
-  QVERIFY(props(e)->Option1[3]->isChecked());
+  QCOMPARE(props(e)->titleBox()->text(), QString("tune"));
+  QVERIFY(props(e)->tempoButtons()[3]->isChecked());
   QCOMPARE(props(e)->bar(1)->value(), 6);
-  QCOMPARE(props(e)->Label2[0]->text(), QString("2"));
+  QCOMPARE(props(e)->volumeLabels()[0]->text(), QString("2"));
   QCOMPARE(props(e)->bar(2)->value(), 3);
-  QCOMPARE(props(e)->Label2[1]->text(), QString("-1"));
+  QCOMPARE(props(e)->volumeLabels()[1]->text(), QString("-1"));
   QCOMPARE(props(e)->bar(3)->value(), 4);
 }
 
-void tst_property::heightSnaps_data() {
-  QTest::addColumn<int>("twips");
+void tst_property_window::heightSnaps_data() {
+  QTest::addColumn<int>("designUnits");
   QTest::addColumn<bool>("grid");
-  QTest::addColumn<int>("snappedTwips");
+  QTest::addColumn<int>("snappedDesignUnits");
   QTest::newRow("2300 -> tall") << 2300 << false << 3100;
   QTest::newRow("2000 -> short") << 2000 << false << 1400;
   QTest::newRow("5000 -> tall") << 5000 << false << 3100;
-  // With the grid the heights are multiples of 16 pixels (240 twips at 96 dpi).
+  // With the grid the heights are multiples of 16 pixels (240 design units at 96 dpi).
   QTest::newRow("grid tall") << 2300 << true << 3120;
   QTest::newRow("grid short") << 1000 << true << 1440;
 }
 
-void tst_property::heightSnaps() {
-  QFETCH(int, twips);
+void tst_property_window::heightSnaps() {
+  QFETCH(int, designUnits);
   QFETCH(bool, grid);
-  QFETCH(int, snappedTwips);
+  QFETCH(int, snappedDesignUnits);
   Editor e;
   e.start();
   e.settings.isGrid = grid;
   const int tpp = 1440 / props(e)->logicalDpiY();
   QCOMPARE(tpp, 15);
-  QCOMPARE(props(e)->snappedHeight(twips / tpp),
-           static_cast<int>(std::lround(snappedTwips / 15.0)));
+  QCOMPARE(props(e)->snappedHeight(designUnits / tpp),
+           static_cast<int>(std::lround(snappedDesignUnits / 15.0)));
 }
 
-void tst_property::resizeSnapsSubWindow() {
+void tst_property_window::resizeSnapsSubWindow() {
   Editor e;
   e.start();
   QMdiSubWindow *sub = e.frame->subWindowOf(props(e));
@@ -201,7 +202,7 @@ void tst_property::resizeSnapsSubWindow() {
   QCOMPARE(sub->height(), 93);
 }
 
-void tst_property::levelMeters() {
+void tst_property_window::levelMeters() {
   Editor e;
   e.start();
   e.song.part(2).volume = 7;
@@ -211,16 +212,16 @@ void tst_property::levelMeters() {
   props(e)->setLevel(2, 88);
   QCOMPARE(props(e)->bar(2)->value(), 88);
   props(e)->setControlsEnabled(false);
-  QVERIFY(!props(e)->Text1->isEnabled());
-  QVERIFY(!props(e)->Option1[0]->isEnabled());
+  QVERIFY(!props(e)->titleBox()->isEnabled());
+  QVERIFY(!props(e)->tempoButtons()[0]->isEnabled());
   props(e)->showLevels(false);
   props(e)->setControlsEnabled(true);
   QCOMPARE(props(e)->bar(2)->maximum(), 8);
   QCOMPARE(props(e)->bar(2)->value(), 7);
   props(e)->setLevel(2, 50); // above the volume scale: ignored
   QCOMPARE(props(e)->bar(2)->value(), 7);
-  QVERIFY(props(e)->Text1->isEnabled());
+  QVERIFY(props(e)->titleBox()->isEnabled());
 }
 
-QTEST_MAIN(tst_property)
-#include "tst_property.moc"
+QTEST_MAIN(tst_property_window)
+#include "tst_property_window.moc"

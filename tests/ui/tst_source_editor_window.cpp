@@ -3,7 +3,7 @@
 #include "ui_fixture.h"
 
 #include "model/vocabulary.h"
-#include "views/srcview.h"
+#include "views/source/source_editor_window.h"
 
 #include <QAction>
 #include <QLabel>
@@ -22,22 +22,16 @@ using namespace pipora::test;
 
 namespace {
 
-void Append(Song &song, int part, int note, const char *length) {
-  InsertNote(song, part, song.part(part).count, note, length, note ? PitchNameOf(note) : "R");
-  RecalcTimes(song);
-  BuildScoreList(song); // the score editor's copy follows, as after any edit
-}
-
 const NoteEntry &Entry(const Song &song, int part, int index) {
   return song.part(part).notes[static_cast<std::size_t>(index)];
 }
 
 } // namespace
 
-class tst_srcview : public QObject {
+class tst_source_editor_window : public QObject {
   Q_OBJECT
 
-  srcview *view(Editor &e) { return e.ctx.source; }
+  SourceEditorWindow *view(Editor &e) { return e.ctx.source; }
   void key(Editor &e, QWidget *target, int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
     (void)e;
     QTest::keyClick(target, static_cast<Qt::Key>(k), m);
@@ -47,7 +41,7 @@ class tst_srcview : public QObject {
   void drop(Editor &e, const QString &path) {
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(path)});
-    QWidget *target = view(e)->List1->viewport();
+    QWidget *target = view(e)->noteList()->viewport();
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
     QDragMoveEvent move(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -88,20 +82,20 @@ private slots:
   void mouseOverSnapsToGrid();
 };
 
-void tst_srcview::newSongShowsEndMarkerLine() {
+void tst_source_editor_window::newSongShowsEndMarkerLine() {
   Editor e;
   e.start();
   for (int part : {1, 7, 16}) {
     e.frame->ViewSrc(part);
-    QCOMPARE(view(e)->List1->count(), 1);
-    QCOMPARE(view(e)->List1->item(0)->text(), QString("1:1:0\t0\t0\t* End of Track *"));
-    QCOMPARE(view(e)->CHLabel->text(), QString("CH%1[1/0]").arg(part));
-    QCOMPARE(view(e)->Text2->text(), QString());
-    QCOMPARE(view(e)->Text3->text(), QString());
+    QCOMPARE(view(e)->noteList()->count(), 1);
+    QCOMPARE(view(e)->noteList()->item(0)->text(), QString("1:1:0\t0\t0\t* End of Track *"));
+    QCOMPARE(view(e)->partLabel()->text(), QString("CH%1[1/0]").arg(part));
+    QCOMPARE(view(e)->pitchBox()->text(), QString());
+    QCOMPARE(view(e)->lengthBox()->text(), QString());
   }
 }
 
-void tst_srcview::lineColumns_data() {
+void tst_source_editor_window::lineColumns_data() {
   QTest::addColumn<int>("start");
   QTest::addColumn<int>("note");
   QTest::addColumn<QString>("pitch");
@@ -121,7 +115,7 @@ void tst_srcview::lineColumns_data() {
                                   << "？" << 480 << 4 << "1:1:0\tC4\t60\t？";
 }
 
-void tst_srcview::lineColumns() {
+void tst_source_editor_window::lineColumns() {
   QFETCH(int, start);
   QFETCH(int, note);
   QFETCH(QString, pitch);
@@ -137,50 +131,50 @@ void tst_srcview::lineColumns() {
   entry.noteNumber = static_cast<std::int16_t>(note);
   entry.pitch = pitch.toStdString();
   entry.length = length.toStdString();
-  QCOMPARE(srcview::lineText(song, entry), line);
+  QCOMPARE(SourceEditorWindow::lineText(song, entry), line);
 }
 
-void tst_srcview::selectionFillsBoxesAndLabel() {
+void tst_source_editor_window::selectionFillsBoxesAndLabel() {
   Editor e;
   e.start();
   QStringList positions;
   e.ctx.hooks.showPosition = [&](const QString &t) { positions << t; };
-  Append(e.song, 1, 61, "8");
-  Append(e.song, 1, 0, "4");
-  Append(e.song, 1, 64, "2_");
+  AppendNote(e.song, 1, 61, "8");
+  AppendNote(e.song, 1, 0, "4");
+  AppendNote(e.song, 1, 64, "2_");
   e.frame->ViewSrc(1);
-  view(e)->List1->setCurrentRow(0);
-  QCOMPARE(view(e)->Text2->text(), QString("C#4"));
-  QCOMPARE(view(e)->Text3->text(), QString("8"));
-  QCOMPARE(view(e)->CHLabel->text(), QString("CH1[1/3]"));
+  view(e)->noteList()->setCurrentRow(0);
+  QCOMPARE(view(e)->pitchBox()->text(), QString("C#4"));
+  QCOMPARE(view(e)->lengthBox()->text(), QString("8"));
+  QCOMPARE(view(e)->partLabel()->text(), QString("CH1[1/3]"));
   QCOMPARE(positions.last(), QString("0:00:00"));
-  view(e)->List1->setCurrentRow(1);
-  QCOMPARE(view(e)->Text2->text(), QString("R"));
-  QCOMPARE(view(e)->Text3->text(), QString("4"));
+  view(e)->noteList()->setCurrentRow(1);
+  QCOMPARE(view(e)->pitchBox()->text(), QString("R"));
+  QCOMPARE(view(e)->lengthBox()->text(), QString("4"));
   // 240 ticks at 121.7 quarters a minute: 246.5 ms.
   QCOMPARE(positions.last(), QString("0:00:24"));
-  view(e)->List1->setCurrentRow(3);
-  QCOMPARE(view(e)->Text2->text(), QString());
-  QCOMPARE(view(e)->CHLabel->text(), QString("CH1[4/3]"));
+  view(e)->noteList()->setCurrentRow(3);
+  QCOMPARE(view(e)->pitchBox()->text(), QString());
+  QCOMPARE(view(e)->partLabel()->text(), QString("CH1[4/3]"));
   QCOMPARE(e.song.part(1).cursor, 3);
   e.settings.isTick = true;
-  view(e)->List1->setCurrentRow(2);
+  view(e)->noteList()->setCurrentRow(2);
   QCOMPARE(positions.last(), QString("01:2:24"));
 }
 
-void tst_srcview::typingLoopAppendsC4Quarter() {
+void tst_source_editor_window::typingLoopAppendsC4Quarter() {
   Editor e;
   e.start();
   e.frame->ViewSrc(1);
-  QListWidget *list = view(e)->List1;
+  QListWidget *list = view(e)->noteList();
   QCOMPARE(list->currentRow(), 0);
   key(e, list, Qt::Key_C);
   QCOMPARE(e.song.part(1).count, 1);
-  QCOMPARE(view(e)->Text2->text(), QString("C"));
+  QCOMPARE(view(e)->pitchBox()->text(), QString("C"));
   QVERIFY(view(e)->pendingInsertion());
-  key(e, view(e)->Text2, Qt::Key_Return);
-  QVERIFY(view(e)->Text3->hasFocus());
-  key(e, view(e)->Text3, Qt::Key_Return);
+  key(e, view(e)->pitchBox(), Qt::Key_Return);
+  QVERIFY(view(e)->lengthBox()->hasFocus());
+  key(e, view(e)->lengthBox(), Qt::Key_Return);
   QCOMPARE(e.song.part(1).count, 1);
   QCOMPARE(Entry(e.song, 1, 0).noteNumber, 60);
   QCOMPARE(Entry(e.song, 1, 0).pitch, std::string("C"));
@@ -192,127 +186,127 @@ void tst_srcview::typingLoopAppendsC4Quarter() {
   QVERIFY(!view(e)->pendingInsertion());
   // The next letter repeats the previous note's length; typing a new one replaces it.
   key(e, list, Qt::Key_E);
-  key(e, view(e)->Text2, Qt::Key_Return);
-  type(view(e)->Text3, "8");
-  key(e, view(e)->Text3, Qt::Key_Return);
+  key(e, view(e)->pitchBox(), Qt::Key_Return);
+  type(view(e)->lengthBox(), "8");
+  key(e, view(e)->lengthBox(), Qt::Key_Return);
   QCOMPARE(e.song.part(1).count, 2);
   QCOMPARE(Entry(e.song, 1, 1).noteNumber, 64);
   QCOMPARE(Entry(e.song, 1, 1).length, std::string("8"));
   QCOMPARE(list->item(1)->text(), QString("1:2:0\tE4\t64\t8"));
-  QCOMPARE(view(e)->CHLabel->text(), QString("CH1[3/2]"));
+  QCOMPARE(view(e)->partLabel()->text(), QString("CH1[3/2]"));
   // The score lists follow the note lists.
   QCOMPARE(e.song.part(1).scoreHeader.count, 2);
 }
 
-void tst_srcview::enterOnEmptyPartCommitsQuarterRest() {
+void tst_source_editor_window::enterOnEmptyPartCommitsQuarterRest() {
   Editor e;
   e.start();
   e.frame->ViewSrc(3);
-  key(e, view(e)->List1, Qt::Key_Return);
+  key(e, view(e)->noteList(), Qt::Key_Return);
   QCOMPARE(e.song.part(3).count, 1);
   QCOMPARE(Entry(e.song, 3, 0).pitch, std::string());
-  QCOMPARE(view(e)->Text2->text(), QString());
-  key(e, view(e)->Text2, Qt::Key_Return);
-  key(e, view(e)->Text3, Qt::Key_Return);
+  QCOMPARE(view(e)->pitchBox()->text(), QString());
+  key(e, view(e)->pitchBox(), Qt::Key_Return);
+  key(e, view(e)->lengthBox(), Qt::Key_Return);
   QCOMPARE(Entry(e.song, 3, 0).pitch, std::string("R"));
   QCOMPARE(Entry(e.song, 3, 0).noteNumber, 0);
   QCOMPARE(Entry(e.song, 3, 0).length, std::string("4"));
 }
 
-void tst_srcview::rememberedOctaveFollowsTheList() {
+void tst_source_editor_window::rememberedOctaveFollowsTheList() {
   Editor e;
   e.start();
-  Append(e.song, 2, 81, "4"); // A5: octave 5
-  Append(e.song, 2, 0, "4");  // rest: the cursor entry gives no octave
+  AppendNote(e.song, 2, 81, "4"); // A5: octave 5
+  AppendNote(e.song, 2, 0, "4");  // rest: the cursor entry gives no octave
   e.frame->ViewSrc(2);
   QCOMPARE(view(e)->rememberedOctave(), 5);
-  view(e)->List1->setCurrentRow(1);
-  view(e)->List1->setFocus();
-  key(e, view(e)->List1, Qt::Key_Return); // an existing entry: nothing inserted
+  view(e)->noteList()->setCurrentRow(1);
+  view(e)->noteList()->setFocus();
+  key(e, view(e)->noteList(), Qt::Key_Return); // an existing entry: nothing inserted
   QCOMPARE(e.song.part(2).count, 2);
-  view(e)->Text2->setText("D");
-  key(e, view(e)->Text2, Qt::Key_Return);
-  key(e, view(e)->Text3, Qt::Key_Return);
+  view(e)->pitchBox()->setText("D");
+  key(e, view(e)->pitchBox(), Qt::Key_Return);
+  key(e, view(e)->lengthBox(), Qt::Key_Return);
   QCOMPARE(Entry(e.song, 2, 1).noteNumber, 74); // D5
   QCOMPARE(Entry(e.song, 2, 1).length, std::string("4"));
 }
 
-void tst_srcview::typedOctaveAndLengthAreStored() {
+void tst_source_editor_window::typedOctaveAndLengthAreStored() {
   Editor e;
   e.start();
   e.frame->ViewSrc(1);
-  key(e, view(e)->List1, Qt::Key_F);
-  type(view(e)->Text2, "#5");
-  QCOMPARE(view(e)->Text2->text(), QString("F#5"));
-  key(e, view(e)->Text2, Qt::Key_Return);
-  type(view(e)->Text3, "163_");
-  key(e, view(e)->Text3, Qt::Key_Return);
+  key(e, view(e)->noteList(), Qt::Key_F);
+  type(view(e)->pitchBox(), "#5");
+  QCOMPARE(view(e)->pitchBox()->text(), QString("F#5"));
+  key(e, view(e)->pitchBox(), Qt::Key_Return);
+  type(view(e)->lengthBox(), "163_");
+  key(e, view(e)->lengthBox(), Qt::Key_Return);
   QCOMPARE(Entry(e.song, 1, 0).noteNumber, 78);
   QCOMPARE(Entry(e.song, 1, 0).pitch, std::string("F#"));
   QCOMPARE(Entry(e.song, 1, 0).length, std::string("163_"));
 }
 
-void tst_srcview::unknownLengthBecomesQuestionMark() {
+void tst_source_editor_window::unknownLengthBecomesQuestionMark() {
   Editor e;
   e.start();
   e.frame->ViewSrc(1);
-  key(e, view(e)->List1, Qt::Key_G);
-  key(e, view(e)->Text2, Qt::Key_Return);
-  type(view(e)->Text3, "12");
-  key(e, view(e)->Text3, Qt::Key_Return);
+  key(e, view(e)->noteList(), Qt::Key_G);
+  key(e, view(e)->pitchBox(), Qt::Key_Return);
+  type(view(e)->lengthBox(), "12");
+  key(e, view(e)->lengthBox(), Qt::Key_Return);
   QCOMPARE(Entry(e.song, 1, 0).length, std::string("？"));
-  QCOMPARE(view(e)->List1->item(0)->text(), QString("1:1:0\tG4\t67\t？"));
+  QCOMPARE(view(e)->noteList()->item(0)->text(), QString("1:1:0\tG4\t67\t？"));
 }
 
-void tst_srcview::escRemovesPendingInsertion() {
+void tst_source_editor_window::escRemovesPendingInsertion() {
   Editor e;
   e.start();
   e.frame->ViewSrc(1);
-  key(e, view(e)->List1, Qt::Key_Return);
+  key(e, view(e)->noteList(), Qt::Key_Return);
   QCOMPARE(e.song.part(1).count, 1);
-  key(e, view(e)->Text2, Qt::Key_Escape);
+  key(e, view(e)->pitchBox(), Qt::Key_Escape);
   QCOMPARE(e.song.part(1).count, 0);
-  QCOMPARE(view(e)->List1->count(), 1);
-  QVERIFY(view(e)->List1->hasFocus());
+  QCOMPARE(view(e)->noteList()->count(), 1);
+  QVERIFY(view(e)->noteList()->hasFocus());
   QVERIFY(!view(e)->pendingInsertion());
 }
 
-void tst_srcview::escWithoutInsertionDeletesNothing() {
+void tst_source_editor_window::escWithoutInsertionDeletesNothing() {
   Editor e;
   e.start();
-  Append(e.song, 1, 60, "4");
+  AppendNote(e.song, 1, 60, "4");
   e.frame->ViewSrc(1);
-  view(e)->List1->setCurrentRow(0);
-  key(e, view(e)->List1, Qt::Key_Return);
-  QVERIFY(view(e)->Text2->hasFocus());
-  key(e, view(e)->Text2, Qt::Key_Escape);
+  view(e)->noteList()->setCurrentRow(0);
+  key(e, view(e)->noteList(), Qt::Key_Return);
+  QVERIFY(view(e)->pitchBox()->hasFocus());
+  key(e, view(e)->pitchBox(), Qt::Key_Escape);
   QCOMPARE(e.song.part(1).count, 1);
-  QCOMPARE(view(e)->Text2->text(), QString("C4"));
+  QCOMPARE(view(e)->pitchBox()->text(), QString("C4"));
 }
 
-void tst_srcview::escInLengthBoxOnlyForLastEntry() {
+void tst_source_editor_window::escInLengthBoxOnlyForLastEntry() {
   Editor e;
   e.start();
-  Append(e.song, 1, 60, "4");
-  Append(e.song, 1, 62, "4");
+  AppendNote(e.song, 1, 60, "4");
+  AppendNote(e.song, 1, 62, "4");
   e.frame->ViewSrc(1);
   // Insert before the first note: the pending entry is not the last one.
-  view(e)->List1->setCurrentRow(0);
-  key(e, view(e)->List1, Qt::Key_Insert);
+  view(e)->noteList()->setCurrentRow(0);
+  key(e, view(e)->noteList(), Qt::Key_Insert);
   QCOMPARE(e.song.part(1).count, 3);
-  key(e, view(e)->Text2, Qt::Key_Return);
-  key(e, view(e)->Text3, Qt::Key_Escape);
+  key(e, view(e)->pitchBox(), Qt::Key_Return);
+  key(e, view(e)->lengthBox(), Qt::Key_Escape);
   QCOMPARE(e.song.part(1).count, 3);
   // An entry appended at the end is taken back by Esc in the length box.
-  view(e)->List1->setCurrentRow(3);
-  key(e, view(e)->List1, Qt::Key_Return);
+  view(e)->noteList()->setCurrentRow(3);
+  key(e, view(e)->noteList(), Qt::Key_Return);
   QCOMPARE(e.song.part(1).count, 4);
-  key(e, view(e)->Text2, Qt::Key_Return);
-  key(e, view(e)->Text3, Qt::Key_Escape);
+  key(e, view(e)->pitchBox(), Qt::Key_Return);
+  key(e, view(e)->lengthBox(), Qt::Key_Escape);
   QCOMPARE(e.song.part(1).count, 3);
 }
 
-void tst_srcview::boxesRejectOtherCharacters_data() {
+void tst_source_editor_window::boxesRejectOtherCharacters_data() {
   QTest::addColumn<bool>("pitchBox");
   QTest::addColumn<QString>("typed");
   QTest::addColumn<QString>("kept");
@@ -332,81 +326,81 @@ void tst_srcview::boxesRejectOtherCharacters_data() {
                                      << "4";
 }
 
-void tst_srcview::boxesRejectOtherCharacters() {
+void tst_source_editor_window::boxesRejectOtherCharacters() {
   QFETCH(bool, pitchBox);
   QFETCH(QString, typed);
   QFETCH(QString, kept);
   Editor e;
   e.start();
-  QLineEdit *box = pitchBox ? view(e)->Text2 : view(e)->Text3;
+  QLineEdit *box = pitchBox ? view(e)->pitchBox() : view(e)->lengthBox();
   box->clear();
   box->setFocus();
   QTest::keyClicks(box, typed);
   QCOMPARE(box->text(), kept);
 }
 
-void tst_srcview::pitchBoxIsUpperCase() {
+void tst_source_editor_window::pitchBoxIsUpperCase() {
   Editor e;
   e.start();
-  QLineEdit *box = view(e)->Text2;
+  QLineEdit *box = view(e)->pitchBox();
   box->setText("cd");
   box->setCursorPosition(1);
   QCOMPARE(box->text(), QString("CD"));
   QCOMPARE(box->cursorPosition(), 1);
 }
 
-void tst_srcview::rightAndLeftWrapParts() {
+void tst_source_editor_window::rightAndLeftWrapParts() {
   Editor e;
   e.start();
   e.frame->ViewSrc(16);
-  key(e, view(e)->List1, Qt::Key_Right);
+  key(e, view(e)->noteList(), Qt::Key_Right);
   QCOMPARE(e.song.currentPart, 1);
-  QCOMPARE(view(e)->CHLabel->text(), QString("CH1[1/0]"));
-  key(e, view(e)->List1, Qt::Key_Left);
+  QCOMPARE(view(e)->partLabel()->text(), QString("CH1[1/0]"));
+  key(e, view(e)->noteList(), Qt::Key_Left);
   QCOMPARE(e.song.currentPart, 16);
-  key(e, view(e)->List1, Qt::Key_Left);
+  key(e, view(e)->noteList(), Qt::Key_Left);
   QCOMPARE(e.song.currentPart, 15);
   // With a modifier the arrows are not part switches.
-  key(e, view(e)->List1, Qt::Key_Right, Qt::ShiftModifier);
+  key(e, view(e)->noteList(), Qt::Key_Right, Qt::ShiftModifier);
   QCOMPARE(e.song.currentPart, 15);
 }
 
-void tst_srcview::insertCopiesSelectedEntry() {
+void tst_source_editor_window::insertCopiesSelectedEntry() {
   Editor e;
   e.start();
-  Append(e.song, 1, 60, "4");
-  Append(e.song, 1, 64, "8");
+  AppendNote(e.song, 1, 60, "4");
+  AppendNote(e.song, 1, 64, "8");
   e.frame->ViewSrc(1);
-  view(e)->List1->setCurrentRow(1);
-  key(e, view(e)->List1, Qt::Key_Insert);
+  view(e)->noteList()->setCurrentRow(1);
+  key(e, view(e)->noteList(), Qt::Key_Insert);
   QCOMPARE(e.song.part(1).count, 3);
   QCOMPARE(Entry(e.song, 1, 1).noteNumber, 64);
   QCOMPARE(Entry(e.song, 1, 2).noteNumber, 64);
-  QVERIFY(view(e)->Text2->hasFocus());
+  QVERIFY(view(e)->pitchBox()->hasFocus());
   QVERIFY(view(e)->pendingInsertion());
   QVERIFY(e.song.dirty);
-  view(e)->Text2->setText("G4");
-  key(e, view(e)->Text2, Qt::Key_Return);
-  key(e, view(e)->Text3, Qt::Key_Return);
+  view(e)->pitchBox()->setText("G4");
+  key(e, view(e)->pitchBox(), Qt::Key_Return);
+  key(e, view(e)->lengthBox(), Qt::Key_Return);
   QCOMPARE(Entry(e.song, 1, 1).noteNumber, 67);
   QCOMPARE(Entry(e.song, 1, 2).noteNumber, 64);
-  QCOMPARE(view(e)->List1->currentRow(), 2);
+  QCOMPARE(view(e)->noteList()->currentRow(), 2);
 }
 
-void tst_srcview::insertOnEndMarkerAppends() {
+void tst_source_editor_window::insertOnEndMarkerAppends() {
   Editor e;
   e.start();
-  Append(e.song, 1, 62, "2");
+  AppendNote(e.song, 1, 62, "2");
   e.frame->ViewSrc(1);
-  view(e)->List1->setCurrentRow(1);
-  key(e, view(e)->List1, Qt::Key_Insert);
+  view(e)->noteList()->setCurrentRow(1);
+  key(e, view(e)->noteList(), Qt::Key_Insert);
   QCOMPARE(e.song.part(1).count, 2);
   QCOMPARE(Entry(e.song, 1, 1).noteNumber, 62);
   QCOMPARE(Entry(e.song, 1, 1).length, std::string("2"));
-  QCOMPARE(view(e)->List1->currentRow(), 1);
+  QCOMPARE(view(e)->noteList()->currentRow(), 1);
 }
 
-void tst_srcview::playShortcutsTriggerPlayItems() {
+void tst_source_editor_window::playShortcutsTriggerPlayItems() {
   Editor e;
   e.start();
   QSignalSpy all(e.frame->action("AllPlayItem"), &QAction::triggered);
@@ -416,37 +410,37 @@ void tst_srcview::playShortcutsTriggerPlayItems() {
   // A play item that starts playback must not be stopped by the same key.
   connect(e.frame->action("AllPlayItem"), &QAction::triggered, this, [&] { e.ctx.playing = true; });
   e.frame->ViewSrc(1);
-  key(e, view(e)->List1, Qt::Key_Space);
+  key(e, view(e)->noteList(), Qt::Key_Space);
   QCOMPARE(all.count(), 1);
   QCOMPARE(stop.count(), 0);
   e.ctx.playing = false;
-  key(e, view(e)->List1, Qt::Key_S);
+  key(e, view(e)->noteList(), Qt::Key_S);
   QCOMPARE(solo.count(), 1);
-  key(e, view(e)->List1, Qt::Key_M);
+  key(e, view(e)->noteList(), Qt::Key_M);
   QCOMPARE(measure.count(), 1);
   // A changed shortcut table is used at once; solo play is compared first.
   e.settings.ShortCut[kShortCutSoloPlay] = 32;
-  key(e, view(e)->List1, Qt::Key_Space);
+  key(e, view(e)->noteList(), Qt::Key_Space);
   QCOMPARE(solo.count(), 2);
   QCOMPARE(all.count(), 1);
 }
 
-void tst_srcview::stopShortcutOnlyWhilePlaying() {
+void tst_source_editor_window::stopShortcutOnlyWhilePlaying() {
   Editor e;
   e.start();
   QSignalSpy all(e.frame->action("AllPlayItem"), &QAction::triggered);
   QSignalSpy stop(e.frame->action("StopPlayItem"), &QAction::triggered);
   e.frame->ViewSrc(1);
   e.ctx.playing = true;
-  key(e, view(e)->List1, Qt::Key_Space);
+  key(e, view(e)->noteList(), Qt::Key_Space);
   QCOMPARE(stop.count(), 1);
   QCOMPARE(all.count(), 0);
-  key(e, view(e)->List1, Qt::Key_S); // play shortcuts are ignored while playing
+  key(e, view(e)->noteList(), Qt::Key_S); // play shortcuts are ignored while playing
   QCOMPARE(all.count(), 0);
   e.ctx.playing = false;
 }
 
-void tst_srcview::dropOpensByExtension() {
+void tst_source_editor_window::dropOpensByExtension() {
   QTemporaryDir dir;
   const QString smz = dir.filePath("SONG.SMZ");
   WriteBytes(smz, SmdBytes("drop", {"66"}));
@@ -465,64 +459,64 @@ void tst_srcview::dropOpensByExtension() {
   QVERIFY(e.ctx.handOverFileName.isEmpty());
 }
 
-void tst_srcview::header() {
+void tst_source_editor_window::header() {
   Editor e;
   e.start();
-  QCOMPARE(view(e)->Text1->text(), QString("Loc\tNote\t\tLen"));
-  QVERIFY(view(e)->Text1->isReadOnly());
-  QTest::keyClicks(view(e)->Text1, "abc");
-  QCOMPARE(view(e)->Text1->text(), QString("Loc\tNote\t\tLen"));
+  QCOMPARE(view(e)->headerBox()->text(), QString("Loc\tNote\t\tLen"));
+  QVERIFY(view(e)->headerBox()->isReadOnly());
+  QTest::keyClicks(view(e)->headerBox(), "abc");
+  QCOMPARE(view(e)->headerBox()->text(), QString("Loc\tNote\t\tLen"));
 }
 
-void tst_srcview::layoutFollowsFont() {
+void tst_source_editor_window::layoutFollowsFont() {
   Editor e;
   e.start();
   SourceFont font;
   font.size = 14;
   font.bold = true;
   view(e)->applyFont(font);
-  const QFontMetrics fm(view(e)->Text2->font());
-  QVERIFY(view(e)->Text2->font().bold());
-  QCOMPARE(view(e)->List1->font().pointSizeF(), 14.0);
-  QCOMPARE(view(e)->Text2->x(), fm.horizontalAdvance(QString(16, '0')));
-  QCOMPARE(view(e)->Text3->x(), fm.horizontalAdvance(QString(31, '0')));
-  const int h = view(e)->Text1->height();
+  const QFontMetrics fm(view(e)->pitchBox()->font());
+  QVERIFY(view(e)->pitchBox()->font().bold());
+  QCOMPARE(view(e)->noteList()->font().pointSizeF(), 14.0);
+  QCOMPARE(view(e)->pitchBox()->x(), fm.horizontalAdvance(QString(16, '0')));
+  QCOMPARE(view(e)->lengthBox()->x(), fm.horizontalAdvance(QString(31, '0')));
+  const int h = view(e)->headerBox()->height();
   QVERIFY(h >= fm.height());
-  QCOMPARE(view(e)->Text2->height(), h);
-  QCOMPARE(view(e)->Text2->width(), 2 * h);
-  QCOMPARE(view(e)->List1->y(), h);
-  QCOMPARE(view(e)->List1->height(), view(e)->height() - h);
-  QCOMPARE(view(e)->CHLabel->geometry().right(), view(e)->width() - 1);
-  QCOMPARE(view(e)->Text1->width(), view(e)->width() - view(e)->CHLabel->width());
+  QCOMPARE(view(e)->pitchBox()->height(), h);
+  QCOMPARE(view(e)->pitchBox()->width(), 2 * h);
+  QCOMPARE(view(e)->noteList()->y(), h);
+  QCOMPARE(view(e)->noteList()->height(), view(e)->height() - h);
+  QCOMPARE(view(e)->partLabel()->geometry().right(), view(e)->width() - 1);
+  QCOMPARE(view(e)->headerBox()->width(), view(e)->width() - view(e)->partLabel()->width());
 }
 
-void tst_srcview::listFocusSetsFlag() {
+void tst_source_editor_window::listFocusSetsFlag() {
   Editor e;
   e.start();
   e.frame->ViewSrc(1);
-  QVERIFY(view(e)->List1->hasFocus());
+  QVERIFY(view(e)->noteList()->hasFocus());
   QVERIFY(e.ctx.listHasFocus);
-  view(e)->Text3->setFocus();
+  view(e)->lengthBox()->setFocus();
   QVERIFY(!e.ctx.listHasFocus);
 }
 
-void tst_srcview::mouseOverSnapsToGrid() {
+void tst_source_editor_window::mouseOverSnapsToGrid() {
   Editor e;
   e.start();
   QMdiSubWindow *sub = e.frame->subWindowOf(view(e));
   sub->move(23, 41);
   QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), QPointF(10, 10), Qt::NoButton, Qt::NoButton,
                    Qt::NoModifier);
-  QApplication::sendEvent(view(e)->List1, &move);
+  QApplication::sendEvent(view(e)->noteList(), &move);
   QCOMPARE(sub->pos(), QPoint(23, 41)); // no grid: one pixel steps
   e.settings.isGrid = true;
-  QApplication::sendEvent(view(e)->List1, &move);
+  QApplication::sendEvent(view(e)->noteList(), &move);
   QCOMPARE(sub->pos(), QPoint(16, 48));
   sub->showMaximized();
   e.settings.isGrid = true;
-  QApplication::sendEvent(view(e)->CHLabel, &move);
+  QApplication::sendEvent(view(e)->partLabel(), &move);
   QVERIFY(sub->isMaximized());
 }
 
-QTEST_MAIN(tst_srcview)
-#include "tst_srcview.moc"
+QTEST_MAIN(tst_source_editor_window)
+#include "tst_source_editor_window.moc"

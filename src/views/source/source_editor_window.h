@@ -12,15 +12,15 @@ class QKeyEvent;
 
 namespace pipora {
 
-class srcview : public ChildWindow {
+class SourceEditorWindow : public ChildWindow {
   Q_OBJECT
 public:
-  srcview(AppContext &ctx, QWidget *parent);
+  SourceEditorWindow(AppContext &ctx, QWidget *parent);
 
   // Refills the list for `part`, makes it current, selects the part's cursor line,
   // shows the window and gives the list the focus. A part below 1 does nothing.
   void ViewSrc(int part);
-  // Lays the controls out for the present font and size (srcResize).
+  // Lays the controls out for the present font and size.
   void relayout();
   // Shows the window and makes it the active one, without refilling the list.
   void bringForward();
@@ -38,12 +38,13 @@ public:
   int rememberedOctave() const { return rememberedOctave_; }
   bool pendingInsertion() const { return pendingInsertion_; }
 
-  // The controls, named as in the rest of the program.
-  QLineEdit *Text1 = nullptr;
-  QLabel *CHLabel = nullptr;
-  QListWidget *List1 = nullptr;
-  QLineEdit *Text2 = nullptr;
-  QLineEdit *Text3 = nullptr;
+  // The column headings above the list (read-only).
+  QLineEdit *headerBox() const { return headerBox_; }
+  // "CH<part>[<line>/<count>]" beside the headings.
+  QLabel *partLabel() const { return partLabel_; }
+  QListWidget *noteList() const { return noteList_; }
+  QLineEdit *pitchBox() const { return pitchBox_; }
+  QLineEdit *lengthBox() const { return lengthBox_; }
 
 protected:
   void resizeEvent(QResizeEvent *event) override;
@@ -65,6 +66,11 @@ private:
   void placeLabel();
   Part &currentPartRef();
 
+  QLineEdit *headerBox_ = nullptr;
+  QLabel *partLabel_ = nullptr;
+  QListWidget *noteList_ = nullptr;
+  QLineEdit *pitchBox_ = nullptr;
+  QLineEdit *lengthBox_ = nullptr;
   int rememberedOctave_ = 0;
   bool pendingInsertion_ = false;
   bool inViewSrc_ = false;

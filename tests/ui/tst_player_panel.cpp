@@ -4,12 +4,12 @@
 
 #include "model/vocabulary.h"
 #include "playback/player.h"
-#include "views/frmScr.h"
-#include "views/play_line.h"
-#include "views/playpannel.h"
-#include "views/property.h"
-#include "views/score_surface.h"
-#include "views/srcview.h"
+#include "views/player/player_panel.h"
+#include "views/property/property_window.h"
+#include "views/score/play_line.h"
+#include "views/score/score_editor_window.h"
+#include "views/score/score_surface.h"
+#include "views/source/source_editor_window.h"
 
 #include <QAction>
 #include <QLabel>
@@ -28,11 +28,6 @@ using namespace pipora::test;
 
 namespace {
 
-void Append(Song &song, int part, int note, const char *length) {
-  InsertNote(song, part, song.part(part).count, note, length, note ? PitchNameOf(note) : "R");
-  RecalcTimes(song);
-}
-
 bool MenuEnabled(Editor &e, const char *name) {
   QMenu *menu = e.frame->menu(name);
   return menu && menu->menuAction()->isEnabled();
@@ -40,14 +35,14 @@ bool MenuEnabled(Editor &e, const char *name) {
 
 } // namespace
 
-class tst_playpannel : public QObject {
+class tst_player_panel : public QObject {
   Q_OBJECT
 
-  playpannel *panel(Editor &e) { return e.ctx.player; }
+  PlayerPanel *panel(Editor &e) { return e.ctx.player; }
   void withSong(Editor &e) {
     for (int note : {60, 62, 64, 65, 67, 69, 71, 72})
-      Append(e.song, 1, note, "4");
-    Append(e.song, 2, 48, "2");
+      AppendNote(e.song, 1, note, "4");
+    AppendNote(e.song, 2, 48, "2");
     BuildScoreList(e.song);
     e.frame->refreshViews();
   }
@@ -79,17 +74,17 @@ private slots:
   void previewFromTheScoreEditorUsesThePlayer();
 };
 
-void tst_playpannel::creationState() {
+void tst_player_panel::creationState() {
   Editor e;
   e.start();
-  QVERIFY(panel(e)->PlayCommand->isEnabled());
-  QVERIFY(!panel(e)->StopCommand->isEnabled());
-  QCOMPARE(panel(e)->Label1->text(), QString("0:00:00"));
+  QVERIFY(panel(e)->playButton()->isEnabled());
+  QVERIFY(!panel(e)->stopButton()->isEnabled());
+  QCOMPARE(panel(e)->positionLabel()->text(), QString("0:00:00"));
   QVERIFY(e.ctx.midi != nullptr);
   QCOMPARE(e.ctx.midi->backend().deviceCount(), 0); // the silent output in tests
 }
 
-void tst_playpannel::layout_data() {
+void tst_player_panel::layout_data() {
   QTest::addColumn<int>("w");
   QTest::addColumn<int>("h");
   QTest::newRow("wide") << 3000 << 1500;
@@ -97,80 +92,80 @@ void tst_playpannel::layout_data() {
   QTest::newRow("tall") << 1200 << 3000;
 }
 
-void tst_playpannel::layout() {
+void tst_player_panel::layout() {
   QFETCH(int, w);
   QFETCH(int, h);
   Editor e;
   e.start();
-  playpannel *p = panel(e);
-  p->layoutForTwips(w, h);
+  PlayerPanel *p = panel(e);
+  p->layoutForDesignSize(w, h);
   const int tpp = std::max(1, 1440 / p->logicalDpiX());
-  const auto px = [tpp](int twips) {
-    return static_cast<int>(std::nearbyint(double(twips) / tpp));
+  const auto px = [tpp](int designUnits) {
+    return static_cast<int>(std::nearbyint(double(designUnits) / tpp));
   };
-  QCOMPARE(p->Label1->x(), 0);
-  QCOMPARE(p->Label1->width(), px(w));
-  QCOMPARE(p->Label1->height(), px(h / 2));
+  QCOMPARE(p->positionLabel()->x(), 0);
+  QCOMPARE(p->positionLabel()->width(), px(w));
+  QCOMPARE(p->positionLabel()->height(), px(h / 2));
   if (h < w) {
     const int side = h / 2;
-    QCOMPARE(p->PlayCommand->geometry(),
+    QCOMPARE(p->playButton()->geometry(),
              QRect(px(w / 4 - side / 2), px(h / 2), px(side), px(side)));
-    QCOMPARE(p->StopCommand->geometry(),
+    QCOMPARE(p->stopButton()->geometry(),
              QRect(px(3 * w / 4 - side / 2), px(h / 2), px(side), px(side)));
   } else {
     const int side = w / 2;
     const int top = 3 * h / 4 - side / 2;
-    QCOMPARE(p->PlayCommand->geometry(), QRect(0, px(top), px(side), px(side)));
-    QCOMPARE(p->StopCommand->geometry(), QRect(px(w / 2), px(top), px(side), px(side)));
+    QCOMPARE(p->playButton()->geometry(), QRect(0, px(top), px(side), px(side)));
+    QCOMPARE(p->stopButton()->geometry(), QRect(px(w / 2), px(top), px(side), px(side)));
   }
 }
 
-void tst_playpannel::playLocksMenusAndBarsUntilStop() {
+void tst_player_panel::playLocksMenusAndBarsUntilStop() {
   Editor e;
   e.start();
   withSong(e);
   e.ctx.props->bar(3)->setValue(6);
-  QTest::mousePress(panel(e)->PlayCommand, Qt::LeftButton);
-  QTest::mouseRelease(panel(e)->PlayCommand, Qt::LeftButton);
+  QTest::mousePress(panel(e)->playButton(), Qt::LeftButton);
+  QTest::mouseRelease(panel(e)->playButton(), Qt::LeftButton);
   QVERIFY(e.ctx.playing);
   QVERIFY(panel(e)->player().playing());
-  QVERIFY(!panel(e)->PlayCommand->isEnabled());
-  QVERIFY(panel(e)->StopCommand->isEnabled());
+  QVERIFY(!panel(e)->playButton()->isEnabled());
+  QVERIFY(panel(e)->stopButton()->isEnabled());
   for (const char *menu : {"FileMenu", "EditMenu", "ViewMenu", "HelpMenu"})
     QVERIFY2(!MenuEnabled(e, menu), menu);
   for (const char *item : {"AllPlayItem", "SoloPlayItem", "MeasurePlayItem"})
     QVERIFY2(!e.frame->action(item)->isEnabled(), item);
   QVERIFY(e.frame->action("StopPlayItem")->isEnabled());
-  QVERIFY(!e.ctx.props->Text1->isEnabled());
+  QVERIFY(!e.ctx.props->titleBox()->isEnabled());
   QCOMPARE(e.ctx.props->bar(3)->maximum(), 100);
   QCOMPARE(e.ctx.props->bar(3)->value(), 0);
 
-  QTest::mousePress(panel(e)->StopCommand, Qt::LeftButton);
-  QTest::mouseRelease(panel(e)->StopCommand, Qt::LeftButton);
+  QTest::mousePress(panel(e)->stopButton(), Qt::LeftButton);
+  QTest::mouseRelease(panel(e)->stopButton(), Qt::LeftButton);
   QVERIFY(!e.ctx.playing);
-  QVERIFY(panel(e)->PlayCommand->isEnabled());
-  QVERIFY(!panel(e)->StopCommand->isEnabled());
+  QVERIFY(panel(e)->playButton()->isEnabled());
+  QVERIFY(!panel(e)->stopButton()->isEnabled());
   for (const char *menu : {"FileMenu", "EditMenu", "ViewMenu", "HelpMenu"})
     QVERIFY2(MenuEnabled(e, menu), menu);
   QVERIFY(e.frame->action("AllPlayItem")->isEnabled());
-  QVERIFY(e.ctx.props->Text1->isEnabled());
+  QVERIFY(e.ctx.props->titleBox()->isEnabled());
   QCOMPARE(e.ctx.props->bar(3)->maximum(), 8);
   QCOMPARE(e.ctx.props->bar(3)->value(), 6);
 }
 
-void tst_playpannel::runningDisplayAdvances() {
+void tst_player_panel::runningDisplayAdvances() {
   Editor e;
   e.start();
   withSong(e);
   e.frame->action("AllPlayItem")->trigger();
   QVERIFY(e.ctx.playing);
   // Without a sound device the clock and the display still run.
-  QTRY_VERIFY_WITH_TIMEOUT(panel(e)->Label1->text() >= QString("0:00:20"), 3000);
+  QTRY_VERIFY_WITH_TIMEOUT(panel(e)->positionLabel()->text() >= QString("0:00:20"), 3000);
   e.frame->action("StopPlayItem")->trigger();
   QVERIFY(!e.ctx.playing);
 }
 
-void tst_playpannel::sharedPlayAndStopKey() {
+void tst_player_panel::sharedPlayAndStopKey() {
   Editor e;
   e.start();
   withSong(e);
@@ -183,7 +178,7 @@ void tst_playpannel::sharedPlayAndStopKey() {
   QVERIFY(!e.ctx.playing);
 }
 
-void tst_playpannel::keysOnlyActInTheirState() {
+void tst_player_panel::keysOnlyActInTheirState() {
   Editor e;
   e.start();
   withSong(e);
@@ -199,32 +194,32 @@ void tst_playpannel::keysOnlyActInTheirState() {
   QVERIFY(!e.ctx.playing);
 }
 
-void tst_playpannel::labelClickSwitchesDisplayMode() {
+void tst_player_panel::labelClickSwitchesDisplayMode() {
   Editor e;
   e.start();
   QVERIFY(!e.settings.isTick);
-  QTest::mousePress(panel(e)->Label1, Qt::LeftButton);
+  QTest::mousePress(panel(e)->positionLabel(), Qt::LeftButton);
   QVERIFY(e.settings.isTick);
   QVERIFY(e.frame->action("tickItem")->isChecked());
   QVERIFY(!e.frame->action("minuteItem")->isChecked());
-  QCOMPARE(panel(e)->Label1->text(), QString("01:1:00"));
-  QTest::mousePress(panel(e)->Label1, Qt::LeftButton);
+  QCOMPARE(panel(e)->positionLabel()->text(), QString("01:1:00"));
+  QTest::mousePress(panel(e)->positionLabel(), Qt::LeftButton);
   QVERIFY(!e.settings.isTick);
   QVERIFY(e.frame->action("minuteItem")->isChecked());
   // The switch writes the minutes with room for a sign.
-  QCOMPARE(panel(e)->Label1->text(), QString(" 0:00:00"));
+  QCOMPARE(panel(e)->positionLabel()->text(), QString(" 0:00:00"));
 }
 
-void tst_playpannel::emptySongDoesNotPlay() {
+void tst_player_panel::emptySongDoesNotPlay() {
   Editor e;
   e.start();
   e.frame->action("AllPlayItem")->trigger();
   QVERIFY(!e.ctx.playing);
-  QVERIFY(panel(e)->PlayCommand->isEnabled());
+  QVERIFY(panel(e)->playButton()->isEnabled());
   QVERIFY(MenuEnabled(e, "FileMenu"));
 }
 
-void tst_playpannel::measurePlayRestoresCursor() {
+void tst_player_panel::measurePlayRestoresCursor() {
   Editor e;
   e.start();
   withSong(e);
@@ -239,39 +234,39 @@ void tst_playpannel::measurePlayRestoresCursor() {
   QCOMPARE(e.song.part(1).cursor, 6);
 }
 
-void tst_playpannel::stopShowsTheSelectedElementsPosition() {
+void tst_player_panel::stopShowsTheSelectedElementsPosition() {
   Editor e;
   e.start();
   withSong(e);
   e.frame->ViewSrc(1);
-  e.ctx.source->List1->setCurrentRow(3); // tick 1440
+  e.ctx.source->noteList()->setCurrentRow(3); // tick 1440
   e.frame->action("AllPlayItem")->trigger();
-  QTRY_VERIFY_WITH_TIMEOUT(panel(e)->Label1->text() >= QString("0:00:10"), 3000);
+  QTRY_VERIFY_WITH_TIMEOUT(panel(e)->positionLabel()->text() >= QString("0:00:10"), 3000);
   e.frame->action("StopPlayItem")->trigger();
   // 1440 ticks at 121.7 quarters a minute: 1479 ms.
-  QCOMPARE(panel(e)->Label1->text(), QString("0:01:47"));
+  QCOMPARE(panel(e)->positionLabel()->text(), QString("0:01:47"));
 }
 
-void tst_playpannel::activationNamesThePanel() {
+void tst_player_panel::activationNamesThePanel() {
   Editor e;
   e.start();
   e.frame->mdiArea()->setActiveSubWindow(e.frame->subWindowOf(panel(e)));
-  QCOMPARE(e.settings.ActiveWindow, QString("playpannel"));
+  QCOMPARE(e.settings.activeWindow, std::optional(WindowId::Player));
 }
 
-void tst_playpannel::playLineDrawsScrollsAndErases() {
+void tst_player_panel::playLineDrawsScrollsAndErases() {
   Editor e;
   e.start();
   for (int i = 0; i < 64; ++i)
-    Append(e.song, 1, 60 + i % 12, "4");
+    AppendNote(e.song, 1, 60 + i % 12, "4");
   BuildScoreList(e.song);
   e.frame->refreshViews();
-  frmScr *score = e.ctx.score;
+  ScoreEditorWindow *score = e.ctx.score;
   e.frame->setChildVisible(score, true);
   e.frame->subWindowOf(score)->resize(500, 300);
   QTest::qWait(50);
   score->drawNote();
-  QScrollBar *scroll = score->HScroll1();
+  QScrollBar *scroll = score->horizontalScrollBar();
   QVERIFY(scroll->maximum() > 1000);
   scroll->setValue(scroll->minimum());
 
@@ -293,7 +288,7 @@ void tst_playpannel::playLineDrawsScrollsAndErases() {
 
   // Past the right margin the score scrolls a page less 96 pixels and the marker is -1000.
   const int value = scroll->value();
-  const int farTick = (width - 49 + value - 6) * 480 / score->w4 + 480;
+  const int farTick = (width - 49 + value - 6) * 480 / score->quarterWidth + 480;
   QCOMPARE(line.movePlayLine(960, farTick), -1000);
   QCOMPARE(scroll->value(), value + width - 96);
   QVERIFY(!line.drawnX().has_value());
@@ -314,7 +309,7 @@ void tst_playpannel::playLineDrawsScrollsAndErases() {
   QCOMPARE(score->surface()->image(), before);
 }
 
-void tst_playpannel::playShowsTheLineOnTheScore() {
+void tst_player_panel::playShowsTheLineOnTheScore() {
   Editor e;
   e.start();
   withSong(e);
@@ -323,13 +318,13 @@ void tst_playpannel::playShowsTheLineOnTheScore() {
   const QImage idle = e.ctx.score->surface()->image().copy();
   e.frame->action("AllPlayItem")->trigger();
   QVERIFY(e.ctx.playing);
-  QVERIFY(!e.ctx.score->isCursol); // the editing cursor is erased while playing
+  QVERIFY(!e.ctx.score->cursorShown); // the editing cursor is erased while playing
   QTRY_VERIFY_WITH_TIMEOUT(e.ctx.score->surface()->image() != idle, 2000);
   e.frame->action("StopPlayItem")->trigger();
   QVERIFY(!e.ctx.playing);
 }
 
-void tst_playpannel::previewFromTheScoreEditorUsesThePlayer() {
+void tst_player_panel::previewFromTheScoreEditorUsesThePlayer() {
   Editor e;
   e.start();
   QVERIFY(e.ctx.score->previewNote);
@@ -340,5 +335,5 @@ void tst_playpannel::previewFromTheScoreEditorUsesThePlayer() {
   QCOMPARE(panel(e)->player().previewKey(3), 0);
 }
 
-QTEST_MAIN(tst_playpannel)
-#include "tst_playpannel.moc"
+QTEST_MAIN(tst_player_panel)
+#include "tst_player_panel.moc"

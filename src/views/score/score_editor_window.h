@@ -7,7 +7,7 @@
 #include "editing/undo.h"
 #include "views/app_context.h"
 #include "views/child_window.h"
-#include "views/score_renderer.h"
+#include "views/score/score_renderer.h"
 
 #include <QTimer>
 
@@ -22,35 +22,40 @@ namespace pipora {
 
 class ScoreSurface;
 
-class frmScr : public ChildWindow {
+class ScoreEditorWindow : public ChildWindow {
   Q_OBJECT
 public:
-  explicit frmScr(AppContext &ctx, QWidget *parent = nullptr);
-  ~frmScr() override;
+  explicit ScoreEditorWindow(AppContext &ctx, QWidget *parent = nullptr);
+  ~ScoreEditorWindow() override;
 
-  // The window's public values.
-  std::int16_t w4 = kDefaultQuarterWidth;
-  std::int16_t hch = kDefaultStaffDistance;
-  std::int32_t mX = 0;
-  std::int32_t mY = 0;
+  // Zoom in pixels, scroll offsets of the surface, and the blinking cursor's state.
+  std::int16_t quarterWidth = kDefaultQuarterWidth;
+  std::int16_t staffDistance = kDefaultStaffDistance;
+  std::int32_t scrollX = 0;
+  std::int32_t scrollY = 0;
   bool isActive = false;
-  bool isCursol = false;
+  bool cursorShown = false;
 
-  void scrResize();
+  // Scroll ranges for the song and the window's size, then a full redraw.
+  void relayoutScore();
   void drawNote();
-  void DrawCursol();
-  void DrawRect();
+  // Both invert their area: a second call takes the mark away again.
+  void drawCursor();
+  void drawSelection();
 
-  void Form_Activate();
-  void Form_Deactivate();
-  void Command1_Click();
-  void Command2_Click();
-  void Command3_Click();
-  void Command4_Click();
-  void Timer1_Timer();
-  void Timer2_Timer();
-  void Picture1_KeyDown(int keyCode, int shift);
-  void Picture1_OLEDragDrop(const QStringList &files);
+  void onActivated();
+  void onDeactivated();
+  // The zoom buttons: notes wider or narrower, staves further apart or closer.
+  void zoomIn();
+  void zoomOut();
+  void spreadStaves();
+  void tightenStaves();
+  // The cursor blinks; a previewed note ends after half a second.
+  void onBlinkTimeout();
+  void onPreviewTimeout();
+  // A key pressed on the surface (Windows virtual key code, shift state 1/2/4).
+  void handleKey(int keyCode, int shift);
+  void openDroppedFiles(const QStringList &files);
 
   // Undo and redo of the Edit menu, and the snapshot every change takes.
   void Undo();
@@ -61,20 +66,20 @@ public:
 
   // Sounds a note of a part for the preview; silent until the player panel provides it.
   std::function<void(int part, int noteNumber)> previewNote;
-  // Ends every sounding preview note when Timer2 fires.
+  // Ends every sounding preview note when the preview timer fires.
   std::function<void()> endPreview;
 
   ScoreRenderer &renderer() { return renderer_; }
   const QImage &surfaceImage() const;
-  ScoreSurface *surface() const { return picture1_; }
-  QScrollBar *HScroll1() const { return hScroll1_; }
-  QScrollBar *VScroll1() const { return vScroll1_; }
+  ScoreSurface *surface() const { return surface_; }
+  QScrollBar *horizontalScrollBar() const { return hScrollBar_; }
+  QScrollBar *verticalScrollBar() const { return vScrollBar_; }
   // Repaints the surface after pixels were changed in its image (the play-position line).
   void updateSurface();
   ScrollRange horizontalRange() const { return hRange_; }
   ScrollRange verticalRange() const { return vRange_; }
-  bool formActive() const { return formActive_; }
-  // Reads w4, hch and the do-re-mi labels from the settings.
+  bool windowActive() const { return windowActive_; }
+  // Reads quarterWidth, staffDistance and the do-re-mi labels from the settings.
   void applySettings();
 
 signals:
@@ -87,8 +92,8 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-  void HScroll1_Change(int value);
-  void VScroll1_Change(int value);
+  void onHorizontalScroll(int value);
+  void onVerticalScroll(int value);
   void connectFrame();
   void layoutControls();
   ScoreViewState viewState() const;
@@ -109,19 +114,19 @@ private:
 
   ScoreRenderer renderer_;
   UndoHistory history_;
-  ScoreSurface *picture1_;
-  QScrollBar *hScroll1_;
-  QScrollBar *vScroll1_;
-  QPushButton *command1_;
-  QPushButton *command2_;
-  QPushButton *command3_;
-  QPushButton *command4_;
-  QTimer timer1_;
-  QTimer timer2_;
+  ScoreSurface *surface_;
+  QScrollBar *hScrollBar_;
+  QScrollBar *vScrollBar_;
+  QPushButton *zoomInButton_;
+  QPushButton *zoomOutButton_;
+  QPushButton *spreadStavesButton_;
+  QPushButton *tightenStavesButton_;
+  QTimer blinkTimer_;
+  QTimer previewTimer_;
   ScrollRange hRange_;
   ScrollRange vRange_;
   bool rectShown_ = false;
-  bool formActive_ = false;
+  bool windowActive_ = false;
   bool settingsApplied_ = false; // the zoom of the settings file was taken
   bool following_ = false;       // a cursor follow is scrolling: its caller draws the marks
   QString caption_;

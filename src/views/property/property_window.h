@@ -13,15 +13,15 @@ class QRadioButton;
 
 namespace pipora {
 
-class property : public ChildWindow {
+class PropertyWindow : public ChildWindow {
   Q_OBJECT
 public:
-  property(AppContext &ctx, QWidget *parent);
+  PropertyWindow(AppContext &ctx, QWidget *parent);
 
-  // Outer heights of the two sizes the window snaps to, in twips.
-  static constexpr int kTallTwips = 3100;
-  static constexpr int kShortTwips = 1400;
-  static constexpr int kSnapThresholdTwips = 2250;
+  // Outer heights of the two sizes the window snaps to, in design units (1/1440 inch).
+  static constexpr int kTallDesignHeight = 3100;
+  static constexpr int kShortDesignHeight = 1400;
+  static constexpr int kSnapThresholdDesignHeight = 2250;
   // The design height in pixels (the tall size).
   static int designHeight();
   // The height in pixels a window dragged to `outerHeight` pixels snaps to.
@@ -42,18 +42,19 @@ public:
   void showLevels(bool on);
   // Sets a part's bar (1..16) to `level` when it does not exceed the bar's maximum.
   void setLevel(int part, int level);
-  QProgressBar *bar(int part) const { return ProgressBar1[static_cast<std::size_t>(part - 1)]; }
+  QProgressBar *bar(int part) const { return volumeBars_[static_cast<std::size_t>(part - 1)]; }
   // Every control enabled or disabled (disabled while playing).
   void setControlsEnabled(bool enabled);
 
   // The title as stored: at most 24 bytes in the phone's code page.
   static QString CutTitle(const QString &text);
 
-  QLineEdit *Text1 = nullptr;
-  std::array<QRadioButton *, 4> Option1{};
-  std::array<QLabel *, 16> Label1{};
-  std::array<QProgressBar *, 16> ProgressBar1{};
-  std::array<QLabel *, 16> Label2{};
+  QLineEdit *titleBox() const { return titleBox_; }
+  const std::array<QRadioButton *, 4> &tempoButtons() const { return tempoButtons_; }
+  // Per part (index 0 is part 1): its number, its volume bar and the volume's value.
+  const std::array<QLabel *, 16> &partNumberLabels() const { return partNumberLabels_; }
+  const std::array<QProgressBar *, 16> &volumeBars() const { return volumeBars_; }
+  const std::array<QLabel *, 16> &volumeLabels() const { return volumeLabels_; }
 
   // Small enough for the short height: the user drags between the two sizes.
   QSize minimumSizeHint() const override { return {120, 40}; }
@@ -67,8 +68,13 @@ private:
   void showVolume(int index);
   void onActivated(QWidget *child);
   void onDeactivated(QWidget *child);
-  int twipsPerPixel() const;
+  int designUnitsPerPixel() const;
 
+  QLineEdit *titleBox_ = nullptr;
+  std::array<QRadioButton *, 4> tempoButtons_{};
+  std::array<QLabel *, 16> partNumberLabels_{};
+  std::array<QProgressBar *, 16> volumeBars_{};
+  std::array<QLabel *, 16> volumeLabels_{};
   QGroupBox *titleFrame_ = nullptr;
   QGroupBox *volumeFrame_ = nullptr;
   bool snapping_ = false;

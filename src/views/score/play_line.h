@@ -9,12 +9,12 @@
 
 namespace pipora {
 
-class frmScr;
+class ScoreEditorWindow;
 
 class PlayLine : public QObject, public PlayLineView {
   Q_OBJECT
 public:
-  PlayLine(AppContext &ctx, frmScr &score);
+  PlayLine(AppContext &ctx, ScoreEditorWindow &score);
 
   void beginPlayLine() override;
   int movePlayLine(int markerTick, int tick) override;
@@ -33,7 +33,7 @@ private:
   void onRedrawn();
 
   AppContext &ctx_;
-  frmScr &score_;
+  ScoreEditorWindow &score_;
   bool active_ = false;
   int markerTick_ = -10000;
   std::optional<int> drawnX_;

@@ -9,9 +9,9 @@
 #include "platform/ui/fonts.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
-#include "views/frmScr.h"
-#include "views/main.h"
-#include "views/score_surface.h"
+#include "views/main_window.h"
+#include "views/score/score_editor_window.h"
+#include "views/score/score_surface.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,29 +26,29 @@
 
 using namespace pipora;
 
-class tst_frmScr : public QObject {
+class tst_score_editor_window : public QObject {
   Q_OBJECT
 
 private:
   std::unique_ptr<Song> song_;
   std::unique_ptr<Settings> settings_;
   std::unique_ptr<AppContext> ctx_;
-  std::unique_ptr<pipora::main> frame_;
+  std::unique_ptr<pipora::MainWindow> frame_;
 
-  frmScr &score() { return *ctx_->score; }
+  ScoreEditorWindow &score() { return *ctx_->score; }
   Song &song() { return *song_; }
   ScoreHeader &header(int part = 1) { return song_->part(part).scoreHeader; }
 
   void activateScore() {
-    ctx_->frame->focusActiveWindow(QStringLiteral("frmScr"));
-    QTRY_VERIFY(score().formActive());
+    ctx_->frame->focusActiveWindow(WindowId::ScoreEditor);
+    QTRY_VERIFY(score().windowActive());
   }
   // Puts a song in place as Open would and shows it in the score editor.
   void load(const Song &song) {
     *song_ = song;
     frame_->refreshViews();
     activateScore();
-    score().scrResize();
+    score().relayoutScore();
   }
   void key(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(score().surface(), static_cast<Qt::Key>(qtKey), modifiers);
@@ -61,20 +61,20 @@ private slots:
     settings_ = std::make_unique<Settings>();
     settings_->isDoReMi = false;
     ctx_ = std::make_unique<AppContext>(*song_, *settings_);
-    frame_ = std::make_unique<pipora::main>(*ctx_);
+    frame_ = std::make_unique<pipora::MainWindow>(*ctx_);
     frame_->resize(1200, 900);
     if (QByteArray(QTest::currentTestFunction()) == "savedZoomIsTakenAtStartUp") {
-      settings_->w4 = 70; // as the settings file would set them, after the windows exist
-      settings_->hch = 130;
+      settings_->quarterWidth = 70; // as the settings file would set them, after the windows exist
+      settings_->staffDistance = 130;
     }
     frame_->startUp(QString());
     activateScore();
   }
 
   void savedZoomIsTakenAtStartUp() {
-    QCOMPARE(score().w4, 70);
-    QCOMPARE(score().hch, 130);
-    QCOMPARE(score().VScroll1()->pageStep(), 130);
+    QCOMPARE(score().quarterWidth, 70);
+    QCOMPARE(score().staffDistance, 130);
+    QCOMPARE(score().verticalScrollBar()->pageStep(), 130);
   }
 
   void cleanup() {
@@ -90,15 +90,15 @@ private slots:
     sample::SetPart(s, 1, {{65, "4"}, {65, "4"}}); // F4: the head in the first space
     sample::Finish(s);
     load(s);
-    QCOMPARE(score().mX, -48);
-    const int top = PartTop(1, score().hch, score().mY);
+    QCOMPARE(score().scrollX, -48);
+    const int top = PartTop(1, score().staffDistance, score().scrollY);
     const int headY = top + kMiddleCLine - 18;
     // Tick 0 lands at x = 48: the first head is right of it, nothing of a note left of it.
     QVERIFY(ink(48 + 8, headY) < 100);
     QVERIFY(ink(48 + 50 + 8, headY) < 100);
     QCOMPARE(ink(48 + 30, headY), 255);
     // The bar line at tick 0 is not drawn when element 0 starts there.
-    const int barX = 0 - score().mX - score().w4 / 20;
+    const int barX = 0 - score().scrollX - score().quarterWidth / 20;
     QCOMPARE(ink(barX, top + kStaffTopLine + 6), 255);
   }
 
@@ -109,43 +109,43 @@ private slots:
       s.part(p).notes[0].start = -480; // a one-beat pick-up
     sample::Finish(s);
     load(s);
-    QCOMPARE(score().mX, -50 - 48);
-    const int top = PartTop(1, score().hch, score().mY);
-    QVERIFY(ink(48 + 8, top + kMiddleCLine - 18) < 100); // the pick-up note at x = 48
-    const int barX = 0 - score().mX - score().w4 / 20;   // tick 0
+    QCOMPARE(score().scrollX, -50 - 48);
+    const int top = PartTop(1, score().staffDistance, score().scrollY);
+    QVERIFY(ink(48 + 8, top + kMiddleCLine - 18) < 100);              // the pick-up note at x = 48
+    const int barX = 0 - score().scrollX - score().quarterWidth / 20; // tick 0
     QVERIFY(ink(barX, top + kStaffTopLine + 6) < 100);
   }
 
   void cursorDrawnTwiceLeavesTheImage() {
     load(sample::ShowcaseSong());
     score().isActive = false; // no blinking meanwhile
-    if (score().isCursol)
-      score().DrawCursol();
+    if (score().cursorShown)
+      score().drawCursor();
     const QImage before = score().surfaceImage().copy();
-    score().DrawCursol();
-    QVERIFY(score().isCursol);
+    score().drawCursor();
+    QVERIFY(score().cursorShown);
     QVERIFY(score().surfaceImage() != before);
-    score().DrawCursol();
-    QVERIFY(!score().isCursol);
+    score().drawCursor();
+    QVERIFY(!score().cursorShown);
     QCOMPARE(score().surfaceImage(), before);
   }
 
   void selectionDrawnTwiceLeavesTheImage() {
     load(sample::ShowcaseSong());
     score().isActive = false;
-    if (score().isCursol)
-      score().DrawCursol();
+    if (score().cursorShown)
+      score().drawCursor();
     header().selStart = 1;
     header().selLength = 3;
     header().cursor = 4;
     const QImage before = score().surfaceImage().copy();
-    score().DrawRect();
+    score().drawSelection();
     QVERIFY(score().surfaceImage() != before);
-    score().DrawRect();
+    score().drawSelection();
     QCOMPARE(score().surfaceImage(), before);
     // With a selection the cursor is not drawn.
-    score().DrawCursol();
-    QVERIFY(!score().isCursol);
+    score().drawCursor();
+    QVERIFY(!score().cursorShown);
     QCOMPARE(score().surfaceImage(), before);
   }
 
@@ -163,7 +163,7 @@ private slots:
     sample::SetPart(s, 1, {{64, "8"}, {64, "8"}, {64, "8"}, {64, "8"}});
     sample::Finish(s);
     load(s);
-    const int top = PartTop(1, score().hch, score().mY);
+    const int top = PartTop(1, score().staffDistance, score().scrollY);
     // Between the first two stems (x 64 and 89) right of the first one's flag, near the
     // stem ends (E4: head at +148).
     int darkest = 255;
@@ -184,25 +184,25 @@ private slots:
     sample::Finish(s);
     load(s);
     score().isActive = false;
-    if (score().isCursol)
-      score().DrawCursol();
-    const int top = PartTop(1, score().hch, score().mY);
+    if (score().cursorShown)
+      score().drawCursor();
+    const int top = PartTop(1, score().staffDistance, score().scrollY);
     const QPoint head(48 + 50 + 8, top + kMiddleCLine - 18);
     const QPoint paper(48 + 50 + 30, top + kMiddleCLine - 30);
     QVERIFY(ink(head.x(), head.y()) < 100);
     QCOMPARE(ink(paper.x(), paper.y()), 255);
     header().cursor = 1;
-    score().DrawCursol();
+    score().drawCursor();
     const QRgb cursor = score().surfaceImage().pixel(48 + 50 - 1, top + kCursorTop + 2);
     QVERIFY2(qBlue(cursor) > 180 && qRed(cursor) < 100, qPrintable(QString::number(cursor, 16)));
-    score().DrawCursol();
+    score().drawCursor();
     header().selStart = 1;
     header().selLength = 1;
-    score().DrawRect();
+    score().drawSelection();
     QVERIFY(ink(head.x(), head.y()) < 100); // still a dark head
     const QRgb tint = score().surfaceImage().pixel(paper);
     QVERIFY(qBlue(tint) == 255 && qRed(tint) < 255 && qRed(tint) > 150);
-    score().DrawRect();
+    score().drawSelection();
     QCOMPARE(ink(paper.x(), paper.y()), 255);
   }
 
@@ -213,15 +213,15 @@ private slots:
     sample::SetPart(s, 1, {{45, "4"}, {45, "4"}, {45, "4"}, {45, "4"}, {45, "4"}});
     sample::Finish(s);
     load(s);
-    const int hch = score().hch;
-    const int top2 = PartTop(2, hch, score().mY);
+    const int hch = score().staffDistance;
+    const int top2 = PartTop(2, hch, score().scrollY);
     // Part 2's row above its staff is empty: no ledger line of part 1 reaches into it.
     for (int y = top2 + BandOf(hch).top; y < top2 + kStaffTopLine - 2; ++y)
       QCOMPARE(ink(48 + 50 + 8, y), 255);
     // Scroll part 1's staff under the ruler: the ruler's pixels are not black.
-    score().VScroll1()->setValue(kStaffTopLine - 6);
+    score().verticalScrollBar()->setValue(kStaffTopLine - 6);
     QApplication::processEvents();
-    const int staffLine = PartTop(1, hch, score().mY) + kStaffTopLine;
+    const int staffLine = PartTop(1, hch, score().scrollY) + kStaffTopLine;
     QVERIFY(staffLine >= 0 && staffLine < kRulerHeight);
     QVERIFY(ink(400, staffLine) > 200);
   }
@@ -267,7 +267,7 @@ private slots:
     QVERIFY(score().isActive);
     ctx_->action("UndoItem2")->trigger();
     QVERIFY(score().isActive); // refilling the source editor must not keep the focus there
-    QCOMPARE(settings_->ActiveWindow, QStringLiteral("frmScr"));
+    QCOMPARE(settings_->activeWindow, std::optional(WindowId::ScoreEditor));
     // The next key goes wherever the keyboard focus is, as a typing user's would.
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(score().surface()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_E);
@@ -301,26 +301,26 @@ private slots:
   }
 
   void zoomButtonsAndLimits() {
-    auto *plus = score().findChild<QPushButton *>(QStringLiteral("Command1"));
-    auto *minus = score().findChild<QPushButton *>(QStringLiteral("Command2"));
-    auto *down = score().findChild<QPushButton *>(QStringLiteral("Command3"));
-    auto *up = score().findChild<QPushButton *>(QStringLiteral("Command4"));
+    auto *plus = score().findChild<QPushButton *>(QStringLiteral("zoomInButton"));
+    auto *minus = score().findChild<QPushButton *>(QStringLiteral("zoomOutButton"));
+    auto *down = score().findChild<QPushButton *>(QStringLiteral("spreadStavesButton"));
+    auto *up = score().findChild<QPushButton *>(QStringLiteral("tightenStavesButton"));
     QVERIFY(plus && minus && down && up);
-    QCOMPARE(score().w4, 50);
+    QCOMPARE(score().quarterWidth, 50);
     minus->click();
-    QCOMPARE(score().w4, 50);
+    QCOMPARE(score().quarterWidth, 50);
     plus->click();
-    QCOMPARE(score().w4, 60);
+    QCOMPARE(score().quarterWidth, 60);
     ctx_->action("NarrowNoteItem")->trigger();
-    QCOMPARE(score().w4, 50);
-    score().hch = 110;
+    QCOMPARE(score().quarterWidth, 50);
+    score().staffDistance = 110;
     up->click();
-    QCOMPARE(score().hch, 100);
+    QCOMPARE(score().staffDistance, 100);
     up->click();
-    QCOMPARE(score().hch, 100);
+    QCOMPARE(score().staffDistance, 100);
     ctx_->action("ExtendChItem")->trigger();
-    QCOMPARE(score().hch, 110);
-    QCOMPARE(settings_->hch, 110);
+    QCOMPARE(score().staffDistance, 110);
+    QCOMPARE(settings_->staffDistance, 110);
   }
 
   void scrollRangesFollowTheSong() {
@@ -328,22 +328,22 @@ private slots:
     const ScrollRange h = score().horizontalRange();
     QCOMPARE(h.minimum, -48);
     QVERIFY(h.maximum > 0);
-    QCOMPARE(score().HScroll1()->minimum(), h.minimum);
-    QCOMPARE(score().VScroll1()->maximum(),
-             std::max(0, score().hch * 15 + 244 - score().surface()->height()));
+    QCOMPARE(score().horizontalScrollBar()->minimum(), h.minimum);
+    QCOMPARE(score().verticalScrollBar()->maximum(),
+             std::max(0, score().staffDistance * 15 + 244 - score().surface()->height()));
     // End moves the cursor off the view: the view follows it.
     key(Qt::Key_End);
-    QVERIFY(score().mX > 0);
+    QVERIFY(score().scrollX > 0);
   }
 
   void wheelOverTheSurfaceScrolls() {
-    const int before = score().VScroll1()->value();
+    const int before = score().verticalScrollBar()->value();
     const QPoint at(10, 10);
     QWheelEvent wheel(at, score().surface()->mapToGlobal(at), QPoint(), QPoint(0, -120),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(score().surface(), &wheel);
-    QVERIFY(score().VScroll1()->value() > before);
-    QCOMPARE(score().mY, score().VScroll1()->value());
+    QVERIFY(score().verticalScrollBar()->value() > before);
+    QCOMPARE(score().scrollY, score().verticalScrollBar()->value());
   }
 
   void shiftThreeIsTheSharpKey() {
@@ -363,7 +363,7 @@ private slots:
     song().currentPart = 16;
     key(Qt::Key_Down);
     QCOMPARE(header().partNumber, 16);
-    QCOMPARE(score().VScroll1()->value(), score().VScroll1()->maximum());
+    QCOMPARE(score().verticalScrollBar()->value(), score().verticalScrollBar()->maximum());
   }
 
   void previewSoundsTheNoteEntered() {
@@ -402,7 +402,7 @@ private slots:
         handedOver = ctx_->handOverFileName;
       });
     }
-    score().Picture1_OLEDragDrop({name, QStringLiteral("/x/second.smd")});
+    score().openDroppedFiles({name, QStringLiteral("/x/second.smd")});
     QCOMPARE(opened, item);
     QCOMPARE(handedOver, item.isEmpty() ? QString() : name);
     QVERIFY(ctx_->handOverFileName.isEmpty());
@@ -413,7 +413,7 @@ private slots:
     key(Qt::Key_E);
     song().part(1).score[1].noteNumber = 65; // a change the score list alone holds
     QCOMPARE(song().part(1).notes[1].noteNumber, 64);
-    score().Form_Deactivate();
+    score().onDeactivated();
     QVERIFY(!score().isActive);
     QCOMPARE(song().part(1).notes[1].noteNumber, 65);
     QCOMPARE(song().part(1).notes[1].pitch, std::string("F"));
@@ -422,15 +422,15 @@ private slots:
   void blinkTogglesTheCursorButNotWithASelection() {
     load(sample::ShowcaseSong());
     score().isActive = true;
-    const bool shown = score().isCursol;
-    score().Timer1_Timer();
-    QCOMPARE(score().isCursol, !shown);
-    score().Timer1_Timer();
-    QCOMPARE(score().isCursol, shown);
+    const bool shown = score().cursorShown;
+    score().onBlinkTimeout();
+    QCOMPARE(score().cursorShown, !shown);
+    score().onBlinkTimeout();
+    QCOMPARE(score().cursorShown, shown);
     key(Qt::Key_Right, Qt::ShiftModifier);
-    QVERIFY(!score().isCursol);
+    QVERIFY(!score().cursorShown);
     const QImage withRect = score().surfaceImage().copy();
-    score().Timer1_Timer();
+    score().onBlinkTimeout();
     QCOMPARE(score().surfaceImage(), withRect);
   }
 
@@ -446,15 +446,15 @@ private slots:
     score().parentWidget()->showMaximized();
     QApplication::processEvents();
     load(s);
-    score().Command1_Click(); // a little wider
-    score().Command1_Click();
+    score().zoomIn(); // a little wider
+    score().zoomIn();
     score().isActive = false;
-    if (score().isCursol)
-      score().DrawCursol();
+    if (score().cursorShown)
+      score().drawCursor();
     header(2).selStart = 3;
     header(2).selLength = 3;
     header(2).cursor = 6;
-    score().DrawRect();
+    score().drawSelection();
     QVERIFY(score().surfaceImage().save(dir + QStringLiteral("/score_surface.png")));
     QVERIFY(frame_->grab().save(dir + QStringLiteral("/score_editor.png")));
   }
@@ -469,25 +469,25 @@ private slots:
     load(sample::HabaneraSong());
     // Eighths 40 px apart, and rows tall enough for the bass's ledger lines.
     for (int i = 0; i < 3; ++i)
-      score().Command1_Click();
+      score().zoomIn();
     for (int i = 0; i < 5; ++i)
-      score().Command3_Click();
+      score().spreadStaves();
     for (bool classic : {false, true}) {
       settings_->isClassicScore = classic;
       Song s = sample::HabaneraSong();
       s.part(1).scoreHeader.partNumber = 1;
       load(s);
       score().isActive = false;
-      if (score().isCursol)
-        score().DrawCursol();
+      if (score().cursorShown)
+        score().drawCursor();
       header(1).selStart = 8;
       header(1).selLength = 3;
       header(1).cursor = 11;
-      score().DrawRect();
+      score().drawSelection();
       const QString name =
           classic ? QStringLiteral("score_classic") : QStringLiteral("score_engraved");
       QVERIFY(score().surfaceImage().save(dir + "/" + name + ".png"));
-      score().DrawRect();
+      score().drawSelection();
     }
   }
 };
@@ -495,8 +495,8 @@ private slots:
 int main(int argc, char **argv) {
   QApplication app(argc, argv);
   InstallFontSubstitutions();
-  tst_frmScr test;
+  tst_score_editor_window test;
   return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_frmScr.moc"
+#include "tst_score_editor_window.moc"

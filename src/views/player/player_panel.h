@@ -16,11 +16,11 @@ class MidiOutput;
 class Player;
 class PlayLine;
 
-class playpannel : public ChildWindow {
+class PlayerPanel : public ChildWindow {
   Q_OBJECT
 public:
-  explicit playpannel(AppContext &ctx, QWidget *parent = nullptr);
-  ~playpannel() override;
+  explicit PlayerPanel(AppContext &ctx, QWidget *parent = nullptr);
+  ~PlayerPanel() override;
 
   Player &player() { return *player_; }
   MidiOutput &midi() { return *midi_; }
@@ -30,17 +30,17 @@ public:
   // is created after the panel, so this runs once the frame has built every child.
   void attachScoreEditor();
 
-  // The panel's controls.
-  QToolButton *PlayCommand = nullptr;
-  QToolButton *StopCommand = nullptr;
-  QLabel *Label1 = nullptr;
+  QToolButton *playButton() const { return playButton_; }
+  QToolButton *stopButton() const { return stopButton_; }
+  // The play position as time or measure.
+  QLabel *positionLabel() const { return positionLabel_; }
 
-  // Label1 pressed: switches between the time and the measure display.
-  void Label1_Click();
-  void PlayCommand_MouseDown();
-  void StopCommand_MouseDown();
-  // Places the controls for an inner size in twips.
-  void layoutForTwips(int widthTwips, int heightTwips);
+  // The position label pressed: switches between the time and the measure display.
+  void togglePositionDisplay();
+  void pressPlay();
+  void pressStop();
+  // Places the controls for an inner size in design units (1/1440 inch).
+  void layoutForDesignSize(int designWidth, int designHeight);
 
 protected:
   void resizeEvent(QResizeEvent *event) override;
@@ -50,8 +50,11 @@ protected:
 private:
   void connectMenu();
   void setButtons(bool playing);
-  int twipsPerPixel() const;
+  int designUnitsPerPixel() const;
 
+  QToolButton *playButton_ = nullptr;
+  QToolButton *stopButton_ = nullptr;
+  QLabel *positionLabel_ = nullptr;
   std::unique_ptr<MidiOutput> midi_;
   std::unique_ptr<PlayerWindowHost> host_;
   std::unique_ptr<Player> player_;

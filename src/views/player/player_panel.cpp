@@ -1,4 +1,4 @@
-#include "views/playpannel.h"
+#include "views/player/player_panel.h"
 
 #include "platform/files/program_directory.h"
 #include "platform/ini/ini_file.h"
@@ -6,10 +6,10 @@
 #include "platform/midi/system/system_midi_output.h"
 #include "playback/player.h"
 #include "playback/precise_wake_timer.h"
-#include "views/frmScr.h"
-#include "views/main.h"
-#include "views/play_line.h"
-#include "views/srcview.h"
+#include "views/main_window.h"
+#include "views/score/play_line.h"
+#include "views/score/score_editor_window.h"
+#include "views/source/source_editor_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -53,30 +53,31 @@ QIcon ButtonIcon(bool play) {
   return icon;
 }
 
-int RoundTwips(double value) {
+int RoundDesignUnits(double value) {
   return static_cast<int>(std::nearbyint(value));
 }
 
 } // namespace
 
-playpannel::playpannel(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "playpannel", parent) {
-  PlayCommand = new QToolButton(this);
-  PlayCommand->setObjectName("PlayCommand");
-  PlayCommand->setIcon(ButtonIcon(true));
-  StopCommand = new QToolButton(this);
-  StopCommand->setObjectName("StopCommand");
-  StopCommand->setIcon(ButtonIcon(false));
+PlayerPanel::PlayerPanel(AppContext &ctx, QWidget *parent)
+    : ChildWindow(ctx, "playerPanel", parent) {
+  playButton_ = new QToolButton(this);
+  playButton_->setObjectName("playButton");
+  playButton_->setIcon(ButtonIcon(true));
+  stopButton_ = new QToolButton(this);
+  stopButton_->setObjectName("stopButton");
+  stopButton_->setIcon(ButtonIcon(false));
   // The panel keeps the keyboard: a focused button would take Space as a click.
-  PlayCommand->setFocusPolicy(Qt::NoFocus);
-  StopCommand->setFocusPolicy(Qt::NoFocus);
-  Label1 = new QLabel(this);
-  Label1->setObjectName("Label1");
-  Label1->setAlignment(Qt::AlignCenter);
-  QFont font = Label1->font();
+  playButton_->setFocusPolicy(Qt::NoFocus);
+  stopButton_->setFocusPolicy(Qt::NoFocus);
+  positionLabel_ = new QLabel(this);
+  positionLabel_->setObjectName("positionLabel");
+  positionLabel_->setAlignment(Qt::AlignCenter);
+  QFont font = positionLabel_->font();
   font.setPointSize(14);
-  Label1->setFont(font);
-  Label1->installEventFilter(this);
-  watchForSnapping(Label1);
+  positionLabel_->setFont(font);
+  positionLabel_->installEventFilter(this);
+  watchForSnapping(positionLabel_);
   setFocusPolicy(Qt::StrongFocus);
 
   midi_ = std::make_unique<MidiOutput>(CreateMidiBackend(ReadOutputChoice()));
@@ -86,35 +87,35 @@ playpannel::playpannel(AppContext &ctx, QWidget *parent) : ChildWindow(ctx, "pla
                                      std::make_unique<PreciseWakeTimer>(),
                                      std::make_unique<PreciseWakeTimer>());
   ctx.midi = midi_.get();
-  ctx.hooks.showPosition = [this](const QString &text) { Label1->setText(text); };
+  ctx.hooks.showPosition = [this](const QString &text) { positionLabel_->setText(text); };
   ctx.hooks.atUnload.push_back([this] {
     player_->StopSong();
     midi_->MidiReset();
     midi_->MidiClose();
   });
 
-  connect(PlayCommand, &QToolButton::pressed, this, [this] { PlayCommand_MouseDown(); });
-  connect(StopCommand, &QToolButton::pressed, this, [this] { StopCommand_MouseDown(); });
+  connect(playButton_, &QToolButton::pressed, this, [this] { pressPlay(); });
+  connect(stopButton_, &QToolButton::pressed, this, [this] { pressStop(); });
   setButtons(false);
-  Label1->setText(QString::fromStdString(ctx.settings.isTick ? "01:1:00" : "0:00:00"));
+  positionLabel_->setText(QString::fromStdString(ctx.settings.isTick ? "01:1:00" : "0:00:00"));
   connectMenu();
   QMetaObject::invokeMethod(
       this, [this] { attachScoreEditor(); }, Qt::QueuedConnection);
   if (ctx.frame)
-    connect(ctx.frame, &pipora::main::windowActivated, this, [this](QWidget *child) {
+    connect(ctx.frame, &pipora::MainWindow::windowActivated, this, [this](QWidget *child) {
       if (child == this)
-        ctx_.settings.ActiveWindow = QStringLiteral("playpannel");
+        ctx_.settings.activeWindow = WindowId::Player;
     });
   resize(100, 100);
 }
 
-playpannel::~playpannel() {
+PlayerPanel::~PlayerPanel() {
   if (ctx_.midi == midi_.get())
     ctx_.midi = nullptr;
   host_->setPlayLine(nullptr);
 }
 
-void playpannel::attachScoreEditor() {
+void PlayerPanel::attachScoreEditor() {
   if (playLine_ || !ctx_.score)
     return;
   playLine_ = std::make_unique<PlayLine>(ctx_, *ctx_.score);
@@ -123,7 +124,7 @@ void playpannel::attachScoreEditor() {
   ctx_.score->endPreview = [this] { player_->EndPreview(); };
 }
 
-void playpannel::connectMenu() {
+void PlayerPanel::connectMenu() {
   const auto hook = [this](const char *item, void (Player::*command)()) {
     if (QAction *action = ctx_.action(item))
       connect(action, &QAction::triggered, this, [this, command] {
@@ -137,12 +138,12 @@ void playpannel::connectMenu() {
   hook("StopPlayItem", &Player::StopPlay);
 }
 
-void playpannel::setButtons(bool playing) {
-  PlayCommand->setEnabled(!playing);
-  StopCommand->setEnabled(playing);
+void PlayerPanel::setButtons(bool playing) {
+  playButton_->setEnabled(!playing);
+  stopButton_->setEnabled(playing);
 }
 
-void playpannel::PlayCommand_MouseDown() {
+void PlayerPanel::pressPlay() {
   if (QAction *all = ctx_.action("AllPlayItem"); all && all->isEnabled()) {
     all->trigger();
     return;
@@ -150,7 +151,7 @@ void playpannel::PlayCommand_MouseDown() {
   player_->AllPlay();
 }
 
-void playpannel::StopCommand_MouseDown() {
+void PlayerPanel::pressStop() {
   if (QAction *stop = ctx_.action("StopPlayItem")) {
     stop->trigger();
     return;
@@ -158,7 +159,7 @@ void playpannel::StopCommand_MouseDown() {
   player_->StopPlay();
 }
 
-void playpannel::keyPressEvent(QKeyEvent *event) {
+void PlayerPanel::keyPressEvent(QKeyEvent *event) {
   if (event->text().isEmpty()) {
     ChildWindow::keyPressEvent(event);
     return;
@@ -167,22 +168,22 @@ void playpannel::keyPressEvent(QKeyEvent *event) {
   // Both tests see the state the key found: play and stop may share a key.
   const bool wasPlaying = player_->playing();
   if (code == ctx_.settings.ShortCut[kShortCutPlayAll] && !wasPlaying)
-    PlayCommand_MouseDown();
+    pressPlay();
   if (code == ctx_.settings.ShortCut[kShortCutStop] && wasPlaying)
-    StopCommand_MouseDown();
+    pressStop();
 }
 
-bool playpannel::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == Label1 && event->type() == QEvent::MouseButtonPress) {
-    Label1_Click();
+bool PlayerPanel::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == positionLabel_ && event->type() == QEvent::MouseButtonPress) {
+    togglePositionDisplay();
     return true;
   }
   return ChildWindow::eventFilter(watched, event);
 }
 
-void playpannel::Label1_Click() {
-  const QString active = ctx_.settings.ActiveWindow;
-  pipora::main *frame = ctx_.frame;
+void PlayerPanel::togglePositionDisplay() {
+  const std::optional<WindowId> active = ctx_.settings.activeWindow;
+  pipora::MainWindow *frame = ctx_.frame;
   const bool sourceVisible = frame && ctx_.source && frame->isChildVisible(ctx_.source);
   if (ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive())
     BuildNoteList(ctx_.song);
@@ -198,40 +199,42 @@ void playpannel::Label1_Click() {
     frame->focusActiveWindow(active);
   } else {
     ctx_.settings.isTick = !ctx_.settings.isTick;
-    Label1->setText(QString::fromStdString(player_->stoppedPositionText()));
+    positionLabel_->setText(QString::fromStdString(player_->stoppedPositionText()));
   }
 }
 
-int playpannel::twipsPerPixel() const {
+int PlayerPanel::designUnitsPerPixel() const {
   const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
   return std::max(1, 1440 / dpi);
 }
 
-void playpannel::layoutForTwips(int w, int h) {
-  const int tpp = twipsPerPixel();
-  const auto px = [tpp](int twips) { return RoundTwips(static_cast<double>(twips) / tpp); };
-  Label1->setGeometry(0, Label1->y(), px(w), px(h / 2));
+void PlayerPanel::layoutForDesignSize(int w, int h) {
+  const int tpp = designUnitsPerPixel();
+  const auto px = [tpp](int designUnits) {
+    return RoundDesignUnits(static_cast<double>(designUnits) / tpp);
+  };
+  positionLabel_->setGeometry(0, positionLabel_->y(), px(w), px(h / 2));
   int side = 0;
   if (h < w) {
     side = h / 2;
-    PlayCommand->setGeometry(px(w / 4 - side / 2), px(h / 2), px(side), px(side));
-    StopCommand->setGeometry(px(3 * w / 4 - side / 2), px(h / 2), px(side), px(side));
+    playButton_->setGeometry(px(w / 4 - side / 2), px(h / 2), px(side), px(side));
+    stopButton_->setGeometry(px(3 * w / 4 - side / 2), px(h / 2), px(side), px(side));
   } else {
     side = w / 2;
     const int top = 3 * h / 4 - side / 2;
-    PlayCommand->setGeometry(0, px(top), px(side), px(side));
-    StopCommand->setGeometry(px(w / 2), px(top), px(side), px(side));
+    playButton_->setGeometry(0, px(top), px(side), px(side));
+    stopButton_->setGeometry(px(w / 2), px(top), px(side), px(side));
   }
   const int icon = std::max(8, px(side) * 2 / 3);
-  PlayCommand->setIconSize(QSize(icon, icon));
-  StopCommand->setIconSize(QSize(icon, icon));
+  playButton_->setIconSize(QSize(icon, icon));
+  stopButton_->setIconSize(QSize(icon, icon));
 }
 
-void playpannel::resizeEvent(QResizeEvent *event) {
+void PlayerPanel::resizeEvent(QResizeEvent *event) {
   ChildWindow::resizeEvent(event);
-  const int tpp = twipsPerPixel();
-  layoutForTwips(RoundTwips(width() * static_cast<double>(tpp)),
-                 RoundTwips(height() * static_cast<double>(tpp)));
+  const int tpp = designUnitsPerPixel();
+  layoutForDesignSize(RoundDesignUnits(width() * static_cast<double>(tpp)),
+                      RoundDesignUnits(height() * static_cast<double>(tpp)));
 }
 
 } // namespace pipora
