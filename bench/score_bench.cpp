@@ -54,7 +54,7 @@ void BM_FullRedrawClassic(benchmark::State &state) {
   const int end =
       song.part(1).score[static_cast<std::size_t>(song.part(1).scoreHeader.count)].start;
   for (auto _ : state) {
-    view.mX = end / 2 * view.w4 / 480;
+    view.scrollX = end / 2 * view.quarterWidth / 480;
     Renderer().drawNote(surface, song, view);
     benchmark::DoNotOptimize(surface.constBits());
   }

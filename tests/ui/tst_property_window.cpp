@@ -222,7 +222,10 @@ void tst_property_window::levelMeters() {
   Editor e;
   e.start();
   e.song.part(2).volume = 7;
+  const QColor volumeColour = props(e)->bar(2)->palette().color(QPalette::Highlight);
   props(e)->showLevels(true);
+  // Meters are drawn in their own colour.
+  QVERIFY(props(e)->bar(2)->palette().color(QPalette::Highlight) != volumeColour);
   QCOMPARE(props(e)->bar(2)->maximum(), 100);
   QCOMPARE(props(e)->bar(2)->value(), 0);
   props(e)->setLevel(2, 88);
@@ -234,6 +237,7 @@ void tst_property_window::levelMeters() {
   props(e)->setControlsEnabled(true);
   QCOMPARE(props(e)->bar(2)->maximum(), 8);
   QCOMPARE(props(e)->bar(2)->value(), 7);
+  QCOMPARE(props(e)->bar(2)->palette().color(QPalette::Highlight), volumeColour);
   props(e)->setLevel(2, 50); // above the volume scale: ignored
   QCOMPARE(props(e)->bar(2)->value(), 7);
   QVERIFY(props(e)->titleBox()->isEnabled());

@@ -7,8 +7,10 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStaticText>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -54,6 +56,7 @@ struct Drawer {
   int notesLeft;   // right of the clef and the time signature
   int clefX;
   int timeX;
+  std::array<QStaticText, 12> labels; // laid out once per redraw
 
   void copy(const GlyphCell &g, QPoint reference, const QRect &clip) {
     AndCopyClipped(surface, reference - g.hotspot, style.glyphs.sheet(), g.source, clip);
@@ -223,9 +226,8 @@ struct Drawer {
         AndCopyClipped(surface, QPoint(n.x, top + kRestCellTop), style.classicSheet,
                        QRect(kRestColumn, row, kCellWidth, kCellHeight), notesClip);
       if (n.labelShown)
-        PrintAt(p, n.labelX, top + band.labelTop,
-                QString::fromStdString(
-                    style.table[static_cast<std::size_t>(((s.noteNumber % 12) + 12) % 12)].label));
+        p.drawStaticText(QPointF(n.labelX, top + band.labelTop),
+                         labels[static_cast<std::size_t>(((s.noteNumber % 12) + 12) % 12)]);
     }
     drawBeams(part, top);
   }
@@ -264,10 +266,16 @@ void DrawEngravedScore(QImage &surface, Song &song, const ScoreViewState &view,
            view.isBarNum ? kRulerHeight : 0,
            0,
            0,
-           0};
+           0,
+           {}};
   const QFontMetrics fm(style.font);
-  for (std::size_t c = 0; c < 12; ++c)
-    d.metrics.labelWidth[c] = fm.horizontalAdvance(QString::fromStdString(style.table[c].label));
+  for (std::size_t c = 0; c < 12; ++c) {
+    const QString label = QString::fromStdString(style.table[c].label);
+    d.metrics.labelWidth[c] = fm.horizontalAdvance(label);
+    d.labels[c].setText(label);
+    d.labels[c].setTextFormat(Qt::PlainText);
+    d.labels[c].prepare(QTransform(), style.font);
+  }
   // The clef moves to the left edge to leave room for the time signature before tick 0.
   const int clefLeftInk = 8;
   d.clefX = -clefLeftInk + 1;
