@@ -11,6 +11,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-ipafont-gothic fonts-noto-core
   python3 python3-mido midicsv sox xvfb xdotool x11-utils
+  desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin lintian dpkg-dev
+  man-db bsdutils
 )
 
 missing=()

@@ -3,7 +3,7 @@
 // which cell of the glyph sheet a note takes, ledger lines, ties and triplet groups.
 // Pure arithmetic on the score lists, shared by the window, its tests and the benchmark.
 #include "model/song.h"
-#include "platform/midi/midi_output.h" // RoundHalfEven
+#include "playback/midi_output.h" // RoundHalfEven
 
 #include <array>
 #include <optional>

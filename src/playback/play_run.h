@@ -3,8 +3,8 @@
 // messages each step sends. Pure scheduling: the clock is read through a function and
 // nothing here waits; the Player decides when the next pass runs.
 #include "model/song.h"
-#include "platform/midi/midi_output.h"
 #include "playback/clock.h"
+#include "playback/midi_output.h"
 
 #include <array>
 #include <cstdint>

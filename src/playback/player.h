@@ -7,8 +7,8 @@
 // is due (or the next 30 ms display step), then runs passes until nothing more is due.
 // Everything runs on the thread that owns the timers (the user-interface thread).
 #include "model/song.h"
-#include "platform/midi/midi_output.h"
 #include "playback/clock.h"
+#include "playback/midi_output.h"
 #include "playback/play_run.h"
 #include "playback/player_host.h"
 #include "playback/wake_timer.h"

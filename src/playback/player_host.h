@@ -3,7 +3,7 @@
 // editor implements this over its windows; the command-line tool and the tests use
 // HeadlessPlayerHost.
 #include "model/song.h"
-#include "platform/midi/midi_output.h"
+#include "playback/midi_output.h"
 
 #include <array>
 #include <optional>

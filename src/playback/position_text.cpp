@@ -1,6 +1,6 @@
 #include "playback/position_text.h"
 
-#include "platform/midi/midi_output.h"
+#include "playback/midi_output.h"
 
 #include <cstdlib>
 

@@ -28,7 +28,7 @@ class ScoreEditorWindow;
 class SourceEditorWindow;
 class PropertyWindow;
 class PlayerPanel;
-class MidiOutput; // src/platform/midi/midi_output.h
+class MidiOutput; // src/playback/midi_output.h
 
 struct AppHooks {
   // --- provided by the score editor ---

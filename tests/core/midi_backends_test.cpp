@@ -2,10 +2,10 @@
 // device, and every operation fails quietly.
 #include "platform/midi/fluidsynth/fluidsynth_engine.h"
 #include "platform/midi/fluidsynth/fluidsynth_midi_backend.h"
-#include "platform/midi/midi_output.h"
 #include "platform/midi/null/null_midi_backend.h"
 #include "platform/midi/rtmidi/rtmidi_midi_backend.h"
 #include "platform/midi/system/system_midi_output.h"
+#include "playback/midi_output.h"
 
 #include <gtest/gtest.h>
 

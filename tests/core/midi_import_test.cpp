@@ -74,7 +74,11 @@ INSTANTIATE_TEST_SUITE_P(
                       CutRow{1800, {"2_", "4_", "8_", "16"}}, CutRow{360, {"8_", "16"}},
                       CutRow{200, {"16_", "163"}}, CutRow{119, {}}, CutRow{0, {}}, CutRow{-480, {}},
                       // what is left after a tied piece may be a triplet length
-                      CutRow{800, {"4_", "43"}}, CutRow{1600, {"2_", "23"}}, CutRow{100, {}}));
+                      CutRow{800, {"4_", "43"}}, CutRow{1600, {"2_", "23"}}, CutRow{100, {}}),
+    [](const testing::TestParamInfo<CutRow> &info) {
+      const std::int64_t t = info.param.ticks;
+      return (t < 0 ? "MinusTicks" : "Ticks") + std::to_string(t < 0 ? -t : t);
+    });
 
 struct SnapRow {
   std::int64_t ticks;
@@ -101,7 +105,12 @@ INSTANTIATE_TEST_SUITE_P(Grid, SnapTable,
                                            // 200 is no triplet distance: back to sixteenths
                                            SnapRow{200, 0, true, 240}, SnapRow{40, 0, true, 0},
                                            SnapRow{1120, 960, true, 1120},
-                                           SnapRow{1119, 960, true, 1120}));
+                                           SnapRow{1119, 960, true, 1120}),
+                         [](const testing::TestParamInfo<SnapRow> &info) {
+                           const SnapRow &r = info.param;
+                           return "Ticks" + std::to_string(r.ticks) + "After" +
+                                  std::to_string(r.lastOn) + (r.triplets ? "WithTriplets" : "");
+                         });
 
 TEST(FoldKey, FoldsOutsideRangeByOctaves) {
   const std::pair<int, int> rows[] = {{33, 45}, {100, 88},    {44, 56},  {45, 45}, {90, 90},

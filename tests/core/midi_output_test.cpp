@@ -1,6 +1,6 @@
-#include "platform/midi/midi_output.h"
 #include "platform/midi/null/null_midi_backend.h"
 #include "platform/midi/recording/recording_midi_backend.h"
+#include "playback/midi_output.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace pipora {
 namespace {
@@ -98,6 +99,19 @@ struct EscapeRow {
 
 class SmdEscapeWords : public testing::TestWithParam<EscapeRow> {};
 
+// Test names allow letters and digits only: the selector bytes are punctuation.
+std::string SelectorName(char selector) {
+  static const std::pair<char, const char *> kNames[] = {
+      {'"', "Quote"},     {'#', "Hash"},       {'$', "Dollar"},     {'%', "Percent"},
+      {'&', "Ampersand"}, {'(', "OpenParen"},  {')', "CloseParen"}, {'*', "Asterisk"},
+      {'+', "Plus"},      {',', "Comma"},      {'-', "Minus"},      {'/', "Slash"},
+      {'.', "Dot"},       {'\'', "Apostrophe"}};
+  for (const auto &[c, name] : kNames)
+    if (c == selector)
+      return name;
+  return std::string(1, selector);
+}
+
 TEST_P(SmdEscapeWords, DecodeToTheirWordConsumingTwo) {
   const EscapeRow row = GetParam();
   const DecodedCode d = DecodeCode(std::string("!") + row.selector + "6");
@@ -120,7 +134,10 @@ INSTANTIATE_TEST_SUITE_P(
                     EscapeRow{',', SmdWord::SofterTwice, "小さく小さく"},
                     EscapeRow{'-', SmdWord::Softer, "小さく"},
                     EscapeRow{'/', SmdWord::Louder, "大きく"}, EscapeRow{'.', SmdWord::None, ""},
-                    EscapeRow{'6', SmdWord::None, ""}, EscapeRow{'\'', SmdWord::None, ""}));
+                    EscapeRow{'6', SmdWord::None, ""}, EscapeRow{'\'', SmdWord::None, ""}),
+    [](const testing::TestParamInfo<EscapeRow> &info) {
+      return std::string("Selector") + SelectorName(info.param.selector);
+    });
 
 TEST(DecodeCode, FrameAndTieCodes) {
   DecodedCode d = DecodeCode("\x1b$D6");
@@ -175,6 +192,16 @@ struct TransitionRow {
 
 class EncodeNoteTransitions : public testing::TestWithParam<TransitionRow> {};
 
+std::string OctaveStateName(int state) {
+  if (state == kOctaveLow)
+    return "FromLow";
+  if (state == kOctaveMiddle)
+    return "FromMiddle";
+  if (state == kOctaveHigh)
+    return "FromHigh";
+  return "FromState" + std::to_string(state);
+}
+
 TEST_P(EncodeNoteTransitions, EmitWordsAndShiftTheNote) {
   const TransitionRow row = GetParam();
   int state = row.before;
@@ -204,7 +231,11 @@ INSTANTIATE_TEST_SUITE_P(Table, EncodeNoteTransitions,
                                          TransitionRow{kOctaveHigh, 56, "!$!#", kOctaveLow, 68},
                                          TransitionRow{kOctaveHigh, 45, "!$!#", kOctaveLow, 57},
                                          TransitionRow{7, 60, "", 7, 60},
-                                         TransitionRow{0, 78, "", 0, 78}));
+                                         TransitionRow{0, 78, "", 0, 78}),
+                         [](const testing::TestParamInfo<TransitionRow> &info) {
+                           return OctaveStateName(info.param.before) + "Note" +
+                                  std::to_string(info.param.note);
+                         });
 
 TEST(EncodeNote, ExamplesFromThePhoneFormat) {
   int state = kOctaveMiddle;

@@ -247,7 +247,10 @@ TEST_P(RoundTrip, SavableSongsReadBackUnchanged) {
   EXPECT_EQ(EncodeSmd(again).text, encoding.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, RoundTrip, testing::Range(1u, 41u));
+INSTANTIATE_TEST_SUITE_P(Seeds, RoundTrip, testing::Range(1u, 41u),
+                         [](const testing::TestParamInfo<unsigned> &info) {
+                           return "Seed" + std::to_string(info.param);
+                         });
 
 class SaveSmdFileTest : public testing::Test {
 protected:

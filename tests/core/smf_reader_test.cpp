@@ -6,7 +6,9 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
+#include <sstream>
 
 #include <string>
 #include <vector>
@@ -164,12 +166,13 @@ TEST(ReadSmf, ProgramChangesReachPartTonesAndListener) {
 }
 
 TEST(ReadSmf, HeaderLinesOnlyForWhatIsThere) {
-  // Format 2 writes no format line; a file without a header chunk writes no header lines.
+  // Format 2 writes no format line; a file without a header chunk is refused unlogged.
   Read r = ReadBytes(Concat(Header(2, 1, 480), Track(Hex("00 FF 2F 00"))));
   EXPECT_EQ(r.lines, (std::vector<std::string>{"Header ", "NumOfTrack1 ", "TimeBase480 ",
                                                "Track Size4 ", "EndOfTrack 0"}));
   r = ReadBytes(Track(Hex("00 FF 2F 00")));
-  EXPECT_EQ(r.lines, (std::vector<std::string>{"Track Size4 ", "EndOfTrack 0"}));
+  EXPECT_TRUE(r.lines.empty());
+  EXPECT_NE(r.result.error.find("MThd"), std::string::npos) << r.result.error;
 }
 
 TEST(ReadSmf, PositionPrefixIsMeasureBeatTick) {
@@ -233,7 +236,14 @@ INSTANTIATE_TEST_SUITE_P(
                       TempoRow{120, TempoChoice::Normal}, TempoRow{112.96, TempoChoice::Normal},
                       TempoRow{112.95, TempoChoice::SomewhatSlow},
                       TempoRow{97.61, TempoChoice::SomewhatSlow}, TempoRow{97.6, TempoChoice::Slow},
-                      TempoRow{40, TempoChoice::Slow}));
+                      TempoRow{40, TempoChoice::Slow}),
+    [](const testing::TestParamInfo<TempoRow> &info) {
+      std::ostringstream rate;
+      rate << info.param.rate;
+      std::string name = "Rate" + rate.str();
+      std::replace(name.begin(), name.end(), '.', '_');
+      return name;
+    });
 
 TEST(ReadSmf, TempoEventsSetSongTempoLastWins) {
   // 441176 us = 136.0 per minute (Fast), then 600000 us = 100 (SomewhatSlow).
@@ -319,10 +329,11 @@ const std::vector<std::uint8_t> kQuarterThenMore =
 INSTANTIATE_TEST_SUITE_P(
     Files, DamagedInput,
     ::testing::Values(
-        DamagedRow{"empty", {}, false, {}},
-        DamagedRow{"garbage", Hex("00 01 02 03 FF FF 90 90 4D 54"), false, {}},
-        DamagedRow{"header only", Header(0, 1, 480), false, {}},
-        DamagedRow{"truncated header", Hex("4D 54 68 64 00 00 00 06 00 00 00"), false, {}},
+        DamagedRow{"empty", {}, true, {}},
+        DamagedRow{"garbage", Hex("00 01 02 03 FF FF 90 90 4D 54"), true, {}},
+        DamagedRow{"header only", Header(0, 1, 480), true, {}},
+        DamagedRow{"truncated header", Hex("4D 54 68 64 00 00 00 06 00 00 00"), true, {}},
+        DamagedRow{"header length under 6", Hex("4D 54 68 64 00 00 00 04 00 00 00 01"), true, {}},
         DamagedRow{
             "division 32768", Concat(Header(0, 1, 0x8000), Track(Hex("00 FF 2F 00"))), true, {}},
         DamagedRow{"division 0 with a delta",
@@ -330,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(
                    true,
                    {}},
         DamagedRow{
-            "no header, zero deltas", Track(Hex("00 90 3C 64 00 80 3C 00 00 FF 2F 00")), false, {}},
+            "no header, zero deltas", Track(Hex("00 90 3C 64 00 80 3C 00 00 FF 2F 00")), true, {}},
         // Chunk length past the end: the track is read up to the end of the file.
         DamagedRow{"track length past end", kQuarterThenMore, false, {"60:4"}},
         DamagedRow{

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -58,7 +59,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(VarLenRow{0, "00"}, VarLenRow{20, "14"}, VarLenRow{0x7F, "7F"},
                       VarLenRow{0x80, "81 00"}, VarLenRow{460, "83 4C"}, VarLenRow{0x3FFF, "FF 7F"},
                       VarLenRow{16384, "81 80 00"}, VarLenRow{0x1FFFFF, "FF FF 7F"},
-                      VarLenRow{0x200000, "81 80 80 00"}, VarLenRow{0x0FFFFFFF, "FF FF FF 7F"}));
+                      VarLenRow{0x200000, "81 80 80 00"}, VarLenRow{0x0FFFFFFF, "FF FF FF 7F"}),
+    [](const testing::TestParamInfo<VarLenRow> &info) {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "0x%X", info.param.value);
+      return std::string("Value") + hex;
+    });
 
 struct TempoRow {
   TempoChoice tempo;
@@ -66,6 +72,11 @@ struct TempoRow {
 };
 
 class PutTempoTable : public ::testing::TestWithParam<TempoRow> {};
+
+std::string TempoName(TempoChoice tempo) {
+  static const char *const kNames[] = {"Fast", "Normal", "SomewhatSlow", "Slow"};
+  return kNames[static_cast<int>(tempo)];
+}
 
 TEST_P(PutTempoTable, WritesMicrosecondsPerQuarter) {
   SmfBuffer buffer;
@@ -77,7 +88,10 @@ INSTANTIATE_TEST_SUITE_P(Steps, PutTempoTable,
                          ::testing::Values(TempoRow{TempoChoice::Fast, "06 45 4F"},
                                            TempoRow{TempoChoice::Normal, "07 85 D8"},
                                            TempoRow{TempoChoice::SomewhatSlow, "08 C9 48"},
-                                           TempoRow{TempoChoice::Slow, "0A 0F 8D"}));
+                                           TempoRow{TempoChoice::Slow, "0A 0F 8D"}),
+                         [](const testing::TestParamInfo<TempoRow> &info) {
+                           return TempoName(info.param.tempo);
+                         });
 
 TEST(VolumeControllerValue, RoundsHalvesToEven) {
   const int expected[] = {64, 72, 80, 88, 96, 103, 111, 119, 127};

@@ -1,64 +1,38 @@
 #include "app/cli/cli_command.h"
 
-#include "formats/smd/smd_reader.h"
-#include "formats/smd/smd_writer.h"
-
-#include <QFileInfo>
-#include <cstdio>
+#include <algorithm>
+#include <deque>
 
 namespace pipora::cli {
 namespace {
 
-std::vector<Command> &Table() {
-  static std::vector<Command> table;
+// A deque keeps the addresses of registered commands stable as more are added.
+std::deque<Command> &Table() {
+  static std::deque<Command> table;
   return table;
 }
 
-struct Format {
-  std::string extension;
-  SongLoader loader;
-  SongSaver saver;
-};
-
-std::vector<Format> &Formats() {
-  static std::vector<Format> formats;
-  return formats;
-}
-
-const Format *FormatOf(const QString &path) {
-  const std::string ext = QFileInfo(path).suffix().toLower().toStdString();
-  for (const Format &f : Formats())
-    if (f.extension == ext)
-      return &f;
-  return nullptr;
-}
-
-Status LoadSmd(Song &song, const QString &path) {
-  Result<OpenOutcome> opened = OpenSmdFile(song, path);
-  if (!opened)
-    return Error{opened.error()};
-  return Ok{};
-}
-
-Status SaveSmd(Song &song, const QString &path, bool &refused) {
-  const SmdSaveResult saved = SaveSmdFile(song, path, false);
-  refused = saved.kind == SmdSaveResult::Kind::CheckFailed;
-  if (refused)
-    return Error{"part " + std::to_string(saved.check->part) + " element " +
-                 std::to_string(saved.check->element) + ": " + saved.message};
-  if (!saved.saved())
-    return Error{saved.message};
-  return Ok{};
-}
-
 } // namespace
+
+std::optional<std::string> Invocation::value(std::string_view option) const {
+  const auto found = values.find(option);
+  if (found == values.end())
+    return std::nullopt;
+  return found->second;
+}
 
 Registrar::Registrar(const Command &command) {
   Table().push_back(command);
 }
 
-const std::vector<Command> &Commands() {
-  return Table();
+std::vector<const Command *> Commands() {
+  std::vector<const Command *> list;
+  for (const Command &c : Table())
+    list.push_back(&c);
+  // Static registrars run in link order; the help lists the commands alphabetically.
+  std::sort(list.begin(), list.end(),
+            [](const Command *a, const Command *b) { return a->name < b->name; });
+  return list;
 }
 
 const Command *FindCommand(std::string_view name) {
@@ -68,28 +42,13 @@ const Command *FindCommand(std::string_view name) {
   return nullptr;
 }
 
-FormatRegistrar::FormatRegistrar(std::string_view extension, SongLoader loader, SongSaver saver) {
-  Formats().push_back({std::string(extension), loader, saver});
-}
-
-Status LoadSong(Song &song, const QString &path) {
-  NewSong(song);
-  const Format *f = FormatOf(path);
-  return f && f->loader ? f->loader(song, path) : LoadSmd(song, path);
-}
-
-Status SaveSong(Song &song, const QString &path, bool &refused) {
-  refused = false;
-  const Format *f = FormatOf(path);
-  return f && f->saver ? f->saver(song, path, refused) : SaveSmd(song, path, refused);
-}
-
-void PrintOut(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-}
-
-void PrintErr(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stderr);
+std::string UsageLine(const Command &command) {
+  std::string line = "piporapad-cli " + std::string(command.name);
+  if (!command.options.empty())
+    line += " [OPTION]...";
+  if (!command.operands.empty())
+    line += " " + std::string(command.operands);
+  return line;
 }
 
 } // namespace pipora::cli

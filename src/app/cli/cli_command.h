@@ -2,18 +2,19 @@
 // The command table of piporapad-cli. Each command lives in its own file and adds itself
 // with a registrar at namespace scope:
 //
-//   namespace { const pipora::cli::Registrar reg{{"events", "events FILE.mid", &RunEvents}}; }
+//   namespace { const pipora::cli::Registrar reg{{.name = "events", ..., .run = &RunEvents}}; }
 //
-// Songs are loaded and saved through per-extension hooks, so that the MIDI commands can
-// teach dump/check/convert to read and write .mid files without touching those commands.
+// The command line is parsed once, against the command's own options and the global ones,
+// before the command runs (see command_line.h).
 //
 // Exit codes: 0 done, 1 the song cannot be saved (check, convert), 2 bad usage or an input
-// that cannot be read, 3 an output that cannot be written.
-#include "model/result.h"
-#include "model/song.h"
+// that cannot be read, 3 an output that cannot be written. With several files the worst
+// (highest) code of all of them.
+#include "formats/midi/midi_import.h"
 
-#include <QString>
-#include <QStringList>
+#include <QByteArray>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,37 +26,41 @@ inline constexpr int kExitRefused = 1;
 inline constexpr int kExitBadInput = 2;
 inline constexpr int kExitWriteFailed = 3;
 
+struct OptionSpec {
+  std::string_view name;      // "--seconds"
+  std::string_view valueName; // "N"; empty for a switch
+  std::string_view help;
+};
+
+// What the command line holds once parsed. File names are the bytes the system gave.
+struct Invocation {
+  std::vector<QByteArray> operands;
+  std::map<std::string, std::string, std::less<>> values; // "--seconds" -> "3"
+  MidiImportOptions import;
+
+  bool has(std::string_view option) const { return values.contains(option); }
+  std::optional<std::string> value(std::string_view option) const;
+};
+
 struct Command {
   std::string_view name;
-  std::string_view usage;              // shown by `piporapad-cli help`, e.g. "dump FILE"
-  int (*run)(const QStringList &args); // the arguments after the command name
+  std::string_view operands; // "IN... OUT", shown in the usage line
+  std::string_view summary;  // one line for the command list
+  std::vector<OptionSpec> options;
+  int minOperands = 0;
+  int maxOperands = 0; // -1: no limit
+  int (*run)(const Invocation &invocation) = nullptr;
 };
 
 struct Registrar {
   explicit Registrar(const Command &command);
 };
 
-const std::vector<Command> &Commands();
+// In the order the registrars ran; FindCommand is null for an unknown name.
+std::vector<const Command *> Commands();
 const Command *FindCommand(std::string_view name);
 
-// Reads a song file into `song` (a new song first). On failure the message is the full
-// text to print (path, description, the read failure line).
-using SongLoader = Status (*)(Song &song, const QString &path);
-// Writes `song` to `path`. `refused` is set when the song's content cannot be stored
-// (a failed check), as opposed to a file that cannot be written.
-using SongSaver = Status (*)(Song &song, const QString &path, bool &refused);
-
-// Registers a loader/saver for a lower-case extension without the dot ("mid").
-struct FormatRegistrar {
-  FormatRegistrar(std::string_view extension, SongLoader loader, SongSaver saver);
-};
-
-// By extension; SMD for every extension without a registered format.
-Status LoadSong(Song &song, const QString &path);
-Status SaveSong(Song &song, const QString &path, bool &refused);
-
-// UTF-8 output without locale conversion.
-void PrintOut(std::string_view text);
-void PrintErr(std::string_view text);
+// The usage line of a command ("piporapad-cli convert [OPTION]... IN OUT").
+std::string UsageLine(const Command &command);
 
 } // namespace pipora::cli

@@ -1,34 +1,34 @@
 // piporapad-cli: the song core without windows, for scripts and tests.
+#include "app/cli/byte_files.h"
 #include "app/cli/cli_command.h"
-#include "app/cli/cli_options.h"
+#include "app/cli/command_line.h"
+#include "app/cli/standard_streams.h"
 
 #include <QCoreApplication>
-#include <QStringList>
 
-namespace {
-
-void PrintUsage() {
-  std::string text = "usage: piporapad-cli COMMAND ...\ncommands:\n";
-  for (const pipora::cli::Command &c : pipora::cli::Commands())
-    text += "  " + std::string(c.usage) + "\n";
-  pipora::cli::PrintErr(text + pipora::cli::GlobalOptionsUsage());
-}
-
-} // namespace
+#include <algorithm>
 
 int main(int argc, char **argv) {
+  using namespace pipora::cli;
+  // Parsed before Qt sees the line: file names stay the bytes the system gave.
+  const ParsedLine line = ParseCommandLine(argc, argv);
+  switch (line.kind) {
+  case ParsedLine::Kind::UsageError:
+    PrintErr(UsageErrorText(line));
+    return kExitBadInput;
+  case ParsedLine::Kind::Help:
+    PrintOut(HelpText(line.command));
+    return FinishStandardOutput() ? kExitOk : kExitWriteFailed;
+  case ParsedLine::Kind::Version:
+    PrintOut(VersionText());
+    return FinishStandardOutput() ? kExitOk : kExitWriteFailed;
+  case ParsedLine::Kind::Run:
+    break;
+  }
+  if (!line.home.isEmpty())
+    qputenv("PIPORAPAD_HOME", AbsolutePath(line.home));
   QCoreApplication app(argc, argv);
-  QStringList args = QCoreApplication::arguments();
-  args.removeFirst();
-  if (!pipora::cli::TakeGlobalOptions(args) || args.isEmpty()) {
-    PrintUsage();
-    return pipora::cli::kExitBadInput;
-  }
-  const std::string name = args.takeFirst().toStdString();
-  const pipora::cli::Command *command = pipora::cli::FindCommand(name);
-  if (!command) {
-    PrintUsage();
-    return pipora::cli::kExitBadInput;
-  }
-  return pipora::cli::ExitCodeAfterReads(command->run(args));
+  const int code = line.command->run(line.invocation);
+  // Output lost on a full disk or a closed pipe is a failed write, whatever the command did.
+  return FinishStandardOutput() ? code : std::max(code, kExitWriteFailed);
 }

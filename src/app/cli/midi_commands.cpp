@@ -1,47 +1,17 @@
-// Standard MIDI Files in piporapad-cli: dump, check and convert read and write .mid through
-// the format hooks; `events` lists a song as the timed events a .mid export would hold.
+// events: a song as the timed events a .mid export would hold, one per line.
 #include "app/cli/cli_command.h"
-#include "app/cli/cli_options.h"
+#include "app/cli/song_files.h"
+#include "app/cli/standard_streams.h"
 
 #include "formats/midi/export_events.h"
 #include "formats/midi/midi_files.h"
-#include "formats/smd/smd_reader.h"
-#include "formats/smd/smd_writer.h"
 
 namespace pipora::cli {
 namespace {
 
-// A damaged file is reported, and what was read before the damage stays in the song, as
-// the editor's open-MIDI command does; the exit code still tells of the damage.
-Status LoadMidi(Song &song, const QString &path) {
-  const MidiImportResult result = ImportMidiFile(song, path, ImportOptions());
-  if (!result.opened)
-    return Error{ReadFailureText(path, result.error)};
-  if (!result.ok()) {
-    PrintErr(ReadFailureText(path, result.error) + "\n");
-    NoteIncompleteRead();
-  }
-  return Ok{};
-}
-
-Status SaveMidi(Song &song, const QString &path, bool &refused) {
-  refused = false;
-  RecalcTimes(song);
-  if (Status written = ExportMidiFile(song, path); !written)
-    return Error{path.toStdString() + "\n" + written.error() + "\n" +
-                 std::string(kWriteFailedMessage)};
-  return Ok{};
-}
-
-constexpr std::string_view kEventsUsage = "events FILE";
-
-int RunEvents(const QStringList &args) {
-  if (args.size() != 1) {
-    PrintErr("usage: piporapad-cli " + std::string(kEventsUsage) + "\n");
-    return kExitBadInput;
-  }
+int RunEvents(const Invocation &invocation) {
   Song song;
-  if (Status loaded = LoadSong(song, args[0]); !loaded) {
+  if (Status loaded = ReadSong(invocation.operands[0], {invocation.import, false}, song); !loaded) {
     PrintErr(loaded.error() + "\n");
     return kExitBadInput;
   }
@@ -58,8 +28,13 @@ int RunEvents(const QStringList &args) {
   return kExitOk;
 }
 
-const FormatRegistrar midi{"mid", &LoadMidi, &SaveMidi};
-const Registrar events{{"events", kEventsUsage, &RunEvents}};
+const Registrar events{{"events",
+                        "FILE",
+                        "print the events of a MIDI export (tick, part, key, velocity)",
+                        {},
+                        1,
+                        1,
+                        &RunEvents}};
 
 } // namespace
 } // namespace pipora::cli

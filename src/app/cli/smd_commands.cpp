@@ -1,22 +1,22 @@
-// dump, check and convert: a song file as text, whether it can be saved, and saving it as SMD.
+// dump, check and convert: a song file as text, whether it can be saved as SMD, and saving
+// it in another format.
+#include "app/cli/byte_files.h"
 #include "app/cli/cli_command.h"
+#include "app/cli/progress_line.h"
+#include "app/cli/song_files.h"
+#include "app/cli/standard_streams.h"
 
 #include "formats/smd/smd_writer.h"
 #include "model/source_line.h"
 
+#include <algorithm>
+
 namespace pipora::cli {
 namespace {
 
-bool Expect(const QStringList &args, qsizetype count, std::string_view usage) {
-  if (args.size() == count)
-    return true;
-  PrintErr("usage: piporapad-cli " + std::string(usage) + "\n");
-  return false;
-}
-
-// Loads the song or prints why it cannot be read.
-bool Load(Song &song, const QString &path) {
-  if (Status loaded = LoadSong(song, path); !loaded) {
+// Reads the song or prints why it cannot be read.
+bool Load(const Invocation &invocation, const QByteArray &name, Song &song) {
+  if (Status loaded = ReadSong(name, {invocation.import, false}, song); !loaded) {
     PrintErr(loaded.error() + "\n");
     return false;
   }
@@ -40,54 +40,160 @@ std::string DumpText(const Song &song) {
   return out;
 }
 
-constexpr std::string_view kDumpUsage = "dump FILE";
-constexpr std::string_view kCheckUsage = "check FILE";
-constexpr std::string_view kConvertUsage = "convert IN OUT";
-
-int RunDump(const QStringList &args) {
-  if (!Expect(args, 1, kDumpUsage))
-    return kExitBadInput;
+int RunDump(const Invocation &invocation) {
   Song song;
-  if (!Load(song, args[0]))
+  if (!Load(invocation, invocation.operands[0], song))
     return kExitBadInput;
   PrintOut(DumpText(song));
   return kExitOk;
 }
 
-int RunCheck(const QStringList &args) {
-  if (!Expect(args, 1, kCheckUsage))
-    return kExitBadInput;
-  Song song;
-  if (!Load(song, args[0]))
-    return kExitBadInput;
-  const SmdEncoding encoding = EncodeSmd(song);
-  if (encoding.ok()) {
-    PrintOut("OK\n");
-    return kExitOk;
+// One line per file; with several files each line starts with the file's name.
+int RunCheck(const Invocation &invocation) {
+  const bool named = invocation.operands.size() > 1;
+  int worst = kExitOk;
+  for (const QByteArray &name : invocation.operands) {
+    Song song;
+    if (!Load(invocation, name, song)) {
+      worst = std::max(worst, kExitBadInput);
+      continue;
+    }
+    const std::string prefix = named ? name.toStdString() + ": " : std::string();
+    const SmdEncoding encoding = EncodeSmd(song);
+    if (encoding.ok()) {
+      PrintOut(prefix + "OK\n");
+      continue;
+    }
+    const SmdCheckFailure &f = *encoding.failure;
+    PrintOut(prefix + "part " + std::to_string(f.part) + " element " + std::to_string(f.element) +
+             ": " + f.message + "\n");
+    worst = std::max(worst, kExitRefused);
   }
-  const SmdCheckFailure &f = *encoding.failure;
-  PrintOut("part " + std::to_string(f.part) + " element " + std::to_string(f.element) + ": " +
-           f.message + "\n");
-  return kExitRefused;
+  return worst;
 }
 
-int RunConvert(const QStringList &args) {
-  if (!Expect(args, 2, kConvertUsage))
-    return kExitBadInput;
-  Song song;
-  if (!Load(song, args[0]))
-    return kExitBadInput;
-  bool refused = false;
-  if (Status saved = SaveSong(song, args[1], refused); !saved) {
-    PrintErr(saved.error() + "\n");
-    return refused ? kExitRefused : kExitWriteFailed;
+struct ConvertPlan {
+  FileFormat format{};
+  bool intoFolder = false;
+};
+
+// The output format and whether the outputs go into a folder; nothing (after saying why)
+// when the line does not tell.
+std::optional<ConvertPlan> PlanConvert(const Invocation &invocation) {
+  const QByteArray &target = invocation.operands.back();
+  const std::size_t inputs = invocation.operands.size() - 1;
+  ConvertPlan plan;
+  plan.intoFolder = inputs > 1 || (!IsStandardStream(target) && IsDirectory(target));
+  if (inputs > 1 && !IsDirectory(target)) {
+    PrintErr("piporapad-cli: convert: target '" + target.toStdString() +
+             "' is not a folder (several inputs need one)\n");
+    return std::nullopt;
   }
-  return kExitOk;
+  if (const auto to = invocation.value("--to")) {
+    const auto format = FormatNamed(*to);
+    if (!format) {
+      PrintErr("piporapad-cli: convert: unknown format '" + *to + "' (smd, mid or wav)\n");
+      return std::nullopt;
+    }
+    plan.format = *format;
+    return plan;
+  }
+  if (plan.intoFolder) {
+    PrintErr("piporapad-cli: convert: converting into a folder needs --to smd, mid or wav\n");
+    return std::nullopt;
+  }
+  if (IsStandardStream(target)) {
+    PrintErr("piporapad-cli: convert: standard output needs --to smd, mid or wav\n");
+    return std::nullopt;
+  }
+  const auto format = FormatOfName(target);
+  if (!format) {
+    PrintErr("piporapad-cli: convert: cannot tell the format of '" + target.toStdString() +
+             "': use a name ending in .smd, .smz, .mid or .wav, or --to\n");
+    return std::nullopt;
+  }
+  plan.format = *format;
+  return plan;
 }
 
-const Registrar dump{{"dump", kDumpUsage, &RunDump}};
-const Registrar check{{"check", kCheckUsage, &RunCheck}};
-const Registrar convert{{"convert", kConvertUsage, &RunConvert}};
+// The exit code and, when it is not kExitOk, the text to print.
+WriteOutcome ConvertOne(const Invocation &invocation, const QByteArray &input,
+                        const QByteArray &output, FileFormat format, const WriteOptions &options) {
+  Song song;
+  if (Status loaded = ReadSong(input, {invocation.import, false}, song); !loaded)
+    return {kExitBadInput, loaded.error()};
+  return WriteSong(song, format, output, options);
+}
+
+int RunConvert(const Invocation &invocation) {
+  const std::optional<WriteOptions> options = SoundOptions(invocation);
+  if (!options)
+    return kExitBadInput;
+  const std::optional<ConvertPlan> plan = PlanConvert(invocation);
+  if (!plan)
+    return kExitBadInput;
+  const QByteArray &target = invocation.operands.back();
+  if (!plan->intoFolder) {
+    const WriteOutcome one =
+        ConvertOne(invocation, invocation.operands[0], target, plan->format, *options);
+    if (one.exitCode != kExitOk)
+      PrintErr(one.message + "\n");
+    return one.exitCode;
+  }
+
+  // Into a folder: one line per file, on standard output for those written.
+  ProgressLine progress;
+  const std::size_t inputs = invocation.operands.size() - 1;
+  int worst = kExitOk;
+  for (std::size_t i = 0; i < inputs; ++i) {
+    const QByteArray &input = invocation.operands[i];
+    if (IsStandardStream(input)) {
+      PrintErr("piporapad-cli: convert: '-' has no name to give its output in a folder\n");
+      worst = std::max(worst, kExitBadInput);
+      continue;
+    }
+    progress.show("convert " + std::to_string(i + 1) + "/" + std::to_string(inputs) + " " +
+                      input.toStdString(),
+                  true);
+    const QByteArray output =
+        JoinPath(target, WithExtension(BaseName(input), ExtensionFor(plan->format)));
+    const WriteOutcome one = ConvertOne(invocation, input, output, plan->format, *options);
+    progress.clear();
+    if (one.exitCode == kExitOk)
+      PrintOut(input.toStdString() + " -> " + output.toStdString() + "\n");
+    else
+      PrintErr(one.message + "\n");
+    worst = std::max(worst, one.exitCode);
+  }
+  return worst;
+}
+
+const std::vector<OptionSpec> kConvertOptions{
+    {"--to", "FORMAT", "output format: smd, mid or wav (else the output's extension)"},
+    {"--seconds", "N", "WAV: render at most N seconds"},
+    {"--soundfont", "FILE", "WAV: the SoundFont to render with"},
+};
+
+const Registrar dump{{"dump",
+                      "FILE",
+                      "print the title, the tempo and each part's notes as the list editor "
+                      "shows them",
+                      {},
+                      1,
+                      1,
+                      &RunDump}};
+const Registrar check{{"check",
+                       "FILE...",
+                       "say whether each song can be saved as SMD (OK, or the first note that "
+                       "cannot)",
+                       {},
+                       1,
+                       -1,
+                       &RunCheck}};
+const Registrar convert{{"convert", "IN OUT | IN... FOLDER",
+                         "read songs and write them as SMD, MIDI or WAV; several inputs go into "
+                         "a folder",
+                         kConvertOptions, 2, -1, &RunConvert}};
 
 } // namespace
 } // namespace pipora::cli

@@ -1,7 +1,11 @@
 // piporapad [FILE]: the editor. With --offscreen-start-and-quit FILE it starts without a
 // screen, opens FILE, waits until the interface is idle, prints the time that took and
-// exits (the start-up benchmark).
+// exits (the start-up benchmark); a file that does not open ends it with exit code 2.
+#include "app/editor/editor_command_line.h"
+#include "app/editor/unattended_prompts.h"
+#include "formats/smd/smd_reader.h"
 #include "model/song.h"
+#include "piporapad_version.h"
 #include "platform/ui/app_icon.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/translations.h"
@@ -15,33 +19,15 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 namespace {
 
-constexpr const char *kStartAndQuit = "--offscreen-start-and-quit";
-constexpr const char *kScreenshots = "--screenshots";
+constexpr int kExitFailed = 2;
 
-struct CommandLine {
-  bool startAndQuit = false;
-  QString screenshotDir; // --screenshots DIR: save PNGs of the windows there and exit
-  QString fileName;
-};
-
-// The file name is the rest of the command line; a name split by blanks is joined again.
-CommandLine ParseCommandLine(int argc, char **argv) {
-  CommandLine line;
-  QStringList words;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], kStartAndQuit) == 0)
-      line.startAndQuit = true;
-    else if (std::strcmp(argv[i], kScreenshots) == 0 && i + 1 < argc)
-      line.screenshotDir = QString::fromLocal8Bit(argv[++i]);
-    else
-      words << QString::fromLocal8Bit(argv[i]);
-  }
-  line.fileName = words.join(' ');
-  return line;
+void Print(std::FILE *stream, const std::string &text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fflush(stream);
 }
 
 int NoteCount(const pipora::Song &song) {
@@ -51,18 +37,46 @@ int NoteCount(const pipora::Song &song) {
   return notes;
 }
 
+// The editor falls back to its open dialog when the named SMD file does not open; a
+// check run has nobody to choose, so it reports why the file did not open instead.
+std::string OpenFailureText(const QString &path) {
+  pipora::Song scratch;
+  const pipora::Result<pipora::OpenOutcome> opened = pipora::OpenSmdFile(scratch, path);
+  return opened ? path.toStdString() + "\n" + std::string(pipora::kReadFailedMessage)
+                : opened.error();
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
   QElapsedTimer clock;
   clock.start();
-  const CommandLine line = ParseCommandLine(argc, argv);
-  if ((line.startAndQuit || !line.screenshotDir.isEmpty()) &&
-      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+  using pipora::editor::EditorCommandLine;
+  const EditorCommandLine line = pipora::editor::ParseEditorCommandLine(argc, argv);
+  switch (line.kind) {
+  case EditorCommandLine::Kind::Help:
+    Print(stdout, pipora::editor::EditorHelpText());
+    return std::ferror(stdout) ? 3 : 0;
+  case EditorCommandLine::Kind::Version:
+    Print(stdout, pipora::editor::EditorVersionText());
+    return std::ferror(stdout) ? 3 : 0;
+  case EditorCommandLine::Kind::UsageError:
+    Print(stderr, "piporapad: " + line.error + "\nTry 'piporapad --help' for more information.\n");
+    return kExitFailed;
+  case EditorCommandLine::Kind::Run:
+    break;
+  }
+  for (const QString &ignored : line.ignoredFiles)
+    Print(stderr, "piporapad: one song at a time: " + ignored.toStdString() + " not opened\n");
+
+  const bool unattended = line.startAndQuit || !line.screenshotDir.isEmpty();
+  if (unattended && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
   QApplication app(argc, argv);
   QApplication::setApplicationName("PiporaPad");
+  QApplication::setApplicationVersion(PIPORAPAD_VERSION);
+  QApplication::setDesktopFileName("org.piporapad.PiporaPad");
   pipora::InstallFontSubstitutions();
   pipora::InstallJapaneseTranslations(app);
   QApplication::setWindowIcon(pipora::ProgramIcon());
@@ -70,9 +84,20 @@ int main(int argc, char **argv) {
   pipora::Song song;
   pipora::Settings settings;
   pipora::AppContext ctx(song, settings);
-  pipora::MainWindow frame(ctx);
+  std::unique_ptr<pipora::editor::UnattendedPrompts> unattendedPrompts;
+  pipora::editor::UnattendedPrompts *checks = nullptr;
+  if (unattended) {
+    unattendedPrompts = std::make_unique<pipora::editor::UnattendedPrompts>();
+    checks = unattendedPrompts.get();
+  }
+  pipora::MainWindow frame(ctx, std::move(unattendedPrompts));
   frame.startUp(line.fileName);
 
+  if (checks && checks->interrupted()) {
+    if (checks->askedForFile())
+      Print(stderr, OpenFailureText(line.fileName) + "\n");
+    return kExitFailed;
+  }
   if (line.startAndQuit) {
     // A zero timer fires once every pending event has been handled: the editor is idle.
     QTimer::singleShot(0, &app, [&] {

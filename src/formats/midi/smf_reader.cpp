@@ -50,14 +50,14 @@ public:
   SmfReadResult run() {
     // About 25 bytes of log for a note event of 4 bytes; a huge file grows the log as it goes.
     log_.reserve(std::min<std::size_t>(bytes_.size() * 7, std::size_t{32} << 20));
-    if (readHeader()) {
-      while (findTrack()) {
+    if (readHeader() && requireTrack()) {
+      do {
         Step step = startTrack();
         while (step == Step::Continue)
           step = readEvent();
         if (step != Step::EndOfTrack)
           break;
-      }
+      } while (findTrack());
     }
     return {std::move(error_), log_.take()};
   }
@@ -77,14 +77,19 @@ private:
     return Step::Failed;
   }
 
-  // False only when the header makes the file unreadable.
+  // False when the header makes the file unreadable: anything that does not start with a
+  // complete "MThd" chunk is not a Standard MIDI File.
   bool readHeader() {
-    if (!have(8) || !std::equal(kHeaderType, kHeaderType + 4, bytes_.begin()))
-      return true;
+    if (!have(8) || !std::equal(kHeaderType, kHeaderType + 4, bytes_.begin())) {
+      fail("標準MIDIファイルではありません（先頭に MThd がありません）");
+      return false;
+    }
     pos_ = 4;
     const std::uint32_t length = nextBig(4);
-    if (length < 6)
-      return true;
+    if (length < 6 || !have(6)) {
+      fail("ヘッダーが途中で切れています" + At(4));
+      return false;
+    }
     log_ << "Header ";
     log_.endLine();
     if (!have(2))
@@ -111,6 +116,14 @@ private:
     division_ = static_cast<std::int32_t>(division);
     pos_ = 8 + std::min<std::size_t>(length, bytes_.size() - 8);
     return true;
+  }
+
+  // A file that ends before its first track holds no song at all.
+  bool requireTrack() {
+    if (findTrack())
+      return true;
+    fail("トラックがありません（MTrk が見つかりません）");
+    return false;
   }
 
   // Skips to just after the next "MTrk"; false when there is none.

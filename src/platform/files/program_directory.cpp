@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace pipora {
@@ -15,15 +16,28 @@ QString ProgramDirectory() {
   return dir;
 }
 
-QString ProgramFile(const QString &name) { return ProgramDirectory() + "/" + name; }
+QString ProgramFile(const QString &name) {
+  return ProgramDirectory() + "/" + name;
+}
 
 QString ShareDirectory() {
-  // Installed layout: <prefix>/bin/piporapad and <prefix>/share/piporapad.
-  const QString appDir = QCoreApplication::applicationDirPath();
-  const QString installed = QDir(appDir).absoluteFilePath("../share/piporapad");
-  if (QDir(installed).exists())
-    return QDir(installed).canonicalPath();
-  return QStringLiteral(PIPORAPAD_SOURCE_SHARE);
+  // Installed, <prefix>/bin/piporapad finds <prefix>/share/piporapad; in a build folder
+  // the executables sit a level or two below <build>, which holds a copy in
+  // <build>/share/piporapad. Nothing depends on where the program was built or installed.
+  QDir dir(QCoreApplication::applicationDirPath());
+  for (int up = 0; up < 4; ++up) {
+    const QString candidate = dir.absoluteFilePath(QStringLiteral("share/piporapad"));
+    if (QFileInfo(candidate + QStringLiteral("/pipora.tnf")).isFile())
+      return QDir(candidate).canonicalPath();
+    if (!dir.cdUp())
+      break;
+  }
+  return {};
+}
+
+QString ShareFile(const QString &name) {
+  const QString dir = ShareDirectory();
+  return dir.isEmpty() ? QString() : dir + "/" + name;
 }
 
 } // namespace pipora

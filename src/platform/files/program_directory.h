@@ -8,7 +8,10 @@ namespace pipora {
 QString ProgramDirectory();
 // ProgramDirectory() + "/" + name.
 QString ProgramFile(const QString &name);
-// Read-only resources installed with the program (tone names, help).
+// Read-only data installed with the program (tone names, the manual), found relative to
+// the executable; empty when there is none beside it.
 QString ShareDirectory();
+// ShareDirectory() + "/" + name; empty when there is no data folder.
+QString ShareFile(const QString &name);
 
 } // namespace pipora

@@ -8,10 +8,17 @@ namespace pipora {
 
 QIcon ProgramIcon() {
   QIcon icon;
-  for (int size : {16, 32, 64}) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+  for (int size : {16, 32, 64})
+    icon.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
+  return icon;
+}
+
+// share/icons/piporapad.svg is this drawing on a 32-unit square.
+QImage ProgramIconImage(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  {
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const qreal s = size / 32.0;
     p.setPen(Qt::NoPen);
@@ -31,10 +38,8 @@ QIcon ProgramIcon() {
     flag.cubicTo(23 * s, 13 * s, 20 * s, 12.5 * s, 17.6 * s, 12 * s);
     flag.closeSubpath();
     p.drawPath(flag);
-    p.end();
-    icon.addPixmap(pixmap);
   }
-  return icon;
+  return image;
 }
 
 } // namespace pipora

@@ -2,8 +2,8 @@
 
 #include "platform/files/program_directory.h"
 #include "platform/ini/ini_file.h"
-#include "platform/midi/midi_output.h"
 #include "platform/midi/system/system_midi_output.h"
+#include "playback/midi_output.h"
 #include "playback/player.h"
 #include "playback/precise_wake_timer.h"
 #include "views/main_window.h"

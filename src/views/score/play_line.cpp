@@ -1,6 +1,6 @@
 #include "views/score/play_line.h"
 
-#include "platform/midi/midi_output.h"
+#include "playback/midi_output.h"
 #include "views/score/raster_ops.h"
 #include "views/score/score_editor_window.h"
 #include "views/score/score_surface.h"

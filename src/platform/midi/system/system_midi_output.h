@@ -2,7 +2,7 @@
 // Chooses the program's MIDI output from the settings: a system port when an output name
 // is set, otherwise the built-in synthesizer. PIPORAPAD_MIDI=null in the environment forces
 // the silent output (machines without sound, automated runs).
-#include "platform/midi/midi_output.h"
+#include "platform/midi/midi_backend.h"
 
 #include <memory>
 #include <string>

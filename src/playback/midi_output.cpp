@@ -1,4 +1,4 @@
-#include "platform/midi/midi_output.h"
+#include "playback/midi_output.h"
 
 #include <cmath>
 #include <random>

@@ -1,0 +1,175 @@
+#include "app/cli/byte_files.h"
+
+#include "app/cli/standard_streams.h"
+#include "platform/files/file_io.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pipora::cli {
+namespace {
+
+std::string SystemError() {
+  return std::strerror(errno);
+}
+
+std::string TooLarge() {
+  return "ファイルが大きすぎます（" + std::to_string(kMaxInputBytes >> 20) + " MB まで）";
+}
+
+// Closes a descriptor when it goes out of scope.
+struct Descriptor {
+  int fd = -1;
+  ~Descriptor() {
+    if (fd >= 0)
+      ::close(fd);
+  }
+};
+
+Result<QByteArray> ReadDescriptor(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0)
+    return Error{SystemError()};
+  if (S_ISDIR(info.st_mode))
+    return Error{std::strerror(EISDIR)};
+  if (S_ISREG(info.st_mode) && info.st_size > kMaxInputBytes)
+    return Error{TooLarge()};
+  QByteArray bytes;
+  char chunk[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      return Error{SystemError()};
+    if (n == 0)
+      return bytes;
+    // Devices and pipes have no size to check beforehand (/dev/zero never ends).
+    if (bytes.size() + n > kMaxInputBytes)
+      return Error{TooLarge()};
+    bytes.append(chunk, n);
+  }
+}
+
+Status WriteInPlace(const QByteArray &name, const QByteArray &bytes) {
+  Descriptor out{::open(name.constData(), O_WRONLY | O_CLOEXEC)};
+  if (out.fd < 0)
+    return Error{SystemError()};
+  for (qsizetype done = 0; done < bytes.size();) {
+    const ssize_t n =
+        ::write(out.fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      return Error{SystemError()};
+    done += n;
+  }
+  if (::close(out.fd) != 0) {
+    out.fd = -1;
+    return Error{SystemError()};
+  }
+  out.fd = -1;
+  return Ok{};
+}
+
+// A name Qt cannot hold as text is written under a plain temporary name in the same
+// folder, reached through the folder's descriptor, then renamed to its real bytes.
+Status WriteRenamed(const QByteArray &name, const QByteArray &bytes) {
+  const qsizetype slash = name.lastIndexOf('/');
+  const QByteArray folder = slash < 0 ? QByteArray(".") : name.left(std::max<qsizetype>(slash, 1));
+  const QByteArray base = name.mid(slash + 1);
+  Descriptor dir{::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+  if (dir.fd < 0)
+    return Error{SystemError()};
+  const QByteArray temporary = ".piporapad-cli-" + QByteArray::number(::getpid()) + ".part";
+  const QString reached =
+      QStringLiteral("/proc/self/fd/%1/").arg(dir.fd) + QString::fromLatin1(temporary);
+  if (Status written = WriteFileAtomically(reached, bytes); !written)
+    return written;
+  if (::renameat(dir.fd, temporary.constData(), dir.fd, base.constData()) != 0) {
+    const std::string why = SystemError();
+    ::unlinkat(dir.fd, temporary.constData(), 0);
+    return Error{why};
+  }
+  return Ok{};
+}
+
+// /dev/stdout and its kin name the file standard output already writes to: replacing
+// that file, or writing it from its start, would destroy what went before.
+bool IsStandardOutput(const QByteArray &name) {
+  struct stat target {
+  }, out{};
+  return ::stat(name.constData(), &target) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 &&
+         target.st_dev == out.st_dev && target.st_ino == out.st_ino;
+}
+
+} // namespace
+
+bool IsStandardStream(const QByteArray &name) {
+  return name == "-";
+}
+
+Result<QByteArray> ReadInputFile(const QByteArray &name) {
+  if (IsStandardStream(name))
+    return ReadDescriptor(STDIN_FILENO);
+  Descriptor in{::open(name.constData(), O_RDONLY | O_CLOEXEC)};
+  if (in.fd < 0)
+    return Error{SystemError()};
+  return ReadDescriptor(in.fd);
+}
+
+Status WriteOutputFile(const QByteArray &name, const QByteArray &bytes) {
+  if (IsStandardStream(name) || IsStandardOutput(name))
+    return WriteStandardOutput(bytes);
+  struct stat info {};
+  if (::stat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+    return WriteInPlace(name, bytes);
+  const QString text = QFile::decodeName(name);
+  if (QFile::encodeName(text) == name)
+    return WriteFileAtomically(text, bytes);
+  return WriteRenamed(name, bytes);
+}
+
+bool IsDirectory(const QByteArray &name) {
+  struct stat info {};
+  return ::stat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+QByteArray BaseName(const QByteArray &name) {
+  return name.mid(name.lastIndexOf('/') + 1);
+}
+
+QByteArray WithExtension(const QByteArray &name, const QByteArray &extension) {
+  const qsizetype baseStart = name.lastIndexOf('/') + 1;
+  const qsizetype dot = name.lastIndexOf('.');
+  const QByteArray stem = dot > baseStart ? name.left(dot) : name;
+  return stem + "." + extension;
+}
+
+QByteArray ExtensionOf(const QByteArray &name) {
+  const QByteArray base = BaseName(name);
+  const qsizetype dot = base.lastIndexOf('.');
+  return dot > 0 ? base.mid(dot + 1).toLower() : QByteArray();
+}
+
+QByteArray JoinPath(const QByteArray &directory, const QByteArray &name) {
+  return directory.endsWith('/') ? directory + name : directory + "/" + name;
+}
+
+QByteArray AbsolutePath(const QByteArray &name) {
+  if (name.startsWith('/'))
+    return name;
+  char *cwd = ::getcwd(nullptr, 0);
+  const QByteArray here = cwd ? QByteArray(cwd) : QByteArray(".");
+  std::free(cwd);
+  return JoinPath(here, name);
+}
+
+} // namespace pipora::cli

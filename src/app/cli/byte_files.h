@@ -1,0 +1,39 @@
+#pragma once
+// Files named by the bytes the system gave on the command line. Qt's file classes take
+// names as text, which loses bytes that are not valid UTF-8, so these go to the system
+// directly; "-" stands for standard input or standard output.
+#include "model/result.h"
+
+#include <QByteArray>
+
+namespace pipora::cli {
+
+// The largest input read: far above any ringtone (a few kilobytes; a million-note song
+// is under 4 MB) and far below the machine's memory.
+inline constexpr qint64 kMaxInputBytes = qint64{64} << 20;
+
+bool IsStandardStream(const QByteArray &name);
+
+// The whole file, or standard input for "-"; over kMaxInputBytes is refused unread.
+// The error is the system's description (or the size refusal).
+Result<QByteArray> ReadInputFile(const QByteArray &name);
+
+// Replaces a regular file only by a complete one (temporary file beside it, then a
+// rename), writes a device or pipe (/dev/stdout, a FIFO) in place, and "-" to standard
+// output. On failure an existing file is left as it was.
+Status WriteOutputFile(const QByteArray &name, const QByteArray &bytes);
+
+bool IsDirectory(const QByteArray &name);
+
+// "dir/name.mid" -> "name.mid"; "name.mid" -> "name.mid".
+QByteArray BaseName(const QByteArray &name);
+// `name` with the part after its last dot (in the base name) replaced by `extension`, or
+// ".extension" added when it has none.
+QByteArray WithExtension(const QByteArray &name, const QByteArray &extension);
+// The lower-case extension without the dot; empty when there is none.
+QByteArray ExtensionOf(const QByteArray &name);
+QByteArray JoinPath(const QByteArray &directory, const QByteArray &name);
+// Relative names are taken from the current directory.
+QByteArray AbsolutePath(const QByteArray &name);
+
+} // namespace pipora::cli

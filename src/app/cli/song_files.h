@@ -1,0 +1,56 @@
+#pragma once
+// The one place where piporapad-cli turns an input into a song, and the one place where a
+// song becomes an output file. Every command goes through these two, so an input that
+// cannot be read never leads to an output.
+#include "app/cli/cli_command.h"
+#include "model/result.h"
+#include "model/song.h"
+
+#include <QByteArray>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pipora::cli {
+
+enum class FileFormat { Smd, Midi, Wav };
+
+// "smd", "smz", "mid", "midi", "wav" (any letter case); nothing for anything else.
+std::optional<FileFormat> FormatNamed(std::string_view name);
+// By the name's extension; nothing for an unknown one (or none).
+std::optional<FileFormat> FormatOfName(const QByteArray &name);
+// The extension an output of the format gets in a folder ("smd", "mid", "wav").
+QByteArray ExtensionFor(FileFormat format);
+
+struct ReadOptions {
+  MidiImportOptions import;
+  // Take the tones the editor remembers for an SMD file (for playing and rendering).
+  bool withTones = false;
+};
+
+// Reads a file (standard input for "-") into a new song: .mid and .midi as Standard MIDI
+// Files, anything else as SMD unless its content starts with a MIDI header. On failure the
+// song is unspecified and the error is the full text to print: the name, the
+// description, "ファイルの読み込みに失敗しました。", one per line.
+Status ReadSong(const QByteArray &name, const ReadOptions &options, Song &song);
+
+struct WriteOptions {
+  double maxSeconds = 0; // WAV: 0 renders the whole song
+  std::string soundFont; // WAV: empty for the default SoundFont
+};
+
+// --seconds and --soundfont from the command line; nothing (after saying why) when
+// --seconds is not a positive number.
+std::optional<WriteOptions> SoundOptions(const Invocation &invocation);
+
+struct WriteOutcome {
+  int exitCode = kExitOk; // kExitRefused when SMD cannot hold the song
+  std::string message;    // the text to print when the exit code is not kExitOk
+};
+
+// Encodes the song and writes it to `name` ("-" for standard output); nothing is written
+// when encoding fails, and an existing file stays as it was when writing fails.
+WriteOutcome WriteSong(Song &song, FileFormat format, const QByteArray &name,
+                       const WriteOptions &options);
+
+} // namespace pipora::cli

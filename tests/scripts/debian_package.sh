@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The Debian package: cpack makes piporapad_<version>_amd64.deb, lintian finds no errors
+# in it, and unpacked into a scratch root (dpkg -x) its piporapad-cli runs and finds its
+# data there. Needs the whole build.
+set -euo pipefail
+cli="${PIPORAPAD_CLI:?}"
+src="${PIPORAPAD_SOURCE_DIR:?}"
+build="$(dirname "$cli")"
+while [ ! -f "$build/CMakeCache.txt" ]; do
+  [ "$build" != / ] || { echo "no build folder above $cli" >&2; exit 1; }
+  build="$(dirname "$build")"
+done
+if grep -q '^PIPORAPAD_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
+  echo "skipped: a sanitizer build is not packaged"
+  exit 0
+fi
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export PIPORAPAD_HOME="$work/home"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+version="$(sed -n 's/^project(PiporaPad VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")"
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || fail "cpack: $(cat "$work/cpack.log")"
+deb="$work/out/piporapad_${version}_$(dpkg --print-architecture).deb"
+[ -s "$deb" ] || fail "no $deb: $(ls "$work/out")"
+
+depends="$(dpkg-deb -f "$deb" Depends)"
+for p in libqt6widgets6 libfluidsynth3 librtmidi6 qt6-qpa-plugins timgm6mb-soundfont fonts-noto-core; do
+  grep -q "$p" <<<"$depends" || fail "Depends lacks $p: $depends"
+done
+
+if command -v lintian >/dev/null; then
+  lintian --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1 || true
+  if grep -q '^E:' "$work/lintian.txt"; then
+    fail "lintian errors: $(grep '^E:' "$work/lintian.txt")"
+  fi
+  grep -E '^[WI]:' "$work/lintian.txt" || true
+else
+  echo "lintian not installed: package not linted (scripts/install-deps.sh installs it)"
+fi
+
+root="$work/root"
+dpkg -x "$deb" "$root"
+[ -x "$root/usr/bin/piporapad" ] || fail "no editor in the package"
+[ "$("$root/usr/bin/piporapad-cli" --version)" = "piporapad-cli $version" ] || fail "--version"
+"$root/usr/bin/piporapad-cli" paths | grep -qx "data	$root/usr/share/piporapad" ||
+  fail "the unpacked program does not find its data: $("$root/usr/bin/piporapad-cli" paths 2>&1)"
+echo "package $(basename "$deb") built, lint-free of errors, runs unpacked"

@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""Keeps the source tree's shape: the core never reaches up into windows, settings or the
+programs, and the platform backends use nothing of the program but the model.
+
+  core (model, formats, editing, playback, session): no Qt Widgets/Gui header, nothing from
+      views/, settings/, app/ or platform/ui/
+  platform: from the program's own folders, only model/ and platform/
+
+Prints every offending include as file:line and exits 1; exits 0 when the shape holds.
+Usage: layering.py [SOURCE_ROOT]   (default: PIPORAPAD_SOURCE_DIR, else this checkout)
+"""
+import glob
+import os
+import re
+import sys
+
+CORE_FOLDERS = ("model", "formats", "editing", "playback", "session")
+CORE_FORBIDDEN_FOLDERS = ("views/", "settings/", "app/", "platform/ui/")
+PLATFORM_ALLOWED_FOLDERS = ("model/", "platform/")
+PROGRAM_FOLDERS = CORE_FOLDERS + ("platform", "settings", "views", "app")
+
+# Qt modules that need a screen; their class headers are listed from the installed Qt.
+WIDGET_MODULES = ("QtGui", "QtWidgets", "QtOpenGL", "QtOpenGLWidgets", "QtPrintSupport", "QtSvg")
+# Used when no Qt headers are installed where we look.
+FALLBACK_WIDGET_HEADERS = {
+    "QAction", "QApplication", "QBrush", "QClipboard", "QColor", "QCursor", "QDialog",
+    "QFont", "QFontMetrics", "QGuiApplication", "QIcon", "QImage", "QKeyEvent",
+    "QKeySequence", "QLabel", "QMainWindow", "QMenu", "QMessageBox", "QMouseEvent",
+    "QPainter", "QPalette", "QPen", "QPixmap", "QScreen", "QWidget", "QWindow",
+}
+
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+
+
+def qt_include_dirs():
+    candidates = [os.environ.get("QT_INCLUDE_DIR", "")]
+    candidates += glob.glob("/usr/include/*/qt6") + ["/usr/include/qt6"]
+    return [d for d in candidates if d and os.path.isdir(d)]
+
+
+def widget_headers():
+    headers = set()
+    for root in qt_include_dirs():
+        for module in WIDGET_MODULES:
+            folder = os.path.join(root, module)
+            if os.path.isdir(folder):
+                headers.update(n for n in os.listdir(folder) if n.startswith("Q") and "." not in n)
+    return headers or set(FALLBACK_WIDGET_HEADERS)
+
+
+def is_widget_header(name, headers):
+    module = name.split("/", 1)[0]
+    if module in WIDGET_MODULES:
+        return True
+    return name.split("/")[-1] in headers
+
+
+def source_files(folder):
+    for dirpath, _, names in os.walk(folder):
+        for name in sorted(names):
+            if name.endswith((".h", ".hpp", ".cpp", ".cc")):
+                yield os.path.join(dirpath, name)
+
+
+def includes(path):
+    with open(path, encoding="utf-8", errors="replace") as f:
+        for number, line in enumerate(f, 1):
+            m = INCLUDE.match(line)
+            if m:
+                yield number, m.group(1), m.group(2)
+
+
+def check(src):
+    headers = widget_headers()
+    problems = []
+    for folder in CORE_FOLDERS:
+        for path in source_files(os.path.join(src, folder)):
+            for number, bracket, name in includes(path):
+                where = f"{os.path.relpath(path, os.path.dirname(src))}:{number}"
+                if bracket == "<" and is_widget_header(name, headers):
+                    problems.append(f"{where}: core includes the widget header <{name}>")
+                elif bracket == '"' and name.startswith(CORE_FORBIDDEN_FOLDERS):
+                    problems.append(f'{where}: core includes "{name}"')
+    for path in source_files(os.path.join(src, "platform")):
+        for number, bracket, name in includes(path):
+            if bracket != '"' or name.split("/", 1)[0] not in PROGRAM_FOLDERS:
+                continue
+            if not name.startswith(PLATFORM_ALLOWED_FOLDERS):
+                where = f"{os.path.relpath(path, os.path.dirname(src))}:{number}"
+                problems.append(f'{where}: a backend includes "{name}" (only model/ allowed)')
+    return problems
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    root = (sys.argv[1] if len(sys.argv) > 1 else
+            os.environ.get("PIPORAPAD_SOURCE_DIR") or os.path.join(here, "..", ".."))
+    src = os.path.join(os.path.abspath(root), "src")
+    if not os.path.isdir(os.path.join(src, "model")):
+        print(f"no source tree at {src}", file=sys.stderr)
+        return 2
+    problems = check(src)
+    for problem in problems:
+        print(problem)
+    if problems:
+        print(f"{len(problems)} include(s) break the layering", file=sys.stderr)
+        return 1
+    print("layering holds")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
