@@ -1,5 +1,7 @@
 #include "editing/score_geometry.h"
 
+#include "model/vocabulary.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -8,15 +10,17 @@
 namespace pipora {
 namespace {
 
-struct SyllableRow {
-  std::string_view syllable;
-  int position;
-};
-constexpr std::array<SyllableRow, 7> kSyllables = {
-    {{"ド", 0}, {"レ", 6}, {"ミ", 12}, {"ﾌｧ", 18}, {"ソ", 24}, {"ラ", 30}, {"シ", 36}}};
+// A whole note: the score joins two tied halves (or triplet halves) into one.
+constexpr int kWholeTicks = 1920;
+constexpr int kWholeTripletTicks = 1280;
+constexpr int kWholeGroup = 4;
 
-int PitchClass(int noteNumber) {
-  return ((noteNumber % 12) + 12) % 12;
+// The length group of a score duration: 0 sixteenth .. 3 half, 4 whole; -1 for others.
+int DurationGroup(int duration) {
+  if (duration == kWholeTicks || duration == kWholeTripletTicks)
+    return kWholeGroup;
+  const LengthCode *len = FindLengthByTicks(duration);
+  return len ? len->group : -1;
 }
 
 int Clamp(int v, ScrollRange r) {
@@ -34,24 +38,17 @@ std::string FormatNumber(double v) {
 } // namespace
 
 StaffLabelTable DefaultStaffLabels() {
-  return {{{0, "ド"},
-           {0, "ド#"},
-           {6, "レ"},
-           {12, "ミb"},
-           {12, "ミ"},
-           {18, "ﾌｧ"},
-           {18, "ﾌｧ#"},
-           {24, "ソ"},
-           {24, "ソ#"},
-           {30, "ラ"},
-           {36, "シb"},
-           {36, "シ"}}};
+  StaffLabelTable table;
+  for (std::size_t pc = 0; pc < table.size(); ++pc)
+    table[pc] = {static_cast<float>(kDoReMi[pc].staffOffset), std::string(kDoReMi[pc].name)};
+  return table;
 }
 
 int PositionOfSyllable(std::string_view label) {
-  for (const auto &row : kSyllables)
-    if (label.starts_with(row.syllable))
-      return row.position;
+  // The seven plain syllables, do first.
+  for (const DoReMiLabel &row : kDoReMi)
+    if (!LabelIsSharp(row.name) && !LabelIsFlat(row.name) && label.starts_with(row.name))
+      return row.staffOffset;
   return -1;
 }
 
@@ -80,7 +77,7 @@ int PartTop(int part, int staffDistance, int scrollY) {
 
 double StaffPosition(int noteNumber, const StaffLabelTable &table) {
   const int octaveOffset = noteNumber / 12 - 5;
-  return octaveOffset * 42 + table[static_cast<std::size_t>(PitchClass(noteNumber))].position;
+  return octaveOffset * 42 + table[static_cast<std::size_t>(PitchClassOf(noteNumber))].position;
 }
 
 bool IsStemDown(double staffPosition) {
@@ -88,25 +85,8 @@ bool IsStemDown(double staffPosition) {
 }
 
 int GlyphRow(int duration) {
-  switch (duration) {
-  case 1920:
-  case 1280:
-    return 0;
-  case 960:
-  case 640:
-    return 96;
-  case 480:
-  case 320:
-    return 192;
-  case 240:
-  case 160:
-    return 288;
-  case 120:
-  case 80:
-    return 384;
-  default:
-    return -1;
-  }
+  const int group = DurationGroup(duration);
+  return group < 0 ? -1 : (kWholeGroup - group) * kCellHeight;
 }
 
 int SpacingWidth(int duration) {
@@ -132,8 +112,10 @@ int SpacingWidth(int duration) {
 }
 
 bool IsTripletDuration(int duration) {
-  return duration == 80 || duration == 160 || duration == 320 || duration == 640 ||
-         duration == 1280;
+  if (duration == kWholeTripletTicks)
+    return true;
+  const LengthCode *len = FindLengthByTicks(duration);
+  return len != nullptr && len->triplet;
 }
 
 GlyphChoice ChooseGlyph(const ScoreNote &note, const StaffLabelTable &table) {
@@ -148,7 +130,7 @@ GlyphChoice ChooseGlyph(const ScoreNote &note, const StaffLabelTable &table) {
   }
   g.isNote = true;
   g.column = IsTripletDuration(note.duration) ? kTripletColumn : 0;
-  const std::string &label = table[static_cast<std::size_t>(PitchClass(note.noteNumber))].label;
+  const std::string &label = table[static_cast<std::size_t>(PitchClassOf(note.noteNumber))].label;
   if (LabelIsSharp(label))
     g.column += 96;
   else if (LabelIsFlat(label))

@@ -2,8 +2,8 @@
 // Where the score editor puts things: ticks to pixels, pitches to staff positions,
 // which cell of the glyph sheet a note takes, ledger lines, ties and triplet groups.
 // Pure arithmetic on the score lists, shared by the window, its tests and the benchmark.
+#include "model/rounding.h"
 #include "model/song.h"
-#include "playback/midi_output.h" // RoundHalfEven
 
 #include <array>
 #include <optional>

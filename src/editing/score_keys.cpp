@@ -1,7 +1,8 @@
 #include "editing/score_keys.h"
 
+#include "model/keymap.h"
+#include "model/position_text.h"
 #include "model/vocabulary.h"
-#include "playback/position_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -49,8 +50,9 @@ bool EndsWithFlat(std::string_view label) {
   return label.ends_with("b") || label.ends_with("ｂ");
 }
 
-int PitchClassOf(int noteNumber) {
-  return noteNumber <= 0 ? 0 : noteNumber % 12;
+// The staff label row of an element; rests read the first row.
+int LabelRowOf(int noteNumber) {
+  return noteNumber <= 0 ? 0 : PitchClassOf(noteNumber);
 }
 
 // Semitone steps need the note itself in range; octave steps only the result.
@@ -102,126 +104,144 @@ template <typename Change> void ChangeLengthBeforeCursor(Song &song, Change chan
 
 } // namespace
 
+namespace {
+
+// Left or Right without Shift: a selection collapses to the edge in that direction; else the
+// cursor steps one element, staying within the part.
+int StepCursor(ScoreHeader &h, int c, int direction, int count) {
+  if (h.selLength > 0) {
+    const int edge = direction < 0 ? h.selStart : h.selStart + h.selLength;
+    h.selLength = 0;
+    return edge;
+  }
+  return std::clamp(c + direction, 0, count);
+}
+
+// Shift+Left or Shift+Right: starts a selection of one element, grows the selection at the
+// edge the cursor is on, or shrinks it from the other edge. The cursor moves with it.
+int ExtendSelection(ScoreHeader &h, int c, int direction, int count) {
+  const int to = c + direction;
+  if (h.selLength <= 0) {
+    if (to < 0 || to > count)
+      return c;
+    h.selStart = std::min(c, to);
+    h.selLength = 1;
+    return to;
+  }
+  const int movingEdge = direction < 0 ? h.selStart : h.selStart + h.selLength;
+  if (c == movingEdge) {
+    if (to < 0 || to > count)
+      return c;
+    if (direction < 0)
+      --h.selStart;
+    ++h.selLength;
+    return to;
+  }
+  if (direction > 0)
+    ++h.selStart;
+  --h.selLength;
+  return to;
+}
+
+// Ctrl+Left or Ctrl+Right: a bar earlier or later, when nothing is selected.
+int JumpBar(const Song &song, const Part &part, int c, int direction) {
+  const int bar = song.beatsPerMeasure * song.ticksPerBeat;
+  const int count = part.scoreHeader.count;
+  if (HasSelection(part))
+    return c;
+  if (direction < 0)
+    return FirstElementAtOrAfter(part, StartAt(part, c) - bar);
+  if (count <= 0)
+    return c;
+  return LastElementAtOrBefore(part, StartAt(part, c) + bar, count - 1);
+}
+
+int MoveAlongPart(const Song &song, Part &part, int c, int direction, int shift) {
+  ScoreHeader &h = part.scoreHeader;
+  if (shift == 0)
+    return StepCursor(h, c, direction, h.count);
+  if (shift == vk::kShift)
+    return ExtendSelection(h, c, direction, h.count);
+  if (shift == vk::kCtrl)
+    return JumpBar(song, part, c, direction);
+  return c;
+}
+
+// Home: to the first element; with Shift the selection reaches back to it.
+int MoveHome(ScoreHeader &h, int c, int shift) {
+  if (shift != 0 && h.selLength > 0) {
+    h.selLength += h.selStart;
+    h.selStart = 0;
+  } else if (shift != 0 && c > 0) {
+    h.selStart = 0;
+    h.selLength = c;
+  } else if (shift == 0) {
+    h.selLength = 0;
+  }
+  return 0;
+}
+
+// End: to the end marker; with Shift the selection reaches on to it.
+int MoveEnd(ScoreHeader &h, int c, int shift) {
+  if ((shift & vk::kShift) != 0) {
+    const int from = h.selLength > 0 ? h.selStart : c;
+    h.selStart = from;
+    h.selLength = h.count - from;
+  } else {
+    h.selLength = 0;
+  }
+  return h.count;
+}
+
+// Up or Down: the same time in the part above or below, or a scroll at the first or last part.
+void MoveToNeighbourPart(Song &song, int c, int direction, VerticalScroll &scroll) {
+  Part &part = CurrentScorePart(song);
+  part.scoreHeader.selLength = 0;
+  const int p = ScoreCurrentPart(song);
+  if (direction > 0 && p == kUserParts) {
+    scroll = VerticalScroll::ToMaximum;
+  } else if (direction < 0 && p == 1) {
+    scroll = VerticalScroll::ToMinimum;
+  } else {
+    const int tick = StartAt(part, c);
+    part.scoreHeader.cursor = c;
+    const int next = p + direction;
+    SetScorePart(song, next);
+    Part &to = song.part(next);
+    to.scoreHeader.cursor = direction > 0 ? FirstElementAtOrAfter(to, tick)
+                                          : LastElementAtOrBefore(to, tick, to.scoreHeader.count);
+    return;
+  }
+  part.scoreHeader.cursor = c;
+}
+
+} // namespace
+
 void MoveScoreCursor(Song &song, int keyCode, int shift, VerticalScroll &scroll) {
   Part &part = CurrentScorePart(song);
   ScoreHeader &h = part.scoreHeader;
-  const int count = h.count;
-  int c = CursorOf(part);
-  const bool sel = HasSelection(part);
-  const int bar = song.beatsPerMeasure * song.ticksPerBeat;
+  const int c = CursorOf(part);
   switch (keyCode) {
   case vk::Left:
-    if (shift == 0) {
-      if (sel) {
-        c = h.selStart;
-        h.selLength = 0;
-      } else if (c > 0) {
-        --c;
-      }
-    } else if (shift == vk::kShift) {
-      if (!sel) {
-        if (c > 0) {
-          h.selStart = c - 1;
-          h.selLength = 1;
-          --c;
-        }
-      } else if (c == h.selStart) {
-        if (c > 0) {
-          --h.selStart;
-          ++h.selLength;
-          --c;
-        }
-      } else {
-        --h.selLength;
-        --c;
-      }
-    } else if (shift == vk::kCtrl && !sel) {
-      c = FirstElementAtOrAfter(part, StartAt(part, c) - bar);
-    }
-    break;
   case vk::Right:
-    if (shift == 0) {
-      if (sel) {
-        c = h.selStart + h.selLength;
-        h.selLength = 0;
-      } else if (c < count) {
-        ++c;
-      }
-    } else if (shift == vk::kShift) {
-      if (!sel) {
-        if (c < count) {
-          h.selStart = c;
-          h.selLength = 1;
-          ++c;
-        }
-      } else if (c == h.selStart + h.selLength) {
-        if (c < count) {
-          ++h.selLength;
-          ++c;
-        }
-      } else {
-        ++h.selStart;
-        --h.selLength;
-        ++c;
-      }
-    } else if (shift == vk::kCtrl && !sel && count > 0) {
-      c = LastElementAtOrBefore(part, StartAt(part, c) + bar, count - 1);
-    }
-    break;
+    h.cursor = MoveAlongPart(song, part, c, keyCode == vk::Left ? -1 : 1, shift);
+    return;
   case vk::Home:
-    if (shift == 0) {
-      h.selLength = 0;
-      c = 0;
-    } else if (!sel) {
-      if (c > 0) {
-        h.selStart = 0;
-        h.selLength = c;
-        c = 0;
-      }
-    } else {
-      h.selLength = h.selStart + h.selLength;
-      h.selStart = 0;
-      c = 0;
-    }
-    break;
+    h.cursor = MoveHome(h, c, shift);
+    return;
   case vk::End:
-    if ((shift & vk::kShift) != 0) {
-      const int from = sel ? h.selStart : c;
-      h.selStart = from;
-      h.selLength = count - from;
-      c = count;
-    } else {
-      h.selLength = 0;
-      c = count;
-    }
-    break;
+    h.cursor = MoveEnd(h, c, shift);
+    return;
+  case vk::Up:
   case vk::Down:
-  case vk::Up: {
-    if (shift != 0 && shift != vk::kCtrl)
-      break;
-    h.selLength = 0;
-    const int p = ScoreCurrentPart(song);
-    const int tick = StartAt(part, c);
-    if (keyCode == vk::Down && p == kUserParts) {
-      scroll = VerticalScroll::ToMaximum;
-    } else if (keyCode == vk::Up && p == 1) {
-      scroll = VerticalScroll::ToMinimum;
-    } else {
+    if (shift == 0 || shift == vk::kCtrl)
+      MoveToNeighbourPart(song, c, keyCode == vk::Up ? -1 : 1, scroll);
+    else
       h.cursor = c;
-      const int next = keyCode == vk::Down ? p + 1 : p - 1;
-      SetScorePart(song, next);
-      Part &to = song.part(next);
-      to.scoreHeader.cursor = keyCode == vk::Down
-                                  ? FirstElementAtOrAfter(to, tick)
-                                  : LastElementAtOrBefore(to, tick, to.scoreHeader.count);
-      return;
-    }
-    break;
-  }
+    return;
   default:
     return;
   }
-  h.cursor = c;
 }
 
 int EnterNoteLetter(Song &song, char letter, const StaffLabelTable &table) {
@@ -245,7 +265,7 @@ int EnterNoteLetter(Song &song, char letter, const StaffLabelTable &table) {
   int n = NoteNumberFromText(pitch);
   const std::string_view syllable = SyllableOf(table[static_cast<std::size_t>(n % 12)].label);
   for (int i = nc - 1; i >= 0; --i) {
-    const std::string &label = table[static_cast<std::size_t>(PitchClassOf(
+    const std::string &label = table[static_cast<std::size_t>(LabelRowOf(
                                          part.notes[static_cast<std::size_t>(i)].noteNumber))]
                                    .label;
     if (!std::string_view(label).starts_with(syllable))
@@ -334,70 +354,21 @@ void DeleteBackward(Song &song) {
   song.part(kBackupPart).scoreHeader.cursor += 1;
 }
 
-ScoreKeyOutcome HandleScoreKey(Song &song, int keyCode, int shift, const ScoreKeyOptions &options,
-                               const StaffLabelTable &table) {
-  ScoreKeyOutcome out;
-  if (options.playing) {
-    if (keyCode == (options.shortCuts[static_cast<std::size_t>(ShortCutAction::StopPlay)] & 0xFF))
-      out.command = ScoreCommand::StopPlay;
-    out.feedback = false;
-    return out;
-  }
-  if (keyCode == vk::ShiftKey || keyCode == vk::ControlKey || keyCode == vk::Menu)
-    keyCode = 0;
+namespace {
 
-  auto pitchChange = [&](int delta) {
-    const Part &part = CurrentScorePart(song);
-    if (!HasSelection(part) && CursorOf(part) < 1)
-      return;
-    out.preview = ChangePitch(song, delta, options.isNoCheck);
-    out.changed = out.snapshot = out.dirty = true;
-  };
+// What the keys outside the shortcut table do on the score surface.
+enum class FixedKey {
+  None,
+  MoveCursor,     // arrows, Home, End
+  DeleteBackward, // Backspace
+  Rest,           // R
+  Letter,         // A to G
+  Sharp,          // Shift+3, the "#" key: a semitone up
+  Triplet,        // 3 or keypad 3, alone or with Alt
+  Length,         // 2, 4, 8, 6 (for 16), on the main keys or the keypad
+};
 
-  const int k = shift * 256 + keyCode;
-  for (int i = 0; i < kShortCutTableSize; ++i) {
-    const auto action = static_cast<ShortCutAction>(i);
-    if (action == ShortCutAction::StopPlay || options.shortCuts[static_cast<std::size_t>(i)] != k)
-      continue;
-    switch (action) {
-    case ShortCutAction::SemitoneUp:
-      pitchChange(1);
-      break;
-    case ShortCutAction::SemitoneDown:
-      pitchChange(-1);
-      break;
-    case ShortCutAction::OctaveUp:
-      pitchChange(12);
-      break;
-    case ShortCutAction::OctaveDown:
-      pitchChange(-12);
-      break;
-    case ShortCutAction::Longer:
-      out.command = ScoreCommand::Longer;
-      break;
-    case ShortCutAction::Shorter:
-      out.command = ScoreCommand::Shorter;
-      break;
-    case ShortCutAction::Tie:
-      out.command = ScoreCommand::Tie;
-      break;
-    case ShortCutAction::PlayAll:
-    case ShortCutAction::SoloPlay:
-    case ShortCutAction::MeasurePlay:
-      BuildNoteList(song);
-      out.command = action == ShortCutAction::PlayAll    ? ScoreCommand::PlayAll
-                    : action == ShortCutAction::SoloPlay ? ScoreCommand::SoloPlay
-                                                         : ScoreCommand::MeasurePlay;
-      break;
-    case ShortCutAction::StopPlay:
-      break;
-    }
-    break;
-  }
-
-  const Part &part = CurrentScorePart(song);
-  const bool sel = HasSelection(part);
-  const int cursor = CursorOf(part);
+FixedKey FixedKeyOf(int keyCode, int shift) {
   switch (keyCode) {
   case vk::End:
   case vk::Home:
@@ -405,50 +376,150 @@ ScoreKeyOutcome HandleScoreKey(Song &song, int keyCode, int shift, const ScoreKe
   case vk::Right:
   case vk::Up:
   case vk::Down:
-    MoveScoreCursor(song, keyCode, shift, out.scroll);
-    return out;
+    return FixedKey::MoveCursor;
   case vk::Back:
-    if (sel || cursor >= 1) {
-      DeleteBackward(song);
-      out.changed = out.snapshot = out.dirty = out.noteListsCurrent = true;
-    }
-    return out;
+    return FixedKey::DeleteBackward;
   case 'R':
-    if (!sel && shift == 0) {
-      EnterRest(song);
-      out.changed = out.snapshot = out.dirty = out.noteListsCurrent = true;
-    }
-    return out;
+    return FixedKey::Rest;
   default:
     break;
   }
-  if (keyCode >= 'A' && keyCode <= 'G') {
+  if (keyCode >= 'A' && keyCode <= 'G')
+    return FixedKey::Letter;
+  if (keyCode == '3' && shift == vk::kShift)
+    return FixedKey::Sharp;
+  if ((keyCode == '3' || keyCode == vk::NumpadDigit(3)) && (shift == 0 || shift == vk::kAlt))
+    return FixedKey::Triplet;
+  if (!LengthOfDigitKey(keyCode).empty())
+    return FixedKey::Length;
+  return FixedKey::None;
+}
+
+// The score changed: redraw, take a snapshot, mark the song dirty.
+void MarkEdited(ScoreKeyOutcome &out, bool noteListsCurrent) {
+  out.changed = out.snapshot = out.dirty = true;
+  if (noteListsCurrent)
+    out.noteListsCurrent = true;
+}
+
+void ChangePitchByKey(Song &song, int delta, const ScoreKeyOptions &options, ScoreKeyOutcome &out) {
+  const Part &part = CurrentScorePart(song);
+  if (!HasSelection(part) && CursorOf(part) < 1)
+    return;
+  out.preview = ChangePitch(song, delta, options.isNoCheck);
+  MarkEdited(out, false);
+}
+
+void RunShortCut(Song &song, ShortCutAction action, const ScoreKeyOptions &options,
+                 ScoreKeyOutcome &out) {
+  switch (action) {
+  case ShortCutAction::SemitoneUp:
+    return ChangePitchByKey(song, 1, options, out);
+  case ShortCutAction::SemitoneDown:
+    return ChangePitchByKey(song, -1, options, out);
+  case ShortCutAction::OctaveUp:
+    return ChangePitchByKey(song, 12, options, out);
+  case ShortCutAction::OctaveDown:
+    return ChangePitchByKey(song, -12, options, out);
+  case ShortCutAction::Longer:
+    out.command = ScoreCommand::Longer;
+    return;
+  case ShortCutAction::Shorter:
+    out.command = ScoreCommand::Shorter;
+    return;
+  case ShortCutAction::Tie:
+    out.command = ScoreCommand::Tie;
+    return;
+  case ShortCutAction::PlayAll:
+    BuildNoteList(song);
+    out.command = ScoreCommand::PlayAll;
+    return;
+  case ShortCutAction::SoloPlay:
+    BuildNoteList(song);
+    out.command = ScoreCommand::SoloPlay;
+    return;
+  case ShortCutAction::MeasurePlay:
+    BuildNoteList(song);
+    out.command = ScoreCommand::MeasurePlay;
+    return;
+  case ShortCutAction::StopPlay:
+    return;
+  }
+}
+
+void RunFixedKey(Song &song, FixedKey key, int keyCode, int shift, const ScoreKeyOptions &options,
+                 const StaffLabelTable &table, ScoreKeyOutcome &out) {
+  const Part &part = CurrentScorePart(song);
+  const bool sel = HasSelection(part);
+  const bool noteBefore = CursorOf(part) >= 1;
+  switch (key) {
+  case FixedKey::None:
+    return;
+  case FixedKey::MoveCursor:
+    return MoveScoreCursor(song, keyCode, shift, out.scroll);
+  case FixedKey::DeleteBackward:
+    if (sel || noteBefore) {
+      DeleteBackward(song);
+      MarkEdited(out, true);
+    }
+    return;
+  case FixedKey::Rest:
+    if (!sel && shift == 0) {
+      EnterRest(song);
+      MarkEdited(out, true);
+    }
+    return;
+  case FixedKey::Letter:
     if (!sel && shift == 0) {
       out.preview = EnterNoteLetter(song, static_cast<char>(keyCode), table);
-      out.changed = out.dirty = out.noteListsCurrent = true;
+      MarkEdited(out, true);
       out.snapshot = options.isManyUndo;
     }
-    return out;
-  }
-  if (keyCode == '3' && shift == vk::kShift) {
-    pitchChange(1); // the "#" key
-    return out;
-  }
-  if ((keyCode == '3' || keyCode == vk::NumpadDigit(3)) && (shift == 0 || shift == vk::kAlt)) {
-    if (!sel && cursor >= 1) {
+    return;
+  case FixedKey::Sharp:
+    return ChangePitchByKey(song, 1, options, out);
+  case FixedKey::Triplet:
+    if (!sel && noteBefore) {
+      // Marking a triplet takes no snapshot of its own.
       ToggleTripletBeforeCursor(song);
       out.changed = out.dirty = out.noteListsCurrent = true;
     }
+    return;
+  case FixedKey::Length:
+    if (!sel && noteBefore) {
+      SetLengthBeforeCursor(song, std::string(LengthOfDigitKey(keyCode)));
+      MarkEdited(out, true);
+    }
+    return;
+  }
+}
+
+} // namespace
+
+std::string_view LengthOfDigitKey(int keyCode) {
+  for (const auto &[digit, code] : {std::pair{2, "2"}, {4, "4"}, {8, "8"}, {6, "16"}})
+    if (keyCode == vk::Digit(digit) || keyCode == vk::NumpadDigit(digit))
+      return code;
+  return {};
+}
+
+ScoreKeyOutcome HandleScoreKey(Song &song, int keyCode, int shift, const ScoreKeyOptions &options,
+                               const StaffLabelTable &table) {
+  ScoreKeyOutcome out;
+  if (options.playing) {
+    // While playing only stop counts, and only its key: the modifiers are not compared.
+    if (keyCode == (ShortCutOf(options.shortCuts, ShortCutAction::StopPlay) & 0xFF))
+      out.command = ScoreCommand::StopPlay;
+    out.feedback = false;
     return out;
   }
-  const char *code = nullptr;
-  for (const auto &[digit, text] : {std::pair{2, "2"}, {4, "4"}, {8, "8"}, {6, "16"}})
-    if (keyCode == vk::Digit(digit) || keyCode == vk::NumpadDigit(digit))
-      code = text;
-  if (code != nullptr && !sel && cursor >= 1) {
-    SetLengthBeforeCursor(song, code);
-    out.changed = out.snapshot = out.dirty = out.noteListsCurrent = true;
-  }
+  // A modifier pressed alone counts as no key.
+  if (keyCode == vk::ShiftKey || keyCode == vk::ControlKey || keyCode == vk::Menu)
+    keyCode = 0;
+  if (const auto action =
+          ResolveShortCut(CombinedKeyCode(keyCode, shift), options.shortCuts, kScoreEditorActions))
+    RunShortCut(song, *action, options, out);
+  RunFixedKey(song, FixedKeyOf(keyCode, shift), keyCode, shift, options, table, out);
   return out;
 }
 

@@ -3,10 +3,11 @@
 // lists (cursor, selection, notes) here, and tells the window what else to do (redraw,
 // snapshot, preview, run a menu command, scroll).
 #include "editing/score_geometry.h"
-#include "editing/virtual_keys.h"
 #include "model/song.h"
+#include "model/virtual_keys.h"
 
 #include <string>
+#include <string_view>
 
 namespace pipora {
 
@@ -46,6 +47,9 @@ void MoveScoreCursor(Song &song, int keyCode, int shift, VerticalScroll &scroll)
 // note number entered.
 int EnterNoteLetter(Song &song, char letter, const StaffLabelTable &table);
 void EnterRest(Song &song);
+// The length a digit key gives the note before the cursor: 2, 4, 8 and 6 (for "16"), on the
+// main keys or the keypad; "" for other keys.
+std::string_view LengthOfDigitKey(int keyCode);
 // Replaces the length of the note before the cursor ("2", "4", "8", "16").
 void SetLengthBeforeCursor(Song &song, const std::string &code);
 // Adds or removes the triplet mark of the note before the cursor.

@@ -3,23 +3,28 @@
 #include "model/vocabulary.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace pipora {
 namespace {
 
 struct TempoRow {
   double bpm;
-  std::string_view word;
   std::string_view text;
 };
-constexpr std::array<TempoRow, 4> kTempos = {{{146.0, "速い", "146"},
-                                              {121.7, "普通の速さ", "121.7"},
-                                              {104.2, "やや遅い", "104.2"},
-                                              {91.0, "遅い", "91"}}};
+constexpr std::array<TempoRow, 4> kTempos = {
+    {{146.0, "146"}, {121.7, "121.7"}, {104.2, "104.2"}, {91.0, "91"}}};
 
 const TempoRow &RowOf(TempoChoice t) {
   const int i = std::clamp(static_cast<int>(t), 0, 3);
   return kTempos[static_cast<std::size_t>(i)];
+}
+
+// Start ticks stop at the largest 32-bit count instead of wrapping round to negative ones;
+// the readers refuse songs that long, so only a song built by hand can get here.
+std::int32_t SaturatedTick(std::int64_t tick) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      tick, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 void ResetPart(Part &p) {
@@ -46,9 +51,6 @@ double BeatsPerMinute(TempoChoice tempo) {
 }
 double MsPerTick(TempoChoice tempo) {
   return 60000.0 / RowOf(tempo).bpm / 480.0;
-}
-std::string_view TempoWord(TempoChoice tempo) {
-  return RowOf(tempo).word;
 }
 std::string_view TempoText(TempoChoice tempo) {
   return RowOf(tempo).text;
@@ -120,7 +122,12 @@ bool DeleteNote(Song &song, int part, int position) {
   Part &p = song.part(part);
   if (position < 0 || position >= p.count)
     return false;
+  // The element moving up takes the place in time of the one removed. RecalcTimes sets every
+  // later start again, but never the first one: deleting element 0 must leave the part's
+  // start (0, or before it for a pick-up) where it was.
+  const std::int32_t start = p.notes[static_cast<std::size_t>(position)].start;
   p.notes.erase(p.notes.begin() + position);
+  p.notes[static_cast<std::size_t>(position)].start = start;
   --p.count;
   return true;
 }
@@ -138,8 +145,8 @@ void RecalcTimes(Song &song) {
         g = ticks - kGateGap;
       }
       NoteEntry &e = p.notes[static_cast<std::size_t>(i)];
-      e.start = prev.start + d;
-      e.prevGateEnd = prev.start + g;
+      e.start = SaturatedTick(std::int64_t{prev.start} + d);
+      e.prevGateEnd = SaturatedTick(std::int64_t{prev.start} + g);
     }
   }
 }

@@ -23,8 +23,6 @@ enum class TempoChoice : int { Fast = 0, Normal = 1, SomewhatSlow = 2, Slow = 3 
 double BeatsPerMinute(TempoChoice tempo);
 // Milliseconds per tick at 480 ticks per quarter note.
 double MsPerTick(TempoChoice tempo);
-// The SMD escape word of a tempo step ("速い" ...).
-std::string_view TempoWord(TempoChoice tempo);
 // "146", "121.7", "104.2", "91".
 std::string_view TempoText(TempoChoice tempo);
 

@@ -34,11 +34,6 @@ int MessageData2(std::uint32_t message) {
   return static_cast<int>((message >> 16) & 0xFF);
 }
 
-int RoundHalfEven(double value) {
-  // std::nearbyint follows the default rounding mode, which is to nearest, halves to even.
-  return static_cast<int>(std::nearbyint(value));
-}
-
 int ExpressionFromVolume(double volume) {
   return RoundHalfEven(volume * 63.0 / 8.0 + 64.0);
 }

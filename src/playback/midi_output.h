@@ -2,6 +2,7 @@
 // The only place that talks to the MIDI output: program change, expression, note on and
 // note off on channels 1..16 (part n plays on channel n), plus open, reset and close.
 // Failures are silent: every operation returns false and nothing is ever shown.
+#include "model/rounding.h"
 #include "platform/midi/midi_backend.h"
 
 #include <array>
@@ -27,9 +28,6 @@ std::uint32_t ShortMessage(int status, int data1, int data2);
 int MessageStatus(std::uint32_t message);
 int MessageData1(std::uint32_t message);
 int MessageData2(std::uint32_t message);
-
-// Rounds to the nearest whole number, halves to even.
-int RoundHalfEven(double value);
 
 // Controller 11 value for a part volume 0..8: 64, 72, 80, 88, 96, 103, 111, 119, 127.
 int ExpressionFromVolume(double volume);

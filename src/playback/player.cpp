@@ -1,6 +1,6 @@
 #include "playback/player.h"
 
-#include "playback/position_text.h"
+#include "model/position_text.h"
 
 #include <algorithm>
 #include <cmath>

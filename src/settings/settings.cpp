@@ -1,21 +1,16 @@
 #include "settings/settings.h"
 
+#include "model/vocabulary.h"
+
 namespace pipora {
 
 DoReMiTable DefaultDoReMiTable() {
-  // The offset follows the written note: do 0, re 6, mi 12, fa 18, so 24, la 30, ti 36.
-  return {{{QStringLiteral("ド"), 0},
-           {QStringLiteral("ド#"), 0},
-           {QStringLiteral("レ"), 6},
-           {QStringLiteral("ミb"), 12},
-           {QStringLiteral("ミ"), 12},
-           {QStringLiteral("ﾌｧ"), 18},
-           {QStringLiteral("ﾌｧ#"), 18},
-           {QStringLiteral("ソ"), 24},
-           {QStringLiteral("ソ#"), 24},
-           {QStringLiteral("ラ"), 30},
-           {QStringLiteral("シb"), 36},
-           {QStringLiteral("シ"), 36}}};
+  DoReMiTable table;
+  for (std::size_t pc = 0; pc < table.size(); ++pc)
+    table[pc] = {
+        QString::fromUtf8(kDoReMi[pc].name.data(), static_cast<qsizetype>(kDoReMi[pc].name.size())),
+        kDoReMi[pc].staffOffset};
+  return table;
 }
 
 } // namespace pipora

@@ -1,6 +1,8 @@
 #pragma once
 // Program-wide options, the window layout, the source editor's font, the tones and the
 // shortcut keys: one record for the whole run, persisted in pipora.ini (settings_store.h).
+#include "model/virtual_keys.h"
+
 #include <QString>
 
 #include <array>
@@ -31,24 +33,16 @@ struct SourceFont {
   bool italic = false;
 };
 
-// Shortcut entries: modifiers * 256 + Windows virtual key code (Shift 1, Ctrl 2, Alt 4).
-enum ShortCutIndex : int {
-  kShortCutSemitoneUp = 0,
-  kShortCutSemitoneDown = 1,
-  kShortCutLonger = 2,
-  kShortCutShorter = 3,
-  kShortCutOctaveUp = 4,
-  kShortCutOctaveDown = 5,
-  kShortCutPlayAll = 6,
-  kShortCutSoloPlay = 7,
-  kShortCutStop = 8,
-  kShortCutTie = 9,
-  kShortCutMeasurePlay = 10,
-};
-inline constexpr int kShortCutCount = 11;
-// Alt+Up, Alt+Down, Alt+Right, Alt+Left, Page Up, Page Down, Space, S, Space, T, M.
-inline constexpr std::array<int, kShortCutCount> kDefaultShortCuts = {
-    1062, 1064, 1063, 1061, 33, 34, 32, 83, 32, 84, 77};
+// Shortcut entries as model/virtual_keys.h stores them, one per ShortCutAction.
+inline constexpr int kShortCutCount = kShortCutTableSize;
+inline constexpr ShortCutTable kDefaultShortCuts = kDefaultShortCutTable;
+inline constexpr int ShortCutIndex(ShortCutAction action) {
+  return static_cast<int>(action);
+}
+inline constexpr int kShortCutPlayAll = ShortCutIndex(ShortCutAction::PlayAll);
+inline constexpr int kShortCutSoloPlay = ShortCutIndex(ShortCutAction::SoloPlay);
+inline constexpr int kShortCutStop = ShortCutIndex(ShortCutAction::StopPlay);
+inline constexpr int kShortCutMeasurePlay = ShortCutIndex(ShortCutAction::MeasurePlay);
 // The key that measure play falls back to when the file stores 0.
 inline constexpr int kMeasurePlayFallbackKey = 77;
 
@@ -83,7 +77,7 @@ struct Settings {
   bool isLongFile = false;
   bool isGrid = false;
   QString LastFileName;
-  std::array<int, kShortCutCount> ShortCut = kDefaultShortCuts;
+  ShortCutTable ShortCut = kDefaultShortCuts;
   bool isPreview = true;
   bool isManyUndo = true;
   bool isSaveTone = true;

@@ -3,6 +3,7 @@
 #include "formats/midi/midi_files.h"
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
+#include "model/file_messages.h"
 #include "views/main_window.h"
 #include "views/property/property_window.h"
 #include "views/source/source_editor_window.h"
@@ -14,11 +15,12 @@
 namespace pipora {
 namespace {
 
-const QString kChangedQuestion = QStringLiteral("ファイルは変更されています。保存しますか。");
-const QString kOverwriteQuestion =
-    QStringLiteral("同じ名前のファイルが存在します。上書きしますか。");
-const QString kReadFailed = QStringLiteral("ファイルの読み込みに失敗しました。");
-const QString kWriteFailed = QStringLiteral("ファイルの保存に失敗しました。");
+QString Text(std::string_view message) {
+  return QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
+}
+
+const QString kReadFailed = Text(kReadFailedMessage);
+const QString kWriteFailed = Text(kWriteFailedMessage);
 
 QString FailureText(const QString &path, const QString &description, const QString &tail) {
   return path + "\n" + description + "\n" + tail;
@@ -56,7 +58,7 @@ void FileCommands::bringNoteListsUpToDate() {
 bool FileCommands::askToSaveChanges() {
   if (!ctx_.song.dirty || ctx_.snapshotMode)
     return true;
-  if (frame_.prompts().question(parentWidget(), kChangedQuestion, false) != Answer::Yes)
+  if (frame_.prompts().question(parentWidget(), Text(kChangedQuestion), false) != Answer::Yes)
     return true;
   return saveSmd();
 }
@@ -173,7 +175,7 @@ QString FileCommands::askSavePath(FileDialogRequest request) {
   if (path.isEmpty())
     return {};
   if (QFileInfo::exists(path) &&
-      frame_.prompts().question(parentWidget(), kOverwriteQuestion, false) != Answer::Yes)
+      frame_.prompts().question(parentWidget(), Text(kOverwriteQuestion), false) != Answer::Yes)
     return {};
   return path;
 }

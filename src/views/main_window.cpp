@@ -1,5 +1,6 @@
 #include "views/main_window.h"
 
+#include "model/file_messages.h"
 #include "platform/ui/fonts.h"
 #include "settings/settings_store.h"
 #include "views/file_commands.h"
@@ -466,8 +467,7 @@ void MainWindow::applyLoadedSettings(bool complete) {
 bool MainWindow::confirmExit() {
   ctx_.closeConfirmed = false;
   if (ctx_.song.dirty) {
-    switch (prompts_->question(this, QStringLiteral("ファイルは変更されています。保存しますか。"),
-                               true)) {
+    switch (prompts_->question(this, QString::fromUtf8(kChangedQuestion.data()), true)) {
     case Answer::Cancel:
       return false;
     case Answer::Yes:

@@ -1,7 +1,7 @@
 #include "views/position_text.h"
 
-#include "playback/midi_output.h"
-#include "playback/position_text.h"
+#include "model/position_text.h"
+#include "model/rounding.h"
 
 namespace pipora {
 

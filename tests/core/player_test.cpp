@@ -1,5 +1,5 @@
 #include "core/player_rig.h"
-#include "playback/position_text.h"
+#include "model/position_text.h"
 
 #include <gtest/gtest.h>
 

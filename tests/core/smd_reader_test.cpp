@@ -155,6 +155,32 @@ TEST(DecodeSmd, DamageIsReportedWithItsPosition) {
         << row.line.toHex(' ').constData();
 }
 
+TEST(DecodeSmd, DamageCarriesItsByteOffset) {
+  Result<SmdDocument> doc = DecodeSmd(kStart + "\"6" + kEnd);
+  ASSERT_FALSE(doc.ok());
+  EXPECT_EQ(doc.failure().offset, 3);
+  EXPECT_EQ(doc.failure().message, "タイの前に音符がありません。");
+}
+
+// A file far beyond any ringtone is refused before its start ticks could run past what a
+// tick count holds; one just inside the limits still reads.
+TEST(DecodeSmd, HugeFilesAreRefusedWithAMessage) {
+  const QByteArray tooLong = kStart + QByteArray(kMaxSmdLineBytes, '6') + kEnd;
+  EXPECT_NE(DecodeError(tooLong).find("ファイルが大きすぎます"), std::string::npos);
+
+  const QByteArray tooManyNotes = kStart + QByteArray(kMaxSmdPartElements + 1, '6') + kEnd;
+  Result<SmdDocument> refused = DecodeSmd(tooManyNotes);
+  ASSERT_FALSE(refused.ok());
+  EXPECT_NE(refused.error().find("パートの音符が多すぎます"), std::string::npos);
+  EXPECT_EQ(refused.failure().offset, 3 + kMaxSmdPartElements);
+
+  Result<SmdDocument> longest = DecodeSmd(kStart + QByteArray(kMaxSmdPartElements, '6') + kEnd);
+  ASSERT_TRUE(longest.ok()) << longest.error();
+  Song &song = longest->song;
+  RecalcTimes(song);
+  EXPECT_EQ(song.part(1).notes.back().start, std::int32_t{480} * kMaxSmdPartElements);
+}
+
 TEST(DecodeSmd, GrowsTheSharedCapacityWithTheLongestPart) {
   Result<SmdDocument> doc = DecodeSmd(kStart + QByteArray(95, '6') + kEnd, 30);
   ASSERT_TRUE(doc.ok());

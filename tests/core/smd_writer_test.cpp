@@ -1,6 +1,7 @@
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
 #include "formats/smd/tone_store.h"
+#include "model/file_messages.h"
 #include "model/vocabulary.h"
 #include "platform/files/file_io.h"
 #include "platform/ini/ini_file.h"

@@ -150,6 +150,20 @@ TEST(EncodeSmf, TiedNotesSoundOnce) {
   EXPECT_EQ(NoteBytes(song), "00 90 3C 6D 87 2C 90 3C 00"); // off at 940
 }
 
+// Deleting a part's first note leaves the part in step with the others: the exported notes
+// of both parts start together.
+TEST(BuildExportEvents, DeletingTheFirstNoteKeepsThePartInStep) {
+  Song song;
+  Fill(song, 1, {{"C4", "4"}, {"D4", "8"}, {"E4", "2"}});
+  Fill(song, 2, {{"D4", "8"}, {"E4", "2"}});
+  ASSERT_TRUE(DeleteNote(song, 1, 0));
+  RecalcTimes(song);
+  const std::vector<ExportEvent> expected = {{0, 1, 62, 100},  {0, 2, 62, 100},   {220, 1, 62, 0},
+                                             {220, 2, 62, 0},  {240, 1, 64, 100}, {240, 2, 64, 100},
+                                             {1180, 1, 64, 0}, {1180, 2, 64, 0}};
+  EXPECT_EQ(BuildExportEvents(song), expected);
+}
+
 TEST(EncodeSmf, RestAddsNoEventButDelta) {
   Song song;
   Fill(song, 1, {{"C4", "4"}, {"R", "4"}, {"D4", "4"}});

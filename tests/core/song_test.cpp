@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace pipora {
 namespace {
 
@@ -53,6 +55,23 @@ TEST(DeleteNote, ElementZeroKeepsSharedStateUnchanged) {
   EXPECT_EQ(song.part(1).notes[0].length, "8");
 }
 
+// Deleting the first element must not move the part in time: the next element starts where
+// the deleted one did, with or without a pick-up before the bar line.
+TEST(DeleteNote, FirstElementKeepsThePartsStartTick) {
+  for (const int pickup : {0, -480}) {
+    SCOPED_TRACE(pickup);
+    Song song;
+    FillPart(song, 1, {"4", "8", "2"});
+    song.part(1).notes[0].start = pickup;
+    RecalcTimes(song);
+    ASSERT_TRUE(DeleteNote(song, 1, 0));
+    RecalcTimes(song);
+    EXPECT_EQ(song.part(1).notes[0].start, pickup);
+    EXPECT_EQ(song.part(1).notes[1].start, pickup + 240);
+    EXPECT_EQ(song.part(1).notes[2].start, pickup + 240 + 960);
+  }
+}
+
 TEST(EnsureCapacity, EighthNoteGrowsEveryPart) {
   Song song;
   FillPart(song, 2, {"4", "4", "4", "4", "4", "4", "4"});
@@ -63,6 +82,19 @@ TEST(EnsureCapacity, EighthNoteGrowsEveryPart) {
   EXPECT_EQ(song.capacity, 20);
   EnsureCapacity(song, 0);
   EXPECT_EQ(song.capacity, 20);
+}
+
+// A song built past the longest tick count stops there instead of wrapping to negative times.
+TEST(RecalcTimes, StartTicksSaturateInsteadOfOverflowing) {
+  Song song;
+  FillPart(song, 1, {"2", "2", "2"});
+  const std::int32_t latest = std::numeric_limits<std::int32_t>::max();
+  song.part(1).notes[0].start = latest - 1000;
+  RecalcTimes(song);
+  EXPECT_EQ(song.part(1).notes[1].start, latest - 40);
+  EXPECT_EQ(song.part(1).notes[2].start, latest);
+  EXPECT_EQ(song.part(1).notes[3].start, latest);
+  EXPECT_EQ(song.part(1).notes[3].prevGateEnd, latest);
 }
 
 TEST(RecalcTimes, TripletsAndTies) {

@@ -9,6 +9,7 @@
 #include "formats/smd/smd_writer.h"
 #include "formats/smd/tone_store.h"
 #include "formats/wav/wav_encoder.h"
+#include "model/file_messages.h"
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
 #include "platform/midi/fluidsynth/fluidsynth_rendering_backend.h"

@@ -4,6 +4,7 @@
 #include "app/editor/editor_command_line.h"
 #include "app/editor/unattended_prompts.h"
 #include "formats/smd/smd_reader.h"
+#include "model/file_messages.h"
 #include "model/song.h"
 #include "piporapad_version.h"
 #include "platform/ui/app_icon.h"

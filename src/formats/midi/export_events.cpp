@@ -1,6 +1,7 @@
 #include "formats/midi/export_events.h"
 
 #include "formats/midi/event_log.h"
+#include "model/vocabulary.h"
 
 #include <limits>
 #include <utility>
@@ -8,13 +9,8 @@
 namespace pipora {
 
 int ExportGateTicks(std::string_view code) {
-  static constexpr std::pair<std::string_view, int> kGates[] = {
-      {"2", 940},  {"4", 460},  {"8", 220},  {"16", 100},
-      {"23", 620}, {"43", 300}, {"83", 140}, {"163", 60}};
-  for (const auto &[gateCode, ticks] : kGates)
-    if (gateCode == code)
-      return ticks;
-  return 0;
+  // A tied note sounds on into the next one: the note-off comes with that one.
+  return IsTied(code) ? 0 : GateTicks(code);
 }
 
 std::vector<ExportEvent> BuildExportEvents(const Song &song) {

@@ -2,6 +2,7 @@
 
 #include "formats/midi/export_events.h"
 #include "formats/midi/smf_reader.h"
+#include "model/file_messages.h"
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
 
@@ -34,8 +35,7 @@ MidiImportResult ImportMidiFile(Song &song, const QString &path, const MidiImpor
 
   if (QFileInfo(path).size() > kMaxMidiFileBytes) {
     FinishImport(song);
-    return {true,
-            "ファイルが大きすぎます（" + std::to_string(kMaxMidiFileBytes >> 20) + " MB まで）"};
+    return {true, TooLargeText(kMaxMidiFileBytes)};
   }
   Result<QByteArray> file = ReadWholeFile(path);
   if (!file) {

@@ -7,27 +7,11 @@ namespace {
 
 // Triplet durations a note may keep without being cut: they have no tied form in the table.
 std::string_view TripletCode(std::int64_t ticks) {
-  switch (ticks) {
-  case 640:
-    return "23";
-  case 320:
-    return "43";
-  case 160:
-    return "83";
-  case 80:
-    return "163";
-  default:
-    return {};
-  }
+  for (const LengthCode &len : kLengthCodes)
+    if (len.triplet && len.ticks == ticks)
+      return len.code;
+  return {};
 }
-
-struct PlainLength {
-  std::int64_t ticks;
-  std::string_view whole;
-  std::string_view tied;
-};
-constexpr PlainLength kPlainLengths[] = {
-    {960, "2", "2_"}, {480, "4", "4_"}, {240, "8", "8_"}, {120, "16", "16_"}};
 
 // After every tied piece the rest is looked at afresh, so 1120 ticks give "2_" and "83".
 template <typename Append> void ForEachPiece(std::int64_t ticks, Append append) {
@@ -36,10 +20,12 @@ template <typename Append> void ForEachPiece(std::int64_t ticks, Append append) 
       append(triplet);
       return;
     }
-    const PlainLength *tied = nullptr;
-    for (const PlainLength &len : kPlainLengths) {
+    const LengthCode *tied = nullptr;
+    for (const LengthCode &len : kLengthCodes) {
+      if (len.triplet)
+        continue; // plain lengths, longest first
       if (ticks == len.ticks) {
-        append(len.whole);
+        append(len.code);
         return;
       }
       if (ticks > len.ticks) {

@@ -3,44 +3,50 @@
 #include "model/vocabulary.h"
 #include "platform/text/cp932.h"
 
+#include <algorithm>
 #include <array>
 
 namespace pipora {
 namespace {
 
-constexpr std::array<std::string_view, 12> kPitchNames = {"C",  "C#", "D",  "D#", "E",  "F",
-                                                          "F#", "G",  "G#", "A",  "A#", "B"};
-constexpr std::array<std::string_view, 4> kBaseLengths = {"16", "8", "4", "2"};
+struct Escape {
+  SmdWord word;
+  char selector; // the byte after "!"; 0 for words written otherwise
+  std::string_view text;
+};
+// Every word of the melody alphabet, with the byte that selects it after "!".
+constexpr std::array<Escape, 15> kEscapes = {{{SmdWord::Start, 0, "開始"},
+                                              {SmdWord::End, 0, "終了"},
+                                              {SmdWord::High, '"', "高い"},
+                                              {SmdWord::Low, '#', "低い"},
+                                              {SmdWord::Middle, '$', "まん中"},
+                                              {SmdWord::SameTriplet, '%', "同音3連符"},
+                                              {SmdWord::MixedTriplet, '&', "異音3連符"},
+                                              {SmdWord::Fast, '(', "速い"},
+                                              {SmdWord::Normal, ')', "普通の速さ"},
+                                              {SmdWord::SomewhatSlow, '*', "やや遅い"},
+                                              {SmdWord::Slow, '+', "遅い"},
+                                              {SmdWord::SofterTwice, ',', "小さく小さく"},
+                                              {SmdWord::Softer, '-', "小さく"},
+                                              {SmdWord::Louder, '/', "大きく"},
+                                              {SmdWord::Tie, 0, "タイ"}}};
+
+// The tempo words in the order of TempoChoice.
+constexpr std::array<SmdWord, 4> kTempoWords = {SmdWord::Fast, SmdWord::Normal,
+                                                SmdWord::SomewhatSlow, SmdWord::Slow};
 
 SmdWord SelectorWord(unsigned char selector) {
-  switch (selector) {
-  case '"':
-    return SmdWord::High;
-  case '#':
-    return SmdWord::Low;
-  case '$':
-    return SmdWord::Middle;
-  case '%':
-    return SmdWord::SameTriplet;
-  case '&':
-    return SmdWord::MixedTriplet;
-  case '(':
-    return SmdWord::Fast;
-  case ')':
-    return SmdWord::Normal;
-  case '*':
-    return SmdWord::SomewhatSlow;
-  case '+':
-    return SmdWord::Slow;
-  case ',':
-    return SmdWord::SofterTwice;
-  case '-':
-    return SmdWord::Softer;
-  case '/':
-    return SmdWord::Louder;
-  default:
-    return SmdWord::None;
-  }
+  for (const Escape &e : kEscapes)
+    if (e.selector != 0 && static_cast<unsigned char>(e.selector) == selector)
+      return e.word;
+  return SmdWord::None;
+}
+
+const Escape *EscapeOf(SmdWord word) {
+  for (const Escape &e : kEscapes)
+    if (e.word == word)
+      return &e;
+  return nullptr;
 }
 
 // The rest code of a length group: '#' sixteenth .. '&' half.
@@ -48,44 +54,47 @@ char RestCode(int lengthIndex) {
   return static_cast<char>('#' + lengthIndex);
 }
 
+// The plain length of a group (0 sixteenth .. 3 half), as the note codes' low bits give it.
+std::string_view LengthOfGroup(int group) {
+  for (const LengthCode &len : kLengthCodes)
+    if (!len.triplet && len.group == group)
+      return len.code;
+  return {};
+}
+
 } // namespace
 
 std::string_view SmdWordText(SmdWord word) {
-  switch (word) {
-  case SmdWord::None:
-    return "";
-  case SmdWord::Start:
-    return "開始";
-  case SmdWord::End:
-    return "終了";
-  case SmdWord::High:
-    return "高い";
-  case SmdWord::Low:
-    return "低い";
-  case SmdWord::Middle:
-    return "まん中";
-  case SmdWord::SameTriplet:
-    return "同音3連符";
-  case SmdWord::MixedTriplet:
-    return "異音3連符";
-  case SmdWord::Fast:
-    return "速い";
-  case SmdWord::Normal:
-    return "普通の速さ";
-  case SmdWord::SomewhatSlow:
-    return "やや遅い";
-  case SmdWord::Slow:
-    return "遅い";
-  case SmdWord::SofterTwice:
-    return "小さく小さく";
-  case SmdWord::Softer:
-    return "小さく";
-  case SmdWord::Louder:
-    return "大きく";
-  case SmdWord::Tie:
-    return "タイ";
-  }
-  return "";
+  const Escape *e = EscapeOf(word);
+  return e ? e->text : std::string_view();
+}
+
+std::string EscapeCode(SmdWord word) {
+  const Escape *e = EscapeOf(word);
+  if (e == nullptr || e->selector == 0)
+    return {};
+  return {'!', e->selector};
+}
+
+SmdWord TempoEscapeWord(TempoChoice tempo) {
+  return kTempoWords[static_cast<std::size_t>(std::clamp(static_cast<int>(tempo), 0, 3))];
+}
+
+std::optional<TempoChoice> TempoOfWord(SmdWord word) {
+  for (std::size_t i = 0; i < kTempoWords.size(); ++i)
+    if (kTempoWords[i] == word)
+      return static_cast<TempoChoice>(i);
+  return std::nullopt;
+}
+
+int OctaveStateFor(int state, int noteNumber) {
+  const auto current = std::find_if(std::begin(kOctaveWindows), std::end(kOctaveWindows),
+                                    [&](const OctaveWindow &w) { return w.state == state; });
+  if (current == std::end(kOctaveWindows) || current->holds(noteNumber))
+    return state;
+  if (kMiddleWindow.holds(noteNumber))
+    return kOctaveMiddle;
+  return noteNumber < kMiddleWindow.lowest ? kOctaveLow : kOctaveHigh;
 }
 
 DecodedCode DecodeCode(std::string_view text) {
@@ -107,14 +116,14 @@ DecodedCode DecodeCode(std::string_view text) {
   } else if (c >= '#' && c <= '&') {
     d.isNote = true;
     d.pitch = "R";
-    d.length = kBaseLengths[c - '#'];
+    d.length = LengthOfGroup(c - '#');
   } else if (c >= '\'' && c <= 126) {
     d.isNote = true;
     // 39 stands for F#5 half, whose regular code 127 is not a printable character.
     const int code = c == '\'' ? 127 : c;
-    d.writtenNumber = std::min(57 + (code - 40) / 4, 78);
+    d.writtenNumber = std::min(kMiddleWindow.lowest + (code - 40) / 4, kMiddleWindow.highest);
     d.pitch = kPitchNames[static_cast<std::size_t>(d.writtenNumber % 12)];
-    d.length = kBaseLengths[static_cast<std::size_t>(code % 4)];
+    d.length = LengthOfGroup(code % 4);
   } else if (IsCp932LeadByte(c) && text.size() >= 2 &&
              IsCp932TrailByte(static_cast<unsigned char>(text[1]))) {
     // A double-byte character is one character: its second byte is no code of its own.
@@ -127,11 +136,11 @@ void AppendOctaveMove(std::string &out, int &octaveState, int target) {
   if (octaveState == target)
     return;
   if (octaveState != kOctaveMiddle)
-    out += "!$";
+    out += EscapeCode(SmdWord::Middle);
   if (target == kOctaveLow)
-    out += "!#";
+    out += EscapeCode(SmdWord::Low);
   else if (target == kOctaveHigh)
-    out += "!\"";
+    out += EscapeCode(SmdWord::High);
   octaveState = target;
 }
 
@@ -143,21 +152,7 @@ std::string EncodeNote(int &octaveState, int noteNumber, std::string_view length
       out += RestCode(k);
     return out;
   }
-  // Which window the note needs, given the one the phone is in now.
-  int target = octaveState;
-  switch (octaveState) {
-  case kOctaveMiddle:
-    target = noteNumber < 57 ? kOctaveLow : noteNumber > 78 ? kOctaveHigh : kOctaveMiddle;
-    break;
-  case kOctaveLow:
-    target = noteNumber <= 66 ? kOctaveLow : noteNumber <= 78 ? kOctaveMiddle : kOctaveHigh;
-    break;
-  case kOctaveHigh:
-    target = noteNumber >= 69 ? kOctaveHigh : noteNumber >= 57 ? kOctaveMiddle : kOctaveLow;
-    break;
-  default:
-    break;
-  }
+  const int target = OctaveStateFor(octaveState, noteNumber);
   AppendOctaveMove(out, octaveState, target);
   int written = noteNumber;
   if (octaveState == kOctaveLow)

@@ -3,6 +3,9 @@
 // escape words, ESC "$D" and 0x0F around every part. A phone plays written pitches
 // in one of three octave windows (low 45-66, middle 57-78, high 69-90), chosen by
 // the octave words; the octave state tracks the window while reading or writing.
+#include "model/song.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +14,26 @@ namespace pipora {
 inline constexpr int kOctaveLow = 3;
 inline constexpr int kOctaveMiddle = 4;
 inline constexpr int kOctaveHigh = 5;
+
+// The notes each window can write; the middle window holds the written pitches of the
+// note codes themselves.
+struct OctaveWindow {
+  int state;
+  int lowest;
+  int highest;
+  constexpr bool holds(int noteNumber) const {
+    return noteNumber >= lowest && noteNumber <= highest;
+  }
+};
+inline constexpr OctaveWindow kMiddleWindow = {kOctaveMiddle, 57, 78};
+inline constexpr OctaveWindow kLowWindow = {kOctaveLow, 45, 66};
+inline constexpr OctaveWindow kHighWindow = {kOctaveHigh, 69, 90};
+// In the order the writer tries them for a triplet group.
+inline constexpr OctaveWindow kOctaveWindows[] = {kMiddleWindow, kLowWindow, kHighWindow};
+
+// The window a note needs when the phone is in `state`: the current one while the note fits,
+// else the middle one, else the low or high one.
+int OctaveStateFor(int state, int noteNumber);
 
 inline constexpr char kPartStartEsc = 27;
 inline constexpr std::string_view kPartStart = "\x1b$D";
@@ -42,6 +65,14 @@ enum class SmdWord {
 
 // The Japanese name of a word; "" for None.
 std::string_view SmdWordText(SmdWord word);
+
+// The escape that writes a word: "!" and its selector ("!(" for Fast); "" for the words
+// that have none (None, Start, End, Tie).
+std::string EscapeCode(SmdWord word);
+
+// The tempo words and the tempo steps they set.
+SmdWord TempoEscapeWord(TempoChoice tempo);
+std::optional<TempoChoice> TempoOfWord(SmdWord word);
 
 struct DecodedCode {
   int consumed = 1;

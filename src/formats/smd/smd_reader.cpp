@@ -3,6 +3,7 @@
 #include "formats/smd/smd_code.h"
 #include "formats/smd/title_conversion.h"
 #include "formats/smd/tone_store.h"
+#include "model/file_messages.h"
 #include "model/vocabulary.h"
 #include "platform/files/file_io.h"
 #include "platform/text/cp932.h"
@@ -18,8 +19,8 @@ constexpr int kMaxVolume = 8;
 // Beyond this a part grows as it goes, so a damaged file cannot ask for huge memory.
 constexpr std::size_t kReserveLimit = 1 << 16;
 
-std::string At(std::size_t offset, std::string_view what) {
-  return std::to_string(offset + 1) + "バイト目: " + std::string(what);
+Error At(std::size_t offset, std::string what) {
+  return Error{std::move(what), static_cast<std::int64_t>(offset)};
 }
 
 // Walks the melody text once, keeping the reader's state (part, octave) to itself.
@@ -33,10 +34,10 @@ public:
       const std::size_t at = pos_;
       const DecodedCode code = DecodeCode(text_.substr(pos_));
       if (at + static_cast<std::size_t>(code.consumed) > text_.size())
-        return Error{At(base_ + at, "エスケープ語が途中で終わっています。")};
+        return At(base_ + at, "エスケープ語が途中で終わっています。");
       pos_ += static_cast<std::size_t>(code.consumed);
       if (Status s = act(code, at); !s)
-        return Error{s.error()};
+        return s.failure();
       if (part_ > 0)
         EnsureCapacity(song_, part_);
     }
@@ -50,18 +51,14 @@ private:
     switch (code.word) {
     case SmdWord::Start:
       if (++part_ > kMaxFileParts)
-        return Error{At(base_ + at, "パートが18を超えています。")};
+        return At(base_ + at, "パートが18を超えています。");
       octave_ = kOctaveMiddle;
       reserveForPart();
       return Ok{};
     case SmdWord::Fast:
-      song_.setTempo(TempoChoice::Fast);
-      return Ok{};
     case SmdWord::SomewhatSlow:
-      song_.setTempo(TempoChoice::SomewhatSlow);
-      return Ok{};
     case SmdWord::Slow:
-      song_.setTempo(TempoChoice::Slow);
+      song_.setTempo(*TempoOfWord(code.word));
       return Ok{};
     case SmdWord::High:
       octave_ = kOctaveHigh;
@@ -75,7 +72,7 @@ private:
     case SmdWord::SameTriplet: {
       Result<DecodedCode> note = tripletNote(at);
       if (!note)
-        return Error{note.error()};
+        return note.failure();
       for (int i = 0; i < 3; ++i)
         if (Status s = append(*note, "3", at); !s)
           return s;
@@ -85,7 +82,7 @@ private:
       for (int i = 0; i < 3; ++i) {
         Result<DecodedCode> note = tripletNote(at);
         if (!note)
-          return Error{note.error()};
+          return note.failure();
         if (Status s = append(*note, "3", at); !s)
           return s;
       }
@@ -120,17 +117,20 @@ private:
   // The code after a triplet word must be a one-character note or rest.
   Result<DecodedCode> tripletNote(std::size_t wordAt) {
     if (pos_ >= text_.size())
-      return Error{At(base_ + wordAt, "3連符の音符がありません。")};
+      return At(base_ + wordAt, "3連符の音符がありません。");
     const DecodedCode note = DecodeCode(text_.substr(pos_));
     if (!note.isNote)
-      return Error{At(base_ + pos_, "3連符の音符がありません。")};
+      return At(base_ + pos_, "3連符の音符がありません。");
     ++pos_;
     return note;
   }
 
   Status append(const DecodedCode &code, std::string_view suffix, std::size_t at) {
     if (part_ == 0)
-      return Error{At(base_ + at, "パートの開始がありません。")};
+      return At(base_ + at, "パートの開始がありません。");
+    if (song_.part(part_).notes.size() >= static_cast<std::size_t>(kMaxSmdPartElements))
+      return At(base_ + at,
+                "パートの音符が多すぎます（" + std::to_string(kMaxSmdPartElements) + " 個まで）。");
     const int number =
         code.writtenNumber == 0 ? 0 : code.writtenNumber + (octave_ - kOctaveMiddle) * 12;
     // What AppendNote does, without building the texts twice: this runs for every note.
@@ -147,7 +147,7 @@ private:
 
   Status tie(std::size_t at) {
     if (part_ == 0 || song_.part(part_).notes.empty())
-      return Error{At(base_ + at, "タイの前に音符がありません。")};
+      return At(base_ + at, "タイの前に音符がありません。");
     std::string &length = song_.part(part_).notes.back().length;
     // A second tie mark would make the code unreadable; one tie says it all.
     if (!IsTied(length))
@@ -215,6 +215,8 @@ void NewSong(Song &song, bool snapshotMode) {
 }
 
 Result<SmdDocument> DecodeSmd(const QByteArray &line, int capacity) {
+  if (line.size() > kMaxSmdLineBytes)
+    return Error{TooLargeText(kMaxSmdLineBytes)};
   SmdDocument doc;
   Song &song = doc.song;
   song.capacity = capacity;
@@ -228,7 +230,7 @@ Result<SmdDocument> DecodeSmd(const QByteArray &line, int capacity) {
   SmdDecoder decoder(song, text.substr(melodyStart), melodyStart);
   Result<int> parts = decoder.run();
   if (!parts)
-    return Error{parts.error()};
+    return parts.failure();
   doc.partCount = *parts;
 
   // Every part ends in its EndMarker, also the slots the file did not reach.

@@ -12,9 +12,6 @@
 
 namespace pipora {
 
-// The message that ends every failed read, after the path and the error's description.
-inline constexpr std::string_view kReadFailedMessage = "ファイルの読み込みに失敗しました。";
-
 // New's resets: the user's parts and the clipboard emptied, volumes 4, current part 1, tempo
 // normal, 4/4 at 480 ticks, title empty, lists rebuilt. Outside snapshot mode the file name is
 // cleared and the song is clean. The backup slot is kept. Asking to save first and
@@ -26,8 +23,14 @@ struct SmdDocument {
   int partCount = 0; // part frames found in the file, 0..18
 };
 
+// Limits far above any real ringtone (a few kilobytes, a few hundred notes a part), so that
+// a damaged or hostile file is refused with a message instead of running start ticks past
+// what a 32-bit tick count holds: a part of kMaxSmdPartElements halves lasts 96 million ticks.
+inline constexpr qsizetype kMaxSmdLineBytes = qsizetype{1} << 20; // 1 MB
+inline constexpr int kMaxSmdPartElements = 100'000;
+
 // Decodes the first line of an SMD file into a fresh document. Nothing is validated
-// beyond what decoding needs; failures carry the position of the damage.
+// beyond what decoding needs and the limits above; failures carry the position of the damage.
 // `capacity` is the shared list capacity to start from (it only grows).
 Result<SmdDocument> DecodeSmd(const QByteArray &line, int capacity = kInitialCapacity);
 

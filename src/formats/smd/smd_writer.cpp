@@ -2,6 +2,7 @@
 
 #include "formats/smd/smd_code.h"
 #include "formats/smd/tone_store.h"
+#include "model/file_messages.h"
 #include "model/vocabulary.h"
 #include "platform/files/file_io.h"
 #include "platform/text/cp932.h"
@@ -13,26 +14,9 @@ namespace {
 
 constexpr int kNoNote = 9999;
 
-struct Window {
-  int state;
-  int lowest;
-  int highest;
-};
-constexpr Window kWindows[] = {
-    {kOctaveMiddle, 57, 78}, {kOctaveLow, 45, 66}, {kOctaveHigh, 69, 90}};
-
-std::string_view TempoEscape(TempoChoice tempo) {
-  switch (tempo) {
-  case TempoChoice::Fast:
-    return "!(";
-  case TempoChoice::SomewhatSlow:
-    return "!*";
-  case TempoChoice::Slow:
-    return "!+";
-  case TempoChoice::Normal:
-    break;
-  }
-  return "";
+// Normal is the phone's own tempo: no word is written for it.
+std::string TempoEscape(TempoChoice tempo) {
+  return tempo == TempoChoice::Normal ? std::string() : EscapeCode(TempoEscapeWord(tempo));
 }
 
 // Encodes one part's elements; the part header is already written.
@@ -95,8 +79,8 @@ private:
     }
     if (lowest == kNoNote)
       return writeTriplet(p); // three rests: no octave to choose
-    for (const Window &w : kWindows) {
-      if (lowest >= w.lowest && highest <= w.highest) {
+    for (const OctaveWindow &w : kOctaveWindows) {
+      if (w.holds(lowest) && w.holds(highest)) {
         AppendOctaveMove(out_, state_, w.state);
         return writeTriplet(p);
       }
@@ -112,7 +96,7 @@ private:
   }
 
   std::optional<SmdCheckFailure> writeTriplet(int p) {
-    out_ += "!&";
+    out_ += EscapeCode(SmdWord::MixedTriplet);
     for (int i = 0; i < 3; ++i) {
       const NoteEntry &e = note(p + i);
       const std::string code = EncodeNote(state_, e.noteNumber, e.length);
@@ -134,10 +118,10 @@ void AppendPartHeader(std::string &out, const Song &song, const Part &part) {
   out += TempoEscape(song.tempo);
   const int v = part.volume - kDefaultVolume;
   for (int i = 0; i < v; ++i)
-    out += "!/";
+    out += EscapeCode(SmdWord::Louder);
   for (int i = 0; i < -v; ++i)
-    out += "!-";
-  out += "!$";
+    out += EscapeCode(SmdWord::Softer);
+  out += EscapeCode(SmdWord::Middle);
 }
 
 // The title as typed, less the characters that would end the line or start a part

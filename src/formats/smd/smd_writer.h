@@ -16,7 +16,6 @@ inline constexpr std::string_view kCannotHandleNote = "この音符は扱えま�
 inline constexpr std::string_view kTripletNotComplete =
     "3連符は3つセットになっていなければなりません。保存に失敗しました。";
 inline constexpr std::string_view kTripletTooWide = "3連符の音域が広過ぎます。保存に失敗しました。";
-inline constexpr std::string_view kWriteFailedMessage = "ファイルの保存に失敗しました。";
 
 // Where a song cannot be saved: the part (1..16), the element index in its note list
 // (for a triplet, the element of the group that failed) and one of the three messages.

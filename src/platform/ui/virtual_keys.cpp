@@ -1,5 +1,7 @@
 #include "platform/ui/virtual_keys.h"
 
+#include "model/keymap.h"
+
 #include <QKeyEvent>
 
 namespace pipora {
@@ -96,17 +98,17 @@ int VirtualKeyOf(int qtKey, bool keypad) {
 int ModifierMaskOf(Qt::KeyboardModifiers modifiers) {
   int mask = 0;
   if (modifiers & Qt::ShiftModifier)
-    mask |= kModShift;
+    mask |= vk::kShift;
   if (modifiers & Qt::ControlModifier)
-    mask |= kModCtrl;
+    mask |= vk::kCtrl;
   if (modifiers & Qt::AltModifier)
-    mask |= kModAlt;
+    mask |= vk::kAlt;
   return mask;
 }
 
 int ShortcutCode(int qtKey, Qt::KeyboardModifiers modifiers) {
   const bool keypad = modifiers & Qt::KeypadModifier;
-  return ModifierMaskOf(modifiers) * 256 + VirtualKeyOf(qtKey, keypad);
+  return CombinedKeyCode(VirtualKeyOf(qtKey, keypad), ModifierMaskOf(modifiers));
 }
 
 int ShortcutCodeOf(const QKeyEvent &event) {

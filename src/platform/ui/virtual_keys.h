@@ -1,15 +1,13 @@
 #pragma once
 // The shortcut table stores keys as the classic Windows virtual key codes with a modifier
 // mask above them (Shift 1, Ctrl 2, Alt 4, times 256). These helpers translate Qt's keys.
+#include "model/virtual_keys.h"
+
 #include <Qt>
 
 class QKeyEvent;
 
 namespace pipora {
-
-inline constexpr int kModShift = 1;
-inline constexpr int kModCtrl = 2;
-inline constexpr int kModAlt = 4;
 
 // Virtual key code of a Qt key (Qt::Key_Up -> 38, Qt::Key_A -> 65); 0 when it has none.
 int VirtualKeyOf(int qtKey, bool keypad = false);

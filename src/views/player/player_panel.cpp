@@ -1,5 +1,6 @@
 #include "views/player/player_panel.h"
 
+#include "model/keymap.h"
 #include "platform/files/program_directory.h"
 #include "platform/ini/ini_file.h"
 #include "platform/midi/system/system_midi_output.h"
@@ -167,9 +168,9 @@ void PlayerPanel::keyPressEvent(QKeyEvent *event) {
   const int code = event->text().at(0).unicode();
   // Both tests see the state the key found: play and stop may share a key.
   const bool wasPlaying = player_->playing();
-  if (code == ctx_.settings.ShortCut[kShortCutPlayAll] && !wasPlaying)
+  if (!wasPlaying && ResolveShortCut(code, ctx_.settings.ShortCut, kPlayAllAction))
     pressPlay();
-  if (code == ctx_.settings.ShortCut[kShortCutStop] && wasPlaying)
+  if (wasPlaying && ResolveShortCut(code, ctx_.settings.ShortCut, kStopAction))
     pressStop();
 }
 

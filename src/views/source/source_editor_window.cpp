@@ -1,5 +1,7 @@
 #include "views/source/source_editor_window.h"
 
+#include "model/keymap.h"
+#include "model/source_line.h"
 #include "model/vocabulary.h"
 #include "platform/ui/virtual_keys.h"
 #include "views/file_commands.h"
@@ -24,20 +26,8 @@
 namespace pipora {
 namespace {
 
-constexpr std::array<std::string_view, 16> kLengthCodes = {"2",   "4",   "8",   "16",  "2_", "4_",
-                                                           "8_",  "16_", "23",  "43",  "83", "163",
-                                                           "23_", "43_", "83_", "163_"};
-
 bool IsEnterKey(int key) {
   return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-// floor(n / 12) - 1, times the sign of n: a rest shows octave 0.
-int ListOctave(int noteNumber) {
-  if (noteNumber == 0)
-    return 0;
-  const int octave = static_cast<int>(std::floor(noteNumber / 12.0)) - 1;
-  return noteNumber > 0 ? octave : -octave;
 }
 
 QString Utf8(const std::string &s) {
@@ -95,19 +85,7 @@ QString SourceEditorWindow::headerText() {
 }
 
 QString SourceEditorWindow::lineText(const Song &song, const NoteEntry &e) {
-  const int t = song.ticksPerBeat > 0 ? song.ticksPerBeat : 480;
-  const int b = song.beatsPerMeasure > 0 ? song.beatsPerMeasure : 4;
-  const int measure = e.start / t / b + 1;
-  const int beat = (e.start / t) % b + 1;
-  const int tick10 = (e.start % t) / 10;
-  return QStringLiteral("%1:%2:%3\t%4%5\t%6\t%7")
-      .arg(measure)
-      .arg(beat)
-      .arg(tick10)
-      .arg(Utf8(e.pitch))
-      .arg(ListOctave(e.noteNumber))
-      .arg(e.noteNumber)
-      .arg(Utf8(e.length));
+  return Utf8(SourceListLine(e, song.ticksPerBeat, song.beatsPerMeasure));
 }
 
 Part &SourceEditorWindow::currentPartRef() {
@@ -177,7 +155,7 @@ void SourceEditorWindow::onLineSelected() {
   {
     const QSignalBlocker block(pitchBox_);
     if (!e.pitch.empty()) {
-      QString pitch = Utf8(e.pitch) + QString::number(ListOctave(e.noteNumber));
+      QString pitch = Utf8(e.pitch) + QString::number(SourceOctave(e.noteNumber));
       if (pitch.startsWith('R'))
         pitch = QStringLiteral("R");
       pitchBox_->setText(pitch);
@@ -236,14 +214,11 @@ bool SourceEditorWindow::listKeyDown(QKeyEvent *event) {
     pitchBox_->insert(QString(QChar(static_cast<char16_t>(key))));
     consumed = true;
   } else if (!wasPlaying) {
-    const auto &sc = ctx_.settings.ShortCut;
     const char *item = nullptr;
-    if (code == sc[kShortCutSoloPlay])
-      item = "SoloPlayItem";
-    else if (code == sc[kShortCutPlayAll])
-      item = "AllPlayItem";
-    else if (code == sc[kShortCutMeasurePlay])
-      item = "MeasurePlayItem";
+    if (const auto play = ResolveShortCut(code, ctx_.settings.ShortCut, kListPlayActions))
+      item = *play == ShortCutAction::SoloPlay  ? "SoloPlayItem"
+             : *play == ShortCutAction::PlayAll ? "AllPlayItem"
+                                                : "MeasurePlayItem";
     if (item) {
       if (QAction *a = ctx_.action(item))
         a->trigger();
@@ -252,7 +227,7 @@ bool SourceEditorWindow::listKeyDown(QKeyEvent *event) {
   }
   // Stop is tested for every key, against the state the key found: a play started by
   // this very key is not stopped again by it.
-  if (wasPlaying && code == ctx_.settings.ShortCut[kShortCutStop]) {
+  if (wasPlaying && ResolveShortCut(code, ctx_.settings.ShortCut, kStopAction)) {
     if (QAction *a = ctx_.action("StopPlayItem"))
       a->trigger();
     consumed = true;
@@ -375,7 +350,7 @@ void SourceEditorWindow::commitEntry() {
     e.noteNumber = static_cast<std::int16_t>(std::max(noteNumber, 0));
   }
   const std::string length = lengthBox_->text().toStdString();
-  if (std::find(kLengthCodes.begin(), kLengthCodes.end(), length) != kLengthCodes.end())
+  if (IsKnownLength(length))
     e.length = length;
   else if (!length.empty())
     e.length = std::string(kUnknownLength);
@@ -413,9 +388,7 @@ bool SourceEditorWindow::eventFilter(QObject *watched, QEvent *event) {
       // The play and stop shortcuts reach the list before the frame's accelerators.
       auto *key = static_cast<QKeyEvent *>(event);
       const int code = ShortcutCodeOf(*key);
-      const auto &sc = ctx_.settings.ShortCut;
-      if (code == sc[kShortCutSoloPlay] || code == sc[kShortCutPlayAll] ||
-          code == sc[kShortCutMeasurePlay] || code == sc[kShortCutStop] ||
+      if (ResolveShortCut(code, ctx_.settings.ShortCut, kListShortCutActions) ||
           key->key() == Qt::Key_Insert) {
         event->accept();
         return true;

@@ -1,6 +1,6 @@
 #pragma once
-// Key codes and modifier masks as the shortcut table stores them: modifier mask x 256 + key
-// code, with the classic virtual key numbering (letters and digits are their ASCII codes).
+// Key codes, modifier masks and the shortcut table as the settings store them: modifier mask x 256
+// + key code, with the classic virtual key numbering (letters and digits are their ASCII codes).
 #include <array>
 
 namespace pipora::vk {

@@ -1,6 +1,6 @@
-#include "playback/position_text.h"
+#include "model/position_text.h"
 
-#include "playback/midi_output.h"
+#include "model/rounding.h"
 
 #include <cstdlib>
 
