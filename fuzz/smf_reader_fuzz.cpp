@@ -15,8 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   EmptyPartsForImport(song);
   song.title.clear();
   MidiImportOptions options;
-  // The same limit logic as in use, at a size that keeps runs fast.
-  options.maxElements = 4096;
+  // The same limit logic as in use, with room for the tens of thousands of notes a few
+  // hundred kilobytes of input can hold.
+  options.maxElements = 65536;
   // The import options come from the last byte so both ways of fitting are explored.
   if (size > 0) {
     options.triplets = data[size - 1] & 1;

@@ -87,6 +87,31 @@ TEST(EncodeSmd, TitleCannotBreakTheLineOrStartAPart) {
   Song song = SongWith(1, {{60, "4"}});
   song.title = "a\r\nb\x1b$Dc";
   EXPECT_EQ(Text(EncodeSmd(song)), "ab$Dc" + Frame("!$6") + "\r\n");
+  song.title = "d\x0e"
+               "e\x0f"
+               "f";
+  EXPECT_EQ(Text(EncodeSmd(song)), "def" + Frame("!$6") + "\r\n");
+}
+
+// Found by fuzzing: a damaged JIS title converted to shift-out and shift-in bytes, which
+// the next reading took for kana shifts, so every save changed the title again.
+TEST(EncodeSmd, ADamagedTitleReadsBackAsItWasWritten) {
+  const QByteArray damaged("\x1b$B\xe4"
+                           "0%\x1b(B\x0e"
+                           "1\xf1\xe4\xdb\xbb!%5\"!\"~!,!-!*\x0f");
+  Result<SmdDocument> read = DecodeSmd(damaged);
+  ASSERT_TRUE(read.ok()) << read.error();
+  Song song;
+  ReplaceMelody(song, std::move(*read));
+  const SmdEncoding written = EncodeSmd(song);
+  ASSERT_TRUE(written.ok());
+  Result<SmdDocument> again = DecodeSmd(written.text.chopped(2));
+  ASSERT_TRUE(again.ok()) << again.error();
+  Song reread;
+  ReplaceMelody(reread, std::move(*again));
+  EXPECT_NE(song.title.find('\x0e'), std::string::npos) << "the title should hold a shift-out";
+  EXPECT_EQ(reread.title.find('\x0e'), std::string::npos);
+  EXPECT_EQ(EncodeSmd(reread).text, written.text);
 }
 
 TEST(EncodeSmd, TripletsUseTheirOwnWindow) {

@@ -124,12 +124,16 @@ void AppendPartHeader(std::string &out, const Song &song, const Part &part) {
   out += EscapeCode(SmdWord::Middle);
 }
 
-// The title as typed, less the characters that would end the line or start a part
-// frame early: a title converted from JIS can contain them, and they would cut the
-// melody off when the file is read again. CP932's second bytes never fall below 0x40.
+// The title as typed, less the characters that would end the line, start a part frame
+// early or shift the title's reading into JIS kana (shift-out, shift-in): a title
+// converted from damaged JIS can contain them, and they would cut the melody off or
+// change the title each time the file is saved and read again. CP932's second bytes
+// never fall below 0x40.
 QByteArray TitleBytes(const std::string &title) {
   QByteArray bytes = ToCp932(title);
-  bytes.removeIf([](char c) { return c == '\r' || c == '\n' || c == kPartStartEsc; });
+  bytes.removeIf([](char c) {
+    return c == '\r' || c == '\n' || c == kPartStartEsc || c == '\x0e' || c == '\x0f';
+  });
   return bytes;
 }
 

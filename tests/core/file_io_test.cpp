@@ -1,0 +1,163 @@
+// The one path that replaces files: every step that can fail is made to fail, and the old
+// file must come out byte for byte as it was, with the system's message reported.
+#include "platform/files/file_io.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace pipora {
+namespace {
+
+// Removes the fault hook however the test ends.
+class FaultInjection {
+public:
+  FaultInjection(WriteStep step, int count, int error = ENOSPC) {
+    SetWriteFaultHook([=](WriteStep s, int n) { return s == step && n == count ? error : 0; });
+  }
+  ~FaultInjection() { SetWriteFaultHook({}); }
+};
+
+// A few pieces and a part piece: several write calls, so each one can be made to fail.
+QByteArray ContentOfPieces(double pieces) {
+  QByteArray bytes(static_cast<qsizetype>(pieces * kWriteChunkBytes), '\0');
+  for (qsizetype i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<char>(i * 131 % 251);
+  return bytes;
+}
+
+const QByteArray kOld = "old contents\r\n";
+const QByteArray kNew = ContentOfPieces(4.5);
+const int kWriteCalls = 5;
+
+QStringList FolderEntries(const QString &folder) {
+  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+struct FaultRow {
+  std::string name;
+  WriteStep step;
+  int count;
+};
+
+std::vector<FaultRow> EveryFailingStep() {
+  std::vector<FaultRow> rows{{"Create", WriteStep::Create, 1}};
+  for (int n = 1; n <= kWriteCalls; ++n)
+    rows.push_back({"Write" + std::to_string(n), WriteStep::Write, n});
+  rows.push_back({"Sync", WriteStep::Sync, 1});
+  rows.push_back({"Close", WriteStep::Close, 1});
+  rows.push_back({"ReadBack", WriteStep::ReadBack, 1});
+  rows.push_back({"Rename", WriteStep::Rename, 1});
+  return rows;
+}
+
+class FailingStep : public testing::TestWithParam<FaultRow> {
+protected:
+  QString target() const { return dir_.filePath("song.smd"); }
+  QTemporaryDir dir_;
+};
+
+TEST_P(FailingStep, KeepsTheOldFileByteForByteAndReportsTheSystemError) {
+  ASSERT_TRUE(WriteFileAtomically(target(), kOld).ok());
+  const FaultInjection fault(GetParam().step, GetParam().count);
+  const Status written = WriteFileAtomically(target(), kNew);
+  ASSERT_FALSE(written.ok());
+  EXPECT_EQ(written.error(), std::strerror(ENOSPC));
+  EXPECT_EQ(*ReadWholeFile(target()), kOld);
+  EXPECT_EQ(FolderEntries(dir_.path()), QStringList{"song.smd"}) << "temporary file left";
+}
+
+TEST_P(FailingStep, LeavesNoFileWhereThereWasNone) {
+  const FaultInjection fault(GetParam().step, GetParam().count);
+  EXPECT_FALSE(WriteFileAtomically(target(), kNew).ok());
+  EXPECT_TRUE(FolderEntries(dir_.path()).isEmpty());
+}
+
+TEST_P(FailingStep, ScratchFilesAreCheckedToo) {
+  if (GetParam().step == WriteStep::Sync)
+    GTEST_SKIP() << "scratch files are not synced";
+  ASSERT_TRUE(WriteScratchFile(target(), kOld).ok());
+  const FaultInjection fault(GetParam().step, GetParam().count);
+  EXPECT_FALSE(WriteScratchFile(target(), kNew).ok());
+  EXPECT_EQ(*ReadWholeFile(target()), kOld);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, FailingStep, testing::ValuesIn(EveryFailingStep()),
+                         [](const testing::TestParamInfo<FaultRow> &info) {
+                           return info.param.name;
+                         });
+
+TEST(ReplacingWrite, CountsOneWriteCallPerPiece) {
+  int calls = 0;
+  SetWriteFaultHook([&](WriteStep step, int) { return calls += step == WriteStep::Write, 0; });
+  QTemporaryDir dir;
+  const Status written = WriteFileAtomically(dir.filePath("a"), kNew);
+  SetWriteFaultHook({});
+  ASSERT_TRUE(written.ok()) << written.error();
+  EXPECT_EQ(calls, kWriteCalls);
+}
+
+// After the rename the new file is in place; a folder that cannot be synced is still told.
+TEST(ReplacingWrite, ReportsAFolderSyncFailureAfterTheRename) {
+  QTemporaryDir dir;
+  const QString target = dir.filePath("a.mid");
+  ASSERT_TRUE(WriteFileAtomically(target, kOld).ok());
+  const FaultInjection fault(WriteStep::SyncFolder, 1, EIO);
+  const Status written = WriteFileAtomically(target, kNew);
+  ASSERT_FALSE(written.ok());
+  EXPECT_EQ(written.error(), std::strerror(EIO));
+  EXPECT_EQ(*ReadWholeFile(target), kNew);
+}
+
+TEST(ReplacingWrite, WritesMegabytesAndNothingElse) {
+  QTemporaryDir dir;
+  const QByteArray big = ContentOfPieces(48.3);
+  const QString target = dir.filePath("big.smd");
+  ASSERT_TRUE(WriteFileAtomically(target, kOld).ok());
+  ASSERT_TRUE(WriteFileAtomically(target, big).ok());
+  EXPECT_EQ(*ReadWholeFile(target), big);
+  EXPECT_EQ(FolderEntries(dir.path()), QStringList{"big.smd"});
+  ASSERT_TRUE(WriteFileAtomically(target, {}).ok());
+  EXPECT_EQ(QFileInfo(target).size(), 0);
+}
+
+TEST(ReplacingWrite, KeepsTheOldFilesPermissions) {
+  QTemporaryDir dir;
+  const QString target = dir.filePath("a.smd");
+  ASSERT_TRUE(WriteFileAtomically(target, kOld).ok());
+  ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+  ASSERT_TRUE(WriteFileAtomically(target, kNew).ok());
+  struct stat st;
+  ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(ReplacingWrite, ReplacesTheFileALinkPointsAtAndKeepsTheLink) {
+  QTemporaryDir dir;
+  const QString real = dir.filePath("real.smd");
+  const QString link = dir.filePath("link.smd");
+  ASSERT_TRUE(WriteFileAtomically(real, kOld).ok());
+  ASSERT_TRUE(QFile::link(real, link));
+  ASSERT_TRUE(WriteFileAtomically(link, kNew).ok());
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  EXPECT_EQ(*ReadWholeFile(real), kNew);
+}
+
+TEST(ReplacingWrite, AMissingFolderIsReportedBySystemMessage) {
+  QTemporaryDir dir;
+  const Status written = WriteFileAtomically(dir.filePath("no/such/a.smd"), kNew);
+  ASSERT_FALSE(written.ok());
+  EXPECT_EQ(written.error(), std::strerror(ENOENT));
+}
+
+} // namespace
+} // namespace pipora
