@@ -1,10 +1,10 @@
 // Importing a 1 MB Standard MIDI File (100,000 notes over 16 channels, written by
 // bench/make_big_smf.py) and exporting a 16 x 10,000-note song, side by side with midicsv
 // turning the same file into text. Prints the ratio of our full import to midicsv.
-#include "formats/midi/midi_files.h"
 #include "formats/midi/smf_reader.h"
 #include "formats/midi/smf_writer.h"
 #include "model/vocabulary.h"
+#include "session/midi_files.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -93,9 +93,11 @@ void BM_ImportMidiFile(benchmark::State &state) {
   std::int64_t notes = 0;
   for (auto _ : state) {
     Song song;
-    const MidiImportResult result = ImportMidiFile(song, path, {});
-    if (!result.ok())
-      state.SkipWithError(result.error.c_str());
+    const Result<MidiImportReport> result = ImportMidiFile(song, path, {});
+    if (!result)
+      state.SkipWithError(result.error().c_str());
+    else if (result->error)
+      state.SkipWithError(result->error->text().c_str());
     notes = 0;
     for (int n = 1; n <= kUserParts; ++n)
       notes += song.part(n).count;

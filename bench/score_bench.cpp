@@ -2,7 +2,9 @@
 // and typing a note (from the key to the redrawn surface, the undo snapshot included).
 #include "../tests/ui/score_sample_song.h"
 #include "editing/score_keys.h"
-#include "editing/undo.h"
+#include "platform/files/program_directory.h"
+#include "session/editor_session.h"
+#include "session/undo_history.h"
 #include "views/score/score_renderer.h"
 
 #include "settings/settings.h"
@@ -78,7 +80,7 @@ void BM_NoteEntry(benchmark::State &state) {
     view.scrollX = song.part(1).score[1000].start * view.quarterWidth / 480 - 300;
     Renderer().drawNote(surface, song, view);
     if (out.snapshot)
-      history.takeSnapshot(song, !out.noteListsCurrent);
+      history.takeSnapshot(song, !out.noteListsCurrent, false);
     benchmark::DoNotOptimize(surface.constBits());
   }
   state.counters["snapshots"] = history.undoIndex() + 1;
@@ -100,7 +102,7 @@ void BM_Snapshot(benchmark::State &state) {
   QTemporaryDir home;
   UndoHistory history(home.path());
   for (auto _ : state)
-    history.takeSnapshot(song, state.range(0) != 0);
+    history.takeSnapshot(song, state.range(0) != 0, false);
   state.counters["snapshots"] = history.undoIndex() + 1;
 }
 BENCHMARK(BM_Snapshot)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -108,10 +110,11 @@ BENCHMARK(BM_Snapshot)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // The same through the real window: the score editor's key handler with its relayout, redraw,
 // cursor, caption and snapshot, inside the frame.
 void BM_NoteEntryInWindow(benchmark::State &state) {
-  Song song;
+  EditorSession session(ProgramDirectory());
+  Song &song = session.song();
   Settings settings;
   settings.isPreview = false;
-  AppContext ctx(song, settings);
+  AppContext ctx(session, settings);
   pipora::MainWindow frame(ctx);
   frame.resize(1300, 1000);
   frame.startUp(QString());

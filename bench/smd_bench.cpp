@@ -3,6 +3,7 @@
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
 #include "model/vocabulary.h"
+#include "session/smd_files.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -93,7 +94,7 @@ void BM_OpenAndSaveFile(benchmark::State &state) {
   for (auto _ : state) {
     if (!OpenSmdFile(song, path))
       state.SkipWithError("open failed");
-    if (!SaveSmdFile(song, path, false).saved())
+    if (!SaveSmdFile(song, path, false).ok())
       state.SkipWithError("save failed");
   }
   state.SetItemsProcessed(state.iterations() * state.range(0) * kUserParts);

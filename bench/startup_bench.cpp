@@ -7,6 +7,7 @@
 // time, and the editor's own figure from main() to idle as the counter "to_idle_ms".
 #include "formats/smd/smd_writer.h"
 #include "model/vocabulary.h"
+#include "session/smd_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -52,7 +53,7 @@ void BM_StartUpToIdle(benchmark::State &state) {
   QTemporaryDir home;
   const QString song = home.filePath("startup.smd");
   Song s = MakeSong();
-  if (!SaveSmdFile(s, song, false).saved()) {
+  if (!SaveSmdFile(s, song, false).ok()) {
     state.SkipWithError("cannot write the song");
     return;
   }

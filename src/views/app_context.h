@@ -1,7 +1,7 @@
 #pragma once
-// What the windows share: the one song, the settings, the program-wide flags, the MIDI
-// output and the seams through which the score editor and the player reach each other
-// and the frame.
+// What the windows share: the editor session (the song, its undo history, file name and
+// dirty flag, the player and the MIDI output), the settings, the few flags of the window
+// layer and the seams through which the windows reach each other and the frame.
 //
 // Wiring: the frame (`MainWindow`) creates its menus first, then the four child windows, each
 // constructed as `Window(AppContext &, QWidget *parent)`. When a child's constructor runs,
@@ -12,12 +12,12 @@
 //   - the hooks below: a child that provides a behaviour assigns the std::function in its
 //     constructor; callers test for an empty function (it means "not available").
 #include "model/song.h"
+#include "session/editor_session.h"
 #include "settings/settings.h"
 
 #include <QString>
 
 #include <functional>
-#include <vector>
 
 class QAction;
 
@@ -28,37 +28,27 @@ class ScoreEditorWindow;
 class SourceEditorWindow;
 class PropertyWindow;
 class PlayerPanel;
-class MidiOutput; // src/playback/midi_output.h
 
 struct AppHooks {
   // --- provided by the score editor ---
   // Lay out and redraw after notes were changed elsewhere (source editor, file commands).
   std::function<void()> scoreRelayout;
-  // True while the score editor is the active child (its lists are the live ones).
-  std::function<bool()> scoreIsActive;
   // Scroll the score so that the note starting at this tick comes into view.
   std::function<void(int startTick)> scoreShowTick;
-  // Undo history restart after New (undoIndex -1, then snapshot 0).
-  std::function<void()> restartHistory;
-  // Take an undo snapshot after a change (transforms, delete, cut, paste).
-  std::function<void()> takeSnapshot;
 
   // --- provided by the player panel / player ---
   // Show a position text in the player panel's display.
   std::function<void(const QString &)> showPosition;
-
-  // --- run when the frame really closes (MIDI reset and close, temporary files) ---
-  std::vector<std::function<void()>> atUnload;
 };
 
 struct AppContext {
-  AppContext(Song &s, Settings &st) : song(s), settings(st) {}
+  AppContext(EditorSession &s, Settings &st) : session(s), song(s.song()), settings(st) {}
 
+  EditorSession &session;
+  // The session's song, which the windows read and edit in place.
   Song &song;
   Settings &settings;
 
-  // Set by the player while a song plays; the frame refuses to close meanwhile.
-  bool playing = false;
   // From the first start-up step until the first song exists; resize events wait for it.
   bool startingUp = true;
   // Set by the exit command when the program may end; child windows hide instead of
@@ -72,11 +62,6 @@ struct AppContext {
   bool listHasFocus = false;
   // True while the property window is active: Delete then acts on its title box.
   bool propertyActive = false;
-  // Snapshot mode of the save and open routines (undo snapshots).
-  bool snapshotMode = false;
-
-  // The MIDI output (never null once the player is installed; may be a silent output).
-  MidiOutput *midi = nullptr;
 
   // The windows, set by the frame as it creates them.
   pipora::MainWindow *frame = nullptr;

@@ -1,15 +1,12 @@
 #include "views/file_commands.h"
 
-#include "formats/midi/midi_files.h"
-#include "formats/smd/smd_reader.h"
-#include "formats/smd/smd_writer.h"
 #include "model/file_messages.h"
+#include "views/file_failure.h"
 #include "views/main_window.h"
 #include "views/property/property_window.h"
 #include "views/source/source_editor_window.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 
 namespace pipora {
@@ -17,13 +14,6 @@ namespace {
 
 QString Text(std::string_view message) {
   return QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
-}
-
-const QString kReadFailed = Text(kReadFailedMessage);
-const QString kWriteFailed = Text(kWriteFailedMessage);
-
-QString FailureText(const QString &path, const QString &description, const QString &tail) {
-  return path + "\n" + description + "\n" + tail;
 }
 
 QString Lower3(const QString &path) {
@@ -48,15 +38,10 @@ QWidget *FileCommands::parentWidget() const {
   return &frame_;
 }
 
-void FileCommands::bringNoteListsUpToDate() {
-  if (ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive())
-    BuildNoteList(ctx_.song);
-}
-
 // Asks before the song is replaced. False when the changes should stay: the user wanted
 // them saved and the save did not complete.
 bool FileCommands::askToSaveChanges() {
-  if (!ctx_.song.dirty || ctx_.snapshotMode)
+  if (!ctx_.session.isDirty())
     return true;
   if (frame_.prompts().question(parentWidget(), Text(kChangedQuestion), false) != Answer::Yes)
     return true;
@@ -68,18 +53,7 @@ bool FileCommands::askToSaveChanges() {
 bool FileCommands::newSong() {
   if (!askToSaveChanges())
     return false;
-  // Refilling the source editor activates it; the focus then returns to this window.
-  const std::optional<WindowId> activeWindow = ctx_.settings.activeWindow;
-  NewSong(ctx_.song, ctx_.snapshotMode);
-  if (!ctx_.snapshotMode)
-    frame_.updateCaption();
-  frame_.refreshViews();
-  frame_.focusActiveWindow(activeWindow);
-  if (!ctx_.snapshotMode) {
-    if (ctx_.hooks.restartHistory)
-      ctx_.hooks.restartHistory();
-    ctx_.song.dirty = false;
-  }
+  ctx_.session.newSong();
   return true;
 }
 
@@ -99,29 +73,16 @@ bool FileCommands::openSmd() {
     if (path.isEmpty())
       return false;
   }
-  const std::optional<WindowId> activeWindow = ctx_.settings.activeWindow;
-  OpenOptions options;
-  options.snapshotMode = ctx_.snapshotMode;
-  options.isSaveTone = ctx_.settings.isSaveTone;
-  const Result<OpenOutcome> opened = OpenSmdFile(ctx_.song, path, options);
+  const Result<OpenOutcome> opened = ctx_.session.open(path);
   if (!opened) {
     if (handedOver) {
       ctx_.handOverFileName.clear();
       return openSmd();
     }
-    frame_.prompts().warning(parentWidget(), QString::fromStdString(opened.error()));
+    ShowFileFailure(frame_.prompts(), parentWidget(), path, opened.failure(), FileAccess::Read);
     return false;
   }
-  if (!ctx_.snapshotMode)
-    ctx_.settings.LastFileName = path;
-  if (opened.value() == OpenOutcome::EmptyFile)
-    return true;
-  if (!ctx_.snapshotMode)
-    frame_.updateCaption();
-  frame_.refreshViews();
-  frame_.focusActiveWindow(activeWindow);
-  if (!ctx_.snapshotMode)
-    ctx_.song.dirty = false;
+  ctx_.settings.LastFileName = path;
   return true;
 }
 
@@ -140,33 +101,21 @@ void FileCommands::showCheckFailure(int part, int element, const QString &messag
 }
 
 bool FileCommands::saveSmd() {
-  bringNoteListsUpToDate();
+  ctx_.session.syncNoteLists();
   ctx_.props->commitToSong();
-  Song &song = ctx_.song;
-  const SmdEncoding check = EncodeSmd(song);
-  if (!check.ok()) {
-    showCheckFailure(check.failure->part, check.failure->element,
-                     QString::fromStdString(check.failure->message));
+  if (const std::optional<SmdCheckFailure> check = ctx_.session.checkSmd()) {
+    showCheckFailure(check->part, check->element, QString::fromStdString(check->message));
     return false;
   }
-  if (song.fileName.empty())
+  if (ctx_.session.path().isEmpty())
     return saveSmdAs();
-  const QString path = QString::fromStdString(song.fileName);
+  const QString path = ctx_.session.path();
   frame_.updateCaption();
-  const SmdSaveResult saved = SaveSmdFile(song, path, ctx_.settings.isSaveTone);
-  switch (saved.kind) {
-  case SmdSaveResult::Kind::Saved:
-    BuildScoreList(song); // a tie dropped from a triplet shows in the score too
-    return true;
-  case SmdSaveResult::Kind::CheckFailed:
-    showCheckFailure(saved.check ? saved.check->part : 0, saved.check ? saved.check->element : 0,
-                     QString::fromStdString(saved.message));
-    return false;
-  case SmdSaveResult::Kind::WriteFailed:
-    frame_.prompts().warning(parentWidget(), QString::fromStdString(saved.message));
+  if (const Status saved = ctx_.session.save(); !saved) {
+    ShowFileFailure(frame_.prompts(), parentWidget(), path, saved.failure(), FileAccess::Write);
     return false;
   }
-  return false;
+  return true;
 }
 
 QString FileCommands::askSavePath(FileDialogRequest request) {
@@ -184,11 +133,11 @@ bool FileCommands::saveSmdAs() {
   FileDialogRequest request;
   request.filters = SmdFilters();
   request.selectedFilter = 1;
-  request.initialName = QString::fromStdString(ctx_.song.fileName);
+  request.initialName = ctx_.session.path();
   const QString path = askSavePath(request);
   if (path.isEmpty())
     return false;
-  ctx_.song.fileName = path.toStdString();
+  ctx_.session.setPath(path);
   return saveSmd();
 }
 
@@ -197,7 +146,6 @@ bool FileCommands::saveSmdAs() {
 bool FileCommands::openMidi() {
   if (!askToSaveChanges())
     return false;
-  const std::optional<WindowId> activeWindow = ctx_.settings.activeWindow;
   QString path = ctx_.handOverFileName;
   if (path.isEmpty()) {
     FileDialogRequest request;
@@ -211,47 +159,31 @@ bool FileCommands::openMidi() {
       return false;
   }
   // A file that cannot be read at all leaves the open song alone.
-  QFile probe(path);
-  if (!probe.open(QIODevice::ReadOnly)) {
-    frame_.prompts().warning(parentWidget(), FailureText(path, probe.errorString(), kReadFailed));
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const Result<MidiImportReport> imported = ctx_.session.importMidi(path);
+  QApplication::restoreOverrideCursor();
+  if (!imported) {
+    ShowFileFailure(frame_.prompts(), parentWidget(), path, imported.failure(), FileAccess::Read);
     return false;
   }
-  probe.close();
 
-  MidiImportOptions options;
-  options.triplets = ctx_.settings.is3;
-  options.foldOctaves = ctx_.settings.isAuto;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  const MidiImportResult imported = ImportMidiFile(ctx_.song, path, options);
-  QApplication::restoreOverrideCursor();
-
-  ctx_.settings.LastFileName = QString::fromStdString(ctx_.song.fileName);
-  frame_.updateCaption();
-  ctx_.song.currentPart = 1;
-  frame_.refreshViews();
-  frame_.focusActiveWindow(activeWindow);
-  ctx_.song.dirty = false;
-  if (!imported.ok()) {
-    frame_.prompts().warning(
-        parentWidget(), FailureText(path, QString::fromStdString(imported.error), kReadFailed));
+  ctx_.settings.LastFileName = ctx_.session.path();
+  if (imported->error) {
+    ShowFileFailure(frame_.prompts(), parentWidget(), path, *imported->error, FileAccess::Read);
     return false;
   }
   return true;
 }
 
 bool FileCommands::saveMidi() {
-  bringNoteListsUpToDate();
+  ctx_.session.syncNoteLists();
   ctx_.props->commitToSong();
-  Song &song = ctx_.song;
-  if (song.fileName.empty())
+  if (ctx_.session.path().isEmpty())
     return saveMidiAs();
   frame_.updateCaption();
-  RecalcTimes(song);
-  const QString path = WithLastThreeReplaced(QString::fromStdString(song.fileName), "mid");
-  const Status written = ExportMidiFile(song, path);
-  if (!written) {
-    frame_.prompts().warning(
-        parentWidget(), FailureText(path, QString::fromStdString(written.error()), kWriteFailed));
+  const QString path = WithLastThreeReplaced(ctx_.session.path(), "mid");
+  if (const Status written = ctx_.session.exportMidi(path); !written) {
+    ShowFileFailure(frame_.prompts(), parentWidget(), path, written.failure(), FileAccess::Write);
     return false;
   }
   return true;
@@ -261,23 +193,19 @@ bool FileCommands::saveMidiAs() {
   FileDialogRequest request;
   request.filters = MidiFilters();
   request.selectedFilter = 0;
-  if (!ctx_.song.fileName.empty())
-    request.initialName = WithLastThreeReplaced(QString::fromStdString(ctx_.song.fileName), "mid");
+  if (!ctx_.session.path().isEmpty())
+    request.initialName = WithLastThreeReplaced(ctx_.session.path(), "mid");
   const QString path = askSavePath(request);
   if (path.isEmpty())
     return false;
-  ctx_.song.fileName = WithLastThreeReplaced(path, "smd").toStdString();
+  ctx_.session.setPath(WithLastThreeReplaced(path, "smd"));
   return saveMidi();
 }
 
 void FileCommands::dumpEventList() {
-  bringNoteListsUpToDate();
-  RecalcTimes(ctx_.song);
-  const Status written = WriteEventListLog(ctx_.song);
-  if (!written) {
-    frame_.prompts().warning(parentWidget(),
-                             FailureText(QStringLiteral("pipora.log"),
-                                         QString::fromStdString(written.error()), kWriteFailed));
+  if (const Status written = ctx_.session.writeEventList(); !written) {
+    ShowFileFailure(frame_.prompts(), parentWidget(), QStringLiteral("pipora.log"),
+                    written.failure(), FileAccess::Write);
     return;
   }
   frame_.prompts().message(parentWidget(), QString::fromUtf8(kEventListWrittenMessage));

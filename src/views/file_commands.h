@@ -1,7 +1,7 @@
 #pragma once
 // The File menu's commands with their dialogs, questions and messages: New, Open, Save,
-// Save As, the MIDI import and export, and the event-list dump. The file formats
-// themselves live in src/formats; this class only asks, calls and reports.
+// Save As, the MIDI import and export, and the event-list dump. The session does the work;
+// this class only asks, calls it and reports.
 #include "views/app_context.h"
 #include "views/prompts.h"
 
@@ -35,7 +35,6 @@ private:
   // The save dialog, then the overwrite question for an existing file; empty when either
   // was declined.
   QString askSavePath(FileDialogRequest request);
-  void bringNoteListsUpToDate();
   void showCheckFailure(int part, int element, const QString &message);
   QWidget *parentWidget() const;
 

@@ -60,7 +60,29 @@ MainWindow::MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts)
   createMenus();
   createChildren();
   connectCommands();
+  connectSession();
   connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::onSubWindowActivated);
+}
+
+void MainWindow::connectSession() {
+  EditorSession &session = ctx_.session;
+  const Settings &settings = ctx_.settings;
+  session.setOptionsSource([&settings] {
+    DocumentOptions options;
+    options.isSaveTone = settings.isSaveTone;
+    options.isManyUndo = settings.isManyUndo;
+    options.import.triplets = settings.is3;
+    options.import.foldOctaves = settings.isAuto;
+    return options;
+  });
+  connect(&session, &EditorSession::songReplaced, this, [this] {
+    // Refilling the source editor activates it; the focus then returns to the window the
+    // user was working in.
+    const std::optional<WindowId> activeWindow = ctx_.settings.activeWindow;
+    refreshViews();
+    focusActiveWindow(activeWindow);
+  });
+  connect(&session, &EditorSession::pathChanged, this, &MainWindow::updateCaption);
 }
 
 MainWindow::~MainWindow() {
@@ -270,11 +292,10 @@ void MainWindow::refreshViews() {
   ctx_.props->loadFromSong();
   // Both lists are made current before any window changes hands: activating a window
   // converts one list into the other.
-  RecalcTimes(ctx_.song);
-  BuildScoreList(ctx_.song);
+  ctx_.session.noteListsChanged();
   if (isChildVisible(ctx_.source)) {
     ctx_.source->ViewSrc(ctx_.song.currentPart);
-    BuildScoreList(ctx_.song);
+    ctx_.session.refreshScoreLists();
   }
   if (ctx_.hooks.scoreRelayout)
     ctx_.hooks.scoreRelayout();
@@ -328,8 +349,7 @@ void MainWindow::tileWindows() {
 
 void MainWindow::cascadeWindows() {
   std::vector<QWidget *> order;
-  const bool scoreActive = ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive();
-  if (scoreActive)
+  if (ctx_.session.editedLists() == EditedLists::Score)
     order = {ctx_.source, ctx_.player, ctx_.props, ctx_.score};
   else if (ctx_.listHasFocus)
     order = {ctx_.player, ctx_.props, ctx_.score, ctx_.source};
@@ -466,7 +486,7 @@ void MainWindow::applyLoadedSettings(bool complete) {
 
 bool MainWindow::confirmExit() {
   ctx_.closeConfirmed = false;
-  if (ctx_.song.dirty) {
+  if (ctx_.session.isDirty()) {
     switch (prompts_->question(this, QString::fromUtf8(kChangedQuestion.data()), true)) {
     case Answer::Cancel:
       return false;
@@ -475,7 +495,7 @@ bool MainWindow::confirmExit() {
         return false;
       break;
     case Answer::No:
-      ctx_.song.dirty = false;
+      ctx_.session.setDirty(false);
       break;
     }
   }
@@ -489,7 +509,7 @@ void MainWindow::exitCommand() {
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
-  if (ctx_.playing) {
+  if (ctx_.session.isPlaying()) {
     event->ignore();
     return;
   }
@@ -504,9 +524,7 @@ void MainWindow::closeEvent(QCloseEvent *event) {
     event->ignore();
     return;
   }
-  for (auto &unload : ctx_.hooks.atUnload)
-    if (unload)
-      unload();
+  ctx_.session.shutDown();
   event->accept();
 }
 

@@ -86,6 +86,8 @@ protected:
 private:
   void createMenus();
   void connectCommands();
+  // The session's options come from the settings; a replaced song refreshes the windows.
+  void connectSession();
   void createChildren();
   QMdiSubWindow *addChild(QWidget *child, const QString &caption);
   void placeDesignLayout();

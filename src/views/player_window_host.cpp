@@ -59,19 +59,17 @@ std::optional<TempoChoice> PlayerWindowHost::selectedTempo() const {
 }
 
 bool PlayerWindowHost::scoreActive() const {
-  return ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive();
+  return ctx_.session.editedLists() == EditedLists::Score;
 }
 
 void PlayerWindowHost::prepareNoteLists() {
-  if (scoreActive())
-    BuildNoteList(ctx_.song);
+  ctx_.session.syncNoteLists();
   // The title text and the tempo buttons go into the song when play starts.
   if (ctx_.props)
     ctx_.props->commitToSong();
 }
 
 void PlayerWindowHost::setPlayingLocks(bool playing) {
-  ctx_.playing = playing;
   if (buttons_)
     buttons_(playing);
   if (ctx_.frame) {

@@ -1,10 +1,10 @@
 // Every writer of the program on a disk that fails: through the fault hook anywhere, and on
 // a real 64 KB tmpfs filled to the last page where the tests may mount one (as root).
-#include "formats/midi/midi_files.h"
-#include "formats/smd/smd_writer.h"
 #include "model/vocabulary.h"
 #include "platform/files/file_io.h"
 #include "platform/ini/ini_file.h"
+#include "session/midi_files.h"
+#include "session/smd_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,13 +57,12 @@ std::vector<WriterRow> EveryWriter() {
       {"SmdSaveFewBytes",
        [](const QString &path) {
          Song song = OneNoteSong();
-         const SmdSaveResult saved = SaveSmdFile(song, path, false);
-         return saved.saved() ? std::string() : saved.message;
+         return Reported(SaveSmdFile(song, path, false));
        }},
       {"UndoSnapshotFewBytes",
        [](const QString &path) {
          Song song = OneNoteSong();
-         return WriteSmdSnapshot(song, path, false) ? "" : kNoSpace; // reports only a bool
+         return Reported(WriteSmdSnapshot(song, path, false));
        }},
       {"MidiExportFewBytes",
        [](const QString &path) {

@@ -1,4 +1,4 @@
-#include "formats/midi/midi_files.h"
+#include "session/midi_files.h"
 
 #include "model/vocabulary.h"
 #include "platform/files/program_directory.h"
@@ -53,20 +53,17 @@ TEST(WithLastThreeReplaced, SwapsExtension) {
   EXPECT_EQ(WithLastThreeReplaced("ab", "mid"), "mid");
 }
 
-TEST_F(MidiFiles, UnopenableFileLeavesEmptySongWithMarkers) {
+TEST_F(MidiFiles, UnopenableFileLeavesTheSongAsItWas) {
   Song song;
   Fill(song, 2, {{60, "4"}});
+  song.fileName = "old.smd";
   song.dirty = true;
-  const MidiImportResult result = ImportMidiFile(song, path("missing.mid"), {});
-  EXPECT_FALSE(result.opened);
-  EXPECT_FALSE(result.error.empty());
-  for (int n = 1; n <= 17; ++n) {
-    ASSERT_EQ(song.part(n).count, 0) << n;
-    EXPECT_TRUE(song.part(n).notes[0].isEndMarker());
-    EXPECT_EQ(song.part(n).scoreHeader.count, 0);
-  }
-  EXPECT_EQ(QString::fromStdString(song.fileName), path("missing.smd"));
-  EXPECT_FALSE(song.dirty);
+  const Result<MidiImportReport> result = ImportMidiFile(song, path("missing.mid"), {});
+  ASSERT_FALSE(result.ok());
+  EXPECT_FALSE(result.error().empty());
+  EXPECT_EQ(NotesOf(song, 2), (std::vector<std::pair<int, std::string>>{{60, "4"}}));
+  EXPECT_EQ(song.fileName, "old.smd");
+  EXPECT_TRUE(song.dirty);
 }
 
 TEST_F(MidiFiles, ExportThenImportKeepsNotesTempoTitleAndTones) {
@@ -85,8 +82,9 @@ TEST_F(MidiFiles, ExportThenImportKeepsNotesTempoTitleAndTones) {
     ASSERT_TRUE(ExportMidiFile(song, path("out.mid"), Half).ok());
 
     Song back;
-    const MidiImportResult result = ImportMidiFile(back, path("out.mid"), {});
-    ASSERT_TRUE(result.ok()) << result.error;
+    const Result<MidiImportReport> result = ImportMidiFile(back, path("out.mid"), {});
+    ASSERT_TRUE(result.ok()) << result.error();
+    ASSERT_TRUE(result->complete()) << result->error->text();
     EXPECT_EQ(back.tempo, row.tempo);
     EXPECT_EQ(back.title, "夏の歌");
     EXPECT_EQ(back.part(1).tone, 73);
@@ -106,13 +104,13 @@ TEST_F(MidiFiles, ImportWritesEventLogAndRepeatsIt) {
             "Wait\t0\r\nNoteOn\t3\t72\t100\r\nWait\t460\r\nNoteOn\t3\t72\t0\r\n");
 
   Song first;
-  ASSERT_TRUE(ImportMidiFile(first, path("a.mid"), {}).ok());
+  ASSERT_TRUE(ImportMidiFile(first, path("a.mid"), {})->complete());
   const QByteArray log = ReadAll(ProgramFile("pipora.log"));
   EXPECT_TRUE(log.startsWith("Header \r\nFormat0 \r\nNumOfTrack1 \r\nTimeBase480 \r\nTrack Size"));
   EXPECT_TRUE(log.contains("1:1:0:NoteOn CH3 72 109 \r\n"));
   EXPECT_TRUE(log.endsWith("EndOfTrack 0\r\n"));
   Song second;
-  ASSERT_TRUE(ImportMidiFile(second, path("a.mid"), {}).ok());
+  ASSERT_TRUE(ImportMidiFile(second, path("a.mid"), {})->complete());
   EXPECT_EQ(ReadAll(ProgramFile("pipora.log")), log);
 }
 
@@ -122,15 +120,15 @@ TEST_F(MidiFiles, DamagedFileKeepsNotesReadBeforeTheError) {
                                                 "00903C64 836080 3C00 8181818100 90"));
   Song song;
   song.part(2).volume = 7;
-  const MidiImportResult result = ImportMidiFile(song, path("bad.mid"), {});
-  EXPECT_TRUE(result.opened);
-  EXPECT_FALSE(result.ok());
+  const Result<MidiImportReport> result = ImportMidiFile(song, path("bad.mid"), {});
+  ASSERT_TRUE(result.ok());
+  EXPECT_FALSE(result->complete());
   EXPECT_EQ(NotesOf(song, 1), (std::vector<std::pair<int, std::string>>{{60, "4"}}));
   EXPECT_TRUE(song.part(1).notes[1].isEndMarker());
   EXPECT_EQ(song.part(2).volume, 7);
 }
 
-TEST_F(MidiFiles, OversizedFileIsRefusedBeforeReading) {
+TEST_F(MidiFiles, OversizedFileIsRefusedBeforeReadingAndTheSongStays) {
   QFile file(path("huge.mid"));
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   // Sparse: the size is what counts.
@@ -138,10 +136,9 @@ TEST_F(MidiFiles, OversizedFileIsRefusedBeforeReading) {
   file.close();
   Song song;
   Fill(song, 1, {{60, "4"}});
-  const MidiImportResult result = ImportMidiFile(song, path("huge.mid"), {});
+  const Result<MidiImportReport> result = ImportMidiFile(song, path("huge.mid"), {});
   EXPECT_FALSE(result.ok());
-  EXPECT_EQ(song.part(1).count, 0);
-  EXPECT_TRUE(song.part(1).notes[0].isEndMarker());
+  EXPECT_EQ(NotesOf(song, 1), (std::vector<std::pair<int, std::string>>{{60, "4"}}));
 }
 
 TEST_F(MidiFiles, FailedExportKeepsExistingFile) {

@@ -1,8 +1,8 @@
 // `piporapad-cli render` end to end: the notes of the WAV start where the song's ticks and
 // tempo put them.
 #include "core/player_rig.h"
-#include "formats/smd/smd_writer.h"
-#include "formats/smd/tone_store.h"
+#include "session/smd_files.h"
+#include "session/tone_store.h"
 
 #include <QFile>
 #include <QProcess>
@@ -102,7 +102,7 @@ TEST_P(RenderOnsets, NotesStartWhereTicksAndTempoPutThem) {
   QTemporaryDir dir;
   const QString smd = dir.filePath("onsets.smd");
   const QString wavPath = dir.filePath("onsets.wav");
-  ASSERT_TRUE(SaveSmdFile(song, smd, false).saved());
+  ASSERT_TRUE(SaveSmdFile(song, smd, false).ok());
   // A tone with an immediate attack (square lead): a piano sample's own lead-in would be
   // measured as lateness. The tool reads the tones the editor remembers for the file.
   song.part(1).tone = 80;
@@ -147,7 +147,7 @@ TEST(Play, RunsItsClockWithoutSoundAndStopsAfterTheGivenTime) {
   testing::AddNotes(song, 1, {{60, "4"}, {62, "4"}, {64, "2"}});
   QTemporaryDir dir;
   const QString smd = dir.filePath("play.smd");
-  ASSERT_TRUE(SaveSmdFile(song, smd, false).saved());
+  ASSERT_TRUE(SaveSmdFile(song, smd, false).ok());
   QProcess cli;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("PIPORAPAD_MIDI", "null");

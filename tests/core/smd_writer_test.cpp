@@ -1,13 +1,8 @@
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
-#include "formats/smd/tone_store.h"
 #include "model/file_messages.h"
 #include "model/vocabulary.h"
-#include "platform/files/file_io.h"
-#include "platform/ini/ini_file.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -277,100 +272,6 @@ INSTANTIATE_TEST_SUITE_P(Seeds, RoundTrip, testing::Range(1u, 41u),
                          [](const testing::TestParamInfo<unsigned> &info) {
                            return "Seed" + std::to_string(info.param);
                          });
-
-class SaveSmdFileTest : public testing::Test {
-protected:
-  QString path(const QString &name) const { return dir_.filePath(name); }
-  QTemporaryDir dir_;
-};
-
-TEST_F(SaveSmdFileTest, WritesCleansAndReadsBack) {
-  Song song = SongWith(1, {{60, "4"}});
-  song.dirty = true;
-  const SmdSaveResult saved = SaveSmdFile(song, path("a.smd"), false);
-  ASSERT_TRUE(saved.saved()) << saved.message;
-  EXPECT_FALSE(song.dirty);
-  Result<QByteArray> bytes = ReadWholeFile(path("a.smd"));
-  ASSERT_TRUE(bytes.ok());
-  EXPECT_EQ(bytes->toStdString(), Frame("!$6") + "\r\n");
-  EXPECT_FALSE(QFile::exists(ToneStorePath()));
-}
-
-TEST_F(SaveSmdFileTest, RefusedSongLeavesTheOldFileAndStaysDirty) {
-  ASSERT_TRUE(WriteFileAtomically(path("a.smd"), "old contents").ok());
-  Song song = SongWith(2, {{60, "4"}, {100, "4"}});
-  song.dirty = true;
-  const SmdSaveResult saved = SaveSmdFile(song, path("a.smd"), true);
-  EXPECT_EQ(saved.kind, SmdSaveResult::Kind::CheckFailed);
-  ASSERT_TRUE(saved.check.has_value());
-  EXPECT_EQ(saved.check->part, 2);
-  EXPECT_EQ(saved.check->element, 1);
-  EXPECT_EQ(saved.message, kCannotHandleNote);
-  EXPECT_TRUE(song.dirty);
-  EXPECT_EQ(*ReadWholeFile(path("a.smd")), "old contents");
-  EXPECT_FALSE(QFile::exists(ToneStorePath()));
-}
-
-TEST_F(SaveSmdFileTest, FailedWriteGivesTheSaveFailureText) {
-  Song song = SongWith(1, {{60, "4"}});
-  song.dirty = true;
-  const QString target = path("missing/dir/a.smd");
-  const SmdSaveResult saved = SaveSmdFile(song, target, false);
-  EXPECT_EQ(saved.kind, SmdSaveResult::Kind::WriteFailed);
-  const std::size_t first = saved.message.find('\n');
-  const std::size_t second = saved.message.find('\n', first + 1);
-  EXPECT_EQ(saved.message.substr(0, first), target.toStdString());
-  EXPECT_GT(second, first + 1);
-  EXPECT_EQ(saved.message.substr(second + 1), kWriteFailedMessage);
-  EXPECT_TRUE(song.dirty);
-}
-
-TEST_F(SaveSmdFileTest, TonesAreStoredUnderTheFilePathWhenAsked) {
-  Song song = SongWith(1, {{60, "4"}});
-  for (int n = 1; n <= kUserParts; ++n)
-    song.part(n).tone = n + 10;
-  IniFile existing;
-  existing.setValue("pipora", "keep", "me");
-  ASSERT_TRUE(existing.save(ToneStorePath()).ok());
-
-  ASSERT_TRUE(SaveSmdFile(song, path("t.smd"), true).saved());
-  Result<IniFile> store = IniFile::Load(ToneStorePath());
-  ASSERT_TRUE(store.ok());
-  for (int n = 1; n <= kUserParts; ++n)
-    EXPECT_EQ(store->readInt(ToneSection(path("t.smd")), QString::number(n), -1), n + 10);
-  EXPECT_EQ(store->readString("pipora", "keep", ""), "me");
-
-  // And they come back on the next open.
-  Song other;
-  ASSERT_TRUE(OpenSmdFile(other, path("t.smd"), {.isSaveTone = true}).ok());
-  EXPECT_EQ(other.part(7).tone, 17);
-  QFile::remove(ToneStorePath());
-}
-
-TEST_F(SaveSmdFileTest, SnapshotsFailSilentlyAndLeaveDirtyAlone) {
-  Song song = SongWith(1, {{60, "4"}});
-  song.dirty = true;
-  EXPECT_TRUE(WriteSmdSnapshot(song, path("pipora1.tmp"), false));
-  EXPECT_TRUE(song.dirty);
-  EXPECT_EQ(ReadWholeFile(path("pipora1.tmp"))->toStdString(), Frame("!$6") + "\r\n");
-
-  InsertNote(song, 1, 1, 20, "4", "G#");
-  EXPECT_FALSE(WriteSmdSnapshot(song, path("pipora2.tmp"), false));
-  EXPECT_FALSE(QFile::exists(path("pipora2.tmp")));
-  EXPECT_FALSE(WriteSmdSnapshot(song, path("no/such/dir/pipora2.tmp"), false));
-}
-
-TEST_F(SaveSmdFileTest, SnapshotStoresTonesOnlyForANamedSong) {
-  Song song = SongWith(1, {{60, "4"}});
-  song.part(1).tone = 33;
-  ASSERT_TRUE(WriteSmdSnapshot(song, path("pipora0.tmp"), true));
-  EXPECT_FALSE(QFile::exists(ToneStorePath()));
-
-  song.fileName = path("named.smd").toStdString();
-  ASSERT_TRUE(WriteSmdSnapshot(song, path("pipora1.tmp"), true));
-  EXPECT_EQ(GetProfileInt(ToneStorePath(), ToneSection(path("named.smd")), "1", -1), 33);
-  QFile::remove(ToneStorePath());
-}
 
 } // namespace
 } // namespace pipora

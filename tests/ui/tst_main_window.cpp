@@ -5,6 +5,7 @@
 #include "formats/smd/smd_reader.h"
 #include "model/vocabulary.h"
 #include "platform/ini/ini_file.h"
+#include "playback/player.h"
 #include "views/file_commands.h"
 #include "views/main_menus.h"
 #include "views/player/player_panel.h"
@@ -482,25 +483,28 @@ void tst_main_window::closeCancelledStillWritesSettings() {
 void tst_main_window::closeWhilePlayingDoesNothing() {
   Editor e;
   e.start();
-  e.ctx.playing = true;
+  InsertNote(e.song, 1, 0, 60, "4", "C");
+  e.session.noteListsChanged();
+  e.session.player().AllPlay();
+  QVERIFY(e.session.isPlaying());
   QVERIFY(!e.frame->close());
   QVERIFY(e.frame->isVisible());
   QVERIFY(!QFile::exists(HomeFile("pipora.ini")));
   QVERIFY(e.prompts->questionsAsked.isEmpty());
-  e.ctx.playing = false;
+  e.session.player().StopPlay();
 }
 
 void tst_main_window::exitWithNoDiscardsAndCloses() {
   Editor e;
   e.start();
   e.song.dirty = true;
-  bool unloaded = false;
-  e.ctx.hooks.atUnload.push_back([&] { unloaded = true; });
+  const QString snapshots = e.session.history().folder();
+  QVERIFY(QDir(snapshots).exists());
   e.prompts->answers << Answer::No;
   e.frame->action("ExitItem")->trigger();
   QCOMPARE(e.prompts->questionsAsked.size(), 1); // asked once, not again by the close
   QVERIFY(!e.frame->isVisible());
-  QVERIFY(unloaded);
+  QVERIFY(!QDir(snapshots).exists()); // the session shut down: snapshots deleted
   QVERIFY(QFile::exists(HomeFile("pipora.ini")));
 }
 

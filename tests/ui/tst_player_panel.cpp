@@ -80,8 +80,7 @@ void tst_player_panel::creationState() {
   QVERIFY(panel(e)->playButton()->isEnabled());
   QVERIFY(!panel(e)->stopButton()->isEnabled());
   QCOMPARE(panel(e)->positionLabel()->text(), QString("0:00:00"));
-  QVERIFY(e.ctx.midi != nullptr);
-  QCOMPARE(e.ctx.midi->backend().deviceCount(), 0); // the silent output in tests
+  QCOMPARE(e.session.midi().backend().deviceCount(), 0); // the silent output in tests
 }
 
 void tst_player_panel::layout_data() {
@@ -127,7 +126,7 @@ void tst_player_panel::playLocksMenusAndBarsUntilStop() {
   e.ctx.props->bar(3)->setValue(6);
   QTest::mousePress(panel(e)->playButton(), Qt::LeftButton);
   QTest::mouseRelease(panel(e)->playButton(), Qt::LeftButton);
-  QVERIFY(e.ctx.playing);
+  QVERIFY(e.session.isPlaying());
   QVERIFY(panel(e)->player().playing());
   QVERIFY(!panel(e)->playButton()->isEnabled());
   QVERIFY(panel(e)->stopButton()->isEnabled());
@@ -142,7 +141,7 @@ void tst_player_panel::playLocksMenusAndBarsUntilStop() {
 
   QTest::mousePress(panel(e)->stopButton(), Qt::LeftButton);
   QTest::mouseRelease(panel(e)->stopButton(), Qt::LeftButton);
-  QVERIFY(!e.ctx.playing);
+  QVERIFY(!e.session.isPlaying());
   QVERIFY(panel(e)->playButton()->isEnabled());
   QVERIFY(!panel(e)->stopButton()->isEnabled());
   for (const char *menu : {"FileMenu", "EditMenu", "ViewMenu", "HelpMenu"})
@@ -158,11 +157,11 @@ void tst_player_panel::runningDisplayAdvances() {
   e.start();
   withSong(e);
   e.frame->action("AllPlayItem")->trigger();
-  QVERIFY(e.ctx.playing);
+  QVERIFY(e.session.isPlaying());
   // Without a sound device the clock and the display still run.
   QTRY_VERIFY_WITH_TIMEOUT(panel(e)->positionLabel()->text() >= QString("0:00:20"), 3000);
   e.frame->action("StopPlayItem")->trigger();
-  QVERIFY(!e.ctx.playing);
+  QVERIFY(!e.session.isPlaying());
 }
 
 void tst_player_panel::sharedPlayAndStopKey() {
@@ -173,9 +172,9 @@ void tst_player_panel::sharedPlayAndStopKey() {
   QCOMPARE(e.settings.ShortCut[kShortCutStop], 32);
   panel(e)->setFocus();
   QTest::keyClick(panel(e), Qt::Key_Space);
-  QVERIFY(e.ctx.playing); // the same key does not stop what it just started
+  QVERIFY(e.session.isPlaying()); // the same key does not stop what it just started
   QTest::keyClick(panel(e), Qt::Key_Space);
-  QVERIFY(!e.ctx.playing);
+  QVERIFY(!e.session.isPlaying());
 }
 
 void tst_player_panel::keysOnlyActInTheirState() {
@@ -185,13 +184,13 @@ void tst_player_panel::keysOnlyActInTheirState() {
   e.settings.ShortCut[kShortCutPlayAll] = 'p';
   e.settings.ShortCut[kShortCutStop] = 'x';
   QTest::keyClick(panel(e), Qt::Key_X);
-  QVERIFY(!e.ctx.playing); // stop key while idle: nothing
+  QVERIFY(!e.session.isPlaying()); // stop key while idle: nothing
   QTest::keyClick(panel(e), Qt::Key_P);
-  QVERIFY(e.ctx.playing);
+  QVERIFY(e.session.isPlaying());
   QTest::keyClick(panel(e), Qt::Key_P); // play key while playing: nothing
-  QVERIFY(e.ctx.playing);
+  QVERIFY(e.session.isPlaying());
   QTest::keyClick(panel(e), Qt::Key_X);
-  QVERIFY(!e.ctx.playing);
+  QVERIFY(!e.session.isPlaying());
 }
 
 void tst_player_panel::labelClickSwitchesDisplayMode() {
@@ -214,7 +213,7 @@ void tst_player_panel::emptySongDoesNotPlay() {
   Editor e;
   e.start();
   e.frame->action("AllPlayItem")->trigger();
-  QVERIFY(!e.ctx.playing);
+  QVERIFY(!e.session.isPlaying());
   QVERIFY(panel(e)->playButton()->isEnabled());
   QVERIFY(MenuEnabled(e, "FileMenu"));
 }
@@ -228,7 +227,7 @@ void tst_player_panel::measurePlayRestoresCursor() {
   e.frame->ViewSrc(1);
   e.ctx.listHasFocus = true;
   e.frame->action("MeasurePlayItem")->trigger();
-  QVERIFY(e.ctx.playing);
+  QVERIFY(e.session.isPlaying());
   QCOMPARE(e.song.part(1).cursor, 2);
   e.frame->action("StopPlayItem")->trigger();
   QCOMPARE(e.song.part(1).cursor, 6);
@@ -317,11 +316,11 @@ void tst_player_panel::playShowsTheLineOnTheScore() {
   e.frame->mdiArea()->setActiveSubWindow(e.frame->subWindowOf(e.ctx.score));
   const QImage idle = e.ctx.score->surface()->image().copy();
   e.frame->action("AllPlayItem")->trigger();
-  QVERIFY(e.ctx.playing);
+  QVERIFY(e.session.isPlaying());
   QVERIFY(!e.ctx.score->cursorShown); // the editing cursor is erased while playing
   QTRY_VERIFY_WITH_TIMEOUT(e.ctx.score->surface()->image() != idle, 2000);
   e.frame->action("StopPlayItem")->trigger();
-  QVERIFY(!e.ctx.playing);
+  QVERIFY(!e.session.isPlaying());
 }
 
 void tst_player_panel::previewFromTheScoreEditorUsesThePlayer() {

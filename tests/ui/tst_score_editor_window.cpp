@@ -30,14 +30,14 @@ class tst_score_editor_window : public QObject {
   Q_OBJECT
 
 private:
-  std::unique_ptr<Song> song_;
+  std::unique_ptr<EditorSession> session_;
   std::unique_ptr<Settings> settings_;
   std::unique_ptr<AppContext> ctx_;
   std::unique_ptr<pipora::MainWindow> frame_;
 
   ScoreEditorWindow &score() { return *ctx_->score; }
-  Song &song() { return *song_; }
-  ScoreHeader &header(int part = 1) { return song_->part(part).scoreHeader; }
+  Song &song() { return session_->song(); }
+  ScoreHeader &header(int part = 1) { return song().part(part).scoreHeader; }
 
   void activateScore() {
     ctx_->frame->focusActiveWindow(WindowId::ScoreEditor);
@@ -45,7 +45,7 @@ private:
   }
   // Puts a song in place as Open would and shows it in the score editor.
   void load(const Song &song) {
-    *song_ = song;
+    this->song() = song;
     frame_->refreshViews();
     activateScore();
     score().relayoutScore();
@@ -57,10 +57,10 @@ private:
 
 private slots:
   void init() {
-    song_ = std::make_unique<Song>();
+    session_ = std::make_unique<EditorSession>(ProgramDirectory());
     settings_ = std::make_unique<Settings>();
     settings_->isDoReMi = false;
-    ctx_ = std::make_unique<AppContext>(*song_, *settings_);
+    ctx_ = std::make_unique<AppContext>(*session_, *settings_);
     frame_ = std::make_unique<pipora::MainWindow>(*ctx_);
     frame_->resize(1200, 900);
     if (QByteArray(QTest::currentTestFunction()) == "savedZoomIsTakenAtStartUp") {
@@ -81,7 +81,7 @@ private slots:
     frame_.reset(); // still shown: taking it down must not reach the half-destroyed frame
     ctx_.reset();
     settings_.reset();
-    song_.reset();
+    session_.reset();
     QCOMPARE(QApplication::topLevelWidgets().size() <= 1, true);
   }
 
@@ -288,14 +288,13 @@ private slots:
 
   void snapshotsLiveInAFolderOfTheirOwnAndGoAtUnload() {
     key(Qt::Key_C);
-    const QString folder = score().history().folder();
+    const QString folder = ctx_->session.history().folder();
     QVERIFY(QFile::exists(folder + QStringLiteral("/pipora1.tmp")));
     QCOMPARE(QFileInfo(folder).dir().absolutePath(), QDir(ProgramDirectory()).absolutePath());
     QFile log(ProgramFile(QStringLiteral("pipora.log")));
     QVERIFY(log.open(QIODevice::WriteOnly));
     log.close();
-    for (auto &unload : ctx_->hooks.atUnload)
-      unload();
+    ctx_->session.shutDown();
     QVERIFY(!QDir(folder).exists());
     QVERIFY(!QFile::exists(ProgramFile(QStringLiteral("pipora.log"))));
   }

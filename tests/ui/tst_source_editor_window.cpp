@@ -3,6 +3,7 @@
 #include "ui_fixture.h"
 
 #include "model/vocabulary.h"
+#include "playback/player.h"
 #include "views/source/source_editor_window.h"
 
 #include <QAction>
@@ -408,21 +409,25 @@ void tst_source_editor_window::playShortcutsTriggerPlayItems() {
   QSignalSpy measure(e.frame->action("MeasurePlayItem"), &QAction::triggered);
   QSignalSpy stop(e.frame->action("StopPlayItem"), &QAction::triggered);
   // A play item that starts playback must not be stopped by the same key.
-  connect(e.frame->action("AllPlayItem"), &QAction::triggered, this, [&] { e.ctx.playing = true; });
+  AppendNote(e.song, 1, 60, "4");
   e.frame->ViewSrc(1);
   key(e, view(e)->noteList(), Qt::Key_Space);
   QCOMPARE(all.count(), 1);
+  QVERIFY(e.session.isPlaying());
   QCOMPARE(stop.count(), 0);
-  e.ctx.playing = false;
+  e.session.player().StopPlay();
   key(e, view(e)->noteList(), Qt::Key_S);
   QCOMPARE(solo.count(), 1);
+  e.session.player().StopPlay();
   key(e, view(e)->noteList(), Qt::Key_M);
   QCOMPARE(measure.count(), 1);
+  e.session.player().StopPlay();
   // A changed shortcut table is used at once; solo play is compared first.
   e.settings.ShortCut[kShortCutSoloPlay] = 32;
   key(e, view(e)->noteList(), Qt::Key_Space);
   QCOMPARE(solo.count(), 2);
   QCOMPARE(all.count(), 1);
+  e.session.player().StopPlay();
 }
 
 void tst_source_editor_window::stopShortcutOnlyWhilePlaying() {
@@ -430,14 +435,18 @@ void tst_source_editor_window::stopShortcutOnlyWhilePlaying() {
   e.start();
   QSignalSpy all(e.frame->action("AllPlayItem"), &QAction::triggered);
   QSignalSpy stop(e.frame->action("StopPlayItem"), &QAction::triggered);
+  AppendNote(e.song, 1, 60, "4");
   e.frame->ViewSrc(1);
-  e.ctx.playing = true;
+  e.session.player().AllPlay();
+  QVERIFY(e.session.isPlaying());
   key(e, view(e)->noteList(), Qt::Key_Space);
   QCOMPARE(stop.count(), 1);
   QCOMPARE(all.count(), 0);
+  QVERIFY(!e.session.isPlaying());
+  e.session.player().AllPlay();
   key(e, view(e)->noteList(), Qt::Key_S); // play shortcuts are ignored while playing
   QCOMPARE(all.count(), 0);
-  e.ctx.playing = false;
+  e.session.player().StopPlay();
 }
 
 void tst_source_editor_window::dropOpensByExtension() {

@@ -5,6 +5,7 @@
 #include "model/vocabulary.h"
 #include "platform/files/program_directory.h"
 #include "platform/ui/fonts.h"
+#include "session/editor_session.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
 #include "views/main_window.h"
@@ -66,11 +67,12 @@ public:
   QList<QFont> fontPresets; // what each font dialog opened on
 };
 
-// One running editor: song, settings, context and frame, with scripted prompts.
+// One running editor: session, settings, context and frame, with scripted prompts.
 struct Editor {
-  Song song;
+  EditorSession session{ProgramDirectory()};
+  Song &song = session.song();
   Settings settings;
-  AppContext ctx{song, settings};
+  AppContext ctx{session, settings};
   ScriptedPrompts *prompts = nullptr;
   std::unique_ptr<pipora::MainWindow> frame;
 

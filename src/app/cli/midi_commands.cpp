@@ -4,7 +4,7 @@
 #include "app/cli/standard_streams.h"
 
 #include "formats/midi/export_events.h"
-#include "formats/midi/midi_files.h"
+#include "session/midi_files.h"
 
 namespace pipora::cli {
 namespace {

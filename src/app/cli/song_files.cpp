@@ -7,13 +7,15 @@
 #include "formats/midi/smf_writer.h"
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
-#include "formats/smd/tone_store.h"
 #include "formats/wav/wav_encoder.h"
 #include "model/file_messages.h"
+#include "model/new_song.h"
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
 #include "platform/midi/fluidsynth/fluidsynth_rendering_backend.h"
 #include "playback/offline_song_renderer.h"
+#include "session/failure_text.h"
+#include "session/tone_store.h"
 
 #include <QFile>
 #include <algorithm>

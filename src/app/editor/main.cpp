@@ -3,13 +3,16 @@
 // exits (the start-up benchmark); a file that does not open ends it with exit code 2.
 #include "app/editor/editor_command_line.h"
 #include "app/editor/unattended_prompts.h"
-#include "formats/smd/smd_reader.h"
 #include "model/file_messages.h"
 #include "model/song.h"
 #include "piporapad_version.h"
+#include "platform/files/program_directory.h"
 #include "platform/ui/app_icon.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/translations.h"
+#include "session/editor_session.h"
+#include "session/failure_text.h"
+#include "session/smd_files.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
 #include "views/main_window.h"
@@ -44,7 +47,7 @@ std::string OpenFailureText(const QString &path) {
   pipora::Song scratch;
   const pipora::Result<pipora::OpenOutcome> opened = pipora::OpenSmdFile(scratch, path);
   return opened ? path.toStdString() + "\n" + std::string(pipora::kReadFailedMessage)
-                : opened.error();
+                : pipora::FileFailureText(path, opened.failure(), pipora::FileAccess::Read);
 }
 
 } // namespace
@@ -82,9 +85,10 @@ int main(int argc, char **argv) {
   pipora::InstallJapaneseTranslations(app);
   QApplication::setWindowIcon(pipora::ProgramIcon());
 
-  pipora::Song song;
+  pipora::EditorSession session(pipora::ProgramDirectory());
+  const pipora::Song &song = session.song();
   pipora::Settings settings;
-  pipora::AppContext ctx(song, settings);
+  pipora::AppContext ctx(session, settings);
   std::unique_ptr<pipora::editor::UnattendedPrompts> unattendedPrompts;
   pipora::editor::UnattendedPrompts *checks = nullptr;
   if (unattended) {

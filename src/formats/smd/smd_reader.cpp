@@ -2,10 +2,8 @@
 
 #include "formats/smd/smd_code.h"
 #include "formats/smd/title_conversion.h"
-#include "formats/smd/tone_store.h"
 #include "model/file_messages.h"
 #include "model/vocabulary.h"
-#include "platform/files/file_io.h"
 #include "platform/text/cp932.h"
 
 #include <algorithm>
@@ -181,11 +179,6 @@ void EmptyForReading(Part &p) {
   p.scoreHeader.count = 0;
 }
 
-void ResetVolumes(Song &song) {
-  for (int n = 1; n <= kUserParts; ++n)
-    song.part(n).volume = kDefaultVolume;
-}
-
 void MoveNotes(Part &to, Part &from) {
   to.notes = std::move(from.notes);
   to.count = from.count;
@@ -197,22 +190,6 @@ void MoveNotes(Part &to, Part &from) {
 }
 
 } // namespace
-
-void NewSong(Song &song, bool snapshotMode) {
-  ResetParts(song);
-  for (int n = 1; n <= kClipboardPart; ++n)
-    song.part(n).scoreHeader.count = 0;
-  ResetVolumes(song);
-  song.currentPart = 1;
-  song.setTempo(TempoChoice::Normal);
-  song.title.clear();
-  if (!snapshotMode) {
-    song.fileName.clear();
-    song.dirty = false;
-  }
-  RecalcTimes(song);
-  BuildScoreList(song);
-}
 
 Result<SmdDocument> DecodeSmd(const QByteArray &line, int capacity) {
   if (line.size() > kMaxSmdLineBytes)
@@ -261,33 +238,6 @@ void ReplaceMelody(Song &song, SmdDocument &&document) {
   }
   RecalcTimes(song);
   BuildScoreList(song);
-}
-
-std::string ReadFailureText(const QString &path, const std::string &description) {
-  return path.toStdString() + "\n" + description + "\n" + std::string(kReadFailedMessage);
-}
-
-Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptions &options) {
-  Result<QByteArray> line = ReadFirstLine(path);
-  if (!line)
-    return Error{ReadFailureText(path, line.error())};
-  if (line->isEmpty()) {
-    if (!options.snapshotMode)
-      song.fileName = path.toStdString();
-    return OpenOutcome::EmptyFile;
-  }
-  Result<SmdDocument> doc = DecodeSmd(*line, song.capacity);
-  if (!doc)
-    return Error{ReadFailureText(path, doc.error())};
-  ReplaceMelody(song, std::move(*doc));
-  // A snapshot file has no tones of its own; the current ones stay.
-  if (options.isSaveTone && !options.snapshotMode)
-    LoadTones(song, path);
-  if (!options.snapshotMode) {
-    song.fileName = path.toStdString();
-    song.dirty = false;
-  }
-  return OpenOutcome::Loaded;
 }
 
 } // namespace pipora

@@ -1,10 +1,7 @@
 #include "formats/smd/smd_writer.h"
 
 #include "formats/smd/smd_code.h"
-#include "formats/smd/tone_store.h"
-#include "model/file_messages.h"
 #include "model/vocabulary.h"
-#include "platform/files/file_io.h"
 #include "platform/text/cp932.h"
 
 #include <algorithm>
@@ -137,10 +134,6 @@ QByteArray TitleBytes(const std::string &title) {
   return bytes;
 }
 
-std::string WriteFailureText(const QString &path, const std::string &description) {
-  return path.toStdString() + "\n" + description + "\n" + std::string(kWriteFailedMessage);
-}
-
 } // namespace
 
 SmdEncoding EncodeSmd(Song &song) {
@@ -165,38 +158,6 @@ SmdEncoding EncodeSmd(Song &song) {
   result.text = TitleBytes(song.title);
   result.text.append(melody.data(), static_cast<qsizetype>(melody.size()));
   return result;
-}
-
-SmdSaveResult SaveSmdFile(Song &song, const QString &path, bool isSaveTone) {
-  SmdSaveResult result;
-  SmdEncoding encoding = EncodeSmd(song);
-  if (!encoding.ok()) {
-    result.kind = SmdSaveResult::Kind::CheckFailed;
-    result.message = encoding.failure->message;
-    result.check = std::move(encoding.failure);
-    return result;
-  }
-  if (Status written = WriteFileAtomically(path, encoding.text); !written) {
-    result.kind = SmdSaveResult::Kind::WriteFailed;
-    result.message = WriteFailureText(path, written.error());
-    return result;
-  }
-  // The melody is safe on disk; a tone store that cannot be written does not undo that.
-  if (isSaveTone)
-    SaveTones(song, path);
-  song.dirty = false;
-  return result;
-}
-
-bool WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone) {
-  SmdEncoding encoding = EncodeSmd(song);
-  if (!encoding.ok())
-    return false;
-  if (!WriteFileAtomically(snapshotPath, encoding.text))
-    return false;
-  if (isSaveTone && !song.fileName.empty())
-    SaveTones(song, QString::fromStdString(song.fileName));
-  return true;
 }
 
 } // namespace pipora

@@ -1,11 +1,10 @@
 #pragma once
-// Writing SMD melody files. Every note must fit SMD: numbers 45 to 90, the sixteen
+// Encoding SMD melody files. Every note must fit SMD: numbers 45 to 90, the sixteen
 // length codes, and triplets in complete groups of three that fit one octave window.
 // A song that does not fit is refused with the part, the element and the message.
 #include "model/song.h"
 
 #include <QByteArray>
-#include <QString>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,26 +35,5 @@ struct SmdEncoding {
 // score editor is active). As the phone format cannot tie inside a triplet, a tie on
 // the first note of a triplet group is removed from the song, even when a later check fails.
 SmdEncoding EncodeSmd(Song &song);
-
-struct SmdSaveResult {
-  enum class Kind { Saved, CheckFailed, WriteFailed };
-  Kind kind = Kind::Saved;
-  std::optional<SmdCheckFailure> check; // when CheckFailed
-  // The text to show: the check's message, or for a failed write the path, a line break,
-  // the error's description, a line break, "ファイルの保存に失敗しました。".
-  std::string message;
-  bool saved() const { return kind == Kind::Saved; }
-};
-
-// Saves the song to `path` (atomically: the old file stays when writing fails). On success
-// the song is clean and, with `isSaveTone`, the tones of the user's parts are stored under
-// `path`. The file name of the song is left to the caller.
-SmdSaveResult SaveSmdFile(Song &song, const QString &path, bool isSaveTone);
-
-// Writes an undo snapshot: the same text to `snapshotPath`. Returns false, silently and
-// writing nothing, when the song fails a check or the file cannot be written. With
-// `isSaveTone` the tones are stored under the song's own file name (when it has one).
-// The dirty flag is not touched.
-bool WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone);
 
 } // namespace pipora

@@ -1,12 +1,8 @@
 #include "views/player/player_panel.h"
 
 #include "model/keymap.h"
-#include "platform/files/program_directory.h"
-#include "platform/ini/ini_file.h"
-#include "platform/midi/system/system_midi_output.h"
 #include "playback/midi_output.h"
 #include "playback/player.h"
-#include "playback/precise_wake_timer.h"
 #include "views/main_window.h"
 #include "views/score/play_line.h"
 #include "views/score/score_editor_window.h"
@@ -24,18 +20,6 @@
 namespace pipora {
 
 namespace {
-
-// The output comes from two optional keys of the settings file: MidiOutput (a system
-// MIDI port's name; empty for the built-in synthesizer) and SoundFont (a .sf2 file).
-MidiOutputChoice ReadOutputChoice() {
-  MidiOutputChoice choice;
-  Result<IniFile> ini = IniFile::Load(ProgramFile("pipora.ini"));
-  if (!ini)
-    return choice;
-  choice.outputName = ini->readString("pipora", "MidiOutput", "").toStdString();
-  choice.soundFontPath = ini->readString("pipora", "SoundFont", "").toStdString();
-  return choice;
-}
 
 QIcon ButtonIcon(bool play) {
   QPixmap pixmap(64, 64);
@@ -81,19 +65,10 @@ PlayerPanel::PlayerPanel(AppContext &ctx, QWidget *parent)
   watchForSnapping(positionLabel_);
   setFocusPolicy(Qt::StrongFocus);
 
-  midi_ = std::make_unique<MidiOutput>(CreateMidiBackend(ReadOutputChoice()));
   host_ = std::make_unique<PlayerWindowHost>(ctx);
   host_->setButtonsHandler([this](bool playing) { setButtons(playing); });
-  player_ = std::make_unique<Player>(ctx.song, *midi_, *host_, SteadyMsClock(),
-                                     std::make_unique<PreciseWakeTimer>(),
-                                     std::make_unique<PreciseWakeTimer>());
-  ctx.midi = midi_.get();
+  ctx.session.setPlayerView(host_.get());
   ctx.hooks.showPosition = [this](const QString &text) { positionLabel_->setText(text); };
-  ctx.hooks.atUnload.push_back([this] {
-    player_->StopSong();
-    midi_->MidiReset();
-    midi_->MidiClose();
-  });
 
   connect(playButton_, &QToolButton::pressed, this, [this] { pressPlay(); });
   connect(stopButton_, &QToolButton::pressed, this, [this] { pressStop(); });
@@ -111,9 +86,16 @@ PlayerPanel::PlayerPanel(AppContext &ctx, QWidget *parent)
 }
 
 PlayerPanel::~PlayerPanel() {
-  if (ctx_.midi == midi_.get())
-    ctx_.midi = nullptr;
+  ctx_.session.setPlayerView(nullptr);
   host_->setPlayLine(nullptr);
+}
+
+Player &PlayerPanel::player() {
+  return ctx_.session.player();
+}
+
+MidiOutput &PlayerPanel::midi() {
+  return ctx_.session.midi();
 }
 
 void PlayerPanel::attachScoreEditor() {
@@ -121,8 +103,8 @@ void PlayerPanel::attachScoreEditor() {
     return;
   playLine_ = std::make_unique<PlayLine>(ctx_, *ctx_.score);
   host_->setPlayLine(playLine_.get());
-  ctx_.score->previewNote = [this](int part, int key) { player_->PreviewNote(part, key); };
-  ctx_.score->endPreview = [this] { player_->EndPreview(); };
+  ctx_.score->previewNote = [this](int part, int key) { player().PreviewNote(part, key); };
+  ctx_.score->endPreview = [this] { player().EndPreview(); };
 }
 
 void PlayerPanel::connectMenu() {
@@ -130,7 +112,7 @@ void PlayerPanel::connectMenu() {
     if (QAction *action = ctx_.action(item))
       connect(action, &QAction::triggered, this, [this, command] {
         attachScoreEditor();
-        (player_.get()->*command)();
+        (player().*command)();
       });
   };
   hook("AllPlayItem", &Player::AllPlay);
@@ -149,7 +131,7 @@ void PlayerPanel::pressPlay() {
     all->trigger();
     return;
   }
-  player_->AllPlay();
+  player().AllPlay();
 }
 
 void PlayerPanel::pressStop() {
@@ -157,7 +139,7 @@ void PlayerPanel::pressStop() {
     stop->trigger();
     return;
   }
-  player_->StopPlay();
+  player().StopPlay();
 }
 
 void PlayerPanel::keyPressEvent(QKeyEvent *event) {
@@ -167,7 +149,7 @@ void PlayerPanel::keyPressEvent(QKeyEvent *event) {
   }
   const int code = event->text().at(0).unicode();
   // Both tests see the state the key found: play and stop may share a key.
-  const bool wasPlaying = player_->playing();
+  const bool wasPlaying = player().playing();
   if (!wasPlaying && ResolveShortCut(code, ctx_.settings.ShortCut, kPlayAllAction))
     pressPlay();
   if (wasPlaying && ResolveShortCut(code, ctx_.settings.ShortCut, kStopAction))
@@ -186,8 +168,7 @@ void PlayerPanel::togglePositionDisplay() {
   const std::optional<WindowId> active = ctx_.settings.activeWindow;
   pipora::MainWindow *frame = ctx_.frame;
   const bool sourceVisible = frame && ctx_.source && frame->isChildVisible(ctx_.source);
-  if (ctx_.hooks.scoreIsActive && ctx_.hooks.scoreIsActive())
-    BuildNoteList(ctx_.song);
+  ctx_.session.syncNoteLists();
   if (frame) {
     // The source editor's location column follows the mode, so the mode changes first;
     // the check marks and the display text (minutes with a sign blank) come after the
@@ -200,7 +181,7 @@ void PlayerPanel::togglePositionDisplay() {
     frame->focusActiveWindow(active);
   } else {
     ctx_.settings.isTick = !ctx_.settings.isTick;
-    positionLabel_->setText(QString::fromStdString(player_->stoppedPositionText()));
+    positionLabel_->setText(QString::fromStdString(player().stoppedPositionText()));
   }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The player panel: a play button, a stop button and the position display. It also
-// installs the player for the whole program: the MIDI output (ctx.midi), the play menu's
+// The player panel: a play button, a stop button and the position display. It attaches
+// the windows to the session's player: the bars, menus and play line, the play menu's
 // commands and the score editor's note preview.
 #include "views/child_window.h"
 #include "views/player_window_host.h"
@@ -22,8 +22,8 @@ public:
   explicit PlayerPanel(AppContext &ctx, QWidget *parent = nullptr);
   ~PlayerPanel() override;
 
-  Player &player() { return *player_; }
-  MidiOutput &midi() { return *midi_; }
+  Player &player();
+  MidiOutput &midi();
   // The score editor's play-position line; null removes it.
   void setPlayLine(PlayLineView *view) { host_->setPlayLine(view); }
   // Gives the score editor its note preview and its play-position line. The score editor
@@ -55,9 +55,7 @@ private:
   QToolButton *playButton_ = nullptr;
   QToolButton *stopButton_ = nullptr;
   QLabel *positionLabel_ = nullptr;
-  std::unique_ptr<MidiOutput> midi_;
   std::unique_ptr<PlayerWindowHost> host_;
-  std::unique_ptr<Player> player_;
   std::unique_ptr<PlayLine> playLine_;
 };
 

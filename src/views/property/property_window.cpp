@@ -214,7 +214,7 @@ void PropertyWindow::clickVolume(int index, Qt::MouseButton button, bool shift) 
     volume += change;
     showVolume(index);
   }
-  ctx_.song.dirty = true;
+  ctx_.session.setDirty(true);
 }
 
 void PropertyWindow::showLevels(bool on) {

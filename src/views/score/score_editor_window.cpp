@@ -1,7 +1,6 @@
 #include "views/score/score_editor_window.h"
 
-#include "platform/files/program_directory.h"
-#include "platform/files/temporary_files.h"
+#include "views/file_failure.h"
 #include "views/main_window.h"
 #include "views/score/raster_ops.h"
 #include "views/score/score_surface.h"
@@ -11,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -61,8 +59,7 @@ StaffLabelTable LabelsFromSettings(const Settings &settings) {
 } // namespace
 
 ScoreEditorWindow::ScoreEditorWindow(AppContext &ctx, QWidget *parent)
-    : ChildWindow(ctx, QStringLiteral("scoreEditor"), parent), history_(ProgramDirectory()),
-      surface_(new ScoreSurface(this)),
+    : ChildWindow(ctx, QStringLiteral("scoreEditor"), parent), surface_(new ScoreSurface(this)),
       hScrollBar_(MakeScrollBar(Qt::Horizontal, "horizontalScrollBar", this)),
       vScrollBar_(MakeScrollBar(Qt::Vertical, "verticalScrollBar", this)),
       zoomInButton_(MakeZoomButton(QStringLiteral("+"), "zoomInButton", 9, true, this)),
@@ -110,23 +107,16 @@ ScoreEditorWindow::ScoreEditorWindow(AppContext &ctx, QWidget *parent)
     if (windowActive_)
       showMarks();
   };
-  ctx_.hooks.scoreIsActive = [this] { return windowActive_; };
   ctx_.hooks.scoreShowTick = [this](int tick) {
     hideMarks();
     followCursor(tick);
     if (windowActive_)
       showMarks();
   };
-  ctx_.hooks.restartHistory = [this] {
-    history_.restart();
-    TakeSnapshot();
-  };
-  ctx_.hooks.takeSnapshot = [this] { TakeSnapshot(); };
-  ctx_.hooks.atUnload.push_back([self = QPointer<ScoreEditorWindow>(this)] {
-    if (self)
-      self->history_.discard();
-    RemoveAbandonedSnapshotFolders(ProgramDirectory());
-    DeleteTemporaryFiles(ProgramDirectory());
+  // Single-step undo made outside the score editor shows in the source editor.
+  connect(&ctx_.session, &EditorSession::notesChanged, this, [this](int part) {
+    if (!windowActive_ && ctx_.frame)
+      ctx_.frame->ViewSrc(part);
   });
   connectFrame();
 }
@@ -135,10 +125,7 @@ ScoreEditorWindow::~ScoreEditorWindow() {
   // Other windows may still run while the frame is taken down: nothing may reach this one.
   AppHooks &hooks = ctx_.hooks;
   hooks.scoreRelayout = nullptr;
-  hooks.scoreIsActive = nullptr;
   hooks.scoreShowTick = nullptr;
-  hooks.restartHistory = nullptr;
-  hooks.takeSnapshot = nullptr;
 }
 
 void ScoreEditorWindow::connectFrame() {
@@ -397,7 +384,7 @@ void ScoreEditorWindow::onVerticalScroll(int value) {
 
 void ScoreEditorWindow::onActivated() {
   windowActive_ = true;
-  BuildScoreList(ctx_.song);
+  ctx_.session.editScoreLists();
   relayoutScore();
   isActive = true;
   surface_->setFocus();
@@ -410,7 +397,7 @@ void ScoreEditorWindow::onActivated() {
 
 void ScoreEditorWindow::onDeactivated() {
   hideMarks();
-  BuildNoteList(ctx_.song);
+  ctx_.session.editNoteLists();
   isActive = false;
   windowActive_ = false;
   blinkTimer_.stop();
@@ -512,9 +499,9 @@ void ScoreEditorWindow::handleKey(int keyCode, int shift) {
   if (out.changed)
     relayoutScore();
   if (out.snapshot)
-    TakeSnapshot(out.noteListsCurrent);
+    ctx_.session.takeSnapshot(out.noteListsCurrent);
   if (out.dirty)
-    song.dirty = true;
+    ctx_.session.setDirty(true);
   runCommand(out.command);
   showMarks();
   if (out.preview > 0 && ctx_.settings.isPreview && previewNote) {
@@ -552,46 +539,32 @@ void ScoreEditorWindow::openDroppedFiles(const QStringList &files) {
 
 // --- undo --------------------------------------------------------------------------------
 
-void ScoreEditorWindow::TakeSnapshot(bool noteListsCurrent) {
-  // The snapshot reads the note lists; in the score editor they are brought up to date first.
-  history_.takeSnapshot(ctx_.song, windowActive_ && !noteListsCurrent);
-}
-
 void ScoreEditorWindow::Undo() {
+  hideMarks();
   if (!ctx_.settings.isManyUndo) {
-    hideMarks();
-    const int part = ExchangeWithBackup(ctx_.song, windowActive_);
-    if (part != 0 && !windowActive_) {
-      if (ctx_.frame)
-        ctx_.frame->ViewSrc(part);
-      BuildScoreList(ctx_.song); // the score editor shows the exchanged notes too
-    }
+    // Single-step undo: the session exchanges with the backup slot in place.
+    (void)ctx_.session.undo();
     relayoutScore();
     if (windowActive_)
       showMarks();
     return;
   }
-  hideMarks();
-  afterHistoryMove(history_.undo(ctx_.song));
+  const QString snapshot = ctx_.session.undoSnapshotPath();
+  afterHistoryMove(snapshot, ctx_.session.undo());
 }
 
 void ScoreEditorWindow::Redo() {
   hideMarks();
-  afterHistoryMove(history_.redo(ctx_.song));
+  const QString snapshot = ctx_.session.redoSnapshotPath();
+  afterHistoryMove(snapshot, ctx_.session.redo());
 }
 
-void ScoreEditorWindow::afterHistoryMove(const Status &status) {
-  if (!status)
-    showError(QString::fromStdString(status.error()));
-  if (ctx_.frame) {
-    // Refilling the source editor activates it; as after Open, the focus comes back to the
-    // window the user was working in, so typing goes on where it was.
-    const std::optional<WindowId> activeWindow = ctx_.settings.activeWindow;
-    ctx_.frame->refreshViews();
-    ctx_.frame->focusActiveWindow(activeWindow);
-  } else {
+void ScoreEditorWindow::afterHistoryMove(const QString &snapshotPath, const Status &status) {
+  // A loaded snapshot replaced the song: the frame refreshed every window already.
+  if (!status && ctx_.frame)
+    ShowFileFailure(ctx_.frame->prompts(), this, snapshotPath, status.failure(), FileAccess::Read);
+  if (!ctx_.frame)
     relayoutScore();
-  }
   if (windowActive_)
     showMarks();
 }

@@ -4,7 +4,6 @@
 // activated and written back when it is deactivated.
 #include "editing/score_geometry.h"
 #include "editing/score_keys.h"
-#include "editing/undo.h"
 #include "views/app_context.h"
 #include "views/child_window.h"
 #include "views/score/score_renderer.h"
@@ -57,12 +56,9 @@ public:
   void handleKey(int keyCode, int shift);
   void openDroppedFiles(const QStringList &files);
 
-  // Undo and redo of the Edit menu, and the snapshot every change takes.
+  // Undo and redo of the Edit menu, through the session.
   void Undo();
   void Redo();
-  // `noteListsCurrent`: the change already reached the note lists.
-  void TakeSnapshot(bool noteListsCurrent = false);
-  UndoHistory &history() { return history_; }
 
   // Sounds a note of a part for the preview; silent until the player panel provides it.
   std::function<void(int part, int noteNumber)> previewNote;
@@ -108,12 +104,11 @@ private:
   void applyZoom(QScrollBar *bar, const ScrollRange &range, int value);
   void runCommand(ScoreCommand command);
   void triggerItem(const char *name);
-  void afterHistoryMove(const Status &status);
+  void afterHistoryMove(const QString &snapshotPath, const Status &status);
   void showError(const QString &text, const QString &title = QString());
-  bool playing() const { return ctx_.playing; }
+  bool playing() const { return ctx_.session.isPlaying(); }
 
   ScoreRenderer renderer_;
-  UndoHistory history_;
   ScoreSurface *surface_;
   QScrollBar *hScrollBar_;
   QScrollBar *vScrollBar_;

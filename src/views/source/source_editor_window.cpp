@@ -187,7 +187,7 @@ QString SourceEditorWindow::positionTextForMenu() const {
 bool SourceEditorWindow::listKeyDown(QKeyEvent *event) {
   const int code = ShortcutCodeOf(*event);
   const bool plain = ModifierMaskOf(event->modifiers()) == 0;
-  const bool wasPlaying = ctx_.playing;
+  const bool wasPlaying = ctx_.session.isPlaying();
   const int key = event->key();
   Song &song = ctx_.song;
   bool consumed = false;
@@ -267,7 +267,7 @@ void SourceEditorWindow::insertOnList() {
   ViewSrc(part);
   enterOnList();
   pendingInsertion_ = true;
-  song.dirty = true;
+  ctx_.session.setDirty(true);
 }
 
 // --- the pitch and length boxes --------------------------------------------------------
@@ -323,7 +323,7 @@ void SourceEditorWindow::escapeFromBox(bool lengthBox) {
   if (pendingInsertion_ && (!lengthBox || nextIsEnd) && row >= 0 && row < p.count) {
     DeleteNote(song, song.currentPart, row);
     ViewSrc(song.currentPart);
-    BuildScoreList(song);
+    ctx_.session.refreshScoreLists();
   }
   focusList();
   onLineSelected();
@@ -362,10 +362,10 @@ void SourceEditorWindow::commitEntry() {
   p.cursor = at + 1;
   ViewSrc(part);
   EnsureScoreCapacity(song, part);
-  BuildScoreList(song);
+  ctx_.session.refreshScoreLists();
   if (ctx_.hooks.scoreRelayout)
     ctx_.hooks.scoreRelayout();
-  song.dirty = true;
+  ctx_.session.setDirty(true);
   pendingInsertion_ = false;
 }
 
@@ -438,14 +438,14 @@ void SourceEditorWindow::onActivated(QWidget *child) {
   ctx_.settings.activeWindow = WindowId::SourceEditor;
   if (inViewSrc_)
     return;
-  BuildNoteList(ctx_.song);
+  ctx_.session.editNoteLists();
   if (ctx_.frame && ctx_.frame->isChildVisible(this))
     ViewSrc(ctx_.song.currentPart);
 }
 
 void SourceEditorWindow::onDeactivated(QWidget *child) {
   if (child == this)
-    BuildScoreList(ctx_.song);
+    ctx_.session.refreshScoreLists();
 }
 
 void SourceEditorWindow::resizeEvent(QResizeEvent *event) {

@@ -1,4 +1,4 @@
-#include "formats/midi/midi_files.h"
+#include "session/midi_files.h"
 
 #include "formats/midi/export_events.h"
 #include "formats/midi/smf_reader.h"
@@ -11,37 +11,24 @@
 #include <span>
 
 namespace pipora {
-namespace {
-
-void FinishImport(Song &song) {
-  AppendEndMarkers(song);
-  RecalcTimes(song);
-  BuildScoreList(song);
-  song.dirty = false;
-}
-
-} // namespace
 
 QString WithLastThreeReplaced(const QString &path, const QString &extension) {
   return path.left(std::max<qsizetype>(path.size() - 3, 0)) + extension;
 }
 
-MidiImportResult ImportMidiFile(Song &song, const QString &path, const MidiImportOptions &options) {
+Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
+                                        const MidiImportOptions &options) {
+  if (QFileInfo(path).size() > kMaxMidiFileBytes)
+    return Error{TooLargeText(kMaxMidiFileBytes), {}};
+  Result<QByteArray> file = ReadWholeFile(path);
+  if (!file)
+    return file.failure();
+
   song.fileName = WithLastThreeReplaced(path, "smd").toStdString();
   EmptyPartsForImport(song);
   song.ticksPerBeat = 480;
   song.beatsPerMeasure = 4;
   song.title.clear();
-
-  if (QFileInfo(path).size() > kMaxMidiFileBytes) {
-    FinishImport(song);
-    return {true, TooLargeText(kMaxMidiFileBytes)};
-  }
-  Result<QByteArray> file = ReadWholeFile(path);
-  if (!file) {
-    FinishImport(song);
-    return {false, file.error()};
-  }
   const std::span<const std::uint8_t> bytes(
       reinterpret_cast<const std::uint8_t *>(file->constData()),
       static_cast<std::size_t>(file->size()));
@@ -49,8 +36,15 @@ MidiImportResult ImportMidiFile(Song &song, const QString &path, const MidiImpor
   SmfReadResult read = ReadSmf(bytes, song, importer, options);
   // The log only shows what was read; failing to write it does not fail the import.
   (void)WriteScratchFile(ProgramFile("pipora.log"), read.log);
-  FinishImport(song);
-  return {true, std::move(read.error)};
+  AppendEndMarkers(song);
+  RecalcTimes(song);
+  BuildScoreList(song);
+  song.dirty = false;
+
+  MidiImportReport report;
+  if (!read.error.empty())
+    report.error = Error{std::move(read.error), {}};
+  return report;
 }
 
 Status ExportMidiFile(const Song &song, const QString &path, const VelocitySource &velocities) {

@@ -1,7 +1,7 @@
-#include "editing/undo.h"
+#include "session/undo_history.h"
 
-#include "formats/smd/smd_reader.h"
-#include "formats/smd/smd_writer.h"
+#include "model/new_song.h"
+#include "session/smd_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,11 +64,11 @@ bool UndoHistory::canRedo() const {
   return folder_.isValid() && QFile::exists(snapshotPath(undoIndex_ + 1));
 }
 
-void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive) {
+void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTone) {
   if (scoreEditorActive)
     BuildNoteList(song);
   ++undoIndex_;
-  if (!folder_.isValid() || !WriteSmdSnapshot(song, snapshotPath(undoIndex_), false))
+  if (!folder_.isValid() || !WriteSmdSnapshot(song, snapshotPath(undoIndex_), isSaveTone))
     --undoIndex_;
   if (undoIndex_ < 0)
     return;
@@ -87,7 +87,7 @@ Status UndoHistory::load(Song &song, int index) {
   options.snapshotMode = true;
   auto opened = OpenSmdFile(song, snapshotPath(index), options);
   if (!opened)
-    return Error{opened.error()};
+    return opened.failure();
   // A song with no title and no notes is written as an empty line, which the open routine
   // reads as "nothing to load"; for a snapshot it means the empty song.
   if (*opened == OpenOutcome::EmptyFile)
@@ -121,25 +121,6 @@ Status UndoHistory::redo(Song &song) {
   if (loaded)
     ++undoIndex_;
   return loaded;
-}
-
-int ExchangeWithBackup(Song &song, bool scoreEditorActive) {
-  Part &backup = song.part(kBackupPart);
-  const int n = backup.scoreHeader.partNumber;
-  if (n < 1 || n > kUserParts)
-    return 0;
-  Part &part = song.part(n);
-  if (scoreEditorActive) {
-    std::swap(part.score, backup.score);
-    std::swap(part.scoreHeader.cursor, backup.scoreHeader.cursor);
-    std::swap(part.scoreHeader.count, backup.scoreHeader.count);
-    part.scoreHeader.selLength = 0;
-  } else {
-    std::swap(part.notes, backup.notes);
-    std::swap(part.cursor, backup.cursor);
-    std::swap(part.count, backup.count);
-  }
-  return n;
 }
 
 } // namespace pipora

@@ -1,4 +1,4 @@
-#include "formats/smd/tone_store.h"
+#include "session/tone_store.h"
 
 #include "platform/files/program_directory.h"
 #include "platform/ini/ini_file.h"
@@ -29,7 +29,7 @@ void LoadTones(Song &song, const QString &smdPath) {
 Status SaveTones(const Song &song, const QString &smdPath) {
   Result<IniFile> ini = IniFile::Load(ToneStorePath());
   if (!ini)
-    return Error{ini.error()};
+    return ini.failure();
   const QString section = ToneSection(smdPath);
   for (int n = 1; n <= kUserParts; ++n)
     ini->setValue(section, QString::number(n), QString::number(song.part(n).tone));

@@ -3,7 +3,6 @@
 // snapshot file; undo and redo read those files back. Each running editor keeps its snapshot
 // files in a folder of its own inside the program's directory, so two editors never load or
 // delete each other's snapshots; the folder goes when the history is destroyed.
-// Single-step undo instead exchanges the current part with the backup slot (part 18).
 #include "model/result.h"
 #include "model/song.h"
 
@@ -39,7 +38,8 @@ public:
   // Writes the next snapshot and forgets the ones after it. A song that fails the SMD checks
   // writes nothing; its current part and cursor are still recorded against the newest
   // snapshot. With the score editor active its lists are written back to the note lists first.
-  void takeSnapshot(Song &song, bool scoreEditorActive);
+  // With `isSaveTone` the tones go to the tone store as after a save.
+  void takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTone);
 
   // Loads the previous (next) snapshot in place of the song and restores its current part and
   // score cursor. Nothing happens at the ends of the history. A snapshot that cannot be read
@@ -61,10 +61,5 @@ private:
 // Removes the snapshot folders in the program's directory whose editor is no longer running
 // (one that crashed or was killed); folders of running editors stay. Returns how many went.
 int RemoveAbandonedSnapshotFolders(const QString &programDirectory);
-
-// Single-step undo: exchanges the part recorded in part 18 with part 18, the score lists when
-// the score editor is active, else the note lists. Doing it twice exchanges back. Returns the
-// part exchanged, or 0 when part 18 holds no backup.
-int ExchangeWithBackup(Song &song, bool scoreEditorActive);
 
 } // namespace pipora

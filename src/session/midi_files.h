@@ -1,15 +1,16 @@
 #pragma once
-// The MIDI file commands without their dialogs: what the open-MIDI, save-MIDI and
-// event-list commands of the main window (and the command-line tool) call. Every message
-// returned is the system-style description only; the caller shows it under the file name
-// with "ファイルの読み込みに失敗しました。" or "ファイルの保存に失敗しました。".
+// Standard MIDI Files on disk: the import with its event log "pipora.log", the export with
+// its writer log "pipora3.log", and the event-list dump. Reading and writing the bytes lives
+// in formats/midi; this is where they meet the file system.
+//
+// Failures carry the system's description; the path and the closing line of a message are
+// the caller's to add.
 #include "formats/midi/midi_import.h"
 #include "formats/midi/smf_writer.h"
 #include "model/result.h"
 #include "model/song.h"
 
 #include <QString>
-#include <string>
 
 namespace pipora {
 
@@ -21,21 +22,19 @@ QString WithLastThreeReplaced(const QString &path, const QString &extension);
 // one takes memory for the file and a log several times its size.
 inline constexpr qint64 kMaxMidiFileBytes = qint64{64} << 20;
 
-struct MidiImportResult {
-  // False when the file could not be opened at all: the song is then empty.
-  bool opened = true;
-  // The error's description; empty when the whole file was read.
-  std::string error;
-  bool ok() const { return error.empty(); }
-};
+// What an import that read the file got: `error` says where damage stopped the reading.
+using MidiImportReport = Report<Ok>;
 
 // Replaces the song by the notes of the Standard MIDI File at `path`: the file name becomes
 // `path` ending in "smd", the user's parts, the clipboard and the title are emptied, the file is
 // read (with tempo, tones and title taken from it) and "pipora.log" is written in the program's
 // directory; every part ends with its EndMarker, the score lists are rebuilt and the song
-// is not dirty. An error stops the reading but keeps the notes read before it. Volumes,
-// the current part and part 18 are left alone; the caller stores the tones in the settings.
-MidiImportResult ImportMidiFile(Song &song, const QString &path, const MidiImportOptions &options);
+// is not dirty. Damage stops the reading but keeps the notes read before it (the report's
+// error). A file that cannot be read, or is too large, fails and leaves the song as it was.
+// Volumes, the current part and part 18 are left alone; the caller stores the tones in the
+// settings.
+Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
+                                        const MidiImportOptions &options);
 
 // Writes the song as a Standard MIDI File at `path` (atomically: an existing file is
 // replaced only by a complete one) and the writer log "pipora3.log". The note lists' start

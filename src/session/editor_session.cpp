@@ -1,0 +1,219 @@
+#include "session/editor_session.h"
+
+#include "editing/backup_exchange.h"
+#include "model/new_song.h"
+#include "platform/files/temporary_files.h"
+#include "playback/midi_output.h"
+#include "playback/player.h"
+#include "playback/precise_wake_timer.h"
+#include "session/midi_output_choice.h"
+#include "session/player_relay.h"
+
+namespace pipora {
+
+EditorSession::EditorSession(const QString &programDirectory, std::unique_ptr<MidiBackend> backend,
+                             QObject *parent)
+    : QObject(parent), programDirectory_(programDirectory), history_(programDirectory) {
+  if (!backend)
+    backend = CreateMidiBackend(ReadMidiOutputChoice(programDirectory));
+  midi_ = std::make_unique<MidiOutput>(std::move(backend));
+  relay_ = std::make_unique<PlayerRelay>(song_);
+  relay_->setPlayingHandler([this](bool playing) { emit playingChanged(playing); });
+  player_ = std::make_unique<Player>(song_, *midi_, *relay_, SteadyMsClock(),
+                                     std::make_unique<PreciseWakeTimer>(),
+                                     std::make_unique<PreciseWakeTimer>());
+  NewSong(song_);
+  history_.takeSnapshot(song_, false, options().isSaveTone);
+}
+
+EditorSession::~EditorSession() {
+  // The player stops before the output and the relay it talks to go.
+  relay_->setView(nullptr);
+  if (player_->playing())
+    player_->StopSong();
+  player_.reset();
+}
+
+// --- the two lists ------------------------------------------------------------------------
+
+void EditorSession::editScoreLists() {
+  BuildScoreList(song_);
+  edited_ = EditedLists::Score;
+}
+
+void EditorSession::editNoteLists() {
+  BuildNoteList(song_);
+  edited_ = EditedLists::Notes;
+}
+
+void EditorSession::syncNoteLists() {
+  if (edited_ == EditedLists::Score)
+    BuildNoteList(song_);
+}
+
+void EditorSession::noteListsChanged() {
+  RecalcTimes(song_);
+  BuildScoreList(song_);
+}
+
+void EditorSession::refreshScoreLists() {
+  BuildScoreList(song_);
+}
+
+// --- file name and dirty flag ----------------------------------------------------------------
+
+void EditorSession::announce(const Marks &before) {
+  if (before.path != song_.fileName)
+    emit pathChanged(path());
+  if (before.dirty != song_.dirty)
+    emit dirtyChanged(song_.dirty);
+}
+
+void EditorSession::setPath(const QString &path) {
+  const Marks before = marks();
+  song_.fileName = path.toStdString();
+  announce(before);
+}
+
+void EditorSession::setDirty(bool dirty) {
+  const Marks before = marks();
+  song_.dirty = dirty;
+  announce(before);
+}
+
+// --- document commands ---------------------------------------------------------------------
+
+void EditorSession::newSong() {
+  const Marks before = marks();
+  NewSong(song_);
+  history_.restart();
+  history_.takeSnapshot(song_, false, options().isSaveTone);
+  song_.dirty = false;
+  emit songReplaced();
+  emit historyChanged();
+  announce(before);
+}
+
+Result<OpenOutcome> EditorSession::open(const QString &path) {
+  const Marks before = marks();
+  OpenOptions open;
+  open.isSaveTone = options().isSaveTone;
+  Result<OpenOutcome> opened = OpenSmdFile(song_, path, open);
+  if (opened && *opened == OpenOutcome::Loaded)
+    emit songReplaced();
+  announce(before);
+  return opened;
+}
+
+std::optional<SmdCheckFailure> EditorSession::checkSmd() {
+  syncNoteLists();
+  SmdEncoding encoding = EncodeSmd(song_);
+  return std::move(encoding.failure);
+}
+
+Status EditorSession::save() {
+  const Marks before = marks();
+  syncNoteLists();
+  const SmdEncoding encoding = EncodeSmd(song_);
+  if (!encoding.ok())
+    return Error{encoding.failure->message, {}};
+  Status saved = SaveSmdFile(song_, path(), encoding.text, options().isSaveTone);
+  // A tie dropped from a triplet shows in the score too.
+  if (saved)
+    BuildScoreList(song_);
+  announce(before);
+  return saved;
+}
+
+Status EditorSession::saveAs(const QString &path) {
+  setPath(path);
+  return save();
+}
+
+Result<MidiImportReport> EditorSession::importMidi(const QString &path) {
+  const Marks before = marks();
+  Result<MidiImportReport> imported = ImportMidiFile(song_, path, options().import);
+  if (imported) {
+    song_.currentPart = 1;
+    emit songReplaced();
+  }
+  announce(before);
+  return imported;
+}
+
+Status EditorSession::exportMidi(const QString &path) {
+  syncNoteLists();
+  RecalcTimes(song_);
+  return ExportMidiFile(song_, path);
+}
+
+Status EditorSession::writeEventList() {
+  syncNoteLists();
+  RecalcTimes(song_);
+  return WriteEventListLog(song_);
+}
+
+// --- undo ------------------------------------------------------------------------------------
+
+void EditorSession::takeSnapshot(bool noteListsCurrent) {
+  history_.takeSnapshot(song_, edited_ == EditedLists::Score && !noteListsCurrent,
+                        options().isSaveTone);
+  emit historyChanged();
+}
+
+Status EditorSession::loadSnapshot(Status loaded) {
+  if (loaded) {
+    emit songReplaced();
+    emit historyChanged();
+  }
+  return loaded;
+}
+
+Status EditorSession::undo() {
+  if (options().isManyUndo)
+    return loadSnapshot(history_.undo(song_));
+  const int part = ExchangeWithBackup(song_, edited_ == EditedLists::Score);
+  if (part != 0) {
+    // The other list shows the exchanged notes too.
+    if (edited_ == EditedLists::Notes)
+      BuildScoreList(song_);
+    emit notesChanged(part);
+  }
+  return Ok{};
+}
+
+Status EditorSession::redo() {
+  return loadSnapshot(history_.redo(song_));
+}
+
+bool EditorSession::canUndo() const {
+  return options().isManyUndo ? history_.canUndo() : true;
+}
+
+bool EditorSession::canRedo() const {
+  return history_.canRedo();
+}
+
+// --- playback --------------------------------------------------------------------------------
+
+bool EditorSession::isPlaying() const {
+  return player_->playing();
+}
+
+void EditorSession::setPlayerView(PlayerHost *view) {
+  relay_->setView(view);
+}
+
+void EditorSession::shutDown() {
+  if (shutDown_)
+    return;
+  shutDown_ = true;
+  player_->StopSong();
+  midi_->MidiReset();
+  midi_->MidiClose();
+  history_.discard();
+  RemoveAbandonedSnapshotFolders(programDirectory_);
+  DeleteTemporaryFiles(programDirectory_);
+}
+
+} // namespace pipora

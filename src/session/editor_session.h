@@ -1,0 +1,155 @@
+#pragma once
+// The editor's one document and everything that lives as long as it: the song, which of its
+// two lists the editing goes on in, the undo history, the file name and dirty flag, the
+// player and the MIDI output. Windows observe it through the signals and change the document
+// through the commands; none of it needs a widget, so it is tested without one.
+#include "formats/midi/midi_import.h"
+#include "formats/smd/smd_writer.h"
+#include "model/result.h"
+#include "model/song.h"
+#include "platform/midi/midi_backend.h"
+#include "session/midi_files.h"
+#include "session/smd_files.h"
+#include "session/undo_history.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace pipora {
+
+class MidiOutput;
+class Player;
+class PlayerHost;
+class PlayerRelay;
+
+// The settings that change what the document commands do.
+struct DocumentOptions {
+  bool isSaveTone = false; // tones per file in the tone store
+  bool isManyUndo = true;  // snapshots; off: single-step exchange with the backup slot
+  MidiImportOptions import;
+};
+
+// Each part keeps its notes twice: the note lists (source editor, files, player) and the
+// score lists (score editor). The editor that is active edits one of them; the other is
+// rebuilt from it when the other kind of reader needs it.
+enum class EditedLists { Notes, Score };
+
+class EditorSession : public QObject {
+  Q_OBJECT
+public:
+  // `programDirectory` holds the snapshots, logs, tone store and settings file. Without a
+  // backend the output is chosen by the settings file's MidiOutput and SoundFont keys.
+  explicit EditorSession(const QString &programDirectory,
+                         std::unique_ptr<MidiBackend> backend = nullptr, QObject *parent = nullptr);
+  ~EditorSession() override;
+
+  Song &song() { return song_; }
+  const Song &song() const { return song_; }
+  // The options in force: from the source when one is set (the editor's settings, which the
+  // user may change at any time), else the ones set here.
+  DocumentOptions options() const { return optionsSource_ ? optionsSource_() : options_; }
+  void setOptions(const DocumentOptions &options) { options_ = options; }
+  void setOptionsSource(std::function<DocumentOptions()> source) {
+    optionsSource_ = std::move(source);
+  }
+  const QString &programDirectory() const { return programDirectory_; }
+
+  // --- the two lists -------------------------------------------------------------------
+  EditedLists editedLists() const { return edited_; }
+  // The score editor takes over: the score lists are rebuilt from the note lists.
+  void editScoreLists();
+  // The note lists are edited from now on: the score editor's changes are written back.
+  void editNoteLists();
+  // Before reading the note lists (save, play, export): written back from the score lists
+  // when the score editor is editing.
+  void syncNoteLists();
+  // After the note lists were changed: start ticks recomputed, score lists rebuilt.
+  void noteListsChanged();
+  // The score lists rebuilt from the note lists, whichever editor edits.
+  void refreshScoreLists();
+
+  // --- file name and dirty flag --------------------------------------------------------
+  QString path() const { return QString::fromStdString(song_.fileName); }
+  void setPath(const QString &path);
+  bool isDirty() const { return song_.dirty; }
+  void setDirty(bool dirty);
+
+  // --- document commands (dialogs and questions are the caller's) ----------------------
+  // New: empty song, history restarted with snapshot 0, no file name, clean.
+  void newSong();
+  // Opens an SMD file; a failure leaves the song as it was.
+  Result<OpenOutcome> open(const QString &path);
+  // The save checks alone: where the song cannot be saved, or nothing.
+  std::optional<SmdCheckFailure> checkSmd();
+  // Saves to the file name (which must be set), or to `path`, which then becomes the file
+  // name. A refused check fails with its message and writes nothing.
+  Status save();
+  Status saveAs(const QString &path);
+  // Imports a Standard MIDI File; a file that cannot be read leaves the song as it was.
+  Result<MidiImportReport> importMidi(const QString &path);
+  // Exports to `path` (default: the file name ending in "mid").
+  Status exportMidi(const QString &path);
+  Status writeEventList();
+
+  // --- undo ------------------------------------------------------------------------------
+  // After a change. `noteListsCurrent`: the change was made in both lists, so the score
+  // editor's lists need not be written back first.
+  void takeSnapshot(bool noteListsCurrent = false);
+  // Many-level undo loads the previous snapshot; single-step undo exchanges with the backup
+  // slot. A snapshot that cannot be read fails and leaves the song as it was.
+  Status undo();
+  Status redo();
+  bool canUndo() const;
+  bool canRedo() const;
+  UndoHistory &history() { return history_; }
+  // The snapshot file undo (redo) reads next, for a failure message.
+  QString undoSnapshotPath() const { return history_.snapshotPath(history_.undoIndex() - 1); }
+  QString redoSnapshotPath() const { return history_.snapshotPath(history_.undoIndex() + 1); }
+
+  // --- playback --------------------------------------------------------------------------
+  Player &player() { return *player_; }
+  MidiOutput &midi() { return *midi_; }
+  bool isPlaying() const;
+  // The windows' side of the player (bars, menus, play line); null detaches them.
+  void setPlayerView(PlayerHost *view);
+
+  // At exit: playback stopped, the output reset and closed, the snapshots and logs deleted.
+  void shutDown();
+
+signals:
+  // The whole song was replaced (new, open, import, undo, redo).
+  void songReplaced();
+  // Single-step undo exchanged this part's notes with the backup slot.
+  void notesChanged(int part);
+  void dirtyChanged(bool dirty);
+  void pathChanged(const QString &path);
+  void playingChanged(bool playing);
+  void historyChanged();
+
+private:
+  // Emits what changed in the path and dirty flag since `before`.
+  struct Marks {
+    std::string path;
+    bool dirty;
+  };
+  Marks marks() const { return {song_.fileName, song_.dirty}; }
+  void announce(const Marks &before);
+  Status loadSnapshot(Status loaded);
+
+  QString programDirectory_;
+  Song song_;
+  DocumentOptions options_;
+  std::function<DocumentOptions()> optionsSource_;
+  EditedLists edited_ = EditedLists::Notes;
+  UndoHistory history_;
+  std::unique_ptr<MidiOutput> midi_;
+  std::unique_ptr<PlayerRelay> relay_;
+  std::unique_ptr<Player> player_;
+  bool shutDown_ = false;
+};
+
+} // namespace pipora

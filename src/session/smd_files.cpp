@@ -1,0 +1,60 @@
+#include "session/smd_files.h"
+
+#include "formats/smd/smd_reader.h"
+#include "platform/files/file_io.h"
+#include "session/tone_store.h"
+
+namespace pipora {
+
+Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptions &options) {
+  Result<QByteArray> line = ReadFirstLine(path);
+  if (!line)
+    return line.failure();
+  if (line->isEmpty()) {
+    if (!options.snapshotMode)
+      song.fileName = path.toStdString();
+    return OpenOutcome::EmptyFile;
+  }
+  Result<SmdDocument> doc = DecodeSmd(*line, song.capacity);
+  if (!doc)
+    return doc.failure();
+  ReplaceMelody(song, std::move(*doc));
+  // A snapshot file has no tones of its own; the current ones stay.
+  if (options.isSaveTone && !options.snapshotMode)
+    LoadTones(song, path);
+  if (!options.snapshotMode) {
+    song.fileName = path.toStdString();
+    song.dirty = false;
+  }
+  return OpenOutcome::Loaded;
+}
+
+Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool isSaveTone) {
+  if (Status written = WriteFileAtomically(path, text); !written)
+    return written;
+  // The melody is safe on disk; a tone store that cannot be written does not undo that.
+  if (isSaveTone)
+    (void)SaveTones(song, path);
+  song.dirty = false;
+  return Ok{};
+}
+
+Status SaveSmdFile(Song &song, const QString &path, bool isSaveTone) {
+  const SmdEncoding encoding = EncodeSmd(song);
+  if (!encoding.ok())
+    return Error{encoding.failure->message, {}};
+  return SaveSmdFile(song, path, encoding.text, isSaveTone);
+}
+
+Status WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone) {
+  const SmdEncoding encoding = EncodeSmd(song);
+  if (!encoding.ok())
+    return Error{encoding.failure->message, {}};
+  if (Status written = WriteFileAtomically(snapshotPath, encoding.text); !written)
+    return written;
+  if (isSaveTone && !song.fileName.empty())
+    (void)SaveTones(song, QString::fromStdString(song.fileName));
+  return Ok{};
+}
+
+} // namespace pipora

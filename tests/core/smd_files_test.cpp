@@ -1,0 +1,291 @@
+// The SMD file layer: opening into a song, saving with the tone store, undo snapshots.
+#include "session/failure_text.h"
+#include "session/smd_files.h"
+#include "session/tone_store.h"
+
+#include "model/vocabulary.h"
+#include "platform/files/file_io.h"
+#include "platform/ini/ini_file.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pipora {
+namespace {
+
+const QByteArray kStart("\x1b$D");
+const QByteArray kEnd("\x0f");
+
+struct Expected {
+  int number;
+  const char *length;
+  const char *pitch;
+};
+
+void ExpectNotes(const Part &part, const std::vector<Expected> &expected) {
+  ASSERT_EQ(part.count, static_cast<int>(expected.size()));
+  ASSERT_EQ(part.notes.size(), expected.size() + 1);
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(part.notes[i].noteNumber, expected[i].number);
+    EXPECT_EQ(part.notes[i].length, expected[i].length);
+    EXPECT_EQ(part.notes[i].pitch, expected[i].pitch);
+  }
+  EXPECT_TRUE(part.notes.back().isEndMarker());
+}
+
+Song SongWith(int part, const std::vector<std::pair<int, std::string>> &notes) {
+  Song song;
+  for (const auto &[number, length] : notes)
+    InsertNote(song, part, song.part(part).count, number, length, PitchNameOf(number));
+  return song;
+}
+
+std::string Frame(const std::string &body) {
+  return "\x1b$D" + body + "\x0f";
+}
+
+class OpenSmdFileTest : public testing::Test {
+protected:
+  QString write(const QString &name, const QByteArray &bytes) {
+    const QString path = dir_.filePath(name);
+    EXPECT_TRUE(WriteFileAtomically(path, bytes).ok());
+    return path;
+  }
+
+  // A song with something in every slot that reading may or may not replace.
+  static Song Existing() {
+    Song song;
+    InsertNote(song, 1, 0, 62, "4", "D");
+    InsertNote(song, 17, 0, 64, "8", "E");
+    InsertNote(song, 18, 0, 65, "2", "F");
+    song.part(18).scoreHeader.partNumber = 1;
+    song.part(3).volume = 7;
+    song.part(2).tone = 40;
+    song.title = "old";
+    song.fileName = "old.smd";
+    song.dirty = true;
+    song.currentPart = 5;
+    song.ticksPerBeat = 240;
+    song.beatsPerMeasure = 3;
+    RecalcTimes(song);
+    BuildScoreList(song);
+    return song;
+  }
+
+  QTemporaryDir dir_;
+};
+
+TEST_F(OpenSmdFileTest, LoadsTheFirstLineAndCleansTheSong) {
+  for (const char *ending : {"\r\n", "\n", "\r"}) {
+    SCOPED_TRACE(ending);
+    const QString path =
+        write("a.smd", "abc" + kStart + "!$65" + kEnd + ending + "garbage\x1b$D%\x0f");
+    Song song = Existing();
+    Result<OpenOutcome> opened = OpenSmdFile(song, path);
+    ASSERT_TRUE(opened.ok()) << opened.error();
+    EXPECT_EQ(*opened, OpenOutcome::Loaded);
+    EXPECT_EQ(song.title, "abc");
+    ExpectNotes(song.part(1), {{60, "4", "C"}, {60, "8", "C"}});
+    EXPECT_EQ(song.part(1).notes[1].start, 480);
+    EXPECT_EQ(song.part(1).score[1].start, 480);
+    EXPECT_EQ(song.part(1).scoreHeader.count, 2);
+    ExpectNotes(song.part(17), {});
+    EXPECT_EQ(song.part(3).volume, 4);
+    EXPECT_EQ(song.part(2).tone, 40);
+    // The backup slot and the current part belong to the editor, not to the file.
+    ExpectNotes(song.part(18), {{65, "2", "F"}});
+    EXPECT_EQ(song.part(18).scoreHeader.partNumber, 1);
+    EXPECT_EQ(song.currentPart, 5);
+    EXPECT_EQ(song.ticksPerBeat, 480);
+    EXPECT_EQ(song.beatsPerMeasure, 4);
+    EXPECT_EQ(song.fileName, path.toStdString());
+    EXPECT_FALSE(song.dirty);
+  }
+}
+
+TEST_F(OpenSmdFileTest, EighteenthPartReplacesTheBackupSlotCleanly) {
+  QByteArray line;
+  for (int n = 1; n <= 18; ++n)
+    line += kStart + "6" + kEnd;
+  line += "\x1b"; // a cut-off start is ignored
+  Song song = Existing();
+  ASSERT_TRUE(OpenSmdFile(song, write("b.smd", line)).ok());
+  ExpectNotes(song.part(18), {{60, "4", "C"}});
+  EXPECT_EQ(song.part(18).scoreHeader.partNumber, 0);
+  ExpectNotes(song.part(17), {{60, "4", "C"}});
+}
+
+TEST_F(OpenSmdFileTest, DamagedFileLeavesTheSongAsItWas) {
+  const QString path = write("bad.smd", "new" + kStart + "66\"" + kEnd + kStart + "\"");
+  Song song = Existing();
+  Result<OpenOutcome> opened = OpenSmdFile(song, path);
+  ASSERT_FALSE(opened.ok());
+  // The decoder says where the damage starts: the second part's cut-off octave word.
+  EXPECT_EQ(opened.failure().offset, std::optional<std::int64_t>(13));
+  EXPECT_EQ(song.title, "old");
+  ExpectNotes(song.part(1), {{62, "4", "D"}});
+  ExpectNotes(song.part(17), {{64, "8", "E"}});
+  EXPECT_EQ(song.part(3).volume, 7);
+  EXPECT_EQ(song.fileName, "old.smd");
+  EXPECT_TRUE(song.dirty);
+  EXPECT_EQ(song.ticksPerBeat, 240);
+}
+
+TEST_F(OpenSmdFileTest, MissingFileGivesTheReadFailureText) {
+  Song song = Existing();
+  const QString path = dir_.filePath("none.smd");
+  Result<OpenOutcome> opened = OpenSmdFile(song, path);
+  ASSERT_FALSE(opened.ok());
+  const std::string text = FileFailureText(path, opened.failure(), FileAccess::Read);
+  const std::size_t first = text.find('\n');
+  const std::size_t second = text.find('\n', first + 1);
+  EXPECT_EQ(text.substr(0, first), path.toStdString());
+  EXPECT_GT(second, first + 1); // a description between the two line breaks
+  EXPECT_EQ(text.substr(second + 1), "ファイルの読み込みに失敗しました。");
+  EXPECT_EQ(song.fileName, "old.smd");
+  ExpectNotes(song.part(1), {{62, "4", "D"}});
+}
+
+TEST_F(OpenSmdFileTest, EmptyFirstLineOnlyTakesTheFileName) {
+  const QString path = write("empty.smd", "\r\n" + kStart + "6" + kEnd);
+  Song song = Existing();
+  Result<OpenOutcome> opened = OpenSmdFile(song, path);
+  ASSERT_TRUE(opened.ok());
+  EXPECT_EQ(*opened, OpenOutcome::EmptyFile);
+  EXPECT_EQ(song.fileName, path.toStdString());
+  EXPECT_TRUE(song.dirty);
+  ExpectNotes(song.part(1), {{62, "4", "D"}});
+
+  song.fileName = "old.smd";
+  ASSERT_TRUE(OpenSmdFile(song, path, {.snapshotMode = true}).ok());
+  EXPECT_EQ(song.fileName, "old.smd");
+}
+
+TEST_F(OpenSmdFileTest, SnapshotModeKeepsFileNameAndDirtyFlag) {
+  const QString path = write("pipora3.tmp", kStart + "6" + kEnd + "\r\n");
+  Song song = Existing();
+  ASSERT_TRUE(OpenSmdFile(song, path, {.snapshotMode = true}).ok());
+  ExpectNotes(song.part(1), {{60, "4", "C"}});
+  EXPECT_EQ(song.fileName, "old.smd");
+  EXPECT_TRUE(song.dirty);
+}
+
+TEST_F(OpenSmdFileTest, TonesComeFromTheStoreOnlyWhenAsked) {
+  const QString path = write("tones.smd", kStart + "6" + kEnd);
+  IniFile store;
+  store.setValue(ToneSection(path), "1", "19");
+  store.setValue(ToneSection(path), "16", "73");
+  store.setValue("/other.smd", "2", "5");
+  ASSERT_TRUE(store.save(ToneStorePath()).ok());
+
+  Song song = Existing();
+  ASSERT_TRUE(OpenSmdFile(song, path).ok());
+  EXPECT_EQ(song.part(1).tone, 0);
+
+  ASSERT_TRUE(OpenSmdFile(song, path, {.isSaveTone = true}).ok());
+  EXPECT_EQ(song.part(1).tone, 19);
+  EXPECT_EQ(song.part(16).tone, 73);
+  EXPECT_EQ(song.part(2).tone, 40); // no entry: the current tone stays
+  QFile::remove(ToneStorePath());
+}
+
+class SaveSmdFileTest : public testing::Test {
+protected:
+  QString path(const QString &name) const { return dir_.filePath(name); }
+  QTemporaryDir dir_;
+};
+
+TEST_F(SaveSmdFileTest, WritesCleansAndReadsBack) {
+  Song song = SongWith(1, {{60, "4"}});
+  song.dirty = true;
+  const Status saved = SaveSmdFile(song, path("a.smd"), false);
+  ASSERT_TRUE(saved.ok()) << saved.error();
+  EXPECT_FALSE(song.dirty);
+  Result<QByteArray> bytes = ReadWholeFile(path("a.smd"));
+  ASSERT_TRUE(bytes.ok());
+  EXPECT_EQ(bytes->toStdString(), Frame("!$6") + "\r\n");
+  EXPECT_FALSE(QFile::exists(ToneStorePath()));
+}
+
+TEST_F(SaveSmdFileTest, RefusedSongLeavesTheOldFileAndStaysDirty) {
+  ASSERT_TRUE(WriteFileAtomically(path("a.smd"), "old contents").ok());
+  Song song = SongWith(2, {{60, "4"}, {100, "4"}});
+  song.dirty = true;
+  const Status saved = SaveSmdFile(song, path("a.smd"), true);
+  ASSERT_FALSE(saved.ok());
+  EXPECT_EQ(saved.error(), kCannotHandleNote);
+  EXPECT_TRUE(song.dirty);
+  EXPECT_EQ(*ReadWholeFile(path("a.smd")), "old contents");
+  EXPECT_FALSE(QFile::exists(ToneStorePath()));
+}
+
+TEST_F(SaveSmdFileTest, FailedWriteGivesTheSaveFailureText) {
+  Song song = SongWith(1, {{60, "4"}});
+  song.dirty = true;
+  const QString target = path("missing/dir/a.smd");
+  const Status saved = SaveSmdFile(song, target, false);
+  ASSERT_FALSE(saved.ok());
+  const std::string text = FileFailureText(target, saved.failure(), FileAccess::Write);
+  const std::size_t first = text.find('\n');
+  const std::size_t second = text.find('\n', first + 1);
+  EXPECT_EQ(text.substr(0, first), target.toStdString());
+  EXPECT_GT(second, first + 1);
+  EXPECT_EQ(text.substr(second + 1), kWriteFailedMessage);
+  EXPECT_TRUE(song.dirty);
+}
+
+TEST_F(SaveSmdFileTest, TonesAreStoredUnderTheFilePathWhenAsked) {
+  Song song = SongWith(1, {{60, "4"}});
+  for (int n = 1; n <= kUserParts; ++n)
+    song.part(n).tone = n + 10;
+  IniFile existing;
+  existing.setValue("pipora", "keep", "me");
+  ASSERT_TRUE(existing.save(ToneStorePath()).ok());
+
+  ASSERT_TRUE(SaveSmdFile(song, path("t.smd"), true).ok());
+  Result<IniFile> store = IniFile::Load(ToneStorePath());
+  ASSERT_TRUE(store.ok());
+  for (int n = 1; n <= kUserParts; ++n)
+    EXPECT_EQ(store->readInt(ToneSection(path("t.smd")), QString::number(n), -1), n + 10);
+  EXPECT_EQ(store->readString("pipora", "keep", ""), "me");
+
+  // And they come back on the next open.
+  Song other;
+  ASSERT_TRUE(OpenSmdFile(other, path("t.smd"), {.isSaveTone = true}).ok());
+  EXPECT_EQ(other.part(7).tone, 17);
+  QFile::remove(ToneStorePath());
+}
+
+TEST_F(SaveSmdFileTest, SnapshotsFailWithoutWritingAndLeaveDirtyAlone) {
+  Song song = SongWith(1, {{60, "4"}});
+  song.dirty = true;
+  EXPECT_TRUE(WriteSmdSnapshot(song, path("pipora1.tmp"), false).ok());
+  EXPECT_TRUE(song.dirty);
+  EXPECT_EQ(ReadWholeFile(path("pipora1.tmp"))->toStdString(), Frame("!$6") + "\r\n");
+
+  InsertNote(song, 1, 1, 20, "4", "G#");
+  EXPECT_FALSE(WriteSmdSnapshot(song, path("pipora2.tmp"), false).ok());
+  EXPECT_FALSE(QFile::exists(path("pipora2.tmp")));
+  EXPECT_FALSE(WriteSmdSnapshot(song, path("no/such/dir/pipora2.tmp"), false).ok());
+}
+
+TEST_F(SaveSmdFileTest, SnapshotStoresTonesOnlyForANamedSong) {
+  Song song = SongWith(1, {{60, "4"}});
+  song.part(1).tone = 33;
+  ASSERT_TRUE(WriteSmdSnapshot(song, path("pipora0.tmp"), true).ok());
+  EXPECT_FALSE(QFile::exists(ToneStorePath()));
+
+  song.fileName = path("named.smd").toStdString();
+  ASSERT_TRUE(WriteSmdSnapshot(song, path("pipora1.tmp"), true).ok());
+  EXPECT_EQ(GetProfileInt(ToneStorePath(), ToneSection(path("named.smd")), "1", -1), 33);
+  QFile::remove(ToneStorePath());
+}
+
+} // namespace
+} // namespace pipora
