@@ -55,7 +55,7 @@ void Player::startPrepared(std::uint32_t mask) {
 
 void Player::AllPlay() {
   measureRun_ = false;
-  startPrepared(kAllPartsMask);
+  startPlayAll(kAllPartsMask);
 }
 
 void Player::SoloPlay() {

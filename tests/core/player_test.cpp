@@ -299,12 +299,13 @@ public:
 struct MeasurePlayFromScoreCase {
   const char *name;
   int scoreCursor;
-  int firstSounding; // note number of the first note-on
+  int firstSounding;   // note number of the first note-on
+  bool measure = true; // measure play, else play all
 };
 
 class MeasurePlayFromScore : public ::testing::TestWithParam<MeasurePlayFromScoreCase> {};
 
-TEST_P(MeasurePlayFromScore, StartsOneMeasureBeforeTheScoreCursor) {
+TEST_P(MeasurePlayFromScore, StartsFromTheScoreCursor) {
   Song song;
   double now = 1000;
   MidiOutput midi(std::make_unique<RecordingMidiBackend>([&] { return now; }, 1));
@@ -322,7 +323,10 @@ TEST_P(MeasurePlayFromScore, StartsOneMeasureBeforeTheScoreCursor) {
   song.part(1).scoreHeader.partNumber = 1;
   song.part(1).scoreHeader.cursor = GetParam().scoreCursor;
   song.part(1).cursor = 0; // the note list's cursor is stale while the score editor is active
-  player.MeasurePlay();
+  if (GetParam().measure)
+    player.MeasurePlay();
+  else
+    player.AllPlay();
   // Elements before the start are skipped one per pass; 50 ms later the first note sounds.
   for (int guard = 0; guard < 1000 && timer->due() <= now + 50; ++guard) {
     now = std::max(now, timer->due());
@@ -344,7 +348,9 @@ TEST_P(MeasurePlayFromScore, StartsOneMeasureBeforeTheScoreCursor) {
 INSTANTIATE_TEST_SUITE_P(Cursor, MeasurePlayFromScore,
                          ::testing::Values(MeasurePlayFromScoreCase{"TwelfthElement", 11, 60 + 7},
                                            MeasurePlayFromScoreCase{"AtTheEnd", 16, 60 + 12},
-                                           MeasurePlayFromScoreCase{"InTheFirstMeasure", 2, 60}),
+                                           MeasurePlayFromScoreCase{"InTheFirstMeasure", 2, 60},
+                                           MeasurePlayFromScoreCase{"PlayAllAtTheScoreCursor", 11,
+                                                                    60 + 11, false}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Player, PlainPlayStopLeavesTheCursorAlone) {
