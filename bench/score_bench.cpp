@@ -29,7 +29,8 @@ const ScoreRenderer &Renderer() {
   return renderer;
 }
 
-// Full redraw of a 16-part song of state.range(0) notes per part, the view in its middle.
+// Full redraw, engraved, of a 16-part song of state.range(0) notes per part, the view in its
+// middle.
 void BM_FullRedraw(benchmark::State &state) {
   Song song = sample::LongSong(16, static_cast<int>(state.range(0)));
   QImage surface(kWidth, kHeight, QImage::Format_RGB32);
@@ -44,6 +45,23 @@ void BM_FullRedraw(benchmark::State &state) {
   }
 }
 BENCHMARK(BM_FullRedraw)->Arg(200)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// The same with one glyph per note (the classic look).
+void BM_FullRedrawClassic(benchmark::State &state) {
+  Song song = sample::LongSong(16, static_cast<int>(state.range(0)));
+  QImage surface(kWidth, kHeight, QImage::Format_RGB32);
+  ScoreViewState view;
+  view.isDoReMi = true;
+  view.isClassicScore = true;
+  const int end =
+      song.part(1).score[static_cast<std::size_t>(song.part(1).scoreHeader.count)].start;
+  for (auto _ : state) {
+    view.scrollX = end / 2 * view.quarterWidth / 480;
+    Renderer().drawNote(surface, song, view);
+    benchmark::DoNotOptimize(surface.constBits());
+  }
+}
+BENCHMARK(BM_FullRedrawClassic)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 // A letter typed in the middle of part 1 of a 16 x 2,000-note song: the key handler
 // (note lists rebuilt both ways), the full redraw and the undo snapshot written to disk.

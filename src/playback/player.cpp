@@ -37,6 +37,10 @@ Player::~Player() {
 
 void Player::startPlayAll(std::uint32_t mask) {
   host_.prepareNoteLists();
+  startPrepared(mask);
+}
+
+void Player::startPrepared(std::uint32_t mask) {
   if (const auto title = host_.titleText())
     song_.title = *title;
   if (const auto tempo = host_.selectedTempo()) {
@@ -76,7 +80,9 @@ void Player::MeasurePlay() {
   }
   if (p.cursor == savedCursor_)
     p.cursor = 0;
-  startPlayAll(kAllPartsMask);
+  // The note lists are current already: preparing them again would copy the score
+  // editor's cursor over the one just moved back.
+  startPrepared(kAllPartsMask);
   measureRun_ = true;
 }
 

@@ -73,6 +73,8 @@ public:
 
 private:
   void startPlayAll(std::uint32_t mask);
+  // Play all over note lists already brought up to date.
+  void startPrepared(std::uint32_t mask);
   void onPlayWake();
   void onPreviewTimer();
   void updatePlayLine(double now);

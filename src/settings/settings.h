@@ -84,6 +84,9 @@ struct Settings {
   // The child window that was active last; none before any was.
   std::optional<WindowId> activeWindow;
   bool isNoCheck = false;
+  // The score editor draws each note as its own glyph instead of engraving beams,
+  // accidentals per measure and one label line.
+  bool isClassicScore = false;
 
   // The sound output: a system MIDI port's name (empty: the built-in synthesizer) and the
   // SoundFont of the built-in synthesizer (empty: the system's General MIDI SoundFont).

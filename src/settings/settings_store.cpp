@@ -163,6 +163,7 @@ LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentSc
   if (!r.failed())
     settings.activeWindow = WindowFromKeyName(activeWindow);
   r.readBool("isNoCheck", settings.isNoCheck);
+  r.readBool("isClassicScore", settings.isClassicScore);
   r.readText(kMidiOutputKey, settings.midiOutput);
   r.readText(kSoundFontKey, settings.soundFont);
 
@@ -227,6 +228,7 @@ SettingsValues SettingsKeyValues(const Settings &settings, QSize presentScreen) 
   putBool("isSaveTone", settings.isSaveTone);
   put("ActiveWindow", settings.activeWindow ? WindowKeyName(*settings.activeWindow) : QString());
   putBool("isNoCheck", settings.isNoCheck);
+  putBool("isClassicScore", settings.isClassicScore);
   put(kMidiOutputKey, settings.midiOutput);
   put(kSoundFontKey, settings.soundFont);
   return values;

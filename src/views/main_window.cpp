@@ -2,6 +2,7 @@
 
 #include "editing/fit_for_smd.h"
 #include "model/file_messages.h"
+#include "platform/ui/fonts.h"
 #include "settings/settings_store.h"
 #include "views/edit_commands.h"
 #include "views/file_commands.h"
@@ -449,12 +450,17 @@ void MainWindow::showTimeMode(bool tick) {
 }
 
 void MainWindow::chooseSourceFont() {
-  QFont font = ctx_.source->sourceFont();
+  // The stored family may be a name the system only substitutes ("ＭＳ Ｐゴシック"): the
+  // dialog opens on the family the list is really drawn with.
+  const QFont preset = InstalledFontOf(ctx_.source->sourceFont());
+  QFont font = preset;
   if (!prompts_->chooseFont(this, font))
     return;
   SourceFont &f = ctx_.settings.sourceFont;
   f.size = font.pointSizeF();
-  f.name = font.family();
+  // An unchanged family keeps the stored name, which draws the same font.
+  if (font.family() != preset.family())
+    f.name = font.family();
   f.bold = font.bold();
   f.italic = font.italic();
   ctx_.source->applyFont(f);
@@ -468,12 +474,11 @@ void MainWindow::storeLayout(Settings &settings) const {
     const QWidget *frame = isFrame ? w : subWindowOf(w);
     if (!frame)
       return;
-    // The frame keeps its outer position and its inner size: what move() and resize()
-    // take back at the next start.
-    QRect g =
+    // The frame is stored and restored by its inner geometry alone: its outer position
+    // depends on decorations a window manager adds only once the window is shown, so mixing
+    // the two made the window creep by the title bar's height at every start.
+    const QRect g =
         frame->isMaximized() || frame->isMinimized() ? frame->normalGeometry() : frame->geometry();
-    if (isFrame && !frame->isMaximized() && !frame->isMinimized())
-      g.moveTopLeft(frame->pos());
     if (g.isValid()) {
       l.left = g.left();
       l.top = g.top();
@@ -491,26 +496,20 @@ void MainWindow::storeLayout(Settings &settings) const {
 }
 
 void MainWindow::applyLayout(const Settings &settings) {
-  auto apply = [&](WindowId id, QWidget *frame, bool isFrame) {
+  auto apply = [&](WindowId id, QWidget *frame) {
     const WindowLayout &l = settings.window(id);
-    if (l.state == 0 && l.width > 0 && l.height > 0) {
-      if (isFrame) {
-        move(l.left, l.top);
-        resize(l.width, l.height);
-      } else {
-        frame->setGeometry(l.left, l.top, l.width, l.height);
-      }
-    }
+    if (l.state == 0 && l.width > 0 && l.height > 0)
+      frame->setGeometry(l.left, l.top, l.width, l.height);
     if (l.state == 1)
       frame->setWindowState(frame->windowState() | Qt::WindowMinimized);
     else if (l.state == 2)
       frame->setWindowState(frame->windowState() | Qt::WindowMaximized);
   };
-  apply(WindowId::Main, this, true);
-  apply(WindowId::SourceEditor, subWindowOf(ctx_.source), false);
-  apply(WindowId::Player, subWindowOf(ctx_.player), false);
-  apply(WindowId::Property, subWindowOf(ctx_.props), false);
-  apply(WindowId::ScoreEditor, subWindowOf(ctx_.score), false);
+  apply(WindowId::Main, this);
+  apply(WindowId::SourceEditor, subWindowOf(ctx_.source));
+  apply(WindowId::Player, subWindowOf(ctx_.player));
+  apply(WindowId::Property, subWindowOf(ctx_.props));
+  apply(WindowId::ScoreEditor, subWindowOf(ctx_.score));
 }
 
 // --- start-up and shutdown ---------------------------------------------------------

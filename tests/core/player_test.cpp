@@ -10,6 +10,7 @@ namespace {
 
 using testing::AddNotes;
 using testing::PlayerRig;
+using testing::RecordingHost;
 
 constexpr double kNormalMsPerTick = 60000.0 / 121.7 / 480.0;
 
@@ -287,6 +288,70 @@ TEST(Player, MeasurePlayStartsOneMeasureBeforeTheCursor) {
   rig.player->MeasurePlay();
   EXPECT_EQ(rig.song.part(1).cursor, 5);
 }
+
+// The score editor is active: preparing the note lists copies its cursor into them.
+class ScoreActiveHost : public RecordingHost {
+public:
+  using RecordingHost::RecordingHost;
+  void prepareNoteLists() override { BuildNoteList(song_); }
+};
+
+struct MeasurePlayFromScoreCase {
+  const char *name;
+  int scoreCursor;
+  int firstSounding;   // note number of the first note-on
+  bool measure = true; // measure play, else play all
+};
+
+class MeasurePlayFromScore : public ::testing::TestWithParam<MeasurePlayFromScoreCase> {};
+
+TEST_P(MeasurePlayFromScore, StartsFromTheScoreCursor) {
+  Song song;
+  double now = 1000;
+  MidiOutput midi(std::make_unique<RecordingMidiBackend>([&] { return now; }, 1));
+  ScoreActiveHost host(song, now);
+  auto playTimer = std::make_unique<ManualWakeTimer>();
+  ManualWakeTimer *timer = playTimer.get();
+  Player player(
+      song, midi, host, [&] { return now; }, std::move(playTimer),
+      std::make_unique<ManualWakeTimer>());
+  // Sixteen quarters of rising pitch: element i sounds note 60 + i.
+  std::vector<std::pair<int, std::string>> notes;
+  for (int i = 0; i < 16; ++i)
+    notes.emplace_back(60 + i, "4");
+  AddNotes(song, 1, notes);
+  song.part(1).scoreHeader.partNumber = 1;
+  song.part(1).scoreHeader.cursor = GetParam().scoreCursor;
+  song.part(1).cursor = 0; // the note list's cursor is stale while the score editor is active
+  if (GetParam().measure)
+    player.MeasurePlay();
+  else
+    player.AllPlay();
+  // Elements before the start are skipped one per pass; 50 ms later the first note sounds.
+  for (int guard = 0; guard < 1000 && timer->due() <= now + 50; ++guard) {
+    now = std::max(now, timer->due());
+    timer->trigger();
+  }
+  const auto &recorder = static_cast<RecordingMidiBackend &>(midi.backend());
+  const RecordedMidiEvent *first = nullptr;
+  for (const auto &e : recorder.messages())
+    if (e.isNoteOn() && e.channel() == 1 && e.data2() > 0) {
+      first = &e;
+      break;
+    }
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->data1(), GetParam().firstSounding);
+  player.StopPlay();
+  EXPECT_EQ(song.part(1).cursor, std::min(GetParam().scoreCursor, 16));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cursor, MeasurePlayFromScore,
+                         ::testing::Values(MeasurePlayFromScoreCase{"TwelfthElement", 11, 60 + 7},
+                                           MeasurePlayFromScoreCase{"AtTheEnd", 16, 60 + 12},
+                                           MeasurePlayFromScoreCase{"InTheFirstMeasure", 2, 60},
+                                           MeasurePlayFromScoreCase{"PlayAllAtTheScoreCursor", 11,
+                                                                    60 + 11, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Player, PlainPlayStopLeavesTheCursorAlone) {
   PlayerRig rig;

@@ -79,6 +79,54 @@ inline Song ShowcaseSong() {
   return song;
 }
 
+// The first phrase of the Habanera (after Bizet, 1875) in 2/4, arranged in four parts: the
+// chromatic descent with naturals inside the measure, a sharp tied over the bar line, eighth
+// and sixteenth beams, eighth and quarter triplets, and a bass on ledger lines.
+inline Song HabaneraSong() {
+  Song song;
+  SetPart(song, 1, {{74, "4"},  {73, "8"},  {72, "8"},             // m1
+                    {72, "8"},  {71, "8"},  {70, "8"},  {69, "8"}, // m2
+                    {69, "4_"}, {69, "8"},  {67, "8"},             // m3
+                    {67, "83"}, {65, "83"}, {64, "83"}, {65, "4"}, // m4
+                    {64, "8"},  {65, "8"},  {67, "8"},  {65, "8"}, // m5
+                    {64, "4"},  {73, "4_"},                        // m6
+                    {73, "8"},  {74, "8"},  {73, "8"},  {72, "8"}, // m7
+                    {71, "8"},  {70, "8"},  {69, "8"},  {68, "8"}, // m8
+                    {67, "83"}, {66, "83"}, {65, "83"}, {64, "4"}, // m9
+                    {62, "2"}});                                   // m10
+  const Notes onD = {{50, "8"}, {57, "16"}, {57, "16"}, {62, "8"}, {57, "8"}};
+  const Notes onA = {{45, "8"}, {52, "16"}, {52, "16"}, {57, "8"}, {52, "8"}};
+  for (int m = 1; m <= 10; ++m)
+    SetPart(song, 2, m == 4 || m == 5 || m == 9 ? onA : onD);
+  SetPart(song, 3,
+          {{65, "4"},
+           {69, "4"}, // m1
+           {64, "4"},
+           {67, "4"}, // m2
+           {65, "2"}, // m3
+           {64, "43"},
+           {67, "43"},
+           {70, "43"}, // m4
+           {61, "4"},
+           {64, "4"}, // m5
+           {62, "2"}, // m6
+           {65, "4"},
+           {69, "4"}, // m7
+           {64, "4"},
+           {67, "4"},   // m8
+           {61, "2"},   // m9
+           {62, "2"}}); // m10
+  SetPart(song, 4, {{0, "2"},    {0, "2"},    {0, "2"},    {0, "2"},   {0, "2"},  {0, "4"},
+                    {0, "8"},    {81, "8"},                                                 // m1-6
+                    {81, "16"},  {82, "16"},  {81, "16"},  {79, "16"}, {77, "8"}, {0, "8"}, // m7
+                    {79, "16"},  {77, "16"},  {76, "16"},  {74, "16"}, {73, "4"},           // m8
+                    {74, "163"}, {76, "163"}, {77, "163"}, {79, "8"},  {81, "4"},           // m9
+                    {86, "2"}});                                                            // m10
+  song.beatsPerMeasure = 2;
+  Finish(song);
+  return song;
+}
+
 // `parts` parts of `notes` notes each: a mix of lengths, pitches inside 50..85, rests, ties
 // and complete triplet groups, so that the song stays savable.
 inline Song LongSong(int parts, int notes) {

@@ -4,6 +4,7 @@
 
 #include "formats/smd/smd_reader.h"
 #include "model/vocabulary.h"
+#include "platform/ini/ini_file.h"
 #include "playback/player.h"
 #include "views/file_commands.h"
 #include "views/main_menus.h"
@@ -14,6 +15,9 @@
 #include "views/window_arrangement.h"
 
 #include <QAction>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -88,6 +92,8 @@ private slots:
   void doubleClickOnBackgroundDumpsEvents();
   void cascadePutsActiveEditorLast();
   void fontItemSetsSourceFont();
+  void fontDialogOpensOnTheInstalledFamily();
+  void positionIsAFixedPointOverRestarts();
 
   void tileWithoutPropertySharesHeight();
   void tileWithPropertyKeepsItsBand();
@@ -707,6 +713,70 @@ void tst_main_window::fontItemSetsSourceFont() {
   e.prompts->fontAnswer.reset();
   e.frame->action("FontItem")->trigger();
   QCOMPARE(e.settings.sourceFont.size, 14.0);
+}
+
+// The stored "ＭＳ Ｐゴシック" is no installed family: the dialog opens on the family the list
+// is drawn with, and OK without a change keeps the font.
+void tst_main_window::fontDialogOpensOnTheInstalledFamily() {
+  Editor e;
+  e.start();
+  QCOMPARE(e.settings.sourceFont.name, QString("ＭＳ Ｐゴシック"));
+  const QFont before = e.ctx.source->noteList()->font();
+  const QString drawnWith = QFontInfo(before).family();
+  e.prompts->fontKept = true;
+  e.frame->action("FontItem")->trigger();
+  QCOMPARE(e.prompts->fontPresets.size(), 1);
+  const QFont preset = e.prompts->fontPresets.first();
+  QCOMPARE(preset.family(), drawnWith);
+  QVERIFY2(QFontDatabase::families().contains(preset.family()), qPrintable(preset.family()));
+  QCOMPARE(preset.pointSizeF(), before.pointSizeF());
+  QCOMPARE(preset.bold(), before.bold());
+  QCOMPARE(preset.italic(), before.italic());
+  // The real dialog selects that family in its list.
+  QFontDialog dialog(preset);
+  QCOMPARE(dialog.currentFont().family(), drawnWith);
+  QVERIFY(!dialog.currentFont().bold());
+  QVERIFY(!dialog.currentFont().italic());
+  // OK without a change: the same font, the stored name untouched.
+  QCOMPARE(e.settings.sourceFont.name, QString("ＭＳ Ｐゴシック"));
+  QCOMPARE(QFontInfo(e.ctx.source->noteList()->font()).family(), drawnWith);
+  QCOMPARE(e.ctx.source->noteList()->font().pointSizeF(), before.pointSizeF());
+  QVERIFY(!e.ctx.source->noteList()->font().bold());
+  QVERIFY(!e.ctx.source->noteList()->font().italic());
+}
+
+// --- window position over restarts -----------------------------------------------------
+
+// Starting and closing without touching anything leaves the frame where it was, whether the
+// platform adds window frames (the default offscreen platform: 2 px) or not
+// (tst_main_window_frameless).
+void tst_main_window::positionIsAFixedPointOverRestarts() {
+  const QRect placed(287, 126, 900, 640);
+  {
+    Editor e;
+    e.start();
+    e.frame->setGeometry(placed);
+    QVERIFY(e.frame->close());
+  }
+  QList<QRect> seen;
+  QList<QPair<QString, QString>> stored;
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    {
+      Editor e;
+      e.start();
+      QVERIFY(QTest::qWaitForWindowExposed(e.frame.get()));
+      seen << e.frame->geometry();
+      QVERIFY(e.frame->close());
+    }
+    const Result<IniFile> ini = IniFile::Load(HomeFile("pipora.ini"));
+    QVERIFY(ini.ok());
+    stored << qMakePair(ini.value().value("pipora", "main.Left").value_or(QString()),
+                        ini.value().value("pipora", "main.Top").value_or(QString()));
+  }
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    QCOMPARE(seen[cycle], placed);
+    QCOMPARE(stored[cycle], qMakePair(QString("287"), QString("126")));
+  }
 }
 
 // --- tile ------------------------------------------------------------------------------

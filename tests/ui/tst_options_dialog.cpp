@@ -551,6 +551,7 @@ void tst_options_dialog::checkBoxRoundTripsThroughTheIniFile_data() {
   QTest::newRow("isAuto") << "isAuto" << true;
   QTest::newRow("isLongFile") << "isLongFile" << false;
   QTest::newRow("isBar") << "isBar" << true;
+  QTest::newRow("isClassicScore") << "isClassicScore" << false;
   QTest::newRow("isBarNum") << "isBarNum" << true;
   QTest::newRow("isDoReMi") << "isDoReMi" << true;
   QTest::newRow("isShowCursol") << "isShowCursol" << true;

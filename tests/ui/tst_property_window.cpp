@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScreen>
 #include <QtTest>
 
 using namespace pipora;
@@ -37,7 +38,22 @@ private slots:
   void heightSnaps();
   void resizeSnapsSubWindow();
   void levelMeters();
+  void barOnScreenFollowsTheVolume_data();
+  void barOnScreenFollowsTheVolume();
 };
+
+namespace {
+
+// What the screen shows of a widget: its window's pixels as last painted, not a fresh paint.
+QImage OnScreen(QWidget *w) {
+  QWidget *window = w->window();
+  const QPoint at = w->mapTo(window, QPoint(0, 0));
+  return window->screen()
+      ->grabWindow(window->winId(), at.x(), at.y(), w->width(), w->height())
+      .toImage();
+}
+
+} // namespace
 
 void tst_property_window::startsAtVolumeFour() {
   Editor e;
@@ -206,7 +222,10 @@ void tst_property_window::levelMeters() {
   Editor e;
   e.start();
   e.song.part(2).volume = 7;
+  const QColor volumeColour = props(e)->bar(2)->palette().color(QPalette::Highlight);
   props(e)->showLevels(true);
+  // Meters are drawn in their own colour.
+  QVERIFY(props(e)->bar(2)->palette().color(QPalette::Highlight) != volumeColour);
   QCOMPARE(props(e)->bar(2)->maximum(), 100);
   QCOMPARE(props(e)->bar(2)->value(), 0);
   props(e)->setLevel(2, 88);
@@ -218,9 +237,45 @@ void tst_property_window::levelMeters() {
   props(e)->setControlsEnabled(true);
   QCOMPARE(props(e)->bar(2)->maximum(), 8);
   QCOMPARE(props(e)->bar(2)->value(), 7);
+  QCOMPARE(props(e)->bar(2)->palette().color(QPalette::Highlight), volumeColour);
   props(e)->setLevel(2, 50); // above the volume scale: ignored
   QCOMPARE(props(e)->bar(2)->value(), 7);
   QVERIFY(props(e)->titleBox()->isEnabled());
+}
+
+void tst_property_window::barOnScreenFollowsTheVolume_data() {
+  QTest::addColumn<int>("button");
+  QTest::addColumn<bool>("reload");
+  QTest::newRow("one click raises") << int(Qt::LeftButton) << false;
+  QTest::newRow("one click lowers") << int(Qt::RightButton) << false;
+  QTest::newRow("next song opened") << int(Qt::NoButton) << true;
+}
+
+// After one click on bar 7, or a song with other volumes, the bar on screen shows the new
+// value without anything else repainting it.
+void tst_property_window::barOnScreenFollowsTheVolume() {
+  QFETCH(int, button);
+  QFETCH(bool, reload);
+  Editor e;
+  e.start();
+  QProgressBar *bar = props(e)->bar(7);
+  QVERIFY(QTest::qWaitForWindowExposed(e.frame.get()));
+  QVERIFY(bar->isVisible());
+  QApplication::processEvents();
+  const QImage before = OnScreen(bar);
+  if (reload) {
+    e.song.part(7).volume = 5;
+    props(e)->loadFromSong();
+  } else {
+    QTest::mouseClick(bar, static_cast<Qt::MouseButton>(button), Qt::NoModifier, QPoint(3, 3));
+  }
+  QApplication::processEvents();
+  const QImage shown = OnScreen(bar);
+  bar->repaint();
+  QApplication::processEvents();
+  const QImage painted = OnScreen(bar);
+  QVERIFY(painted != before); // one step of the volume is visible at all
+  QCOMPARE(shown, painted);
 }
 
 QTEST_MAIN(tst_property_window)

@@ -2,6 +2,7 @@
 // its keys and zoom buttons do, undo and redo through the Edit menu's items.
 #include "score_sample_song.h"
 
+#include "editing/engraving/staff_band.h"
 #include "editing/score_geometry.h"
 #include "model/song.h"
 #include "platform/files/program_directory.h"
@@ -146,6 +147,83 @@ private slots:
     score().drawCursor();
     QVERIFY(!score().cursorShown);
     QCOMPARE(score().surfaceImage(), before);
+  }
+
+  // Four eighths on E4 (stems up): engraved, the beam joins the stems of each beat; classic,
+  // each note keeps its flag and nothing lies between the stems.
+  void engravedBeamsAndClassicFlags_data() {
+    QTest::addColumn<bool>("classic");
+    QTest::newRow("engraved") << false;
+    QTest::newRow("classic") << true;
+  }
+  void engravedBeamsAndClassicFlags() {
+    QFETCH(bool, classic);
+    settings_->isClassicScore = classic;
+    Song s;
+    sample::SetPart(s, 1, {{64, "8"}, {64, "8"}, {64, "8"}, {64, "8"}});
+    sample::Finish(s);
+    load(s);
+    const int top = PartTop(1, score().staffDistance, score().scrollY);
+    // Between the first two stems (x 64 and 89) right of the first one's flag, near the
+    // stem ends (E4: head at +148).
+    int darkest = 255;
+    for (int y = top + kStaffTopLine + 2; y < top + kStaffTopLine + kStaffLineGap - 1; ++y)
+      darkest = std::min(darkest, ink(82, y)); // between the top two staff lines
+    QCOMPARE(darkest < 100, !classic);
+    // The time signature stands after the clef only when engraved.
+    int digits = 255;
+    for (int x = 30; x < 46; ++x)
+      digits = std::min(digits, ink(x, top + kStaffTopLine + 6));
+    QCOMPARE(digits < 100, !classic);
+  }
+
+  // Engraved, the selection tints white blue and keeps black heads dark; the cursor is blue.
+  void engravedSelectionKeepsNotesReadable() {
+    Song s;
+    sample::SetPart(s, 1, {{65, "4"}, {65, "4"}, {65, "4"}}); // F4: head in the first space
+    sample::Finish(s);
+    load(s);
+    score().isActive = false;
+    if (score().cursorShown)
+      score().drawCursor();
+    const int top = PartTop(1, score().staffDistance, score().scrollY);
+    const QPoint head(48 + 50 + 8, top + kMiddleCLine - 18);
+    const QPoint paper(48 + 50 + 30, top + kMiddleCLine - 30);
+    QVERIFY(ink(head.x(), head.y()) < 100);
+    QCOMPARE(ink(paper.x(), paper.y()), 255);
+    header().cursor = 1;
+    score().drawCursor();
+    const QRgb cursor = score().surfaceImage().pixel(48 + 50 - 1, top + kCursorTop + 2);
+    QVERIFY2(qBlue(cursor) > 180 && qRed(cursor) < 100, qPrintable(QString::number(cursor, 16)));
+    score().drawCursor();
+    header().selStart = 1;
+    header().selLength = 1;
+    score().drawSelection();
+    QVERIFY(ink(head.x(), head.y()) < 100); // still a dark head
+    const QRgb tint = score().surfaceImage().pixel(paper);
+    QVERIFY(qBlue(tint) == 255 && qRed(tint) < 255 && qRed(tint) > 150);
+    score().drawSelection();
+    QCOMPARE(ink(paper.x(), paper.y()), 255);
+  }
+
+  // A2 in part 1 keeps its ledger lines inside part 1's row; the bar ruler stays on top of
+  // staves scrolled under it.
+  void engravedStavesKeepToTheirRowsAndRulerStaysOnTop() {
+    Song s;
+    sample::SetPart(s, 1, {{45, "4"}, {45, "4"}, {45, "4"}, {45, "4"}, {45, "4"}});
+    sample::Finish(s);
+    load(s);
+    const int hch = score().staffDistance;
+    const int top2 = PartTop(2, hch, score().scrollY);
+    // Part 2's row above its staff is empty: no ledger line of part 1 reaches into it.
+    for (int y = top2 + BandOf(hch).top; y < top2 + kStaffTopLine - 2; ++y)
+      QCOMPARE(ink(48 + 50 + 8, y), 255);
+    // Scroll part 1's staff under the ruler: the ruler's pixels are not black.
+    score().verticalScrollBar()->setValue(kStaffTopLine - 6);
+    QApplication::processEvents();
+    const int staffLine = PartTop(1, hch, score().scrollY) + kStaffTopLine;
+    QVERIFY(staffLine >= 0 && staffLine < kRulerHeight);
+    QVERIFY(ink(400, staffLine) > 200);
   }
 
   void captionAfterRedraw() {
@@ -378,6 +456,38 @@ private slots:
     score().drawSelection();
     QVERIFY(score().surfaceImage().save(dir + QStringLiteral("/score_surface.png")));
     QVERIFY(frame_->grab().save(dir + QStringLiteral("/score_editor.png")));
+  }
+
+  // The Habanera's first phrase, engraved and classic, with a selection in the melody.
+  void screenshotEngravedAndClassic() {
+    const QString dir = qEnvironmentVariable("PIPORAPAD_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+      QSKIP("PIPORAPAD_SCREENSHOT_DIR not set");
+    settings_->isDoReMi = true;
+    score().parentWidget()->resize(1100, 780);
+    load(sample::HabaneraSong());
+    // Eighths 40 px apart, and rows tall enough for the bass's ledger lines.
+    for (int i = 0; i < 3; ++i)
+      score().zoomIn();
+    for (int i = 0; i < 5; ++i)
+      score().spreadStaves();
+    for (bool classic : {false, true}) {
+      settings_->isClassicScore = classic;
+      Song s = sample::HabaneraSong();
+      s.part(1).scoreHeader.partNumber = 1;
+      load(s);
+      score().isActive = false;
+      if (score().cursorShown)
+        score().drawCursor();
+      header(1).selStart = 8;
+      header(1).selLength = 3;
+      header(1).cursor = 11;
+      score().drawSelection();
+      const QString name =
+          classic ? QStringLiteral("score_classic") : QStringLiteral("score_engraved");
+      QVERIFY(score().surfaceImage().save(dir + "/" + name + ".png"));
+      score().drawSelection();
+    }
   }
 };
 

@@ -56,7 +56,8 @@ QStringList ExpectedKeys() {
        << "isManyUndo"
        << "isSaveTone"
        << "ActiveWindow"
-       << "isNoCheck";
+       << "isNoCheck"
+       << "isClassicScore";
   return keys;
 }
 
@@ -123,6 +124,7 @@ void tst_settings::firstRunWritesEveryKeyOnClose() {
   QCOMPARE(ValueOf(rows, "isTick"), QString("False"));
   QCOMPARE(ValueOf(rows, "is3"), QString("True"));
   QCOMPARE(ValueOf(rows, "isNoCheck"), QString("False"));
+  QCOMPARE(ValueOf(rows, "isClassicScore"), QString("False")); // engraved by default
   QCOMPARE(ValueOf(rows, "srcview.Visible"), QString("True"));
   QCOMPARE(ValueOf(rows, "ShortCut(0)"), QString("1062"));
   QCOMPARE(ValueOf(rows, "ShortCut(10)"), QString("77"));

@@ -54,12 +54,17 @@ public:
   void warning(QWidget *, const QString &text) override { warnings << text; }
   void message(QWidget *, const QString &text) override { messages << text; }
   bool chooseFont(QWidget *, QFont &font) override {
+    fontPresets << font;
+    if (fontKept)
+      return true; // OK without a change
     if (!fontAnswer)
       return false;
     font = *fontAnswer;
     return true;
   }
   std::unique_ptr<QFont> fontAnswer;
+  bool fontKept = false;
+  QList<QFont> fontPresets; // what each font dialog opened on
 };
 
 // One running editor: session, settings, context and frame, with scripted prompts.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontInfo>
 
 namespace pipora {
 
@@ -15,6 +16,15 @@ void InstallFontSubstitutions() {
   QFont font(kUiFontName);
   font.setPointSize(9);
   QApplication::setFont(font);
+}
+
+QFont InstalledFontOf(const QFont &used) {
+  QFont font(QFontInfo(used).family());
+  if (used.pointSizeF() > 0)
+    font.setPointSizeF(used.pointSizeF());
+  font.setBold(used.bold());
+  font.setItalic(used.italic());
+  return font;
 }
 
 } // namespace pipora

@@ -55,8 +55,7 @@ constexpr CheckBoxRow kDisplayBoxes[] = {
     {"isDoReMi", &Settings::isDoReMi, "ドレミを表示する(&D)"},
     {"isBarNum", &Settings::isBarNum, "小節番号を表示する(&M)"},
     {"isBar", &Settings::isBar, "小節線を表示する(&B)"},
-    // The score editor's classic engraving switch belongs in this frame once the score
-    // editor offers it.
+    {"isClassicScore", &Settings::isClassicScore, "音符を1つずつ描く（従来の表示）(&W)"},
 };
 constexpr CheckBoxRow kFileBoxes[] = {
     {"isNoCheck", &Settings::isNoCheck,

@@ -5,6 +5,7 @@
 #include "views/main_window.h"
 #include "views/window_arrangement.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -24,6 +26,7 @@ namespace {
 constexpr int kTitleBytes = 24;
 constexpr int kMaxVolume = 8;
 constexpr int kLevelMaximum = 100;
+const QColor kLevelColour(46, 160, 67);
 constexpr std::array<const char *, 4> kTempoCaptions = {"&1速い", "&2中速", "&3中遅", "&4遅い"};
 
 QString Indexed(const char *name, int i) {
@@ -190,8 +193,11 @@ void PropertyWindow::commitToSong() {
 void PropertyWindow::showVolume(int index) {
   const int volume = ctx_.song.part(index + 1).volume;
   QProgressBar *b = volumeBars_[static_cast<std::size_t>(index)];
-  if (b->maximum() == kMaxVolume)
+  if (b->maximum() == kMaxVolume) {
     b->setValue(std::clamp(volume, 0, kMaxVolume));
+    // A bar skips its own repaint for a step smaller than its chunk size.
+    b->update();
+  }
   volumeLabels_[static_cast<std::size_t>(index)]->setText(QString::number(volume - kDefaultVolume));
 }
 
@@ -214,6 +220,11 @@ void PropertyWindow::clickVolume(int index, Qt::MouseButton button, bool shift) 
 void PropertyWindow::showLevels(bool on) {
   for (int i = 0; i < 16; ++i) {
     QProgressBar *b = volumeBars_[static_cast<std::size_t>(i)];
+    // Levels are drawn green, so that a meter never passes for a volume.
+    QPalette palette = b->palette();
+    palette.setColor(QPalette::Highlight,
+                     on ? kLevelColour : QApplication::palette(b).color(QPalette::Highlight));
+    b->setPalette(palette);
     if (on) {
       b->setRange(0, kLevelMaximum);
       b->setValue(0);
@@ -228,8 +239,10 @@ void PropertyWindow::setLevel(int part, int level) {
   if (part < 1 || part > 16)
     return;
   QProgressBar *b = bar(part);
-  if (level <= b->maximum())
+  if (level <= b->maximum()) {
     b->setValue(std::max(level, 0));
+    b->update();
+  }
 }
 
 void PropertyWindow::setControlsEnabled(bool enabled) {

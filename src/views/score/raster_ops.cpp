@@ -26,6 +26,11 @@ void AndCopy(QImage &dst, QPoint at, const QImage &src, const QRect &cell) {
 }
 
 void InvertRect(QImage &dst, const QRect &rect) {
+  XorRect(dst, rect, 0x00FFFFFFu);
+}
+
+void XorRect(QImage &dst, const QRect &rect, quint32 mask) {
+  mask &= 0x00FFFFFFu;
   const QRect r = rect.normalized().intersected(dst.rect());
   if (r.isEmpty())
     return;
@@ -34,7 +39,7 @@ void InvertRect(QImage &dst, const QRect &rect) {
   for (int y = r.top(); y <= r.bottom(); ++y) {
     auto *d = reinterpret_cast<quint32 *>(bits + y * stride);
     for (int x = r.left(); x <= r.right(); ++x)
-      d[x] ^= 0x00FFFFFFu;
+      d[x] ^= mask;
   }
 }
 

@@ -11,5 +11,8 @@ namespace pipora {
 void AndCopy(QImage &dst, QPoint at, const QImage &src, const QRect &cell);
 // Inverts the pixels of rect (clipped to dst); an empty or negative rect inverts nothing.
 void InvertRect(QImage &dst, const QRect &rect);
+// Flips the bits of mask (0xRRGGBB) in every pixel of rect: drawing twice restores, like
+// inverting, but white turns into white ^ mask, a colour.
+void XorRect(QImage &dst, const QRect &rect, quint32 mask);
 
 } // namespace pipora

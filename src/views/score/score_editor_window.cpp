@@ -178,6 +178,7 @@ ScoreViewState ScoreEditorWindow::viewState() const {
   v.isBar = ctx_.settings.isBar;
   v.isBarNum = ctx_.settings.isBarNum;
   v.isDoReMi = ctx_.settings.isDoReMi;
+  v.isClassicScore = ctx_.settings.isClassicScore;
   return v;
 }
 
@@ -286,7 +287,9 @@ void ScoreEditorWindow::drawCursor() {
     followCursor(part.score[static_cast<std::size_t>(cursor)].start);
     followPartVertically(ScoreCurrentPart(ctx_.song));
   }
-  InvertRect(surface_->image(), renderer_.cursorArea(ctx_.song, viewState()));
+  const ScoreViewState view = viewState();
+  XorRect(surface_->image(), renderer_.cursorArea(ctx_.song, view),
+          ScoreRenderer::cursorMask(view));
   cursorShown = !cursorShown;
   surface_->update();
 }
@@ -297,7 +300,9 @@ void ScoreEditorWindow::drawSelection() {
     const int cursor = std::clamp(part.scoreHeader.cursor, 0, part.scoreHeader.count);
     followCursor(part.score[static_cast<std::size_t>(cursor)].start);
   }
-  InvertRect(surface_->image(), renderer_.selectionArea(ctx_.song, viewState()));
+  const ScoreViewState view = viewState();
+  XorRect(surface_->image(), renderer_.selectionArea(ctx_.song, view),
+          ScoreRenderer::selectionMask(view));
   rectShown_ = !rectShown_;
   surface_->update();
 }

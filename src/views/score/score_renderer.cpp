@@ -1,5 +1,7 @@
 #include "views/score/score_renderer.h"
 
+#include "editing/engraving/staff_band.h"
+#include "views/score/engraved_drawer.h"
 #include "views/score/glyph_sheet.h"
 #include "views/score/raster_ops.h"
 
@@ -153,8 +155,11 @@ struct PartDrawer {
   }
 };
 
-QRect VerticalSpan(int x0, int x1, int top) {
-  return QRect(QPoint(x0, top + kCursorTop), QPoint(x1, top + kCursorBottom - 1));
+QRect VerticalSpan(int x0, int x1, int top, const ScoreViewState &view) {
+  QRect r(QPoint(x0, top + kCursorTop), QPoint(x1, top + kCursorBottom - 1));
+  if (!view.isClassicScore && view.isBarNum)
+    r.setTop(std::max(r.top(), kRulerHeight));
+  return r;
 }
 
 int MarkX(int tick, const ScoreViewState &view) {
@@ -163,7 +168,8 @@ int MarkX(int tick, const ScoreViewState &view) {
 
 } // namespace
 
-ScoreRenderer::ScoreRenderer() : sheet_(MakeGlyphSheet()), table_(DefaultStaffLabels()) {
+ScoreRenderer::ScoreRenderer()
+    : sheet_(MakeGlyphSheet()), engraved_(sheet_), table_(DefaultStaffLabels()) {
   font_.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
                      QStringLiteral("IPAGothic")});
   font_.setPointSizeF(7.5);
@@ -177,6 +183,10 @@ void ScoreRenderer::drawNote(QImage &surface, Song &song, ScoreViewState &view) 
   surface.fill(Qt::white);
   if (view.quarterWidth <= 0)
     return;
+  if (!view.isClassicScore) {
+    DrawEngravedScore(surface, song, view, {sheet_, engraved_, table_, font_});
+    return;
+  }
   QPainter p(&surface);
   p.setFont(font_);
   PartDrawer drawer{p, surface, *this, song, view, width, height};
@@ -195,7 +205,7 @@ QRect ScoreRenderer::cursorArea(const Song &song, const ScoreViewState &view) co
   const Part &pt = song.part(part);
   const int cursor = std::clamp(pt.scoreHeader.cursor, 0, pt.scoreHeader.count);
   const int x = MarkX(pt.score[static_cast<std::size_t>(cursor)].start, view);
-  return VerticalSpan(x, x, PartTop(part, view.staffDistance, view.scrollY));
+  return VerticalSpan(x, x, PartTop(part, view.staffDistance, view.scrollY), view);
 }
 
 QRect ScoreRenderer::selectionArea(const Song &song, const ScoreViewState &view) const {
@@ -206,7 +216,17 @@ QRect ScoreRenderer::selectionArea(const Song &song, const ScoreViewState &view)
   const int last = std::clamp(h.selStart + h.selLength, 0, h.count);
   const int x0 = MarkX(pt.score[static_cast<std::size_t>(first)].start, view);
   const int x1 = MarkX(pt.score[static_cast<std::size_t>(last)].start, view);
-  return VerticalSpan(x0, x1 - 1, PartTop(part, view.staffDistance, view.scrollY));
+  return VerticalSpan(x0, x1 - 1, PartTop(part, view.staffDistance, view.scrollY), view);
+}
+
+quint32 ScoreRenderer::cursorMask(const ScoreViewState &view) {
+  // White becomes a clear blue (0x1E64DC).
+  return view.isClassicScore ? 0xFFFFFFu : 0xFFFFFFu ^ 0x1E64DCu;
+}
+
+quint32 ScoreRenderer::selectionMask(const ScoreViewState &view) {
+  // White becomes a light blue (0xCCE0FF); black heads stay dark.
+  return view.isClassicScore ? 0xFFFFFFu : 0xFFFFFFu ^ 0xCCE0FFu;
 }
 
 } // namespace pipora

@@ -1,10 +1,12 @@
 #pragma once
 // Draws the 16 staves of a song's score lists onto an image, the way the score editor shows
-// them: glyph cells copied with AND, then staff lines, bars, clefs and labels on top. The
-// cursor line and the selection rectangle are inverted pixels, so drawing either twice
-// removes it.
+// them: engraved (beams, accidentals per measure, one label line; engraved_drawer.h), or
+// classic, one glyph cell per note copied with AND, then staff lines, bars, clefs and labels
+// on top. The cursor line and the selection rectangle are pixels flipped by XOR, so drawing
+// either twice removes it.
 #include "editing/score_geometry.h"
 #include "model/song.h"
+#include "views/score/engraved_glyphs.h"
 
 #include <QFont>
 #include <QImage>
@@ -21,6 +23,8 @@ struct ScoreViewState {
   bool isBar = true;
   bool isBarNum = true;
   bool isDoReMi = false;
+  // One glyph per note, as before engraving: no beams, accidentals on every note.
+  bool isClassicScore = false;
 };
 
 class ScoreRenderer {
@@ -38,12 +42,17 @@ public:
   // window are visited.
   void drawNote(QImage &surface, Song &song, ScoreViewState &view) const;
 
-  // The current part's cursor line and selection box, as inverted areas.
+  // The current part's cursor line and selection box, as areas flipped by XOR with their
+  // masks: inverted in the classic drawing; engraved, a blue cursor and a light tint that
+  // keeps the notes readable, both kept off the bar-number ruler.
   QRect cursorArea(const Song &song, const ScoreViewState &view) const;
   QRect selectionArea(const Song &song, const ScoreViewState &view) const;
+  static quint32 cursorMask(const ScoreViewState &view);
+  static quint32 selectionMask(const ScoreViewState &view);
 
 private:
   QImage sheet_;
+  EngravedGlyphs engraved_;
   StaffLabelTable table_;
   QFont font_;
 };

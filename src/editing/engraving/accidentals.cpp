@@ -1,0 +1,92 @@
+#include "editing/engraving/accidentals.h"
+
+#include "editing/engraving/staff_band.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace pipora {
+namespace {
+
+Accidental AlterationOf(int noteNumber, const StaffLabelTable &table) {
+  const std::string &label = table[static_cast<std::size_t>(((noteNumber % 12) + 12) % 12)].label;
+  if (LabelIsSharp(label))
+    return Accidental::Sharp;
+  if (LabelIsFlat(label))
+    return Accidental::Flat;
+  return Accidental::Natural;
+}
+
+// What each staff position carries so far in the current measure; untouched lines are natural.
+class MeasureState {
+public:
+  void clear() { lines_.clear(); }
+  Accidental at(double position) const {
+    for (const auto &[p, a] : lines_)
+      if (p == position)
+        return a;
+    return Accidental::Natural;
+  }
+  void set(double position, Accidental a) {
+    for (auto &[p, held] : lines_)
+      if (p == position) {
+        held = a;
+        return;
+      }
+    lines_.emplace_back(position, a);
+  }
+
+private:
+  std::vector<std::pair<double, Accidental>> lines_;
+};
+
+} // namespace
+
+bool IsTiedContinuation(std::span<const ScoreNote> score, int j) {
+  if (j <= 0 || j >= static_cast<int>(score.size()))
+    return false;
+  const ScoreNote &before = score[static_cast<std::size_t>(j - 1)];
+  const ScoreNote &note = score[static_cast<std::size_t>(j)];
+  return before.tie != 0 && before.noteNumber == note.noteNumber && note.noteNumber > 0;
+}
+
+std::vector<Accidental> PrintedAccidentals(std::span<const ScoreNote> score, int first, int last,
+                                           int measureTicks, const StaffLabelTable &table) {
+  const int size = static_cast<int>(score.size());
+  first = std::clamp(first, 0, size);
+  last = std::clamp(last, first - 1, size - 1);
+  std::vector<Accidental> printed(static_cast<std::size_t>(std::max(0, last - first + 1)),
+                                  Accidental::None);
+  if (printed.empty())
+    return printed;
+  auto measureOf = [&](int j) {
+    return MeasureOfTick(score[static_cast<std::size_t>(j)].start, measureTicks);
+  };
+  int j = first;
+  while (j > 0 && measureOf(j - 1) == measureOf(first))
+    --j;
+  MeasureState state;
+  int measure = measureOf(j);
+  for (; j <= last; ++j) {
+    const ScoreNote &note = score[static_cast<std::size_t>(j)];
+    if (measureOf(j) != measure) {
+      measure = measureOf(j);
+      state.clear();
+    }
+    if (note.noteNumber <= 0)
+      continue;
+    // A tie carries its note's accidental over the bar line, for that note alone.
+    if (IsTiedContinuation(score, j))
+      continue;
+    const double position = StaffPosition(note.noteNumber, table);
+    const Accidental wanted = AlterationOf(note.noteNumber, table);
+    if (state.at(position) == wanted)
+      continue;
+    state.set(position, wanted);
+    if (j >= first)
+      printed[static_cast<std::size_t>(j - first)] = wanted;
+  }
+  return printed;
+}
+
+} // namespace pipora
