@@ -4,10 +4,10 @@
 #include "editing/fit_for_smd.h"
 #include "model/new_song.h"
 #include "platform/files/temporary_files.h"
+#include "platform/midi/null/null_midi_backend.h"
 #include "playback/midi_output.h"
 #include "playback/player.h"
 #include "playback/precise_wake_timer.h"
-#include "session/midi_output_choice.h"
 #include "session/player_relay.h"
 
 namespace pipora {
@@ -16,7 +16,7 @@ EditorSession::EditorSession(const QString &programDirectory, std::unique_ptr<Mi
                              QObject *parent)
     : QObject(parent), programDirectory_(programDirectory), history_(programDirectory) {
   if (!backend)
-    backend = CreateMidiBackend(ReadMidiOutputChoice(programDirectory));
+    backend = std::make_unique<NullMidiBackend>();
   midi_ = std::make_unique<MidiOutput>(std::move(backend));
   relay_ = std::make_unique<PlayerRelay>(song_);
   relay_->setPlayingHandler([this](bool playing) { emit playingChanged(playing); });

@@ -42,7 +42,7 @@ class EditorSession : public QObject {
   Q_OBJECT
 public:
   // `programDirectory` holds the snapshots, logs, tone store and settings file. Without a
-  // backend the output is chosen by the settings file's MidiOutput and SoundFont keys.
+  // backend the output stays silent until the editor installs the one its settings choose.
   explicit EditorSession(const QString &programDirectory,
                          std::unique_ptr<MidiBackend> backend = nullptr, QObject *parent = nullptr);
   ~EditorSession() override;

@@ -16,6 +16,7 @@
 #include "settings/settings.h"
 #include "views/app_context.h"
 #include "views/main_window.h"
+#include "views/options/sound_output.h"
 #include "views/screenshots.h"
 
 #include <QApplication>
@@ -97,6 +98,8 @@ int main(int argc, char **argv) {
   }
   pipora::MainWindow frame(ctx, std::move(unattendedPrompts));
   frame.startUp(line.fileName);
+  // The output follows the settings just read (MidiOutput, SoundFont).
+  pipora::UseChosenOutput(ctx);
 
   if (checks && checks->interrupted()) {
     if (checks->askedForFile())
