@@ -53,9 +53,9 @@ void tst_find_dialog::captions_data() {
                              << "全てのパート(&A)";
   QTest::newRow("current part") << "CurrentCheck"
                                 << "現在のパート(&C)";
-  QTest::newRow("search") << "Command1"
+  QTest::newRow("search") << "searchButton"
                           << "検索";
-  QTest::newRow("cancel") << "Command2"
+  QTest::newRow("cancel") << "cancelButton"
                           << "キャンセル";
 }
 

@@ -31,8 +31,8 @@ FindDialog::FindDialog(QWidget *parent)
       fromTop_(Named(new QRadioButton(QStringLiteral("最初から(&T)")), "TopCheck")),
       allParts_(Named(new QRadioButton(QStringLiteral("全てのパート(&A)")), "AllCheck")),
       currentPart_(Named(new QRadioButton(QStringLiteral("現在のパート(&C)")), "CurrentCheck")),
-      search_(Named(new QPushButton(QStringLiteral("検索")), "Command1")),
-      cancel_(Named(new QPushButton(QStringLiteral("キャンセル")), "Command2")) {
+      search_(Named(new QPushButton(QStringLiteral("検索")), "searchButton")),
+      cancel_(Named(new QPushButton(QStringLiteral("キャンセル")), "cancelButton")) {
   setObjectName(QStringLiteral("FindDialog"));
   setWindowTitle(QStringLiteral("検索 - PiporaPad"));
   setModal(false);

@@ -42,7 +42,7 @@ PropertyWindow::PropertyWindow(AppContext &ctx, QWidget *parent)
   setFont(font);
 
   titleFrame_ = new QGroupBox(QStringLiteral("タイトル/テンポ(&T)"), this);
-  titleFrame_->setObjectName("Frame1");
+  titleFrame_->setObjectName("titleFrame");
   auto *titleGrid = new QGridLayout(titleFrame_);
   titleGrid->setContentsMargins(6, 0, 6, 2);
   titleGrid->setSpacing(1);
@@ -61,7 +61,7 @@ PropertyWindow::PropertyWindow(AppContext &ctx, QWidget *parent)
   tempoButtons_[1]->setChecked(true);
 
   volumeFrame_ = new QGroupBox(QStringLiteral("音量(&O)"), this);
-  volumeFrame_->setObjectName("Frame2");
+  volumeFrame_->setObjectName("volumeFrame");
   auto *grid = new QGridLayout(volumeFrame_);
   grid->setContentsMargins(4, 0, 4, 2);
   grid->setHorizontalSpacing(1);
