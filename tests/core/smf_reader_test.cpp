@@ -153,6 +153,16 @@ TEST(ReadSmf, HandsRawNoteEventsToTheImport) {
                                       "6/62/0@4", "track", "16/127/1@480"}));
 }
 
+// Found by fuzzing: a key byte with its eighth bit set imported as key 187, which the
+// export then wrote as another note.
+TEST(ReadSmf, DataBytesKeepSevenBits) {
+  const auto file = Concat(Header(0, 1, 480), Track(Hex("00 90 BB E4 83 60 80 BB 00 00 FF 2F 00")));
+  Song song;
+  RecordingSink sink;
+  ReadSmf(file, song, sink, {});
+  EXPECT_EQ(sink.events, (std::vector<std::string>{"track", "1/59/100@0", "1/59/0@480"}));
+}
+
 TEST(ReadSmf, ProgramChangesReachPartTonesAndListener) {
   MidiImportOptions options;
   std::vector<std::pair<int, int>> heard;

@@ -212,8 +212,10 @@ private:
     if (!have(dataBytes))
       return Step::EndOfFile;
     lastStatus_ = status;
-    const std::uint8_t first = next();
-    const std::uint8_t second = dataBytes == 2 ? next() : 0;
+    // Data bytes are seven bits; a damaged file may set the eighth, which no key or
+    // velocity has.
+    const std::uint8_t first = next() & 0x7F;
+    const std::uint8_t second = dataBytes == 2 ? next() & 0x7F : 0;
     switch (kind) {
     case 0x80:
       if (options_.writeEventLog) {
