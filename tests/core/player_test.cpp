@@ -333,14 +333,15 @@ TEST_P(MeasurePlayFromScore, StartsFromTheScoreCursor) {
     timer->trigger();
   }
   const auto &recorder = static_cast<RecordingMidiBackend &>(midi.backend());
-  const RecordedMidiEvent *first = nullptr;
+  // messages() returns a copy: keep the key, not a pointer into it.
+  int firstKey = -1;
   for (const auto &e : recorder.messages())
     if (e.isNoteOn() && e.channel() == 1 && e.data2() > 0) {
-      first = &e;
+      firstKey = e.data1();
       break;
     }
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->data1(), GetParam().firstSounding);
+  ASSERT_NE(firstKey, -1);
+  EXPECT_EQ(firstKey, GetParam().firstSounding);
   player.StopPlay();
   EXPECT_EQ(song.part(1).cursor, std::min(GetParam().scoreCursor, 16));
 }
