@@ -6,7 +6,8 @@
 #  2. wall time of `convert SMALL.mid OUT.mid` on a small real file against MuseScore 3's
 #     command-line export `mscore3 -o OUT.mid SMALL.mid` (Debian package musescore3, needed
 #     only here);
-#  3. the CLI's start-up alone (`piporapad-cli help`).
+#  3. the CLI's start-up: `piporapad-cli --version`, and `check` of a small SMD file (the
+#     start-up plus reading and checking a few hundred notes).
 # Each figure is the best of several rounds of several runs, so that other work on the
 # machine disturbs it less. Usage: bench/cli_speed.sh [path/to/piporapad-cli]
 set -euo pipefail
@@ -51,9 +52,14 @@ csv_cpu=$(best_of "$cpu" midicsv big.mid)
 echo "convert 1 MB, 100,000 notes --fit: ${cli_cpu} ms CPU; midicsv: ${csv_cpu} ms CPU;" \
   "ratio $(python3 -c "print(round($cli_cpu / $csv_cpu, 2))") (goal: at most 1)"
 
-start_cpu=$(best_of "$cpu" "$cli" help)
-start_wall=$(best_of "$wall" "$cli" help)
-echo "start-up (help): ${start_cpu} ms CPU, ${start_wall} ms wall"
+"$cli" convert "$small" small.smd --fit >/dev/null
+for what in --version "check small.smd"; do
+  # shellcheck disable=SC2086 # the words of the command
+  start_cpu=$(best_of "$cpu" "$cli" $what)
+  # shellcheck disable=SC2086
+  start_wall=$(best_of "$wall" "$cli" $what)
+  echo "start-up ($what): ${start_cpu} ms CPU, ${start_wall} ms wall"
+done
 
 if command -v mscore3 >/dev/null; then
   cli_wall=$(best_of "$wall" "$cli" convert "$small" small.mid)

@@ -366,6 +366,72 @@ std::string_view FitChangeName(FitChangeKind kind) {
   return "";
 }
 
+namespace {
+
+// Fits elements [from, to) of user part `number` and puts the result in their place; the
+// elements after them keep their order (a fitting that changes a duration moves them in
+// time, as it would in a fitting of the whole part).
+void FitRange(Part &part, int number, int from, int to, std::vector<FitChange> &changes,
+              FitScratch &scratch) {
+  const bool wholePart = from == 0 && to >= part.count;
+  // A range is fitted as a part of its own: its elements and an end marker that starts
+  // where the element after the range starts.
+  Part slice;
+  if (!wholePart) {
+    slice.notes.assign(part.notes.begin() + from, part.notes.begin() + to);
+    slice.notes.push_back(MakeEndMarker());
+    slice.notes.back().start = part.notes[static_cast<std::size_t>(to)].start;
+    slice.count = to - from;
+  }
+  const std::size_t firstChange = changes.size();
+  // The fitter reads the elements as they are; they are replaced only once it is done.
+  PartFitter fitter(wholePart ? part : slice, number, changes, scratch);
+  fitter.run();
+  fitter.locateChanges();
+  for (std::size_t c = firstChange; c < changes.size(); ++c) {
+    changes[c].element += from;
+    changes[c].newElement += from;
+  }
+  std::vector<Work> &elements = fitter.result();
+  // Lengths that still view the old elements are first pointed at the code table, so the
+  // part can be rewritten where it stands (sparing a second list as long).
+  for (Work &w : elements)
+    w.length = CodeOf(w.length, IsTied(w.length));
+  const auto fresh = static_cast<std::ptrdiff_t>(elements.size());
+  const std::ptrdiff_t old = to - from;
+  if (fresh > old)
+    part.notes.insert(part.notes.begin() + to, static_cast<std::size_t>(fresh - old), NoteEntry{});
+  else
+    part.notes.erase(part.notes.begin() + from + fresh, part.notes.begin() + to);
+  for (std::size_t j = 0; j < elements.size(); ++j) {
+    NoteEntry &e = part.notes[static_cast<std::size_t>(from) + j];
+    e.noteNumber = static_cast<std::int16_t>(elements[j].number);
+    e.length.assign(elements[j].length);
+    e.pitch.assign(PitchText(elements[j].number));
+  }
+  if (part.cursor >= to) {
+    part.cursor += static_cast<std::int32_t>(fresh - old);
+  } else if (part.cursor >= from) {
+    const auto cursor = std::lower_bound(elements.begin(), elements.end(), part.cursor - from,
+                                         [](const Work &w, int orig) { return w.orig < orig; });
+    part.cursor = from + static_cast<std::int32_t>(cursor - elements.begin());
+  }
+  part.count += static_cast<std::int32_t>(fresh - old);
+  if (wholePart) {
+    part.notes.resize(static_cast<std::size_t>(part.count) + 1);
+    part.notes.back() = MakeEndMarker();
+  }
+}
+
+// Every part keeps the room its longest list needs.
+void GrowCapacity(Song &song) {
+  for (int n = 1; n <= kPartSlots; ++n)
+    while (song.part(n).count + 3 >= song.capacity)
+      song.capacity += kCapacityStep;
+}
+
+} // namespace
+
 FitResult FitForSmd(const Song &song) {
   FitResult result{song, {}};
   result.changes = FitForSmdInPlace(result.song);
@@ -383,36 +449,78 @@ std::vector<FitChange> FitForSmdInPlace(Song &fitted) {
       continue;
     std::vector<SaveProblem> problems;
     FindPartSaveProblems(part, n, problems, 1);
-    if (problems.empty())
-      continue;
-    // The fitter reads the part as it is; it is replaced only once the fitting is done.
-    PartFitter fitter(part, n, changes, scratch);
-    fitter.run();
-    fitter.locateChanges();
-    std::vector<Work> &elements = fitter.result();
-    const auto cursor = std::lower_bound(elements.begin(), elements.end(), part.cursor,
-                                         [](const Work &w, int orig) { return w.orig < orig; });
-    part.cursor = static_cast<std::int32_t>(cursor - elements.begin());
-    // The part is rewritten where it stands, sparing a second list as long: lengths that
-    // still view the old elements are first pointed at the code table.
-    for (Work &w : elements)
-      w.length = CodeOf(w.length, IsTied(w.length));
-    part.notes.resize(elements.size() + 1);
-    for (std::size_t j = 0; j < elements.size(); ++j) {
-      NoteEntry &e = part.notes[j];
-      e.noteNumber = static_cast<std::int16_t>(elements[j].number);
-      e.length.assign(elements[j].length);
-      e.pitch.assign(PitchText(elements[j].number));
-    }
-    part.notes.back() = MakeEndMarker();
-    part.count = static_cast<std::int32_t>(elements.size());
+    if (!problems.empty())
+      FitRange(part, n, 0, part.count, changes, scratch);
   }
-  // Every part keeps the room its longest list needs.
-  for (int n = 1; n <= kPartSlots; ++n)
-    while (fitted.part(n).count + 3 >= fitted.capacity)
-      fitted.capacity += kCapacityStep;
+  GrowCapacity(fitted);
   RecalcTimes(fitted);
   return changes;
+}
+
+std::pair<int, int> ProblemStretch(const Part &part, const SaveProblem &problem) {
+  if (problem.groupStart < 0)
+    return {problem.element, problem.element + 1};
+  const int count = part.count;
+  const auto length = [&](int i) -> std::string_view {
+    return part.notes[static_cast<std::size_t>(i)].length;
+  };
+  const auto triplet = [&](int i) { return IsTriplet(length(i)); };
+  // Where each of the check's groups starts: it takes three elements from each triplet it
+  // meets, whatever they are.
+  std::vector<int> groupOf(static_cast<std::size_t>(count), -1);
+  for (int i = 0; i < count;) {
+    if (!triplet(i)) {
+      ++i;
+      continue;
+    }
+    for (int k = i; k < std::min(i + 3, count); ++k)
+      groupOf[static_cast<std::size_t>(k)] = i;
+    i += 3;
+  }
+  int from = problem.groupStart;
+  int to = std::min(std::max(problem.groupStart + 3, problem.element + 1), count);
+  for (bool grown = true; grown;) {
+    grown = false;
+    if (const int g = groupOf[static_cast<std::size_t>(from)]; g >= 0 && g < from) {
+      from = g;
+      grown = true;
+    }
+    if (const int g = groupOf[static_cast<std::size_t>(to - 1)];
+        g >= 0 && to < std::min(g + 3, count)) {
+      to = std::min(g + 3, count);
+      grown = true;
+    }
+    for (; from > 0 && triplet(from - 1) && triplet(from); --from)
+      grown = true;
+    for (; to < count && triplet(to) && triplet(to - 1); ++to)
+      grown = true;
+  }
+  while (to < count && part.notes[static_cast<std::size_t>(to)].noteNumber == 0 &&
+         IsSmdLength(length(to)) && !triplet(to))
+    ++to;
+  return {from, to};
+}
+
+FitResult FitProblemForSmd(const Song &song, int partNumber, int element) {
+  FitResult result{song, {}};
+  if (partNumber < 1 || partNumber > kUserParts)
+    return result;
+  Song &fitted = result.song;
+  RecalcTimes(fitted);
+  Part &part = fitted.part(partNumber);
+  std::vector<SaveProblem> problems;
+  FindPartSaveProblems(part, partNumber, problems);
+  const auto problem = std::find_if(problems.begin(), problems.end(),
+                                    [&](const SaveProblem &p) { return p.element == element; });
+  if (problem == problems.end())
+    return result;
+  const auto [from, to] = ProblemStretch(part, *problem);
+  FitScratch scratch;
+  FitRange(part, partNumber, from, to, result.changes, scratch);
+  GrowCapacity(fitted);
+  RecalcTimes(fitted);
+  BuildScoreList(fitted);
+  return result;
 }
 
 std::string FitChangesText(const std::vector<FitChange> &changes, int ticksPerBeat,

@@ -19,10 +19,12 @@
 //     timing never drifts by more than half a sixteenth; every note keeps at least a sixteenth.
 //     A length no single code has is written as tied pieces of the same pitch.
 //  6. A single note outside 45..90 is folded by octaves into the range.
+#include "model/save_checks.h"
 #include "model/song.h"
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pipora {
@@ -64,6 +66,20 @@ FitResult FitForSmd(const Song &song);
 // The same on the song itself, for a caller that has no use for the song as it was (a
 // batch conversion): spares copying a long song. The score lists are left to the caller.
 std::vector<FitChange> FitForSmdInPlace(Song &song);
+
+// Mends only the problem the save check finds at `element` of user part `partNumber` (as
+// FindSaveProblems reports it), by the same rules, within ProblemStretch. Every other
+// problem stays as it was. The song comes back unchanged, with no changes, when there is no
+// problem there.
+FitResult FitProblemForSmd(const Song &song, int partNumber, int element);
+
+// The elements [first, second) a fitting of one problem of `part` (start ticks current) may
+// change: a single note alone; for a problem of a triplet group the smallest stretch that
+// holds the group, every run of triplet notes it touches and every group the save check
+// forms in it, and the plain rests after it (which may complete a group). The check walks
+// the elements before and after the stretch as it did before the fitting, so their problems
+// stay.
+std::pair<int, int> ProblemStretch(const Part &part, const SaveProblem &problem);
 
 // One line per change: "part<TAB>element<TAB>measure:beat:tick<TAB>what".
 std::string FitChangesText(const std::vector<FitChange> &changes, int ticksPerBeat,

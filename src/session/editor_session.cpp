@@ -148,7 +148,17 @@ std::size_t EditorSession::fitForSmd() {
   if (isPlaying())
     return 0;
   syncNoteLists();
-  FitResult fitted = FitForSmd(song_);
+  return takeFitted(FitForSmd(song_));
+}
+
+std::size_t EditorSession::fitProblemForSmd(int part, int element) {
+  if (isPlaying())
+    return 0;
+  syncNoteLists();
+  return takeFitted(FitProblemForSmd(song_, part, element));
+}
+
+std::size_t EditorSession::takeFitted(FitResult fitted) {
   if (fitted.changes.empty())
     return 0;
   const Marks before = marks();

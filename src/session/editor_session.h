@@ -3,6 +3,7 @@
 // two lists the editing goes on in, the undo history, the file name and dirty flag, the
 // player and the MIDI output. Windows observe it through the signals and change the document
 // through the commands; none of it needs a widget, so it is tested without one.
+#include "editing/fit_for_smd.h"
 #include "formats/midi/midi_import.h"
 #include "formats/smd/smd_writer.h"
 #include "model/result.h"
@@ -89,11 +90,13 @@ public:
   // name. A refused check fails with its message and writes nothing.
   Status save();
   Status saveAs(const QString &path);
-  // Imports a Standard MIDI File; a file that cannot be read leaves the song as it was.
-  // `report`, when given, is filled with what fitting the file's notes did to each note.
   // Mends every note SMD cannot hold (see editing/fit_for_smd.h) as one undo step. Returns
   // the number of changes; 0 leaves song, history and dirty flag alone.
   std::size_t fitForSmd();
+  // The same for the one problem the save check finds at `element` of `part`.
+  std::size_t fitProblemForSmd(int part, int element);
+  // Imports a Standard MIDI File; a file that cannot be read leaves the song as it was.
+  // `report`, when given, is filled with what fitting the file's notes did to each note.
   Result<MidiImportReport> importMidi(const QString &path, ImportReport *report = nullptr);
   // Exports to `path` (default: the file name ending in "mid").
   Status exportMidi(const QString &path);
@@ -143,6 +146,8 @@ private:
   Marks marks() const { return {song_.fileName, song_.dirty}; }
   void announce(const Marks &before);
   Status loadSnapshot(Status loaded);
+  // Puts a fitted song in place as one undo step; returns the number of changes.
+  std::size_t takeFitted(FitResult fitted);
 
   QString programDirectory_;
   Song song_;

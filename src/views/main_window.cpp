@@ -67,6 +67,7 @@ MainWindow::MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts)
   addDockWidget(Qt::BottomDockWidgetArea, problems_);
   problems_->hide();
   connect(problems_, &ProblemListWindow::problemActivated, this, &MainWindow::goToNote);
+  connect(problems_, &ProblemListWindow::fitRequested, this, &MainWindow::fitProblemForSmd);
   createMenus();
   createChildren();
   connectCommands();
@@ -225,6 +226,12 @@ void MainWindow::fitForSmd() {
   }
   if (problems_->isVisible())
     problems_->refresh();
+}
+
+void MainWindow::fitProblemForSmd(int part, int element) {
+  // Nothing to do when the problem went by another edit since the list was drawn.
+  ctx_.session.fitProblemForSmd(part, element);
+  problems_->refresh();
 }
 
 // --- child windows -----------------------------------------------------------------

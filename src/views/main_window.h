@@ -74,6 +74,8 @@ public:
   void goToNote(int part, int element);
   // Edit menu "SMDに合わせる": mends what SMD cannot hold, as one undo step.
   void fitForSmd();
+  // The problem list's "SMDに合わせる": the one problem at `element` of `part`, one undo step.
+  void fitProblemForSmd(int part, int element);
   // After a MIDI import: what fitting the file to SMD parts did, beside the song.
   void showImportReport(const ImportReport &report);
   ImportReportWindow *importReport() const { return importReport_; }

@@ -11,6 +11,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace pipora {
@@ -132,6 +133,77 @@ INSTANTIATE_TEST_SUITE_P(
                 {K::TripletToPlain, K::Folded}}),
     [](const ::testing::TestParamInfo<RuleRow> &info) { return std::string(info.param.name); });
 
+// Fitting one problem from the list: the problem named by its place in the list.
+struct OneProblemRow {
+  const char *name;
+  std::vector<Note> before;
+  std::size_t problem; // index in FindSaveProblems
+  std::vector<Note> after;
+  std::size_t problemsLeft;
+};
+
+class FitOneProblem : public ::testing::TestWithParam<OneProblemRow> {};
+
+TEST_P(FitOneProblem, MendsThatProblemAndNothingElse) {
+  const OneProblemRow &row = GetParam();
+  const Song song = SongWith(row.before);
+  const std::vector<SaveProblem> problems = FindSaveProblems(song);
+  ASSERT_LT(row.problem, problems.size()) << "the row must name a problem";
+  const FitResult fitted = FitProblemForSmd(song, 1, problems[row.problem].element);
+  EXPECT_EQ(NotesOf(fitted.song), row.after);
+  EXPECT_EQ(FindSaveProblems(fitted.song).size(), row.problemsLeft);
+  EXPECT_FALSE(fitted.changes.empty());
+  EXPECT_EQ(testing::UnreportedDifference(song, fitted), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, FitOneProblem,
+    ::testing::Values(
+        OneProblemRow{"FoldsOnlyTheChosenNote",
+                      {{30, "4"}, {100, "8"}, {60, "4"}},
+                      1,
+                      {{30, "4"}, {88, "8"}, {60, "4"}},
+                      1},
+        OneProblemRow{"MendsOnlyTheChosenTripletGroup",
+                      {{60, "83"}, {62, "83"}, {64, "4"}, {65, "83"}, {67, "83"}, {69, "4"}},
+                      1,
+                      {{60, "83"}, {62, "83"}, {64, "4"}, {65, "16"}, {67, "8"}, {69, "4"}},
+                      1},
+        OneProblemRow{"CompletesTheGroupWithTheRestsAfterIt",
+                      {{30, "4"}, {60, "83"}, {0, "43"}, {64, "4"}},
+                      1,
+                      {{30, "4"}, {60, "83"}, {0, "83"}, {0, "83"}, {64, "4"}},
+                      1},
+        OneProblemRow{"MovesTheWideGroupAndLeavesTheLowNote",
+                      {{30, "4"}, {50, "83"}, {60, "83"}, {70, "83"}},
+                      1,
+                      {{30, "4"}, {62, "83"}, {60, "83"}, {70, "83"}},
+                      1},
+        // the check groups the loose note with the two quarters after it
+        OneProblemRow{
+            "KeepsTheWholeGroupBeforeTheLooseNote",
+            {{60, "83"}, {62, "83"}, {64, "83"}, {65, "83"}, {67, "4"}, {69, "4"}, {100, "4"}},
+            0,
+            {{60, "83"}, {62, "83"}, {64, "83"}, {65, "16"}, {67, "4"}, {69, "4"}, {100, "4"}},
+            1},
+        OneProblemRow{"MendsAnUnknownLengthAlone",
+                      {{60, "4"}, {62, "？"}, {-1, "4"}},
+                      0,
+                      {{60, "4"}, {62, "4"}, {-1, "4"}},
+                      1}),
+    [](const ::testing::TestParamInfo<OneProblemRow> &info) {
+      return std::string(info.param.name);
+    });
+
+TEST(FitForSmd, NoProblemAtTheElementChangesNothing) {
+  const Song song = SongWith({{60, "4"}, {100, "4"}});
+  for (const auto &[part, element] : {std::pair{1, 0}, {1, 5}, {2, 1}, {0, 1}, {17, 1}}) {
+    const FitResult fitted = FitProblemForSmd(song, part, element);
+    EXPECT_TRUE(fitted.changes.empty()) << part << ":" << element;
+    EXPECT_EQ(NotesOf(fitted.song), NotesOf(song)) << part << ":" << element;
+  }
+}
+
 TEST(FitForSmd, PlainTripletNotesKeepTimingWithinHalfASixteenth) {
   // Nine loose eighth-triplet notes in pairs between quarters: each pair snaps, and the
   // drift never adds up.
@@ -215,6 +287,50 @@ TEST(FitForSmd, EveryRandomSongSavesAfterFittingWithOnlyReportedChanges) {
     // Fitting what is fitted changes nothing.
     EXPECT_TRUE(FitForSmd(fitted.song).changes.empty()) << "round " << round;
   }
+}
+
+TEST(FitForSmd, EveryRandomProblemFittedAloneGoesAndLeavesTheOthers) {
+  std::mt19937 rng(1501);
+  int fitted = 0;
+  for (int round = 0; round < 2000; ++round) {
+    const Song song = RandomSong(rng);
+    const std::vector<SaveProblem> before = FindSaveProblems(song);
+    if (before.empty())
+      continue;
+    const SaveProblem &chosen =
+        before[std::uniform_int_distribution<std::size_t>(0, before.size() - 1)(rng)];
+    const FitResult result = FitProblemForSmd(song, chosen.part, chosen.element);
+    ASSERT_FALSE(result.changes.empty()) << "round " << round;
+    ASSERT_EQ(testing::UnreportedDifference(song, result), "") << "round " << round;
+    // The problems before the mended stretch stay as they were, those after it move by as
+    // many elements as the fitting added; the stretch holds none any more.
+    Song timed = song;
+    RecalcTimes(timed);
+    const auto [from, to] = ProblemStretch(timed.part(chosen.part), chosen);
+    for (const FitChange &c : result.changes) {
+      ASSERT_EQ(c.part, chosen.part) << "round " << round;
+      ASSERT_GE(c.element, from) << "round " << round;
+      ASSERT_LE(c.element + c.count, to) << "round " << round;
+    }
+    const int added = result.song.part(chosen.part).count - song.part(chosen.part).count;
+    std::vector<std::tuple<int, int, SaveProblemKind>> expected;
+    for (const SaveProblem &p : before) {
+      // A group's problem belongs where the group starts (an incomplete group at the end of
+      // a part names the end marker).
+      const int at = p.groupStart >= 0 ? p.groupStart : p.element;
+      if (p.part != chosen.part || at < from)
+        expected.emplace_back(p.part, p.element, p.kind);
+      else if (at >= to)
+        expected.emplace_back(p.part, p.element + added, p.kind);
+    }
+    std::vector<std::tuple<int, int, SaveProblemKind>> after;
+    for (const SaveProblem &p : FindSaveProblems(result.song))
+      after.emplace_back(p.part, p.element, p.kind);
+    ASSERT_EQ(after, expected) << "round " << round;
+    ASSERT_LT(after.size(), before.size()) << "round " << round;
+    ++fitted;
+  }
+  EXPECT_GT(fitted, 1000);
 }
 
 } // namespace

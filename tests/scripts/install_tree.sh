@@ -20,7 +20,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "install: $(cat "$work/install.log")"
 
 id=org.piporapad.PiporaPad
-for f in bin/piporapad bin/piporapad-cli \
+for f in bin/piporapad bin/piporapad-cli lib/piporapad/piporapad-sound.so \
   share/piporapad/pipora.tnf share/piporapad/manual.html \
   share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
   share/mime/packages/piporapad.xml share/icons/hicolor/scalable/apps/piporapad.svg \
@@ -60,6 +60,19 @@ grep -qx "manual.html	$real_prefix/share/piporapad/manual.html" "$work/paths.txt
 [ "$(wc -l <"$real_prefix/share/piporapad/pipora.tnf")" = 128 ] || fail "128 tone names expected"
 
 python3 "$src/tools/make_song.py" demo "$work/demo.smd"
+
+# The command-line tool starts without the sound libraries and loads them from the prefix
+# to render.
+if ldd "$prefix/bin/piporapad-cli" | grep -E 'libfluidsynth|librtmidi|libasound'; then
+  fail "piporapad-cli links the sound libraries"
+fi
+"$prefix/bin/piporapad-cli" check "$work/demo.smd" >/dev/null || fail "check"
+if [ -f /usr/share/sounds/sf2/TimGM6mb.sf2 ]; then
+  "$prefix/bin/piporapad-cli" render --seconds 1 "$work/demo.smd" "$work/demo.wav" \
+    2>"$work/render.log" || fail "render: $(cat "$work/render.log")"
+  [ "$(head -c 4 "$work/demo.wav")" = RIFF ] || fail "render wrote no WAV file"
+fi
+
 out="$("$prefix/bin/piporapad" --offscreen-start-and-quit "$work/demo.smd" 2>/dev/null)"
 grep -qx "notes 62" <<<"$out" || fail "installed editor did not open the song: $out"
 echo "install tree complete and valid"

@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -56,6 +57,8 @@ private slots:
   void listFollowsEdits();
   void fittingIsOneUndoStepAndTheSongSaves();
   void fittingASavableSongChangesNothing();
+  void rowMenuFitsOnlyThatProblemAsOneUndoStep();
+  void rowMenuCopiesTheSelectedRows();
   void midiImportShowsItsReport();
 };
 
@@ -144,6 +147,62 @@ void tst_problem_list::fittingASavableSongChangesNothing() {
   QCOMPARE(e.prompts->messages.size(), 1);
   QCOMPARE(e.ctx.session.history().undoIndex(), before);
   QCOMPARE(e.song.part(1).count, 1);
+}
+
+void tst_problem_list::rowMenuFitsOnlyThatProblemAsOneUndoStep() {
+  Editor e;
+  e.start();
+  FillUnsavableSong(e.song);
+  e.frame->showProblems();
+  ProblemListWindow *list = e.frame->problemList();
+  QCOMPARE(list->rowCount(), 2);
+  const int before = e.ctx.session.history().undoIndex();
+
+  // A right click on the second row (part 3's lone pair) makes it the row the menu acts on.
+  auto *tree = list->findChild<QTreeWidget *>("problemList");
+  const QPoint onRow = tree->visualItemRect(tree->topLevelItem(1)).center();
+  emit tree->customContextMenuRequested(onRow);
+  QMenu *menu = list->rowMenu();
+  QTRY_VERIFY(menu->isVisible());
+  QCOMPARE(list->currentRow(), 1);
+  QCOMPARE(menu->actions().first()->text(), QString("SMDに合わせる(&M)"));
+  menu->actions().first()->trigger();
+  menu->hide();
+
+  // Part 3's pair became plain; part 2's note above the range is as it was.
+  QCOMPARE(e.song.part(3).notes[1].length, std::string("16"));
+  QCOMPARE(e.song.part(3).notes[2].length, std::string("8"));
+  QCOMPARE(e.song.part(2).notes[2].noteNumber, 100);
+  QCOMPARE(e.ctx.session.history().undoIndex(), before + 1);
+  QVERIFY(e.song.dirty);
+  QCOMPARE(list->rowCount(), 1);
+  QCOMPARE(Cell(list, 0, 0), QString("CH2"));
+
+  // One undo brings the pair and its row back.
+  QVERIFY(e.ctx.session.undo().ok());
+  QCOMPARE(e.song.part(3).notes[1].length, std::string("83"));
+  QCOMPARE(e.song.part(3).notes[2].length, std::string("83"));
+  QTRY_COMPARE(list->rowCount(), 2);
+  list->hide();
+}
+
+void tst_problem_list::rowMenuCopiesTheSelectedRows() {
+  Editor e;
+  e.start();
+  FillUnsavableSong(e.song);
+  e.frame->showProblems();
+  ProblemListWindow *list = e.frame->problemList();
+  list->selectRow(1);
+  list->copyAction()->trigger();
+  const QStringList lines = QApplication::clipboard()->text().trimmed().split('\n');
+  QCOMPARE(lines.size(), 2);
+  QCOMPARE(lines[0], QString("パート\t位置\t音符\t内容"));
+  QVERIFY(lines[1].startsWith("CH3\t"));
+  // Without a selection: every row.
+  list->findChild<QTreeWidget *>("problemList")->clearSelection();
+  list->copyAction()->trigger();
+  QCOMPARE(QApplication::clipboard()->text().trimmed().split('\n').size(), 3);
+  list->hide();
 }
 
 void tst_problem_list::midiImportShowsItsReport() {

@@ -3,10 +3,10 @@
 // file.
 #include "app/cli/cli_command.h"
 #include "app/cli/song_files.h"
+#include "app/cli/sound_library_loader.h"
 #include "app/cli/standard_streams.h"
 
-#include "platform/midi/fluidsynth/fluidsynth_midi_backend.h"
-#include "platform/midi/system/system_midi_output.h"
+#include "platform/midi/null/null_midi_backend.h"
 #include "playback/player.h"
 #include "playback/precise_wake_timer.h"
 
@@ -45,14 +45,14 @@ int RunPlay(const Invocation &invocation) {
   Song song;
   if (!Load(invocation, song))
     return kExitBadInput;
-
-  MidiOutput midi(
-      CreateMidiBackend({invocation.value("--output").value_or(""), options->soundFont}));
+  // Without the sound library the song plays silently, as without a sound device.
+  const Result<const SoundLibrary *> sound = LoadSoundLibrary();
+  MidiOutput midi(sound ? (*sound)->createMidiBackend(
+                              {invocation.value("--output").value_or(""), options->soundFont})
+                        : std::make_unique<NullMidiBackend>());
   if (midi.backend().deviceCount() == 0) {
-    std::string why = "no MIDI output";
-    if (auto *synth = dynamic_cast<FluidSynthMidiBackend *>(&midi.backend()))
-      why = synth->problem();
-    PrintErr("playing without sound: " + why + "\n");
+    const std::string why = sound ? (*sound)->silenceReason(midi.backend()) : sound.error();
+    PrintErr("playing without sound: " + (why.empty() ? "no MIDI output" : why) + "\n");
   }
   HeadlessPlayerHost host(song);
   Player player(song, midi, host, SteadyMsClock(), std::make_unique<PreciseWakeTimer>(),

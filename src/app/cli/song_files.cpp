@@ -2,6 +2,7 @@
 
 #include "app/cli/byte_files.h"
 #include "app/cli/progress_line.h"
+#include "app/cli/sound_library_loader.h"
 #include "app/cli/standard_streams.h"
 #include "formats/midi/smf_reader.h"
 #include "formats/midi/smf_writer.h"
@@ -12,7 +13,6 @@
 #include "model/new_song.h"
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
-#include "platform/midi/fluidsynth/fluidsynth_rendering_backend.h"
 #include "playback/offline_song_renderer.h"
 #include "session/failure_text.h"
 #include "session/tone_store.h"
@@ -112,7 +112,12 @@ Result<QByteArray> Encode(Song &song, FileFormat format, const WriteOptions &opt
     const double total = options.maxSeconds > 0
                              ? std::min(SongLengthMs(song), options.maxSeconds * 1000)
                              : SongLengthMs(song);
-    auto synth = CreateSoundFontRenderer(options.soundFont);
+    const Result<const SoundLibrary *> library = LoadSoundLibrary();
+    if (!library) {
+      refusedCode = kExitWriteFailed; // the program is incomplete: nothing can be rendered
+      return Error{library.error()};
+    }
+    auto synth = (*library)->createSoundFontRenderer(options.soundFont);
     if (!synth) {
       refusedCode = kExitBadInput; // the SoundFont could not be loaded
       return Error{synth.error()};

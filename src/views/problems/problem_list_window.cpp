@@ -4,9 +4,15 @@
 #include "model/source_line.h"
 #include "model/vocabulary.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
+#include <QMenu>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace pipora {
 namespace {
@@ -43,8 +49,23 @@ ProblemListWindow::ProblemListWindow(const Song &song, QWidget *parent)
   list_->setHeaderLabels({QStringLiteral("パート"), QStringLiteral("位置"), QStringLiteral("音符"),
                           QStringLiteral("内容")});
   list_->header()->setStretchLastSection(true);
+  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   setWidget(list_);
   connect(list_, &QTreeWidget::itemActivated, this, &ProblemListWindow::onItemActivated);
+
+  rowMenu_ = new QMenu(this);
+  rowMenu_->setObjectName("problemMenu");
+  fitAction_ = rowMenu_->addAction(QStringLiteral("SMDに合わせる(&M)"));
+  fitAction_->setObjectName("FitProblemItem");
+  connect(fitAction_, &QAction::triggered, this, &ProblemListWindow::onFitCurrent);
+  copyAction_ = rowMenu_->addAction(QStringLiteral("コピー(&C)"));
+  copyAction_->setObjectName("CopyProblemsItem");
+  copyAction_->setShortcut(QKeySequence::Copy);
+  copyAction_->setShortcutContext(Qt::WidgetShortcut);
+  list_->addAction(copyAction_);
+  connect(copyAction_, &QAction::triggered, this, &ProblemListWindow::copySelection);
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list_, &QWidget::customContextMenuRequested, this, &ProblemListWindow::onContextMenu);
 
   followTimer_ = new QTimer(this);
   followTimer_->setInterval(kFollowMs);
@@ -57,6 +78,8 @@ ProblemListWindow::ProblemListWindow(const Song &song, QWidget *parent)
 void ProblemListWindow::refresh() {
   const std::vector<SaveProblem> problems = FindSaveProblems(song_);
   shownFingerprint_ = Fingerprint(problems);
+  // After a fitting the row where the mended problem stood holds the next one.
+  const int current = currentRow();
   list_->clear();
   QList<QTreeWidgetItem *> rows;
   rows.reserve(static_cast<qsizetype>(problems.size()));
@@ -72,6 +95,10 @@ void ProblemListWindow::refresh() {
     rows << row;
   }
   list_->addTopLevelItems(rows);
+  if (current >= 0 && !rows.isEmpty())
+    selectRow(std::min(current, static_cast<int>(rows.size()) - 1));
+  fitAction_->setEnabled(!rows.isEmpty());
+  copyAction_->setEnabled(!rows.isEmpty());
   setWindowTitle(problems.empty() ? QStringLiteral("保存できない箇所はありません")
                                   : QStringLiteral("保存できない箇所 (%1)").arg(problems.size()));
 }
@@ -85,6 +112,63 @@ void ProblemListWindow::activateRow(int row) {
     list_->setCurrentItem(item);
     onItemActivated(item);
   }
+}
+
+void ProblemListWindow::selectRow(int row) {
+  if (QTreeWidgetItem *item = list_->topLevelItem(row)) {
+    list_->clearSelection();
+    list_->setCurrentItem(item);
+    item->setSelected(true);
+  }
+}
+
+int ProblemListWindow::currentRow() const {
+  QTreeWidgetItem *item = list_->currentItem();
+  return item ? list_->indexOfTopLevelItem(item) : -1;
+}
+
+QString ProblemListWindow::selectedText() const {
+  QList<QTreeWidgetItem *> rows = list_->selectedItems();
+  if (rows.isEmpty())
+    for (int r = 0; r < list_->topLevelItemCount(); ++r)
+      rows << list_->topLevelItem(r);
+  // In the order the list shows them, not the order they were picked.
+  std::sort(rows.begin(), rows.end(), [this](QTreeWidgetItem *a, QTreeWidgetItem *b) {
+    return list_->indexOfTopLevelItem(a) < list_->indexOfTopLevelItem(b);
+  });
+  QStringList lines;
+  QStringList header;
+  for (int c = 0; c < list_->columnCount(); ++c)
+    header << list_->headerItem()->text(c);
+  lines << header.join('\t');
+  for (const QTreeWidgetItem *row : rows) {
+    QStringList cells;
+    for (int c = 0; c < list_->columnCount(); ++c)
+      cells << row->text(c);
+    lines << cells.join('\t');
+  }
+  return lines.join('\n') + '\n';
+}
+
+void ProblemListWindow::copySelection() const {
+  QApplication::clipboard()->setText(selectedText());
+}
+
+void ProblemListWindow::onContextMenu(const QPoint &pos) {
+  QTreeWidgetItem *item = list_->itemAt(pos);
+  if (item == nullptr)
+    return;
+  // A right click on a row outside the selection acts on that row alone.
+  if (!item->isSelected())
+    selectRow(list_->indexOfTopLevelItem(item));
+  else
+    list_->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+  rowMenu_->popup(list_->viewport()->mapToGlobal(pos));
+}
+
+void ProblemListWindow::onFitCurrent() {
+  if (QTreeWidgetItem *item = list_->currentItem())
+    emit fitRequested(item->data(0, Qt::UserRole).toInt(), item->data(1, Qt::UserRole).toInt());
 }
 
 void ProblemListWindow::onItemActivated(QTreeWidgetItem *item) {
