@@ -86,6 +86,7 @@ void EditorSession::setDirty(bool dirty) {
 
 void EditorSession::newSong() {
   const Marks before = marks();
+  fitUndo_.reset();
   NewSong(song_);
   history_.restart();
   history_.takeSnapshot(song_, false, options().isSaveTone);
@@ -97,6 +98,7 @@ void EditorSession::newSong() {
 
 Result<OpenOutcome> EditorSession::open(const QString &path) {
   const Marks before = marks();
+  fitUndo_.reset();
   OpenOptions open;
   open.isSaveTone = options().isSaveTone;
   Result<OpenOutcome> opened = OpenSmdFile(song_, path, open);
@@ -133,6 +135,7 @@ Status EditorSession::saveAs(const QString &path) {
 
 Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportReport *report) {
   const Marks before = marks();
+  fitUndo_.reset();
   MidiImportOptions import = options().import;
   import.report = report;
   Result<MidiImportReport> imported = ImportMidiFile(song_, path, import);
@@ -162,9 +165,12 @@ std::size_t EditorSession::takeFitted(FitResult fitted) {
   if (fitted.changes.empty())
     return 0;
   const Marks before = marks();
+  FitUndo undo{song_, history_.undoIndex()};
   song_ = std::move(fitted.song);
   song_.dirty = true;
   takeSnapshot(true);
+  undo.indexAfter = history_.undoIndex();
+  fitUndo_ = std::move(undo);
   emit songReplaced();
   announce(before);
   return fitted.changes.size();
@@ -185,6 +191,7 @@ Status EditorSession::writeEventList() {
 // --- undo ------------------------------------------------------------------------------------
 
 void EditorSession::takeSnapshot(bool noteListsCurrent) {
+  fitUndo_.reset();
   history_.takeSnapshot(song_, edited_ == EditedLists::Score && !noteListsCurrent,
                         options().isSaveTone);
   emit historyChanged();
@@ -199,6 +206,21 @@ Status EditorSession::loadSnapshot(Status loaded) {
 }
 
 Status EditorSession::undo() {
+  if (fitUndo_ && history_.undoIndex() == fitUndo_->indexAfter) {
+    // As a snapshot's undo, this leaves the file name and the dirty flag alone.
+    const std::string fileName = std::move(song_.fileName);
+    const bool dirty = song_.dirty;
+    song_ = std::move(fitUndo_->before);
+    song_.fileName = fileName;
+    song_.dirty = dirty;
+    BuildScoreList(song_);
+    history_.stepBackTo(fitUndo_->indexBefore);
+    fitUndo_.reset();
+    emit songReplaced();
+    emit historyChanged();
+    return Ok{};
+  }
+  fitUndo_.reset();
   if (options().isManyUndo)
     return loadSnapshot(history_.undo(song_));
   const int part = ExchangeWithBackup(song_, edited_ == EditedLists::Score);
@@ -212,10 +234,13 @@ Status EditorSession::undo() {
 }
 
 Status EditorSession::redo() {
+  fitUndo_.reset();
   return loadSnapshot(history_.redo(song_));
 }
 
 bool EditorSession::canUndo() const {
+  if (fitUndo_ && history_.undoIndex() == fitUndo_->indexAfter)
+    return true;
   return options().isManyUndo ? history_.canUndo() : true;
 }
 

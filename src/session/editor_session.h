@@ -149,6 +149,16 @@ private:
   // Puts a fitted song in place as one undo step; returns the number of changes.
   std::size_t takeFitted(FitResult fitted);
 
+  // The song before the latest fitting, while nothing else has changed the history since:
+  // undo brings it back as it was, even when it had no snapshot of its own (a song that fails
+  // the SMD checks takes none) or the fitting took none (other problems are left).
+  struct FitUndo {
+    Song before;
+    int indexBefore = -1; // the history's position before the fitting
+    int indexAfter = -1;  // and after it
+  };
+  std::optional<FitUndo> fitUndo_;
+
   QString programDirectory_;
   Song song_;
   DocumentOptions options_;

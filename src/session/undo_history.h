@@ -32,6 +32,12 @@ public:
 
   // New starts the history again; the next snapshot is number 0.
   void restart() { undoIndex_ = -1; }
+  // Goes back to an earlier snapshot without loading it, for a caller that put the song of
+  // that moment back itself; the snapshots after it stay for redo.
+  void stepBackTo(int index) {
+    if (index >= 0 && index < undoIndex_)
+      undoIndex_ = index;
+  }
   // Deletes the folder and every snapshot in it (at exit); the history is unusable after.
   void discard();
 

@@ -172,6 +172,57 @@ TEST_F(EditorSessionTest, UndoAndRedoMoveThroughTheSnapshots) {
   EXPECT_FALSE(session.canRedo());
 }
 
+// A fitting is one undo step, whether the song before it or after it could take a snapshot:
+// undo brings back the song before the fitting, not the last song that could be saved.
+struct FitUndoRow {
+  const char *name;
+  bool wholeSong;          // the Edit menu's fitting, else the first problem alone
+  bool manyUndo;           // the multi-level undo setting
+  std::vector<int> fitted; // part 1 after the fitting
+  bool redoable;           // the fitted song took a snapshot that redo brings back
+};
+
+class FitUndo : public EditorSessionTest, public testing::WithParamInterface<FitUndoRow> {};
+
+TEST_P(FitUndo, UndoBringsBackTheSongBeforeTheFitting) {
+  const FitUndoRow &row = GetParam();
+  session.setOptions({.isSaveTone = false, .isManyUndo = row.manyUndo, .import = {}});
+  enter(1, 60, "4");
+  enter(1, 100, "4"); // from here on the song fails the checks: no more snapshots
+  enter(1, 30, "4");
+  const std::vector<int> before = numbers(1);
+  const std::size_t changes = row.wholeSong ? session.fitForSmd() : session.fitProblemForSmd(1, 1);
+  ASSERT_GT(changes, 0u);
+  EXPECT_EQ(numbers(1), row.fitted);
+  ASSERT_TRUE(session.canUndo());
+  log.take();
+  ASSERT_TRUE(session.undo().ok());
+  EXPECT_EQ(numbers(1), before);
+  EXPECT_TRUE(session.isDirty());
+  EXPECT_EQ(log.take(), (std::vector<std::string>{"songReplaced"}));
+  if (row.redoable) {
+    ASSERT_TRUE(session.canRedo());
+    ASSERT_TRUE(session.redo().ok());
+    EXPECT_EQ(numbers(1), row.fitted);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fittings, FitUndo,
+    testing::Values(FitUndoRow{"WholeSongNowSavable", true, true, {60, 88, 54}, true},
+                    FitUndoRow{"OneProblemOfTwoStillUnsavable", false, true, {60, 88, 30}, false},
+                    FitUndoRow{"WithSingleStepUndo", false, false, {60, 88, 30}, false}),
+    [](const testing::TestParamInfo<FitUndoRow> &info) { return std::string(info.param.name); });
+
+TEST_F(EditorSessionTest, AnEditAfterAFittingEndsItsUndo) {
+  enter(1, 100, "4");
+  ASSERT_GT(session.fitForSmd(), 0u);
+  enter(1, 62, "4");
+  ASSERT_TRUE(session.undo().ok());
+  // The edit's snapshot is undone, not the fitting.
+  EXPECT_EQ(numbers(1), (std::vector<int>{88}));
+}
+
 TEST_F(EditorSessionTest, UnreadableSnapshotLeavesTheSongAndTheHistory) {
   enter(1, 60, "4");
   enter(1, 62, "4");
