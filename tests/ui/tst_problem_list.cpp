@@ -241,9 +241,36 @@ void tst_problem_list::midiImportShowsItsReport() {
   list->clearSelection();
   list->topLevelItem(0)->setSelected(true);
   QVERIFY(report->stripArea()->horizontalScrollBar()->value() > 0);
+  QCOMPARE(report->strips()->marker(), list->topLevelItem(0)->data(2, Qt::UserRole).toLongLong());
 
-  if (const QByteArray out = qgetenv("PIPORAPAD_SCREENSHOTS"); !out.isEmpty())
-    QVERIFY(report->grab().save(QString::fromLocal8Bit(out) + "/import_report.png"));
+  // Scrolling the list in time order takes the strips along to its top row.
+  report->resize(900, 560);
+  QApplication::processEvents();
+  list->sortByColumn(2, Qt::AscendingOrder);
+  list->clearSelection();
+  QScrollBar *rows = list->verticalScrollBar();
+  QScrollBar *strip = report->stripArea()->horizontalScrollBar();
+  rows->setValue(rows->maximum());
+  const int atEnd = strip->value();
+  QVERIFY(atEnd > 0);
+  QCOMPARE(report->strips()->marker(), list->itemAt(0, 0)->data(2, Qt::UserRole).toLongLong());
+  rows->setValue(rows->maximum() / 2);
+  QVERIFY(strip->value() < atEnd);
+  rows->setValue(0);
+  QCOMPARE(strip->value(), 0);
+
+  // With PIPORAPAD_SCREENSHOTS=DIR: the report, and the frame with the list of what the
+  // imported song still cannot save.
+  if (const QString out = qEnvironmentVariable("PIPORAPAD_SCREENSHOTS"); !out.isEmpty()) {
+    QVERIFY(report->grab().save(out + "/import_report.png"));
+    e.frame->showProblems();
+    QVERIFY(e.frame->problemList()->rowCount() > 0);
+    e.frame->problemList()->selectRow(1);
+    QApplication::processEvents();
+    QVERIFY(e.frame->problemList()->grab().save(out + "/problem_list.png"));
+    QVERIFY(e.frame->grab().save(out + "/frame_with_problems.png"));
+    e.frame->problemList()->hide();
+  }
   report->close();
 }
 

@@ -51,6 +51,7 @@ ImportReportWindow::ImportReportWindow(QWidget *parent) : QDialog(parent) {
   summary_ = new QLabel(this);
   summary_->setObjectName("importSummary");
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  summary_->setWordWrap(true);
 
   list_ = new QTreeWidget(this);
   list_->setObjectName("importChanges");
@@ -69,14 +70,31 @@ ImportReportWindow::ImportReportWindow(QWidget *parent) : QDialog(parent) {
   connect(copy, &QAction::triggered, this, &ImportReportWindow::copySelection);
   connect(list_, &QTreeWidget::itemSelectionChanged, this, &ImportReportWindow::followSelection);
 
+  connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+          &ImportReportWindow::followScroll);
+
   strips_ = new PianoRollStrips(this);
   stripArea_ = new QScrollArea(this);
   stripArea_->setWidget(strips_);
   stripArea_->setWidgetResizable(false);
+  // The part names stay at the left edge: the strips draw them where the view starts.
+  connect(stripArea_->horizontalScrollBar(), &QScrollBar::valueChanged, strips_,
+          qOverload<>(&QWidget::update));
+  auto *legend = new QLabel(
+      QStringLiteral("<span style='color:%1'>■</span> MIDIファイルの音符　"
+                     "<span style='color:%2'>□</span> SMDの音符 (読み込んで合わせたあと)")
+          .arg(kOriginalColour.name(), kFittedColour.name()),
+      this);
+  legend->setObjectName("pianoRollLegend");
+  auto *roll = new QWidget(this);
+  auto *rollLayout = new QVBoxLayout(roll);
+  rollLayout->setContentsMargins(0, 0, 0, 0);
+  rollLayout->addWidget(legend);
+  rollLayout->addWidget(stripArea_, 1);
 
   auto *split = new QSplitter(Qt::Vertical, this);
   split->addWidget(list_);
-  split->addWidget(stripArea_);
+  split->addWidget(roll);
   split->setSizes({300, 260});
   auto *close = new QPushButton(QStringLiteral("閉じる"), this);
   connect(close, &QPushButton::clicked, this, &QDialog::close);
@@ -138,9 +156,26 @@ void ImportReportWindow::copySelection() const {
 
 void ImportReportWindow::followSelection() {
   const QList<QTreeWidgetItem *> rows = list_->selectedItems();
-  if (rows.isEmpty())
-    return;
-  const int x = strips_->xOf(rows.front()->data(2, Qt::UserRole).toLongLong());
+  if (!rows.isEmpty())
+    showTick(rows.front()->data(2, Qt::UserRole).toLongLong());
+}
+
+void ImportReportWindow::followScroll() {
+  // A selected row still in view keeps the strips (keys that move the selection scroll too).
+  const QRect view = list_->viewport()->rect();
+  for (QTreeWidgetItem *row : list_->selectedItems()) {
+    if (list_->visualItemRect(row).intersects(view)) {
+      showTick(row->data(2, Qt::UserRole).toLongLong());
+      return;
+    }
+  }
+  if (const QTreeWidgetItem *top = list_->itemAt(0, 0))
+    showTick(top->data(2, Qt::UserRole).toLongLong());
+}
+
+void ImportReportWindow::showTick(std::int64_t tick) {
+  strips_->setMarker(tick);
+  const int x = strips_->xOf(tick);
   stripArea_->horizontalScrollBar()->setValue(std::max(0, x - stripArea_->viewport()->width() / 3));
 }
 
@@ -201,6 +236,11 @@ void PianoRollStrips::setNotes(const ImportReport &report, const Song &song) {
   update();
 }
 
+void PianoRollStrips::setMarker(std::int64_t tick) {
+  marker_ = tick;
+  update();
+}
+
 int PianoRollStrips::xOf(std::int64_t tick) const {
   return kLabelWidth + static_cast<int>(static_cast<double>(tick) * kPixelsPerTick);
 }
@@ -216,9 +256,6 @@ void PianoRollStrips::paintEvent(QPaintEvent *) {
     p.drawLine(0, top + kStripHeight - 1, width(), top + kStripHeight - 1);
     for (int m = 0; m <= measures; ++m)
       p.drawLine(xOf(m * 1920), top, xOf(m * 1920), top + kStripHeight - 2);
-    p.setPen(Qt::black);
-    p.drawText(QRect(2, top, kLabelWidth - 4, kStripHeight), Qt::AlignVCenter,
-               QStringLiteral("CH%1").arg(s.part));
     const int span = std::max(s.high - s.low, 12);
     const double keyHeight = (kStripHeight - 8.0) / (span + 1);
     const auto y = [&](int key) { return top + 4 + static_cast<int>((s.high - key) * keyHeight); };
@@ -230,6 +267,19 @@ void PianoRollStrips::paintEvent(QPaintEvent *) {
     p.setBrush(Qt::NoBrush);
     for (const Bar &b : s.fitted)
       p.drawRect(QRect(xOf(b.on), y(b.key), std::max(1, xOf(b.off) - xOf(b.on) - 1), h));
+  }
+  if (marker_ >= 0) {
+    p.setPen(QPen(QColor(200, 30, 30), 1));
+    p.drawLine(xOf(marker_), 0, xOf(marker_), height());
+  }
+  // Part names over the left edge of what the scroll area shows.
+  const int left = visibleRegion().boundingRect().left();
+  for (std::size_t k = 0; k < parts_.size(); ++k) {
+    const QRect label(left, static_cast<int>(k) * kStripHeight, kLabelWidth, kStripHeight - 1);
+    p.fillRect(label, QColor(245, 245, 245));
+    p.setPen(Qt::black);
+    p.drawText(label.adjusted(3, 0, 0, 0), Qt::AlignVCenter,
+               QStringLiteral("CH%1").arg(parts_[k].part));
   }
 }
 

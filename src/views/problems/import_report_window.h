@@ -35,6 +35,9 @@ public:
 
 private:
   void followSelection();
+  // Scrolling the list scrolls the strips to the note of its top row.
+  void followScroll();
+  void showTick(std::int64_t tick);
 
   QLabel *summary_ = nullptr;
   QTreeWidget *list_ = nullptr;
@@ -51,6 +54,9 @@ public:
   // Horizontal position of a tick in pixels.
   int xOf(std::int64_t tick) const;
   int partCount() const { return static_cast<int>(parts_.size()); }
+  // A line across the strips at the tick of the row the list shows (-1: none).
+  void setMarker(std::int64_t tick);
+  std::int64_t marker() const { return marker_; }
 
 protected:
   void paintEvent(QPaintEvent *event) override;
@@ -68,6 +74,7 @@ private:
   };
   std::vector<Strip> parts_;
   std::int64_t end_ = 0;
+  std::int64_t marker_ = -1;
 };
 
 } // namespace pipora
