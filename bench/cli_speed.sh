@@ -43,16 +43,24 @@ best_of() {
   echo "$best"
 }
 
+# A command that fails would be timed as fast: each is run once first and must succeed.
+works() {
+  "$@" >/dev/null 2>"$work/err" || { echo "failed: $* ($(cat "$work/err"))" >&2; exit 1; }
+}
+
 cpu='%U + %S'
 wall='%e'
 
 command -v midicsv >/dev/null || { echo "midicsv is missing (Debian package midicsv)" >&2; exit 1; }
+works "$cli" convert big.mid big.smd --fit
+works midicsv big.mid
 cli_cpu=$(best_of "$cpu" "$cli" convert big.mid big.smd --fit)
 csv_cpu=$(best_of "$cpu" midicsv big.mid)
 echo "convert 1 MB, 100,000 notes --fit: ${cli_cpu} ms CPU; midicsv: ${csv_cpu} ms CPU;" \
   "ratio $(python3 -c "print(round($cli_cpu / $csv_cpu, 2))") (goal: at most 1)"
 
-"$cli" convert "$small" small.smd --fit >/dev/null
+works "$cli" convert "$small" small.smd --fit
+works "$cli" check small.smd
 for what in --version "check small.smd"; do
   # shellcheck disable=SC2086 # the words of the command
   start_cpu=$(best_of "$cpu" "$cli" $what)
@@ -62,6 +70,8 @@ for what in --version "check small.smd"; do
 done
 
 if command -v mscore3 >/dev/null; then
+  works "$cli" convert "$small" small.mid
+  works mscore3 -o score.mid "$small"
   cli_wall=$(best_of "$wall" "$cli" convert "$small" small.mid)
   RUNS=2 ROUNDS=3
   score_wall=$(best_of "$wall" mscore3 -o score.mid "$small")

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # piporapad-cli starts without the sound libraries: checking and converting never load them;
-# render loads lib/piporapad/piporapad-sound.so from the build or installation it runs from,
-# and a program without that library says so and writes nothing.
+# render loads lib/piporapad/plugins/piporapad-sound.so from the build or installation it runs
+# from, and a program without that library says so and writes nothing.
 set -euo pipefail
 cli="${PIPORAPAD_CLI:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
@@ -44,7 +44,8 @@ alone/bin/piporapad-cli convert demo.smd alone.mid || fail "convert without the 
 code=0
 alone/bin/piporapad-cli render demo.smd alone.wav 2>err || code=$?
 [ "$code" = 3 ] || fail "render without the library exited $code, expected 3"
-grep -q "lib/piporapad/piporapad-sound.so" err || fail "render did not name the library: $(cat err)"
+grep -q "lib/piporapad/plugins/piporapad-sound.so" err ||
+  fail "render did not name the library: $(cat err)"
 [ ! -e alone.wav ] || fail "render without the library wrote a file"
 PIPORAPAD_MIDI=null alone/bin/piporapad-cli play --seconds 0.2 demo.smd 2>err ||
   fail "play without the library: $(cat err)"

@@ -43,7 +43,7 @@ fi
 root="$work/root"
 dpkg -x "$deb" "$root"
 [ -x "$root/usr/bin/piporapad" ] || fail "no editor in the package"
-[ -f "$root/usr/lib/piporapad/piporapad-sound.so" ] || fail "no sound library in the package"
+[ -f "$root/usr/lib/piporapad/plugins/piporapad-sound.so" ] || fail "no sound library in the package"
 [ "$("$root/usr/bin/piporapad-cli" --version)" = "piporapad-cli $version" ] || fail "--version"
 "$root/usr/bin/piporapad-cli" paths | grep -qx "data	$root/usr/share/piporapad" ||
   fail "the unpacked program does not find its data: $("$root/usr/bin/piporapad-cli" paths 2>&1)"

@@ -20,7 +20,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "install: $(cat "$work/install.log")"
 
 id=org.piporapad.PiporaPad
-for f in bin/piporapad bin/piporapad-cli lib/piporapad/piporapad-sound.so \
+for f in bin/piporapad bin/piporapad-cli lib/piporapad/plugins/piporapad-sound.so \
   share/piporapad/pipora.tnf share/piporapad/manual.html \
   share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
   share/mime/packages/piporapad.xml share/icons/hicolor/scalable/apps/piporapad.svg \

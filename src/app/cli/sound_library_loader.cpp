@@ -8,8 +8,8 @@
 namespace pipora::cli {
 namespace {
 
-// Installed, <prefix>/bin/piporapad-cli finds <prefix>/lib/piporapad; in a build folder the
-// program sits a level or two below the folder that holds lib/piporapad.
+// Installed, <prefix>/bin/piporapad-cli finds <prefix>/lib/piporapad/plugins; in a build
+// folder the program sits a level or two below the folder that holds lib/piporapad/plugins.
 QString LibraryFile() {
   QDir dir(QCoreApplication::applicationDirPath());
   for (int up = 0; up < 4; ++up) {
@@ -25,8 +25,8 @@ QString LibraryFile() {
 Result<const SoundLibrary *> Load() {
   const QString file = LibraryFile();
   if (file.isEmpty())
-    return Error{"the sound library " + std::string(kSoundLibraryPath) +
-                 " was not found beside " + QCoreApplication::applicationDirPath().toStdString()};
+    return Error{"the sound library " + std::string(kSoundLibraryPath) + " was not found beside " +
+                 QCoreApplication::applicationDirPath().toStdString()};
   // Never unloaded: backends it made may live until the process ends.
   static QLibrary library;
   library.setFileName(file);

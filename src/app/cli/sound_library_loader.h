@@ -1,6 +1,6 @@
 #pragma once
 // piporapad-sound.so for the commands that make sound (play, render, WAV output), loaded on
-// first use from the installation the program runs from: <prefix>/lib/piporapad next to
+// first use from the installation the program runs from: <prefix>/lib/piporapad/plugins next to
 // <prefix>/bin, or the build folder above the program.
 #include "model/result.h"
 #include "platform/midi/sound_library/sound_library.h"

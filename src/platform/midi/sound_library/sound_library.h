@@ -18,7 +18,7 @@ namespace pipora {
 inline constexpr int kSoundLibraryVersion = 1;
 inline constexpr char kSoundLibraryEntry[] = "piporapad_sound_library";
 // Where the library lies below the installation prefix (and below the build folder).
-inline constexpr char kSoundLibraryPath[] = "lib/piporapad/piporapad-sound.so";
+inline constexpr char kSoundLibraryPath[] = "lib/piporapad/plugins/piporapad-sound.so";
 
 struct SoundLibrary {
   int version = kSoundLibraryVersion;
