@@ -2,6 +2,7 @@
 // asks nothing (a signal, or nobody at the screen).
 #include "platform/midi/null/null_midi_backend.h"
 #include "session/abandoned_songs.h"
+#include "session/undo_history.h"
 #include "settings/settings_store.h"
 #include "ui_fixture.h"
 #include "views/recovery_offer.h"
@@ -191,6 +192,24 @@ private slots:
     std::vector<AbandonedSong> found = ClaimAbandonedSongs(ProgramDirectory());
     QCOMPARE(found.size(), std::size_t{1});
     QCOMPARE(found[0].folder, folder);
+  }
+
+  void closingWithNobodyToAskKeepsUnsavedWork() {
+    EditorSession session(ProgramDirectory(), std::make_unique<NullMidiBackend>());
+    Settings settings;
+    AppContext ctx(session, settings);
+    auto nobody = std::make_unique<NobodyThere>();
+    NobodyThere *prompts = nobody.get();
+    pipora::MainWindow frame(ctx, std::move(nobody));
+    frame.startUp(QString());
+    AppendNote(session.song(), 1, 72, "4");
+    session.takeSnapshot(true);
+    session.setDirty(true);
+    const QString folder = session.history().folder();
+    QVERIFY(frame.close()); // the window's close box, or the desktop ending the session
+    QVERIFY(prompts->questionsAsked.isEmpty());
+    QVERIFY(QFileInfo::exists(folder));
+    QVERIFY(!QFileInfo::exists(SnapshotFolderLock(folder)));
   }
 
   void closeWithoutQuestionsOfASavedSongLeavesNothing() {
