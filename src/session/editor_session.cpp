@@ -42,10 +42,10 @@ EditorSession::~EditorSession() {
   relay_->setView(nullptr);
   if (player_->playing())
     player_->StopSong();
-  player_.reset();
   // Ended without the close sequence (a check run): unsaved work still stays recoverable.
   if (!shutDown_)
     closeHistory();
+  player_.reset();
 }
 
 // --- the two lists ------------------------------------------------------------------------
@@ -192,7 +192,8 @@ Status EditorSession::recover(const AbandonedSong &abandoned) {
   song_.dirty = true;
   history_.restart();
   history_.takeSnapshot(song_, false, false);
-  noteChange();
+  changedAt_ = abandoned.changed; // still the time the user last changed it
+  scheduleRecord();
   emit songReplaced();
   emit historyChanged();
   announce(before);
@@ -285,7 +286,9 @@ Status EditorSession::writeRecoveryRecord() {
   const QString recordFile = history_.recoveryPath();
   if (recordFile.isEmpty())
     return Error("no snapshot folder");
-  syncNoteLists();
+  // While playing, the note lists are current and the player walks them: they stay put.
+  if (!isPlaying())
+    syncNoteLists();
   const SmdEncoding encoding = EncodeSmd(song_);
   if (encoding.ok()) {
     lastSmdLine_ = encoding.text;

@@ -185,6 +185,10 @@ TEST_F(CrashRecovery, RecoveredSongIsDirtyWithItsFileNameAndAFreshHistory) {
   EXPECT_TRUE(next->isDirty());
   EXPECT_EQ(next->path(), home.filePath("habanera.smd"));
   EXPECT_FALSE(next->canUndo());
+  // Killed again, it is offered with the time of the user's change, not of the recovery.
+  ASSERT_TRUE(next->writeRecoveryRecord());
+  EXPECT_EQ(ParseRecoveryRecord(*ReadWholeFile(next->history().recoveryPath()))->changed,
+            found[0].changed);
   // The song is safe in the new editor's record before the old folder goes.
   const Result<RecoveryRecord> mine =
       ParseRecoveryRecord(*ReadWholeFile(next->history().recoveryPath()));

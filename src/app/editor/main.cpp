@@ -133,7 +133,7 @@ int main(int argc, char **argv) {
       Print(stderr, OpenFailureText(line.fileName) + "\n");
     return kExitFailed;
   }
-  // Scheduled before anything else: the check modes end once the keys are typed.
+  // The check modes end once the keys given to type, if any, are typed.
   auto afterStartUp = [&] {
     if (line.startAndQuit) {
       // A zero timer fires once every pending event has been handled: the editor is idle.
