@@ -36,11 +36,17 @@ std::optional<AbandonedSong> UnsavedSongIn(const QDir &folder) {
   }
   // An editor that wrote snapshots but no readable record: its newest snapshot is the song;
   // whether it was saved is not known, so a song with anything in it is offered.
-  const QFileInfoList snapshots =
-      folder.entryInfoList({QStringLiteral("pipora*.tmp")}, QDir::Files, QDir::Time);
+  QFileInfoList snapshots = folder.entryInfoList({QStringLiteral("pipora*.tmp")}, QDir::Files);
   if (snapshots.isEmpty())
     return std::nullopt;
-  const QFileInfo &newest = snapshots.front();
+  // Snapshots written in the same tick of the file system's clock: the later number is newer.
+  const auto number = [](const QFileInfo &f) { return f.baseName().mid(6).toInt(); };
+  const QFileInfo newest = *std::max_element(snapshots.begin(), snapshots.end(),
+                                             [&](const QFileInfo &a, const QFileInfo &b) {
+                                               if (a.lastModified() != b.lastModified())
+                                                 return a.lastModified() < b.lastModified();
+                                               return number(a) < number(b);
+                                             });
   const Result<QByteArray> line = ReadFirstLine(newest.filePath());
   if (!line || line->isEmpty())
     return std::nullopt;
