@@ -113,7 +113,7 @@ fresh sigclean
 "$editor" "$home/song.smd" 2>/dev/null &
 pid=$!; pids+=("$pid")
 for _ in $(seq 1 200); do [ -n "$(folders)" ] && break; sleep 0.05; done
-sleep 0.5
+sleep 1 # the window is up
 kill -TERM "$pid"
 code=0; wait "$pid" || code=$?
 [ "$code" = 0 ] || fail "SIGTERM of a saved song: exit code $code"

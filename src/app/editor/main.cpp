@@ -88,6 +88,8 @@ int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
   QApplication app(argc, argv);
+  // From here on SIGTERM and SIGHUP wait in a pipe until the frame can close (below).
+  pipora::editor::TerminationSignals termination;
   QApplication::setApplicationName("PiporaPad");
   QApplication::setApplicationVersion(PIPORAPAD_VERSION);
   QApplication::setDesktopFileName("org.piporapad.PiporaPad");
@@ -112,7 +114,6 @@ int main(int argc, char **argv) {
   // SIGTERM and SIGHUP close the frame without questions; this also ends a dialog that is
   // waiting, so start-up may find the editor already ended.
   bool ended = false;
-  pipora::editor::TerminationSignals termination;
   QObject::connect(&termination, &pipora::editor::TerminationSignals::terminationRequested, &app,
                    [&] {
                      ended = true;
