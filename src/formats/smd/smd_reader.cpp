@@ -45,7 +45,7 @@ public:
 private:
   Status act(const DecodedCode &code, std::size_t at) {
     if (code.isNote)
-      return append(code, "", at);
+      return append(code, false, at);
     switch (code.word) {
     case SmdWord::Start:
       if (++part_ > kMaxFileParts)
@@ -72,7 +72,7 @@ private:
       if (!note)
         return note.failure();
       for (int i = 0; i < 3; ++i)
-        if (Status s = append(*note, "3", at); !s)
+        if (Status s = append(*note, true, at); !s)
           return s;
       return Ok{};
     }
@@ -81,7 +81,7 @@ private:
         Result<DecodedCode> note = tripletNote(at);
         if (!note)
           return note.failure();
-        if (Status s = append(*note, "3", at); !s)
+        if (Status s = append(*note, true, at); !s)
           return s;
       }
       return Ok{};
@@ -123,7 +123,7 @@ private:
     return note;
   }
 
-  Status append(const DecodedCode &code, std::string_view suffix, std::size_t at) {
+  Status append(const DecodedCode &code, bool triplet, std::size_t at) {
     if (part_ == 0)
       return At(base_ + at, "パートの開始がありません。");
     if (song_.part(part_).notes.size() >= static_cast<std::size_t>(kMaxSmdPartElements))
@@ -136,9 +136,10 @@ private:
     Part &p = song_.part(part_);
     NoteEntry &e = p.notes.emplace_back();
     e.noteNumber = static_cast<std::int16_t>(number);
-    e.length.reserve(code.length.size() + suffix.size() + 1);
-    e.length.append(code.length).append(suffix);
-    e.pitch.assign(code.pitch);
+    e.length = NoteLength(code.length);
+    if (triplet) // a triplet length is two thirds of its plain one
+      e.length = NoteLength::FromTicks(e.length.ticks() * 2 / 3, false);
+    e.pitch = code.pitch;
     ++p.count;
     return Ok{};
   }
@@ -146,10 +147,8 @@ private:
   Status tie(std::size_t at) {
     if (part_ == 0 || song_.part(part_).notes.empty())
       return At(base_ + at, "タイの前に音符がありません。");
-    std::string &length = song_.part(part_).notes.back().length;
     // A second tie mark would make the code unreadable; one tie says it all.
-    if (!IsTied(length))
-      length += '_';
+    song_.part(part_).notes.back().length.setTied(true);
     return Ok{};
   }
 
