@@ -89,6 +89,11 @@ void EnsureCapacity(Song &song, int part) {
   song.capacity += kCapacityStep;
 }
 
+void EnsureCapacityFor(Song &song, int count) {
+  if (count + 3 >= song.capacity)
+    song.capacity += (count + 3 - song.capacity) / kCapacityStep * kCapacityStep + kCapacityStep;
+}
+
 void EnsureScoreCapacity(Song &song, int part) {
   if (part <= 0)
     return;

@@ -107,6 +107,8 @@ bool AppendNote(Song &song, int part, int noteNumber, std::string_view length,
                 std::string_view pitch);
 bool DeleteNote(Song &song, int part, int position);
 void EnsureCapacity(Song &song, int part);
+// The capacity EnsureCapacity reaches when a part grows note by note to `count` elements.
+void EnsureCapacityFor(Song &song, int count);
 void EnsureScoreCapacity(Song &song, int part);
 void RecalcTimes(Song &song);
 void BuildScoreList(Song &song);
