@@ -7,6 +7,7 @@
 #include "platform/text/cp932.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace pipora {
@@ -16,6 +17,34 @@ constexpr int kMaxFileParts = kPartSlots;
 constexpr int kMaxVolume = 8;
 // Beyond this a part grows as it goes, so a damaged file cannot ask for huge memory.
 constexpr std::size_t kReserveLimit = 1 << 16;
+
+// What a one-byte note or rest code puts in the list, worked out once per byte value by
+// DecodeCode itself: reading a file then costs a table look-up a note.
+struct NoteByte {
+  bool isNote = false;
+  std::int16_t writtenNumber = 0; // 0 for rests
+  NoteLength length;
+  NoteLength tripletLength; // two thirds of `length`, as a triplet word gives it
+  PitchText pitch;
+};
+
+const std::array<NoteByte, 256> &NoteBytes() {
+  static const std::array<NoteByte, 256> table = [] {
+    std::array<NoteByte, 256> bytes{};
+    for (int c = 0; c < 256; ++c) {
+      const char text[1] = {static_cast<char>(c)};
+      const DecodedCode code = DecodeCode(std::string_view(text, 1));
+      if (!code.isNote || code.consumed != 1)
+        continue;
+      const NoteLength length(code.length);
+      bytes[static_cast<std::size_t>(c)] = {
+          true, static_cast<std::int16_t>(code.writtenNumber), length,
+          NoteLength::FromTicks(length.ticks() * 2 / 3, false), PitchText(code.pitch)};
+    }
+    return bytes;
+  }();
+  return table;
+}
 
 Error At(std::size_t offset, std::string what) {
   return Error{std::move(what), static_cast<std::int64_t>(offset)};
@@ -28,16 +57,35 @@ public:
       : song_(song), text_(text), base_(base) {}
 
   Result<int> run() {
+    const std::array<NoteByte, 256> &noteBytes = NoteBytes();
     while (pos_ < text_.size()) {
       const std::size_t at = pos_;
+      // Notes and rests are nearly every byte of a file: they take the short way.
+      if (const NoteByte &b = noteBytes[static_cast<unsigned char>(text_[at])];
+          b.isNote && part_ > 0) {
+        std::vector<NoteEntry> &notes = song_.part(part_).notes;
+        if (notes.size() < static_cast<std::size_t>(kMaxSmdPartElements)) {
+          NoteEntry &e = notes.emplace_back();
+          e.noteNumber =
+              static_cast<std::int16_t>(b.writtenNumber == 0 ? 0 : b.writtenNumber + shift_);
+          e.length = b.length;
+          e.pitch = b.pitch;
+          ++pos_;
+          continue;
+        }
+      }
+      if (text_[at] == kTieCode && part_ > 0 && !song_.part(part_).notes.empty()) {
+        // A second tie mark would make the code unreadable; one tie says it all.
+        song_.part(part_).notes.back().length.setTied(true);
+        ++pos_;
+        continue;
+      }
       const DecodedCode code = DecodeCode(text_.substr(pos_));
       if (at + static_cast<std::size_t>(code.consumed) > text_.size())
         return At(base_ + at, "エスケープ語が途中で終わっています。");
       pos_ += static_cast<std::size_t>(code.consumed);
       if (Status s = act(code, at); !s)
         return s.failure();
-      if (part_ > 0)
-        EnsureCapacity(song_, part_);
     }
     return part_;
   }
@@ -45,12 +93,12 @@ public:
 private:
   Status act(const DecodedCode &code, std::size_t at) {
     if (code.isNote)
-      return append(code, "", at);
+      return appendNote(NoteBytes()[static_cast<unsigned char>(text_[at])], false, at);
     switch (code.word) {
     case SmdWord::Start:
       if (++part_ > kMaxFileParts)
         return At(base_ + at, "パートが18を超えています。");
-      octave_ = kOctaveMiddle;
+      setOctave(kOctaveMiddle);
       reserveForPart();
       return Ok{};
     case SmdWord::Fast:
@@ -59,29 +107,29 @@ private:
       song_.setTempo(*TempoOfWord(code.word));
       return Ok{};
     case SmdWord::High:
-      octave_ = kOctaveHigh;
+      setOctave(kOctaveHigh);
       return Ok{};
     case SmdWord::Low:
-      octave_ = kOctaveLow;
+      setOctave(kOctaveLow);
       return Ok{};
     case SmdWord::Middle:
-      octave_ = kOctaveMiddle;
+      setOctave(kOctaveMiddle);
       return Ok{};
     case SmdWord::SameTriplet: {
-      Result<DecodedCode> note = tripletNote(at);
+      Result<const NoteByte *> note = tripletNote(at);
       if (!note)
         return note.failure();
       for (int i = 0; i < 3; ++i)
-        if (Status s = append(*note, "3", at); !s)
+        if (Status s = appendNote(**note, true, at); !s)
           return s;
       return Ok{};
     }
     case SmdWord::MixedTriplet:
       for (int i = 0; i < 3; ++i) {
-        Result<DecodedCode> note = tripletNote(at);
+        Result<const NoteByte *> note = tripletNote(at);
         if (!note)
           return note.failure();
-        if (Status s = append(*note, "3", at); !s)
+        if (Status s = appendNote(**note, true, at); !s)
           return s;
       }
       return Ok{};
@@ -113,45 +161,42 @@ private:
   }
 
   // The code after a triplet word must be a one-character note or rest.
-  Result<DecodedCode> tripletNote(std::size_t wordAt) {
+  Result<const NoteByte *> tripletNote(std::size_t wordAt) {
     if (pos_ >= text_.size())
       return At(base_ + wordAt, "3連符の音符がありません。");
-    const DecodedCode note = DecodeCode(text_.substr(pos_));
+    const NoteByte &note = NoteBytes()[static_cast<unsigned char>(text_[pos_])];
     if (!note.isNote)
       return At(base_ + pos_, "3連符の音符がありません。");
     ++pos_;
-    return note;
+    return &note;
   }
 
-  Status append(const DecodedCode &code, std::string_view suffix, std::size_t at) {
+  // What AppendNote does, for a part being read: the count and the shared capacity are set
+  // once the whole file is read.
+  Status appendNote(const NoteByte &code, bool triplet, std::size_t at) {
     if (part_ == 0)
       return At(base_ + at, "パートの開始がありません。");
-    if (song_.part(part_).notes.size() >= static_cast<std::size_t>(kMaxSmdPartElements))
+    std::vector<NoteEntry> &notes = song_.part(part_).notes;
+    if (notes.size() >= static_cast<std::size_t>(kMaxSmdPartElements))
       return At(base_ + at,
                 "パートの音符が多すぎます（" + std::to_string(kMaxSmdPartElements) + " 個まで）。");
-    const int number =
-        code.writtenNumber == 0 ? 0 : code.writtenNumber + (octave_ - kOctaveMiddle) * 12;
-    // What AppendNote does, without building the texts twice: this runs for every note.
-    EnsureCapacity(song_, part_);
-    Part &p = song_.part(part_);
-    NoteEntry &e = p.notes.emplace_back();
-    e.noteNumber = static_cast<std::int16_t>(number);
-    e.length.reserve(code.length.size() + suffix.size() + 1);
-    e.length.append(code.length).append(suffix);
-    e.pitch.assign(code.pitch);
-    ++p.count;
+    NoteEntry &e = notes.emplace_back();
+    e.noteNumber =
+        static_cast<std::int16_t>(code.writtenNumber == 0 ? 0 : code.writtenNumber + shift_);
+    e.length = triplet ? code.tripletLength : code.length;
+    e.pitch = code.pitch;
     return Ok{};
   }
 
   Status tie(std::size_t at) {
     if (part_ == 0 || song_.part(part_).notes.empty())
       return At(base_ + at, "タイの前に音符がありません。");
-    std::string &length = song_.part(part_).notes.back().length;
     // A second tie mark would make the code unreadable; one tie says it all.
-    if (!IsTied(length))
-      length += '_';
+    song_.part(part_).notes.back().length.setTied(true);
     return Ok{};
   }
+
+  void setOctave(int window) { shift_ = (window - kOctaveMiddle) * 12; }
 
   void changeVolume(int step) {
     if (part_ == 0)
@@ -168,7 +213,8 @@ private:
   std::size_t base_;
   std::size_t pos_ = 0;
   int part_ = 0;
-  int octave_ = kOctaveMiddle;
+  // Semitones the current octave window moves written notes by.
+  int shift_ = 0;
 };
 
 void EmptyForReading(Part &p) {
@@ -215,6 +261,9 @@ Result<SmdDocument> DecodeSmd(const QByteArray &line, int capacity) {
     Part &p = song.part(n);
     p.notes.push_back(MakeEndMarker());
     p.count = static_cast<std::int32_t>(p.notes.size()) - 1;
+    // The capacity reading grew to, as if note by note: a part's count does not yet include
+    // its last note while it is being read.
+    EnsureCapacityFor(song, p.count - 1);
   }
   return doc;
 }
