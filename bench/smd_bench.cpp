@@ -54,10 +54,10 @@ Song MakeSong(int notesPerPart) {
 
 QByteArray MakeFile(int notesPerPart) {
   Song song = MakeSong(notesPerPart);
-  SmdEncoding encoding = EncodeSmd(song);
-  if (!encoding.ok())
+  const Result<QByteArray> encoded = EncodeSmd(song);
+  if (!encoded)
     std::abort();
-  return encoding.text.chopped(2);
+  return encoded->chopped(2);
 }
 
 // Decoding plus what Open does after it: timing and the score lists.
@@ -78,8 +78,8 @@ void BM_ReadSmd(benchmark::State &state) {
 void BM_WriteSmd(benchmark::State &state) {
   Song song = MakeSong(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    SmdEncoding encoding = EncodeSmd(song);
-    benchmark::DoNotOptimize(encoding.text.data());
+    Result<QByteArray> encoded = EncodeSmd(song);
+    benchmark::DoNotOptimize(encoded->data());
   }
   state.SetItemsProcessed(state.iterations() * state.range(0) * kUserParts);
 }

@@ -106,19 +106,21 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
   return opened;
 }
 
-std::optional<SmdCheckFailure> EditorSession::checkSmd() {
+Status EditorSession::checkSmd() {
   syncNoteLists();
-  SmdEncoding encoding = EncodeSmd(song_);
-  return std::move(encoding.failure);
+  const Result<QByteArray> encoded = EncodeSmd(song_);
+  if (!encoded)
+    return encoded.failure();
+  return Ok{};
 }
 
 Status EditorSession::save() {
   const Marks before = marks();
   syncNoteLists();
-  const SmdEncoding encoding = EncodeSmd(song_);
-  if (!encoding.ok())
-    return Error{encoding.failure->message, {}};
-  Status saved = SaveSmdFile(song_, path(), encoding.text, options().isSaveTone);
+  const Result<QByteArray> encoded = EncodeSmd(song_);
+  if (!encoded)
+    return encoded.failure();
+  Status saved = SaveSmdFile(song_, path(), *encoded, options().isSaveTone);
   // A tie dropped from a triplet shows in the score too.
   if (saved)
     BuildScoreList(song_);

@@ -22,6 +22,12 @@ class FileCommands;
 class ProblemListWindow;
 class ImportReportWindow;
 struct ImportReport;
+class ScoreEditorWindow;
+class SourceEditorWindow;
+class PropertyWindow;
+class PlayerPanel;
+class PlayerWindowHost;
+class PlayLine;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -34,6 +40,15 @@ public:
   QMdiArea *mdiArea() const { return mdi_; }
   FileCommands &files() { return *files_; }
   Prompts &prompts() { return *prompts_; }
+
+  // The four child windows, made by the frame and living as long as it.
+  ScoreEditorWindow *scoreEditor() const { return score_; }
+  SourceEditorWindow *sourceEditor() const { return source_; }
+  PropertyWindow *propertyWindow() const { return props_; }
+  PlayerPanel *playerPanel() const { return player_; }
+  // True while the source editor's list has the keyboard focus: editing commands, find
+  // and measure play then act on the source editor.
+  bool editsGoToSourceList() const;
 
   // The menu action of an item name ("SaveItem"), or null.
   QAction *action(const QString &itemName) const;
@@ -78,11 +93,6 @@ public:
   void showImportReport(const ImportReport &report);
   ImportReportWindow *importReport() const { return importReport_; }
 
-  // Grid step for window snapping in pixels: 16 with the grid option on, else 1.
-  int gridStep() const;
-  // Rounds a child window's position to the grid (mouse moved over it).
-  void snapToGrid(QWidget *child);
-
   // Layout of the five windows to and from the settings record.
   void storeLayout(Settings &settings) const;
   void applyLayout(const Settings &settings);
@@ -91,6 +101,10 @@ public:
   void tileWindows();
   void cascadeWindows();
   void showTimeMode(bool tick);
+  // The player panel's display pressed: time and measure display change places.
+  void togglePositionDisplay();
+  // After the options dialog: the editors are listed and laid out again for the new options.
+  void relayoutAfterOptions();
 
 signals:
   void windowActivated(QWidget *child);
@@ -120,6 +134,12 @@ private:
   std::unique_ptr<Prompts> prompts_;
   std::unique_ptr<FileCommands> files_;
   QWidget *activeChild_ = nullptr;
+  ScoreEditorWindow *score_ = nullptr;
+  SourceEditorWindow *source_ = nullptr;
+  PropertyWindow *props_ = nullptr;
+  PlayerPanel *player_ = nullptr;
+  std::unique_ptr<PlayerWindowHost> playerHost_;
+  std::unique_ptr<PlayLine> playLine_;
   ProblemListWindow *problems_ = nullptr;
   ImportReportWindow *importReport_ = nullptr;
   SettingsStore settingsStore_{SettingsFilePath()};
