@@ -5,6 +5,7 @@
 #include "model/new_song.h"
 #include "platform/files/temporary_files.h"
 #include "platform/midi/null/null_midi_backend.h"
+#include "platform/midi/system/system_midi_output.h"
 #include "playback/midi_output.h"
 #include "playback/player.h"
 #include "playback/precise_wake_timer.h"
@@ -219,6 +220,11 @@ bool EditorSession::canRedo() const {
 
 bool EditorSession::isPlaying() const {
   return player_->playing();
+}
+
+void EditorSession::useSoundOutput(const std::string &outputName,
+                                   const std::string &soundFontPath) {
+  midi_->replaceBackend(CreateMidiBackend({outputName, soundFontPath}));
 }
 
 void EditorSession::setPlayerView(PlayerHost *view) {

@@ -128,6 +128,9 @@ public:
   Player &player() { return *player_; }
   MidiOutput &midi() { return *midi_; }
   bool isPlaying() const;
+  // Sound from now on through the system MIDI port of that name, or (empty) through the
+  // built-in synthesizer with that SoundFont (empty: the default one).
+  void useSoundOutput(const std::string &outputName, const std::string &soundFontPath);
   // The windows' side of the player (bars, menus, play line); null detaches them.
   void setPlayerView(PlayerHost *view);
 

@@ -33,9 +33,6 @@ struct AppContext {
 
   // From the first start-up step until the first song exists; resize events wait for it.
   bool startingUp = true;
-  // Set by the exit command when the program may end; child windows hide instead of
-  // closing while it is false.
-  bool closeConfirmed = false;
   // A file name from the command line or a drop: the open commands use it instead of
   // asking with a file dialog, and clear it afterwards.
   QString handOverFileName;

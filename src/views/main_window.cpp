@@ -595,7 +595,7 @@ void MainWindow::applyLoadedSettings(bool complete) {
 }
 
 bool MainWindow::confirmExit() {
-  ctx_.closeConfirmed = false;
+  closeConfirmed_ = false;
   if (ctx_.session.isDirty()) {
     switch (prompts_->question(this, QString::fromUtf8(kChangedQuestion.data()), true)) {
     case Answer::Cancel:
@@ -609,7 +609,7 @@ bool MainWindow::confirmExit() {
       break;
     }
   }
-  ctx_.closeConfirmed = true;
+  closeConfirmed_ = true;
   return true;
 }
 
@@ -623,7 +623,7 @@ void MainWindow::closeEvent(QCloseEvent *event) {
     event->ignore();
     return;
   }
-  if (!ctx_.closeConfirmed && !confirmExit()) {
+  if (!closeConfirmed_ && !confirmExit()) {
     event->ignore();
     return;
   }
@@ -644,7 +644,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
   if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) &&
       qobject_cast<QMdiSubWindow *>(watched))
     refreshViewMenu();
-  if (event->type() == QEvent::Close && !ctx_.closeConfirmed) {
+  if (event->type() == QEvent::Close && !closeConfirmed_) {
     // A child window's close box hides it; the View menu item follows.
     if (auto *sub = qobject_cast<QMdiSubWindow *>(watched)) {
       event->ignore();

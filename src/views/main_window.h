@@ -77,7 +77,10 @@ public:
   void exitCommand();
   // The exit command's question; true when the program may end (close-confirmed flag).
   bool confirmExit();
-  // Window caption for the song's file name ("PiporaPad" or "path - PiporaPad").
+  // The program may end without asking (a test taking its editor down).
+  void confirmClose() { closeConfirmed_ = true; }
+  // Window caption for the song's file name ("PiporaPad" or "path - PiporaPad"), marked
+  // with a leading "*" while the song has unsaved changes.
   void updateCaption();
 
   // The list of what an SMD save would refuse, shown and brought up to date (a refused
@@ -134,6 +137,9 @@ private:
   std::unique_ptr<Prompts> prompts_;
   std::unique_ptr<FileCommands> files_;
   QWidget *activeChild_ = nullptr;
+  // Set by the exit command when the program may end; child windows hide instead of
+  // closing while it is false.
+  bool closeConfirmed_ = false;
   ScoreEditorWindow *score_ = nullptr;
   SourceEditorWindow *source_ = nullptr;
   PropertyWindow *props_ = nullptr;
