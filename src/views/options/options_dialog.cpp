@@ -12,10 +12,7 @@
 #include "views/options/sound_output.h"
 #include "views/options/time_signature.h"
 #include "views/options/tone_grid.h"
-#include "views/player/player_panel.h"
 #include "views/prompts.h"
-#include "views/score/score_editor_window.h"
-#include "views/source/source_editor_window.h"
 
 #include <QAction>
 #include <QApplication>
