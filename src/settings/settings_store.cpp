@@ -266,8 +266,8 @@ Status WriteValues(const SettingsValues &values, const SettingsValues *baseline,
 
 } // namespace
 
-bool SaveSettings(const Settings &settings, const QString &path, QSize presentScreen) {
-  return WriteValues(SettingsKeyValues(settings, presentScreen), nullptr, path).ok();
+Status SaveSettings(const Settings &settings, const QString &path, QSize presentScreen) {
+  return WriteValues(SettingsKeyValues(settings, presentScreen), nullptr, path);
 }
 
 SettingsStore::SettingsStore(QString path) : path_(std::move(path)) {}

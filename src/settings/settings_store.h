@@ -34,9 +34,8 @@ QString SettingsFilePath();
 // LastFileName and ActiveWindow take effect as soon as they are read.
 SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize presentScreen);
 
-// Writes every key in the file's order. Other sections and keys are kept. Failures are
-// ignored (false is returned).
-bool SaveSettings(const Settings &settings, const QString &path, QSize presentScreen);
+// Writes every key in the file's order. Other sections and keys are kept.
+Status SaveSettings(const Settings &settings, const QString &path, QSize presentScreen);
 
 // Every key with the value it is stored as, in the file's order.
 using SettingsValues = QList<QPair<QString, QString>>;

@@ -77,7 +77,7 @@ TEST_F(SettingsFile, ValuesRoundTrip) {
   out.sourceFont.size = 10.5;
   out.sourceFont.bold = true;
   out.window(WindowId::ScoreEditor) = {10, 20, 300, 200, 0, false};
-  ASSERT_TRUE(SaveSettings(out, path(), kScreen));
+  ASSERT_TRUE(SaveSettings(out, path(), kScreen).ok());
   EXPECT_TRUE(readBytes().contains(ToCp932(QString("LastFileName=/楽曲/さくら.smd"))));
   EXPECT_EQ(valueOf("srcview.Text1.Font.Size"), "10.5");
   EXPECT_EQ(valueOf("ActiveWindow"), "srcview");
@@ -189,11 +189,17 @@ TEST_F(SettingsFile, FirstRunKeepsEveryDefault) {
   EXPECT_EQ(s.ShortCut[0], 1062);
 }
 
+TEST_F(SettingsFile, SaveIntoAMissingFolderSaysWhy) {
+  const Status saved = SaveSettings(Settings(), path() + "/no/such/pipora.ini", kScreen);
+  EXPECT_FALSE(saved.ok());
+  EXPECT_FALSE(saved.error().empty());
+}
+
 TEST_F(SettingsFile, OtherSectionsAndKeysAreKept) {
   writeBytes("[other]\r\nkeep=1\r\n[pipora]\r\nNotOurs=port A\r\nisTick=True\r\n");
   Settings s;
   s.isTick = false;
-  ASSERT_TRUE(SaveSettings(s, path(), kScreen));
+  ASSERT_TRUE(SaveSettings(s, path(), kScreen).ok());
   EXPECT_TRUE(readBytes().startsWith("[other]\r\nkeep=1\r\n"));
   EXPECT_EQ(valueOf("NotOurs"), "port A");
   EXPECT_EQ(valueOf("isTick"), "False");
@@ -203,7 +209,7 @@ TEST_F(SettingsFile, MissingShortCutKeepsDefault) {
   Settings out;
   out.ShortCut[2] = 99;
   out.ShortCut[3] = 98;
-  ASSERT_TRUE(SaveSettings(out, path(), kScreen));
+  ASSERT_TRUE(SaveSettings(out, path(), kScreen).ok());
   QString text = FromCp932(readBytes());
   text.remove(QRegularExpression("ShortCut\\(3\\)=98\r\n"));
   writeBytes(ToCp932(text));
