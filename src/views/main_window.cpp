@@ -364,14 +364,10 @@ void MainWindow::onSubWindowActivated(QMdiSubWindow *sub) {
   // ActiveWindow setting read from the file must survive until the first song exists.
   if (ctx_.startingUp)
     return;
-  if (previous) {
-    if (auto *child = qobject_cast<ChildWindow *>(previous))
-      child->deactivated();
-    emit windowDeactivated(previous);
-  }
+  if (auto *child = qobject_cast<ChildWindow *>(previous))
+    child->deactivated();
   if (auto *child = qobject_cast<ChildWindow *>(now))
     child->activated();
-  emit windowActivated(now);
 }
 
 // --- source editor -----------------------------------------------------------------

@@ -109,10 +109,6 @@ public:
   // After the options dialog: the editors are listed and laid out again for the new options.
   void relayoutAfterOptions();
 
-signals:
-  void windowActivated(QWidget *child);
-  void windowDeactivated(QWidget *child);
-
 protected:
   void closeEvent(QCloseEvent *event) override;
   bool eventFilter(QObject *watched, QEvent *event) override;
