@@ -3,13 +3,17 @@
 #include "editing/backup_exchange.h"
 #include "editing/fit_for_smd.h"
 #include "model/new_song.h"
+#include "platform/files/file_io.h"
 #include "platform/files/temporary_files.h"
 #include "platform/midi/null/null_midi_backend.h"
 #include "platform/midi/system/system_midi_output.h"
 #include "playback/midi_output.h"
 #include "playback/player.h"
 #include "playback/precise_wake_timer.h"
+#include "session/abandoned_songs.h"
 #include "session/player_relay.h"
+#include "session/recovery_record.h"
+#include "session/tone_store.h"
 
 namespace pipora {
 
@@ -26,6 +30,12 @@ EditorSession::EditorSession(const QString &programDirectory, std::unique_ptr<Mi
                                      std::make_unique<PreciseWakeTimer>());
   NewSong(song_);
   history_.takeSnapshot(song_, false, options().isSaveTone);
+  recordTimer_.setSingleShot(true);
+  recordTimer_.setInterval(0);
+  connect(&recordTimer_, &QTimer::timeout, this, [this] { (void)writeRecoveryRecord(); });
+  changedAt_ = QDateTime::currentDateTimeUtc();
+  recordPending_ = true;
+  (void)writeRecoveryRecord();
 }
 
 EditorSession::~EditorSession() {
@@ -33,6 +43,9 @@ EditorSession::~EditorSession() {
   relay_->setView(nullptr);
   if (player_->playing())
     player_->StopSong();
+  // Ended without the close sequence (a check run): unsaved work still stays recoverable.
+  if (!shutDown_)
+    closeHistory();
   player_.reset();
 }
 
@@ -65,6 +78,7 @@ void EditorSession::refreshScoreLists() {
 // --- file name and dirty flag ----------------------------------------------------------------
 
 void EditorSession::announce(const Marks &before) {
+  scheduleRecord();
   if (before.path != song_.fileName)
     emit pathChanged(path());
   if (before.dirty != song_.dirty)
@@ -80,6 +94,9 @@ void EditorSession::setPath(const QString &path) {
 void EditorSession::setDirty(bool dirty) {
   const Marks before = marks();
   song_.dirty = dirty;
+  // Editors without a snapshot of their own (source editor, volumes) mark each change so.
+  if (dirty)
+    noteChange();
   announce(before);
 }
 
@@ -163,6 +180,29 @@ std::size_t EditorSession::fitForSmd() {
   return fitted.changes.size();
 }
 
+Status EditorSession::recover(const AbandonedSong &abandoned) {
+  const Marks before = marks();
+  OpenOptions open;
+  open.snapshotMode = true; // file name, tones and dirty flag are set here
+  const Result<OpenOutcome> opened = OpenSmdFile(song_, abandoned.songFile, open);
+  if (!opened)
+    return opened.failure();
+  if (*opened == OpenOutcome::EmptyFile)
+    NewSong(song_, true);
+  song_.fileName = abandoned.fileName.toStdString();
+  if (options().isSaveTone && !abandoned.fileName.isEmpty())
+    LoadTones(song_, abandoned.fileName);
+  song_.dirty = true;
+  history_.restart();
+  history_.takeSnapshot(song_, false, false);
+  changedAt_ = abandoned.changed; // still the time the user last changed it
+  scheduleRecord();
+  emit songReplaced();
+  emit historyChanged();
+  announce(before);
+  return writeRecoveryRecord();
+}
+
 Status EditorSession::exportMidi(const QString &path) {
   syncNoteLists();
   RecalcTimes(song_);
@@ -180,11 +220,13 @@ Status EditorSession::writeEventList() {
 void EditorSession::takeSnapshot(bool noteListsCurrent) {
   history_.takeSnapshot(song_, edited_ == EditedLists::Score && !noteListsCurrent,
                         options().isSaveTone);
+  noteChange();
   emit historyChanged();
 }
 
 Status EditorSession::loadSnapshot(Status loaded) {
   if (loaded) {
+    noteChange();
     emit songReplaced();
     emit historyChanged();
   }
@@ -196,6 +238,7 @@ Status EditorSession::undo() {
     return loadSnapshot(history_.undo(song_));
   const int part = ExchangeWithBackup(song_, edited_ == EditedLists::Score);
   if (part != 0) {
+    noteChange();
     // The other list shows the exchanged notes too.
     if (edited_ == EditedLists::Notes)
       BuildScoreList(song_);
@@ -231,6 +274,55 @@ void EditorSession::setPlayerView(PlayerHost *view) {
   relay_->setView(view);
 }
 
+// --- crash recovery --------------------------------------------------------------------------
+
+void EditorSession::noteChange() {
+  changedAt_ = QDateTime::currentDateTimeUtc();
+  scheduleRecord();
+}
+
+void EditorSession::scheduleRecord() {
+  recordPending_ = true;
+  if (!recordTimer_.isActive())
+    recordTimer_.start();
+}
+
+Status EditorSession::writeRecoveryRecord() {
+  recordTimer_.stop();
+  if (!recordPending_)
+    return Ok{};
+  const QString recordFile = history_.recoveryPath();
+  if (recordFile.isEmpty())
+    return Error("no snapshot folder");
+  // While playing, the note lists are current and the player walks them: they stay put.
+  if (!isPlaying())
+    syncNoteLists();
+  if (const Result<QByteArray> encoded = EncodeSmd(song_)) {
+    lastSmdLine_ = *encoded;
+    while (lastSmdLine_.endsWith('\n') || lastSmdLine_.endsWith('\r'))
+      lastSmdLine_.chop(1);
+  }
+  RecoveryRecord record;
+  record.smdLine = lastSmdLine_;
+  record.fileName = path();
+  record.dirty = song_.dirty;
+  record.changed = changedAt_;
+  Status written = WriteFileAtomically(recordFile, FormatRecoveryRecord(record));
+  if (written)
+    recordPending_ = false;
+  return written;
+}
+
+void EditorSession::closeHistory() {
+  if (song_.dirty)
+    recordPending_ = true; // the last word, whatever was changed without a mark
+  (void)writeRecoveryRecord();
+  if (song_.dirty)
+    history_.keep();
+  else
+    history_.discard();
+}
+
 void EditorSession::shutDown() {
   if (shutDown_)
     return;
@@ -238,8 +330,7 @@ void EditorSession::shutDown() {
   player_->StopSong();
   midi_->MidiReset();
   midi_->MidiClose();
-  history_.discard();
-  RemoveAbandonedSnapshotFolders(programDirectory_);
+  closeHistory();
   DeleteTemporaryFiles(programDirectory_);
 }
 

@@ -12,14 +12,17 @@
 #include "session/smd_files.h"
 #include "session/undo_history.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 
 namespace pipora {
 
+struct AbandonedSong;
 class MidiOutput;
 class Player;
 class PlayerHost;
@@ -95,6 +98,12 @@ public:
   // the number of changes; 0 leaves song, history and dirty flag alone.
   std::size_t fitForSmd();
   Result<MidiImportReport> importMidi(const QString &path, ImportReport *report = nullptr);
+  // Brings back a song an editor left unsaved when it ended (see session/abandoned_songs.h):
+  // it becomes this editor's song, unsaved and dirty, with its file name; the history starts
+  // again from it. The song is in this editor's recovery record before this returns, so the
+  // caller may then discard the old folder. A song that cannot be read fails and changes
+  // nothing.
+  Status recover(const AbandonedSong &abandoned);
   // Exports to `path` (default: the file name ending in "mid").
   Status exportMidi(const QString &path);
   Status writeEventList();
@@ -134,7 +143,15 @@ public:
   // The windows' side of the player (bars, menus, play line); null detaches them.
   void setPlayerView(PlayerHost *view);
 
-  // At exit: playback stopped, the output reset and closed, the snapshots and logs deleted.
+  // --- crash recovery --------------------------------------------------------------------
+  // After every change the song, its file name and dirty flag go to the recovery record in
+  // the snapshot folder; changes made while one event is handled are written once, when it
+  // is done. This writes a pending record at once.
+  Status writeRecoveryRecord();
+
+  // At exit: playback stopped, the output reset and closed, the logs deleted. The snapshot
+  // folder goes with the history, unless the song is still unsaved: then it stays, with its
+  // lock let go, for the next editor to offer (an exit that asked nobody, a signal).
   void shutDown();
 
 signals:
@@ -159,6 +176,11 @@ private:
   Marks marks() const { return {song_.fileName, song_.dirty}; }
   void announce(const Marks &before);
   Status loadSnapshot(Status loaded);
+  // The song changed: the record is written once the current event is handled.
+  void noteChange();
+  void scheduleRecord();
+  // Keeps the snapshot folder when the song is unsaved, else removes it.
+  void closeHistory();
 
   QString programDirectory_;
   Song song_;
@@ -170,6 +192,12 @@ private:
   std::unique_ptr<PlayerRelay> relay_;
   std::unique_ptr<Player> player_;
   bool shutDown_ = false;
+  // The recovery record: pending write, time of the last change, and the last song text
+  // that passed the SMD checks (a song that fails them is recorded as it was before).
+  QTimer recordTimer_;
+  bool recordPending_ = false;
+  QDateTime changedAt_;
+  QByteArray lastSmdLine_;
 };
 
 } // namespace pipora

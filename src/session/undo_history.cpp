@@ -1,10 +1,12 @@
 #include "session/undo_history.h"
 
 #include "model/new_song.h"
+#include "session/recovery_record.h"
 #include "session/smd_files.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 
 #include <algorithm>
@@ -19,56 +21,96 @@ const QString kOwnerLock = QStringLiteral("owner.lock");
 
 } // namespace
 
-UndoHistory::UndoHistory(const QString &programDirectory)
-    : folder_(QDir(programDirectory).filePath(kFolderPrefix + QStringLiteral("XXXXXX"))) {
-  folder_.setAutoRemove(true);
-  if (folder_.isValid()) {
-    owner_ = std::make_unique<QLockFile>(folder_.filePath(kOwnerLock));
-    owner_->setStaleLockTime(0); // only a dead owner makes the lock stale
-    owner_->tryLock(0);
+UndoHistory::UndoHistory(const QString &programDirectory) {
+  const QString pattern = QDir(programDirectory).filePath(kFolderPrefix + QStringLiteral("XXXXXX"));
+  // An editor starting at this moment may look at a new folder before its lock exists and
+  // claim it as abandoned; the history then takes another folder.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    auto folder = std::make_unique<QTemporaryDir>(pattern);
+    if (!folder->isValid())
+      break;
+    auto owner = std::make_unique<QLockFile>(SnapshotFolderLock(folder->path()));
+    owner->setStaleLockTime(0); // only a dead owner makes the lock stale
+    if (owner->tryLock(0)) {
+      folder_ = std::move(folder);
+      owner_ = std::move(owner);
+      return;
+    }
+    folder->setAutoRemove(false); // the other editor removes what it claimed
   }
 }
 
-int RemoveAbandonedSnapshotFolders(const QString &programDirectory) {
-  const QDir dir(programDirectory);
-  int removed = 0;
-  for (const QString &name : dir.entryList({kFolderPrefix + QStringLiteral("*")}, QDir::Dirs)) {
-    QDir folder(dir.filePath(name));
-    QLockFile owner(folder.filePath(kOwnerLock));
-    owner.setStaleLockTime(0);
-    // Taking the lock succeeds only when no running editor holds it.
-    if (!owner.tryLock(0))
+QString SnapshotFolderPattern() {
+  return kFolderPrefix + QStringLiteral("*");
+}
+
+QString SnapshotFolderLock(const QString &folder) {
+  return QDir(folder).filePath(kOwnerLock);
+}
+
+bool RemoveSnapshotFolder(const QString &folder, QLockFile &lock) {
+  // Everything but the lock first, so that no other editor takes the folder for abandoned
+  // while it is half gone; then the lock, then the empty folder.
+  QDir dir(folder);
+  bool removed = true;
+  for (const QFileInfo &entry :
+       dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+    if (entry.fileName() == kOwnerLock)
       continue;
-    owner.unlock();
-    if (folder.removeRecursively())
-      ++removed;
+    removed &= entry.isDir() && !entry.isSymLink() ? QDir(entry.filePath()).removeRecursively()
+                                                   : QFile::remove(entry.filePath());
   }
-  return removed;
+  lock.unlock();
+  return dir.rmdir(folder) && removed;
+}
+
+bool UndoHistory::usable() const {
+  return folder_ && folder_->isValid();
 }
 
 QString UndoHistory::folder() const {
-  return folder_.isValid() ? folder_.path() : QString();
+  return usable() ? folder_->path() : QString();
 }
 
 QString UndoHistory::snapshotPath(int index) const {
-  return folder_.filePath(QStringLiteral("pipora%1.tmp").arg(index));
+  return usable() ? folder_->filePath(QStringLiteral("pipora%1.tmp").arg(index)) : QString();
+}
+
+QString UndoHistory::recoveryPath() const {
+  return usable() ? folder_->filePath(QString::fromLatin1(kRecoveryFileName)) : QString();
 }
 
 void UndoHistory::discard() {
+  if (!folder_)
+    return;
+  folder_->setAutoRemove(false);
+  if (owner_)
+    RemoveSnapshotFolder(folder_->path(), *owner_);
+  else
+    folder_->remove();
+  folder_.reset();
+  owner_.reset();
+}
+
+void UndoHistory::keep() {
+  if (!folder_)
+    return;
+  folder_->setAutoRemove(false);
   if (owner_)
     owner_->unlock();
-  folder_.remove();
+  owner_.reset();
+  folder_.reset();
 }
 
 bool UndoHistory::canRedo() const {
-  return folder_.isValid() && QFile::exists(snapshotPath(undoIndex_ + 1));
+  return usable() && QFile::exists(snapshotPath(undoIndex_ + 1));
 }
 
 void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTone) {
   if (scoreEditorActive)
     BuildNoteList(song);
   ++undoIndex_;
-  if (!folder_.isValid() || !WriteSmdSnapshot(song, snapshotPath(undoIndex_), isSaveTone))
+  if (!usable() || !WriteSmdSnapshot(song, snapshotPath(undoIndex_), isSaveTone))
     --undoIndex_;
   if (undoIndex_ < 0)
     return;

@@ -2,7 +2,9 @@
 // Undo and redo. With many-level undo every change writes the whole song as a numbered SMD
 // snapshot file; undo and redo read those files back. Each running editor keeps its snapshot
 // files in a folder of its own inside the program's directory, so two editors never load or
-// delete each other's snapshots; the folder goes when the history is destroyed.
+// delete each other's snapshots. The folder's lock tells other editors it is in use; the
+// folder goes when the history is discarded, and is kept (with its lock let go) when it still
+// holds unsaved work, to be offered for recovery at the next start.
 #include "model/result.h"
 #include "model/song.h"
 
@@ -25,6 +27,8 @@ public:
   // The folder holding this history's "pipora<k>.tmp" files; empty when it could not be made.
   QString folder() const;
   QString snapshotPath(int index) const;
+  // The recovery record beside the snapshots (see session/recovery_record.h).
+  QString recoveryPath() const;
   // The number of the newest snapshot the song corresponds to; -1 before the first.
   int undoIndex() const { return undoIndex_; }
   bool canUndo() const { return undoIndex_ > 0; }
@@ -34,6 +38,9 @@ public:
   void restart() { undoIndex_ = -1; }
   // Deletes the folder and every snapshot in it (at exit); the history is unusable after.
   void discard();
+  // Leaves the folder in place and lets its lock go (at an exit with unsaved work): the next
+  // editor to start offers it for recovery. The history is unusable after.
+  void keep();
 
   // Writes the next snapshot and forgets the ones after it. A song that fails the SMD checks
   // writes nothing; its current part and cursor are still recorded against the newest
@@ -48,9 +55,10 @@ public:
   Status redo(Song &song);
 
 private:
+  bool usable() const;
   Status load(Song &song, int index);
 
-  QTemporaryDir folder_;
+  std::unique_ptr<QTemporaryDir> folder_; // null when no folder could be made and locked
   // Held while this history lives: tells other editors the folder is in use.
   std::unique_ptr<QLockFile> owner_;
   int undoIndex_ = -1;
@@ -58,8 +66,10 @@ private:
   std::vector<std::int32_t> cursors_;
 };
 
-// Removes the snapshot folders in the program's directory whose editor is no longer running
-// (one that crashed or was killed); folders of running editors stay. Returns how many went.
-int RemoveAbandonedSnapshotFolders(const QString &programDirectory);
+// The names of the snapshot folders ("pipora-undo-*") and the lock file inside one.
+QString SnapshotFolderPattern();
+QString SnapshotFolderLock(const QString &folder);
+// Removes a snapshot folder whose lock `lock` holds, letting the lock go last.
+bool RemoveSnapshotFolder(const QString &folder, QLockFile &lock);
 
 } // namespace pipora

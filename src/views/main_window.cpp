@@ -3,6 +3,7 @@
 #include "editing/fit_for_smd.h"
 #include "model/file_messages.h"
 #include "platform/ui/fonts.h"
+#include "playback/player.h"
 #include "settings/settings_store.h"
 #include "views/edit_commands.h"
 #include "views/file_commands.h"
@@ -614,12 +615,25 @@ void MainWindow::exitCommand() {
     close();
 }
 
+void MainWindow::closeWithoutQuestions() {
+  closingUnasked_ = true;
+  close();
+}
+
 void MainWindow::closeEvent(QCloseEvent *event) {
+  // With nobody to ask, unsaved work is left for recovery instead of being asked about.
+  const bool unasked = closingUnasked_ || !prompts_->canAsk();
   if (ctx_.session.isPlaying()) {
-    event->ignore();
-    return;
+    if (!unasked) {
+      event->ignore();
+      return;
+    }
+    ctx_.session.player().StopSong();
   }
-  if (!closeConfirmed_ && !confirmExit()) {
+  if (unasked) {
+    closeConfirmed_ = true;
+    props_->commitToSong(); // a title being typed goes into the recovery record too
+  } else if (!closeConfirmed_ && !confirmExit()) {
     event->ignore();
     return;
   }

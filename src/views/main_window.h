@@ -75,6 +75,10 @@ public:
   bool startUp(const QString &commandLine);
   // The exit command: asks about unsaved changes, then closes the frame.
   void exitCommand();
+  // Ends the editor as closing the frame would, asking nothing (SIGTERM, SIGHUP): playback
+  // stops, the settings are saved, and an unsaved song stays in its snapshot folder for
+  // recovery at the next start.
+  void closeWithoutQuestions();
   // The exit command's question; true when the program may end (close-confirmed flag).
   bool confirmExit();
   // The program may end without asking (a test taking its editor down).
@@ -144,6 +148,8 @@ private:
   std::unique_ptr<PlayLine> playLine_;
   ProblemListWindow *problems_ = nullptr;
   ImportReportWindow *importReport_ = nullptr;
+  // A close that asks nothing is under way (closeWithoutQuestions).
+  bool closingUnasked_ = false;
   SettingsStore settingsStore_{SettingsFilePath()};
 };
 

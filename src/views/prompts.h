@@ -32,6 +32,9 @@ public:
   virtual void message(QWidget *parent, const QString &text) = 0;
   // Font dialog preset with `font`; false when cancelled.
   virtual bool chooseFont(QWidget *parent, QFont &font) = 0;
+  // False when nobody is there to answer (no screen, a check run): closing then asks
+  // nothing and leaves unsaved work for recovery.
+  virtual bool canAsk() const { return true; }
 };
 
 // The real dialogs.

@@ -3,6 +3,7 @@
 #include "model/new_song.h"
 #include "model/song.h"
 #include "platform/files/temporary_files.h"
+#include "session/abandoned_songs.h"
 #include "session/undo_history.h"
 
 #include <QDir>
@@ -146,9 +147,10 @@ TEST_F(Undo, DiscardRemovesTheFolder) {
   EXPECT_FALSE(QDir(folder).exists());
 }
 
-TEST_F(Undo, AbandonedFoldersGoRunningOnesStay) {
+TEST_F(Undo, AbandonedFoldersWithNothingUnsavedGoRunningOnesStay) {
   type('C');
-  // A folder left by an editor that crashed: its lock names a process that is gone.
+  // A folder left by an editor that crashed: its lock names a process that is gone, and its
+  // only snapshot is the empty song.
   QDir(home.path()).mkdir("pipora-undo-crashed");
   QFile lock(home.filePath("pipora-undo-crashed/owner.lock"));
   ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
@@ -158,7 +160,7 @@ TEST_F(Undo, AbandonedFoldersGoRunningOnesStay) {
   ASSERT_TRUE(snapshot.open(QIODevice::WriteOnly));
   snapshot.close();
   UndoHistory other(home.path()); // another editor still running
-  EXPECT_EQ(RemoveAbandonedSnapshotFolders(home.path()), 1);
+  EXPECT_TRUE(ClaimAbandonedSongs(home.path()).empty());
   EXPECT_FALSE(QDir(home.filePath("pipora-undo-crashed")).exists());
   EXPECT_TRUE(QDir(history.folder()).exists());
   EXPECT_TRUE(QDir(other.folder()).exists());

@@ -295,6 +295,7 @@ private slots:
     QFile log(ProgramFile(QStringLiteral("pipora.log")));
     QVERIFY(log.open(QIODevice::WriteOnly));
     log.close();
+    ctx_->session.setDirty(false); // the close sequence saved the changes or let them go
     ctx_->session.shutDown();
     QVERIFY(!QDir(folder).exists());
     QVERIFY(!QFile::exists(ProgramFile(QStringLiteral("pipora.log"))));

@@ -5,6 +5,7 @@
 #include "model/vocabulary.h"
 #include "platform/files/program_directory.h"
 #include "platform/ui/fonts.h"
+#include "session/abandoned_songs.h"
 #include "session/editor_session.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
@@ -99,6 +100,9 @@ inline void PrepareWindowTests() {
   qputenv("PIPORAPAD_MIDI", "null");
   InstallFontSubstitutions();
   QApplication::setQuitOnLastWindowClosed(false);
+  // Songs a test left unsaved stay for recovery like anybody's; the next run lets them go.
+  for (AbandonedSong &song : ClaimAbandonedSongs(ProgramDirectory()))
+    DiscardAbandonedSong(song);
 }
 
 // A fresh program directory per test function.

@@ -72,6 +72,25 @@ EditorCommandLine ParseEditorCommandLine(int argc, const char *const *argv) {
       if (i + 1 >= argc)
         return UsageError("option '--screenshots' needs a folder");
       line.screenshotDir = FileName(argv[++i]);
+    } else if (arg == "--recovery") {
+      if (i + 1 >= argc)
+        return UsageError("option '--recovery' needs ask, accept, discard or keep");
+      const std::string_view mode = argv[++i];
+      if (mode == "ask")
+        line.recovery = RecoveryAnswer::Ask;
+      else if (mode == "accept")
+        line.recovery = RecoveryAnswer::Accept;
+      else if (mode == "discard")
+        line.recovery = RecoveryAnswer::Discard;
+      else if (mode == "keep")
+        line.recovery = RecoveryAnswer::Keep;
+      else
+        return UsageError("option '--recovery' needs ask, accept, discard or keep, not '" +
+                          std::string(mode) + "'");
+    } else if (arg == "--type-keys") {
+      if (i + 1 >= argc)
+        return UsageError("option '--type-keys' needs the keys to type");
+      line.typedKeys = QString::fromLocal8Bit(argv[++i]);
     } else if (IsQtValueOption(arg)) {
       ++i; // Qt reads the option and its value itself
     } else if (arg.starts_with("--")) {
@@ -92,11 +111,21 @@ std::string EditorHelpText() {
          "                               'startup-ms N' and 'notes N' and exit; a file that\n"
          "                               cannot be opened prints why and exits with 2\n"
          "  --screenshots DIR            save pictures of the windows into DIR and exit\n"
+         "  --recovery MODE              unsaved work of an editor that crashed or was\n"
+         "                               killed: 'ask' offers it (the default; with no\n"
+         "                               screen and in the check modes it is kept),\n"
+         "                               'accept' brings the newest back, 'discard'\n"
+         "                               deletes it, 'keep' leaves it for later\n"
+         "  --type-keys KEYS             after start-up, type KEYS in the score editor:\n"
+         "                               letters, digits, '#' and space as keys, ^X as\n"
+         "                               Ctrl+X (^S saves); for scripted checks\n"
          "  -h, --help                   show this help and exit\n"
          "  --version                    show the version and exit\n"
          "  --                           every later word is a file name\n"
          "\nQt's options (-platform NAME, -style NAME ...) are also accepted.\n"
-         "Settings live in $PIPORAPAD_HOME when set, else ~/.local/share/piporapad.\n";
+         "Settings live in $PIPORAPAD_HOME when set, else ~/.local/share/piporapad.\n"
+         "SIGTERM and SIGHUP close the editor without questions; unsaved work is then\n"
+         "offered at the next start.\n";
 }
 
 std::string EditorVersionText() {

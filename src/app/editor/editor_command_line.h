@@ -8,6 +8,8 @@
 // the rest are ignored with a note on standard error, since the editor holds one song.
 // A single name split at blanks by a caller that did not quote it is joined again.
 // Qt's own options (-platform NAME, -style NAME ...) are left for Qt.
+#include "views/recovery_offer.h"
+
 #include <QString>
 #include <QStringList>
 #include <string>
@@ -20,7 +22,10 @@ struct EditorCommandLine {
   std::string error; // UsageError: what was wrong
   bool startAndQuit = false;
   QString screenshotDir; // --screenshots DIR: save PNGs of the windows there and exit
-  QString fileName;      // empty: start with a new song
+  // --recovery MODE: how the offer of unsaved songs left by ended editors is answered.
+  RecoveryAnswer recovery = RecoveryAnswer::Ask;
+  QString typedKeys; // --type-keys KEYS: typed into the score editor after start-up
+  QString fileName;  // empty: start with a new song
   QStringList ignoredFiles;
 };
 

@@ -2,6 +2,8 @@
 // screen, opens FILE, waits until the interface is idle, prints the time that took and
 // exits (the start-up benchmark); a file that does not open ends it with exit code 2.
 #include "app/editor/editor_command_line.h"
+#include "app/editor/termination_signals.h"
+#include "app/editor/typed_keys.h"
 #include "app/editor/unattended_prompts.h"
 #include "model/file_messages.h"
 #include "model/song.h"
@@ -17,6 +19,7 @@
 #include "views/app_context.h"
 #include "views/main_window.h"
 #include "views/options/sound_output.h"
+#include "views/recovery_offer.h"
 #include "views/screenshots.h"
 
 #include <QApplication>
@@ -51,6 +54,12 @@ std::string OpenFailureText(const QString &path) {
                 : pipora::FileFailureText(path, opened.failure(), pipora::FileAccess::Read);
 }
 
+// Platforms that show nothing to anybody: a dialog there would wait for ever.
+bool NobodyCanSee() {
+  const QString platform = QGuiApplication::platformName();
+  return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -74,11 +83,13 @@ int main(int argc, char **argv) {
   for (const QString &ignored : line.ignoredFiles)
     Print(stderr, "piporapad: one song at a time: " + ignored.toStdString() + " not opened\n");
 
-  const bool unattended = line.startAndQuit || !line.screenshotDir.isEmpty();
-  if (unattended && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+  const bool checkRun = line.startAndQuit || !line.screenshotDir.isEmpty();
+  if (checkRun && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
   QApplication app(argc, argv);
+  // From here on SIGTERM and SIGHUP wait in a pipe until the frame can close (below).
+  pipora::editor::TerminationSignals termination;
   QApplication::setApplicationName("PiporaPad");
   QApplication::setApplicationVersion(PIPORAPAD_VERSION);
   QApplication::setDesktopFileName("org.piporapad.PiporaPad");
@@ -90,36 +101,60 @@ int main(int argc, char **argv) {
   const pipora::Song &song = session.song();
   pipora::Settings settings;
   pipora::AppContext ctx(session, settings);
+  // Check runs and screens nobody sees have no person to answer: prompts answer themselves.
   std::unique_ptr<pipora::editor::UnattendedPrompts> unattendedPrompts;
   pipora::editor::UnattendedPrompts *checks = nullptr;
-  if (unattended) {
+  if (checkRun || NobodyCanSee()) {
     unattendedPrompts = std::make_unique<pipora::editor::UnattendedPrompts>();
-    checks = unattendedPrompts.get();
+    if (checkRun)
+      checks = unattendedPrompts.get();
   }
   pipora::MainWindow frame(ctx, std::move(unattendedPrompts));
+
+  // SIGTERM and SIGHUP close the frame without questions; this also ends a dialog that is
+  // waiting, so start-up may find the editor already ended.
+  bool ended = false;
+  QObject::connect(&termination, &pipora::editor::TerminationSignals::terminationRequested, &app,
+                   [&] {
+                     ended = true;
+                     frame.closeWithoutQuestions();
+                     QApplication::exit(0);
+                   });
+
   frame.startUp(line.fileName);
   // The output follows the settings just read (MidiOutput, SoundFont).
   pipora::UseChosenOutput(ctx);
+  if (!ended)
+    pipora::OfferRecovery(ctx, frame.prompts(), &frame, line.recovery);
+  if (ended)
+    return 0;
 
   if (checks && checks->interrupted()) {
     if (checks->askedForFile())
       Print(stderr, OpenFailureText(line.fileName) + "\n");
     return kExitFailed;
   }
-  if (line.startAndQuit) {
-    // A zero timer fires once every pending event has been handled: the editor is idle.
-    QTimer::singleShot(0, &app, [&] {
-      std::printf("startup-ms %lld\nnotes %d\n", static_cast<long long>(clock.elapsed()),
-                  NoteCount(song));
-      std::fflush(stdout);
-      QApplication::exit(0);
-    });
-  }
-  if (!line.screenshotDir.isEmpty()) {
-    QTimer::singleShot(200, &app, [&] {
-      const bool ok = pipora::SaveScreenshots(frame, line.screenshotDir);
-      QApplication::exit(ok ? 0 : 1);
-    });
-  }
+  // The check modes end once the keys given to type, if any, are typed.
+  auto afterStartUp = [&] {
+    if (line.startAndQuit) {
+      // A zero timer fires once every pending event has been handled: the editor is idle.
+      QTimer::singleShot(0, &app, [&] {
+        std::printf("startup-ms %lld\nnotes %d\n", static_cast<long long>(clock.elapsed()),
+                    NoteCount(song));
+        std::fflush(stdout);
+        QApplication::exit(checks && checks->interrupted() ? kExitFailed : 0);
+      });
+    }
+    if (!line.screenshotDir.isEmpty()) {
+      QTimer::singleShot(200, &app, [&] {
+        const bool ok = pipora::SaveScreenshots(frame, line.screenshotDir);
+        QApplication::exit(ok ? 0 : 1);
+      });
+    }
+  };
+  if (line.typedKeys.isEmpty())
+    afterStartUp();
+  else
+    pipora::editor::TypeKeysInScoreEditor(frame, line.typedKeys, afterStartUp);
   return QApplication::exec();
 }

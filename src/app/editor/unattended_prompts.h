@@ -15,6 +15,7 @@ public:
   void warning(QWidget *parent, const QString &text) override;
   void message(QWidget *parent, const QString &text) override;
   bool chooseFont(QWidget *parent, QFont &font) override;
+  bool canAsk() const override { return false; }
 
   // A message was shown or a dialog would have waited for a person.
   bool interrupted() const { return interrupted_; }

@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# The real editor killed with unsaved notes gives them back at the next start; a declined
+# offer deletes them; a running editor's work is never offered nor deleted; SIGTERM and
+# SIGHUP close cleanly, keeping unsaved work; without many-level undo the work is kept too.
+# Run by ctest with PIPORAPAD_EDITOR, PIPORAPAD_CLI and PIPORAPAD_SOURCE_DIR.
+set -euo pipefail
+editor="${PIPORAPAD_EDITOR:?}"
+cli="${PIPORAPAD_CLI:?}"
+src="${PIPORAPAD_SOURCE_DIR:?}"
+export PIPORAPAD_MIDI=null QT_QPA_PLATFORM=offscreen
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; exit 1; }
+passed=0
+pass() { passed=$((passed + 1)); echo "ok: $*"; }
+
+# A fresh program directory with the demo song in it.
+fresh() {
+  home="$work/$1"
+  mkdir -p "$home"
+  export PIPORAPAD_HOME="$home"
+  python3 "$src/tools/make_song.py" demo "$home/song.smd"
+}
+folders() { find "$home" -maxdepth 1 -name 'pipora-undo-*' -type d | sort; }
+# The editor left running in the background after typing KEYS into FILE.
+start_typing() {
+  "$editor" --type-keys "$1" "${@:2}" 2>>"$home/editor.err" &
+  pid=$!
+  pids+=("$pid")
+}
+# Waits until a recovery record says the song is unsaved (the keys were typed).
+wait_unsaved() {
+  for _ in $(seq 1 200); do
+    if grep -qs '^dirty=1' "$home"/pipora-undo-*/recovery.smd; then return 0; fi
+    sleep 0.05
+  done
+  fail "no unsaved record in $home: $(cat "$home/editor.err" 2>/dev/null)"
+}
+# The first three notes of part 1, as the CLI prints them.
+first_notes() {
+  "$cli" dump "$1" | awk -F'\t' '$1 == "part" { part = $2; next } part == 1 && n < 3 { print $2; n++ }' |
+    tr '\n' ' '
+}
+
+# --- kill -9, accept, save ------------------------------------------------------------------
+fresh killed
+start_typing CDE "$home/song.smd"
+wait_unsaved
+kill -9 "$pid"; wait "$pid" 2>/dev/null || true
+[ "$(folders | wc -l)" = 1 ] || fail "the killed editor's folder is gone"
+# A check run with nobody to ask keeps it and deletes nothing.
+"$editor" --offscreen-start-and-quit >/dev/null 2>&1 || fail "check run failed"
+[ "$(folders | wc -l)" = 1 ] || fail "a check run touched the abandoned folder"
+# Accepted: the song comes back unsaved with its file name, and Ctrl+S saves it there.
+out="$("$editor" --recovery accept --type-keys '^S' --offscreen-start-and-quit 2>>"$home/editor.err")" ||
+  fail "recovery run failed: $out"
+grep -qx "notes 65" <<<"$out" || fail "the recovered song has not 62 + 3 notes: $out"
+[ "$(first_notes "$home/song.smd")" = "C4 D4 E4 " ] || fail "saved file lacks the notes: $(first_notes "$home/song.smd")"
+[ -z "$(folders)" ] || fail "folders left after the recovered song was saved: $(folders)"
+pass "kill -9, recovered, saved"
+
+# --- No deletes -------------------------------------------------------------------------------
+fresh declined
+cp "$home/song.smd" "$home/original.smd"
+start_typing FGA "$home/song.smd"
+wait_unsaved
+kill -9 "$pid"; wait "$pid" 2>/dev/null || true
+out="$("$editor" --recovery discard --offscreen-start-and-quit 2>/dev/null)"
+grep -qx "notes 0" <<<"$out" || fail "a declined song was opened: $out"
+[ -z "$(folders)" ] || fail "declined folder kept: $(folders)"
+cmp -s "$home/song.smd" "$home/original.smd" || fail "declining changed the song's file"
+pass "declined recovery deletes the folder"
+
+# --- a running editor is left alone -----------------------------------------------------------
+fresh running
+start_typing CCC "$home/song.smd"
+wait_unsaved
+running="$(folders)"
+for mode in accept discard; do
+  out="$("$editor" --recovery "$mode" --offscreen-start-and-quit 2>/dev/null)"
+  grep -qx "notes 0" <<<"$out" || fail "a running editor's song was offered ($mode): $out"
+  [ -d "$running" ] || fail "a running editor's folder was deleted ($mode)"
+done
+kill -0 "$pid" || fail "the running editor died"
+kill -TERM "$pid"; wait "$pid" || fail "the running editor did not end cleanly"
+pass "a running editor's folder is neither offered nor deleted"
+
+# --- SIGTERM and SIGHUP -----------------------------------------------------------------------
+for signal in TERM HUP; do
+  fresh "sig$signal"
+  start_typing EE "$home/song.smd"
+  wait_unsaved
+  kill -"$signal" "$pid"
+  code=0; wait "$pid" || code=$?
+  [ "$code" = 0 ] || fail "SIG$signal: exit code $code"
+  [ "$(folders | wc -l)" = 1 ] || fail "SIG$signal: the unsaved song's folder is gone"
+  [ ! -e "$(folders)/owner.lock" ] || fail "SIG$signal: the lock is still held"
+  grep -q '^LastFileName=' "$home/pipora.ini" || fail "SIG$signal: settings not saved"
+  cmp -s "$home/song.smd" <(python3 "$src/tools/make_song.py" demo /dev/stdout) ||
+    fail "SIG$signal: the song's file was changed"
+  out="$("$editor" --recovery accept --offscreen-start-and-quit 2>/dev/null)"
+  grep -qx "notes 64" <<<"$out" || fail "SIG$signal: the kept song did not come back: $out"
+  pass "SIG$signal closes cleanly and keeps the unsaved song"
+done
+# A saved song leaves nothing behind.
+fresh sigclean
+"$editor" "$home/song.smd" 2>/dev/null &
+pid=$!; pids+=("$pid")
+for _ in $(seq 1 200); do [ -n "$(folders)" ] && break; sleep 0.05; done
+sleep 1 # the window is up
+kill -TERM "$pid"
+code=0; wait "$pid" || code=$?
+[ "$code" = 0 ] || fail "SIGTERM of a saved song: exit code $code"
+[ -z "$(folders)" ] || fail "a saved song's folder was kept"
+pass "SIGTERM with nothing unsaved leaves no folder"
+
+# --- without many-level undo ------------------------------------------------------------------
+fresh undooff
+printf '[pipora]\r\nisManyUndo=False\r\n' >"$home/pipora.ini"
+start_typing GAB "$home/song.smd"
+wait_unsaved
+kill -9 "$pid"; wait "$pid" 2>/dev/null || true
+snapshots="$(find "$(folders)" -name 'pipora*.tmp' | wc -l)"
+[ "$snapshots" -le 1 ] || fail "undo off still wrote $snapshots snapshots"
+"$editor" --recovery accept --type-keys '^S' --offscreen-start-and-quit >/dev/null 2>&1 ||
+  fail "recovery without undo failed"
+[ "$(first_notes "$home/song.smd")" = "G4 A4 B4 " ] || fail "undo off: saved file lacks the notes: $(first_notes "$home/song.smd")"
+pass "without many-level undo the recovery file keeps the notes"
+
+echo "$passed passed, 0 failed"
