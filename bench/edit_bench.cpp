@@ -5,8 +5,8 @@
 #include "editing/clipboard.h"
 #include "editing/find_notes.h"
 #include "editing/transforms.h"
-#include "session/undo_history.h"
 #include "model/vocabulary.h"
+#include "session/undo_history.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -119,7 +119,8 @@ bool ScoreMatches(const Matcher &m, const ScoreNote &s) {
 bool SourceMatches(const Matcher &m, const NoteEntry &e) {
   if (m.usePitch && !m.pitchMatches(e.noteNumber))
     return false;
-  if (m.useLength && (m.lengthTextEmpty || e.length.find(m.length.code) == std::string::npos))
+  if (m.useLength && (m.lengthTextEmpty ||
+                      std::string_view(e.length).find(m.length.code) == std::string_view::npos))
     return false;
   return true;
 }

@@ -47,18 +47,6 @@ int Ticks(std::string_view code) {
   return i < code.size() && code[i] == '3' ? ticks * 2 / 3 : ticks;
 }
 
-// "C" ... "B" and "R", made once.
-const std::string &PitchText(int n) {
-  static const std::array<std::string, 13> kNames = [] {
-    std::array<std::string, 13> names;
-    for (int k = 0; k < 12; ++k)
-      names[static_cast<std::size_t>(k)] = PitchNameOf(60 + k);
-    names[12] = PitchNameOf(0);
-    return names;
-  }();
-  return n > 0 ? kNames[static_cast<std::size_t>(n % 12)] : kNames[12];
-}
-
 // The code table's copy of `code` (one of the sixteen), tied or not.
 std::string_view CodeOf(std::string_view code, bool tied) {
   while (!code.empty() && code.back() == '_')
@@ -401,8 +389,8 @@ std::vector<FitChange> FitForSmdInPlace(Song &fitted) {
     for (std::size_t j = 0; j < elements.size(); ++j) {
       NoteEntry &e = part.notes[j];
       e.noteNumber = static_cast<std::int16_t>(elements[j].number);
-      e.length.assign(elements[j].length);
-      e.pitch.assign(PitchText(elements[j].number));
+      e.length = elements[j].length;
+      e.pitch = PitchText::Of(std::max(elements[j].number, 0));
     }
     part.notes.back() = MakeEndMarker();
     part.count = static_cast<std::int32_t>(elements.size());

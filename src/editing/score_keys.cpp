@@ -75,7 +75,7 @@ Part &PrepareNoteListEdit(Song &song) {
 std::string LengthBefore(const Part &part, int noteCursor) {
   if (noteCursor <= 0)
     return "4";
-  return part.notes[static_cast<std::size_t>(noteCursor - 1)].length;
+  return std::string(part.notes[static_cast<std::size_t>(noteCursor - 1)].length);
 }
 
 void InsertAtScoreCursor(Song &song, Part &part, int noteNumber, const std::string &length,
@@ -94,8 +94,8 @@ template <typename Change> void ChangeLengthBeforeCursor(Song &song, Change chan
   part.scoreHeader.cursor = CursorOf(part) - 1;
   BuildNoteList(song);
   if (part.cursor >= 0 && part.cursor < part.count) {
-    std::string &code = part.notes[static_cast<std::size_t>(part.cursor)].length;
-    code = change(code);
+    NoteLength &code = part.notes[static_cast<std::size_t>(part.cursor)].length;
+    code = change(std::string(code));
   }
   RecalcTimes(song);
   BuildScoreList(song);

@@ -69,6 +69,24 @@ bool DoubleInPlace(std::string &code) {
   return true;
 }
 
+// The same steps on a list's own length: halving and doubling keep the triplet and tie marks,
+// so the new length is the row with half or twice the ticks.
+bool HalveInPlace(NoteLength &length) {
+  const NoteLength halved = NoteLength::FromTicks(length.ticks() / 2, length.tied());
+  if (!length.row() || !halved.row())
+    return false;
+  length = halved;
+  return true;
+}
+
+bool DoubleInPlace(NoteLength &length) {
+  const NoteLength doubled = NoteLength::FromTicks(length.ticks() * 2, length.tied());
+  if (!length.row() || !doubled.row())
+    return false;
+  length = doubled;
+  return true;
+}
+
 void ToScorePart(Song &song) {
   const int part = ScoreCurrentPart(song);
   song.currentPart = part;
@@ -221,7 +239,7 @@ EditOutcome HalveAll(Song &song, bool scoreEditorActive) {
   const std::int32_t cursor = song.part(part).cursor;
   // The search for "16" also finds "163"; the message names the note it found.
   if (const auto hit = FindLength(song, "16")) {
-    const std::string &length =
+    const NoteLength length =
         song.part(hit->part).notes[static_cast<std::size_t>(hit->index)].length;
     return RefuseAt(song, *hit,
                     IsTriplet(length) ? kHalveSixteenthTripletMessage : kHalveSixteenthMessage,

@@ -58,7 +58,7 @@ std::string_view TempoText(TempoChoice tempo) {
 
 NoteEntry MakeEndMarker() {
   NoteEntry e;
-  e.length = std::string(kEndOfTrack);
+  e.length = NoteLength::EndOfTrack();
   return e;
 }
 
@@ -89,6 +89,11 @@ void EnsureCapacity(Song &song, int part) {
   song.capacity += kCapacityStep;
 }
 
+void EnsureCapacityFor(Song &song, int count) {
+  if (count + 3 >= song.capacity)
+    song.capacity += (count + 3 - song.capacity) / kCapacityStep * kCapacityStep + kCapacityStep;
+}
+
 void EnsureScoreCapacity(Song &song, int part) {
   if (part <= 0)
     return;
@@ -115,8 +120,8 @@ bool InsertNote(Song &song, int part, int position, int noteNumber, std::string_
   // The new element keeps the start ticks of the one it pushes up until RecalcTimes.
   NoteEntry entry = at < p.notes.size() ? p.notes[at] : NoteEntry{};
   entry.noteNumber = static_cast<std::int16_t>(noteNumber);
-  entry.length = std::string(length);
-  entry.pitch = std::string(pitch);
+  entry.length = length;
+  entry.pitch = pitch;
   p.notes.insert(p.notes.begin() + position, std::move(entry));
   ++p.count;
   return true;
@@ -194,12 +199,12 @@ void BuildNoteList(Song &song) {
         e.start = s.start;
       if (s.noteNumber == -1) {
         e.noteNumber = 0;
-        e.length = std::string(kEndOfTrack);
+        e.length = NoteLength::EndOfTrack();
         e.pitch.clear();
       } else {
         e.noteNumber = s.noteNumber;
-        e.length = LengthCodeFromTicks(s.duration, s.tie != 0);
-        e.pitch = PitchNameOf(s.noteNumber);
+        e.length = NoteLength::FromTicks(s.duration, s.tie != 0);
+        e.pitch = PitchText::Of(s.noteNumber);
       }
     }
     p.count = h.count;

@@ -1,6 +1,8 @@
 #pragma once
 // The one open melody: 16 user parts, the clipboard (17) and the backup slot (18),
 // each kept twice, as a note list with length codes and as a score list with ticks.
+#include "model/note_texts.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -26,15 +28,17 @@ double MsPerTick(TempoChoice tempo);
 // "146", "121.7", "104.2", "91".
 std::string_view TempoText(TempoChoice tempo);
 
+// 20 bytes: a song of a million notes holds its note lists in 20 MB.
 struct NoteEntry {
   std::int32_t start = 0;
   std::int32_t prevGateEnd = 0;
   std::int16_t noteNumber = 0;
-  std::string length;
-  std::string pitch;
+  NoteLength length;
+  PitchText pitch;
 
-  bool isEndMarker() const { return length == "* End of Track *"; }
+  bool isEndMarker() const { return length.isEndOfTrack(); }
 };
+static_assert(sizeof(NoteEntry) == 20);
 
 struct ScoreNote {
   std::int32_t start = 0;
@@ -103,6 +107,8 @@ bool AppendNote(Song &song, int part, int noteNumber, std::string_view length,
                 std::string_view pitch);
 bool DeleteNote(Song &song, int part, int position);
 void EnsureCapacity(Song &song, int part);
+// The capacity EnsureCapacity reaches when a part grows note by note to `count` elements.
+void EnsureCapacityFor(Song &song, int count);
 void EnsureScoreCapacity(Song &song, int part);
 void RecalcTimes(Song &song);
 void BuildScoreList(Song &song);

@@ -42,7 +42,7 @@ inline std::string PartText(const Song &song, int part) {
       text += ' ';
     text += e.noteNumber == 0 ? std::string("R")
                               : PitchNameOf(e.noteNumber) + std::to_string(OctaveOf(e.noteNumber));
-    text += ':' + e.length;
+    text += ':' + std::string(e.length);
   }
   return text;
 }

@@ -53,8 +53,8 @@ inline std::string UnreportedDifference(const Song &before, const FitResult &fit
       const NoteEntry &y = b.notes[static_cast<std::size_t>(j)];
       if (x.noteNumber != y.noteNumber || x.length != y.length)
         return "part " + std::to_string(n) + ": element " + std::to_string(i) + " (" +
-               std::to_string(x.noteNumber) + " " + x.length + ") became " +
-               std::to_string(y.noteNumber) + " " + y.length + " unreported";
+               std::to_string(x.noteNumber) + " " + std::string(x.length) + ") became " +
+               std::to_string(y.noteNumber) + " " + std::string(y.length) + " unreported";
       ++i;
       ++j;
     }

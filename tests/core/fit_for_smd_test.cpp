@@ -38,7 +38,7 @@ std::vector<Note> NotesOf(const Song &song, int part = 1) {
   std::vector<Note> notes;
   for (std::int32_t i = 0; i < song.part(part).count; ++i) {
     const NoteEntry &e = song.part(part).notes[static_cast<std::size_t>(i)];
-    notes.push_back({e.noteNumber, e.length});
+    notes.push_back({e.noteNumber, std::string(e.length)});
   }
   return notes;
 }

@@ -1,7 +1,7 @@
 // Program changes of an imported MIDI file become the parts' tones and are sent when the song
 // is next played, the same way as tones chosen by hand.
-#include "session/midi_files.h"
 #include "player_rig.h"
+#include "session/midi_files.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

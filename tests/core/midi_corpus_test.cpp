@@ -43,7 +43,7 @@ int TripletGroups(const Song &song) {
   for (int n = 1; n <= kUserParts; ++n) {
     const Part &p = song.part(n);
     for (int i = 0; i < p.count;) {
-      const std::string &length = p.notes[static_cast<std::size_t>(i)].length;
+      const NoteLength length = p.notes[static_cast<std::size_t>(i)].length;
       if (!IsTriplet(length)) {
         ++i;
         continue;
@@ -84,7 +84,7 @@ std::vector<std::vector<std::pair<int, std::string>>> AsSaved(const Song &song) 
     auto &notes = parts.emplace_back();
     for (int i = 0; i < p.count; ++i) {
       const NoteEntry &e = p.notes[static_cast<std::size_t>(i)];
-      std::string length = e.length;
+      std::string length(e.length);
       if (e.noteNumber == 0 && IsTied(length))
         length.pop_back();
       notes.emplace_back(e.noteNumber, length);

@@ -21,7 +21,7 @@ std::string Describe(const Song &song, int part) {
       continue;
     if (!text.empty())
       text += ' ';
-    text += std::to_string(e.noteNumber) + ":" + e.length;
+    text += std::to_string(e.noteNumber) + ":" + std::string(e.length);
   }
   return text;
 }

@@ -34,7 +34,7 @@ protected:
     BuildNoteList(song);
     std::vector<std::string> out;
     for (int i = 0; i < part(p).count; ++i)
-      out.push_back(part(p).notes[static_cast<std::size_t>(i)].length);
+      out.emplace_back(part(p).notes[static_cast<std::size_t>(i)].length);
     return out;
   }
   // Part p holding these notes with these lengths, score lists current, cursor at the end.

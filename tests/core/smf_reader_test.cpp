@@ -89,7 +89,7 @@ std::vector<std::string> CodesOf(const Song &song, int part) {
   std::vector<std::string> codes;
   for (std::int32_t i = 0; i < song.part(part).count; ++i)
     codes.push_back(std::to_string(song.part(part).notes[static_cast<std::size_t>(i)].noteNumber) +
-                    ":" + song.part(part).notes[static_cast<std::size_t>(i)].length);
+                    ":" + std::string(song.part(part).notes[static_cast<std::size_t>(i)].length));
   return codes;
 }
 

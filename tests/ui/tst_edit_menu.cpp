@@ -46,7 +46,7 @@ QString PartText(const Song &song, int part) {
     const QString pitch = e.noteNumber == 0 ? QString("R")
                                             : QString::fromStdString(PitchNameOf(e.noteNumber)) +
                                                   QString::number(OctaveOf(e.noteNumber));
-    words << pitch + ":" + QString::fromStdString(e.length);
+    words << pitch + ":" + QString::fromUtf8(std::string_view(e.length));
   }
   return words.join(' ');
 }

@@ -19,7 +19,7 @@ namespace {
 // A tie joins a note to the next element only when that element is the same note: a tie
 // into a rest, another pitch or the end of the part ends the note where the tie stands.
 bool TiedOn(const NoteEntry &e, const NoteEntry &next) {
-  return e.length.ends_with('_') && !next.isEndMarker() && next.noteNumber == e.noteNumber;
+  return e.length.tied() && !next.isEndMarker() && next.noteNumber == e.noteNumber;
 }
 
 // Ticks after the start at which a note ends when its tie chain stops with it. A length

@@ -7,6 +7,7 @@
 #include "platform/text/cp932.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace pipora {
@@ -16,6 +17,30 @@ constexpr int kMaxFileParts = kPartSlots;
 constexpr int kMaxVolume = 8;
 // Beyond this a part grows as it goes, so a damaged file cannot ask for huge memory.
 constexpr std::size_t kReserveLimit = 1 << 16;
+
+// What a one-byte note or rest code puts in the list, worked out once per byte value by
+// DecodeCode itself: reading a file then costs a table look-up a note.
+struct NoteByte {
+  bool isNote = false;
+  std::int16_t writtenNumber = 0; // 0 for rests
+  NoteLength length;
+  PitchText pitch;
+};
+
+const std::array<NoteByte, 256> &NoteBytes() {
+  static const std::array<NoteByte, 256> table = [] {
+    std::array<NoteByte, 256> bytes{};
+    for (int c = 0; c < 256; ++c) {
+      const char text[1] = {static_cast<char>(c)};
+      const DecodedCode code = DecodeCode(std::string_view(text, 1));
+      if (code.isNote && code.consumed == 1)
+        bytes[static_cast<std::size_t>(c)] = {true, static_cast<std::int16_t>(code.writtenNumber),
+                                              NoteLength(code.length), PitchText(code.pitch)};
+    }
+    return bytes;
+  }();
+  return table;
+}
 
 Error At(std::size_t offset, std::string what) {
   return Error{std::move(what), static_cast<std::int64_t>(offset)};
@@ -28,16 +53,23 @@ public:
       : song_(song), text_(text), base_(base) {}
 
   Result<int> run() {
+    const std::array<NoteByte, 256> &noteBytes = NoteBytes();
     while (pos_ < text_.size()) {
       const std::size_t at = pos_;
+      // Notes and rests are nearly every byte of a file: they take the short way.
+      if (const NoteByte &b = noteBytes[static_cast<unsigned char>(text_[at])];
+          b.isNote && part_ > 0) {
+        if (Status s = appendNote(b.writtenNumber, b.length, b.pitch, at); !s)
+          return s.failure();
+        ++pos_;
+        continue;
+      }
       const DecodedCode code = DecodeCode(text_.substr(pos_));
       if (at + static_cast<std::size_t>(code.consumed) > text_.size())
         return At(base_ + at, "エスケープ語が途中で終わっています。");
       pos_ += static_cast<std::size_t>(code.consumed);
       if (Status s = act(code, at); !s)
         return s.failure();
-      if (part_ > 0)
-        EnsureCapacity(song_, part_);
     }
     return part_;
   }
@@ -45,7 +77,7 @@ public:
 private:
   Status act(const DecodedCode &code, std::size_t at) {
     if (code.isNote)
-      return append(code, "", at);
+      return append(code, false, at);
     switch (code.word) {
     case SmdWord::Start:
       if (++part_ > kMaxFileParts)
@@ -72,7 +104,7 @@ private:
       if (!note)
         return note.failure();
       for (int i = 0; i < 3; ++i)
-        if (Status s = append(*note, "3", at); !s)
+        if (Status s = append(*note, true, at); !s)
           return s;
       return Ok{};
     }
@@ -81,7 +113,7 @@ private:
         Result<DecodedCode> note = tripletNote(at);
         if (!note)
           return note.failure();
-        if (Status s = append(*note, "3", at); !s)
+        if (Status s = append(*note, true, at); !s)
           return s;
       }
       return Ok{};
@@ -123,33 +155,38 @@ private:
     return note;
   }
 
-  Status append(const DecodedCode &code, std::string_view suffix, std::size_t at) {
+  Status append(const DecodedCode &code, bool triplet, std::size_t at) {
     if (part_ == 0)
       return At(base_ + at, "パートの開始がありません。");
     if (song_.part(part_).notes.size() >= static_cast<std::size_t>(kMaxSmdPartElements))
       return At(base_ + at,
                 "パートの音符が多すぎます（" + std::to_string(kMaxSmdPartElements) + " 個まで）。");
-    const int number =
-        code.writtenNumber == 0 ? 0 : code.writtenNumber + (octave_ - kOctaveMiddle) * 12;
-    // What AppendNote does, without building the texts twice: this runs for every note.
-    EnsureCapacity(song_, part_);
-    Part &p = song_.part(part_);
-    NoteEntry &e = p.notes.emplace_back();
-    e.noteNumber = static_cast<std::int16_t>(number);
-    e.length.reserve(code.length.size() + suffix.size() + 1);
-    e.length.append(code.length).append(suffix);
-    e.pitch.assign(code.pitch);
-    ++p.count;
+    NoteLength length(code.length);
+    if (triplet) // a triplet length is two thirds of its plain one
+      length = NoteLength::FromTicks(length.ticks() * 2 / 3, false);
+    return appendNote(code.writtenNumber, length, PitchText(code.pitch), at);
+  }
+
+  // What AppendNote does, for a part being read: the count and the shared capacity are set
+  // once the whole file is read.
+  Status appendNote(int writtenNumber, NoteLength length, const PitchText &pitch, std::size_t at) {
+    std::vector<NoteEntry> &notes = song_.part(part_).notes;
+    if (notes.size() >= static_cast<std::size_t>(kMaxSmdPartElements))
+      return At(base_ + at,
+                "パートの音符が多すぎます（" + std::to_string(kMaxSmdPartElements) + " 個まで）。");
+    NoteEntry &e = notes.emplace_back();
+    e.noteNumber = static_cast<std::int16_t>(
+        writtenNumber == 0 ? 0 : writtenNumber + (octave_ - kOctaveMiddle) * 12);
+    e.length = length;
+    e.pitch = pitch;
     return Ok{};
   }
 
   Status tie(std::size_t at) {
     if (part_ == 0 || song_.part(part_).notes.empty())
       return At(base_ + at, "タイの前に音符がありません。");
-    std::string &length = song_.part(part_).notes.back().length;
     // A second tie mark would make the code unreadable; one tie says it all.
-    if (!IsTied(length))
-      length += '_';
+    song_.part(part_).notes.back().length.setTied(true);
     return Ok{};
   }
 
@@ -215,6 +252,9 @@ Result<SmdDocument> DecodeSmd(const QByteArray &line, int capacity) {
     Part &p = song.part(n);
     p.notes.push_back(MakeEndMarker());
     p.count = static_cast<std::int32_t>(p.notes.size()) - 1;
+    // The capacity reading grew to, as if note by note: a part's count does not yet include
+    // its last note while it is being read.
+    EnsureCapacityFor(song, p.count - 1);
   }
   return doc;
 }

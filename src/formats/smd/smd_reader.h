@@ -19,7 +19,9 @@ struct SmdDocument {
 // Limits far above any real ringtone (a few kilobytes, a few hundred notes a part), so that
 // a damaged or hostile file is refused with a message instead of running start ticks past
 // what a 32-bit tick count holds: a part of kMaxSmdPartElements halves lasts 96 million ticks.
-inline constexpr qsizetype kMaxSmdLineBytes = qsizetype{1} << 20; // 1 MB
+// A file of 18 full parts takes about 4 MB (two to three bytes a note), so the byte limit
+// refuses only files that could not hold notes anyway; the lists then take at most 36 MB.
+inline constexpr qsizetype kMaxSmdLineBytes = qsizetype{8} << 20; // 8 MB
 inline constexpr int kMaxSmdPartElements = 100'000;
 
 // Decodes the first line of an SMD file into a fresh document. Nothing is validated

@@ -62,9 +62,7 @@ private:
     // A group that runs into the EndMarker fails the length comparison before any
     // element past the marker is looked at.
     for (int i = 0; i < 2; ++i) {
-      std::string &length = note(p + i).length;
-      if (!length.empty() && length.back() == '_')
-        length.pop_back();
+      note(p + i).length.setTied(false);
       if (note(p).length != note(p + i + 1).length)
         return fail(p + i + 1, kTripletNotComplete);
     }
@@ -116,11 +114,7 @@ private:
 // passed the length check, the second's. A refused save keeps the ties dropped up to the
 // note it stopped at.
 void DropTripletTiesBefore(Part &part, const SaveProblem &stop) {
-  const auto untie = [&](int i) {
-    std::string &length = part.notes[static_cast<std::size_t>(i)].length;
-    if (!length.empty() && length.back() == '_')
-      length.pop_back();
-  };
+  const auto untie = [&](int i) { part.notes[static_cast<std::size_t>(i)].length.setTied(false); };
   for (int i = 0; i <= stop.element;) {
     if (!IsTriplet(part.notes[static_cast<std::size_t>(i)].length)) {
       ++i;

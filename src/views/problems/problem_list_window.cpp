@@ -17,7 +17,7 @@ QString NoteText(const NoteEntry &e) {
   const QString pitch = e.noteNumber == 0 ? QStringLiteral("R")
                                           : QString::fromStdString(PitchNameOf(e.noteNumber)) +
                                                 QString::number(SourceOctave(e.noteNumber));
-  return pitch + " " + QString::fromStdString(e.length);
+  return pitch + " " + QString::fromUtf8(std::string_view(e.length));
 }
 
 // Changes whenever a problem appears, goes or moves.

@@ -30,8 +30,8 @@ bool IsEnterKey(int key) {
   return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
-QString Utf8(const std::string &s) {
-  return QString::fromStdString(s);
+QString Utf8(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 } // namespace
