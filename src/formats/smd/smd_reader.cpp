@@ -24,6 +24,7 @@ struct NoteByte {
   bool isNote = false;
   std::int16_t writtenNumber = 0; // 0 for rests
   NoteLength length;
+  NoteLength tripletLength; // two thirds of `length`, as a triplet word gives it
   PitchText pitch;
 };
 
@@ -33,9 +34,12 @@ const std::array<NoteByte, 256> &NoteBytes() {
     for (int c = 0; c < 256; ++c) {
       const char text[1] = {static_cast<char>(c)};
       const DecodedCode code = DecodeCode(std::string_view(text, 1));
-      if (code.isNote && code.consumed == 1)
-        bytes[static_cast<std::size_t>(c)] = {true, static_cast<std::int16_t>(code.writtenNumber),
-                                              NoteLength(code.length), PitchText(code.pitch)};
+      if (!code.isNote || code.consumed != 1)
+        continue;
+      const NoteLength length(code.length);
+      bytes[static_cast<std::size_t>(c)] = {
+          true, static_cast<std::int16_t>(code.writtenNumber), length,
+          NoteLength::FromTicks(length.ticks() * 2 / 3, false), PitchText(code.pitch)};
     }
     return bytes;
   }();
@@ -59,8 +63,20 @@ public:
       // Notes and rests are nearly every byte of a file: they take the short way.
       if (const NoteByte &b = noteBytes[static_cast<unsigned char>(text_[at])];
           b.isNote && part_ > 0) {
-        if (Status s = appendNote(b.writtenNumber, b.length, b.pitch, at); !s)
-          return s.failure();
+        std::vector<NoteEntry> &notes = song_.part(part_).notes;
+        if (notes.size() < static_cast<std::size_t>(kMaxSmdPartElements)) {
+          NoteEntry &e = notes.emplace_back();
+          e.noteNumber =
+              static_cast<std::int16_t>(b.writtenNumber == 0 ? 0 : b.writtenNumber + shift_);
+          e.length = b.length;
+          e.pitch = b.pitch;
+          ++pos_;
+          continue;
+        }
+      }
+      if (text_[at] == kTieCode && part_ > 0 && !song_.part(part_).notes.empty()) {
+        // A second tie mark would make the code unreadable; one tie says it all.
+        song_.part(part_).notes.back().length.setTied(true);
         ++pos_;
         continue;
       }
@@ -77,12 +93,12 @@ public:
 private:
   Status act(const DecodedCode &code, std::size_t at) {
     if (code.isNote)
-      return append(code, false, at);
+      return appendNote(NoteBytes()[static_cast<unsigned char>(text_[at])], false, at);
     switch (code.word) {
     case SmdWord::Start:
       if (++part_ > kMaxFileParts)
         return At(base_ + at, "パートが18を超えています。");
-      octave_ = kOctaveMiddle;
+      setOctave(kOctaveMiddle);
       reserveForPart();
       return Ok{};
     case SmdWord::Fast:
@@ -91,29 +107,29 @@ private:
       song_.setTempo(*TempoOfWord(code.word));
       return Ok{};
     case SmdWord::High:
-      octave_ = kOctaveHigh;
+      setOctave(kOctaveHigh);
       return Ok{};
     case SmdWord::Low:
-      octave_ = kOctaveLow;
+      setOctave(kOctaveLow);
       return Ok{};
     case SmdWord::Middle:
-      octave_ = kOctaveMiddle;
+      setOctave(kOctaveMiddle);
       return Ok{};
     case SmdWord::SameTriplet: {
-      Result<DecodedCode> note = tripletNote(at);
+      Result<const NoteByte *> note = tripletNote(at);
       if (!note)
         return note.failure();
       for (int i = 0; i < 3; ++i)
-        if (Status s = append(*note, true, at); !s)
+        if (Status s = appendNote(**note, true, at); !s)
           return s;
       return Ok{};
     }
     case SmdWord::MixedTriplet:
       for (int i = 0; i < 3; ++i) {
-        Result<DecodedCode> note = tripletNote(at);
+        Result<const NoteByte *> note = tripletNote(at);
         if (!note)
           return note.failure();
-        if (Status s = append(*note, true, at); !s)
+        if (Status s = appendNote(**note, true, at); !s)
           return s;
       }
       return Ok{};
@@ -145,40 +161,30 @@ private:
   }
 
   // The code after a triplet word must be a one-character note or rest.
-  Result<DecodedCode> tripletNote(std::size_t wordAt) {
+  Result<const NoteByte *> tripletNote(std::size_t wordAt) {
     if (pos_ >= text_.size())
       return At(base_ + wordAt, "3連符の音符がありません。");
-    const DecodedCode note = DecodeCode(text_.substr(pos_));
+    const NoteByte &note = NoteBytes()[static_cast<unsigned char>(text_[pos_])];
     if (!note.isNote)
       return At(base_ + pos_, "3連符の音符がありません。");
     ++pos_;
-    return note;
-  }
-
-  Status append(const DecodedCode &code, bool triplet, std::size_t at) {
-    if (part_ == 0)
-      return At(base_ + at, "パートの開始がありません。");
-    if (song_.part(part_).notes.size() >= static_cast<std::size_t>(kMaxSmdPartElements))
-      return At(base_ + at,
-                "パートの音符が多すぎます（" + std::to_string(kMaxSmdPartElements) + " 個まで）。");
-    NoteLength length(code.length);
-    if (triplet) // a triplet length is two thirds of its plain one
-      length = NoteLength::FromTicks(length.ticks() * 2 / 3, false);
-    return appendNote(code.writtenNumber, length, PitchText(code.pitch), at);
+    return &note;
   }
 
   // What AppendNote does, for a part being read: the count and the shared capacity are set
   // once the whole file is read.
-  Status appendNote(int writtenNumber, NoteLength length, const PitchText &pitch, std::size_t at) {
+  Status appendNote(const NoteByte &code, bool triplet, std::size_t at) {
+    if (part_ == 0)
+      return At(base_ + at, "パートの開始がありません。");
     std::vector<NoteEntry> &notes = song_.part(part_).notes;
     if (notes.size() >= static_cast<std::size_t>(kMaxSmdPartElements))
       return At(base_ + at,
                 "パートの音符が多すぎます（" + std::to_string(kMaxSmdPartElements) + " 個まで）。");
     NoteEntry &e = notes.emplace_back();
-    e.noteNumber = static_cast<std::int16_t>(
-        writtenNumber == 0 ? 0 : writtenNumber + (octave_ - kOctaveMiddle) * 12);
-    e.length = length;
-    e.pitch = pitch;
+    e.noteNumber =
+        static_cast<std::int16_t>(code.writtenNumber == 0 ? 0 : code.writtenNumber + shift_);
+    e.length = triplet ? code.tripletLength : code.length;
+    e.pitch = code.pitch;
     return Ok{};
   }
 
@@ -189,6 +195,8 @@ private:
     song_.part(part_).notes.back().length.setTied(true);
     return Ok{};
   }
+
+  void setOctave(int window) { shift_ = (window - kOctaveMiddle) * 12; }
 
   void changeVolume(int step) {
     if (part_ == 0)
@@ -205,7 +213,8 @@ private:
   std::size_t base_;
   std::size_t pos_ = 0;
   int part_ = 0;
-  int octave_ = kOctaveMiddle;
+  // Semitones the current octave window moves written notes by.
+  int shift_ = 0;
 };
 
 void EmptyForReading(Part &p) {
