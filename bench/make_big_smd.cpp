@@ -11,14 +11,13 @@ int main(int argc, char **argv) {
     return 2;
   }
   pipora::Song song = pipora::bench::MakeSong(std::atoi(argv[1]));
-  const pipora::SmdEncoding encoding = pipora::EncodeSmd(song);
-  if (!encoding.ok())
+  const pipora::Result<QByteArray> encoded = pipora::EncodeSmd(song);
+  if (!encoded)
     return 1;
   std::FILE *out = std::fopen(argv[2], "wb");
   if (!out)
     return 3;
-  const bool written =
-      std::fwrite(encoding.text.data(), 1, static_cast<std::size_t>(encoding.text.size()), out) ==
-      static_cast<std::size_t>(encoding.text.size());
+  const auto size = static_cast<std::size_t>(encoded->size());
+  const bool written = std::fwrite(encoded->data(), 1, size, out) == size;
   return std::fclose(out) == 0 && written ? 0 : 3;
 }

@@ -121,7 +121,7 @@ void BM_NoteEntryInWindow(benchmark::State &state) {
   song = sample::LongSong(16, 2000);
   frame.refreshViews();
   frame.focusActiveWindow(WindowId::ScoreEditor);
-  ScoreEditorWindow &score = *ctx.score;
+  ScoreEditorWindow &score = *frame.scoreEditor();
   score.parentWidget()->resize(1200 + 20, 800 + 40);
   QApplication::processEvents();
   // Bring the drawing surface itself to 1200 x 800.

@@ -49,8 +49,8 @@ void BM_DecodeSmd(benchmark::State &state) {
 void BM_WriteSmd(benchmark::State &state) {
   Song song = MakeSong(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    SmdEncoding encoding = EncodeSmd(song);
-    benchmark::DoNotOptimize(encoding.text.data());
+    Result<QByteArray> encoded = EncodeSmd(song);
+    benchmark::DoNotOptimize(encoded->data());
   }
   state.SetItemsProcessed(state.iterations() * state.range(0) * kUserParts);
 }

@@ -42,11 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   CheckParts(song);
 
   // A song that passes the checks must come back with the same notes in every user part.
-  pipora::SmdEncoding encoding = pipora::EncodeSmd(song);
-  if (!encoding.ok())
+  const pipora::Result<QByteArray> encoded = pipora::EncodeSmd(song);
+  if (!encoded)
     return 0;
-  Require(encoding.text.endsWith("\r\n"));
-  pipora::Result<pipora::SmdDocument> again = pipora::DecodeSmd(encoding.text.chopped(2));
+  Require(encoded->endsWith("\r\n"));
+  pipora::Result<pipora::SmdDocument> again = pipora::DecodeSmd(encoded->chopped(2));
   Require(again.ok());
   int to = 1;
   for (int from = 1; from <= pipora::kUserParts; ++from) {

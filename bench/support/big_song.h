@@ -51,10 +51,10 @@ inline Song MakeSong(int notesPerPart) {
 
 inline QByteArray MakeFile(int notesPerPart) {
   Song song = MakeSong(notesPerPart);
-  SmdEncoding encoding = EncodeSmd(song);
-  if (!encoding.ok())
+  const Result<QByteArray> encoded = EncodeSmd(song);
+  if (!encoded)
     std::abort();
-  return encoding.text.chopped(2);
+  return encoded->chopped(2);
 }
 
 } // namespace pipora::bench

@@ -10,15 +10,26 @@
 
 namespace pipora {
 
+// A note of the song: the part (1..16) and the element's index in its note list.
+struct NotePlace {
+  int part = 0;
+  int element = 0;
+  bool operator==(const NotePlace &) const = default;
+};
+
 struct Error {
   Error() = default;
   Error(std::string what, std::optional<std::int64_t> at = std::nullopt)
       : message(std::move(what)), offset(at) {}
+  Error(std::string what, NotePlace where) : message(std::move(what)), place(where) {}
 
   // What went wrong, in words the user can read.
   std::string message;
   // For damaged input: where the damage starts, counted in bytes from 0.
   std::optional<std::int64_t> offset;
+  // For a song that cannot be written: the note that stopped it (for a triplet, the
+  // element of the group that failed). The editor shows the note with the message.
+  std::optional<NotePlace> place;
 
   // The message as shown: "12バイト目: ..." (counted from 1) when the offset is known.
   std::string text() const {

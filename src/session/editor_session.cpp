@@ -6,6 +6,7 @@
 #include "platform/files/file_io.h"
 #include "platform/files/temporary_files.h"
 #include "platform/midi/null/null_midi_backend.h"
+#include "platform/midi/system/system_midi_output.h"
 #include "playback/midi_output.h"
 #include "playback/player.h"
 #include "playback/precise_wake_timer.h"
@@ -125,19 +126,21 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
   return opened;
 }
 
-std::optional<SmdCheckFailure> EditorSession::checkSmd() {
+Status EditorSession::checkSmd() {
   syncNoteLists();
-  SmdEncoding encoding = EncodeSmd(song_);
-  return std::move(encoding.failure);
+  const Result<QByteArray> encoded = EncodeSmd(song_);
+  if (!encoded)
+    return encoded.failure();
+  return Ok{};
 }
 
 Status EditorSession::save() {
   const Marks before = marks();
   syncNoteLists();
-  const SmdEncoding encoding = EncodeSmd(song_);
-  if (!encoding.ok())
-    return Error{encoding.failure->message, {}};
-  Status saved = SaveSmdFile(song_, path(), encoding.text, options().isSaveTone);
+  const Result<QByteArray> encoded = EncodeSmd(song_);
+  if (!encoded)
+    return encoded.failure();
+  Status saved = SaveSmdFile(song_, path(), *encoded, options().isSaveTone);
   // A tie dropped from a triplet shows in the score too.
   if (saved)
     BuildScoreList(song_);
@@ -299,6 +302,11 @@ bool EditorSession::isPlaying() const {
   return player_->playing();
 }
 
+void EditorSession::useSoundOutput(const std::string &outputName,
+                                   const std::string &soundFontPath) {
+  midi_->replaceBackend(CreateMidiBackend({outputName, soundFontPath}));
+}
+
 void EditorSession::setPlayerView(PlayerHost *view) {
   relay_->setView(view);
 }
@@ -326,9 +334,8 @@ Status EditorSession::writeRecoveryRecord() {
   // While playing, the note lists are current and the player walks them: they stay put.
   if (!isPlaying())
     syncNoteLists();
-  const SmdEncoding encoding = EncodeSmd(song_);
-  if (encoding.ok()) {
-    lastSmdLine_ = encoding.text;
+  if (const Result<QByteArray> encoded = EncodeSmd(song_)) {
+    lastSmdLine_ = *encoded;
     while (lastSmdLine_.endsWith('\n') || lastSmdLine_.endsWith('\r'))
       lastSmdLine_.chop(1);
   }

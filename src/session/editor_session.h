@@ -20,7 +20,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 namespace pipora {
 
@@ -87,10 +86,11 @@ public:
   void newSong();
   // Opens an SMD file; a failure leaves the song as it was.
   Result<OpenOutcome> open(const QString &path);
-  // The save checks alone: where the song cannot be saved, or nothing.
-  std::optional<SmdCheckFailure> checkSmd();
+  // The save checks alone: fails with the message and the place of the first note that
+  // cannot be saved.
+  Status checkSmd();
   // Saves to the file name (which must be set), or to `path`, which then becomes the file
-  // name. A refused check fails with its message and writes nothing.
+  // name. A refused check fails as checkSmd does and writes nothing.
   Status save();
   Status saveAs(const QString &path);
   // Mends every note SMD cannot hold (see editing/fit_for_smd.h) as one undo step. Returns
@@ -126,10 +126,23 @@ public:
   QString undoSnapshotPath() const { return history_.snapshotPath(history_.undoIndex() - 1); }
   QString redoSnapshotPath() const { return history_.snapshotPath(history_.undoIndex() + 1); }
 
+  // --- what the views show ---------------------------------------------------------------
+  // A view changed the notes, or how they are shown, in place: every view of the whole song
+  // lays itself out again (songChanged).
+  void reportSongChange() { emit songChanged(); }
+  // A view made the note starting at this tick the current one: the others bring it into
+  // sight (positionChanged).
+  void reportPosition(int startTick) { emit positionChanged(startTick); }
+  // The position as the player panel's display shows it (positionTextChanged).
+  void reportPositionText(const QString &text) { emit positionTextChanged(text); }
+
   // --- playback --------------------------------------------------------------------------
   Player &player() { return *player_; }
   MidiOutput &midi() { return *midi_; }
   bool isPlaying() const;
+  // Sound from now on through the system MIDI port of that name, or (empty) through the
+  // built-in synthesizer with that SoundFont (empty: the default one).
+  void useSoundOutput(const std::string &outputName, const std::string &soundFontPath);
   // The windows' side of the player (bars, menus, play line); null detaches them.
   void setPlayerView(PlayerHost *view);
 
@@ -153,6 +166,9 @@ signals:
   void pathChanged(const QString &path);
   void playingChanged(bool playing);
   void historyChanged();
+  void songChanged();
+  void positionChanged(int startTick);
+  void positionTextChanged(const QString &text);
 
 private:
   // Emits what changed in the path and dirty flag since `before`.

@@ -60,7 +60,7 @@ QString WithLastThreeReplaced(const QString &path, const QString &extension) {
 Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
                                         const MidiImportOptions &options) {
   if (QFileInfo(path).size() > kMaxMidiFileBytes)
-    return Error{TooLargeText(kMaxMidiFileBytes), {}};
+    return Error{TooLargeText(kMaxMidiFileBytes)};
   Result<QByteArray> file = ReadWholeFile(path);
   if (!file)
     return file.failure();
@@ -83,7 +83,7 @@ Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
 
   MidiImportReport report;
   if (!read.error.empty())
-    report.error = Error{std::move(read.error), {}};
+    report.error = Error{std::move(read.error)};
   return report;
 }
 

@@ -40,17 +40,17 @@ Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool
 }
 
 Status SaveSmdFile(Song &song, const QString &path, bool isSaveTone) {
-  const SmdEncoding encoding = EncodeSmd(song);
-  if (!encoding.ok())
-    return Error{encoding.failure->message, {}};
-  return SaveSmdFile(song, path, encoding.text, isSaveTone);
+  const Result<QByteArray> encoded = EncodeSmd(song);
+  if (!encoded)
+    return encoded.failure();
+  return SaveSmdFile(song, path, *encoded, isSaveTone);
 }
 
 Status WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone) {
-  const SmdEncoding encoding = EncodeSmd(song);
-  if (!encoding.ok())
-    return Error{encoding.failure->message, {}};
-  if (Status written = WriteFileAtomically(snapshotPath, encoding.text); !written)
+  const Result<QByteArray> encoded = EncodeSmd(song);
+  if (!encoded)
+    return encoded.failure();
+  if (Status written = WriteFileAtomically(snapshotPath, *encoded); !written)
     return written;
   if (isSaveTone && !song.fileName.empty())
     (void)SaveTones(song, QString::fromStdString(song.fileName));

@@ -102,13 +102,16 @@ std::optional<bool> ParseSettingsBool(const QString &text) {
   return std::nullopt;
 }
 
-LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentScreen) {
-  LoadReport report;
+SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize presentScreen) {
+  SettingsLoad report;
+  report.value = LoadedLayout::Defaults;
   if (!QFileInfo(path).isFile())
     return report;
   const Result<IniFile> loaded = IniFile::Load(path);
-  if (!loaded)
+  if (!loaded) {
+    report.error = loaded.failure();
     return report;
+  }
   const IniFile &ini = loaded.value();
 
   // The layout is read into a copy and kept only when the whole file was read.
@@ -168,19 +171,18 @@ LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentSc
   r.readText(kSoundFontKey, settings.soundFont);
 
   if (r.failed()) {
-    report.end = LoadEnd::BadValue;
-    report.badKey = r.badKey();
+    report.error = Error{(r.badKey() + QStringLiteral(": 値を読み取れません。")).toStdString()};
     return report;
   }
   if (screenWidth > presentScreen.width() || screenHeight > presentScreen.height()) {
-    report.end = LoadEnd::LargerScreen;
+    report.value = LoadedLayout::LargerScreen;
     return report;
   }
   settings.windows = layout.windows;
   settings.sourceFont = layout.sourceFont;
   settings.quarterWidth = layout.quarterWidth;
   settings.staffDistance = layout.staffDistance;
-  report.end = LoadEnd::Complete;
+  report.value = LoadedLayout::FromFile;
   return report;
 }
 
@@ -264,14 +266,14 @@ Status WriteValues(const SettingsValues &values, const SettingsValues *baseline,
 
 } // namespace
 
-bool SaveSettings(const Settings &settings, const QString &path, QSize presentScreen) {
-  return WriteValues(SettingsKeyValues(settings, presentScreen), nullptr, path).ok();
+Status SaveSettings(const Settings &settings, const QString &path, QSize presentScreen) {
+  return WriteValues(SettingsKeyValues(settings, presentScreen), nullptr, path);
 }
 
 SettingsStore::SettingsStore(QString path) : path_(std::move(path)) {}
 
-LoadReport SettingsStore::load(Settings &settings, QSize presentScreen) {
-  const LoadReport report = LoadSettings(settings, path_, presentScreen);
+SettingsLoad SettingsStore::load(Settings &settings, QSize presentScreen) {
+  SettingsLoad report = LoadSettings(settings, path_, presentScreen);
   baseline_ = SettingsKeyValues(settings, presentScreen);
   return report;
 }

@@ -14,30 +14,28 @@
 
 namespace pipora {
 
-enum class LoadEnd {
-  NoFile,       // first run: every setting keeps its built-in default
-  BadValue,     // a value could not be converted; the keys before it took effect
+// Where the window layout (windows, font, zoom) came from after a load.
+enum class LoadedLayout {
+  Defaults,     // no file (first run), or the load stopped: the layout is as it was
   LargerScreen, // written on a larger screen: options taken over, layout not
-  Complete,
+  FromFile,
 };
 
-struct LoadReport {
-  LoadEnd end = LoadEnd::NoFile;
-  QString badKey; // the key that stopped the load (BadValue)
-};
+// A load that stops at a value it cannot convert keeps the keys read before it: the
+// report's error names that key.
+using SettingsLoad = Report<LoadedLayout>;
 
 // ProgramFile("pipora.ini").
 QString SettingsFilePath();
 
 // Reads every key into `settings`, each with the record's present value as its default
 // (fill the layout fields from the windows first). The layout (windows, font, zoom) keeps
-// its previous values unless the load is Complete; options, tones, shortcuts,
+// its previous values unless it comes from the file; options, tones, shortcuts,
 // LastFileName and ActiveWindow take effect as soon as they are read.
-LoadReport LoadSettings(Settings &settings, const QString &path, QSize presentScreen);
+SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize presentScreen);
 
-// Writes every key in the file's order. Other sections and keys are kept. Failures are
-// ignored (false is returned).
-bool SaveSettings(const Settings &settings, const QString &path, QSize presentScreen);
+// Writes every key in the file's order. Other sections and keys are kept.
+Status SaveSettings(const Settings &settings, const QString &path, QSize presentScreen);
 
 // Every key with the value it is stored as, in the file's order.
 using SettingsValues = QList<QPair<QString, QString>>;
@@ -51,7 +49,7 @@ public:
   explicit SettingsStore(QString path);
 
   // LoadSettings, remembering what the record held afterwards.
-  LoadReport load(Settings &settings, QSize presentScreen);
+  SettingsLoad load(Settings &settings, QSize presentScreen);
   // Takes the record as it is now as the state the file is known to hold.
   void rebase(const Settings &settings, QSize presentScreen);
   // Writes the keys whose value changed since load() (and those the file lacks); without

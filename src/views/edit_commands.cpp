@@ -23,7 +23,8 @@
 
 namespace pipora {
 
-EditCommands::EditCommands(AppContext &ctx, QObject *parent) : QObject(parent), ctx_(ctx) {
+EditCommands::EditCommands(AppContext &ctx, MainWindow &frame)
+    : QObject(&frame), ctx_(ctx), frame_(frame) {
   auto on = [this](const char *item, auto command) {
     if (QAction *a = ctx_.action(item))
       connect(a, &QAction::triggered, this, command);
@@ -53,7 +54,7 @@ bool EditCommands::scoreActive() const {
 }
 
 EditCommands::View EditCommands::activeView() const {
-  if (ctx_.listHasFocus && ctx_.source)
+  if (frame_.editsGoToSourceList())
     return View::Source;
   if (scoreActive())
     return View::Score;
@@ -62,7 +63,8 @@ EditCommands::View EditCommands::activeView() const {
 
 std::vector<int> EditCommands::selectedSourceRows() const {
   std::vector<int> rows;
-  for (const QModelIndex &index : ctx_.source->noteList()->selectionModel()->selectedIndexes())
+  for (const QModelIndex &index :
+       frame_.sourceEditor()->noteList()->selectionModel()->selectedIndexes())
     rows.push_back(index.row());
   std::sort(rows.begin(), rows.end());
   return rows;
@@ -71,18 +73,16 @@ std::vector<int> EditCommands::selectedSourceRows() const {
 // --- after a command ------------------------------------------------------------------------
 
 void EditCommands::message(const QString &text) {
-  if (ctx_.frame)
-    ctx_.frame->prompts().message(findDialog_ && findDialog_->isVisible()
-                                      ? static_cast<QWidget *>(findDialog_)
-                                      : static_cast<QWidget *>(ctx_.frame),
-                                  text);
+  frame_.prompts().message(findDialog_ && findDialog_->isVisible()
+                               ? static_cast<QWidget *>(findDialog_)
+                               : static_cast<QWidget *>(&frame_),
+                           text);
 }
 
 void EditCommands::refresh(View view) {
-  if (ctx_.hooks.scoreRelayout)
-    ctx_.hooks.scoreRelayout();
-  if (view == View::Source && ctx_.frame)
-    ctx_.frame->ViewSrc(ctx_.song.currentPart);
+  ctx_.session.reportSongChange();
+  if (view == View::Source)
+    frame_.ViewSrc(ctx_.song.currentPart);
 }
 
 void EditCommands::finish(const EditOutcome &outcome, View view) {
@@ -101,7 +101,7 @@ void EditCommands::finish(const EditOutcome &outcome, View view) {
 void EditCommands::selectAll() {
   switch (activeView()) {
   case View::Source:
-    ctx_.source->noteList()->selectAll();
+    frame_.sourceEditor()->noteList()->selectAll();
     break;
   case View::Score:
     SelectAllScore(ctx_.song);
@@ -126,9 +126,9 @@ void EditCommands::copy() {
 }
 
 void EditCommands::deleteSelection() {
-  if (ctx_.propertyActive && ctx_.props) {
+  if (frame_.propertyWindow()->isActive()) {
     // The title box: the selected text, else the character after the caret.
-    QLineEdit *title = ctx_.props->titleBox();
+    QLineEdit *title = frame_.propertyWindow()->titleBox();
     if (title->hasSelectedText())
       title->backspace();
     else if (title->cursorPosition() < title->text().size())
@@ -162,7 +162,7 @@ void EditCommands::paste() {
 
 FindDialog *EditCommands::findDialog() {
   if (!findDialog_) {
-    findDialog_ = new FindDialog(ctx_.frame);
+    findDialog_ = new FindDialog(&frame_);
     connect(findDialog_, &FindDialog::searchRequested, this, &EditCommands::search);
     connect(findDialog_->cancelButton(), &QPushButton::clicked, this,
             [this] { returnFocus(findDialog_->target()); });
@@ -172,7 +172,7 @@ FindDialog *EditCommands::findDialog() {
 
 void EditCommands::find() {
   FindDialog *dialog = findDialog();
-  dialog->setTarget(ctx_.listHasFocus ? FindTarget::Source : FindTarget::Score);
+  dialog->setTarget(frame_.editsGoToSourceList() ? FindTarget::Source : FindTarget::Score);
   dialog->show();
   dialog->raise();
   dialog->activateWindow();
@@ -186,9 +186,9 @@ void EditCommands::findNext() {
   dialog->chooseForwardUnlessBackward();
   Song &song = ctx_.song;
   // The cursor steps off the last hit first, as the arrow keys would move it.
-  if (ctx_.listHasFocus) {
+  if (frame_.editsGoToSourceList()) {
     dialog->setTarget(FindTarget::Source);
-    QListWidget *list = ctx_.source->noteList();
+    QListWidget *list = frame_.sourceEditor()->noteList();
     const int row = list->currentRow() + (backward ? -1 : 1);
     if (row >= 0 && row < list->count())
       list->setCurrentRow(row);
@@ -196,8 +196,7 @@ void EditCommands::findNext() {
     dialog->setTarget(FindTarget::Score);
     VerticalScroll scroll = VerticalScroll::None;
     MoveScoreCursor(song, backward ? vk::Left : vk::Right, 0, scroll);
-    if (ctx_.hooks.scoreRelayout)
-      ctx_.hooks.scoreRelayout();
+    ctx_.session.reportSongChange();
   }
   search();
 }
@@ -213,19 +212,17 @@ void EditCommands::search() {
   dialog->hide();
   if (target == FindTarget::Score)
     showScoreHit();
-  else if (ctx_.frame)
-    ctx_.frame->ViewSrc(out.hit->part);
+  else
+    frame_.ViewSrc(out.hit->part);
   returnFocus(target);
 }
 
 void EditCommands::returnFocus(FindTarget target) {
-  if (!ctx_.frame)
-    return;
-  ctx_.frame->activateWindow();
-  if (target == FindTarget::Score && ctx_.score)
-    ctx_.score->setFocus(Qt::OtherFocusReason);
-  else if (target == FindTarget::Source && ctx_.source)
-    ctx_.source->focusList();
+  frame_.activateWindow();
+  if (target == FindTarget::Score)
+    frame_.scoreEditor()->setFocus(Qt::OtherFocusReason);
+  else if (target == FindTarget::Source)
+    frame_.sourceEditor()->focusList();
 }
 
 void EditCommands::showScoreHit() {
@@ -233,11 +230,9 @@ void EditCommands::showScoreHit() {
   ScoreHeader &h = ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader;
   const int length = h.selLength;
   h.selLength = 0;
-  if (ctx_.hooks.scoreRelayout)
-    ctx_.hooks.scoreRelayout();
+  ctx_.session.reportSongChange();
   h.selLength = length;
-  if (ctx_.hooks.scoreRelayout)
-    ctx_.hooks.scoreRelayout();
+  ctx_.session.reportSongChange();
 }
 
 // --- transforms -------------------------------------------------------------------------------
@@ -248,7 +243,7 @@ void EditCommands::transpose(int semitones) {
     const std::vector<int> rows = selectedSourceRows();
     finish(TransposeSourceRows(ctx_.song, rows, semitones), view);
     // The rows stay selected, the part's cursor row current.
-    QListWidget *list = ctx_.source->noteList();
+    QListWidget *list = frame_.sourceEditor()->noteList();
     QItemSelectionModel *selection = list->selectionModel();
     selection->clearSelection();
     for (const int row : rows)

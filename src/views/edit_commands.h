@@ -15,12 +15,13 @@
 namespace pipora {
 
 class FindDialog;
+class MainWindow;
 
 class EditCommands : public QObject {
   Q_OBJECT
 public:
-  // Connects itself to the frame's Edit menu items.
-  explicit EditCommands(AppContext &ctx, QObject *parent = nullptr);
+  // Connects itself to the frame's Edit menu items; the frame owns it.
+  EditCommands(AppContext &ctx, MainWindow &frame);
 
   void selectAll();
   void copy();
@@ -56,6 +57,7 @@ private:
   void message(const QString &text);
 
   AppContext &ctx_;
+  MainWindow &frame_;
   FindDialog *findDialog_ = nullptr;
 };
 

@@ -91,7 +91,7 @@ bool FileCommands::openSmd() {
 void FileCommands::showCheckFailure(int part, int element, const QString &message) {
   Song &song = ctx_.song;
   if (part >= 1 && part <= kUserParts) {
-    ctx_.source->bringForward(); // the score editor hands its lists back first
+    frame_.sourceEditor()->bringForward(); // the score editor hands its lists back first
     song.currentPart = part;
     song.part(part).cursor = element;
     frame_.ViewSrc(part);
@@ -104,9 +104,11 @@ void FileCommands::showCheckFailure(int part, int element, const QString &messag
 
 bool FileCommands::saveSmd() {
   ctx_.session.syncNoteLists();
-  ctx_.props->commitToSong();
-  if (const std::optional<SmdCheckFailure> check = ctx_.session.checkSmd()) {
-    showCheckFailure(check->part, check->element, QString::fromStdString(check->message));
+  frame_.propertyWindow()->commitToSong();
+  if (const Status check = ctx_.session.checkSmd(); !check) {
+    const Error &refused = check.failure();
+    const NotePlace place = refused.place.value_or(NotePlace{});
+    showCheckFailure(place.part, place.element, QString::fromStdString(refused.message));
     return false;
   }
   if (ctx_.session.path().isEmpty())
@@ -181,7 +183,7 @@ bool FileCommands::openMidi() {
 
 bool FileCommands::saveMidi() {
   ctx_.session.syncNoteLists();
-  ctx_.props->commitToSong();
+  frame_.propertyWindow()->commitToSong();
   if (ctx_.session.path().isEmpty())
     return saveMidiAs();
   frame_.updateCaption();

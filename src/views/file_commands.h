@@ -7,6 +7,8 @@
 
 namespace pipora {
 
+class MainWindow;
+
 class FileCommands {
 public:
   FileCommands(AppContext &ctx, MainWindow &frame);

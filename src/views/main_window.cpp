@@ -11,10 +11,12 @@
 #include "views/main_menus.h"
 #include "views/options/options_dialog.h"
 #include "views/player/player_panel.h"
+#include "views/player_window_host.h"
 #include "views/problems/import_report_window.h"
 #include "views/problems/problem_list_window.h"
 #include "views/prompts.h"
 #include "views/property/property_window.h"
+#include "views/score/play_line.h"
 #include "views/score/score_editor_window.h"
 #include "views/source/source_editor_window.h"
 #include "views/window_arrangement.h"
@@ -47,14 +49,15 @@ QSize CurrentScreenSize() {
 } // namespace
 
 QAction *AppContext::action(const char *itemName) const {
-  return frame ? frame->action(QString::fromLatin1(itemName)) : nullptr;
+  return menuBar ? menuBar->findChild<QAction *>(QString::fromLatin1(itemName)) : nullptr;
 }
 
 MainWindow::MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts)
     : ctx_(ctx), prompts_(prompts ? std::move(prompts) : std::make_unique<DialogPrompts>()) {
   setObjectName("mainWindow");
   setWindowTitle(kProgramName);
-  ctx_.frame = this;
+  ctx_.menuBar = menuBar();
+  ctx_.prompts = prompts_.get();
   mdi_ = new QMdiArea(this);
   mdi_->setObjectName("MDIClient");
   mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -73,7 +76,7 @@ MainWindow::MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts)
   createChildren();
   connectCommands();
   connectSession();
-  new EditCommands(ctx_, this);
+  new EditCommands(ctx_, *this);
   connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::onSubWindowActivated);
 }
 
@@ -96,12 +99,22 @@ void MainWindow::connectSession() {
     focusActiveWindow(activeWindow);
   });
   connect(&session, &EditorSession::pathChanged, this, &MainWindow::updateCaption);
+  connect(&session, &EditorSession::dirtyChanged, this, &MainWindow::updateCaption);
+  // Single-step undo made outside the score editor shows in the source editor.
+  connect(&session, &EditorSession::notesChanged, this, [this](int part) {
+    if (!score_->windowActive())
+      ViewSrc(part);
+  });
 }
 
 MainWindow::~MainWindow() {
   // The MDI area outlives this object's body and reports activations while its children
   // are torn down; nothing of the frame may answer them any more.
   disconnect(mdi_, nullptr, this, nullptr);
+  // The player reaches the windows through the host: it lets go before they are taken down.
+  ctx_.session.setPlayerView(nullptr);
+  playerHost_.reset();
+  playLine_.reset();
 }
 
 // --- menus -------------------------------------------------------------------------
@@ -153,12 +166,11 @@ void MainWindow::connectCommands() {
   connect(action("ShowProblemsItem"), &QAction::triggered, this,
           [this] { problems_->isVisible() ? problems_->hide() : showProblems(); });
 
-  connect(action("ShowScrItem"), &QAction::triggered, this, [this] { toggleChild(ctx_.score); });
-  connect(action("ShowSrcItem"), &QAction::triggered, this, [this] { toggleChild(ctx_.source); });
-  connect(action("ShowPropertyItem"), &QAction::triggered, this,
-          [this] { toggleChild(ctx_.props); });
+  connect(action("ShowScrItem"), &QAction::triggered, this, [this] { toggleChild(score_); });
+  connect(action("ShowSrcItem"), &QAction::triggered, this, [this] { toggleChild(source_); });
+  connect(action("ShowPropertyItem"), &QAction::triggered, this, [this] { toggleChild(props_); });
   connect(action("ShowPlaypannelItem"), &QAction::triggered, this,
-          [this] { toggleChild(ctx_.player); });
+          [this] { toggleChild(player_); });
   connect(action("HorizonItem"), &QAction::triggered, this, &MainWindow::tileWindows);
   connect(action("CascadeItem"), &QAction::triggered, this, &MainWindow::cascadeWindows);
   connect(action("minuteItem"), &QAction::triggered, this, [this] { showTimeMode(false); });
@@ -171,10 +183,10 @@ void MainWindow::connectCommands() {
 }
 
 void MainWindow::refreshViewMenu() {
-  action("ShowScrItem")->setChecked(isChildVisible(ctx_.score));
-  action("ShowSrcItem")->setChecked(isChildVisible(ctx_.source));
-  action("ShowPropertyItem")->setChecked(isChildVisible(ctx_.props));
-  action("ShowPlaypannelItem")->setChecked(isChildVisible(ctx_.player));
+  action("ShowScrItem")->setChecked(isChildVisible(score_));
+  action("ShowSrcItem")->setChecked(isChildVisible(source_));
+  action("ShowPropertyItem")->setChecked(isChildVisible(props_));
+  action("ShowPlaypannelItem")->setChecked(isChildVisible(player_));
 }
 
 void MainWindow::toggleChild(QWidget *child) {
@@ -193,8 +205,7 @@ void MainWindow::goToNote(int part, int element) {
   Song &song = ctx_.song;
   if (part < 1 || part > kUserParts || element < 0 || element > song.part(part).count)
     return;
-  if (ctx_.source)
-    ctx_.source->bringForward(); // the score editor hands its lists back first
+  source_->bringForward(); // the score editor hands its lists back first
   song.currentPart = part;
   Part &p = song.part(part);
   p.cursor = element;
@@ -202,10 +213,8 @@ void MainWindow::goToNote(int part, int element) {
   p.scoreHeader.selStart = element;
   p.scoreHeader.selLength = 1;
   ViewSrc(part);
-  if (ctx_.hooks.scoreShowTick)
-    ctx_.hooks.scoreShowTick(p.notes[static_cast<std::size_t>(element)].start);
-  if (ctx_.hooks.scoreRelayout)
-    ctx_.hooks.scoreRelayout();
+  score_->showTick(p.notes[static_cast<std::size_t>(element)].start);
+  ctx_.session.reportSongChange();
 }
 
 void MainWindow::showImportReport(const ImportReport &report) {
@@ -250,15 +259,25 @@ QMdiSubWindow *MainWindow::addChild(QWidget *child, const QString &caption) {
 
 void MainWindow::createChildren() {
   // The order decides the initial stacking: the score editor ends on top.
-  ctx_.player = new PlayerPanel(ctx_, nullptr);
-  addChild(ctx_.player, "Player");
-  ctx_.props = new pipora::PropertyWindow(ctx_, nullptr);
-  addChild(ctx_.props, "PropertyWindow");
-  ctx_.source = new SourceEditorWindow(ctx_, nullptr);
-  addChild(ctx_.source, "SourceEditor");
-  ctx_.score = new ScoreEditorWindow(ctx_, nullptr);
-  addChild(ctx_.score, "ScoreEditor");
+  player_ = new PlayerPanel(ctx_, nullptr);
+  addChild(player_, "Player");
+  props_ = new pipora::PropertyWindow(ctx_, nullptr);
+  addChild(props_, "PropertyWindow");
+  source_ = new SourceEditorWindow(ctx_, nullptr);
+  addChild(source_, "SourceEditor");
+  score_ = new ScoreEditorWindow(ctx_, nullptr);
+  addChild(score_, "ScoreEditor");
   placeDesignLayout();
+
+  // What one window tells the others goes through the frame.
+  connect(source_, &SourceEditorWindow::fileDropped, this,
+          [this](const QString &path) { files_->openDropped(path); });
+  connect(player_, &PlayerPanel::positionDisplayPressed, this, &MainWindow::togglePositionDisplay);
+  // The player reaches the windows through the host: bars, menus, the play-position line.
+  playerHost_ = std::make_unique<PlayerWindowHost>(ctx_, *props_, *source_);
+  playLine_ = std::make_unique<PlayLine>(ctx_, *score_);
+  playerHost_->setPlayLine(playLine_.get());
+  ctx_.session.setPlayerView(playerHost_.get());
 }
 
 void MainWindow::placeDesignLayout() {
@@ -268,11 +287,11 @@ void MainWindow::placeDesignLayout() {
   const int propWidth = 380;
   const int propHeight = pipora::PropertyWindow::designHeight();
   const int panel = 100;
-  subWindowOf(ctx_.score)->setGeometry(0, 0, area.width() - propWidth, area.height() * 3 / 5);
-  subWindowOf(ctx_.source)
-      ->setGeometry(0, area.height() * 3 / 5, area.width() - propWidth, area.height() * 2 / 5);
-  subWindowOf(ctx_.props)->setGeometry(area.width() - propWidth, panel, propWidth, propHeight);
-  subWindowOf(ctx_.player)->setGeometry(area.width() - panel - 1, 0, panel, panel);
+  subWindowOf(score_)->setGeometry(0, 0, area.width() - propWidth, area.height() * 3 / 5);
+  subWindowOf(source_)->setGeometry(0, area.height() * 3 / 5, area.width() - propWidth,
+                                    area.height() * 2 / 5);
+  subWindowOf(props_)->setGeometry(area.width() - propWidth, panel, propWidth, propHeight);
+  subWindowOf(player_)->setGeometry(area.width() - panel - 1, 0, panel, panel);
 }
 
 QMdiSubWindow *MainWindow::subWindowOf(const QWidget *child) const {
@@ -308,13 +327,13 @@ QWidget *MainWindow::childWindow(std::optional<WindowId> id) const {
     return nullptr;
   switch (*id) {
   case WindowId::ScoreEditor:
-    return ctx_.score;
+    return score_;
   case WindowId::SourceEditor:
-    return ctx_.source;
+    return source_;
   case WindowId::Player:
-    return ctx_.player;
+    return player_;
   case WindowId::Property:
-    return ctx_.props;
+    return props_;
   case WindowId::Main:
     break;
   }
@@ -324,15 +343,19 @@ QWidget *MainWindow::childWindow(std::optional<WindowId> id) const {
 void MainWindow::focusActiveWindow(std::optional<WindowId> id) {
   QWidget *target = childWindow(id);
   if (!target || !isChildVisible(target))
-    target = isChildVisible(ctx_.score) ? ctx_.score : nullptr;
+    target = isChildVisible(score_) ? score_ : nullptr;
   if (!target)
     return;
   mdi_->setActiveSubWindow(subWindowOf(target));
   // The frame follows the keyboard focus: it has to move into the window too.
-  if (target == ctx_.source)
-    ctx_.source->focusList();
+  if (target == source_)
+    source_->focusList();
   else
     target->setFocus(Qt::OtherFocusReason);
+}
+
+bool MainWindow::editsGoToSourceList() const {
+  return source_->listHasFocus();
 }
 
 void MainWindow::onSubWindowActivated(QMdiSubWindow *sub) {
@@ -349,9 +372,10 @@ void MainWindow::onSubWindowActivated(QMdiSubWindow *sub) {
   // ActiveWindow setting read from the file must survive until the first song exists.
   if (ctx_.startingUp)
     return;
-  if (previous)
-    emit windowDeactivated(previous);
-  emit windowActivated(now);
+  if (auto *child = qobject_cast<ChildWindow *>(previous))
+    child->deactivated();
+  if (auto *child = qobject_cast<ChildWindow *>(now))
+    child->activated();
 }
 
 // --- source editor -----------------------------------------------------------------
@@ -359,60 +383,44 @@ void MainWindow::onSubWindowActivated(QMdiSubWindow *sub) {
 void MainWindow::ViewSrc(int part) {
   if (part < 1)
     return;
-  ctx_.source->ViewSrc(part);
+  source_->ViewSrc(part);
 }
 
 void MainWindow::refreshViews() {
-  ctx_.props->loadFromSong();
+  props_->loadFromSong();
   // Both lists are made current before any window changes hands: activating a window
   // converts one list into the other.
   ctx_.session.noteListsChanged();
-  if (isChildVisible(ctx_.source)) {
-    ctx_.source->ViewSrc(ctx_.song.currentPart);
+  if (isChildVisible(source_)) {
+    source_->ViewSrc(ctx_.song.currentPart);
     ctx_.session.refreshScoreLists();
   }
-  if (ctx_.hooks.scoreRelayout)
-    ctx_.hooks.scoreRelayout();
+  ctx_.session.reportSongChange();
 }
 
 void MainWindow::updateCaption() {
   const QString file = QString::fromStdString(ctx_.song.fileName);
-  setWindowTitle(file.isEmpty() ? kProgramName : file + " - " + kProgramName);
+  // Unsaved changes are marked at the front, where a long path cannot push the mark away.
+  const QString mark = ctx_.session.isDirty() ? QStringLiteral("*") : QString();
+  setWindowTitle(mark + (file.isEmpty() ? kProgramName : file + " - " + kProgramName));
 }
 
 // --- grid and arrangement ----------------------------------------------------------
 
-int MainWindow::gridStep() const {
-  return ctx_.settings.isGrid ? 16 : 1;
-}
-
-void MainWindow::snapToGrid(QWidget *child) {
-  QMdiSubWindow *sub = subWindowOf(child);
-  if (!sub || sub->isMinimized() || sub->isMaximized())
-    return;
-  const int g = gridStep();
-  if (g <= 1)
-    return;
-  const QPoint p = sub->pos();
-  const QPoint snapped(RoundToStep(p.x(), g), RoundToStep(p.y(), g));
-  if (snapped != p)
-    sub->move(snapped);
-}
-
 void MainWindow::tileWindows() {
   ctx_.settings.isGrid = false;
   std::vector<ArrangedWindow> windows;
-  for (QWidget *child : {static_cast<QWidget *>(ctx_.score), static_cast<QWidget *>(ctx_.source),
-                         static_cast<QWidget *>(ctx_.player), static_cast<QWidget *>(ctx_.props)}) {
+  for (QWidget *child : {static_cast<QWidget *>(score_), static_cast<QWidget *>(source_),
+                         static_cast<QWidget *>(player_), static_cast<QWidget *>(props_)}) {
     QMdiSubWindow *sub = subWindowOf(child);
     if (sub->isMinimized() || sub->isMaximized())
       return;
     if (sub->isHidden())
       continue;
     ArrangedWindow w;
-    w.kind = child == ctx_.props    ? ArrangedKind::Property
-             : child == ctx_.player ? ArrangedKind::Panel
-                                    : ArrangedKind::Editor;
+    w.kind = child == props_    ? ArrangedKind::Property
+             : child == player_ ? ArrangedKind::Panel
+                                : ArrangedKind::Editor;
     w.geometry = sub->geometry();
     w.id = child;
     windows.push_back(w);
@@ -424,11 +432,11 @@ void MainWindow::tileWindows() {
 void MainWindow::cascadeWindows() {
   std::vector<QWidget *> order;
   if (ctx_.session.editedLists() == EditedLists::Score)
-    order = {ctx_.source, ctx_.player, ctx_.props, ctx_.score};
-  else if (ctx_.listHasFocus)
-    order = {ctx_.player, ctx_.props, ctx_.score, ctx_.source};
+    order = {source_, player_, props_, score_};
+  else if (editsGoToSourceList())
+    order = {player_, props_, score_, source_};
   else
-    order = {ctx_.score, ctx_.source, ctx_.player, ctx_.props};
+    order = {score_, source_, player_, props_};
   const QSize area = mdi_->viewport()->size();
   QPoint at(0, 0);
   for (QWidget *child : order) {
@@ -439,7 +447,7 @@ void MainWindow::cascadeWindows() {
       sub->showNormal();
     QRect g = sub->geometry();
     g.moveTopLeft(at);
-    if (child != ctx_.props)
+    if (child != props_)
       g.setSize(QSize(static_cast<int>(std::lround(area.width() * 0.8)),
                       static_cast<int>(std::lround(area.height() * 0.8))));
     sub->setGeometry(g);
@@ -453,14 +461,46 @@ void MainWindow::showTimeMode(bool tick) {
   ctx_.settings.isTick = tick;
   action("minuteItem")->setChecked(!tick);
   action("tickItem")->setChecked(tick);
-  if (ctx_.hooks.showPosition)
-    ctx_.hooks.showPosition(ctx_.source->positionTextForMenu());
+  ctx_.session.reportPositionText(source_->positionTextForMenu());
+}
+
+void MainWindow::togglePositionDisplay() {
+  const std::optional<WindowId> active = ctx_.settings.activeWindow;
+  const bool sourceVisible = isChildVisible(source_);
+  ctx_.session.syncNoteLists();
+  // The source editor's location column follows the mode, so the mode changes first;
+  // the check marks and the display text (minutes with a sign blank) come after the
+  // relisting, which would otherwise overwrite the text.
+  ctx_.settings.isTick = !ctx_.settings.isTick;
+  ViewSrc(ctx_.song.currentPart);
+  setChildVisible(source_, sourceVisible);
+  QApplication::processEvents();
+  showTimeMode(ctx_.settings.isTick);
+  focusActiveWindow(active);
+}
+
+void MainWindow::relayoutAfterOptions() {
+  const bool scoreActive =
+      ctx_.session.editedLists() == EditedLists::Score && isChildVisible(score_);
+  const bool sourceVisible = isChildVisible(source_);
+  if (scoreActive || editsGoToSourceList()) {
+    ViewSrc(1);
+    BuildScoreList(ctx_.song);
+    // The source editor keeps the visibility it had.
+    if (!sourceVisible)
+      setChildVisible(source_, false);
+  }
+  ctx_.session.reportSongChange();
+  if (scoreActive) {
+    QApplication::processEvents();
+    score_->setFocus();
+  }
 }
 
 void MainWindow::chooseSourceFont() {
   // The stored family may be a name the system only substitutes ("ＭＳ Ｐゴシック"): the
   // dialog opens on the family the list is really drawn with.
-  const QFont preset = InstalledFontOf(ctx_.source->sourceFont());
+  const QFont preset = InstalledFontOf(source_->sourceFont());
   QFont font = preset;
   if (!prompts_->chooseFont(this, font))
     return;
@@ -471,7 +511,7 @@ void MainWindow::chooseSourceFont() {
     f.name = font.family();
   f.bold = font.bold();
   f.italic = font.italic();
-  ctx_.source->applyFont(f);
+  source_->applyFont(f);
 }
 
 // --- layout to and from the settings -----------------------------------------------
@@ -497,10 +537,10 @@ void MainWindow::storeLayout(Settings &settings) const {
     l.visible = isFrame ? true : !frame->isHidden();
   };
   store(WindowId::Main, this, true);
-  store(WindowId::SourceEditor, ctx_.source, false);
-  store(WindowId::Player, ctx_.player, false);
-  store(WindowId::Property, ctx_.props, false);
-  store(WindowId::ScoreEditor, ctx_.score, false);
+  store(WindowId::SourceEditor, source_, false);
+  store(WindowId::Player, player_, false);
+  store(WindowId::Property, props_, false);
+  store(WindowId::ScoreEditor, score_, false);
 }
 
 void MainWindow::applyLayout(const Settings &settings) {
@@ -514,10 +554,10 @@ void MainWindow::applyLayout(const Settings &settings) {
       frame->setWindowState(frame->windowState() | Qt::WindowMaximized);
   };
   apply(WindowId::Main, this);
-  apply(WindowId::SourceEditor, subWindowOf(ctx_.source));
-  apply(WindowId::Player, subWindowOf(ctx_.player));
-  apply(WindowId::Property, subWindowOf(ctx_.props));
-  apply(WindowId::ScoreEditor, subWindowOf(ctx_.score));
+  apply(WindowId::SourceEditor, subWindowOf(source_));
+  apply(WindowId::Player, subWindowOf(player_));
+  apply(WindowId::Property, subWindowOf(props_));
+  apply(WindowId::ScoreEditor, subWindowOf(score_));
 }
 
 // --- start-up and shutdown ---------------------------------------------------------
@@ -526,13 +566,13 @@ bool MainWindow::startUp(const QString &commandLine) {
   ctx_.startingUp = true;
   hide();
   storeLayout(ctx_.settings); // the design values are the defaults of the load
-  const LoadReport report = settingsStore_.load(ctx_.settings, CurrentScreenSize());
+  const SettingsLoad loaded = settingsStore_.load(ctx_.settings, CurrentScreenSize());
   if (ctx_.settings.ShortCut[kShortCutMeasurePlay] == 0)
     ctx_.settings.ShortCut[kShortCutMeasurePlay] = kMeasurePlayFallbackKey;
   for (int n = 1; n <= kUserParts; ++n)
     ctx_.song.part(n).tone = ctx_.settings.tones[static_cast<std::size_t>(n - 1)];
   show();
-  applyLoadedSettings(report.end == LoadEnd::Complete);
+  applyLoadedSettings(loaded.value == LoadedLayout::FromFile);
   showTimeMode(ctx_.settings.isTick);
 
   QString name = commandLine;
@@ -541,7 +581,7 @@ bool MainWindow::startUp(const QString &commandLine) {
   ctx_.handOverFileName = name;
 
   ctx_.startingUp = false;
-  ctx_.source->relayout();
+  source_->relayout();
   files_->newSong();
   files_->openHandOver();
   return true;
@@ -551,7 +591,7 @@ void MainWindow::applyLoadedSettings(bool complete) {
   if (!complete)
     return;
   applyLayout(ctx_.settings);
-  ctx_.source->applyFont(ctx_.settings.sourceFont);
+  source_->applyFont(ctx_.settings.sourceFont);
   if (!ctx_.settings.isManyUndo)
     action("RedoItem")->setVisible(false);
   // Program changes for the tones and the score editor's zoom are taken by the player
@@ -559,7 +599,7 @@ void MainWindow::applyLoadedSettings(bool complete) {
 }
 
 bool MainWindow::confirmExit() {
-  ctx_.closeConfirmed = false;
+  closeConfirmed_ = false;
   if (ctx_.session.isDirty()) {
     switch (prompts_->question(this, QString::fromUtf8(kChangedQuestion.data()), true)) {
     case Answer::Cancel:
@@ -573,7 +613,7 @@ bool MainWindow::confirmExit() {
       break;
     }
   }
-  ctx_.closeConfirmed = true;
+  closeConfirmed_ = true;
   return true;
 }
 
@@ -598,9 +638,9 @@ void MainWindow::closeEvent(QCloseEvent *event) {
     ctx_.session.player().StopSong();
   }
   if (unasked) {
-    ctx_.closeConfirmed = true;
-    ctx_.props->commitToSong(); // a title being typed goes into the recovery record too
-  } else if (!ctx_.closeConfirmed && !confirmExit()) {
+    closeConfirmed_ = true;
+    props_->commitToSong(); // a title being typed goes into the recovery record too
+  } else if (!closeConfirmed_ && !confirmExit()) {
     event->ignore();
     return;
   }
@@ -617,7 +657,11 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
-  if (event->type() == QEvent::Close && !ctx_.closeConfirmed) {
+  // A child window shown or hidden by itself: the View menu item follows.
+  if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) &&
+      qobject_cast<QMdiSubWindow *>(watched))
+    refreshViewMenu();
+  if (event->type() == QEvent::Close && !closeConfirmed_) {
     // A child window's close box hides it; the View menu item follows.
     if (auto *sub = qobject_cast<QMdiSubWindow *>(watched)) {
       event->ignore();

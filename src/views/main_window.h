@@ -22,6 +22,12 @@ class FileCommands;
 class ProblemListWindow;
 class ImportReportWindow;
 struct ImportReport;
+class ScoreEditorWindow;
+class SourceEditorWindow;
+class PropertyWindow;
+class PlayerPanel;
+class PlayerWindowHost;
+class PlayLine;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -34,6 +40,15 @@ public:
   QMdiArea *mdiArea() const { return mdi_; }
   FileCommands &files() { return *files_; }
   Prompts &prompts() { return *prompts_; }
+
+  // The four child windows, made by the frame and living as long as it.
+  ScoreEditorWindow *scoreEditor() const { return score_; }
+  SourceEditorWindow *sourceEditor() const { return source_; }
+  PropertyWindow *propertyWindow() const { return props_; }
+  PlayerPanel *playerPanel() const { return player_; }
+  // True while the source editor's list has the keyboard focus: editing commands, find
+  // and measure play then act on the source editor.
+  bool editsGoToSourceList() const;
 
   // The menu action of an item name ("SaveItem"), or null.
   QAction *action(const QString &itemName) const;
@@ -66,7 +81,10 @@ public:
   void closeWithoutQuestions();
   // The exit command's question; true when the program may end (close-confirmed flag).
   bool confirmExit();
-  // Window caption for the song's file name ("PiporaPad" or "path - PiporaPad").
+  // The program may end without asking (a test taking its editor down).
+  void confirmClose() { closeConfirmed_ = true; }
+  // Window caption for the song's file name ("PiporaPad" or "path - PiporaPad"), marked
+  // with a leading "*" while the song has unsaved changes.
   void updateCaption();
 
   // The list of what an SMD save would refuse, shown and brought up to date (a refused
@@ -84,11 +102,6 @@ public:
   void showImportReport(const ImportReport &report);
   ImportReportWindow *importReport() const { return importReport_; }
 
-  // Grid step for window snapping in pixels: 16 with the grid option on, else 1.
-  int gridStep() const;
-  // Rounds a child window's position to the grid (mouse moved over it).
-  void snapToGrid(QWidget *child);
-
   // Layout of the five windows to and from the settings record.
   void storeLayout(Settings &settings) const;
   void applyLayout(const Settings &settings);
@@ -97,10 +110,10 @@ public:
   void tileWindows();
   void cascadeWindows();
   void showTimeMode(bool tick);
-
-signals:
-  void windowActivated(QWidget *child);
-  void windowDeactivated(QWidget *child);
+  // The player panel's display pressed: time and measure display change places.
+  void togglePositionDisplay();
+  // After the options dialog: the editors are listed and laid out again for the new options.
+  void relayoutAfterOptions();
 
 protected:
   void closeEvent(QCloseEvent *event) override;
@@ -126,6 +139,15 @@ private:
   std::unique_ptr<Prompts> prompts_;
   std::unique_ptr<FileCommands> files_;
   QWidget *activeChild_ = nullptr;
+  // Set by the exit command when the program may end; child windows hide instead of
+  // closing while it is false.
+  bool closeConfirmed_ = false;
+  ScoreEditorWindow *score_ = nullptr;
+  SourceEditorWindow *source_ = nullptr;
+  PropertyWindow *props_ = nullptr;
+  PlayerPanel *player_ = nullptr;
+  std::unique_ptr<PlayerWindowHost> playerHost_;
+  std::unique_ptr<PlayLine> playLine_;
   ProblemListWindow *problems_ = nullptr;
   ImportReportWindow *importReport_ = nullptr;
   // A close that asks nothing is under way (closeWithoutQuestions).

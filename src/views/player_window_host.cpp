@@ -1,6 +1,5 @@
 #include "views/player_window_host.h"
 
-#include "views/main_window.h"
 #include "views/property/property_window.h"
 #include "views/source/source_editor_window.h"
 
@@ -14,32 +13,32 @@
 namespace pipora {
 
 namespace {
-QProgressBar *BarOf(const AppContext &ctx, int part) {
-  if (!ctx.props || part < 1 || part > kUserParts)
+QProgressBar *BarOf(PropertyWindow &props, int part) {
+  if (part < 1 || part > kUserParts)
     return nullptr;
-  return ctx.props->bar(part);
+  return props.bar(part);
 }
 } // namespace
 
 double PlayerWindowHost::barValue(int part) const {
-  if (QProgressBar *bar = BarOf(ctx_, part))
+  if (QProgressBar *bar = BarOf(props_, part))
     return bar->value();
   return part >= 1 && part <= kUserParts ? ctx_.song.part(part).volume : 0;
 }
 
 void PlayerWindowHost::setBarValue(int part, int value) {
-  if (QProgressBar *bar = BarOf(ctx_, part))
+  if (QProgressBar *bar = BarOf(props_, part))
     bar->setValue(value);
 }
 
 int PlayerWindowHost::barMaximum(int part) const {
-  if (QProgressBar *bar = BarOf(ctx_, part))
+  if (QProgressBar *bar = BarOf(props_, part))
     return bar->maximum();
   return 8;
 }
 
 void PlayerWindowHost::setBarMaximum(int part, int maximum) {
-  if (QProgressBar *bar = BarOf(ctx_, part))
+  if (QProgressBar *bar = BarOf(props_, part))
     bar->setMaximum(maximum);
 }
 
@@ -52,7 +51,7 @@ int PlayerWindowHost::program(int part) const {
 }
 
 std::optional<TempoChoice> PlayerWindowHost::selectedTempo() const {
-  const int choice = ctx_.props ? ctx_.props->tempoChoice() : -1;
+  const int choice = props_.tempoChoice();
   if (choice < 0 || choice > 3)
     return std::nullopt;
   return static_cast<TempoChoice>(choice);
@@ -65,28 +64,23 @@ bool PlayerWindowHost::scoreActive() const {
 void PlayerWindowHost::prepareNoteLists() {
   ctx_.session.syncNoteLists();
   // The title text and the tempo buttons go into the song when play starts.
-  if (ctx_.props)
-    ctx_.props->commitToSong();
+  props_.commitToSong();
 }
 
 void PlayerWindowHost::setPlayingLocks(bool playing) {
-  if (buttons_)
-    buttons_(playing);
-  if (ctx_.frame) {
+  if (ctx_.menuBar) {
     for (const char *name : {"FileMenu", "EditMenu", "ViewMenu", "HelpMenu"})
-      if (QMenu *menu = ctx_.frame->menu(name))
+      if (auto *menu = ctx_.menuBar->findChild<QMenu *>(QString::fromLatin1(name)))
         menu->menuAction()->setEnabled(!playing);
   }
   for (const char *item : {"AllPlayItem", "SoloPlayItem", "MeasurePlayItem"})
     if (QAction *action = ctx_.action(item))
       action->setEnabled(!playing);
-  if (ctx_.props)
-    ctx_.props->setControlsEnabled(!playing);
+  props_.setControlsEnabled(!playing);
 }
 
 void PlayerWindowHost::showPosition(const std::string &text) {
-  if (ctx_.hooks.showPosition)
-    ctx_.hooks.showPosition(QString::fromStdString(text));
+  ctx_.session.reportPositionText(QString::fromStdString(text));
 }
 
 void PlayerWindowHost::beginPlayLine() {
@@ -109,7 +103,7 @@ void PlayerWindowHost::endPlayLine(int markerTick) {
 }
 
 int PlayerWindowHost::measurePlayPart() const {
-  if (ctx_.listHasFocus)
+  if (source_.listHasFocus())
     return ctx_.song.currentPart;
   if (scoreActive())
     return ctx_.song.part(1).scoreHeader.partNumber;
@@ -118,8 +112,8 @@ int PlayerWindowHost::measurePlayPart() const {
 
 int PlayerWindowHost::selectedSourceElement() const {
   const Part &p = ctx_.song.part(std::clamp(ctx_.song.currentPart, 1, kUserParts));
-  if (ctx_.source && ctx_.source->noteList() && ctx_.source->noteList()->currentRow() >= 0)
-    return std::min(ctx_.source->noteList()->currentRow(), p.count);
+  if (source_.noteList()->currentRow() >= 0)
+    return std::min(source_.noteList()->currentRow(), p.count);
   return p.cursor;
 }
 

@@ -1,16 +1,17 @@
 #pragma once
 // The player's view of the windows: the property window's bars and tempo, the frame's
-// menus, the player panel's buttons and display, the score editor's play-position line
-// and the source editor's selection.
+// menus, the score editor's play-position line and the source editor's selection. The
+// position text and the playing state reach the player panel as session signals. The
+// frame makes it once its windows exist.
 #include "playback/player_host.h"
 #include "views/app_context.h"
 
-#include <functional>
-
 namespace pipora {
 
+class PropertyWindow;
+class SourceEditorWindow;
+
 // The score editor's side of the play-position line (see PlayerHost for the meaning).
-// The score editor installs it with PlayerPanel::setPlayLine.
 class PlayLineView {
 public:
   virtual ~PlayLineView() = default;
@@ -22,7 +23,8 @@ public:
 
 class PlayerWindowHost : public PlayerHost {
 public:
-  explicit PlayerWindowHost(AppContext &ctx) : ctx_(ctx) {}
+  PlayerWindowHost(AppContext &ctx, PropertyWindow &props, SourceEditorWindow &source)
+      : ctx_(ctx), props_(props), source_(source) {}
 
   double barValue(int part) const override;
   void setBarValue(int part, int value) override;
@@ -42,18 +44,16 @@ public:
   int measurePlayPart() const override;
   int selectedSourceElement() const override;
 
+  // The score editor's play-position line; null removes it.
   void setPlayLine(PlayLineView *view) { playLine_ = view; }
-  // The panel's buttons follow the player.
-  void setButtonsHandler(std::function<void(bool playing)> handler) {
-    buttons_ = std::move(handler);
-  }
 
 private:
   bool scoreActive() const;
 
   AppContext &ctx_;
+  PropertyWindow &props_;
+  SourceEditorWindow &source_;
   PlayLineView *playLine_ = nullptr;
-  std::function<void(bool)> buttons_;
 };
 
 } // namespace pipora

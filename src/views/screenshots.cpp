@@ -60,10 +60,10 @@ bool SaveScreenshots(MainWindow &frame, const QString &directory) {
   const QDir dir(directory);
   const AppContext &ctx = frame.context();
   bool ok = SaveGrab(&frame, dir, "frame.png");
-  ok = SaveGrab(ctx.source, dir, "source_editor.png") && ok;
-  ok = SaveGrab(ctx.score, dir, "score_editor.png") && ok;
-  ok = SaveGrab(ctx.props, dir, "property_window.png") && ok;
-  ok = SaveGrab(ctx.player, dir, "player_panel.png") && ok;
+  ok = SaveGrab(frame.sourceEditor(), dir, "source_editor.png") && ok;
+  ok = SaveGrab(frame.scoreEditor(), dir, "score_editor.png") && ok;
+  ok = SaveGrab(frame.propertyWindow(), dir, "property_window.png") && ok;
+  ok = SaveGrab(frame.playerPanel(), dir, "player_panel.png") && ok;
   ok = SaveDialogs(frame, dir) && ok;
   // A song SMD cannot hold also shows the list of what a save would refuse.
   if (!FindSaveProblems(ctx.song, 1).empty()) {

@@ -97,10 +97,9 @@ TEST_F(EditorSessionTest, RefusedSaveWritesNothingAndStaysDirty) {
   session.setPath(path("a.smd"));
   log.take();
 
-  const std::optional<SmdCheckFailure> check = session.checkSmd();
-  ASSERT_TRUE(check.has_value());
-  EXPECT_EQ(check->part, 2);
-  EXPECT_EQ(check->element, 1);
+  const Status check = session.checkSmd();
+  ASSERT_FALSE(check.ok());
+  EXPECT_EQ(check.failure().place, (NotePlace{2, 1}));
   const Status saved = session.save();
   ASSERT_FALSE(saved.ok());
   EXPECT_EQ(saved.error(), kCannotHandleNote);

@@ -83,7 +83,7 @@ std::vector<WriterRow> EveryWriter() {
       {"SmdMegabytes",
        [](const QString &path) {
          Song song = OneNoteSong();
-         return Reported(WriteFileAtomically(path, Megabytes(EncodeSmd(song).text)));
+         return Reported(WriteFileAtomically(path, Megabytes(*EncodeSmd(song))));
        }},
       {"MidiMegabytes",
        [](const QString &path) {

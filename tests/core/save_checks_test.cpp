@@ -91,10 +91,10 @@ std::vector<std::pair<int, int>> ProblemsBySavingSuffixes(const Song &song) {
         const NoteEntry &e = part.notes[static_cast<std::size_t>(i)];
         InsertNote(suffix, 1, suffix.part(1).count, e.noteNumber, e.length, e.pitch);
       }
-      const SmdEncoding encoding = EncodeSmd(suffix);
-      if (encoding.ok())
+      const Result<QByteArray> encoded = EncodeSmd(suffix);
+      if (encoded.ok())
         break;
-      const int element = from + encoding.failure->element;
+      const int element = from + encoded.failure().place->element;
       found.emplace_back(n, element);
       while (unit < unitStarts.size() && unitStarts[unit] <= element)
         ++unit;
@@ -142,16 +142,16 @@ TEST(FindSaveProblems, AgreesWithTheSaveCheckOnRandomSongs) {
     const Song song = RandomSong(rng);
     const std::vector<SaveProblem> problems = FindSaveProblems(song);
     Song saved = song;
-    const SmdEncoding encoding = EncodeSmd(saved);
-    ASSERT_EQ(encoding.ok(), problems.empty()) << "round " << round;
+    const Result<QByteArray> encoded = EncodeSmd(saved);
+    ASSERT_EQ(encoded.ok(), problems.empty()) << "round " << round;
     std::vector<std::pair<int, int>> listed;
     for (const SaveProblem &p : problems)
       listed.emplace_back(p.part, p.element);
-    if (!encoding.ok()) {
+    if (!encoded.ok()) {
       ++refused;
-      EXPECT_EQ(encoding.failure->part, problems.front().part) << "round " << round;
-      EXPECT_EQ(encoding.failure->element, problems.front().element) << "round " << round;
-      EXPECT_EQ(encoding.failure->message, problems.front().message()) << "round " << round;
+      const NotePlace first{problems.front().part, problems.front().element};
+      EXPECT_EQ(encoded.failure().place, first) << "round " << round;
+      EXPECT_EQ(encoded.failure().message, problems.front().message()) << "round " << round;
     }
     ASSERT_EQ(ProblemsBySavingSuffixes(song), listed) << "round " << round;
   }

@@ -19,6 +19,14 @@ namespace {
 
 const QSize kScreen(800, 600);
 
+// The key a stopped load names in its error ("isBar: ..."); empty for a complete load.
+std::string StoppedAt(const SettingsLoad &report) {
+  if (!report.error)
+    return {};
+  const std::string &message = report.error->message;
+  return message.substr(0, message.find(':'));
+}
+
 class SettingsFile : public ::testing::Test {
 protected:
   QString path() const { return dir_.filePath("pipora.ini"); }
@@ -69,7 +77,7 @@ TEST_F(SettingsFile, ValuesRoundTrip) {
   out.sourceFont.size = 10.5;
   out.sourceFont.bold = true;
   out.window(WindowId::ScoreEditor) = {10, 20, 300, 200, 0, false};
-  ASSERT_TRUE(SaveSettings(out, path(), kScreen));
+  ASSERT_TRUE(SaveSettings(out, path(), kScreen).ok());
   EXPECT_TRUE(readBytes().contains(ToCp932(QString("LastFileName=/楽曲/さくら.smd"))));
   EXPECT_EQ(valueOf("srcview.Text1.Font.Size"), "10.5");
   EXPECT_EQ(valueOf("ActiveWindow"), "srcview");
@@ -77,8 +85,9 @@ TEST_F(SettingsFile, ValuesRoundTrip) {
   EXPECT_EQ(valueOf("frmScr.hch"), "150");
 
   Settings in;
-  const LoadReport report = LoadSettings(in, path(), kScreen);
-  EXPECT_EQ(report.end, LoadEnd::Complete);
+  const SettingsLoad report = LoadSettings(in, path(), kScreen);
+  EXPECT_TRUE(report.complete());
+  EXPECT_EQ(report.value, LoadedLayout::FromFile);
   EXPECT_TRUE(in.isTick);
   EXPECT_FALSE(in.is3);
   EXPECT_TRUE(in.isGrid);
@@ -128,8 +137,9 @@ TEST_F(SettingsFile, LargerScreenTakesOptionsNotLayout) {
             "ShortCut(7)=88", "isGrid=True"});
   Settings s;
   s.window(WindowId::SourceEditor) = {1, 2, 3, 4, 0, true};
-  const LoadReport report = LoadSettings(s, path(), kScreen);
-  EXPECT_EQ(report.end, LoadEnd::LargerScreen);
+  const SettingsLoad report = LoadSettings(s, path(), kScreen);
+  EXPECT_TRUE(report.complete());
+  EXPECT_EQ(report.value, LoadedLayout::LargerScreen);
   EXPECT_TRUE(s.isTick);
   EXPECT_TRUE(s.isGrid);
   EXPECT_EQ(s.tones[1], 40);
@@ -145,9 +155,9 @@ TEST_F(SettingsFile, BadBooleanStopsAtThatKey) {
             "srcview.WindowState=0", "isTick=True", "is3=False", "frmScr.w4=90", "isBar=abc",
             "isGrid=True", "ShortCut(0)=5", "isNoCheck=True"});
   Settings s;
-  const LoadReport report = LoadSettings(s, path(), kScreen);
-  EXPECT_EQ(report.end, LoadEnd::BadValue);
-  EXPECT_EQ(report.badKey, "isBar");
+  const SettingsLoad report = LoadSettings(s, path(), kScreen);
+  EXPECT_EQ(StoppedAt(report), "isBar");
+  EXPECT_EQ(report.value, LoadedLayout::Defaults);
   EXPECT_TRUE(s.isTick);
   EXPECT_FALSE(s.is3);
   EXPECT_TRUE(s.isBar);
@@ -162,18 +172,34 @@ TEST_F(SettingsFile, BadBooleanStopsAtThatKey) {
 TEST_F(SettingsFile, BadFontSizeStopsAtThatKey) {
   writeIni({"srcview.Text1.Font.Size=big", "ToneCh(1)=5", "isTick=True"});
   Settings s;
-  const LoadReport report = LoadSettings(s, path(), kScreen);
-  EXPECT_EQ(report.end, LoadEnd::BadValue);
-  EXPECT_EQ(report.badKey, "srcview.Text1.Font.Size");
+  const SettingsLoad report = LoadSettings(s, path(), kScreen);
+  EXPECT_EQ(StoppedAt(report), "srcview.Text1.Font.Size");
+  EXPECT_EQ(report.value, LoadedLayout::Defaults);
   EXPECT_EQ(s.tones[0], 0);
   EXPECT_FALSE(s.isTick);
+}
+
+TEST_F(SettingsFile, FirstRunKeepsEveryDefault) {
+  Settings s;
+  s.window(WindowId::SourceEditor) = {1, 2, 3, 4, 0, true};
+  const SettingsLoad report = LoadSettings(s, path(), kScreen);
+  EXPECT_TRUE(report.complete());
+  EXPECT_EQ(report.value, LoadedLayout::Defaults);
+  EXPECT_EQ(s.window(WindowId::SourceEditor).width, 3);
+  EXPECT_EQ(s.ShortCut[0], 1062);
+}
+
+TEST_F(SettingsFile, SaveIntoAMissingFolderSaysWhy) {
+  const Status saved = SaveSettings(Settings(), path() + "/no/such/pipora.ini", kScreen);
+  EXPECT_FALSE(saved.ok());
+  EXPECT_FALSE(saved.error().empty());
 }
 
 TEST_F(SettingsFile, OtherSectionsAndKeysAreKept) {
   writeBytes("[other]\r\nkeep=1\r\n[pipora]\r\nNotOurs=port A\r\nisTick=True\r\n");
   Settings s;
   s.isTick = false;
-  ASSERT_TRUE(SaveSettings(s, path(), kScreen));
+  ASSERT_TRUE(SaveSettings(s, path(), kScreen).ok());
   EXPECT_TRUE(readBytes().startsWith("[other]\r\nkeep=1\r\n"));
   EXPECT_EQ(valueOf("NotOurs"), "port A");
   EXPECT_EQ(valueOf("isTick"), "False");
@@ -183,12 +209,12 @@ TEST_F(SettingsFile, MissingShortCutKeepsDefault) {
   Settings out;
   out.ShortCut[2] = 99;
   out.ShortCut[3] = 98;
-  ASSERT_TRUE(SaveSettings(out, path(), kScreen));
+  ASSERT_TRUE(SaveSettings(out, path(), kScreen).ok());
   QString text = FromCp932(readBytes());
   text.remove(QRegularExpression("ShortCut\\(3\\)=98\r\n"));
   writeBytes(ToCp932(text));
   Settings in;
-  EXPECT_EQ(LoadSettings(in, path(), kScreen).end, LoadEnd::Complete);
+  EXPECT_EQ(LoadSettings(in, path(), kScreen).value, LoadedLayout::FromFile);
   EXPECT_EQ(in.ShortCut[2], 99);
   EXPECT_EQ(in.ShortCut[3], 1061);
 }
@@ -213,7 +239,7 @@ TEST_P(SettingsActiveWindow, LoadsAsTheWindowItNames) {
   file.close();
   Settings s;
   s.activeWindow = WindowId::Property;
-  EXPECT_EQ(LoadSettings(s, path, kScreen).end, LoadEnd::Complete);
+  EXPECT_EQ(LoadSettings(s, path, kScreen).value, LoadedLayout::FromFile);
   EXPECT_EQ(s.activeWindow, row.id);
   if (row.id) {
     EXPECT_EQ(WindowKeyName(*row.id), QString::fromLatin1(row.stored));

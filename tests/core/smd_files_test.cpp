@@ -2,6 +2,7 @@
 #include "session/failure_text.h"
 #include "session/smd_files.h"
 #include "session/tone_store.h"
+#include "smd_bytes.h"
 
 #include "model/vocabulary.h"
 #include "platform/files/file_io.h"
@@ -18,26 +19,10 @@
 namespace pipora {
 namespace {
 
-const QByteArray kStart("\x1b$D");
-const QByteArray kEnd("\x0f");
-
-struct Expected {
-  int number;
-  const char *length;
-  const char *pitch;
-};
-
-void ExpectNotes(const Part &part, const std::vector<Expected> &expected) {
-  ASSERT_EQ(part.count, static_cast<int>(expected.size()));
-  ASSERT_EQ(part.notes.size(), expected.size() + 1);
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(part.notes[i].noteNumber, expected[i].number);
-    EXPECT_EQ(part.notes[i].length, expected[i].length);
-    EXPECT_EQ(part.notes[i].pitch, expected[i].pitch);
-  }
-  EXPECT_TRUE(part.notes.back().isEndMarker());
-}
+using test::Expected;
+using test::ExpectNotes;
+using test::kEnd;
+using test::kStart;
 
 Song SongWith(int part, const std::vector<std::pair<int, std::string>> &notes) {
   Song song;

@@ -31,8 +31,8 @@ Song SongWith(int part, const std::vector<Note> &notes) {
   return song;
 }
 
-std::string Text(const SmdEncoding &encoding) {
-  return encoding.text.toStdString();
+std::string Text(const Result<QByteArray> &encoded) {
+  return encoded ? encoded->toStdString() : std::string();
 }
 
 std::string Frame(const std::string &body) {
@@ -73,7 +73,7 @@ TEST(EncodeSmd, EmptyPartsAreLeftOutAndTheEmptySongIsATitle) {
 TEST(EncodeSmd, TitleIsWrittenInCp932) {
   Song song;
   song.title = "着メロ";
-  EXPECT_EQ(EncodeSmd(song).text, QByteArray("\x92\x85\x83\x81\x83\x8d\r\n"));
+  EXPECT_EQ(*EncodeSmd(song), QByteArray("\x92\x85\x83\x81\x83\x8d\r\n"));
 }
 
 TEST(EncodeSmd, TitleCannotBreakTheLineOrStartAPart) {
@@ -98,15 +98,15 @@ TEST(EncodeSmd, ADamagedTitleReadsBackAsItWasWritten) {
   ASSERT_TRUE(read.ok()) << read.error();
   Song song;
   ReplaceMelody(song, std::move(*read));
-  const SmdEncoding written = EncodeSmd(song);
+  const Result<QByteArray> written = EncodeSmd(song);
   ASSERT_TRUE(written.ok());
-  Result<SmdDocument> again = DecodeSmd(written.text.chopped(2));
+  Result<SmdDocument> again = DecodeSmd(written->chopped(2));
   ASSERT_TRUE(again.ok()) << again.error();
   Song reread;
   ReplaceMelody(reread, std::move(*again));
   EXPECT_NE(song.title.find('\x0e'), std::string::npos) << "the title should hold a shift-out";
   EXPECT_EQ(reread.title.find('\x0e'), std::string::npos);
-  EXPECT_EQ(EncodeSmd(reread).text, written.text);
+  EXPECT_EQ(Text(EncodeSmd(reread)), Text(written));
 }
 
 TEST(EncodeSmd, TripletsUseTheirOwnWindow) {
@@ -128,9 +128,9 @@ TEST(EncodeSmd, TripletsUseTheirOwnWindow) {
 
 TEST(EncodeSmd, TieOnTheFirstTripletNoteIsDroppedFromTheSong) {
   Song song = SongWith(1, {{60, "43_"}, {60, "43"}, {60, "43"}});
-  const SmdEncoding encoding = EncodeSmd(song);
-  ASSERT_TRUE(encoding.ok());
-  EXPECT_EQ(Text(encoding), Frame("!$!&666") + "\r\n");
+  const Result<QByteArray> encoded = EncodeSmd(song);
+  ASSERT_TRUE(encoded.ok());
+  EXPECT_EQ(Text(encoded), Frame("!$!&666") + "\r\n");
   EXPECT_EQ(song.part(1).notes[0].length, "43");
 }
 
@@ -153,12 +153,13 @@ TEST_P(SaveChecks, RefuseWithPartElementAndMessage) {
   Song song;
   Fill(song, 1, {{60, "4"}});
   Fill(song, 3, row.notes);
-  const SmdEncoding encoding = EncodeSmd(song);
-  ASSERT_FALSE(encoding.ok());
-  EXPECT_TRUE(encoding.text.isEmpty());
-  EXPECT_EQ(encoding.failure->part, 3);
-  EXPECT_EQ(encoding.failure->element, row.element);
-  EXPECT_EQ(encoding.failure->message, row.message);
+  const Result<QByteArray> encoded = EncodeSmd(song);
+  ASSERT_FALSE(encoded.ok());
+  ASSERT_TRUE(encoded.failure().place.has_value());
+  EXPECT_EQ(*encoded.failure().place, (NotePlace{3, row.element}));
+  EXPECT_EQ(encoded.failure().message, row.message);
+  // The place goes beside the message, not into it.
+  EXPECT_EQ(encoded.error(), row.message);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -238,12 +239,12 @@ TEST_P(RoundTrip, SavableSongsReadBackUnchanged) {
     Fill(song, n, RandomPart(rng, 1 + static_cast<int>(rng() % 200)));
     song.part(n).volume = static_cast<int>(rng() % 9);
   }
-  const SmdEncoding encoding = EncodeSmd(song);
-  ASSERT_TRUE(encoding.ok()) << encoding.failure->part << " " << encoding.failure->element << " "
-                             << encoding.failure->message;
-  ASSERT_TRUE(encoding.text.endsWith("\r\n"));
+  const Result<QByteArray> encoded = EncodeSmd(song);
+  ASSERT_TRUE(encoded.ok()) << encoded.failure().place->part << " "
+                            << encoded.failure().place->element << " " << encoded.error();
+  ASSERT_TRUE(encoded->endsWith("\r\n"));
 
-  Result<SmdDocument> doc = DecodeSmd(encoding.text.chopped(2));
+  Result<SmdDocument> doc = DecodeSmd(encoded->chopped(2));
   ASSERT_TRUE(doc.ok()) << doc.error();
   const Song &read = doc->song;
   EXPECT_EQ(doc->partCount, parts);
@@ -265,7 +266,7 @@ TEST_P(RoundTrip, SavableSongsReadBackUnchanged) {
   }
   // Writing what was read gives the same bytes again.
   Song again = std::move(doc->song);
-  EXPECT_EQ(EncodeSmd(again).text, encoding.text);
+  EXPECT_EQ(Text(EncodeSmd(again)), Text(encoded));
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RoundTrip, testing::Range(1u, 41u),

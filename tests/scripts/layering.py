@@ -5,6 +5,8 @@ programs, and the platform backends use nothing of the program but the model.
   core (model, formats, editing, playback, session): no Qt Widgets/Gui header, nothing from
       views/, settings/, app/ or platform/ui/
   platform: from the program's own folders, only model/ and platform/
+  views, settings: no MIDI backend (platform/midi/); they choose and play sound through the
+      session and the playback folder
 
 Prints every offending include as file:line and exits 1; exits 0 when the shape holds.
 Usage: layering.py [SOURCE_ROOT]   (default: PIPORAPAD_SOURCE_DIR, else this checkout)
@@ -18,6 +20,8 @@ CORE_FOLDERS = ("model", "formats", "editing", "playback", "session")
 CORE_FORBIDDEN_FOLDERS = ("views/", "settings/", "app/", "platform/ui/")
 PLATFORM_ALLOWED_FOLDERS = ("model/", "platform/")
 PROGRAM_FOLDERS = CORE_FOLDERS + ("platform", "settings", "views", "app")
+WINDOW_FOLDERS = ("views", "settings")
+WINDOW_FORBIDDEN_FOLDERS = ("platform/midi/",)
 
 # Qt modules that need a screen; their class headers are listed from the installed Qt.
 WIDGET_MODULES = ("QtGui", "QtWidgets", "QtOpenGL", "QtOpenGLWidgets", "QtPrintSupport", "QtSvg")
@@ -81,6 +85,12 @@ def check(src):
                     problems.append(f"{where}: core includes the widget header <{name}>")
                 elif bracket == '"' and name.startswith(CORE_FORBIDDEN_FOLDERS):
                     problems.append(f'{where}: core includes "{name}"')
+    for folder in WINDOW_FOLDERS:
+        for path in source_files(os.path.join(src, folder)):
+            for number, bracket, name in includes(path):
+                if bracket == '"' and name.startswith(WINDOW_FORBIDDEN_FOLDERS):
+                    where = f"{os.path.relpath(path, os.path.dirname(src))}:{number}"
+                    problems.append(f'{where}: {folder} reaches the backend "{name}"')
     for path in source_files(os.path.join(src, "platform")):
         for number, bracket, name in includes(path):
             if bracket != '"' or name.split("/", 1)[0] not in PROGRAM_FOLDERS:

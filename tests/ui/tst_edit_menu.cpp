@@ -56,9 +56,9 @@ QString PartText(const Song &song, int part) {
 class tst_edit_menu : public QObject {
   Q_OBJECT
 
-  QListWidget *list(Editor &e) { return e.ctx.source->noteList(); }
-  ScoreEditorWindow &score(Editor &e) { return *e.ctx.score; }
-  QWidget *surface(Editor &e) { return e.ctx.score->surface(); }
+  QListWidget *list(Editor &e) { return e.frame->sourceEditor()->noteList(); }
+  ScoreEditorWindow &score(Editor &e) { return *e.frame->scoreEditor(); }
+  QWidget *surface(Editor &e) { return e.frame->scoreEditor()->surface(); }
   int undoIndex(Editor &e) { return e.session.history().undoIndex(); }
   ScoreHeader &header(Editor &e, int part) { return e.song.part(part).scoreHeader; }
 
@@ -68,7 +68,7 @@ class tst_edit_menu : public QObject {
       Write(e.song, i + 1, parts[i]);
     RecalcTimes(e.song);
     BuildScoreList(e.song);
-    e.song.dirty = false;
+    e.session.setDirty(false);
     e.frame->refreshViews();
     e.session.takeSnapshot(); // undo comes back to this song
   }
@@ -80,7 +80,7 @@ class tst_edit_menu : public QObject {
   void activateSource(Editor &e, int part) {
     e.frame->ViewSrc(part);
     QTRY_VERIFY(list(e)->hasFocus());
-    QVERIFY(e.ctx.listHasFocus);
+    QVERIFY(e.frame->editsGoToSourceList());
   }
   void trigger(Editor &e, const char *item) {
     QAction *a = e.frame->action(QString::fromLatin1(item));
@@ -230,8 +230,8 @@ void tst_edit_menu::deleteInThePropertyTitleBoxEditsTheTitleOnly() {
   e.start();
   load(e, {"C4:4"});
   e.frame->focusActiveWindow(WindowId::Property);
-  QTRY_VERIFY(e.ctx.propertyActive);
-  QLineEdit *title = e.ctx.props->titleBox();
+  QTRY_VERIFY(e.frame->propertyWindow()->isActive());
+  QLineEdit *title = e.frame->propertyWindow()->titleBox();
   title->setText("abcd");
   title->setFocus();
   if (selectFrom >= 0)

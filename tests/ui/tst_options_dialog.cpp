@@ -645,7 +645,7 @@ void tst_options_dialog::cancelledCloseWritesNoSettings() {
   Editor e;
   e.start();
   AppendNote(e.song, 1, 60, "4");
-  e.song.dirty = true;
+  e.session.setDirty(true);
   e.prompts->answers << Answer::Cancel;
   QVERIFY(!e.frame->close());
   QVERIFY(!QFile::exists(SettingsFilePath()));

@@ -38,7 +38,7 @@ bool MenuEnabled(Editor &e, const char *name) {
 class tst_player_panel : public QObject {
   Q_OBJECT
 
-  PlayerPanel *panel(Editor &e) { return e.ctx.player; }
+  PlayerPanel *panel(Editor &e) { return e.frame->playerPanel(); }
   void withSong(Editor &e) {
     for (int note : {60, 62, 64, 65, 67, 69, 71, 72})
       AppendNote(e.song, 1, note, "4");
@@ -123,7 +123,7 @@ void tst_player_panel::playLocksMenusAndBarsUntilStop() {
   Editor e;
   e.start();
   withSong(e);
-  e.ctx.props->bar(3)->setValue(6);
+  e.frame->propertyWindow()->bar(3)->setValue(6);
   QTest::mousePress(panel(e)->playButton(), Qt::LeftButton);
   QTest::mouseRelease(panel(e)->playButton(), Qt::LeftButton);
   QVERIFY(e.session.isPlaying());
@@ -135,9 +135,9 @@ void tst_player_panel::playLocksMenusAndBarsUntilStop() {
   for (const char *item : {"AllPlayItem", "SoloPlayItem", "MeasurePlayItem"})
     QVERIFY2(!e.frame->action(item)->isEnabled(), item);
   QVERIFY(e.frame->action("StopPlayItem")->isEnabled());
-  QVERIFY(!e.ctx.props->titleBox()->isEnabled());
-  QCOMPARE(e.ctx.props->bar(3)->maximum(), 100);
-  QCOMPARE(e.ctx.props->bar(3)->value(), 0);
+  QVERIFY(!e.frame->propertyWindow()->titleBox()->isEnabled());
+  QCOMPARE(e.frame->propertyWindow()->bar(3)->maximum(), 100);
+  QCOMPARE(e.frame->propertyWindow()->bar(3)->value(), 0);
 
   QTest::mousePress(panel(e)->stopButton(), Qt::LeftButton);
   QTest::mouseRelease(panel(e)->stopButton(), Qt::LeftButton);
@@ -147,9 +147,9 @@ void tst_player_panel::playLocksMenusAndBarsUntilStop() {
   for (const char *menu : {"FileMenu", "EditMenu", "ViewMenu", "HelpMenu"})
     QVERIFY2(MenuEnabled(e, menu), menu);
   QVERIFY(e.frame->action("AllPlayItem")->isEnabled());
-  QVERIFY(e.ctx.props->titleBox()->isEnabled());
-  QCOMPARE(e.ctx.props->bar(3)->maximum(), 8);
-  QCOMPARE(e.ctx.props->bar(3)->value(), 6);
+  QVERIFY(e.frame->propertyWindow()->titleBox()->isEnabled());
+  QCOMPARE(e.frame->propertyWindow()->bar(3)->maximum(), 8);
+  QCOMPARE(e.frame->propertyWindow()->bar(3)->value(), 6);
 }
 
 void tst_player_panel::runningDisplayAdvances() {
@@ -225,7 +225,10 @@ void tst_player_panel::measurePlayRestoresCursor() {
   e.song.part(1).cursor = 6; // tick 2880: one measure earlier is element 2
   BuildScoreList(e.song);
   e.frame->ViewSrc(1);
-  e.ctx.listHasFocus = true;
+  // The list takes the keyboard, as a click on it would give it.
+  QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
+  QApplication::sendEvent(e.frame->sourceEditor()->noteList(), &focusIn);
+  QVERIFY(e.frame->editsGoToSourceList());
   e.frame->action("MeasurePlayItem")->trigger();
   QVERIFY(e.session.isPlaying());
   QCOMPARE(e.song.part(1).cursor, 2);
@@ -238,7 +241,7 @@ void tst_player_panel::stopShowsTheSelectedElementsPosition() {
   e.start();
   withSong(e);
   e.frame->ViewSrc(1);
-  e.ctx.source->noteList()->setCurrentRow(3); // tick 1440
+  e.frame->sourceEditor()->noteList()->setCurrentRow(3); // tick 1440
   e.frame->action("AllPlayItem")->trigger();
   QTRY_VERIFY_WITH_TIMEOUT(panel(e)->positionLabel()->text() >= QString("0:00:10"), 3000);
   e.frame->action("StopPlayItem")->trigger();
@@ -260,7 +263,7 @@ void tst_player_panel::playLineDrawsScrollsAndErases() {
     AppendNote(e.song, 1, 60 + i % 12, "4");
   BuildScoreList(e.song);
   e.frame->refreshViews();
-  ScoreEditorWindow *score = e.ctx.score;
+  ScoreEditorWindow *score = e.frame->scoreEditor();
   e.frame->setChildVisible(score, true);
   e.frame->subWindowOf(score)->resize(500, 300);
   QTest::qWait(50);
@@ -312,13 +315,13 @@ void tst_player_panel::playShowsTheLineOnTheScore() {
   Editor e;
   e.start();
   withSong(e);
-  e.frame->setChildVisible(e.ctx.score, true);
-  e.frame->mdiArea()->setActiveSubWindow(e.frame->subWindowOf(e.ctx.score));
-  const QImage idle = e.ctx.score->surface()->image().copy();
+  e.frame->setChildVisible(e.frame->scoreEditor(), true);
+  e.frame->mdiArea()->setActiveSubWindow(e.frame->subWindowOf(e.frame->scoreEditor()));
+  const QImage idle = e.frame->scoreEditor()->surface()->image().copy();
   e.frame->action("AllPlayItem")->trigger();
   QVERIFY(e.session.isPlaying());
-  QVERIFY(!e.ctx.score->cursorShown); // the editing cursor is erased while playing
-  QTRY_VERIFY_WITH_TIMEOUT(e.ctx.score->surface()->image() != idle, 2000);
+  QVERIFY(!e.frame->scoreEditor()->cursorShown); // the editing cursor is erased while playing
+  QTRY_VERIFY_WITH_TIMEOUT(e.frame->scoreEditor()->surface()->image() != idle, 2000);
   e.frame->action("StopPlayItem")->trigger();
   QVERIFY(!e.session.isPlaying());
 }
@@ -326,12 +329,16 @@ void tst_player_panel::playShowsTheLineOnTheScore() {
 void tst_player_panel::previewFromTheScoreEditorUsesThePlayer() {
   Editor e;
   e.start();
-  QVERIFY(e.ctx.score->previewNote);
-  QVERIFY(e.ctx.score->endPreview);
-  e.ctx.score->previewNote(3, 64);
-  QCOMPARE(panel(e)->player().previewKey(3), 64);
-  e.ctx.score->endPreview();
-  QCOMPARE(panel(e)->player().previewKey(3), 0);
+  e.settings.isPreview = true;
+  ScoreEditorWindow *score = e.frame->scoreEditor();
+  e.frame->setChildVisible(score, true);
+  QTRY_VERIFY(score->windowActive());
+  AppendNote(e.song, 1, 60, "4");
+  BuildScoreList(e.song);
+  QTest::keyClick(score->surface(), Qt::Key_E); // a note typed sounds
+  const int part = ScoreCurrentPart(e.song);
+  QVERIFY(panel(e)->player().previewKey(part) > 0);
+  QTRY_COMPARE_WITH_TIMEOUT(panel(e)->player().previewKey(part), 0, 2000);
 }
 
 QTEST_MAIN(tst_player_panel)

@@ -97,7 +97,7 @@ void tst_problem_list::rowActivationPutsBothEditorsOnTheNote() {
   QCOMPARE(e.song.currentPart, 3);
   const SaveProblem second = FindSaveProblems(e.song)[1];
   QCOMPARE(e.song.part(3).cursor, second.element);
-  QCOMPARE(e.ctx.source->noteList()->currentRow(), second.element);
+  QCOMPARE(e.frame->sourceEditor()->noteList()->currentRow(), second.element);
   QCOMPARE(e.song.part(3).scoreHeader.cursor, second.element);
   QCOMPARE(e.song.part(3).scoreHeader.selStart, second.element);
   QCOMPARE(e.song.part(3).scoreHeader.selLength, 1);

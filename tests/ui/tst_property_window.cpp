@@ -18,7 +18,7 @@ using namespace pipora::test;
 class tst_property_window : public QObject {
   Q_OBJECT
 
-  pipora::PropertyWindow *props(Editor &e) { return e.ctx.props; }
+  pipora::PropertyWindow *props(Editor &e) { return e.frame->propertyWindow(); }
 
 private slots:
   void initTestCase() { PrepareWindowTests(); }
@@ -95,7 +95,7 @@ void tst_property_window::volumeClick() {
   e.start();
   e.song.part(6).volume = start;
   props(e)->loadFromSong();
-  e.song.dirty = false;
+  e.session.setDirty(false);
   QTest::mouseClick(props(e)->bar(6), static_cast<Qt::MouseButton>(button),
                     shift ? Qt::ShiftModifier : Qt::NoModifier, QPoint(3, 3));
   QCOMPARE(e.song.part(6).volume, value);
@@ -153,12 +153,12 @@ void tst_property_window::deactivationTakesTitleAndTempo() {
   Editor e;
   e.start();
   e.frame->setChildVisible(props(e), true); // activates it
-  QVERIFY(e.ctx.propertyActive);
+  QVERIFY(e.frame->propertyWindow()->isActive());
   QCOMPARE(e.settings.activeWindow, std::optional(WindowId::Property));
   props(e)->titleBox()->setText("melody");
   props(e)->tempoButtons()[3]->setChecked(true);
   e.frame->ViewSrc(1); // the source editor becomes active
-  QVERIFY(!e.ctx.propertyActive);
+  QVERIFY(!e.frame->propertyWindow()->isActive());
   QCOMPARE(e.song.title, std::string("melody"));
   QCOMPARE(e.song.tempo, TempoChoice::Slow);
   QCOMPARE(e.song.msPerTick, 60000.0 / 91 / 480);

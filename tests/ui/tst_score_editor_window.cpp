@@ -7,6 +7,7 @@
 #include "model/song.h"
 #include "platform/files/program_directory.h"
 #include "platform/ui/fonts.h"
+#include "playback/player.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
 #include "views/main_window.h"
@@ -35,12 +36,12 @@ private:
   std::unique_ptr<AppContext> ctx_;
   std::unique_ptr<pipora::MainWindow> frame_;
 
-  ScoreEditorWindow &score() { return *ctx_->score; }
+  ScoreEditorWindow &score() { return *frame_->scoreEditor(); }
   Song &song() { return session_->song(); }
   ScoreHeader &header(int part = 1) { return song().part(part).scoreHeader; }
 
   void activateScore() {
-    ctx_->frame->focusActiveWindow(WindowId::ScoreEditor);
+    frame_->focusActiveWindow(WindowId::ScoreEditor);
     QTRY_VERIFY(score().windowActive());
   }
   // Puts a song in place as Open would and shows it in the score editor.
@@ -367,13 +368,14 @@ private slots:
   }
 
   void previewSoundsTheNoteEntered() {
-    std::vector<std::pair<int, int>> sounded;
-    score().previewNote = [&](int part, int note) { sounded.emplace_back(part, note); };
+    const Player &player = session_->player();
     key(Qt::Key_C);
+    QCOMPARE(player.previewKey(1), 60);
     key(Qt::Key_Up, Qt::AltModifier);
+    QCOMPARE(player.previewKey(1), 61);
     settings_->isPreview = false;
     key(Qt::Key_D);
-    QCOMPARE(sounded, (std::vector<std::pair<int, int>>{{1, 60}, {1, 61}}));
+    QVERIFY(player.previewKey(1) != 62);
   }
 
   void droppedFilesOpenByExtension_data() {

@@ -142,10 +142,10 @@ void tst_settings::startUpAppliesLayoutAndFont() {
             "srcview.Text1.Font.Size=12", "srcview.Text1.Font.Bold=True", "ActiveWindow=srcview"});
   Editor e;
   e.start();
-  const QRect g = e.frame->subWindowOf(e.ctx.source)->geometry();
+  const QRect g = e.frame->subWindowOf(e.frame->sourceEditor())->geometry();
   QCOMPARE(g, QRect(32, 48, 500, 250));
-  QVERIFY(e.ctx.source->noteList()->font().bold());
-  QCOMPARE(e.ctx.source->pitchBox()->font().pointSizeF(), 12.0);
+  QVERIFY(e.frame->sourceEditor()->noteList()->font().bold());
+  QCOMPARE(e.frame->sourceEditor()->pitchBox()->font().pointSizeF(), 12.0);
   QCOMPARE(e.settings.activeWindow, std::optional(WindowId::SourceEditor));
 }
 
@@ -154,7 +154,7 @@ void tst_settings::maximisedWindowKeepsStoredPosition() {
             "frmScr.Width=321", "frmScr.Height=123", "frmScr.WindowState=2"});
   Editor e;
   e.start();
-  QMdiSubWindow *sub = e.frame->subWindowOf(e.ctx.score);
+  QMdiSubWindow *sub = e.frame->subWindowOf(e.frame->scoreEditor());
   QVERIFY(sub->isMaximized());
   QVERIFY(sub->normalGeometry() != QRect(77, 66, 321, 123));
 }
@@ -166,8 +166,8 @@ void tst_settings::layoutRoundTripsThroughTheFile() {
     e.start();
     e.frame->resize(900, 650);
     e.frame->move(30, 20);
-    e.frame->subWindowOf(e.ctx.source)->setGeometry(40, 50, 420, 230);
-    e.frame->setChildVisible(e.ctx.player, false);
+    e.frame->subWindowOf(e.frame->sourceEditor())->setGeometry(40, 50, 420, 230);
+    e.frame->setChildVisible(e.frame->playerPanel(), false);
     frame = QRect(e.frame->pos(), e.frame->size());
     QVERIFY(e.frame->close());
   }
@@ -175,9 +175,10 @@ void tst_settings::layoutRoundTripsThroughTheFile() {
   Editor again;
   again.start();
   QCOMPARE(QRect(again.frame->pos(), again.frame->size()), frame);
-  QCOMPARE(again.frame->subWindowOf(again.ctx.source)->geometry(), QRect(40, 50, 420, 230));
+  QCOMPARE(again.frame->subWindowOf(again.frame->sourceEditor())->geometry(),
+           QRect(40, 50, 420, 230));
   // Which windows show is decided by the start-up, not by the file.
-  QVERIFY(again.frame->isChildVisible(again.ctx.player));
+  QVERIFY(again.frame->isChildVisible(again.frame->playerPanel()));
 }
 
 void tst_settings::shortCut10ZeroBecomesM() {

@@ -32,7 +32,7 @@ const NoteEntry &Entry(const Song &song, int part, int index) {
 class tst_source_editor_window : public QObject {
   Q_OBJECT
 
-  SourceEditorWindow *view(Editor &e) { return e.ctx.source; }
+  SourceEditorWindow *view(Editor &e) { return e.frame->sourceEditor(); }
   void key(Editor &e, QWidget *target, int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
     (void)e;
     QTest::keyClick(target, static_cast<Qt::Key>(k), m);
@@ -138,8 +138,7 @@ void tst_source_editor_window::lineColumns() {
 void tst_source_editor_window::selectionFillsBoxesAndLabel() {
   Editor e;
   e.start();
-  QStringList positions;
-  e.ctx.hooks.showPosition = [&](const QString &t) { positions << t; };
+  QSignalSpy positions(&e.session, &EditorSession::positionTextChanged);
   AppendNote(e.song, 1, 61, "8");
   AppendNote(e.song, 1, 0, "4");
   AppendNote(e.song, 1, 64, "2_");
@@ -148,19 +147,19 @@ void tst_source_editor_window::selectionFillsBoxesAndLabel() {
   QCOMPARE(view(e)->pitchBox()->text(), QString("C#4"));
   QCOMPARE(view(e)->lengthBox()->text(), QString("8"));
   QCOMPARE(view(e)->partLabel()->text(), QString("CH1[1/3]"));
-  QCOMPARE(positions.last(), QString("0:00:00"));
+  QCOMPARE(positions.last().first().toString(), QString("0:00:00"));
   view(e)->noteList()->setCurrentRow(1);
   QCOMPARE(view(e)->pitchBox()->text(), QString("R"));
   QCOMPARE(view(e)->lengthBox()->text(), QString("4"));
   // 240 ticks at 121.7 quarters a minute: 246.5 ms.
-  QCOMPARE(positions.last(), QString("0:00:24"));
+  QCOMPARE(positions.last().first().toString(), QString("0:00:24"));
   view(e)->noteList()->setCurrentRow(3);
   QCOMPARE(view(e)->pitchBox()->text(), QString());
   QCOMPARE(view(e)->partLabel()->text(), QString("CH1[4/3]"));
   QCOMPARE(e.song.part(1).cursor, 3);
   e.settings.isTick = true;
   view(e)->noteList()->setCurrentRow(2);
-  QCOMPARE(positions.last(), QString("01:2:24"));
+  QCOMPARE(positions.last().first().toString(), QString("01:2:24"));
 }
 
 void tst_source_editor_window::typingLoopAppendsC4Quarter() {
@@ -504,9 +503,9 @@ void tst_source_editor_window::listFocusSetsFlag() {
   e.start();
   e.frame->ViewSrc(1);
   QVERIFY(view(e)->noteList()->hasFocus());
-  QVERIFY(e.ctx.listHasFocus);
+  QVERIFY(e.frame->editsGoToSourceList());
   view(e)->lengthBox()->setFocus();
-  QVERIFY(!e.ctx.listHasFocus);
+  QVERIFY(!e.frame->editsGoToSourceList());
 }
 
 void tst_source_editor_window::mouseOverSnapsToGrid() {

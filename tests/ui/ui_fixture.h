@@ -89,7 +89,7 @@ struct Editor {
     QVERIFY(QTest::qWaitForWindowActive(frame.get()));
   }
   ~Editor() {
-    ctx.closeConfirmed = true; // no questions while the test tears down
+    frame->confirmClose(); // no questions while the test tears down
     frame->hide();
   }
 };

@@ -61,14 +61,12 @@ int RunCheck(const Invocation &invocation) {
       continue;
     }
     const std::string prefix = named ? name.toStdString() + ": " : std::string();
-    const SmdEncoding encoding = EncodeSmd(song);
-    if (encoding.ok()) {
+    const Result<QByteArray> encoded = EncodeSmd(song);
+    if (encoded) {
       PrintOut(prefix + "OK\n");
       continue;
     }
-    const SmdCheckFailure &f = *encoding.failure;
-    PrintOut(prefix + "part " + std::to_string(f.part) + " element " + std::to_string(f.element) +
-             ": " + f.message + "\n");
+    PrintOut(prefix + RefusalText(encoded.failure()) + "\n");
     worst = std::max(worst, kExitRefused);
   }
   return worst;

@@ -90,14 +90,12 @@ Result<QByteArray> Encode(Song &song, FileFormat format, const WriteOptions &opt
                           int &refusedCode) {
   switch (format) {
   case FileFormat::Smd: {
-    const SmdEncoding encoding = EncodeSmd(song);
-    if (!encoding.ok()) {
-      const SmdCheckFailure &f = *encoding.failure;
+    Result<QByteArray> encoded = EncodeSmd(song);
+    if (!encoded) {
       refusedCode = kExitRefused;
-      return Error{"part " + std::to_string(f.part) + " element " + std::to_string(f.element) +
-                   ": " + f.message};
+      return Error{RefusalText(encoded.failure())};
     }
-    return encoding.text;
+    return encoded;
   }
   case FileFormat::Midi: {
     RecalcTimes(song);
@@ -135,6 +133,13 @@ Result<QByteArray> Encode(Song &song, FileFormat format, const WriteOptions &opt
 }
 
 } // namespace
+
+std::string RefusalText(const Error &error) {
+  if (!error.place)
+    return error.text();
+  return "part " + std::to_string(error.place->part) + " element " +
+         std::to_string(error.place->element) + ": " + error.message;
+}
 
 std::optional<FileFormat> FormatNamed(std::string_view name) {
   const QByteArray lower = QByteArray(name.data(), static_cast<qsizetype>(name.size())).toLower();

@@ -34,6 +34,10 @@ struct ReadOptions {
 // description, "ファイルの読み込みに失敗しました。", one per line.
 Status ReadSong(const QByteArray &name, const ReadOptions &options, Song &song);
 
+// "part 3 element 7: message" for a song the SMD checks refuse; the message alone for other
+// failures.
+std::string RefusalText(const Error &error);
+
 struct WriteOptions {
   double maxSeconds = 0; // WAV: 0 renders the whole song
   std::string soundFont; // WAV: empty for the default SoundFont

@@ -38,7 +38,7 @@ void PressControl(MainWindow &frame, QWidget *target, QChar letter) {
 }
 
 void Type(MainWindow &frame, const QString &keys) {
-  QWidget *target = frame.context().score->surface();
+  QWidget *target = frame.scoreEditor()->surface();
   for (qsizetype i = 0; i < keys.size(); ++i) {
     const QChar c = keys[i];
     if (c == '^' && i + 1 < keys.size()) {
@@ -61,7 +61,7 @@ void TypeKeysInScoreEditor(MainWindow &frame, const QString &keys, std::function
   auto waited = std::make_shared<int>(0);
   QObject::connect(poll, &QTimer::timeout, &frame, [&frame, keys, done, poll, waited] {
     *waited += kPollMs;
-    const bool active = frame.context().score->windowActive();
+    const bool active = frame.scoreEditor()->windowActive();
     if (!active && *waited < kPatienceMs)
       return;
     poll->stop();

@@ -5,6 +5,8 @@
 #include "platform/text/cp932.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 namespace pipora {
 namespace {
@@ -22,7 +24,7 @@ public:
   PartEncoder(Part &part, int partNumber, std::string &out)
       : part_(part), number_(partNumber), out_(out) {}
 
-  std::optional<SmdCheckFailure> run() {
+  std::optional<Error> run() {
     for (int i = 0; i <= part_.count;) {
       const NoteEntry &e = note(i);
       if (IsTriplet(e.length)) {
@@ -41,8 +43,8 @@ public:
 private:
   NoteEntry &note(int i) { return part_.notes[static_cast<std::size_t>(i)]; }
 
-  SmdCheckFailure fail(int element, std::string_view message) const {
-    return {number_, element, std::string(message)};
+  Error fail(int element, std::string_view message) const {
+    return Error{std::string(message), NotePlace{number_, element}};
   }
 
   // False when the element cannot be written.
@@ -56,7 +58,7 @@ private:
     return e.noteNumber <= 0 || (e.noteNumber >= kSmdLowestNote && e.noteNumber <= kSmdHighestNote);
   }
 
-  std::optional<SmdCheckFailure> triplet(int p) {
+  std::optional<Error> triplet(int p) {
     // A group that runs into the EndMarker fails the length comparison before any
     // element past the marker is looked at.
     for (int i = 0; i < 2; ++i) {
@@ -90,7 +92,7 @@ private:
     return fail(p, kTripletTooWide);
   }
 
-  std::optional<SmdCheckFailure> writeTriplet(int p) {
+  std::optional<Error> writeTriplet(int p) {
     out_ += EscapeCode(SmdWord::MixedTriplet);
     for (int i = 0; i < 3; ++i) {
       const NoteEntry &e = note(p + i);
@@ -155,8 +157,7 @@ QByteArray TitleBytes(const std::string &title) {
 
 } // namespace
 
-SmdEncoding EncodeSmd(Song &song) {
-  SmdEncoding result;
+Result<QByteArray> EncodeSmd(Song &song) {
   std::string melody;
   std::size_t notes = 0;
   for (int n = 1; n <= kUserParts; ++n)
@@ -171,21 +172,18 @@ SmdEncoding EncodeSmd(Song &song) {
     if (!problems.empty()) {
       const SaveProblem &first = problems.front();
       DropTripletTiesBefore(part, first);
-      result.failure = SmdCheckFailure{first.part, first.element, std::string(first.message())};
-      return result;
+      return Error{std::string(first.message()), NotePlace{first.part, first.element}};
     }
     AppendPartHeader(melody, song, part);
     // The encoder keeps its own checks; after the checker found nothing they cannot fail.
-    if (auto failure = PartEncoder(part, n, melody).run()) {
-      result.failure = std::move(failure);
-      return result;
-    }
+    if (auto failure = PartEncoder(part, n, melody).run())
+      return std::move(*failure);
     melody += kPartEnd;
   }
   melody += "\r\n";
-  result.text = TitleBytes(song.title);
-  result.text.append(melody.data(), static_cast<qsizetype>(melody.size()));
-  return result;
+  QByteArray text = TitleBytes(song.title);
+  text.append(melody.data(), static_cast<qsizetype>(melody.size()));
+  return text;
 }
 
 } // namespace pipora

@@ -1,36 +1,20 @@
 #pragma once
 // Encoding SMD melody files. Every note must fit SMD: numbers 45 to 90, the sixteen
 // length codes, and triplets in complete groups of three that fit one octave window.
-// A song that does not fit is refused with the part, the element and the message.
+// A song that does not fit is refused with one of the three messages and the note's place.
+#include "model/result.h"
 #include "model/save_checks.h"
 #include "model/song.h"
 
 #include <QByteArray>
-#include <optional>
-#include <string>
-#include <string_view>
 
 namespace pipora {
 
-// Where a song cannot be saved: the part (1..16), the element index in its note list
-// (for a triplet, the element of the group that failed) and one of the three messages.
-struct SmdCheckFailure {
-  int part = 0;
-  int element = 0;
-  std::string message;
-};
-
-struct SmdEncoding {
-  QByteArray text; // the whole file in CP932, CR LF included; empty on failure
-  std::optional<SmdCheckFailure> failure;
-  bool ok() const { return !failure.has_value(); }
-};
-
-// Builds the file text from the note lists, title, tempo and volumes, running the
-// three checks (the first problem FindSaveProblems would list). The song's note lists must be
-// current (BuildNoteList first when the score editor is active). As the phone format cannot tie
-// inside a triplet, a tie on the first note of a triplet group is removed from the song, even when
-// a later check fails.
-SmdEncoding EncodeSmd(Song &song);
+// Builds the file text (CP932, CR LF included) from the note lists, title, tempo and volumes,
+// running the three checks (the first problem FindSaveProblems would list). The song's note lists
+// must be current (BuildNoteList first when the score editor is active). As the phone format cannot
+// tie inside a triplet, a tie on the first note of a triplet group is removed from the song, even
+// when a later check fails.
+Result<QByteArray> EncodeSmd(Song &song);
 
 } // namespace pipora

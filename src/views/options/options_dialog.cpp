@@ -12,10 +12,7 @@
 #include "views/options/sound_output.h"
 #include "views/options/time_signature.h"
 #include "views/options/tone_grid.h"
-#include "views/player/player_panel.h"
 #include "views/prompts.h"
-#include "views/score/score_editor_window.h"
-#include "views/source/source_editor_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -513,9 +510,8 @@ bool OptionsDialog::applyControls() {
 
   ApplySpellings(ctx_.settings.doReMi, keyboard_->names());
 
-  if (ctx_.frame)
-    if (QAction *redo = ctx_.frame->action(QStringLiteral("RedoItem")))
-      redo->setVisible(ctx_.settings.isManyUndo);
+  if (QAction *redo = ctx_.action("RedoItem"))
+    redo->setVisible(ctx_.settings.isManyUndo);
 
   const QString output = outputSelector_->currentData().toString();
   if (output != ctx_.settings.midiOutput || chosenSoundFont_ != ctx_.settings.soundFont) {
@@ -527,25 +523,9 @@ bool OptionsDialog::applyControls() {
 }
 
 void OptionsDialog::relayoutEditors() {
-  MainWindow *frame = ctx_.frame;
-  if (!frame)
-    return;
-  const bool scoreActive = ctx_.score && ctx_.session.editedLists() == EditedLists::Score &&
-                           frame->isChildVisible(ctx_.score);
-  const bool sourceVisible = ctx_.source && frame->isChildVisible(ctx_.source);
-  if (scoreActive || ctx_.listHasFocus) {
-    frame->ViewSrc(1);
-    BuildScoreList(ctx_.song);
-    // The source editor keeps the visibility it had.
-    if (ctx_.source && !sourceVisible)
-      frame->setChildVisible(ctx_.source, false);
-  }
-  if (ctx_.hooks.scoreRelayout)
-    ctx_.hooks.scoreRelayout();
-  if (scoreActive) {
-    QApplication::processEvents();
-    ctx_.score->setFocus();
-  }
+  // Opened over the frame, the dialog leaves the editors to it.
+  if (auto *frame = qobject_cast<MainWindow *>(parentWidget()))
+    frame->relayoutAfterOptions();
 }
 
 void OptionsDialog::accept() {

@@ -10,7 +10,7 @@ namespace pipora {
 
 struct AppContext;
 
-// The system's MIDI output ports as RtMidi lists them now.
+// The system's MIDI output ports as they are now.
 QStringList SystemMidiPortNames();
 // Empty when the file loads as a SoundFont, else why it does not.
 QString SoundFontProblem(const QString &path);

@@ -3,13 +3,8 @@
 #include "model/keymap.h"
 #include "playback/midi_output.h"
 #include "playback/player.h"
-#include "views/main_window.h"
-#include "views/score/play_line.h"
-#include "views/score/score_editor_window.h"
-#include "views/source/source_editor_window.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -65,29 +60,19 @@ PlayerPanel::PlayerPanel(AppContext &ctx, QWidget *parent)
   watchForSnapping(positionLabel_);
   setFocusPolicy(Qt::StrongFocus);
 
-  host_ = std::make_unique<PlayerWindowHost>(ctx);
-  host_->setButtonsHandler([this](bool playing) { setButtons(playing); });
-  ctx.session.setPlayerView(host_.get());
-  ctx.hooks.showPosition = [this](const QString &text) { positionLabel_->setText(text); };
+  connect(&ctx.session, &EditorSession::playingChanged, this, &PlayerPanel::setButtons);
+  connect(&ctx.session, &EditorSession::positionTextChanged, positionLabel_, &QLabel::setText);
 
   connect(playButton_, &QToolButton::pressed, this, [this] { pressPlay(); });
   connect(stopButton_, &QToolButton::pressed, this, [this] { pressStop(); });
   setButtons(false);
   positionLabel_->setText(QString::fromStdString(ctx.settings.isTick ? "01:1:00" : "0:00:00"));
   connectMenu();
-  QMetaObject::invokeMethod(
-      this, [this] { attachScoreEditor(); }, Qt::QueuedConnection);
-  if (ctx.frame)
-    connect(ctx.frame, &pipora::MainWindow::windowActivated, this, [this](QWidget *child) {
-      if (child == this)
-        ctx_.settings.activeWindow = WindowId::Player;
-    });
   resize(100, 100);
 }
 
-PlayerPanel::~PlayerPanel() {
-  ctx_.session.setPlayerView(nullptr);
-  host_->setPlayLine(nullptr);
+void PlayerPanel::activated() {
+  ctx_.settings.activeWindow = WindowId::Player;
 }
 
 Player &PlayerPanel::player() {
@@ -98,22 +83,10 @@ MidiOutput &PlayerPanel::midi() {
   return ctx_.session.midi();
 }
 
-void PlayerPanel::attachScoreEditor() {
-  if (playLine_ || !ctx_.score)
-    return;
-  playLine_ = std::make_unique<PlayLine>(ctx_, *ctx_.score);
-  host_->setPlayLine(playLine_.get());
-  ctx_.score->previewNote = [this](int part, int key) { player().PreviewNote(part, key); };
-  ctx_.score->endPreview = [this] { player().EndPreview(); };
-}
-
 void PlayerPanel::connectMenu() {
   const auto hook = [this](const char *item, void (Player::*command)()) {
     if (QAction *action = ctx_.action(item))
-      connect(action, &QAction::triggered, this, [this, command] {
-        attachScoreEditor();
-        (player().*command)();
-      });
+      connect(action, &QAction::triggered, this, [this, command] { (player().*command)(); });
   };
   hook("AllPlayItem", &Player::AllPlay);
   hook("SoloPlayItem", &Player::SoloPlay);
@@ -158,31 +131,10 @@ void PlayerPanel::keyPressEvent(QKeyEvent *event) {
 
 bool PlayerPanel::eventFilter(QObject *watched, QEvent *event) {
   if (watched == positionLabel_ && event->type() == QEvent::MouseButtonPress) {
-    togglePositionDisplay();
+    emit positionDisplayPressed();
     return true;
   }
   return ChildWindow::eventFilter(watched, event);
-}
-
-void PlayerPanel::togglePositionDisplay() {
-  const std::optional<WindowId> active = ctx_.settings.activeWindow;
-  pipora::MainWindow *frame = ctx_.frame;
-  const bool sourceVisible = frame && ctx_.source && frame->isChildVisible(ctx_.source);
-  ctx_.session.syncNoteLists();
-  if (frame) {
-    // The source editor's location column follows the mode, so the mode changes first;
-    // the check marks and the display text (minutes with a sign blank) come after the
-    // relisting, which would otherwise overwrite the text.
-    ctx_.settings.isTick = !ctx_.settings.isTick;
-    frame->ViewSrc(ctx_.song.currentPart);
-    frame->setChildVisible(ctx_.source, sourceVisible);
-    QApplication::processEvents();
-    frame->showTimeMode(ctx_.settings.isTick);
-    frame->focusActiveWindow(active);
-  } else {
-    ctx_.settings.isTick = !ctx_.settings.isTick;
-    positionLabel_->setText(QString::fromStdString(player().stoppedPositionText()));
-  }
 }
 
 int PlayerPanel::designUnitsPerPixel() const {

@@ -2,7 +2,6 @@
 
 #include "platform/text/cp932.h"
 #include "platform/ui/fonts.h"
-#include "views/main_window.h"
 #include "views/window_arrangement.h"
 
 #include <QApplication>
@@ -104,10 +103,6 @@ PropertyWindow::PropertyWindow(AppContext &ctx, QWidget *parent)
   column->addWidget(volumeFrame_, 1);
 
   connect(titleBox_, &QLineEdit::textChanged, this, &PropertyWindow::cutTitle);
-  if (ctx_.frame) {
-    connect(ctx_.frame, &MainWindow::windowActivated, this, &PropertyWindow::onActivated);
-    connect(ctx_.frame, &MainWindow::windowDeactivated, this, &PropertyWindow::onDeactivated);
-  }
 }
 
 int PropertyWindow::designHeight() {
@@ -121,7 +116,7 @@ int PropertyWindow::designUnitsPerPixel() const {
 
 int PropertyWindow::snappedHeight(int outerHeight) const {
   const int tpp = designUnitsPerPixel();
-  const int gridDesignUnits = (ctx_.frame ? ctx_.frame->gridStep() : 1) * tpp;
+  const int gridDesignUnits = GridStep(ctx_.settings) * tpp;
   const int designUnits =
       outerHeight * tpp > kSnapThresholdDesignHeight ? kTallDesignHeight : kShortDesignHeight;
   return static_cast<int>(
@@ -267,9 +262,9 @@ bool PropertyWindow::eventFilter(QObject *watched, QEvent *event) {
 
 void PropertyWindow::resizeEvent(QResizeEvent *event) {
   ChildWindow::resizeEvent(event);
-  if (ctx_.startingUp || snapping_ || !ctx_.frame)
+  if (ctx_.startingUp || snapping_)
     return;
-  QMdiSubWindow *sub = ctx_.frame->subWindowOf(this);
+  QMdiSubWindow *sub = subWindow();
   if (!sub || sub->isMinimized() || sub->isMaximized())
     return;
   const int target = snappedHeight(sub->height());
@@ -281,18 +276,14 @@ void PropertyWindow::resizeEvent(QResizeEvent *event) {
   volumeFrame_->setVisible(sub->height() * designUnitsPerPixel() > kSnapThresholdDesignHeight);
 }
 
-void PropertyWindow::onActivated(QWidget *child) {
-  if (child != this)
-    return;
-  ctx_.propertyActive = true;
+void PropertyWindow::activated() {
+  active_ = true;
   ctx_.settings.activeWindow = WindowId::Property;
 }
 
-void PropertyWindow::onDeactivated(QWidget *child) {
-  if (child != this)
-    return;
+void PropertyWindow::deactivated() {
   commitToSong();
-  ctx_.propertyActive = false;
+  active_ = false;
 }
 
 } // namespace pipora

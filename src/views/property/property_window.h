@@ -59,6 +59,11 @@ public:
   // Small enough for the short height: the user drags between the two sizes.
   QSize minimumSizeHint() const override { return {120, 40}; }
 
+  // True while this is the active window: Delete then acts on the title box.
+  bool isActive() const { return active_; }
+  void activated() override;
+  void deactivated() override;
+
 protected:
   void resizeEvent(QResizeEvent *event) override;
   bool eventFilter(QObject *watched, QEvent *event) override;
@@ -66,8 +71,6 @@ protected:
 private:
   void cutTitle();
   void showVolume(int index);
-  void onActivated(QWidget *child);
-  void onDeactivated(QWidget *child);
   int designUnitsPerPixel() const;
 
   QLineEdit *titleBox_ = nullptr;
@@ -78,6 +81,7 @@ private:
   QGroupBox *titleFrame_ = nullptr;
   QGroupBox *volumeFrame_ = nullptr;
   bool snapping_ = false;
+  bool active_ = false;
 };
 
 } // namespace pipora

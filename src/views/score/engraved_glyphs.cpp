@@ -1,9 +1,9 @@
 #include "views/score/engraved_glyphs.h"
 
+#include "views/score/music_symbols.h"
+
 #include <QFont>
 #include <QPainter>
-#include <QPainterPath>
-#include <QRawFont>
 
 #include <algorithm>
 #include <array>
@@ -12,16 +12,7 @@
 namespace pipora {
 namespace {
 
-constexpr char32_t kWholeNote = 0x1D15D;
-constexpr char32_t kVoidHead = 0x1D157;
-constexpr char32_t kBlackHead = 0x1D158;
-constexpr char32_t kFlag8Up = 0x1D16E;
-constexpr char32_t kFlag16Up = 0x1D16F;
-constexpr char32_t kSharp = 0x266F;
-constexpr char32_t kFlat = 0x266D;
-constexpr char32_t kNatural = 0x266E;
-
-constexpr double kStaffSpace = 12.0;
+constexpr double kStaffSpace = kSymbolStaffSpace;
 constexpr double kHeadY = kHeadCentreBelowCellTop;
 constexpr int kColumns = 20;
 constexpr int kFlagColumn = 6; // four flags: 8th up, 16th up, 8th down, 16th down
@@ -29,60 +20,6 @@ constexpr int kDigitColumn = 10;
 // Where a flag meets its stem inside its cell.
 constexpr QPoint kUpAnchor(1, 4);
 constexpr QPoint kDownAnchor(1, 92);
-
-class MusicFont {
-public:
-  MusicFont() {
-    QFont music(QStringLiteral("Noto Music"));
-    music.setPixelSize(100);
-    font_ = QRawFont::fromFont(music);
-    const QPainterPath head = raw(kBlackHead);
-    if (!head.isEmpty())
-      scale_ = kStaffSpace / head.boundingRect().height();
-  }
-
-  // The symbol at the staff's scale, its bounding box's top-left at the origin; empty when
-  // the font lacks it.
-  QPainterPath symbol(char32_t c) const {
-    QPainterPath p = raw(c);
-    if (p.isEmpty())
-      return p;
-    QTransform t;
-    t.scale(scale_, scale_);
-    p = t.map(p);
-    return p.translated(-p.boundingRect().topLeft());
-  }
-
-private:
-  QPainterPath raw(char32_t c) const {
-    if (!font_.isValid())
-      return {};
-    const QList<quint32> glyphs = font_.glyphIndexesForString(QString::fromUcs4(&c, 1));
-    if (glyphs.isEmpty() || glyphs.first() == 0)
-      return {};
-    return font_.pathForGlyph(glyphs.first());
-  }
-
-  QRawFont font_;
-  double scale_ = 1.0;
-};
-
-QPainterPath FallbackHead(EngravedGlyphs::Head head) {
-  QPainterPath outer;
-  outer.addEllipse(QRectF(0, 0, 14, 11));
-  if (head != EngravedGlyphs::Head::Black) {
-    QPainterPath inner;
-    inner.addEllipse(QRectF(4, 2.5, 6, 6));
-    outer = outer.subtracted(inner);
-  }
-  return outer;
-}
-
-QPainterPath TextPath(const QString &text, const QFont &font) {
-  QPainterPath p;
-  p.addText(0, 0, font, text);
-  return p.translated(-p.boundingRect().topLeft());
-}
 
 constexpr double kDigitHeight = 22;
 
@@ -120,12 +57,13 @@ EngravedGlyphs::EngravedGlyphs(const QImage &classicSheet)
   };
 
   // Heads: their width sets where stems stand.
-  const std::array<std::pair<Head, char32_t>, 3> heads = {
-      {{Head::Whole, kWholeNote}, {Head::Void, kVoidHead}, {Head::Black, kBlackHead}}};
+  const std::array<std::pair<Head, char32_t>, 3> heads = {{{Head::Whole, kWholeNoteSymbol},
+                                                           {Head::Void, kVoidHeadSymbol},
+                                                           {Head::Black, kBlackHeadSymbol}}};
   for (const auto &[head, c] : heads) {
     QPainterPath path = font.symbol(c);
     if (path.isEmpty())
-      path = FallbackHead(head);
+      path = PaintedHead(head == Head::Black);
     const QRectF b = path.boundingRect();
     fill(path, QPointF(Cell(static_cast<int>(head))) +
                    QPointF(metrics_.headLeft, kHeadY - b.height() / 2));
@@ -136,9 +74,9 @@ EngravedGlyphs::EngravedGlyphs(const QImage &classicSheet)
   QFont fallback(QStringLiteral("DejaVu Sans"));
   fallback.setPixelSize(16);
   const std::array<std::tuple<Accidental, char32_t, const char *>, 3> accidentals = {
-      {{Accidental::Sharp, kSharp, "#"},
-       {Accidental::Flat, kFlat, "b"},
-       {Accidental::Natural, kNatural, "n"}}};
+      {{Accidental::Sharp, kSharpSymbol, "#"},
+       {Accidental::Flat, kFlatSymbol, "b"},
+       {Accidental::Natural, kNaturalSymbol, "n"}}};
   for (const auto &[a, c, text] : accidentals) {
     QPainterPath path = font.symbol(c);
     if (path.isEmpty())
@@ -153,24 +91,14 @@ EngravedGlyphs::EngravedGlyphs(const QImage &classicSheet)
 
   for (int down = 0; down < 2; ++down) {
     for (int flags = 1; flags <= 2; ++flags) {
-      QPainterPath path = font.symbol(flags == 1 ? kFlag8Up : kFlag16Up);
-      if (path.isEmpty()) {
-        for (int i = 0; i < flags; ++i) {
-          QPainterPath f;
-          f.moveTo(0, i * 7);
-          f.cubicTo(2, i * 7 + 6, 9, i * 7 + 9, 7, i * 7 + 18);
-          f.cubicTo(8, i * 7 + 11, 3, i * 7 + 8, 0, i * 7 + 5);
-          path.addPath(f);
-        }
-      }
+      QPainterPath path = font.symbol(flags == 1 ? kFlag8Symbol : kFlag16Symbol);
+      if (path.isEmpty())
+        path = PaintedFlags(flags);
       const QPoint cell = Cell(FlagColumn(flags, down == 1));
       const QPoint anchor = down == 1 ? kDownAnchor : kUpAnchor;
       if (down == 1) {
         // Downward flags mirror the upward ones; they rise from the stem's lower end.
-        QTransform mirror;
-        mirror.scale(1, -1);
-        path = mirror.map(path);
-        path = path.translated(-path.boundingRect().topLeft());
+        path = MirroredFlag(path);
         fill(path, QPointF(cell + anchor) - QPointF(0, path.boundingRect().height()));
       } else {
         fill(path, QPointF(cell + anchor));
@@ -184,12 +112,8 @@ EngravedGlyphs::EngravedGlyphs(const QImage &classicSheet)
   digits.setPixelSize(30);
   digitWidth_ = 0;
   for (int d = 0; d <= 9; ++d) {
-    QPainterPath path = TextPath(QString::number(d), digits);
-    const double k = kDigitHeight / path.boundingRect().height();
-    QTransform t;
-    t.scale(k, k);
-    path = t.map(path);
-    path = path.translated(-path.boundingRect().topLeft());
+    const QPainterPath text = TextPath(QString::number(d), digits);
+    const QPainterPath path = ScaledToOrigin(text, kDigitHeight / text.boundingRect().height());
     fill(path, QPointF(Cell(kDigitColumn + d)) + QPointF(0, kHeadY - kDigitHeight / 2));
     digitWidth_ = std::max(digitWidth_, static_cast<int>(std::ceil(path.boundingRect().width())));
   }

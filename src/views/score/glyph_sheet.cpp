@@ -2,28 +2,20 @@
 
 #include "editing/score_geometry.h"
 
+#include "views/score/music_symbols.h"
+
 #include <QFont>
 #include <QPainter>
-#include <QPainterPath>
-#include <QRawFont>
 
 #include <array>
 
 namespace pipora {
 namespace {
 
-// Unicode musical symbols.
-constexpr char32_t kWholeNote = 0x1D15D;
-constexpr char32_t kVoidHead = 0x1D157;
-constexpr char32_t kBlackHead = 0x1D158;
-constexpr char32_t kFlag8 = 0x1D16E;
-constexpr char32_t kFlag16 = 0x1D16F;
-constexpr char32_t kGClef = 0x1D11E;
-constexpr char32_t kSharp = 0x266F;
-constexpr char32_t kFlat = 0x266D;
+// The rests, whole to sixteenth.
 constexpr std::array<char32_t, 5> kRests = {0x1D13B, 0x1D13C, 0x1D13D, 0x1D13E, 0x1D13F};
 
-constexpr double kStaffSpace = 12.0;
+constexpr double kStaffSpace = kSymbolStaffSpace;
 constexpr double kHeadY = kHeadCentreBelowCellTop;
 constexpr double kStemLength = 3.5 * kStaffSpace;
 constexpr double kStemWidth = 1.3;
@@ -33,77 +25,32 @@ constexpr double kRestMiddleLine = 48.0;
 enum class Head { Whole, Void, Black };
 enum class Accidental { None, Sharp, Flat };
 
-struct Symbols {
-  QRawFont font;
-  double scale = 1.0; // font units to pixels, from the black head's height
-
-  QPainterPath raw(char32_t c) const {
-    if (!font.isValid())
-      return {};
-    const QList<quint32> glyphs = font.glyphIndexesForString(QString::fromUcs4(&c, 1));
-    if (glyphs.isEmpty() || glyphs.first() == 0)
-      return {};
-    return font.pathForGlyph(glyphs.first());
-  }
-
-  // The symbol at the common scale, its bounding box's top-left at the origin.
-  QPainterPath scaled(char32_t c) const {
-    QPainterPath p = raw(c);
-    if (p.isEmpty())
-      return p;
-    QTransform t;
-    t.scale(scale, scale);
-    p = t.map(p);
-    const QRectF b = p.boundingRect();
-    return p.translated(-b.topLeft());
-  }
-};
-
-Symbols LoadSymbols() {
-  Symbols s;
-  QFont music("Noto Music");
-  music.setPixelSize(100);
-  s.font = QRawFont::fromFont(music);
-  const QPainterPath head = s.raw(kBlackHead);
-  if (!head.isEmpty())
-    s.scale = kStaffSpace / head.boundingRect().height();
-  return s;
-}
-
 void FillAt(QPainter &p, const QPainterPath &path, double left, double top) {
   p.fillPath(path.translated(left, top), Qt::black);
 }
 
 // Draws a head with its centre at (cx, kHeadY); returns its horizontal extent.
-std::pair<double, double> DrawHead(QPainter &p, const Symbols &s, Head head, double left) {
-  const char32_t c = head == Head::Whole ? kWholeNote : head == Head::Void ? kVoidHead : kBlackHead;
-  QPainterPath path = s.scaled(c);
-  if (path.isEmpty()) {
-    // Painted fallback: a slanted ellipse, hollow for half and whole notes.
-    QPainterPath outer;
-    outer.addEllipse(QRectF(0, 0, 14, 11));
-    if (head != Head::Black) {
-      QPainterPath inner;
-      inner.addEllipse(QRectF(4, 2.5, 6, 6));
-      outer = outer.subtracted(inner);
-    }
-    path = outer;
-  }
+std::pair<double, double> DrawHead(QPainter &p, const MusicFont &s, Head head, double left) {
+  const char32_t c = head == Head::Whole  ? kWholeNoteSymbol
+                     : head == Head::Void ? kVoidHeadSymbol
+                                          : kBlackHeadSymbol;
+  QPainterPath path = s.symbol(c);
+  if (path.isEmpty())
+    path = PaintedHead(head == Head::Black);
   const QRectF b = path.boundingRect();
   FillAt(p, path, left, kHeadY - b.height() / 2);
   return {left, left + b.width()};
 }
 
 // Draws the accidental from `left`; returns its right edge (left when there is none).
-double DrawAccidental(QPainter &p, const Symbols &s, Accidental acc, double left) {
+double DrawAccidental(QPainter &p, const MusicFont &s, Accidental acc, double left) {
   if (acc == Accidental::None)
     return left;
-  QPainterPath path = s.scaled(acc == Accidental::Sharp ? kSharp : kFlat);
+  QPainterPath path = s.symbol(acc == Accidental::Sharp ? kSharpSymbol : kFlatSymbol);
   if (path.isEmpty()) {
     QFont f("DejaVu Sans");
     f.setPixelSize(16);
-    path.addText(0, 0, f, acc == Accidental::Sharp ? "#" : "b");
-    path = path.translated(-path.boundingRect().topLeft());
+    path = TextPath(acc == Accidental::Sharp ? "#" : "b", f);
   }
   const QRectF b = path.boundingRect();
   // A sharp centres on the head; a flat's bowl sits on it.
@@ -113,36 +60,27 @@ double DrawAccidental(QPainter &p, const Symbols &s, Accidental acc, double left
   return left + b.width();
 }
 
-void DrawStemAndFlags(QPainter &p, const Symbols &s, std::pair<double, double> head, bool down,
+void DrawStemAndFlags(QPainter &p, const MusicFont &s, std::pair<double, double> head, bool down,
                       int flags) {
   const double x = down ? head.first : head.second - kStemWidth;
   const double y0 = down ? kHeadY + 1 : kHeadY - kStemLength;
   p.fillRect(QRectF(x, y0, kStemWidth, kStemLength - 1), Qt::black);
   if (flags == 0)
     return;
-  QPainterPath flag = s.scaled(flags == 1 ? kFlag8 : kFlag16);
-  if (flag.isEmpty()) {
-    for (int i = 0; i < flags; ++i) {
-      QPainterPath f;
-      f.moveTo(0, i * 7);
-      f.cubicTo(2, i * 7 + 6, 9, i * 7 + 9, 7, i * 7 + 18);
-      f.cubicTo(8, i * 7 + 11, 3, i * 7 + 8, 0, i * 7 + 5);
-      flag.addPath(f);
-    }
-  }
+  QPainterPath flag = s.symbol(flags == 1 ? kFlag8Symbol : kFlag16Symbol);
+  if (flag.isEmpty())
+    flag = PaintedFlags(flags);
   if (down) {
     // Downward flags mirror the upward ones about the stem's end.
-    QTransform mirror;
-    mirror.scale(1, -1);
-    flag = mirror.map(flag);
-    flag = flag.translated(-flag.boundingRect().topLeft());
+    flag = MirroredFlag(flag);
     FillAt(p, flag, x, kHeadY + kStemLength - flag.boundingRect().height());
   } else {
     FillAt(p, flag, x, y0);
   }
 }
 
-void DrawNoteCell(QPainter &p, const Symbols &s, QPoint cell, int row, Accidental acc, bool down) {
+void DrawNoteCell(QPainter &p, const MusicFont &s, QPoint cell, int row, Accidental acc,
+                  bool down) {
   p.save();
   p.translate(cell);
   const Head head = row == 0 ? Head::Whole : row == 96 ? Head::Void : Head::Black;
@@ -156,10 +94,10 @@ void DrawNoteCell(QPainter &p, const Symbols &s, QPoint cell, int row, Accidenta
   p.restore();
 }
 
-void DrawRestCell(QPainter &p, const Symbols &s, QPoint cell, int rowIndex) {
+void DrawRestCell(QPainter &p, const MusicFont &s, QPoint cell, int rowIndex) {
   p.save();
   p.translate(cell);
-  QPainterPath path = s.scaled(kRests[static_cast<std::size_t>(rowIndex)]);
+  QPainterPath path = s.symbol(kRests[static_cast<std::size_t>(rowIndex)]);
   if (path.isEmpty()) {
     path.addRect(QRectF(0, 0, 10, 5));
   }
@@ -173,10 +111,10 @@ void DrawRestCell(QPainter &p, const Symbols &s, QPoint cell, int rowIndex) {
   p.restore();
 }
 
-void DrawClefCell(QPainter &p, const Symbols &s, QPoint cell) {
+void DrawClefCell(QPainter &p, const MusicFont &s, QPoint cell) {
   p.save();
   p.translate(cell);
-  QPainterPath path = s.raw(kGClef);
+  QPainterPath path = s.raw(kGClefSymbol);
   // The clef's lines inside its cell (cell top at part top + 85).
   constexpr double topLine = kStaffTopLine - kClefTop;
   constexpr double bottomLine = topLine + 4 * kStaffSpace;
@@ -186,12 +124,7 @@ void DrawClefCell(QPainter &p, const Symbols &s, QPoint cell) {
     path.addText(0, 0, f, "G");
   }
   // About six and a half spaces tall, reaching one and a half spaces below the staff.
-  const QRectF raw = path.boundingRect();
-  const double k = 6.6 * kStaffSpace / raw.height();
-  QTransform t;
-  t.scale(k, k);
-  path = t.map(path);
-  path = path.translated(-path.boundingRect().topLeft());
+  path = ScaledToOrigin(path, 6.6 * kStaffSpace / path.boundingRect().height());
   const double height = path.boundingRect().height();
   FillAt(p, path, 8, bottomLine + 1.4 * kStaffSpace - height);
   p.restore();
@@ -202,7 +135,7 @@ void DrawClefCell(QPainter &p, const Symbols &s, QPoint cell) {
 QImage MakeGlyphSheet() {
   QImage sheet(kSheetWidth, kSheetHeight, QImage::Format_RGB32);
   sheet.fill(Qt::white);
-  const Symbols symbols = LoadSymbols();
+  const MusicFont symbols;
   QPainter p(&sheet);
   p.setRenderHint(QPainter::Antialiasing);
   constexpr std::array<Accidental, 3> kAccidentals = {Accidental::None, Accidental::Sharp,

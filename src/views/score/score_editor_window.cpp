@@ -1,7 +1,7 @@
 #include "views/score/score_editor_window.h"
 
+#include "playback/player.h"
 #include "views/file_failure.h"
-#include "views/main_window.h"
 #include "views/score/raster_ops.h"
 #include "views/score/score_surface.h"
 
@@ -101,44 +101,31 @@ ScoreEditorWindow::ScoreEditorWindow(AppContext &ctx, QWidget *parent)
   applySettings();
   layoutControls();
 
-  ctx_.hooks.scoreRelayout = [this] {
-    hideMarks();
-    relayoutScore();
-    if (windowActive_)
-      showMarks();
-  };
-  ctx_.hooks.scoreShowTick = [this](int tick) {
-    hideMarks();
-    followCursor(tick);
-    if (windowActive_)
-      showMarks();
-  };
-  // Single-step undo made outside the score editor shows in the source editor.
-  connect(&ctx_.session, &EditorSession::notesChanged, this, [this](int part) {
-    if (!windowActive_ && ctx_.frame)
-      ctx_.frame->ViewSrc(part);
+  // Notes changed in another view: laid out again; a note chosen there comes into sight
+  // while the score is shown.
+  connect(&ctx_.session, &EditorSession::songChanged, this, &ScoreEditorWindow::relayoutMarked);
+  connect(&ctx_.session, &EditorSession::positionChanged, this, [this](int tick) {
+    if (isShownInFrame())
+      showTick(tick);
   });
-  connectFrame();
+  connectMenu();
 }
 
-ScoreEditorWindow::~ScoreEditorWindow() {
-  // Other windows may still run while the frame is taken down: nothing may reach this one.
-  AppHooks &hooks = ctx_.hooks;
-  hooks.scoreRelayout = nullptr;
-  hooks.scoreShowTick = nullptr;
+void ScoreEditorWindow::relayoutMarked() {
+  hideMarks();
+  relayoutScore();
+  if (windowActive_)
+    showMarks();
 }
 
-void ScoreEditorWindow::connectFrame() {
-  if (ctx_.frame) {
-    connect(ctx_.frame, &MainWindow::windowActivated, this, [this](QWidget *child) {
-      if (child == this)
-        onActivated();
-    });
-    connect(ctx_.frame, &MainWindow::windowDeactivated, this, [this](QWidget *child) {
-      if (child == this)
-        onDeactivated();
-    });
-  }
+void ScoreEditorWindow::showTick(int tick) {
+  hideMarks();
+  followCursor(tick);
+  if (windowActive_)
+    showMarks();
+}
+
+void ScoreEditorWindow::connectMenu() {
   auto onItem = [this](const char *name, auto slot) {
     if (QAction *item = ctx_.action(name))
       connect(item, &QAction::triggered, this, slot);
@@ -413,8 +400,7 @@ void ScoreEditorWindow::onBlinkTimeout() {
 
 void ScoreEditorWindow::onPreviewTimeout() {
   previewTimer_.stop();
-  if (endPreview)
-    endPreview();
+  ctx_.session.player().EndPreview();
 }
 
 // --- zoom --------------------------------------------------------------------------------
@@ -504,19 +490,17 @@ void ScoreEditorWindow::handleKey(int keyCode, int shift) {
     ctx_.session.setDirty(true);
   runCommand(out.command);
   showMarks();
-  if (out.preview > 0 && ctx_.settings.isPreview && previewNote) {
-    previewNote(ScoreCurrentPart(song), out.preview);
-    if (endPreview)
-      previewTimer_.start();
+  if (out.preview > 0 && ctx_.settings.isPreview) {
+    ctx_.session.player().PreviewNote(ScoreCurrentPart(song), out.preview);
+    previewTimer_.start();
   }
   if (out.feedback)
     refreshFeedback();
 }
 
 void ScoreEditorWindow::refreshFeedback() {
-  if (ctx_.hooks.showPosition)
-    ctx_.hooks.showPosition(
-        QString::fromStdString(CursorTimeText(ctx_.song, ctx_.settings.isTick)));
+  ctx_.session.reportPositionText(
+      QString::fromStdString(CursorTimeText(ctx_.song, ctx_.settings.isTick)));
   caption_ = QString::fromStdString(ScoreCaption(caption_.toStdString(), ctx_.song));
   setWindowTitle(caption_);
 }
@@ -561,10 +545,8 @@ void ScoreEditorWindow::Redo() {
 
 void ScoreEditorWindow::afterHistoryMove(const QString &snapshotPath, const Status &status) {
   // A loaded snapshot replaced the song: the frame refreshed every window already.
-  if (!status && ctx_.frame)
-    ShowFileFailure(ctx_.frame->prompts(), this, snapshotPath, status.failure(), FileAccess::Read);
-  if (!ctx_.frame)
-    relayoutScore();
+  if (!status && ctx_.prompts)
+    ShowFileFailure(*ctx_.prompts, this, snapshotPath, status.failure(), FileAccess::Read);
   if (windowActive_)
     showMarks();
 }

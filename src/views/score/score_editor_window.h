@@ -11,7 +11,6 @@
 #include <QTimer>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 class QPushButton;
@@ -25,7 +24,6 @@ class ScoreEditorWindow : public ChildWindow {
   Q_OBJECT
 public:
   explicit ScoreEditorWindow(AppContext &ctx, QWidget *parent = nullptr);
-  ~ScoreEditorWindow() override;
 
   // Zoom in pixels, scroll offsets of the surface, and the blinking cursor's state.
   std::int16_t quarterWidth = kDefaultQuarterWidth;
@@ -44,6 +42,12 @@ public:
 
   void onActivated();
   void onDeactivated();
+  void activated() override { onActivated(); }
+  void deactivated() override { onDeactivated(); }
+  // Lays out and redraws after notes were changed elsewhere, the marks kept as they were.
+  void relayoutMarked();
+  // Scrolls the score so that the note starting at this tick comes into view.
+  void showTick(int tick);
   // The zoom buttons: notes wider or narrower, staves further apart or closer.
   void zoomIn();
   void zoomOut();
@@ -59,11 +63,6 @@ public:
   // Undo and redo of the Edit menu, through the session.
   void Undo();
   void Redo();
-
-  // Sounds a note of a part for the preview; silent until the player panel provides it.
-  std::function<void(int part, int noteNumber)> previewNote;
-  // Ends every sounding preview note when the preview timer fires.
-  std::function<void()> endPreview;
 
   ScoreRenderer &renderer() { return renderer_; }
   const QImage &surfaceImage() const;
@@ -90,7 +89,7 @@ protected:
 private:
   void onHorizontalScroll(int value);
   void onVerticalScroll(int value);
-  void connectFrame();
+  void connectMenu();
   void layoutControls();
   ScoreViewState viewState() const;
   void hideMarks();

@@ -5,7 +5,6 @@
 #include "model/vocabulary.h"
 #include "platform/ui/virtual_keys.h"
 #include "views/file_commands.h"
-#include "views/main_window.h"
 #include "views/position_text.h"
 #include "views/score/score_editor_window.h"
 #include "views/source/tab_text.h"
@@ -75,10 +74,6 @@ SourceEditorWindow::SourceEditorWindow(AppContext &ctx, QWidget *parent)
       onLineSelected();
   });
   connect(pitchBox_, &QLineEdit::textChanged, this, &SourceEditorWindow::upperCasePitch);
-  if (ctx_.frame) {
-    connect(ctx_.frame, &MainWindow::windowActivated, this, &SourceEditorWindow::onActivated);
-    connect(ctx_.frame, &MainWindow::windowDeactivated, this, &SourceEditorWindow::onDeactivated);
-  }
   applyFont(ctx_.settings.sourceFont);
 }
 
@@ -97,15 +92,15 @@ Part &SourceEditorWindow::currentPartRef() {
 // --- ViewSrc and the line selection --------------------------------------------------
 
 void SourceEditorWindow::bringForward() {
-  if (!ctx_.frame)
-    return;
   // Activating this window first lets the score editor hand its lists back before the
   // list is built from them.
   inViewSrc_ = true;
-  if (!ctx_.frame->isChildVisible(this))
-    ctx_.frame->setChildVisible(this, true);
-  else
-    ctx_.frame->focusActiveWindow(WindowId::SourceEditor);
+  if (!isShownInFrame()) {
+    showInFrame();
+  } else {
+    activateInFrame();
+    focusList();
+  }
   inViewSrc_ = false;
 }
 
@@ -144,7 +139,7 @@ void SourceEditorWindow::ViewSrc(int part) {
 
 void SourceEditorWindow::focusList() {
   noteList_->setFocus(Qt::OtherFocusReason);
-  ctx_.listHasFocus = noteList_->hasFocus() || ctx_.listHasFocus;
+  listHasFocus_ = noteList_->hasFocus() || listHasFocus_;
 }
 
 void SourceEditorWindow::onLineSelected() {
@@ -167,14 +162,12 @@ void SourceEditorWindow::onLineSelected() {
       lengthBox_->clear();
     }
   }
-  if (ctx_.hooks.showPosition)
-    ctx_.hooks.showPosition(SourcePositionText(ctx_.song, ctx_.song.currentPart, row,
-                                               ctx_.settings.isTick, MinutesForm::FromSongStart));
+  ctx_.session.reportPositionText(SourcePositionText(
+      ctx_.song, ctx_.song.currentPart, row, ctx_.settings.isTick, MinutesForm::FromSongStart));
   partLabel_->setText(
       QStringLiteral("CH%1[%2/%3]").arg(ctx_.song.currentPart).arg(row + 1).arg(p.count));
   placeLabel();
-  if (ctx_.hooks.scoreShowTick && ctx_.frame && ctx_.frame->isChildVisible(ctx_.score))
-    ctx_.hooks.scoreShowTick(e.start);
+  ctx_.session.reportPosition(e.start);
 }
 
 QString SourceEditorWindow::positionTextForMenu() const {
@@ -365,8 +358,7 @@ void SourceEditorWindow::commitEntry() {
   ViewSrc(part);
   EnsureScoreCapacity(song, part);
   ctx_.session.refreshScoreLists();
-  if (ctx_.hooks.scoreRelayout)
-    ctx_.hooks.scoreRelayout();
+  ctx_.session.reportSongChange();
   ctx_.session.setDirty(true);
   pendingInsertion_ = false;
 }
@@ -396,12 +388,12 @@ bool SourceEditorWindow::eventFilter(QObject *watched, QEvent *event) {
         return true;
       }
     } else if (type == QEvent::FocusIn) {
-      ctx_.listHasFocus = true;
+      listHasFocus_ = true;
     } else if (type == QEvent::FocusOut) {
       // A menu opened over the list leaves the Edit commands working on it.
       const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
       if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason)
-        ctx_.listHasFocus = false;
+        listHasFocus_ = false;
     }
   }
   if (watched == noteList_->viewport() &&
@@ -432,25 +424,22 @@ bool SourceEditorWindow::handleDrop(QEvent *event) {
   drop->acceptProposedAction();
   const QList<QUrl> urls = mime->urls();
   const QString name = urls.isEmpty() ? QString() : urls.first().toLocalFile();
-  if (!name.isEmpty() && ctx_.frame)
-    ctx_.frame->files().openDropped(name);
+  if (!name.isEmpty())
+    emit fileDropped(name);
   return true;
 }
 
-void SourceEditorWindow::onActivated(QWidget *child) {
-  if (child != this)
-    return;
+void SourceEditorWindow::activated() {
   ctx_.settings.activeWindow = WindowId::SourceEditor;
   if (inViewSrc_)
     return;
   ctx_.session.editNoteLists();
-  if (ctx_.frame && ctx_.frame->isChildVisible(this))
+  if (isShownInFrame())
     ViewSrc(ctx_.song.currentPart);
 }
 
-void SourceEditorWindow::onDeactivated(QWidget *child) {
-  if (child == this)
-    ctx_.session.refreshScoreLists();
+void SourceEditorWindow::deactivated() {
+  ctx_.session.refreshScoreLists();
 }
 
 void SourceEditorWindow::resizeEvent(QResizeEvent *event) {

@@ -29,6 +29,10 @@ public:
   void focusList();
   // The position text of the selected entry as the View menu's time items show it.
   QString positionTextForMenu() const;
+  // True while the list has the keyboard focus (or lost it only to a menu opened over it).
+  bool listHasFocus() const { return listHasFocus_; }
+  void activated() override;
+  void deactivated() override;
 
   // "Loc", TAB, "Note", TAB, TAB, "Len".
   static QString headerText();
@@ -46,13 +50,15 @@ public:
   QLineEdit *pitchBox() const { return pitchBox_; }
   QLineEdit *lengthBox() const { return lengthBox_; }
 
+signals:
+  // A file dropped on the list, to be opened as the command line's file is.
+  void fileDropped(const QString &path);
+
 protected:
   void resizeEvent(QResizeEvent *event) override;
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-  void onActivated(QWidget *child);
-  void onDeactivated(QWidget *child);
   void onLineSelected();
   bool listKeyDown(QKeyEvent *event);
   void enterOnList();
@@ -74,6 +80,7 @@ private:
   int rememberedOctave_ = 0;
   bool pendingInsertion_ = false;
   bool inViewSrc_ = false;
+  bool listHasFocus_ = false;
 };
 
 } // namespace pipora

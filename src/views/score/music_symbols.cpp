@@ -1,0 +1,74 @@
+#include "views/score/music_symbols.h"
+
+#include <QFont>
+#include <QTransform>
+
+namespace pipora {
+
+MusicFont::MusicFont() {
+  QFont music(QStringLiteral("Noto Music"));
+  music.setPixelSize(100);
+  font_ = QRawFont::fromFont(music);
+  const QPainterPath head = raw(kBlackHeadSymbol);
+  if (!head.isEmpty())
+    scale_ = kSymbolStaffSpace / head.boundingRect().height();
+}
+
+QPainterPath MusicFont::raw(char32_t c) const {
+  if (!font_.isValid())
+    return {};
+  const QList<quint32> glyphs = font_.glyphIndexesForString(QString::fromUcs4(&c, 1));
+  if (glyphs.isEmpty() || glyphs.first() == 0)
+    return {};
+  return font_.pathForGlyph(glyphs.first());
+}
+
+QPainterPath MusicFont::symbol(char32_t c) const {
+  const QPainterPath p = raw(c);
+  return p.isEmpty() ? p : ScaledToOrigin(p, scale_);
+}
+
+QPainterPath ScaledToOrigin(const QPainterPath &path, double factor) {
+  QTransform t;
+  t.scale(factor, factor);
+  const QPainterPath p = t.map(path);
+  return p.translated(-p.boundingRect().topLeft());
+}
+
+QPainterPath TextPath(const QString &text, const QFont &font) {
+  QPainterPath p;
+  p.addText(0, 0, font, text);
+  return p.translated(-p.boundingRect().topLeft());
+}
+
+QPainterPath PaintedHead(bool black) {
+  QPainterPath outer;
+  outer.addEllipse(QRectF(0, 0, 14, 11));
+  if (!black) {
+    QPainterPath inner;
+    inner.addEllipse(QRectF(4, 2.5, 6, 6));
+    outer = outer.subtracted(inner);
+  }
+  return outer;
+}
+
+QPainterPath PaintedFlags(int flags) {
+  QPainterPath path;
+  for (int i = 0; i < flags; ++i) {
+    QPainterPath f;
+    f.moveTo(0, i * 7);
+    f.cubicTo(2, i * 7 + 6, 9, i * 7 + 9, 7, i * 7 + 18);
+    f.cubicTo(8, i * 7 + 11, 3, i * 7 + 8, 0, i * 7 + 5);
+    path.addPath(f);
+  }
+  return path;
+}
+
+QPainterPath MirroredFlag(const QPainterPath &flag) {
+  QTransform mirror;
+  mirror.scale(1, -1);
+  const QPainterPath p = mirror.map(flag);
+  return p.translated(-p.boundingRect().topLeft());
+}
+
+} // namespace pipora
