@@ -337,19 +337,19 @@ private:
 std::string_view FitChangeName(FitChangeKind kind) {
   switch (kind) {
   case FitChangeKind::LengthMended:
-    return "length mended";
+    return "長さを修正";
   case FitChangeKind::NegativeToRest:
-    return "became a rest";
+    return "休符に変更";
   case FitChangeKind::TieRemoved:
-    return "tie removed";
+    return "タイを削除";
   case FitChangeKind::MovedIntoWindow:
-    return "moved into an octave window";
+    return "オクターブの範囲へ移動";
   case FitChangeKind::TripletCompleted:
-    return "triplet completed with rests";
+    return "3連符を休符で補完";
   case FitChangeKind::TripletToPlain:
-    return "triplet notes made plain";
+    return "3連符を普通の長さに";
   case FitChangeKind::Folded:
-    return "folded";
+    return "オクターブ移動";
   }
   return "";
 }
@@ -519,10 +519,11 @@ std::string FitChangesText(const std::vector<FitChange> &changes, int ticksPerBe
            SourceLocation(c.tick, ticksPerBeat, beatsPerMeasure) + '\t' +
            std::string(FitChangeName(c.kind));
     if (c.octaves != 0)
-      out += ' ' + std::string(c.octaves > 0 ? "+" : "") + std::to_string(c.octaves) + " octaves";
+      out +=
+          ' ' + std::string(c.octaves > 0 ? "+" : "") + std::to_string(c.octaves) + " オクターブ";
     if (c.kind == FitChangeKind::TripletToPlain)
-      out += ", later notes " + std::string(c.shift > 0 ? "+" : "") + std::to_string(c.shift) +
-             " ticks";
+      out +=
+          "、後の音 " + std::string(c.shift > 0 ? "+" : "") + std::to_string(c.shift) + " ティック";
     out += '\n';
   }
   return out;

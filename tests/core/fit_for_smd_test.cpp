@@ -249,7 +249,7 @@ TEST(FitForSmd, ChangesNameTheirPartAndPlace) {
   EXPECT_EQ(fitted.changes[0].element, 1);
   EXPECT_EQ(fitted.changes[0].tick, 480);
   EXPECT_EQ(fitted.changes[0].octaves, 2);
-  EXPECT_EQ(FitChangesText(fitted.changes, 480, 4), "3\t1\t1:2:0\tfolded +2 octaves\n");
+  EXPECT_EQ(FitChangesText(fitted.changes, 480, 4), "3\t1\t1:2:0\tオクターブ移動 +2 オクターブ\n");
 }
 
 Song RandomSong(std::mt19937 &rng) {

@@ -330,7 +330,7 @@ TEST(ImportReport, RecordsWhatFittingDidToEachNote) {
   EXPECT_EQ(report.original.size(), 7u);
   EXPECT_EQ(report.drift[1].notes, 5);
   EXPECT_EQ(report.drift[1].maxAbs, 10);
-  EXPECT_NE(ImportReportSummary(report).find("1 dropped chord note"), std::string::npos);
+  EXPECT_NE(ImportReportSummary(report).find("和音の音を削除 1"), std::string::npos);
 }
 
 TEST(ImportNoteEvent, StopsAppendingWhenFull) {

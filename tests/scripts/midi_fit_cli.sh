@@ -43,12 +43,12 @@ run 0 convert "$song" logged.smd --fit --log
 
 # --report lists the changes and ends each part with its drift, then the summary lines.
 run 0 convert "$song" reported.smd --fit --report
-grep -qE $'^[0-9]+\t[0-9-]+\t[0-9]+:[0-9]+:[0-9]+\t[0-9]+\tsnapped start' out ||
+grep -qE $'^[0-9]+\t[0-9-]+\t[0-9]+:[0-9]+:[0-9]+\t[0-9]+\t位置合わせ 始まり' out ||
   fail "--report lists no snapped note"
-grep -qE '^part [0-9]+: [0-9]+ notes, drift total [0-9]+ max [0-9]+' out ||
+grep -qE '^パート [0-9]+: [0-9]+ 音、ずれ 合計 [0-9]+ 最大 [0-9]+' out ||
   fail "--report has no drift line"
-grep -qE '^[0-9]+ notes written, .*chord note' out || fail "--report has no summary"
-grep -qE '^[0-9]+ changes to fit for SMD$' out || fail "--report does not count fitting changes"
+grep -qE '^[0-9]+ 音を書き込み、.*和音の音を削除' out || fail "--report has no summary"
+grep -qE '^SMDに合わせた変更 [0-9]+ 件$' out || fail "--report does not count fitting changes"
 cmp -s fitted.smd reported.smd || fail "--report changed what was written"
 
 # A whole folder in one go.

@@ -214,7 +214,7 @@ void tst_problem_list::midiImportShowsItsReport() {
   QCOMPARE(e.prompts->warnings, QStringList());
   ImportReportWindow *report = e.frame->importReport();
   QVERIFY(report && report->isVisible());
-  QVERIFY(report->summary()->text().contains("notes written"));
+  QVERIFY(report->summary()->text().contains("音を書き込み"));
   QTreeWidget *list = report->list();
   QVERIFY(list->topLevelItemCount() > 100);
   // A strip per part that has notes, wide enough for the whole song.

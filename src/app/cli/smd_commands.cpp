@@ -134,7 +134,7 @@ WriteOutcome ConvertOne(const Invocation &invocation, const QByteArray &input,
     const std::vector<FitChange> changes = FitForSmdInPlace(song);
     if (reporting)
       PrintOut(FitChangesText(changes, song.ticksPerBeat, song.beatsPerMeasure) +
-               std::to_string(changes.size()) + " changes to fit for SMD\n");
+               "SMDに合わせた変更 " + std::to_string(changes.size()) + " 件\n");
   }
   return WriteSong(song, format, output, options);
 }

@@ -9,19 +9,19 @@ namespace pipora {
 std::string_view ImportChangeName(ImportChangeKind kind) {
   switch (kind) {
   case ImportChangeKind::Snapped:
-    return "snapped";
+    return "位置合わせ";
   case ImportChangeKind::Folded:
-    return "folded";
+    return "オクターブ移動";
   case ImportChangeKind::CutByOverlap:
-    return "cut by overlap";
+    return "重なりで短縮";
   case ImportChangeKind::DroppedChord:
-    return "dropped chord note";
+    return "和音の音を削除";
   case ImportChangeKind::SplitTied:
-    return "split into tied pieces";
+    return "タイで分割";
   case ImportChangeKind::DroppedShort:
-    return "dropped as too short";
+    return "短すぎて削除";
   case ImportChangeKind::ShortenedTail:
-    return "tail left off";
+    return "末尾を切り捨て";
   }
   return "";
 }
@@ -41,15 +41,15 @@ std::string Detail(const ImportChange &c) {
   std::string text(ImportChangeName(c.kind));
   switch (c.kind) {
   case ImportChangeKind::Snapped:
-    return text + " start " + Signed(c.amount) + " end " + Signed(c.amount2) + " ticks";
+    return text + " 始まり " + Signed(c.amount) + " 終わり " + Signed(c.amount2) + " ティック";
   case ImportChangeKind::Folded:
-    return text + " " + Signed(c.amount) + " octaves";
+    return text + " " + Signed(c.amount) + " オクターブ";
   case ImportChangeKind::CutByOverlap:
   case ImportChangeKind::DroppedShort:
   case ImportChangeKind::ShortenedTail:
-    return text + " " + std::to_string(c.amount) + " ticks";
+    return text + " " + std::to_string(c.amount) + " ティック";
   case ImportChangeKind::SplitTied:
-    return text + " " + std::to_string(c.amount);
+    return text + " " + std::to_string(c.amount) + " 個";
   case ImportChangeKind::DroppedChord:
     break;
   }
@@ -70,9 +70,9 @@ std::string ImportReportText(const ImportReport &report, int ticksPerBeat, int b
     const PartDrift &d = report.drift[static_cast<std::size_t>(n)];
     if (d.notes == 0)
       continue;
-    out += "part " + std::to_string(n) + ": " + std::to_string(d.notes) + " notes, drift total " +
-           std::to_string(d.totalAbs) + " max " + std::to_string(d.maxAbs) + " end " +
-           Signed(d.endShift) + " ticks\n";
+    out += "パート " + std::to_string(n) + ": " + std::to_string(d.notes) + " 音、ずれ 合計 " +
+           std::to_string(d.totalAbs) + " 最大 " + std::to_string(d.maxAbs) + " 終わり " +
+           Signed(d.endShift) + " ティック\n";
   }
   return out;
 }
@@ -81,14 +81,14 @@ std::string ImportReportSummary(const ImportReport &report) {
   int notes = 0;
   for (const PartDrift &d : report.drift)
     notes += d.notes;
-  std::string out = std::to_string(notes) + " notes written";
+  std::string out = std::to_string(notes) + " 音を書き込み";
   constexpr ImportChangeKind kKinds[] = {
       ImportChangeKind::Snapped,      ImportChangeKind::Folded,    ImportChangeKind::CutByOverlap,
       ImportChangeKind::DroppedChord, ImportChangeKind::SplitTied, ImportChangeKind::DroppedShort,
       ImportChangeKind::ShortenedTail};
   for (ImportChangeKind kind : kKinds)
     if (const std::size_t n = report.count(kind); n > 0)
-      out += ", " + std::to_string(n) + " " + std::string(ImportChangeName(kind));
+      out += "、" + std::string(ImportChangeName(kind)) + " " + std::to_string(n);
   return out;
 }
 

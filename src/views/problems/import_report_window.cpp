@@ -114,7 +114,9 @@ void ImportReportWindow::setReport(const ImportReport &report, const Song &song)
         ImportReportText({{c}, {}, {}}, song.ticksPerBeat, song.beatsPerMeasure);
     const QStringList cells = QString::fromStdString(line).trimmed().split('\t');
     auto *row =
-        new ReportRow(QStringList{QStringLiteral("CH%1").arg(c.part), QString::number(c.element),
+        new ReportRow(QStringList{QStringLiteral("CH%1").arg(c.part),
+                                  // a dropped note has no element of its own
+                                  c.element < 0 ? QStringLiteral("—") : QString::number(c.element),
                                   cells.value(2), QString::number(c.key), cells.value(4)});
     row->setData(0, Qt::UserRole, c.part);
     row->setData(1, Qt::UserRole, c.element);
