@@ -46,6 +46,24 @@ const std::array<NoteByte, 256> &NoteBytes() {
   return table;
 }
 
+// The octave window an escape's selector byte moves to; -1 for the other selectors. Worked
+// out once by DecodeCode: after notes, octave moves are the commonest codes of a file.
+const std::array<int, 256> &OctaveSelectors() {
+  static const std::array<int, 256> table = [] {
+    std::array<int, 256> windows{};
+    for (int c = 0; c < 256; ++c) {
+      const char text[2] = {'!', static_cast<char>(c)};
+      const SmdWord word = DecodeCode(std::string_view(text, 2)).word;
+      windows[static_cast<std::size_t>(c)] = word == SmdWord::High     ? kOctaveHigh
+                                             : word == SmdWord::Low    ? kOctaveLow
+                                             : word == SmdWord::Middle ? kOctaveMiddle
+                                                                       : -1;
+    }
+    return windows;
+  }();
+  return table;
+}
+
 Error At(std::size_t offset, std::string what) {
   return Error{std::move(what), static_cast<std::int64_t>(offset)};
 }
@@ -58,6 +76,7 @@ public:
 
   Result<int> run() {
     const std::array<NoteByte, 256> &noteBytes = NoteBytes();
+    const std::array<int, 256> &octaveSelectors = OctaveSelectors();
     while (pos_ < text_.size()) {
       const std::size_t at = pos_;
       // Notes and rests are nearly every byte of a file: they take the short way.
@@ -71,6 +90,14 @@ public:
           e.length = b.length;
           e.pitch = b.pitch;
           ++pos_;
+          continue;
+        }
+      }
+      if (text_[at] == '!' && at + 1 < text_.size()) {
+        if (const int window = octaveSelectors[static_cast<unsigned char>(text_[at + 1])];
+            window >= 0) {
+          setOctave(window);
+          pos_ += 2;
           continue;
         }
       }
