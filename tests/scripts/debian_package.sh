@@ -5,11 +5,7 @@
 set -euo pipefail
 cli="${PIPORAPAD_CLI:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
-build="$(dirname "$cli")"
-while [ ! -f "$build/CMakeCache.txt" ]; do
-  [ "$build" != / ] || { echo "no build folder above $cli" >&2; exit 1; }
-  build="$(dirname "$build")"
-done
+build="${PIPORAPAD_BUILD_DIR:?}"
 if grep -q '^PIPORAPAD_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
   echo "skipped: a sanitizer build is not packaged"
   exit 0

@@ -10,11 +10,7 @@ src="${PIPORAPAD_SOURCE_DIR:?}"
 for tool in Xvfb xdg-open gio xdotool update-mime-database update-desktop-database; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool not installed"; exit 0; }
 done
-build="$(dirname "$cli")"
-while [ ! -f "$build/CMakeCache.txt" ]; do
-  [ "$build" != / ] || { echo "no build folder above $cli" >&2; exit 1; }
-  build="$(dirname "$build")"
-done
+build="${PIPORAPAD_BUILD_DIR:?}"
 work="$(mktemp -d)"
 xvfb_pid=""
 editor_pid=""

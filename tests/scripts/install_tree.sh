@@ -5,11 +5,7 @@
 set -euo pipefail
 cli="${PIPORAPAD_CLI:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
-build="$(dirname "$cli")"
-while [ ! -f "$build/CMakeCache.txt" ]; do
-  [ "$build" != / ] || { echo "no build folder above $cli" >&2; exit 1; }
-  build="$(dirname "$build")"
-done
+build="${PIPORAPAD_BUILD_DIR:?}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix with blanks"

@@ -2,6 +2,7 @@
 
 #include "model/source_line.h"
 #include "model/vocabulary.h"
+#include "views/problems/rows_text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -131,25 +132,7 @@ void ImportReportWindow::setReport(const ImportReport &report, const Song &song)
 }
 
 QString ImportReportWindow::selectedText() const {
-  QStringList lines;
-  QStringList header;
-  for (int c = 0; c < list_->columnCount(); ++c)
-    header << list_->headerItem()->text(c);
-  lines << header.join('\t');
-  QList<QTreeWidgetItem *> rows = list_->selectedItems();
-  if (rows.isEmpty())
-    for (int r = 0; r < list_->topLevelItemCount(); ++r)
-      rows << list_->topLevelItem(r);
-  std::sort(rows.begin(), rows.end(), [this](QTreeWidgetItem *a, QTreeWidgetItem *b) {
-    return list_->indexOfTopLevelItem(a) < list_->indexOfTopLevelItem(b);
-  });
-  for (const QTreeWidgetItem *row : rows) {
-    QStringList cells;
-    for (int c = 0; c < list_->columnCount(); ++c)
-      cells << row->text(c);
-    lines << cells.join('\t');
-  }
-  return lines.join('\n') + '\n';
+  return RowsAsText(*list_);
 }
 
 void ImportReportWindow::copySelection() const {

@@ -3,6 +3,7 @@
 #include "model/save_checks.h"
 #include "model/source_line.h"
 #include "model/vocabulary.h"
+#include "views/problems/rows_text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -128,26 +129,7 @@ int ProblemListWindow::currentRow() const {
 }
 
 QString ProblemListWindow::selectedText() const {
-  QList<QTreeWidgetItem *> rows = list_->selectedItems();
-  if (rows.isEmpty())
-    for (int r = 0; r < list_->topLevelItemCount(); ++r)
-      rows << list_->topLevelItem(r);
-  // In the order the list shows them, not the order they were picked.
-  std::sort(rows.begin(), rows.end(), [this](QTreeWidgetItem *a, QTreeWidgetItem *b) {
-    return list_->indexOfTopLevelItem(a) < list_->indexOfTopLevelItem(b);
-  });
-  QStringList lines;
-  QStringList header;
-  for (int c = 0; c < list_->columnCount(); ++c)
-    header << list_->headerItem()->text(c);
-  lines << header.join('\t');
-  for (const QTreeWidgetItem *row : rows) {
-    QStringList cells;
-    for (int c = 0; c < list_->columnCount(); ++c)
-      cells << row->text(c);
-    lines << cells.join('\t');
-  }
-  return lines.join('\n') + '\n';
+  return RowsAsText(*list_);
 }
 
 void ProblemListWindow::copySelection() const {
