@@ -27,50 +27,8 @@ constexpr std::array<LengthStep, 8> kLengthSteps = {{{80, 160, 640},
                                                      {640, 80, 320},
                                                      {960, 120, 480}}};
 
-// A length code read by its shape: base value, triplet mark, tie mark. Halving and doubling
-// change the base and keep the marks, so the code is changed in place.
-struct CodeShape {
-  std::size_t baseLength = 0;
-  std::string_view base;
-};
-
-CodeShape ShapeOf(std::string_view code) {
-  std::size_t n = code.size();
-  if (n > 0 && code[n - 1] == '_')
-    --n;
-  if (n >= 2 && code[n - 1] == '3')
-    --n;
-  return CodeShape{n, code.substr(0, n)};
-}
-
-// "2" -> "4", "4" -> "8", "8" -> "16"; triplet and tie marks stay.
-bool HalveInPlace(std::string &code) {
-  const CodeShape shape = ShapeOf(code);
-  const char *to = shape.base == "2"   ? "4"
-                   : shape.base == "4" ? "8"
-                   : shape.base == "8" ? "16"
-                                       : nullptr;
-  if (!to)
-    return false;
-  code.replace(0, shape.baseLength, to);
-  return true;
-}
-
-// "4" -> "2", "8" -> "4", "16" -> "8"; triplet and tie marks stay. Halves have no double.
-bool DoubleInPlace(std::string &code) {
-  const CodeShape shape = ShapeOf(code);
-  const char *to = shape.base == "4"    ? "2"
-                   : shape.base == "8"  ? "4"
-                   : shape.base == "16" ? "8"
-                                        : nullptr;
-  if (!to)
-    return false;
-  code.replace(0, shape.baseLength, to);
-  return true;
-}
-
-// The same steps on a list's own length: halving and doubling keep the triplet and tie marks,
-// so the new length is the row with half or twice the ticks.
+// "2" -> "4", "4" -> "8", "8" -> "16" and back; triplet and tie marks stay, so the new length
+// is the row with half or twice the ticks. Sixteenths have no half, halves no double.
 bool HalveInPlace(NoteLength &length) {
   const NoteLength halved = NoteLength::FromTicks(length.ticks() / 2, length.tied());
   if (!length.row() || !halved.row())
@@ -223,13 +181,13 @@ EditOutcome ToggleTieBeforeCursor(Song &song) {
 }
 
 std::optional<std::string> HalvedCode(std::string_view code) {
-  std::string changed(code);
-  return HalveInPlace(changed) ? std::optional(changed) : std::nullopt;
+  NoteLength changed(code);
+  return HalveInPlace(changed) ? std::optional(std::string(changed)) : std::nullopt;
 }
 
 std::optional<std::string> DoubledCode(std::string_view code) {
-  std::string changed(code);
-  return DoubleInPlace(changed) ? std::optional(changed) : std::nullopt;
+  NoteLength changed(code);
+  return DoubleInPlace(changed) ? std::optional(std::string(changed)) : std::nullopt;
 }
 
 EditOutcome HalveAll(Song &song, bool scoreEditorActive) {
