@@ -8,16 +8,8 @@ namespace {
 
 constexpr std::string_view kEmpty;
 
-// "？" and "？_" live here so that text() can hand out a view of them.
+// The tied unknown length lives here so that text() can hand out a view of it.
 constexpr std::string_view kUnknownTied = "？_";
-
-// Index of the untied row whose code is `code`, -1 when none is.
-int RowOf(std::string_view code) {
-  for (std::size_t i = 0; i < kLengthCodes.size(); ++i)
-    if (kLengthCodes[i].code == code)
-      return static_cast<int>(i);
-  return -1;
-}
 
 } // namespace
 
@@ -31,20 +23,17 @@ NoteLength &NoteLength::operator=(std::string_view text) {
     return *this;
   }
   const bool tied = text.back() == '_';
-  if (tied)
-    text.remove_suffix(1);
-  const int row = RowOf(text);
-  if (row < 0)
-    id_ = tied ? kUnknownTiedId : kUnknownId;
+  if (const LengthCode *row = FindLength(text))
+    id_ = static_cast<std::uint8_t>((row - kLengthCodes.data()) | (tied ? kTiedBit : 0));
   else
-    id_ = static_cast<std::uint8_t>(row | (tied ? kTiedBit : 0));
+    id_ = tied ? kUnknownTiedId : kUnknownId;
   return *this;
 }
 
 NoteLength NoteLength::FromTicks(int ticks, bool tied) {
-  for (std::size_t i = 0; i < kLengthCodes.size(); ++i)
-    if (kLengthCodes[i].ticks == ticks)
-      return NoteLength(static_cast<std::uint8_t>(i | (tied ? kTiedBit : 0)));
+  if (const LengthCode *row = FindLengthByTicks(ticks))
+    return NoteLength(
+        static_cast<std::uint8_t>((row - kLengthCodes.data()) | (tied ? kTiedBit : 0)));
   return NoteLength(tied ? kUnknownTiedId : kUnknownId);
 }
 

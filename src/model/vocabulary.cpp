@@ -1,5 +1,7 @@
 #include "model/vocabulary.h"
 
+#include "model/note_texts.h"
+
 #include <array>
 
 namespace pipora {
@@ -76,11 +78,7 @@ bool IsKnownLength(std::string_view code) {
 }
 
 std::string LengthCodeFromTicks(int ticks, bool tied) {
-  const LengthCode *row = FindLengthByTicks(ticks);
-  std::string code(row ? row->code : kUnknownLength);
-  if (tied)
-    code += '_';
-  return code;
+  return std::string(NoteLength::FromTicks(ticks, tied));
 }
 
 int LengthIndex(std::string_view code) {
