@@ -333,21 +333,92 @@ TEST(ImportReport, RecordsWhatFittingDidToEachNote) {
   EXPECT_NE(ImportReportSummary(report).find("和音の音を削除 1"), std::string::npos);
 }
 
-TEST(ImportNoteEvent, StopsAppendingWhenFull) {
+TEST(ImportNoteEvent, AGapPastTheLimitIsRefusedWithoutAppendingIt) {
   Song song;
   EmptyPartsForImport(song);
   MidiImportOptions options;
   options.maxElements = 5000;
+  ImportReport report;
+  options.report = &report;
   MidiImporter importer(song, options);
-  // A note after about 2^31 ticks of silence on every channel.
-  for (int c = 1; c <= 16 && !importer.full(); ++c)
-    importer.ImportNoteEvent(c, 60, 100, 2'000'000'000);
+  importer.ImportNoteEvent(1, 60, 100, 0);
+  importer.ImportNoteEvent(1, 60, 0, 480);
+  // A note after about 2^31 ticks of silence: two million rests, far past the limit.
+  importer.ImportNoteEvent(1, 62, 100, 2'000'000'000);
   EXPECT_TRUE(importer.full());
-  std::int64_t total = 0;
-  for (int c = 1; c <= 16; ++c)
-    total += song.part(c).count + 1;
-  EXPECT_EQ(total, 5000);
+  // Later events append nothing, on any channel.
+  importer.ImportNoteEvent(1, 62, 0, 2'000'000'480);
+  importer.ImportNoteEvent(2, 64, 100, 0);
+  importer.ImportNoteEvent(2, 64, 0, 480);
+  AppendEndMarkers(song);
+  EXPECT_EQ(Describe(song, 1), "60:4");
+  EXPECT_EQ(Describe(song, 2), "");
+  EXPECT_EQ(song.capacity, kInitialCapacity);
+  // Only the note that was appended is in the report.
+  EXPECT_EQ(report.drift[1].notes, 1);
+  EXPECT_TRUE(report.changes.empty());
 }
+
+// A note or rest is appended whole or not at all: whole when its pieces leave room under the
+// limit, refused (and the import full) when they would reach it.
+struct LimitRow {
+  const char *name;
+  std::int64_t gapTicks; // silence before a quarter note on channel 1, on the grid
+  std::int64_t maxElements;
+};
+
+class ElementLimitTable : public ::testing::TestWithParam<LimitRow> {};
+
+TEST_P(ElementLimitTable, AppendsWholeStretchesOrRefusesThem) {
+  const LimitRow &r = GetParam();
+  MidiImportOptions options;
+  options.triplets = false;
+  options.maxElements = r.maxElements;
+  Song song;
+  EmptyPartsForImport(song);
+  MidiImporter importer(song, options);
+  importer.ImportNoteEvent(1, 60, 100, r.gapTicks);
+  importer.ImportNoteEvent(1, 60, 0, r.gapTicks + 480);
+  const std::vector<std::string_view> rests = CutDuration(r.gapTicks);
+  const auto rest = static_cast<std::int64_t>(rests.size());
+  std::string expected;
+  if (rest >= r.maxElements) {
+    EXPECT_TRUE(importer.full());
+  } else {
+    for (const std::string_view code : rests)
+      expected += "0:" + std::string(code) + " ";
+    if (rest + 1 < r.maxElements) {
+      expected += "60:4";
+      EXPECT_FALSE(importer.full());
+    } else {
+      EXPECT_TRUE(importer.full()); // the note itself would reach the limit
+    }
+    if (!expected.empty() && expected.back() == ' ')
+      expected.pop_back();
+  }
+  AppendEndMarkers(song);
+  EXPECT_EQ(Describe(song, 1), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limit, ElementLimitTable,
+    ::testing::Values(
+        // 10 half notes of rest: tied halves, the last one plain
+        LimitRow{"TenRestsAndNoteUnderTwelve", 9600, 12},
+        LimitRow{"TenRestsAndNoteReachEleven", 9600, 11}, LimitRow{"TenRestsReachTen", 9600, 10},
+        LimitRow{"TenRestsPastNine", 9600, 9},
+        // a tail of shorter pieces after the halves
+        LimitRow{"HalvesAndTailUnderLimit", 9600 + 840, 15},
+        LimitRow{"HalvesAndTailNoteReachesLimit", 9600 + 840, 14},
+        LimitRow{"HalvesAndTailReachLimit", 9600 + 840, 13},
+        LimitRow{"HalvesAndTailPastLimit", 9600 + 840, 12},
+        // just over twice a half note, where counting switches to division
+        LimitRow{"JustOverTwoHalvesFit", 1920 + 120, 5},
+        LimitRow{"JustOverTwoHalvesRefused", 1920 + 120, 3},
+        LimitRow{"ExactlyThreeHalvesRefused", 2880, 3}, LimitRow{"ExactlyThreeHalvesFit", 2880, 5},
+        LimitRow{"HugeGapRefused", 120'000'000, 65536}, LimitRow{"NoGapFits", 0, 2},
+        LimitRow{"NoGapNoteReachesLimit", 0, 1}),
+    [](const testing::TestParamInfo<LimitRow> &info) { return std::string(info.param.name); });
 
 TEST(EmptyPartsForImport, LeavesBackupSlotAndAppendsMarkers) {
   Song song;

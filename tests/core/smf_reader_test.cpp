@@ -312,6 +312,16 @@ TEST(ReadSmf, SameBytesGiveSameLogAndSong) {
   EXPECT_EQ(a.song.title, "AB");
 }
 
+// A silence of a million rests after a quarter note: the read stops at the note-on after it
+// with the message, and the song keeps the quarter note without any of the rests.
+TEST(ReadSmf, AGapPastTheElementLimitStopsAtItsEvent) {
+  const auto file = Concat(Header(0, 1, 120), Track(Hex("00 90 3C 64 78 80 3C 00 "
+                                                        "FF FF FF 7F 90 3E 64 00 FF 2F 00")));
+  const Read r = ReadBytes(file);
+  EXPECT_EQ(r.result.error, "音符が多すぎます（37 バイト目）");
+  EXPECT_EQ(CodesOf(r.song, 1), (std::vector<std::string>{"60:4"}));
+}
+
 struct DamagedRow {
   const char *name;
   std::vector<std::uint8_t> bytes;

@@ -9,6 +9,7 @@ namespace pipora {
 namespace {
 
 constexpr std::int64_t kSixteenthTicks = 120;
+constexpr std::int64_t kShortestTicks = kLengthCodes.back().ticks;
 
 // Triplet durations a note may keep without being cut: they have no tied form in the table.
 std::string_view TripletCode(std::int64_t ticks) {
@@ -51,6 +52,19 @@ template <typename Append> std::int64_t ForEachPiece(std::int64_t ticks, Append 
     if (!append(tied->tied, tied->ticks))
       return 0;
   }
+}
+
+// How many pieces ForEachPiece cuts `ticks` into, worked out without cutting: while more
+// than twice the longest length is left, every piece is the longest length, tied.
+std::int64_t PieceCount(std::int64_t ticks) {
+  constexpr std::int64_t kLongest = kLengthCodes.front().ticks;
+  std::int64_t count = 0;
+  if (ticks > 2 * kLongest) {
+    count = (ticks - kLongest - 1) / kLongest;
+    ticks -= count * kLongest;
+  }
+  ForEachPiece(ticks, [&](std::string_view, std::int64_t) { return ++count > 0; });
+  return count;
 }
 
 } // namespace
@@ -136,7 +150,8 @@ void MidiImporter::NoteOff(int channel, int key, std::int64_t s, std::int64_t ra
     noteNumber = FoldKey(key);
   const Written w = AppendUntil(channel, s, noteNumber);
   ch.lastOff = s;
-  if (options_.report != nullptr && key != 0)
+  // A refused note is not part of the song; the read stops with the error.
+  if (options_.report != nullptr && key != 0 && !w.refused)
     RecordNote(channel, key, noteNumber, rawTime, w);
 }
 
@@ -151,11 +166,21 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
     names[12] = PitchNameOf(0);
     return names;
   }();
+  // A stretch that would reach the limit is refused whole, before any of it is appended: a
+  // damaged file's gap of a million rests then costs a division, not a million elements.
+  // No piece is shorter than a sixteenth triplet, so most stretches need no counting.
+  const std::int64_t room = options_.maxElements - appended_;
+  const std::int64_t stretch = end - ch.written;
+  if (const std::int64_t pieces = stretch / kShortestTicks < room ? 0 : PieceCount(stretch);
+      full() || (pieces > 0 && pieces >= room)) {
+    refused_ = true;
+    w.refused = true;
+    w.end = ch.written;
+    return w;
+  }
   const std::string &pitch =
       noteNumber > 0 ? kPitches[static_cast<std::size_t>(noteNumber % 12)] : kPitches[12];
   w.dropped = ForEachPiece(end - ch.written, [&](std::string_view code, std::int64_t ticks) {
-    if (full())
-      return false;
     AppendNote(song_, part, noteNumber, code, pitch);
     if (w.pieces++ == 0)
       w.firstElement = song_.part(part).count;

@@ -17,8 +17,9 @@ struct MidiImportOptions {
   bool triplets = true;
   // `isAuto`: fold keys below 45 and above 90 by octaves into the range SMD can hold.
   bool foldOctaves = true;
-  // Appending stops after this many elements in all parts together, so that a damaged file
-  // with absurd gaps cannot exhaust memory; the reader then reports the file as too long.
+  // At most this many elements in all parts together, so that a damaged file with absurd
+  // gaps cannot exhaust memory: a note or rest whose pieces would reach the limit is not
+  // appended, and the reader then reports the file as too long.
   std::int64_t maxElements = 1'000'000;
   // Called for every program change read, so a window can let the synthesizer hear it.
   std::function<void(int channel, int program)> onProgramChange;
@@ -65,8 +66,9 @@ public:
   // Times start at 0 again; a second track on a channel continues the part after a rest.
   void StartTrack() override;
 
-  // True once options.maxElements have been appended; later events append nothing.
-  bool full() const override { return appended_ >= options_.maxElements; }
+  // True once a note or rest would have reached options.maxElements elements in all;
+  // later events append nothing.
+  bool full() const override { return refused_ || appended_ >= options_.maxElements; }
 
 private:
   struct Channel {
@@ -85,6 +87,7 @@ private:
     std::int64_t start = 0;
     std::int64_t end = 0;
     std::int64_t dropped = 0; // ticks under a sixteenth left off
+    bool refused = false;     // its pieces would have reached the element limit
   };
   Written AppendUntil(int part, std::int64_t end, int noteNumber);
   void NoteOff(int channel, int key, std::int64_t s, std::int64_t rawTime);
@@ -96,6 +99,7 @@ private:
   MidiImportOptions options_;
   std::array<Channel, kUserParts> channels_{};
   std::int64_t appended_ = 0;
+  bool refused_ = false;
 };
 
 // Empties the user's parts and the clipboard for reading: no element at all (count -1), not even
