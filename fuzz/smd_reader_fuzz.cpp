@@ -1,7 +1,7 @@
 // Arbitrary bytes as an SMD file: decoding must never crash, hang or read out of bounds,
-// a decoded song must keep the list invariants, and whatever it saves must read back.
+// and a decoded song must keep the list invariants once in place. Saving it and reading it
+// back is smd_roundtrip_fuzz's check, so that this target spends its time in the reader.
 #include "formats/smd/smd_reader.h"
-#include "formats/smd/smd_writer.h"
 
 #include <QByteArray>
 #include <cstdint>
@@ -25,11 +25,6 @@ void CheckParts(const pipora::Song &song) {
   }
 }
 
-pipora::NoteLength Untied(pipora::NoteLength length) {
-  length.setTied(false);
-  return length;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -40,28 +35,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   pipora::Song song;
   pipora::ReplaceMelody(song, std::move(*doc));
   CheckParts(song);
-
-  // A song that passes the checks must come back with the same notes in every user part.
-  const pipora::Result<QByteArray> encoded = pipora::EncodeSmd(song);
-  if (!encoded)
-    return 0;
-  Require(encoded->endsWith("\r\n"));
-  pipora::Result<pipora::SmdDocument> again = pipora::DecodeSmd(encoded->chopped(2));
-  Require(again.ok());
-  int to = 1;
-  for (int from = 1; from <= pipora::kUserParts; ++from) {
-    const pipora::Part &a = song.part(from);
-    if (a.count == 0)
-      continue; // empty parts are not written; the rest close up
-    const pipora::Part &b = again->song.part(to++);
-    Require(a.count == b.count);
-    for (int i = 0; i < a.count; ++i) {
-      const auto &x = a.notes[static_cast<std::size_t>(i)];
-      const auto &y = b.notes[static_cast<std::size_t>(i)];
-      Require(x.noteNumber == y.noteNumber);
-      // A rest's tie is not stored by the format.
-      Require(x.length == y.length || (x.noteNumber == 0 && Untied(x.length) == y.length));
-    }
-  }
   return 0;
 }
