@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -419,6 +420,49 @@ INSTANTIATE_TEST_SUITE_P(
         LimitRow{"HugeGapRefused", 120'000'000, 65536}, LimitRow{"NoGapFits", 0, 2},
         LimitRow{"NoGapNoteReachesLimit", 0, 1}),
     [](const testing::TestParamInfo<LimitRow> &info) { return std::string(info.param.name); });
+
+// Long rests and notes come out as CutDuration cuts them, with the list capacity that
+// appending them one by one gives.
+TEST(ImportNoteEvent, LongStretchesAreCutAsNoteByNote) {
+  // Around twice a half note, where the leading halves start to go in at once, and longer.
+  const std::int64_t stretches[] = {1920, 2040, 2880, 3000, 96'840, 960 * 10'007 + 640};
+  for (const std::int64_t gap : stretches) {
+    for (const std::int64_t length : stretches) {
+      const std::int64_t at = gap / 120 * 120;
+      const std::int64_t off = at + length / 120 * 120;
+      ImportReport report;
+      MidiImportOptions options = WithoutTriplets();
+      options.report = &report;
+      const Song song = Import({{3, 60, 100, at}, {3, 60, 0, off}}, options);
+
+      Song expected;
+      EmptyPartsForImport(expected);
+      for (const std::string_view code : CutDuration(at))
+        AppendNote(expected, 3, 0, code, "R");
+      for (const std::string_view code : CutDuration(off - at))
+        AppendNote(expected, 3, 60, code, "C");
+      AppendEndMarkers(expected);
+      ASSERT_EQ(song.part(3).count, expected.part(3).count) << gap << " then " << length;
+      for (std::size_t i = 0; i < song.part(3).notes.size(); ++i) {
+        const NoteEntry &a = song.part(3).notes[i];
+        const NoteEntry &b = expected.part(3).notes[i];
+        ASSERT_TRUE(a.noteNumber == b.noteNumber && a.length == b.length && a.pitch == b.pitch)
+            << "element " << i << " of " << gap << " then " << length;
+      }
+      EXPECT_EQ(song.capacity, expected.capacity) << gap << " then " << length;
+      // The report points at the note's first piece and counts its pieces.
+      const auto split =
+          std::find_if(report.changes.begin(), report.changes.end(),
+                       [](const ImportChange &c) { return c.kind == ImportChangeKind::SplitTied; });
+      const auto pieces = static_cast<std::int64_t>(CutDuration(off - at).size());
+      ASSERT_EQ(split != report.changes.end(), pieces > 1) << gap << " then " << length;
+      if (pieces > 1) {
+        EXPECT_EQ(split->amount, pieces) << gap << " then " << length;
+        EXPECT_EQ(split->element, static_cast<int>(CutDuration(at).size()));
+      }
+    }
+  }
+}
 
 TEST(EmptyPartsForImport, LeavesBackupSlotAndAppendsMarkers) {
   Song song;

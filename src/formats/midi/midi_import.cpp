@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::int64_t kSixteenthTicks = 120;
 constexpr std::int64_t kShortestTicks = kLengthCodes.back().ticks;
+constexpr std::int64_t kLongestTicks = kLengthCodes.front().ticks;
 
 // Triplet durations a note may keep without being cut: they have no tied form in the table.
 std::string_view TripletCode(std::int64_t ticks) {
@@ -54,17 +55,31 @@ template <typename Append> std::int64_t ForEachPiece(std::int64_t ticks, Append 
   }
 }
 
-// How many pieces ForEachPiece cuts `ticks` into, worked out without cutting: while more
-// than twice the longest length is left, every piece is the longest length, tied.
+// The pieces ForEachPiece begins `ticks` with that are certainly the longest length, tied:
+// while more than twice that length is left, it cuts nothing else.
+std::int64_t LeadingLongest(std::int64_t ticks) {
+  return ticks > 2 * kLongestTicks ? (ticks - kLongestTicks - 1) / kLongestTicks : 0;
+}
+
+// How many pieces ForEachPiece cuts `ticks` into, worked out without cutting.
 std::int64_t PieceCount(std::int64_t ticks) {
-  constexpr std::int64_t kLongest = kLengthCodes.front().ticks;
-  std::int64_t count = 0;
-  if (ticks > 2 * kLongest) {
-    count = (ticks - kLongest - 1) / kLongest;
-    ticks -= count * kLongest;
-  }
-  ForEachPiece(ticks, [&](std::string_view, std::int64_t) { return ++count > 0; });
+  std::int64_t count = LeadingLongest(ticks);
+  ForEachPiece(ticks - count * kLongestTicks,
+               [&](std::string_view, std::int64_t) { return ++count > 0; });
   return count;
+}
+
+// What AppendNote does `copies` times over, in one step.
+void AppendCopies(Song &song, int part, int noteNumber, std::string_view length,
+                  std::string_view pitch, std::int64_t copies) {
+  Part &p = song.part(part);
+  EnsureCapacityFor(song, p.count + static_cast<int>(copies) - 1);
+  NoteEntry entry;
+  entry.noteNumber = static_cast<std::int16_t>(noteNumber);
+  entry.length = length;
+  entry.pitch = pitch;
+  p.notes.insert(p.notes.end(), static_cast<std::size_t>(copies), entry);
+  p.count += static_cast<std::int32_t>(copies);
 }
 
 } // namespace
@@ -180,6 +195,14 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
   }
   const std::string &pitch =
       noteNumber > 0 ? kPitches[static_cast<std::size_t>(noteNumber % 12)] : kPitches[12];
+  // The leading pieces of a long stretch are all alike: they go in at once.
+  if (const std::int64_t alike = LeadingLongest(stretch); alike > 0) {
+    w.firstElement = song_.part(part).count + 1;
+    w.pieces = static_cast<int>(alike);
+    AppendCopies(song_, part, noteNumber, kLengthCodes.front().tied, pitch, alike);
+    ch.written += alike * kLongestTicks;
+    appended_ += alike;
+  }
   w.dropped = ForEachPiece(end - ch.written, [&](std::string_view code, std::int64_t ticks) {
     AppendNote(song_, part, noteNumber, code, pitch);
     if (w.pieces++ == 0)
