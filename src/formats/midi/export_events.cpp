@@ -4,6 +4,7 @@
 #include "model/vocabulary.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <utility>
 
@@ -60,41 +61,43 @@ std::vector<ExportEvent> BuildExportEvents(const Song &song) {
 
 void SortExportEvents(std::vector<ExportEvent> &events) {
   // A selection sort is quadratic; a tournament tree finds the same "first smallest event
-  // from p on" in logarithmic time, and the same swaps give the same order.
+  // from p on" in logarithmic time, and the same swaps give the same order. A leaf holds its
+  // event's time and position as one key, so that a match is one comparison and a tie goes
+  // to the left, and a match whose winner stays the same ends the climb.
   const std::size_t n = events.size();
   if (n < 2)
     return;
   std::size_t leaves = 1;
   while (leaves < n)
     leaves <<= 1;
-  constexpr std::int64_t kPlaced = std::numeric_limits<std::int64_t>::max();
-  std::vector<std::int64_t> time(leaves, kPlaced);
-  for (std::size_t i = 0; i < n; ++i)
-    time[i] = events[i].time;
-  // winner[node]: position of the smallest time below node; the left one on a tie.
-  std::vector<std::size_t> winner(2 * leaves);
-  for (std::size_t i = 0; i < leaves; ++i)
-    winner[leaves + i] = i;
-  const auto play = [&](std::size_t node) {
-    const std::size_t left = winner[2 * node];
-    const std::size_t right = winner[2 * node + 1];
-    winner[node] = time[right] < time[left] ? right : left;
+  constexpr std::uint64_t kPlaced = std::numeric_limits<std::uint64_t>::max();
+  const auto keyOf = [&](std::size_t position) {
+    // Flipping the sign bit orders negative times (a pick-up) before the others.
+    const auto time = static_cast<std::uint32_t>(events[position].time) ^ 0x8000'0000u;
+    return std::uint64_t{time} << 32 | position;
   };
+  std::vector<std::uint64_t> tree(2 * leaves, kPlaced);
+  for (std::size_t i = 0; i < n; ++i)
+    tree[leaves + i] = keyOf(i);
   for (std::size_t node = leaves - 1; node >= 1; --node)
-    play(node);
-  const auto replay = [&](std::size_t position) {
-    for (std::size_t node = (leaves + position) / 2; node >= 1; node /= 2)
-      play(node);
+    tree[node] = std::min(tree[2 * node], tree[2 * node + 1]);
+  const auto set = [&](std::size_t position, std::uint64_t key) {
+    std::size_t node = leaves + position;
+    tree[node] = key;
+    for (node /= 2; node >= 1; node /= 2) {
+      const std::uint64_t winner = std::min(tree[2 * node], tree[2 * node + 1]);
+      if (tree[node] == winner)
+        break;
+      tree[node] = winner;
+    }
   };
   for (std::size_t p = 0; p < n; ++p) {
-    const std::size_t smallest = winner[1];
+    const auto smallest = static_cast<std::size_t>(tree[1] & 0xFFFF'FFFFu);
     if (smallest != p) {
       std::swap(events[p], events[smallest]);
-      time[smallest] = events[smallest].time;
-      replay(smallest);
+      set(smallest, keyOf(smallest));
     }
-    time[p] = kPlaced;
-    replay(p);
+    set(p, kPlaced);
   }
 }
 
