@@ -33,10 +33,16 @@ constexpr std::size_t StateOf(std::size_t window, bool escaped) {
 // double-byte characters, tempo and volume words).
 enum ByteWay : std::uint8_t { kShortWay = 0, kSameTriplet = 1, kMixedTriplet = 3, kLongWay = 4 };
 
-struct ByteStep {
+// The tables hold a row of 256 bytes per state; a state is named by where its row starts,
+// so that the next look-up needs no sum beyond the byte.
+constexpr std::size_t RowOf(std::size_t state) {
+  return state * 256;
+}
+
+struct alignas(8) ByteStep {
+  std::uint16_t next = 0;   // the row of the state after the byte
   std::uint8_t advance = 0; // 1 for a note or rest: the list grows by one
   std::uint8_t tie = 0;     // 1 for the tie mark: it ties the element before
-  std::uint8_t next = 0;    // the state after the byte
   ByteWay way = kShortWay;
 };
 
@@ -44,8 +50,8 @@ struct ByteStep {
 // (a window's entries stand twice, the second time for the byte after "!", where they are
 // never kept); worked out once by DecodeCode itself.
 struct ReaderTables {
-  std::array<std::array<ByteStep, 256>, kStateCount> steps{};
-  std::array<std::array<NoteEntry, 256>, kStateCount> entries{};
+  std::array<ByteStep, kStateCount * 256> steps{};
+  std::array<NoteEntry, kStateCount * 256> entries{};
   std::array<NoteLength, 256> tripletLengths{}; // two thirds of the length, as a triplet
   std::array<bool, 256> isNote{};
 };
@@ -94,24 +100,24 @@ const ReaderTables &Tables() {
               static_cast<std::int16_t>(code.writtenNumber == 0 ? 0 : code.writtenNumber + shift);
           e.length = length;
           e.pitch = PitchText(code.pitch);
-          t->entries[StateOf(w, false)][byte] = e;
-          t->entries[StateOf(w, true)][byte] = e;
+          t->entries[RowOf(StateOf(w, false)) + byte] = e;
+          t->entries[RowOf(StateOf(w, true)) + byte] = e;
         }
       }
       ByteWay selectorWay = kShortWay;
       const int selected = SelectedWindow(byte, selectorWay);
       for (std::size_t w = 0; w < kWindowCount; ++w) {
-        ByteStep &plain = t->steps[StateOf(w, false)][byte];
+        ByteStep &plain = t->steps[RowOf(StateOf(w, false)) + byte];
         plain.advance = code.isNote ? 1 : 0;
         plain.tie = code.word == SmdWord::Tie ? 1 : 0;
-        plain.next = static_cast<std::uint8_t>(StateOf(w, c == '!'));
+        plain.next = static_cast<std::uint16_t>(RowOf(StateOf(w, c == '!')));
         // A part start needs two more bytes, a double-byte character its second one.
         if (c == kPartStartEsc || IsCp932LeadByte(byte))
           plain.way = kLongWay;
 
-        ByteStep &selector = t->steps[StateOf(w, true)][byte];
-        selector.next = static_cast<std::uint8_t>(
-            StateOf(selected < 0 ? w : static_cast<std::size_t>(selected), false));
+        ByteStep &selector = t->steps[RowOf(StateOf(w, true)) + byte];
+        selector.next = static_cast<std::uint16_t>(
+            RowOf(StateOf(selected < 0 ? w : static_cast<std::size_t>(selected), false)));
         selector.way = selectorWay;
       }
     }
@@ -140,39 +146,39 @@ public:
     NoteEntry *out = out_;
     NoteEntry *begin = partBegin_;
     NoteEntry *end = bufferEnd_;
-    std::size_t state = StateOf(window_, false);
+    std::size_t row = RowOf(StateOf(window_, false)); // the state
     std::size_t i = 0;
     while (i < size) {
       const unsigned char c = bytes[i];
-      const ByteStep step = tables.steps[state][c];
+      const ByteStep step = tables.steps[row + c];
       if ((step.way != kShortWay) | (out == end) | (out == begin)) [[unlikely]] {
-        const bool escaped = (state & 1) != 0;
+        const bool escaped = row != RowOf(StateOf(row / RowOf(2), false));
         if (step.way != kShortWay || out == end) {
           // A triplet group whose codes are all there and fit takes a short way of its own.
           const std::size_t codes = step.way == kLongWay ? 0 : step.way;
           const unsigned char *code = bytes + i + 1;
           if (codes != 0 && size - i > codes && end - out >= 3 && tables.isNote[code[0]] &&
               tables.isNote[code[codes / 2]] && tables.isNote[code[codes - 1]]) {
-            const std::size_t plain = state & ~std::size_t{1};
+            const std::size_t plain = RowOf(StateOf(row / RowOf(2), false));
             for (std::size_t k = 0; k < 3; ++k, ++out) {
               const unsigned char note = code[codes == 1 ? 0 : k];
-              *out = tables.entries[plain][note];
+              *out = tables.entries[plain + note];
               out->length = tables.tripletLengths[note];
             }
-            state = plain;
+            row = plain;
             i += codes + 1;
             continue;
           }
           // Part starts, the rare codes, a full buffer, and no part yet: the long way.
           out_ = out;
-          window_ = state / 2;
+          window_ = row / RowOf(2);
           const std::size_t at = escaped ? i - 1 : i;
           if (Status s = step.way != kShortWay ? decodeAt(at) : decodeFull(at); !s)
             return s.failure();
           out = out_;
           begin = partBegin_;
           end = bufferEnd_;
-          state = StateOf(window_, false);
+          row = RowOf(StateOf(window_, false));
           i = pos_;
           continue;
         }
@@ -183,13 +189,13 @@ public:
       // branch could guess: they are applied without asking which one came. The entry is
       // written whatever the byte was, and kept only for a note or rest.
       out[-1].length.addTie(step.tie != 0);
-      *out = tables.entries[state][c];
+      *out = tables.entries[row + c];
       out += step.advance;
-      state = step.next;
+      row = step.next;
       ++i;
     }
     out_ = out;
-    const bool escaped = (state & 1) != 0;
+    const bool escaped = row != RowOf(StateOf(row / RowOf(2), false));
     if (escaped)
       return At(base_ + size - 1, "エスケープ語が途中で終わっています。");
     finishPart();
@@ -338,7 +344,7 @@ private:
       return At(base_ + at,
                 "パートの音符が多すぎます（" + std::to_string(kMaxSmdPartElements) + " 個まで）。");
     const ReaderTables &tables = Tables();
-    *out_ = tables.entries[StateOf(window_, false)][c];
+    *out_ = tables.entries[RowOf(StateOf(window_, false)) + c];
     if (triplet)
       out_->length = tables.tripletLengths[c];
     ++out_;
