@@ -83,16 +83,16 @@ int SelectedWindow(unsigned char selector, ByteWay &way) {
 }
 
 const ReaderTables &Tables() {
-  static const ReaderTables *tables = [] {
-    auto *t = new ReaderTables;
+  static const ReaderTables tables = [] {
+    ReaderTables built;
     for (int c = 0; c < 256; ++c) {
       const auto byte = static_cast<unsigned char>(c);
       const char one[1] = {static_cast<char>(c)};
       const DecodedCode code = DecodeCode(std::string_view(one, 1));
       if (code.isNote && code.consumed == 1) {
         const NoteLength length(code.length);
-        t->isNote[byte] = true;
-        t->tripletLengths[byte] = NoteLength::FromTicks(length.ticks() * 2 / 3, false);
+        built.isNote[byte] = true;
+        built.tripletLengths[byte] = NoteLength::FromTicks(length.ticks() * 2 / 3, false);
         for (std::size_t w = 0; w < kWindowCount; ++w) {
           NoteEntry e;
           const int shift = (static_cast<int>(w) - WindowIndex(kOctaveMiddle)) * 12;
@@ -100,14 +100,14 @@ const ReaderTables &Tables() {
               static_cast<std::int16_t>(code.writtenNumber == 0 ? 0 : code.writtenNumber + shift);
           e.length = length;
           e.pitch = PitchText(code.pitch);
-          t->entries[RowOf(StateOf(w, false)) + byte] = e;
-          t->entries[RowOf(StateOf(w, true)) + byte] = e;
+          built.entries[RowOf(StateOf(w, false)) + byte] = e;
+          built.entries[RowOf(StateOf(w, true)) + byte] = e;
         }
       }
       ByteWay selectorWay = kShortWay;
       const int selected = SelectedWindow(byte, selectorWay);
       for (std::size_t w = 0; w < kWindowCount; ++w) {
-        ByteStep &plain = t->steps[RowOf(StateOf(w, false)) + byte];
+        ByteStep &plain = built.steps[RowOf(StateOf(w, false)) + byte];
         plain.advance = code.isNote ? 1 : 0;
         plain.tie = code.word == SmdWord::Tie ? 1 : 0;
         plain.next = static_cast<std::uint16_t>(RowOf(StateOf(w, c == '!')));
@@ -115,15 +115,15 @@ const ReaderTables &Tables() {
         if (c == kPartStartEsc || IsCp932LeadByte(byte))
           plain.way = kLongWay;
 
-        ByteStep &selector = t->steps[RowOf(StateOf(w, true)) + byte];
+        ByteStep &selector = built.steps[RowOf(StateOf(w, true)) + byte];
         selector.next = static_cast<std::uint16_t>(
             RowOf(StateOf(selected < 0 ? w : static_cast<std::size_t>(selected), false)));
         selector.way = selectorWay;
       }
     }
-    return t;
+    return built;
   }();
-  return *tables;
+  return tables;
 }
 
 Error At(std::size_t offset, std::string what) {
