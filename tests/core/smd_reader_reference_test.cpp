@@ -25,7 +25,7 @@ struct ReadPart {
 };
 
 struct Reading {
-  std::string error; // empty when the file reads
+  std::string error;        // empty when the file reads
   std::int64_t offset = -1; // -1 when the error has none
   int partCount = 0;
   TempoChoice tempo = TempoChoice::Normal;
@@ -231,6 +231,11 @@ TEST(SmdReaderReference, EdgesOfTheShortWays) {
       {"mixed triplet past the limit", kStart + full.left(kMaxSmdPartElements - 2) + "!&666"},
       {"triplet at the limit", kStart + full.left(kMaxSmdPartElements - 3) + "!%6\"" + kEnd},
       {"escape hides a part start", kStart + "6!" + kStart + QByteArray(5000, '5') + kEnd},
+      {"ties across many buffers", kStart + QByteArray("5\"6!#7\"").repeated(6000) + kEnd},
+      {"triplets across many buffers",
+       kStart + QByteArray("!%6\"!&5#6!\"5").repeated(3000) + "\"" + kEnd},
+      {"long part then a tie first in the next",
+       kStart + QByteArray(9000, '5') + kEnd + kStart + "\"" + kEnd},
       {"many hidden part starts",
        kStart + QByteArray("!\x1b$D6").repeated(3000) + kStart + "6" + kEnd},
       {"part of nothing but words", kStart + QByteArray("!#!$!\"").repeated(100) + "\"" + kEnd},

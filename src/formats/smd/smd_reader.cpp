@@ -15,6 +15,8 @@ namespace {
 
 constexpr int kMaxFileParts = kPartSlots;
 constexpr int kMaxVolume = 8;
+// Notes a part's buffer holds before they are moved to its list.
+constexpr std::size_t kBufferSize = 2048;
 // The octave windows in table order: low, middle, high.
 constexpr int kWindowCount = 3;
 constexpr int WindowIndex(int octaveState) {
@@ -130,9 +132,7 @@ Error At(std::size_t offset, std::string what) {
   return Error{std::move(what), static_cast<std::int64_t>(offset)};
 }
 
-// Walks the melody text once, keeping the reader's state (part, octave) to itself. A part's
-// notes are written into a scratch buffer sized from the part's bytes (a code makes at most
-// one note a byte), then copied into the part's list at its exact size.
+// Walks the melody text once, keeping the reader's state (part, octave) to itself.
 class SmdDecoder {
 public:
   SmdDecoder(Song &song, std::string_view text, std::size_t base)
@@ -285,32 +285,35 @@ private:
     return Ok{};
   }
 
-  // The buffer holds a slot before the part's first note, so that the tie step may touch the
-  // element before the next one. The next byte's entry is written before the step knows
-  // whether it is a note, so a full buffer goes the long way.
+  // Notes are written into a small buffer that stays in the cache and moved to the part's
+  // list a buffer at a time. The list reserves what the part's bytes allow (a code makes at
+  // most one note a byte) and is filled only as far as the notes go. The buffer holds a slot
+  // before its first note, so that the tie step may touch the element before the next one;
+  // the last note stays in the buffer when it is moved on, for a tie that follows.
   void startPart() {
     const std::size_t end = std::min(text_.find(kPartStart, pos_), text_.size());
-    const std::size_t room =
-        std::min<std::size_t>(end - pos_, static_cast<std::size_t>(kMaxSmdPartElements)) + 1;
-    if (buffer_.size() < room)
-      buffer_.resize(room);
-    pointAtBuffer(0);
+    // One more for the end marker the song puts after the last note.
+    song_.part(part_).notes.reserve(
+        std::min<std::size_t>(end - pos_, static_cast<std::size_t>(kMaxSmdPartElements)) + 1);
+    buffer_.resize(kBufferSize + 1);
+    partBegin_ = out_ = buffer_.data() + 1;
+    bufferEnd_ = partBegin_ + std::min<std::size_t>(kBufferSize, kMaxSmdPartElements);
   }
 
-  void pointAtBuffer(std::size_t count) {
-    partBegin_ = buffer_.data() + 1;
-    out_ = partBegin_ + count;
-    bufferEnd_ = buffer_.data() + buffer_.size();
-  }
-
-  // Grows the buffer when the part's bytes said less than it holds (an escape can hide a part
-  // start); false before the first part and when the part is full.
+  // Moves the buffer's notes but the last to the part's list; false before the first part
+  // and when the part is full.
   bool makeRoom() {
-    const auto count = static_cast<std::size_t>(out_ - partBegin_);
-    if (part_ == 0 || count >= static_cast<std::size_t>(kMaxSmdPartElements))
+    if (part_ == 0)
       return false;
-    buffer_.resize(std::min<std::size_t>(2 * count + 16, kMaxSmdPartElements) + 1);
-    pointAtBuffer(count);
+    std::vector<NoteEntry> &notes = song_.part(part_).notes;
+    const std::size_t limit = kMaxSmdPartElements;
+    if (notes.size() + static_cast<std::size_t>(out_ - partBegin_) >= limit)
+      return false;
+    notes.insert(notes.end(), partBegin_, out_ - 1);
+    *partBegin_ = out_[-1];
+    out_ = partBegin_ + 1;
+    // The buffer never holds more than the part may still take.
+    bufferEnd_ = partBegin_ + std::min(kBufferSize, limit - notes.size());
     return true;
   }
 
@@ -318,9 +321,7 @@ private:
     if (part_ == 0)
       return;
     std::vector<NoteEntry> &notes = song_.part(part_).notes;
-    // Room for the end marker the song puts after the last note.
-    notes.reserve(static_cast<std::size_t>(out_ - partBegin_) + 1);
-    notes.assign(partBegin_, out_);
+    notes.insert(notes.end(), partBegin_, out_);
     out_ = bufferEnd_ = partBegin_ = nullptr;
   }
 
