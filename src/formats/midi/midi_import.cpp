@@ -91,9 +91,12 @@ MidiImporter::MidiImporter(Song &song, const MidiImportOptions &options)
 
 void MidiImporter::StartTrack() {
   for (Channel &ch : channels_) {
-    ch.lastOn = 0;
-    ch.lastOff = 0;
-    ch.written = 0;
+    // The track's time 0 is where the part ends so far. The part's own times run on, so
+    // that the track is snapped and cut as one track holding both would be: as the export.
+    ch.trackStart = ch.written;
+    ch.lastOn = ch.written;
+    ch.lastOff = ch.written;
+    ch.noteStart = ch.written;
     // The new track's time before its first note is a rest, not the old track's last key.
     ch.currentKey = 0;
   }
@@ -105,12 +108,13 @@ void MidiImporter::ImportNoteEvent(int channel, int key, int velocity, std::int6
   if (options_.report != nullptr)
     RecordOriginal(channel, key, velocity, time);
   Channel &ch = channels_[static_cast<std::size_t>(channel - 1)];
-  const std::int64_t s = SnapTime(time, ch.lastOn, options_.triplets);
+  const std::int64_t at = ch.trackStart + time;
 
   if (velocity > 0) {
+    const std::int64_t s = SnapNoteOn(ch, at);
     // A note-on while a note still sounds ends that note here; on a fresh channel the
     // "note" is key 0, so the time before the first note becomes a rest.
-    if (ch.lastOn >= ch.lastOff && s > 0) {
+    if (ch.lastOn >= ch.lastOff && s > ch.trackStart) {
       if (options_.report != nullptr && ch.currentKey != 0)
         RecordCut(channel, time, s == ch.lastOn);
       NoteOff(channel, ch.currentKey, s, time);
@@ -118,10 +122,33 @@ void MidiImporter::ImportNoteEvent(int channel, int key, int velocity, std::int6
     AppendUntil(channel, s, 0);
     ch.currentKey = key;
     ch.lastOn = s;
+    ch.noteStart = ch.written;
     ch.rawOn = time;
     return;
   }
-  NoteOff(channel, key, s, time);
+  // A note's length is measured from where its first piece went.
+  NoteOff(channel, key, SnapTime(at, ch.noteStart, options_.triplets), time);
+}
+
+std::int64_t MidiImporter::SnapNoteOn(const Channel &ch, std::int64_t time) const {
+  if (!options_.triplets)
+    return SnapTime(time, 0, false);
+  // A note still sounding is cut by this one; a whole triplet length after its start makes it
+  // a triplet note. Otherwise triplet spacing counts from the last note written, which is what
+  // an export of the part still holds: rests, dropped notes and key 0 leave no note-on there.
+  const bool open = ch.lastOn >= ch.lastOff && ch.currentKey != 0;
+  // A chord: every note of it starts where the first one did, triplet position or not.
+  if (open && (time + 20) / 40 * 40 == ch.lastOn)
+    return ch.lastOn;
+  const std::int64_t s = SnapTime(time, open ? ch.noteStart : ch.soundingStart, true);
+  if (s % kSixteenthTicks == 0 || open)
+    return s;
+  // Off the sixteenth grid the note must start exactly there: the rests before it must fill
+  // the gap without a dropped tail, or a second import would find it elsewhere.
+  const std::int64_t gap = s - (ch.restPieces > 0 ? ch.restStart : ch.written);
+  if (gap < 0 || ForEachPiece(gap, [](std::string_view, std::int64_t) { return true; }) != 0)
+    return SnapTime(time, 0, false);
+  return s;
 }
 
 void MidiImporter::NoteOff(int channel, int key, std::int64_t s, std::int64_t rawTime) {
@@ -136,12 +163,25 @@ void MidiImporter::NoteOff(int channel, int key, std::int64_t s, std::int64_t ra
     noteNumber = FoldKey(key);
   const Written w = AppendUntil(channel, s, noteNumber);
   ch.lastOff = s;
+  if (noteNumber > 0 && w.pieces > 0)
+    ch.soundingStart = w.start;
   if (options_.report != nullptr && key != 0)
     RecordNote(channel, key, noteNumber, rawTime, w);
 }
 
 MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int noteNumber) {
   Channel &ch = channels_[static_cast<std::size_t>(part - 1)];
+  // The rests after the last note are cut again as one gap up to where the next note
+  // starts, however many events lay in it (key 0, dropped notes): an export holds only the
+  // gap between two notes, and its import cuts it in one.
+  if (noteNumber == 0 && ch.restPieces > 0 && end != ch.written) {
+    Part &p = song_.part(part);
+    p.notes.resize(p.notes.size() - static_cast<std::size_t>(ch.restPieces));
+    p.count -= ch.restPieces;
+    appended_ -= ch.restPieces;
+    ch.written = ch.restStart;
+    ch.restPieces = 0;
+  }
   Written w;
   w.start = ch.written;
   static const std::array<std::string, 13> kPitches = [] {
@@ -164,6 +204,14 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
     return true;
   });
   w.end = ch.written;
+  if (noteNumber != 0) {
+    if (w.pieces > 0)
+      ch.restPieces = 0;
+  } else if (w.pieces > 0) {
+    if (ch.restPieces == 0)
+      ch.restStart = w.start;
+    ch.restPieces += w.pieces;
+  }
   return w;
 }
 
@@ -230,8 +278,8 @@ void MidiImporter::RecordNote(int channel, int key, int noteNumber, std::int64_t
   }
   // Times of one track start at 0; the part's written time runs on over tracks, which the
   // report does not need: shifts compare within the track.
-  const std::int64_t startShift = w.start - ch.rawOn;
-  const std::int64_t endShift = w.end - rawOff;
+  const std::int64_t startShift = w.start - ch.trackStart - ch.rawOn;
+  const std::int64_t endShift = w.end - ch.trackStart - rawOff;
   if (startShift != 0 || endShift != 0)
     add(ImportChangeKind::Snapped, startShift, endShift);
   if (noteNumber != key)
