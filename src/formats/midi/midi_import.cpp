@@ -9,6 +9,13 @@ namespace pipora {
 namespace {
 
 constexpr std::int64_t kSixteenthTicks = 120;
+constexpr std::int64_t kHalfTicks = 960;
+
+// Tied half notes that every cut of `ticks` starts with: after each, a half note or more is
+// left.
+std::int64_t LeadingHalves(std::int64_t ticks) {
+  return std::max<std::int64_t>(ticks - kHalfTicks, 0) / kHalfTicks;
+}
 
 // Triplet durations a note may keep without being cut: they have no tied form in the table.
 std::string_view TripletCode(std::int64_t ticks) {
@@ -175,12 +182,16 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
   // starts, however many events lay in it (key 0, dropped notes): an export holds only the
   // gap between two notes, and its import cuts it in one.
   if (noteNumber == 0 && ch.restPieces > 0 && end != ch.written) {
+    // The half notes that both cuts begin with stay, so a long gap is not cut again whole.
+    const std::int64_t keep = std::min({ch.restPieces, LeadingHalves(ch.written - ch.restStart),
+                                        LeadingHalves(end - ch.restStart)});
+    const std::int64_t removed = ch.restPieces - keep;
     Part &p = song_.part(part);
-    p.notes.resize(p.notes.size() - static_cast<std::size_t>(ch.restPieces));
-    p.count -= ch.restPieces;
-    appended_ -= ch.restPieces;
-    ch.written = ch.restStart;
-    ch.restPieces = 0;
+    p.notes.resize(p.notes.size() - static_cast<std::size_t>(removed));
+    p.count -= static_cast<std::int32_t>(removed);
+    appended_ -= removed;
+    ch.written = ch.restStart + keep * kHalfTicks;
+    ch.restPieces = keep;
   }
   Written w;
   w.start = ch.written;

@@ -86,7 +86,7 @@ private:
     std::int64_t noteStart = 0;     // where the current note's pieces go
     std::int64_t soundingStart = 0; // where the last note written with pieces started
     std::int64_t restStart = 0;     // where the rests at the part's end begin
-    std::int32_t restPieces = 0;    // how many rest elements end the part
+    std::int64_t restPieces = 0;    // how many rest elements end the part
     std::int64_t rawOn = 0;         // the current note's start in the file
     std::array<std::int64_t, 128> soundingSince{}; // file time of each sounding key, -1 none
     std::array<int, 128> pendingCut{};             // change waiting for the key's note-off
