@@ -38,6 +38,9 @@ public:
   bool triplet() const { return id_ < kUnknownId && kLengthCodes[id_ & kRowMask].triplet; }
 
   void setTied(bool tied);
+  // setTied(true) when `tie` holds, for a length with a row of the table; without a branch, for
+  // the SMD reader's inner loop.
+  void addTie(bool tie) { id_ |= static_cast<std::uint8_t>(tie ? kTiedBit : 0); }
 
   friend bool operator==(NoteLength a, NoteLength b) { return a.id_ == b.id_; }
   friend bool operator==(NoteLength a, std::string_view b) { return a.text() == b; }

@@ -15,53 +15,117 @@ namespace {
 
 constexpr int kMaxFileParts = kPartSlots;
 constexpr int kMaxVolume = 8;
-// Beyond this a part grows as it goes, so a damaged file cannot ask for huge memory.
-constexpr std::size_t kReserveLimit = 1 << 16;
-
-// What a one-byte note or rest code puts in the list, worked out once per byte value by
-// DecodeCode itself: reading a file then costs a table look-up a note.
-struct NoteByte {
-  bool isNote = false;
-  std::int16_t writtenNumber = 0; // 0 for rests
-  NoteLength length;
-  NoteLength tripletLength; // two thirds of `length`, as a triplet word gives it
-  PitchText pitch;
-};
-
-const std::array<NoteByte, 256> &NoteBytes() {
-  static const std::array<NoteByte, 256> table = [] {
-    std::array<NoteByte, 256> bytes{};
-    for (int c = 0; c < 256; ++c) {
-      const char text[1] = {static_cast<char>(c)};
-      const DecodedCode code = DecodeCode(std::string_view(text, 1));
-      if (!code.isNote || code.consumed != 1)
-        continue;
-      const NoteLength length(code.length);
-      bytes[static_cast<std::size_t>(c)] = {
-          true, static_cast<std::int16_t>(code.writtenNumber), length,
-          NoteLength::FromTicks(length.ticks() * 2 / 3, false), PitchText(code.pitch)};
-    }
-    return bytes;
-  }();
-  return table;
+// Notes a part's buffer holds before they are moved to its list.
+constexpr std::size_t kBufferSize = 2048;
+// The octave windows in table order: low, middle, high.
+constexpr int kWindowCount = 3;
+constexpr int WindowIndex(int octaveState) {
+  return octaveState - kOctaveLow;
 }
 
-// The octave window an escape's selector byte moves to; -1 for the other selectors. Worked
-// out once by DecodeCode: after notes, octave moves are the commonest codes of a file.
-const std::array<int, 256> &OctaveSelectors() {
-  static const std::array<int, 256> table = [] {
-    std::array<int, 256> windows{};
+// The reader's state between two bytes: the octave window, and whether the byte before was
+// the "!" of an escape word (the next byte then selects the word).
+constexpr int kStateCount = kWindowCount * 2;
+constexpr std::size_t StateOf(std::size_t window, bool escaped) {
+  return window * 2 + (escaped ? 1 : 0);
+}
+
+// How a byte is read: the short way (notes, rests, ties, octave words, skipped bytes), a
+// triplet group (one or three codes follow), or the long way through DecodeCode (part starts,
+// double-byte characters, tempo and volume words).
+enum ByteWay : std::uint8_t { kShortWay = 0, kSameTriplet = 1, kMixedTriplet = 3, kLongWay = 4 };
+
+// The tables hold a row of 256 bytes per state; a state is named by where its row starts,
+// so that the next look-up needs no sum beyond the byte.
+constexpr std::size_t RowOf(std::size_t state) {
+  return state * 256;
+}
+
+struct alignas(8) ByteStep {
+  std::uint16_t next = 0;   // the row of the state after the byte
+  std::uint8_t advance = 0; // 1 for a note or rest: the list grows by one
+  std::uint8_t tie = 0;     // 1 for the tie mark: it ties the element before
+  ByteWay way = kShortWay;
+};
+
+// Every byte in every state, and the list element each note or rest code makes in each state
+// (a window's entries stand twice, the second time for the byte after "!", where they are
+// never kept); worked out once by DecodeCode itself.
+struct ReaderTables {
+  std::array<ByteStep, kStateCount * 256> steps{};
+  std::array<NoteEntry, kStateCount * 256> entries{};
+  std::array<NoteLength, 256> tripletLengths{}; // two thirds of the length, as a triplet
+  std::array<bool, 256> isNote{};
+};
+
+// The window an escape's selector byte moves to; -1 for the others. kLongWay for the words
+// only DecodeCode reads.
+int SelectedWindow(unsigned char selector, ByteWay &way) {
+  const char text[2] = {'!', static_cast<char>(selector)};
+  switch (DecodeCode(std::string_view(text, 2)).word) {
+  case SmdWord::High:
+    return WindowIndex(kOctaveHigh);
+  case SmdWord::Low:
+    return WindowIndex(kOctaveLow);
+  case SmdWord::Middle:
+    return WindowIndex(kOctaveMiddle);
+  case SmdWord::SameTriplet:
+    way = kSameTriplet;
+    return -1;
+  case SmdWord::MixedTriplet:
+    way = kMixedTriplet;
+    return -1;
+  case SmdWord::None:
+  case SmdWord::Normal: // the tempo stays as it is
+    return -1;
+  default:
+    way = kLongWay;
+    return -1;
+  }
+}
+
+const ReaderTables &Tables() {
+  static const ReaderTables tables = [] {
+    ReaderTables built;
     for (int c = 0; c < 256; ++c) {
-      const char text[2] = {'!', static_cast<char>(c)};
-      const SmdWord word = DecodeCode(std::string_view(text, 2)).word;
-      windows[static_cast<std::size_t>(c)] = word == SmdWord::High     ? kOctaveHigh
-                                             : word == SmdWord::Low    ? kOctaveLow
-                                             : word == SmdWord::Middle ? kOctaveMiddle
-                                                                       : -1;
+      const auto byte = static_cast<unsigned char>(c);
+      const char one[1] = {static_cast<char>(c)};
+      const DecodedCode code = DecodeCode(std::string_view(one, 1));
+      if (code.isNote && code.consumed == 1) {
+        const NoteLength length(code.length);
+        built.isNote[byte] = true;
+        built.tripletLengths[byte] = NoteLength::FromTicks(length.ticks() * 2 / 3, false);
+        for (std::size_t w = 0; w < kWindowCount; ++w) {
+          NoteEntry e;
+          const int shift = (static_cast<int>(w) - WindowIndex(kOctaveMiddle)) * 12;
+          e.noteNumber =
+              static_cast<std::int16_t>(code.writtenNumber == 0 ? 0 : code.writtenNumber + shift);
+          e.length = length;
+          e.pitch = PitchText(code.pitch);
+          built.entries[RowOf(StateOf(w, false)) + byte] = e;
+          built.entries[RowOf(StateOf(w, true)) + byte] = e;
+        }
+      }
+      ByteWay selectorWay = kShortWay;
+      const int selected = SelectedWindow(byte, selectorWay);
+      for (std::size_t w = 0; w < kWindowCount; ++w) {
+        ByteStep &plain = built.steps[RowOf(StateOf(w, false)) + byte];
+        plain.advance = code.isNote ? 1 : 0;
+        plain.tie = code.word == SmdWord::Tie ? 1 : 0;
+        plain.next = static_cast<std::uint16_t>(RowOf(StateOf(w, c == '!')));
+        // A part start needs two more bytes, a double-byte character its second one.
+        if (c == kPartStartEsc || IsCp932LeadByte(byte))
+          plain.way = kLongWay;
+
+        ByteStep &selector = built.steps[RowOf(StateOf(w, true)) + byte];
+        selector.next = static_cast<std::uint16_t>(
+            RowOf(StateOf(selected < 0 ? w : static_cast<std::size_t>(selected), false)));
+        selector.way = selectorWay;
+      }
     }
-    return windows;
+    return built;
   }();
-  return table;
+  return tables;
 }
 
 Error At(std::size_t offset, std::string what) {
@@ -75,58 +139,99 @@ public:
       : song_(song), text_(text), base_(base) {}
 
   Result<int> run() {
-    const std::array<NoteByte, 256> &noteBytes = NoteBytes();
-    const std::array<int, 256> &octaveSelectors = OctaveSelectors();
-    while (pos_ < text_.size()) {
-      const std::size_t at = pos_;
-      // Notes and rests are nearly every byte of a file: they take the short way.
-      if (const NoteByte &b = noteBytes[static_cast<unsigned char>(text_[at])];
-          b.isNote && part_ > 0) {
-        std::vector<NoteEntry> &notes = song_.part(part_).notes;
-        if (notes.size() < static_cast<std::size_t>(kMaxSmdPartElements)) {
-          NoteEntry &e = notes.emplace_back();
-          e.noteNumber =
-              static_cast<std::int16_t>(b.writtenNumber == 0 ? 0 : b.writtenNumber + shift_);
-          e.length = b.length;
-          e.pitch = b.pitch;
-          ++pos_;
+    const ReaderTables &tables = Tables();
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text_.data());
+    const std::size_t size = text_.size();
+    // The loop's state lives in locals; the long way reads and writes the members.
+    NoteEntry *out = out_;
+    NoteEntry *begin = partBegin_;
+    NoteEntry *end = bufferEnd_;
+    std::size_t row = RowOf(StateOf(window_, false)); // the state
+    std::size_t i = 0;
+    while (i < size) {
+      const unsigned char c = bytes[i];
+      const ByteStep step = tables.steps[row + c];
+      if ((step.way != kShortWay) | (out == end) | (out == begin)) [[unlikely]] {
+        const bool escaped = row != RowOf(StateOf(row / RowOf(2), false));
+        if (step.way != kShortWay || out == end) {
+          // A triplet group whose codes are all there and fit takes a short way of its own.
+          const std::size_t codes = step.way == kLongWay ? 0 : step.way;
+          const unsigned char *code = bytes + i + 1;
+          if (codes != 0 && size - i > codes && end - out >= 3 && tables.isNote[code[0]] &&
+              tables.isNote[code[codes / 2]] && tables.isNote[code[codes - 1]]) {
+            const std::size_t plain = RowOf(StateOf(row / RowOf(2), false));
+            for (std::size_t k = 0; k < 3; ++k, ++out) {
+              const unsigned char note = code[codes == 1 ? 0 : k];
+              *out = tables.entries[plain + note];
+              out->length = tables.tripletLengths[note];
+            }
+            row = plain;
+            i += codes + 1;
+            continue;
+          }
+          // Part starts, the rare codes, a full buffer, and no part yet: the long way.
+          out_ = out;
+          window_ = row / RowOf(2);
+          const std::size_t at = escaped ? i - 1 : i;
+          if (Status s = step.way != kShortWay ? decodeAt(at) : decodeFull(at); !s)
+            return s.failure();
+          out = out_;
+          begin = partBegin_;
+          end = bufferEnd_;
+          row = RowOf(StateOf(window_, false));
+          i = pos_;
           continue;
         }
+        if (step.tie != 0)
+          return At(base_ + i, "タイの前に音符がありません。");
       }
-      if (text_[at] == '!' && at + 1 < text_.size()) {
-        if (const int window = octaveSelectors[static_cast<unsigned char>(text_[at + 1])];
-            window >= 0) {
-          setOctave(window);
-          pos_ += 2;
-          continue;
-        }
-      }
-      if (text_[at] == kTieCode && part_ > 0 && !song_.part(part_).notes.empty()) {
-        // A second tie mark would make the code unreadable; one tie says it all.
-        song_.part(part_).notes.back().length.setTied(true);
-        ++pos_;
-        continue;
-      }
-      const DecodedCode code = DecodeCode(text_.substr(pos_));
-      if (at + static_cast<std::size_t>(code.consumed) > text_.size())
-        return At(base_ + at, "エスケープ語が途中で終わっています。");
-      pos_ += static_cast<std::size_t>(code.consumed);
-      if (Status s = act(code, at); !s)
-        return s.failure();
+      // Notes, rests, ties and octave words are nearly every byte of a file, in no order a
+      // branch could guess: they are applied without asking which one came. The entry is
+      // written whatever the byte was, and kept only for a note or rest.
+      out[-1].length.addTie(step.tie != 0);
+      *out = tables.entries[row + c];
+      out += step.advance;
+      row = step.next;
+      ++i;
     }
+    out_ = out;
+    const bool escaped = row != RowOf(StateOf(row / RowOf(2), false));
+    if (escaped)
+      return At(base_ + size - 1, "エスケープ語が途中で終わっています。");
+    finishPart();
     return part_;
   }
 
 private:
+  // Decodes the code at `at` the long way and acts on it; pos_ is then past it.
+  Status decodeAt(std::size_t at) {
+    const DecodedCode code = DecodeCode(text_.substr(at));
+    if (at + static_cast<std::size_t>(code.consumed) > text_.size())
+      return At(base_ + at, "エスケープ語が途中で終わっています。");
+    pos_ = at + static_cast<std::size_t>(code.consumed);
+    return act(code, at);
+  }
+
+  // At a full buffer: grows it, or (before the first part, or with the part full) lets the
+  // long way say what is wrong with the code at `at`.
+  Status decodeFull(std::size_t at) {
+    if (makeRoom()) {
+      pos_ = at;
+      return Ok{};
+    }
+    return decodeAt(at);
+  }
+
   Status act(const DecodedCode &code, std::size_t at) {
     if (code.isNote)
-      return appendNote(NoteBytes()[static_cast<unsigned char>(text_[at])], false, at);
+      return appendNote(static_cast<unsigned char>(text_[at]), false, at);
     switch (code.word) {
     case SmdWord::Start:
+      finishPart();
       if (++part_ > kMaxFileParts)
         return At(base_ + at, "パートが18を超えています。");
-      setOctave(kOctaveMiddle);
-      reserveForPart();
+      window_ = WindowIndex(kOctaveMiddle);
+      startPart();
       return Ok{};
     case SmdWord::Fast:
     case SmdWord::SomewhatSlow:
@@ -134,29 +239,29 @@ private:
       song_.setTempo(*TempoOfWord(code.word));
       return Ok{};
     case SmdWord::High:
-      setOctave(kOctaveHigh);
+      window_ = WindowIndex(kOctaveHigh);
       return Ok{};
     case SmdWord::Low:
-      setOctave(kOctaveLow);
+      window_ = WindowIndex(kOctaveLow);
       return Ok{};
     case SmdWord::Middle:
-      setOctave(kOctaveMiddle);
+      window_ = WindowIndex(kOctaveMiddle);
       return Ok{};
     case SmdWord::SameTriplet: {
-      Result<const NoteByte *> note = tripletNote(at);
+      Result<unsigned char> note = tripletNote(at);
       if (!note)
         return note.failure();
       for (int i = 0; i < 3; ++i)
-        if (Status s = appendNote(**note, true, at); !s)
+        if (Status s = appendNote(*note, true, at); !s)
           return s;
       return Ok{};
     }
     case SmdWord::MixedTriplet:
       for (int i = 0; i < 3; ++i) {
-        Result<const NoteByte *> note = tripletNote(at);
+        Result<unsigned char> note = tripletNote(at);
         if (!note)
           return note.failure();
-        if (Status s = appendNote(**note, true, at); !s)
+        if (Status s = appendNote(*note, true, at); !s)
           return s;
       }
       return Ok{};
@@ -180,50 +285,80 @@ private:
     return Ok{};
   }
 
-  // A part has at most one note per byte up to its end code (a triplet word three).
-  void reserveForPart() {
-    const std::size_t end = std::min(text_.find(kPartEnd, pos_), text_.size());
+  // Notes are written into a small buffer that stays in the cache and moved to the part's
+  // list a buffer at a time. The list reserves what the part's bytes allow (a code makes at
+  // most one note a byte) and is filled only as far as the notes go. The buffer holds a slot
+  // before its first note, so that the tie step may touch the element before the next one;
+  // the last note stays in the buffer when it is moved on, for a tie that follows.
+  void startPart() {
+    const std::size_t end = std::min(text_.find(kPartStart, pos_), text_.size());
+    // One more for the end marker the song puts after the last note.
+    song_.part(part_).notes.reserve(
+        std::min<std::size_t>(end - pos_, static_cast<std::size_t>(kMaxSmdPartElements)) + 1);
+    buffer_.resize(kBufferSize + 1);
+    partBegin_ = out_ = buffer_.data() + 1;
+    bufferEnd_ = partBegin_ + std::min<std::size_t>(kBufferSize, kMaxSmdPartElements);
+  }
+
+  // Moves the buffer's notes but the last to the part's list; false before the first part
+  // and when the part is full.
+  bool makeRoom() {
+    if (part_ == 0)
+      return false;
     std::vector<NoteEntry> &notes = song_.part(part_).notes;
-    notes.reserve(notes.size() + std::min<std::size_t>(end - pos_, kReserveLimit) + 1);
+    const std::size_t limit = kMaxSmdPartElements;
+    if (notes.size() + static_cast<std::size_t>(out_ - partBegin_) >= limit)
+      return false;
+    notes.insert(notes.end(), partBegin_, out_ - 1);
+    *partBegin_ = out_[-1];
+    out_ = partBegin_ + 1;
+    // The buffer never holds more than the part may still take.
+    bufferEnd_ = partBegin_ + std::min(kBufferSize, limit - notes.size());
+    return true;
+  }
+
+  void finishPart() {
+    if (part_ == 0)
+      return;
+    std::vector<NoteEntry> &notes = song_.part(part_).notes;
+    notes.insert(notes.end(), partBegin_, out_);
+    out_ = bufferEnd_ = partBegin_ = nullptr;
   }
 
   // The code after a triplet word must be a one-character note or rest.
-  Result<const NoteByte *> tripletNote(std::size_t wordAt) {
+  Result<unsigned char> tripletNote(std::size_t wordAt) {
     if (pos_ >= text_.size())
       return At(base_ + wordAt, "3連符の音符がありません。");
-    const NoteByte &note = NoteBytes()[static_cast<unsigned char>(text_[pos_])];
-    if (!note.isNote)
+    const auto c = static_cast<unsigned char>(text_[pos_]);
+    if (!Tables().isNote[c])
       return At(base_ + pos_, "3連符の音符がありません。");
     ++pos_;
-    return &note;
+    return c;
   }
 
   // What AppendNote does, for a part being read: the count and the shared capacity are set
   // once the whole file is read.
-  Status appendNote(const NoteByte &code, bool triplet, std::size_t at) {
+  Status appendNote(unsigned char c, bool triplet, std::size_t at) {
     if (part_ == 0)
       return At(base_ + at, "パートの開始がありません。");
-    std::vector<NoteEntry> &notes = song_.part(part_).notes;
-    if (notes.size() >= static_cast<std::size_t>(kMaxSmdPartElements))
+    if (out_ == bufferEnd_ && !makeRoom())
       return At(base_ + at,
                 "パートの音符が多すぎます（" + std::to_string(kMaxSmdPartElements) + " 個まで）。");
-    NoteEntry &e = notes.emplace_back();
-    e.noteNumber =
-        static_cast<std::int16_t>(code.writtenNumber == 0 ? 0 : code.writtenNumber + shift_);
-    e.length = triplet ? code.tripletLength : code.length;
-    e.pitch = code.pitch;
+    const ReaderTables &tables = Tables();
+    *out_ = tables.entries[RowOf(StateOf(window_, false)) + c];
+    if (triplet)
+      out_->length = tables.tripletLengths[c];
+    ++out_;
     return Ok{};
   }
 
   Status tie(std::size_t at) {
-    if (part_ == 0 || song_.part(part_).notes.empty())
+    if (part_ == 0 || out_ == partBegin_)
       return At(base_ + at, "タイの前に音符がありません。");
     // A second tie mark would make the code unreadable; one tie says it all.
-    song_.part(part_).notes.back().length.setTied(true);
+    out_[-1].length.setTied(true);
     return Ok{};
   }
-
-  void setOctave(int window) { shift_ = (window - kOctaveMiddle) * 12; }
 
   void changeVolume(int step) {
     if (part_ == 0)
@@ -240,8 +375,11 @@ private:
   std::size_t base_;
   std::size_t pos_ = 0;
   int part_ = 0;
-  // Semitones the current octave window moves written notes by.
-  int shift_ = 0;
+  std::size_t window_ = WindowIndex(kOctaveMiddle);
+  std::vector<NoteEntry> buffer_;
+  NoteEntry *partBegin_ = nullptr;
+  NoteEntry *out_ = nullptr;
+  NoteEntry *bufferEnd_ = nullptr;
 };
 
 void EmptyForReading(Part &p) {
