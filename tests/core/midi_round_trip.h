@@ -59,4 +59,16 @@ inline std::string SoundingNotes(const Song &song) {
   return text;
 }
 
+// "" when the two texts of SoundingNotes agree, else the first words where they part.
+inline std::string FirstDifference(const std::string &a, const std::string &b) {
+  std::size_t at = 0;
+  while (at < a.size() && at < b.size() && a[at] == b[at])
+    ++at;
+  if (at == a.size() && at == b.size())
+    return "";
+  const std::size_t from = a.rfind(' ', at == 0 ? 0 : at - 1);
+  const std::size_t start = from == std::string::npos ? 0 : from + 1;
+  return "\"" + a.substr(start, 60) + "\" became \"" + b.substr(start, 60) + "\"";
+}
+
 } // namespace pipora::testing
