@@ -87,6 +87,23 @@ void BM_ParseFromMemory(benchmark::State &state) {
 }
 BENCHMARK(BM_ParseFromMemory)->Unit(benchmark::kMillisecond);
 
+// A long silence crossed by many short or key-0 notes: the rests after the last note are
+// cut again at every one of them, which must cost only the few pieces at the gap's end.
+void BM_ManyEventsInLongGap(benchmark::State &state) {
+  MidiImportOptions options;
+  options.writeEventLog = false;
+  for (auto _ : state) {
+    Song song;
+    EmptyPartsForImport(song);
+    MidiImporter importer(song, options);
+    std::int64_t t = 60'000'000;
+    for (int i = 0; i < 20'000; ++i, t += 40)
+      importer.ImportNoteEvent(1, 0, 100, t);
+    benchmark::DoNotOptimize(song.part(1).count);
+  }
+}
+BENCHMARK(BM_ManyEventsInLongGap)->Unit(benchmark::kMillisecond);
+
 // The open-MIDI command's core: read the file, fit the notes, write pipora.log, rebuild lists.
 void BM_ImportMidiFile(benchmark::State &state) {
   const QString path = BigFile();

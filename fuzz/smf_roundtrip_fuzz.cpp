@@ -70,10 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   // Room for tens of thousands of notes, as a long song has.
   options.maxElements = 65536;
   if (size > 0) {
-    // Triplet recognition stays off: an incomplete triplet group that the import keeps is
-    // written as its exact ticks and snapped differently when read again (an open fault
-    // of the import, which fitting mends before a save).
-    options.triplets = false;
+    options.triplets = data[size - 1] & 1;
     options.foldOctaves = data[size - 1] & 2;
   }
   Song first;

@@ -5,6 +5,7 @@
 #include "fit_check.h"
 #include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
+#include "midi_round_trip.h"
 #include "model/save_checks.h"
 #include "model/vocabulary.h"
 #include "session/midi_files.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -162,6 +164,21 @@ TEST_P(MidiCorpus, ImportsFitsSavesAndReadsBack) {
               GetParam().c_str(), f.notes, f.problemsBefore, f.changes,
               static_cast<long long>(f.driftTotal), static_cast<long long>(f.driftMax),
               f.groupsImported, f.groupsKept);
+}
+
+// What a real file imports as, its export reads back as, with triplet recognition on and off.
+TEST_P(MidiCorpus, ExportReadsBackAsImported) {
+  QFile file(CorpusDir() + "/" + QString::fromStdString(GetParam()));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray bytes = file.readAll();
+  for (const bool triplets : {true, false}) {
+    const Song first = testing::ImportBytes(testing::BytesOf(bytes), triplets);
+    const Song second =
+        testing::ImportBytes(testing::BytesOf(testing::ExportBytes(first)), triplets);
+    EXPECT_EQ(
+        testing::FirstDifference(testing::SoundingNotes(first), testing::SoundingNotes(second)), "")
+        << (triplets ? "with triplets" : "without triplets");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MidiCorpus, ::testing::ValuesIn(CorpusFiles()),

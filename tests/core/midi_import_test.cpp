@@ -271,6 +271,26 @@ TEST(ImportNoteEvent, DroppedTailsDoNotAddUp) {
   EXPECT_EQ(expectedStart, 20 * 1920);
 }
 
+// Key 0 is a rest and leaves no note-on in an export: the rests between two notes come out
+// as one gap cut once, however many key 0 events lie in it.
+TEST(ImportNoteEvent, RestsBetweenNotesAreOneGap) {
+  std::vector<Event> crowded = {{1, 60, 100, 0}, {1, 60, 0, 480}};
+  for (std::int64_t t = 600; t < 20'000; t += 360) {
+    crowded.push_back({1, 0, 100, t});
+    crowded.push_back({1, 0, 0, t + 200});
+  }
+  crowded.push_back({1, 64, 100, 20'160});
+  crowded.push_back({1, 64, 0, 20'640});
+  const std::string plain = Describe(
+      Import({{1, 60, 100, 0}, {1, 60, 0, 480}, {1, 64, 100, 20'160}, {1, 64, 0, 20'640}}), 1);
+  std::string expected = "60:4";
+  for (int i = 0; i < 20; ++i)
+    expected += " 0:2_";
+  EXPECT_EQ(plain, expected + " 0:4 64:4");
+  EXPECT_EQ(Describe(Import(crowded), 1), plain);
+  EXPECT_EQ(Describe(Import(crowded, WithoutTriplets()), 1), plain);
+}
+
 TEST(ImportReport, RecordsWhatFittingDidToEachNote) {
   ImportReport report;
   MidiImportOptions options;
@@ -358,6 +378,22 @@ TEST(ImportNoteEvent, AGapPastTheLimitIsRefusedWithoutAppendingIt) {
   // Only the note that was appended is in the report.
   EXPECT_EQ(report.drift[1].notes, 1);
   EXPECT_TRUE(report.changes.empty());
+}
+
+TEST(ImportNoteEvent, ARefusedGapLeavesTheRestsBeforeItAsTheyWere) {
+  Song song;
+  EmptyPartsForImport(song);
+  MidiImportOptions options;
+  options.maxElements = 100;
+  MidiImporter importer(song, options);
+  // A rest, then a note too short to keep: the gap after it would be cut again from the
+  // rest's start, but it is far past the limit.
+  importer.ImportNoteEvent(1, 60, 100, 480);
+  importer.ImportNoteEvent(1, 60, 0, 490);
+  importer.ImportNoteEvent(1, 62, 100, 2'000'000'000);
+  EXPECT_TRUE(importer.full());
+  AppendEndMarkers(song);
+  EXPECT_EQ(Describe(song, 1), "0:4");
 }
 
 // A note or rest is appended whole or not at all: whole when its pieces leave room under the

@@ -10,7 +10,14 @@ namespace {
 
 constexpr std::int64_t kSixteenthTicks = 120;
 constexpr std::int64_t kShortestTicks = kLengthCodes.back().ticks;
-constexpr std::int64_t kLongestTicks = kLengthCodes.front().ticks;
+constexpr std::int64_t kHalfTicks = 960;
+static_assert(kLengthCodes.front().ticks == kHalfTicks, "long stretches are cut into halves");
+
+// Tied half notes that every cut of `ticks` starts with: after each, a half note or more is
+// left.
+std::int64_t LeadingHalves(std::int64_t ticks) {
+  return std::max<std::int64_t>(ticks - kHalfTicks, 0) / kHalfTicks;
+}
 
 // Triplet durations a note may keep without being cut: they have no tied form in the table.
 std::string_view TripletCode(std::int64_t ticks) {
@@ -55,18 +62,18 @@ template <typename Append> std::int64_t ForEachPiece(std::int64_t ticks, Append 
   }
 }
 
-// The pieces ForEachPiece begins `ticks` with that are certainly the longest length, tied:
-// while more than twice that length is left, it cuts nothing else.
-std::int64_t LeadingLongest(std::int64_t ticks) {
-  return ticks > 2 * kLongestTicks ? (ticks - kLongestTicks - 1) / kLongestTicks : 0;
-}
-
 // How many pieces ForEachPiece cuts `ticks` into, worked out without cutting.
 std::int64_t PieceCount(std::int64_t ticks) {
-  std::int64_t count = LeadingLongest(ticks);
-  ForEachPiece(ticks - count * kLongestTicks,
+  std::int64_t count = LeadingHalves(ticks);
+  ForEachPiece(ticks - count * kHalfTicks,
                [&](std::string_view, std::int64_t) { return ++count > 0; });
   return count;
+}
+
+// The ticks under a sixteenth that cutting `ticks` leaves off, worked out without cutting.
+std::int64_t DroppedTail(std::int64_t ticks) {
+  return ForEachPiece(ticks - LeadingHalves(ticks) * kHalfTicks,
+                      [](std::string_view, std::int64_t) { return true; });
 }
 
 // What AppendNote does `copies` times over, in one step.
@@ -120,9 +127,12 @@ MidiImporter::MidiImporter(Song &song, const MidiImportOptions &options)
 
 void MidiImporter::StartTrack() {
   for (Channel &ch : channels_) {
-    ch.lastOn = 0;
-    ch.lastOff = 0;
-    ch.written = 0;
+    // The track's time 0 is where the part ends so far. The part's own times run on, so
+    // that the track is snapped and cut as one track holding both would be: as the export.
+    ch.trackStart = ch.written;
+    ch.lastOn = ch.written;
+    ch.lastOff = ch.written;
+    ch.noteStart = ch.written;
     // The new track's time before its first note is a rest, not the old track's last key.
     ch.currentKey = 0;
   }
@@ -134,12 +144,13 @@ void MidiImporter::ImportNoteEvent(int channel, int key, int velocity, std::int6
   if (options_.report != nullptr)
     RecordOriginal(channel, key, velocity, time);
   Channel &ch = channels_[static_cast<std::size_t>(channel - 1)];
-  const std::int64_t s = SnapTime(time, ch.lastOn, options_.triplets);
+  const std::int64_t at = ch.trackStart + time;
 
   if (velocity > 0) {
+    const std::int64_t s = SnapNoteOn(ch, at);
     // A note-on while a note still sounds ends that note here; on a fresh channel the
     // "note" is key 0, so the time before the first note becomes a rest.
-    if (ch.lastOn >= ch.lastOff && s > 0) {
+    if (ch.lastOn >= ch.lastOff && s > ch.trackStart) {
       if (options_.report != nullptr && ch.currentKey != 0)
         RecordCut(channel, time, s == ch.lastOn);
       NoteOff(channel, ch.currentKey, s, time);
@@ -147,10 +158,33 @@ void MidiImporter::ImportNoteEvent(int channel, int key, int velocity, std::int6
     AppendUntil(channel, s, 0);
     ch.currentKey = key;
     ch.lastOn = s;
+    ch.noteStart = ch.written;
     ch.rawOn = time;
     return;
   }
-  NoteOff(channel, key, s, time);
+  // A note's length is measured from where its first piece went.
+  NoteOff(channel, key, SnapTime(at, ch.noteStart, options_.triplets), time);
+}
+
+std::int64_t MidiImporter::SnapNoteOn(const Channel &ch, std::int64_t time) const {
+  if (!options_.triplets)
+    return SnapTime(time, 0, false);
+  // A note still sounding is cut by this one; a whole triplet length after its start makes it
+  // a triplet note. Otherwise triplet spacing counts from the last note written, which is what
+  // an export of the part still holds: rests, dropped notes and key 0 leave no note-on there.
+  const bool open = ch.lastOn >= ch.lastOff && ch.currentKey != 0;
+  // A chord: every note of it starts where the first one did, triplet position or not.
+  if (open && (time + 20) / 40 * 40 == ch.lastOn)
+    return ch.lastOn;
+  const std::int64_t s = SnapTime(time, open ? ch.noteStart : ch.soundingStart, true);
+  if (s % kSixteenthTicks == 0 || open)
+    return s;
+  // Off the sixteenth grid the note must start exactly there: the rests before it must fill
+  // the gap without a dropped tail, or a second import would find it elsewhere.
+  const std::int64_t gap = s - (ch.restPieces > 0 ? ch.restStart : ch.written);
+  if (gap < 0 || DroppedTail(gap) != 0)
+    return SnapTime(time, 0, false);
+  return s;
 }
 
 void MidiImporter::NoteOff(int channel, int key, std::int64_t s, std::int64_t rawTime) {
@@ -165,6 +199,8 @@ void MidiImporter::NoteOff(int channel, int key, std::int64_t s, std::int64_t ra
     noteNumber = FoldKey(key);
   const Written w = AppendUntil(channel, s, noteNumber);
   ch.lastOff = s;
+  if (noteNumber > 0 && w.pieces > 0)
+    ch.soundingStart = w.start;
   // A refused note is not part of the song; the read stops with the error.
   if (options_.report != nullptr && key != 0 && !w.refused)
     RecordNote(channel, key, noteNumber, rawTime, w);
@@ -174,6 +210,44 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
   Channel &ch = channels_[static_cast<std::size_t>(part - 1)];
   Written w;
   w.start = ch.written;
+  w.end = ch.written;
+  if (full()) {
+    w.refused = true;
+    return w;
+  }
+  // The rests after the last note are cut again as one gap up to where the next note
+  // starts, however many events lay in it (key 0, dropped notes): an export holds only the
+  // gap between two notes, and its import cuts it in one.
+  const bool recut = noteNumber == 0 && ch.restPieces > 0 && end != ch.written;
+  std::int64_t keep = 0;
+  if (recut) {
+    // The half notes that both cuts begin with stay, so a long gap is not cut again whole.
+    keep = std::min({ch.restPieces, LeadingHalves(ch.written - ch.restStart),
+                     LeadingHalves(end - ch.restStart)});
+  }
+  const std::int64_t removed = recut ? ch.restPieces - keep : 0;
+  const std::int64_t from = recut ? ch.restStart + keep * kHalfTicks : ch.written;
+
+  // A stretch that would reach the limit is refused whole, before anything is removed or
+  // appended: a damaged file's gap of a million rests then costs a division, not a million
+  // elements. No piece is shorter than a sixteenth triplet, so most stretches need no counting.
+  const std::int64_t room = options_.maxElements - (appended_ - removed);
+  const std::int64_t stretch = end - from;
+  if (const std::int64_t pieces = stretch / kShortestTicks < room ? 0 : PieceCount(stretch);
+      pieces > 0 && pieces >= room) {
+    refused_ = true;
+    w.refused = true;
+    return w;
+  }
+  if (recut) {
+    Part &p = song_.part(part);
+    p.notes.resize(p.notes.size() - static_cast<std::size_t>(removed));
+    p.count -= static_cast<std::int32_t>(removed);
+    appended_ -= removed;
+    ch.written = from;
+    ch.restPieces = keep;
+  }
+  w.start = ch.written;
   static const std::array<std::string, 13> kPitches = [] {
     std::array<std::string, 13> names;
     for (int n = 0; n < 12; ++n)
@@ -181,26 +255,14 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
     names[12] = PitchNameOf(0);
     return names;
   }();
-  // A stretch that would reach the limit is refused whole, before any of it is appended: a
-  // damaged file's gap of a million rests then costs a division, not a million elements.
-  // No piece is shorter than a sixteenth triplet, so most stretches need no counting.
-  const std::int64_t room = options_.maxElements - appended_;
-  const std::int64_t stretch = end - ch.written;
-  if (const std::int64_t pieces = stretch / kShortestTicks < room ? 0 : PieceCount(stretch);
-      full() || (pieces > 0 && pieces >= room)) {
-    refused_ = true;
-    w.refused = true;
-    w.end = ch.written;
-    return w;
-  }
   const std::string &pitch =
       noteNumber > 0 ? kPitches[static_cast<std::size_t>(noteNumber % 12)] : kPitches[12];
-  // The leading pieces of a long stretch are all alike: they go in at once.
-  if (const std::int64_t alike = LeadingLongest(stretch); alike > 0) {
+  // The leading half notes of a long stretch are all alike: they go in at once.
+  if (const std::int64_t alike = LeadingHalves(stretch); alike > 0) {
     w.firstElement = song_.part(part).count + 1;
     w.pieces = static_cast<int>(alike);
     AppendCopies(song_, part, noteNumber, kLengthCodes.front().tied, pitch, alike);
-    ch.written += alike * kLongestTicks;
+    ch.written += alike * kHalfTicks;
     appended_ += alike;
   }
   w.dropped = ForEachPiece(end - ch.written, [&](std::string_view code, std::int64_t ticks) {
@@ -212,6 +274,14 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
     return true;
   });
   w.end = ch.written;
+  if (noteNumber != 0) {
+    if (w.pieces > 0)
+      ch.restPieces = 0;
+  } else if (w.pieces > 0) {
+    if (ch.restPieces == 0)
+      ch.restStart = w.start;
+    ch.restPieces += w.pieces;
+  }
   return w;
 }
 
@@ -278,8 +348,8 @@ void MidiImporter::RecordNote(int channel, int key, int noteNumber, std::int64_t
   }
   // Times of one track start at 0; the part's written time runs on over tracks, which the
   // report does not need: shifts compare within the track.
-  const std::int64_t startShift = w.start - ch.rawOn;
-  const std::int64_t endShift = w.end - rawOff;
+  const std::int64_t startShift = w.start - ch.trackStart - ch.rawOn;
+  const std::int64_t endShift = w.end - ch.trackStart - rawOff;
   if (startShift != 0 || endShift != 0)
     add(ImportChangeKind::Snapped, startShift, endShift);
   if (noteNumber != key)

@@ -35,7 +35,8 @@ struct MidiImportOptions {
 // 0 and negative durations give no piece and no piece is left tied to nothing.
 std::vector<std::string_view> CutDuration(std::int64_t ticks);
 
-// Snapped time of a MIDI event at `ticks` (480 per quarter), given the channel's last note-on.
+// Snapped time of a MIDI event at `ticks` (480 per quarter): on the triplet grid when it is a
+// whole triplet length after `lastOn`, else on the sixteenth grid.
 std::int64_t SnapTime(std::int64_t ticks, std::int64_t lastOn, bool triplets);
 
 // Key after octave folding: below 45 into 45..56, above 90 into 78..89.
@@ -57,13 +58,20 @@ public:
 // times (snapped), the current key and where the part's written elements end. Durations are
 // measured from that end, so a tail dropped under a sixteenth does not pull later notes
 // earlier: the next element absorbs it.
+//
+// Importing the import's own export gives the same notes again. For that, triplet spacing
+// is measured only between what an export keeps: a note-off from where its note's first piece
+// went, a note-on from the start of the last note written (or of the note it cuts); a note
+// off the sixteenth grid must start exactly there; the rests between two notes are cut as
+// one gap; and a later track on a channel is snapped in the part's own times.
 class MidiImporter final : public NoteEventSink {
 public:
   MidiImporter(Song &song, const MidiImportOptions &options);
 
   void ImportNoteEvent(int channel, int key, int velocity, std::int64_t time) override;
 
-  // Times start at 0 again; a second track on a channel continues the part after a rest.
+  // Times start at 0 again, at the part's end: a second track on a channel continues the part
+  // after a rest.
   void StartTrack() override;
 
   // True once a note or rest would have reached options.maxElements elements in all;
@@ -75,8 +83,13 @@ private:
     std::int64_t lastOn = 0;
     std::int64_t lastOff = 0;
     int currentKey = 0;
-    std::int64_t written = 0;                      // end of the elements appended in this track
-    std::int64_t rawOn = 0;                        // the current note's start in the file
+    std::int64_t written = 0;       // end of the elements appended
+    std::int64_t trackStart = 0;    // where the current track's time 0 lies
+    std::int64_t noteStart = 0;     // where the current note's pieces go
+    std::int64_t soundingStart = 0; // where the last note written with pieces started
+    std::int64_t restStart = 0;     // where the rests at the part's end begin
+    std::int64_t restPieces = 0;    // how many rest elements end the part
+    std::int64_t rawOn = 0;         // the current note's start in the file
     std::array<std::int64_t, 128> soundingSince{}; // file time of each sounding key, -1 none
     std::array<int, 128> pendingCut{};             // change waiting for the key's note-off
   };
@@ -89,6 +102,7 @@ private:
     std::int64_t dropped = 0; // ticks under a sixteenth left off
     bool refused = false;     // its pieces would have reached the element limit
   };
+  std::int64_t SnapNoteOn(const Channel &ch, std::int64_t time) const;
   Written AppendUntil(int part, std::int64_t end, int noteNumber);
   void NoteOff(int channel, int key, std::int64_t s, std::int64_t rawTime);
   void RecordOriginal(int channel, int key, int velocity, std::int64_t rawTime);
