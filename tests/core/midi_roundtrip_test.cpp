@@ -1,5 +1,6 @@
 // Import -> export -> import: what the import makes of a file, its own export must read back
 // as the same notes at the same ticks, with triplet recognition on as well as off.
+#include "hex_bytes.h"
 #include "midi_round_trip.h"
 
 #include <gtest/gtest.h>
@@ -28,17 +29,6 @@ struct RoundTripRow {
   // The first import's sounding notes as "start:key:code" words: what the row is about.
   const char *imported;
 };
-
-std::vector<std::uint8_t> FromHex(std::string_view text) {
-  std::vector<std::uint8_t> bytes;
-  std::string digits;
-  for (const char c : text)
-    if (std::isxdigit(static_cast<unsigned char>(c)))
-      digits += c;
-  for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
-    bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-  return bytes;
-}
 
 void PutBig(std::vector<std::uint8_t> &bytes, std::uint32_t value, int width) {
   for (int i = width - 1; i >= 0; --i)
@@ -75,7 +65,7 @@ std::vector<std::uint8_t> FromEvents(std::string_view text) {
                                static_cast<std::uint8_t>(word[0] == '+' ? 100 : 0)});
     last = time;
   }
-  std::vector<std::uint8_t> file = FromHex("4D546864 00000006 0001");
+  std::vector<std::uint8_t> file = test::HexBytes("4D546864 00000006 0001");
   PutBig(file, static_cast<std::uint32_t>(tracks.size()), 2);
   PutBig(file, 480, 2);
   for (std::vector<std::uint8_t> &track : tracks) {
@@ -97,7 +87,7 @@ TEST_P(ImportOfExport, GivesTheSameNotes) {
   const RoundTripRow &row = GetParam();
   const std::string_view text = row.file;
   const std::vector<std::uint8_t> file =
-      text.find('@') != std::string_view::npos ? FromEvents(text) : FromHex(text);
+      text.find('@') != std::string_view::npos ? FromEvents(text) : test::HexBytes(text);
   std::string error;
   const Song first = ImportBytes(file, row.triplets, &error);
   ASSERT_EQ(error, "");

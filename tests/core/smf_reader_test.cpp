@@ -1,4 +1,5 @@
 #include "formats/midi/smf_reader.h"
+#include "hex_bytes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -16,17 +17,7 @@
 namespace pipora {
 namespace {
 
-// Bytes from readable hex ("4D 54 68 64 ..."); spaces and line breaks are ignored.
-std::vector<std::uint8_t> Hex(std::string_view text) {
-  std::vector<std::uint8_t> bytes;
-  std::string digits;
-  for (const char c : text)
-    if (std::isxdigit(static_cast<unsigned char>(c)))
-      digits += c;
-  for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
-    bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-  return bytes;
-}
+constexpr auto &Hex = test::HexBytes;
 
 std::vector<std::uint8_t> Concat(std::vector<std::uint8_t> a, const std::vector<std::uint8_t> &b) {
   a.insert(a.end(), b.begin(), b.end());
