@@ -5,15 +5,9 @@
 set -euo pipefail
 cli="${PIPORAPAD_CLI:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export PIPORAPAD_HOME="$work/home"
+# shellcheck source=lib/common.sh
+source "$(dirname "$0")/lib/common.sh"
 cd "$work"
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
 
 python3 "$src/tools/make_song.py" demo demo.smd
 
@@ -51,5 +45,4 @@ PIPORAPAD_MIDI=null alone/bin/piporapad-cli play --seconds 0.2 demo.smd 2>err ||
   fail "play without the library: $(cat err)"
 grep -q "playing without sound" err || fail "play did not say it is silent: $(cat err)"
 
-[ "$failures" = 0 ] || exit 1
-echo "piporapad-cli loads its sound only to make sound"
+finish "piporapad-cli loads its sound only to make sound"

@@ -7,9 +7,9 @@ set -uo pipefail
 cli="${PIPORAPAD_CLI:?}"
 editor="${PIPORAPAD_EDITOR:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export PIPORAPAD_HOME="$work/home" PIPORAPAD_MIDI=null
+# shellcheck source=lib/common.sh
+source "$(dirname "$0")/lib/common.sh"
+export PIPORAPAD_MIDI=null
 cd "$work"
 
 version="$(sed -n 's/^project(PiporaPad VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")"
@@ -34,11 +34,8 @@ truncate -s 65M oversize.mid
 printf "$mthd"'\001\340' | dd of=oversize.mid conv=notrunc status=none
 bad_midis="delta5 division0 notmidi header10 oversize"
 
-failures=0
-fail() {
-  echo "FAIL [$1]: $2" >&2
-  failures=$((failures + 1))
-}
+# A failed row names itself.
+fail_row() { fail "[$1] $2"; }
 
 # row NAME EXPECTED_EXIT COMMAND CHECK
 #   COMMAND runs in the work folder with its output in out.txt and err.txt (unless it
@@ -46,8 +43,8 @@ fail() {
 row() {
   local name="$1" want="$2" command="$3" check="$4" got=0
   eval "$command" >out.txt 2>err.txt || got=$?
-  [ "$got" = "$want" ] || fail "$name" "exit $got, expected $want; stderr: $(head -c 400 err.txt)"
-  eval "$check" || fail "$name" "check failed: $check; stdout: $(head -c 200 out.txt); stderr: $(head -c 400 err.txt)"
+  [ "$got" = "$want" ] || fail_row "$name" "exit $got, expected $want; stderr: $(head -c 400 err.txt)"
+  eval "$check" || fail_row "$name" "check failed: $check; stdout: $(head -c 200 out.txt); stderr: $(head -c 400 err.txt)"
 }
 
 silent_stdout='[ ! -s out.txt ]'
@@ -137,5 +134,4 @@ row "editor check of a non-MIDI .mid" 2 'QT_QPA_PLATFORM=offscreen timeout 30 "$
 row "editor opens the first of several files" 0 'QT_QPA_PLATFORM=offscreen timeout 30 "$editor" --offscreen-start-and-quit song.smd tied.smd' \
   'grep -qx "notes 7" out.txt && grep -q "tied.smd not opened" err.txt'
 
-[ "$failures" = 0 ] || { echo "$failures failed" >&2; exit 1; }
-echo "all command-line conventions hold"
+finish "all command-line conventions hold"

@@ -8,15 +8,13 @@ editor="${PIPORAPAD_EDITOR:?}"
 cli="${PIPORAPAD_CLI:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
 export PIPORAPAD_MIDI=null QT_QPA_PLATFORM=offscreen
-work="$(mktemp -d)"
+# shellcheck source=lib/common.sh
+source "$(dirname "$0")/lib/common.sh"
 pids=()
-cleanup() {
+kill_editors() {
   for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
 }
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
+at_exit kill_editors
 passed=0
 pass() { passed=$((passed + 1)); echo "ok: $*"; }
 
@@ -40,7 +38,7 @@ wait_unsaved() {
     if grep -qs '^dirty=1' "$home"/pipora-undo-*/recovery.smd; then return 0; fi
     sleep 0.05
   done
-  fail "no unsaved record in $home: $(cat "$home/editor.err" 2>/dev/null)"
+  die "no unsaved record in $home: $(cat "$home/editor.err" 2>/dev/null)"
 }
 # The first three notes of part 1, as the CLI prints them.
 first_notes() {
@@ -53,16 +51,16 @@ fresh killed
 start_typing CDE "$home/song.smd"
 wait_unsaved
 kill -9 "$pid"; wait "$pid" 2>/dev/null || true
-[ "$(folders | wc -l)" = 1 ] || fail "the killed editor's folder is gone"
+[ "$(folders | wc -l)" = 1 ] || die "the killed editor's folder is gone"
 # A check run with nobody to ask keeps it and deletes nothing.
-"$editor" --offscreen-start-and-quit >/dev/null 2>&1 || fail "check run failed"
-[ "$(folders | wc -l)" = 1 ] || fail "a check run touched the abandoned folder"
+"$editor" --offscreen-start-and-quit >/dev/null 2>&1 || die "check run failed"
+[ "$(folders | wc -l)" = 1 ] || die "a check run touched the abandoned folder"
 # Accepted: the song comes back unsaved with its file name, and Ctrl+S saves it there.
 out="$("$editor" --recovery accept --type-keys '^S' --offscreen-start-and-quit 2>>"$home/editor.err")" ||
-  fail "recovery run failed: $out"
-grep -qx "notes 65" <<<"$out" || fail "the recovered song has not 62 + 3 notes: $out"
-[ "$(first_notes "$home/song.smd")" = "C4 D4 E4 " ] || fail "saved file lacks the notes: $(first_notes "$home/song.smd")"
-[ -z "$(folders)" ] || fail "folders left after the recovered song was saved: $(folders)"
+  die "recovery run failed: $out"
+grep -qx "notes 65" <<<"$out" || die "the recovered song has not 62 + 3 notes: $out"
+[ "$(first_notes "$home/song.smd")" = "C4 D4 E4 " ] || die "saved file lacks the notes: $(first_notes "$home/song.smd")"
+[ -z "$(folders)" ] || die "folders left after the recovered song was saved: $(folders)"
 pass "kill -9, recovered, saved"
 
 # --- No deletes -------------------------------------------------------------------------------
@@ -72,9 +70,9 @@ start_typing FGA "$home/song.smd"
 wait_unsaved
 kill -9 "$pid"; wait "$pid" 2>/dev/null || true
 out="$("$editor" --recovery discard --offscreen-start-and-quit 2>/dev/null)"
-grep -qx "notes 0" <<<"$out" || fail "a declined song was opened: $out"
-[ -z "$(folders)" ] || fail "declined folder kept: $(folders)"
-cmp -s "$home/song.smd" "$home/original.smd" || fail "declining changed the song's file"
+grep -qx "notes 0" <<<"$out" || die "a declined song was opened: $out"
+[ -z "$(folders)" ] || die "declined folder kept: $(folders)"
+cmp -s "$home/song.smd" "$home/original.smd" || die "declining changed the song's file"
 pass "declined recovery deletes the folder"
 
 # --- a running editor is left alone -----------------------------------------------------------
@@ -84,11 +82,11 @@ wait_unsaved
 running="$(folders)"
 for mode in accept discard; do
   out="$("$editor" --recovery "$mode" --offscreen-start-and-quit 2>/dev/null)"
-  grep -qx "notes 0" <<<"$out" || fail "a running editor's song was offered ($mode): $out"
-  [ -d "$running" ] || fail "a running editor's folder was deleted ($mode)"
+  grep -qx "notes 0" <<<"$out" || die "a running editor's song was offered ($mode): $out"
+  [ -d "$running" ] || die "a running editor's folder was deleted ($mode)"
 done
-kill -0 "$pid" || fail "the running editor died"
-kill -TERM "$pid"; wait "$pid" || fail "the running editor did not end cleanly"
+kill -0 "$pid" || die "the running editor died"
+kill -TERM "$pid"; wait "$pid" || die "the running editor did not end cleanly"
 pass "a running editor's folder is neither offered nor deleted"
 
 # --- SIGTERM and SIGHUP -----------------------------------------------------------------------
@@ -98,14 +96,14 @@ for signal in TERM HUP; do
   wait_unsaved
   kill -"$signal" "$pid"
   code=0; wait "$pid" || code=$?
-  [ "$code" = 0 ] || fail "SIG$signal: exit code $code"
-  [ "$(folders | wc -l)" = 1 ] || fail "SIG$signal: the unsaved song's folder is gone"
-  [ ! -e "$(folders)/owner.lock" ] || fail "SIG$signal: the lock is still held"
-  grep -q '^LastFileName=' "$home/pipora.ini" || fail "SIG$signal: settings not saved"
+  [ "$code" = 0 ] || die "SIG$signal: exit code $code"
+  [ "$(folders | wc -l)" = 1 ] || die "SIG$signal: the unsaved song's folder is gone"
+  [ ! -e "$(folders)/owner.lock" ] || die "SIG$signal: the lock is still held"
+  grep -q '^LastFileName=' "$home/pipora.ini" || die "SIG$signal: settings not saved"
   cmp -s "$home/song.smd" <(python3 "$src/tools/make_song.py" demo /dev/stdout) ||
-    fail "SIG$signal: the song's file was changed"
+    die "SIG$signal: the song's file was changed"
   out="$("$editor" --recovery accept --offscreen-start-and-quit 2>/dev/null)"
-  grep -qx "notes 64" <<<"$out" || fail "SIG$signal: the kept song did not come back: $out"
+  grep -qx "notes 64" <<<"$out" || die "SIG$signal: the kept song did not come back: $out"
   pass "SIG$signal closes cleanly and keeps the unsaved song"
 done
 # A saved song leaves nothing behind.
@@ -116,8 +114,8 @@ for _ in $(seq 1 200); do [ -n "$(folders)" ] && break; sleep 0.05; done
 sleep 1 # the window is up
 kill -TERM "$pid"
 code=0; wait "$pid" || code=$?
-[ "$code" = 0 ] || fail "SIGTERM of a saved song: exit code $code"
-[ -z "$(folders)" ] || fail "a saved song's folder was kept"
+[ "$code" = 0 ] || die "SIGTERM of a saved song: exit code $code"
+[ -z "$(folders)" ] || die "a saved song's folder was kept"
 pass "SIGTERM with nothing unsaved leaves no folder"
 
 # --- without many-level undo ------------------------------------------------------------------
@@ -127,10 +125,10 @@ start_typing GAB "$home/song.smd"
 wait_unsaved
 kill -9 "$pid"; wait "$pid" 2>/dev/null || true
 snapshots="$(find "$(folders)" -name 'pipora*.tmp' | wc -l)"
-[ "$snapshots" -le 1 ] || fail "undo off still wrote $snapshots snapshots"
+[ "$snapshots" -le 1 ] || die "undo off still wrote $snapshots snapshots"
 "$editor" --recovery accept --type-keys '^S' --offscreen-start-and-quit >/dev/null 2>&1 ||
-  fail "recovery without undo failed"
-[ "$(first_notes "$home/song.smd")" = "G4 A4 B4 " ] || fail "undo off: saved file lacks the notes: $(first_notes "$home/song.smd")"
+  die "recovery without undo failed"
+[ "$(first_notes "$home/song.smd")" = "G4 A4 B4 " ] || die "undo off: saved file lacks the notes: $(first_notes "$home/song.smd")"
 pass "without many-level undo the recovery file keeps the notes"
 
 echo "$passed passed, 0 failed"

@@ -10,26 +10,23 @@ if grep -q '^PIPORAPAD_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
   echo "skipped: a sanitizer build is not packaged"
   exit 0
 fi
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export PIPORAPAD_HOME="$work/home"
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=lib/common.sh
+source "$(dirname "$0")/lib/common.sh"
 
 version="$(sed -n 's/^project(PiporaPad VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")"
-(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || fail "cpack: $(cat "$work/cpack.log")"
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || die "cpack: $(cat "$work/cpack.log")"
 deb="$work/out/piporapad_${version}_$(dpkg --print-architecture).deb"
-[ -s "$deb" ] || fail "no $deb: $(ls "$work/out")"
+[ -s "$deb" ] || die "no $deb: $(ls "$work/out")"
 
 depends="$(dpkg-deb -f "$deb" Depends)"
 for p in libqt6widgets6 libfluidsynth3 librtmidi6 qt6-qpa-plugins timgm6mb-soundfont fonts-noto-core; do
-  grep -q "$p" <<<"$depends" || fail "Depends lacks $p: $depends"
+  grep -q "$p" <<<"$depends" || die "Depends lacks $p: $depends"
 done
 
 if command -v lintian >/dev/null; then
   lintian --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1 || true
   if grep -q '^E:' "$work/lintian.txt"; then
-    fail "lintian errors: $(grep '^E:' "$work/lintian.txt")"
+    die "lintian errors: $(grep '^E:' "$work/lintian.txt")"
   fi
   grep -E '^[WI]:' "$work/lintian.txt" || true
 else
@@ -38,9 +35,9 @@ fi
 
 root="$work/root"
 dpkg -x "$deb" "$root"
-[ -x "$root/usr/bin/piporapad" ] || fail "no editor in the package"
-[ -f "$root/usr/lib/piporapad/plugins/piporapad-sound.so" ] || fail "no sound library in the package"
-[ "$("$root/usr/bin/piporapad-cli" --version)" = "piporapad-cli $version" ] || fail "--version"
+[ -x "$root/usr/bin/piporapad" ] || die "no editor in the package"
+[ -f "$root/usr/lib/piporapad/plugins/piporapad-sound.so" ] || die "no sound library in the package"
+[ "$("$root/usr/bin/piporapad-cli" --version)" = "piporapad-cli $version" ] || die "--version"
 "$root/usr/bin/piporapad-cli" paths | grep -qx "data	$root/usr/share/piporapad" ||
-  fail "the unpacked program does not find its data: $("$root/usr/bin/piporapad-cli" paths 2>&1)"
+  die "the unpacked program does not find its data: $("$root/usr/bin/piporapad-cli" paths 2>&1)"
 echo "package $(basename "$deb") built, lint-free of errors, runs unpacked"

@@ -11,17 +11,16 @@ for tool in Xvfb xdg-open gio xdotool update-mime-database update-desktop-databa
   command -v "$tool" >/dev/null || { echo "skipped: $tool not installed"; exit 0; }
 done
 build="${PIPORAPAD_BUILD_DIR:?}"
-work="$(mktemp -d)"
+# shellcheck source=lib/common.sh
+source "$(dirname "$0")/lib/common.sh"
 xvfb_pid=""
 editor_pid=""
-cleanup() {
+stop_editor_and_screen() {
   [ -z "$editor_pid" ] || kill "$editor_pid" 2>/dev/null || true
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
-  rm -rf "$work"
 }
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+at_exit stop_editor_and_screen
 
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -34,22 +33,22 @@ python3 "$src/tools/make_song.py" demo "$song"
 # asks GLib, which reads exactly these folders.
 export XDG_DATA_HOME="$work/data-home" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
 export XDG_DATA_DIRS="$prefix/share:/usr/share" XDG_CURRENT_DESKTOP=GNOME
-export PATH="$prefix/bin:$PATH" PIPORAPAD_HOME="$work/home" PIPORAPAD_MIDI=null
+export PATH="$prefix/bin:$PATH" PIPORAPAD_MIDI=null
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
 
-[ "$(xdg-mime query filetype "$song")" = audio/x-smd ] || fail "file type: $(xdg-mime query filetype "$song")"
+[ "$(xdg-mime query filetype "$song")" = audio/x-smd ] || die "file type: $(xdg-mime query filetype "$song")"
 [ "$(xdg-mime query default audio/x-smd)" = org.piporapad.PiporaPad.desktop ] ||
-  fail "default application: $(xdg-mime query default audio/x-smd)"
+  die "default application: $(xdg-mime query default audio/x-smd)"
 
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 1 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+[ -s "$work/display" ] || die "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -1 "$work/display")"
 
-xdg-open "$song" >"$work/open.log" 2>&1 || fail "xdg-open: $(cat "$work/open.log")"
+xdg-open "$song" >"$work/open.log" 2>&1 || die "xdg-open: $(cat "$work/open.log")"
 title=""
 for _ in $(seq 1 60); do
   window="$(xdotool search --name ' - PiporaPad$' 2>/dev/null | head -1 || true)"
@@ -60,5 +59,5 @@ for _ in $(seq 1 60); do
   fi
   sleep 0.5
 done
-[ "$title" = "$song - PiporaPad" ] || fail "no editor window with the song; title '$title'"
+[ "$title" = "$song - PiporaPad" ] || die "no editor window with the song; title '$title'"
 echo "xdg-open started the editor with the song: $title"

@@ -4,27 +4,27 @@
 set -euo pipefail
 editor="${PIPORAPAD_EDITOR:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
-home="$(mktemp -d)"
-trap 'rm -rf "$home"' EXIT
-export PIPORAPAD_HOME="$home" PIPORAPAD_MIDI=null QT_QPA_PLATFORM=offscreen
-
-fail() { echo "FAIL: $*"; exit 1; }
+# shellcheck source=lib/common.sh
+source "$(dirname "$0")/lib/common.sh"
+home="$PIPORAPAD_HOME"
+mkdir -p "$home"
+export PIPORAPAD_MIDI=null QT_QPA_PLATFORM=offscreen
 
 python3 "$src/tools/make_song.py" demo "$home/demo song.smd"
 out="$("$editor" --offscreen-start-and-quit "$home/demo song.smd" 2>/dev/null)"
 # The demo song has 23 + 12 + 27 notes and rests.
-grep -qx "notes 62" <<<"$out" || fail "demo song not loaded: $out"
-grep -q "^startup-ms [0-9]" <<<"$out" || fail "no start-up time: $out"
-[ -f "$home/pipora.ini" ] && fail "start-and-quit must not write the settings"
+grep -qx "notes 62" <<<"$out" || die "demo song not loaded: $out"
+grep -q "^startup-ms [0-9]" <<<"$out" || die "no start-up time: $out"
+[ -f "$home/pipora.ini" ] && die "start-and-quit must not write the settings"
 
 # A name that is not a song: only the new, empty song.
 out="$("$editor" --offscreen-start-and-quit "$home/notes.txt" 2>/dev/null)"
-grep -qx "notes 0" <<<"$out" || fail "a .txt file was opened: $out"
+grep -qx "notes 0" <<<"$out" || die "a .txt file was opened: $out"
 
 "$editor" --screenshots "$home/shots" "$home/demo song.smd" 2>/dev/null
 for png in frame source_editor; do
   f="$home/shots/$png.png"
-  [ -s "$f" ] || fail "$png.png missing"
-  [ "$(head -c 8 "$f" | od -An -tx1 | tr -d ' ')" = "89504e470d0a1a0a" ] || fail "$png.png is no PNG"
+  [ -s "$f" ] || die "$png.png missing"
+  [ "$(head -c 8 "$f" | od -An -tx1 | tr -d ' ')" = "89504e470d0a1a0a" ] || die "$png.png is no PNG"
 done
 echo "1 passed, 0 failed"

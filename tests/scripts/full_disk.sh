@@ -4,21 +4,15 @@
 # folder the user may not write to.
 set -euo pipefail
 cli="${PIPORAPAD_CLI:?}"
-work="$(mktemp -d)"
+# shellcheck source=lib/common.sh
+source "$(dirname "$0")/lib/common.sh"
 mounted=""
-cleanup() {
+unmount_and_unlock() {
   [ -n "$mounted" ] && umount -l "$mounted" 2>/dev/null || true
   chmod -R u+w "$work" 2>/dev/null || true
-  rm -rf "$work"
 }
-trap cleanup EXIT
-export PIPORAPAD_HOME="$work/home"
+at_exit unmount_and_unlock
 cd "$work"
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
 
 printf 'abc\033$D!$6\017\r\n' >good.smd
 printf 'an older song, to be kept\r\n' >old.bytes
@@ -53,5 +47,4 @@ done
 leftover=$(find "$full" -name '.*' -newer old.bytes | wc -l)
 [ "$leftover" = 0 ] || fail "temporary files left: $(ls -A "$full")"
 
-[ "$failures" = 0 ] || exit 1
-echo "full-disk convert: old files kept"
+finish "full-disk convert: old files kept"

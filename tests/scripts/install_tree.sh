@@ -6,14 +6,12 @@ set -euo pipefail
 cli="${PIPORAPAD_CLI:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
 build="${PIPORAPAD_BUILD_DIR:?}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=lib/common.sh
+source "$(dirname "$0")/lib/common.sh"
 prefix="$work/prefix with blanks"
-export PIPORAPAD_HOME="$work/home" PIPORAPAD_MIDI=null QT_QPA_PLATFORM=offscreen
+export PIPORAPAD_MIDI=null QT_QPA_PLATFORM=offscreen
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "install: $(cat "$work/install.log")"
+cmake --install "$build" --prefix "$prefix" >"$work/install.log" || die "install: $(cat "$work/install.log")"
 
 id=org.piporapad.PiporaPad
 for f in bin/piporapad bin/piporapad-cli lib/piporapad/plugins/piporapad-sound.so \
@@ -22,53 +20,53 @@ for f in bin/piporapad bin/piporapad-cli lib/piporapad/plugins/piporapad-sound.s
   share/mime/packages/piporapad.xml share/icons/hicolor/scalable/apps/piporapad.svg \
   share/man/man1/piporapad.1.gz share/man/man1/piporapad-cli.1.gz \
   share/bash-completion/completions/piporapad-cli share/doc/piporapad/copyright; do
-  [ -s "$prefix/$f" ] || fail "$f missing"
+  [ -s "$prefix/$f" ] || die "$f missing"
 done
 for size in 16 22 24 32 48 64 128 256; do
   png="$prefix/share/icons/hicolor/${size}x${size}/apps/piporapad.png"
-  [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$png is no PNG"
+  [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || die "$png is no PNG"
   # Width and height in the PNG header.
   [ "$(od -An --endian=big -tu4 -j16 -N8 "$png" | tr -s ' ' | sed 's/^ //')" = "$size $size" ] ||
-    fail "$png is not $size pixels"
+    die "$png is not $size pixels"
 done
-[ -x "$prefix/bin/piporapad" ] && [ -x "$prefix/bin/piporapad-cli" ] || fail "programs not executable"
+[ -x "$prefix/bin/piporapad" ] && [ -x "$prefix/bin/piporapad-cli" ] || die "programs not executable"
 
-desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop entry invalid"
+desktop-file-validate "$prefix/share/applications/$id.desktop" || die "desktop entry invalid"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >"$work/as.log" 2>&1 ||
-  fail "metainfo invalid: $(cat "$work/as.log")"
-grep -q '^Exec=piporapad %F$' "$prefix/share/applications/$id.desktop" || fail "Exec line"
-grep -q '^MimeType=audio/x-smd;$' "$prefix/share/applications/$id.desktop" || fail "MimeType line"
-man -l "$prefix/share/man/man1/piporapad-cli.1.gz" 2>/dev/null | grep -q "EXIT STATUS" || fail "man page"
-bash -n "$prefix/share/bash-completion/completions/piporapad-cli" || fail "completion script"
+  die "metainfo invalid: $(cat "$work/as.log")"
+grep -q '^Exec=piporapad %F$' "$prefix/share/applications/$id.desktop" || die "Exec line"
+grep -q '^MimeType=audio/x-smd;$' "$prefix/share/applications/$id.desktop" || die "MimeType line"
+man -l "$prefix/share/man/man1/piporapad-cli.1.gz" 2>/dev/null | grep -q "EXIT STATUS" || die "man page"
+bash -n "$prefix/share/bash-completion/completions/piporapad-cli" || die "completion script"
 
 # The file type: a database built from the prefix alone knows *.smd and *.smz.
 update-mime-database "$prefix/share/mime" 2>/dev/null
-grep -q '^audio/x-smd:\*\.smd$' "$prefix/share/mime/globs" || fail "*.smd not in the glob list"
-grep -q '^audio/x-smd:\*\.smz$' "$prefix/share/mime/globs" || fail "*.smz not in the glob list"
+grep -q '^audio/x-smd:\*\.smd$' "$prefix/share/mime/globs" || die "*.smd not in the glob list"
+grep -q '^audio/x-smd:\*\.smz$' "$prefix/share/mime/globs" || die "*.smz not in the glob list"
 
 # The installed programs find their data in the prefix and run from there.
-"$prefix/bin/piporapad-cli" --version | grep -qx "piporapad-cli [0-9.]*" || fail "--version"
-"$prefix/bin/piporapad-cli" paths >"$work/paths.txt" || fail "paths: $(cat "$work/paths.txt")"
+"$prefix/bin/piporapad-cli" --version | grep -qx "piporapad-cli [0-9.]*" || die "--version"
+"$prefix/bin/piporapad-cli" paths >"$work/paths.txt" || die "paths: $(cat "$work/paths.txt")"
 real_prefix="$(cd "$prefix" && pwd -P)"
-grep -qx "data	$real_prefix/share/piporapad" "$work/paths.txt" || fail "data folder: $(cat "$work/paths.txt")"
-grep -qx "pipora.tnf	$real_prefix/share/piporapad/pipora.tnf" "$work/paths.txt" || fail "tone names"
-grep -qx "manual.html	$real_prefix/share/piporapad/manual.html" "$work/paths.txt" || fail "manual"
-[ "$(wc -l <"$real_prefix/share/piporapad/pipora.tnf")" = 128 ] || fail "128 tone names expected"
+grep -qx "data	$real_prefix/share/piporapad" "$work/paths.txt" || die "data folder: $(cat "$work/paths.txt")"
+grep -qx "pipora.tnf	$real_prefix/share/piporapad/pipora.tnf" "$work/paths.txt" || die "tone names"
+grep -qx "manual.html	$real_prefix/share/piporapad/manual.html" "$work/paths.txt" || die "manual"
+[ "$(wc -l <"$real_prefix/share/piporapad/pipora.tnf")" = 128 ] || die "128 tone names expected"
 
 python3 "$src/tools/make_song.py" demo "$work/demo.smd"
 
 # The command-line tool starts without the sound libraries and loads them from the prefix
 # to render.
 if ldd "$prefix/bin/piporapad-cli" | grep -E 'libfluidsynth|librtmidi|libasound'; then
-  fail "piporapad-cli links the sound libraries"
+  die "piporapad-cli links the sound libraries"
 fi
-"$prefix/bin/piporapad-cli" check "$work/demo.smd" >/dev/null || fail "check"
+"$prefix/bin/piporapad-cli" check "$work/demo.smd" >/dev/null || die "check"
 if [ -f /usr/share/sounds/sf2/TimGM6mb.sf2 ]; then
   "$prefix/bin/piporapad-cli" render --seconds 1 "$work/demo.smd" "$work/demo.wav" \
-    2>"$work/render.log" || fail "render: $(cat "$work/render.log")"
-  [ "$(head -c 4 "$work/demo.wav")" = RIFF ] || fail "render wrote no WAV file"
+    2>"$work/render.log" || die "render: $(cat "$work/render.log")"
+  [ "$(head -c 4 "$work/demo.wav")" = RIFF ] || die "render wrote no WAV file"
 fi
 
 out="$("$prefix/bin/piporapad" --offscreen-start-and-quit "$work/demo.smd" 2>/dev/null)"
-grep -qx "notes 62" <<<"$out" || fail "installed editor did not open the song: $out"
+grep -qx "notes 62" <<<"$out" || die "installed editor did not open the song: $out"
 echo "install tree complete and valid"

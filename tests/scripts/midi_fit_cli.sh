@@ -4,45 +4,30 @@
 set -euo pipefail
 cli="${PIPORAPAD_CLI:?}"
 corpus="${PIPORAPAD_SOURCE_DIR:?}/tests/data/midi-corpus"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export PIPORAPAD_HOME="$work/home"
+# shellcheck source=lib/common.sh
+source "$(dirname "$0")/lib/common.sh"
 mkdir -p "$PIPORAPAD_HOME"
 cd "$work"
-failures=0
-
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-
-run() { # EXPECTED_CODE ARGS...
-  local want="$1"
-  shift
-  local got=0
-  "$cli" "$@" >out 2>err || got=$?
-  [ "$got" = "$want" ] || fail "$* exited $got, expected $want (stderr: $(cat err))"
-}
 
 # A file with loose triplets cannot be saved as it is; nothing is written.
 song="$corpus/openmsx/tttheme2.mid"
-run 1 convert "$song" plain.smd
+expect_run 1 "$cli" convert "$song" plain.smd
 [ ! -e plain.smd ] || fail "a refused convert left plain.smd behind"
 grep -q "3連符は3つセットになっていなければなりません。" err || fail "refusal does not say why: $(cat err)"
 
 # With --fit it saves, and the result passes the save checks when read back.
-run 0 convert "$song" fitted.smd --fit
+expect_run 0 "$cli" convert "$song" fitted.smd --fit
 [ -s fitted.smd ] || fail "--fit wrote no file"
-run 0 check fitted.smd
+expect_run 0 "$cli" check fitted.smd
 [ "$(cat out)" = "OK" ] || fail "fitted file does not check: $(cat out)"
 
 # No event logs unless asked for.
 [ ! -e "$PIPORAPAD_HOME/pipora.log" ] || fail "convert wrote pipora.log without --log"
-run 0 convert "$song" logged.smd --fit --log
+expect_run 0 "$cli" convert "$song" logged.smd --fit --log
 [ -s "$PIPORAPAD_HOME/pipora.log" ] || fail "--log wrote no pipora.log"
 
 # --report lists the changes and ends each part with its drift, then the summary lines.
-run 0 convert "$song" reported.smd --fit --report
+expect_run 0 "$cli" convert "$song" reported.smd --fit --report
 grep -qE $'^[0-9]+\t[0-9-]+\t[0-9]+:[0-9]+:[0-9]+\t[0-9]+\t位置合わせ 始まり' out ||
   fail "--report lists no snapped note"
 grep -qE '^パート [0-9]+: [0-9]+ 音、ずれ 合計 [0-9]+ 最大 [0-9]+' out ||
@@ -53,12 +38,8 @@ cmp -s fitted.smd reported.smd || fail "--report changed what was written"
 
 # A whole folder in one go.
 for f in "$corpus"/pianobooster/*.mid; do
-  run 0 convert "$f" "$(basename "$f" .mid).smd" --fit
+  expect_run 0 "$cli" convert "$f" "$(basename "$f" .mid).smd" --fit
 done
 [ "$(ls ./*.smd | wc -l)" -ge 12 ] || fail "batch conversion wrote $(ls ./*.smd | wc -l) files"
 
-if [ "$failures" -gt 0 ]; then
-  echo "$failures failure(s)" >&2
-  exit 1
-fi
-echo "midi_fit_cli: all passed"
+finish "midi_fit_cli: all passed"
