@@ -1,9 +1,10 @@
 // Any bytes given to the Standard MIDI File reader: no crash, no endless loop, no runaway
-// allocation, and a song whose lists stay consistent enough to be written out again.
-#include "formats/midi/export_events.h"
+// allocation, and a song whose lists stay consistent enough for the editor to lay out.
+// Writing the song out again is the round-trip target's part: this one spends its time on
+// reading, so that it runs as many inputs as it can.
 #include "formats/midi/midi_import.h"
 #include "formats/midi/smf_reader.h"
-#include "formats/midi/smf_writer.h"
+#include "model/song.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,8 +36,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   }
   RecalcTimes(song);
   BuildScoreList(song);
-  const SmfFile file = EncodeSmf(song, [] { return 0.5; });
-  if (file.bytes.size() < 14 + 8 + 4)
-    __builtin_trap();
   return 0;
 }
