@@ -5,7 +5,7 @@
 set -euo pipefail
 cli="${PIPORAPAD_CLI:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
-# shellcheck source=lib/common.sh
+# shellcheck source-path=SCRIPTDIR source=lib/common.sh
 source "$(dirname "$0")/lib/common.sh"
 cd "$work"
 

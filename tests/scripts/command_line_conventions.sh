@@ -7,7 +7,7 @@ set -uo pipefail
 cli="${PIPORAPAD_CLI:?}"
 editor="${PIPORAPAD_EDITOR:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
-# shellcheck source=lib/common.sh
+# shellcheck source-path=SCRIPTDIR source=lib/common.sh
 source "$(dirname "$0")/lib/common.sh"
 export PIPORAPAD_MIDI=null
 cd "$work"

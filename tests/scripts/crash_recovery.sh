@@ -8,7 +8,7 @@ editor="${PIPORAPAD_EDITOR:?}"
 cli="${PIPORAPAD_CLI:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
 export PIPORAPAD_MIDI=null QT_QPA_PLATFORM=offscreen
-# shellcheck source=lib/common.sh
+# shellcheck source-path=SCRIPTDIR source=lib/common.sh
 source "$(dirname "$0")/lib/common.sh"
 pids=()
 kill_editors() {

@@ -11,7 +11,7 @@ for tool in Xvfb xdg-open gio xdotool update-mime-database update-desktop-databa
   command -v "$tool" >/dev/null || { echo "skipped: $tool not installed"; exit 0; }
 done
 build="${PIPORAPAD_BUILD_DIR:?}"
-# shellcheck source=lib/common.sh
+# shellcheck source-path=SCRIPTDIR source=lib/common.sh
 source "$(dirname "$0")/lib/common.sh"
 xvfb_pid=""
 editor_pid=""

@@ -4,7 +4,7 @@
 set -euo pipefail
 editor="${PIPORAPAD_EDITOR:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
-# shellcheck source=lib/common.sh
+# shellcheck source-path=SCRIPTDIR source=lib/common.sh
 source "$(dirname "$0")/lib/common.sh"
 home="$PIPORAPAD_HOME"
 mkdir -p "$home"

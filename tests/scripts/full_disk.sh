@@ -4,7 +4,7 @@
 # folder the user may not write to.
 set -euo pipefail
 cli="${PIPORAPAD_CLI:?}"
-# shellcheck source=lib/common.sh
+# shellcheck source-path=SCRIPTDIR source=lib/common.sh
 source "$(dirname "$0")/lib/common.sh"
 mounted=""
 unmount_and_unlock() {

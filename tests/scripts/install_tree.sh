@@ -6,7 +6,7 @@ set -euo pipefail
 cli="${PIPORAPAD_CLI:?}"
 src="${PIPORAPAD_SOURCE_DIR:?}"
 build="${PIPORAPAD_BUILD_DIR:?}"
-# shellcheck source=lib/common.sh
+# shellcheck source-path=SCRIPTDIR source=lib/common.sh
 source "$(dirname "$0")/lib/common.sh"
 prefix="$work/prefix with blanks"
 export PIPORAPAD_MIDI=null QT_QPA_PLATFORM=offscreen

@@ -4,7 +4,7 @@
 set -euo pipefail
 cli="${PIPORAPAD_CLI:?}"
 corpus="${PIPORAPAD_SOURCE_DIR:?}/tests/data/midi-corpus"
-# shellcheck source=lib/common.sh
+# shellcheck source-path=SCRIPTDIR source=lib/common.sh
 source "$(dirname "$0")/lib/common.sh"
 mkdir -p "$PIPORAPAD_HOME"
 cd "$work"

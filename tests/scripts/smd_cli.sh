@@ -2,7 +2,7 @@
 # piporapad-cli dump / check / convert on SMD files, as a user runs them.
 set -euo pipefail
 cli="${PIPORAPAD_CLI:?}"
-# shellcheck source=lib/common.sh
+# shellcheck source-path=SCRIPTDIR source=lib/common.sh
 source "$(dirname "$0")/lib/common.sh"
 cd "$work"
 
