@@ -24,6 +24,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -578,6 +579,10 @@ bool MainWindow::startUp(const QString &commandLine) {
   QString name = commandLine;
   if (name.size() >= 2 && name.startsWith('"') && name.endsWith('"'))
     name = name.mid(1, name.size() - 2);
+  // A name relative to where the editor was started must still name the same file from the
+  // file dialog, the settings and a recovery record, which outlive that folder.
+  if (!name.isEmpty())
+    name = QFileInfo(name).absoluteFilePath();
   ctx_.handOverFileName = name;
 
   ctx_.startingUp = false;

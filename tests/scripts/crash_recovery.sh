@@ -63,6 +63,21 @@ grep -qx "notes 65" <<<"$out" || die "the recovered song has not 62 + 3 notes: $
 [ -z "$(folders)" ] || die "folders left after the recovered song was saved: $(folders)"
 pass "kill -9, recovered, saved"
 
+# --- a name relative to the folder the editor started in -------------------------------------
+# The recovered song is saved to the same file from anywhere else.
+fresh relative
+cd "$home"
+start_typing DEF song.smd
+cd "$work"
+wait_unsaved
+kill -9 "$pid"; wait "$pid" 2>/dev/null || true
+"$editor" --recovery accept --type-keys '^S' --offscreen-start-and-quit >/dev/null 2>&1 ||
+  die "recovery of a relatively named song failed"
+[ "$(first_notes "$home/song.smd")" = "D4 E4 F4 " ] ||
+  die "relative name: the song's own file lacks the notes: $(first_notes "$home/song.smd")"
+[ ! -e "$work/song.smd" ] || die "relative name: saved into the folder of the second start"
+pass "a song opened by a relative name is saved back to its file"
+
 # --- No deletes -------------------------------------------------------------------------------
 fresh declined
 cp "$home/song.smd" "$home/original.smd"
