@@ -1,5 +1,6 @@
 #include "session/midi_files.h"
 
+#include "editing/import_speed.h"
 #include "formats/midi/export_events.h"
 #include "formats/midi/smf_reader.h"
 #include "model/file_messages.h"
@@ -76,10 +77,16 @@ Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
   ReserveForNotes(song, bytes, options);
   MidiImporter importer(song, options);
   SmfReadResult read = ReadSmf(bytes, song, importer, options);
+  importer.finish();
   // The log only shows what was read; failing to write it does not fail the import.
   if (options.writeEventLog)
     (void)WriteScratchFile(ProgramFile("pipora.log"), read.log);
   FinishImport(song);
+  if (options.chooseSpeed) {
+    const ImportSpeed speed = FitSpeed(song, LongestHeldRate(read));
+    if (options.report != nullptr)
+      options.report->speed = speed;
+  }
 
   MidiImportReport report;
   if (!read.error.empty())

@@ -4,6 +4,7 @@
 #include "app/cli/progress_line.h"
 #include "app/cli/sound_library_loader.h"
 #include "app/cli/standard_streams.h"
+#include "editing/import_speed.h"
 #include "formats/midi/smf_reader.h"
 #include "formats/midi/smf_writer.h"
 #include "formats/smd/smd_reader.h"
@@ -64,6 +65,7 @@ Status DecodeMidiFile(const QByteArray &bytes, const MidiImportOptions &options,
   const std::span<const std::uint8_t> span(reinterpret_cast<const std::uint8_t *>(bytes.data()),
                                            static_cast<std::size_t>(bytes.size()));
   const SmfReadResult read = ReadSmf(span, song, importer, options);
+  importer.finish();
   // The event log of the import, as the editor leaves it; it only shows what was read, so
   // failing to write it does not fail the reading.
   if (options.writeEventLog)
@@ -71,6 +73,11 @@ Status DecodeMidiFile(const QByteArray &bytes, const MidiImportOptions &options,
   AppendEndMarkers(song);
   RecalcTimes(song);
   BuildScoreList(song);
+  if (options.chooseSpeed) {
+    const ImportSpeed speed = FitSpeed(song, LongestHeldRate(read));
+    if (options.report != nullptr)
+      options.report->speed = speed;
+  }
   if (!read.error.empty())
     return Error{read.error};
   return Ok{};

@@ -3,6 +3,7 @@
 #include "model/source_line.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace pipora {
 
@@ -22,8 +23,34 @@ std::string_view ImportChangeName(ImportChangeKind kind) {
     return "短すぎて削除";
   case ImportChangeKind::ShortenedTail:
     return "末尾を切り捨て";
+  case ImportChangeKind::MovedToPart:
+    return "パートを移動";
+  case ImportChangeKind::NoPartLeft:
+    return "空きパートがなく削除";
   }
   return "";
+}
+
+std::string_view LengthScaleText(LengthScale scale) {
+  switch (scale) {
+  case LengthScale::Half:
+    return "×½";
+  case LengthScale::Double:
+    return "×2";
+  case LengthScale::One:
+    break;
+  }
+  return "×1";
+}
+
+std::string ImportSpeedText(const ImportSpeed &speed) {
+  char rate[32];
+  std::snprintf(rate, sizeof rate, "%.4g", speed.fileRate);
+  char difference[32];
+  std::snprintf(difference, sizeof difference, "%+.1f", speed.difference);
+  return "ファイルのテンポ " + std::string(rate) + "、テンポ " +
+         std::string(TempoText(speed.tempo)) + " " + std::string(LengthScaleText(speed.scale)) +
+         "、速さの差 " + difference + "%";
 }
 
 std::size_t ImportReport::count(ImportChangeKind kind) const {
@@ -50,7 +77,10 @@ std::string Detail(const ImportChange &c) {
     return text + " " + std::to_string(c.amount) + " ティック";
   case ImportChangeKind::SplitTied:
     return text + " " + std::to_string(c.amount) + " 個";
+  case ImportChangeKind::MovedToPart:
+    return "パート " + std::to_string(c.amount) + " へ";
   case ImportChangeKind::DroppedChord:
+  case ImportChangeKind::NoPartLeft:
     break;
   }
   return text;
@@ -83,12 +113,19 @@ std::string ImportReportSummary(const ImportReport &report) {
     notes += d.notes;
   std::string out = std::to_string(notes) + " 音を書き込み";
   constexpr ImportChangeKind kKinds[] = {
-      ImportChangeKind::Snapped,      ImportChangeKind::Folded,    ImportChangeKind::CutByOverlap,
-      ImportChangeKind::DroppedChord, ImportChangeKind::SplitTied, ImportChangeKind::DroppedShort,
-      ImportChangeKind::ShortenedTail};
+      ImportChangeKind::Snapped,       ImportChangeKind::Folded,
+      ImportChangeKind::CutByOverlap,  ImportChangeKind::DroppedChord,
+      ImportChangeKind::SplitTied,     ImportChangeKind::DroppedShort,
+      ImportChangeKind::ShortenedTail, ImportChangeKind::MovedToPart,
+      ImportChangeKind::NoPartLeft};
   for (ImportChangeKind kind : kKinds)
     if (const std::size_t n = report.count(kind); n > 0)
       out += "、" + std::string(ImportChangeName(kind)) + " " + std::to_string(n);
+  if (report.drumsLeftOut > 0)
+    out +=
+        "、ドラム（チャンネル10）の音 " + std::to_string(report.drumsLeftOut) + " 個は読み込まず";
+  if (report.speed.chosen)
+    out += "、" + ImportSpeedText(report.speed);
   return out;
 }
 

@@ -19,6 +19,9 @@ enum class ImportChangeKind {
   SplitTied,     // written as tied pieces: amount = number of pieces
   DroppedShort,  // shorter than a sixteenth once snapped: amount = its ticks
   ShortenedTail, // a tail under a sixteenth was left off: amount = ticks left off
+  MovedToPart,   // a voice of a chord or an overlap: amount = the part it went to,
+                 // amount2 = its channel
+  NoPartLeft,    // an inner voice dropped: no free part was left for it
 };
 
 // English words for listings and the command line ("snapped", "folded" ...).
@@ -49,10 +52,30 @@ struct PartDrift {
   std::int64_t endShift = 0; // written end minus file end of the last note
 };
 
+// Every length of the imported song times this.
+enum class LengthScale { Half, One, Double };
+
+// "×½", "×1", "×2".
+std::string_view LengthScaleText(LengthScale scale);
+
+// The speed an import chose for the song.
+struct ImportSpeed {
+  bool chosen = false;
+  double fileRate = 0; // quarters per minute: the tempo that holds longest in the file
+  TempoChoice tempo = TempoChoice::Normal;
+  LengthScale scale = LengthScale::One;
+  double difference = 0; // percent the song plays faster (+) or slower (-) than the file
+};
+
+// "ファイルのテンポ 84、テンポ 91 ×1、速さの差 +8.3%".
+std::string ImportSpeedText(const ImportSpeed &speed);
+
 struct ImportReport {
+  ImportSpeed speed;
   std::vector<ImportChange> changes;
   std::vector<OriginalNote> original;
   std::array<PartDrift, kUserParts + 1> drift{}; // index = part, 0 unused
+  int drumsLeftOut = 0;                          // note-ons of channel 10 not read
 
   std::size_t count(ImportChangeKind kind) const;
 };

@@ -2,6 +2,7 @@
 // Fits one MIDI channel's note-ons and note-offs to a monophonic SMD part: times snap to
 // the sixteenth (or triplet) grid, gaps become rests, long notes are cut into tied pieces.
 #include "formats/midi/import_report.h"
+#include "formats/midi/voice_split.h"
 #include "model/song.h"
 
 #include <array>
@@ -23,6 +24,13 @@ struct MidiImportOptions {
   std::int64_t maxElements = 1'000'000;
   // Called for every program change read, so a window can let the synthesizer hear it.
   std::function<void(int channel, int program)> onProgramChange;
+  // 和音の扱い: what becomes of chords and overlapping notes of one channel.
+  ChordHandling chords = ChordHandling::Last;
+  // Channel 10 (drums) read as an ordinary part; off, its notes are left out and counted.
+  bool keepDrums = true;
+  // Choose the tempo step and a scale of every length together for the file's own speed
+  // (the tempo that holds longest); off, the last tempo event read chooses the step alone.
+  bool chooseSpeed = true;
   // Filled with what fitting did to each note, when set.
   ImportReport *report = nullptr;
   // The event log "pipora.log" of the read; without it the reader skips the logging work,
@@ -76,9 +84,26 @@ public:
 
   // True once a note or rest would have reached options.maxElements elements in all;
   // later events append nothing.
-  bool full() const override { return refused_ || appended_ >= options_.maxElements; }
+  bool full() const override {
+    return refused_ || appended_ >= options_.maxElements ||
+           static_cast<std::int64_t>(held_.size()) >= options_.maxElements;
+  }
+
+  // After the last event: with chords shared out (Top, Spread), the notes held back until
+  // every channel was known are now written.
+  void finish();
 
 private:
+  struct HeldEvent {
+    int track = 0;
+    int channel = 0; // 0: the start of a track
+    int key = 0;
+    int velocity = 0;
+    std::int64_t time = 0;
+  };
+  void Feed(int channel, int key, int velocity, std::int64_t time);
+  void NextTrack();
+
   struct Channel {
     std::int64_t lastOn = 0;
     std::int64_t lastOff = 0;
@@ -114,6 +139,8 @@ private:
   std::array<Channel, kUserParts> channels_{};
   std::int64_t appended_ = 0;
   bool refused_ = false;
+  std::vector<HeldEvent> held_; // every event, with chords shared out
+  int track_ = 0;
 };
 
 // Empties the user's parts and the clipboard for reading: no element at all (count -1), not even

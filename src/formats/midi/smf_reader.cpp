@@ -62,7 +62,7 @@ public:
           break;
       } while (findTrack());
     }
-    return {std::move(error_), log_.take()};
+    return {std::move(error_), log_.take(), std::move(tempos_), endTick_};
   }
 
 private:
@@ -172,6 +172,7 @@ private:
       if (division_ <= 0)
         return fail("時間単位が 0 です" + At(at));
       runningTime_ = AdvanceRunningTime(runningTime_, delta, division_);
+      endTick_ = std::max(endTick_, runningTime_);
       if (runningTime_ > kMaxRunningTime)
         return fail("曲が長すぎます" + At(at));
     }
@@ -309,6 +310,7 @@ private:
       log_ << "Tempo" << RateText(rate) << ' ';
       log_.endLine();
       song_.setTempo(TempoChoiceForRate(rate));
+      tempos_.push_back({runningTime_, rate});
       return Step::Continue;
     }
     case 0x54:
@@ -335,11 +337,37 @@ private:
   EventLog log_;
   std::string error_;
   std::int64_t runningTime_ = 0;
+  std::int64_t endTick_ = 0;
+  std::vector<SmfReadResult::Tempo> tempos_;
   std::int32_t division_ = 0;
   std::uint8_t lastStatus_ = 0;
 };
 
 } // namespace
+
+double LongestHeldRate(const SmfReadResult &read) {
+  std::vector<SmfReadResult::Tempo> marks = read.tempos;
+  std::stable_sort(marks.begin(), marks.end(),
+                   [](const auto &a, const auto &b) { return a.tick < b.tick; });
+  // Before the first tempo event the standard's 120 holds.
+  if (marks.empty() || marks.front().tick > 0)
+    marks.insert(marks.begin(), {0, 120.0});
+  std::vector<std::pair<double, std::int64_t>> held; // rate, ticks
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    const std::int64_t until = i + 1 < marks.size() ? marks[i + 1].tick : read.endTick;
+    const std::int64_t ticks = std::max<std::int64_t>(until - marks[i].tick, 0);
+    auto same = std::find_if(held.begin(), held.end(),
+                             [&](const auto &h) { return h.first == marks[i].rate; });
+    if (same == held.end())
+      held.emplace_back(marks[i].rate, ticks);
+    else
+      same->second += ticks;
+  }
+  // The first of equally long ones; a file of tempo events only takes its last.
+  const auto longest = std::max_element(
+      held.begin(), held.end(), [](const auto &a, const auto &b) { return a.second < b.second; });
+  return longest->second > 0 ? longest->first : marks.back().rate;
+}
 
 TempoChoice TempoChoiceForRate(double q) {
   if (q > 135.85)

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace pipora {
 
@@ -18,7 +19,19 @@ struct SmfReadResult {
   std::string error;
   // The event log, Shift-JIS text with CR LF line ends, complete up to where reading stopped.
   QByteArray log;
+  // Every tempo event, in file order: where it stands and its quarters per minute.
+  struct Tempo {
+    std::int64_t tick = 0;
+    double rate = 0;
+  };
+  std::vector<Tempo> tempos;
+  // The latest running time of any event.
+  std::int64_t endTick = 0;
 };
+
+// The file's tempo: the rate that holds for the most ticks up to the file's end (120 without
+// a tempo event, as the standard says). Tempo events of several tracks are taken together.
+double LongestHeldRate(const SmfReadResult &read);
 
 // The tempo step nearest to `quartersPerMinute` by the import's thresholds 135.85, 112.95
 // and 97.6 (each belongs to the slower step).
