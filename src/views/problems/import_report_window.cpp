@@ -113,8 +113,9 @@ void ImportReportWindow::setReport(const ImportReport &report, const Song &song)
   list_->clear();
   QList<QTreeWidgetItem *> rows;
   for (const ImportChange &c : report.changes) {
-    const std::string line =
-        ImportReportText({{c}, {}, {}}, song.ticksPerBeat, song.beatsPerMeasure);
+    ImportReport one;
+    one.changes = {c};
+    const std::string line = ImportReportText(one, song.ticksPerBeat, song.beatsPerMeasure);
     const QStringList cells = QString::fromStdString(line).trimmed().split('\t');
     auto *row =
         new ReportRow(QStringList{QStringLiteral("CH%1").arg(c.part),
