@@ -89,6 +89,8 @@ Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
 
 Status ExportMidiFile(const Song &song, const QString &path, const VelocitySource &velocities,
                       bool writeLog) {
+  if (Status fits = CheckMidiExport(song); !fits)
+    return fits;
   const SmfFile smf = EncodeSmf(song, velocities);
   if (writeLog)
     (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);

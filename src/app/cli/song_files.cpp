@@ -99,6 +99,10 @@ Result<QByteArray> Encode(Song &song, FileFormat format, const WriteOptions &opt
   }
   case FileFormat::Midi: {
     RecalcTimes(song);
+    if (Status fits = CheckMidiExport(song); !fits) {
+      refusedCode = kExitRefused;
+      return Error{RefusalText(fits.failure())};
+    }
     SmfFile smf = EncodeSmf(song, RandomVelocitySource());
     if (options.writeLog) // the writer's log, as exports leave it, with --log
       (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
