@@ -32,7 +32,9 @@ printf 'RIFF....WAVEfmt not a MIDI file at all' >notmidi.mid
 printf 'MThd\0\0\0\006\0\0' >header10.mid
 truncate -s 65M oversize.mid
 printf "$mthd"'\001\340' | dd of=oversize.mid conv=notrunc status=none
-bad_midis="delta5 division0 notmidi header10 oversize"
+# One note so long that its tied pieces would fill a part past what an SMD file can hold.
+printf "$mthd"'\0\001MTrk\0\0\0\016\0\220\074\144\371\370\060\200\074\0\0\377\057\0' >longnote.mid
+bad_midis="delta5 division0 notmidi header10 oversize longnote"
 
 # A failed row names itself.
 fail_row() { fail "[$1] $2"; }
