@@ -4,6 +4,8 @@
 #include "platform/ini/ini_file.h"
 #include "settings/stored_names.h"
 
+#include <algorithm>
+
 #include <QFileInfo>
 #include <QLockFile>
 
@@ -160,6 +162,8 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
     r.readInt(ShortCutKey(i), settings.ShortCut[static_cast<std::size_t>(i)]);
   r.readBool("isPreview", settings.isPreview);
   r.readBool("isManyUndo", settings.isManyUndo);
+  r.readInt("UndoDiskMB", settings.undoDiskMB);
+  settings.undoDiskMB = std::max(settings.undoDiskMB, 0);
   r.readBool("isSaveTone", settings.isSaveTone);
   QString activeWindow = settings.activeWindow ? WindowKeyName(*settings.activeWindow) : QString();
   r.readText("ActiveWindow", activeWindow);
@@ -227,6 +231,7 @@ SettingsValues SettingsKeyValues(const Settings &settings, QSize presentScreen) 
     putInt(ShortCutKey(i), settings.ShortCut[static_cast<std::size_t>(i)]);
   putBool("isPreview", settings.isPreview);
   putBool("isManyUndo", settings.isManyUndo);
+  putInt("UndoDiskMB", settings.undoDiskMB);
   putBool("isSaveTone", settings.isSaveTone);
   put("ActiveWindow", settings.activeWindow ? WindowKeyName(*settings.activeWindow) : QString());
   putBool("isNoCheck", settings.isNoCheck);
