@@ -178,7 +178,8 @@ private:
   };
   Marks marks() const { return {song_.fileName, song_.dirty}; }
   void announce(const Marks &before);
-  Status loadSnapshot(Status loaded);
+  // Undo (redo) by the snapshot files.
+  Status loadSnapshot(bool forward);
   // Puts a fitted song in place as one undo step; returns the number of changes.
   std::size_t takeFitted(FitResult fitted);
 
