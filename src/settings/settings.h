@@ -89,6 +89,8 @@ struct Settings {
   // The score editor draws each note as its own glyph instead of engraving beams,
   // accidentals per measure and one label line.
   bool isClassicScore = false;
+  // The score editor's scale in percent (staff size and all).
+  int scoreZoom = 100;
 
   // The sound output: a system MIDI port's name (empty: the built-in synthesizer) and the
   // SoundFont of the built-in synthesizer (empty: the system's General MIDI SoundFont).
