@@ -147,6 +147,26 @@ std::string_view SaveProblem::message() const {
   return kCannotHandleNote;
 }
 
+std::string_view SaveProblem::listMessage() const {
+  constexpr std::string_view kSaveFailed = "保存に失敗しました。";
+  std::string_view text = message();
+  if (text.ends_with(kSaveFailed))
+    text.remove_suffix(kSaveFailed.size());
+  return text;
+}
+
+std::vector<int> ProblemElements(const Part &part, const SaveProblem &problem) {
+  const bool wholeGroup =
+      problem.groupStart >= 0 && problem.kind != SaveProblemKind::NoteNotSavable;
+  const int first = wholeGroup ? problem.groupStart : problem.element;
+  const int last = problem.kind == SaveProblemKind::TripletTooWide ? first + 2 : problem.element;
+  std::vector<int> elements;
+  for (int i = first; i <= last && i <= part.count && i < static_cast<int>(part.notes.size()); ++i)
+    if (!part.notes[static_cast<std::size_t>(i)].isEndMarker())
+      elements.push_back(i);
+  return elements;
+}
+
 bool IsSmdLength(std::string_view code) {
   return ShapeOf(code).known;
 }

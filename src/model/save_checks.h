@@ -34,7 +34,14 @@ struct SaveProblem {
 
   // The save check's own message.
   std::string_view message() const;
+  // What is wrong, as a list of problems shows it: the message without its closing
+  // "保存に失敗しました。", since nothing was being saved.
+  std::string_view listMessage() const;
 };
+
+// The elements a problem is about, in order and never the end marker: the note, or for a
+// triplet group that is incomplete or too wide the notes of the group up to the failing one.
+std::vector<int> ProblemElements(const Part &part, const SaveProblem &problem);
 
 inline constexpr std::size_t kAllProblems = std::numeric_limits<std::size_t>::max();
 

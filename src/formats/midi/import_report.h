@@ -50,18 +50,34 @@ struct PartDrift {
 };
 
 struct ImportReport {
-  std::vector<ImportChange> changes;
+  std::vector<ImportChange> changes; // in the order the file gave the notes
   std::vector<OriginalNote> original;
   std::array<PartDrift, kUserParts + 1> drift{}; // index = part, 0 unused
+  // The file's tempo events in quarter notes per minute, in file order (the last one chose
+  // the song's tempo), and the tempo the song has after the import.
+  std::vector<double> fileTempos;
+  TempoChoice tempo = TempoChoice::Normal;
 
   std::size_t count(ImportChangeKind kind) const;
 };
 
-// One line per change: "part<TAB>element<TAB>measure:beat:tick<TAB>key<TAB>what", then one
-// summary line per part with notes ("part 3: 120 notes, drift total 480 max 40 end 0").
-std::string ImportReportText(const ImportReport &report, int ticksPerBeat, int beatsPerMeasure);
+// A snap that moves a note's start and end each by less than a tenth of a sixteenth only
+// rounds away the file's finer resolution: it is counted, not listed.
+inline constexpr std::int64_t kMinorSnapTicks = 12;
+bool IsMinorChange(const ImportChange &change);
 
-// "1204 notes: 35 snapped, 2 folded, ..." over all parts.
+// The changes worth a row of their own, by part, then position in the file.
+std::vector<ImportChange> ListedImportChanges(const ImportReport &report);
+
+// One line per listed change: "part<TAB>element<TAB>measure:beat:tick<TAB>key<TAB>what", then
+// one summary line per part with notes ("part 3: 120 notes, drift total 480 max 40 end 0").
+std::string ImportReportText(const ImportReport &report, int ticksPerBeat, int beatsPerMeasure);
+// The text of one change ("位置合わせ 始まり -10 終わり +10 ティック").
+std::string ImportChangeText(const ImportChange &change);
+
+// "1204 notes written, 35 snapped (30 of them under a tenth of a sixteenth, not listed), ...",
+// then the tempo the song took and how much faster or slower than the file it plays.
 std::string ImportReportSummary(const ImportReport &report);
+std::string ImportTempoSummary(const ImportReport &report);
 
 } // namespace pipora

@@ -309,6 +309,8 @@ private:
       log_ << "Tempo" << RateText(rate) << ' ';
       log_.endLine();
       song_.setTempo(TempoChoiceForRate(rate));
+      if (options_.report != nullptr)
+        options_.report->fileTempos.push_back(rate);
       return Step::Continue;
     }
     case 0x54:
@@ -363,7 +365,10 @@ std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
 
 SmfReadResult ReadSmf(std::span<const std::uint8_t> bytes, Song &song, NoteEventSink &notes,
                       const MidiImportOptions &options) {
-  return SmfReader(bytes, song, notes, options).run();
+  SmfReadResult read = SmfReader(bytes, song, notes, options).run();
+  if (options.report != nullptr)
+    options.report->tempo = song.tempo;
+  return read;
 }
 
 } // namespace pipora
