@@ -18,7 +18,7 @@
 //     nearest sixteenth of its time before fitting, so each beat keeps its duration and the
 //     timing never drifts by more than half a sixteenth; every note keeps at least a sixteenth.
 //     A length no single code has is written as tied pieces of the same pitch.
-//  6. A single note outside 45..90 is folded by octaves into the range.
+//  6. A single note outside the SMD range is folded by octaves into the range.
 #include "model/save_checks.h"
 #include "model/song.h"
 

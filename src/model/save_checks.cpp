@@ -1,12 +1,11 @@
 #include "model/save_checks.h"
 
+#include "model/vocabulary.h"
+
 #include <algorithm>
 
 namespace pipora {
 namespace {
-
-constexpr int kLowest = 45;
-constexpr int kHighest = 90;
 
 // Half, quarter, eighth or sixteenth base with an optional "3" and "_", and nothing else.
 // Written out because the check looks at every element of every part on each edit.
@@ -43,22 +42,19 @@ std::string_view WithoutOneTie(std::string_view code) {
   return code;
 }
 
-bool InRange(int n) {
-  return n >= kLowest && n <= kHighest;
-}
-
 // A single note or rest the writer can put into the file.
 bool SingleSavable(int n, std::string_view length) {
-  return ShapeOf(length).known && n >= 0 && (n == 0 || InRange(n));
+  return ShapeOf(length).known && n >= 0 && (n == 0 || InSmdRange(n));
 }
 
 // Whether the phone's alphabet has a code for the note at all, whatever the range check
-// says: below 45 the low window still reaches 44, and 43 for half notes.
+// says: below the range the low window still reaches one note lower, and two for half notes.
 bool Encodable(int n, std::string_view length) {
   const LengthShape shape = ShapeOf(length);
   if (!shape.known || n < 0)
     return false;
-  return n == 0 || InRange(n) || n == 44 || (n == 43 && shape.half);
+  return n == 0 || InSmdRange(n) || n == kSmdLowestNote - 1 ||
+         (n == kSmdLowestNote - 2 && shape.half);
 }
 
 class PartChecker {
@@ -108,7 +104,7 @@ private:
       highest = std::max(highest, n);
     }
     const bool restsOnly = lowest == 9999;
-    if (restsOnly || TripletFitsWindow(lowest, highest)) {
+    if (restsOnly || WindowHolding(lowest, highest)) {
       for (int k = 0; k < 3; ++k) {
         const int n = at(p + k).noteNumber;
         if (n < 0 || !ShapeOf(first).known) {
@@ -149,11 +145,6 @@ std::string_view SaveProblem::message() const {
 
 bool IsSmdLength(std::string_view code) {
   return ShapeOf(code).known;
-}
-
-bool TripletFitsWindow(int lowest, int highest) {
-  return (lowest >= 57 && highest <= 78) || (lowest >= 45 && highest <= 66) ||
-         (lowest >= 69 && highest <= 90);
 }
 
 void FindPartSaveProblems(const Part &part, int partNumber, std::vector<SaveProblem> &out,

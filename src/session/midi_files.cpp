@@ -67,7 +67,7 @@ Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
 
   song.fileName = WithLastThreeReplaced(path, "smd").toStdString();
   EmptyPartsForImport(song);
-  song.ticksPerBeat = 480;
+  song.ticksPerBeat = kTicksPerQuarter;
   song.beatsPerMeasure = 4;
   song.title.clear();
   const std::span<const std::uint8_t> bytes(

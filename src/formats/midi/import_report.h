@@ -27,7 +27,7 @@ std::string_view ImportChangeName(ImportChangeKind kind);
 struct ImportChange {
   int part = 0;
   int element = -1;      // first element written for the note; -1 when it was dropped
-  std::int64_t tick = 0; // the note's start in the file (480 per quarter)
+  std::int64_t tick = 0; // the note's start in the file (kTicksPerQuarter)
   int key = 0;           // the key in the file
   ImportChangeKind kind = ImportChangeKind::Snapped;
   std::int64_t amount = 0;
@@ -58,7 +58,7 @@ struct ImportReport {
 };
 
 // One line per change: "part<TAB>element<TAB>measure:beat:tick<TAB>key<TAB>what", then one
-// summary line per part with notes ("part 3: 120 notes, drift total 480 max 40 end 0").
+// summary line per part with notes ("part 3: 120 notes, drift total 360 max 40 end 0").
 std::string ImportReportText(const ImportReport &report, int ticksPerBeat, int beatsPerMeasure);
 
 // "1204 notes: 35 snapped, 2 folded, ..." over all parts.

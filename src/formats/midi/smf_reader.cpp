@@ -14,7 +14,7 @@ namespace {
 constexpr std::uint8_t kHeaderType[] = {'M', 'T', 'h', 'd'};
 constexpr std::uint8_t kTrackType[] = {'M', 'T', 'r', 'k'};
 // Times are 32-bit in the song; a file whose running time goes past that is refused.
-constexpr std::int64_t kMaxRunningTime = std::numeric_limits<std::int32_t>::max() - 1920;
+constexpr std::int64_t kMaxRunningTime = std::numeric_limits<std::int32_t>::max() - kTicksPerWhole;
 
 struct LogWords {
   QByteArray textOpen = ToCp932(std::string_view("テキストなど（"));
@@ -202,7 +202,8 @@ private:
 
   void logPosition() {
     const std::int64_t t = runningTime_;
-    log_ << (t / 1920 + 1) << ':' << ((t / 480) % 4 + 1) << ':' << (t % 480) << ':';
+    log_ << (t / kTicksPerWhole + 1) << ':' << ((t / kTicksPerQuarter) % 4 + 1) << ':'
+         << (t % kTicksPerQuarter) << ':';
   }
 
   Step channelMessage(std::uint8_t status) {
@@ -353,7 +354,7 @@ TempoChoice TempoChoiceForRate(double q) {
 
 std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
                                 std::int32_t division) {
-  const std::int64_t scaled = runningTime * division + std::int64_t{delta} * 480;
+  const std::int64_t scaled = runningTime * division + std::int64_t{delta} * kTicksPerQuarter;
   std::int64_t quotient = scaled / division;
   const std::int64_t twiceRemainder = 2 * (scaled % division);
   if (twiceRemainder > division || (twiceRemainder == division && (quotient & 1)))

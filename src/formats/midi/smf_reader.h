@@ -24,8 +24,8 @@ struct SmfReadResult {
 // and 97.6 (each belongs to the slower step).
 TempoChoice TempoChoiceForRate(double quartersPerMinute);
 
-// Running time after a delta-time: 480 ticks per quarter, the total rounded (halves to even)
-// at every event. `division` must be positive.
+// Running time after a delta-time: kTicksPerQuarter ticks per quarter, the total rounded
+// (halves to even) at every event. `division` must be positive.
 std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
                                 std::int32_t division);
 

@@ -55,7 +55,7 @@ private:
       return true;
     if (code.empty())
       return false;
-    return e.noteNumber <= 0 || (e.noteNumber >= kSmdLowestNote && e.noteNumber <= kSmdHighestNote);
+    return e.noteNumber <= 0 || InSmdRange(e.noteNumber);
   }
 
   std::optional<Error> triplet(int p) {
@@ -76,11 +76,9 @@ private:
     }
     if (lowest == kNoNote)
       return writeTriplet(p); // three rests: no octave to choose
-    for (const OctaveWindow &w : kOctaveWindows) {
-      if (w.holds(lowest) && w.holds(highest)) {
-        AppendOctaveMove(out_, state_, w.state);
-        return writeTriplet(p);
-      }
+    if (const OctaveWindow *w = WindowHolding(lowest, highest)) {
+      AppendOctaveMove(out_, state_, w->state);
+      return writeTriplet(p);
     }
     // Report a note that cannot be written at all before the group's range.
     for (int i = 0; i < 3; ++i) {

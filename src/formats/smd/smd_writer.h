@@ -1,5 +1,5 @@
 #pragma once
-// Encoding SMD melody files. Every note must fit SMD: numbers 45 to 90, the sixteen
+// Encoding SMD melody files. Every note must fit SMD: numbers in its range, the sixteen
 // length codes, and triplets in complete groups of three that fit one octave window.
 // A song that does not fit is refused with one of the three messages and the note's place.
 #include "model/result.h"
