@@ -129,6 +129,27 @@ private:
   std::size_t limit_;
 };
 
+// The tie of a triplet group's first note and, once the second note has passed the length
+// check, the second's, up to the element `stop` (a refused save keeps the ties up to the note
+// it stopped at).
+void DropTripletTiesBefore(Part &part, const SaveProblem &stop) {
+  const auto untie = [&](int i) { part.notes[static_cast<std::size_t>(i)].length.setTied(false); };
+  for (int i = 0; i <= stop.element;) {
+    if (!HasTripletMark(part.notes[static_cast<std::size_t>(i)].length)) {
+      ++i;
+      continue;
+    }
+    untie(i);
+    if (i == stop.groupStart) {
+      if (!(stop.kind == SaveProblemKind::TripletNotComplete && stop.element == i + 1))
+        untie(i + 1);
+      return;
+    }
+    untie(i + 1);
+    i += 3;
+  }
+}
+
 } // namespace
 
 std::string_view SaveProblem::message() const {
@@ -159,6 +180,23 @@ std::vector<SaveProblem> FindSaveProblems(const Song &song, std::size_t limit) {
   for (int n = 1; n <= kUserParts && problems.size() < limit; ++n)
     FindPartSaveProblems(song.part(n), n, problems, limit);
   return problems;
+}
+
+void DropTripletTies(Song &song) {
+  for (int n = 1; n <= kUserParts; ++n) {
+    Part &part = song.part(n);
+    if (part.count <= 0)
+      continue;
+    std::vector<SaveProblem> problems;
+    FindPartSaveProblems(part, n, problems, 1);
+    if (!problems.empty()) {
+      DropTripletTiesBefore(part, problems.front());
+      return;
+    }
+    SaveProblem end;
+    end.element = part.count;
+    DropTripletTiesBefore(part, end);
+  }
 }
 
 } // namespace pipora

@@ -47,6 +47,11 @@ void FindPartSaveProblems(const Part &part, int partNumber, std::vector<SaveProb
 // The problems of the user's parts 1..16 in part and element order.
 std::vector<SaveProblem> FindSaveProblems(const Song &song, std::size_t limit = kAllProblems);
 
+// The phone cannot tie inside a triplet: the ties of triplet groups' first notes are dropped
+// from the song, as far as the first problem the save check finds (which still loses its own).
+// The editor does this whenever it writes the song, so that the score shows what the file holds.
+void DropTripletTies(Song &song);
+
 // True for the sixteen length codes ("2" ... "163_").
 bool IsSmdLength(std::string_view code);
 

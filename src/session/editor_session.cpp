@@ -126,9 +126,14 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
   return opened;
 }
 
+Result<QByteArray> EditorSession::encodeSmd() {
+  DropTripletTies(song_);
+  return EncodeSmd(song_);
+}
+
 Status EditorSession::checkSmd() {
   syncNoteLists();
-  const Result<QByteArray> encoded = EncodeSmd(song_);
+  const Result<QByteArray> encoded = encodeSmd();
   if (!encoded)
     return encoded.failure();
   return Ok{};
@@ -137,7 +142,7 @@ Status EditorSession::checkSmd() {
 Status EditorSession::save() {
   const Marks before = marks();
   syncNoteLists();
-  const Result<QByteArray> encoded = EncodeSmd(song_);
+  const Result<QByteArray> encoded = encodeSmd();
   if (!encoded)
     return encoded.failure();
   Status saved = SaveSmdFile(song_, path(), *encoded, options().isSaveTone);
@@ -334,7 +339,7 @@ Status EditorSession::writeRecoveryRecord() {
   // While playing, the note lists are current and the player walks them: they stay put.
   if (!isPlaying())
     syncNoteLists();
-  if (const Result<QByteArray> encoded = EncodeSmd(song_)) {
+  if (const Result<QByteArray> encoded = encodeSmd()) {
     lastSmdLine_ = *encoded;
     while (lastSmdLine_.endsWith('\n') || lastSmdLine_.endsWith('\r'))
       lastSmdLine_.chop(1);

@@ -90,7 +90,8 @@ public:
   // cannot be saved.
   Status checkSmd();
   // Saves to the file name (which must be set), or to `path`, which then becomes the file
-  // name. A refused check fails as checkSmd does and writes nothing.
+  // name, encoding the song once. A refused check fails as checkSmd does (the error names the
+  // note) and writes nothing; a failed write's error names no note.
   Status save();
   Status saveAs(const QString &path);
   // Mends every note SMD cannot hold (see editing/fit_for_smd.h) as one undo step. Returns
@@ -179,6 +180,9 @@ private:
   Marks marks() const { return {song_.fileName, song_.dirty}; }
   void announce(const Marks &before);
   Status loadSnapshot(Status loaded);
+  // The song's SMD text; the ties SMD cannot hold go from the song first (DropTripletTies),
+  // so that the score shows what the file holds.
+  Result<QByteArray> encodeSmd();
   // Puts a fitted song in place as one undo step; returns the number of changes.
   std::size_t takeFitted(FitResult fitted);
 

@@ -132,7 +132,7 @@ TEST_F(MidiFiles, OversizedFileIsRefusedBeforeReadingAndTheSongStays) {
   QFile file(path("huge.mid"));
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   // Sparse: the size is what counts.
-  ASSERT_TRUE(file.resize(kMaxMidiFileBytes + 1));
+  ASSERT_TRUE(file.resize(kMaxSongFileBytes + 1));
   file.close();
   Song song;
   Fill(song, 1, {{60, "4"}});

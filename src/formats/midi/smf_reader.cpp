@@ -47,7 +47,7 @@ public:
             const MidiImportOptions &options)
       : bytes_(bytes), song_(song), notes_(notes), options_(options) {}
 
-  SmfReadResult run() {
+  SmfRead run() {
     // About 25 bytes of log for a note event of 4 bytes; a huge file grows the log as it goes.
     if (options_.writeEventLog)
       log_.reserve(std::min<std::size_t>(bytes_.size() * 7, std::size_t{32} << 20));
@@ -62,7 +62,11 @@ public:
           break;
       } while (findTrack());
     }
-    return {std::move(error_), log_.take()};
+    SmfRead read;
+    read.value = log_.take();
+    if (!error_.empty())
+      read.error = Error{std::move(error_)};
+    return read;
   }
 
 private:
@@ -362,8 +366,8 @@ std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
   return quotient;
 }
 
-SmfReadResult ReadSmf(std::span<const std::uint8_t> bytes, Song &song, NoteEventSink &notes,
-                      const MidiImportOptions &options) {
+SmfRead ReadSmf(std::span<const std::uint8_t> bytes, Song &song, NoteEventSink &notes,
+                const MidiImportOptions &options) {
   return SmfReader(bytes, song, notes, options).run();
 }
 

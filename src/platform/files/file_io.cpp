@@ -241,13 +241,18 @@ Result<QByteArray> ReadFirstLine(const QString &path) {
       return Error{file.errorString().toStdString()};
     if (n == 0)
       return line;
-    for (qint64 i = 0; i < n; ++i)
-      if (chunk[i] == '\r' || chunk[i] == '\n') {
-        line.append(chunk, i);
-        return line;
-      }
-    line.append(chunk, n);
+    const QByteArray piece = FirstLineOf(QByteArray::fromRawData(chunk, n));
+    line.append(piece);
+    if (piece.size() < n)
+      return line;
   }
+}
+
+QByteArray FirstLineOf(const QByteArray &bytes) {
+  for (qsizetype i = 0; i < bytes.size(); ++i)
+    if (bytes[i] == '\r' || bytes[i] == '\n')
+      return bytes.left(i);
+  return bytes;
 }
 
 } // namespace pipora

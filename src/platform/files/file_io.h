@@ -25,6 +25,8 @@ Result<QByteArray> ReadWholeFile(const QString &path);
 
 // Reads up to the first CR or LF (not included); the whole file when it has none.
 Result<QByteArray> ReadFirstLine(const QString &path);
+// The same for bytes already read.
+QByteArray FirstLineOf(const QByteArray &bytes);
 
 // The bytes go to disk in pieces of this size, one write call each.
 inline constexpr qsizetype kWriteChunkBytes = 64 * 1024;
