@@ -40,7 +40,7 @@ RenderedSound RenderSongOffline(const Song &source, std::unique_ptr<RenderingMid
     framesDone = target;
   };
 
-  player.AllPlay();
+  player.playAll();
   while (player.playing() && play.active() && play.due() <= limitMs) {
     const double next = std::max(now, play.due());
     renderUntil(next);
@@ -52,7 +52,7 @@ RenderedSound RenderSongOffline(const Song &source, std::unique_ptr<RenderingMid
   sound.songMs = now;
   if (player.playing()) {
     now = std::min(limitMs, now);
-    player.StopPlay();
+    player.stop();
   }
   renderUntil(std::min(limitMs, now + options.tailMs));
   return sound;

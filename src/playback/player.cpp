@@ -50,20 +50,20 @@ void Player::startPrepared(std::uint32_t mask) {
   playing_ = false;
   midi_.MidiOpen();
   midi_.MidiReset();
-  PlaySong(mask);
+  playParts(mask);
 }
 
-void Player::AllPlay() {
+void Player::playAll() {
   measureRun_ = false;
   startPlayAll(kAllPartsMask);
 }
 
-void Player::SoloPlay() {
+void Player::playSolo() {
   measureRun_ = false;
   startPlayAll(SoloMask(song_.currentPart));
 }
 
-void Player::MeasurePlay() {
+void Player::playMeasure() {
   host_.prepareNoteLists();
   int part = host_.measurePlayPart();
   if (part < 1 || part > kUserParts)
@@ -86,8 +86,8 @@ void Player::MeasurePlay() {
   measureRun_ = true;
 }
 
-void Player::StopPlay() {
-  StopSong();
+void Player::stop() {
+  stopSong();
   midi_.MidiReset();
   midi_.MidiClose();
   // Only a measure play moved the cursor; a plain play must not jump it to an old value.
@@ -97,7 +97,7 @@ void Player::StopPlay() {
   measureRun_ = false;
 }
 
-void Player::PlaySong(std::uint32_t playMask) {
+void Player::playParts(std::uint32_t playMask) {
   // A preview still sounding would otherwise reset and close the device mid-play.
   cancelPreview();
   playTimer_->cancel();
@@ -146,7 +146,7 @@ void Player::onPlayWake() {
     if (outcome.restarted)
       host_.restartPlayLine();
     if (outcome.ended) {
-      StopSong();
+      stopSong();
       if (finished_)
         finished_();
       return;
@@ -201,7 +201,7 @@ std::string Player::stoppedPositionText() const {
   return TimeText(StoppedCentiseconds(tick, msPerTick_));
 }
 
-void Player::StopSong() {
+void Player::stopSong() {
   const bool wasRunning = run_ != nullptr;
   playing_ = false;
   playTimer_->cancel();
@@ -222,10 +222,10 @@ int Player::previewKey(int part) const {
   return part >= 1 && part <= kUserParts ? previewKeys_[static_cast<std::size_t>(part)] : 0;
 }
 
-void Player::PreviewNote(int part, int key) {
+void Player::previewNote(int part, int key) {
   if (!host_.isPreview() || part < 1 || part > kUserParts)
     return;
-  // While playing the device belongs to the play run; Timer2 would reset and close it.
+  // While playing the device belongs to the play run; the preview's end would reset and close it.
   if (playing_)
     return;
   const auto a = static_cast<std::size_t>(part);
@@ -248,10 +248,10 @@ void Player::PreviewNote(int part, int key) {
 }
 
 void Player::onPreviewTimer() {
-  EndPreview();
+  endPreview();
 }
 
-void Player::EndPreview() {
+void Player::endPreview() {
   previewTimer_->cancel();
   for (int n = 1; n <= kUserParts; ++n) {
     int &key = previewKeys_[static_cast<std::size_t>(n)];

@@ -26,7 +26,7 @@ inline constexpr double kDisplayStepMs = 30.0;
 
 class Player {
 public:
-  // playTimer drives the play loop, previewTimer is the preview's Timer2. Both must
+  // playTimer drives the play loop, previewTimer ends a note preview. Both must
   // run on the same clock.
   Player(Song &song, MidiOutput &midi, PlayerHost &host, MsClock clock,
          std::unique_ptr<WakeTimer> playTimer, std::unique_ptr<WakeTimer> previewTimer);
@@ -35,22 +35,22 @@ public:
   Player &operator=(const Player &) = delete;
 
   // The play menu's commands.
-  void AllPlay();
-  void SoloPlay();
-  void MeasurePlay();
-  void StopPlay();
+  void playAll();
+  void playSolo();
+  void playMeasure();
+  void stop();
 
   // Starts a run over the parts whose bits are set (bit n = part n); does nothing when
   // every part is empty. Returns at once: the run goes on from the play timer.
-  void PlaySong(std::uint32_t playMask);
+  void playParts(std::uint32_t playMask);
   // Ends the run and gives the interface back (panel buttons, menus, bars, line).
-  void StopSong();
+  void stopSong();
 
   // Sounds key k in part a for 500 ms (when the preview setting is on).
-  void PreviewNote(int part, int key);
-  // What Timer2 does when 500 ms passed without a preview: releases every preview note,
+  void previewNote(int part, int key);
+  // What the preview timer does when 500 ms passed without a preview: releases every preview note,
   // then resets and closes the device.
-  void EndPreview();
+  void endPreview();
 
   bool playing() const { return playing_; }
   double msPerTick() const { return msPerTick_; }

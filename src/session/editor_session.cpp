@@ -42,7 +42,7 @@ EditorSession::~EditorSession() {
   // The player stops before the output and the relay it talks to go.
   relay_->setView(nullptr);
   if (player_->playing())
-    player_->StopSong();
+    player_->stopSong();
   // Ended without the close sequence (a check run): unsaved work still stays recoverable.
   if (!shutDown_)
     closeHistory();
@@ -369,7 +369,7 @@ void EditorSession::shutDown() {
   if (shutDown_)
     return;
   shutDown_ = true;
-  player_->StopSong();
+  player_->stopSong();
   midi_->MidiReset();
   midi_->MidiClose();
   closeHistory();

@@ -82,7 +82,7 @@ void EditCommands::message(const QString &text) {
 void EditCommands::refresh(View view) {
   ctx_.session.reportSongChange();
   if (view == View::Source)
-    frame_.ViewSrc(ctx_.song.currentPart);
+    frame_.showPartInList(ctx_.song.currentPart);
 }
 
 void EditCommands::finish(const EditOutcome &outcome, View view) {
@@ -213,7 +213,7 @@ void EditCommands::search() {
   if (target == FindTarget::Score)
     showScoreHit();
   else
-    frame_.ViewSrc(out.hit->part);
+    frame_.showPartInList(out.hit->part);
   returnFocus(target);
 }
 

@@ -94,7 +94,7 @@ void FileCommands::showCheckFailure(int part, int element, const QString &messag
     frame_.sourceEditor()->bringForward(); // the score editor hands its lists back first
     song.currentPart = part;
     song.part(part).cursor = element;
-    frame_.ViewSrc(part);
+    frame_.showPartInList(part);
   }
   // Not only this note: the list shows everything the save would refuse.
   frame_.showProblems();

@@ -296,9 +296,9 @@ TEST_F(EditorSessionTest, ImportReplacesTheSongAndAFailureKeepsIt) {
 TEST_F(EditorSessionTest, PlayingIsAnnouncedWithoutAWindow) {
   enter(1, 60, "4");
   log.take();
-  session.player().AllPlay();
+  session.player().playAll();
   EXPECT_TRUE(session.isPlaying());
-  session.player().StopPlay();
+  session.player().stop();
   EXPECT_FALSE(session.isPlaying());
   EXPECT_EQ(log.take(), (std::vector<std::string>{"playing", "stopped"}));
 }

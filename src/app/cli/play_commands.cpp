@@ -61,13 +61,13 @@ int RunPlay(const Invocation &invocation) {
   player.setFinishedHandler([] { QCoreApplication::quit(); });
   if (seconds > 0)
     QTimer::singleShot(static_cast<int>(seconds * 1000), [] { QCoreApplication::quit(); });
-  player.AllPlay();
+  player.playAll();
   if (!player.playing()) {
     PrintErr("the song has no notes\n");
     return kExitOk;
   }
   QCoreApplication::exec();
-  player.StopPlay();
+  player.stop();
   return kExitOk;
 }
 

@@ -400,7 +400,7 @@ void ScoreEditorWindow::onBlinkTimeout() {
 
 void ScoreEditorWindow::onPreviewTimeout() {
   previewTimer_.stop();
-  ctx_.session.player().EndPreview();
+  ctx_.session.player().endPreview();
 }
 
 // --- zoom --------------------------------------------------------------------------------
@@ -468,7 +468,7 @@ void ScoreEditorWindow::runCommand(ScoreCommand command) {
 void ScoreEditorWindow::handleKey(int keyCode, int shift) {
   Song &song = ctx_.song;
   ScoreKeyOptions options;
-  options.shortCuts = ctx_.settings.ShortCut;
+  options.shortCuts = ctx_.settings.shortcuts;
   options.isManyUndo = ctx_.settings.isManyUndo;
   options.isNoCheck = ctx_.settings.isNoCheck;
   options.playing = playing();
@@ -491,7 +491,7 @@ void ScoreEditorWindow::handleKey(int keyCode, int shift) {
   runCommand(out.command);
   showMarks();
   if (out.preview > 0 && ctx_.settings.isPreview) {
-    ctx_.session.player().PreviewNote(ScoreCurrentPart(song), out.preview);
+    ctx_.session.player().previewNote(ScoreCurrentPart(song), out.preview);
     previewTimer_.start();
   }
   if (out.feedback)
