@@ -2,6 +2,7 @@
 
 #include "playback/player.h"
 #include "views/file_failure.h"
+#include "views/prompts.h"
 #include "views/score/raster_ops.h"
 #include "views/score/score_surface.h"
 
@@ -9,7 +10,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -225,7 +225,9 @@ void ScoreEditorWindow::drawNote() {
   try {
     renderer_.drawNote(surface_->image(), ctx_.song, view);
   } catch (const std::exception &e) {
-    showError(QString::fromUtf8(e.what()), QStringLiteral("PiporaPad"));
+    // An unexpected error in a handler: its description, as every window shows one.
+    if (ctx_.prompts)
+      ctx_.prompts->message(this, QString::fromUtf8(e.what()));
     return;
   }
   scrollX = view.scrollX;
@@ -549,11 +551,6 @@ void ScoreEditorWindow::afterHistoryMove(const QString &snapshotPath, const Stat
     ShowFileFailure(*ctx_.prompts, this, snapshotPath, status.failure(), FileAccess::Read);
   if (windowActive_)
     showMarks();
-}
-
-void ScoreEditorWindow::showError(const QString &text, const QString &title) {
-  QMessageBox::critical(this, title.isEmpty() ? QStringLiteral("PiporaPad") : title, text,
-                        QMessageBox::Ok);
 }
 
 } // namespace pipora
