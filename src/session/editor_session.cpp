@@ -24,10 +24,10 @@ EditorSession::EditorSession(const QString &programDirectory, std::unique_ptr<Mi
     backend = std::make_unique<NullMidiBackend>();
   midi_ = std::make_unique<MidiOutput>(std::move(backend));
   relay_ = std::make_unique<PlayerRelay>(song_);
-  relay_->setPlayingHandler([this](bool playing) { emit playingChanged(playing); });
   player_ = std::make_unique<Player>(song_, *midi_, *relay_, SteadyMsClock(),
                                      std::make_unique<PreciseWakeTimer>(),
                                      std::make_unique<PreciseWakeTimer>());
+  player_->setPlayingHandler([this](bool playing) { emit playingChanged(playing); });
   NewSong(song_);
   history_.takeSnapshot(song_, false, options().isSaveTone);
   recordTimer_.setSingleShot(true);

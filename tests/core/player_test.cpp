@@ -49,7 +49,6 @@ TEST(Player, PreparationSendsProgramAndExpressionForEveryPart) {
   AddNotes(rig.song, 3, {{60, "4"}});
   rig.song.part(3).tone = 19;
   rig.song.part(5).volume = 8;
-  rig.host.setBarValue(5, 8);
   rig.player->playAll();
   const auto messages = rig.recorder->messages();
   ASSERT_GE(messages.size(), 17u);
@@ -95,8 +94,8 @@ TEST(Player, TieBetweenDifferentPitchesPlaysBothNotes) {
 TEST(Player, LevelMetersFollowNotesAndRestsThenReturnToVolumes) {
   PlayerRig rig;
   AddNotes(rig.song, 1, {{60, "4"}, {0, "4"}, {62, "4"}});
-  rig.host.setBarValue(1, 8);
-  rig.host.setBarValue(2, 3);
+  rig.song.part(1).volume = 8;
+  rig.song.part(2).volume = 3;
   rig.midi.setUniformSource([] { return 0.9999; }); // velocity 127
   rig.player->playAll();
   // At start every bar is a level meter reading 0.
@@ -205,7 +204,7 @@ TEST(Player, RunningPositionTexts) {
 
   PlayerRig tick;
   AddNotes(tick.song, 1, notes);
-  tick.host.setIsTick(true);
+  tick.host.options.isTick = true;
   tick.player->playAll();
   EXPECT_EQ(tick.host.position(), "01:1:00");
   tick.runUntil(1000 + 2400 * kNormalMsPerTick + 30);
@@ -269,7 +268,7 @@ TEST(Player, MeasurePlayInFirstMeasureStartsAtFirstElementAndRestoresCursor) {
   AddNotes(rig.song, 1, {{60, "4"}, {62, "4"}, {64, "4"}, {65, "4"}, {67, "4"}});
   rig.song.part(1).cursor = 2;
   BuildScoreList(rig.song);
-  rig.player->playMeasure();
+  rig.player->playMeasure(rig.host.measurePart);
   EXPECT_EQ(rig.song.part(1).cursor, 0);
   const auto events = rig.notes(1);
   ASSERT_FALSE(events.empty());
@@ -285,16 +284,9 @@ TEST(Player, MeasurePlayStartsOneMeasureBeforeTheCursor) {
   AddNotes(rig.song, 1, notes);
   rig.song.part(1).cursor = 9; // tick 4320; one measure before is 2400, element 5
   BuildScoreList(rig.song);
-  rig.player->playMeasure();
+  rig.player->playMeasure(rig.host.measurePart);
   EXPECT_EQ(rig.song.part(1).cursor, 5);
 }
-
-// The score editor is active: preparing the note lists copies its cursor into them.
-class ScoreActiveHost : public RecordingHost {
-public:
-  using RecordingHost::RecordingHost;
-  void prepareNoteLists() override { BuildNoteList(song_); }
-};
 
 struct MeasurePlayFromScoreCase {
   const char *name;
@@ -309,12 +301,14 @@ TEST_P(MeasurePlayFromScore, StartsFromTheScoreCursor) {
   Song song;
   double now = 1000;
   MidiOutput midi(std::make_unique<RecordingMidiBackend>([&] { return now; }, 1));
-  ScoreActiveHost host(song, now);
+  RecordingHost host(song, now);
   auto playTimer = std::make_unique<ManualWakeTimer>();
   ManualWakeTimer *timer = playTimer.get();
   Player player(
       song, midi, host, [&] { return now; }, std::move(playTimer),
       std::make_unique<ManualWakeTimer>());
+  // The score editor is active: preparing a play copies its cursor into the note lists.
+  player.setPrepareHandler([&song] { BuildNoteList(song); });
   // Sixteen quarters of rising pitch: element i sounds note 60 + i.
   std::vector<std::pair<int, std::string>> notes;
   for (int i = 0; i < 16; ++i)
@@ -324,7 +318,7 @@ TEST_P(MeasurePlayFromScore, StartsFromTheScoreCursor) {
   song.part(1).scoreHeader.cursor = GetParam().scoreCursor;
   song.part(1).cursor = 0; // the note list's cursor is stale while the score editor is active
   if (GetParam().measure)
-    player.playMeasure();
+    player.playMeasure(1);
   else
     player.playAll();
   // Elements before the start are skipped one per pass; 50 ms later the first note sounds.
@@ -448,7 +442,7 @@ TEST(Preview, SoundsFor500msThenReleasesResetsAndCloses) {
 
 TEST(Preview, OffSettingSendsNothing) {
   PlayerRig rig;
-  rig.host.setIsPreview(false);
+  rig.host.options.isPreview = false;
   rig.player->previewNote(1, 60);
   EXPECT_TRUE(rig.recorder->events().empty());
   EXPECT_FALSE(rig.preview->active());

@@ -90,7 +90,6 @@ void PlayerPanel::connectMenu() {
   };
   hook("AllPlayItem", &Player::playAll);
   hook("SoloPlayItem", &Player::playSolo);
-  hook("MeasurePlayItem", &Player::playMeasure);
   hook("StopPlayItem", &Player::stop);
 }
 
