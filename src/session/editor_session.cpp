@@ -239,6 +239,13 @@ Status EditorSession::writeEventList() {
 
 // --- undo ------------------------------------------------------------------------------------
 
+void EditorSession::apply(const EditOutcome &outcome, bool noteListsCurrent) {
+  if (outcome.changed)
+    setDirty(true);
+  if (outcome.snapshot)
+    takeSnapshot(noteListsCurrent);
+}
+
 void EditorSession::takeSnapshot(bool noteListsCurrent) {
   fitUndo_.reset();
   history_.takeSnapshot(song_, edited_ == EditedLists::Score && !noteListsCurrent,

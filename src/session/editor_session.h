@@ -3,6 +3,7 @@
 // two lists the editing goes on in, the undo history, the file name and dirty flag, the
 // player and the MIDI output. Windows observe it through the signals and change the document
 // through the commands; none of it needs a widget, so it is tested without one.
+#include "editing/edit_outcome.h"
 #include "editing/fit_for_smd.h"
 #include "formats/midi/midi_import.h"
 #include "formats/smd/smd_writer.h"
@@ -111,6 +112,11 @@ public:
   // Exports to `path` (default: the file name ending in "mid").
   Status exportMidi(const QString &path);
   Status writeEventList();
+
+  // After an editing command: a change marks the song dirty and a step of the history takes
+  // one snapshot (`noteListsCurrent`: the command left both lists current). Refreshing the
+  // views and showing a refusal are the caller's.
+  void apply(const EditOutcome &outcome, bool noteListsCurrent = true);
 
   // --- undo ------------------------------------------------------------------------------
   // After a change. `noteListsCurrent`: the change was made in both lists, so the score

@@ -86,10 +86,7 @@ void EditCommands::refresh(View view) {
 }
 
 void EditCommands::finish(const EditOutcome &outcome, View view) {
-  if (outcome.changed)
-    ctx_.session.setDirty(true);
-  if (outcome.snapshot)
-    ctx_.session.takeSnapshot(true); // every command leaves the note lists current
+  ctx_.session.apply(outcome); // every command leaves the note lists current
   if (outcome.changed || outcome.refused())
     refresh(view);
   if (outcome.refused())

@@ -78,6 +78,11 @@ TEST_F(OpenSmdFileTest, LoadsTheFirstLineAndCleansTheSong) {
     EXPECT_EQ(song.title, "abc");
     ExpectNotes(song.part(1), {{60, "4", "C"}, {60, "8", "C"}});
     EXPECT_EQ(song.part(1).notes[1].start, 480);
+    // The command-line tool reads the same bytes through the same layer, into a new song.
+    const Result<Song> decoded = DecodeSmdBytes(*ReadWholeFile(path));
+    ASSERT_TRUE(decoded.ok()) << decoded.error();
+    EXPECT_EQ(decoded->title, "abc");
+    ExpectNotes(decoded->part(1), {{60, "4", "C"}, {60, "8", "C"}});
     EXPECT_EQ(song.part(1).score[1].start, 480);
     EXPECT_EQ(song.part(1).scoreHeader.count, 2);
     ExpectNotes(song.part(17), {});

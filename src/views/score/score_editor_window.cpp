@@ -486,10 +486,7 @@ void ScoreEditorWindow::handleKey(int keyCode, int shift) {
     setScrollValue(vScrollBar_, vScrollBar_->minimum());
   if (out.changed)
     relayoutScore();
-  if (out.snapshot)
-    ctx_.session.takeSnapshot(out.noteListsCurrent);
-  if (out.dirty)
-    ctx_.session.setDirty(true);
+  ctx_.session.apply(EditOutcome{out.dirty, out.snapshot, {}}, out.noteListsCurrent);
   runCommand(out.command);
   showMarks();
   if (out.preview > 0 && ctx_.settings.isPreview) {
