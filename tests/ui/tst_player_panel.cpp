@@ -123,7 +123,10 @@ void tst_player_panel::playLocksMenusAndBarsUntilStop() {
   Editor e;
   e.start();
   withSong(e);
-  e.frame->propertyWindow()->bar(3)->setValue(6);
+  // Part 3's volume up twice, as two clicks on its bar give it.
+  e.frame->propertyWindow()->clickVolume(2, Qt::LeftButton, false);
+  e.frame->propertyWindow()->clickVolume(2, Qt::LeftButton, false);
+  QCOMPARE(e.frame->propertyWindow()->bar(3)->value(), 6);
   QTest::mousePress(panel(e)->playButton(), Qt::LeftButton);
   QTest::mouseRelease(panel(e)->playButton(), Qt::LeftButton);
   QVERIFY(e.session.isPlaying());
