@@ -79,8 +79,10 @@ void EditorSession::refreshScoreLists() {
 
 void EditorSession::announce(const Marks &before) {
   scheduleRecord();
-  if (before.path != song_.fileName)
+  if (before.path != song_.fileName) {
+    history_.nameDocument(song_.fileName);
     emit pathChanged(path());
+  }
   if (before.dirty != song_.dirty)
     emit dirtyChanged(song_.dirty);
 }
@@ -120,8 +122,10 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
   OpenOptions open;
   open.isSaveTone = options().isSaveTone;
   Result<OpenOutcome> opened = OpenSmdFile(song_, path, open);
-  if (opened && *opened == OpenOutcome::Loaded)
+  if (opened && *opened == OpenOutcome::Loaded) {
+    history_.beginDocument(song_.fileName);
     emit songReplaced();
+  }
   announce(before);
   return opened;
 }
@@ -165,6 +169,7 @@ Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportRe
   import.report = report;
   Result<MidiImportReport> imported = ImportMidiFile(song_, path, import);
   if (imported) {
+    history_.beginDocument(song_.fileName);
     song_.currentPart = 1;
     emit songReplaced();
   }
@@ -254,12 +259,19 @@ void EditorSession::takeSnapshot(bool noteListsCurrent) {
   emit historyChanged();
 }
 
-Status EditorSession::loadSnapshot(Status loaded) {
+Status EditorSession::loadSnapshot(bool forward) {
+  const Marks before = marks();
+  const int document = history_.document();
+  Status loaded = forward ? history_.redo(song_) : history_.undo(song_);
   if (loaded) {
+    // Back in a song opened before: its file's tones, not those of the file opened since.
+    if (history_.document() != document && options().isSaveTone && !song_.fileName.empty())
+      LoadTones(song_, path());
     noteChange();
     emit songReplaced();
     emit historyChanged();
   }
+  announce(before);
   return loaded;
 }
 
@@ -281,7 +293,7 @@ Status EditorSession::undo() {
   }
   fitUndo_.reset();
   if (options().isManyUndo)
-    return loadSnapshot(history_.undo(song_));
+    return loadSnapshot(false);
   const int part = ExchangeWithBackup(song_, edited_ == EditedLists::Score);
   if (part != 0) {
     noteChange();
@@ -295,7 +307,7 @@ Status EditorSession::undo() {
 
 Status EditorSession::redo() {
   fitUndo_.reset();
-  return loadSnapshot(history_.redo(song_));
+  return loadSnapshot(true);
 }
 
 bool EditorSession::canUndo() const {

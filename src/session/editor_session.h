@@ -185,7 +185,8 @@ private:
   };
   Marks marks() const { return {song_.fileName, song_.dirty}; }
   void announce(const Marks &before);
-  Status loadSnapshot(Status loaded);
+  // Undo (redo) by the snapshot files.
+  Status loadSnapshot(bool forward);
   // The song's SMD text; the ties SMD cannot hold go from the song first (DropTripletTies),
   // so that the score shows what the file holds.
   Result<QByteArray> encodeSmd();

@@ -102,6 +102,22 @@ void UndoHistory::keep() {
   folder_.reset();
 }
 
+void UndoHistory::restart() {
+  undoIndex_ = -1;
+  snapshotDocuments_.clear();
+  documentNames_.clear();
+  beginDocument({});
+}
+
+void UndoHistory::beginDocument(const std::string &fileName) {
+  document_ = static_cast<int>(documentNames_.size());
+  documentNames_.push_back(fileName);
+}
+
+void UndoHistory::nameDocument(const std::string &fileName) {
+  documentNames_[static_cast<std::size_t>(document_)] = fileName;
+}
+
 bool UndoHistory::canRedo() const {
   return usable() && QFile::exists(snapshotPath(undoIndex_ + 1));
 }
@@ -110,7 +126,8 @@ void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTo
   if (scoreEditorActive)
     BuildNoteList(song);
   ++undoIndex_;
-  if (!usable() || !WriteSmdSnapshot(song, snapshotPath(undoIndex_), isSaveTone))
+  const bool written = usable() && WriteSmdSnapshot(song, snapshotPath(undoIndex_), isSaveTone);
+  if (!written)
     --undoIndex_;
   if (undoIndex_ < 0)
     return;
@@ -119,6 +136,10 @@ void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTo
     parts_.resize(at + 1);
     cursors_.resize(at + 1);
   }
+  if (snapshotDocuments_.size() < at + 1)
+    snapshotDocuments_.resize(at + 1, document_);
+  if (written)
+    snapshotDocuments_[at] = document_;
   parts_[at] = static_cast<std::int16_t>(song.currentPart);
   cursors_[at] = song.part(song.currentPart).scoreHeader.cursor;
   QFile::remove(snapshotPath(undoIndex_ + 1));
@@ -143,6 +164,11 @@ Status UndoHistory::load(Song &song, int index) {
     p.scoreHeader.cursor = std::clamp(cursors_[at], 0, p.scoreHeader.count);
     p.scoreHeader.selLength = 0;
     p.cursor = std::clamp(cursors_[at], 0, p.count);
+  }
+  if (at < snapshotDocuments_.size() && snapshotDocuments_[at] != document_) {
+    document_ = snapshotDocuments_[at];
+    song.fileName = documentNames_[static_cast<std::size_t>(document_)];
+    song.dirty = true;
   }
   return Ok{};
 }

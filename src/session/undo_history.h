@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace pipora {
@@ -34,8 +35,14 @@ public:
   bool canUndo() const { return undoIndex_ > 0; }
   bool canRedo() const;
 
-  // New starts the history again; the next snapshot is number 0.
-  void restart() { undoIndex_ = -1; }
+  // New starts the history again; the next snapshot is number 0, of an untitled song.
+  void restart();
+  // Each snapshot belongs to a document: the song of one New, Open or import, under the
+  // file name it has now. Open and import start another document with its file name; a
+  // Save As names the current one.
+  void beginDocument(const std::string &fileName);
+  void nameDocument(const std::string &fileName);
+  int document() const { return document_; }
   // Goes back to an earlier snapshot without loading it, for a caller that put the song of
   // that moment back itself; the snapshots after it stay for redo.
   void stepBackTo(int index) {
@@ -55,8 +62,10 @@ public:
   void takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTone);
 
   // Loads the previous (next) snapshot in place of the song and restores its current part and
-  // score cursor. Nothing happens at the ends of the history. A snapshot that cannot be read
-  // leaves the song and the position in the history as they were and returns the message.
+  // score cursor. A snapshot of another document brings back that document's file name too,
+  // and the song is unsaved, so that a save goes to the file the song came from and never
+  // over the file opened since. Nothing happens at the ends of the history. A snapshot that cannot
+  // be read leaves the song and the position in the history as they were and returns the message.
   Status undo(Song &song);
   Status redo(Song &song);
 
@@ -70,6 +79,9 @@ private:
   int undoIndex_ = -1;
   std::vector<std::int16_t> parts_;
   std::vector<std::int32_t> cursors_;
+  std::vector<int> snapshotDocuments_;         // per snapshot
+  std::vector<std::string> documentNames_{""}; // per document
+  int document_ = 0;
 };
 
 // The names of the snapshot folders ("pipora-undo-*") and the lock file inside one.

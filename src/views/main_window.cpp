@@ -179,7 +179,7 @@ void MainWindow::connectCommands() {
   connect(action("FontItem"), &QAction::triggered, this, &MainWindow::chooseSourceFont);
   connect(action("ToneItem"), &QAction::triggered, this,
           [this] { OptionsDialog(ctx_, *prompts_, this).exec(); });
-  connect(action("HelpItem"), &QAction::triggered, this, [this] { ShowHelp(this); });
+  ConnectHelpItem(action("HelpItem"), this);
   connect(action("AboutItem"), &QAction::triggered, this, [this] { ShowAbout(this); });
 }
 

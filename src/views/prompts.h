@@ -16,6 +16,8 @@ struct FileDialogRequest {
   int selectedFilter = 0;
   QString initialName;
   int maxNameLength = 260;
+  // Save dialogs: added (after a dot) to a chosen name without an extension.
+  QString defaultSuffix;
 };
 
 class Prompts {

@@ -137,10 +137,12 @@ int ConvertOne(const Invocation &invocation, const QByteArray &input, const QByt
     PrintOut(ImportReportText(report, song.ticksPerBeat, song.beatsPerMeasure) +
              ImportReportSummary(report) + "\n");
   if (invocation.has("--fit")) {
-    const std::vector<FitChange> changes = FitForSmdInPlace(song);
+    FitMoves moves{};
+    const std::vector<FitChange> changes = FitForSmdInPlace(song, &moves);
     if (reporting)
       PrintOut(FitChangesText(changes, song.ticksPerBeat, song.beatsPerMeasure) +
-               "SMDに合わせた変更 " + std::to_string(changes.size()) + " 件\n");
+               FitMovesText(moves) + "SMDに合わせた変更 " + std::to_string(changes.size()) +
+               " 件\n");
   }
   return WriteSong(song, format, output, options);
 }

@@ -13,7 +13,7 @@ namespace pipora {
 
 enum class ImportChangeKind {
   Snapped,       // start moved to the grid: amount = ticks (later positive), amount2 = end shift
-  Folded,        // moved into 45..90: amount = octaves (negative = down)
+  Folded,        // moved into the SMD range: amount = octaves (negative = down)
   CutByOverlap,  // ended early by the next note: amount = ticks lost
   DroppedChord,  // started with a later note at the same time: only the last one stays
   SplitTied,     // written as tied pieces: amount = number of pieces
