@@ -184,6 +184,15 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
     report.value = LoadedLayout::LargerScreen;
     return report;
   }
+  // A damaged or hand-edited file may give any size (16777215 wide would take gigabytes of
+  // window surface): every window fits the screen.
+  if (!presentScreen.isEmpty())
+    for (WindowLayout &w : layout.windows) {
+      w.width = std::clamp(w.width, 0, presentScreen.width());
+      w.height = std::clamp(w.height, 0, presentScreen.height());
+      w.left = std::clamp(w.left, 0, presentScreen.width() - w.width);
+      w.top = std::clamp(w.top, 0, presentScreen.height() - w.height);
+    }
   settings.windows = layout.windows;
   settings.sourceFont = layout.sourceFont;
   settings.quarterWidth = layout.quarterWidth;
