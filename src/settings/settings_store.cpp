@@ -185,14 +185,17 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
     return report;
   }
   // A damaged or hand-edited file may give any size (16777215 wide would take gigabytes of
-  // window surface): every window fits the screen.
-  if (!presentScreen.isEmpty())
-    for (WindowLayout &w : layout.windows) {
-      w.width = std::clamp(w.width, 0, presentScreen.width());
-      w.height = std::clamp(w.height, 0, presentScreen.height());
-      w.left = std::clamp(w.left, 0, presentScreen.width() - w.width);
-      w.top = std::clamp(w.top, 0, presentScreen.height() - w.height);
+  // window surface): a window is at most twice the screen's size and stays within reach.
+  if (!presentScreen.isEmpty()) {
+    const int w = presentScreen.width();
+    const int h = presentScreen.height();
+    for (WindowLayout &window : layout.windows) {
+      window.width = std::clamp(window.width, 0, 2 * w);
+      window.height = std::clamp(window.height, 0, 2 * h);
+      window.left = std::clamp(window.left, -w, 2 * w);
+      window.top = std::clamp(window.top, 0, 2 * h);
     }
+  }
   settings.windows = layout.windows;
   settings.sourceFont = layout.sourceFont;
   settings.quarterWidth = layout.quarterWidth;
