@@ -148,9 +148,12 @@ Result<QByteArray> Encode(Song &song, FileFormat format, const WriteOptions &opt
     render.maxSeconds = options.maxSeconds;
     if (progress.enabled())
       render.progress = [&](double ms) { progress.show(PercentText("render", ms, total)); };
-    const RenderedSound sound = RenderSongOffline(song, std::move(*synth), render);
+    // The sound goes straight into the file's bytes: one copy of it, not two.
+    WavBuilder wav((*synth)->sampleRate(), 2);
+    render.sink = [&wav](std::span<const std::int16_t> block) { wav.append(block); };
+    (void)RenderSongOffline(song, std::move(*synth), render);
     progress.clear();
-    return EncodeWav(sound.samples, sound.sampleRate, 2);
+    return wav.finish();
   }
   }
   return QByteArray();
