@@ -80,6 +80,8 @@ struct Settings {
   ShortCutTable ShortCut = kDefaultShortCuts;
   bool isPreview = true;
   bool isManyUndo = true;
+  // "UndoDiskMB": the most disk the undo snapshots take; the oldest go first. 0: no limit.
+  int undoDiskMB = 100;
   bool isSaveTone = true;
   // The child window that was active last; none before any was.
   std::optional<WindowId> activeWindow;

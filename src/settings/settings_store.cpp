@@ -4,6 +4,8 @@
 #include "platform/ini/ini_file.h"
 #include "settings/stored_names.h"
 
+#include <algorithm>
+
 #include <QFileInfo>
 #include <QLockFile>
 
@@ -161,6 +163,8 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
     r.readInt(ShortCutKey(i), settings.ShortCut[static_cast<std::size_t>(i)]);
   r.readBool("isPreview", settings.isPreview);
   r.readBool("isManyUndo", settings.isManyUndo);
+  r.readInt("UndoDiskMB", settings.undoDiskMB);
+  settings.undoDiskMB = std::max(settings.undoDiskMB, 0);
   r.readBool("isSaveTone", settings.isSaveTone);
   QString activeWindow = settings.activeWindow ? WindowKeyName(*settings.activeWindow) : QString();
   r.readText("ActiveWindow", activeWindow);
@@ -179,6 +183,18 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
   if (screenWidth > presentScreen.width() || screenHeight > presentScreen.height()) {
     report.value = LoadedLayout::LargerScreen;
     return report;
+  }
+  // A damaged or hand-edited file may give any size (16777215 wide would take gigabytes of
+  // window surface): a window is at most twice the screen's size and stays within reach.
+  if (!presentScreen.isEmpty()) {
+    const int w = presentScreen.width();
+    const int h = presentScreen.height();
+    for (WindowLayout &window : layout.windows) {
+      window.width = std::clamp(window.width, 0, 2 * w);
+      window.height = std::clamp(window.height, 0, 2 * h);
+      window.left = std::clamp(window.left, -w, 2 * w);
+      window.top = std::clamp(window.top, 0, 2 * h);
+    }
   }
   settings.windows = layout.windows;
   settings.sourceFont = layout.sourceFont;
@@ -229,6 +245,7 @@ SettingsValues SettingsKeyValues(const Settings &settings, QSize presentScreen) 
     putInt(ShortCutKey(i), settings.ShortCut[static_cast<std::size_t>(i)]);
   putBool("isPreview", settings.isPreview);
   putBool("isManyUndo", settings.isManyUndo);
+  putInt("UndoDiskMB", settings.undoDiskMB);
   putBool("isSaveTone", settings.isSaveTone);
   put("ActiveWindow", settings.activeWindow ? WindowKeyName(*settings.activeWindow) : QString());
   putBool("isNoCheck", settings.isNoCheck);

@@ -108,7 +108,7 @@ void FileCommands::showCheckFailure(int part, int element, const QString &messag
   frame_.prompts().warning(parentWidget(), message);
 }
 
-bool FileCommands::saveSmd() {
+bool FileCommands::saveSmd(bool overwriteConfirmed) {
   ctx_.session.syncNoteLists();
   frame_.propertyWindow()->commitToSong();
   if (const Status check = ctx_.session.checkSmd(); !check) {
@@ -120,6 +120,10 @@ bool FileCommands::saveSmd() {
   if (ctx_.session.path().isEmpty())
     return saveSmdAs();
   const QString path = ctx_.session.path();
+  if (!overwriteConfirmed && ctx_.session.wouldReplaceAnotherFile(path) &&
+      frame_.prompts().questionDefaultNo(
+          parentWidget(), QFileInfo(path).fileName() + Text(kAlreadyExistsQuestion)) != Answer::Yes)
+    return false;
   frame_.updateCaption();
   if (const Status saved = ctx_.session.save(); !saved) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, saved.failure(), FileAccess::Write);
@@ -153,7 +157,7 @@ bool FileCommands::saveSmdAs() {
   if (path.isEmpty())
     return false;
   ctx_.session.setPath(path);
-  return saveSmd();
+  return saveSmd(true); // the dialog asked about an existing file
 }
 
 // --- MIDI ----------------------------------------------------------------------------------
