@@ -93,6 +93,11 @@ void EditorSession::setPath(const QString &path) {
   announce(before);
 }
 
+bool EditorSession::wouldReplaceAnotherFile(const QString &path) const {
+  const QFileInfo target(path);
+  return target.exists() && target.absoluteFilePath() != QFileInfo(ownFile_).absoluteFilePath();
+}
+
 void EditorSession::setDirty(bool dirty) {
   const Marks before = marks();
   song_.dirty = dirty;
@@ -108,6 +113,7 @@ void EditorSession::newSong() {
   const Marks before = marks();
   fitUndo_.reset();
   NewSong(song_);
+  ownFile_.clear();
   history_.restart();
   history_.takeSnapshot(song_, false, options().isSaveTone);
   song_.dirty = false;
@@ -123,6 +129,7 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
   open.isSaveTone = options().isSaveTone;
   Result<OpenOutcome> opened = OpenSmdFile(song_, path, open);
   if (opened && *opened == OpenOutcome::Loaded) {
+    ownFile_ = path;
     history_.beginDocument(song_.fileName);
     emit songReplaced();
   }
@@ -151,8 +158,10 @@ Status EditorSession::save() {
     return encoded.failure();
   Status saved = SaveSmdFile(song_, path(), *encoded, options().isSaveTone);
   // A tie dropped from a triplet shows in the score too.
-  if (saved)
+  if (saved) {
+    ownFile_ = path();
     BuildScoreList(song_);
+  }
   announce(before);
   return saved;
 }
@@ -169,6 +178,7 @@ Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportRe
   import.report = report;
   Result<MidiImportReport> imported = ImportMidiFile(song_, path, import);
   if (imported) {
+    ownFile_.clear();
     history_.beginDocument(song_.fileName);
     song_.currentPart = 1;
     emit songReplaced();
@@ -216,6 +226,7 @@ Status EditorSession::recover(const AbandonedSong &abandoned) {
   if (*opened == OpenOutcome::EmptyFile)
     NewSong(song_, true);
   song_.fileName = abandoned.fileName.toStdString();
+  ownFile_ = abandoned.fileName;
   if (options().isSaveTone && !abandoned.fileName.isEmpty())
     LoadTones(song_, abandoned.fileName);
   song_.dirty = true;
@@ -253,8 +264,11 @@ void EditorSession::apply(const EditOutcome &outcome, bool noteListsCurrent) {
 
 void EditorSession::takeSnapshot(bool noteListsCurrent) {
   fitUndo_.reset();
+  history_.setDiskCap(options().undoDiskBytes);
   history_.takeSnapshot(song_, edited_ == EditedLists::Score && !noteListsCurrent,
                         options().isSaveTone);
+  if (!history_.writeFault().empty())
+    reportRecoveryFault(history_.writeFault());
   noteChange();
   emit historyChanged();
 }
@@ -371,7 +385,16 @@ Status EditorSession::writeRecoveryRecord() {
   Status written = WriteFileAtomically(recordFile, FormatRecoveryRecord(record));
   if (written)
     recordPending_ = false;
+  else
+    reportRecoveryFault(written.error());
   return written;
+}
+
+void EditorSession::reportRecoveryFault(const std::string &reason) {
+  if (recoveryFaultReported_)
+    return;
+  recoveryFaultReported_ = true;
+  emit recoveryUnavailable(QString::fromStdString(reason));
 }
 
 void EditorSession::closeHistory() {

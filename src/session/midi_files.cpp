@@ -6,7 +6,6 @@
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <span>
 
@@ -29,9 +28,7 @@ Report<Song> ImportMidiBytes(const QByteArray &bytes, const MidiImportOptions &o
 
 Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
                                         const MidiImportOptions &options) {
-  if (QFileInfo(path).size() > kMaxSongFileBytes)
-    return Error{TooLargeText(kMaxSongFileBytes)};
-  Result<QByteArray> file = ReadWholeFile(path);
+  Result<QByteArray> file = ReadWholeFile(path, kMaxSongFileBytes);
   if (!file)
     return file.failure();
   Report<Song> imported = ImportMidiBytes(*file, options, song);
@@ -44,6 +41,8 @@ Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
 
 Status ExportMidiFile(const Song &song, const QString &path, const VelocitySource &velocities,
                       bool writeLog) {
+  if (Status fits = CheckMidiExport(song); !fits)
+    return fits;
   const SmfFile smf = EncodeSmf(song, velocities);
   if (writeLog)
     (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);

@@ -108,7 +108,7 @@ void FileCommands::showCheckFailure(int part, int element, const QString &messag
   frame_.prompts().warning(parentWidget(), message);
 }
 
-bool FileCommands::saveSmd() {
+bool FileCommands::saveSmd(bool overwriteConfirmed) {
   ctx_.session.syncNoteLists();
   frame_.propertyWindow()->commitToSong();
   const auto showRefusal = [this](const Error &refused) {
@@ -123,6 +123,10 @@ bool FileCommands::saveSmd() {
     return saveSmdAs();
   }
   const QString path = ctx_.session.path();
+  if (!overwriteConfirmed && ctx_.session.wouldReplaceAnotherFile(path) &&
+      frame_.prompts().questionDefaultNo(
+          parentWidget(), QFileInfo(path).fileName() + Text(kAlreadyExistsQuestion)) != Answer::Yes)
+    return false;
   frame_.updateCaption();
   if (const Status saved = ctx_.session.save(); !saved) {
     if (saved.failure().place)
@@ -158,7 +162,7 @@ bool FileCommands::saveSmdAs() {
   if (path.isEmpty())
     return false;
   ctx_.session.setPath(path);
-  return saveSmd();
+  return saveSmd(true); // the dialog asked about an existing file
 }
 
 // --- MIDI ----------------------------------------------------------------------------------

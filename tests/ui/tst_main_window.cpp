@@ -90,6 +90,7 @@ private slots:
   void timeItemsSwitchMode();
 
   void openMidiImportsAndNamesSmd();
+  void importedSongAsksBeforeReplacingAnUnrelatedSmd();
   void openMidiUnreadableKeepsSong();
   void saveMidiWritesBesideSmd();
   void saveMidiAsAsksBeforeOverwrite();
@@ -664,6 +665,28 @@ void tst_main_window::openMidiImportsAndNamesSmd() {
   QCOMPARE(e.song.part(1).notes[1].pitch, std::string("R"));
   QCOMPARE(e.song.part(1).notes[2].noteNumber, 64);
   QVERIFY(!e.song.dirty);
+}
+
+// The import names the song after the MIDI file; an SMD file of that name the song never came
+// from is replaced only when the user says so (No is the default), and then not asked again.
+void tst_main_window::importedSongAsksBeforeReplacingAnUnrelatedSmd() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  WriteBytes(dir.filePath("tune.mid"), TwoNoteMidi());
+  const QString smd = dir.filePath("tune.smd");
+  WriteBytes(smd, "keep me");
+  e.prompts->openNames << dir.filePath("tune.mid");
+  e.frame->action("OpenMidiItem")->trigger();
+  const QString question = QStringLiteral("tune.smd は既に存在します。上書きしますか？");
+  e.frame->action("SaveItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({question}));
+  QCOMPARE(ReadBytes(smd), QByteArray("keep me"));
+  e.prompts->answers << Answer::Yes;
+  e.frame->action("SaveItem")->trigger();
+  QVERIFY(ReadBytes(smd).startsWith("\x1b$D"));
+  e.frame->action("SaveItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({question, question}));
 }
 
 void tst_main_window::openMidiUnreadableKeepsSong() {

@@ -18,6 +18,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <span>
 
@@ -31,6 +32,11 @@ bool LooksLikeMidi(const QByteArray &bytes) {
 std::string_view Name(const QByteArray &name) {
   return std::string_view(name.constData(), static_cast<std::size_t>(name.size()));
 }
+
+constexpr double kRenderTailMs = 1500; // the renderer's sound after the end
+constexpr double kUnaskedRenderMs = 3600.0 * 1000;
+// Bytes of 16-bit stereo at 44.1 kHz that the RIFF header's 32-bit size still counts.
+constexpr double kMaxWavMs = (4294967295.0 - 44) / (44100.0 * 4) * 1000;
 
 double SongLengthMs(const Song &song) {
   std::int32_t ticks = 0;
@@ -53,9 +59,12 @@ Result<QByteArray> RenderWav(const Song &song, std::unique_ptr<RenderingMidiBack
   render.maxSeconds = options.maxSeconds;
   if (progress.enabled())
     render.progress = [&](double ms) { progress.show(PercentText("render", ms, total)); };
-  const RenderedSound sound = RenderSongOffline(song, std::move(synth), render);
+  // The sound goes straight into the file's bytes: one copy of it, not two.
+  WavBuilder wav(synth->sampleRate(), 2);
+  render.sink = [&wav](std::span<const std::int16_t> block) { wav.append(block); };
+  (void)RenderSongOffline(song, std::move(synth), render);
   progress.clear();
-  return EncodeWav(sound.samples, sound.sampleRate, 2);
+  return wav.finish();
 }
 
 // Prints why, after clearing the progress line; returns `exitCode`.
@@ -153,6 +162,8 @@ int WriteSong(Song &song, FileFormat format, const QByteArray &name, const Write
     break;
   case FileFormat::Midi: {
     RecalcTimes(song);
+    if (Status fits = CheckMidiExport(song); !fits)
+      return Fail(kExitRefused, RefusalText(fits.failure()), options);
     SmfFile smf = EncodeSmf(song, RandomVelocitySource());
     if (options.writeLog) // the writer's log, as exports leave it, with --log
       (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
@@ -161,6 +172,20 @@ int WriteSong(Song &song, FileFormat format, const QByteArray &name, const Write
   }
   case FileFormat::Wav: {
     RecalcTimes(song);
+    // A few kilobytes of rests can last hours: a render past an hour is asked for by
+    // --seconds, and no render goes past what a WAV file's 32-bit sizes hold.
+    const double renderMs =
+        (options.maxSeconds > 0 ? options.maxSeconds * 1000 : SongLengthMs(song)) + kRenderTailMs;
+    if (options.maxSeconds <= 0 && SongLengthMs(song) > kUnaskedRenderMs)
+      return Fail(kExitRefused,
+                  "the song lasts " + std::to_string(std::llround(SongLengthMs(song) / 1000)) +
+                      " s, more than an hour: give --seconds N to render it",
+                  options);
+    if (renderMs > kMaxWavMs)
+      return Fail(kExitRefused,
+                  "a WAV file holds at most " + std::to_string(std::llround(kMaxWavMs / 1000)) +
+                      " s of 44.1 kHz stereo sound",
+                  options);
     const Result<const SoundLibrary *> library = LoadSoundLibrary();
     if (!library) // the program is incomplete: nothing can be rendered
       return Fail(kExitWriteFailed, library.error(), options);
