@@ -14,10 +14,10 @@
 namespace pipora {
 
 // The glyph sheet: 14 columns of 48 by 5 rows of 96 pixels.
-inline constexpr int kSheetWidth = 672;
-inline constexpr int kSheetHeight = 480;
 inline constexpr int kCellWidth = 48;
 inline constexpr int kCellHeight = 96;
+inline constexpr int kSheetWidth = 14 * kCellWidth;
+inline constexpr int kSheetHeight = 5 * kCellHeight;
 inline constexpr int kHeadCentreBelowCellTop = 47;
 inline constexpr int kClefCellX = 576;
 inline constexpr int kClefCellY = 0;
@@ -60,7 +60,7 @@ std::string_view SyllableOf(std::string_view label);
 bool LabelIsSharp(std::string_view label);
 bool LabelIsFlat(std::string_view label);
 
-// Surface x of a start tick: near(t * quarterWidth / 480 - scrollX).
+// Surface x of a start tick: near(t * quarterWidth / kTicksPerQuarter - scrollX).
 int XOfTick(int tick, int quarterWidth, int scrollX);
 // Top edge of part p's band.
 int PartTop(int part, int staffDistance, int scrollY);
@@ -124,6 +124,11 @@ bool SongFitsWidth(const Song &song, int quarterWidth, int surfaceWidth);
 int FittedScrollOffset(const Song &song, int quarterWidth);
 
 int ZoomedQuarterWidth(int quarterWidth, bool wider);
+// The scale of the whole score (staff size and all), in percent of its own size.
+inline constexpr int kDefaultScorePercent = 100;
+int ClampedScorePercent(int percent);
+// The next step of the scale up or down (50 to 300 percent).
+int ZoomedScorePercent(int percent, bool larger);
 int ZoomedStaffDistance(int staffDistance, bool wider);
 // Scroll value kept in proportion to a zoom, limited to the new range.
 int ScaledScrollValue(int value, int oldUnit, int newUnit, ScrollRange range);

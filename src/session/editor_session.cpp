@@ -24,10 +24,10 @@ EditorSession::EditorSession(const QString &programDirectory, std::unique_ptr<Mi
     backend = std::make_unique<NullMidiBackend>();
   midi_ = std::make_unique<MidiOutput>(std::move(backend));
   relay_ = std::make_unique<PlayerRelay>(song_);
-  relay_->setPlayingHandler([this](bool playing) { emit playingChanged(playing); });
   player_ = std::make_unique<Player>(song_, *midi_, *relay_, SteadyMsClock(),
                                      std::make_unique<PreciseWakeTimer>(),
                                      std::make_unique<PreciseWakeTimer>());
+  player_->setPlayingHandler([this](bool playing) { emit playingChanged(playing); });
   NewSong(song_);
   history_.takeSnapshot(song_, false, options().isSaveTone);
   recordTimer_.setSingleShot(true);
@@ -42,7 +42,7 @@ EditorSession::~EditorSession() {
   // The player stops before the output and the relay it talks to go.
   relay_->setView(nullptr);
   if (player_->playing())
-    player_->StopSong();
+    player_->stopSong();
   // Ended without the close sequence (a check run): unsaved work still stays recoverable.
   if (!shutDown_)
     closeHistory();
@@ -93,6 +93,11 @@ void EditorSession::setPath(const QString &path) {
   announce(before);
 }
 
+bool EditorSession::wouldReplaceAnotherFile(const QString &path) const {
+  const QFileInfo target(path);
+  return target.exists() && target.absoluteFilePath() != QFileInfo(ownFile_).absoluteFilePath();
+}
+
 void EditorSession::setDirty(bool dirty) {
   const Marks before = marks();
   song_.dirty = dirty;
@@ -108,6 +113,7 @@ void EditorSession::newSong() {
   const Marks before = marks();
   fitUndo_.reset();
   NewSong(song_);
+  ownFile_.clear();
   history_.restart();
   history_.takeSnapshot(song_, false, options().isSaveTone);
   song_.dirty = false;
@@ -123,6 +129,7 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
   open.isSaveTone = options().isSaveTone;
   Result<OpenOutcome> opened = OpenSmdFile(song_, path, open);
   if (opened && *opened == OpenOutcome::Loaded) {
+    ownFile_ = path;
     history_.beginDocument(song_.fileName);
     emit songReplaced();
   }
@@ -130,9 +137,14 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
   return opened;
 }
 
+Result<QByteArray> EditorSession::encodeSmd() {
+  DropTripletTies(song_);
+  return EncodeSmd(song_);
+}
+
 Status EditorSession::checkSmd() {
   syncNoteLists();
-  const Result<QByteArray> encoded = EncodeSmd(song_);
+  const Result<QByteArray> encoded = encodeSmd();
   if (!encoded)
     return encoded.failure();
   return Ok{};
@@ -141,13 +153,15 @@ Status EditorSession::checkSmd() {
 Status EditorSession::save() {
   const Marks before = marks();
   syncNoteLists();
-  const Result<QByteArray> encoded = EncodeSmd(song_);
+  const Result<QByteArray> encoded = encodeSmd();
   if (!encoded)
     return encoded.failure();
   Status saved = SaveSmdFile(song_, path(), *encoded, options().isSaveTone);
   // A tie dropped from a triplet shows in the score too.
-  if (saved)
+  if (saved) {
+    ownFile_ = path();
     BuildScoreList(song_);
+  }
   announce(before);
   return saved;
 }
@@ -164,6 +178,7 @@ Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportRe
   import.report = report;
   Result<MidiImportReport> imported = ImportMidiFile(song_, path, import);
   if (imported) {
+    ownFile_.clear();
     history_.beginDocument(song_.fileName);
     song_.currentPart = 1;
     emit songReplaced();
@@ -211,6 +226,7 @@ Status EditorSession::recover(const AbandonedSong &abandoned) {
   if (*opened == OpenOutcome::EmptyFile)
     NewSong(song_, true);
   song_.fileName = abandoned.fileName.toStdString();
+  ownFile_ = abandoned.fileName;
   if (options().isSaveTone && !abandoned.fileName.isEmpty())
     LoadTones(song_, abandoned.fileName);
   song_.dirty = true;
@@ -239,10 +255,20 @@ Status EditorSession::writeEventList() {
 
 // --- undo ------------------------------------------------------------------------------------
 
+void EditorSession::apply(const EditOutcome &outcome, bool noteListsCurrent) {
+  if (outcome.changed)
+    setDirty(true);
+  if (outcome.snapshot)
+    takeSnapshot(noteListsCurrent);
+}
+
 void EditorSession::takeSnapshot(bool noteListsCurrent) {
   fitUndo_.reset();
+  history_.setDiskCap(options().undoDiskBytes);
   history_.takeSnapshot(song_, edited_ == EditedLists::Score && !noteListsCurrent,
                         options().isSaveTone);
+  if (!history_.writeFault().empty())
+    reportRecoveryFault(history_.writeFault());
   noteChange();
   emit historyChanged();
 }
@@ -346,7 +372,7 @@ Status EditorSession::writeRecoveryRecord() {
   // While playing, the note lists are current and the player walks them: they stay put.
   if (!isPlaying())
     syncNoteLists();
-  if (const Result<QByteArray> encoded = EncodeSmd(song_)) {
+  if (const Result<QByteArray> encoded = encodeSmd()) {
     lastSmdLine_ = *encoded;
     while (lastSmdLine_.endsWith('\n') || lastSmdLine_.endsWith('\r'))
       lastSmdLine_.chop(1);
@@ -359,7 +385,16 @@ Status EditorSession::writeRecoveryRecord() {
   Status written = WriteFileAtomically(recordFile, FormatRecoveryRecord(record));
   if (written)
     recordPending_ = false;
+  else
+    reportRecoveryFault(written.error());
   return written;
+}
+
+void EditorSession::reportRecoveryFault(const std::string &reason) {
+  if (recoveryFaultReported_)
+    return;
+  recoveryFaultReported_ = true;
+  emit recoveryUnavailable(QString::fromStdString(reason));
 }
 
 void EditorSession::closeHistory() {
@@ -376,7 +411,7 @@ void EditorSession::shutDown() {
   if (shutDown_)
     return;
   shutDown_ = true;
-  player_->StopSong();
+  player_->stopSong();
   midi_->MidiReset();
   midi_->MidiClose();
   closeHistory();

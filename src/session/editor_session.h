@@ -3,6 +3,7 @@
 // two lists the editing goes on in, the undo history, the file name and dirty flag, the
 // player and the MIDI output. Windows observe it through the signals and change the document
 // through the commands; none of it needs a widget, so it is tested without one.
+#include "editing/edit_outcome.h"
 #include "editing/fit_for_smd.h"
 #include "formats/midi/midi_import.h"
 #include "formats/smd/smd_writer.h"
@@ -33,6 +34,7 @@ class PlayerRelay;
 struct DocumentOptions {
   bool isSaveTone = false; // tones per file in the tone store
   bool isManyUndo = true;  // snapshots; off: single-step exchange with the backup slot
+  qint64 undoDiskBytes = qint64{100} << 20; // the snapshots' disk use; 0: no limit
   MidiImportOptions import;
 };
 
@@ -80,6 +82,10 @@ public:
   void setPath(const QString &path);
   bool isDirty() const { return song_.dirty; }
   void setDirty(bool dirty);
+  // True when saving to `path` replaces a file the song was neither opened from nor saved to
+  // (an imported song named after its MIDI file meeting an unrelated SMD file): the user is
+  // asked first.
+  bool wouldReplaceAnotherFile(const QString &path) const;
 
   // --- document commands (dialogs and questions are the caller's) ----------------------
   // New: empty song, history restarted with snapshot 0, no file name, clean.
@@ -90,7 +96,8 @@ public:
   // cannot be saved.
   Status checkSmd();
   // Saves to the file name (which must be set), or to `path`, which then becomes the file
-  // name. A refused check fails as checkSmd does and writes nothing.
+  // name, encoding the song once. A refused check fails as checkSmd does (the error names the
+  // note) and writes nothing; a failed write's error names no note.
   Status save();
   Status saveAs(const QString &path);
   // Mends every note SMD cannot hold (see editing/fit_for_smd.h) as one undo step. Returns
@@ -110,6 +117,11 @@ public:
   // Exports to `path` (default: the file name ending in "mid").
   Status exportMidi(const QString &path);
   Status writeEventList();
+
+  // After an editing command: a change marks the song dirty and a step of the history takes
+  // one snapshot (`noteListsCurrent`: the command left both lists current). Refreshing the
+  // views and showing a refusal are the caller's.
+  void apply(const EditOutcome &outcome, bool noteListsCurrent = true);
 
   // --- undo ------------------------------------------------------------------------------
   // After a change. `noteListsCurrent`: the change was made in both lists, so the score
@@ -169,6 +181,9 @@ signals:
   void songChanged();
   void positionChanged(int startTick);
   void positionTextChanged(const QString &text);
+  // A snapshot or the recovery record could not be written: unsaved work cannot be brought
+  // back after a crash. Emitted once per run, with the system's reason.
+  void recoveryUnavailable(const QString &reason);
 
 private:
   // Emits what changed in the path and dirty flag since `before`.
@@ -180,6 +195,9 @@ private:
   void announce(const Marks &before);
   // Undo (redo) by the snapshot files.
   Status loadSnapshot(bool forward);
+  // The song's SMD text; the ties SMD cannot hold go from the song first (DropTripletTies),
+  // so that the score shows what the file holds.
+  Result<QByteArray> encodeSmd();
   // Puts a fitted song in place as one undo step; returns the number of changes.
   std::size_t takeFitted(FitResult fitted);
 
@@ -192,6 +210,9 @@ private:
     int indexAfter = -1;  // and after it
   };
   std::optional<FitUndo> fitUndo_;
+  // Tells once that recovery is not possible.
+  void reportRecoveryFault(const std::string &reason);
+  bool recoveryFaultReported_ = false;
   // The song changed: the record is written once the current event is handled.
   void noteChange();
   void scheduleRecord();
@@ -199,6 +220,9 @@ private:
   void closeHistory();
 
   QString programDirectory_;
+  // The file the song was opened from, recovered for or last saved to; empty for a new or
+  // imported song.
+  QString ownFile_;
   Song song_;
   DocumentOptions options_;
   std::function<DocumentOptions()> optionsSource_;

@@ -104,6 +104,7 @@ void UndoHistory::keep() {
 
 void UndoHistory::restart() {
   undoIndex_ = -1;
+  oldest_ = 0;
   snapshotDocuments_.clear();
   documentNames_.clear();
   beginDocument({});
@@ -126,7 +127,11 @@ void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTo
   if (scoreEditorActive)
     BuildNoteList(song);
   ++undoIndex_;
-  const bool written = usable() && WriteSmdSnapshot(song, snapshotPath(undoIndex_), isSaveTone);
+  const Status snapshot = usable() ? WriteSmdSnapshot(song, snapshotPath(undoIndex_), isSaveTone)
+                                   : Status(Error{"no folder for snapshots"});
+  const bool written = snapshot.ok();
+  // A song the save checks refuse takes no snapshot by design (its error names a note).
+  writeFault_ = written || snapshot.failure().place ? std::string() : snapshot.error();
   if (!written)
     --undoIndex_;
   if (undoIndex_ < 0)
@@ -138,11 +143,30 @@ void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTo
   }
   if (snapshotDocuments_.size() < at + 1)
     snapshotDocuments_.resize(at + 1, document_);
-  if (written)
+  if (sizes_.size() < at + 1)
+    sizes_.resize(at + 1);
+  if (written) {
     snapshotDocuments_[at] = document_;
+    sizes_[at] = QFileInfo(snapshotPath(undoIndex_)).size();
+  }
   parts_[at] = static_cast<std::int16_t>(song.currentPart);
   cursors_[at] = song.part(song.currentPart).scoreHeader.cursor;
   QFile::remove(snapshotPath(undoIndex_ + 1));
+  if (written)
+    dropOldest();
+}
+
+void UndoHistory::dropOldest() {
+  if (diskCap_ <= 0)
+    return;
+  qint64 used = 0;
+  for (int i = oldest_; i <= undoIndex_; ++i)
+    used += sizes_[static_cast<std::size_t>(i)];
+  while (used > diskCap_ && oldest_ < undoIndex_) {
+    QFile::remove(snapshotPath(oldest_));
+    used -= sizes_[static_cast<std::size_t>(oldest_)];
+    ++oldest_;
+  }
 }
 
 Status UndoHistory::load(Song &song, int index) {
@@ -174,7 +198,9 @@ Status UndoHistory::load(Song &song, int index) {
 }
 
 Status UndoHistory::undo(Song &song) {
-  if (undoIndex_ <= 0)
+  if (undoIndex_ == oldest_ && oldest_ > 0)
+    return Error{std::string(kOldestUndoGoneMessage)};
+  if (undoIndex_ <= oldest_)
     return Ok{};
   Status loaded = load(song, undoIndex_ - 1);
   if (loaded)

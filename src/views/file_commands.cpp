@@ -100,7 +100,7 @@ void FileCommands::showCheckFailure(int part, int element, const QString &messag
     frame_.sourceEditor()->bringForward(); // the score editor hands its lists back first
     song.currentPart = part;
     song.part(part).cursor = element;
-    frame_.ViewSrc(part);
+    frame_.showPartInList(part);
   }
   // Not only this note: the list shows everything the save would refuse.
   frame_.showProblems();
@@ -108,20 +108,29 @@ void FileCommands::showCheckFailure(int part, int element, const QString &messag
   frame_.prompts().warning(parentWidget(), message);
 }
 
-bool FileCommands::saveSmd() {
+bool FileCommands::saveSmd(bool overwriteConfirmed) {
   ctx_.session.syncNoteLists();
   frame_.propertyWindow()->commitToSong();
-  if (const Status check = ctx_.session.checkSmd(); !check) {
-    const Error &refused = check.failure();
+  const auto showRefusal = [this](const Error &refused) {
     const NotePlace place = refused.place.value_or(NotePlace{});
     showCheckFailure(place.part, place.element, QString::fromStdString(refused.message));
     return false;
-  }
-  if (ctx_.session.path().isEmpty())
+  };
+  // Without a name the check comes before the file dialog; with one, the save checks.
+  if (ctx_.session.path().isEmpty()) {
+    if (const Status check = ctx_.session.checkSmd(); !check)
+      return showRefusal(check.failure());
     return saveSmdAs();
+  }
   const QString path = ctx_.session.path();
+  if (!overwriteConfirmed && ctx_.session.wouldReplaceAnotherFile(path) &&
+      frame_.prompts().questionDefaultNo(
+          parentWidget(), QFileInfo(path).fileName() + Text(kAlreadyExistsQuestion)) != Answer::Yes)
+    return false;
   frame_.updateCaption();
   if (const Status saved = ctx_.session.save(); !saved) {
+    if (saved.failure().place)
+      return showRefusal(saved.failure());
     ShowFileFailure(frame_.prompts(), parentWidget(), path, saved.failure(), FileAccess::Write);
     return false;
   }
@@ -153,7 +162,7 @@ bool FileCommands::saveSmdAs() {
   if (path.isEmpty())
     return false;
   ctx_.session.setPath(path);
-  return saveSmd();
+  return saveSmd(true); // the dialog asked about an existing file
 }
 
 // --- MIDI ----------------------------------------------------------------------------------

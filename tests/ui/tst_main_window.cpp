@@ -90,6 +90,7 @@ private slots:
   void timeItemsSwitchMode();
 
   void openMidiImportsAndNamesSmd();
+  void importedSongAsksBeforeReplacingAnUnrelatedSmd();
   void openMidiUnreadableKeepsSong();
   void saveMidiWritesBesideSmd();
   void saveMidiAsAsksBeforeOverwrite();
@@ -553,13 +554,13 @@ void tst_main_window::closeWhilePlayingDoesNothing() {
   e.start();
   InsertNote(e.song, 1, 0, 60, "4", "C");
   e.session.noteListsChanged();
-  e.session.player().AllPlay();
+  e.session.player().playAll();
   QVERIFY(e.session.isPlaying());
   QVERIFY(!e.frame->close());
   QVERIFY(e.frame->isVisible());
   QVERIFY(!QFile::exists(HomeFile("pipora.ini")));
   QVERIFY(e.prompts->questionsAsked.isEmpty());
-  e.session.player().StopPlay();
+  e.session.player().stop();
 }
 
 void tst_main_window::exitWithNoDiscardsAndCloses() {
@@ -608,7 +609,7 @@ void tst_main_window::timeItemsSwitchMode() {
   QSignalSpy shown(&e.session, &EditorSession::positionTextChanged);
   AppendNote(e.song, 1, 60, "2");
   AppendNote(e.song, 1, 62, "4");
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   e.frame->sourceEditor()->noteList()->setCurrentRow(1); // tick 960
   shown.clear();
   e.frame->action("tickItem")->trigger();
@@ -664,6 +665,28 @@ void tst_main_window::openMidiImportsAndNamesSmd() {
   QCOMPARE(e.song.part(1).notes[1].pitch, std::string("R"));
   QCOMPARE(e.song.part(1).notes[2].noteNumber, 64);
   QVERIFY(!e.song.dirty);
+}
+
+// The import names the song after the MIDI file; an SMD file of that name the song never came
+// from is replaced only when the user says so (No is the default), and then not asked again.
+void tst_main_window::importedSongAsksBeforeReplacingAnUnrelatedSmd() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  WriteBytes(dir.filePath("tune.mid"), TwoNoteMidi());
+  const QString smd = dir.filePath("tune.smd");
+  WriteBytes(smd, "keep me");
+  e.prompts->openNames << dir.filePath("tune.mid");
+  e.frame->action("OpenMidiItem")->trigger();
+  const QString question = QStringLiteral("tune.smd は既に存在します。上書きしますか？");
+  e.frame->action("SaveItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({question}));
+  QCOMPARE(ReadBytes(smd), QByteArray("keep me"));
+  e.prompts->answers << Answer::Yes;
+  e.frame->action("SaveItem")->trigger();
+  QVERIFY(ReadBytes(smd).startsWith("\x1b$D"));
+  e.frame->action("SaveItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({question, question}));
 }
 
 void tst_main_window::openMidiUnreadableKeepsSong() {
@@ -738,7 +761,7 @@ void tst_main_window::doubleClickOnBackgroundDumpsEvents() {
 void tst_main_window::cascadePutsActiveEditorLast() {
   Editor e;
   e.start();
-  e.frame->ViewSrc(1); // the source editor's list has the focus
+  e.frame->showPartInList(1); // the source editor's list has the focus
   QVERIFY(e.frame->editsGoToSourceList());
   e.frame->action("CascadeItem")->trigger();
   const QSize area = e.frame->mdiArea()->viewport()->size();

@@ -1,9 +1,9 @@
 #include "app/cli/byte_files.h"
 
 #include "app/cli/standard_streams.h"
+#include "model/file_messages.h"
 #include "platform/files/file_io.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -21,7 +21,7 @@ std::string SystemError() {
 }
 
 std::string TooLarge() {
-  return "ファイルが大きすぎます（" + std::to_string(kMaxInputBytes >> 20) + " MB まで）";
+  return TooLargeText(kMaxSongFileBytes);
 }
 
 // Closes a descriptor when it goes out of scope.
@@ -39,7 +39,7 @@ Result<QByteArray> ReadDescriptor(int fd) {
     return Error{SystemError()};
   if (S_ISDIR(info.st_mode))
     return Error{std::strerror(EISDIR)};
-  if (S_ISREG(info.st_mode) && info.st_size > kMaxInputBytes)
+  if (S_ISREG(info.st_mode) && info.st_size > kMaxSongFileBytes)
     return Error{TooLarge()};
   QByteArray bytes;
   char chunk[65536];
@@ -52,7 +52,7 @@ Result<QByteArray> ReadDescriptor(int fd) {
     if (n == 0)
       return bytes;
     // Devices and pipes have no size to check beforehand (/dev/zero never ends).
-    if (bytes.size() + n > kMaxInputBytes)
+    if (bytes.size() + n > kMaxSongFileBytes)
       return Error{TooLarge()};
     bytes.append(chunk, n);
   }
@@ -76,28 +76,6 @@ Status WriteInPlace(const QByteArray &name, const QByteArray &bytes) {
     return Error{SystemError()};
   }
   out.fd = -1;
-  return Ok{};
-}
-
-// A name Qt cannot hold as text is written under a plain temporary name in the same
-// folder, reached through the folder's descriptor, then renamed to its real bytes.
-Status WriteRenamed(const QByteArray &name, const QByteArray &bytes) {
-  const qsizetype slash = name.lastIndexOf('/');
-  const QByteArray folder = slash < 0 ? QByteArray(".") : name.left(std::max<qsizetype>(slash, 1));
-  const QByteArray base = name.mid(slash + 1);
-  Descriptor dir{::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-  if (dir.fd < 0)
-    return Error{SystemError()};
-  const QByteArray temporary = ".piporapad-cli-" + QByteArray::number(::getpid()) + ".part";
-  const QString reached =
-      QStringLiteral("/proc/self/fd/%1/").arg(dir.fd) + QString::fromLatin1(temporary);
-  if (Status written = WriteFileAtomically(reached, bytes); !written)
-    return written;
-  if (::renameat(dir.fd, temporary.constData(), dir.fd, base.constData()) != 0) {
-    const std::string why = SystemError();
-    ::unlinkat(dir.fd, temporary.constData(), 0);
-    return Error{why};
-  }
   return Ok{};
 }
 
@@ -131,10 +109,8 @@ Status WriteOutputFile(const QByteArray &name, const QByteArray &bytes) {
   struct stat info {};
   if (::stat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
     return WriteInPlace(name, bytes);
-  const QString text = QFile::decodeName(name);
-  if (QFile::encodeName(text) == name)
-    return WriteFileAtomically(text, bytes);
-  return WriteRenamed(name, bytes);
+  // By its bytes: a name that is not valid text is written as it is.
+  return WriteFileAtomically(name, bytes);
 }
 
 bool IsDirectory(const QByteArray &name) {

@@ -12,21 +12,48 @@
 #include "model/source_line.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <set>
 
 namespace pipora::cli {
 namespace {
 
-// Reads the song or prints why it cannot be read.
-bool Load(const Invocation &invocation, const QByteArray &name, Song &song) {
-  if (Status loaded = ReadSong(name, {invocation.import, false}, song); !loaded) {
-    PrintErr(loaded.error() + "\n");
-    return false;
+// A title's control characters (ESC sequences of a MIDI track name, C1 codes) would act on
+// the terminal: they are shown as \xNN (\xC2\xNN for a C1 code) instead.
+std::string Printable(const std::string &text) {
+  std::string out;
+  char escaped[5];
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                    static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+    if (byte < 0x20 || byte == 0x7F || c1) {
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      out += escaped;
+      if (c1) {
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(text[++i]));
+        out += escaped;
+      }
+    } else {
+      out += text[i];
+    }
   }
-  return true;
+  return out;
+}
+
+// Reads the song or prints why it cannot be read.
+std::optional<Song> Load(const Invocation &invocation, const QByteArray &name) {
+  Result<Song> loaded = ReadSong(name, {invocation.import, false});
+  if (!loaded) {
+    PrintErr(loaded.error() + "\n");
+    return std::nullopt;
+  }
+  return std::move(*loaded);
 }
 
 std::string DumpText(const Song &song) {
-  std::string out = "title\t" + song.title + "\n";
+  std::string out = "title\t" + Printable(song.title) + "\n";
   out += "tempo\t" + std::string(TempoText(song.tempo)) + "\n";
   for (int n = 1; n <= kClipboardPart; ++n) {
     const Part &p = song.part(n);
@@ -43,10 +70,10 @@ std::string DumpText(const Song &song) {
 }
 
 int RunDump(const Invocation &invocation) {
-  Song song;
-  if (!Load(invocation, invocation.operands[0], song))
+  const std::optional<Song> song = Load(invocation, invocation.operands[0]);
+  if (!song)
     return kExitBadInput;
-  PrintOut(DumpText(song));
+  PrintOut(DumpText(*song));
   return kExitOk;
 }
 
@@ -55,13 +82,13 @@ int RunCheck(const Invocation &invocation) {
   const bool named = invocation.operands.size() > 1;
   int worst = kExitOk;
   for (const QByteArray &name : invocation.operands) {
-    Song song;
-    if (!Load(invocation, name, song)) {
+    const std::optional<Song> song = Load(invocation, name);
+    if (!song) {
       worst = std::max(worst, kExitBadInput);
       continue;
     }
     const std::string prefix = named ? name.toStdString() + ": " : std::string();
-    const Result<QByteArray> encoded = EncodeSmd(song);
+    const Result<QByteArray> encoded = EncodeSmd(*song);
     if (encoded) {
       PrintOut(prefix + "OK\n");
       continue;
@@ -116,17 +143,22 @@ std::optional<ConvertPlan> PlanConvert(const Invocation &invocation) {
   return plan;
 }
 
-// The exit code and, when it is not kExitOk, the text to print.
-WriteOutcome ConvertOne(const Invocation &invocation, const QByteArray &input,
-                        const QByteArray &output, FileFormat format, const WriteOptions &options) {
-  Song song;
+// The exit code, after printing why when it is not kExitOk.
+int ConvertOne(const Invocation &invocation, const QByteArray &input, const QByteArray &output,
+               FileFormat format, const WriteOptions &options) {
   ReadOptions read{invocation.import, false};
   ImportReport report;
   const bool reporting = invocation.has("--report");
   if (reporting)
     read.import.report = &report;
-  if (Status loaded = ReadSong(input, read, song); !loaded)
-    return {kExitBadInput, loaded.error()};
+  Result<Song> loaded = ReadSong(input, read);
+  if (!loaded) {
+    if (options.progress != nullptr)
+      options.progress->clear();
+    PrintErr(loaded.error() + "\n");
+    return kExitBadInput;
+  }
+  Song &song = *loaded;
   if (reporting)
     PrintOut(ImportReportText(report, song.ticksPerBeat, song.beatsPerMeasure) +
              ImportReportSummary(report) + "\n");
@@ -150,17 +182,18 @@ int RunConvert(const Invocation &invocation) {
     return kExitBadInput;
   const QByteArray &target = invocation.operands.back();
   if (!plan->intoFolder) {
-    const WriteOutcome one =
-        ConvertOne(invocation, invocation.operands[0], target, plan->format, *options);
-    if (one.exitCode != kExitOk)
-      PrintErr(one.message + "\n");
-    return one.exitCode;
+    return ConvertOne(invocation, invocation.operands[0], target, plan->format, *options);
   }
 
   // Into a folder: one line per file, on standard output for those written.
   ProgressLine progress;
+  WriteOptions inFolder = *options;
+  inFolder.progress = &progress;
   const std::size_t inputs = invocation.operands.size() - 1;
   int worst = kExitOk;
+  // Two inputs of one name from different folders would write one output twice: the
+  // second is refused and the first output stays.
+  std::set<QByteArray> written;
   for (std::size_t i = 0; i < inputs; ++i) {
     const QByteArray &input = invocation.operands[i];
     if (IsStandardStream(input)) {
@@ -173,13 +206,17 @@ int RunConvert(const Invocation &invocation) {
                   true);
     const QByteArray output =
         JoinPath(target, WithExtension(BaseName(input), ExtensionFor(plan->format)));
-    const WriteOutcome one = ConvertOne(invocation, input, output, plan->format, *options);
+    if (!written.insert(output).second) {
+      PrintErr("piporapad-cli: convert: " + input.toStdString() + ": " + output.toStdString() +
+               " is already the output of an earlier file\n");
+      worst = std::max(worst, kExitBadInput);
+      continue;
+    }
+    const int one = ConvertOne(invocation, input, output, plan->format, inFolder);
     progress.clear();
-    if (one.exitCode == kExitOk)
+    if (one == kExitOk)
       PrintOut(input.toStdString() + " -> " + output.toStdString() + "\n");
-    else
-      PrintErr(one.message + "\n");
-    worst = std::max(worst, one.exitCode);
+    worst = std::max(worst, one);
   }
   return worst;
 }

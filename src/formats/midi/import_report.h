@@ -13,7 +13,7 @@ namespace pipora {
 
 enum class ImportChangeKind {
   Snapped,       // start moved to the grid: amount = ticks (later positive), amount2 = end shift
-  Folded,        // moved into 45..90: amount = octaves (negative = down)
+  Folded,        // moved into the SMD range: amount = octaves (negative = down)
   CutByOverlap,  // ended early by the next note: amount = ticks lost
   DroppedChord,  // started with a later note at the same time: only the last one stays
   SplitTied,     // written as tied pieces: amount = number of pieces
@@ -27,7 +27,7 @@ std::string_view ImportChangeName(ImportChangeKind kind);
 struct ImportChange {
   int part = 0;
   int element = -1;      // first element written for the note; -1 when it was dropped
-  std::int64_t tick = 0; // the note's start in the file (480 per quarter)
+  std::int64_t tick = 0; // the note's start in the file (kTicksPerQuarter)
   int key = 0;           // the key in the file
   ImportChangeKind kind = ImportChangeKind::Snapped;
   std::int64_t amount = 0;

@@ -110,10 +110,12 @@ std::int64_t SnapTime(std::int64_t ticks, std::int64_t lastOn, bool triplets) {
 }
 
 int FoldKey(int key) {
-  if (key < 45)
-    return (key + 3) % 12 + 45;
-  if (key > 90)
-    return (key - 6) % 12 + 78;
+  // Into the twelve keys from the lowest, or the twelve below the highest, keeping the class.
+  constexpr int kTopOctave = kSmdHighestNote - 12;
+  if (key < kSmdLowestNote)
+    return (key + 12 - kSmdLowestNote % 12) % 12 + kSmdLowestNote;
+  if (key > kSmdHighestNote)
+    return (key - kTopOctave % 12) % 12 + kTopOctave;
   return key;
 }
 
@@ -231,7 +233,10 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
   // A stretch that would reach the limit is refused whole, before anything is removed or
   // appended: a damaged file's gap of a million rests then costs a division, not a million
   // elements. No piece is shorter than a sixteenth triplet, so most stretches need no counting.
-  const std::int64_t room = options_.maxElements - (appended_ - removed);
+  const std::int64_t room =
+      std::min(options_.maxElements - (appended_ - removed),
+               options_.maxPartElements + 1 -
+                   (static_cast<std::int64_t>(song_.part(part).notes.size()) - removed));
   const std::int64_t stretch = end - from;
   if (const std::int64_t pieces = stretch / kShortestTicks < room ? 0 : PieceCount(stretch);
       pieces > 0 && pieces >= room) {

@@ -2,6 +2,7 @@
 // Fits one MIDI channel's note-ons and note-offs to a monophonic SMD part: times snap to
 // the sixteenth (or triplet) grid, gaps become rests, long notes are cut into tied pieces.
 #include "formats/midi/import_report.h"
+#include "model/save_checks.h"
 #include "model/song.h"
 
 #include <array>
@@ -15,12 +16,15 @@ namespace pipora {
 struct MidiImportOptions {
   // `is3`: keep eighth/quarter/... triplet spacings instead of rounding them to sixteenths.
   bool triplets = true;
-  // `isAuto`: fold keys below 45 and above 90 by octaves into the range SMD can hold.
+  // `isAuto`: fold keys outside the SMD range by octaves into it.
   bool foldOctaves = true;
   // At most this many elements in all parts together, so that a damaged file with absurd
   // gaps cannot exhaust memory: a note or rest whose pieces would reach the limit is not
   // appended, and the reader then reports the file as too long.
-  std::int64_t maxElements = 1'000'000;
+  std::int64_t maxElements = std::int64_t{kUserParts} * kMaxSmdPartNotes + 1;
+  // At most this many elements in one part: what the SMD reader takes, so that an imported
+  // song can be saved and opened again, and an export of any savable song imports.
+  std::int64_t maxPartElements = kMaxSmdPartNotes;
   // Called for every program change read, so a window can let the synthesizer hear it.
   std::function<void(int channel, int program)> onProgramChange;
   // Filled with what fitting did to each note, when set.
@@ -35,18 +39,19 @@ struct MidiImportOptions {
 // 0 and negative durations give no piece and no piece is left tied to nothing.
 std::vector<std::string_view> CutDuration(std::int64_t ticks);
 
-// Snapped time of a MIDI event at `ticks` (480 per quarter): on the triplet grid when it is a
+// Snapped time of a MIDI event at `ticks` (kTicksPerQuarter): on the triplet grid when it is a
 // whole triplet length after `lastOn`, else on the sixteenth grid.
 std::int64_t SnapTime(std::int64_t ticks, std::int64_t lastOn, bool triplets);
 
-// Key after octave folding: below 45 into 45..56, above 90 into 78..89.
+// Key after octave folding: below the SMD range into its lowest twelve keys, above it into the
+// twelve keys an octave below its highest.
 int FoldKey(int key);
 
 // Where the file reader sends note events, in file order.
 class NoteEventSink {
 public:
   virtual ~NoteEventSink() = default;
-  // channel 1..16, key 0..127, velocity 0 = note-off, time in ticks of 480 per quarter.
+  // channel 1..16, key 0..127, velocity 0 = note-off, time in ticks (kTicksPerQuarter).
   virtual void ImportNoteEvent(int channel, int key, int velocity, std::int64_t time) = 0;
   // Every track chunk starts its times at 0 again.
   virtual void StartTrack() = 0;
@@ -74,8 +79,8 @@ public:
   // after a rest.
   void StartTrack() override;
 
-  // True once a note or rest would have reached options.maxElements elements in all;
-  // later events append nothing.
+  // True once a note or rest would have reached options.maxElements elements in all or
+  // gone past options.maxPartElements in its part; later events append nothing.
   bool full() const override { return refused_ || appended_ >= options_.maxElements; }
 
 private:

@@ -14,7 +14,7 @@ namespace {
 constexpr std::uint8_t kHeaderType[] = {'M', 'T', 'h', 'd'};
 constexpr std::uint8_t kTrackType[] = {'M', 'T', 'r', 'k'};
 // Times are 32-bit in the song; a file whose running time goes past that is refused.
-constexpr std::int64_t kMaxRunningTime = std::numeric_limits<std::int32_t>::max() - 1920;
+constexpr std::int64_t kMaxRunningTime = std::numeric_limits<std::int32_t>::max() - kTicksPerWhole;
 
 struct LogWords {
   QByteArray textOpen = ToCp932(std::string_view("テキストなど（"));
@@ -47,7 +47,7 @@ public:
             const MidiImportOptions &options)
       : bytes_(bytes), song_(song), notes_(notes), options_(options) {}
 
-  SmfReadResult run() {
+  SmfRead run() {
     // About 25 bytes of log for a note event of 4 bytes; a huge file grows the log as it goes.
     if (options_.writeEventLog)
       log_.reserve(std::min<std::size_t>(bytes_.size() * 7, std::size_t{32} << 20));
@@ -62,7 +62,11 @@ public:
           break;
       } while (findTrack());
     }
-    return {std::move(error_), log_.take()};
+    SmfRead read;
+    read.value = log_.take();
+    if (!error_.empty())
+      read.error = Error{std::move(error_)};
+    return read;
   }
 
 private:
@@ -202,7 +206,8 @@ private:
 
   void logPosition() {
     const std::int64_t t = runningTime_;
-    log_ << (t / 1920 + 1) << ':' << ((t / 480) % 4 + 1) << ':' << (t % 480) << ':';
+    log_ << (t / kTicksPerWhole + 1) << ':' << ((t / kTicksPerQuarter) % 4 + 1) << ':'
+         << (t % kTicksPerQuarter) << ':';
   }
 
   Step channelMessage(std::uint8_t status) {
@@ -355,7 +360,7 @@ TempoChoice TempoChoiceForRate(double q) {
 
 std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
                                 std::int32_t division) {
-  const std::int64_t scaled = runningTime * division + std::int64_t{delta} * 480;
+  const std::int64_t scaled = runningTime * division + std::int64_t{delta} * kTicksPerQuarter;
   std::int64_t quotient = scaled / division;
   const std::int64_t twiceRemainder = 2 * (scaled % division);
   if (twiceRemainder > division || (twiceRemainder == division && (quotient & 1)))
@@ -363,9 +368,9 @@ std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
   return quotient;
 }
 
-SmfReadResult ReadSmf(std::span<const std::uint8_t> bytes, Song &song, NoteEventSink &notes,
-                      const MidiImportOptions &options) {
-  SmfReadResult read = SmfReader(bytes, song, notes, options).run();
+SmfRead ReadSmf(std::span<const std::uint8_t> bytes, Song &song, NoteEventSink &notes,
+                const MidiImportOptions &options) {
+  SmfRead read = SmfReader(bytes, song, notes, options).run();
   if (options.report != nullptr)
     options.report->tempo = song.tempo;
   return read;

@@ -4,6 +4,7 @@
 #include "platform/text/cp932.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <climits>
@@ -30,16 +31,17 @@ QString RawValue(const QString &line) {
 
 IniFile IniFile::Parse(const QByteArray &bytes) {
   IniFile ini;
-  const QString text = FromCp932(bytes);
-  QStringList rows = text.split(u'\n');
+  // Split as bytes: a line feed is never part of a Shift-JIS character, and each line keeps
+  // its bytes to be written back as they were unless its value changes.
+  QList<QByteArray> rows = bytes.split('\n');
   if (!rows.isEmpty() && rows.back().isEmpty())
     rows.removeLast();
   QString section;
-  for (QString row : rows) {
-    if (row.endsWith(u'\r'))
-      row.chop(1);
+  for (const QByteArray &raw : rows) {
     Line line;
-    line.text = row;
+    line.raw = raw;
+    line.text = FromCp932(raw.endsWith('\r') ? raw.chopped(1) : raw);
+    const QString &row = line.text;
     const QString t = row.trimmed();
     if (t.startsWith(u'[') && t.endsWith(u']')) {
       section = t.mid(1, t.size() - 2).trimmed();
@@ -54,12 +56,14 @@ IniFile IniFile::Parse(const QByteArray &bytes) {
 }
 
 Result<IniFile> IniFile::Load(const QString &path) {
-  QFile file(path);
-  if (!file.exists())
+  if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
     return IniFile();
-  if (!file.open(QIODevice::ReadOnly))
-    return Error{file.errorString().toStdString()};
-  return Parse(file.readAll());
+  // The settings and the tone store: a few kilobytes, a store of thousands of songs a few
+  // megabytes; a device or a huge file is refused instead of exhausting memory.
+  Result<QByteArray> bytes = ReadWholeFile(path, kMaxIniBytes);
+  if (!bytes)
+    return bytes.failure();
+  return Parse(*bytes);
 }
 
 int IniFile::findHeader(const QString &section) const {
@@ -113,12 +117,13 @@ void IniFile::setValue(const QString &section, const QString &key, const QString
   const int existing = findKey(section, key);
   if (existing >= 0) {
     lines_[existing].text = text;
+    lines_[existing].raw = QByteArray();
     return;
   }
-  Line line{text, section, key, false};
+  Line line{text, section, key, false, {}};
   int header = findHeader(section);
   if (header < 0) {
-    lines_.append(Line{u'[' + section + u']', section, QString(), true});
+    lines_.append(Line{u'[' + section + u']', section, QString(), true, {}});
     lines_.append(line);
     return;
   }
@@ -149,12 +154,17 @@ QStringList IniFile::keys(const QString &section) const {
 }
 
 QByteArray IniFile::serialize() const {
-  QString text;
+  QByteArray bytes;
   for (const Line &l : lines_) {
-    text += l.text;
-    text += QStringLiteral("\r\n");
+    if (!l.raw.isNull()) {
+      bytes += l.raw; // a line this program did not change, byte for byte
+      bytes += l.raw.endsWith('\r') ? "\n" : "\r\n";
+      continue;
+    }
+    bytes += ToCp932(l.text);
+    bytes += "\r\n";
   }
-  return ToCp932(text);
+  return bytes;
 }
 
 Status IniFile::save(const QString &path) const {

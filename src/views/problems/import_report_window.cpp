@@ -237,14 +237,14 @@ int PianoRollStrips::xOf(std::int64_t tick) const {
 void PianoRollStrips::paintEvent(QPaintEvent *) {
   QPainter p(this);
   p.fillRect(rect(), Qt::white);
-  const int measures = static_cast<int>(end_ / 1920) + 1;
+  const int measures = static_cast<int>(end_ / kTicksPerWhole) + 1;
   for (std::size_t k = 0; k < parts_.size(); ++k) {
     const Strip &s = parts_[k];
     const int top = static_cast<int>(k) * kStripHeight;
     p.setPen(QColor(200, 200, 200));
     p.drawLine(0, top + kStripHeight - 1, width(), top + kStripHeight - 1);
     for (int m = 0; m <= measures; ++m)
-      p.drawLine(xOf(m * 1920), top, xOf(m * 1920), top + kStripHeight - 2);
+      p.drawLine(xOf(m * kTicksPerWhole), top, xOf(m * kTicksPerWhole), top + kStripHeight - 2);
     const int span = std::max(s.high - s.low, 12);
     const double keyHeight = (kStripHeight - 8.0) / (span + 1);
     const auto y = [&](int key) { return top + 4 + static_cast<int>((s.high - key) * keyHeight); };

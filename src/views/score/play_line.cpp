@@ -22,8 +22,8 @@ PlayLine::PlayLine(AppContext &ctx, ScoreEditorWindow &score) : ctx_(ctx), score
 }
 
 int PlayLine::lineX(int tick, int offset) const {
-  return RoundHalfEven(static_cast<double>(tick) * score_.quarterWidth / 480.0) - offset +
-         kLeftInset;
+  return RoundHalfEven(static_cast<double>(tick) * score_.quarterWidth / double{kTicksPerQuarter}) -
+         offset + kLeftInset;
 }
 
 void PlayLine::invertAt(int x) {
@@ -62,7 +62,7 @@ void PlayLine::beginPlayLine() {
 int PlayLine::movePlayLine(int /*markerTick*/, int tick) {
   erase();
   markerTick_ = tick;
-  const int width = score_.surface()->width();
+  const int width = score_.surface()->scoreSize().width();
   QScrollBar *scroll = score_.horizontalScrollBar();
   if (lineX(tick, scroll->value()) < width - kRightMargin) {
     drawAtTick(tick);

@@ -2,14 +2,15 @@
 
 #include "playback/player.h"
 #include "views/file_failure.h"
+#include "views/prompts.h"
 #include "views/score/raster_ops.h"
+#include "views/score/score_mouse.h"
 #include "views/score/score_surface.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -60,6 +61,7 @@ StaffLabelTable LabelsFromSettings(const Settings &settings) {
 
 ScoreEditorWindow::ScoreEditorWindow(AppContext &ctx, QWidget *parent)
     : ChildWindow(ctx, QStringLiteral("scoreEditor"), parent), surface_(new ScoreSurface(this)),
+      mouse_(new ScoreMouse(ctx, *this, *surface_)),
       hScrollBar_(MakeScrollBar(Qt::Horizontal, "horizontalScrollBar", this)),
       vScrollBar_(MakeScrollBar(Qt::Vertical, "verticalScrollBar", this)),
       zoomInButton_(MakeZoomButton(QStringLiteral("+"), "zoomInButton", 9, true, this)),
@@ -145,7 +147,13 @@ void ScoreEditorWindow::applySettings() {
     quarterWidth = static_cast<std::int16_t>(s.quarterWidth);
   if (s.staffDistance > 0)
     staffDistance = static_cast<std::int16_t>(s.staffDistance);
+  applyScorePercent(s.scoreZoom);
   renderer_.table() = LabelsFromSettings(s);
+}
+
+void ScoreEditorWindow::applyScorePercent(int percent) {
+  scorePercent_ = ClampedScorePercent(percent);
+  surface_->setScale(scorePercent_ / 100.0);
 }
 
 const QImage &ScoreEditorWindow::surfaceImage() const {
@@ -196,7 +204,7 @@ void ScoreEditorWindow::relayoutScore() {
   // The options window may respell the do-re-mi labels at any time.
   renderer_.table() = LabelsFromSettings(ctx_.settings);
   layoutControls();
-  const QSize surface = surface_->size();
+  const QSize surface = surface_->scoreSize();
   hRange_ = HorizontalScrollRange(ctx_.song, quarterWidth, surface.width());
   vRange_ = VerticalScrollRange(staffDistance, surface.height());
   {
@@ -225,7 +233,9 @@ void ScoreEditorWindow::drawNote() {
   try {
     renderer_.drawNote(surface_->image(), ctx_.song, view);
   } catch (const std::exception &e) {
-    showError(QString::fromUtf8(e.what()), QStringLiteral("PiporaPad"));
+    // An unexpected error in a handler: its description, as every window shows one.
+    if (ctx_.prompts)
+      ctx_.prompts->message(this, QString::fromUtf8(e.what()));
     return;
   }
   scrollX = view.scrollX;
@@ -244,7 +254,7 @@ void ScoreEditorWindow::setScrollValue(QScrollBar *bar, int value) {
 
 void ScoreEditorWindow::followCursor(int tick) {
   const std::optional<int> value =
-      FollowCursorScroll(tick, quarterWidth, scrollX, surface_->width(), hRange_);
+      FollowCursorScroll(tick, quarterWidth, scrollX, surface_->scoreSize().width(), hRange_);
   if (!value)
     return;
   following_ = true;
@@ -253,7 +263,7 @@ void ScoreEditorWindow::followCursor(int tick) {
 }
 
 void ScoreEditorWindow::followPartVertically(int part) {
-  const int height = surface_->height();
+  const int height = surface_->scoreSize().height();
   following_ = true;
   if (PartTop(part, staffDistance, scrollY) + kCursorBottom > height)
     setScrollValue(vScrollBar_, vScrollBar_->value() + staffDistance);
@@ -337,13 +347,6 @@ void ScoreEditorWindow::showEvent(QShowEvent *event) {
 bool ScoreEditorWindow::eventFilter(QObject *watched, QEvent *event) {
   if (event->type() == QEvent::FocusIn && (watched == hScrollBar_ || watched == vScrollBar_))
     isActive = false;
-  // The wheel over the surface turns the scroll bars (with Shift the horizontal one).
-  if (event->type() == QEvent::Wheel && watched == surface_) {
-    const auto *wheel = static_cast<QWheelEvent *>(event);
-    QScrollBar *bar = (wheel->modifiers() & Qt::ShiftModifier) ? hScrollBar_ : vScrollBar_;
-    QCoreApplication::sendEvent(bar, event);
-    return true;
-  }
   return ChildWindow::eventFilter(watched, event);
 }
 
@@ -400,7 +403,7 @@ void ScoreEditorWindow::onBlinkTimeout() {
 
 void ScoreEditorWindow::onPreviewTimeout() {
   previewTimer_.stop();
-  ctx_.session.player().EndPreview();
+  ctx_.session.player().endPreview();
 }
 
 // --- zoom --------------------------------------------------------------------------------
@@ -409,7 +412,8 @@ void ScoreEditorWindow::zoomWidth(bool wider) {
   const int old = quarterWidth;
   quarterWidth = static_cast<std::int16_t>(ZoomedQuarterWidth(quarterWidth, wider));
   ctx_.settings.quarterWidth = quarterWidth;
-  const ScrollRange range = HorizontalScrollRange(ctx_.song, quarterWidth, surface_->width());
+  const ScrollRange range =
+      HorizontalScrollRange(ctx_.song, quarterWidth, surface_->scoreSize().width());
   applyZoom(hScrollBar_, range, ScaledScrollValue(scrollX, old, quarterWidth, range));
 }
 
@@ -417,7 +421,7 @@ void ScoreEditorWindow::zoomHeight(bool wider) {
   const int old = staffDistance;
   staffDistance = static_cast<std::int16_t>(ZoomedStaffDistance(staffDistance, wider));
   ctx_.settings.staffDistance = staffDistance;
-  const ScrollRange range = VerticalScrollRange(staffDistance, surface_->height());
+  const ScrollRange range = VerticalScrollRange(staffDistance, surface_->scoreSize().height());
   applyZoom(vScrollBar_, range, ScaledScrollValue(scrollY, old, staffDistance, range));
 }
 
@@ -434,6 +438,22 @@ void ScoreEditorWindow::applyZoom(QScrollBar *bar, const ScrollRange &range, int
   relayoutScore();
   if (rect)
     drawSelection();
+}
+
+void ScoreEditorWindow::zoomScore(int direction) {
+  const int percent =
+      direction == 0 ? kDefaultScorePercent : ZoomedScorePercent(scorePercent_, direction > 0);
+  if (percent == scorePercent_)
+    return;
+  ctx_.settings.scoreZoom = percent;
+  const bool rect = rectShown_;
+  hideMarks();
+  applyScorePercent(percent);
+  relayoutScore();
+  if (rect)
+    drawSelection();
+  else if (windowActive_)
+    showMarks();
 }
 
 void ScoreEditorWindow::zoomIn() {
@@ -468,7 +488,7 @@ void ScoreEditorWindow::runCommand(ScoreCommand command) {
 void ScoreEditorWindow::handleKey(int keyCode, int shift) {
   Song &song = ctx_.song;
   ScoreKeyOptions options;
-  options.shortCuts = ctx_.settings.ShortCut;
+  options.shortCuts = ctx_.settings.shortcuts;
   options.isManyUndo = ctx_.settings.isManyUndo;
   options.isNoCheck = ctx_.settings.isNoCheck;
   options.playing = playing();
@@ -476,22 +496,55 @@ void ScoreEditorWindow::handleKey(int keyCode, int shift) {
     runCommand(HandleScoreKey(song, keyCode, shift, options, renderer_.table()).command);
     return;
   }
+  if (const std::optional<int> zoom = ScoreZoomKey(keyCode, shift, options.shortCuts)) {
+    zoomScore(*zoom);
+    return;
+  }
   hideMarks();
-  const ScoreKeyOutcome out = HandleScoreKey(song, keyCode, shift, options, renderer_.table());
+  finishEdit(HandleScoreKey(song, keyCode, shift, options, renderer_.table()));
+}
+
+void ScoreEditorWindow::editByPointer(const std::function<ScoreKeyOutcome(Song &)> &edit) {
+  if (playing())
+    return;
+  hideMarks();
+  finishEdit(edit(ctx_.song));
+}
+
+ScoreHitView ScoreEditorWindow::hitView() const {
+  ScoreHitView v;
+  v.engraving.quarterWidth = quarterWidth;
+  v.engraving.staffDistance = staffDistance;
+  v.engraving.scrollX = scrollX;
+  v.engraving.width = surface_->scoreSize().width();
+  v.engraving.labels = ctx_.settings.isDoReMi;
+  v.scrollY = scrollY;
+  v.classic = ctx_.settings.isClassicScore;
+  return v;
+}
+
+ScoreHit ScoreEditorWindow::hitAt(QPoint scorePoint) const {
+  return hitInPart(PartAtY(scorePoint.y(), staffDistance, scrollY), scorePoint);
+}
+
+ScoreHit ScoreEditorWindow::hitInPart(int part, QPoint scorePoint) const {
+  return HitTestPart(ctx_.song, hitView(), renderer_.table(), renderer_.metrics(), part,
+                     scorePoint.x(), scorePoint.y());
+}
+
+void ScoreEditorWindow::finishEdit(const ScoreKeyOutcome &out) {
+  Song &song = ctx_.song;
   if (out.scroll == VerticalScroll::ToMaximum)
     setScrollValue(vScrollBar_, vScrollBar_->maximum());
   else if (out.scroll == VerticalScroll::ToMinimum)
     setScrollValue(vScrollBar_, vScrollBar_->minimum());
   if (out.changed)
     relayoutScore();
-  if (out.snapshot)
-    ctx_.session.takeSnapshot(out.noteListsCurrent);
-  if (out.dirty)
-    ctx_.session.setDirty(true);
+  ctx_.session.apply(EditOutcome{out.dirty, out.snapshot, {}}, out.noteListsCurrent);
   runCommand(out.command);
   showMarks();
   if (out.preview > 0 && ctx_.settings.isPreview) {
-    ctx_.session.player().PreviewNote(ScoreCurrentPart(song), out.preview);
+    ctx_.session.player().previewNote(ScoreCurrentPart(song), out.preview);
     previewTimer_.start();
   }
   if (out.feedback)
@@ -549,11 +602,6 @@ void ScoreEditorWindow::afterHistoryMove(const QString &snapshotPath, const Stat
     ShowFileFailure(*ctx_.prompts, this, snapshotPath, status.failure(), FileAccess::Read);
   if (windowActive_)
     showMarks();
-}
-
-void ScoreEditorWindow::showError(const QString &text, const QString &title) {
-  QMessageBox::critical(this, title.isEmpty() ? QStringLiteral("PiporaPad") : title, text,
-                        QMessageBox::Ok);
 }
 
 } // namespace pipora

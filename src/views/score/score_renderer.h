@@ -35,6 +35,8 @@ public:
   StaffLabelTable &table() { return table_; }
   const StaffLabelTable &table() const { return table_; }
   const QFont &font() const { return font_; }
+  // The sizes of the engraved symbols, which the hit test lays the score out with.
+  const EngravingMetrics &metrics() const { return engraved_.metrics(); }
 
   // The full redraw. Sets view.scrollX to -48 when the whole song fits the surface's width (further
   // left by a pick-up before tick 0, so that it stays in view), and
