@@ -70,7 +70,8 @@ std::vector<ElementBox> ClassicBoxes(const Song &song, int part, const ScoreHitV
   const Part &pt = song.part(part);
   const EngravingView &ev = view.engraving;
   const int count = pt.scoreHeader.count;
-  const double leftTick = std::floor((ev.scrollX - kCellWidth) * 480.0 / ev.quarterWidth);
+  const double leftTick =
+      std::floor((ev.scrollX - kCellWidth) * double{kTicksPerQuarter} / ev.quarterWidth);
   int j = std::max(
       0, FirstElementAtOrAfter(pt, static_cast<int>(std::clamp(leftTick, -2.0e9, 2.0e9))) - 1);
   std::vector<ElementBox> boxes;

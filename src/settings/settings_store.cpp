@@ -160,7 +160,7 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
   r.readBool("isGrid", settings.isGrid);
   r.readText("LastFileName", settings.LastFileName);
   for (int i = 0; i < kShortCutCount; ++i)
-    r.readInt(ShortCutKey(i), settings.ShortCut[static_cast<std::size_t>(i)]);
+    r.readInt(ShortCutKey(i), settings.shortcuts[static_cast<std::size_t>(i)]);
   r.readBool("isPreview", settings.isPreview);
   r.readBool("isManyUndo", settings.isManyUndo);
   r.readInt("UndoDiskMB", settings.undoDiskMB);
@@ -183,6 +183,18 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
   if (screenWidth > presentScreen.width() || screenHeight > presentScreen.height()) {
     report.value = LoadedLayout::LargerScreen;
     return report;
+  }
+  // A damaged or hand-edited file may give any size (16777215 wide would take gigabytes of
+  // window surface): a window is at most twice the screen's size and stays within reach.
+  if (!presentScreen.isEmpty()) {
+    const int w = presentScreen.width();
+    const int h = presentScreen.height();
+    for (WindowLayout &window : layout.windows) {
+      window.width = std::clamp(window.width, 0, 2 * w);
+      window.height = std::clamp(window.height, 0, 2 * h);
+      window.left = std::clamp(window.left, -w, 2 * w);
+      window.top = std::clamp(window.top, 0, 2 * h);
+    }
   }
   settings.windows = layout.windows;
   settings.sourceFont = layout.sourceFont;
@@ -230,7 +242,7 @@ SettingsValues SettingsKeyValues(const Settings &settings, QSize presentScreen) 
   putBool("isGrid", settings.isGrid);
   put("LastFileName", settings.LastFileName);
   for (int i = 0; i < kShortCutCount; ++i)
-    putInt(ShortCutKey(i), settings.ShortCut[static_cast<std::size_t>(i)]);
+    putInt(ShortCutKey(i), settings.shortcuts[static_cast<std::size_t>(i)]);
   putBool("isPreview", settings.isPreview);
   putBool("isManyUndo", settings.isManyUndo);
   putInt("UndoDiskMB", settings.undoDiskMB);

@@ -177,5 +177,7 @@ row "editor check of a non-MIDI .mid" 2 'QT_QPA_PLATFORM=offscreen timeout 30 "$
   'grep -q "MThd" err.txt'
 row "editor opens the first of several files" 0 'QT_QPA_PLATFORM=offscreen timeout 30 "$editor" --offscreen-start-and-quit song.smd tied.smd' \
   'grep -qx "notes 7" out.txt && grep -q "tied.smd not opened" err.txt'
+row "editor: Qt options after -- are file names" 2 'QT_QPA_PLATFORM=offscreen timeout 30 "$editor" --offscreen-start-and-quit -- -platform song.smd' \
+  'grep -q "^-platform song.smd$" err.txt'
 
 finish "all command-line conventions hold"

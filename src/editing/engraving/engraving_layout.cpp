@@ -21,8 +21,8 @@ bool HasStem(int duration) {
 // The range of elements whose drawing may reach the surface.
 std::pair<int, int> VisibleRange(const Part &pt, const EngravingView &view) {
   const int count = pt.scoreHeader.count;
-  const double leftTick =
-      std::floor((view.scrollX + kClefMargin - kCellWidth) * 480.0 / view.quarterWidth);
+  const double leftTick = std::floor((view.scrollX + kClefMargin - kCellWidth) *
+                                     double{kTicksPerQuarter} / view.quarterWidth);
   int first = FirstElementAtOrAfter(pt, static_cast<int>(std::clamp(leftTick, -2.0e9, 2.0e9))) - 1;
   first = std::max(first, 0);
   int last = first;

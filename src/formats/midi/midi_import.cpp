@@ -113,10 +113,12 @@ std::int64_t SnapTime(std::int64_t ticks, std::int64_t lastOn, bool triplets) {
 }
 
 int FoldKey(int key) {
-  if (key < 45)
-    return (key + 3) % 12 + 45;
-  if (key > 90)
-    return (key - 6) % 12 + 78;
+  // Into the twelve keys from the lowest, or the twelve below the highest, keeping the class.
+  constexpr int kTopOctave = kSmdHighestNote - 12;
+  if (key < kSmdLowestNote)
+    return (key + 12 - kSmdLowestNote % 12) % 12 + kSmdLowestNote;
+  if (key > kSmdHighestNote)
+    return (key - kTopOctave % 12) % 12 + kTopOctave;
   return key;
 }
 

@@ -17,7 +17,7 @@ namespace pipora {
 struct MidiImportOptions {
   // `is3`: keep eighth/quarter/... triplet spacings instead of rounding them to sixteenths.
   bool triplets = true;
-  // `isAuto`: fold keys below 45 and above 90 by octaves into the range SMD can hold.
+  // `isAuto`: fold keys outside the SMD range by octaves into it.
   bool foldOctaves = true;
   // At most this many elements in all parts together, so that a damaged file with absurd
   // gaps cannot exhaust memory: a note or rest whose pieces would reach the limit is not
@@ -47,18 +47,19 @@ struct MidiImportOptions {
 // 0 and negative durations give no piece and no piece is left tied to nothing.
 std::vector<std::string_view> CutDuration(std::int64_t ticks);
 
-// Snapped time of a MIDI event at `ticks` (480 per quarter): on the triplet grid when it is a
+// Snapped time of a MIDI event at `ticks` (kTicksPerQuarter): on the triplet grid when it is a
 // whole triplet length after `lastOn`, else on the sixteenth grid.
 std::int64_t SnapTime(std::int64_t ticks, std::int64_t lastOn, bool triplets);
 
-// Key after octave folding: below 45 into 45..56, above 90 into 78..89.
+// Key after octave folding: below the SMD range into its lowest twelve keys, above it into the
+// twelve keys an octave below its highest.
 int FoldKey(int key);
 
 // Where the file reader sends note events, in file order.
 class NoteEventSink {
 public:
   virtual ~NoteEventSink() = default;
-  // channel 1..16, key 0..127, velocity 0 = note-off, time in ticks of 480 per quarter.
+  // channel 1..16, key 0..127, velocity 0 = note-off, time in ticks (kTicksPerQuarter).
   virtual void ImportNoteEvent(int channel, int key, int velocity, std::int64_t time) = 0;
   // Every track chunk starts its times at 0 again.
   virtual void StartTrack() = 0;

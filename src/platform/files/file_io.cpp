@@ -382,4 +382,11 @@ Status CheckRegularFile(const QString &path, qint64 maxBytes) {
   return Ok{};
 }
 
+QByteArray FirstLineOf(const QByteArray &bytes) {
+  for (qsizetype i = 0; i < bytes.size(); ++i)
+    if (bytes[i] == '\r' || bytes[i] == '\n')
+      return bytes.left(i);
+  return bytes;
+}
+
 } // namespace pipora

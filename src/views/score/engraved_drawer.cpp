@@ -130,13 +130,13 @@ struct Drawer {
   template <typename F> void forEachBar(const Part &pt, F draw) const {
     if (song.beatsPerMeasure <= 0)
       return;
-    const int bar =
-        RoundHalfEven(song.beatsPerMeasure / 480.0 * song.ticksPerBeat * view.quarterWidth);
+    const int bar = RoundHalfEven(song.beatsPerMeasure / double{kTicksPerQuarter} *
+                                  song.ticksPerBeat * view.quarterWidth);
     if (bar <= 0)
       return;
     const long long end =
         static_cast<long long>(pt.score[static_cast<std::size_t>(pt.scoreHeader.count)].start) /
-        480 * view.quarterWidth;
+        kTicksPerQuarter * view.quarterWidth;
     const int shift = view.scrollX + view.quarterWidth / 20;
     long long k = std::max<long long>(0, (kClefMargin + shift) / bar);
     for (long long u = k * bar; u <= end; u += bar, ++k) {
