@@ -524,7 +524,8 @@ ScoreHitView ScoreEditorWindow::hitView() const {
 }
 
 ScoreHit ScoreEditorWindow::hitAt(QPoint scorePoint) const {
-  return hitInPart(PartAtY(scorePoint.y(), staffDistance, scrollY), scorePoint);
+  return HitTestScore(ctx_.song, hitView(), renderer_.table(), renderer_.metrics(), scorePoint.x(),
+                      scorePoint.y());
 }
 
 ScoreHit ScoreEditorWindow::hitInPart(int part, QPoint scorePoint) const {
