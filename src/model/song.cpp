@@ -79,6 +79,7 @@ void ResetParts(Song &song) {
     ResetPart(song.part(n));
   song.ticksPerBeat = 480;
   song.beatsPerMeasure = 4;
+  song.display = ScoreDisplay{};
 }
 
 void EnsureCapacity(Song &song, int part) {

@@ -67,6 +67,9 @@ Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
 
   song.fileName = WithLastThreeReplaced(path, "smd").toStdString();
   EmptyPartsForImport(song);
+  // An imported song often spreads a few voices over many channels.
+  song.display = ScoreDisplay{};
+  song.display.hideEmptyParts = true;
   song.ticksPerBeat = 480;
   song.beatsPerMeasure = 4;
   song.title.clear();
