@@ -7,6 +7,7 @@
 #include "session/undo_history.h"
 #include "views/score/score_renderer.h"
 
+#include "editing/engraving/engraving_layout.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
 #include "views/main_window.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -135,6 +137,95 @@ void BM_NoteEntryInWindow(benchmark::State &state) {
   state.counters["surface_h"] = score.surface()->height();
 }
 BENCHMARK(BM_NoteEntryInWindow)->Unit(benchmark::kMillisecond);
+
+// The frame with a 16 x 2,000-note song, the score editor's surface at 1200 x 800 and part 1's
+// element 1000 in view; `element` gets the head of that element in the surface's pixels.
+struct PointerRig {
+  EditorSession session{ProgramDirectory()};
+  Settings settings;
+  AppContext ctx{session, settings};
+  pipora::MainWindow frame{ctx};
+  ScoreEditorWindow *score = nullptr;
+
+  PointerRig() {
+    settings.isPreview = false;
+    frame.resize(1300, 1000);
+    frame.startUp(QString());
+    session.song() = sample::LongSong(16, 2000);
+    frame.refreshViews();
+    frame.focusActiveWindow(WindowId::ScoreEditor);
+    score = frame.scoreEditor();
+    score->parentWidget()->resize(1200 + 20, 800 + 40);
+    QApplication::processEvents();
+    const QSize off = QSize(kWidth, kHeight) - score->surface()->size();
+    score->parentWidget()->resize(score->parentWidget()->size() + off);
+    QApplication::processEvents();
+    session.song().part(1).scoreHeader.cursor = 1000;
+    score->showTick(session.song().part(1).score[1000].start);
+  }
+  QPoint head(int element) const {
+    EngravingView view;
+    view.quarterWidth = score->quarterWidth;
+    view.staffDistance = score->staffDistance;
+    view.scrollX = score->scrollX;
+    view.width = kWidth;
+    const EngravingMetrics &m = score->renderer().metrics();
+    for (const EngravedNote &n :
+         LayOutPart(session.song(), 1, view, score->renderer().table(), m).notes)
+      if (n.index == element)
+        return {static_cast<int>(n.x + m.headLeft + m.headWidth / 2),
+                PartTop(1, score->staffDistance, score->scrollY) + n.headCentre};
+    return {};
+  }
+  void send(QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, score->surface()->mapToGlobal(at), Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(score->surface(), &event);
+  }
+};
+
+// A click on a note of that song: hit test, cursor, marks, caption and position text.
+void BM_ClickInWindow(benchmark::State &state) {
+  PointerRig rig;
+  const QPoint a = rig.head(1000);
+  const QPoint b = rig.head(1003);
+  bool first = true;
+  for (auto _ : state) {
+    const QPoint at = first ? a : b;
+    first = !first;
+    rig.send(QEvent::MouseButtonPress, at, Qt::LeftButton);
+    rig.send(QEvent::MouseButtonRelease, at, Qt::NoButton);
+  }
+}
+BENCHMARK(BM_ClickInWindow)->Unit(benchmark::kMillisecond);
+
+// One step of a head dragged up and down a semitone: the pitch changed and the whole surface
+// redrawn.
+void BM_PitchDragStepInWindow(benchmark::State &state) {
+  PointerRig rig;
+  const QPoint at = rig.head(1000);
+  rig.send(QEvent::MouseButtonPress, at, Qt::LeftButton);
+  int step = 0;
+  for (auto _ : state) {
+    ++step;
+    rig.send(QEvent::MouseMove, at - QPoint(0, step % 2 == 1 ? 7 : 14), Qt::LeftButton);
+  }
+  rig.send(QEvent::MouseButtonRelease, at, Qt::NoButton);
+}
+BENCHMARK(BM_PitchDragStepInWindow)->Unit(benchmark::kMillisecond);
+
+// One step of a selection dragged along the staff.
+void BM_SelectDragStepInWindow(benchmark::State &state) {
+  PointerRig rig;
+  const QPoint from = rig.head(1000);
+  const QPoint to[] = {rig.head(1001), rig.head(1002), rig.head(1003), rig.head(1004)};
+  rig.send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+  int step = 0;
+  for (auto _ : state)
+    rig.send(QEvent::MouseMove, to[++step % 4], Qt::LeftButton);
+  rig.send(QEvent::MouseButtonRelease, from, Qt::NoButton);
+}
+BENCHMARK(BM_SelectDragStepInWindow)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace pipora

@@ -107,16 +107,22 @@ public:
 
   void run() {
     prepare();
+    // Each element's time before fitting, from the part's start: a length mended by rule 1
+    // does not move what follows it.
     times_.assign(work_.size() + 1, 0);
-    for (std::size_t j = 0; j < work_.size(); ++j)
-      times_[j + 1] = times_[j] + Ticks(work_[j].length);
+    const std::int64_t origin = at(0).start;
+    for (std::size_t j = 0; j < work_.size(); ++j) {
+      const bool nextOrig = j + 1 == work_.size() || work_[j + 1].orig != work_[j].orig;
+      times_[j + 1] =
+          nextOrig ? at(work_[j].orig + 1).start - origin : times_[j] + Ticks(work_[j].length);
+    }
 
     std::size_t j = 0;
     while (j < work_.size()) {
       if (!IsTriplet(work_[j].length)) {
         Work w = work_[j];
         fold(w);
-        emit(std::move(w));
+        emitOnTime(j, std::move(w), false);
         ++j;
         continue;
       }
@@ -164,6 +170,9 @@ public:
 
   std::vector<Work> &result() { return out_; }
 
+  // The largest move of a note start.
+  std::int32_t largestMove() const { return largestMove_; }
+
 private:
   const NoteEntry &at(int i) const { return in_.notes[static_cast<std::size_t>(i)]; }
 
@@ -208,6 +217,12 @@ private:
   }
 
   void emit(Work w) {
+    // A note's first piece is where it starts now; a note tied on from before starts earlier.
+    if (w.number > 0 && w.orig != lastOrig_ && (w.orig == 0 || !IsTied(at(w.orig - 1).length))) {
+      const std::int64_t move = std::abs(outTime_ - (at(w.orig).start - at(0).start));
+      largestMove_ = std::max(largestMove_, static_cast<std::int32_t>(move));
+    }
+    lastOrig_ = w.orig;
     outTime_ += Ticks(w.length);
     out_.push_back(std::move(w));
   }
@@ -294,8 +309,10 @@ private:
     for (std::size_t g = 0; g < 3; ++g)
       group[g] = g < have ? work_[i + g] : Work{0, base, work_[i + have].orig};
     emitGroup(std::move(group));
-    for (const std::string_view piece : PlainPieces(rest - missing))
-      emit({0, piece, lastOrig});
+    const std::int64_t to = NearestSixteenth(times_[after]);
+    if (to > outTime_)
+      for (const std::string_view piece : PlainPieces(to - outTime_))
+        emit({0, piece, lastOrig});
     return after;
   }
 
@@ -305,21 +322,61 @@ private:
     record(FitChangeKind::TripletToPlain, work_[i].orig, work_[k - 1].orig - work_[i].orig + 1);
     // fold() may add changes after this one, so it is found again by its index.
     const std::size_t changeIndex = changes_.size() - 1;
-    std::int64_t from = outTime_;
+    looseEnd_ = k;
     for (std::size_t q = i; q < k; ++q) {
       Work w = work_[q];
       fold(w);
-      const std::int64_t to = std::max(NearestSixteenth(times_[q + 1]), from + kSixteenth);
-      const auto pieces = PlainPieces(to - from);
-      const bool tiedOn = IsTied(w.length);
-      for (std::size_t p = 0; p < pieces.size(); ++p) {
-        const bool last = p + 1 == pieces.size();
-        const bool tied = w.number > 0 && (last ? tiedOn : true);
-        emit({w.number, CodeOf(pieces[p], tied), w.orig});
-      }
-      from = to;
+      emitOnTime(q, std::move(w), true);
     }
+    looseEnd_ = 0;
     changes_[changeIndex].shift = static_cast<std::int32_t>((outTime_ - times_[k]) - driftBefore);
+  }
+
+  // Whether a note may end at `until` (past its own nearest sixteenth): the rests after it
+  // give the time back before the next note, or the part's end, is due. Triplet rests can
+  // give time only in the run being made plain; elsewhere they may belong to a group.
+  bool restsGiveBack(std::size_t after, std::int64_t until) const {
+    std::size_t next = after;
+    while (next < work_.size() && work_[next].number == 0 &&
+           (!IsTriplet(work_[next].length) || next < looseEnd_))
+      ++next;
+    return next > after && until <= NearestSixteenth(times_[next]);
+  }
+
+  // Element q from where the output stands to its own end: as it is when the output is on
+  // time and `plain` is not asked for, else with plain lengths up to its end's nearest
+  // sixteenth. A note keeps at least a sixteenth where the rests after it give that back.
+  void emitOnTime(std::size_t q, Work w, bool plain) {
+    const std::int64_t length = Ticks(w.length);
+    if (!plain && outTime_ == times_[q] && times_[q + 1] - times_[q] == length) {
+      emit(std::move(w));
+      return;
+    }
+    std::int64_t to = NearestSixteenth(times_[q + 1]);
+    if (w.number != 0 && to - outTime_ < kSixteenth) {
+      if (!restsGiveBack(q + 1, outTime_ + kSixteenth)) {
+        record(FitChangeKind::NoteDropped, w.orig);
+        return;
+      }
+      to = outTime_ + kSixteenth;
+    }
+    if (to <= outTime_) { // a rest whose time the notes before it took
+      record(FitChangeKind::TimeGivenBack, w.orig);
+      return;
+    }
+    const auto pieces = PlainPieces(to - outTime_);
+    if (!plain && pieces.size() == 1 && pieces[0] == Untied(w.length)) {
+      emit(std::move(w));
+      return;
+    }
+    if (!plain)
+      record(FitChangeKind::TimeGivenBack, w.orig);
+    const bool tiedOn = IsTied(w.length);
+    for (std::size_t p = 0; p < pieces.size(); ++p) {
+      const bool last = p + 1 == pieces.size();
+      const bool tied = w.number > 0 && (last ? tiedOn : true);
+      emit({w.number, CodeOf(pieces[p], tied), w.orig});
+    }
   }
 
   const Part &in_;
@@ -330,6 +387,9 @@ private:
   std::vector<std::int64_t> &times_; // start of each work element from the part's start
   std::vector<Work> &out_;
   std::int64_t outTime_ = 0;
+  int lastOrig_ = -1;
+  std::size_t looseEnd_ = 0; // end of the triplet run being made plain
+  std::int32_t largestMove_ = 0;
 };
 
 } // namespace
@@ -350,6 +410,10 @@ std::string_view FitChangeName(FitChangeKind kind) {
     return "3連符を普通の長さに";
   case FitChangeKind::Folded:
     return "オクターブ移動";
+  case FitChangeKind::TimeGivenBack:
+    return "遅れを戻す";
+  case FitChangeKind::NoteDropped:
+    return "短すぎて削除";
   }
   return "";
 }
@@ -359,8 +423,9 @@ namespace {
 // Fits elements [from, to) of user part `number` and puts the result in their place; the
 // elements after them keep their order (a fitting that changes a duration moves them in
 // time, as it would in a fitting of the whole part).
-void FitRange(Part &part, int number, int from, int to, std::vector<FitChange> &changes,
-              FitScratch &scratch) {
+// Returns the largest move of a note start.
+std::int32_t FitRange(Part &part, int number, int from, int to, std::vector<FitChange> &changes,
+                      FitScratch &scratch) {
   const bool wholePart = from == 0 && to >= part.count;
   // A range is fitted as a part of its own: its elements and an end marker that starts
   // where the element after the range starts.
@@ -376,6 +441,7 @@ void FitRange(Part &part, int number, int from, int to, std::vector<FitChange> &
   PartFitter fitter(wholePart ? part : slice, number, changes, scratch);
   fitter.run();
   fitter.locateChanges();
+  const std::int32_t moved = fitter.largestMove();
   for (std::size_t c = firstChange; c < changes.size(); ++c) {
     changes[c].element += from;
     changes[c].newElement += from;
@@ -409,6 +475,7 @@ void FitRange(Part &part, int number, int from, int to, std::vector<FitChange> &
     part.notes.resize(static_cast<std::size_t>(part.count) + 1);
     part.notes.back() = MakeEndMarker();
   }
+  return moved;
 }
 
 // Every part keeps the room its longest list needs.
@@ -421,13 +488,13 @@ void GrowCapacity(Song &song) {
 } // namespace
 
 FitResult FitForSmd(const Song &song) {
-  FitResult result{song, {}};
-  result.changes = FitForSmdInPlace(result.song);
+  FitResult result{song, {}, {}};
+  result.changes = FitForSmdInPlace(result.song, &result.moves);
   BuildScoreList(result.song);
   return result;
 }
 
-std::vector<FitChange> FitForSmdInPlace(Song &fitted) {
+std::vector<FitChange> FitForSmdInPlace(Song &fitted, FitMoves *moves) {
   std::vector<FitChange> changes;
   FitScratch scratch;
   RecalcTimes(fitted);
@@ -437,8 +504,11 @@ std::vector<FitChange> FitForSmdInPlace(Song &fitted) {
       continue;
     std::vector<SaveProblem> problems;
     FindPartSaveProblems(part, n, problems, 1);
-    if (!problems.empty())
-      FitRange(part, n, 0, part.count, changes, scratch);
+    if (problems.empty())
+      continue;
+    const std::int32_t moved = FitRange(part, n, 0, part.count, changes, scratch);
+    if (moves != nullptr)
+      (*moves)[static_cast<std::size_t>(n)] = moved;
   }
   GrowCapacity(fitted);
   RecalcTimes(fitted);
@@ -490,7 +560,7 @@ std::pair<int, int> ProblemStretch(const Part &part, const SaveProblem &problem)
 }
 
 FitResult FitProblemForSmd(const Song &song, int partNumber, int element) {
-  FitResult result{song, {}};
+  FitResult result{song, {}, {}};
   if (partNumber < 1 || partNumber > kUserParts)
     return result;
   Song &fitted = result.song;
@@ -504,7 +574,8 @@ FitResult FitProblemForSmd(const Song &song, int partNumber, int element) {
     return result;
   const auto [from, to] = ProblemStretch(part, *problem);
   FitScratch scratch;
-  FitRange(part, partNumber, from, to, result.changes, scratch);
+  result.moves[static_cast<std::size_t>(partNumber)] =
+      FitRange(part, partNumber, from, to, result.changes, scratch);
   GrowCapacity(fitted);
   RecalcTimes(fitted);
   BuildScoreList(fitted);
@@ -526,6 +597,14 @@ std::string FitChangesText(const std::vector<FitChange> &changes, int ticksPerBe
           "、後の音 " + std::string(c.shift > 0 ? "+" : "") + std::to_string(c.shift) + " ティック";
     out += '\n';
   }
+  return out;
+}
+
+std::string FitMovesText(const FitMoves &moves) {
+  std::string out;
+  for (int n = 1; n <= kUserParts; ++n)
+    if (const std::int32_t moved = moves[static_cast<std::size_t>(n)]; moved > 0)
+      out += "パート " + std::to_string(n) + ": 最大 " + std::to_string(moved) + " ティック移動\n";
   return out;
 }
 

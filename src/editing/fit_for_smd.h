@@ -15,13 +15,20 @@
 //     two of one length are followed by rests long enough to give the missing notes and
 //     leave whole sixteenths; later notes then keep their exact times.
 //  5. Otherwise those notes get plain lengths: each of their start and end times moves to the
-//     nearest sixteenth of its time before fitting, so each beat keeps its duration and the
-//     timing never drifts by more than half a sixteenth; every note keeps at least a sixteenth.
-//     A length no single code has is written as tied pieces of the same pitch.
+//     nearest sixteenth of its time before fitting, so each beat keeps its duration; every
+//     note keeps at least a sixteenth. A length no single code has is written as tied pieces
+//     of the same pitch.
 //  6. A single note outside 45..90 is folded by octaves into the range.
+// Time is kept throughout: no note starts more than half a sixteenth from where it started
+// before, and a part ends where it ended (on the nearest sixteenth when it ended off it).
+// When a rule has lengthened a note, the elements after it end on their own nearest
+// sixteenths again: a rest gives the time back (and goes when it has none left), a note
+// is shortened. A note that has no sixteenth of its own and no rest after it to take one
+// from is dropped.
 #include "model/save_checks.h"
 #include "model/song.h"
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -37,6 +44,8 @@ enum class FitChangeKind {
   TripletCompleted, // rule 4
   TripletToPlain,   // rule 5: shift = how much later notes moved (ticks, later positive)
   Folded,           // rule 6: octaves = how far the note moved
+  TimeGivenBack,    // an element shortened (or a rest left out) to end on time again
+  NoteDropped,      // a note with no sixteenth of its own
 };
 
 // English words for listings and the command line.
@@ -54,9 +63,13 @@ struct FitChange {
   std::int32_t shift = 0;
 };
 
+// How far the fitting moved note starts in each part: the largest move (ticks, either way).
+using FitMoves = std::array<std::int32_t, kUserParts + 1>; // index = part, 0 unused
+
 struct FitResult {
   Song song;
   std::vector<FitChange> changes;
+  FitMoves moves{};
 };
 
 // The song with every user part fitted; clipboard and backup slot are left as they are.
@@ -65,7 +78,7 @@ FitResult FitForSmd(const Song &song);
 
 // The same on the song itself, for a caller that has no use for the song as it was (a
 // batch conversion): spares copying a long song. The score lists are left to the caller.
-std::vector<FitChange> FitForSmdInPlace(Song &song);
+std::vector<FitChange> FitForSmdInPlace(Song &song, FitMoves *moves = nullptr);
 
 // Mends only the problem the save check finds at `element` of user part `partNumber` (as
 // FindSaveProblems reports it), by the same rules, within ProblemStretch. Every other
@@ -84,5 +97,8 @@ std::pair<int, int> ProblemStretch(const Part &part, const SaveProblem &problem)
 // One line per change: "part<TAB>element<TAB>measure:beat:tick<TAB>what".
 std::string FitChangesText(const std::vector<FitChange> &changes, int ticksPerBeat,
                            int beatsPerMeasure);
+
+// "パート 1: 最大 40 ティック移動" for each part the fitting changed.
+std::string FitMovesText(const FitMoves &moves);
 
 } // namespace pipora

@@ -252,6 +252,24 @@ int FittedScrollOffset(const Song &song, int quarterWidth) {
   return -PickupWidth(song, quarterWidth) - kClefMargin;
 }
 
+namespace {
+constexpr std::array kScorePercents = {50, 67, 80, 90, 100, 110, 125, 150, 175, 200, 250, 300};
+} // namespace
+
+int ClampedScorePercent(int percent) {
+  return std::clamp(percent, kScorePercents.front(), kScorePercents.back());
+}
+
+int ZoomedScorePercent(int percent, bool larger) {
+  const int p = ClampedScorePercent(percent);
+  if (larger) {
+    const auto it = std::upper_bound(kScorePercents.begin(), kScorePercents.end(), p);
+    return it == kScorePercents.end() ? p : *it;
+  }
+  const auto it = std::lower_bound(kScorePercents.begin(), kScorePercents.end(), p);
+  return it == kScorePercents.begin() ? p : *(it - 1);
+}
+
 int ZoomedQuarterWidth(int quarterWidth, bool wider) {
   if (wider)
     return quarterWidth + kZoomStep;

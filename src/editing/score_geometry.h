@@ -124,6 +124,11 @@ bool SongFitsWidth(const Song &song, int quarterWidth, int surfaceWidth);
 int FittedScrollOffset(const Song &song, int quarterWidth);
 
 int ZoomedQuarterWidth(int quarterWidth, bool wider);
+// The scale of the whole score (staff size and all), in percent of its own size.
+inline constexpr int kDefaultScorePercent = 100;
+int ClampedScorePercent(int percent);
+// The next step of the scale up or down (50 to 300 percent).
+int ZoomedScorePercent(int percent, bool larger);
 int ZoomedStaffDistance(int staffDistance, bool wider);
 // Scroll value kept in proportion to a zoom, limited to the new range.
 int ScaledScrollValue(int value, int oldUnit, int newUnit, ScrollRange range);

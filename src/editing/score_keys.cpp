@@ -523,14 +523,33 @@ ScoreKeyOutcome HandleScoreKey(Song &song, int keyCode, int shift, const ScoreKe
   return out;
 }
 
-std::string CursorTimeText(const Song &song, bool isTick) {
-  const Part &part = song.part(ScoreCurrentPart(song));
-  const int t = StartAt(part, CursorOf(part)) - song.part(1).score[0].start;
+std::optional<int> ScoreZoomKey(int keyCode, int shift, const ShortCutTable &shortCuts) {
+  constexpr int kOemPlus = 0xBB, kOemMinus = 0xBD, kKeypadPlus = 0x6B, kKeypadMinus = 0x6D;
+  if ((shift & ~vk::kShift) != vk::kCtrl)
+    return std::nullopt;
+  if (ResolveShortCut(CombinedKeyCode(keyCode, shift), shortCuts, kScoreEditorActions))
+    return std::nullopt;
+  if (keyCode == kOemPlus || keyCode == kKeypadPlus)
+    return 1;
+  if (keyCode == kOemMinus || keyCode == kKeypadMinus)
+    return -1;
+  if (keyCode == vk::Digit(0) || keyCode == vk::NumpadDigit(0))
+    return 0;
+  return std::nullopt;
+}
+
+std::string TickTimeText(const Song &song, int tick, bool isTick) {
+  const int t = tick - song.part(1).score[0].start;
   if (!isTick)
     return TimeText(StoppedCentiseconds(t, song.msPerTick));
   if (song.ticksPerBeat <= 0)
     return {};
   return MeasureText(t, song.ticksPerBeat, song.beatsPerMeasure);
+}
+
+std::string CursorTimeText(const Song &song, bool isTick) {
+  const Part &part = song.part(ScoreCurrentPart(song));
+  return TickTimeText(song, StartAt(part, CursorOf(part)), isTick);
 }
 
 } // namespace pipora

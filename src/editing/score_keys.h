@@ -6,6 +6,7 @@
 #include "model/song.h"
 #include "model/virtual_keys.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,10 @@ struct ScoreKeyOutcome {
 ScoreKeyOutcome HandleScoreKey(Song &song, int keyCode, int shift, const ScoreKeyOptions &options,
                                const StaffLabelTable &table);
 
+// Ctrl with plus ("=", keypad +), minus or 0: the whole score larger (+1), smaller (-1) or at
+// its own size (0). None for other keys, and for a key the shortcut table gives an action.
+std::optional<int> ScoreZoomKey(int keyCode, int shift, const ShortCutTable &shortCuts);
+
 // The parts of the handler, usable on their own.
 void MoveScoreCursor(Song &song, int keyCode, int shift, VerticalScroll &scroll);
 // Types a letter A-G at the cursor: octave from the note before the cursor, accidental from
@@ -63,5 +68,7 @@ void DeleteBackward(Song &song);
 // "1:05:20" (minutes, seconds, hundredths) or, with `isTick`, "03:2:24" (bar, beat, ticks/10)
 // for the current part's cursor.
 std::string CursorTimeText(const Song &song, bool isTick);
+// The same for any start tick.
+std::string TickTimeText(const Song &song, int tick, bool isTick);
 
 } // namespace pipora

@@ -13,6 +13,10 @@ inline constexpr std::string_view kWriteFailedMessage = "ファイルの保存�
 inline constexpr std::string_view kChangedQuestion = "ファイルは変更されています。保存しますか。";
 inline constexpr std::string_view kOverwriteQuestion =
     "同じ名前のファイルが存在します。上書きしますか。";
+inline constexpr std::string_view kNotRegularFileMessage = "通常のファイルではありません";
+// "a.smd は既に存在します。上書きしますか？": before a first save replaces a file the song did
+// not come from.
+inline constexpr std::string_view kAlreadyExistsQuestion = " は既に存在します。上書きしますか？";
 
 // The reason given for a file refused by its size: "ファイルが大きすぎます（64 MB まで）".
 inline std::string TooLargeText(std::int64_t limitBytes) {

@@ -69,6 +69,10 @@ public:
   void run() {
     const int count = std::min<int>(part_.count, static_cast<int>(part_.notes.size()) - 1);
     for (int i = 0; i <= count && out_.size() < limit_;) {
+      if (i >= kMaxSmdPartNotes && i < count) {
+        add(kMaxSmdPartNotes, -1, SaveProblemKind::PartTooLong);
+        return;
+      }
       const NoteEntry &e = at(i);
       if (HasTripletMark(e.length)) {
         group(i, count);
@@ -143,6 +147,8 @@ std::string_view SaveProblem::message() const {
     return kTripletNotComplete;
   case SaveProblemKind::TripletTooWide:
     return kTripletTooWide;
+  case SaveProblemKind::PartTooLong:
+    return kPartTooLong;
   }
   return kCannotHandleNote;
 }

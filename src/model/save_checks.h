@@ -18,10 +18,17 @@ inline constexpr std::string_view kTripletNotComplete =
     "3連符は3つセットになっていなければなりません。保存に失敗しました。";
 inline constexpr std::string_view kTripletTooWide = "3連符の音域が広過ぎます。保存に失敗しました。";
 
+// The most notes of one part the SMD reader takes: a part beyond it is refused on saving,
+// so that every file written can be opened again.
+inline constexpr int kMaxSmdPartNotes = 100'000;
+inline constexpr std::string_view kPartTooLong =
+    "パートの音符が多すぎます（100000 個まで）。保存に失敗しました。";
+
 enum class SaveProblemKind {
   NoteNotSavable,     // outside 45..90, a negative number, or a length SMD has no code for
   TripletNotComplete, // the group's lengths differ, or its second note is tied
   TripletTooWide,     // the group's pitches fit no octave window
+  PartTooLong,        // the part's notes from kMaxSmdPartNotes on, which no reader takes
 };
 
 struct SaveProblem {

@@ -47,7 +47,7 @@ std::optional<AbandonedSong> UnsavedSongIn(const QDir &folder) {
                                                  return a.lastModified() < b.lastModified();
                                                return number(a) < number(b);
                                              });
-  const Result<QByteArray> line = ReadFirstLine(newest.filePath());
+  const Result<QByteArray> line = ReadFirstLine(newest.filePath(), kMaxSmdLineBytes);
   if (!line || line->isEmpty())
     return std::nullopt;
   AbandonedSong song;

@@ -79,8 +79,10 @@ void EditorSession::refreshScoreLists() {
 
 void EditorSession::announce(const Marks &before) {
   scheduleRecord();
-  if (before.path != song_.fileName)
+  if (before.path != song_.fileName) {
+    history_.nameDocument(song_.fileName);
     emit pathChanged(path());
+  }
   if (before.dirty != song_.dirty)
     emit dirtyChanged(song_.dirty);
 }
@@ -89,6 +91,11 @@ void EditorSession::setPath(const QString &path) {
   const Marks before = marks();
   song_.fileName = path.toStdString();
   announce(before);
+}
+
+bool EditorSession::wouldReplaceAnotherFile(const QString &path) const {
+  const QFileInfo target(path);
+  return target.exists() && target.absoluteFilePath() != QFileInfo(ownFile_).absoluteFilePath();
 }
 
 void EditorSession::setDirty(bool dirty) {
@@ -106,6 +113,7 @@ void EditorSession::newSong() {
   const Marks before = marks();
   fitUndo_.reset();
   NewSong(song_);
+  ownFile_.clear();
   history_.restart();
   history_.takeSnapshot(song_, false, options().isSaveTone);
   song_.dirty = false;
@@ -120,8 +128,11 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
   OpenOptions open;
   open.isSaveTone = options().isSaveTone;
   Result<OpenOutcome> opened = OpenSmdFile(song_, path, open);
-  if (opened && *opened == OpenOutcome::Loaded)
+  if (opened && *opened == OpenOutcome::Loaded) {
+    ownFile_ = path;
+    history_.beginDocument(song_.fileName);
     emit songReplaced();
+  }
   announce(before);
   return opened;
 }
@@ -142,8 +153,10 @@ Status EditorSession::save() {
     return encoded.failure();
   Status saved = SaveSmdFile(song_, path(), *encoded, options().isSaveTone);
   // A tie dropped from a triplet shows in the score too.
-  if (saved)
+  if (saved) {
+    ownFile_ = path();
     BuildScoreList(song_);
+  }
   announce(before);
   return saved;
 }
@@ -160,6 +173,8 @@ Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportRe
   import.report = report;
   Result<MidiImportReport> imported = ImportMidiFile(song_, path, import);
   if (imported) {
+    ownFile_.clear();
+    history_.beginDocument(song_.fileName);
     song_.currentPart = 1;
     emit songReplaced();
   }
@@ -206,6 +221,7 @@ Status EditorSession::recover(const AbandonedSong &abandoned) {
   if (*opened == OpenOutcome::EmptyFile)
     NewSong(song_, true);
   song_.fileName = abandoned.fileName.toStdString();
+  ownFile_ = abandoned.fileName;
   if (options().isSaveTone && !abandoned.fileName.isEmpty())
     LoadTones(song_, abandoned.fileName);
   song_.dirty = true;
@@ -236,18 +252,28 @@ Status EditorSession::writeEventList() {
 
 void EditorSession::takeSnapshot(bool noteListsCurrent) {
   fitUndo_.reset();
+  history_.setDiskCap(options().undoDiskBytes);
   history_.takeSnapshot(song_, edited_ == EditedLists::Score && !noteListsCurrent,
                         options().isSaveTone);
+  if (!history_.writeFault().empty())
+    reportRecoveryFault(history_.writeFault());
   noteChange();
   emit historyChanged();
 }
 
-Status EditorSession::loadSnapshot(Status loaded) {
+Status EditorSession::loadSnapshot(bool forward) {
+  const Marks before = marks();
+  const int document = history_.document();
+  Status loaded = forward ? history_.redo(song_) : history_.undo(song_);
   if (loaded) {
+    // Back in a song opened before: its file's tones, not those of the file opened since.
+    if (history_.document() != document && options().isSaveTone && !song_.fileName.empty())
+      LoadTones(song_, path());
     noteChange();
     emit songReplaced();
     emit historyChanged();
   }
+  announce(before);
   return loaded;
 }
 
@@ -269,7 +295,7 @@ Status EditorSession::undo() {
   }
   fitUndo_.reset();
   if (options().isManyUndo)
-    return loadSnapshot(history_.undo(song_));
+    return loadSnapshot(false);
   const int part = ExchangeWithBackup(song_, edited_ == EditedLists::Score);
   if (part != 0) {
     noteChange();
@@ -283,7 +309,7 @@ Status EditorSession::undo() {
 
 Status EditorSession::redo() {
   fitUndo_.reset();
-  return loadSnapshot(history_.redo(song_));
+  return loadSnapshot(true);
 }
 
 bool EditorSession::canUndo() const {
@@ -347,7 +373,16 @@ Status EditorSession::writeRecoveryRecord() {
   Status written = WriteFileAtomically(recordFile, FormatRecoveryRecord(record));
   if (written)
     recordPending_ = false;
+  else
+    reportRecoveryFault(written.error());
   return written;
+}
+
+void EditorSession::reportRecoveryFault(const std::string &reason) {
+  if (recoveryFaultReported_)
+    return;
+  recoveryFaultReported_ = true;
+  emit recoveryUnavailable(QString::fromStdString(reason));
 }
 
 void EditorSession::closeHistory() {

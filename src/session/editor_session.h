@@ -33,6 +33,7 @@ class PlayerRelay;
 struct DocumentOptions {
   bool isSaveTone = false; // tones per file in the tone store
   bool isManyUndo = true;  // snapshots; off: single-step exchange with the backup slot
+  qint64 undoDiskBytes = qint64{100} << 20; // the snapshots' disk use; 0: no limit
   MidiImportOptions import;
 };
 
@@ -80,6 +81,10 @@ public:
   void setPath(const QString &path);
   bool isDirty() const { return song_.dirty; }
   void setDirty(bool dirty);
+  // True when saving to `path` replaces a file the song was neither opened from nor saved to
+  // (an imported song named after its MIDI file meeting an unrelated SMD file): the user is
+  // asked first.
+  bool wouldReplaceAnotherFile(const QString &path) const;
 
   // --- document commands (dialogs and questions are the caller's) ----------------------
   // New: empty song, history restarted with snapshot 0, no file name, clean.
@@ -169,6 +174,9 @@ signals:
   void songChanged();
   void positionChanged(int startTick);
   void positionTextChanged(const QString &text);
+  // A snapshot or the recovery record could not be written: unsaved work cannot be brought
+  // back after a crash. Emitted once per run, with the system's reason.
+  void recoveryUnavailable(const QString &reason);
 
 private:
   // Emits what changed in the path and dirty flag since `before`.
@@ -178,7 +186,8 @@ private:
   };
   Marks marks() const { return {song_.fileName, song_.dirty}; }
   void announce(const Marks &before);
-  Status loadSnapshot(Status loaded);
+  // Undo (redo) by the snapshot files.
+  Status loadSnapshot(bool forward);
   // Puts a fitted song in place as one undo step; returns the number of changes.
   std::size_t takeFitted(FitResult fitted);
 
@@ -191,6 +200,9 @@ private:
     int indexAfter = -1;  // and after it
   };
   std::optional<FitUndo> fitUndo_;
+  // Tells once that recovery is not possible.
+  void reportRecoveryFault(const std::string &reason);
+  bool recoveryFaultReported_ = false;
   // The song changed: the record is written once the current event is handled.
   void noteChange();
   void scheduleRecord();
@@ -198,6 +210,9 @@ private:
   void closeHistory();
 
   QString programDirectory_;
+  // The file the song was opened from, recovered for or last saved to; empty for a new or
+  // imported song.
+  QString ownFile_;
   Song song_;
   DocumentOptions options_;
   std::function<DocumentOptions()> optionsSource_;

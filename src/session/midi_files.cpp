@@ -6,7 +6,6 @@
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <array>
 #include <span>
@@ -59,9 +58,7 @@ QString WithLastThreeReplaced(const QString &path, const QString &extension) {
 
 Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
                                         const MidiImportOptions &options) {
-  if (QFileInfo(path).size() > kMaxMidiFileBytes)
-    return Error{TooLargeText(kMaxMidiFileBytes)};
-  Result<QByteArray> file = ReadWholeFile(path);
+  Result<QByteArray> file = ReadWholeFile(path, kMaxMidiFileBytes);
   if (!file)
     return file.failure();
 
@@ -92,6 +89,8 @@ Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
 
 Status ExportMidiFile(const Song &song, const QString &path, const VelocitySource &velocities,
                       bool writeLog) {
+  if (Status fits = CheckMidiExport(song); !fits)
+    return fits;
   const SmfFile smf = EncodeSmf(song, velocities);
   if (writeLog)
     (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);

@@ -7,7 +7,7 @@
 namespace pipora {
 
 Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptions &options) {
-  Result<QByteArray> line = ReadFirstLine(path);
+  Result<QByteArray> line = ReadFirstLine(path, kMaxSmdLineBytes);
   if (!line)
     return line.failure();
   if (line->isEmpty()) {

@@ -102,6 +102,23 @@ void UndoHistory::keep() {
   folder_.reset();
 }
 
+void UndoHistory::restart() {
+  undoIndex_ = -1;
+  oldest_ = 0;
+  snapshotDocuments_.clear();
+  documentNames_.clear();
+  beginDocument({});
+}
+
+void UndoHistory::beginDocument(const std::string &fileName) {
+  document_ = static_cast<int>(documentNames_.size());
+  documentNames_.push_back(fileName);
+}
+
+void UndoHistory::nameDocument(const std::string &fileName) {
+  documentNames_[static_cast<std::size_t>(document_)] = fileName;
+}
+
 bool UndoHistory::canRedo() const {
   return usable() && QFile::exists(snapshotPath(undoIndex_ + 1));
 }
@@ -110,7 +127,12 @@ void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTo
   if (scoreEditorActive)
     BuildNoteList(song);
   ++undoIndex_;
-  if (!usable() || !WriteSmdSnapshot(song, snapshotPath(undoIndex_), isSaveTone))
+  const Status snapshot = usable() ? WriteSmdSnapshot(song, snapshotPath(undoIndex_), isSaveTone)
+                                   : Status(Error{"no folder for snapshots"});
+  const bool written = snapshot.ok();
+  // A song the save checks refuse takes no snapshot by design (its error names a note).
+  writeFault_ = written || snapshot.failure().place ? std::string() : snapshot.error();
+  if (!written)
     --undoIndex_;
   if (undoIndex_ < 0)
     return;
@@ -119,9 +141,32 @@ void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTo
     parts_.resize(at + 1);
     cursors_.resize(at + 1);
   }
+  if (snapshotDocuments_.size() < at + 1)
+    snapshotDocuments_.resize(at + 1, document_);
+  if (sizes_.size() < at + 1)
+    sizes_.resize(at + 1);
+  if (written) {
+    snapshotDocuments_[at] = document_;
+    sizes_[at] = QFileInfo(snapshotPath(undoIndex_)).size();
+  }
   parts_[at] = static_cast<std::int16_t>(song.currentPart);
   cursors_[at] = song.part(song.currentPart).scoreHeader.cursor;
   QFile::remove(snapshotPath(undoIndex_ + 1));
+  if (written)
+    dropOldest();
+}
+
+void UndoHistory::dropOldest() {
+  if (diskCap_ <= 0)
+    return;
+  qint64 used = 0;
+  for (int i = oldest_; i <= undoIndex_; ++i)
+    used += sizes_[static_cast<std::size_t>(i)];
+  while (used > diskCap_ && oldest_ < undoIndex_) {
+    QFile::remove(snapshotPath(oldest_));
+    used -= sizes_[static_cast<std::size_t>(oldest_)];
+    ++oldest_;
+  }
 }
 
 Status UndoHistory::load(Song &song, int index) {
@@ -144,11 +189,18 @@ Status UndoHistory::load(Song &song, int index) {
     p.scoreHeader.selLength = 0;
     p.cursor = std::clamp(cursors_[at], 0, p.count);
   }
+  if (at < snapshotDocuments_.size() && snapshotDocuments_[at] != document_) {
+    document_ = snapshotDocuments_[at];
+    song.fileName = documentNames_[static_cast<std::size_t>(document_)];
+    song.dirty = true;
+  }
   return Ok{};
 }
 
 Status UndoHistory::undo(Song &song) {
-  if (undoIndex_ <= 0)
+  if (undoIndex_ == oldest_ && oldest_ > 0)
+    return Error{std::string(kOldestUndoGoneMessage)};
+  if (undoIndex_ <= oldest_)
     return Ok{};
   Status loaded = load(song, undoIndex_ - 1);
   if (loaded)

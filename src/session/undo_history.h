@@ -14,9 +14,15 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace pipora {
+
+// Undo at the oldest snapshot kept, when older ones were dropped for the disk cap.
+inline constexpr std::string_view kOldestUndoGoneMessage =
+    "これより前の状態は、取り消し履歴のディスク使用量の上限を超えたため削除されました。";
 
 class UndoHistory {
 public:
@@ -31,11 +37,22 @@ public:
   QString recoveryPath() const;
   // The number of the newest snapshot the song corresponds to; -1 before the first.
   int undoIndex() const { return undoIndex_; }
-  bool canUndo() const { return undoIndex_ > 0; }
+  // True also at the oldest snapshot kept when older ones were dropped: undo then says so.
+  bool canUndo() const { return undoIndex_ > oldest_ || (undoIndex_ == oldest_ && oldest_ > 0); }
   bool canRedo() const;
 
-  // New starts the history again; the next snapshot is number 0.
-  void restart() { undoIndex_ = -1; }
+  // The most disk the snapshots may take together; the oldest go first when a new one passes
+  // it (the newest always stays). 0: no limit.
+  void setDiskCap(qint64 bytes) { diskCap_ = bytes; }
+
+  // New starts the history again; the next snapshot is number 0, of an untitled song.
+  void restart();
+  // Each snapshot belongs to a document: the song of one New, Open or import, under the
+  // file name it has now. Open and import start another document with its file name; a
+  // Save As names the current one.
+  void beginDocument(const std::string &fileName);
+  void nameDocument(const std::string &fileName);
+  int document() const { return document_; }
   // Goes back to an earlier snapshot without loading it, for a caller that put the song of
   // that moment back itself; the snapshots after it stay for redo.
   void stepBackTo(int index) {
@@ -53,10 +70,15 @@ public:
   // snapshot. With the score editor active its lists are written back to the note lists first.
   // With `isSaveTone` the tones go to the tone store as after a save.
   void takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTone);
+  // Why the last snapshot a savable song should have had could not be written (a full disk,
+  // no folder); empty when it was. Cleared by the next snapshot written.
+  const std::string &writeFault() const { return writeFault_; }
 
   // Loads the previous (next) snapshot in place of the song and restores its current part and
-  // score cursor. Nothing happens at the ends of the history. A snapshot that cannot be read
-  // leaves the song and the position in the history as they were and returns the message.
+  // score cursor. A snapshot of another document brings back that document's file name too,
+  // and the song is unsaved, so that a save goes to the file the song came from and never
+  // over the file opened since. Nothing happens at the ends of the history. A snapshot that cannot
+  // be read leaves the song and the position in the history as they were and returns the message.
   Status undo(Song &song);
   Status redo(Song &song);
 
@@ -67,9 +89,19 @@ private:
   std::unique_ptr<QTemporaryDir> folder_; // null when no folder could be made and locked
   // Held while this history lives: tells other editors the folder is in use.
   std::unique_ptr<QLockFile> owner_;
+  // Drops the oldest snapshots until the rest fit the disk cap.
+  void dropOldest();
+
   int undoIndex_ = -1;
+  int oldest_ = 0; // the oldest snapshot still on disk
+  std::string writeFault_;
+  qint64 diskCap_ = 0;
+  std::vector<qint64> sizes_; // per snapshot, bytes on disk
   std::vector<std::int16_t> parts_;
   std::vector<std::int32_t> cursors_;
+  std::vector<int> snapshotDocuments_;         // per snapshot
+  std::vector<std::string> documentNames_{""}; // per document
+  int document_ = 0;
 };
 
 // The names of the snapshot folders ("pipora-undo-*") and the lock file inside one.

@@ -80,6 +80,8 @@ struct Settings {
   ShortCutTable ShortCut = kDefaultShortCuts;
   bool isPreview = true;
   bool isManyUndo = true;
+  // "UndoDiskMB": the most disk the undo snapshots take; the oldest go first. 0: no limit.
+  int undoDiskMB = 100;
   bool isSaveTone = true;
   // The child window that was active last; none before any was.
   std::optional<WindowId> activeWindow;
@@ -87,6 +89,8 @@ struct Settings {
   // The score editor draws each note as its own glyph instead of engraving beams,
   // accidentals per measure and one label line.
   bool isClassicScore = false;
+  // The score editor's scale in percent (staff size and all).
+  int scoreZoom = 100;
 
   // The sound output: a system MIDI port's name (empty: the built-in synthesizer) and the
   // SoundFont of the built-in synthesizer (empty: the system's General MIDI SoundFont).

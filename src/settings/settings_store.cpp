@@ -4,6 +4,8 @@
 #include "platform/ini/ini_file.h"
 #include "settings/stored_names.h"
 
+#include <algorithm>
+
 #include <QFileInfo>
 #include <QLockFile>
 
@@ -16,6 +18,7 @@ const QString kSection = QStringLiteral("pipora");
 constexpr int kMaxTextLength = 254;
 const QString kMidiOutputKey = QStringLiteral("MidiOutput");
 const QString kSoundFontKey = QStringLiteral("SoundFont");
+const QString kScoreZoomKey = QStringLiteral("ScoreZoom");
 
 constexpr std::array kLayoutOrder = {WindowId::Main, WindowId::SourceEditor, WindowId::Player,
                                      WindowId::Property, WindowId::ScoreEditor};
@@ -160,6 +163,8 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
     r.readInt(ShortCutKey(i), settings.ShortCut[static_cast<std::size_t>(i)]);
   r.readBool("isPreview", settings.isPreview);
   r.readBool("isManyUndo", settings.isManyUndo);
+  r.readInt("UndoDiskMB", settings.undoDiskMB);
+  settings.undoDiskMB = std::max(settings.undoDiskMB, 0);
   r.readBool("isSaveTone", settings.isSaveTone);
   QString activeWindow = settings.activeWindow ? WindowKeyName(*settings.activeWindow) : QString();
   r.readText("ActiveWindow", activeWindow);
@@ -169,6 +174,7 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
   r.readBool("isClassicScore", settings.isClassicScore);
   r.readText(kMidiOutputKey, settings.midiOutput);
   r.readText(kSoundFontKey, settings.soundFont);
+  r.readInt(kScoreZoomKey, settings.scoreZoom);
 
   if (r.failed()) {
     report.error = Error{(r.badKey() + QStringLiteral(": 値を読み取れません。")).toStdString()};
@@ -177,6 +183,18 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
   if (screenWidth > presentScreen.width() || screenHeight > presentScreen.height()) {
     report.value = LoadedLayout::LargerScreen;
     return report;
+  }
+  // A damaged or hand-edited file may give any size (16777215 wide would take gigabytes of
+  // window surface): a window is at most twice the screen's size and stays within reach.
+  if (!presentScreen.isEmpty()) {
+    const int w = presentScreen.width();
+    const int h = presentScreen.height();
+    for (WindowLayout &window : layout.windows) {
+      window.width = std::clamp(window.width, 0, 2 * w);
+      window.height = std::clamp(window.height, 0, 2 * h);
+      window.left = std::clamp(window.left, -w, 2 * w);
+      window.top = std::clamp(window.top, 0, 2 * h);
+    }
   }
   settings.windows = layout.windows;
   settings.sourceFont = layout.sourceFont;
@@ -227,21 +245,26 @@ SettingsValues SettingsKeyValues(const Settings &settings, QSize presentScreen) 
     putInt(ShortCutKey(i), settings.ShortCut[static_cast<std::size_t>(i)]);
   putBool("isPreview", settings.isPreview);
   putBool("isManyUndo", settings.isManyUndo);
+  putInt("UndoDiskMB", settings.undoDiskMB);
   putBool("isSaveTone", settings.isSaveTone);
   put("ActiveWindow", settings.activeWindow ? WindowKeyName(*settings.activeWindow) : QString());
   putBool("isNoCheck", settings.isNoCheck);
   putBool("isClassicScore", settings.isClassicScore);
   put(kMidiOutputKey, settings.midiOutput);
   put(kSoundFontKey, settings.soundFont);
+  putInt(kScoreZoomKey, settings.scoreZoom);
   return values;
 }
 
 namespace {
 
-// The sound keys are this platform's own: written once they have been set, so that a
-// file of the classic keys stays as it was until the user chooses an output.
-bool IsOptionalKey(const QString &key) {
-  return key == kMidiOutputKey || key == kSoundFontKey;
+// The sound keys and the score's scale are this platform's own: written once they have been
+// set, so that a file of the classic keys stays as it was until the user chooses an output
+// or zooms the score.
+bool IsOptionalKey(const QString &key, const QString &value) {
+  if (key == kScoreZoomKey)
+    return value == QString::number(Settings().scoreZoom);
+  return (key == kMidiOutputKey || key == kSoundFontKey) && value.isEmpty();
 }
 
 // Writes `values` into the file as it is now, keeping every other key. With a baseline,
@@ -255,7 +278,7 @@ Status WriteValues(const SettingsValues &values, const SettingsValues *baseline,
   for (qsizetype i = 0; i < values.size(); ++i) {
     const auto &[key, value] = values[i];
     const bool inFile = ini.value(kSection, key).has_value();
-    if (IsOptionalKey(key) && value.isEmpty() && !inFile)
+    if (IsOptionalKey(key, value) && !inFile)
       continue;
     if (baseline && inFile && i < baseline->size() && (*baseline)[i].second == value)
       continue;

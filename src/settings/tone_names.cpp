@@ -52,7 +52,8 @@ ToneNames ParseToneNames(const QByteArray &bytes) {
 }
 
 ToneNames LoadToneNames(const QString &path) {
-  const Result<QByteArray> bytes = ReadWholeFile(path);
+  // 128 short lines: a megabyte is far more than any list of names needs.
+  const Result<QByteArray> bytes = ReadWholeFile(path, qint64{1} << 20);
   if (!bytes)
     return NumbersOnly();
   return ParseToneNames(bytes.value());

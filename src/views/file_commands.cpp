@@ -38,14 +38,20 @@ QWidget *FileCommands::parentWidget() const {
   return &frame_;
 }
 
-// Asks before the song is replaced. False when the changes should stay: the user wanted
-// them saved and the save did not complete.
+// Asks before the song is replaced. False when the changes should stay: the user cancelled
+// (Escape, or closing the box), or wanted them saved and the save did not complete.
 bool FileCommands::askToSaveChanges() {
   if (!ctx_.session.isDirty())
     return true;
-  if (frame_.prompts().question(parentWidget(), Text(kChangedQuestion), false) != Answer::Yes)
+  switch (frame_.prompts().question(parentWidget(), Text(kChangedQuestion), true)) {
+  case Answer::Yes:
+    return saveSmd();
+  case Answer::No:
     return true;
-  return saveSmd();
+  case Answer::Cancel:
+    break;
+  }
+  return false;
 }
 
 // --- New and Open ----------------------------------------------------------------------
@@ -102,7 +108,7 @@ void FileCommands::showCheckFailure(int part, int element, const QString &messag
   frame_.prompts().warning(parentWidget(), message);
 }
 
-bool FileCommands::saveSmd() {
+bool FileCommands::saveSmd(bool overwriteConfirmed) {
   ctx_.session.syncNoteLists();
   frame_.propertyWindow()->commitToSong();
   if (const Status check = ctx_.session.checkSmd(); !check) {
@@ -114,6 +120,10 @@ bool FileCommands::saveSmd() {
   if (ctx_.session.path().isEmpty())
     return saveSmdAs();
   const QString path = ctx_.session.path();
+  if (!overwriteConfirmed && ctx_.session.wouldReplaceAnotherFile(path) &&
+      frame_.prompts().questionDefaultNo(
+          parentWidget(), QFileInfo(path).fileName() + Text(kAlreadyExistsQuestion)) != Answer::Yes)
+    return false;
   frame_.updateCaption();
   if (const Status saved = ctx_.session.save(); !saved) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, saved.failure(), FileAccess::Write);
@@ -124,9 +134,13 @@ bool FileCommands::saveSmd() {
 
 QString FileCommands::askSavePath(FileDialogRequest request) {
   request.maxNameLength = ctx_.settings.maxFileNameLength();
-  const QString path = frame_.prompts().saveFileName(parentWidget(), request);
+  QString path = frame_.prompts().saveFileName(parentWidget(), request);
   if (path.isEmpty())
     return {};
+  // As the desktop's save dialogs do: a name typed without an extension gets the format's,
+  // so that the Open dialog's filter shows the file. A given extension stays.
+  if (!request.defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty())
+    path += (path.endsWith('.') ? QString() : QStringLiteral(".")) + request.defaultSuffix;
   if (QFileInfo::exists(path) &&
       frame_.prompts().question(parentWidget(), Text(kOverwriteQuestion), false) != Answer::Yes)
     return {};
@@ -138,11 +152,12 @@ bool FileCommands::saveSmdAs() {
   request.filters = SmdFilters();
   request.selectedFilter = 1;
   request.initialName = ctx_.session.path();
+  request.defaultSuffix = QStringLiteral("smd");
   const QString path = askSavePath(request);
   if (path.isEmpty())
     return false;
   ctx_.session.setPath(path);
-  return saveSmd();
+  return saveSmd(true); // the dialog asked about an existing file
 }
 
 // --- MIDI ----------------------------------------------------------------------------------
@@ -201,6 +216,7 @@ bool FileCommands::saveMidiAs() {
   request.selectedFilter = 0;
   if (!ctx_.session.path().isEmpty())
     request.initialName = WithLastThreeReplaced(ctx_.session.path(), "mid");
+  request.defaultSuffix = QStringLiteral("mid");
   const QString path = askSavePath(request);
   if (path.isEmpty())
     return false;

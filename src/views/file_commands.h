@@ -16,7 +16,8 @@ public:
   // Each returns whether it completed (a refused, cancelled or failed command: false).
   bool newSong();
   bool openSmd();
-  bool saveSmd();
+  // `overwriteConfirmed`: the save dialog already asked about replacing an existing file.
+  bool saveSmd(bool overwriteConfirmed = false);
   bool saveSmdAs();
   bool openMidi();
   bool saveMidi();

@@ -88,9 +88,15 @@ void MainWindow::connectSession() {
     DocumentOptions options;
     options.isSaveTone = settings.isSaveTone;
     options.isManyUndo = settings.isManyUndo;
+    options.undoDiskBytes = qint64{settings.undoDiskMB} << 20;
     options.import.triplets = settings.is3;
     options.import.foldOctaves = settings.isAuto;
     return options;
+  });
+  connect(&session, &EditorSession::recoveryUnavailable, this, [this](const QString &reason) {
+    prompts().warning(
+        this, QStringLiteral("取り消し履歴と復元用のファイルを書き込めません（") + reason +
+                  QStringLiteral("）。\nこのまま異常終了すると、編集中の内容は復元できません。"));
   });
   connect(&session, &EditorSession::songReplaced, this, [this] {
     // Refilling the source editor activates it; the focus then returns to the window the
@@ -184,7 +190,7 @@ void MainWindow::connectCommands() {
   connect(action("FontItem"), &QAction::triggered, this, &MainWindow::chooseSourceFont);
   connect(action("ToneItem"), &QAction::triggered, this,
           [this] { OptionsDialog(ctx_, *prompts_, this).exec(); });
-  connect(action("HelpItem"), &QAction::triggered, this, [this] { ShowHelp(this); });
+  ConnectHelpItem(action("HelpItem"), this);
   connect(action("AboutItem"), &QAction::triggered, this, [this] { ShowAbout(this); });
 }
 

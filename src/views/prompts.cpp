@@ -52,14 +52,16 @@ QString DialogPrompts::saveFileName(QWidget *parent, const FileDialogRequest &re
   return RunFileDialog(parent, request, true);
 }
 
-Answer DialogPrompts::question(QWidget *parent, const QString &text, bool withCancel) {
+namespace {
+
+Answer Ask(QWidget *parent, const QString &text, bool withCancel, bool yesByDefault) {
   QMessageBox box(QMessageBox::Question, kTitle, text, QMessageBox::NoButton, parent);
   // Button captions in the program's language, as the system would show them.
   QAbstractButton *yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
   QAbstractButton *no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
   QAbstractButton *cancel =
       withCancel ? box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole) : nullptr;
-  box.setDefaultButton(static_cast<QPushButton *>(yes));
+  box.setDefaultButton(static_cast<QPushButton *>(yesByDefault ? yes : no));
   box.setEscapeButton(cancel ? cancel : no);
   box.exec();
   if (box.clickedButton() == yes)
@@ -67,6 +69,16 @@ Answer DialogPrompts::question(QWidget *parent, const QString &text, bool withCa
   if (box.clickedButton() == no)
     return Answer::No;
   return withCancel ? Answer::Cancel : Answer::No;
+}
+
+} // namespace
+
+Answer DialogPrompts::question(QWidget *parent, const QString &text, bool withCancel) {
+  return Ask(parent, text, withCancel, true);
+}
+
+Answer DialogPrompts::questionDefaultNo(QWidget *parent, const QString &text) {
+  return Ask(parent, text, false, false);
 }
 
 void DialogPrompts::warning(QWidget *parent, const QString &text) {

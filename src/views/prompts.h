@@ -16,6 +16,8 @@ struct FileDialogRequest {
   int selectedFilter = 0;
   QString initialName;
   int maxNameLength = 260;
+  // Save dialogs: added (after a dot) to a chosen name without an extension.
+  QString defaultSuffix;
 };
 
 class Prompts {
@@ -26,6 +28,10 @@ public:
   virtual QString saveFileName(QWidget *parent, const FileDialogRequest &request) = 0;
   // Question icon, Yes and No (and Cancel when asked for).
   virtual Answer question(QWidget *parent, const QString &text, bool withCancel) = 0;
+  // Yes and No with No the default button, for a question whose Yes loses a file.
+  virtual Answer questionDefaultNo(QWidget *parent, const QString &text) {
+    return question(parent, text, false);
+  }
   // Exclamation icon, OK.
   virtual void warning(QWidget *parent, const QString &text) = 0;
   // Plain message (information or an unexpected error's description), OK.
@@ -43,6 +49,7 @@ public:
   QString openFileName(QWidget *parent, const FileDialogRequest &request) override;
   QString saveFileName(QWidget *parent, const FileDialogRequest &request) override;
   Answer question(QWidget *parent, const QString &text, bool withCancel) override;
+  Answer questionDefaultNo(QWidget *parent, const QString &text) override;
   void warning(QWidget *parent, const QString &text) override;
   void message(QWidget *parent, const QString &text) override;
   bool chooseFont(QWidget *parent, QFont &font) override;

@@ -3,6 +3,7 @@
 #include "session/editor_session.h"
 
 #include "formats/smd/smd_writer.h"
+#include "model/new_song.h"
 #include "model/vocabulary.h"
 #include "platform/files/file_io.h"
 #include "platform/ini/ini_file.h"
@@ -170,6 +171,61 @@ TEST_F(EditorSessionTest, UndoAndRedoMoveThroughTheSnapshots) {
   enter(1, 67, "4");
   EXPECT_FALSE(session.canRedo());
 }
+
+TEST_F(EditorSessionTest, SaveAsStaysWithTheSongItNamedThroughUndo) {
+  enter(1, 60, "4");
+  ASSERT_TRUE(session.saveAs(path("x.smd")).ok());
+  enter(1, 62, "4");
+  ASSERT_TRUE(session.undo().ok());
+  EXPECT_EQ(session.path(), path("x.smd"));
+}
+
+// Undo and redo across an Open or an import bring back the file name the song had, so that a
+// save goes to that file and the one opened since stays as it is.
+struct ReplacedSongRow {
+  const char *name;
+  bool import; // the song is replaced by a MIDI import, else by an Open
+};
+
+class UndoAcrossReplacement : public EditorSessionTest,
+                              public testing::WithParamInterface<ReplacedSongRow> {};
+
+TEST_P(UndoAcrossReplacement, BringsBackTheFileNameOfTheSong) {
+  Song other;
+  NewSong(other);
+  InsertNote(other, 1, 0, 67, "8", PitchNameOf(67));
+  RecalcTimes(other);
+  ASSERT_TRUE(WriteFileAtomically(path("b.smd"), "b\x1b$D!$66\x0f\r\n").ok());
+  ASSERT_TRUE(ExportMidiFile(other, path("b.mid")).ok());
+  const QByteArray bBytes = *ReadWholeFile(path("b.smd"));
+  enter(1, 60, "4");
+  enter(1, 62, "4");
+  ASSERT_TRUE(session.saveAs(path("a.smd")).ok());
+  const QString replacement = path(GetParam().import ? "b.mid" : "b.smd");
+  ASSERT_TRUE(GetParam().import ? session.importMidi(replacement).ok()
+                                : session.open(replacement).ok());
+  EXPECT_EQ(session.path(), path("b.smd"));
+  log.take();
+
+  ASSERT_TRUE(session.undo().ok());
+  EXPECT_EQ(numbers(1), (std::vector<int>{60}));
+  EXPECT_EQ(session.path(), path("a.smd"));
+  EXPECT_TRUE(session.isDirty()); // neither file holds this song
+  EXPECT_EQ(log.take(), (std::vector<std::string>{"songReplaced",
+                                                  "path " + path("a.smd").toStdString(), "dirty"}));
+  ASSERT_TRUE(session.save().ok());
+  EXPECT_EQ(*ReadWholeFile(path("b.smd")), bBytes);
+  ASSERT_TRUE(session.redo().ok());
+  EXPECT_EQ(numbers(1), (std::vector<int>{60, 62}));
+  EXPECT_EQ(session.path(), path("a.smd"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Replacements, UndoAcrossReplacement,
+                         testing::Values(ReplacedSongRow{"Open", false},
+                                         ReplacedSongRow{"MidiImport", true}),
+                         [](const testing::TestParamInfo<ReplacedSongRow> &info) {
+                           return std::string(info.param.name);
+                         });
 
 // A fitting is one undo step, whether the song before it or after it could take a snapshot:
 // undo brings back the song before the fitting, not the last song that could be saved.

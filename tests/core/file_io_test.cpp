@@ -2,6 +2,9 @@
 // file must come out byte for byte as it was, with the system's message reported.
 #include "platform/files/file_io.h"
 
+#include "model/file_messages.h"
+#include "platform/files/program_directory.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,11 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pipora {
 namespace {
@@ -150,6 +155,119 @@ TEST(ReplacingWrite, ReplacesTheFileALinkPointsAtAndKeepsTheLink) {
   ASSERT_TRUE(WriteFileAtomically(link, kNew).ok());
   EXPECT_TRUE(QFileInfo(link).isSymLink());
   EXPECT_EQ(*ReadWholeFile(real), kNew);
+}
+
+// What the replacing write does with each shape of target, "song.smd" in a fresh folder.
+struct TargetRow {
+  std::string name;
+  std::vector<std::string> setUp; // shell commands run in the folder first
+  int error;                      // 0: written
+  std::string changed;            // the file that then holds the new bytes
+  bool needsRoot = false;
+};
+
+class TargetShape : public testing::TestWithParam<TargetRow> {};
+
+TEST_P(TargetShape, WritesTheFileAtTheEndOrRefusesWithTheSystemMessage) {
+  const TargetRow &row = GetParam();
+  if (row.needsRoot && ::geteuid() != 0)
+    GTEST_SKIP() << "needs root to give a link another owner";
+  QTemporaryDir dir;
+  const QByteArray folder = QFile::encodeName(dir.path());
+  for (const std::string &command : row.setUp)
+    ASSERT_EQ(std::system(("cd '" + folder.toStdString() + "' && " + command).c_str()), 0)
+        << command;
+  const Status written = WriteFileAtomically(dir.filePath("song.smd"), kNew);
+  if (row.error != 0) {
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error(), std::strerror(row.error));
+  } else {
+    ASSERT_TRUE(written.ok()) << written.error();
+  }
+  if (!row.changed.empty()) {
+    EXPECT_EQ(*ReadWholeFile(dir.filePath(QString::fromStdString(row.changed))), kNew);
+  }
+  for (const QString &entry : FolderEntries(dir.path()))
+    EXPECT_FALSE(entry.endsWith(".tmp")) << "temporary file left: " << entry.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, TargetShape,
+    testing::Values(
+        TargetRow{"ReadOnlyFileRefused", {"echo old >song.smd", "chmod 444 song.smd"}, EACCES, ""},
+        TargetRow{"ChainOfLinksReachesItsEnd",
+                  {"echo old >final.smd", "ln -s final.smd mid.smd", "ln -s mid.smd song.smd"},
+                  0,
+                  "final.smd"},
+        TargetRow{"RelativeLinksInOtherFolders",
+                  {"mkdir sub", "echo old >final.smd", "ln -s ../final.smd sub/mid.smd",
+                   "ln -s sub/mid.smd song.smd"},
+                  0,
+                  "final.smd"},
+        TargetRow{"LinkToAReadOnlyFileRefused",
+                  {"echo old >final.smd", "chmod 444 final.smd", "ln -s final.smd song.smd"},
+                  EACCES,
+                  ""},
+        TargetRow{"LinkLoopRefused", {"ln -s song.smd song.smd"}, ELOOP, ""},
+        TargetRow{"AFolderRefused", {"mkdir song.smd"}, EISDIR, ""},
+        TargetRow{
+            "OthersLinkInAStickyFolderNotFollowed",
+            {"echo old >victim", "chmod 1777 .", "ln -s victim song.smd", "chown -h 4242 song.smd"},
+            EACCES,
+            "",
+            true},
+        TargetRow{"OwnLinkInAStickyFolderFollowed",
+                  {"echo old >final.smd", "chmod 1777 .", "ln -s final.smd song.smd"},
+                  0,
+                  "final.smd"}),
+    [](const testing::TestParamInfo<TargetRow> &info) { return info.param.name; });
+
+// Reading takes regular files only and never more than its limit, whatever the file is.
+struct ReadRow {
+  std::string name;
+  std::string setUp; // makes "in" in the folder
+  std::string message;
+};
+
+class ReadShape : public testing::TestWithParam<ReadRow> {};
+
+TEST_P(ReadShape, RefusesAtOnceWithAMessage) {
+  QTemporaryDir dir;
+  const std::string folder = QFile::encodeName(dir.path()).toStdString();
+  ASSERT_EQ(std::system(("cd '" + folder + "' && " + GetParam().setUp).c_str()), 0);
+  const QString in = dir.filePath("in");
+  const Result<QByteArray> whole = ReadWholeFile(in, 1 << 20);
+  ASSERT_FALSE(whole.ok());
+  EXPECT_EQ(whole.error(), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, ReadShape,
+    testing::Values(ReadRow{"Fifo", "mkfifo in", std::string(kNotRegularFileMessage)},
+                    ReadRow{"LinkToAnEndlessDevice", "ln -s /dev/zero in",
+                            std::string(kNotRegularFileMessage)},
+                    ReadRow{"HugeSparseFile", "truncate -s 600M in", TooLargeText(1 << 20)},
+                    ReadRow{"Folder", "mkdir in", std::strerror(EISDIR)}),
+    [](const testing::TestParamInfo<ReadRow> &info) { return info.param.name; });
+
+// Only the first line counts, and no more of it than one byte past the limit is read.
+TEST(ReadFirstLine, StopsOneBytePastTheLimit) {
+  QTemporaryDir dir;
+  const QString in = dir.filePath("in");
+  ASSERT_EQ(std::system(("truncate -s 600M '" + QFile::encodeName(in).toStdString() + "'").c_str()),
+            0);
+  const Result<QByteArray> line = ReadFirstLine(in, 1000);
+  ASSERT_TRUE(line.ok());
+  EXPECT_EQ(line->size(), 1001);
+}
+
+TEST(ReplacingWrite, FilesOfTheProgramFolderAreTheUsersAlone) {
+  const QString file = ProgramFile("mode-check.tmp");
+  ASSERT_TRUE(WriteFileAtomically(file, kOld).ok());
+  struct stat st;
+  ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  QFile::remove(file);
 }
 
 TEST(ReplacingWrite, AMissingFolderIsReportedBySystemMessage) {

@@ -127,6 +127,20 @@ INSTANTIATE_TEST_SUITE_P(
                 {{60, "43"}, {62, "83"}, {64, "83"}, {65, "83"}},
                 {{60, "8_"}, {60, "16"}, {62, "83"}, {64, "83"}, {65, "83"}},
                 {K::TripletToPlain}},
+        // the rests run past the loose run: the group takes what it needs of both
+        RuleRow{"CompletesWithRestsRunningPastTheRun",
+                {{60, "83"}, {0, "163"}, {0, "8"}, {64, "4"}},
+                {{60, "83"}, {0, "83"}, {0, "83"}, {64, "4"}},
+                {K::TripletCompleted}},
+        // 0-80-160 become 0-120-240: the rest after them ends where it ended
+        RuleRow{"RestAfterLengthenedPairGivesTheTimeBack",
+                {{60, "163"}, {62, "163"}, {0, "4"}, {0, "2"}, {64, "4"}},
+                {{60, "16"}, {62, "16"}, {0, "8"}, {0, "16"}, {0, "2"}, {64, "4"}},
+                {K::TripletToPlain, K::TimeGivenBack}},
+        RuleRow{"NoteWithoutASixteenthOrRestAfterItIsDropped",
+                {{60, "4"}, {62, "163"}, {64, "163"}, {65, "4"}},
+                {{60, "4"}, {62, "16"}, {65, "4"}},
+                {K::TripletToPlain, K::NoteDropped}},
         RuleRow{"FoldsLooseTripletNoteAsItBecomesPlain",
                 {{30, "83"}, {62, "83"}, {64, "4"}},
                 {{54, "16"}, {62, "8"}, {64, "4"}},
@@ -252,6 +266,22 @@ TEST(FitForSmd, ChangesNameTheirPartAndPlace) {
   EXPECT_EQ(FitChangesText(fitted.changes, 480, 4), "3\t1\t1:2:0\tオクターブ移動 +2 オクターブ\n");
 }
 
+TEST(FitForSmd, RemovedTieIsNamedInTheChanges) {
+  const FitResult fitted = FitForSmd(SongWith({{60, "83"}, {62, "83_"}, {64, "83"}}));
+  EXPECT_EQ(FitChangesText(fitted.changes, 480, 4), "1\t1\t1:1:16\tタイを削除\n");
+}
+
+// Where each part ends, from its start.
+std::vector<std::int32_t> PartEnds(const Song &song) {
+  std::vector<std::int32_t> ends;
+  for (int n = 1; n <= kUserParts; ++n) {
+    const Part &p = song.part(n);
+    ends.push_back(
+        p.count <= 0 ? 0 : p.notes[static_cast<std::size_t>(p.count)].start - p.notes[0].start);
+  }
+  return ends;
+}
+
 Song RandomSong(std::mt19937 &rng) {
   static const int kNumbers[] = {0,  0,  20, 30, 43, 44, 45, 50,  57,  60,
                                  66, 67, 69, 78, 79, 90, 91, 100, 127, -2};
@@ -286,6 +316,17 @@ TEST(FitForSmd, EveryRandomSongSavesAfterFittingWithOnlyReportedChanges) {
     ASSERT_EQ(testing::UnreportedDifference(song, fitted), "") << "round " << round;
     // Fitting what is fitted changes nothing.
     EXPECT_TRUE(FitForSmd(fitted.song).changes.empty()) << "round " << round;
+    // Time is kept: note starts within half a sixteenth, part ends on their nearest sixteenth.
+    const std::vector<std::int32_t> before = PartEnds(song);
+    const std::vector<std::int32_t> after = PartEnds(fitted.song);
+    for (std::size_t n = 0; n < before.size(); ++n) {
+      ASSERT_LE(fitted.moves[n + 1], 60) << "round " << round << " part " << n + 1 << "\n"
+                                         << ::testing::PrintToString(NotesOf(song, n + 1)) << "\n"
+                                         << ::testing::PrintToString(NotesOf(fitted.song, n + 1));
+      if (before[n] % 40 == 0) { // lengths the fitting knows
+        ASSERT_EQ(after[n], (before[n] + 60) / 120 * 120) << "round " << round << " part " << n + 1;
+      }
+    }
   }
 }
 

@@ -142,6 +142,18 @@ Figures ImportFitAndSave(const std::string &file, const QString &outDir) {
   f.groupsKept = TripletGroups(fitted.song);
   EXPECT_TRUE(FindSaveProblems(fitted.song).empty());
   EXPECT_EQ(testing::UnreportedDifference(imported, fitted), "");
+  // Fitting keeps time: every note start within half a sixteenth, every part's end in place
+  // (on its nearest sixteenth).
+  for (int n = 1; n <= kUserParts; ++n) {
+    EXPECT_LE(fitted.moves[static_cast<std::size_t>(n)], 60) << "part " << n;
+    const Part &a = imported.part(n);
+    const Part &b = fitted.song.part(n);
+    if (a.count > 0) {
+      EXPECT_EQ(b.notes[static_cast<std::size_t>(b.count)].start,
+                (a.notes[static_cast<std::size_t>(a.count)].start + 60) / 120 * 120)
+          << "part " << n;
+    }
+  }
 
   Song toSave = fitted.song;
   const QString smd = outDir + "/" + QString::fromStdString(file).replace('/', '_') + ".smd";

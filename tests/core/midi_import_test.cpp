@@ -397,11 +397,12 @@ TEST(ImportNoteEvent, ARefusedGapLeavesTheRestsBeforeItAsTheyWere) {
 }
 
 // A note or rest is appended whole or not at all: whole when its pieces leave room under the
-// limit, refused (and the import full) when they would reach it.
+// limit in all, or go past the part's limit, refused (and the import full) otherwise.
 struct LimitRow {
   const char *name;
   std::int64_t gapTicks; // silence before a quarter note on channel 1, on the grid
   std::int64_t maxElements;
+  std::int64_t maxPartElements = 1'000'000;
 };
 
 class ElementLimitTable : public ::testing::TestWithParam<LimitRow> {};
@@ -411,6 +412,8 @@ TEST_P(ElementLimitTable, AppendsWholeStretchesOrRefusesThem) {
   MidiImportOptions options;
   options.triplets = false;
   options.maxElements = r.maxElements;
+  options.maxPartElements = r.maxPartElements;
+  const std::int64_t fits = std::min(r.maxElements - 1, r.maxPartElements);
   Song song;
   EmptyPartsForImport(song);
   MidiImporter importer(song, options);
@@ -419,12 +422,12 @@ TEST_P(ElementLimitTable, AppendsWholeStretchesOrRefusesThem) {
   const std::vector<std::string_view> rests = CutDuration(r.gapTicks);
   const auto rest = static_cast<std::int64_t>(rests.size());
   std::string expected;
-  if (rest >= r.maxElements) {
+  if (rest > fits) {
     EXPECT_TRUE(importer.full());
   } else {
     for (const std::string_view code : rests)
       expected += "0:" + std::string(code) + " ";
-    if (rest + 1 < r.maxElements) {
+    if (rest + 1 <= fits) {
       expected += "60:4";
       EXPECT_FALSE(importer.full());
     } else {
@@ -454,7 +457,12 @@ INSTANTIATE_TEST_SUITE_P(
         LimitRow{"JustOverTwoHalvesRefused", 1920 + 120, 3},
         LimitRow{"ExactlyThreeHalvesRefused", 2880, 3}, LimitRow{"ExactlyThreeHalvesFit", 2880, 5},
         LimitRow{"HugeGapRefused", 120'000'000, 65536}, LimitRow{"NoGapFits", 0, 2},
-        LimitRow{"NoGapNoteReachesLimit", 0, 1}),
+        LimitRow{"NoGapNoteReachesLimit", 0, 1},
+        // a part holds no more than the SMD reader takes, however much room is left in all
+        LimitRow{"PartFilledToItsLimit", 9600, 100, 11},
+        LimitRow{"NotePastThePartLimit", 9600, 100, 10},
+        LimitRow{"RestsPastThePartLimit", 9600, 100, 9},
+        LimitRow{"OneLongNoteFillsNoPartPastTheReader", 120'000'000, 2'000'000, 100'000}),
     [](const testing::TestParamInfo<LimitRow> &info) { return std::string(info.param.name); });
 
 // Long rests and notes come out as CutDuration cuts them, with the list capacity that

@@ -1,6 +1,8 @@
 // The checker behind the problem list and the SMD save check.
 #include "model/save_checks.h"
 
+#include "formats/midi/smf_writer.h"
+#include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
 #include "model/vocabulary.h"
 
@@ -56,6 +58,34 @@ TEST(FindSaveProblems, ListsEveryProblemOfEveryPartInOrder) {
   EXPECT_EQ(problems[3].message(), kTripletTooWide);
   EXPECT_EQ(problems[0].message(), kCannotHandleNote);
   EXPECT_EQ(FindSaveProblems(song, 2).size(), 2u);
+}
+
+// What is written must open again: a part the reader would refuse is refused on saving and
+// on MIDI export, and the longest part that saves reads back.
+TEST(FindSaveProblems, APartLongerThanTheReaderTakesIsNotSaved) {
+  Song song;
+  Part &part = song.part(3);
+  NoteEntry note;
+  note.noteNumber = 60;
+  note.length = "16";
+  note.pitch = PitchNameOf(60);
+  part.notes.assign(kMaxSmdPartNotes, note);
+  part.notes.push_back(MakeEndMarker());
+  part.count = kMaxSmdPartNotes;
+  RecalcTimes(song);
+  const Result<QByteArray> longest = EncodeSmd(song);
+  ASSERT_TRUE(longest);
+  ASSERT_TRUE(DecodeSmd(*longest));
+  EXPECT_TRUE(CheckMidiExport(song));
+
+  InsertNote(song, 3, 0, 0, "4", PitchNameOf(0));
+  RecalcTimes(song);
+  const std::vector<SaveProblem> problems = FindSaveProblems(song);
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].kind, SaveProblemKind::PartTooLong);
+  EXPECT_EQ(problems[0].element, kMaxSmdPartNotes);
+  EXPECT_EQ(EncodeSmd(song).failure().place, (NotePlace{3, kMaxSmdPartNotes}));
+  EXPECT_EQ(CheckMidiExport(song).failure().message, kPartTooLong);
 }
 
 TEST(IsSmdLength, AcceptsExactlyTheSixteenCodes) {

@@ -195,6 +195,18 @@ TEST_F(SettingsFile, SaveIntoAMissingFolderSaysWhy) {
   EXPECT_FALSE(saved.error().empty());
 }
 
+TEST_F(SettingsFile, WindowsBeyondTheScreenAreBroughtOntoIt) {
+  writeIni({"Screen.Width=800", "Screen.Height=600", "main.Left=-5000", "main.Top=-900",
+            "main.Width=16777215", "main.Height=200", "srcview.Left=700", "srcview.Top=10",
+            "srcview.Width=300", "srcview.Height=100"});
+  Settings s;
+  ASSERT_EQ(LoadSettings(s, path(), kScreen).value, LoadedLayout::FromFile);
+  const WindowLayout &frame = s.window(WindowId::Main);
+  EXPECT_EQ(QRect(frame.left, frame.top, frame.width, frame.height), QRect(-800, 0, 1600, 200));
+  const WindowLayout &source = s.window(WindowId::SourceEditor);
+  EXPECT_EQ(QRect(source.left, source.top, source.width, source.height), QRect(700, 10, 300, 100));
+}
+
 TEST_F(SettingsFile, OtherSectionsAndKeysAreKept) {
   writeBytes("[other]\r\nkeep=1\r\n[pipora]\r\nNotOurs=port A\r\nisTick=True\r\n");
   Settings s;

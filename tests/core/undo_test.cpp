@@ -2,15 +2,20 @@
 #include "editing/score_keys.h"
 #include "model/new_song.h"
 #include "model/song.h"
+#include "platform/files/file_io.h"
 #include "platform/files/temporary_files.h"
 #include "session/abandoned_songs.h"
 #include "session/undo_history.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace pipora {
 namespace {
@@ -68,6 +73,42 @@ TEST_F(Undo, UndoAtSnapshotZeroDoesNothing) {
   EXPECT_FALSE(history.canUndo());
   ASSERT_TRUE(history.undo(song));
   EXPECT_EQ(history.undoIndex(), 0);
+}
+
+// The snapshots stay under the disk cap: the oldest go first, the newest always stays, and
+// undo at the oldest kept says the earlier ones are gone.
+TEST_F(Undo, TheDiskCapDropsTheOldestSnapshotsAndUndoSaysSo) {
+  type('C');
+  const qint64 cap = 3 * QFileInfo(history.snapshotPath(1)).size();
+  history.setDiskCap(cap);
+  for (const char letter : {'D', 'E', 'F', 'G'})
+    type(letter);
+  qint64 used = 0;
+  for (int i = 0; i <= 5; ++i)
+    used += QFileInfo(history.snapshotPath(i)).size(); // 0 for those gone
+  EXPECT_LE(used, cap);
+  EXPECT_FALSE(QFile::exists(history.snapshotPath(0)));
+  EXPECT_TRUE(QFile::exists(history.snapshotPath(5)));
+  int steps = 0;
+  Status undone = Ok{};
+  while ((undone = history.undo(song)).ok() && steps < 10)
+    ++steps;
+  EXPECT_EQ(undone.error(), kOldestUndoGoneMessage);
+  EXPECT_GE(steps, 1);
+  EXPECT_LT(steps, 5);
+  EXPECT_EQ(notes(), 5 - steps); // the song stays at the oldest snapshot kept
+  ASSERT_TRUE(history.redo(song));
+  EXPECT_EQ(notes(), 6 - steps);
+}
+
+// A snapshot the disk refuses is a fault to tell; a song the save checks refuse is not.
+TEST_F(Undo, ASnapshotWriteFaultIsKeptToBeTold) {
+  SetWriteFaultHook([](WriteStep step, int) { return step == WriteStep::Rename ? ENOSPC : 0; });
+  type('C');
+  SetWriteFaultHook({});
+  EXPECT_EQ(history.writeFault(), std::strerror(ENOSPC));
+  type('D');
+  EXPECT_TRUE(history.writeFault().empty());
 }
 
 TEST_F(Undo, RestoresTheCurrentPartAndCursor) {

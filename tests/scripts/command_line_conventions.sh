@@ -32,7 +32,9 @@ printf 'RIFF....WAVEfmt not a MIDI file at all' >notmidi.mid
 printf 'MThd\0\0\0\006\0\0' >header10.mid
 truncate -s 65M oversize.mid
 printf "$mthd"'\001\340' | dd of=oversize.mid conv=notrunc status=none
-bad_midis="delta5 division0 notmidi header10 oversize"
+# One note so long that its tied pieces would fill a part past what an SMD file can hold.
+printf "$mthd"'\0\001MTrk\0\0\0\016\0\220\074\144\371\370\060\200\074\0\0\377\057\0' >longnote.mid
+bad_midis="delta5 division0 notmidi header10 oversize longnote"
 
 # A failed row names itself.
 fail_row() { fail "[$1] $2"; }
@@ -118,6 +120,48 @@ for bad in $bad_midis; do
   row "$bad.mid: check prints nothing" 2 '"$cli" check "$bad.mid"' "$silent_stdout"' && [ -s err.txt ]'
 done
 
+# Targets: a read-only file is refused, a chain of links replaces the file at its end, two
+# inputs of one name do not write one output twice.
+printf 'keep me' >readonly.smd
+chmod 444 readonly.smd
+row "read-only target refused" 3 '"$cli" convert song.mid readonly.smd' \
+  '[ "$(cat readonly.smd)" = "keep me" ] && grep -q "Permission denied" err.txt'
+printf 'keep me' >final.smd
+ln -s final.smd mid.smd
+ln -s mid.smd top.smd
+row "chain of links: the file at its end replaced" 0 '"$cli" convert song.mid top.smd' \
+  '[ -L top.smd ] && [ -L mid.smd ] && "$cli" dump final.smd | grep -q "^title	abc$"'
+mkdir -p x y clash
+cp song.mid x/a.mid
+cp song.mid y/a.mid
+row "convert several of one name: the second refused" 2 '"$cli" convert --to smd x/a.mid y/a.mid clash' \
+  '[ -s clash/a.smd ] && [ "$(wc -l <out.txt)" = 1 ] && grep -q "y/a.mid" err.txt'
+
+# A MIDI track name with terminal control bytes: dump shows them escaped.
+printf "$mthd"'\001\340MTrk\0\0\0\015\0\377\003\005\033]0;x\0\377\057\0' >esc.mid
+row "dump escapes control characters" 0 '"$cli" dump esc.mid' \
+  'grep -qF "title	\x1B]0;x" out.txt && ! grep -q $'"'"'\033'"'"' out.txt'
+
+# One note of over an hour: rendered only as far as --seconds asks.
+printf "$mthd"'\001\340MTrk\0\0\0\017\0\220\074\144\202\200\322\000\200\074\0\0\377\057\0' >long.mid
+row "render past an hour needs --seconds" 1 '"$cli" convert long.mid long.wav' \
+  '[ ! -e long.wav ] && grep -q -- "--seconds" err.txt'
+row "render past a WAV file's size refused" 1 '"$cli" convert long.mid long.wav --seconds 30000' \
+  '[ ! -e long.wav ] && grep -q "WAV" err.txt'
+row "render past an hour with --seconds" 0 '"$cli" convert long.mid long.wav --seconds 1' \
+  '[ "$(head -c 4 long.wav)" = RIFF ]'
+
+# The editor reads regular files only, and no more than the limit of them.
+mkfifo fifo.smd
+ln -s /dev/zero zero.smd
+truncate -s 600M sparse.smd
+for odd in fifo zero; do
+  row "editor refuses $odd.smd at once" 2 'QT_QPA_PLATFORM=offscreen timeout 30 "$editor" --offscreen-start-and-quit $odd.smd' \
+    'grep -q "通常のファイルではありません" err.txt'
+done
+row "editor refuses a huge file at once" 2 'QT_QPA_PLATFORM=offscreen timeout 30 "$editor" --offscreen-start-and-quit sparse.smd' \
+  'grep -q "8 MB" err.txt'
+
 # The editor reads its command line before any window: with no display at all, --help
 # and --version still work and nothing waits.
 row "editor --help without a window" 0 'env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 20 "$editor" --help' \
@@ -133,5 +177,7 @@ row "editor check of a non-MIDI .mid" 2 'QT_QPA_PLATFORM=offscreen timeout 30 "$
   'grep -q "MThd" err.txt'
 row "editor opens the first of several files" 0 'QT_QPA_PLATFORM=offscreen timeout 30 "$editor" --offscreen-start-and-quit song.smd tied.smd' \
   'grep -qx "notes 7" out.txt && grep -q "tied.smd not opened" err.txt'
+row "editor: Qt options after -- are file names" 2 'QT_QPA_PLATFORM=offscreen timeout 30 "$editor" --offscreen-start-and-quit -- -platform song.smd' \
+  'grep -q "^-platform song.smd$" err.txt'
 
 finish "all command-line conventions hold"

@@ -68,11 +68,15 @@ private slots:
   void openAfterRefusedSaveKeepsSong();
   void saveAsWritesFileAndCaption();
   void saveAsExistingAsksBeforeOverwrite();
+  void saveAsAddsExtensionWhenNoneGiven_data();
+  void saveAsAddsExtensionWhenNoneGiven();
   void saveWithoutNameRunsSaveAs();
   void refusedSavePutsSourceCursorOnNote();
   void failedWriteShowsSavingMessage();
   void newAsksAndClears();
   void newKeepsSongWhenSaveRefused();
+  void cancelAtChangedQuestionKeepsSong_data();
+  void cancelAtChangedQuestionKeepsSong();
 
   void commandLineQuotedSmzOpensWithoutDialog();
   void commandLineTxtOnlyCreatesNewSong();
@@ -86,6 +90,7 @@ private slots:
   void timeItemsSwitchMode();
 
   void openMidiImportsAndNamesSmd();
+  void importedSongAsksBeforeReplacingAnUnrelatedSmd();
   void openMidiUnreadableKeepsSong();
   void saveMidiWritesBesideSmd();
   void saveMidiAsAsksBeforeOverwrite();
@@ -380,6 +385,44 @@ void tst_main_window::saveAsExistingAsksBeforeOverwrite() {
   QCOMPARE(ReadBytes(path), QByteArray("\x1b$D!$6\x0f\r\n"));
 }
 
+void tst_main_window::saveAsAddsExtensionWhenNoneGiven_data() {
+  QTest::addColumn<QString>("item");
+  QTest::addColumn<QString>("typed");
+  QTest::addColumn<QString>("written");
+  QTest::newRow("no extension") << "SaveAsItem"
+                                << "song"
+                                << "song.smd";
+  QTest::newRow("a bare dot") << "SaveAsItem"
+                              << "song."
+                              << "song.smd";
+  QTest::newRow("smz kept") << "SaveAsItem"
+                            << "song.smz"
+                            << "song.smz";
+  QTest::newRow("other kept") << "SaveAsItem"
+                              << "song.txt"
+                              << "song.txt";
+  QTest::newRow("MIDI, no extension") << "SaveAsMidiItem"
+                                      << "song"
+                                      << "song.mid";
+}
+
+void tst_main_window::saveAsAddsExtensionWhenNoneGiven() {
+  QFETCH(QString, item);
+  QFETCH(QString, typed);
+  QFETCH(QString, written);
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 60, "4");
+  QTemporaryDir dir;
+  WriteBytes(dir.filePath(written), "old"); // the overwrite question is about the real name
+  e.prompts->saveNames << dir.filePath(typed);
+  e.prompts->answers << Answer::Yes;
+  e.frame->action(item)->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({kOverwrite}));
+  QVERIFY(ReadBytes(dir.filePath(written)) != "old");
+  QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({written}));
+}
+
 void tst_main_window::saveWithoutNameRunsSaveAs() {
   Editor e;
   e.start();
@@ -456,6 +499,28 @@ void tst_main_window::newKeepsSongWhenSaveRefused() {
   e.prompts->answers << Answer::Yes;
   e.frame->action("NewItem")->trigger();
   QCOMPARE(e.prompts->warnings.size(), 1);
+  QCOMPARE(e.song.part(1).count, 1);
+  QVERIFY(e.song.dirty);
+}
+
+void tst_main_window::cancelAtChangedQuestionKeepsSong_data() {
+  QTest::addColumn<QString>("item");
+  QTest::newRow("new") << "NewItem";
+  QTest::newRow("open") << "OpenItem";
+  QTest::newRow("MIDI import") << "OpenMidiItem";
+}
+
+// Cancel (Escape, closing the box) stops the command: no dialog, the song stays unsaved.
+void tst_main_window::cancelAtChangedQuestionKeepsSong() {
+  QFETCH(QString, item);
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 67, "8");
+  e.session.setDirty(true);
+  e.prompts->answers << Answer::Cancel;
+  e.frame->action(item)->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({kChanged}));
+  QVERIFY(e.prompts->openRequests.isEmpty());
   QCOMPARE(e.song.part(1).count, 1);
   QVERIFY(e.song.dirty);
 }
@@ -616,6 +681,28 @@ void tst_main_window::openMidiImportsAndNamesSmd() {
   QCOMPARE(e.song.part(1).notes[1].pitch, std::string("R"));
   QCOMPARE(e.song.part(1).notes[2].noteNumber, 64);
   QVERIFY(!e.song.dirty);
+}
+
+// The import names the song after the MIDI file; an SMD file of that name the song never came
+// from is replaced only when the user says so (No is the default), and then not asked again.
+void tst_main_window::importedSongAsksBeforeReplacingAnUnrelatedSmd() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  WriteBytes(dir.filePath("tune.mid"), TwoNoteMidi());
+  const QString smd = dir.filePath("tune.smd");
+  WriteBytes(smd, "keep me");
+  e.prompts->openNames << dir.filePath("tune.mid");
+  e.frame->action("OpenMidiItem")->trigger();
+  const QString question = QStringLiteral("tune.smd は既に存在します。上書きしますか？");
+  e.frame->action("SaveItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({question}));
+  QCOMPARE(ReadBytes(smd), QByteArray("keep me"));
+  e.prompts->answers << Answer::Yes;
+  e.frame->action("SaveItem")->trigger();
+  QVERIFY(ReadBytes(smd).startsWith("\x1b$D"));
+  e.frame->action("SaveItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({question, question}));
 }
 
 void tst_main_window::openMidiUnreadableKeepsSong() {

@@ -7,7 +7,9 @@
 #include "platform/text/cp932.h"
 #include "playback/midi_output.h"
 #include "settings/settings_store.h"
+#include "views/child_window.h"
 #include "views/help/about_box.h"
+#include "views/help/help_window.h"
 #include "views/help/manual.h"
 #include "views/options/accidental_keyboard.h"
 #include "views/options/options_dialog.h"
@@ -26,6 +28,8 @@
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 
@@ -114,8 +118,12 @@ private slots:
   void damagedToneNamesStillGiveAWorkingDialog();
   void pageDownScrollsThePanel();
   void cancelledCloseWritesNoSettings();
-  void helpOpensTheManual();
-  void helpWithoutAViewerShowsTheAboutBox();
+  void helpKeyShowsThePageOfTheWindowInUse_data();
+  void helpKeyShowsThePageOfTheWindowInUse();
+  void helpItemShowsTheIndexWithoutABrowser();
+  void helpKeyInTheOptionsDialogShowsItsPage();
+  void helpWindowKeepsItsLinksAndFindsText();
+  void helpWithoutTheManualShowsTheAboutBox();
   void aboutBoxShowsTitleAndVersion();
 };
 
@@ -654,32 +662,101 @@ void tst_options_dialog::cancelledCloseWritesNoSettings() {
   QCOMPARE(IniValue("isBar"), QString("True"));
 }
 
-void tst_options_dialog::helpOpensTheManual() {
-  QList<QUrl> opened;
+void tst_options_dialog::helpKeyShowsThePageOfTheWindowInUse_data() {
+  QTest::addColumn<QString>("window");
+  QTest::addColumn<QString>("page");
+  QTest::newRow("score editor") << "scoreEditor"
+                                << "score_editor.html";
+  QTest::newRow("source editor") << "sourceEditor"
+                                 << "source_editor.html";
+  QTest::newRow("property window") << "propertyWindow"
+                                   << "property_window.html";
+  QTest::newRow("player panel") << "playerPanel"
+                                << "player.html";
+}
+
+// F1 opens the manual's page of the window in use, in the program's own window: nothing
+// goes to a browser.
+void tst_options_dialog::helpKeyShowsThePageOfTheWindowInUse() {
+  QFETCH(QString, window);
+  QFETCH(QString, page);
+  QList<QUrl> handedOut;
   SetManualOpener([&](const QUrl &url) {
-    opened << url;
+    handedOut << url;
     return true;
   });
   Editor e;
   e.start();
-  QString modal;
-  QTimer::singleShot(0, [&] {
-    if (QWidget *w = QApplication::activeModalWidget()) {
-      modal = w->objectName();
-      w->close();
-    }
-  });
-  QTest::keyClick(e.frame.get(), Qt::Key_F1);
-  QCOMPARE(opened.size(), 1);
-  QVERIFY(opened.first().isLocalFile());
-  QVERIFY(opened.first().toLocalFile().endsWith("/help/index.html"));
-  QVERIFY(QFile::exists(opened.first().toLocalFile()));
-  QTest::qWait(10);
-  QVERIFY(modal.isEmpty());
+  auto *child = e.frame->findChild<ChildWindow *>(window);
+  QVERIFY(child);
+  child->showInFrame();
+  QTest::keyClick(child, Qt::Key_F1);
+  auto *help = e.frame->findChild<HelpWindow *>();
+  QVERIFY(help && help->isVisible());
+  QCOMPARE(help->currentPage(), page);
+  QVERIFY(handedOut.isEmpty());
+  help->close();
 }
 
-void tst_options_dialog::helpWithoutAViewerShowsTheAboutBox() {
+void tst_options_dialog::helpItemShowsTheIndexWithoutABrowser() {
   SetManualOpener([](const QUrl &) { return false; });
+  Editor e;
+  e.start();
+  e.frame->action("HelpItem")->trigger(); // from the menu: the index
+  auto *help = e.frame->findChild<HelpWindow *>();
+  QVERIFY(help && help->isVisible());
+  QCOMPARE(help->currentPage(), QString("index.html"));
+  QCOMPARE(help->windowTitle(), QString("目次 - PiporaPad マニュアル"));
+  QVERIFY(!help->browser()->toPlainText().isEmpty());
+  help->close();
+}
+
+void tst_options_dialog::helpKeyInTheOptionsDialogShowsItsPage() {
+  Editor e;
+  e.start();
+  OptionsDialog dialog(e.ctx, *e.prompts, e.frame.get());
+  QVERIFY(ShowActive(dialog));
+  QTest::keyClick(&dialog, Qt::Key_F1);
+  // Usable while the dialog is: it belongs to the dialog.
+  auto *help = dialog.findChild<HelpWindow *>();
+  QVERIFY(help && help->isVisible());
+  QCOMPARE(help->currentPage(), QString("options.html"));
+  help->close();
+  dialog.reject();
+}
+
+void tst_options_dialog::helpWindowKeepsItsLinksAndFindsText() {
+  QList<QUrl> handedOut;
+  SetManualOpener([&](const QUrl &url) {
+    handedOut << url;
+    return true;
+  });
+  HelpWindow *help = ShowHelp(nullptr, "index.html");
+  QVERIFY(help);
+  emit help->browser()->anchorClicked(QUrl("files.html#undo"));
+  QCOMPARE(help->currentPage(), QString("files.html#undo"));
+  QVERIFY(help->backAction()->isEnabled());
+  help->backAction()->trigger();
+  QCOMPARE(help->currentPage(), QString("index.html"));
+  help->forwardAction()->trigger();
+  QCOMPARE(help->currentPage(), QString("files.html#undo"));
+  emit help->browser()->anchorClicked(QUrl("https://example.org/"));
+  QCOMPARE(handedOut, QList<QUrl>({QUrl("https://example.org/")}));
+  QCOMPARE(help->currentPage(), QString("files.html#undo"));
+  help->indexAction()->trigger();
+  QCOMPARE(help->currentPage(), QString("index.html"));
+
+  help->findBox()->setText("pipora.ini");
+  QVERIFY(help->findInPage());
+  QCOMPARE(help->browser()->textCursor().selectedText(), QString("pipora.ini"));
+  help->findBox()->setText("no such words here");
+  QVERIFY(!help->findInPage());
+  delete help;
+}
+
+void tst_options_dialog::helpWithoutTheManualShowsTheAboutBox() {
+  QTemporaryDir empty;
+  SetManualIndexPath(empty.filePath("index.html"));
   Editor e;
   e.start();
   QString shown;
@@ -689,7 +766,9 @@ void tst_options_dialog::helpWithoutAViewerShowsTheAboutBox() {
       modal->close();
   });
   e.frame->action("HelpItem")->trigger();
+  SetManualIndexPath({});
   QCOMPARE(shown, QString("aboutBox"));
+  QVERIFY(!e.frame->findChild<HelpWindow *>());
 }
 
 void tst_options_dialog::aboutBoxShowsTitleAndVersion() {

@@ -2,6 +2,7 @@
 // its keys and zoom buttons do, undo and redo through the Edit menu's items.
 #include "score_sample_song.h"
 
+#include "editing/engraving/engraving_layout.h"
 #include "editing/engraving/staff_band.h"
 #include "editing/score_geometry.h"
 #include "model/song.h"
@@ -12,12 +13,14 @@
 #include "views/app_context.h"
 #include "views/main_window.h"
 #include "views/score/score_editor_window.h"
+#include "views/score/score_mouse.h"
 #include "views/score/score_surface.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -55,6 +58,40 @@ private:
     QTest::keyClick(score().surface(), static_cast<Qt::Key>(qtKey), modifiers);
   }
   int ink(int x, int y) { return qGray(score().surfaceImage().pixel(x, y)); }
+  // The middle of an element's head as the engraved layout puts it, in the surface's pixels.
+  QPoint head(int part, int element) {
+    EngravingView view;
+    view.quarterWidth = score().quarterWidth;
+    view.staffDistance = score().staffDistance;
+    view.scrollX = score().scrollX;
+    view.width = score().surface()->scoreSize().width();
+    const EngravingMetrics &m = score().renderer().metrics();
+    const int top = PartTop(part, score().staffDistance, score().scrollY);
+    for (const EngravedNote &n :
+         LayOutPart(song(), part, view, score().renderer().table(), m).notes)
+      if (n.index == element)
+        return QPointF((n.x + m.headLeft + m.headWidth / 2) * score().surface()->scale(),
+                       (top + n.headCentre) * score().surface()->scale())
+            .toPoint();
+    return {};
+  }
+  // Eight quarters C4 to C5 in part 1, and three notes in part 2.
+  void loadEightNotes() {
+    Song s;
+    sample::SetPart(
+        s, 1,
+        {{60, "4"}, {62, "4"}, {64, "4"}, {65, "4"}, {67, "4"}, {69, "4"}, {71, "4"}, {72, "4"}});
+    sample::SetPart(s, 2, {{67, "4"}, {69, "4"}, {71, "4"}});
+    sample::Finish(s);
+    load(s);
+  }
+  void dragAcross(QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget *surface = score().surface();
+    QTest::mousePress(surface, Qt::LeftButton, modifiers, from);
+    for (int step = 1; step <= 4; ++step)
+      QTest::mouseMove(surface, from + (to - from) * step / 4);
+    QTest::mouseRelease(surface, Qt::LeftButton, modifiers, to);
+  }
 
 private slots:
   void init() {
@@ -442,6 +479,112 @@ private slots:
   }
 
   // With PIPORAPAD_SCREENSHOT_DIR set, writes the score editor showing a real song.
+  // --- the pointer ---------------------------------------------------------------------------
+
+  void clickMakesThePartCurrentAndPutsTheCursorBeforeTheNote() {
+    loadEightNotes();
+    QTest::mouseClick(score().surface(), Qt::LeftButton, Qt::NoModifier, head(2, 2));
+    QCOMPARE(header().partNumber, 2);
+    QCOMPARE(header(2).cursor, 2);
+    QCOMPARE(session_->player().previewKey(2), 71);
+    QVERIFY2(score().windowTitle().endsWith(QStringLiteral("[2/3]")),
+             qPrintable(score().windowTitle()));
+    key(Qt::Key_C); // typing goes on where the click put the cursor
+    QCOMPARE(song().part(2).score[2].noteNumber, 60);
+    QCOMPARE(song().part(2).score[3].noteNumber, 71);
+  }
+
+  void dragAlongTheStaffSelectsForTheEditMenu() {
+    loadEightNotes();
+    dragAcross(head(1, 0), head(1, 7));
+    QCOMPARE(header().selStart, 0);
+    QCOMPARE(header().selLength, 8);
+    ctx_->action("DeleteItem")->trigger();
+    QCOMPARE(header().count, 0);
+  }
+
+  void shiftClickReachesFromTheCursor() {
+    loadEightNotes();
+    QTest::mouseClick(score().surface(), Qt::LeftButton, Qt::NoModifier, head(1, 1));
+    QTest::mouseClick(score().surface(), Qt::LeftButton, Qt::ShiftModifier, head(1, 4));
+    QCOMPARE(header().selStart, 1);
+    QCOMPARE(header().selLength, 4);
+    ctx_->action("UpItem")->trigger(); // the Edit menu's transforms take the same selection
+    QCOMPARE(song().part(1).score[4].noteNumber, 68);
+  }
+
+  void draggingAHeadChangesItsPitchInOneUndoStep() {
+    loadEightNotes();
+    session_->takeSnapshot(true); // as opening the song would
+    const QPoint e4 = head(1, 2);
+    dragAcross(e4, e4 - QPoint(0, 7)); // two semitones up
+    QCOMPARE(song().part(1).score[2].noteNumber, 66);
+    QCOMPARE(session_->player().previewKey(1), 66);
+    QVERIFY(song().dirty);
+    dragAcross(e4, e4 + QPoint(0, 42), Qt::AltModifier); // an octave down
+    QCOMPARE(song().part(1).score[2].noteNumber, 54);
+    ctx_->action("UndoItem2")->trigger();
+    QCOMPARE(song().part(1).score[2].noteNumber, 66);
+    ctx_->action("UndoItem2")->trigger();
+    QCOMPARE(song().part(1).score[2].noteNumber, 64);
+  }
+
+  void doubleClickPlaysFromTheNote() {
+    loadEightNotes();
+    QTest::mouseDClick(score().surface(), Qt::LeftButton, Qt::NoModifier, head(1, 5));
+    QCOMPARE(header().cursor, 5);
+    QVERIFY(session_->isPlaying());
+    ctx_->action("StopPlayItem")->trigger();
+    QVERIFY(!session_->isPlaying());
+  }
+
+  void contextMenuOffersTheEditCommandsAndPlay() {
+    loadEightNotes();
+    QWidget *surface = score().surface();
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, head(1, 3), surface->mapToGlobal(head(1, 3)));
+    QApplication::sendEvent(surface, &menu);
+    QMenu *shown = score().mouse()->contextMenu();
+    QVERIFY(shown);
+    QCOMPARE(header().cursor, 3);
+    const QList<QAction *> items = shown->actions();
+    for (const char *name : {"CutItem", "CopyItem", "PasteItem", "DeleteItem", "UpItem", "TieItem"})
+      QVERIFY2(items.contains(ctx_->action(name)), name);
+    QVERIFY(shown->findChild<QAction *>(QStringLiteral("PlayFromHereItem")));
+    shown->close();
+  }
+
+  void ctrlWheelAndCtrlKeysScaleTheWholeScore() {
+    loadEightNotes();
+    const QSize widget = score().surface()->size();
+    const QPoint at(100, 100);
+    QWheelEvent wheel(at, score().surface()->mapToGlobal(at), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(score().surface(), &wheel);
+    QCOMPARE(score().scorePercent(), 110);
+    QCOMPARE(settings_->scoreZoom, 110);
+    QCOMPARE(score().surface()->scoreSize(),
+             QSize(qCeil(widget.width() / 1.1), qCeil(widget.height() / 1.1)));
+    // A click still finds the note it is on.
+    QTest::mouseClick(score().surface(), Qt::LeftButton, Qt::NoModifier, head(1, 6));
+    QCOMPARE(header().cursor, 6);
+    key(Qt::Key_Minus, Qt::ControlModifier);
+    key(Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(score().scorePercent(), 90);
+    key(Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(score().scorePercent(), 100);
+    QCOMPARE(score().surface()->scoreSize(), widget);
+    QCOMPARE(header().count, 8); // no key reached the notes
+  }
+
+  void hoverShowsPitchLengthAndPlace() {
+    loadEightNotes();
+    settings_->isTick = true;
+    QTest::mouseMove(score().surface(), head(1, 3));
+    QTRY_COMPARE(score().mouse()->hoverText(), QStringLiteral("F4  4  01:4:00"));
+    QTest::mouseMove(score().surface(), head(1, 3) + QPoint(0, 40));
+    QTRY_COMPARE(score().mouse()->hoverText(), QString());
+  }
+
   void screenshot() {
     const QString dir = qEnvironmentVariable("PIPORAPAD_SCREENSHOT_DIR");
     if (dir.isEmpty())

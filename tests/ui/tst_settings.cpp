@@ -54,6 +54,7 @@ QStringList ExpectedKeys() {
     keys << QString("ShortCut(%1)").arg(i);
   keys << "isPreview"
        << "isManyUndo"
+       << "UndoDiskMB"
        << "isSaveTone"
        << "ActiveWindow"
        << "isNoCheck"

@@ -3,7 +3,6 @@
 #include "app/cli/standard_streams.h"
 #include "platform/files/file_io.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -79,28 +78,6 @@ Status WriteInPlace(const QByteArray &name, const QByteArray &bytes) {
   return Ok{};
 }
 
-// A name Qt cannot hold as text is written under a plain temporary name in the same
-// folder, reached through the folder's descriptor, then renamed to its real bytes.
-Status WriteRenamed(const QByteArray &name, const QByteArray &bytes) {
-  const qsizetype slash = name.lastIndexOf('/');
-  const QByteArray folder = slash < 0 ? QByteArray(".") : name.left(std::max<qsizetype>(slash, 1));
-  const QByteArray base = name.mid(slash + 1);
-  Descriptor dir{::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-  if (dir.fd < 0)
-    return Error{SystemError()};
-  const QByteArray temporary = ".piporapad-cli-" + QByteArray::number(::getpid()) + ".part";
-  const QString reached =
-      QStringLiteral("/proc/self/fd/%1/").arg(dir.fd) + QString::fromLatin1(temporary);
-  if (Status written = WriteFileAtomically(reached, bytes); !written)
-    return written;
-  if (::renameat(dir.fd, temporary.constData(), dir.fd, base.constData()) != 0) {
-    const std::string why = SystemError();
-    ::unlinkat(dir.fd, temporary.constData(), 0);
-    return Error{why};
-  }
-  return Ok{};
-}
-
 // /dev/stdout and its kin name the file standard output already writes to: replacing
 // that file, or writing it from its start, would destroy what went before.
 bool IsStandardOutput(const QByteArray &name) {
@@ -131,10 +108,8 @@ Status WriteOutputFile(const QByteArray &name, const QByteArray &bytes) {
   struct stat info {};
   if (::stat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
     return WriteInPlace(name, bytes);
-  const QString text = QFile::decodeName(name);
-  if (QFile::encodeName(text) == name)
-    return WriteFileAtomically(text, bytes);
-  return WriteRenamed(name, bytes);
+  // By its bytes: a name that is not valid text is written as it is.
+  return WriteFileAtomically(name, bytes);
 }
 
 bool IsDirectory(const QByteArray &name) {

@@ -12,9 +12,35 @@
 #include "model/source_line.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <set>
 
 namespace pipora::cli {
 namespace {
+
+// A title's control characters (ESC sequences of a MIDI track name, C1 codes) would act on
+// the terminal: they are shown as \xNN (\xC2\xNN for a C1 code) instead.
+std::string Printable(const std::string &text) {
+  std::string out;
+  char escaped[5];
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                    static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+    if (byte < 0x20 || byte == 0x7F || c1) {
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      out += escaped;
+      if (c1) {
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(text[++i]));
+        out += escaped;
+      }
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
 
 // Reads the song or prints why it cannot be read.
 bool Load(const Invocation &invocation, const QByteArray &name, Song &song) {
@@ -26,7 +52,7 @@ bool Load(const Invocation &invocation, const QByteArray &name, Song &song) {
 }
 
 std::string DumpText(const Song &song) {
-  std::string out = "title\t" + song.title + "\n";
+  std::string out = "title\t" + Printable(song.title) + "\n";
   out += "tempo\t" + std::string(TempoText(song.tempo)) + "\n";
   for (int n = 1; n <= kClipboardPart; ++n) {
     const Part &p = song.part(n);
@@ -131,10 +157,12 @@ WriteOutcome ConvertOne(const Invocation &invocation, const QByteArray &input,
     PrintOut(ImportReportText(report, song.ticksPerBeat, song.beatsPerMeasure) +
              ImportReportSummary(report) + "\n");
   if (invocation.has("--fit")) {
-    const std::vector<FitChange> changes = FitForSmdInPlace(song);
+    FitMoves moves{};
+    const std::vector<FitChange> changes = FitForSmdInPlace(song, &moves);
     if (reporting)
       PrintOut(FitChangesText(changes, song.ticksPerBeat, song.beatsPerMeasure) +
-               "SMDに合わせた変更 " + std::to_string(changes.size()) + " 件\n");
+               FitMovesText(moves) + "SMDに合わせた変更 " + std::to_string(changes.size()) +
+               " 件\n");
   }
   return WriteSong(song, format, output, options);
 }
@@ -159,6 +187,9 @@ int RunConvert(const Invocation &invocation) {
   ProgressLine progress;
   const std::size_t inputs = invocation.operands.size() - 1;
   int worst = kExitOk;
+  // Two inputs of one name from different folders would write one output twice: the
+  // second is refused and the first output stays.
+  std::set<QByteArray> written;
   for (std::size_t i = 0; i < inputs; ++i) {
     const QByteArray &input = invocation.operands[i];
     if (IsStandardStream(input)) {
@@ -171,6 +202,12 @@ int RunConvert(const Invocation &invocation) {
                   true);
     const QByteArray output =
         JoinPath(target, WithExtension(BaseName(input), ExtensionFor(plan->format)));
+    if (!written.insert(output).second) {
+      PrintErr("piporapad-cli: convert: " + input.toStdString() + ": " + output.toStdString() +
+               " is already the output of an earlier file\n");
+      worst = std::max(worst, kExitBadInput);
+      continue;
+    }
     const WriteOutcome one = ConvertOne(invocation, input, output, plan->format, *options);
     progress.clear();
     if (one.exitCode == kExitOk)

@@ -19,6 +19,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <span>
 
@@ -76,6 +77,11 @@ Status DecodeMidiFile(const QByteArray &bytes, const MidiImportOptions &options,
   return Ok{};
 }
 
+constexpr double kRenderTailMs = 1500; // the renderer's sound after the end
+constexpr double kUnaskedRenderMs = 3600.0 * 1000;
+// Bytes of 16-bit stereo at 44.1 kHz that the RIFF header's 32-bit size still counts.
+constexpr double kMaxWavMs = (4294967295.0 - 44) / (44100.0 * 4) * 1000;
+
 double SongLengthMs(const Song &song) {
   std::int32_t ticks = 0;
   for (int n = 1; n <= kUserParts; ++n) {
@@ -99,6 +105,10 @@ Result<QByteArray> Encode(Song &song, FileFormat format, const WriteOptions &opt
   }
   case FileFormat::Midi: {
     RecalcTimes(song);
+    if (Status fits = CheckMidiExport(song); !fits) {
+      refusedCode = kExitRefused;
+      return Error{RefusalText(fits.failure())};
+    }
     SmfFile smf = EncodeSmf(song, RandomVelocitySource());
     if (options.writeLog) // the writer's log, as exports leave it, with --log
       (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
@@ -106,6 +116,20 @@ Result<QByteArray> Encode(Song &song, FileFormat format, const WriteOptions &opt
   }
   case FileFormat::Wav: {
     RecalcTimes(song);
+    // A few kilobytes of rests can last hours: a render past an hour is asked for by
+    // --seconds, and no render goes past what a WAV file's 32-bit sizes hold.
+    const double renderMs =
+        (options.maxSeconds > 0 ? options.maxSeconds * 1000 : SongLengthMs(song)) + kRenderTailMs;
+    if (options.maxSeconds <= 0 && SongLengthMs(song) > kUnaskedRenderMs) {
+      refusedCode = kExitRefused;
+      return Error{"the song lasts " + std::to_string(std::llround(SongLengthMs(song) / 1000)) +
+                   " s, more than an hour: give --seconds N to render it"};
+    }
+    if (renderMs > kMaxWavMs) {
+      refusedCode = kExitRefused;
+      return Error{"a WAV file holds at most " + std::to_string(std::llround(kMaxWavMs / 1000)) +
+                   " s of 44.1 kHz stereo sound"};
+    }
     ProgressLine progress;
     const double total = options.maxSeconds > 0
                              ? std::min(SongLengthMs(song), options.maxSeconds * 1000)

@@ -23,8 +23,10 @@
 #include "views/screenshots.h"
 
 #include <QApplication>
+
 #include <QElapsedTimer>
 #include <QTimer>
+#include <cstring>
 
 #include <cstdio>
 #include <string>
@@ -87,7 +89,15 @@ int main(int argc, char **argv) {
   if (checkRun && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
-  QApplication app(argc, argv);
+  // Qt takes its own options (-platform, -style ...) only before "--": after it every word
+  // is a file name, already read above.
+  int qtArgc = argc;
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--") == 0) {
+      qtArgc = i;
+      break;
+    }
+  QApplication app(qtArgc, argv);
   // From here on SIGTERM and SIGHUP wait in a pipe until the frame can close (below).
   pipora::editor::TerminationSignals termination;
   QApplication::setApplicationName("PiporaPad");

@@ -186,6 +186,20 @@ double FreeStemTip(int headCentre, bool stemDown, int flags, const EngravingMetr
   return std::min<double>(headCentre - length, kMiddleLine);
 }
 
+EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
+                        const StaffLabelTable &table, const EngravingMetrics &metrics) {
+  return LayOutPart(song, part, view, SheetFor(song, view, table, metrics), metrics);
+}
+
+ScoreSheet SheetFor(const Song &song, const EngravingView &view, const StaffLabelTable &table,
+                    const EngravingMetrics &metrics) {
+  SheetOptions options;
+  options.quarterWidth = view.quarterWidth;
+  options.staffDistance = view.staffDistance;
+  options.labels = view.labels;
+  return ScoreSheet(song, options, table, metrics);
+}
+
 bool StemDownAt(double headCentre) {
   return headCentre < kMiddleLine + kStaffLineGap / 2;
 }

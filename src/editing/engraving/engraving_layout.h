@@ -16,8 +16,11 @@
 
 namespace pipora {
 
-// The part of the sheet in view: surface x = sheet x - scrollX.
+// The part of the sheet in view: surface x = sheet x - scrollX. The zoom makes the sheet
+// when none is given (and places the classic drawing).
 struct EngravingView {
+  int quarterWidth = kDefaultQuarterWidth;
+  int staffDistance = kDefaultStaffDistance;
   int scrollX = 0;
   int width = 0;
   bool labels = true;
@@ -82,6 +85,14 @@ struct EngravedPart {
 
 EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
                         const ScoreSheet &sheet, const EngravingMetrics &metrics);
+
+// The same on a sheet laid out for the whole song with the view's zoom.
+EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
+                        const StaffLabelTable &table, const EngravingMetrics &metrics);
+
+// The engraved sheet for the view's zoom.
+ScoreSheet SheetFor(const Song &song, const EngravingView &view, const StaffLabelTable &table,
+                    const EngravingMetrics &metrics);
 
 // Whether a stem goes down from a head (or a beam from heads whose middle is) at this offset
 // below the part's top: from the middle line up.

@@ -231,7 +231,10 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
   // A stretch that would reach the limit is refused whole, before anything is removed or
   // appended: a damaged file's gap of a million rests then costs a division, not a million
   // elements. No piece is shorter than a sixteenth triplet, so most stretches need no counting.
-  const std::int64_t room = options_.maxElements - (appended_ - removed);
+  const std::int64_t room =
+      std::min(options_.maxElements - (appended_ - removed),
+               options_.maxPartElements + 1 -
+                   (static_cast<std::int64_t>(song_.part(part).notes.size()) - removed));
   const std::int64_t stretch = end - from;
   if (const std::int64_t pieces = stretch / kShortestTicks < room ? 0 : PieceCount(stretch);
       pieces > 0 && pieces >= room) {

@@ -2,6 +2,7 @@
 // Fits one MIDI channel's note-ons and note-offs to a monophonic SMD part: times snap to
 // the sixteenth (or triplet) grid, gaps become rests, long notes are cut into tied pieces.
 #include "formats/midi/import_report.h"
+#include "model/save_checks.h"
 #include "model/song.h"
 
 #include <array>
@@ -20,7 +21,10 @@ struct MidiImportOptions {
   // At most this many elements in all parts together, so that a damaged file with absurd
   // gaps cannot exhaust memory: a note or rest whose pieces would reach the limit is not
   // appended, and the reader then reports the file as too long.
-  std::int64_t maxElements = 1'000'000;
+  std::int64_t maxElements = std::int64_t{kUserParts} * kMaxSmdPartNotes + 1;
+  // At most this many elements in one part: what the SMD reader takes, so that an imported
+  // song can be saved and opened again, and an export of any savable song imports.
+  std::int64_t maxPartElements = kMaxSmdPartNotes;
   // Called for every program change read, so a window can let the synthesizer hear it.
   std::function<void(int channel, int program)> onProgramChange;
   // Filled with what fitting did to each note, when set.
@@ -74,8 +78,8 @@ public:
   // after a rest.
   void StartTrack() override;
 
-  // True once a note or rest would have reached options.maxElements elements in all;
-  // later events append nothing.
+  // True once a note or rest would have reached options.maxElements elements in all or
+  // gone past options.maxPartElements in its part; later events append nothing.
   bool full() const override { return refused_ || appended_ >= options_.maxElements; }
 
 private:

@@ -23,6 +23,13 @@ std::uint8_t DataByte(int value) {
 
 } // namespace
 
+Status CheckMidiExport(const Song &song) {
+  for (int n = 1; n <= kUserParts; ++n)
+    if (song.part(n).count > kMaxSmdPartNotes)
+      return Error{std::string(kPartTooLong), NotePlace{n, kMaxSmdPartNotes}};
+  return Ok{};
+}
+
 VelocitySource RandomVelocitySource() {
   auto engine = std::make_shared<std::mt19937>(std::random_device{}());
   return [engine] { return std::uniform_real_distribution<double>(0.0, 1.0)(*engine); };

@@ -3,6 +3,8 @@
 // in memory. Struck notes get a random velocity from 90 to 127 so that the export sounds
 // less mechanical; the source of randomness is injectable so tests are exact.
 #include "formats/midi/export_events.h"
+#include "model/result.h"
+#include "model/save_checks.h"
 #include "model/song.h"
 
 #include <QByteArray>
@@ -11,6 +13,10 @@
 #include <string_view>
 
 namespace pipora {
+
+// What the import would refuse is not exported: a part of more than kMaxSmdPartNotes notes
+// (the import and the SMD reader take no more). The error points at the first note too many.
+Status CheckMidiExport(const Song &song);
 
 // Returns a number uniform in [0, 1).
 using VelocitySource = std::function<double()>;

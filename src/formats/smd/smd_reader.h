@@ -5,6 +5,7 @@
 // frame per part. Parts fill the song's parts in file order, from the first; a 17th and 18th part
 // go to the clipboard and backup slots, a 19th is damage.
 #include "model/result.h"
+#include "model/save_checks.h"
 #include "model/song.h"
 
 #include <QByteArray>
@@ -22,7 +23,7 @@ struct SmdDocument {
 // A file of 18 full parts takes about 4 MB (two to three bytes a note), so the byte limit
 // refuses only files that could not hold notes anyway; the lists then take at most 36 MB.
 inline constexpr qsizetype kMaxSmdLineBytes = qsizetype{8} << 20; // 8 MB
-inline constexpr int kMaxSmdPartElements = 100'000;
+inline constexpr int kMaxSmdPartElements = kMaxSmdPartNotes;
 
 // Decodes the first line of an SMD file into a fresh document. Nothing is validated
 // beyond what decoding needs and the limits above; failures carry the position of the damage.

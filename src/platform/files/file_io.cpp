@@ -1,5 +1,8 @@
 #include "platform/files/file_io.h"
 
+#include "model/file_messages.h"
+#include "platform/files/program_directory.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -10,7 +13,12 @@
 #include <mutex>
 #include <string>
 
+#include <climits>
+#include <limits>
+#include <random>
+
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,15 +43,80 @@ QByteArray NativePath(const QString &path) {
   return QFile::encodeName(path);
 }
 
-// The file a path names: a symbolic link is followed, so the link stays and its file changes.
-QString RealTarget(const QString &path) {
-  const QFileInfo info(path);
-  if (info.isSymLink()) {
-    const QString target = info.symLinkTarget();
-    if (!target.isEmpty())
-      return target;
+QByteArray FolderOf(const QByteArray &path) {
+  const qsizetype slash = path.lastIndexOf('/');
+  if (slash < 0)
+    return ".";
+  return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// A link in a world-writable sticky folder (/tmp) owned by neither the folder's owner nor
+// this user may have been planted by another user to redirect the write: it is not followed,
+// as the kernel's protected_symlinks does for opening.
+bool PlantedLink(const QByteArray &link, const struct stat &linkInfo) {
+  struct stat folder;
+  if (::stat(FolderOf(link).constData(), &folder) != 0)
+    return false;
+  const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+  return shared && linkInfo.st_uid != folder.st_uid && linkInfo.st_uid != ::geteuid();
+}
+
+// The file a path names after the whole chain of symbolic links: the links stay and the
+// file at the chain's end changes. 0, or the errno to fail with.
+int ResolveLinks(QByteArray path, QByteArray &resolved) {
+  for (int hops = 0; hops <= 40; ++hops) {
+    struct stat info;
+    if (::lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      resolved = path;
+      return 0;
+    }
+    if (PlantedLink(path, info))
+      return EACCES;
+    QByteArray destination(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(path.constData(), destination.data(), PATH_MAX);
+    if (n < 0)
+      return errno;
+    if (n >= PATH_MAX)
+      return ENAMETOOLONG;
+    destination.truncate(n);
+    path = destination.startsWith('/') ? destination : FolderOf(path) + "/" + destination;
   }
-  return info.absoluteFilePath();
+  return ELOOP;
+}
+
+// A file the user made read-only (or cannot write) is not replaced behind its back, even by
+// root or through the rename that would otherwise succeed in a writable folder.
+int RefuseUnwritable(const QByteArray &target) {
+  struct stat info;
+  if (::stat(target.constData(), &info) != 0)
+    return errno == ENOENT ? 0 : errno;
+  if (S_ISDIR(info.st_mode))
+    return EISDIR;
+  if ((info.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS))
+    return EACCES;
+  return 0;
+}
+
+// Files of the program's own folder hold song content and every saved path: this user's
+// alone.
+bool InProgramDirectory(const QByteArray &target) {
+  const QString folder = QFileInfo(QFile::decodeName(FolderOf(target))).canonicalFilePath();
+  return !folder.isEmpty() && folder == QFileInfo(ProgramDirectory()).canonicalFilePath();
+}
+
+// Letters no one can guess, for temporary names beside the target.
+QByteArray RandomLetters() {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  unsigned char raw[12];
+  if (::getrandom(raw, sizeof raw, 0) != static_cast<ssize_t>(sizeof raw)) {
+    std::random_device device;
+    for (unsigned char &c : raw)
+      c = static_cast<unsigned char>(device());
+  }
+  QByteArray letters;
+  for (const unsigned char c : raw)
+    letters += kLetters[c % (sizeof kLetters - 1)];
+  return letters;
 }
 
 // Closes the descriptor and removes the temporary file unless released.
@@ -56,18 +129,19 @@ public:
       ::unlink(path_.constData());
   }
 
-  // Creates ".NAME.XXXXXX" beside the target, with the target's permissions when it exists.
-  int create(const QString &target) {
+  // Creates ".NAME.<random>.tmp" beside the target, never through a link and never an
+  // existing file, with the target's permissions when it exists (0600 in the program's
+  // folder, else what the umask leaves of 0666).
+  int create(const QByteArray &target) {
     if (const int fault = InjectedFault(WriteStep::Create, 1))
       return fault;
-    const QFileInfo info(target);
-    const QByteArray stem =
-        NativePath(info.absolutePath() + QStringLiteral("/.") + info.fileName() + ".");
-    static std::atomic<unsigned> serial{0};
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray stem = target.left(slash + 1) + "." + target.mid(slash + 1) + ".";
+    const mode_t mode = InProgramDirectory(target) ? 0600 : 0666;
     for (int attempt = 0; attempt < 100; ++attempt) {
-      const QByteArray candidate =
-          stem + QByteArray::number(::getpid()) + "-" + QByteArray::number(serial++) + ".tmp";
-      fd_ = ::open(candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      const QByteArray candidate = stem + RandomLetters() + ".tmp";
+      fd_ =
+          ::open(candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
       if (fd_ >= 0) {
         path_ = candidate;
         break;
@@ -78,7 +152,7 @@ public:
     if (fd_ < 0)
       return EEXIST;
     struct stat old;
-    if (::stat(NativePath(target).constData(), &old) == 0 && ::fchmod(fd_, old.st_mode & 07777))
+    if (::stat(target.constData(), &old) == 0 && ::fchmod(fd_, old.st_mode & 07777))
       return errno;
     return 0;
   }
@@ -120,12 +194,12 @@ public:
   }
 
   // What the disk gives back must be what was meant to be written.
+  // The injected fault stands for the file failing to open again.
   int compare(const QByteArray &bytes) const {
-    if (const int fault = InjectedFault(WriteStep::ReadBack, 1))
-      return fault;
-    const int fd = ::open(path_.constData(), O_RDONLY | O_CLOEXEC);
+    const int fault = InjectedFault(WriteStep::ReadBack, 1);
+    const int fd = fault ? -1 : ::open(path_.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-      return errno;
+      return fault ? fault : errno;
     char buffer[kWriteChunkBytes];
     qsizetype at = 0;
     int result = 0;
@@ -151,10 +225,10 @@ public:
     return result;
   }
 
-  int renameOver(const QString &target) {
+  int renameOver(const QByteArray &target) {
     if (const int fault = InjectedFault(WriteStep::Rename, 1))
       return fault;
-    if (::rename(path_.constData(), NativePath(target).constData()) != 0)
+    if (::rename(path_.constData(), target.constData()) != 0)
       return errno;
     path_.clear(); // it is the target now
     return 0;
@@ -166,11 +240,10 @@ private:
 };
 
 // Makes the rename itself last: the folder's entry is synced to disk.
-int SyncFolder(const QString &target) {
+int SyncFolder(const QByteArray &target) {
   if (const int fault = InjectedFault(WriteStep::SyncFolder, 1))
     return fault;
-  const int fd =
-      ::open(NativePath(QFileInfo(target).absolutePath()).constData(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(FolderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0)
     return errno;
   int result = ::fsync(fd) == 0 ? 0 : errno;
@@ -181,10 +254,15 @@ int SyncFolder(const QString &target) {
   return result;
 }
 
-Status ReplaceFile(const QString &path, const QByteArray &bytes, bool durable) {
-  const QString target = RealTarget(path);
+Status ReplaceFile(const QByteArray &path, const QByteArray &bytes, bool durable) {
+  QByteArray target;
+  int error = ResolveLinks(path, target);
+  if (!error)
+    error = RefuseUnwritable(target);
+  if (error)
+    return Error{SystemError(error)};
   TemporaryFile temporary;
-  int error = temporary.create(target);
+  error = temporary.create(target);
   if (!error)
     error = temporary.writeAll(bytes);
   if (!error && durable)
@@ -213,41 +291,95 @@ void SetWriteFaultHook(WriteFaultHook hook) {
 }
 
 Status WriteFileAtomically(const QString &path, const QByteArray &bytes) {
-  return ReplaceFile(path, bytes, true);
+  return ReplaceFile(NativePath(path), bytes, true);
+}
+
+Status WriteFileAtomically(const QByteArray &nativePath, const QByteArray &bytes) {
+  return ReplaceFile(nativePath, bytes, true);
 }
 
 Status WriteScratchFile(const QString &path, const QByteArray &bytes) {
-  return ReplaceFile(path, bytes, false);
+  return ReplaceFile(NativePath(path), bytes, false);
 }
-Result<QByteArray> ReadWholeFile(const QString &path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return Error{file.errorString().toStdString()};
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError)
-    return Error{file.errorString().toStdString()};
+namespace {
+
+// Opens a regular file for reading: never blocks (a FIFO), never a device (/dev/zero), and
+// a file over `maxBytes` is refused before anything is read.
+int OpenRegular(const QString &path, qint64 maxBytes, std::string &why) {
+  const int fd = ::open(NativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    why = SystemError(errno);
+    return -1;
+  }
+  struct stat info;
+  if (::fstat(fd, &info) != 0)
+    why = SystemError(errno);
+  else if (S_ISDIR(info.st_mode))
+    why = SystemError(EISDIR);
+  else if (!S_ISREG(info.st_mode))
+    why = std::string(kNotRegularFileMessage);
+  else if (info.st_size > maxBytes)
+    why = TooLargeText(maxBytes);
+  else
+    return fd;
+  ::close(fd);
+  return -1;
+}
+
+// Reads up to `maxBytes` + 1 bytes, stopping early at a line end when `firstLine`.
+Result<QByteArray> ReadCapped(const QString &path, qint64 maxBytes, bool firstLine) {
+  std::string why;
+  // Only the first line counts: what follows it may be any size.
+  const int fd = OpenRegular(path, firstLine ? std::numeric_limits<qint64>::max() : maxBytes, why);
+  if (fd < 0)
+    return Error{why};
+  QByteArray bytes;
+  char chunk[65536];
+  for (;;) {
+    const qint64 want = std::min<qint64>(sizeof chunk, maxBytes + 1 - bytes.size());
+    const ssize_t n = want > 0 ? ::read(fd, chunk, static_cast<size_t>(want)) : 0;
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      return Error{SystemError(error)};
+    }
+    if (firstLine)
+      for (ssize_t i = 0; i < n; ++i)
+        if (chunk[i] == '\r' || chunk[i] == '\n') {
+          bytes.append(chunk, i);
+          ::close(fd);
+          return bytes;
+        }
+    bytes.append(chunk, n);
+    if (n == 0 || bytes.size() > maxBytes)
+      break;
+  }
+  ::close(fd);
+  // A file that grew past the limit while it was read.
+  if (bytes.size() > maxBytes && !firstLine)
+    return Error{TooLargeText(maxBytes)};
   return bytes;
 }
 
-Result<QByteArray> ReadFirstLine(const QString &path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return Error{file.errorString().toStdString()};
-  QByteArray line;
-  char chunk[65536];
-  for (;;) {
-    const qint64 n = file.read(chunk, sizeof chunk);
-    if (n < 0)
-      return Error{file.errorString().toStdString()};
-    if (n == 0)
-      return line;
-    for (qint64 i = 0; i < n; ++i)
-      if (chunk[i] == '\r' || chunk[i] == '\n') {
-        line.append(chunk, i);
-        return line;
-      }
-    line.append(chunk, n);
-  }
+} // namespace
+
+Result<QByteArray> ReadWholeFile(const QString &path, qint64 maxBytes) {
+  return ReadCapped(path, maxBytes, false);
+}
+
+Result<QByteArray> ReadFirstLine(const QString &path, qint64 maxBytes) {
+  return ReadCapped(path, maxBytes, true);
+}
+
+Status CheckRegularFile(const QString &path, qint64 maxBytes) {
+  std::string why;
+  const int fd = OpenRegular(path, maxBytes, why);
+  if (fd < 0)
+    return Error{why};
+  ::close(fd);
+  return Ok{};
 }
 
 } // namespace pipora

@@ -3,6 +3,12 @@
 // beside it, every write and the sync to disk are checked, the temporary file is read back
 // and compared, and only then is it renamed over the old file. Any failure leaves the old
 // file exactly as it was and reports the system's description of the error.
+//
+// The target is the file at the end of any chain of symbolic links (the links stay); a link
+// another user planted in a shared sticky folder (/tmp) is not followed, and a read-only
+// target is refused ("Permission denied"). The temporary file has an unguessable name and is
+// created new, never through a link. Other hard links to the old file keep the old content:
+// the new file is a new inode. Files in the program's folder are created for this user only.
 #include "model/result.h"
 
 #include <QByteArray>
@@ -16,15 +22,29 @@ namespace pipora {
 // the folder synced after it, so that a crash or a power cut leaves the old or the new file.
 Status WriteFileAtomically(const QString &path, const QByteArray &bytes);
 
+// The same for a name given as the system's bytes (a name that is not valid text).
+Status WriteFileAtomically(const QByteArray &nativePath, const QByteArray &bytes);
+
 // Program scratch files (logs): the same checked writes and rename, without waiting for the
 // disk; after a power cut the old log may come back.
 Status WriteScratchFile(const QString &path, const QByteArray &bytes);
 
-// Reads the whole file; on failure the message is the system's description of the error.
-Result<QByteArray> ReadWholeFile(const QString &path);
+// Reading takes regular files only, opened without waiting (a FIFO cannot hang the
+// program), and reads no more than the limit allows: a device or a huge sparse file is
+// refused with a message before it costs time or memory.
+inline constexpr qint64 kMaxReadBytes = qint64{64} << 20; // 64 MB
 
-// Reads up to the first CR or LF (not included); the whole file when it has none.
-Result<QByteArray> ReadFirstLine(const QString &path);
+// Reads the whole file; on failure the message is the system's description of the error,
+// or says the file is not a regular file or too large.
+Result<QByteArray> ReadWholeFile(const QString &path, qint64 maxBytes = kMaxReadBytes);
+
+// Reads up to the first CR or LF (not included); the whole file when it has none. A line
+// longer than `maxBytes` comes back cut at `maxBytes` + 1 bytes, so that the caller sees it
+// is too long; a file larger than `maxBytes` is refused as ReadWholeFile does.
+Result<QByteArray> ReadFirstLine(const QString &path, qint64 maxBytes);
+
+// For files a library opens by name (SoundFonts): a regular file of at most `maxBytes`.
+Status CheckRegularFile(const QString &path, qint64 maxBytes);
 
 // The bytes go to disk in pieces of this size, one write call each.
 inline constexpr qsizetype kWriteChunkBytes = 64 * 1024;

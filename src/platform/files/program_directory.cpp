@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -12,7 +13,11 @@ QString ProgramDirectory() {
   if (dir.isEmpty()) {
     dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/piporapad";
   }
-  QDir().mkpath(dir);
+  // Created for this user alone: the tone store lists every saved path, the snapshots and
+  // logs hold song content.
+  if (!QFileInfo::exists(dir) && QDir().mkpath(dir))
+    QFile::setPermissions(dir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   return dir;
 }
 

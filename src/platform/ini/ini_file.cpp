@@ -3,7 +3,10 @@
 #include "platform/files/file_io.h"
 #include "platform/text/cp932.h"
 
+#include "platform/files/file_io.h"
+
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <climits>
@@ -54,12 +57,14 @@ IniFile IniFile::Parse(const QByteArray &bytes) {
 }
 
 Result<IniFile> IniFile::Load(const QString &path) {
-  QFile file(path);
-  if (!file.exists())
+  if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
     return IniFile();
-  if (!file.open(QIODevice::ReadOnly))
-    return Error{file.errorString().toStdString()};
-  return Parse(file.readAll());
+  // The settings and the tone store: a few kilobytes, a store of thousands of songs a few
+  // megabytes; a device or a huge file is refused instead of exhausting memory.
+  Result<QByteArray> bytes = ReadWholeFile(path, kMaxIniBytes);
+  if (!bytes)
+    return bytes.failure();
+  return Parse(*bytes);
 }
 
 int IniFile::findHeader(const QString &section) const {

@@ -13,6 +13,9 @@
 
 namespace pipora {
 
+// The largest settings file or tone store read.
+inline constexpr qint64 kMaxIniBytes = qint64{16} << 20;
+
 class IniFile {
 public:
   IniFile() = default;

@@ -1,5 +1,7 @@
 #include "views/find/find_dialog.h"
 
+#include "views/help/manual.h"
+
 #include <QCheckBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -34,6 +36,7 @@ FindDialog::FindDialog(QWidget *parent)
       search_(Named(new QPushButton(QStringLiteral("検索")), "searchButton")),
       cancel_(Named(new QPushButton(QStringLiteral("キャンセル")), "cancelButton")) {
   setObjectName(QStringLiteral("FindDialog"));
+  InstallHelpKey(this);
   setWindowTitle(QStringLiteral("検索 - PiporaPad"));
   setModal(false);
 

@@ -6,6 +6,7 @@
 #include "settings/accidentals.h"
 #include "settings/key_names.h"
 #include "views/app_context.h"
+#include "views/help/manual.h"
 #include "views/main_window.h"
 #include "views/options/accidental_keyboard.h"
 #include "views/options/shortcut_box.h"
@@ -106,6 +107,7 @@ std::array<QString, 12> NamesOf(const DoReMiTable &table) {
 OptionsDialog::OptionsDialog(AppContext &ctx, Prompts &prompts, QWidget *parent)
     : QDialog(parent), ctx_(ctx), prompts_(prompts) {
   setObjectName(QStringLiteral("optionsDialog"));
+  InstallHelpKey(this);
   setWindowTitle(QStringLiteral("PiporaPad - その他の設定"));
   setModal(true);
 

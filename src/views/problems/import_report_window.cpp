@@ -2,6 +2,7 @@
 
 #include "model/source_line.h"
 #include "model/vocabulary.h"
+#include "views/help/manual.h"
 #include "views/problems/rows_text.h"
 
 #include <QAction>
@@ -47,6 +48,7 @@ public:
 
 ImportReportWindow::ImportReportWindow(QWidget *parent) : QDialog(parent) {
   setObjectName("ImportReportWindow");
+  InstallHelpKey(this);
   setWindowTitle(QStringLiteral("MIDIファイルの読み込み結果"));
   resize(900, 560);
   summary_ = new QLabel(this);

@@ -61,7 +61,7 @@ void PlayLine::beginPlayLine() {
 int PlayLine::movePlayLine(int /*markerTick*/, int tick) {
   erase();
   markerTick_ = tick;
-  const int width = score_.surface()->width();
+  const int width = score_.surface()->scoreSize().width();
   QScrollBar *scroll = score_.horizontalScrollBar();
   if (lineX(tick, scroll->value()) < width - kRightMargin) {
     drawAtTick(tick);

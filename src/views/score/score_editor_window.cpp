@@ -3,6 +3,7 @@
 #include "playback/player.h"
 #include "views/file_failure.h"
 #include "views/score/raster_ops.h"
+#include "views/score/score_mouse.h"
 #include "views/score/score_surface.h"
 
 #include <QAction>
@@ -60,6 +61,7 @@ StaffLabelTable LabelsFromSettings(const Settings &settings) {
 
 ScoreEditorWindow::ScoreEditorWindow(AppContext &ctx, QWidget *parent)
     : ChildWindow(ctx, QStringLiteral("scoreEditor"), parent), surface_(new ScoreSurface(this)),
+      mouse_(new ScoreMouse(ctx, *this, *surface_)),
       hScrollBar_(MakeScrollBar(Qt::Horizontal, "horizontalScrollBar", this)),
       vScrollBar_(MakeScrollBar(Qt::Vertical, "verticalScrollBar", this)),
       zoomInButton_(MakeZoomButton(QStringLiteral("+"), "zoomInButton", 9, true, this)),
@@ -145,7 +147,13 @@ void ScoreEditorWindow::applySettings() {
     quarterWidth = static_cast<std::int16_t>(s.quarterWidth);
   if (s.staffDistance > 0)
     staffDistance = static_cast<std::int16_t>(s.staffDistance);
+  applyScorePercent(s.scoreZoom);
   renderer_.table() = LabelsFromSettings(s);
+}
+
+void ScoreEditorWindow::applyScorePercent(int percent) {
+  scorePercent_ = ClampedScorePercent(percent);
+  surface_->setScale(scorePercent_ / 100.0);
 }
 
 const QImage &ScoreEditorWindow::surfaceImage() const {
@@ -197,7 +205,7 @@ void ScoreEditorWindow::relayoutScore() {
   // The options window may respell the do-re-mi labels at any time.
   renderer_.table() = LabelsFromSettings(ctx_.settings);
   layoutControls();
-  const QSize surface = surface_->size();
+  const QSize surface = surface_->scoreSize();
   {
     ScoreViewState view = viewState();
     view.sheet = nullptr;
@@ -257,8 +265,8 @@ ScrollRange ScoreEditorWindow::horizontalRangeFor(int surfaceWidth) const {
 void ScoreEditorWindow::followCursor(int tick) {
   const std::optional<int> value =
       ctx_.settings.isClassicScore
-          ? FollowCursorScroll(tick, quarterWidth, scrollX, surface_->width(), hRange_)
-          : FollowCursorScroll(sheet_, tick, scrollX, surface_->width(), hRange_);
+          ? FollowCursorScroll(tick, quarterWidth, scrollX, surface_->scoreSize().width(), hRange_)
+          : FollowCursorScroll(sheet_, tick, scrollX, surface_->scoreSize().width(), hRange_);
   if (!value)
     return;
   following_ = true;
@@ -267,7 +275,7 @@ void ScoreEditorWindow::followCursor(int tick) {
 }
 
 void ScoreEditorWindow::followPartVertically(int part) {
-  const int height = surface_->height();
+  const int height = surface_->scoreSize().height();
   following_ = true;
   const SheetRow &row = sheet_.row(part);
   const int bottom = ctx_.settings.isClassicScore ? kCursorBottom : row.band.bottom;
@@ -355,13 +363,6 @@ void ScoreEditorWindow::showEvent(QShowEvent *event) {
 bool ScoreEditorWindow::eventFilter(QObject *watched, QEvent *event) {
   if (event->type() == QEvent::FocusIn && (watched == hScrollBar_ || watched == vScrollBar_))
     isActive = false;
-  // The wheel over the surface turns the scroll bars (with Shift the horizontal one).
-  if (event->type() == QEvent::Wheel && watched == surface_) {
-    const auto *wheel = static_cast<QWheelEvent *>(event);
-    QScrollBar *bar = (wheel->modifiers() & Qt::ShiftModifier) ? hScrollBar_ : vScrollBar_;
-    QCoreApplication::sendEvent(bar, event);
-    return true;
-  }
   return ChildWindow::eventFilter(watched, event);
 }
 
@@ -432,7 +433,7 @@ void ScoreEditorWindow::zoomWidth(bool wider) {
     view.sheet = nullptr;
     sheet_ = renderer_.layOut(ctx_.song, view);
   }
-  const ScrollRange range = horizontalRangeFor(surface_->width());
+  const ScrollRange range = horizontalRangeFor(surface_->scoreSize().width());
   applyZoom(hScrollBar_, range, ScaledScrollValue(scrollX, old, quarterWidth, range));
 }
 
@@ -445,7 +446,8 @@ void ScoreEditorWindow::zoomHeight(bool wider) {
     view.sheet = nullptr;
     sheet_ = renderer_.layOut(ctx_.song, view);
   }
-  const ScrollRange range = VerticalScrollRange(sheet_, staffDistance, surface_->height());
+  const ScrollRange range =
+      VerticalScrollRange(sheet_, staffDistance, surface_->scoreSize().height());
   applyZoom(vScrollBar_, range, ScaledScrollValue(scrollY, old, staffDistance, range));
 }
 
@@ -462,6 +464,22 @@ void ScoreEditorWindow::applyZoom(QScrollBar *bar, const ScrollRange &range, int
   relayoutScore();
   if (rect)
     drawSelection();
+}
+
+void ScoreEditorWindow::zoomScore(int direction) {
+  const int percent =
+      direction == 0 ? kDefaultScorePercent : ZoomedScorePercent(scorePercent_, direction > 0);
+  if (percent == scorePercent_)
+    return;
+  ctx_.settings.scoreZoom = percent;
+  const bool rect = rectShown_;
+  hideMarks();
+  applyScorePercent(percent);
+  relayoutScore();
+  if (rect)
+    drawSelection();
+  else if (windowActive_)
+    showMarks();
 }
 
 void ScoreEditorWindow::zoomIn() {
@@ -504,15 +522,52 @@ void ScoreEditorWindow::handleKey(int keyCode, int shift) {
     runCommand(HandleScoreKey(song, keyCode, shift, options, renderer_.table()).command);
     return;
   }
+  if (const std::optional<int> zoom = ScoreZoomKey(keyCode, shift, options.shortCuts)) {
+    zoomScore(*zoom);
+    return;
+  }
   hideMarks();
-  const int partBefore = ScoreCurrentPart(song);
-  const ScoreKeyOutcome out = HandleScoreKey(song, keyCode, shift, options, renderer_.table());
+  finishEdit(HandleScoreKey(song, keyCode, shift, options, renderer_.table()));
+}
+
+void ScoreEditorWindow::editByPointer(const std::function<ScoreKeyOutcome(Song &)> &edit) {
+  if (playing())
+    return;
+  hideMarks();
+  finishEdit(edit(ctx_.song));
+}
+
+ScoreHitView ScoreEditorWindow::hitView() const {
+  ScoreHitView v;
+  v.engraving.quarterWidth = quarterWidth;
+  v.engraving.staffDistance = staffDistance;
+  v.engraving.scrollX = scrollX;
+  v.engraving.width = surface_->scoreSize().width();
+  v.engraving.labels = ctx_.settings.isDoReMi;
+  v.scrollY = scrollY;
+  v.classic = ctx_.settings.isClassicScore;
+  v.sheet = &sheet_;
+  return v;
+}
+
+ScoreHit ScoreEditorWindow::hitAt(QPoint scorePoint) const {
+  return HitTestScore(ctx_.song, hitView(), renderer_.table(), renderer_.metrics(), scorePoint.x(),
+                      scorePoint.y());
+}
+
+ScoreHit ScoreEditorWindow::hitInPart(int part, QPoint scorePoint) const {
+  return HitTestPart(ctx_.song, hitView(), renderer_.table(), renderer_.metrics(), part,
+                     scorePoint.x(), scorePoint.y());
+}
+
+void ScoreEditorWindow::finishEdit(const ScoreKeyOutcome &out) {
+  Song &song = ctx_.song;
   if (out.scroll == VerticalScroll::ToMaximum)
     setScrollValue(vScrollBar_, vScrollBar_->maximum());
   else if (out.scroll == VerticalScroll::ToMinimum)
     setScrollValue(vScrollBar_, vScrollBar_->minimum());
   // Moving to a hidden empty part shows it.
-  if (out.changed || (song.display.hideEmptyParts && partBefore != ScoreCurrentPart(song)))
+  if (out.changed || !sheet_.row(ScoreCurrentPart(song)).shown)
     relayoutScore();
   if (out.snapshot)
     ctx_.session.takeSnapshot(out.noteListsCurrent);

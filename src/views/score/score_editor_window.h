@@ -3,6 +3,7 @@
 // Draws the score lists (not the note lists): they are filled when the window is
 // activated and written back when it is deactivated.
 #include "editing/score_geometry.h"
+#include "editing/score_hit_test.h"
 #include "editing/score_keys.h"
 #include "views/app_context.h"
 #include "views/child_window.h"
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QPushButton;
@@ -18,6 +20,7 @@ class QScrollBar;
 
 namespace pipora {
 
+class ScoreMouse;
 class ScoreSurface;
 
 class ScoreEditorWindow : public ChildWindow {
@@ -58,6 +61,17 @@ public:
   void onPreviewTimeout();
   // A key pressed on the surface (Windows virtual key code, shift state 1/2/4).
   void handleKey(int keyCode, int shift);
+  // A change the pointer makes to the score lists, carried out and followed up as a key's
+  // (marks, redraw, snapshot, preview, feedback, menu command). Ignored while playing.
+  void editByPointer(const std::function<ScoreKeyOutcome(Song &)> &edit);
+  // What lies under a point of the surface's image, from the layout the drawing uses.
+  ScoreHit hitAt(QPoint scorePoint) const;
+  // The same within one part, wherever the point is vertically (a drag stays in its part).
+  ScoreHit hitInPart(int part, QPoint scorePoint) const;
+  ScoreMouse *mouse() const { return mouse_; }
+  // The whole score larger (+1), smaller (-1) or at its own size (0); kept in the settings.
+  void zoomScore(int direction);
+  int scorePercent() const { return scorePercent_; }
   void openDroppedFiles(const QStringList &files);
 
   // Undo and redo of the Edit menu, through the session.
@@ -106,6 +120,9 @@ private:
   void zoomHeight(bool wider);
   void applyZoom(QScrollBar *bar, const ScrollRange &range, int value);
   void runCommand(ScoreCommand command);
+  void finishEdit(const ScoreKeyOutcome &out);
+  ScoreHitView hitView() const;
+  void applyScorePercent(int percent);
   void triggerItem(const char *name);
   void afterHistoryMove(const QString &snapshotPath, const Status &status);
   void showError(const QString &text, const QString &title = QString());
@@ -114,6 +131,8 @@ private:
   ScoreRenderer renderer_;
   ScoreSheet sheet_;
   ScoreSurface *surface_;
+  ScoreMouse *mouse_;
+  int scorePercent_ = kDefaultScorePercent;
   QScrollBar *hScrollBar_;
   QScrollBar *vScrollBar_;
   QPushButton *zoomInButton_;

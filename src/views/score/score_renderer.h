@@ -42,6 +42,8 @@ public:
 
   // The sheet the drawing and the marks use for this song and view.
   ScoreSheet layOut(const Song &song, const ScoreViewState &view) const;
+  // The sizes of the engraved symbols, which the hit test lays the score out with.
+  const EngravingMetrics &metrics() const { return engraved_.metrics(); }
 
   // The full redraw. Sets view.scrollX to -48 when the whole song fits the surface's width (further
   // left by a pick-up before tick 0, so that it stays in view), and

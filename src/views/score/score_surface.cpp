@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QUrl>
 
+#include <cmath>
 #include <utility>
 
 namespace pipora {
@@ -21,8 +22,20 @@ ScoreSurface::ScoreSurface(QWidget *parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void ScoreSurface::setScale(double scale) {
+  scale_ = scale > 0 ? scale : 1.0;
+  fitImage();
+}
+
+QPoint ScoreSurface::toScore(QPointF widgetPoint) const {
+  return QPoint(static_cast<int>(std::floor(widgetPoint.x() / scale_)),
+                static_cast<int>(std::floor(widgetPoint.y() / scale_)));
+}
+
 void ScoreSurface::fitImage() {
-  const QSize want = size().expandedTo(QSize(1, 1));
+  const QSize want = QSize(static_cast<int>(std::ceil(width() / scale_)),
+                           static_cast<int>(std::ceil(height() / scale_)))
+                         .expandedTo(QSize(1, 1));
   if (image_.size() == want)
     return;
   image_ = QImage(want, QImage::Format_RGB32);
@@ -32,7 +45,16 @@ void ScoreSurface::fitImage() {
 void ScoreSurface::paintEvent(QPaintEvent *event) {
   QPainter p(this);
   p.fillRect(event->rect(), Qt::white);
-  p.drawImage(event->rect().topLeft(), image_, event->rect());
+  if (scale_ == 1.0) {
+    p.drawImage(event->rect().topLeft(), image_, event->rect());
+    return;
+  }
+  p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  p.scale(scale_, scale_);
+  const QRectF area(event->rect().x() / scale_, event->rect().y() / scale_,
+                    event->rect().width() / scale_, event->rect().height() / scale_);
+  const QRect source = area.toAlignedRect().intersected(image_.rect());
+  p.drawImage(source.topLeft(), image_, source);
 }
 
 int ScoreKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {

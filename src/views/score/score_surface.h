@@ -1,6 +1,7 @@
 #pragma once
-// The score editor's drawing surface: an image the window draws into, shown
-// as it is; it takes the keys and the dropped files and reports focus changes.
+// The score editor's drawing surface: an image the window draws into, shown at the zoom
+// scale (the whole score larger or smaller, staff size and all); it takes the keys and the
+// dropped files and reports focus changes. The mouse is read by ScoreMouse.
 #include <QImage>
 #include <QStringList>
 #include <QWidget>
@@ -14,8 +15,15 @@ public:
 
   QImage &image() { return image_; }
   const QImage &image() const { return image_; }
-  // Keeps the image as large as the widget (new pixels white).
+  // Keeps the image as large as the widget at the zoom scale (new pixels white).
   void fitImage();
+  // The widget's pixels per pixel of the image: 1 draws the score as it is laid out.
+  double scale() const { return scale_; }
+  void setScale(double scale);
+  // The image's size, in which the score is laid out and drawn.
+  QSize scoreSize() const { return image_.size(); }
+  // A point of the widget in the image's pixels.
+  QPoint toScore(QPointF widgetPoint) const;
 
 signals:
   // Classic key code and modifier mask (Shift 1, Ctrl 2, Alt 4).
@@ -34,6 +42,7 @@ protected:
 
 private:
   QImage image_;
+  double scale_ = 1.0;
 };
 
 // The classic key code of a key press on this surface: digits and letters by their key
