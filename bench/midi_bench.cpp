@@ -62,8 +62,8 @@ void BM_ParseOnly(benchmark::State &state) {
   for (auto _ : state) {
     Song song;
     CountingSink sink;
-    SmfReadResult result = ReadSmf(span, song, sink, options);
-    benchmark::DoNotOptimize(result.log.data());
+    SmfRead result = ReadSmf(span, song, sink, options);
+    benchmark::DoNotOptimize(result.value.data());
     state.counters["events"] = static_cast<double>(sink.events);
   }
   state.SetBytesProcessed(state.iterations() * bytes.size());
@@ -80,8 +80,8 @@ void BM_ParseFromMemory(benchmark::State &state) {
     Song song;
     EmptyPartsForImport(song);
     MidiImporter importer(song, options);
-    SmfReadResult result = ReadSmf(span, song, importer, options);
-    benchmark::DoNotOptimize(result.log.data());
+    SmfRead result = ReadSmf(span, song, importer, options);
+    benchmark::DoNotOptimize(result.value.data());
   }
   state.SetBytesProcessed(state.iterations() * bytes.size());
 }

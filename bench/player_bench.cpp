@@ -86,7 +86,7 @@ void BM_RealtimeRecordingOutput(benchmark::State &state) {
 
     const double cpuBefore = ProcessCpuMs();
     const double wallBefore = SteadyNowMs();
-    player.AllPlay();
+    player.playAll();
     const double offset = player.run()->startOffset();
     const double msPerTick = player.msPerTick();
     QCoreApplication::exec();

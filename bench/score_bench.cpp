@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -161,8 +162,10 @@ struct PointerRig {
     score->parentWidget()->resize(score->parentWidget()->size() + off);
     QApplication::processEvents();
     session.song().part(1).scoreHeader.cursor = 1000;
-    score->showTick(session.song().part(1).score[1000].start);
+    score->horizontalScrollBar()->setValue(
+        session.song().part(1).score[1000].start * score->quarterWidth / 480 - 300);
   }
+  int pitchBefore = 0;
   QPoint head(int element) const {
     EngravingView view;
     view.quarterWidth = score->quarterWidth;
@@ -203,13 +206,20 @@ BENCHMARK(BM_ClickInWindow)->Unit(benchmark::kMillisecond);
 // redrawn.
 void BM_PitchDragStepInWindow(benchmark::State &state) {
   PointerRig rig;
-  const QPoint at = rig.head(1000);
+  int note = 1000; // a note, not a rest
+  while (rig.session.song().part(1).score[static_cast<std::size_t>(note)].noteNumber <= 0)
+    ++note;
+  const QPoint at = rig.head(note);
+  rig.pitchBefore = rig.session.song().part(1).score[static_cast<std::size_t>(note)].noteNumber;
   rig.send(QEvent::MouseButtonPress, at, Qt::LeftButton);
   int step = 0;
   for (auto _ : state) {
     ++step;
     rig.send(QEvent::MouseMove, at - QPoint(0, step % 2 == 1 ? 7 : 14), Qt::LeftButton);
   }
+  // The head really moves: two semitones up, then four, from where it was.
+  state.counters["pitch_change"] =
+      rig.session.song().part(1).score[static_cast<std::size_t>(note)].noteNumber - rig.pitchBefore;
   rig.send(QEvent::MouseButtonRelease, at, Qt::NoButton);
 }
 BENCHMARK(BM_PitchDragStepInWindow)->Unit(benchmark::kMillisecond);

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     options.foldOctaves = data[size - 1] & 2;
   }
   MidiImporter importer(song, options);
-  const SmfReadResult result = ReadSmf(std::span(data, size), song, importer, options);
+  const SmfRead result = ReadSmf(std::span(data, size), song, importer, options);
   (void)result;
   AppendEndMarkers(song);
   for (int n = 1; n <= kClipboardPart; ++n) {

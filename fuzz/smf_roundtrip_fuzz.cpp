@@ -27,10 +27,10 @@ bool Import(std::span<const std::uint8_t> bytes, Song &song, const MidiImportOpt
   EmptyPartsForImport(song);
   song.title.clear();
   MidiImporter importer(song, options);
-  const SmfReadResult read = ReadSmf(bytes, song, importer, options);
+  const SmfRead read = ReadSmf(bytes, song, importer, options);
   AppendEndMarkers(song);
   RecalcTimes(song);
-  return read.error.empty();
+  return read.complete();
 }
 
 QByteArray Export(const Song &song) {

@@ -1,6 +1,7 @@
 #include "editing/find_notes.h"
 
 #include "editing/score_geometry.h"
+#include "model/vocabulary.h"
 
 #include <QString>
 
@@ -30,20 +31,13 @@ constexpr std::array<PitchRow, 52> kPitchTexts = {{
     {"bb", 10},   {"シ", 11},    {"b", 11},    {"0", 0},
 }};
 
-struct LengthRow {
-  int typedTicks;
-  int typedCode;
-  int ticks;
-  std::string_view code;
-};
-constexpr std::array<LengthRow, 8> kLengthTexts = {{{80, 163, 80, "163"},
-                                                    {160, 83, 160, "83"},
-                                                    {320, 43, 320, "43"},
-                                                    {640, 23, 640, "23"},
-                                                    {120, 16, 120, "16"},
-                                                    {240, 8, 240, "8"},
-                                                    {480, 4, 480, "4"},
-                                                    {960, 2, 960, "2"}}};
+// A length code read as a number, as the find dialog accepts it beside the ticks: "163" is 163.
+int CodeNumber(std::string_view code) {
+  int number = 0;
+  for (const char c : code)
+    number = number * 10 + (c - '0');
+  return number;
+}
 
 // The leading number of a text as a decimal value ("60", " 4.5x" -> 4.5); 0 when it has none.
 double LeadingNumber(std::string_view text) {
@@ -142,8 +136,8 @@ int PitchTargetOf(std::string_view text) {
 
 LengthTarget LengthTargetOf(std::string_view text) {
   const double number = LeadingNumber(text);
-  for (const LengthRow &row : kLengthTexts)
-    if (number == row.typedTicks || number == row.typedCode)
+  for (const LengthCode &row : kLengthCodes)
+    if (number == row.ticks || number == CodeNumber(row.code))
       return LengthTarget{row.ticks, std::string(row.code)};
   return {};
 }

@@ -23,7 +23,7 @@ struct FindCriteria {
   bool usePitch = false;
   std::string pitchText; // "ド#", "c#", "r", "60" ...
   bool useLength = false;
-  std::string lengthText; // "4", "480", "163" ...
+  std::string lengthText; // "4", a number of ticks, "163" ...
   FindDirection direction = FindDirection::Forward;
   FindScope scope = FindScope::AllParts;
 };
@@ -33,8 +33,8 @@ struct FindCriteria {
 // full width; anything else searches for C.
 int PitchTargetOf(std::string_view text);
 
-// The length a text asks for, as ticks and as a code ("480" and "4" both give 480 and "4");
-// 0 and "" for a number outside the table.
+// The length a text asks for, as ticks and as a code (the ticks of a quarter and "4" both give a
+// quarter); 0 and "" for a number outside the table.
 struct LengthTarget {
   int ticks = 0;
   std::string code;

@@ -11,16 +11,7 @@
 namespace pipora {
 namespace {
 
-constexpr int kSixteenth = 120;
-constexpr int kLowest = 45;
-constexpr int kHighest = 90;
-
-struct Window {
-  int lowest;
-  int highest;
-};
-// The writer's order of preference.
-constexpr std::array<Window, 3> kWindows = {{{57, 78}, {45, 66}, {69, 90}}};
+constexpr int kSixteenth = kTicksPerQuarter / 4;
 
 // One element on its way through the fitting, with the index it had before. The length
 // views the part being fitted or the code table below: both outlive the fitting.
@@ -30,31 +21,12 @@ struct Work {
   int orig = 0;
 };
 
-// The sixteen codes, each plain form followed by its tied form.
-constexpr std::string_view kCodes[] = {"2",  "2_",  "4",  "4_",  "8",  "8_",  "16",  "16_",
-                                       "23", "23_", "43", "43_", "83", "83_", "163", "163_"};
-
-// Ticks of one of the sixteen codes; every length in the fitting is one of them.
-int Ticks(std::string_view code) {
-  int ticks = 0;
-  std::size_t i = 1;
-  if (code.size() >= 2 && code[0] == '1' && code[1] == '6') {
-    ticks = 120;
-    i = 2;
-  } else if (!code.empty()) {
-    ticks = code[0] == '2' ? 960 : code[0] == '4' ? 480 : code[0] == '8' ? 240 : 0;
-  }
-  return i < code.size() && code[i] == '3' ? ticks * 2 / 3 : ticks;
-}
-
-// The code table's copy of `code` (one of the sixteen), tied or not.
+// The vocabulary's copy of `code` (one of the sixteen), tied or not.
 std::string_view CodeOf(std::string_view code, bool tied) {
-  while (!code.empty() && code.back() == '_')
-    code.remove_suffix(1);
-  for (std::size_t i = 0; i < std::size(kCodes); i += 2)
-    if (kCodes[i] == code)
-      return kCodes[i + (tied ? 1 : 0)];
-  return kCodes[2];
+  const LengthCode *row = FindLength(code);
+  if (row == nullptr)
+    row = &kPlainLengths[1];
+  return tied ? row->tied : row->code;
 }
 
 std::string_view Untied(std::string_view code) {
@@ -70,12 +42,10 @@ std::int64_t NearestSixteenth(std::int64_t t) {
 
 // Plain lengths adding up to `ticks` (a positive multiple of a sixteenth), longest first.
 std::vector<std::string_view> PlainPieces(std::int64_t ticks) {
-  static constexpr std::pair<int, std::string_view> kPlain[] = {
-      {960, "2"}, {480, "4"}, {240, "8"}, {120, "16"}};
   std::vector<std::string_view> pieces;
-  for (const auto &[len, code] : kPlain)
-    for (; ticks >= len; ticks -= len)
-      pieces.push_back(code);
+  for (const LengthCode &row : kPlainLengths)
+    for (; ticks >= row.ticks; ticks -= row.ticks)
+      pieces.push_back(row.code);
   return pieces;
 }
 
@@ -113,8 +83,8 @@ public:
     const std::int64_t origin = at(0).start;
     for (std::size_t j = 0; j < work_.size(); ++j) {
       const bool nextOrig = j + 1 == work_.size() || work_[j + 1].orig != work_[j].orig;
-      times_[j + 1] =
-          nextOrig ? at(work_[j].orig + 1).start - origin : times_[j] + Ticks(work_[j].length);
+      times_[j + 1] = nextOrig ? at(work_[j].orig + 1).start - origin
+                               : times_[j] + LengthTicks(work_[j].length);
     }
 
     std::size_t j = 0;
@@ -223,7 +193,7 @@ private:
       largestMove_ = std::max(largestMove_, static_cast<std::int32_t>(move));
     }
     lastOrig_ = w.orig;
-    outTime_ += Ticks(w.length);
+    outTime_ += LengthTicks(w.length);
     out_.push_back(std::move(w));
   }
 
@@ -231,7 +201,7 @@ private:
   void fold(Work &w) {
     if (w.number <= 0)
       return;
-    if (const int octaves = OctavesInto(w.number, kLowest, kHighest); octaves != 0) {
+    if (const int octaves = OctavesInto(w.number, kSmdLowestNote, kSmdHighestNote); octaves != 0) {
       w.number += 12 * octaves;
       record(FitChangeKind::Folded, w.orig).octaves = octaves;
     }
@@ -260,10 +230,10 @@ private:
         highest = std::max(highest, w.number);
       }
     }
-    if (lowest != 9999 && !TripletFitsWindow(lowest, highest)) {
-      const Window *best = nullptr;
+    if (lowest != 9999 && !WindowHolding(lowest, highest)) {
+      const OctaveWindow *best = nullptr;
       int bestCost = 0;
-      for (const Window &window : kWindows) {
+      for (const OctaveWindow &window : kOctaveWindows) {
         int cost = 0;
         for (const Work &w : group)
           if (w.number > 0)
@@ -294,11 +264,11 @@ private:
     std::size_t have = 1;
     if (i + 1 < limit && work_[i + 1].number != 0 && Untied(work_[i + 1].length) == base)
       have = 2;
-    const std::int64_t missing = static_cast<std::int64_t>(3 - have) * Ticks(base);
+    const std::int64_t missing = static_cast<std::int64_t>(3 - have) * LengthTicks(base);
     std::int64_t rest = 0;
     std::size_t after = i + have;
     while (after < limit && work_[after].number == 0 && rest < missing) {
-      rest += Ticks(work_[after].length);
+      rest += LengthTicks(work_[after].length);
       ++after;
     }
     if (after == i + have || rest < missing || (rest - missing) % kSixteenth != 0)
@@ -347,7 +317,7 @@ private:
   // time and `plain` is not asked for, else with plain lengths up to its end's nearest
   // sixteenth. A note keeps at least a sixteenth where the rests after it give that back.
   void emitOnTime(std::size_t q, Work w, bool plain) {
-    const std::int64_t length = Ticks(w.length);
+    const std::int64_t length = LengthTicks(w.length);
     if (!plain && outTime_ == times_[q] && times_[q + 1] - times_[q] == length) {
       emit(std::move(w));
       return;

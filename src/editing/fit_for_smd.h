@@ -18,7 +18,7 @@
 //     nearest sixteenth of its time before fitting, so each beat keeps its duration; every
 //     note keeps at least a sixteenth. A length no single code has is written as tied pieces
 //     of the same pitch.
-//  6. A single note outside 45..90 is folded by octaves into the range.
+//  6. A single note outside the SMD range is folded by octaves into the range.
 // Time is kept throughout: no note starts more than half a sixteenth from where it started
 // before, and a part ends where it ended (on the nearest sixteenth when it ended off it).
 // When a rule has lengthened a note, the elements after it end on their own nearest

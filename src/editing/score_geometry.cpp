@@ -11,13 +11,12 @@ namespace pipora {
 namespace {
 
 // A whole note: the score joins two tied halves (or triplet halves) into one.
-constexpr int kWholeTicks = 1920;
 constexpr int kWholeTripletTicks = 1280;
 constexpr int kWholeGroup = 4;
 
 // The length group of a score duration: 0 sixteenth .. 3 half, 4 whole; -1 for others.
 int DurationGroup(int duration) {
-  if (duration == kWholeTicks || duration == kWholeTripletTicks)
+  if (duration == kTicksPerWhole || duration == kWholeTripletTicks)
     return kWholeGroup;
   const LengthCode *len = FindLengthByTicks(duration);
   return len ? len->group : -1;
@@ -68,7 +67,8 @@ bool LabelIsFlat(std::string_view label) {
 }
 
 int XOfTick(int tick, int quarterWidth, int scrollX) {
-  return RoundHalfEven(tick * static_cast<double>(quarterWidth) / 480.0 - scrollX);
+  return RoundHalfEven(tick * static_cast<double>(quarterWidth) / double{kTicksPerQuarter} -
+                       scrollX);
 }
 
 int PartTop(int part, int staffDistance, int scrollY) {
@@ -91,11 +91,11 @@ int GlyphRow(int duration) {
 
 int SpacingWidth(int duration) {
   switch (duration) {
-  case 1920:
+  case kTicksPerWhole:
   case 1280:
   case 960:
   case 640:
-  case 480:
+  case kTicksPerQuarter:
     return 48;
   case 320:
     return 32;
@@ -165,7 +165,8 @@ std::vector<int> LedgerLineOffsets(int noteNumber, double staffPosition) {
 
 TieArc TieArcFor(int duration, int quarterWidth, bool stemDown) {
   TieArc arc;
-  const int d = RoundHalfEven(quarterWidth * static_cast<double>(duration) / 480.0 + 12);
+  const int d =
+      RoundHalfEven(quarterWidth * static_cast<double>(duration) / double{kTicksPerQuarter} + 12);
   arc.radiusX = d / 2;
   arc.centreX = arc.radiusX;
   arc.centreY = 48;
@@ -218,12 +219,12 @@ ScrollRange HorizontalScrollRange(const Song &song, int quarterWidth, int surfac
         part.score[static_cast<std::size_t>(part.scoreHeader.count)].start);
   };
   ScrollRange r;
-  r.minimum =
-      static_cast<int>(quarterWidth * static_cast<long long>(song.part(1).score[0].start) / 480) -
-      kClefMargin;
-  long long maximum = quarterWidth * endTick(1) / 480 - surfaceWidth;
+  r.minimum = static_cast<int>(quarterWidth * static_cast<long long>(song.part(1).score[0].start) /
+                               kTicksPerQuarter) -
+              kClefMargin;
+  long long maximum = quarterWidth * endTick(1) / kTicksPerQuarter - surfaceWidth;
   for (int p = 2; p <= kUserParts; ++p)
-    maximum = std::max(maximum, quarterWidth * endTick(p) / 480 - surfaceWidth);
+    maximum = std::max(maximum, quarterWidth * endTick(p) / kTicksPerQuarter - surfaceWidth);
   r.maximum = static_cast<int>(std::min<long long>(maximum, kScrollLimit));
   return r;
 }
@@ -234,7 +235,7 @@ ScrollRange VerticalScrollRange(int staffDistance, int surfaceHeight) {
 
 int PickupWidth(const Song &song, int quarterWidth) {
   return static_cast<int>(-(quarterWidth * static_cast<long long>(song.part(1).score[0].start)) /
-                          480);
+                          kTicksPerQuarter);
 }
 
 bool SongFitsWidth(const Song &song, int quarterWidth, int surfaceWidth) {
@@ -242,7 +243,7 @@ bool SongFitsWidth(const Song &song, int quarterWidth, int surfaceWidth) {
   for (int p = 1; p <= kUserParts; ++p) {
     const Part &part = song.part(p);
     const long long end = part.score[static_cast<std::size_t>(part.scoreHeader.count)].start;
-    if (surfaceWidth < end / 480 * quarterWidth + pickup + kClefMargin)
+    if (surfaceWidth < end / kTicksPerQuarter * quarterWidth + pickup + kClefMargin)
       return false;
   }
   return true;
@@ -290,8 +291,8 @@ int ScaledScrollValue(int value, int oldUnit, int newUnit, ScrollRange range) {
 
 std::optional<int> FollowCursorScroll(int tick, int quarterWidth, int scrollX, int surfaceWidth,
                                       ScrollRange range) {
-  return FollowCursorScrollAt(tick / 480.0 * quarterWidth, kClefMargin, scrollX, surfaceWidth,
-                              range);
+  return FollowCursorScrollAt(tick / double{kTicksPerQuarter} * quarterWidth, kClefMargin, scrollX,
+                              surfaceWidth, range);
 }
 
 std::optional<int> FollowCursorScrollAt(double along, int margin, int scrollX, int surfaceWidth,
@@ -334,7 +335,7 @@ std::string ScoreCaption(std::string_view previousCaption, const Song &song) {
   const std::size_t ms = previousCaption.find("ms");
   std::string caption(previousCaption.substr(0, ms));
   const Part &part = song.part(ScoreCurrentPart(song));
-  const double beatUnit = song.ticksPerBeat > 0 ? 1920.0 / song.ticksPerBeat : 0.0;
+  const double beatUnit = song.ticksPerBeat > 0 ? double{kTicksPerWhole} / song.ticksPerBeat : 0.0;
   caption += "ms " + std::to_string(song.beatsPerMeasure) + "/" + FormatNumber(beatUnit) +
              "拍子 [" + std::to_string(part.scoreHeader.cursor) + "/" +
              std::to_string(part.scoreHeader.count) + "]";

@@ -14,10 +14,10 @@
 namespace pipora {
 
 // The glyph sheet: 14 columns of 48 by 5 rows of 96 pixels.
-inline constexpr int kSheetWidth = 672;
-inline constexpr int kSheetHeight = 480;
 inline constexpr int kCellWidth = 48;
 inline constexpr int kCellHeight = 96;
+inline constexpr int kSheetWidth = 14 * kCellWidth;
+inline constexpr int kSheetHeight = 5 * kCellHeight;
 inline constexpr int kHeadCentreBelowCellTop = 47;
 inline constexpr int kClefCellX = 576;
 inline constexpr int kClefCellY = 0;
@@ -60,7 +60,7 @@ std::string_view SyllableOf(std::string_view label);
 bool LabelIsSharp(std::string_view label);
 bool LabelIsFlat(std::string_view label);
 
-// Surface x of a start tick: near(t * quarterWidth / 480 - scrollX).
+// Surface x of a start tick: near(t * quarterWidth / kTicksPerQuarter - scrollX).
 int XOfTick(int tick, int quarterWidth, int scrollX);
 // Top edge of part p's band.
 int PartTop(int part, int staffDistance, int scrollY);

@@ -1,5 +1,7 @@
 #include "editing/score_hit_test.h"
 
+#include "model/vocabulary.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -10,8 +12,8 @@
 namespace pipora {
 namespace {
 
-constexpr int kLowestNote = 45;
-constexpr int kHighestNote = 90;
+constexpr int kLowestNote = kSmdLowestNote;
+constexpr int kHighestNote = kSmdHighestNote;
 constexpr int kStaffBottomLine = kStaffTopLine + 4 * kStaffLineGap;
 // A head is hit a little beyond its ink, so that small heads stay easy to point at.
 constexpr int kHeadReach = 7;
@@ -71,7 +73,8 @@ std::vector<ElementBox> ClassicBoxes(const Song &song, int part, const ScoreHitV
   const Part &pt = song.part(part);
   const EngravingView &ev = view.engraving;
   const int count = pt.scoreHeader.count;
-  const double leftTick = std::floor((ev.scrollX - kCellWidth) * 480.0 / ev.quarterWidth);
+  const double leftTick =
+      std::floor((ev.scrollX - kCellWidth) * double{kTicksPerQuarter} / ev.quarterWidth);
   int j = std::max(
       0, FirstElementAtOrAfter(pt, static_cast<int>(std::clamp(leftTick, -2.0e9, 2.0e9))) - 1);
   std::vector<ElementBox> boxes;

@@ -57,11 +57,8 @@ int LabelRowOf(int noteNumber) {
 
 // Semitone steps need the note itself in range; octave steps only the result.
 bool PitchChangeAllowed(int n, int delta) {
-  if (delta == 1)
-    return n >= 45 && n <= 89;
-  if (delta == -1)
-    return n >= 46 && n <= 90;
-  return n + delta >= 45 && n + delta <= 90;
+  const bool semitone = delta == 1 || delta == -1;
+  return (!semitone || InSmdRange(n)) && InSmdRange(n + delta);
 }
 
 // Makes the note lists current and returns the current part with the backup taken.

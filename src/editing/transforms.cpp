@@ -12,20 +12,15 @@
 namespace pipora {
 namespace {
 
-// Lengths from the sixteenth triplet up to the half; longer is one row down, with wrap.
-struct LengthStep {
-  int ticks;
-  int longer;
-  int shorter;
-};
-constexpr std::array<LengthStep, 8> kLengthSteps = {{{80, 160, 640},
-                                                     {120, 240, 960},
-                                                     {160, 320, 80},
-                                                     {240, 480, 120},
-                                                     {320, 640, 160},
-                                                     {480, 960, 240},
-                                                     {640, 80, 320},
-                                                     {960, 120, 480}}};
+// The length of the same kind (plain or triplet) `step` rows along the vocabulary's table,
+// longest first, wrapping round: the half becomes the sixteenth and back.
+std::optional<int> LengthStepTicks(int ticks, int step) {
+  for (const auto group : {kPlainLengths, kTripletLengths})
+    for (int i = 0; i < 4; ++i)
+      if (group[static_cast<std::size_t>(i)].ticks == ticks)
+        return group[static_cast<std::size_t>((i + 4 + step) % 4)].ticks;
+  return std::nullopt;
+}
 
 // "2" -> "4", "4" -> "8", "8" -> "16" and back; triplet and tie marks stay, so the new length
 // is the row with half or twice the ticks. Sixteenths have no half, halves no double.
@@ -137,17 +132,11 @@ EditOutcome TransposeScoreSelection(Song &song, int k, bool isNoCheck) {
 }
 
 std::optional<int> LongerTicks(int ticks) {
-  for (const LengthStep &s : kLengthSteps)
-    if (s.ticks == ticks)
-      return s.longer;
-  return std::nullopt;
+  return LengthStepTicks(ticks, -1);
 }
 
 std::optional<int> ShorterTicks(int ticks) {
-  for (const LengthStep &s : kLengthSteps)
-    if (s.ticks == ticks)
-      return s.shorter;
-  return std::nullopt;
+  return LengthStepTicks(ticks, 1);
 }
 
 EditOutcome ChangeLengthBeforeCursor(Song &song, bool longer) {

@@ -26,7 +26,7 @@ inline constexpr std::string_view kDoubleTooLongMessage =
 // Source editor: adds k to the selected rows' notes (rests stay, no range check) and renames
 // their pitch. The rows are rows of the current part; the EndMarker row is ignored.
 EditOutcome TransposeSourceRows(Song &song, std::span<const int> rows, int k);
-// Score editor: moves the selected notes by k as the pitch keys do (inside 45..90 unless
+// Score editor: moves the selected notes by k as the pitch keys do (inside the SMD range unless
 // `isNoCheck`). Without a selection nothing changes but the step still counts.
 EditOutcome TransposeScoreSelection(Song &song, int k, bool isNoCheck);
 

@@ -18,6 +18,11 @@ inline constexpr std::string_view kNotRegularFileMessage = "通常のファイ�
 // not come from.
 inline constexpr std::string_view kAlreadyExistsQuestion = " は既に存在します。上書きしますか？";
 
+// Larger song files are refused before reading: a ringtone is a few kilobytes (a million-note
+// song is under 4 MB), and reading a MIDI file takes memory for it and a log several times its
+// size.
+inline constexpr std::int64_t kMaxSongFileBytes = std::int64_t{64} << 20;
+
 // The reason given for a file refused by its size: "ファイルが大きすぎます（64 MB まで）".
 inline std::string TooLargeText(std::int64_t limitBytes) {
   return "ファイルが大きすぎます（" + std::to_string(limitBytes >> 20) + " MB まで）";

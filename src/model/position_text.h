@@ -9,7 +9,7 @@ std::string TimeText(int centiseconds);
 // The same with the minutes written as a signed number ("  0:00:00" has a leading blank
 // where a minus sign would go), as the display switch writes it.
 std::string TimeTextSignBlank(int centiseconds);
-// "02:2:00" for tick 2400 at 480 ticks per beat, 4 beats per measure; the beat is not padded.
+// "02:2:00" for tick 2400 with a quarter-note beat, 4 beats per measure; the beat is not padded.
 std::string MeasureText(int tick, int ticksPerBeat, int beatsPerMeasure);
 
 // While playing: centiseconds since the first element of the song (pick-up included).

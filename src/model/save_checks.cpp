@@ -1,12 +1,11 @@
 #include "model/save_checks.h"
 
+#include "model/vocabulary.h"
+
 #include <algorithm>
 
 namespace pipora {
 namespace {
-
-constexpr int kLowest = 45;
-constexpr int kHighest = 90;
 
 // Half, quarter, eighth or sixteenth base with an optional "3" and "_", and nothing else.
 // Written out because the check looks at every element of every part on each edit.
@@ -43,22 +42,19 @@ std::string_view WithoutOneTie(std::string_view code) {
   return code;
 }
 
-bool InRange(int n) {
-  return n >= kLowest && n <= kHighest;
-}
-
 // A single note or rest the writer can put into the file.
 bool SingleSavable(int n, std::string_view length) {
-  return ShapeOf(length).known && n >= 0 && (n == 0 || InRange(n));
+  return ShapeOf(length).known && n >= 0 && (n == 0 || InSmdRange(n));
 }
 
 // Whether the phone's alphabet has a code for the note at all, whatever the range check
-// says: below 45 the low window still reaches 44, and 43 for half notes.
+// says: below the range the low window still reaches one note lower, and two for half notes.
 bool Encodable(int n, std::string_view length) {
   const LengthShape shape = ShapeOf(length);
   if (!shape.known || n < 0)
     return false;
-  return n == 0 || InRange(n) || n == 44 || (n == 43 && shape.half);
+  return n == 0 || InSmdRange(n) || n == kSmdLowestNote - 1 ||
+         (n == kSmdLowestNote - 2 && shape.half);
 }
 
 class PartChecker {
@@ -112,7 +108,7 @@ private:
       highest = std::max(highest, n);
     }
     const bool restsOnly = lowest == 9999;
-    if (restsOnly || TripletFitsWindow(lowest, highest)) {
+    if (restsOnly || WindowHolding(lowest, highest)) {
       for (int k = 0; k < 3; ++k) {
         const int n = at(p + k).noteNumber;
         if (n < 0 || !ShapeOf(first).known) {
@@ -137,6 +133,27 @@ private:
   std::size_t limit_;
 };
 
+// The tie of a triplet group's first note and, once the second note has passed the length
+// check, the second's, up to the element `stop` (a refused save keeps the ties up to the note
+// it stopped at).
+void DropTripletTiesBefore(Part &part, const SaveProblem &stop) {
+  const auto untie = [&](int i) { part.notes[static_cast<std::size_t>(i)].length.setTied(false); };
+  for (int i = 0; i <= stop.element;) {
+    if (!HasTripletMark(part.notes[static_cast<std::size_t>(i)].length)) {
+      ++i;
+      continue;
+    }
+    untie(i);
+    if (i == stop.groupStart) {
+      if (!(stop.kind == SaveProblemKind::TripletNotComplete && stop.element == i + 1))
+        untie(i + 1);
+      return;
+    }
+    untie(i + 1);
+    i += 3;
+  }
+}
+
 } // namespace
 
 std::string_view SaveProblem::message() const {
@@ -153,13 +170,28 @@ std::string_view SaveProblem::message() const {
   return kCannotHandleNote;
 }
 
-bool IsSmdLength(std::string_view code) {
-  return ShapeOf(code).known;
+std::string_view SaveProblem::listMessage() const {
+  constexpr std::string_view kSaveFailed = "保存に失敗しました。";
+  std::string_view text = message();
+  if (text.ends_with(kSaveFailed))
+    text.remove_suffix(kSaveFailed.size());
+  return text;
 }
 
-bool TripletFitsWindow(int lowest, int highest) {
-  return (lowest >= 57 && highest <= 78) || (lowest >= 45 && highest <= 66) ||
-         (lowest >= 69 && highest <= 90);
+std::vector<int> ProblemElements(const Part &part, const SaveProblem &problem) {
+  const bool wholeGroup =
+      problem.groupStart >= 0 && problem.kind != SaveProblemKind::NoteNotSavable;
+  const int first = wholeGroup ? problem.groupStart : problem.element;
+  const int last = problem.kind == SaveProblemKind::TripletTooWide ? first + 2 : problem.element;
+  std::vector<int> elements;
+  for (int i = first; i <= last && i <= part.count && i < static_cast<int>(part.notes.size()); ++i)
+    if (!part.notes[static_cast<std::size_t>(i)].isEndMarker())
+      elements.push_back(i);
+  return elements;
+}
+
+bool IsSmdLength(std::string_view code) {
+  return ShapeOf(code).known;
 }
 
 void FindPartSaveProblems(const Part &part, int partNumber, std::vector<SaveProblem> &out,
@@ -174,6 +206,23 @@ std::vector<SaveProblem> FindSaveProblems(const Song &song, std::size_t limit) {
   for (int n = 1; n <= kUserParts && problems.size() < limit; ++n)
     FindPartSaveProblems(song.part(n), n, problems, limit);
   return problems;
+}
+
+void DropTripletTies(Song &song) {
+  for (int n = 1; n <= kUserParts; ++n) {
+    Part &part = song.part(n);
+    if (part.count <= 0)
+      continue;
+    std::vector<SaveProblem> problems;
+    FindPartSaveProblems(part, n, problems, 1);
+    if (!problems.empty()) {
+      DropTripletTiesBefore(part, problems.front());
+      return;
+    }
+    SaveProblem end;
+    end.element = part.count;
+    DropTripletTiesBefore(part, end);
+  }
 }
 
 } // namespace pipora

@@ -1,6 +1,6 @@
 #pragma once
-// What an SMD file cannot hold, found in the whole song at once: notes outside 45..90 or with
-// a length outside the sixteen codes, triplet groups that are not three of one length, and
+// What an SMD file cannot hold, found in the whole song at once: notes outside the SMD range or
+// with a length outside the sixteen codes, triplet groups that are not three of one length, and
 // triplet groups whose pitches fit none of the phone's three octave windows. The SMD writer
 // refuses a save on the first of these; the problem list shows all of them. Both use this one
 // checker, so they cannot disagree.
@@ -25,7 +25,7 @@ inline constexpr std::string_view kPartTooLong =
     "パートの音符が多すぎます（100000 個まで）。保存に失敗しました。";
 
 enum class SaveProblemKind {
-  NoteNotSavable,     // outside 45..90, a negative number, or a length SMD has no code for
+  NoteNotSavable,     // outside the SMD range, a negative number, or a length SMD has no code for
   TripletNotComplete, // the group's lengths differ, or its second note is tied
   TripletTooWide,     // the group's pitches fit no octave window
   PartTooLong,        // the part's notes from kMaxSmdPartNotes on, which no reader takes
@@ -41,7 +41,14 @@ struct SaveProblem {
 
   // The save check's own message.
   std::string_view message() const;
+  // What is wrong, as a list of problems shows it: the message without its closing
+  // "保存に失敗しました。", since nothing was being saved.
+  std::string_view listMessage() const;
 };
+
+// The elements a problem is about, in order and never the end marker: the note, or for a
+// triplet group that is incomplete or too wide the notes of the group up to the failing one.
+std::vector<int> ProblemElements(const Part &part, const SaveProblem &problem);
 
 inline constexpr std::size_t kAllProblems = std::numeric_limits<std::size_t>::max();
 
@@ -54,11 +61,12 @@ void FindPartSaveProblems(const Part &part, int partNumber, std::vector<SaveProb
 // The problems of the user's parts 1..16 in part and element order.
 std::vector<SaveProblem> FindSaveProblems(const Song &song, std::size_t limit = kAllProblems);
 
+// The phone cannot tie inside a triplet: the ties of triplet groups' first notes are dropped
+// from the song, as far as the first problem the save check finds (which still loses its own).
+// The editor does this whenever it writes the song, so that the score shows what the file holds.
+void DropTripletTies(Song &song);
+
 // True for the sixteen length codes ("2" ... "163_").
 bool IsSmdLength(std::string_view code);
-
-// True when a triplet group at `start` is written with an SMD octave window: its pitches
-// (rests aside) lie within 45-66, 57-78 or 69-90.
-bool TripletFitsWindow(int lowest, int highest);
 
 } // namespace pipora

@@ -50,7 +50,7 @@ double BeatsPerMinute(TempoChoice tempo) {
   return RowOf(tempo).bpm;
 }
 double MsPerTick(TempoChoice tempo) {
-  return 60000.0 / RowOf(tempo).bpm / 480.0;
+  return 60000.0 / RowOf(tempo).bpm / double{kTicksPerQuarter};
 }
 std::string_view TempoText(TempoChoice tempo) {
   return RowOf(tempo).text;
@@ -77,7 +77,7 @@ void Song::setTempo(TempoChoice t) {
 void ResetParts(Song &song) {
   for (int n = 1; n <= kClipboardPart; ++n)
     ResetPart(song.part(n));
-  song.ticksPerBeat = 480;
+  song.ticksPerBeat = kTicksPerQuarter;
   song.beatsPerMeasure = 4;
   song.display = ScoreDisplay{};
 }

@@ -24,7 +24,7 @@ enum class TempoChoice : int { Fast = 0, Normal = 1, SomewhatSlow = 2, Slow = 3 
 
 // Beats per minute of a tempo step: 146, 121.7, 104.2, 91.
 double BeatsPerMinute(TempoChoice tempo);
-// Milliseconds per tick at 480 ticks per quarter note.
+// Milliseconds per tick at kTicksPerQuarter.
 double MsPerTick(TempoChoice tempo);
 // "146", "121.7", "104.2", "91".
 std::string_view TempoText(TempoChoice tempo);
@@ -81,7 +81,7 @@ struct Song {
   std::string title; // UTF-8
   TempoChoice tempo = TempoChoice::Normal;
   double msPerTick = 0;
-  std::int16_t ticksPerBeat = 480;
+  std::int16_t ticksPerBeat = kTicksPerQuarter;
   std::int16_t beatsPerMeasure = 4;
   int currentPart = 1;
   std::string fileName;

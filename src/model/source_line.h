@@ -7,7 +7,7 @@
 
 namespace pipora {
 
-// "1:4:0" for tick 1440 at 480 ticks per beat, 4 beats per measure.
+// "1:4:0" for tick 1440 with a quarter-note beat, 4 beats per measure.
 std::string SourceLocation(std::int32_t tick, int ticksPerBeat, int beatsPerMeasure);
 
 // Octave shown beside a pitch name: floor(n / 12) - 1, times the sign of n (0 for rests).

@@ -1,14 +1,52 @@
 #pragma once
 // Pitches, lengths and ticks: the small vocabularies every other module speaks.
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace pipora {
 
 inline constexpr int kTicksPerQuarter = 480;
+inline constexpr int kTicksPerWhole = 4 * kTicksPerQuarter;
 // A note sounds for its length minus this many ticks.
 inline constexpr int kGateGap = 20;
+
+// Lowest and highest note numbers an SMD file can hold.
+inline constexpr int kSmdLowestNote = 45;
+inline constexpr int kSmdHighestNote = 90;
+constexpr bool InSmdRange(int noteNumber) {
+  return noteNumber >= kSmdLowestNote && noteNumber <= kSmdHighestNote;
+}
+
+// A phone plays written pitches in one of three octave windows, chosen by the SMD octave
+// words; `state` is the octave state that selects the window.
+inline constexpr int kOctaveLow = 3;
+inline constexpr int kOctaveMiddle = 4;
+inline constexpr int kOctaveHigh = 5;
+struct OctaveWindow {
+  int state;
+  int lowest;
+  int highest;
+  constexpr bool holds(int noteNumber) const {
+    return noteNumber >= lowest && noteNumber <= highest;
+  }
+};
+// The middle window holds the written pitches of the note codes themselves.
+inline constexpr OctaveWindow kMiddleWindow = {kOctaveMiddle, 57, 78};
+inline constexpr OctaveWindow kLowWindow = {kOctaveLow, kSmdLowestNote, 66};
+inline constexpr OctaveWindow kHighWindow = {kOctaveHigh, 69, kSmdHighestNote};
+// In the order of preference for a triplet group.
+inline constexpr OctaveWindow kOctaveWindows[] = {kMiddleWindow, kLowWindow, kHighWindow};
+
+// The first window that holds every note from `lowest` to `highest` (a triplet group's notes
+// must share one); nullptr when none does.
+constexpr const OctaveWindow *WindowHolding(int lowest, int highest) {
+  for (const OctaveWindow &w : kOctaveWindows)
+    if (w.holds(lowest) && w.holds(highest))
+      return &w;
+  return nullptr;
+}
 
 inline constexpr std::string_view kEndOfTrack = "* End of Track *";
 // Full-width question mark: a tick count outside the length table.
@@ -34,6 +72,10 @@ inline constexpr std::array<LengthCode, 8> kLengthCodes = {{{"2", "2_", 960, 3, 
                                                             {"43", "43_", 320, 2, true},
                                                             {"83", "83_", 160, 1, true},
                                                             {"163", "163_", 80, 0, true}}};
+
+// The plain lengths, longest first, and the triplets, longest first.
+inline constexpr std::span<const LengthCode, 4> kPlainLengths{kLengthCodes.data(), 4};
+inline constexpr std::span<const LengthCode, 4> kTripletLengths{kLengthCodes.data() + 4, 4};
 
 // The row of a code, tied or not; nullptr outside the sixteen.
 const LengthCode *FindLength(std::string_view code);

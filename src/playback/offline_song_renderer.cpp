@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace pipora {
 
@@ -33,6 +34,18 @@ RenderedSound RenderSongOffline(const Song &source, std::unique_ptr<RenderingMid
     const auto target = static_cast<long long>(std::llround(ms * sound.sampleRate / 1000.0));
     if (target <= framesDone)
       return;
+    if (options.sink) {
+      // A long rest is rendered in blocks, never as one buffer of its whole length.
+      std::vector<std::int16_t> block;
+      while (framesDone < target) {
+        const auto frames = static_cast<int>(std::min<long long>(target - framesDone, 16384));
+        block.resize(static_cast<std::size_t>(frames) * 2);
+        engine.render(block.data(), frames);
+        options.sink(block);
+        framesDone += frames;
+      }
+      return;
+    }
     const auto frames = static_cast<std::size_t>(target - framesDone);
     const std::size_t at = sound.samples.size();
     sound.samples.resize(at + frames * 2);
@@ -40,7 +53,7 @@ RenderedSound RenderSongOffline(const Song &source, std::unique_ptr<RenderingMid
     framesDone = target;
   };
 
-  player.AllPlay();
+  player.playAll();
   while (player.playing() && play.active() && play.due() <= limitMs) {
     const double next = std::max(now, play.due());
     renderUntil(next);
@@ -52,7 +65,7 @@ RenderedSound RenderSongOffline(const Song &source, std::unique_ptr<RenderingMid
   sound.songMs = now;
   if (player.playing()) {
     now = std::min(limitMs, now);
-    player.StopPlay();
+    player.stop();
   }
   renderUntil(std::min(limitMs, now + options.tailMs));
   return sound;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace pipora {
@@ -22,6 +23,9 @@ struct RenderOptions {
   double tailMs = 1500;  // sound after the end, for the last notes' release
   // Called with the song time reached (ms) as rendering goes on; may be empty.
   std::function<void(double ms)> progress;
+  // When set, the sound goes here a block at a time (interleaved stereo) instead of into
+  // RenderedSound::samples, so that a long render holds one copy of it at most.
+  std::function<void(std::span<const std::int16_t> block)> sink;
 };
 
 RenderedSound RenderSongOffline(const Song &song, std::unique_ptr<RenderingMidiBackend> synth,

@@ -21,10 +21,10 @@ std::uint32_t SoloMask(int part) {
 
 Player::Player(Song &song, MidiOutput &midi, PlayerHost &host, MsClock clock,
                std::unique_ptr<WakeTimer> playTimer, std::unique_ptr<WakeTimer> previewTimer)
-    : song_(song), midi_(midi), host_(host), clock_(std::move(clock)),
+    : song_(song), midi_(midi), host_(host), bars_(host), clock_(std::move(clock)),
       playTimer_(std::move(playTimer)), previewTimer_(std::move(previewTimer)),
       msPerTick_(song.msPerTick > 0 ? song.msPerTick : MsPerTick(song.tempo)) {
-  midi_.setLevelMeters(&host_);
+  midi_.setLevelMeters(&bars_);
   playTimer_->setHandler([this] { onPlayWake(); });
   previewTimer_->setHandler([this] { onPreviewTimer(); });
 }
@@ -35,37 +35,64 @@ Player::~Player() {
   midi_.setLevelMeters(nullptr);
 }
 
+int Player::Bars::meterMaximum(int part) const {
+  return part >= 1 && part <= kUserParts ? maximum_[static_cast<std::size_t>(part)] : 0;
+}
+
+void Player::Bars::setMeterValue(int part, int value) {
+  if (part >= 1 && part <= kUserParts)
+    host_.showBar(part, value, maximum_[static_cast<std::size_t>(part)]);
+}
+
+void Player::Bars::show(int part, int value, int maximum) {
+  maximum_[static_cast<std::size_t>(part)] = maximum;
+  host_.showBar(part, value, maximum);
+}
+
+int Player::volumeOf(int part) const {
+  return std::clamp(song_.part(part).volume, 0, Bars::kIdleMaximum);
+}
+
+int Player::programOf(int part) const {
+  return std::clamp(song_.part(part).tone, 0, 127);
+}
+
+void Player::prepare() {
+  if (prepare_)
+    prepare_();
+}
+
+void Player::setPlaying(bool playing) {
+  if (playingChanged_)
+    playingChanged_(playing);
+}
+
 void Player::startPlayAll(std::uint32_t mask) {
-  host_.prepareNoteLists();
+  prepare();
   startPrepared(mask);
 }
 
 void Player::startPrepared(std::uint32_t mask) {
-  if (const auto title = host_.titleText())
-    song_.title = *title;
-  if (const auto tempo = host_.selectedTempo()) {
-    song_.setTempo(*tempo);
-    msPerTick_ = MsPerTick(*tempo);
-  }
+  if (song_.msPerTick > 0)
+    msPerTick_ = song_.msPerTick;
   playing_ = false;
   midi_.MidiOpen();
   midi_.MidiReset();
-  PlaySong(mask);
+  playParts(mask);
 }
 
-void Player::AllPlay() {
+void Player::playAll() {
   measureRun_ = false;
   startPlayAll(kAllPartsMask);
 }
 
-void Player::SoloPlay() {
+void Player::playSolo() {
   measureRun_ = false;
   startPlayAll(SoloMask(song_.currentPart));
 }
 
-void Player::MeasurePlay() {
-  host_.prepareNoteLists();
-  int part = host_.measurePlayPart();
+void Player::playMeasure(int part) {
+  prepare();
   if (part < 1 || part > kUserParts)
     part = 1;
   Part &p = song_.part(part);
@@ -86,8 +113,8 @@ void Player::MeasurePlay() {
   measureRun_ = true;
 }
 
-void Player::StopPlay() {
-  StopSong();
+void Player::stop() {
+  stopSong();
   midi_.MidiReset();
   midi_.MidiClose();
   // Only a measure play moved the cursor; a plain play must not jump it to an old value.
@@ -97,7 +124,7 @@ void Player::StopPlay() {
   measureRun_ = false;
 }
 
-void Player::PlaySong(std::uint32_t playMask) {
+void Player::playParts(std::uint32_t playMask) {
   // A preview still sounding would otherwise reset and close the device mid-play.
   cancelPreview();
   playTimer_->cancel();
@@ -107,7 +134,7 @@ void Player::PlaySong(std::uint32_t playMask) {
   for (int n = 1; n <= kUserParts; ++n) {
     if (run_->partHasNotes(n)) {
       playing_ = true;
-      midi_.MidiProgramChange(n, host_.program(n));
+      midi_.MidiProgramChange(n, programOf(n));
     }
   }
   if (!playing_) {
@@ -115,16 +142,15 @@ void Player::PlaySong(std::uint32_t playMask) {
     return;
   }
 
-  host_.setPlayingLocks(true);
+  setPlaying(true);
   markerTick_ = -10000;
   host_.beginPlayLine();
 
   for (int n = 1; n <= kUserParts; ++n) {
-    const double volume = host_.barValue(n);
+    const int volume = volumeOf(n);
     midi_.MidiExpression(n, ExpressionFromVolume(volume));
-    midi_.setVolumeCache(n, RoundHalfEven(volume));
-    host_.setBarMaximum(n, 100);
-    host_.setBarValue(n, 0);
+    midi_.setVolumeCache(n, volume);
+    bars_.show(n, 0, Bars::kPlayingMaximum);
   }
 
   playing_ = true;
@@ -146,7 +172,7 @@ void Player::onPlayWake() {
     if (outcome.restarted)
       host_.restartPlayLine();
     if (outcome.ended) {
-      StopSong();
+      stopSong();
       if (finished_)
         finished_();
       return;
@@ -187,21 +213,23 @@ std::string Player::runningPositionText(double now) const {
   if (!run_)
     return stoppedPositionText();
   const double elapsed = now - run_->startOffset();
-  if (host_.isTick())
+  if (options().isTick)
     return MeasureText(RunningTick(elapsed, msPerTick_), song_.ticksPerBeat, song_.beatsPerMeasure);
   return TimeText(RunningCentiseconds(elapsed, run_->firstElementTick(), msPerTick_));
 }
 
 std::string Player::stoppedPositionText() const {
   const Part &p = song_.part(std::clamp(song_.currentPart, 1, kUserParts));
-  const int selected = std::clamp(host_.selectedSourceElement(), 0, p.count);
+  const PlayerOptions shown = options();
+  const int element = shown.selectedElement >= 0 ? shown.selectedElement : p.cursor;
+  const int selected = std::clamp(element, 0, p.count);
   const std::int32_t tick = p.notes[static_cast<std::size_t>(selected)].start;
-  if (host_.isTick())
+  if (shown.isTick)
     return MeasureText(tick, song_.ticksPerBeat, song_.beatsPerMeasure);
   return TimeText(StoppedCentiseconds(tick, msPerTick_));
 }
 
-void Player::StopSong() {
+void Player::stopSong() {
   const bool wasRunning = run_ != nullptr;
   playing_ = false;
   playTimer_->cancel();
@@ -209,49 +237,47 @@ void Player::StopSong() {
   run_.reset();
   if (!wasRunning)
     return;
-  host_.setPlayingLocks(false);
+  setPlaying(false);
   host_.showPosition(stoppedPositionText());
   host_.endPlayLine(markerTick_);
-  for (int n = 1; n <= kUserParts; ++n) {
-    host_.setBarValue(n, midi_.volumeCache(n));
-    host_.setBarMaximum(n, 8);
-  }
+  for (int n = 1; n <= kUserParts; ++n)
+    bars_.show(n, midi_.volumeCache(n), Bars::kIdleMaximum);
 }
 
 int Player::previewKey(int part) const {
   return part >= 1 && part <= kUserParts ? previewKeys_[static_cast<std::size_t>(part)] : 0;
 }
 
-void Player::PreviewNote(int part, int key) {
-  if (!host_.isPreview() || part < 1 || part > kUserParts)
+void Player::previewNote(int part, int key) {
+  if (!options().isPreview || part < 1 || part > kUserParts)
     return;
-  // While playing the device belongs to the play run; Timer2 would reset and close it.
+  // While playing the device belongs to the play run; the preview's end would reset and close it.
   if (playing_)
     return;
   const auto a = static_cast<std::size_t>(part);
-  const int volume = RoundHalfEven(host_.barValue(part));
+  const int volume = volumeOf(part);
   midi_.setVolumeCache(part, volume);
   if (previewKeys_[a] > 0) {
     midi_.MidiNoteOff(part, previewKeys_[a]);
   } else {
     midi_.MidiOpen();
     midi_.MidiReset();
-    midi_.MidiProgramChange(part, host_.program(part));
-    midi_.MidiExpression(part, ExpressionFromVolume(host_.barValue(part)));
+    midi_.MidiProgramChange(part, programOf(part));
+    midi_.MidiExpression(part, ExpressionFromVolume(volume));
   }
   midi_.MidiNoteOn(part, key);
   // The level meter update of the note-on must not change the volume.
-  host_.setBarValue(part, volume);
+  bars_.show(part, volume, Bars::kIdleMaximum);
   previewKeys_[a] = key;
   previewTimer_->cancel();
   previewTimer_->wakeAt(clock_() + kPreviewMs);
 }
 
 void Player::onPreviewTimer() {
-  EndPreview();
+  endPreview();
 }
 
-void Player::EndPreview() {
+void Player::endPreview() {
   previewTimer_->cancel();
   for (int n = 1; n <= kUserParts; ++n) {
     int &key = previewKeys_[static_cast<std::size_t>(n)];

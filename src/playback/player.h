@@ -24,9 +24,16 @@ namespace pipora {
 inline constexpr double kPreviewMs = 500.0;
 inline constexpr double kDisplayStepMs = 30.0;
 
+// What the windows' settings and selection say about a play, asked for when it matters.
+struct PlayerOptions {
+  bool isTick = false;      // the position as measure, beat and tick; else as time
+  bool isPreview = true;    // entered notes sound
+  int selectedElement = -1; // the source list's selected element, -1 for the part's cursor
+};
+
 class Player {
 public:
-  // playTimer drives the play loop, previewTimer is the preview's Timer2. Both must
+  // playTimer drives the play loop, previewTimer ends a note preview. Both must
   // run on the same clock.
   Player(Song &song, MidiOutput &midi, PlayerHost &host, MsClock clock,
          std::unique_ptr<WakeTimer> playTimer, std::unique_ptr<WakeTimer> previewTimer);
@@ -34,23 +41,24 @@ public:
   Player(const Player &) = delete;
   Player &operator=(const Player &) = delete;
 
-  // The play menu's commands.
-  void AllPlay();
-  void SoloPlay();
-  void MeasurePlay();
-  void StopPlay();
+  // The play menu's commands. Measure play plays `part` (1..16; any other: part 1) from a
+  // measure before its cursor.
+  void playAll();
+  void playSolo();
+  void playMeasure(int part);
+  void stop();
 
   // Starts a run over the parts whose bits are set (bit n = part n); does nothing when
   // every part is empty. Returns at once: the run goes on from the play timer.
-  void PlaySong(std::uint32_t playMask);
+  void playParts(std::uint32_t playMask);
   // Ends the run and gives the interface back (panel buttons, menus, bars, line).
-  void StopSong();
+  void stopSong();
 
   // Sounds key k in part a for 500 ms (when the preview setting is on).
-  void PreviewNote(int part, int key);
-  // What Timer2 does when 500 ms passed without a preview: releases every preview note,
+  void previewNote(int part, int key);
+  // What the preview timer does when 500 ms passed without a preview: releases every preview note,
   // then resets and closes the device.
-  void EndPreview();
+  void endPreview();
 
   bool playing() const { return playing_; }
   double msPerTick() const { return msPerTick_; }
@@ -66,12 +74,41 @@ public:
   void setLoop(bool loop) { loop_ = loop; }
   // Called after a run that does not loop reaches the end of the song.
   void setFinishedHandler(std::function<void()> handler) { finished_ = std::move(handler); }
+  // Called before a play reads the song: the note lists, title and tempo made current.
+  void setPrepareHandler(std::function<void()> handler) { prepare_ = std::move(handler); }
+  // Told whenever playing starts (true) or stops (false): the windows lock their controls.
+  void setPlayingHandler(std::function<void(bool)> handler) {
+    playingChanged_ = std::move(handler);
+  }
+  void setOptionsSource(std::function<PlayerOptions()> source) { options_ = std::move(source); }
 
   WakeTimer &playTimer() { return *playTimer_; }
   WakeTimer &previewTimer() { return *previewTimer_; }
   const PlayRun *run() const { return run_.get(); }
 
 private:
+  // The bars as the MIDI output's level meters: a level shows within the bar's maximum.
+  class Bars final : public LevelMeters {
+  public:
+    explicit Bars(PlayerHost &host) : host_(host) { maximum_.fill(kIdleMaximum); }
+    int meterMaximum(int part) const override;
+    void setMeterValue(int part, int value) override;
+    void show(int part, int value, int maximum);
+
+    static constexpr int kIdleMaximum = 8;
+    static constexpr int kPlayingMaximum = 100;
+
+  private:
+    PlayerHost &host_;
+    std::array<int, kUserParts + 1> maximum_{};
+  };
+
+  PlayerOptions options() const { return options_ ? options_() : PlayerOptions{}; }
+  // The volume 0..8 of a part, as its bar shows it while idle.
+  int volumeOf(int part) const;
+  int programOf(int part) const;
+  void prepare();
+  void setPlaying(bool playing);
   void startPlayAll(std::uint32_t mask);
   // Play all over note lists already brought up to date.
   void startPrepared(std::uint32_t mask);
@@ -84,6 +121,7 @@ private:
   Song &song_;
   MidiOutput &midi_;
   PlayerHost &host_;
+  Bars bars_;
   MsClock clock_;
   std::unique_ptr<WakeTimer> playTimer_;
   std::unique_ptr<WakeTimer> previewTimer_;
@@ -98,6 +136,9 @@ private:
   std::array<int, kUserParts + 1> previewKeys_{};
   std::unique_ptr<PlayRun> run_;
   std::function<void()> finished_;
+  std::function<void()> prepare_;
+  std::function<void(bool)> playingChanged_;
+  std::function<PlayerOptions()> options_;
 };
 
 } // namespace pipora

@@ -1,7 +1,5 @@
 #include "playback/player_host.h"
 
-#include <algorithm>
-
 namespace pipora {
 
 namespace {
@@ -10,38 +8,26 @@ bool UserPart(int part) {
 }
 } // namespace
 
-HeadlessPlayerHost::HeadlessPlayerHost(Song &song) : song_(song) {
+HeadlessPlayerHost::HeadlessPlayerHost(const Song &song) {
   for (int n = 1; n <= kUserParts; ++n) {
     value_[static_cast<std::size_t>(n)] = song.part(n).volume;
     maximum_[static_cast<std::size_t>(n)] = 8;
   }
 }
 
-double HeadlessPlayerHost::barValue(int part) const {
-  return UserPart(part) ? value_[static_cast<std::size_t>(part)] : 0;
+void HeadlessPlayerHost::showBar(int part, int value, int maximum) {
+  if (!UserPart(part))
+    return;
+  value_[static_cast<std::size_t>(part)] = value;
+  maximum_[static_cast<std::size_t>(part)] = maximum;
 }
 
-void HeadlessPlayerHost::setBarValue(int part, int value) {
-  if (UserPart(part))
-    value_[static_cast<std::size_t>(part)] = value;
+int HeadlessPlayerHost::barValue(int part) const {
+  return UserPart(part) ? value_[static_cast<std::size_t>(part)] : 0;
 }
 
 int HeadlessPlayerHost::barMaximum(int part) const {
   return UserPart(part) ? maximum_[static_cast<std::size_t>(part)] : 0;
-}
-
-void HeadlessPlayerHost::setBarMaximum(int part, int maximum) {
-  if (UserPart(part))
-    maximum_[static_cast<std::size_t>(part)] = maximum;
-}
-
-int HeadlessPlayerHost::program(int part) const {
-  return UserPart(part) ? std::clamp(song_.part(part).tone, 0, 127) : 0;
-}
-
-int HeadlessPlayerHost::selectedSourceElement() const {
-  const Part &p = song_.part(std::clamp(song_.currentPart, 1, kUserParts));
-  return std::clamp(p.cursor, 0, p.count);
 }
 
 } // namespace pipora

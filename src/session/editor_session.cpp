@@ -24,10 +24,10 @@ EditorSession::EditorSession(const QString &programDirectory, std::unique_ptr<Mi
     backend = std::make_unique<NullMidiBackend>();
   midi_ = std::make_unique<MidiOutput>(std::move(backend));
   relay_ = std::make_unique<PlayerRelay>(song_);
-  relay_->setPlayingHandler([this](bool playing) { emit playingChanged(playing); });
   player_ = std::make_unique<Player>(song_, *midi_, *relay_, SteadyMsClock(),
                                      std::make_unique<PreciseWakeTimer>(),
                                      std::make_unique<PreciseWakeTimer>());
+  player_->setPlayingHandler([this](bool playing) { emit playingChanged(playing); });
   NewSong(song_);
   history_.takeSnapshot(song_, false, options().isSaveTone);
   recordTimer_.setSingleShot(true);
@@ -42,7 +42,7 @@ EditorSession::~EditorSession() {
   // The player stops before the output and the relay it talks to go.
   relay_->setView(nullptr);
   if (player_->playing())
-    player_->StopSong();
+    player_->stopSong();
   // Ended without the close sequence (a check run): unsaved work still stays recoverable.
   if (!shutDown_)
     closeHistory();
@@ -137,9 +137,14 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
   return opened;
 }
 
+Result<QByteArray> EditorSession::encodeSmd() {
+  DropTripletTies(song_);
+  return EncodeSmd(song_);
+}
+
 Status EditorSession::checkSmd() {
   syncNoteLists();
-  const Result<QByteArray> encoded = EncodeSmd(song_);
+  const Result<QByteArray> encoded = encodeSmd();
   if (!encoded)
     return encoded.failure();
   return Ok{};
@@ -148,7 +153,7 @@ Status EditorSession::checkSmd() {
 Status EditorSession::save() {
   const Marks before = marks();
   syncNoteLists();
-  const Result<QByteArray> encoded = EncodeSmd(song_);
+  const Result<QByteArray> encoded = encodeSmd();
   if (!encoded)
     return encoded.failure();
   Status saved = SaveSmdFile(song_, path(), *encoded, options().isSaveTone);
@@ -249,6 +254,13 @@ Status EditorSession::writeEventList() {
 }
 
 // --- undo ------------------------------------------------------------------------------------
+
+void EditorSession::apply(const EditOutcome &outcome, bool noteListsCurrent) {
+  if (outcome.changed)
+    setDirty(true);
+  if (outcome.snapshot)
+    takeSnapshot(noteListsCurrent);
+}
 
 void EditorSession::takeSnapshot(bool noteListsCurrent) {
   fitUndo_.reset();
@@ -360,7 +372,7 @@ Status EditorSession::writeRecoveryRecord() {
   // While playing, the note lists are current and the player walks them: they stay put.
   if (!isPlaying())
     syncNoteLists();
-  if (const Result<QByteArray> encoded = EncodeSmd(song_)) {
+  if (const Result<QByteArray> encoded = encodeSmd()) {
     lastSmdLine_ = *encoded;
     while (lastSmdLine_.endsWith('\n') || lastSmdLine_.endsWith('\r'))
       lastSmdLine_.chop(1);
@@ -399,7 +411,7 @@ void EditorSession::shutDown() {
   if (shutDown_)
     return;
   shutDown_ = true;
-  player_->StopSong();
+  player_->stopSong();
   midi_->MidiReset();
   midi_->MidiClose();
   closeHistory();

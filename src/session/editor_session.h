@@ -3,6 +3,7 @@
 // two lists the editing goes on in, the undo history, the file name and dirty flag, the
 // player and the MIDI output. Windows observe it through the signals and change the document
 // through the commands; none of it needs a widget, so it is tested without one.
+#include "editing/edit_outcome.h"
 #include "editing/fit_for_smd.h"
 #include "formats/midi/midi_import.h"
 #include "formats/smd/smd_writer.h"
@@ -95,7 +96,8 @@ public:
   // cannot be saved.
   Status checkSmd();
   // Saves to the file name (which must be set), or to `path`, which then becomes the file
-  // name. A refused check fails as checkSmd does and writes nothing.
+  // name, encoding the song once. A refused check fails as checkSmd does (the error names the
+  // note) and writes nothing; a failed write's error names no note.
   Status save();
   Status saveAs(const QString &path);
   // Mends every note SMD cannot hold (see editing/fit_for_smd.h) as one undo step. Returns
@@ -115,6 +117,11 @@ public:
   // Exports to `path` (default: the file name ending in "mid").
   Status exportMidi(const QString &path);
   Status writeEventList();
+
+  // After an editing command: a change marks the song dirty and a step of the history takes
+  // one snapshot (`noteListsCurrent`: the command left both lists current). Refreshing the
+  // views and showing a refusal are the caller's.
+  void apply(const EditOutcome &outcome, bool noteListsCurrent = true);
 
   // --- undo ------------------------------------------------------------------------------
   // After a change. `noteListsCurrent`: the change was made in both lists, so the score
@@ -188,6 +195,9 @@ private:
   void announce(const Marks &before);
   // Undo (redo) by the snapshot files.
   Status loadSnapshot(bool forward);
+  // The song's SMD text; the ties SMD cannot hold go from the song first (DropTripletTies),
+  // so that the score shows what the file holds.
+  Result<QByteArray> encodeSmd();
   // Puts a fitted song in place as one undo step; returns the number of changes.
   std::size_t takeFitted(FitResult fitted);
 

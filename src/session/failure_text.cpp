@@ -2,10 +2,14 @@
 
 namespace pipora {
 
-std::string FileFailureText(const QString &path, const Error &error, FileAccess access) {
+std::string FileFailureText(std::string_view name, const Error &error, FileAccess access) {
   const std::string_view closing =
       access == FileAccess::Read ? kReadFailedMessage : kWriteFailedMessage;
-  return path.toStdString() + "\n" + error.text() + "\n" + std::string(closing);
+  return std::string(name) + "\n" + error.text() + "\n" + std::string(closing);
+}
+
+std::string FileFailureText(const QString &path, const Error &error, FileAccess access) {
+  return FileFailureText(path.toStdString(), error, access);
 }
 
 } // namespace pipora

@@ -14,5 +14,7 @@ namespace pipora {
 enum class FileAccess { Read, Write };
 
 std::string FileFailureText(const QString &path, const Error &error, FileAccess access);
+// For a name kept as the bytes the system gave (the command line's).
+std::string FileFailureText(std::string_view name, const Error &error, FileAccess access);
 
 } // namespace pipora

@@ -1,89 +1,50 @@
 #include "session/midi_files.h"
 
+#include "editing/import_speed.h"
 #include "formats/midi/export_events.h"
-#include "formats/midi/smf_reader.h"
+#include "formats/midi/smf_import.h"
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
 
 #include <algorithm>
-#include <array>
 #include <span>
 
 namespace pipora {
-namespace {
-
-void FinishImport(Song &song) {
-  AppendEndMarkers(song);
-  RecalcTimes(song);
-  BuildScoreList(song);
-  song.dirty = false;
-}
-
-// Counts the note-ons of each channel.
-class NoteOnCounter final : public NoteEventSink {
-public:
-  void ImportNoteEvent(int channel, int, int velocity, std::int64_t) override {
-    if (velocity > 0 && channel >= 1 && channel <= kUserParts)
-      ++counts[static_cast<std::size_t>(channel - 1)];
-  }
-  void StartTrack() override {}
-  std::array<std::size_t, kUserParts> counts{};
-};
-
-// A long file appends hundreds of thousands of elements; growing the lists as they fill
-// would copy each several times. A quick first read counts the notes per channel, and each
-// part takes room for a note, a rest and a tied piece per note-on, so that fitting the song
-// for SMD afterwards rarely needs more. Room never written to costs no memory.
-void ReserveForNotes(Song &song, std::span<const std::uint8_t> bytes,
-                     const MidiImportOptions &options) {
-  if (bytes.size() < (std::size_t{64} << 10))
-    return;
-  Song scratch;
-  MidiImportOptions quiet = options;
-  quiet.writeEventLog = false;
-  quiet.report = nullptr;
-  quiet.onProgramChange = nullptr;
-  NoteOnCounter counter;
-  (void)ReadSmf(bytes, scratch, counter, quiet);
-  for (int n = 1; n <= kUserParts; ++n)
-    song.part(n).notes.reserve(3 * counter.counts[static_cast<std::size_t>(n - 1)] + 8);
-}
-
-} // namespace
-
 QString WithLastThreeReplaced(const QString &path, const QString &extension) {
   return path.left(std::max<qsizetype>(path.size() - 3, 0)) + extension;
 }
 
-Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
-                                        const MidiImportOptions &options) {
-  Result<QByteArray> file = ReadWholeFile(path, kMaxMidiFileBytes);
-  if (!file)
-    return file.failure();
-
-  song.fileName = WithLastThreeReplaced(path, "smd").toStdString();
-  EmptyPartsForImport(song);
+Report<Song> ImportMidiBytes(const QByteArray &bytes, const MidiImportOptions &options,
+                             const Song &kept) {
+  const std::span<const std::uint8_t> span(reinterpret_cast<const std::uint8_t *>(bytes.data()),
+                                           static_cast<std::size_t>(bytes.size()));
+  QByteArray log;
+  SmfTempoMap tempos;
+  Report<Song> imported = ImportSmf(span, options, kept, &log, &tempos);
   // An imported song often spreads a few voices over many channels.
-  song.display = ScoreDisplay{};
-  song.display.hideEmptyParts = true;
-  song.ticksPerBeat = 480;
-  song.beatsPerMeasure = 4;
-  song.title.clear();
-  const std::span<const std::uint8_t> bytes(
-      reinterpret_cast<const std::uint8_t *>(file->constData()),
-      static_cast<std::size_t>(file->size()));
-  ReserveForNotes(song, bytes, options);
-  MidiImporter importer(song, options);
-  SmfReadResult read = ReadSmf(bytes, song, importer, options);
+  imported.value.display.hideEmptyParts = true;
+  if (options.chooseSpeed) {
+    const ImportSpeed speed = FitSpeed(imported.value, LongestHeldRate(tempos));
+    if (options.report != nullptr)
+      options.report->speed = speed;
+  }
   // The log only shows what was read; failing to write it does not fail the import.
   if (options.writeEventLog)
-    (void)WriteScratchFile(ProgramFile("pipora.log"), read.log);
-  FinishImport(song);
+    (void)WriteScratchFile(ProgramFile("pipora.log"), log);
+  return imported;
+}
 
+Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
+                                        const MidiImportOptions &options) {
+  Result<QByteArray> file = ReadWholeFile(path, kMaxSongFileBytes);
+  if (!file)
+    return file.failure();
+  Report<Song> imported = ImportMidiBytes(*file, options, song);
+  song = std::move(imported.value);
+  song.fileName = WithLastThreeReplaced(path, "smd").toStdString();
   MidiImportReport report;
-  if (!read.error.empty())
-    report.error = Error{std::move(read.error)};
+  report.error = std::move(imported.error);
   return report;
 }
 

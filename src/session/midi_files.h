@@ -7,6 +7,7 @@
 // the caller's to add.
 #include "formats/midi/midi_import.h"
 #include "formats/midi/smf_writer.h"
+#include "model/file_messages.h"
 #include "model/result.h"
 #include "model/song.h"
 
@@ -18,21 +19,20 @@ namespace pipora {
 // the program derives one file's name from the other's.
 QString WithLastThreeReplaced(const QString &path, const QString &extension);
 
-// Larger files are refused before reading: a melody file is a few kilobytes, and reading
-// one takes memory for the file and a log several times its size.
-inline constexpr qint64 kMaxMidiFileBytes = qint64{64} << 20;
-
 // What an import that read the file got: `error` says where damage stopped the reading.
 using MidiImportReport = Report<Ok>;
 
-// Replaces the song by the notes of the Standard MIDI File at `path`: the file name becomes
-// `path` ending in "smd", the user's parts, the clipboard and the title are emptied, the file is
-// read (with tempo, tones and title taken from it) and "pipora.log" is written in the program's
-// directory; every part ends with its EndMarker, the score lists are rebuilt and the song
-// is not dirty. Damage stops the reading but keeps the notes read before it (the report's
-// error). A file that cannot be read, or is too large, fails and leaves the song as it was.
-// Volumes, the current part and part 18 are left alone; the caller stores the tones in the
-// settings.
+// The import both programs use: Standard MIDI File bytes to a new song (ImportSmf, with `kept`
+// the song it replaces), and the event log "pipora.log" in the program's directory when the
+// options ask for it.
+Report<Song> ImportMidiBytes(const QByteArray &bytes, const MidiImportOptions &options,
+                             const Song &kept = Song());
+
+// Replaces the song by the one the Standard MIDI File at `path` gives (ImportMidiBytes, keeping
+// the volumes, the backup slot and the tempo and tones the file does not set): the file name
+// becomes `path` ending in "smd" and the song is not dirty. Damage stops the reading but keeps
+// the notes read before it (the report's error). A file that cannot be read, or is larger
+// than kMaxSongFileBytes, fails and leaves the song as it was.
 Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
                                         const MidiImportOptions &options);
 

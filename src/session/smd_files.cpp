@@ -6,6 +6,18 @@
 
 namespace pipora {
 
+Result<Song> DecodeSmdBytes(const QByteArray &bytes) {
+  Song song;
+  const QByteArray line = FirstLineOf(bytes);
+  if (line.isEmpty())
+    return song;
+  Result<SmdDocument> document = DecodeSmd(line, song.capacity);
+  if (!document)
+    return document.failure();
+  ReplaceMelody(song, std::move(*document));
+  return song;
+}
+
 Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptions &options) {
   Result<QByteArray> line = ReadFirstLine(path, kMaxSmdLineBytes);
   if (!line)
@@ -45,6 +57,7 @@ Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool
 }
 
 Status SaveSmdFile(Song &song, const QString &path, bool isSaveTone) {
+  DropTripletTies(song);
   const Result<QByteArray> encoded = EncodeSmd(song);
   if (!encoded)
     return encoded.failure();
@@ -52,6 +65,7 @@ Status SaveSmdFile(Song &song, const QString &path, bool isSaveTone) {
 }
 
 Status WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone) {
+  DropTripletTies(song);
   const Result<QByteArray> encoded = EncodeSmd(song);
   if (!encoded)
     return encoded.failure();

@@ -24,6 +24,11 @@ enum class OpenOutcome {
   EmptyFile, // the first line was empty: only the file name changed (outside snapshot mode)
 };
 
+// The song the bytes of an SMD file give, the same for both programs: only the first line
+// counts, and an empty one is a new song. A damaged line fails with the decoder's message and
+// the byte it stopped at.
+Result<Song> DecodeSmdBytes(const QByteArray &bytes);
+
 // Reads an SMD file into the song. The song changes only when the file was read and
 // decoded completely; otherwise it stays as it was. Outside snapshot mode a loaded song
 // takes the path as its file name and becomes clean.
@@ -34,14 +39,14 @@ Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptio
 // user's parts are stored under `path`. The song's file name is left to the caller.
 Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool isSaveTone);
 
-// Encodes and saves in one step; a song that fails a check is refused with the check's
-// message and nothing is written.
+// Encodes and saves in one step (dropping the ties SMD cannot hold, see DropTripletTies); a
+// song that fails a check is refused with the check's message and nothing is written.
 Status SaveSmdFile(Song &song, const QString &path, bool isSaveTone);
 
-// Writes an undo snapshot: the song's SMD text to `snapshotPath`. A song that fails a check
-// or a file that cannot be written fails and writes nothing. With `isSaveTone` the tones are
-// stored under the song's own file name (when it has one), as every save does. The dirty
-// flag is not touched.
+// Writes an undo snapshot: the song's SMD text to `snapshotPath` (after DropTripletTies). A song
+// that fails a check or a file that cannot be written fails and writes nothing. With `isSaveTone`
+// the tones are stored under the song's own file name (when it has one), as every save does. The
+// dirty flag is not touched.
 Status WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone);
 
 } // namespace pipora

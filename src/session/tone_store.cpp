@@ -2,8 +2,10 @@
 
 #include "platform/files/program_directory.h"
 #include "platform/ini/ini_file.h"
+#include "platform/text/cp932.h"
 
 #include <QFileInfo>
+#include <QLockFile>
 
 #include <algorithm>
 
@@ -14,7 +16,27 @@ QString ToneStorePath() {
 }
 
 QString ToneSection(const QString &smdPath) {
-  return QFileInfo(smdPath).absoluteFilePath();
+  // The store is Shift-JIS text, one section per path: a character it cannot hold, a line
+  // break, "]" and "%" are written as %XX of their UTF-8 bytes, so that every path keeps a
+  // section of its own and no name can start another section. Paths without them keep the
+  // plain spelling earlier stores used.
+  const QString path = QFileInfo(smdPath).absoluteFilePath();
+  QString key;
+  key.reserve(path.size());
+  for (const char32_t code : path.toUcs4()) {
+    const QString character = QString::fromUcs4(&code, 1);
+    const bool plain = code >= 0x20 && code != 0x7F && code != '%' && code != ']' &&
+                       (code < 0x80 || FromCp932(ToCp932(character)) == character);
+    if (plain) {
+      key += character;
+      continue;
+    }
+    for (const char byte : character.toUtf8())
+      key += QStringLiteral("%%1")
+                 .arg(static_cast<unsigned char>(byte), 2, 16, QLatin1Char('0'))
+                 .toUpper();
+  }
+  return key;
 }
 
 void LoadTones(Song &song, const QString &smdPath) {
@@ -29,6 +51,11 @@ void LoadTones(Song &song, const QString &smdPath) {
 }
 
 Status SaveTones(const Song &song, const QString &smdPath) {
+  // Two editors saving different songs: each reads the store as the other left it and adds
+  // its own section, under the lock, so that neither section is lost.
+  QLockFile lock(ToneStorePath() + QStringLiteral(".lock"));
+  if (!lock.tryLock(5000))
+    return Error{(ToneStorePath() + QStringLiteral(": 他のPiporaPadが使用中です。")).toStdString()};
   Result<IniFile> ini = IniFile::Load(ToneStorePath());
   if (!ini)
     return ini.failure();

@@ -77,7 +77,7 @@ struct Settings {
   bool isLongFile = false;
   bool isGrid = false;
   QString LastFileName;
-  ShortCutTable ShortCut = kDefaultShortCuts;
+  ShortCutTable shortcuts = kDefaultShortCuts;
   bool isPreview = true;
   bool isManyUndo = true;
   // "UndoDiskMB": the most disk the undo snapshots take; the oldest go first. 0: no limit.

@@ -160,7 +160,7 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
   r.readBool("isGrid", settings.isGrid);
   r.readText("LastFileName", settings.LastFileName);
   for (int i = 0; i < kShortCutCount; ++i)
-    r.readInt(ShortCutKey(i), settings.ShortCut[static_cast<std::size_t>(i)]);
+    r.readInt(ShortCutKey(i), settings.shortcuts[static_cast<std::size_t>(i)]);
   r.readBool("isPreview", settings.isPreview);
   r.readBool("isManyUndo", settings.isManyUndo);
   r.readInt("UndoDiskMB", settings.undoDiskMB);
@@ -242,7 +242,7 @@ SettingsValues SettingsKeyValues(const Settings &settings, QSize presentScreen) 
   putBool("isGrid", settings.isGrid);
   put("LastFileName", settings.LastFileName);
   for (int i = 0; i < kShortCutCount; ++i)
-    putInt(ShortCutKey(i), settings.ShortCut[static_cast<std::size_t>(i)]);
+    putInt(ShortCutKey(i), settings.shortcuts[static_cast<std::size_t>(i)]);
   putBool("isPreview", settings.isPreview);
   putBool("isManyUndo", settings.isManyUndo);
   putInt("UndoDiskMB", settings.undoDiskMB);

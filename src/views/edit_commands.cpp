@@ -82,14 +82,11 @@ void EditCommands::message(const QString &text) {
 void EditCommands::refresh(View view) {
   ctx_.session.reportSongChange();
   if (view == View::Source)
-    frame_.ViewSrc(ctx_.song.currentPart);
+    frame_.showPartInList(ctx_.song.currentPart);
 }
 
 void EditCommands::finish(const EditOutcome &outcome, View view) {
-  if (outcome.changed)
-    ctx_.session.setDirty(true);
-  if (outcome.snapshot)
-    ctx_.session.takeSnapshot(true); // every command leaves the note lists current
+  ctx_.session.apply(outcome); // every command leaves the note lists current
   if (outcome.changed || outcome.refused())
     refresh(view);
   if (outcome.refused())
@@ -213,7 +210,7 @@ void EditCommands::search() {
   if (target == FindTarget::Score)
     showScoreHit();
   else
-    frame_.ViewSrc(out.hit->part);
+    frame_.showPartInList(out.hit->part);
   returnFocus(target);
 }
 

@@ -100,7 +100,7 @@ void FileCommands::showCheckFailure(int part, int element, const QString &messag
     frame_.sourceEditor()->bringForward(); // the score editor hands its lists back first
     song.currentPart = part;
     song.part(part).cursor = element;
-    frame_.ViewSrc(part);
+    frame_.showPartInList(part);
   }
   // Not only this note: the list shows everything the save would refuse.
   frame_.showProblems();
@@ -111,14 +111,17 @@ void FileCommands::showCheckFailure(int part, int element, const QString &messag
 bool FileCommands::saveSmd(bool overwriteConfirmed) {
   ctx_.session.syncNoteLists();
   frame_.propertyWindow()->commitToSong();
-  if (const Status check = ctx_.session.checkSmd(); !check) {
-    const Error &refused = check.failure();
+  const auto showRefusal = [this](const Error &refused) {
     const NotePlace place = refused.place.value_or(NotePlace{});
     showCheckFailure(place.part, place.element, QString::fromStdString(refused.message));
     return false;
-  }
-  if (ctx_.session.path().isEmpty())
+  };
+  // Without a name the check comes before the file dialog; with one, the save checks.
+  if (ctx_.session.path().isEmpty()) {
+    if (const Status check = ctx_.session.checkSmd(); !check)
+      return showRefusal(check.failure());
     return saveSmdAs();
+  }
   const QString path = ctx_.session.path();
   if (!overwriteConfirmed && ctx_.session.wouldReplaceAnotherFile(path) &&
       frame_.prompts().questionDefaultNo(
@@ -126,6 +129,8 @@ bool FileCommands::saveSmd(bool overwriteConfirmed) {
     return false;
   frame_.updateCaption();
   if (const Status saved = ctx_.session.save(); !saved) {
+    if (saved.failure().place)
+      return showRefusal(saved.failure());
     ShowFileFailure(frame_.prompts(), parentWidget(), path, saved.failure(), FileAccess::Write);
     return false;
   }

@@ -110,7 +110,7 @@ void MainWindow::connectSession() {
   // Single-step undo made outside the score editor shows in the source editor.
   connect(&session, &EditorSession::notesChanged, this, [this](int part) {
     if (!score_->windowActive())
-      ViewSrc(part);
+      showPartInList(part);
   });
 }
 
@@ -225,7 +225,7 @@ void MainWindow::goToNote(int part, int element) {
   p.scoreHeader.cursor = element;
   p.scoreHeader.selStart = element;
   p.scoreHeader.selLength = 1;
-  ViewSrc(part);
+  showPartInList(part);
   score_->showTick(p.notes[static_cast<std::size_t>(element)].start);
   ctx_.session.reportSongChange();
 }
@@ -393,10 +393,10 @@ void MainWindow::onSubWindowActivated(QMdiSubWindow *sub) {
 
 // --- source editor -----------------------------------------------------------------
 
-void MainWindow::ViewSrc(int part) {
+void MainWindow::showPartInList(int part) {
   if (part < 1)
     return;
-  source_->ViewSrc(part);
+  source_->showPartInList(part);
 }
 
 void MainWindow::refreshViews() {
@@ -405,7 +405,7 @@ void MainWindow::refreshViews() {
   // converts one list into the other.
   ctx_.session.noteListsChanged();
   if (isChildVisible(source_)) {
-    source_->ViewSrc(ctx_.song.currentPart);
+    source_->showPartInList(ctx_.song.currentPart);
     ctx_.session.refreshScoreLists();
   }
   ctx_.session.reportSongChange();
@@ -485,7 +485,7 @@ void MainWindow::togglePositionDisplay() {
   // the check marks and the display text (minutes with a sign blank) come after the
   // relisting, which would otherwise overwrite the text.
   ctx_.settings.isTick = !ctx_.settings.isTick;
-  ViewSrc(ctx_.song.currentPart);
+  showPartInList(ctx_.song.currentPart);
   setChildVisible(source_, sourceVisible);
   QApplication::processEvents();
   showTimeMode(ctx_.settings.isTick);
@@ -497,7 +497,7 @@ void MainWindow::relayoutAfterOptions() {
       ctx_.session.editedLists() == EditedLists::Score && isChildVisible(score_);
   const bool sourceVisible = isChildVisible(source_);
   if (scoreActive || editsGoToSourceList()) {
-    ViewSrc(1);
+    showPartInList(1);
     BuildScoreList(ctx_.song);
     // The source editor keeps the visibility it had.
     if (!sourceVisible)
@@ -580,8 +580,8 @@ bool MainWindow::startUp(const QString &commandLine) {
   hide();
   storeLayout(ctx_.settings); // the design values are the defaults of the load
   const SettingsLoad loaded = settingsStore_.load(ctx_.settings, CurrentScreenSize());
-  if (ctx_.settings.ShortCut[kShortCutMeasurePlay] == 0)
-    ctx_.settings.ShortCut[kShortCutMeasurePlay] = kMeasurePlayFallbackKey;
+  if (ctx_.settings.shortcuts[kShortCutMeasurePlay] == 0)
+    ctx_.settings.shortcuts[kShortCutMeasurePlay] = kMeasurePlayFallbackKey;
   for (int n = 1; n <= kUserParts; ++n)
     ctx_.song.part(n).tone = ctx_.settings.tones[static_cast<std::size_t>(n - 1)];
   show();
@@ -652,7 +652,7 @@ void MainWindow::closeEvent(QCloseEvent *event) {
       event->ignore();
       return;
     }
-    ctx_.session.player().StopSong();
+    ctx_.session.player().stopSong();
   }
   if (unasked) {
     closeConfirmed_ = true;

@@ -62,7 +62,7 @@ public:
 
   // Refills the source editor for a part, makes it current, shows the editor and gives
   // its list the focus. A part below 1 does nothing.
-  void ViewSrc(int part);
+  void showPartInList(int part);
   // After the song was replaced (new, open, import, undo): property window, source
   // editor and score editor follow the song.
   void refreshViews();

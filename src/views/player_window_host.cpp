@@ -20,50 +20,43 @@ QProgressBar *BarOf(PropertyWindow &props, int part) {
 }
 } // namespace
 
-double PlayerWindowHost::barValue(int part) const {
-  if (QProgressBar *bar = BarOf(props_, part))
-    return bar->value();
-  return part >= 1 && part <= kUserParts ? ctx_.song.part(part).volume : 0;
+PlayerWindowHost::PlayerWindowHost(AppContext &ctx, PropertyWindow &props,
+                                   SourceEditorWindow &source)
+    : ctx_(ctx), props_(props), source_(source) {
+  Player &player = ctx_.session.player();
+  player.setPrepareHandler([this] { prepareToPlay(); });
+  player.setOptionsSource([this] { return options(); });
+  playingLocks_ = QObject::connect(&ctx_.session, &EditorSession::playingChanged,
+                                   [this](bool playing) { setPlayingLocks(playing); });
+  if (QAction *measure = ctx_.action("MeasurePlayItem"))
+    measurePlay_ = QObject::connect(measure, &QAction::triggered, [this] {
+      ctx_.session.player().playMeasure(measurePlayPart());
+    });
 }
 
-void PlayerWindowHost::setBarValue(int part, int value) {
-  if (QProgressBar *bar = BarOf(props_, part))
-    bar->setValue(value);
+PlayerWindowHost::~PlayerWindowHost() {
+  Player &player = ctx_.session.player();
+  player.setPrepareHandler(nullptr);
+  player.setOptionsSource(nullptr);
+  QObject::disconnect(playingLocks_);
+  QObject::disconnect(measurePlay_);
 }
 
-int PlayerWindowHost::barMaximum(int part) const {
-  if (QProgressBar *bar = BarOf(props_, part))
-    return bar->maximum();
-  return 8;
-}
-
-void PlayerWindowHost::setBarMaximum(int part, int maximum) {
-  if (QProgressBar *bar = BarOf(props_, part))
+void PlayerWindowHost::showBar(int part, int value, int maximum) {
+  QProgressBar *bar = BarOf(props_, part);
+  if (!bar)
+    return;
+  if (bar->maximum() != maximum)
     bar->setMaximum(maximum);
-}
-
-int PlayerWindowHost::program(int part) const {
-  if (part < 1 || part > kUserParts)
-    return 0;
-  // The song carries the live tones (start-up copies them from the settings, the tone
-  // store and the options dialog change them there).
-  return std::clamp(ctx_.song.part(part).tone, 0, 127);
-}
-
-std::optional<TempoChoice> PlayerWindowHost::selectedTempo() const {
-  const int choice = props_.tempoChoice();
-  if (choice < 0 || choice > 3)
-    return std::nullopt;
-  return static_cast<TempoChoice>(choice);
+  bar->setValue(value);
 }
 
 bool PlayerWindowHost::scoreActive() const {
   return ctx_.session.editedLists() == EditedLists::Score;
 }
 
-void PlayerWindowHost::prepareNoteLists() {
+void PlayerWindowHost::prepareToPlay() {
   ctx_.session.syncNoteLists();
-  // The title text and the tempo buttons go into the song when play starts.
   props_.commitToSong();
 }
 
@@ -110,11 +103,14 @@ int PlayerWindowHost::measurePlayPart() const {
   return 0;
 }
 
-int PlayerWindowHost::selectedSourceElement() const {
+PlayerOptions PlayerWindowHost::options() const {
+  PlayerOptions options;
+  options.isTick = ctx_.settings.isTick;
+  options.isPreview = ctx_.settings.isPreview;
   const Part &p = ctx_.song.part(std::clamp(ctx_.song.currentPart, 1, kUserParts));
   if (source_.noteList()->currentRow() >= 0)
-    return std::min(source_.noteList()->currentRow(), p.count);
-  return p.cursor;
+    options.selectedElement = std::min(source_.noteList()->currentRow(), p.count);
+  return options;
 }
 
 } // namespace pipora

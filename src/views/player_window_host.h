@@ -1,10 +1,13 @@
 #pragma once
-// The player's view of the windows: the property window's bars and tempo, the frame's
-// menus, the score editor's play-position line and the source editor's selection. The
-// position text and the playing state reach the player panel as session signals. The
-// frame makes it once its windows exist.
+// The player's view of the windows: the property window's bars, the position text and the
+// score editor's play-position line; beside it, what the windows tell the player (the
+// menus locked while playing, the title and tempo committed before a play, the settings and
+// the source editor's selection). The frame makes it once its windows exist.
+#include "playback/player.h"
 #include "playback/player_host.h"
 #include "views/app_context.h"
+
+#include <QMetaObject>
 
 namespace pipora {
 
@@ -21,39 +24,45 @@ public:
   virtual void endPlayLine(int markerTick) = 0;
 };
 
-class PlayerWindowHost : public PlayerHost {
+class PlayerWindowHost final : public PlayerHost {
 public:
-  PlayerWindowHost(AppContext &ctx, PropertyWindow &props, SourceEditorWindow &source)
-      : ctx_(ctx), props_(props), source_(source) {}
+  // Takes the player's handlers (preparing a play, its options, the playing locks) and the
+  // measure play menu item; the destructor gives them back.
+  PlayerWindowHost(AppContext &ctx, PropertyWindow &props, SourceEditorWindow &source);
+  ~PlayerWindowHost();
+  PlayerWindowHost(const PlayerWindowHost &) = delete;
+  PlayerWindowHost &operator=(const PlayerWindowHost &) = delete;
 
-  double barValue(int part) const override;
-  void setBarValue(int part, int value) override;
-  int barMaximum(int part) const override;
-  void setBarMaximum(int part, int maximum) override;
-  int program(int part) const override;
-  std::optional<TempoChoice> selectedTempo() const override;
-  void prepareNoteLists() override;
-  void setPlayingLocks(bool playing) override;
+  void showBar(int part, int value, int maximum) override;
   void showPosition(const std::string &text) override;
   void beginPlayLine() override;
   int movePlayLine(int markerTick, int tick) override;
   void restartPlayLine() override;
   void endPlayLine(int markerTick) override;
-  bool isTick() const override { return ctx_.settings.isTick; }
-  bool isPreview() const override { return ctx_.settings.isPreview; }
-  int measurePlayPart() const override;
-  int selectedSourceElement() const override;
 
   // The score editor's play-position line; null removes it.
   void setPlayLine(PlayLineView *view) { playLine_ = view; }
 
+  // Measure play's part: currentPart when the source editor's list has the focus, the
+  // score editor's current part when the score editor is active, else 0.
+  int measurePlayPart() const;
+  // The settings and the source list's selection as the player asks for them.
+  PlayerOptions options() const;
+
 private:
   bool scoreActive() const;
+  // The note lists, the title and the tempo go into the song before a play reads it.
+  void prepareToPlay();
+  // Playing: the File, Edit, View and Help menus, the play items and the property window's
+  // controls are disabled; idle: enabled again.
+  void setPlayingLocks(bool playing);
 
   AppContext &ctx_;
   PropertyWindow &props_;
   SourceEditorWindow &source_;
   PlayLineView *playLine_ = nullptr;
+  QMetaObject::Connection playingLocks_;
+  QMetaObject::Connection measurePlay_;
 };
 
 } // namespace pipora

@@ -105,6 +105,22 @@ TEST(ScoreClipboard, ACopyFromTheSourceEditorPastesInTheScoreEditor) {
   EXPECT_EQ(song.part(2).scoreHeader.cursor, 2);
 }
 
+// The score editor pastes into its own part, even when the song's current part is another
+// (the source editor last showed it): that part's notes and cursor change, no other's.
+TEST(ScoreClipboard, PastesIntoTheScoreEditorsPartNotTheSongsCurrentOne) {
+  Song song = MakeSong({kFive, "A4:16 B4:16"});
+  const std::vector<int> rows = {0};
+  CopySourceRows(song, rows);
+  PutScoreCursor(song, 2, 1);
+  song.currentPart = 1;
+  song.part(1).scoreHeader.cursor = 3;
+  PasteScore(song);
+  EXPECT_EQ(PartText(song, 2), "A4:16 C4:4 B4:16");
+  EXPECT_EQ(song.part(2).scoreHeader.cursor, 2);
+  EXPECT_EQ(PartText(song, 1), kFive);
+  EXPECT_EQ(song.part(1).scoreHeader.cursor, 3);
+}
+
 // --- pasting an empty clipboard ----------------------------------------------------------
 
 struct EmptyPasteRow {

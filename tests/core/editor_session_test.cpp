@@ -269,6 +269,32 @@ INSTANTIATE_TEST_SUITE_P(
                     FitUndoRow{"WithSingleStepUndo", false, false, {60, 88, 30}, false}),
     [](const testing::TestParamInfo<FitUndoRow> &info) { return std::string(info.param.name); });
 
+// What an editing command's outcome does to the document, whichever window ran it.
+struct ApplyRow {
+  const char *name;
+  EditOutcome outcome;
+  bool dirty;    // the song is marked changed
+  int snapshots; // steps added to the history
+};
+
+class Apply : public EditorSessionTest, public testing::WithParamInterface<ApplyRow> {};
+
+TEST_P(Apply, MarksAndSnapshotsAsTheOutcomeSays) {
+  const ApplyRow &row = GetParam();
+  const int before = session.history().undoIndex();
+  session.apply(row.outcome);
+  EXPECT_EQ(session.isDirty(), row.dirty);
+  EXPECT_EQ(session.history().undoIndex(), before + row.snapshots);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, Apply,
+    testing::Values(ApplyRow{"Changed", EditOutcome::Changed(), true, 1},
+                    ApplyRow{"SnapshotOnly", EditOutcome::SnapshotOnly(), false, 1},
+                    ApplyRow{"Unchanged", EditOutcome::Unchanged(), false, 0},
+                    ApplyRow{"Refused", EditOutcome::Refused("no"), false, 0}),
+    [](const testing::TestParamInfo<ApplyRow> &info) { return std::string(info.param.name); });
+
 TEST_F(EditorSessionTest, AnEditAfterAFittingEndsItsUndo) {
   enter(1, 100, "4");
   ASSERT_GT(session.fitForSmd(), 0u);
@@ -352,9 +378,9 @@ TEST_F(EditorSessionTest, ImportReplacesTheSongAndAFailureKeepsIt) {
 TEST_F(EditorSessionTest, PlayingIsAnnouncedWithoutAWindow) {
   enter(1, 60, "4");
   log.take();
-  session.player().AllPlay();
+  session.player().playAll();
   EXPECT_TRUE(session.isPlaying());
-  session.player().StopPlay();
+  session.player().stop();
   EXPECT_FALSE(session.isPlaying());
   EXPECT_EQ(log.take(), (std::vector<std::string>{"playing", "stopped"}));
 }

@@ -49,11 +49,11 @@ TEST(ImportedTones, ReachTheOutputWhenPlayed) {
   EXPECT_EQ(rig.song.part(1).tone, 40);
   EXPECT_EQ(rig.song.part(3).tone, 73);
 
-  rig.player->AllPlay();
+  rig.player->playAll();
   rig.runUntil(rig.now + 100);
   EXPECT_EQ(ProgramBeforeFirstNote(*rig.recorder, 1), 40);
   EXPECT_EQ(ProgramBeforeFirstNote(*rig.recorder, 3), 73);
-  rig.player->StopPlay();
+  rig.player->stop();
 }
 
 } // namespace

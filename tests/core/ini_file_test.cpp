@@ -70,6 +70,14 @@ TEST(IniFile, WritingOneKeyKeepsEverythingElse) {
   EXPECT_EQ(ini.readInt("pipora", "isTick", 9), -1);
 }
 
+// Lines this program does not change go back as they were read, whatever their bytes.
+TEST(IniFile, LinesNotWrittenKeepTheirBytes) {
+  const QByteArray other = "[other]\r\nname=caf\xc3\xa9 \x80\xff\x7f\r\n\xfd\xfe=\x81\r\n";
+  IniFile ini = IniFile::Parse(other + "[pipora]\r\nisTick=0\r\n");
+  ini.setValue("pipora", "isTick", "1");
+  EXPECT_EQ(ini.serialize(), other + "[pipora]\r\nisTick=1\r\n");
+}
+
 TEST(IniFile, LineBreaksInValuesCannotStartNewKeys) {
   IniFile ini;
   ini.setValue("s", "LastFileName", "a\r\n[evil]\nx=1");

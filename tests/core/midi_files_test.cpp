@@ -114,6 +114,23 @@ TEST_F(MidiFiles, ImportWritesEventLogAndRepeatsIt) {
   EXPECT_EQ(ReadAll(ProgramFile("pipora.log")), log);
 }
 
+// Both programs import through ImportMidiBytes: the command line's new song and the editor's
+// replaced one hold the same notes; only the editor keeps the volumes of the song it replaces.
+TEST_F(MidiFiles, TheCommandLineAndTheEditorImportTheSameNotes) {
+  Song song;
+  Fill(song, 3, {{72, "4"}, {74, "8"}});
+  ASSERT_TRUE(ExportMidiFile(song, path("a.mid"), Half).ok());
+  Song edited;
+  edited.part(3).volume = 2;
+  ASSERT_TRUE(ImportMidiFile(edited, path("a.mid"), {}).ok());
+  const Report<Song> fresh = ImportMidiBytes(ReadAll(path("a.mid")), {});
+  ASSERT_TRUE(fresh.complete());
+  EXPECT_EQ(NotesOf(fresh.value, 3), NotesOf(edited, 3));
+  EXPECT_EQ(fresh.value.part(3).volume, kDefaultVolume);
+  EXPECT_EQ(edited.part(3).volume, 2);
+  EXPECT_EQ(QString::fromStdString(edited.fileName), path("a.smd"));
+}
+
 TEST_F(MidiFiles, DamagedFileKeepsNotesReadBeforeTheError) {
   // A quarter note, then a delta-time of five bytes.
   WriteAll(path("bad.mid"), QByteArray::fromHex("4D546864000000060000000101E0 4D54726B00000020"
@@ -132,7 +149,7 @@ TEST_F(MidiFiles, OversizedFileIsRefusedBeforeReadingAndTheSongStays) {
   QFile file(path("huge.mid"));
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   // Sparse: the size is what counts.
-  ASSERT_TRUE(file.resize(kMaxMidiFileBytes + 1));
+  ASSERT_TRUE(file.resize(kMaxSongFileBytes + 1));
   file.close();
   Song song;
   Fill(song, 1, {{60, "4"}});

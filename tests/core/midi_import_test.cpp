@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pipora {
@@ -352,7 +353,62 @@ TEST(ImportReport, RecordsWhatFittingDidToEachNote) {
   EXPECT_EQ(report.drift[1].notes, 5);
   EXPECT_EQ(report.drift[1].maxAbs, 10);
   EXPECT_NE(ImportReportSummary(report).find("和音の音を削除 1"), std::string::npos);
+  // The 10-tick snap only rounds the file's resolution: counted, not listed.
+  EXPECT_TRUE(IsMinorChange(*snapped));
+  EXPECT_NE(ImportReportSummary(report).find("位置合わせ 1（うち 1 は"), std::string::npos);
+  const std::vector<ImportChange> listed = ListedImportChanges(report);
+  EXPECT_EQ(listed.size(), report.changes.size() - 1);
+  EXPECT_TRUE(std::none_of(listed.begin(), listed.end(), IsMinorChange));
 }
+
+TEST(ImportReport, ListsByPartThenPosition) {
+  ImportReport report;
+  for (const auto &[part, tick] : std::vector<std::pair<int, int>>{{11, 0}, {2, 960}, {2, 0}})
+    report.changes.push_back({part, 0, tick, 60, ImportChangeKind::Folded, 1, 0});
+  std::vector<std::pair<int, std::int64_t>> order;
+  for (const ImportChange &c : ListedImportChanges(report))
+    order.emplace_back(c.part, c.tick);
+  EXPECT_EQ(order, (std::vector<std::pair<int, std::int64_t>>{{2, 0}, {2, 960}, {11, 0}}));
+}
+
+struct TempoSummaryRow {
+  const char *name;
+  std::vector<double> fileTempos;
+  TempoChoice chosen;
+  const char *says;
+};
+
+class TempoSummary : public testing::TestWithParam<TempoSummaryRow> {};
+
+TEST_P(TempoSummary, NamesTheTempoAndHowMuchFasterOrSlower) {
+  ImportReport report;
+  report.fileTempos = GetParam().fileTempos;
+  report.tempo = GetParam().chosen;
+  const std::string text = ImportTempoSummary(report);
+  EXPECT_NE(text.find(GetParam().says), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tempos, TempoSummary,
+    testing::Values(
+        TempoSummaryRow{"SlowFilePlaysFaster",
+                        {84},
+                        TempoChoice::Slow,
+                        "テンポ「遅い」(91)：ファイルのテンポ 84 より8% 速く演奏されます"},
+        TempoSummaryRow{"FastFilePlaysSlower", {160}, TempoChoice::Fast, "より9% 遅く"},
+        TempoSummaryRow{"NearlyTheSame", {91.2}, TempoChoice::Slow, "ほぼ同じ速さ"},
+        TempoSummaryRow{"NoTempoEventMeans120",
+                        {},
+                        TempoChoice::Normal,
+                        "(121.7)：ファイルにテンポの指定がなく、120 として1% 速く"},
+        TempoSummaryRow{"SeveralTemposTheLastChose",
+                        {120, 84.5},
+                        TempoChoice::Slow,
+                        "最後のテンポ 84.5 より8% 速く演奏されます（ファイルのテンポは 84.5～120 "
+                        "の間で 2 回指定されています）"}),
+    [](const testing::TestParamInfo<TempoSummaryRow> &info) {
+      return std::string(info.param.name);
+    });
 
 TEST(ImportNoteEvent, AGapPastTheLimitIsRefusedWithoutAppendingIt) {
   Song song;

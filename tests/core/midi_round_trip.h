@@ -25,9 +25,9 @@ inline Song ImportBytes(std::span<const std::uint8_t> bytes, bool triplets,
   Song song;
   EmptyPartsForImport(song);
   MidiImporter importer(song, options);
-  SmfReadResult read = ReadSmf(bytes, song, importer, options);
+  const SmfRead read = ReadSmf(bytes, song, importer, options);
   if (error != nullptr)
-    *error = std::move(read.error);
+    *error = read.error ? read.error->text() : std::string();
   AppendEndMarkers(song);
   RecalcTimes(song);
   return song;

@@ -30,11 +30,15 @@ class RecordingHost : public HeadlessPlayerHost {
 public:
   RecordingHost(Song &song, const double &now) : HeadlessPlayerHost(song), now_(now) {}
 
-  void setBarValue(int part, int value) override {
-    HeadlessPlayerHost::setBarValue(part, value);
+  void showBar(int part, int value, int maximum) override {
+    HeadlessPlayerHost::showBar(part, value, maximum);
     meters.push_back({now_, part, value});
   }
-  void setPlayingLocks(bool playing) override { locks.push_back(playing); }
+  // What the windows tell a player: the locks it reports, its options, measure play's part.
+  void attach(Player &player) {
+    player.setPlayingHandler([this](bool playing) { locks.push_back(playing); });
+    player.setOptionsSource([this] { return options; });
+  }
   void showPosition(const std::string &text) override {
     HeadlessPlayerHost::showPosition(text);
     positions.emplace_back(now_, text);
@@ -46,7 +50,6 @@ public:
   }
   void restartPlayLine() override { restarts.push_back(now_); }
   void endPlayLine(int markerTick) override { lineEnds.push_back(markerTick); }
-  int measurePlayPart() const override { return measurePart; }
 
   struct LineMove {
     double time;
@@ -61,6 +64,7 @@ public:
   std::vector<int> lineEnds;
   int lineBegins = 0;
   int measurePart = 1;
+  PlayerOptions options;
 
 private:
   const double &now_;
@@ -77,6 +81,7 @@ struct PlayerRig {
     preview = previewTimer.get();
     player = std::make_unique<Player>(
         song, midi, host, [this] { return now; }, std::move(playTimer), std::move(previewTimer));
+    host.attach(*player);
   }
 
   // Advances the clock to `end`, firing every wake-up that falls due on the way.

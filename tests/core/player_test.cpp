@@ -30,7 +30,7 @@ std::vector<NoteEvent> Simplify(const std::vector<RecordedMidiEvent> &events) {
 TEST(Player, NotesOfAPartAlternateOnOffAtTheirTicks) {
   PlayerRig rig;
   AddNotes(rig.song, 1, {{60, "4"}, {62, "8"}, {64, "4"}});
-  rig.player->AllPlay();
+  rig.player->playAll();
   const double t0 = 1000;
   rig.runUntil(t0 + 1200 * kNormalMsPerTick - 1);
   const auto events = Simplify(rig.notes(1));
@@ -49,8 +49,7 @@ TEST(Player, PreparationSendsProgramAndExpressionForEveryPart) {
   AddNotes(rig.song, 3, {{60, "4"}});
   rig.song.part(3).tone = 19;
   rig.song.part(5).volume = 8;
-  rig.host.setBarValue(5, 8);
-  rig.player->AllPlay();
+  rig.player->playAll();
   const auto messages = rig.recorder->messages();
   ASSERT_GE(messages.size(), 17u);
   EXPECT_EQ(messages[0].status(), 0xC2);
@@ -66,7 +65,7 @@ TEST(Player, PreparationSendsProgramAndExpressionForEveryPart) {
 TEST(Player, TiedSamePitchSoundsAsOneNote) {
   PlayerRig rig;
   AddNotes(rig.song, 1, {{60, "4_"}, {60, "4"}, {62, "4"}});
-  rig.player->AllPlay();
+  rig.player->playAll();
   rig.runUntil(1000 + 1400 * kNormalMsPerTick);
   const auto events = Simplify(rig.notes(1));
   ASSERT_GE(events.size(), 3u);
@@ -82,7 +81,7 @@ TEST(Player, TiedSamePitchSoundsAsOneNote) {
 TEST(Player, TieBetweenDifferentPitchesPlaysBothNotes) {
   PlayerRig rig;
   AddNotes(rig.song, 1, {{60, "4_"}, {62, "4"}});
-  rig.player->AllPlay();
+  rig.player->playAll();
   rig.runUntil(1000 + 950 * kNormalMsPerTick);
   const auto events = Simplify(rig.notes(1));
   ASSERT_EQ(events.size(), 4u);
@@ -95,10 +94,10 @@ TEST(Player, TieBetweenDifferentPitchesPlaysBothNotes) {
 TEST(Player, LevelMetersFollowNotesAndRestsThenReturnToVolumes) {
   PlayerRig rig;
   AddNotes(rig.song, 1, {{60, "4"}, {0, "4"}, {62, "4"}});
-  rig.host.setBarValue(1, 8);
-  rig.host.setBarValue(2, 3);
+  rig.song.part(1).volume = 8;
+  rig.song.part(2).volume = 3;
   rig.midi.setUniformSource([] { return 0.9999; }); // velocity 127
-  rig.player->AllPlay();
+  rig.player->playAll();
   // At start every bar is a level meter reading 0.
   EXPECT_EQ(rig.host.barMaximum(2), 100);
   EXPECT_EQ(rig.host.barValue(2), 0);
@@ -107,7 +106,7 @@ TEST(Player, LevelMetersFollowNotesAndRestsThenReturnToVolumes) {
   EXPECT_EQ(rig.host.barValue(1), 0); // the rest
   rig.runUntil(1000 + 980 * kNormalMsPerTick);
   EXPECT_EQ(rig.host.barValue(1), 100);
-  rig.player->StopPlay();
+  rig.player->stop();
   EXPECT_EQ(rig.host.barValue(1), 8);
   EXPECT_EQ(rig.host.barValue(2), 3);
   EXPECT_EQ(rig.host.barMaximum(1), 8);
@@ -118,7 +117,7 @@ TEST(Player, SoloPlaySoundsOnlyTheCurrentPartButRunsToTheLongestEnd) {
   AddNotes(rig.song, 1, {{60, "2"}, {62, "2"}, {64, "2"}});
   AddNotes(rig.song, 2, {{67, "4"}});
   rig.song.currentPart = 2;
-  rig.player->SoloPlay();
+  rig.player->playSolo();
   // Program changes still go to every part with notes.
   int programChanges = 0;
   for (const auto &m : rig.recorder->messages())
@@ -143,7 +142,7 @@ TEST(Player, StartAtCursorSkipsElementsMoreThan200msEarly) {
   // The second part has a note starting 120 ticks (about 123 ms) before the cursor element.
   AddNotes(rig.song, 2, {{0, "4"}, {0, "4"}, {0, "4"}, {0, "8"}, {0, "16"}, {72, "16"}, {74, "4"}});
   rig.song.part(1).cursor = 4; // tick 1920
-  rig.player->AllPlay();
+  rig.player->playAll();
   rig.runUntil(1000 + 500 * kNormalMsPerTick);
   const auto part1 = rig.notes(1);
   for (const auto &e : part1) {
@@ -165,7 +164,7 @@ TEST(Player, EachSkippedElementDelaysTheRunByOneMillisecond) {
   PlayerRig rig;
   AddNotes(rig.song, 1, {{60, "4"}, {62, "4"}, {64, "4"}, {65, "4"}, {67, "4"}});
   rig.song.part(1).cursor = 4;
-  rig.player->AllPlay();
+  rig.player->playAll();
   rig.runUntil(1100);
   const auto on = rig.notes(1);
   ASSERT_FALSE(on.empty());
@@ -180,7 +179,7 @@ TEST(Player, SongEndReleasesEveryPartAndRestartsFromTheFirstElement) {
   AddNotes(rig.song, 1, {{60, "4"}, {62, "4_"}, {62, "4"}});
   AddNotes(rig.song, 2, {{48, "2"}});
   rig.song.part(1).cursor = 1; // the restart goes to the song's first element, not here
-  rig.player->AllPlay();
+  rig.player->playAll();
   const double end = rig.player->run()->dueTime(1440);
   rig.runUntil(end + 5);
   ASSERT_EQ(rig.host.restarts.size(), 1u);
@@ -198,15 +197,15 @@ TEST(Player, RunningPositionTexts) {
   PlayerRig rig;
   std::vector<std::pair<int, std::string>> notes(80, {60, "2"});
   AddNotes(rig.song, 1, notes);
-  rig.player->AllPlay();
+  rig.player->playAll();
   rig.runUntil(1000 + 65300);
   EXPECT_EQ(rig.host.position(), "1:05:30");
-  rig.player->StopPlay();
+  rig.player->stop();
 
   PlayerRig tick;
   AddNotes(tick.song, 1, notes);
-  tick.host.setIsTick(true);
-  tick.player->AllPlay();
+  tick.host.options.isTick = true;
+  tick.player->playAll();
   EXPECT_EQ(tick.host.position(), "01:1:00");
   tick.runUntil(1000 + 2400 * kNormalMsPerTick + 30);
   EXPECT_EQ(tick.host.position().substr(0, 4), "02:2");
@@ -236,11 +235,11 @@ TEST(PositionText, MeasureTable) {
 TEST(Player, StopRestoresInterfaceAndResetsTheDevice) {
   PlayerRig rig;
   AddNotes(rig.song, 1, {{60, "4"}, {62, "4"}});
-  rig.player->AllPlay();
+  rig.player->playAll();
   EXPECT_TRUE(rig.player->playing());
   ASSERT_EQ(rig.host.locks, std::vector<bool>{true});
   rig.runUntil(1200);
-  rig.player->StopPlay();
+  rig.player->stop();
   EXPECT_FALSE(rig.player->playing());
   EXPECT_FALSE(rig.play->active());
   EXPECT_EQ(rig.host.locks, (std::vector<bool>{true, false}));
@@ -258,7 +257,7 @@ TEST(Player, StopRestoresInterfaceAndResetsTheDevice) {
 
 TEST(Player, EmptySongDoesNotStart) {
   PlayerRig rig;
-  rig.player->AllPlay();
+  rig.player->playAll();
   EXPECT_FALSE(rig.player->playing());
   EXPECT_TRUE(rig.host.locks.empty());
   EXPECT_FALSE(rig.play->active());
@@ -269,13 +268,13 @@ TEST(Player, MeasurePlayInFirstMeasureStartsAtFirstElementAndRestoresCursor) {
   AddNotes(rig.song, 1, {{60, "4"}, {62, "4"}, {64, "4"}, {65, "4"}, {67, "4"}});
   rig.song.part(1).cursor = 2;
   BuildScoreList(rig.song);
-  rig.player->MeasurePlay();
+  rig.player->playMeasure(rig.host.measurePart);
   EXPECT_EQ(rig.song.part(1).cursor, 0);
   const auto events = rig.notes(1);
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(events[0].data1(), 60);
   rig.runUntil(1300);
-  rig.player->StopPlay();
+  rig.player->stop();
   EXPECT_EQ(rig.song.part(1).cursor, 2);
 }
 
@@ -285,16 +284,9 @@ TEST(Player, MeasurePlayStartsOneMeasureBeforeTheCursor) {
   AddNotes(rig.song, 1, notes);
   rig.song.part(1).cursor = 9; // tick 4320; one measure before is 2400, element 5
   BuildScoreList(rig.song);
-  rig.player->MeasurePlay();
+  rig.player->playMeasure(rig.host.measurePart);
   EXPECT_EQ(rig.song.part(1).cursor, 5);
 }
-
-// The score editor is active: preparing the note lists copies its cursor into them.
-class ScoreActiveHost : public RecordingHost {
-public:
-  using RecordingHost::RecordingHost;
-  void prepareNoteLists() override { BuildNoteList(song_); }
-};
 
 struct MeasurePlayFromScoreCase {
   const char *name;
@@ -309,12 +301,14 @@ TEST_P(MeasurePlayFromScore, StartsFromTheScoreCursor) {
   Song song;
   double now = 1000;
   MidiOutput midi(std::make_unique<RecordingMidiBackend>([&] { return now; }, 1));
-  ScoreActiveHost host(song, now);
+  RecordingHost host(song, now);
   auto playTimer = std::make_unique<ManualWakeTimer>();
   ManualWakeTimer *timer = playTimer.get();
   Player player(
       song, midi, host, [&] { return now; }, std::move(playTimer),
       std::make_unique<ManualWakeTimer>());
+  // The score editor is active: preparing a play copies its cursor into the note lists.
+  player.setPrepareHandler([&song] { BuildNoteList(song); });
   // Sixteen quarters of rising pitch: element i sounds note 60 + i.
   std::vector<std::pair<int, std::string>> notes;
   for (int i = 0; i < 16; ++i)
@@ -324,9 +318,9 @@ TEST_P(MeasurePlayFromScore, StartsFromTheScoreCursor) {
   song.part(1).scoreHeader.cursor = GetParam().scoreCursor;
   song.part(1).cursor = 0; // the note list's cursor is stale while the score editor is active
   if (GetParam().measure)
-    player.MeasurePlay();
+    player.playMeasure(1);
   else
-    player.AllPlay();
+    player.playAll();
   // Elements before the start are skipped one per pass; 50 ms later the first note sounds.
   for (int guard = 0; guard < 1000 && timer->due() <= now + 50; ++guard) {
     now = std::max(now, timer->due());
@@ -342,7 +336,7 @@ TEST_P(MeasurePlayFromScore, StartsFromTheScoreCursor) {
     }
   ASSERT_NE(firstKey, -1);
   EXPECT_EQ(firstKey, GetParam().firstSounding);
-  player.StopPlay();
+  player.stop();
   EXPECT_EQ(song.part(1).cursor, std::min(GetParam().scoreCursor, 16));
 }
 
@@ -360,8 +354,8 @@ TEST(Player, PlainPlayStopLeavesTheCursorAlone) {
   rig.song.part(1).cursor = 2;
   BuildScoreList(rig.song);
   rig.song.part(1).cursor = 1; // moved in the source editor since the score list was built
-  rig.player->AllPlay();
-  rig.player->StopPlay();
+  rig.player->playAll();
+  rig.player->stop();
   EXPECT_EQ(rig.song.part(1).cursor, 1);
 }
 
@@ -369,7 +363,7 @@ TEST(Player, PlayLineMovesAtMostOncePer30ms) {
   PlayerRig rig;
   std::vector<std::pair<int, std::string>> notes(8, {60, "4"});
   AddNotes(rig.song, 1, notes);
-  rig.player->AllPlay();
+  rig.player->playAll();
   rig.runUntil(3000);
   const auto &moves = rig.host.lineMoves;
   ASSERT_GT(moves.size(), 50u);
@@ -384,13 +378,13 @@ TEST(Player, PlayLineMovesAtMostOncePer30ms) {
 TEST(Player, WithoutOutputDevicePlaybackStillRunsClockAndDisplay) {
   PlayerRig rig(/*devices=*/0);
   AddNotes(rig.song, 1, {{60, "4"}, {62, "4"}});
-  rig.player->AllPlay();
+  rig.player->playAll();
   EXPECT_TRUE(rig.player->playing());
   rig.runUntil(1500);
   EXPECT_TRUE(rig.recorder->events().empty());
   EXPECT_FALSE(rig.host.lineMoves.empty());
   EXPECT_EQ(rig.host.position(), "0:00:50");
-  rig.player->StopPlay();
+  rig.player->stop();
   EXPECT_FALSE(rig.player->playing());
 }
 
@@ -398,7 +392,7 @@ TEST(Player, NothingIsSentBeforeItsDueTime) {
   PlayerRig rig;
   AddNotes(rig.song, 1, {{60, "8"}, {62, "163"}, {64, "163"}, {65, "163"}, {67, "2"}});
   AddNotes(rig.song, 2, {{48, "16"}, {50, "16"}, {52, "4_"}, {52, "8"}});
-  rig.player->AllPlay();
+  rig.player->playAll();
   const PlayRun *run = rig.player->run();
   rig.runUntil(4000);
   // Every note-on of part 1 is at its element's due time exactly (the rig wakes on time).
@@ -417,11 +411,11 @@ TEST(Player, NothingIsSentBeforeItsDueTime) {
 TEST(Preview, SoundsFor500msThenReleasesResetsAndCloses) {
   PlayerRig rig;
   rig.song.part(2).tone = 40;
-  rig.player->PreviewNote(2, 64);
+  rig.player->previewNote(2, 64);
   EXPECT_EQ(rig.player->previewKey(2), 64);
   EXPECT_EQ(rig.host.barValue(2), 4); // the note's level did not change the volume
   rig.runUntil(1300);
-  rig.player->PreviewNote(2, 65); // within 500 ms: releases the previous note
+  rig.player->previewNote(2, 65); // within 500 ms: releases the previous note
   rig.runUntil(1799);
   EXPECT_EQ(rig.player->previewKey(2), 65);
   rig.runUntil(1800);
@@ -448,8 +442,8 @@ TEST(Preview, SoundsFor500msThenReleasesResetsAndCloses) {
 
 TEST(Preview, OffSettingSendsNothing) {
   PlayerRig rig;
-  rig.host.setIsPreview(false);
-  rig.player->PreviewNote(1, 60);
+  rig.host.options.isPreview = false;
+  rig.player->previewNote(1, 60);
   EXPECT_TRUE(rig.recorder->events().empty());
   EXPECT_FALSE(rig.preview->active());
 }
@@ -457,8 +451,8 @@ TEST(Preview, OffSettingSendsNothing) {
 TEST(Preview, IgnoredWhilePlayingSoTheRunKeepsItsDevice) {
   PlayerRig rig;
   AddNotes(rig.song, 1, {{60, "2"}, {62, "2"}});
-  rig.player->AllPlay();
-  rig.player->PreviewNote(1, 72);
+  rig.player->playAll();
+  rig.player->previewNote(1, 72);
   EXPECT_FALSE(rig.preview->active());
   rig.runUntil(2000);
   EXPECT_TRUE(rig.recorder->isOpen());

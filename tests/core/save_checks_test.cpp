@@ -60,6 +60,27 @@ TEST(FindSaveProblems, ListsEveryProblemOfEveryPartInOrder) {
   EXPECT_EQ(FindSaveProblems(song, 2).size(), 2u);
 }
 
+// The problem list names every note of a failing triplet group, never the end marker, and
+// does not say a save failed.
+TEST(ProblemElements, NameTheNotesOfTheGroupAndNeverTheEndMarker) {
+  Song song;
+  Fill(song, 1, {{60, "4"}, {100, "4"}});
+  Fill(song, 2, {{50, "43"}, {60, "43"}, {70, "43"}, {60, "83"}});
+  Fill(song, 3, {{60, "83"}, {62, "83"}, {0, "4"}});
+  const struct {
+    int part;
+    std::vector<int> elements;
+  } expected[] = {{1, {1}}, {2, {0, 1, 2}}, {2, {3}}, {3, {0, 1, 2}}};
+  const std::vector<SaveProblem> problems = FindSaveProblems(song);
+  ASSERT_EQ(problems.size(), std::size(expected));
+  for (std::size_t i = 0; i < problems.size(); ++i) {
+    EXPECT_EQ(problems[i].part, expected[i].part) << i;
+    EXPECT_EQ(ProblemElements(song.part(problems[i].part), problems[i]), expected[i].elements) << i;
+    EXPECT_FALSE(problems[i].listMessage().ends_with("保存に失敗しました。")) << i;
+    EXPECT_TRUE(problems[i].message().starts_with(problems[i].listMessage())) << i;
+  }
+}
+
 // What is written must open again: a part the reader would refuse is refused on saving and
 // on MIDI export, and the longest part that saves reads back.
 TEST(FindSaveProblems, APartLongerThanTheReaderTakesIsNotSaved) {

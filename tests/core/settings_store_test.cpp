@@ -71,7 +71,7 @@ TEST_F(SettingsFile, ValuesRoundTrip) {
   out.staffDistance = 150;
   out.tones[0] = 19;
   out.tones[15] = 127;
-  out.ShortCut[3] = 2 * 256 + 72;
+  out.shortcuts[3] = 2 * 256 + 72;
   out.LastFileName = "/楽曲/さくら.smd";
   out.activeWindow = WindowId::SourceEditor;
   out.sourceFont.size = 10.5;
@@ -94,7 +94,7 @@ TEST_F(SettingsFile, ValuesRoundTrip) {
   EXPECT_EQ(in.quarterWidth, 75);
   EXPECT_EQ(in.staffDistance, 150);
   EXPECT_EQ(in.tones, out.tones);
-  EXPECT_EQ(in.ShortCut, out.ShortCut);
+  EXPECT_EQ(in.shortcuts, out.shortcuts);
   EXPECT_EQ(in.LastFileName, out.LastFileName);
   EXPECT_EQ(in.activeWindow, std::optional(WindowId::SourceEditor));
   EXPECT_EQ(in.sourceFont.size, 10.5);
@@ -143,7 +143,7 @@ TEST_F(SettingsFile, LargerScreenTakesOptionsNotLayout) {
   EXPECT_TRUE(s.isTick);
   EXPECT_TRUE(s.isGrid);
   EXPECT_EQ(s.tones[1], 40);
-  EXPECT_EQ(s.ShortCut[7], 88);
+  EXPECT_EQ(s.shortcuts[7], 88);
   EXPECT_EQ(s.quarterWidth, 50);
   EXPECT_EQ(s.sourceFont.size, 10.0);
   EXPECT_EQ(s.window(WindowId::SourceEditor).left, 1);
@@ -162,7 +162,7 @@ TEST_F(SettingsFile, BadBooleanStopsAtThatKey) {
   EXPECT_FALSE(s.is3);
   EXPECT_TRUE(s.isBar);
   EXPECT_FALSE(s.isGrid);
-  EXPECT_EQ(s.ShortCut[0], 1062);
+  EXPECT_EQ(s.shortcuts[0], 1062);
   EXPECT_FALSE(s.isNoCheck);
   // The layout is applied only after a complete load.
   EXPECT_EQ(s.quarterWidth, 50);
@@ -186,7 +186,7 @@ TEST_F(SettingsFile, FirstRunKeepsEveryDefault) {
   EXPECT_TRUE(report.complete());
   EXPECT_EQ(report.value, LoadedLayout::Defaults);
   EXPECT_EQ(s.window(WindowId::SourceEditor).width, 3);
-  EXPECT_EQ(s.ShortCut[0], 1062);
+  EXPECT_EQ(s.shortcuts[0], 1062);
 }
 
 TEST_F(SettingsFile, SaveIntoAMissingFolderSaysWhy) {
@@ -219,16 +219,16 @@ TEST_F(SettingsFile, OtherSectionsAndKeysAreKept) {
 
 TEST_F(SettingsFile, MissingShortCutKeepsDefault) {
   Settings out;
-  out.ShortCut[2] = 99;
-  out.ShortCut[3] = 98;
+  out.shortcuts[2] = 99;
+  out.shortcuts[3] = 98;
   ASSERT_TRUE(SaveSettings(out, path(), kScreen).ok());
   QString text = FromCp932(readBytes());
   text.remove(QRegularExpression("ShortCut\\(3\\)=98\r\n"));
   writeBytes(ToCp932(text));
   Settings in;
   EXPECT_EQ(LoadSettings(in, path(), kScreen).value, LoadedLayout::FromFile);
-  EXPECT_EQ(in.ShortCut[2], 99);
-  EXPECT_EQ(in.ShortCut[3], 1061);
+  EXPECT_EQ(in.shortcuts[2], 99);
+  EXPECT_EQ(in.shortcuts[3], 1061);
 }
 
 // The active window is stored by the names earlier versions wrote; an unknown name means
@@ -282,7 +282,7 @@ TEST_F(SettingsFile, TwoEditorsKeepEachOthersChanges) {
   first.LastFileName = "/songs/first.smd";
   first.isBar = false;
   second.tones[1] = 40;
-  second.ShortCut[7] = 2 * 256 + 'P';
+  second.shortcuts[7] = 2 * 256 + 'P';
   ASSERT_TRUE(a.saveChanges(first, kScreen).ok());
   ASSERT_TRUE(b.saveChanges(second, kScreen).ok());
 

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -78,6 +80,11 @@ TEST_F(OpenSmdFileTest, LoadsTheFirstLineAndCleansTheSong) {
     EXPECT_EQ(song.title, "abc");
     ExpectNotes(song.part(1), {{60, "4", "C"}, {60, "8", "C"}});
     EXPECT_EQ(song.part(1).notes[1].start, 480);
+    // The command-line tool reads the same bytes through the same layer, into a new song.
+    const Result<Song> decoded = DecodeSmdBytes(*ReadWholeFile(path));
+    ASSERT_TRUE(decoded.ok()) << decoded.error();
+    EXPECT_EQ(decoded->title, "abc");
+    ExpectNotes(decoded->part(1), {{60, "4", "C"}, {60, "8", "C"}});
     EXPECT_EQ(song.part(1).score[1].start, 480);
     EXPECT_EQ(song.part(1).scoreHeader.count, 2);
     ExpectNotes(song.part(17), {});
@@ -223,6 +230,51 @@ TEST_F(SaveSmdFileTest, FailedWriteGivesTheSaveFailureText) {
   EXPECT_GT(second, first + 1);
   EXPECT_EQ(text.substr(second + 1), kWriteFailedMessage);
   EXPECT_TRUE(song.dirty);
+}
+
+// Every name keeps tones of its own: characters Shift-JIS cannot hold are not lost, and a
+// name with a line break or "]" cannot write into another file's section.
+TEST_F(SaveSmdFileTest, EveryFileNameKeepsItsOwnTones) {
+  const QStringList names = {"other.smd",
+                             "a\n[" + path("other.smd") + "]\n1=99\n.smd",
+                             QString::fromUtf8("Müller😀.smd"),
+                             "M?ller?.smd",
+                             "100%.smd",
+                             "100%25.smd",
+                             QString::fromUtf8("曲.smd")};
+  for (int i = 0; i < names.size(); ++i) {
+    Song song = SongWith(1, {{60, "4"}});
+    song.part(1).tone = 20 + i;
+    ASSERT_TRUE(SaveTones(song, path(names[i])).ok());
+  }
+  for (int i = 0; i < names.size(); ++i) {
+    Song song;
+    LoadTones(song, path(names[i]));
+    EXPECT_EQ(song.part(1).tone, 20 + i) << names[i].toStdString();
+  }
+  EXPECT_EQ(ToneSection(path(QString::fromUtf8("曲.smd"))), path(QString::fromUtf8("曲.smd")));
+}
+
+// Two editors saving different songs at once both keep their sections.
+TEST_F(SaveSmdFileTest, TonesSavedAtOnceAreAllKept) {
+  const auto saveMany = [this](const QString &prefix) {
+    for (int i = 0; i < 30; ++i) {
+      Song song = SongWith(1, {{60, "4"}});
+      song.part(1).tone = i;
+      EXPECT_TRUE(SaveTones(song, path(prefix + QString::number(i) + ".smd")).ok());
+    }
+  };
+  std::thread first(saveMany, QStringLiteral("a"));
+  std::thread second(saveMany, QStringLiteral("b"));
+  first.join();
+  second.join();
+  for (const QString prefix : {"a", "b"})
+    for (int i = 0; i < 30; ++i) {
+      Song song;
+      song.part(1).tone = -1;
+      LoadTones(song, path(prefix + QString::number(i) + ".smd"));
+      EXPECT_EQ(song.part(1).tone, i) << prefix.toStdString() << i;
+    }
 }
 
 TEST_F(SaveSmdFileTest, TonesAreStoredUnderTheFilePathWhenAsked) {

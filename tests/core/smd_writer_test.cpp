@@ -126,12 +126,19 @@ TEST(EncodeSmd, TripletsUseTheirOwnWindow) {
   EXPECT_EQ(Text(EncodeSmd(song)), Frame("!$!&&&&!\"!&%~%") + "\r\n");
 }
 
-TEST(EncodeSmd, TieOnTheFirstTripletNoteIsDroppedFromTheSong) {
+TEST(EncodeSmd, TieOnTheFirstTripletNoteIsNotWrittenAndStaysInTheSong) {
   Song song = SongWith(1, {{60, "43_"}, {60, "43"}, {60, "43"}});
   const Result<QByteArray> encoded = EncodeSmd(song);
   ASSERT_TRUE(encoded.ok());
   EXPECT_EQ(Text(encoded), Frame("!$!&666") + "\r\n");
+  EXPECT_EQ(song.part(1).notes[0].length, "43_");
+}
+
+TEST(DropTripletTies, TieOnTheFirstTripletNoteIsDroppedFromTheSong) {
+  Song song = SongWith(1, {{60, "43_"}, {60, "43"}, {60, "43"}});
+  DropTripletTies(song);
   EXPECT_EQ(song.part(1).notes[0].length, "43");
+  EXPECT_EQ(Text(EncodeSmd(song)), Frame("!$!&666") + "\r\n");
 }
 
 struct CheckRow {
@@ -191,8 +198,9 @@ INSTANTIATE_TEST_SUITE_P(
             "TripletTooWideWithRest", {{0, "83"}, {45, "83"}, {67, "83"}}, 0, kTripletTooWide}),
     [](const testing::TestParamInfo<CheckRow> &info) { return info.param.name; });
 
-TEST(EncodeSmd, FailedCheckStillDropsTheFirstTie) {
+TEST(DropTripletTies, FailedCheckStillDropsTheFirstTie) {
   Song song = SongWith(1, {{60, "43_"}, {60, "43"}, {60, "4"}});
+  DropTripletTies(song);
   EXPECT_FALSE(EncodeSmd(song).ok());
   EXPECT_EQ(song.part(1).notes[0].length, "43");
 }

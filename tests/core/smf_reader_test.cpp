@@ -54,9 +54,15 @@ std::vector<std::uint8_t> Track(const std::vector<std::uint8_t> &events) {
   return Concat(bytes, events);
 }
 
+// What a read gave, as text: the error's message ("" for a complete read) and the log.
+struct ReadText {
+  std::string error;
+  QByteArray log;
+};
+
 struct Read {
   Song song;
-  SmfReadResult result;
+  ReadText result;
   std::vector<std::string> lines; // log lines decoded to UTF-8, without CR LF
 };
 
@@ -65,7 +71,8 @@ Read ReadBytes(const std::vector<std::uint8_t> &bytes, MidiImportOptions options
   EmptyPartsForImport(r.song);
   r.song.title.clear();
   MidiImporter importer(r.song, options);
-  r.result = ReadSmf(bytes, r.song, importer, options);
+  const SmfRead read = ReadSmf(bytes, r.song, importer, options);
+  r.result = {read.error ? read.error->text() : std::string(), read.value};
   AppendEndMarkers(r.song);
   QStringDecoder decoder("CP932");
   const QString log = decoder.decode(r.result.log);
@@ -137,8 +144,8 @@ TEST(ReadSmf, HandsRawNoteEventsToTheImport) {
              Track(Hex("83 00 9F 7F 01 00 FF 2F 00")));
   Song song;
   RecordingSink sink;
-  const SmfReadResult result = ReadSmf(file, song, sink, {});
-  EXPECT_TRUE(result.error.empty());
+  const SmfRead result = ReadSmf(file, song, sink, {});
+  EXPECT_TRUE(result.complete());
   EXPECT_EQ(sink.events,
             (std::vector<std::string>{"track", "6/60/100@0", "6/60/0@1", "6/62/0@2", "6/62/127@3",
                                       "6/62/0@4", "track", "16/127/1@480"}));

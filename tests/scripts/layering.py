@@ -7,6 +7,8 @@ programs, and the platform backends use nothing of the program but the model.
   platform: from the program's own folders, only model/ and platform/
   views, settings: no MIDI backend (platform/midi/); they choose and play sound through the
       session and the playback folder
+  app/cli: no song decoder (the SMD and MIDI readers); it reads songs through the session's
+      file layer, as the editor does
 
 Prints every offending include as file:line and exits 1; exits 0 when the shape holds.
 Usage: layering.py [SOURCE_ROOT]   (default: PIPORAPAD_SOURCE_DIR, else this checkout)
@@ -22,6 +24,8 @@ PLATFORM_ALLOWED_FOLDERS = ("model/", "platform/")
 PROGRAM_FOLDERS = CORE_FOLDERS + ("platform", "settings", "views", "app")
 WINDOW_FOLDERS = ("views", "settings")
 WINDOW_FORBIDDEN_FOLDERS = ("platform/midi/",)
+CLI_FORBIDDEN_HEADERS = ("formats/smd/smd_reader.h", "formats/midi/smf_reader.h",
+                         "formats/midi/smf_import.h")
 
 # Qt modules that need a screen; their class headers are listed from the installed Qt.
 WIDGET_MODULES = ("QtGui", "QtWidgets", "QtOpenGL", "QtOpenGLWidgets", "QtPrintSupport", "QtSvg")
@@ -91,6 +95,11 @@ def check(src):
                 if bracket == '"' and name.startswith(WINDOW_FORBIDDEN_FOLDERS):
                     where = f"{os.path.relpath(path, os.path.dirname(src))}:{number}"
                     problems.append(f'{where}: {folder} reaches the backend "{name}"')
+    for path in source_files(os.path.join(src, "app", "cli")):
+        for number, bracket, name in includes(path):
+            if bracket == '"' and name in CLI_FORBIDDEN_HEADERS:
+                where = f"{os.path.relpath(path, os.path.dirname(src))}:{number}"
+                problems.append(f'{where}: the command-line tool decodes songs itself ("{name}")')
     for path in source_files(os.path.join(src, "platform")):
         for number, bracket, name in includes(path):
             if bracket != '"' or name.split("/", 1)[0] not in PROGRAM_FOLDERS:

@@ -130,14 +130,16 @@ mid.tracks.append(melody_track(MELODY_2, 1, 384))
 mid.tracks.append(melody_track(MELODY_10, 9, 384))
 path = os.path.join(HOME, "format1.mid")
 mid.save(path)
-song = dump(path)
+# Drums are left out unless asked for.
+check(dump(path)["parts"].get(10) is None, "channel 10 left out by default")
+song = dump(path, "--keep-drums")
 check(song["title"] == "夏の歌", f"format 1 title {song['title']!r}")
 check(song["tempo"] == "104.2", f"format 1 tempo {song['tempo']}")
 check(song["parts"].get(1) == [(72, "83"), (74, "83"), (76, "83"), (77, "4"), (0, "2"),
                                 (79, "4")], f"format 1 part 1 {song['parts'].get(1)}")
 check(song["parts"].get(2) == [(48, "2"), (0, "4"), (50, "4"), (52, "163")],
       f"format 1 part 2 {song['parts'].get(2)}")
-# Channel 10 is an ordinary part; keys below 45 fold up by octaves.
+# Channel 10 kept is an ordinary part; keys below 45 fold up by octaves.
 check(song["parts"].get(10) == [(50, "16"), (0, "16"), (52, "16")],
       f"format 1 part 10 {song['parts'].get(10)}")
 log = read_log()
@@ -146,7 +148,7 @@ for line in ["Format1 ", "NumOfTrack4 ", "TimeBase384 ", "Tempo100 ", "拍子 ",
              "テキストなど（6）A", "1:1:0:ProgramChange CH1 73 ", "EndOfTrack 0"]:
     check(line in log, f"log line {line!r}")
 
-song = dump(path, "--no-triplets", "--no-fold")
+song = dump(path, "--no-triplets", "--no-fold", "--keep-drums")
 check(song["parts"].get(1)[:3] == [(72, "16"), (74, "8"), (76, "16")],
       f"without triplets {song['parts'].get(1)}")
 check(song["parts"].get(10) == [(38, "16"), (0, "16"), (40, "16")],

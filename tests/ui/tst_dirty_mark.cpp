@@ -42,7 +42,7 @@ class tst_dirty_mark : public QObject {
       QTest::keyClick(e.frame->scoreEditor()->surface(), Qt::Key_E);
       break;
     case EditPath::SourceEntry: {
-      e.frame->ViewSrc(1);
+      e.frame->showPartInList(1);
       SourceEditorWindow *source = e.frame->sourceEditor();
       QTest::keyClick(source->noteList(), Qt::Key_C);
       QTest::keyClick(source->pitchBox(), Qt::Key_Return);

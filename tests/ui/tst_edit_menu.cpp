@@ -78,7 +78,7 @@ class tst_edit_menu : public QObject {
     QTRY_VERIFY(surface(e)->hasFocus());
   }
   void activateSource(Editor &e, int part) {
-    e.frame->ViewSrc(part);
+    e.frame->showPartInList(part);
     QTRY_VERIFY(list(e)->hasFocus());
     QVERIFY(e.frame->editsGoToSourceList());
   }

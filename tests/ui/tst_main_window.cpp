@@ -570,13 +570,13 @@ void tst_main_window::closeWhilePlayingDoesNothing() {
   e.start();
   InsertNote(e.song, 1, 0, 60, "4", "C");
   e.session.noteListsChanged();
-  e.session.player().AllPlay();
+  e.session.player().playAll();
   QVERIFY(e.session.isPlaying());
   QVERIFY(!e.frame->close());
   QVERIFY(e.frame->isVisible());
   QVERIFY(!QFile::exists(HomeFile("pipora.ini")));
   QVERIFY(e.prompts->questionsAsked.isEmpty());
-  e.session.player().StopPlay();
+  e.session.player().stop();
 }
 
 void tst_main_window::exitWithNoDiscardsAndCloses() {
@@ -625,7 +625,7 @@ void tst_main_window::timeItemsSwitchMode() {
   QSignalSpy shown(&e.session, &EditorSession::positionTextChanged);
   AppendNote(e.song, 1, 60, "2");
   AppendNote(e.song, 1, 62, "4");
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   e.frame->sourceEditor()->noteList()->setCurrentRow(1); // tick 960
   shown.clear();
   e.frame->action("tickItem")->trigger();
@@ -777,7 +777,7 @@ void tst_main_window::doubleClickOnBackgroundDumpsEvents() {
 void tst_main_window::cascadePutsActiveEditorLast() {
   Editor e;
   e.start();
-  e.frame->ViewSrc(1); // the source editor's list has the focus
+  e.frame->showPartInList(1); // the source editor's list has the focus
   QVERIFY(e.frame->editsGoToSourceList());
   e.frame->action("CascadeItem")->trigger();
   const QSize area = e.frame->mdiArea()->viewport()->size();

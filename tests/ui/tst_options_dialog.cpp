@@ -289,12 +289,12 @@ void tst_options_dialog::shortcutBoxCapturesKeys() {
   const QString before = box->text();
   QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
   // Stored at once, before OK.
-  QCOMPARE(e.settings.ShortCut[0], stored);
+  QCOMPARE(e.settings.shortcuts[0], stored);
   QCOMPARE(box->text(), shown.isEmpty() ? before : shown);
   QVERIFY(dialog.isVisible());
   // Cancel does not take a shortcut back.
   dialog.reject();
-  QCOMPARE(e.settings.ShortCut[0], stored);
+  QCOMPARE(e.settings.shortcuts[0], stored);
 }
 
 void tst_options_dialog::escapeAndEnterAreCapturedNotTheDialogs() {
@@ -307,11 +307,11 @@ void tst_options_dialog::escapeAndEnterAreCapturedNotTheDialogs() {
   QVERIFY(!dialog.okButton()->isDefault());
   QTest::keyClick(box, Qt::Key_Escape);
   QVERIFY(dialog.isVisible());
-  QCOMPARE(e.settings.ShortCut[8], 27);
+  QCOMPARE(e.settings.shortcuts[8], 27);
   QCOMPARE(box->text(), QString("Esc"));
   QTest::keyClick(box, Qt::Key_Return);
   QVERIFY(dialog.isVisible());
-  QCOMPARE(e.settings.ShortCut[8], 13);
+  QCOMPARE(e.settings.shortcuts[8], 13);
   QCOMPARE(box->text(), QString("Enter"));
   // Leaving the box gives OK its role back.
   dialog.numeratorBox()->setFocus();
@@ -322,12 +322,12 @@ void tst_options_dialog::escapeAndEnterAreCapturedNotTheDialogs() {
 void tst_options_dialog::defaultsButtonRestoresTheTable() {
   Editor e;
   e.start();
-  e.settings.ShortCut[4] = 2 * 256 + 'U';
+  e.settings.shortcuts[4] = 2 * 256 + 'U';
   OptionsDialog dialog(e.ctx, *e.prompts, e.frame.get());
   dialog.show();
   QCOMPARE(dialog.shortcutBox(4)->text(), QString("Ctrl + U"));
   QTest::mouseClick(dialog.defaultsButton(), Qt::LeftButton);
-  QCOMPARE(e.settings.ShortCut, kDefaultShortCuts);
+  QCOMPARE(e.settings.shortcuts, kDefaultShortCuts);
   QCOMPARE(dialog.shortcutBox(4)->text(), QString("Page Up"));
   QCOMPARE(dialog.shortcutBox(10)->text(), QString("M"));
   dialog.reject();

@@ -123,7 +123,10 @@ void tst_player_panel::playLocksMenusAndBarsUntilStop() {
   Editor e;
   e.start();
   withSong(e);
-  e.frame->propertyWindow()->bar(3)->setValue(6);
+  // Part 3's volume up twice, as two clicks on its bar give it.
+  e.frame->propertyWindow()->clickVolume(2, Qt::LeftButton, false);
+  e.frame->propertyWindow()->clickVolume(2, Qt::LeftButton, false);
+  QCOMPARE(e.frame->propertyWindow()->bar(3)->value(), 6);
   QTest::mousePress(panel(e)->playButton(), Qt::LeftButton);
   QTest::mouseRelease(panel(e)->playButton(), Qt::LeftButton);
   QVERIFY(e.session.isPlaying());
@@ -168,8 +171,8 @@ void tst_player_panel::sharedPlayAndStopKey() {
   Editor e;
   e.start();
   withSong(e);
-  QCOMPARE(e.settings.ShortCut[kShortCutPlayAll], 32);
-  QCOMPARE(e.settings.ShortCut[kShortCutStop], 32);
+  QCOMPARE(e.settings.shortcuts[kShortCutPlayAll], 32);
+  QCOMPARE(e.settings.shortcuts[kShortCutStop], 32);
   panel(e)->setFocus();
   QTest::keyClick(panel(e), Qt::Key_Space);
   QVERIFY(e.session.isPlaying()); // the same key does not stop what it just started
@@ -181,8 +184,8 @@ void tst_player_panel::keysOnlyActInTheirState() {
   Editor e;
   e.start();
   withSong(e);
-  e.settings.ShortCut[kShortCutPlayAll] = 'p';
-  e.settings.ShortCut[kShortCutStop] = 'x';
+  e.settings.shortcuts[kShortCutPlayAll] = 'p';
+  e.settings.shortcuts[kShortCutStop] = 'x';
   QTest::keyClick(panel(e), Qt::Key_X);
   QVERIFY(!e.session.isPlaying()); // stop key while idle: nothing
   QTest::keyClick(panel(e), Qt::Key_P);
@@ -224,7 +227,7 @@ void tst_player_panel::measurePlayRestoresCursor() {
   withSong(e);
   e.song.part(1).cursor = 6; // tick 2880: one measure earlier is element 2
   BuildScoreList(e.song);
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   // The list takes the keyboard, as a click on it would give it.
   QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
   QApplication::sendEvent(e.frame->sourceEditor()->noteList(), &focusIn);
@@ -240,7 +243,7 @@ void tst_player_panel::stopShowsTheSelectedElementsPosition() {
   Editor e;
   e.start();
   withSong(e);
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   e.frame->sourceEditor()->noteList()->setCurrentRow(3); // tick 1440
   e.frame->action("AllPlayItem")->trigger();
   QTRY_VERIFY_WITH_TIMEOUT(panel(e)->positionLabel()->text() >= QString("0:00:10"), 3000);

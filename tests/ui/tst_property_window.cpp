@@ -157,7 +157,7 @@ void tst_property_window::deactivationTakesTitleAndTempo() {
   QCOMPARE(e.settings.activeWindow, std::optional(WindowId::Property));
   props(e)->titleBox()->setText("melody");
   props(e)->tempoButtons()[3]->setChecked(true);
-  e.frame->ViewSrc(1); // the source editor becomes active
+  e.frame->showPartInList(1); // the source editor becomes active
   QVERIFY(!e.frame->propertyWindow()->isActive());
   QCOMPARE(e.song.title, std::string("melody"));
   QCOMPARE(e.song.tempo, TempoChoice::Slow);

@@ -186,8 +186,8 @@ void tst_settings::shortCut10ZeroBecomesM() {
   WriteIni({"ShortCut(10)=0", "ShortCut(9)=0"});
   Editor e;
   e.start();
-  QCOMPARE(e.settings.ShortCut[10], 77);
-  QCOMPARE(e.settings.ShortCut[9], 0);
+  QCOMPARE(e.settings.shortcuts[10], 77);
+  QCOMPARE(e.settings.shortcuts[9], 0);
 }
 
 void tst_settings::manyUndoOffHidesRedo() {

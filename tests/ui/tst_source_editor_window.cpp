@@ -87,7 +87,7 @@ void tst_source_editor_window::newSongShowsEndMarkerLine() {
   Editor e;
   e.start();
   for (int part : {1, 7, 16}) {
-    e.frame->ViewSrc(part);
+    e.frame->showPartInList(part);
     QCOMPARE(view(e)->noteList()->count(), 1);
     QCOMPARE(view(e)->noteList()->item(0)->text(), QString("1:1:0\t0\t0\t* End of Track *"));
     QCOMPARE(view(e)->partLabel()->text(), QString("CH%1[1/0]").arg(part));
@@ -142,7 +142,7 @@ void tst_source_editor_window::selectionFillsBoxesAndLabel() {
   AppendNote(e.song, 1, 61, "8");
   AppendNote(e.song, 1, 0, "4");
   AppendNote(e.song, 1, 64, "2_");
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   view(e)->noteList()->setCurrentRow(0);
   QCOMPARE(view(e)->pitchBox()->text(), QString("C#4"));
   QCOMPARE(view(e)->lengthBox()->text(), QString("8"));
@@ -165,7 +165,7 @@ void tst_source_editor_window::selectionFillsBoxesAndLabel() {
 void tst_source_editor_window::typingLoopAppendsC4Quarter() {
   Editor e;
   e.start();
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   QListWidget *list = view(e)->noteList();
   QCOMPARE(list->currentRow(), 0);
   key(e, list, Qt::Key_C);
@@ -201,7 +201,7 @@ void tst_source_editor_window::typingLoopAppendsC4Quarter() {
 void tst_source_editor_window::enterOnEmptyPartCommitsQuarterRest() {
   Editor e;
   e.start();
-  e.frame->ViewSrc(3);
+  e.frame->showPartInList(3);
   key(e, view(e)->noteList(), Qt::Key_Return);
   QCOMPARE(e.song.part(3).count, 1);
   QCOMPARE(Entry(e.song, 3, 0).pitch, std::string());
@@ -218,7 +218,7 @@ void tst_source_editor_window::rememberedOctaveFollowsTheList() {
   e.start();
   AppendNote(e.song, 2, 81, "4"); // A5: octave 5
   AppendNote(e.song, 2, 0, "4");  // rest: the cursor entry gives no octave
-  e.frame->ViewSrc(2);
+  e.frame->showPartInList(2);
   QCOMPARE(view(e)->rememberedOctave(), 5);
   view(e)->noteList()->setCurrentRow(1);
   view(e)->noteList()->setFocus();
@@ -234,7 +234,7 @@ void tst_source_editor_window::rememberedOctaveFollowsTheList() {
 void tst_source_editor_window::typedOctaveAndLengthAreStored() {
   Editor e;
   e.start();
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   key(e, view(e)->noteList(), Qt::Key_F);
   type(view(e)->pitchBox(), "#5");
   QCOMPARE(view(e)->pitchBox()->text(), QString("F#5"));
@@ -249,7 +249,7 @@ void tst_source_editor_window::typedOctaveAndLengthAreStored() {
 void tst_source_editor_window::unknownLengthBecomesQuestionMark() {
   Editor e;
   e.start();
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   key(e, view(e)->noteList(), Qt::Key_G);
   key(e, view(e)->pitchBox(), Qt::Key_Return);
   type(view(e)->lengthBox(), "12");
@@ -261,7 +261,7 @@ void tst_source_editor_window::unknownLengthBecomesQuestionMark() {
 void tst_source_editor_window::escRemovesPendingInsertion() {
   Editor e;
   e.start();
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   key(e, view(e)->noteList(), Qt::Key_Return);
   QCOMPARE(e.song.part(1).count, 1);
   key(e, view(e)->pitchBox(), Qt::Key_Escape);
@@ -275,7 +275,7 @@ void tst_source_editor_window::escWithoutInsertionDeletesNothing() {
   Editor e;
   e.start();
   AppendNote(e.song, 1, 60, "4");
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   view(e)->noteList()->setCurrentRow(0);
   key(e, view(e)->noteList(), Qt::Key_Return);
   QVERIFY(view(e)->pitchBox()->hasFocus());
@@ -289,7 +289,7 @@ void tst_source_editor_window::escInLengthBoxOnlyForLastEntry() {
   e.start();
   AppendNote(e.song, 1, 60, "4");
   AppendNote(e.song, 1, 62, "4");
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   // Insert before the first note: the pending entry is not the last one.
   view(e)->noteList()->setCurrentRow(0);
   key(e, view(e)->noteList(), Qt::Key_Insert);
@@ -352,7 +352,7 @@ void tst_source_editor_window::pitchBoxIsUpperCase() {
 void tst_source_editor_window::rightAndLeftWrapParts() {
   Editor e;
   e.start();
-  e.frame->ViewSrc(16);
+  e.frame->showPartInList(16);
   key(e, view(e)->noteList(), Qt::Key_Right);
   QCOMPARE(e.song.currentPart, 1);
   QCOMPARE(view(e)->partLabel()->text(), QString("CH1[1/0]"));
@@ -370,7 +370,7 @@ void tst_source_editor_window::insertCopiesSelectedEntry() {
   e.start();
   AppendNote(e.song, 1, 60, "4");
   AppendNote(e.song, 1, 64, "8");
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   view(e)->noteList()->setCurrentRow(1);
   key(e, view(e)->noteList(), Qt::Key_Insert);
   QCOMPARE(e.song.part(1).count, 3);
@@ -391,7 +391,7 @@ void tst_source_editor_window::insertOnEndMarkerAppends() {
   Editor e;
   e.start();
   AppendNote(e.song, 1, 62, "2");
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   view(e)->noteList()->setCurrentRow(1);
   key(e, view(e)->noteList(), Qt::Key_Insert);
   QCOMPARE(e.song.part(1).count, 2);
@@ -409,24 +409,24 @@ void tst_source_editor_window::playShortcutsTriggerPlayItems() {
   QSignalSpy stop(e.frame->action("StopPlayItem"), &QAction::triggered);
   // A play item that starts playback must not be stopped by the same key.
   AppendNote(e.song, 1, 60, "4");
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   key(e, view(e)->noteList(), Qt::Key_Space);
   QCOMPARE(all.count(), 1);
   QVERIFY(e.session.isPlaying());
   QCOMPARE(stop.count(), 0);
-  e.session.player().StopPlay();
+  e.session.player().stop();
   key(e, view(e)->noteList(), Qt::Key_S);
   QCOMPARE(solo.count(), 1);
-  e.session.player().StopPlay();
+  e.session.player().stop();
   key(e, view(e)->noteList(), Qt::Key_M);
   QCOMPARE(measure.count(), 1);
-  e.session.player().StopPlay();
+  e.session.player().stop();
   // A changed shortcut table is used at once; solo play is compared first.
-  e.settings.ShortCut[kShortCutSoloPlay] = 32;
+  e.settings.shortcuts[kShortCutSoloPlay] = 32;
   key(e, view(e)->noteList(), Qt::Key_Space);
   QCOMPARE(solo.count(), 2);
   QCOMPARE(all.count(), 1);
-  e.session.player().StopPlay();
+  e.session.player().stop();
 }
 
 void tst_source_editor_window::stopShortcutOnlyWhilePlaying() {
@@ -435,17 +435,17 @@ void tst_source_editor_window::stopShortcutOnlyWhilePlaying() {
   QSignalSpy all(e.frame->action("AllPlayItem"), &QAction::triggered);
   QSignalSpy stop(e.frame->action("StopPlayItem"), &QAction::triggered);
   AppendNote(e.song, 1, 60, "4");
-  e.frame->ViewSrc(1);
-  e.session.player().AllPlay();
+  e.frame->showPartInList(1);
+  e.session.player().playAll();
   QVERIFY(e.session.isPlaying());
   key(e, view(e)->noteList(), Qt::Key_Space);
   QCOMPARE(stop.count(), 1);
   QCOMPARE(all.count(), 0);
   QVERIFY(!e.session.isPlaying());
-  e.session.player().AllPlay();
+  e.session.player().playAll();
   key(e, view(e)->noteList(), Qt::Key_S); // play shortcuts are ignored while playing
   QCOMPARE(all.count(), 0);
-  e.session.player().StopPlay();
+  e.session.player().stop();
 }
 
 void tst_source_editor_window::dropOpensByExtension() {
@@ -501,7 +501,7 @@ void tst_source_editor_window::layoutFollowsFont() {
 void tst_source_editor_window::listFocusSetsFlag() {
   Editor e;
   e.start();
-  e.frame->ViewSrc(1);
+  e.frame->showPartInList(1);
   QVERIFY(view(e)->noteList()->hasFocus());
   QVERIFY(e.frame->editsGoToSourceList());
   view(e)->lengthBox()->setFocus();

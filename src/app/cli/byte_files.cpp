@@ -1,6 +1,7 @@
 #include "app/cli/byte_files.h"
 
 #include "app/cli/standard_streams.h"
+#include "model/file_messages.h"
 #include "platform/files/file_io.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ std::string SystemError() {
 }
 
 std::string TooLarge() {
-  return "ファイルが大きすぎます（" + std::to_string(kMaxInputBytes >> 20) + " MB まで）";
+  return TooLargeText(kMaxSongFileBytes);
 }
 
 // Closes a descriptor when it goes out of scope.
@@ -38,7 +39,7 @@ Result<QByteArray> ReadDescriptor(int fd) {
     return Error{SystemError()};
   if (S_ISDIR(info.st_mode))
     return Error{std::strerror(EISDIR)};
-  if (S_ISREG(info.st_mode) && info.st_size > kMaxInputBytes)
+  if (S_ISREG(info.st_mode) && info.st_size > kMaxSongFileBytes)
     return Error{TooLarge()};
   QByteArray bytes;
   char chunk[65536];
@@ -51,7 +52,7 @@ Result<QByteArray> ReadDescriptor(int fd) {
     if (n == 0)
       return bytes;
     // Devices and pipes have no size to check beforehand (/dev/zero never ends).
-    if (bytes.size() + n > kMaxInputBytes)
+    if (bytes.size() + n > kMaxSongFileBytes)
       return Error{TooLarge()};
     bytes.append(chunk, n);
   }

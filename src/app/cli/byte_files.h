@@ -8,13 +8,9 @@
 
 namespace pipora::cli {
 
-// The largest input read: far above any ringtone (a few kilobytes; a million-note song
-// is under 4 MB) and far below the machine's memory.
-inline constexpr qint64 kMaxInputBytes = qint64{64} << 20;
-
 bool IsStandardStream(const QByteArray &name);
 
-// The whole file, or standard input for "-"; over kMaxInputBytes is refused unread.
+// The whole file, or standard input for "-"; over kMaxSongFileBytes is refused unread.
 // The error is the system's description (or the size refusal).
 Result<QByteArray> ReadInputFile(const QByteArray &name);
 

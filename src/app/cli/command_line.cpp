@@ -9,10 +9,14 @@ namespace pipora::cli {
 namespace {
 
 // Options every command takes, wherever they stand on the line.
-const std::array<OptionSpec, 6> kGlobalOptions{{
+const std::array<OptionSpec, 8> kGlobalOptions{{
     {"--home", "DIR", "program directory for settings, tones and logs (else $PIPORAPAD_HOME)"},
     {"--no-triplets", "", "read MIDI files without recognising triplets"},
     {"--no-fold", "", "read MIDI files without folding notes into 45..90"},
+    {"--chords", "HOW",
+     "MIDI chords and overlaps: spread (other voices to free parts, the default), top (the "
+     "highest note) or last (the last note-on)"},
+    {"--keep-drums", "", "read MIDI channel 10 into part 10 (else drums are left out)"},
     {"--log", "", "write the event logs pipora.log and pipora3.log of MIDI reading and writing"},
     {"--help", "", "show this help and exit (also -h)"},
     {"--version", "", "show the version and exit"},
@@ -53,6 +57,8 @@ ParsedLine ParseCommandLine(int argc, const char *const *argv) {
   ParsedLine line;
   // The event logs are for looking into one file by hand; a conversion does without them.
   line.invocation.import.writeEventLog = false;
+  line.invocation.import.chords = ChordHandling::Spread;
+  line.invocation.import.keepDrums = false;
   bool help = false;
   bool version = false;
   bool optionsEnded = false;
@@ -101,6 +107,14 @@ ParsedLine ParseCommandLine(int argc, const char *const *argv) {
       line.invocation.import.triplets = false;
     else if (name == "--no-fold")
       line.invocation.import.foldOctaves = false;
+    else if (name == "--chords") {
+      const auto how = ChordHandlingNamed(value);
+      if (!how)
+        return UsageError(std::move(line),
+                          "unknown --chords '" + value + "' (last, top or spread)");
+      line.invocation.import.chords = *how;
+    } else if (name == "--keep-drums")
+      line.invocation.import.keepDrums = true;
     else if (name == "--log")
       line.invocation.import.writeEventLog = true;
     else

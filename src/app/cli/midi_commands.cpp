@@ -10,11 +10,12 @@ namespace pipora::cli {
 namespace {
 
 int RunEvents(const Invocation &invocation) {
-  Song song;
-  if (Status loaded = ReadSong(invocation.operands[0], {invocation.import, false}, song); !loaded) {
+  Result<Song> loaded = ReadSong(invocation.operands[0], {invocation.import, false});
+  if (!loaded) {
     PrintErr(loaded.error() + "\n");
     return kExitBadInput;
   }
+  Song &song = *loaded;
   RecalcTimes(song);
   std::string text;
   for (const ExportEvent &e : BuildExportEvents(song))

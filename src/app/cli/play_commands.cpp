@@ -16,25 +16,23 @@
 namespace pipora::cli {
 namespace {
 
-bool Load(const Invocation &invocation, Song &song) {
-  if (Status loaded = ReadSong(invocation.operands[0], {invocation.import, true}, song); !loaded) {
+std::optional<Song> Load(const Invocation &invocation) {
+  Result<Song> loaded = ReadSong(invocation.operands[0], {invocation.import, true});
+  if (!loaded) {
     PrintErr(loaded.error() + "\n");
-    return false;
+    return std::nullopt;
   }
-  return true;
+  return std::move(*loaded);
 }
 
 int RunRender(const Invocation &invocation) {
   const std::optional<WriteOptions> options = SoundOptions(invocation);
   if (!options)
     return kExitBadInput;
-  Song song;
-  if (!Load(invocation, song))
+  std::optional<Song> song = Load(invocation);
+  if (!song)
     return kExitBadInput;
-  const WriteOutcome written = WriteSong(song, FileFormat::Wav, invocation.operands[1], *options);
-  if (written.exitCode != kExitOk)
-    PrintErr(written.message + "\n");
-  return written.exitCode;
+  return WriteSong(*song, FileFormat::Wav, invocation.operands[1], *options);
 }
 
 int RunPlay(const Invocation &invocation) {
@@ -42,9 +40,10 @@ int RunPlay(const Invocation &invocation) {
   if (!options)
     return kExitBadInput;
   const double seconds = options->maxSeconds;
-  Song song;
-  if (!Load(invocation, song))
+  std::optional<Song> loaded = Load(invocation);
+  if (!loaded)
     return kExitBadInput;
+  Song &song = *loaded;
   // Without the sound library the song plays silently, as without a sound device.
   const Result<const SoundLibrary *> sound = LoadSoundLibrary();
   MidiOutput midi(sound ? (*sound)->createMidiBackend(
@@ -62,13 +61,13 @@ int RunPlay(const Invocation &invocation) {
   player.setFinishedHandler([] { QCoreApplication::quit(); });
   if (seconds > 0)
     QTimer::singleShot(static_cast<int>(seconds * 1000), [] { QCoreApplication::quit(); });
-  player.AllPlay();
+  player.playAll();
   if (!player.playing()) {
     PrintErr("the song has no notes\n");
     return kExitOk;
   }
   QCoreApplication::exec();
-  player.StopPlay();
+  player.stop();
   return kExitOk;
 }
 

@@ -43,12 +43,13 @@ std::string Printable(const std::string &text) {
 }
 
 // Reads the song or prints why it cannot be read.
-bool Load(const Invocation &invocation, const QByteArray &name, Song &song) {
-  if (Status loaded = ReadSong(name, {invocation.import, false}, song); !loaded) {
+std::optional<Song> Load(const Invocation &invocation, const QByteArray &name) {
+  Result<Song> loaded = ReadSong(name, {invocation.import, false});
+  if (!loaded) {
     PrintErr(loaded.error() + "\n");
-    return false;
+    return std::nullopt;
   }
-  return true;
+  return std::move(*loaded);
 }
 
 std::string DumpText(const Song &song) {
@@ -69,10 +70,10 @@ std::string DumpText(const Song &song) {
 }
 
 int RunDump(const Invocation &invocation) {
-  Song song;
-  if (!Load(invocation, invocation.operands[0], song))
+  const std::optional<Song> song = Load(invocation, invocation.operands[0]);
+  if (!song)
     return kExitBadInput;
-  PrintOut(DumpText(song));
+  PrintOut(DumpText(*song));
   return kExitOk;
 }
 
@@ -81,13 +82,13 @@ int RunCheck(const Invocation &invocation) {
   const bool named = invocation.operands.size() > 1;
   int worst = kExitOk;
   for (const QByteArray &name : invocation.operands) {
-    Song song;
-    if (!Load(invocation, name, song)) {
+    const std::optional<Song> song = Load(invocation, name);
+    if (!song) {
       worst = std::max(worst, kExitBadInput);
       continue;
     }
     const std::string prefix = named ? name.toStdString() + ": " : std::string();
-    const Result<QByteArray> encoded = EncodeSmd(song);
+    const Result<QByteArray> encoded = EncodeSmd(*song);
     if (encoded) {
       PrintOut(prefix + "OK\n");
       continue;
@@ -142,17 +143,22 @@ std::optional<ConvertPlan> PlanConvert(const Invocation &invocation) {
   return plan;
 }
 
-// The exit code and, when it is not kExitOk, the text to print.
-WriteOutcome ConvertOne(const Invocation &invocation, const QByteArray &input,
-                        const QByteArray &output, FileFormat format, const WriteOptions &options) {
-  Song song;
+// The exit code, after printing why when it is not kExitOk.
+int ConvertOne(const Invocation &invocation, const QByteArray &input, const QByteArray &output,
+               FileFormat format, const WriteOptions &options) {
   ReadOptions read{invocation.import, false};
   ImportReport report;
   const bool reporting = invocation.has("--report");
   if (reporting)
     read.import.report = &report;
-  if (Status loaded = ReadSong(input, read, song); !loaded)
-    return {kExitBadInput, loaded.error()};
+  Result<Song> loaded = ReadSong(input, read);
+  if (!loaded) {
+    if (options.progress != nullptr)
+      options.progress->clear();
+    PrintErr(loaded.error() + "\n");
+    return kExitBadInput;
+  }
+  Song &song = *loaded;
   if (reporting)
     PrintOut(ImportReportText(report, song.ticksPerBeat, song.beatsPerMeasure) +
              ImportReportSummary(report) + "\n");
@@ -176,15 +182,13 @@ int RunConvert(const Invocation &invocation) {
     return kExitBadInput;
   const QByteArray &target = invocation.operands.back();
   if (!plan->intoFolder) {
-    const WriteOutcome one =
-        ConvertOne(invocation, invocation.operands[0], target, plan->format, *options);
-    if (one.exitCode != kExitOk)
-      PrintErr(one.message + "\n");
-    return one.exitCode;
+    return ConvertOne(invocation, invocation.operands[0], target, plan->format, *options);
   }
 
   // Into a folder: one line per file, on standard output for those written.
   ProgressLine progress;
+  WriteOptions inFolder = *options;
+  inFolder.progress = &progress;
   const std::size_t inputs = invocation.operands.size() - 1;
   int worst = kExitOk;
   // Two inputs of one name from different folders would write one output twice: the
@@ -208,13 +212,11 @@ int RunConvert(const Invocation &invocation) {
       worst = std::max(worst, kExitBadInput);
       continue;
     }
-    const WriteOutcome one = ConvertOne(invocation, input, output, plan->format, *options);
+    const int one = ConvertOne(invocation, input, output, plan->format, inFolder);
     progress.clear();
-    if (one.exitCode == kExitOk)
+    if (one == kExitOk)
       PrintOut(input.toStdString() + " -> " + output.toStdString() + "\n");
-    else
-      PrintErr(one.message + "\n");
-    worst = std::max(worst, one.exitCode);
+    worst = std::max(worst, one);
   }
   return worst;
 }

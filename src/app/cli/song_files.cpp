@@ -4,17 +4,16 @@
 #include "app/cli/progress_line.h"
 #include "app/cli/sound_library_loader.h"
 #include "app/cli/standard_streams.h"
-#include "formats/midi/smf_reader.h"
 #include "formats/midi/smf_writer.h"
-#include "formats/smd/smd_reader.h"
 #include "formats/smd/smd_writer.h"
 #include "formats/wav/wav_encoder.h"
 #include "model/file_messages.h"
-#include "model/new_song.h"
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
 #include "playback/offline_song_renderer.h"
 #include "session/failure_text.h"
+#include "session/midi_files.h"
+#include "session/smd_files.h"
 #include "session/tone_store.h"
 
 #include <QFile>
@@ -26,55 +25,12 @@
 namespace pipora::cli {
 namespace {
 
-std::string Text(const QByteArray &bytes) {
-  return bytes.toStdString();
-}
-
-std::string ReadFailure(const QByteArray &name, const std::string &description) {
-  return Text(name) + "\n" + description + "\n" + std::string(kReadFailedMessage);
-}
-
-std::string WriteFailure(const QByteArray &name, const std::string &description) {
-  return Text(name) + "\n" + description + "\n" + std::string(kWriteFailedMessage);
-}
-
 bool LooksLikeMidi(const QByteArray &bytes) {
   return bytes.startsWith("MThd");
 }
 
-// Only the first line of an SMD file counts; an empty one is a new song.
-Status DecodeSmdFile(const QByteArray &bytes, Song &song) {
-  NewSong(song);
-  qsizetype end = bytes.size();
-  for (const char stop : {'\r', '\n'})
-    if (const qsizetype at = bytes.indexOf(stop); at >= 0)
-      end = std::min(end, at);
-  if (end == 0)
-    return Ok{};
-  Result<SmdDocument> document = DecodeSmd(bytes.left(end), song.capacity);
-  if (!document)
-    return Error{document.error()};
-  ReplaceMelody(song, std::move(*document));
-  return Ok{};
-}
-
-Status DecodeMidiFile(const QByteArray &bytes, const MidiImportOptions &options, Song &song) {
-  NewSong(song);
-  EmptyPartsForImport(song);
-  MidiImporter importer(song, options);
-  const std::span<const std::uint8_t> span(reinterpret_cast<const std::uint8_t *>(bytes.data()),
-                                           static_cast<std::size_t>(bytes.size()));
-  const SmfReadResult read = ReadSmf(span, song, importer, options);
-  // The event log of the import, as the editor leaves it; it only shows what was read, so
-  // failing to write it does not fail the reading.
-  if (options.writeEventLog)
-    (void)WriteScratchFile(ProgramFile("pipora.log"), read.log);
-  AppendEndMarkers(song);
-  RecalcTimes(song);
-  BuildScoreList(song);
-  if (!read.error.empty())
-    return Error{read.error};
-  return Ok{};
+std::string_view Name(const QByteArray &name) {
+  return std::string_view(name.constData(), static_cast<std::size_t>(name.size()));
 }
 
 constexpr double kRenderTailMs = 1500; // the renderer's sound after the end
@@ -92,68 +48,31 @@ double SongLengthMs(const Song &song) {
   return ticks * song.msPerTick;
 }
 
-Result<QByteArray> Encode(Song &song, FileFormat format, const WriteOptions &options,
-                          int &refusedCode) {
-  switch (format) {
-  case FileFormat::Smd: {
-    Result<QByteArray> encoded = EncodeSmd(song);
-    if (!encoded) {
-      refusedCode = kExitRefused;
-      return Error{RefusalText(encoded.failure())};
-    }
-    return encoded;
-  }
-  case FileFormat::Midi: {
-    RecalcTimes(song);
-    if (Status fits = CheckMidiExport(song); !fits) {
-      refusedCode = kExitRefused;
-      return Error{RefusalText(fits.failure())};
-    }
-    SmfFile smf = EncodeSmf(song, RandomVelocitySource());
-    if (options.writeLog) // the writer's log, as exports leave it, with --log
-      (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
-    return std::move(smf.bytes);
-  }
-  case FileFormat::Wav: {
-    RecalcTimes(song);
-    // A few kilobytes of rests can last hours: a render past an hour is asked for by
-    // --seconds, and no render goes past what a WAV file's 32-bit sizes hold.
-    const double renderMs =
-        (options.maxSeconds > 0 ? options.maxSeconds * 1000 : SongLengthMs(song)) + kRenderTailMs;
-    if (options.maxSeconds <= 0 && SongLengthMs(song) > kUnaskedRenderMs) {
-      refusedCode = kExitRefused;
-      return Error{"the song lasts " + std::to_string(std::llround(SongLengthMs(song) / 1000)) +
-                   " s, more than an hour: give --seconds N to render it"};
-    }
-    if (renderMs > kMaxWavMs) {
-      refusedCode = kExitRefused;
-      return Error{"a WAV file holds at most " + std::to_string(std::llround(kMaxWavMs / 1000)) +
-                   " s of 44.1 kHz stereo sound"};
-    }
-    ProgressLine progress;
-    const double total = options.maxSeconds > 0
-                             ? std::min(SongLengthMs(song), options.maxSeconds * 1000)
-                             : SongLengthMs(song);
-    const Result<const SoundLibrary *> library = LoadSoundLibrary();
-    if (!library) {
-      refusedCode = kExitWriteFailed; // the program is incomplete: nothing can be rendered
-      return Error{library.error()};
-    }
-    auto synth = (*library)->createSoundFontRenderer(options.soundFont);
-    if (!synth) {
-      refusedCode = kExitBadInput; // the SoundFont could not be loaded
-      return Error{synth.error()};
-    }
-    RenderOptions render;
-    render.maxSeconds = options.maxSeconds;
-    if (progress.enabled())
-      render.progress = [&](double ms) { progress.show(PercentText("render", ms, total)); };
-    const RenderedSound sound = RenderSongOffline(song, std::move(*synth), render);
-    progress.clear();
-    return EncodeWav(sound.samples, sound.sampleRate, 2);
-  }
-  }
-  return QByteArray();
+// The song as a 44.1 kHz stereo WAV file, through the built-in synthesizer.
+Result<QByteArray> RenderWav(const Song &song, std::unique_ptr<RenderingMidiBackend> synth,
+                             const WriteOptions &options) {
+  ProgressLine progress;
+  const double total = options.maxSeconds > 0
+                           ? std::min(SongLengthMs(song), options.maxSeconds * 1000)
+                           : SongLengthMs(song);
+  RenderOptions render;
+  render.maxSeconds = options.maxSeconds;
+  if (progress.enabled())
+    render.progress = [&](double ms) { progress.show(PercentText("render", ms, total)); };
+  // The sound goes straight into the file's bytes: one copy of it, not two.
+  WavBuilder wav(synth->sampleRate(), 2);
+  render.sink = [&wav](std::span<const std::int16_t> block) { wav.append(block); };
+  (void)RenderSongOffline(song, std::move(synth), render);
+  progress.clear();
+  return wav.finish();
+}
+
+// Prints why, after clearing the progress line; returns `exitCode`.
+int Fail(int exitCode, const std::string &message, const WriteOptions &options) {
+  if (options.progress != nullptr)
+    options.progress->clear();
+  PrintErr(message + "\n");
+  return exitCode;
 }
 
 } // namespace
@@ -208,33 +127,81 @@ std::optional<WriteOptions> SoundOptions(const Invocation &invocation) {
   return std::nullopt;
 }
 
-Status ReadSong(const QByteArray &name, const ReadOptions &options, Song &song) {
+Result<Song> ReadSong(const QByteArray &name, const ReadOptions &options) {
+  const auto failed = [&](const Error &error) {
+    return Error{FileFailureText(Name(name), error, FileAccess::Read)};
+  };
   Result<QByteArray> bytes = ReadInputFile(name);
   if (!bytes)
-    return Error{ReadFailure(name, bytes.error())};
+    return failed(bytes.failure());
   const std::optional<FileFormat> named = FormatOfName(name);
   const bool midi = named ? *named == FileFormat::Midi : LooksLikeMidi(*bytes);
   if (named == FileFormat::Wav)
-    return Error{ReadFailure(name, "WAV ファイルは読み込めません")};
-  Status decoded =
-      midi ? DecodeMidiFile(*bytes, options.import, song) : DecodeSmdFile(*bytes, song);
-  if (!decoded)
-    return Error{ReadFailure(name, decoded.error())};
-  if (!midi && options.withTones && !IsStandardStream(name))
-    LoadTones(song, QFile::decodeName(AbsolutePath(name)));
-  song.dirty = false;
-  return Ok{};
+    return failed(Error{"WAV ファイルは読み込めません"});
+  if (midi) {
+    Report<Song> imported = ImportMidiBytes(*bytes, options.import);
+    if (imported.error)
+      return failed(*imported.error);
+    return std::move(imported.value);
+  }
+  Result<Song> song = DecodeSmdBytes(*bytes);
+  if (!song)
+    return failed(song.failure());
+  if (options.withTones && !IsStandardStream(name))
+    LoadTones(*song, QFile::decodeName(AbsolutePath(name)));
+  return song;
 }
 
-WriteOutcome WriteSong(Song &song, FileFormat format, const QByteArray &name,
-                       const WriteOptions &options) {
-  int failedCode = kExitWriteFailed;
-  Result<QByteArray> bytes = Encode(song, format, options, failedCode);
-  if (!bytes)
-    return {failedCode, bytes.error()};
-  if (Status written = WriteOutputFile(name, *bytes); !written)
-    return {kExitWriteFailed, WriteFailure(IsStandardStream(name) ? "-" : name, written.error())};
-  return {};
+int WriteSong(Song &song, FileFormat format, const QByteArray &name, const WriteOptions &options) {
+  Result<QByteArray> bytes = QByteArray();
+  switch (format) {
+  case FileFormat::Smd:
+    bytes = EncodeSmd(song);
+    if (!bytes)
+      return Fail(kExitRefused, RefusalText(bytes.failure()), options);
+    break;
+  case FileFormat::Midi: {
+    RecalcTimes(song);
+    if (Status fits = CheckMidiExport(song); !fits)
+      return Fail(kExitRefused, RefusalText(fits.failure()), options);
+    SmfFile smf = EncodeSmf(song, RandomVelocitySource());
+    if (options.writeLog) // the writer's log, as exports leave it, with --log
+      (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
+    bytes = std::move(smf.bytes);
+    break;
+  }
+  case FileFormat::Wav: {
+    RecalcTimes(song);
+    // A few kilobytes of rests can last hours: a render past an hour is asked for by
+    // --seconds, and no render goes past what a WAV file's 32-bit sizes hold.
+    const double renderMs =
+        (options.maxSeconds > 0 ? options.maxSeconds * 1000 : SongLengthMs(song)) + kRenderTailMs;
+    if (options.maxSeconds <= 0 && SongLengthMs(song) > kUnaskedRenderMs)
+      return Fail(kExitRefused,
+                  "the song lasts " + std::to_string(std::llround(SongLengthMs(song) / 1000)) +
+                      " s, more than an hour: give --seconds N to render it",
+                  options);
+    if (renderMs > kMaxWavMs)
+      return Fail(kExitRefused,
+                  "a WAV file holds at most " + std::to_string(std::llround(kMaxWavMs / 1000)) +
+                      " s of 44.1 kHz stereo sound",
+                  options);
+    const Result<const SoundLibrary *> library = LoadSoundLibrary();
+    if (!library) // the program is incomplete: nothing can be rendered
+      return Fail(kExitWriteFailed, library.error(), options);
+    auto synth = (*library)->createSoundFontRenderer(options.soundFont);
+    if (!synth) // the SoundFont is an input that could not be read
+      return Fail(kExitBadInput, synth.error(), options);
+    bytes = RenderWav(song, std::move(*synth), options);
+    break;
+  }
+  }
+  if (Status written = WriteOutputFile(name, *bytes); !written) {
+    const std::string_view shown = IsStandardStream(name) ? "-" : Name(name);
+    return Fail(kExitWriteFailed, FileFailureText(shown, written.failure(), FileAccess::Write),
+                options);
+  }
+  return kExitOk;
 }
 
 } // namespace pipora::cli

@@ -28,34 +28,34 @@ struct ReadOptions {
   bool withTones = false;
 };
 
-// Reads a file (standard input for "-") into a new song: .mid and .midi as Standard MIDI
-// Files, anything else as SMD unless its content starts with a MIDI header. On failure the
-// song is unspecified and the error is the full text to print: the name, the
+// Reads a file (standard input for "-") into a new song through the session's file layer, as
+// the editor does: .mid and .midi as Standard MIDI Files, anything else as SMD unless its
+// content starts with a MIDI header. The error is the full text to print: the name, the
 // description, "ファイルの読み込みに失敗しました。", one per line.
-Status ReadSong(const QByteArray &name, const ReadOptions &options, Song &song);
+Result<Song> ReadSong(const QByteArray &name, const ReadOptions &options);
 
 // "part 3 element 7: message" for a song the SMD checks refuse; the message alone for other
 // failures.
 std::string RefusalText(const Error &error);
 
+class ProgressLine;
+
 struct WriteOptions {
   double maxSeconds = 0; // WAV: 0 renders the whole song
   std::string soundFont; // WAV: empty for the default SoundFont
   bool writeLog = false; // MIDI: the writer's event log pipora3.log (--log)
+  // A progress line to clear before a message is printed.
+  ProgressLine *progress = nullptr;
 };
 
 // --seconds and --soundfont from the command line; nothing (after saying why) when
 // --seconds is not a positive number.
 std::optional<WriteOptions> SoundOptions(const Invocation &invocation);
 
-struct WriteOutcome {
-  int exitCode = kExitOk; // kExitRefused when SMD cannot hold the song
-  std::string message;    // the text to print when the exit code is not kExitOk
-};
-
 // Encodes the song and writes it to `name` ("-" for standard output); nothing is written
-// when encoding fails, and an existing file stays as it was when writing fails.
-WriteOutcome WriteSong(Song &song, FileFormat format, const QByteArray &name,
-                       const WriteOptions &options);
+// when encoding fails, and an existing file stays as it was when writing fails. Returns the
+// exit code: kExitOk, or after printing why, kExitRefused when SMD cannot hold the song,
+// kExitBadInput for a SoundFont that cannot be loaded, kExitWriteFailed otherwise.
+int WriteSong(Song &song, FileFormat format, const QByteArray &name, const WriteOptions &options);
 
 } // namespace pipora::cli

@@ -3,6 +3,7 @@
 #include "editing/engraving/accidentals.h"
 #include "editing/engraving/beam_groups.h"
 #include "editing/engraving/key_signature.h"
+#include "model/vocabulary.h"
 
 #include <algorithm>
 #include <cmath>
@@ -332,7 +333,7 @@ void ScoreSheet::layOutColumns(const Song &song, const SheetOptions &options,
 }
 
 double ScoreSheet::xOfTick(int tick) const {
-  const double perTick = quarterWidth_ / 480.0;
+  const double perTick = quarterWidth_ / double{kTicksPerQuarter};
   if (proportional_ || ticks_.empty())
     return tick * perTick;
   const auto it = std::lower_bound(ticks_.begin(), ticks_.end(), tick);
@@ -359,7 +360,9 @@ double ScoreSheet::barLineX(int tick) const {
 
 int ScoreSheet::tickAtX(double x) const {
   if (proportional_ || ticks_.empty())
-    return static_cast<int>(std::lround(x * 480.0 / quarterWidth_));
+    // Clamped: a scroll far past the song must not overflow the tick.
+    return static_cast<int>(
+        std::clamp(std::round(x * kTicksPerQuarter / quarterWidth_), -2.0e9, 2.0e9));
   const auto it = std::lower_bound(xs_.begin(), xs_.end(), x);
   if (it == xs_.end())
     return ticks_.back();

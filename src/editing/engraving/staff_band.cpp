@@ -13,18 +13,19 @@ StaffBand BandOf(int staffDistance) {
 }
 
 std::optional<TimeSignature> TimeSignatureOf(const Song &song) {
-  if (song.beatsPerMeasure <= 0 || song.ticksPerBeat <= 0 || 1920 % song.ticksPerBeat != 0)
+  if (song.beatsPerMeasure <= 0 || song.ticksPerBeat <= 0 ||
+      kTicksPerWhole % song.ticksPerBeat != 0)
     return std::nullopt;
-  return TimeSignature{song.beatsPerMeasure, 1920 / song.ticksPerBeat};
+  return TimeSignature{song.beatsPerMeasure, kTicksPerWhole / song.ticksPerBeat};
 }
 
 int BeamSpanTicks(const Song &song) {
   const int beat = song.ticksPerBeat;
-  if (beat >= 480)
+  if (beat >= kTicksPerQuarter)
     return beat;
   if (beat > 0 && song.beatsPerMeasure > 3 && song.beatsPerMeasure % 3 == 0)
     return 3 * beat;
-  return 480;
+  return kTicksPerQuarter;
 }
 
 int MeasureOfTick(int tick, int measureTicks) {

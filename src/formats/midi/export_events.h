@@ -10,7 +10,7 @@
 namespace pipora {
 
 struct ExportEvent {
-  std::int32_t time = 0; // ticks of 480 per quarter
+  std::int32_t time = 0; // ticks of kTicksPerQuarter
   std::int16_t part = 0; // 1..16, also the MIDI channel
   std::int16_t key = 0;
   std::int16_t velocity = 0; // 100 note-on, 0 note-off

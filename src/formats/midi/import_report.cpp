@@ -3,6 +3,11 @@
 #include "model/source_line.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+#include <tuple>
 
 namespace pipora {
 
@@ -22,8 +27,34 @@ std::string_view ImportChangeName(ImportChangeKind kind) {
     return "短すぎて削除";
   case ImportChangeKind::ShortenedTail:
     return "末尾を切り捨て";
+  case ImportChangeKind::MovedToPart:
+    return "パートを移動";
+  case ImportChangeKind::NoPartLeft:
+    return "空きパートがなく削除";
   }
   return "";
+}
+
+std::string_view LengthScaleText(LengthScale scale) {
+  switch (scale) {
+  case LengthScale::Half:
+    return "×½";
+  case LengthScale::Double:
+    return "×2";
+  case LengthScale::One:
+    break;
+  }
+  return "×1";
+}
+
+std::string ImportSpeedText(const ImportSpeed &speed) {
+  char rate[32];
+  std::snprintf(rate, sizeof rate, "%.4g", speed.fileRate);
+  char difference[32];
+  std::snprintf(difference, sizeof difference, "%+.1f", speed.difference);
+  return "ファイルのテンポ " + std::string(rate) + "、テンポ " +
+         std::string(TempoText(speed.tempo)) + " " + std::string(LengthScaleText(speed.scale)) +
+         "、速さの差 " + difference + "%";
 }
 
 std::size_t ImportReport::count(ImportChangeKind kind) const {
@@ -35,6 +66,19 @@ namespace {
 
 std::string Signed(std::int64_t v) {
   return (v > 0 ? "+" : "") + std::to_string(v);
+}
+
+// The property window's names of the four tempo steps.
+constexpr std::array<const char *, 4> kTempoNames = {"速い", "中速", "中遅", "遅い"};
+
+// A tempo as a person reads it: one decimal at most ("84", "121.7").
+std::string Rate(double quartersPerMinute) {
+  std::array<char, 32> text{};
+  std::snprintf(text.data(), text.size(), "%.1f", quartersPerMinute);
+  std::string out(text.data());
+  if (out.size() > 2 && out.compare(out.size() - 2, 2, ".0") == 0)
+    out.resize(out.size() - 2);
+  return out;
 }
 
 std::string Detail(const ImportChange &c) {
@@ -50,7 +94,10 @@ std::string Detail(const ImportChange &c) {
     return text + " " + std::to_string(c.amount) + " ティック";
   case ImportChangeKind::SplitTied:
     return text + " " + std::to_string(c.amount) + " 個";
+  case ImportChangeKind::MovedToPart:
+    return "パート " + std::to_string(c.amount) + " へ";
   case ImportChangeKind::DroppedChord:
+  case ImportChangeKind::NoPartLeft:
     break;
   }
   return text;
@@ -58,10 +105,30 @@ std::string Detail(const ImportChange &c) {
 
 } // namespace
 
+bool IsMinorChange(const ImportChange &change) {
+  return change.kind == ImportChangeKind::Snapped && std::abs(change.amount) < kMinorSnapTicks &&
+         std::abs(change.amount2) < kMinorSnapTicks;
+}
+
+std::vector<ImportChange> ListedImportChanges(const ImportReport &report) {
+  std::vector<ImportChange> listed;
+  std::copy_if(report.changes.begin(), report.changes.end(), std::back_inserter(listed),
+               [](const ImportChange &c) { return !IsMinorChange(c); });
+  std::stable_sort(listed.begin(), listed.end(), [](const ImportChange &a, const ImportChange &b) {
+    return std::tie(a.part, a.tick) < std::tie(b.part, b.tick);
+  });
+  return listed;
+}
+
+std::string ImportChangeText(const ImportChange &change) {
+  return Detail(change);
+}
+
 std::string ImportReportText(const ImportReport &report, int ticksPerBeat, int beatsPerMeasure) {
   std::string out;
-  out.reserve(report.changes.size() * 48);
-  for (const ImportChange &c : report.changes) {
+  const std::vector<ImportChange> listed = ListedImportChanges(report);
+  out.reserve(listed.size() * 48);
+  for (const ImportChange &c : listed) {
     out += std::to_string(c.part) + '\t' + std::to_string(c.element) + '\t' +
            SourceLocation(static_cast<std::int32_t>(c.tick), ticksPerBeat, beatsPerMeasure) + '\t' +
            std::to_string(c.key) + '\t' + Detail(c) + '\n';
@@ -83,13 +150,53 @@ std::string ImportReportSummary(const ImportReport &report) {
     notes += d.notes;
   std::string out = std::to_string(notes) + " 音を書き込み";
   constexpr ImportChangeKind kKinds[] = {
-      ImportChangeKind::Snapped,      ImportChangeKind::Folded,    ImportChangeKind::CutByOverlap,
-      ImportChangeKind::DroppedChord, ImportChangeKind::SplitTied, ImportChangeKind::DroppedShort,
-      ImportChangeKind::ShortenedTail};
-  for (ImportChangeKind kind : kKinds)
-    if (const std::size_t n = report.count(kind); n > 0)
-      out += "、" + std::string(ImportChangeName(kind)) + " " + std::to_string(n);
-  return out;
+      ImportChangeKind::Snapped,       ImportChangeKind::Folded,
+      ImportChangeKind::CutByOverlap,  ImportChangeKind::DroppedChord,
+      ImportChangeKind::SplitTied,     ImportChangeKind::DroppedShort,
+      ImportChangeKind::ShortenedTail, ImportChangeKind::MovedToPart,
+      ImportChangeKind::NoPartLeft};
+  const auto minor = static_cast<std::size_t>(
+      std::count_if(report.changes.begin(), report.changes.end(), IsMinorChange));
+  for (ImportChangeKind kind : kKinds) {
+    const std::size_t n = report.count(kind);
+    if (n == 0)
+      continue;
+    out += "、" + std::string(ImportChangeName(kind)) + " " + std::to_string(n);
+    if (kind == ImportChangeKind::Snapped && minor > 0)
+      out +=
+          "（うち " + std::to_string(minor) + " は16分音符の1/10未満のずれで、一覧にはありません）";
+  }
+  if (report.drumsLeftOut > 0)
+    out +=
+        "、ドラム（チャンネル10）の音 " + std::to_string(report.drumsLeftOut) + " 個は読み込まず";
+  // A chosen speed names the file's longest-held tempo, the step and the length scale.
+  if (report.speed.chosen)
+    return out + "。テンポ「" +
+           std::string(kTempoNames[static_cast<std::size_t>(report.speed.tempo)]) + "」：" +
+           ImportSpeedText(report.speed) + "。";
+  return out + "。" + ImportTempoSummary(report);
+}
+
+std::string ImportTempoSummary(const ImportReport &report) {
+  const double chosen = BeatsPerMinute(report.tempo);
+  std::string out = "テンポ「" + std::string(kTempoNames[static_cast<std::size_t>(report.tempo)]) +
+                    "」(" + Rate(chosen) + ")";
+  // Without a tempo event a file plays at 120 quarter notes per minute.
+  const double file = report.fileTempos.empty() ? 120.0 : report.fileTempos.back();
+  out += report.fileTempos.empty() ? "：ファイルにテンポの指定がなく、120 として"
+         : report.fileTempos.size() == 1 ? "：ファイルのテンポ " + Rate(file) + " より"
+                                         : "：ファイルの最後のテンポ " + Rate(file) + " より";
+  const long percent = std::lround((chosen / file - 1.0) * 100.0);
+  if (percent == 0)
+    out += "ほぼ同じ速さで演奏されます";
+  else
+    out += std::to_string(std::labs(percent)) + "% " + (percent > 0 ? "速く" : "遅く") +
+           "演奏されます";
+  const auto [low, high] = std::minmax_element(report.fileTempos.begin(), report.fileTempos.end());
+  if (low != report.fileTempos.end() && Rate(*low) != Rate(*high))
+    out += "（ファイルのテンポは " + Rate(*low) + "～" + Rate(*high) + " の間で " +
+           std::to_string(report.fileTempos.size()) + " 回指定されています）";
+  return out + "。";
 }
 
 } // namespace pipora

@@ -13,12 +13,15 @@ namespace pipora {
 
 enum class ImportChangeKind {
   Snapped,       // start moved to the grid: amount = ticks (later positive), amount2 = end shift
-  Folded,        // moved into 45..90: amount = octaves (negative = down)
+  Folded,        // moved into the SMD range: amount = octaves (negative = down)
   CutByOverlap,  // ended early by the next note: amount = ticks lost
   DroppedChord,  // started with a later note at the same time: only the last one stays
   SplitTied,     // written as tied pieces: amount = number of pieces
   DroppedShort,  // shorter than a sixteenth once snapped: amount = its ticks
   ShortenedTail, // a tail under a sixteenth was left off: amount = ticks left off
+  MovedToPart,   // a voice of a chord or an overlap: amount = the part it went to,
+                 // amount2 = its channel
+  NoPartLeft,    // an inner voice dropped: no free part was left for it
 };
 
 // English words for listings and the command line ("snapped", "folded" ...).
@@ -27,7 +30,7 @@ std::string_view ImportChangeName(ImportChangeKind kind);
 struct ImportChange {
   int part = 0;
   int element = -1;      // first element written for the note; -1 when it was dropped
-  std::int64_t tick = 0; // the note's start in the file (480 per quarter)
+  std::int64_t tick = 0; // the note's start in the file (kTicksPerQuarter)
   int key = 0;           // the key in the file
   ImportChangeKind kind = ImportChangeKind::Snapped;
   std::int64_t amount = 0;
@@ -49,19 +52,55 @@ struct PartDrift {
   std::int64_t endShift = 0; // written end minus file end of the last note
 };
 
+// Every length of the imported song times this.
+enum class LengthScale { Half, One, Double };
+
+// "×½", "×1", "×2".
+std::string_view LengthScaleText(LengthScale scale);
+
+// The speed an import chose for the song.
+struct ImportSpeed {
+  bool chosen = false;
+  double fileRate = 0; // quarters per minute: the tempo that holds longest in the file
+  TempoChoice tempo = TempoChoice::Normal;
+  LengthScale scale = LengthScale::One;
+  double difference = 0; // percent the song plays faster (+) or slower (-) than the file
+};
+
+// "ファイルのテンポ 84、テンポ 91 ×1、速さの差 +8.3%".
+std::string ImportSpeedText(const ImportSpeed &speed);
+
 struct ImportReport {
-  std::vector<ImportChange> changes;
+  ImportSpeed speed;
+  std::vector<ImportChange> changes; // in the order the file gave the notes
   std::vector<OriginalNote> original;
   std::array<PartDrift, kUserParts + 1> drift{}; // index = part, 0 unused
+  int drumsLeftOut = 0;                          // note-ons of channel 10 not read
+  // The file's tempo events in quarter notes per minute, in file order, and the tempo the
+  // song has after reading them (before a speed is chosen).
+  std::vector<double> fileTempos;
+  TempoChoice tempo = TempoChoice::Normal;
 
   std::size_t count(ImportChangeKind kind) const;
 };
 
-// One line per change: "part<TAB>element<TAB>measure:beat:tick<TAB>key<TAB>what", then one
-// summary line per part with notes ("part 3: 120 notes, drift total 480 max 40 end 0").
-std::string ImportReportText(const ImportReport &report, int ticksPerBeat, int beatsPerMeasure);
+// A snap that moves a note's start and end each by less than a tenth of a sixteenth only
+// rounds away the file's finer resolution: it is counted, not listed.
+inline constexpr std::int64_t kMinorSnapTicks = 12;
+bool IsMinorChange(const ImportChange &change);
 
-// "1204 notes: 35 snapped, 2 folded, ..." over all parts.
+// The changes worth a row of their own, by part, then position in the file.
+std::vector<ImportChange> ListedImportChanges(const ImportReport &report);
+
+// One line per listed change: "part<TAB>element<TAB>measure:beat:tick<TAB>key<TAB>what", then
+// one summary line per part with notes ("part 3: 120 notes, drift total 480 max 40 end 0").
+std::string ImportReportText(const ImportReport &report, int ticksPerBeat, int beatsPerMeasure);
+// The text of one change ("位置合わせ 始まり -10 終わり +10 ティック").
+std::string ImportChangeText(const ImportChange &change);
+
+// "1204 notes written, 35 snapped (30 of them under a tenth of a sixteenth, not listed), ...",
+// then the tempo the song took and how much faster or slower than the file it plays.
 std::string ImportReportSummary(const ImportReport &report);
+std::string ImportTempoSummary(const ImportReport &report);
 
 } // namespace pipora

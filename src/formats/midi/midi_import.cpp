@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
+#include <tuple>
 
 namespace pipora {
 namespace {
 
 constexpr std::int64_t kSixteenthTicks = 120;
+constexpr int kDrumChannel = 10;
 constexpr std::int64_t kShortestTicks = kLengthCodes.back().ticks;
 constexpr std::int64_t kHalfTicks = 960;
 static_assert(kLengthCodes.front().ticks == kHalfTicks, "long stretches are cut into halves");
@@ -110,10 +113,12 @@ std::int64_t SnapTime(std::int64_t ticks, std::int64_t lastOn, bool triplets) {
 }
 
 int FoldKey(int key) {
-  if (key < 45)
-    return (key + 3) % 12 + 45;
-  if (key > 90)
-    return (key - 6) % 12 + 78;
+  // Into the twelve keys from the lowest, or the twelve below the highest, keeping the class.
+  constexpr int kTopOctave = kSmdHighestNote - 12;
+  if (key < kSmdLowestNote)
+    return (key + 12 - kSmdLowestNote % 12) % 12 + kSmdLowestNote;
+  if (key > kSmdHighestNote)
+    return (key - kTopOctave % 12) % 12 + kTopOctave;
   return key;
 }
 
@@ -126,6 +131,14 @@ MidiImporter::MidiImporter(Song &song, const MidiImportOptions &options)
 }
 
 void MidiImporter::StartTrack() {
+  if (options_.chords != ChordHandling::Last) {
+    held_.push_back({++track_, 0, 0, 0, 0});
+    return;
+  }
+  NextTrack();
+}
+
+void MidiImporter::NextTrack() {
   for (Channel &ch : channels_) {
     // The track's time 0 is where the part ends so far. The part's own times run on, so
     // that the track is snapped and cut as one track holding both would be: as the export.
@@ -140,6 +153,79 @@ void MidiImporter::StartTrack() {
 
 void MidiImporter::ImportNoteEvent(int channel, int key, int velocity, std::int64_t time) {
   if (channel < 1 || channel > kUserParts || full())
+    return;
+  if (channel == kDrumChannel && !options_.keepDrums) {
+    if (options_.report != nullptr && velocity > 0)
+      ++options_.report->drumsLeftOut;
+    return;
+  }
+  if (options_.chords != ChordHandling::Last) {
+    held_.push_back({track_, channel, key, velocity, time});
+    return;
+  }
+  Feed(channel, key, velocity, time);
+}
+
+void MidiImporter::finish() {
+  if (options_.chords == ChordHandling::Last)
+    return;
+  // The file's notes, each note-on matched with the note-off of its key (a repeated
+  // note-on ends the note before it).
+  std::vector<SplitNote> notes;
+  std::vector<int> noteOf(held_.size(), -1);
+  std::map<std::tuple<int, int, int>, int> open; // (track, channel, key) -> note
+  std::array<bool, 17> used{};
+  for (std::size_t i = 0; i < held_.size(); ++i) {
+    const HeldEvent &e = held_[i];
+    if (e.channel == 0)
+      continue;
+    const auto at = std::tuple{e.track, e.channel, e.key};
+    if (const auto it = open.find(at); it != open.end()) {
+      notes[static_cast<std::size_t>(it->second)].off = e.time;
+      if (e.velocity == 0)
+        noteOf[i] = it->second;
+      open.erase(it);
+    }
+    if (e.velocity > 0) {
+      noteOf[i] = static_cast<int>(notes.size());
+      open[at] = noteOf[i];
+      notes.push_back({e.track, e.channel, e.key, e.time, e.time});
+      used[static_cast<std::size_t>(e.channel)] = true;
+    }
+  }
+  AssignParts(notes, options_.chords, used);
+  for (std::size_t i = 0; i < held_.size(); ++i) {
+    const HeldEvent &e = held_[i];
+    if (e.channel == 0) {
+      NextTrack();
+      continue;
+    }
+    if (noteOf[i] < 0)
+      continue;
+    const SplitNote &n = notes[static_cast<std::size_t>(noteOf[i])];
+    const bool on = e.velocity > 0;
+    if (on && options_.report != nullptr && n.part != n.channel) {
+      ImportChange c;
+      c.part = n.part != 0 ? n.part : n.channel;
+      c.tick = n.on;
+      c.key = n.key;
+      c.kind = n.part != 0 ? ImportChangeKind::MovedToPart
+               : n.noPart  ? ImportChangeKind::NoPartLeft
+                           : ImportChangeKind::DroppedChord;
+      c.amount = n.part != 0 ? n.part : 0;
+      c.amount2 = n.channel;
+      options_.report->changes.push_back(c);
+      if (n.part == 0)
+        options_.report->original.push_back({n.channel, n.key, n.on, n.off});
+    }
+    if (n.part != 0)
+      Feed(n.part, e.key, e.velocity, e.time);
+  }
+  held_.clear();
+}
+
+void MidiImporter::Feed(int channel, int key, int velocity, std::int64_t time) {
+  if (full())
     return;
   if (options_.report != nullptr)
     RecordOriginal(channel, key, velocity, time);

@@ -2,6 +2,7 @@
 // Fits one MIDI channel's note-ons and note-offs to a monophonic SMD part: times snap to
 // the sixteenth (or triplet) grid, gaps become rests, long notes are cut into tied pieces.
 #include "formats/midi/import_report.h"
+#include "formats/midi/voice_split.h"
 #include "model/save_checks.h"
 #include "model/song.h"
 
@@ -16,7 +17,7 @@ namespace pipora {
 struct MidiImportOptions {
   // `is3`: keep eighth/quarter/... triplet spacings instead of rounding them to sixteenths.
   bool triplets = true;
-  // `isAuto`: fold keys below 45 and above 90 by octaves into the range SMD can hold.
+  // `isAuto`: fold keys outside the SMD range by octaves into it.
   bool foldOctaves = true;
   // At most this many elements in all parts together, so that a damaged file with absurd
   // gaps cannot exhaust memory: a note or rest whose pieces would reach the limit is not
@@ -27,6 +28,13 @@ struct MidiImportOptions {
   std::int64_t maxPartElements = kMaxSmdPartNotes;
   // Called for every program change read, so a window can let the synthesizer hear it.
   std::function<void(int channel, int program)> onProgramChange;
+  // 和音の扱い: what becomes of chords and overlapping notes of one channel.
+  ChordHandling chords = ChordHandling::Last;
+  // Channel 10 (drums) read as an ordinary part; off, its notes are left out and counted.
+  bool keepDrums = true;
+  // Choose the tempo step and a scale of every length together for the file's own speed
+  // (the tempo that holds longest); off, the last tempo event read chooses the step alone.
+  bool chooseSpeed = true;
   // Filled with what fitting did to each note, when set.
   ImportReport *report = nullptr;
   // The event log "pipora.log" of the read; without it the reader skips the logging work,
@@ -39,18 +47,19 @@ struct MidiImportOptions {
 // 0 and negative durations give no piece and no piece is left tied to nothing.
 std::vector<std::string_view> CutDuration(std::int64_t ticks);
 
-// Snapped time of a MIDI event at `ticks` (480 per quarter): on the triplet grid when it is a
+// Snapped time of a MIDI event at `ticks` (kTicksPerQuarter): on the triplet grid when it is a
 // whole triplet length after `lastOn`, else on the sixteenth grid.
 std::int64_t SnapTime(std::int64_t ticks, std::int64_t lastOn, bool triplets);
 
-// Key after octave folding: below 45 into 45..56, above 90 into 78..89.
+// Key after octave folding: below the SMD range into its lowest twelve keys, above it into the
+// twelve keys an octave below its highest.
 int FoldKey(int key);
 
 // Where the file reader sends note events, in file order.
 class NoteEventSink {
 public:
   virtual ~NoteEventSink() = default;
-  // channel 1..16, key 0..127, velocity 0 = note-off, time in ticks of 480 per quarter.
+  // channel 1..16, key 0..127, velocity 0 = note-off, time in ticks (kTicksPerQuarter).
   virtual void ImportNoteEvent(int channel, int key, int velocity, std::int64_t time) = 0;
   // Every track chunk starts its times at 0 again.
   virtual void StartTrack() = 0;
@@ -80,9 +89,26 @@ public:
 
   // True once a note or rest would have reached options.maxElements elements in all or
   // gone past options.maxPartElements in its part; later events append nothing.
-  bool full() const override { return refused_ || appended_ >= options_.maxElements; }
+  bool full() const override {
+    return refused_ || appended_ >= options_.maxElements ||
+           static_cast<std::int64_t>(held_.size()) >= options_.maxElements;
+  }
+
+  // After the last event: with chords shared out (Top, Spread), the notes held back until
+  // every channel was known are now written.
+  void finish();
 
 private:
+  struct HeldEvent {
+    int track = 0;
+    int channel = 0; // 0: the start of a track
+    int key = 0;
+    int velocity = 0;
+    std::int64_t time = 0;
+  };
+  void Feed(int channel, int key, int velocity, std::int64_t time);
+  void NextTrack();
+
   struct Channel {
     std::int64_t lastOn = 0;
     std::int64_t lastOff = 0;
@@ -118,6 +144,8 @@ private:
   std::array<Channel, kUserParts> channels_{};
   std::int64_t appended_ = 0;
   bool refused_ = false;
+  std::vector<HeldEvent> held_; // every event, with chords shared out
+  int track_ = 0;
 };
 
 // Empties the user's parts and the clipboard for reading: no element at all (count -1), not even

@@ -14,7 +14,7 @@ namespace {
 constexpr std::uint8_t kHeaderType[] = {'M', 'T', 'h', 'd'};
 constexpr std::uint8_t kTrackType[] = {'M', 'T', 'r', 'k'};
 // Times are 32-bit in the song; a file whose running time goes past that is refused.
-constexpr std::int64_t kMaxRunningTime = std::numeric_limits<std::int32_t>::max() - 1920;
+constexpr std::int64_t kMaxRunningTime = std::numeric_limits<std::int32_t>::max() - kTicksPerWhole;
 
 struct LogWords {
   QByteArray textOpen = ToCp932(std::string_view("テキストなど（"));
@@ -44,10 +44,10 @@ enum class Step { Continue, EndOfTrack, EndOfFile, Failed };
 class SmfReader {
 public:
   SmfReader(std::span<const std::uint8_t> bytes, Song &song, NoteEventSink &notes,
-            const MidiImportOptions &options)
-      : bytes_(bytes), song_(song), notes_(notes), options_(options) {}
+            const MidiImportOptions &options, SmfTempoMap *tempoMap)
+      : bytes_(bytes), song_(song), notes_(notes), options_(options), tempoMap_(tempoMap) {}
 
-  SmfReadResult run() {
+  SmfRead run() {
     // About 25 bytes of log for a note event of 4 bytes; a huge file grows the log as it goes.
     if (options_.writeEventLog)
       log_.reserve(std::min<std::size_t>(bytes_.size() * 7, std::size_t{32} << 20));
@@ -62,7 +62,13 @@ public:
           break;
       } while (findTrack());
     }
-    return {std::move(error_), log_.take()};
+    if (tempoMap_ != nullptr)
+      *tempoMap_ = {std::move(tempos_), endTick_};
+    SmfRead read;
+    read.value = log_.take();
+    if (!error_.empty())
+      read.error = Error{std::move(error_)};
+    return read;
   }
 
 private:
@@ -172,6 +178,7 @@ private:
       if (division_ <= 0)
         return fail("時間単位が 0 です" + At(at));
       runningTime_ = AdvanceRunningTime(runningTime_, delta, division_);
+      endTick_ = std::max(endTick_, runningTime_);
       if (runningTime_ > kMaxRunningTime)
         return fail("曲が長すぎます" + At(at));
     }
@@ -202,7 +209,8 @@ private:
 
   void logPosition() {
     const std::int64_t t = runningTime_;
-    log_ << (t / 1920 + 1) << ':' << ((t / 480) % 4 + 1) << ':' << (t % 480) << ':';
+    log_ << (t / kTicksPerWhole + 1) << ':' << ((t / kTicksPerQuarter) % 4 + 1) << ':'
+         << (t % kTicksPerQuarter) << ':';
   }
 
   Step channelMessage(std::uint8_t status) {
@@ -309,6 +317,9 @@ private:
       log_ << "Tempo" << RateText(rate) << ' ';
       log_.endLine();
       song_.setTempo(TempoChoiceForRate(rate));
+      tempos_.push_back({runningTime_, rate});
+      if (options_.report != nullptr)
+        options_.report->fileTempos.push_back(rate);
       return Step::Continue;
     }
     case 0x54:
@@ -335,11 +346,38 @@ private:
   EventLog log_;
   std::string error_;
   std::int64_t runningTime_ = 0;
+  std::int64_t endTick_ = 0;
+  std::vector<SmfTempoMap::Tempo> tempos_;
+  SmfTempoMap *tempoMap_ = nullptr;
   std::int32_t division_ = 0;
   std::uint8_t lastStatus_ = 0;
 };
 
 } // namespace
+
+double LongestHeldRate(const SmfTempoMap &read) {
+  std::vector<SmfTempoMap::Tempo> marks = read.tempos;
+  std::stable_sort(marks.begin(), marks.end(),
+                   [](const auto &a, const auto &b) { return a.tick < b.tick; });
+  // Before the first tempo event the standard's 120 holds.
+  if (marks.empty() || marks.front().tick > 0)
+    marks.insert(marks.begin(), {0, 120.0});
+  std::vector<std::pair<double, std::int64_t>> held; // rate, ticks
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    const std::int64_t until = i + 1 < marks.size() ? marks[i + 1].tick : read.endTick;
+    const std::int64_t ticks = std::max<std::int64_t>(until - marks[i].tick, 0);
+    auto same = std::find_if(held.begin(), held.end(),
+                             [&](const auto &h) { return h.first == marks[i].rate; });
+    if (same == held.end())
+      held.emplace_back(marks[i].rate, ticks);
+    else
+      same->second += ticks;
+  }
+  // The first of equally long ones; a file of tempo events only takes its last.
+  const auto longest = std::max_element(
+      held.begin(), held.end(), [](const auto &a, const auto &b) { return a.second < b.second; });
+  return longest->second > 0 ? longest->first : marks.back().rate;
+}
 
 TempoChoice TempoChoiceForRate(double q) {
   if (q > 135.85)
@@ -353,7 +391,7 @@ TempoChoice TempoChoiceForRate(double q) {
 
 std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
                                 std::int32_t division) {
-  const std::int64_t scaled = runningTime * division + std::int64_t{delta} * 480;
+  const std::int64_t scaled = runningTime * division + std::int64_t{delta} * kTicksPerQuarter;
   std::int64_t quotient = scaled / division;
   const std::int64_t twiceRemainder = 2 * (scaled % division);
   if (twiceRemainder > division || (twiceRemainder == division && (quotient & 1)))
@@ -361,9 +399,12 @@ std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
   return quotient;
 }
 
-SmfReadResult ReadSmf(std::span<const std::uint8_t> bytes, Song &song, NoteEventSink &notes,
-                      const MidiImportOptions &options) {
-  return SmfReader(bytes, song, notes, options).run();
+SmfRead ReadSmf(std::span<const std::uint8_t> bytes, Song &song, NoteEventSink &notes,
+                const MidiImportOptions &options, SmfTempoMap *tempos) {
+  SmfRead read = SmfReader(bytes, song, notes, options, tempos).run();
+  if (options.report != nullptr)
+    options.report->tempo = song.tempo;
+  return read;
 }
 
 } // namespace pipora

@@ -1,6 +1,6 @@
 #pragma once
-// Standard MIDI File writing: format 0, one track, 480 ticks per quarter note, assembled
-// in memory. Struck notes get a random velocity from 90 to 127 so that the export sounds
+// Standard MIDI File writing: format 0, one track, kTicksPerQuarter ticks per quarter note,
+// assembled in memory. Struck notes get a random velocity from 90 to 127 so that the export sounds
 // less mechanical; the source of randomness is injectable so tests are exact.
 #include "formats/midi/export_events.h"
 #include "model/result.h"

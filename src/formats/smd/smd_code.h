@@ -1,35 +1,16 @@
 #pragma once
 // The SMD melody alphabet: one character per note or rest, "!" plus a selector for
 // escape words, ESC "$D" and 0x0F around every part. A phone plays written pitches
-// in one of three octave windows (low 45-66, middle 57-78, high 69-90), chosen by
-// the octave words; the octave state tracks the window while reading or writing.
+// in one of the three octave windows of the vocabulary, chosen by the octave words; the
+// octave state tracks the window while reading or writing.
 #include "model/song.h"
+#include "model/vocabulary.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace pipora {
-
-inline constexpr int kOctaveLow = 3;
-inline constexpr int kOctaveMiddle = 4;
-inline constexpr int kOctaveHigh = 5;
-
-// The notes each window can write; the middle window holds the written pitches of the
-// note codes themselves.
-struct OctaveWindow {
-  int state;
-  int lowest;
-  int highest;
-  constexpr bool holds(int noteNumber) const {
-    return noteNumber >= lowest && noteNumber <= highest;
-  }
-};
-inline constexpr OctaveWindow kMiddleWindow = {kOctaveMiddle, 57, 78};
-inline constexpr OctaveWindow kLowWindow = {kOctaveLow, 45, 66};
-inline constexpr OctaveWindow kHighWindow = {kOctaveHigh, 69, 90};
-// In the order the writer tries them for a triplet group.
-inline constexpr OctaveWindow kOctaveWindows[] = {kMiddleWindow, kLowWindow, kHighWindow};
 
 // The window a note needs when the phone is in `state`: the current one while the note fits,
 // else the middle one, else the low or high one.
@@ -39,10 +20,6 @@ inline constexpr char kPartStartEsc = 27;
 inline constexpr std::string_view kPartStart = "\x1b$D";
 inline constexpr char kPartEnd = 15;
 inline constexpr char kTieCode = '"';
-
-// Lowest and highest note numbers an SMD file can hold.
-inline constexpr int kSmdLowestNote = 45;
-inline constexpr int kSmdHighestNote = 90;
 
 enum class SmdWord {
   None,

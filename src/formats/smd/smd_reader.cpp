@@ -437,7 +437,7 @@ void ReplaceMelody(Song &song, SmdDocument &&document) {
   Song &read = document.song;
   song.title = std::move(read.title);
   song.setTempo(read.tempo);
-  song.ticksPerBeat = 480;
+  song.ticksPerBeat = kTicksPerQuarter;
   song.beatsPerMeasure = 4;
   song.capacity = std::max(song.capacity, read.capacity);
   for (int n = 1; n <= kClipboardPart; ++n)

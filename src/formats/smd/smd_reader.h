@@ -31,7 +31,7 @@ inline constexpr int kMaxSmdPartElements = kMaxSmdPartNotes;
 Result<SmdDocument> DecodeSmd(const QByteArray &line, int capacity = kInitialCapacity);
 
 // Puts a decoded document in place of the song's melody: title, tempo, volumes, parts
-// 1 to 17 (and 18 when the file had an 18th part), 4/4 at 480 ticks; then RecalcTimes
+// 1 to 17 (and 18 when the file had an 18th part), 4/4 at kTicksPerQuarter; then RecalcTimes
 // and BuildScoreList. Tones, the current part, the file name and dirty are left alone.
 void ReplaceMelody(Song &song, SmdDocument &&document);
 

@@ -21,7 +21,7 @@ std::string TempoEscape(TempoChoice tempo) {
 // Encodes one part's elements; the part header is already written.
 class PartEncoder {
 public:
-  PartEncoder(Part &part, int partNumber, std::string &out)
+  PartEncoder(const Part &part, int partNumber, std::string &out)
       : part_(part), number_(partNumber), out_(out) {}
 
   std::optional<Error> run() {
@@ -41,7 +41,7 @@ public:
   }
 
 private:
-  NoteEntry &note(int i) { return part_.notes[static_cast<std::size_t>(i)]; }
+  const NoteEntry &note(int i) const { return part_.notes[static_cast<std::size_t>(i)]; }
 
   Error fail(int element, std::string_view message) const {
     return Error{std::string(message), NotePlace{number_, element}};
@@ -55,17 +55,18 @@ private:
       return true;
     if (code.empty())
       return false;
-    return e.noteNumber <= 0 || (e.noteNumber >= kSmdLowestNote && e.noteNumber <= kSmdHighestNote);
+    return e.noteNumber <= 0 || InSmdRange(e.noteNumber);
   }
 
   std::optional<Error> triplet(int p) {
-    // A group that runs into the EndMarker fails the length comparison before any
-    // element past the marker is looked at.
-    for (int i = 0; i < 2; ++i) {
-      note(p + i).length.setTied(false);
-      if (note(p).length != note(p + i + 1).length)
-        return fail(p + i + 1, kTripletNotComplete);
-    }
+    // The phone cannot tie inside a triplet: the first note is written untied. A group that
+    // runs into the EndMarker fails the length comparison before any element past the
+    // marker is looked at.
+    NoteLength first = note(p).length;
+    first.setTied(false);
+    for (int i = 1; i < 3; ++i)
+      if (note(p + i).length != first)
+        return fail(p + i, kTripletNotComplete);
     int lowest = kNoNote;
     int highest = 0;
     for (int i = 0; i < 3; ++i) {
@@ -75,28 +76,27 @@ private:
       highest = std::max(highest, n);
     }
     if (lowest == kNoNote)
-      return writeTriplet(p); // three rests: no octave to choose
-    for (const OctaveWindow &w : kOctaveWindows) {
-      if (w.holds(lowest) && w.holds(highest)) {
-        AppendOctaveMove(out_, state_, w.state);
-        return writeTriplet(p);
-      }
+      return writeTriplet(p, first); // three rests: no octave to choose
+    if (const OctaveWindow *w = WindowHolding(lowest, highest)) {
+      AppendOctaveMove(out_, state_, w->state);
+      return writeTriplet(p, first);
     }
     // Report a note that cannot be written at all before the group's range.
     for (int i = 0; i < 3; ++i) {
       const NoteEntry &e = note(p + i);
       int scratch = state_;
-      if (!e.isEndMarker() && EncodeNote(scratch, e.noteNumber, e.length).empty())
+      if (!e.isEndMarker() && EncodeNote(scratch, e.noteNumber, first).empty())
         return fail(p + i, kCannotHandleNote);
     }
     return fail(p, kTripletTooWide);
   }
 
-  std::optional<Error> writeTriplet(int p) {
+  // Every note of a complete group has the length `first`.
+  std::optional<Error> writeTriplet(int p, NoteLength first) {
     out_ += EscapeCode(SmdWord::MixedTriplet);
     for (int i = 0; i < 3; ++i) {
       const NoteEntry &e = note(p + i);
-      const std::string code = EncodeNote(state_, e.noteNumber, e.length);
+      const std::string code = EncodeNote(state_, e.noteNumber, first);
       if (code.empty() && !e.isEndMarker())
         return fail(p + i, kCannotHandleNote);
       out_ += code;
@@ -104,32 +104,11 @@ private:
     return std::nullopt;
   }
 
-  Part &part_;
+  const Part &part_;
   int number_;
   std::string &out_;
   int state_ = kOctaveMiddle;
 };
-
-// The writer drops the tie of a triplet group's first note and, once the second note has
-// passed the length check, the second's. A refused save keeps the ties dropped up to the
-// note it stopped at.
-void DropTripletTiesBefore(Part &part, const SaveProblem &stop) {
-  const auto untie = [&](int i) { part.notes[static_cast<std::size_t>(i)].length.setTied(false); };
-  for (int i = 0; i <= stop.element;) {
-    if (!IsTriplet(part.notes[static_cast<std::size_t>(i)].length)) {
-      ++i;
-      continue;
-    }
-    untie(i);
-    if (i == stop.groupStart) {
-      if (!(stop.kind == SaveProblemKind::TripletNotComplete && stop.element == i + 1))
-        untie(i + 1);
-      return;
-    }
-    untie(i + 1);
-    i += 3;
-  }
-}
 
 void AppendPartHeader(std::string &out, const Song &song, const Part &part) {
   out += kPartStart;
@@ -157,21 +136,20 @@ QByteArray TitleBytes(const std::string &title) {
 
 } // namespace
 
-Result<QByteArray> EncodeSmd(Song &song) {
+Result<QByteArray> EncodeSmd(const Song &song) {
   std::string melody;
   std::size_t notes = 0;
   for (int n = 1; n <= kUserParts; ++n)
     notes += static_cast<std::size_t>(std::max(song.part(n).count, 0));
   melody.reserve(notes * 2 + 64);
   for (int n = 1; n <= kUserParts; ++n) {
-    Part &part = song.part(n);
+    const Part &part = song.part(n);
     if (part.count <= 0)
       continue;
     std::vector<SaveProblem> problems;
     FindPartSaveProblems(part, n, problems, 1);
     if (!problems.empty()) {
       const SaveProblem &first = problems.front();
-      DropTripletTiesBefore(part, first);
       return Error{std::string(first.message()), NotePlace{first.part, first.element}};
     }
     AppendPartHeader(melody, song, part);

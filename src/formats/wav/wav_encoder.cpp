@@ -11,6 +11,26 @@ void PutLe(QByteArray &out, std::uint32_t value, int bytes) {
 
 } // namespace
 
+WavBuilder::WavBuilder(int sampleRate, int channels) {
+  bytes_ = EncodeWav({}, sampleRate, channels);
+}
+
+void WavBuilder::append(std::span<const std::int16_t> samples) {
+  for (const std::int16_t s : samples)
+    PutLe(bytes_, static_cast<std::uint16_t>(s), 2);
+}
+
+QByteArray WavBuilder::finish() {
+  const auto dataBytes = static_cast<std::uint32_t>(bytes_.size() - 44);
+  QByteArray riff;
+  PutLe(riff, 36 + dataBytes, 4);
+  QByteArray data;
+  PutLe(data, dataBytes, 4);
+  bytes_.replace(4, 4, riff);
+  bytes_.replace(40, 4, data);
+  return std::move(bytes_);
+}
+
 QByteArray EncodeWav(std::span<const std::int16_t> samples, int sampleRate, int channels) {
   const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
   QByteArray out;

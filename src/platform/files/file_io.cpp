@@ -373,13 +373,11 @@ Result<QByteArray> ReadFirstLine(const QString &path, qint64 maxBytes) {
   return ReadCapped(path, maxBytes, true);
 }
 
-Status CheckRegularFile(const QString &path, qint64 maxBytes) {
-  std::string why;
-  const int fd = OpenRegular(path, maxBytes, why);
-  if (fd < 0)
-    return Error{why};
-  ::close(fd);
-  return Ok{};
+QByteArray FirstLineOf(const QByteArray &bytes) {
+  for (qsizetype i = 0; i < bytes.size(); ++i)
+    if (bytes[i] == '\r' || bytes[i] == '\n')
+      return bytes.left(i);
+  return bytes;
 }
 
 } // namespace pipora

@@ -43,8 +43,8 @@ Result<QByteArray> ReadWholeFile(const QString &path, qint64 maxBytes = kMaxRead
 // is too long; a file larger than `maxBytes` is refused as ReadWholeFile does.
 Result<QByteArray> ReadFirstLine(const QString &path, qint64 maxBytes);
 
-// For files a library opens by name (SoundFonts): a regular file of at most `maxBytes`.
-Status CheckRegularFile(const QString &path, qint64 maxBytes);
+// Up to the first CR or LF (not included) of bytes already read; all of them when they have none.
+QByteArray FirstLineOf(const QByteArray &bytes);
 
 // The bytes go to disk in pieces of this size, one write call each.
 inline constexpr qsizetype kWriteChunkBytes = 64 * 1024;

@@ -3,8 +3,6 @@
 #include "platform/files/file_io.h"
 #include "platform/text/cp932.h"
 
-#include "platform/files/file_io.h"
-
 #include <QFile>
 #include <QFileInfo>
 
@@ -33,16 +31,17 @@ QString RawValue(const QString &line) {
 
 IniFile IniFile::Parse(const QByteArray &bytes) {
   IniFile ini;
-  const QString text = FromCp932(bytes);
-  QStringList rows = text.split(u'\n');
+  // Split as bytes: a line feed is never part of a Shift-JIS character, and each line keeps
+  // its bytes to be written back as they were unless its value changes.
+  QList<QByteArray> rows = bytes.split('\n');
   if (!rows.isEmpty() && rows.back().isEmpty())
     rows.removeLast();
   QString section;
-  for (QString row : rows) {
-    if (row.endsWith(u'\r'))
-      row.chop(1);
+  for (const QByteArray &raw : rows) {
     Line line;
-    line.text = row;
+    line.raw = raw;
+    line.text = FromCp932(raw.endsWith('\r') ? raw.chopped(1) : raw);
+    const QString &row = line.text;
     const QString t = row.trimmed();
     if (t.startsWith(u'[') && t.endsWith(u']')) {
       section = t.mid(1, t.size() - 2).trimmed();
@@ -118,12 +117,13 @@ void IniFile::setValue(const QString &section, const QString &key, const QString
   const int existing = findKey(section, key);
   if (existing >= 0) {
     lines_[existing].text = text;
+    lines_[existing].raw = QByteArray();
     return;
   }
-  Line line{text, section, key, false};
+  Line line{text, section, key, false, {}};
   int header = findHeader(section);
   if (header < 0) {
-    lines_.append(Line{u'[' + section + u']', section, QString(), true});
+    lines_.append(Line{u'[' + section + u']', section, QString(), true, {}});
     lines_.append(line);
     return;
   }
@@ -154,12 +154,17 @@ QStringList IniFile::keys(const QString &section) const {
 }
 
 QByteArray IniFile::serialize() const {
-  QString text;
+  QByteArray bytes;
   for (const Line &l : lines_) {
-    text += l.text;
-    text += QStringLiteral("\r\n");
+    if (!l.raw.isNull()) {
+      bytes += l.raw; // a line this program did not change, byte for byte
+      bytes += l.raw.endsWith('\r') ? "\n" : "\r\n";
+      continue;
+    }
+    bytes += ToCp932(l.text);
+    bytes += "\r\n";
   }
-  return ToCp932(text);
+  return bytes;
 }
 
 Status IniFile::save(const QString &path) const {

@@ -49,6 +49,7 @@ private:
     QString section; // section the line belongs to ("" before the first header)
     QString key;     // empty for headers, comments and blank lines
     bool isHeader = false;
+    QByteArray raw; // the bytes as read (null for a line written by this program)
   };
   int findKey(const QString &section, const QString &key) const;
   int findHeader(const QString &section) const;

@@ -10,86 +10,86 @@ int VirtualKeyOf(int qtKey, bool keypad) {
   if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
     return 'A' + (qtKey - Qt::Key_A);
   if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
-    return keypad ? 0x60 + (qtKey - Qt::Key_0) : '0' + (qtKey - Qt::Key_0);
+    return keypad ? vk::NumpadDigit(qtKey - Qt::Key_0) : vk::Digit(qtKey - Qt::Key_0);
   if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
-    return 0x70 + (qtKey - Qt::Key_F1);
+    return vk::F1 + (qtKey - Qt::Key_F1);
   switch (qtKey) {
   case Qt::Key_Backspace:
-    return 0x08;
+    return vk::Back;
   case Qt::Key_Tab:
   case Qt::Key_Backtab:
-    return 0x09;
+    return vk::Tab;
   case Qt::Key_Return:
   case Qt::Key_Enter:
-    return 0x0D;
+    return vk::Return;
   case Qt::Key_Shift:
-    return 0x10;
+    return vk::ShiftKey;
   case Qt::Key_Control:
-    return 0x11;
+    return vk::ControlKey;
   case Qt::Key_Alt:
-    return 0x12;
+    return vk::Menu;
   case Qt::Key_Pause:
-    return 0x13;
+    return vk::Pause;
   case Qt::Key_CapsLock:
-    return 0x14;
+    return vk::Capital;
   case Qt::Key_Escape:
-    return 0x1B;
+    return vk::Escape;
   case Qt::Key_Space:
-    return 0x20;
+    return vk::Space;
   case Qt::Key_PageUp:
-    return 0x21;
+    return vk::Prior;
   case Qt::Key_PageDown:
-    return 0x22;
+    return vk::Next;
   case Qt::Key_End:
-    return 0x23;
+    return vk::End;
   case Qt::Key_Home:
-    return 0x24;
+    return vk::Home;
   case Qt::Key_Left:
-    return 0x25;
+    return vk::Left;
   case Qt::Key_Up:
-    return 0x26;
+    return vk::Up;
   case Qt::Key_Right:
-    return 0x27;
+    return vk::Right;
   case Qt::Key_Down:
-    return 0x28;
+    return vk::Down;
   case Qt::Key_Insert:
-    return 0x2D;
+    return vk::Insert;
   case Qt::Key_Delete:
-    return 0x2E;
+    return vk::Delete;
   case Qt::Key_Asterisk:
-    return keypad ? 0x6A : 0xBA;
+    return keypad ? vk::Multiply : vk::Oem1;
   case Qt::Key_Plus:
-    return keypad ? 0x6B : 0xBB;
+    return keypad ? vk::Add : vk::OemPlus;
   case Qt::Key_Minus:
-    return keypad ? 0x6D : 0xBD;
+    return keypad ? vk::Subtract : vk::OemMinus;
   case Qt::Key_Period:
-    return keypad ? 0x6E : 0xBE;
+    return keypad ? vk::Decimal : vk::OemPeriod;
   case Qt::Key_Slash:
-    return keypad ? 0x6F : 0xBF;
+    return keypad ? vk::Divide : vk::Oem2;
   case Qt::Key_Semicolon:
   case Qt::Key_Colon:
-    return 0xBA;
+    return vk::Oem1;
   case Qt::Key_Equal:
-    return 0xBB;
+    return vk::OemPlus;
   case Qt::Key_Comma:
   case Qt::Key_Less:
-    return 0xBC;
+    return vk::OemComma;
   case Qt::Key_Greater:
-    return 0xBE;
+    return vk::OemPeriod;
   case Qt::Key_Question:
-    return 0xBF;
+    return vk::Oem2;
   case Qt::Key_QuoteLeft:
   case Qt::Key_At:
-    return 0xC0;
+    return vk::Oem3;
   case Qt::Key_BracketLeft:
-    return 0xDB;
+    return vk::Oem4;
   case Qt::Key_Backslash:
   case Qt::Key_Bar:
-    return 0xDC;
+    return vk::Oem5;
   case Qt::Key_BracketRight:
-    return 0xDD;
+    return vk::Oem6;
   case Qt::Key_Apostrophe:
-    return 0xDE;
+    return vk::Oem7;
   default:
     return 0;
   }

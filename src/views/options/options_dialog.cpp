@@ -340,7 +340,7 @@ QWidget *OptionsDialog::buildShortcutFrame() {
     grid->addWidget(label, i, 0);
     grid->addWidget(box, i, 1);
     connect(box, &ShortcutBox::captured, this,
-            [this, i](int value) { ctx_.settings.ShortCut[static_cast<std::size_t>(i)] = value; });
+            [this, i](int value) { ctx_.settings.shortcuts[static_cast<std::size_t>(i)] = value; });
     connect(box, &ShortcutBox::focusChanged, this, &OptionsDialog::onShortcutFocus);
   }
   grid->setColumnStretch(1, 1);
@@ -366,7 +366,7 @@ void OptionsDialog::showSettings() {
   keyboard_->setNames(NamesOf(ctx_.settings.doReMi));
   for (int i = 0; i < kShortCutCount; ++i)
     shortcutBoxes_[static_cast<std::size_t>(i)]->showValue(
-        ctx_.settings.ShortCut[static_cast<std::size_t>(i)]);
+        ctx_.settings.shortcuts[static_cast<std::size_t>(i)]);
   chosenSoundFont_ = ctx_.settings.soundFont;
   soundFontBox_->setText(chosenSoundFont_);
   fillOutputs();
@@ -432,7 +432,7 @@ void OptionsDialog::onTonePressed(int program, Qt::MouseButton button) {
   if (button == Qt::LeftButton)
     midi->MidiNoteOn(part, kMiddleC);
   else
-    ctx_.session.player().PlaySong(1u << part);
+    ctx_.session.player().playParts(1u << part);
 }
 
 void OptionsDialog::onToneReleased(int, Qt::MouseButton button) {
@@ -443,7 +443,7 @@ void OptionsDialog::onToneReleased(int, Qt::MouseButton button) {
   if (button == Qt::LeftButton)
     midi->MidiNoteOff(selectedPart(), kMiddleC);
   else
-    ctx_.session.player().StopSong();
+    ctx_.session.player().stopSong();
   midi->MidiReset();
   if (!outputWasOpen_)
     midi->MidiClose();
@@ -456,10 +456,10 @@ void OptionsDialog::onShortcutFocus(bool hasFocus) {
 }
 
 void OptionsDialog::restoreDefaultShortcuts() {
-  ctx_.settings.ShortCut = kDefaultShortCuts;
+  ctx_.settings.shortcuts = kDefaultShortCuts;
   for (int i = 0; i < kShortCutCount; ++i)
     shortcutBoxes_[static_cast<std::size_t>(i)]->showValue(
-        ctx_.settings.ShortCut[static_cast<std::size_t>(i)]);
+        ctx_.settings.shortcuts[static_cast<std::size_t>(i)]);
 }
 
 void OptionsDialog::onChooseSoundFont() {

@@ -17,15 +17,17 @@ struct DenominatorChoice {
   int denominator;
   int ticksPerBeat;
 };
-inline constexpr std::array<DenominatorChoice, 4> kDenominatorChoices = {
-    {{16, 120}, {8, 240}, {4, 480}, {2, 960}}};
+inline constexpr std::array<DenominatorChoice, 4> kDenominatorChoices = {{{16, kTicksPerWhole / 16},
+                                                                          {8, kTicksPerWhole / 8},
+                                                                          {4, kTicksPerWhole / 4},
+                                                                          {2, kTicksPerWhole / 2}}};
 // Index into kDenominatorChoices of a beat length; the quarter note for any other.
 int DenominatorIndexOf(int ticksPerBeat);
 
 struct TimeSignatureEntry {
   // Beats per measure; nullopt keeps the song's (a numerator of 0 or less).
   std::optional<int> beatsPerMeasure;
-  int ticksPerBeat = 480;
+  int ticksPerBeat = kTicksPerQuarter;
   int anacrusis = 0; // ticks before the first bar line, 0 .. one measure
 };
 

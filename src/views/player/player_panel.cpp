@@ -88,10 +88,9 @@ void PlayerPanel::connectMenu() {
     if (QAction *action = ctx_.action(item))
       connect(action, &QAction::triggered, this, [this, command] { (player().*command)(); });
   };
-  hook("AllPlayItem", &Player::AllPlay);
-  hook("SoloPlayItem", &Player::SoloPlay);
-  hook("MeasurePlayItem", &Player::MeasurePlay);
-  hook("StopPlayItem", &Player::StopPlay);
+  hook("AllPlayItem", &Player::playAll);
+  hook("SoloPlayItem", &Player::playSolo);
+  hook("StopPlayItem", &Player::stop);
 }
 
 void PlayerPanel::setButtons(bool playing) {
@@ -104,7 +103,7 @@ void PlayerPanel::pressPlay() {
     all->trigger();
     return;
   }
-  player().AllPlay();
+  player().playAll();
 }
 
 void PlayerPanel::pressStop() {
@@ -112,7 +111,7 @@ void PlayerPanel::pressStop() {
     stop->trigger();
     return;
   }
-  player().StopPlay();
+  player().stop();
 }
 
 void PlayerPanel::keyPressEvent(QKeyEvent *event) {
@@ -123,9 +122,9 @@ void PlayerPanel::keyPressEvent(QKeyEvent *event) {
   const int code = event->text().at(0).unicode();
   // Both tests see the state the key found: play and stop may share a key.
   const bool wasPlaying = player().playing();
-  if (!wasPlaying && ResolveShortCut(code, ctx_.settings.ShortCut, kPlayAllAction))
+  if (!wasPlaying && ResolveShortCut(code, ctx_.settings.shortcuts, kPlayAllAction))
     pressPlay();
-  if (wasPlaying && ResolveShortCut(code, ctx_.settings.ShortCut, kStopAction))
+  if (wasPlaying && ResolveShortCut(code, ctx_.settings.shortcuts, kStopAction))
     pressStop();
 }
 

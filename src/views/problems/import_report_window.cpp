@@ -112,15 +112,15 @@ void ImportReportWindow::setReport(const ImportReport &report, const Song &song)
   list_->setSortingEnabled(false);
   list_->clear();
   QList<QTreeWidgetItem *> rows;
-  for (const ImportChange &c : report.changes) {
-    const std::string line =
-        ImportReportText({{c}, {}, {}}, song.ticksPerBeat, song.beatsPerMeasure);
-    const QStringList cells = QString::fromStdString(line).trimmed().split('\t');
+  for (const ImportChange &c : ListedImportChanges(report)) {
+    const std::string at =
+        SourceLocation(static_cast<std::int32_t>(c.tick), song.ticksPerBeat, song.beatsPerMeasure);
     auto *row =
         new ReportRow(QStringList{QStringLiteral("CH%1").arg(c.part),
                                   // a dropped note has no element of its own
                                   c.element < 0 ? QStringLiteral("—") : QString::number(c.element),
-                                  cells.value(2), QString::number(c.key), cells.value(4)});
+                                  QString::fromStdString(at), QString::number(c.key),
+                                  QString::fromStdString(ImportChangeText(c))});
     row->setData(0, Qt::UserRole, c.part);
     row->setData(1, Qt::UserRole, c.element);
     row->setData(2, Qt::UserRole, static_cast<qlonglong>(c.tick));
@@ -128,8 +128,10 @@ void ImportReportWindow::setReport(const ImportReport &report, const Song &song)
     rows << row;
   }
   list_->addTopLevelItems(rows);
+  // By part and position until the user sorts: no column sorts until then (turning sorting
+  // on would sort by the header's indicator, the parts backwards).
+  list_->header()->setSortIndicator(-1, Qt::AscendingOrder);
   list_->setSortingEnabled(true);
-  list_->sortByColumn(-1, Qt::AscendingOrder); // file order until the user sorts
   strips_->setNotes(report, song);
 }
 
@@ -235,14 +237,14 @@ int PianoRollStrips::xOf(std::int64_t tick) const {
 void PianoRollStrips::paintEvent(QPaintEvent *) {
   QPainter p(this);
   p.fillRect(rect(), Qt::white);
-  const int measures = static_cast<int>(end_ / 1920) + 1;
+  const int measures = static_cast<int>(end_ / kTicksPerWhole) + 1;
   for (std::size_t k = 0; k < parts_.size(); ++k) {
     const Strip &s = parts_[k];
     const int top = static_cast<int>(k) * kStripHeight;
     p.setPen(QColor(200, 200, 200));
     p.drawLine(0, top + kStripHeight - 1, width(), top + kStripHeight - 1);
     for (int m = 0; m <= measures; ++m)
-      p.drawLine(xOf(m * 1920), top, xOf(m * 1920), top + kStripHeight - 2);
+      p.drawLine(xOf(m * kTicksPerWhole), top, xOf(m * kTicksPerWhole), top + kStripHeight - 2);
     const int span = std::max(s.high - s.low, 12);
     const double keyHeight = (kStripHeight - 8.0) / (span + 1);
     const auto y = [&](int key) { return top + 4 + static_cast<int>((s.high - key) * keyHeight); };

@@ -85,12 +85,16 @@ void ProblemListWindow::refresh() {
   QList<QTreeWidgetItem *> rows;
   rows.reserve(static_cast<qsizetype>(problems.size()));
   for (const SaveProblem &p : problems) {
-    const NoteEntry &e = song_.part(p.part).notes[static_cast<std::size_t>(p.element)];
+    const Part &part = song_.part(p.part);
+    QStringList notes;
+    for (int element : ProblemElements(part, p))
+      notes << NoteText(part.notes[static_cast<std::size_t>(element)]);
+    const std::string_view what = p.listMessage();
     auto *row = new QTreeWidgetItem(
         {QStringLiteral("CH") + QString::number(p.part),
          QString::fromStdString(SourceLocation(p.tick, song_.ticksPerBeat, song_.beatsPerMeasure)),
-         NoteText(e),
-         QString::fromUtf8(p.message().data(), static_cast<qsizetype>(p.message().size()))});
+         notes.join(QStringLiteral("  ")),
+         QString::fromUtf8(what.data(), static_cast<qsizetype>(what.size()))});
     row->setData(0, Qt::UserRole, p.part);
     row->setData(1, Qt::UserRole, p.element);
     rows << row;

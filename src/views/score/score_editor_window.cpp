@@ -2,6 +2,7 @@
 
 #include "playback/player.h"
 #include "views/file_failure.h"
+#include "views/prompts.h"
 #include "views/score/raster_ops.h"
 #include "views/score/score_mouse.h"
 #include "views/score/score_surface.h"
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -239,7 +239,9 @@ void ScoreEditorWindow::drawNote() {
   try {
     renderer_.drawNote(surface_->image(), ctx_.song, view);
   } catch (const std::exception &e) {
-    showError(QString::fromUtf8(e.what()), QStringLiteral("PiporaPad"));
+    // An unexpected error in a handler: its description, as every window shows one.
+    if (ctx_.prompts)
+      ctx_.prompts->message(this, QString::fromUtf8(e.what()));
     return;
   }
   scrollX = view.scrollX;
@@ -419,7 +421,7 @@ void ScoreEditorWindow::onBlinkTimeout() {
 
 void ScoreEditorWindow::onPreviewTimeout() {
   previewTimer_.stop();
-  ctx_.session.player().EndPreview();
+  ctx_.session.player().endPreview();
 }
 
 // --- zoom --------------------------------------------------------------------------------
@@ -514,7 +516,7 @@ void ScoreEditorWindow::runCommand(ScoreCommand command) {
 void ScoreEditorWindow::handleKey(int keyCode, int shift) {
   Song &song = ctx_.song;
   ScoreKeyOptions options;
-  options.shortCuts = ctx_.settings.ShortCut;
+  options.shortCuts = ctx_.settings.shortcuts;
   options.isManyUndo = ctx_.settings.isManyUndo;
   options.isNoCheck = ctx_.settings.isNoCheck;
   options.playing = playing();
@@ -569,14 +571,11 @@ void ScoreEditorWindow::finishEdit(const ScoreKeyOutcome &out) {
   // Moving to a hidden empty part shows it.
   if (out.changed || !sheet_.row(ScoreCurrentPart(song)).shown)
     relayoutScore();
-  if (out.snapshot)
-    ctx_.session.takeSnapshot(out.noteListsCurrent);
-  if (out.dirty)
-    ctx_.session.setDirty(true);
+  ctx_.session.apply(EditOutcome{out.dirty, out.snapshot, {}}, out.noteListsCurrent);
   runCommand(out.command);
   showMarks();
   if (out.preview > 0 && ctx_.settings.isPreview) {
-    ctx_.session.player().PreviewNote(ScoreCurrentPart(song), out.preview);
+    ctx_.session.player().previewNote(ScoreCurrentPart(song), out.preview);
     previewTimer_.start();
   }
   if (out.feedback)
@@ -634,11 +633,6 @@ void ScoreEditorWindow::afterHistoryMove(const QString &snapshotPath, const Stat
     ShowFileFailure(*ctx_.prompts, this, snapshotPath, status.failure(), FileAccess::Read);
   if (windowActive_)
     showMarks();
-}
-
-void ScoreEditorWindow::showError(const QString &text, const QString &title) {
-  QMessageBox::critical(this, title.isEmpty() ? QStringLiteral("PiporaPad") : title, text,
-                        QMessageBox::Ok);
 }
 
 } // namespace pipora

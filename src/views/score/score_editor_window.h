@@ -125,7 +125,6 @@ private:
   void applyScorePercent(int percent);
   void triggerItem(const char *name);
   void afterHistoryMove(const QString &snapshotPath, const Status &status);
-  void showError(const QString &text, const QString &title = QString());
   bool playing() const { return ctx_.session.isPlaying(); }
 
   ScoreRenderer renderer_;

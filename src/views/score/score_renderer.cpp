@@ -39,7 +39,7 @@ struct PartDrawer {
     const int yb = std::min({CellTopOffset(score[j], table), CellTopOffset(score[j - 1], table),
                              CellTopOffset(score[j - 2], table)}) +
                    top;
-    const double along = score[j - 1].duration / 480.0 * view.quarterWidth;
+    const double along = score[j - 1].duration / double{kTicksPerQuarter} * view.quarterWidth;
     const int x1 = RoundHalfEven(x - 2 * along);
     const int x2 = x + SpacingWidth(score[j].duration) / 2;
     p.setPen(Qt::black);
@@ -96,7 +96,8 @@ struct PartDrawer {
     if (count < 0 || static_cast<int>(score.size()) <= count)
       return;
     const int top = PartTop(part, view.staffDistance, view.scrollY);
-    const double leftTick = std::floor((view.scrollX - kLeftMargin) * 480.0 / view.quarterWidth);
+    const double leftTick =
+        std::floor((view.scrollX - kLeftMargin) * double{kTicksPerQuarter} / view.quarterWidth);
     const int first =
         FirstElementAtOrAfter(pt, static_cast<int>(std::clamp(leftTick, -2.0e9, 2.0e9)));
     PrimeTripletBrackets(score, first);
@@ -121,11 +122,11 @@ struct PartDrawer {
         p.drawLine(0, y, width - 1, y);
     }
     if (song.beatsPerMeasure > 0) {
-      const int bar =
-          RoundHalfEven(song.beatsPerMeasure / 480.0 * song.ticksPerBeat * view.quarterWidth);
+      const int bar = RoundHalfEven(song.beatsPerMeasure / double{kTicksPerQuarter} *
+                                    song.ticksPerBeat * view.quarterWidth);
       const long long end =
           static_cast<long long>(pt.score[static_cast<std::size_t>(pt.scoreHeader.count)].start) /
-          480 * view.quarterWidth;
+          kTicksPerQuarter * view.quarterWidth;
       const int shift = view.scrollX + view.quarterWidth / 20;
       if (bar > 0) {
         // Bars left of the clef are skipped without being visited.

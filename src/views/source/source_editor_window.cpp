@@ -89,22 +89,22 @@ Part &SourceEditorWindow::currentPartRef() {
   return ctx_.song.part(ctx_.song.currentPart);
 }
 
-// --- ViewSrc and the line selection --------------------------------------------------
+// --- showPartInList and the line selection --------------------------------------------------
 
 void SourceEditorWindow::bringForward() {
   // Activating this window first lets the score editor hand its lists back before the
   // list is built from them.
-  inViewSrc_ = true;
+  inShowPartInList_ = true;
   if (!isShownInFrame()) {
     showInFrame();
   } else {
     activateInFrame();
     focusList();
   }
-  inViewSrc_ = false;
+  inShowPartInList_ = false;
 }
 
-void SourceEditorWindow::ViewSrc(int part) {
+void SourceEditorWindow::showPartInList(int part) {
   if (part < 1 || part > kUserParts)
     return;
   bringForward();
@@ -188,12 +188,12 @@ bool SourceEditorWindow::listKeyDown(QKeyEvent *event) {
   bool consumed = false;
 
   if (plain && key == Qt::Key_Right) {
-    ViewSrc(song.currentPart % 16 + 1);
+    showPartInList(song.currentPart % 16 + 1);
     relayout();
     return true;
   }
   if (plain && key == Qt::Key_Left) {
-    ViewSrc((song.currentPart + 14) % 16 + 1);
+    showPartInList((song.currentPart + 14) % 16 + 1);
     relayout();
     return true;
   }
@@ -210,7 +210,7 @@ bool SourceEditorWindow::listKeyDown(QKeyEvent *event) {
     consumed = true;
   } else if (!wasPlaying) {
     const char *item = nullptr;
-    if (const auto play = ResolveShortCut(code, ctx_.settings.ShortCut, kListPlayActions))
+    if (const auto play = ResolveShortCut(code, ctx_.settings.shortcuts, kListPlayActions))
       item = *play == ShortCutAction::SoloPlay  ? "SoloPlayItem"
              : *play == ShortCutAction::PlayAll ? "AllPlayItem"
                                                 : "MeasurePlayItem";
@@ -222,7 +222,7 @@ bool SourceEditorWindow::listKeyDown(QKeyEvent *event) {
   }
   // Stop is tested for every key, against the state the key found: a play started by
   // this very key is not stopped again by it.
-  if (wasPlaying && ResolveShortCut(code, ctx_.settings.ShortCut, kStopAction)) {
+  if (wasPlaying && ResolveShortCut(code, ctx_.settings.shortcuts, kStopAction)) {
     if (QAction *a = ctx_.action("StopPlayItem"))
       a->trigger();
     consumed = true;
@@ -242,7 +242,7 @@ void SourceEditorWindow::enterOnList() {
     } else {
       InsertNote(song, part, p.count, 0, "", "");
     }
-    ViewSrc(part);
+    showPartInList(part);
     pendingInsertion_ = true;
   }
   pitchBox_->setFocus(Qt::OtherFocusReason);
@@ -259,7 +259,7 @@ void SourceEditorWindow::insertOnList() {
     InsertNote(song, part, row, copy.noteNumber, copy.length, copy.pitch);
     p.cursor = row;
   }
-  ViewSrc(part);
+  showPartInList(part);
   enterOnList();
   pendingInsertion_ = true;
   ctx_.session.setDirty(true);
@@ -317,7 +317,7 @@ void SourceEditorWindow::escapeFromBox(bool lengthBox) {
   const bool nextIsEnd = row + 1 == p.count;
   if (pendingInsertion_ && (!lengthBox || nextIsEnd) && row >= 0 && row < p.count) {
     DeleteNote(song, song.currentPart, row);
-    ViewSrc(song.currentPart);
+    showPartInList(song.currentPart);
     ctx_.session.refreshScoreLists();
   }
   focusList();
@@ -355,7 +355,7 @@ void SourceEditorWindow::commitEntry() {
     e.pitch = "R";
 
   p.cursor = at + 1;
-  ViewSrc(part);
+  showPartInList(part);
   EnsureScoreCapacity(song, part);
   ctx_.session.refreshScoreLists();
   ctx_.session.reportSongChange();
@@ -382,7 +382,7 @@ bool SourceEditorWindow::eventFilter(QObject *watched, QEvent *event) {
       // The play and stop shortcuts reach the list before the frame's accelerators.
       auto *key = static_cast<QKeyEvent *>(event);
       const int code = ShortcutCodeOf(*key);
-      if (ResolveShortCut(code, ctx_.settings.ShortCut, kListShortCutActions) ||
+      if (ResolveShortCut(code, ctx_.settings.shortcuts, kListShortCutActions) ||
           key->key() == Qt::Key_Insert) {
         event->accept();
         return true;
@@ -431,11 +431,11 @@ bool SourceEditorWindow::handleDrop(QEvent *event) {
 
 void SourceEditorWindow::activated() {
   ctx_.settings.activeWindow = WindowId::SourceEditor;
-  if (inViewSrc_)
+  if (inShowPartInList_)
     return;
   ctx_.session.editNoteLists();
   if (isShownInFrame())
-    ViewSrc(ctx_.song.currentPart);
+    showPartInList(ctx_.song.currentPart);
 }
 
 void SourceEditorWindow::deactivated() {

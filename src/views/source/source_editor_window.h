@@ -19,7 +19,7 @@ public:
 
   // Refills the list for `part`, makes it current, selects the part's cursor line,
   // shows the window and gives the list the focus. A part below 1 does nothing.
-  void ViewSrc(int part);
+  void showPartInList(int part);
   // Lays the controls out for the present font and size.
   void relayout();
   // Shows the window and makes it the active one, without refilling the list.
@@ -79,7 +79,7 @@ private:
   QLineEdit *lengthBox_ = nullptr;
   int rememberedOctave_ = 0;
   bool pendingInsertion_ = false;
-  bool inViewSrc_ = false;
+  bool inShowPartInList_ = false;
   bool listHasFocus_ = false;
 };
 

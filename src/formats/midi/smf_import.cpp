@@ -1,0 +1,71 @@
+#include "formats/midi/smf_import.h"
+
+#include "formats/midi/smf_reader.h"
+
+#include <array>
+
+namespace pipora {
+namespace {
+
+// Counts the note-ons of each channel.
+class NoteOnCounter final : public NoteEventSink {
+public:
+  void ImportNoteEvent(int channel, int, int velocity, std::int64_t) override {
+    if (velocity > 0 && channel >= 1 && channel <= kUserParts)
+      ++counts[static_cast<std::size_t>(channel - 1)];
+  }
+  void StartTrack() override {}
+  std::array<std::size_t, kUserParts> counts{};
+};
+
+// A long file appends hundreds of thousands of elements; growing the lists as they fill
+// would copy each several times. A quick first read counts the notes per channel, and each
+// part takes room for a note, a rest and a tied piece per note-on, so that fitting the song
+// for SMD afterwards rarely needs more. Room never written to costs no memory.
+void ReserveForNotes(Song &song, std::span<const std::uint8_t> bytes,
+                     const MidiImportOptions &options) {
+  if (bytes.size() < (std::size_t{64} << 10))
+    return;
+  Song scratch;
+  MidiImportOptions quiet = options;
+  quiet.writeEventLog = false;
+  quiet.report = nullptr;
+  quiet.onProgramChange = nullptr;
+  NoteOnCounter counter;
+  (void)ReadSmf(bytes, scratch, counter, quiet);
+  for (int n = 1; n <= kUserParts; ++n)
+    song.part(n).notes.reserve(3 * counter.counts[static_cast<std::size_t>(n - 1)] + 8);
+}
+
+} // namespace
+
+Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOptions &options,
+                       const Song &kept, QByteArray *log, SmfTempoMap *tempos) {
+  Report<Song> imported;
+  Song &song = imported.value;
+  song.capacity = kept.capacity;
+  song.setTempo(kept.tempo);
+  for (int n = 1; n <= kUserParts; ++n) {
+    song.part(n).volume = kept.part(n).volume;
+    song.part(n).tone = kept.part(n).tone;
+  }
+  song.part(kBackupPart) = kept.part(kBackupPart);
+  EmptyPartsForImport(song);
+  ReserveForNotes(song, bytes, options);
+  MidiImporter importer(song, options);
+  SmfRead read = ReadSmf(bytes, song, importer, options, tempos);
+  importer.finish();
+  // Voices spread over free parts are written only now, after the reading: a song that
+  // outgrows the element limit here is refused as the reader refuses it.
+  if (!read.error && importer.full())
+    read.error = Error{"音符が多すぎます"};
+  if (log != nullptr)
+    *log = std::move(read.value);
+  imported.error = std::move(read.error);
+  AppendEndMarkers(song);
+  RecalcTimes(song);
+  BuildScoreList(song);
+  return imported;
+}
+
+} // namespace pipora

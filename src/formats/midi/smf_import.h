@@ -1,0 +1,26 @@
+#pragma once
+// The whole import of a Standard MIDI File, the same for the editor and the command-line tool:
+// bytes in, a new song out.
+#include "formats/midi/midi_import.h"
+#include "formats/midi/smf_reader.h"
+#include "model/result.h"
+#include "model/song.h"
+
+#include <QByteArray>
+#include <cstdint>
+#include <span>
+
+namespace pipora {
+
+// A Standard MIDI File read into a new song: every channel fitted to its part, each of parts 1
+// to 17 ended with its EndMarker, start ticks and score lists built, title, tempo and tones as
+// the file gives them. `kept` is the song the import replaces, or a default Song: its tempo and
+// tones stand where the file sets none, and its volumes and backup slot stay. The report's
+// error says what stopped the reading early; the song keeps the notes before it. With
+// options.writeEventLog the event log goes to `log`; `tempos`, when given, receives the file's
+// tempo events.
+Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOptions &options,
+                       const Song &kept = Song(), QByteArray *log = nullptr,
+                       SmfTempoMap *tempos = nullptr);
+
+} // namespace pipora
