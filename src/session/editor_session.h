@@ -123,6 +123,10 @@ public:
   // views and showing a refusal are the caller's.
   void apply(const EditOutcome &outcome, bool noteListsCurrent = true);
 
+  // The part's tone (MIDI program number). Tones are no part of the SMD text: the song stays
+  // clean and the history untouched.
+  void setTone(int part, int program) { song_.part(part).tone = program; }
+
   // --- undo ------------------------------------------------------------------------------
   // After a change. `noteListsCurrent`: the change was made in both lists, so the score
   // editor's lists need not be written back first.

@@ -62,7 +62,9 @@ struct Settings {
   const WindowLayout &window(WindowId id) const { return windows[static_cast<std::size_t>(id)]; }
 
   SourceFont sourceFont;
-  // Program number of every user part (index 0 is part 1).
+  // The record's copy of every user part's program number (index 0 is part 1). The song's
+  // parts hold the tones while the editor runs; these are only read into it at start-up and
+  // written from it at exit.
   std::array<int, 16> tones{};
 
   bool isTick = false;

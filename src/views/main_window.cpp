@@ -583,7 +583,7 @@ bool MainWindow::startUp(const QString &commandLine) {
   if (ctx_.settings.shortcuts[kShortCutMeasurePlay] == 0)
     ctx_.settings.shortcuts[kShortCutMeasurePlay] = kMeasurePlayFallbackKey;
   for (int n = 1; n <= kUserParts; ++n)
-    ctx_.song.part(n).tone = ctx_.settings.tones[static_cast<std::size_t>(n - 1)];
+    ctx_.session.setTone(n, ctx_.settings.tones[static_cast<std::size_t>(n - 1)]);
   show();
   applyLoadedSettings(loaded.value == LoadedLayout::FromFile);
   showTimeMode(ctx_.settings.isTick);

@@ -420,8 +420,7 @@ void OptionsDialog::onTonePressed(int program, Qt::MouseButton button) {
     return;
   auditionRunning_ = true;
   const int part = selectedPart();
-  ctx_.song.part(part).tone = program;
-  ctx_.settings.tones[static_cast<std::size_t>(part - 1)] = program;
+  ctx_.session.setTone(part, program);
   toneGrid_->setHighlighted(program);
   MidiOutput *midi = &ctx_.session.midi();
   outputWasOpen_ = midi->isOpen();
@@ -541,10 +540,8 @@ void OptionsDialog::accept() {
 void OptionsDialog::reject() {
   if (auditionRunning_)
     onToneReleased(-1, Qt::LeftButton);
-  for (int n = 1; n <= kUserParts; ++n) {
-    ctx_.song.part(n).tone = tonesAtOpening_[static_cast<std::size_t>(n - 1)];
-    ctx_.settings.tones[static_cast<std::size_t>(n - 1)] = ctx_.song.part(n).tone;
-  }
+  for (int n = 1; n <= kUserParts; ++n)
+    ctx_.session.setTone(n, tonesAtOpening_[static_cast<std::size_t>(n - 1)]);
   if (MidiOutput *midi = &ctx_.session.midi()) {
     const bool wasOpen = midi->isOpen();
     if (!wasOpen)
