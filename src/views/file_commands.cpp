@@ -63,13 +63,12 @@ bool FileCommands::newSong() {
   return true;
 }
 
-bool FileCommands::openSmd() {
+bool FileCommands::openSmd(const QString &handedOver) {
   // A refused save keeps the song: opening over it would lose the changes.
   if (!askToSaveChanges())
     return false;
-  const bool handedOver = !ctx_.handOverFileName.isEmpty();
-  QString path = ctx_.handOverFileName;
-  if (!handedOver) {
+  QString path = handedOver;
+  if (handedOver.isEmpty()) {
     FileDialogRequest request;
     request.filters = SmdFilters();
     request.selectedFilter = 1;
@@ -81,10 +80,8 @@ bool FileCommands::openSmd() {
   }
   const Result<OpenOutcome> opened = ctx_.session.open(path);
   if (!opened) {
-    if (handedOver) {
-      ctx_.handOverFileName.clear();
+    if (!handedOver.isEmpty())
       return openSmd();
-    }
     ShowFileFailure(frame_.prompts(), parentWidget(), path, opened.failure(), FileAccess::Read);
     return false;
   }
@@ -167,10 +164,10 @@ bool FileCommands::saveSmdAs() {
 
 // --- MIDI ----------------------------------------------------------------------------------
 
-bool FileCommands::openMidi() {
+bool FileCommands::openMidi(const QString &handedOver) {
   if (!askToSaveChanges())
     return false;
-  QString path = ctx_.handOverFileName;
+  QString path = handedOver;
   if (path.isEmpty()) {
     FileDialogRequest request;
     request.filters = MidiFilters();
@@ -240,18 +237,12 @@ void FileCommands::dumpEventList() {
 
 // --- hand-over -------------------------------------------------------------------------------
 
-void FileCommands::openHandOver() {
-  const QString ext = Lower3(ctx_.handOverFileName);
+void FileCommands::openHandOver(const QString &path) {
+  const QString ext = Lower3(path);
   if (ext == "smd" || ext == "smz")
-    openSmd();
+    openSmd(path);
   else if (ext == "mid")
-    openMidi();
-  ctx_.handOverFileName.clear();
-}
-
-void FileCommands::openDropped(const QString &path) {
-  ctx_.handOverFileName = path;
-  openHandOver();
+    openMidi(path);
 }
 
 } // namespace pipora

@@ -15,19 +15,20 @@ public:
 
   // Each returns whether it completed (a refused, cancelled or failed command: false).
   bool newSong();
-  bool openSmd();
+  // `handedOver`: a file named on the command line or dropped, opened without the dialog (an
+  // SMD file that fails to open falls back to the dialog).
+  bool openSmd(const QString &handedOver = {});
   // `overwriteConfirmed`: the save dialog already asked about replacing an existing file.
   bool saveSmd(bool overwriteConfirmed = false);
   bool saveSmdAs();
-  bool openMidi();
+  bool openMidi(const QString &handedOver = {});
   bool saveMidi();
   bool saveMidiAs();
   void dumpEventList();
 
-  // Opens the hand-over file name by its extension ("smd", "smz", "mid"), then clears it.
-  void openHandOver();
-  // A file dropped on an editor: handed over and opened by its extension.
-  void openDropped(const QString &path);
+  // A file named on the command line or dropped on an editor, opened by its extension
+  // ("smd", "smz", "mid"); any other name is left alone.
+  void openHandOver(const QString &path);
 
   // The dialogs' filter lists.
   static QStringList SmdFilters();
