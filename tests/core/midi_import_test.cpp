@@ -418,18 +418,19 @@ INSTANTIATE_TEST_SUITE_P(
         TempoSummaryRow{"SlowFilePlaysFaster",
                         {84},
                         TempoChoice::Slow,
-                        "テンポ「遅い」(91)：ファイルのテンポ 84 より8% 速く演奏されます"},
-        TempoSummaryRow{"FastFilePlaysSlower", {160}, TempoChoice::Fast, "より9% 遅く"},
-        TempoSummaryRow{"NearlyTheSame", {91.2}, TempoChoice::Slow, "ほぼ同じ速さ"},
+                        "テンポ「遅い」：ファイルのテンポ 84、テンポ 91 ×1、速さの差 +8.3%。"},
+        TempoSummaryRow{"FastFilePlaysSlower", {160}, TempoChoice::Fast, "速さの差 -8.8%"},
+        TempoSummaryRow{"NearlyTheSame", {91.2}, TempoChoice::Slow, "速さの差 -0.2%"},
         TempoSummaryRow{"NoTempoEventMeans120",
                         {},
                         TempoChoice::Normal,
-                        "(121.7)：ファイルにテンポの指定がなく、120 として1% 速く"},
+                        "ファイルのテンポ 120、テンポ 121.7 ×1、速さの差 +1.4%（ファイルにテンポの"
+                        "指定がなく、120 として）"},
         TempoSummaryRow{"SeveralTemposTheLastChose",
                         {120, 84.5},
                         TempoChoice::Slow,
-                        "最後のテンポ 84.5 より8% 速く演奏されます（ファイルのテンポは 84.5～120 "
-                        "の間で 2 回指定されています）"}),
+                        "ファイルのテンポ 84.5、テンポ 91 ×1、速さの差 +7.7%（ファイルのテンポは "
+                        "84.5～120 の間で 2 回指定され、最後のものを使いました）"}),
     [](const testing::TestParamInfo<TempoSummaryRow> &info) {
       return std::string(info.param.name);
     });

@@ -169,33 +169,29 @@ std::string ImportReportSummary(const ImportReport &report) {
   if (report.drumsLeftOut > 0)
     out +=
         "、ドラム（チャンネル10）の音 " + std::to_string(report.drumsLeftOut) + " 個は読み込まず";
-  // A chosen speed names the file's longest-held tempo, the step and the length scale.
-  if (report.speed.chosen)
-    return out + "。テンポ「" +
-           std::string(kTempoNames[static_cast<std::size_t>(report.speed.tempo)]) + "」：" +
-           ImportSpeedText(report.speed) + "。";
   return out + "。" + ImportTempoSummary(report);
 }
 
-std::string ImportTempoSummary(const ImportReport &report) {
-  const double chosen = BeatsPerMinute(report.tempo);
-  std::string out = "テンポ「" + std::string(kTempoNames[static_cast<std::size_t>(report.tempo)]) +
-                    "」(" + Rate(chosen) + ")";
+ImportSpeed LastTempoSpeed(const ImportReport &report) {
+  ImportSpeed speed;
   // Without a tempo event a file plays at 120 quarter notes per minute.
-  const double file = report.fileTempos.empty() ? 120.0 : report.fileTempos.back();
-  out += report.fileTempos.empty() ? "：ファイルにテンポの指定がなく、120 として"
-         : report.fileTempos.size() == 1 ? "：ファイルのテンポ " + Rate(file) + " より"
-                                         : "：ファイルの最後のテンポ " + Rate(file) + " より";
-  const long percent = std::lround((chosen / file - 1.0) * 100.0);
-  if (percent == 0)
-    out += "ほぼ同じ速さで演奏されます";
-  else
-    out += std::to_string(std::labs(percent)) + "% " + (percent > 0 ? "速く" : "遅く") +
-           "演奏されます";
+  speed.fileRate = report.fileTempos.empty() ? 120.0 : report.fileTempos.back();
+  speed.tempo = report.tempo;
+  speed.difference = (BeatsPerMinute(speed.tempo) / speed.fileRate - 1.0) * 100.0;
+  return speed;
+}
+
+std::string ImportTempoSummary(const ImportReport &report) {
+  const ImportSpeed speed = report.speed.chosen ? report.speed : LastTempoSpeed(report);
+  std::string out = "テンポ「" + std::string(kTempoNames[static_cast<std::size_t>(speed.tempo)]) +
+                    "」：" + ImportSpeedText(speed);
   const auto [low, high] = std::minmax_element(report.fileTempos.begin(), report.fileTempos.end());
-  if (low != report.fileTempos.end() && Rate(*low) != Rate(*high))
+  if (low == report.fileTempos.end())
+    out += "（ファイルにテンポの指定がなく、120 として）";
+  else if (Rate(*low) != Rate(*high))
     out += "（ファイルのテンポは " + Rate(*low) + "～" + Rate(*high) + " の間で " +
-           std::to_string(report.fileTempos.size()) + " 回指定されています）";
+           std::to_string(report.fileTempos.size()) + " 回指定され、" +
+           (speed.chosen ? "最も長く続くもの" : "最後のもの") + "を使いました）";
   return out + "。";
 }
 

@@ -59,9 +59,10 @@ enum class LengthScale { Half, One, Double };
 // "×½", "×1", "×2".
 std::string_view LengthScaleText(LengthScale scale);
 
-// The speed an import chose for the song.
+// The speed of an imported song against its file's: the one record the report's tempo text
+// reads, whether the import chose the speed or the file's last tempo event did.
 struct ImportSpeed {
-  bool chosen = false;
+  bool chosen = false; // chosen for the tempo held longest; else the last tempo event chose
   double fileRate = 0; // quarters per minute: the tempo that holds longest in the file
   TempoChoice tempo = TempoChoice::Normal;
   LengthScale scale = LengthScale::One;
@@ -102,6 +103,11 @@ std::string ImportChangeText(const ImportChange &change);
 // "1204 notes written, 35 snapped (30 of them under a tenth of a sixteenth, not listed), ...",
 // then the tempo the song took and how much faster or slower than the file it plays.
 std::string ImportReportSummary(const ImportReport &report);
+// The speed record of an import that left the step to the file's last tempo event (120 per
+// minute without one), the scale at ×1.
+ImportSpeed LastTempoSpeed(const ImportReport &report);
+// "テンポ「遅い」：ファイルのテンポ 84、テンポ 91 ×1、速さの差 +8.3%。" from report.speed (or
+// LastTempoSpeed when no speed was chosen), with how many tempo events the file holds.
 std::string ImportTempoSummary(const ImportReport &report);
 
 } // namespace pipora
