@@ -209,18 +209,19 @@ void MainWindow::showProblems() {
 }
 
 void MainWindow::goToNote(int part, int element) {
-  Song &song = ctx_.song;
-  if (part < 1 || part > kUserParts || element < 0 || element > song.part(part).count)
+  if (part < 1 || part > kUserParts || element < 0 || element > ctx_.song.part(part).count)
     return;
   source_->bringForward(); // the score editor hands its lists back first
-  song.currentPart = part;
-  Part &p = song.part(part);
-  p.cursor = element;
-  p.scoreHeader.cursor = element;
-  p.scoreHeader.selStart = element;
-  p.scoreHeader.selLength = 1;
+  ctx_.changeMarks([part, element](Song &song) {
+    song.currentPart = part;
+    Part &p = song.part(part);
+    p.cursor = element;
+    p.scoreHeader.cursor = element;
+    p.scoreHeader.selStart = element;
+    p.scoreHeader.selLength = 1;
+  });
   showPartInList(part);
-  score_->showTick(p.notes[static_cast<std::size_t>(element)].start);
+  score_->showTick(ctx_.song.part(part).notes[static_cast<std::size_t>(element)].start);
   ctx_.session.reportSongChange();
 }
 
@@ -494,7 +495,7 @@ void MainWindow::relayoutAfterOptions() {
   const bool sourceVisible = isChildVisible(source_);
   if (scoreActive || editsGoToSourceList()) {
     showPartInList(1);
-    BuildScoreList(ctx_.song);
+    ctx_.session.refreshScoreLists();
     // The source editor keeps the visibility it had.
     if (!sourceVisible)
       setChildVisible(source_, false);
