@@ -1,6 +1,7 @@
 #pragma once
 // Program-wide options, the window layout, the source editor's font, the tones and the
 // shortcut keys: one record for the whole run, persisted in pipora.ini (settings_store.h).
+#include "formats/midi/voice_split.h"
 #include "model/virtual_keys.h"
 
 #include <QString>
@@ -93,6 +94,10 @@ struct Settings {
   bool isClassicScore = false;
   // The score editor's scale in percent (staff size and all).
   int scoreZoom = 100;
+  // 和音の扱い of a MIDI import ("MidiChords") and whether channel 10 (drums) is read into
+  // part 10 ("MidiKeepDrums"): a saved song plays every part as pitched notes.
+  ChordHandling midiChords = ChordHandling::Spread;
+  bool midiKeepDrums = false;
 
   // The sound output: a system MIDI port's name (empty: the built-in synthesizer) and the
   // SoundFont of the built-in synthesizer (empty: the system's General MIDI SoundFont).

@@ -91,6 +91,8 @@ void MainWindow::connectSession() {
     options.undoDiskBytes = qint64{settings.undoDiskMB} << 20;
     options.import.triplets = settings.is3;
     options.import.foldOctaves = settings.isAuto;
+    options.import.chords = settings.midiChords;
+    options.import.keepDrums = settings.midiKeepDrums;
     return options;
   });
   connect(&session, &EditorSession::recoveryUnavailable, this, [this](const QString &reason) {
