@@ -186,7 +186,7 @@ void MainWindow::connectCommands() {
   connect(action("tickItem"), &QAction::triggered, this, [this] { showTimeMode(true); });
   // Display only: the score lays itself out again, the song stays as saved.
   connect(action("HideEmptyPartsItem"), &QAction::triggered, this, [this](bool on) {
-    ctx_.song.display.hideEmptyParts = on;
+    ctx_.changeMarks([on](Song &song) { song.display.hideEmptyParts = on; });
     ctx_.session.reportSongChange();
   });
   connect(action("FontItem"), &QAction::triggered, this, &MainWindow::chooseSourceFont);
