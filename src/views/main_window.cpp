@@ -193,7 +193,7 @@ void MainWindow::connectCommands() {
   connect(action("tickItem"), &QAction::triggered, this, [this] { showTimeMode(true); });
   // Display only: the score lays itself out again, the song stays as saved.
   connect(action("HideEmptyPartsItem"), &QAction::triggered, this, [this](bool on) {
-    ctx_.song.display.hideEmptyParts = on;
+    ctx_.changeMarks([on](Song &song) { song.display.hideEmptyParts = on; });
     ctx_.session.reportSongChange();
   });
   connect(action("FontItem"), &QAction::triggered, this, &MainWindow::chooseSourceFont);
@@ -224,18 +224,19 @@ void MainWindow::showProblems() {
 }
 
 void MainWindow::goToNote(int part, int element) {
-  Song &song = ctx_.song;
-  if (part < 1 || part > kUserParts || element < 0 || element > song.part(part).count)
+  if (part < 1 || part > kUserParts || element < 0 || element > ctx_.song.part(part).count)
     return;
   source_->bringForward(); // the score editor hands its lists back first
-  song.currentPart = part;
-  Part &p = song.part(part);
-  p.cursor = element;
-  p.scoreHeader.cursor = element;
-  p.scoreHeader.selStart = element;
-  p.scoreHeader.selLength = 1;
+  ctx_.changeMarks([part, element](Song &song) {
+    song.currentPart = part;
+    Part &p = song.part(part);
+    p.cursor = element;
+    p.scoreHeader.cursor = element;
+    p.scoreHeader.selStart = element;
+    p.scoreHeader.selLength = 1;
+  });
   showPartInList(part);
-  score_->showTick(p.notes[static_cast<std::size_t>(element)].start);
+  score_->showTick(ctx_.song.part(part).notes[static_cast<std::size_t>(element)].start);
   ctx_.session.reportSongChange();
 }
 
@@ -509,7 +510,7 @@ void MainWindow::relayoutAfterOptions() {
   const bool sourceVisible = isChildVisible(source_);
   if (scoreActive || editsGoToSourceList()) {
     showPartInList(1);
-    BuildScoreList(ctx_.song);
+    ctx_.session.refreshScoreLists();
     // The source editor keeps the visibility it had.
     if (!sourceVisible)
       setChildVisible(source_, false);
