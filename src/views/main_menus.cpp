@@ -20,6 +20,10 @@ constexpr std::array kFileItems = {
                 &MainActions::saveMidiAs},
     MenuItemRow{"SmafItem", "SMAFファイルを出力(&F)...", nullptr, &MainActions::exportSmaf},
     kSeparator,
+    MenuItemRow{"PrintScoreItem", "楽譜を印刷(&P)...", "Ctrl+P", &MainActions::printScore},
+    MenuItemRow{"ScorePdfItem", "楽譜をPDFで出力(&E)...", nullptr, &MainActions::scorePdf},
+    MenuItemRow{"ScoreSvgItem", "楽譜をSVGで出力(&G)...", nullptr, &MainActions::scoreSvg},
+    kSeparator,
     MenuItemRow{"ExitItem", "終了(&X)", nullptr, &MainActions::exit},
 };
 

@@ -18,6 +18,9 @@ struct MainActions {
   QAction *saveMidi = nullptr;       // SaveMidiItem
   QAction *saveMidiAs = nullptr;     // SaveAsMidiItem
   QAction *exportSmaf = nullptr;     // SmafItem
+  QAction *printScore = nullptr;     // PrintScoreItem
+  QAction *scorePdf = nullptr;       // ScorePdfItem
+  QAction *scoreSvg = nullptr;       // ScoreSvgItem
   QAction *exit = nullptr;           // ExitItem
   QAction *undoGrayed = nullptr;     // UndoItem
   QAction *undo = nullptr;           // UndoItem2

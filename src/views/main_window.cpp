@@ -16,6 +16,7 @@
 #include "views/property/property_window.h"
 #include "views/score/play_line.h"
 #include "views/score/score_editor_window.h"
+#include "views/score/score_print_commands.h"
 #include "views/source/source_editor_window.h"
 
 #include <QAction>
@@ -154,6 +155,12 @@ void MainWindow::connectCommands() {
   connect(actions_.openMidi, &QAction::triggered, this, [f] { f->openMidi(); });
   connect(actions_.saveMidi, &QAction::triggered, this, [f] { f->saveMidi(); });
   connect(actions_.saveMidiAs, &QAction::triggered, this, [f] { f->saveMidiAs(); });
+  connect(actions_.printScore, &QAction::triggered, this,
+          [this] { ScorePrintCommands(ctx_, *prompts_, this).print(); });
+  connect(actions_.scorePdf, &QAction::triggered, this,
+          [this] { ScorePrintCommands(ctx_, *prompts_, this).exportAs(ScoreFileFormat::Pdf); });
+  connect(actions_.scoreSvg, &QAction::triggered, this,
+          [this] { ScorePrintCommands(ctx_, *prompts_, this).exportAs(ScoreFileFormat::Svg); });
   connect(actions_.exit, &QAction::triggered, this, &MainWindow::exitCommand);
   connect(actions_.fitForSmd, &QAction::triggered, this, &MainWindow::fitForSmd);
   connect(actions_.showProblems, &QAction::triggered, this,
