@@ -7,7 +7,10 @@
 #include "views/app_context.h"
 #include "views/prompts.h"
 
+#include <QHash>
 #include <QMainWindow>
+#include <QPair>
+#include <QRect>
 
 #include <memory>
 #include <optional>
@@ -127,6 +130,9 @@ private:
   void createChildren();
   QMdiSubWindow *addChild(QWidget *child, const QString &caption);
   void placeDesignLayout();
+  // The size the property window and the player panel are made at; tiling keeps it.
+  QSize naturalSize(const QWidget *child) const;
+  void keepWindowsInReach();
   void onSubWindowActivated(QMdiSubWindow *sub);
   void refreshViewMenu();
   void toggleChild(QWidget *child);
@@ -153,6 +159,9 @@ private:
   // A close that asks nothing is under way (closeWithoutQuestions).
   bool closingUnasked_ = false;
   SettingsStore settingsStore_{SettingsFilePath()};
+  // Windows moved into view while the problem list is shown: their own place, and where
+  // they were put.
+  QHash<QMdiSubWindow *, QPair<QRect, QRect>> fittedForList_;
 };
 
 } // namespace pipora

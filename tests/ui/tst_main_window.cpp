@@ -9,6 +9,7 @@
 #include "views/file_commands.h"
 #include "views/main_menus.h"
 #include "views/player/player_panel.h"
+#include "views/problems/problem_list_window.h"
 #include "views/property/property_window.h"
 #include "views/score/score_editor_window.h"
 #include "views/source/source_editor_window.h"
@@ -102,6 +103,9 @@ private slots:
 
   void tileWithoutPropertySharesHeight();
   void tileWithPropertyKeepsItsBand();
+  void fitInsideKeepsCloseButtonInReach_data();
+  void fitInsideKeepsCloseButtonInReach();
+  void problemListKeepsWindowsInView();
   void tileSkipsWhenMaximised();
   void gridRounding();
 };
@@ -869,27 +873,31 @@ void tst_main_window::positionIsAFixedPointOverRestarts() {
 
 void tst_main_window::tileWithoutPropertySharesHeight() {
   const int a = 1, b = 2, c = 3;
-  std::vector<ArrangedWindow> in = {{ArrangedKind::Editor, QRect(5, 300, 100, 100), &b},
-                                    {ArrangedKind::Editor, QRect(50, 10, 100, 100), &a},
-                                    {ArrangedKind::Panel, QRect(0, 500, 50, 50), &c}};
+  // The panel, lowest, keeps its size at the bottom right; the editors share the rest.
+  std::vector<ArrangedWindow> in = {
+      {ArrangedKind::Editor, QRect(5, 300, 100, 100), &b, {}},
+      {ArrangedKind::Editor, QRect(50, 10, 100, 100), &a, {}},
+      {ArrangedKind::Panel, QRect(0, 500, 50, 50), &c, QSize(100, 101)}};
   const auto out = TileLayout(in, QSize(900, 601));
   QCOMPARE(out.size(), std::size_t(3));
   QCOMPARE(out[0].id, static_cast<const void *>(&a));
-  QCOMPARE(out[0].geometry, QRect(0, 0, 900, 200));
-  QCOMPARE(out[1].geometry, QRect(0, 200, 900, 200));
-  QCOMPARE(out[2].geometry, QRect(0, 400, 900, 200));
+  QCOMPARE(out[0].geometry, QRect(0, 0, 900, 250));
+  QCOMPARE(out[1].geometry, QRect(0, 250, 900, 250));
+  QCOMPARE(out[2].geometry, QRect(800, 500, 100, 101));
 }
 
 void tst_main_window::tileWithPropertyKeepsItsBand() {
   const int s = 1, p = 2, panel = 3;
-  // Property below the editor: its band goes to the bottom.
-  std::vector<ArrangedWindow> in = {{ArrangedKind::Editor, QRect(0, 0, 100, 100), &s},
-                                    {ArrangedKind::Property, QRect(40, 300, 380, 200), &p},
-                                    {ArrangedKind::Panel, QRect(0, 400, 80, 80), &panel}};
+  // Property below the editor: the band goes to the bottom; both keep their natural sizes
+  // however large they had been made.
+  std::vector<ArrangedWindow> in = {
+      {ArrangedKind::Editor, QRect(0, 0, 100, 100), &s, {}},
+      {ArrangedKind::Property, QRect(40, 300, 600, 400), &p, QSize(380, 200)},
+      {ArrangedKind::Panel, QRect(0, 400, 620, 300), &panel, QSize(100, 100)}};
   const auto out = TileLayout(in, QSize(1000, 700));
   QCOMPARE(out[0].geometry, QRect(0, 0, 1000, 500));
   QCOMPARE(out[1].geometry, QRect(0, 500, 380, 200));
-  QCOMPARE(out[2].geometry, QRect(380, 500, 620, 200));
+  QCOMPARE(out[2].geometry, QRect(900, 500, 100, 100));
   // Property on top.
   in[1].geometry.moveTop(0);
   in[0].geometry.moveTop(50);
@@ -897,6 +905,48 @@ void tst_main_window::tileWithPropertyKeepsItsBand() {
   QCOMPARE(top[0].id, static_cast<const void *>(&p));
   QCOMPARE(top[0].geometry, QRect(0, 0, 380, 200));
   QCOMPARE(top[1].geometry, QRect(0, 200, 1000, 500));
+  // On a low frame the band takes at most half the height.
+  const auto low = TileLayout(in, QSize(1000, 300));
+  QCOMPARE(low[0].geometry, QRect(0, 0, 380, 150));
+  QCOMPARE(low[1].geometry, QRect(0, 150, 1000, 150));
+}
+
+void tst_main_window::fitInsideKeepsCloseButtonInReach_data() {
+  QTest::addColumn<QRect>("window");
+  QTest::addColumn<QRect>("fitted");
+  QTest::addRow("inside stays") << QRect(10, 10, 300, 200) << QRect(10, 10, 300, 200);
+  QTest::addRow("below the edge shrinks in place")
+      << QRect(0, 300, 300, 200) << QRect(0, 300, 300, 100);
+  QTest::addRow("too little room left moves up")
+      << QRect(0, 380, 300, 200) << QRect(0, 300, 300, 100);
+  QTest::addRow("taller than the area shrinks") << QRect(0, 0, 800, 600) << QRect(0, 0, 800, 400);
+  QTest::addRow("past the right edge shrinks, then moves left")
+      << QRect(700, 0, 300, 100) << QRect(600, 0, 200, 100);
+  QTest::addRow("above the top comes down") << QRect(0, -50, 100, 100) << QRect(0, 0, 100, 100);
+}
+
+void tst_main_window::fitInsideKeepsCloseButtonInReach() {
+  QFETCH(QRect, window);
+  QFETCH(QRect, fitted);
+  QCOMPARE(FitInside(window, QSize(800, 400), QSize(200, 100)), fitted);
+}
+
+void tst_main_window::problemListKeepsWindowsInView() {
+  Editor e;
+  e.start();
+  e.frame->action("HorizonItem")->trigger();
+  QMdiSubWindow *score = e.frame->subWindowOf(e.frame->scoreEditor());
+  QMdiSubWindow *source = e.frame->subWindowOf(e.frame->sourceEditor());
+  const QRect scoreBefore = score->geometry();
+  const QRect sourceBefore = source->geometry();
+  e.frame->showProblems();
+  QTRY_VERIFY(e.frame->mdiArea()->viewport()->height() < sourceBefore.bottom());
+  const QRect area = e.frame->mdiArea()->viewport()->rect();
+  QTRY_VERIFY(area.contains(source->geometry()));
+  QVERIFY(area.contains(score->geometry()));
+  e.frame->problemList()->hide();
+  QTRY_COMPARE(source->geometry(), sourceBefore);
+  QCOMPARE(score->geometry(), scoreBefore);
 }
 
 void tst_main_window::tileSkipsWhenMaximised() {
