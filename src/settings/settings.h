@@ -2,6 +2,7 @@
 // Program-wide options, the window layout, the source editor's font, the tones and the
 // shortcut keys: one record for the whole run, persisted in pipora.ini (settings_store.h).
 #include "model/virtual_keys.h"
+#include "settings/recent_files.h"
 
 #include <QString>
 
@@ -77,6 +78,8 @@ struct Settings {
   bool isLongFile = false;
   bool isGrid = false;
   QString LastFileName;
+  // "RecentFile(1)" to "RecentFile(8)": the File menu's recent files.
+  RecentFiles recentFiles;
   ShortCutTable shortcuts = kDefaultShortCuts;
   bool isPreview = true;
   bool isManyUndo = true;

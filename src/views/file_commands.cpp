@@ -63,13 +63,13 @@ bool FileCommands::newSong() {
   return true;
 }
 
-bool FileCommands::openSmd() {
+bool FileCommands::openSmd(const QString &chosen) {
   // A refused save keeps the song: opening over it would lose the changes.
   if (!askToSaveChanges())
     return false;
-  const bool handedOver = !ctx_.handOverFileName.isEmpty();
-  QString path = ctx_.handOverFileName;
-  if (!handedOver) {
+  const bool handedOver = chosen.isEmpty() && !ctx_.handOverFileName.isEmpty();
+  QString path = chosen.isEmpty() ? ctx_.handOverFileName : chosen;
+  if (path.isEmpty()) {
     FileDialogRequest request;
     request.filters = SmdFilters();
     request.selectedFilter = 1;
@@ -89,7 +89,23 @@ bool FileCommands::openSmd() {
     return false;
   }
   ctx_.settings.LastFileName = path;
+  rememberRecent(path);
   return true;
+}
+
+void FileCommands::rememberRecent(const QString &path) {
+  ctx_.settings.recentFiles.add(QFileInfo(path).absoluteFilePath());
+}
+
+bool FileCommands::openRecent(const QString &path) {
+  if (!QFileInfo::exists(path)) {
+    frame_.prompts().warning(parentWidget(),
+                             path + QStringLiteral("\nファイルが見つかりません。最近使ったファイル"
+                                                   "の一覧から削除します。"));
+    ctx_.settings.recentFiles.remove(path);
+    return false;
+  }
+  return Lower3(path) == "mid" ? openMidi(path) : openSmd(path);
 }
 
 // --- Save and Save As --------------------------------------------------------------------
@@ -134,6 +150,7 @@ bool FileCommands::saveSmd(bool overwriteConfirmed) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, saved.failure(), FileAccess::Write);
     return false;
   }
+  rememberRecent(path);
   return true;
 }
 
@@ -167,10 +184,10 @@ bool FileCommands::saveSmdAs() {
 
 // --- MIDI ----------------------------------------------------------------------------------
 
-bool FileCommands::openMidi() {
+bool FileCommands::openMidi(const QString &chosen) {
   if (!askToSaveChanges())
     return false;
-  QString path = ctx_.handOverFileName;
+  QString path = chosen.isEmpty() ? ctx_.handOverFileName : chosen;
   if (path.isEmpty()) {
     FileDialogRequest request;
     request.filters = MidiFilters();
@@ -193,6 +210,7 @@ bool FileCommands::openMidi() {
   }
 
   ctx_.settings.LastFileName = ctx_.session.path();
+  rememberRecent(path);
   frame_.showImportReport(report);
   if (imported->error) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, *imported->error, FileAccess::Read);

@@ -15,11 +15,15 @@ public:
 
   // Each returns whether it completed (a refused, cancelled or failed command: false).
   bool newSong();
-  bool openSmd();
+  // Without `chosen`, the hand-over file or the file dialog gives the name.
+  bool openSmd(const QString &chosen = {});
   // `overwriteConfirmed`: the save dialog already asked about replacing an existing file.
   bool saveSmd(bool overwriteConfirmed = false);
   bool saveSmdAs();
-  bool openMidi();
+  bool openMidi(const QString &chosen = {});
+  // An item of "最近使ったファイル": opened by its extension; a file that is gone is said so
+  // and taken off the list.
+  bool openRecent(const QString &path);
   bool saveMidi();
   bool saveMidiAs();
   void dumpEventList();
@@ -40,6 +44,7 @@ private:
   QString askSavePath(FileDialogRequest request);
   void showCheckFailure(int part, int element, const QString &message);
   QWidget *parentWidget() const;
+  void rememberRecent(const QString &path);
 
   AppContext &ctx_;
   MainWindow &frame_;

@@ -135,6 +135,7 @@ private:
   void keepWindowsInReach();
   void onSubWindowActivated(QMdiSubWindow *sub);
   void refreshViewMenu();
+  void refreshRecentMenu();
   void toggleChild(QWidget *child);
   void chooseSourceFont();
   QWidget *childWindow(std::optional<WindowId> id) const;

@@ -107,6 +107,7 @@ private slots:
   void fitInsideKeepsCloseButtonInReach();
   void problemListKeepsWindowsInView();
   void tileSkipsWhenMaximised();
+  void recentFilesOpenFromTheMenu();
   void gridRounding();
 };
 
@@ -127,6 +128,7 @@ void tst_main_window::menuItems_data() {
       {"FileMenu", "SaveMidiItem", "MIDIファイルを上書き保存(&I)", ""},
       {"FileMenu", "SaveAsMidiItem", "MIDIファイルを名前を付けて保存(&D)...", ""},
       {"FileMenu", "SmafItem", "SMAFファイルを出力(&F)...", ""},
+      {"FileMenu", "RecentMenu", "最近使ったファイル(&R)", ""},
       {"FileMenu", "ExitItem", "終了(&X)", ""},
       {"EditMenu", "UndoItem", "元に戻す(&U)", ""},
       {"EditMenu", "UndoItem2", "元に戻す(&U)", "Ctrl+Z"},
@@ -203,9 +205,9 @@ void tst_main_window::menuOrderWithSeparators() {
       n << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
     return n;
   };
-  QCOMPARE(names("FileMenu"),
-           QStringList({"NewItem", "OpenItem", "SaveItem", "SaveAsItem", "-", "OpenMidiItem",
-                        "SaveMidiItem", "SaveAsMidiItem", "SmafItem", "-", "ExitItem"}));
+  QCOMPARE(names("FileMenu"), QStringList({"NewItem", "OpenItem", "SaveItem", "SaveAsItem", "-",
+                                           "OpenMidiItem", "SaveMidiItem", "SaveAsMidiItem",
+                                           "SmafItem", "-", "RecentMenu", "-", "ExitItem"}));
   QCOMPARE(names("ViewMenu"),
            QStringList({"ShowScrItem", "ShowSrcItem", "ShowPropertyItem", "ShowPlaypannelItem",
                         "ShowProblemsItem", "-", "HorizonItem", "CascadeItem", "-", "minuteItem",
@@ -263,6 +265,33 @@ void tst_main_window::openShowsSongAndCaption() {
   QCOMPARE(e.frame->propertyWindow()->titleBox()->text(), QString("abc"));
   QCOMPARE(e.settings.LastFileName, path);
   QVERIFY(!e.song.dirty);
+}
+
+void tst_main_window::recentFilesOpenFromTheMenu() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  const QString first = dir.filePath("first.smd");
+  const QString second = dir.filePath("second & more.smd");
+  WriteBytes(first, ThreeNoteSong());
+  WriteBytes(second, ThreeNoteSong());
+  e.prompts->openNames << first << second;
+  e.frame->action("OpenItem")->trigger();
+  e.frame->action("OpenItem")->trigger();
+  emit e.frame->menu("FileMenu")->aboutToShow();
+  QVERIFY(e.frame->menu("RecentMenu")->isEnabled());
+  QCOMPARE(e.frame->action("RecentFileItem1")->text(), "&1 " + dir.filePath("second && more.smd"));
+  e.frame->action("RecentFileItem2")->trigger();
+  QCOMPARE(e.session.path(), first);
+  QCOMPARE(e.settings.recentFiles.paths(), QStringList({first, second}));
+  // A file that is gone is said so and leaves the list; the song stays.
+  QFile::remove(second);
+  emit e.frame->menu("FileMenu")->aboutToShow();
+  e.frame->action("RecentFileItem2")->trigger();
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QVERIFY(e.prompts->warnings.first().startsWith(second + "\nファイルが見つかりません。"));
+  QCOMPARE(e.session.path(), first);
+  QCOMPARE(e.settings.recentFiles.paths(), QStringList({first}));
 }
 
 void tst_main_window::openUsesSmdFilterAndLastFileName() {
