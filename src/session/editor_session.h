@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace pipora {
 
@@ -122,6 +123,17 @@ public:
   // one snapshot (`noteListsCurrent`: the command left both lists current). Refreshing the
   // views and showing a refusal are the caller's.
   void apply(const EditOutcome &outcome, bool noteListsCurrent = true);
+  // Runs an editing rule (`EditOutcome rule(Song &)`) on the song and applies its outcome:
+  // the one way a window changes the notes.
+  template <typename Rule> EditOutcome edit(Rule &&rule, bool noteListsCurrent = true) {
+    const EditOutcome outcome = std::forward<Rule>(rule)(song_);
+    apply(outcome, noteListsCurrent);
+    return outcome;
+  }
+
+  // The part's tone (MIDI program number). Tones are no part of the SMD text: the song stays
+  // clean and the history untouched.
+  void setTone(int part, int program) { song_.part(part).tone = program; }
 
   // --- undo ------------------------------------------------------------------------------
   // After a change. `noteListsCurrent`: the change was made in both lists, so the score

@@ -1,6 +1,7 @@
 #pragma once
 // Program-wide options, the window layout, the source editor's font, the tones and the
 // shortcut keys: one record for the whole run, persisted in pipora.ini (settings_store.h).
+#include "formats/midi/voice_split.h"
 #include "model/virtual_keys.h"
 #include "settings/recent_files.h"
 
@@ -63,7 +64,9 @@ struct Settings {
   const WindowLayout &window(WindowId id) const { return windows[static_cast<std::size_t>(id)]; }
 
   SourceFont sourceFont;
-  // Program number of every user part (index 0 is part 1).
+  // The record's copy of every user part's program number (index 0 is part 1). The song's
+  // parts hold the tones while the editor runs; these are only read into it at start-up and
+  // written from it at exit.
   std::array<int, 16> tones{};
 
   bool isTick = false;
@@ -94,6 +97,10 @@ struct Settings {
   bool isClassicScore = false;
   // The score editor's scale in percent (staff size and all).
   int scoreZoom = 100;
+  // 和音の扱い of a MIDI import ("MidiChords") and whether channel 10 (drums) is read into
+  // part 10 ("MidiKeepDrums"): a saved song plays every part as pitched notes.
+  ChordHandling midiChords = ChordHandling::Spread;
+  bool midiKeepDrums = false;
 
   // The sound output: a system MIDI port's name (empty: the built-in synthesizer) and the
   // SoundFont of the built-in synthesizer (empty: the system's General MIDI SoundFont).

@@ -19,6 +19,8 @@ constexpr int kMaxTextLength = 254;
 const QString kMidiOutputKey = QStringLiteral("MidiOutput");
 const QString kSoundFontKey = QStringLiteral("SoundFont");
 const QString kScoreZoomKey = QStringLiteral("ScoreZoom");
+const QString kMidiChordsKey = QStringLiteral("MidiChords");
+const QString kMidiKeepDrumsKey = QStringLiteral("MidiKeepDrums");
 
 constexpr std::array kLayoutOrder = {WindowId::Main, WindowId::SourceEditor, WindowId::Player,
                                      WindowId::Property, WindowId::ScoreEditor};
@@ -195,6 +197,12 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
   r.readText(kMidiOutputKey, settings.midiOutput);
   r.readText(kSoundFontKey, settings.soundFont);
   r.readInt(kScoreZoomKey, settings.scoreZoom);
+  QString chords;
+  r.readText(kMidiChordsKey, chords);
+  // A name this version does not know keeps the choice it has.
+  if (const auto how = ChordHandlingNamed(chords.toStdString()))
+    settings.midiChords = *how;
+  r.readBool(kMidiKeepDrumsKey, settings.midiKeepDrums);
   settings.recentFiles.setStored(StoredRecentFiles(ini));
 
   if (r.failed()) {
@@ -274,17 +282,23 @@ SettingsValues SettingsKeyValues(const Settings &settings, QSize presentScreen) 
   put(kMidiOutputKey, settings.midiOutput);
   put(kSoundFontKey, settings.soundFont);
   putInt(kScoreZoomKey, settings.scoreZoom);
+  put(kMidiChordsKey, QString::fromUtf8(ChordHandlingName(settings.midiChords)));
+  putBool(kMidiKeepDrumsKey, settings.midiKeepDrums);
   return values;
 }
 
 namespace {
 
-// The sound keys and the score's scale are this platform's own: written once they have been
-// set, so that a file of the classic keys stays as it was until the user chooses an output
-// or zooms the score.
+// The sound keys, the score's scale and the MIDI import's chords and drums are this
+// platform's own: written once they have been set, so that a file of the classic keys stays
+// as it was until the user chooses an output, zooms the score or changes the import.
 bool IsOptionalKey(const QString &key, const QString &value) {
   if (key == kScoreZoomKey)
     return value == QString::number(Settings().scoreZoom);
+  if (key == kMidiChordsKey)
+    return value == QString::fromUtf8(ChordHandlingName(Settings().midiChords));
+  if (key == kMidiKeepDrumsKey)
+    return value == BoolText(Settings().midiKeepDrums);
   return (key == kMidiOutputKey || key == kSoundFontKey) && value.isEmpty();
 }
 

@@ -33,10 +33,6 @@ struct AppContext {
 
   // From the first start-up step until the first song exists; resize events wait for it.
   bool startingUp = true;
-  // A file name from the command line or a drop: the open commands use it instead of
-  // asking with a file dialog, and clear it afterwards.
-  QString handOverFileName;
-
   // The frame's menu bar (set before the windows are built) and its dialogs and questions
   // (scripted in the tests).
   QWidget *menuBar = nullptr;

@@ -63,13 +63,12 @@ bool FileCommands::newSong() {
   return true;
 }
 
-bool FileCommands::openSmd(const QString &chosen) {
+bool FileCommands::openSmd(const QString &handedOver, bool dialogOnFailure) {
   // A refused save keeps the song: opening over it would lose the changes.
   if (!askToSaveChanges())
     return false;
-  const bool handedOver = chosen.isEmpty() && !ctx_.handOverFileName.isEmpty();
-  QString path = chosen.isEmpty() ? ctx_.handOverFileName : chosen;
-  if (path.isEmpty()) {
+  QString path = handedOver;
+  if (handedOver.isEmpty()) {
     FileDialogRequest request;
     request.filters = SmdFilters();
     request.selectedFilter = 1;
@@ -81,10 +80,8 @@ bool FileCommands::openSmd(const QString &chosen) {
   }
   const Result<OpenOutcome> opened = ctx_.session.open(path);
   if (!opened) {
-    if (handedOver) {
-      ctx_.handOverFileName.clear();
+    if (!handedOver.isEmpty() && dialogOnFailure)
       return openSmd();
-    }
     ShowFileFailure(frame_.prompts(), parentWidget(), path, opened.failure(), FileAccess::Read);
     return false;
   }
@@ -105,7 +102,7 @@ bool FileCommands::openRecent(const QString &path) {
     ctx_.settings.recentFiles.remove(path);
     return false;
   }
-  return Lower3(path) == "mid" ? openMidi(path) : openSmd(path);
+  return Lower3(path) == "mid" ? openMidi(path) : openSmd(path, false);
 }
 
 // --- Save and Save As --------------------------------------------------------------------
@@ -184,10 +181,10 @@ bool FileCommands::saveSmdAs() {
 
 // --- MIDI ----------------------------------------------------------------------------------
 
-bool FileCommands::openMidi(const QString &chosen) {
+bool FileCommands::openMidi(const QString &handedOver) {
   if (!askToSaveChanges())
     return false;
-  QString path = chosen.isEmpty() ? ctx_.handOverFileName : chosen;
+  QString path = handedOver;
   if (path.isEmpty()) {
     FileDialogRequest request;
     request.filters = MidiFilters();
@@ -258,18 +255,12 @@ void FileCommands::dumpEventList() {
 
 // --- hand-over -------------------------------------------------------------------------------
 
-void FileCommands::openHandOver() {
-  const QString ext = Lower3(ctx_.handOverFileName);
+void FileCommands::openHandOver(const QString &path) {
+  const QString ext = Lower3(path);
   if (ext == "smd" || ext == "smz")
-    openSmd();
+    openSmd(path);
   else if (ext == "mid")
-    openMidi();
-  ctx_.handOverFileName.clear();
-}
-
-void FileCommands::openDropped(const QString &path) {
-  ctx_.handOverFileName = path;
-  openHandOver();
+    openMidi(path);
 }
 
 } // namespace pipora

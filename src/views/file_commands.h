@@ -15,12 +15,14 @@ public:
 
   // Each returns whether it completed (a refused, cancelled or failed command: false).
   bool newSong();
-  // Without `chosen`, the hand-over file or the file dialog gives the name.
-  bool openSmd(const QString &chosen = {});
+  // `handedOver`: a file named on the command line, dropped or chosen from the recent files,
+  // opened without the dialog; an SMD file that fails to open falls back to the dialog
+  // unless `dialogOnFailure` is false (its failure is shown then).
+  bool openSmd(const QString &handedOver = {}, bool dialogOnFailure = true);
   // `overwriteConfirmed`: the save dialog already asked about replacing an existing file.
   bool saveSmd(bool overwriteConfirmed = false);
   bool saveSmdAs();
-  bool openMidi(const QString &chosen = {});
+  bool openMidi(const QString &handedOver = {});
   // An item of "最近使ったファイル": opened by its extension; a file that is gone is said so
   // and taken off the list.
   bool openRecent(const QString &path);
@@ -28,10 +30,9 @@ public:
   bool saveMidiAs();
   void dumpEventList();
 
-  // Opens the hand-over file name by its extension ("smd", "smz", "mid"), then clears it.
-  void openHandOver();
-  // A file dropped on an editor: handed over and opened by its extension.
-  void openDropped(const QString &path);
+  // A file named on the command line or dropped on an editor, opened by its extension
+  // ("smd", "smz", "mid"); any other name is left alone.
+  void openHandOver(const QString &path);
 
   // The dialogs' filter lists.
   static QStringList SmdFilters();

@@ -94,6 +94,8 @@ void MainWindow::connectSession() {
     options.undoDiskBytes = qint64{settings.undoDiskMB} << 20;
     options.import.triplets = settings.is3;
     options.import.foldOctaves = settings.isAuto;
+    options.import.chords = settings.midiChords;
+    options.import.keepDrums = settings.midiKeepDrums;
     return options;
   });
   connect(&session, &EditorSession::recoveryUnavailable, this, [this](const QString &reason) {
@@ -307,7 +309,9 @@ void MainWindow::createChildren() {
 
   // What one window tells the others goes through the frame.
   connect(source_, &SourceEditorWindow::fileDropped, this,
-          [this](const QString &path) { files_->openDropped(path); });
+          [this](const QString &path) { files_->openHandOver(path); });
+  connect(score_, &ScoreEditorWindow::fileDropped, this,
+          [this](const QString &path) { files_->openHandOver(path); });
   connect(player_, &PlayerPanel::positionDisplayPressed, this, &MainWindow::togglePositionDisplay);
   // The player reaches the windows through the host: bars, menus, the play-position line.
   playerHost_ = std::make_unique<PlayerWindowHost>(ctx_, *props_, *source_);
@@ -641,7 +645,7 @@ bool MainWindow::startUp(const QString &commandLine) {
   if (ctx_.settings.shortcuts[kShortCutMeasurePlay] == 0)
     ctx_.settings.shortcuts[kShortCutMeasurePlay] = kMeasurePlayFallbackKey;
   for (int n = 1; n <= kUserParts; ++n)
-    ctx_.song.part(n).tone = ctx_.settings.tones[static_cast<std::size_t>(n - 1)];
+    ctx_.session.setTone(n, ctx_.settings.tones[static_cast<std::size_t>(n - 1)]);
   show();
   applyLoadedSettings(loaded.value == LoadedLayout::FromFile);
   showTimeMode(ctx_.settings.isTick);
@@ -653,12 +657,11 @@ bool MainWindow::startUp(const QString &commandLine) {
   // file dialog, the settings and a recovery record, which outlive that folder.
   if (!name.isEmpty())
     name = QFileInfo(name).absoluteFilePath();
-  ctx_.handOverFileName = name;
 
   ctx_.startingUp = false;
   source_->relayout();
   files_->newSong();
-  files_->openHandOver();
+  files_->openHandOver(name);
   return true;
 }
 

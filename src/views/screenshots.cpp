@@ -6,6 +6,7 @@
 #include "views/main_window.h"
 #include "views/options/options_dialog.h"
 #include "views/player/player_panel.h"
+#include "views/problems/import_report_window.h"
 #include "views/problems/problem_list_window.h"
 #include "views/property/property_window.h"
 #include "views/score/score_editor_window.h"
@@ -65,6 +66,9 @@ bool SaveScreenshots(MainWindow &frame, const QString &directory) {
   ok = SaveGrab(frame.propertyWindow(), dir, "property_window.png") && ok;
   ok = SaveGrab(frame.playerPanel(), dir, "player_panel.png") && ok;
   ok = SaveDialogs(frame, dir) && ok;
+  // A MIDI file opened at start-up also shows what its import did.
+  if (ImportReportWindow *report = frame.importReport(); report && report->isVisible())
+    ok = SaveGrab(report, dir, "import_report.png") && ok;
   // A song SMD cannot hold also shows the list of what a save would refuse.
   if (!FindSaveProblems(ctx.song, 1).empty()) {
     frame.showProblems();

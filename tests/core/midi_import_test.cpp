@@ -361,6 +361,30 @@ TEST(ImportReport, RecordsWhatFittingDidToEachNote) {
   EXPECT_TRUE(std::none_of(listed.begin(), listed.end(), IsMinorChange));
 }
 
+TEST(ImportReport, MovedVoicesAreListedWithTheirChannelAndPointAtTheirElement) {
+  ImportReport report;
+  MidiImportOptions options;
+  options.chords = ChordHandling::Spread;
+  options.report = &report;
+  Song song;
+  EmptyPartsForImport(song);
+  MidiImporter importer(song, options);
+  for (int key : {60, 64, 67})
+    importer.ImportNoteEvent(1, key, 100, 480);
+  for (int key : {60, 64, 67})
+    importer.ImportNoteEvent(1, key, 0, 960);
+  importer.finish();
+  AppendEndMarkers(song);
+  EXPECT_EQ(Describe(song, 1) + " | " + Describe(song, 2) + " | " + Describe(song, 3),
+            "0:4 67:4 | 0:4 60:4 | 0:4 64:4");
+  std::vector<std::string> moved;
+  for (const ImportChange &c : ListedImportChanges(report))
+    if (c.kind == ImportChangeKind::MovedToPart)
+      moved.push_back(std::to_string(c.part) + " " + std::to_string(c.key) + " " +
+                      std::to_string(c.element) + " " + ImportChangeText(c));
+  EXPECT_EQ(moved, (std::vector<std::string>{"1 60 1 パート 2 へ", "1 64 1 パート 3 へ"}));
+}
+
 TEST(ImportReport, ListsByPartThenPosition) {
   ImportReport report;
   for (const auto &[part, tick] : std::vector<std::pair<int, int>>{{11, 0}, {2, 960}, {2, 0}})

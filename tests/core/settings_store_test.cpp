@@ -337,9 +337,11 @@ TEST_F(SettingsFile, FirstSaveOfAStoreWritesEveryKey) {
   // The sound keys appear only once they are chosen.
   EXPECT_EQ(valueOf("MidiOutput"), "<missing>");
   EXPECT_EQ(valueOf("SoundFont"), "<missing>");
+  EXPECT_EQ(valueOf("MidiChords"), "<missing>");
+  EXPECT_EQ(valueOf("MidiKeepDrums"), "<missing>");
 }
 
-TEST_F(SettingsFile, SoundKeysRoundTripAndOtherKeysSurvive) {
+TEST_F(SettingsFile, PlatformKeysRoundTripAndOtherKeysSurvive) {
   writeIni({"isTick=True", "Unknown=kept"});
   Settings s;
   pipora::SettingsStore store(path());
@@ -347,12 +349,22 @@ TEST_F(SettingsFile, SoundKeysRoundTripAndOtherKeysSurvive) {
   EXPECT_TRUE(s.isTick);
   s.midiOutput = "FLUID Synth";
   s.soundFont = "/usr/share/sounds/sf2/音色.sf2";
+  s.midiChords = ChordHandling::Last;
+  s.midiKeepDrums = true;
   ASSERT_TRUE(store.saveChanges(s, kScreen).ok());
   EXPECT_EQ(valueOf("Unknown"), "kept");
+  EXPECT_EQ(valueOf("MidiChords"), "last");
   Settings again;
   pipora::SettingsStore(path()).load(again, kScreen);
   EXPECT_EQ(again.midiOutput.toStdString(), "FLUID Synth");
   EXPECT_EQ(again.soundFont.toStdString(), "/usr/share/sounds/sf2/音色.sf2");
+  EXPECT_EQ(again.midiChords, ChordHandling::Last);
+  EXPECT_TRUE(again.midiKeepDrums);
+  // A name this version does not know keeps the default.
+  writeIni({"MidiChords=all"});
+  Settings unknown;
+  pipora::SettingsStore(path()).load(unknown, kScreen);
+  EXPECT_EQ(unknown.midiChords, ChordHandling::Spread);
 }
 
 TEST_F(SettingsFile, ALockHeldByAnotherEditorKeepsTheFileAsItWas) {

@@ -18,7 +18,9 @@
 #include "views/options/tone_grid.h"
 #include "views/position_text.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -114,6 +116,7 @@ private slots:
   void leftButtonSoundsMiddleCUntilReleased();
   void checkBoxRoundTripsThroughTheIniFile_data();
   void checkBoxRoundTripsThroughTheIniFile();
+  void midiChoicesRoundTripAndReachTheImport();
   void redoItemFollowsMultiLevelUndo();
   void damagedToneNamesStillGiveAWorkingDialog();
   void pageDownScrollsThePanel();
@@ -488,6 +491,7 @@ void tst_options_dialog::cancelRestoresAuditionedTones() {
   e.session.midi().replaceBackend(std::move(backend));
   for (int n = 1; n <= kUserParts; ++n)
     e.song.part(n).tone = n; // something other than the default everywhere
+  const auto recorded = e.settings.tones;
   {
     OptionsDialog dialog(e.ctx, *e.prompts, e.frame.get());
     dialog.show();
@@ -507,10 +511,10 @@ void tst_options_dialog::cancelRestoresAuditionedTones() {
     recorder.clear();
     QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
   }
-  for (int n = 1; n <= kUserParts; ++n) {
+  for (int n = 1; n <= kUserParts; ++n)
     QCOMPARE(e.song.part(n).tone, n);
-    QCOMPARE(e.settings.tones[n - 1], n);
-  }
+  // The song holds the tones; the settings record takes them only at exit.
+  QCOMPARE(e.settings.tones, recorded);
   const QList<RecordedMidiEvent> restored = ProgramChanges(recorder);
   QCOMPARE(restored.size(), kUserParts);
   for (int n = 1; n <= kUserParts; ++n) {
@@ -590,6 +594,32 @@ void tst_options_dialog::checkBoxRoundTripsThroughTheIniFile() {
   again.start();
   OptionsDialog dialog(again.ctx, *again.prompts, again.frame.get());
   QCOMPARE(dialog.checkBox(key)->isChecked(), !builtIn);
+}
+
+void tst_options_dialog::midiChoicesRoundTripAndReachTheImport() {
+  {
+    Editor e;
+    e.start();
+    OptionsDialog dialog(e.ctx, *e.prompts, e.frame.get());
+    dialog.show();
+    // Chords spread over free parts and drums left out until chosen otherwise.
+    QCOMPARE(dialog.chordChoices()->checkedButton()->text(), QString("空きパートに分ける"));
+    QCOMPARE(dialog.drumChoices()->checkedId(), 0);
+    QTest::mouseClick(dialog.chordChoices()->button(1), Qt::LeftButton, {}, QPoint(8, 8));
+    QTest::mouseClick(dialog.drumChoices()->button(1), Qt::LeftButton, {}, QPoint(8, 8));
+    QCOMPARE(dialog.chordChoices()->checkedId(), 1);
+    dialog.accept();
+    QCOMPARE(e.session.options().import.chords, ChordHandling::Top);
+    QVERIFY(e.session.options().import.keepDrums);
+    QVERIFY(e.frame->close());
+  }
+  QCOMPARE(IniValue("MidiChords"), QString("top"));
+  QCOMPARE(IniValue("MidiKeepDrums"), QString("True"));
+  Editor again;
+  again.start();
+  OptionsDialog dialog(again.ctx, *again.prompts, again.frame.get());
+  QCOMPARE(dialog.chordChoices()->checkedButton()->text(), QString("最高音"));
+  QCOMPARE(dialog.drumChoices()->checkedId(), 1);
 }
 
 void tst_options_dialog::redoItemFollowsMultiLevelUndo() {

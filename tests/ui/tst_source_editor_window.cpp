@@ -464,7 +464,10 @@ void tst_source_editor_window::dropOpensByExtension() {
   QCOMPARE(e.prompts->warnings, QStringList());
   QCOMPARE(e.song.part(1).count, 2);
   QCOMPARE(e.frame->windowTitle(), smz + " - PiporaPad");
-  QVERIFY(e.ctx.handOverFileName.isEmpty());
+  // The name was handed to that one open: the Open command asks again.
+  e.prompts->openNames << QString();
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.prompts->openRequests.size(), 1);
 }
 
 void tst_source_editor_window::header() {

@@ -19,7 +19,8 @@ enum class ImportChangeKind {
   SplitTied,     // written as tied pieces: amount = number of pieces
   DroppedShort,  // shorter than a sixteenth once snapped: amount = its ticks
   ShortenedTail, // a tail under a sixteenth was left off: amount = ticks left off
-  MovedToPart,   // a voice of a chord or an overlap: amount = the part it went to,
+  MovedToPart,   // a voice of a chord or an overlap, listed with its channel's part:
+                 // amount = the part it went to, element = its element there,
                  // amount2 = its channel
   NoPartLeft,    // an inner voice dropped: no free part was left for it
 };

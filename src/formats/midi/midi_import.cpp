@@ -127,6 +127,7 @@ MidiImporter::MidiImporter(Song &song, const MidiImportOptions &options)
   for (Channel &ch : channels_) {
     ch.soundingSince.fill(-1);
     ch.pendingCut.fill(-1);
+    ch.pendingMove.fill(-1);
   }
 }
 
@@ -205,8 +206,9 @@ void MidiImporter::finish() {
     const SplitNote &n = notes[static_cast<std::size_t>(noteOf[i])];
     const bool on = e.velocity > 0;
     if (on && options_.report != nullptr && n.part != n.channel) {
+      // Listed with the channel's part, where the note would have been.
       ImportChange c;
-      c.part = n.part != 0 ? n.part : n.channel;
+      c.part = n.channel;
       c.tick = n.on;
       c.key = n.key;
       c.kind = n.part != 0 ? ImportChangeKind::MovedToPart
@@ -214,6 +216,10 @@ void MidiImporter::finish() {
                            : ImportChangeKind::DroppedChord;
       c.amount = n.part != 0 ? n.part : 0;
       c.amount2 = n.channel;
+      if (n.part != 0 && n.key >= 0 && n.key < 128)
+        channels_[static_cast<std::size_t>(n.part - 1)]
+            .pendingMove[static_cast<std::size_t>(n.key)] =
+            static_cast<int>(options_.report->changes.size());
       options_.report->changes.push_back(c);
       if (n.part == 0)
         options_.report->original.push_back({n.channel, n.key, n.on, n.off});
@@ -422,6 +428,12 @@ void MidiImporter::RecordNote(int channel, int key, int noteNumber, std::int64_t
   const int pending = ch.pendingCut[static_cast<std::size_t>(key)];
   if (pending >= 0 && report.changes[static_cast<std::size_t>(pending)].tick == ch.rawOn)
     report.changes[static_cast<std::size_t>(pending)].element = w.firstElement;
+  // A voice moved here points at the element it became.
+  if (int &moved = ch.pendingMove[static_cast<std::size_t>(key)]; moved >= 0) {
+    if (report.changes[static_cast<std::size_t>(moved)].tick == ch.rawOn)
+      report.changes[static_cast<std::size_t>(moved)].element = w.firstElement;
+    moved = -1;
+  }
   const auto add = [&](ImportChangeKind kind, std::int64_t amount, std::int64_t amount2 = 0) {
     ImportChange c = base;
     c.kind = kind;

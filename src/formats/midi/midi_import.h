@@ -122,6 +122,7 @@ private:
     std::int64_t rawOn = 0;         // the current note's start in the file
     std::array<std::int64_t, 128> soundingSince{}; // file time of each sounding key, -1 none
     std::array<int, 128> pendingCut{};             // change waiting for the key's note-off
+    std::array<int, 128> pendingMove{};            // a voice moved here, waiting for its element
   };
 
   struct Written {

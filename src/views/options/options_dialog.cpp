@@ -60,6 +60,8 @@ constexpr CheckBoxRow kFileBoxes[] = {
      "SMDファイルに保存できない音域の音符も入力できるようにする(&E)"},
     {"isSaveTone", &Settings::isSaveTone, "SMDファイルを保存する時に音色も保存する(&S)"},
     {"isLongFile", &Settings::isLongFile, "長いファイル名に対応する(&L)"},
+};
+constexpr CheckBoxRow kMidiBoxes[] = {
     {"isAuto", &Settings::isAuto, "MIDIファイルを読み込むときに音域を自動調整する(&T)"},
     {"is3", &Settings::is3, "MIDIファイルを読み込むときに3連符を認識する(&3)"},
 };
@@ -80,6 +82,10 @@ constexpr std::array<ShortcutRow, kShortCutCount> kShortcutRows = {{
     {"タイにする"},
     {"小節演奏する"},
 }};
+
+// 和音の扱い, in the order of ChordHandling.
+constexpr const char *kChordCaptions[] = {"最後の音", "最高音", "空きパートに分ける"};
+constexpr const char *kChordNames[] = {"chordsLast", "chordsTop", "chordsSpread"};
 
 constexpr int kMiddleC = 60;
 
@@ -128,6 +134,7 @@ OptionsDialog::OptionsDialog(AppContext &ctx, Prompts &prompts, QWidget *parent)
   column->addWidget(buildUndoFrame());
   column->addWidget(buildDisplayFrame());
   column->addWidget(buildFileFrame());
+  column->addWidget(buildMidiFrame());
   column->addWidget(buildSoundFrame());
   column->addWidget(buildShortcutFrame());
   column->addStretch(1);
@@ -282,6 +289,40 @@ QWidget *OptionsDialog::buildFileFrame() {
   return frame;
 }
 
+QWidget *OptionsDialog::buildMidiFrame() {
+  QGroupBox *frame = Frame(QStringLiteral("MIDIファイルの読み込み"), "midiFrame", this);
+  auto *layout = new QVBoxLayout(frame);
+  for (const CheckBoxRow &row : kMidiBoxes)
+    addCheckBox(layout, QString::fromLatin1(row.key), QString::fromUtf8(row.caption),
+                ctx_.settings.*row.field);
+  auto *grid = new QGridLayout;
+  grid->addWidget(new QLabel(QStringLiteral("和音の扱い"), frame), 0, 0);
+  chordChoices_ = new QButtonGroup(frame);
+  for (int i = 0; i < 3; ++i) {
+    auto *choice = new QRadioButton(QString::fromUtf8(kChordCaptions[i]), frame);
+    choice->setObjectName(QString::fromLatin1(kChordNames[i]));
+    chordChoices_->addButton(choice, i);
+    grid->addWidget(choice, 0, i + 1);
+  }
+  grid->addWidget(new QLabel(QStringLiteral("ドラム（チャンネル10）"), frame), 1, 0);
+  drumChoices_ = new QButtonGroup(frame);
+  const char *drumCaptions[] = {"読み込まない", "パート10に読み込む"};
+  for (int i = 0; i < 2; ++i) {
+    auto *choice = new QRadioButton(QString::fromUtf8(drumCaptions[i]), frame);
+    choice->setObjectName(i == 0 ? QStringLiteral("drumsLeftOut") : QStringLiteral("drumsKept"));
+    drumChoices_->addButton(choice, i);
+    grid->addWidget(choice, 1, i + 1);
+  }
+  grid->setColumnStretch(4, 1);
+  layout->addLayout(grid);
+  layout->addWidget(
+      Hint(QStringLiteral("空きパートに分けると、和音や重なった音のうち一番高い音はチャンネルの"
+                          "パートに残り、ほかの音は使われていないパートに移ります。"
+                          "ドラムのパートは保存すると音程のある音として演奏されます。"),
+           frame));
+  return frame;
+}
+
 QWidget *OptionsDialog::buildSoundFrame() {
   QGroupBox *frame = Frame(QStringLiteral("音源"), "soundFrame", this);
   auto *grid = new QGridLayout(frame);
@@ -367,6 +408,8 @@ void OptionsDialog::showSettings() {
   for (int i = 0; i < kShortCutCount; ++i)
     shortcutBoxes_[static_cast<std::size_t>(i)]->showValue(
         ctx_.settings.shortcuts[static_cast<std::size_t>(i)]);
+  chordChoices_->button(static_cast<int>(ctx_.settings.midiChords))->setChecked(true);
+  drumChoices_->button(ctx_.settings.midiKeepDrums ? 1 : 0)->setChecked(true);
   chosenSoundFont_ = ctx_.settings.soundFont;
   soundFontBox_->setText(chosenSoundFont_);
   fillOutputs();
@@ -420,8 +463,7 @@ void OptionsDialog::onTonePressed(int program, Qt::MouseButton button) {
     return;
   auditionRunning_ = true;
   const int part = selectedPart();
-  ctx_.song.part(part).tone = program;
-  ctx_.settings.tones[static_cast<std::size_t>(part - 1)] = program;
+  ctx_.session.setTone(part, program);
   toneGrid_->setHighlighted(program);
   MidiOutput *midi = &ctx_.session.midi();
   outputWasOpen_ = midi->isOpen();
@@ -509,6 +551,9 @@ bool OptionsDialog::applyControls() {
   copyBoxes(kUndoBoxes);
   copyBoxes(kDisplayBoxes);
   copyBoxes(kFileBoxes);
+  copyBoxes(kMidiBoxes);
+  ctx_.settings.midiChords = static_cast<ChordHandling>(chordChoices_->checkedId());
+  ctx_.settings.midiKeepDrums = drumChoices_->checkedId() == 1;
 
   ApplySpellings(ctx_.settings.doReMi, keyboard_->names());
 
@@ -541,10 +586,8 @@ void OptionsDialog::accept() {
 void OptionsDialog::reject() {
   if (auditionRunning_)
     onToneReleased(-1, Qt::LeftButton);
-  for (int n = 1; n <= kUserParts; ++n) {
-    ctx_.song.part(n).tone = tonesAtOpening_[static_cast<std::size_t>(n - 1)];
-    ctx_.settings.tones[static_cast<std::size_t>(n - 1)] = ctx_.song.part(n).tone;
-  }
+  for (int n = 1; n <= kUserParts; ++n)
+    ctx_.session.setTone(n, tonesAtOpening_[static_cast<std::size_t>(n - 1)]);
   if (MidiOutput *midi = &ctx_.session.midi()) {
     const bool wasOpen = midi->isOpen();
     if (!wasOpen)

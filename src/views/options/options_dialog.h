@@ -1,7 +1,7 @@
 #pragma once
 // "PiporaPad - その他の設定": tones with audition, time signature and anacrusis, the
-// accidental spellings, undo, display and file options, the sound output and the shortcut
-// keys, in one scrolling panel. Tone presses and shortcut keys take effect at once (Cancel
+// accidental spellings, undo, display, file and MIDI import options, the sound output and the
+// shortcut keys, in one scrolling panel. Tone presses and shortcut keys take effect at once (Cancel
 // gives the tones back, not the shortcuts); everything else waits for OK.
 #include "settings/tone_names.h"
 
@@ -51,6 +51,9 @@ public:
   QPushButton *okButton() const { return okButton_; }
   QPushButton *cancelButton() const { return cancelButton_; }
   QScrollArea *scrollArea() const { return scrollArea_; }
+  // 和音の扱い by ChordHandling; the drums: 0 left out, 1 read into part 10.
+  QButtonGroup *chordChoices() const { return chordChoices_; }
+  QButtonGroup *drumChoices() const { return drumChoices_; }
   QComboBox *outputSelector() const { return outputSelector_; }
   QLineEdit *soundFontBox() const { return soundFontBox_; }
   QPushButton *soundFontButton() const { return soundFontButton_; }
@@ -72,6 +75,7 @@ private:
   QWidget *buildUndoFrame();
   QWidget *buildDisplayFrame();
   QWidget *buildFileFrame();
+  QWidget *buildMidiFrame();
   QWidget *buildSoundFrame();
   QWidget *buildShortcutFrame();
   QCheckBox *addCheckBox(QVBoxLayout *layout, const QString &settingKey, const QString &caption,
@@ -106,6 +110,8 @@ private:
   QLineEdit *anacrusisBox_ = nullptr;
   AccidentalKeyboard *keyboard_ = nullptr;
   std::map<QString, QCheckBox *> checkBoxes_;
+  QButtonGroup *chordChoices_ = nullptr;
+  QButtonGroup *drumChoices_ = nullptr;
   QComboBox *outputSelector_ = nullptr;
   QLineEdit *soundFontBox_ = nullptr;
   QPushButton *soundFontButton_ = nullptr;

@@ -20,6 +20,8 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
+#include <tuple>
 
 namespace pipora {
 namespace {
@@ -29,6 +31,7 @@ constexpr int kStripHeight = 64;
 constexpr int kLabelWidth = 40;
 const QColor kOriginalColour(90, 150, 230);
 const QColor kFittedColour(230, 120, 30);
+const QColor kMovedColour(40, 170, 80);
 
 // Sorts numbers as numbers.
 class ReportRow : public QTreeWidgetItem {
@@ -85,8 +88,9 @@ ImportReportWindow::ImportReportWindow(QWidget *parent) : QDialog(parent) {
           qOverload<>(&QWidget::update));
   auto *legend = new QLabel(
       QStringLiteral("<span style='color:%1'>■</span> MIDIファイルの音符　"
+                     "<span style='color:%3'>■</span> 別のパートへ移した音符　"
                      "<span style='color:%2'>□</span> SMDの音符 (読み込んで合わせたあと)")
-          .arg(kOriginalColour.name(), kFittedColour.name()),
+          .arg(kOriginalColour.name(), kFittedColour.name(), kMovedColour.name()),
       this);
   legend->setObjectName("pianoRollLegend");
   auto *roll = new QWidget(this);
@@ -185,11 +189,16 @@ void PianoRollStrips::setNotes(const ImportReport &report, const Song &song) {
     }
     return parts_[static_cast<std::size_t>(stripOf[static_cast<std::size_t>(part)])];
   };
+  // The voices moved to a free part, by where they went.
+  std::set<std::tuple<int, std::int64_t, int>> moved;
+  for (const ImportChange &c : report.changes)
+    if (c.kind == ImportChangeKind::MovedToPart)
+      moved.emplace(static_cast<int>(c.amount), c.tick, c.key);
   for (const OriginalNote &n : report.original) {
     if (n.part < 1 || n.part > kUserParts)
       continue;
     Strip &s = strip(n.part);
-    s.original.push_back({n.on, n.off, n.key});
+    s.original.push_back({n.on, n.off, n.key, moved.contains({n.part, n.on, n.key})});
     end_ = std::max(end_, n.off);
   }
   for (int p = 1; p <= kUserParts; ++p) {
@@ -251,7 +260,7 @@ void PianoRollStrips::paintEvent(QPaintEvent *) {
     const int h = std::max(2, static_cast<int>(keyHeight));
     for (const Bar &b : s.original)
       p.fillRect(QRect(xOf(b.on), y(b.key), std::max(1, xOf(b.off) - xOf(b.on)), h),
-                 kOriginalColour);
+                 b.moved ? kMovedColour : kOriginalColour);
     p.setPen(QPen(kFittedColour, 1.5));
     p.setBrush(Qt::NoBrush);
     for (const Bar &b : s.fitted)

@@ -1,7 +1,8 @@
 #pragma once
 // What fitting a MIDI file to SMD parts did, after an import: a summary line, the list of
 // changes (sortable, copyable as tab-separated text) and a piano-roll strip per part with
-// the file's notes in one colour and the notes the song now holds drawn over them. Selecting
+// the file's notes in one colour (the voices moved to another part in a second) and the
+// notes the song now holds drawn over them. Selecting
 // a row scrolls the strips to its note.
 #include "formats/midi/import_report.h"
 #include "model/song.h"
@@ -65,6 +66,7 @@ private:
   struct Bar {
     std::int64_t on, off;
     int key;
+    bool moved = false; // a voice moved here from its channel's part
   };
   struct Strip {
     int part = 0;

@@ -560,19 +560,9 @@ void ScoreEditorWindow::refreshFeedback() {
 }
 
 void ScoreEditorWindow::openDroppedFiles(const QStringList &files) {
-  if (files.isEmpty())
-    return;
-  const QString name = files.first();
-  const QString extension = name.right(3).toLower();
-  const char *item = extension == QLatin1String("smd") || extension == QLatin1String("smz")
-                         ? "OpenItem"
-                     : extension == QLatin1String("mid") ? "OpenMidiItem"
-                                                         : nullptr;
-  if (item == nullptr)
-    return;
-  ctx_.handOverFileName = name;
-  triggerItem(item);
-  ctx_.handOverFileName.clear();
+  // The first file only, opened by its extension as one named on the command line.
+  if (!files.isEmpty())
+    emit fileDropped(files.first());
 }
 
 // --- undo --------------------------------------------------------------------------------

@@ -94,6 +94,8 @@ public:
 signals:
   // After every full redraw: the player draws its play-position line again.
   void redrawn();
+  // A file dropped on the score: the frame opens it by its extension.
+  void fileDropped(const QString &path);
 
 protected:
   void resizeEvent(QResizeEvent *event) override;

@@ -1,5 +1,6 @@
 #include "views/source/source_editor_window.h"
 
+#include "editing/source_list_edits.h"
 #include "model/keymap.h"
 #include "model/source_line.h"
 #include "model/vocabulary.h"
@@ -231,17 +232,9 @@ bool SourceEditorWindow::listKeyDown(QKeyEvent *event) {
 }
 
 void SourceEditorWindow::enterOnList() {
-  Song &song = ctx_.song;
-  const int part = song.currentPart;
-  Part &p = song.part(part);
-  const int row = noteList_->currentRow();
-  if (row == p.count) {
-    if (p.count > 0) {
-      const NoteEntry before = p.notes[static_cast<std::size_t>(p.count - 1)];
-      InsertNote(song, part, p.count, before.noteNumber, before.length, before.pitch);
-    } else {
-      InsertNote(song, part, p.count, 0, "", "");
-    }
+  const int part = ctx_.song.currentPart;
+  if (noteList_->currentRow() == ctx_.song.part(part).count) {
+    ctx_.session.edit([part](Song &song) { return OpenLineAtEnd(song, part); });
     showPartInList(part);
     pendingInsertion_ = true;
   }
@@ -250,19 +243,12 @@ void SourceEditorWindow::enterOnList() {
 }
 
 void SourceEditorWindow::insertOnList() {
-  Song &song = ctx_.song;
-  const int part = song.currentPart;
-  Part &p = song.part(part);
+  const int part = ctx_.song.currentPart;
   const int row = noteList_->currentRow();
-  if (row >= 0 && row < p.count) {
-    const NoteEntry copy = p.notes[static_cast<std::size_t>(row)];
-    InsertNote(song, part, row, copy.noteNumber, copy.length, copy.pitch);
-    p.cursor = row;
-  }
+  ctx_.session.edit([part, row](Song &song) { return CopyLineBefore(song, part, row); });
   showPartInList(part);
   enterOnList();
   pendingInsertion_ = true;
-  ctx_.session.setDirty(true);
 }
 
 // --- the pitch and length boxes --------------------------------------------------------
@@ -311,13 +297,13 @@ bool SourceEditorWindow::lengthBoxKey(QKeyEvent *event) {
 }
 
 void SourceEditorWindow::escapeFromBox(bool lengthBox) {
-  Song &song = ctx_.song;
-  Part &p = currentPartRef();
+  const int part = ctx_.song.currentPart;
+  const int count = ctx_.song.part(part).count;
   const int row = noteList_->currentRow();
-  const bool nextIsEnd = row + 1 == p.count;
-  if (pendingInsertion_ && (!lengthBox || nextIsEnd) && row >= 0 && row < p.count) {
-    DeleteNote(song, song.currentPart, row);
-    showPartInList(song.currentPart);
+  const bool nextIsEnd = row + 1 == count;
+  if (pendingInsertion_ && (!lengthBox || nextIsEnd) && row >= 0 && row < count) {
+    ctx_.session.edit([part, row](Song &song) { return TakeBackLine(song, part, row); });
+    showPartInList(part);
     ctx_.session.refreshScoreLists();
   }
   focusList();
@@ -326,40 +312,13 @@ void SourceEditorWindow::escapeFromBox(bool lengthBox) {
 }
 
 void SourceEditorWindow::commitEntry() {
-  Song &song = ctx_.song;
-  const int part = song.currentPart;
-  Part &p = song.part(part);
-  const int at = std::clamp(p.cursor, 0, p.count);
-  NoteEntry &e = p.notes[static_cast<std::size_t>(at)];
-
-  int noteNumber = NoteNumberFromText(pitchBox_->text().toStdString());
-  if (noteNumber == -1) {
-    const int octave = static_cast<int>(std::floor(e.noteNumber / 12.0)) - 1;
-    pitchBox_->setText(pitchBox_->text() +
-                       QString::number(octave > 1 ? octave : rememberedOctave_));
-    noteNumber = NoteNumberFromText(pitchBox_->text().toStdString());
-  }
-  const QString pitchText = pitchBox_->text();
-  if (!pitchText.isEmpty()) {
-    e.pitch = pitchText.left(pitchText.size() - 1).toStdString();
-    e.noteNumber = static_cast<std::int16_t>(std::max(noteNumber, 0));
-  }
-  const std::string length = lengthBox_->text().toStdString();
-  if (IsKnownLength(length))
-    e.length = length;
-  else if (!length.empty())
-    e.length = std::string(kUnknownLength);
-  if (e.length.empty())
-    e.length = "4";
-  if (e.pitch.empty())
-    e.pitch = "R";
-
-  p.cursor = at + 1;
+  const int part = ctx_.song.currentPart;
+  const SourceEntry entry{pitchBox_->text().toStdString(), lengthBox_->text().toStdString()};
+  const int octave = rememberedOctave_;
+  ctx_.session.edit([&](Song &song) { return ReplaceLine(song, part, entry, octave); });
   showPartInList(part);
-  EnsureScoreCapacity(song, part);
   ctx_.session.refreshScoreLists();
   ctx_.session.reportSongChange();
-  ctx_.session.setDirty(true);
   pendingInsertion_ = false;
 }
 
