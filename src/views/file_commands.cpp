@@ -136,9 +136,7 @@ bool FileCommands::saveSmd(bool overwriteConfirmed) {
     return saveSmdAs();
   }
   const QString path = ctx_.session.path();
-  if (!overwriteConfirmed && ctx_.session.wouldReplaceAnotherFile(path) &&
-      frame_.prompts().questionDefaultNo(
-          parentWidget(), QFileInfo(path).fileName() + Text(kAlreadyExistsQuestion)) != Answer::Yes)
+  if (!overwriteConfirmed && !confirmReplacing(path))
     return false;
   frame_.updateCaption();
   if (const Status saved = ctx_.session.save(); !saved) {
@@ -149,6 +147,15 @@ bool FileCommands::saveSmd(bool overwriteConfirmed) {
   }
   rememberRecent(path);
   return true;
+}
+
+// A file the song did not come from and was not written to is replaced only when the user
+// says so; No is the default.
+bool FileCommands::confirmReplacing(const QString &path) {
+  return !ctx_.session.wouldReplaceAnotherFile(path) ||
+         frame_.prompts().questionDefaultNo(parentWidget(), QFileInfo(path).fileName() +
+                                                                Text(kAlreadyExistsQuestion)) ==
+             Answer::Yes;
 }
 
 QString FileCommands::askSavePath(FileDialogRequest request) {
@@ -216,13 +223,15 @@ bool FileCommands::openMidi(const QString &handedOver) {
   return true;
 }
 
-bool FileCommands::saveMidi() {
+bool FileCommands::saveMidi(bool overwriteConfirmed) {
   ctx_.session.syncNoteLists();
   frame_.propertyWindow()->commitToSong();
   if (ctx_.session.path().isEmpty())
     return saveMidiAs();
   frame_.updateCaption();
   const QString path = WithLastThreeReplaced(ctx_.session.path(), "mid");
+  if (!overwriteConfirmed && !confirmReplacing(path))
+    return false;
   if (const Status written = ctx_.session.exportMidi(path); !written) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, written.failure(), FileAccess::Write);
     return false;
@@ -241,7 +250,7 @@ bool FileCommands::saveMidiAs() {
   if (path.isEmpty())
     return false;
   ctx_.session.setPath(WithLastThreeReplaced(path, "smd"));
-  return saveMidi();
+  return saveMidi(true); // the dialog asked about an existing file
 }
 
 void FileCommands::dumpEventList() {

@@ -26,7 +26,8 @@ public:
   // An item of "最近使ったファイル": opened by its extension; a file that is gone is said so
   // and taken off the list.
   bool openRecent(const QString &path);
-  bool saveMidi();
+  // `overwriteConfirmed`: the save dialog already asked about replacing an existing file.
+  bool saveMidi(bool overwriteConfirmed = false);
   bool saveMidiAs();
   void dumpEventList();
 
@@ -46,6 +47,7 @@ private:
   void showCheckFailure(int part, int element, const QString &message);
   QWidget *parentWidget() const;
   void rememberRecent(const QString &path);
+  bool confirmReplacing(const QString &path);
 
   AppContext &ctx_;
   MainWindow &frame_;

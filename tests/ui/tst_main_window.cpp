@@ -92,6 +92,7 @@ private slots:
 
   void openMidiImportsAndNamesSmd();
   void importedSongAsksBeforeReplacingAnUnrelatedSmd();
+  void exportAsksBeforeReplacingAnUnrelatedMidi();
   void openMidiUnreadableKeepsSong();
   void saveMidiWritesBesideSmd();
   void saveMidiAsAsksBeforeOverwrite();
@@ -719,6 +720,35 @@ void tst_main_window::importedSongAsksBeforeReplacingAnUnrelatedSmd() {
   QVERIFY(ReadBytes(smd).startsWith("\x1b$D"));
   e.frame->action("SaveItem")->trigger();
   QCOMPARE(e.prompts->questionsAsked, QStringList({question, question}));
+}
+
+// The same for a MIDI export beside the song over a file it neither came from nor went to;
+// the file the song was imported from is its own.
+void tst_main_window::exportAsksBeforeReplacingAnUnrelatedMidi() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 60, "4");
+  QTemporaryDir dir;
+  e.session.setPath(dir.filePath("song.smd"));
+  const QString mid = dir.filePath("song.mid");
+  WriteBytes(mid, "keep me");
+  const QString question = QStringLiteral("song.mid は既に存在します。上書きしますか？");
+  e.frame->action("SaveMidiItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({question}));
+  QCOMPARE(ReadBytes(mid), QByteArray("keep me"));
+  e.prompts->answers << Answer::Yes;
+  e.frame->action("SaveMidiItem")->trigger();
+  QVERIFY(ReadBytes(mid).startsWith("MThd"));
+  e.frame->action("SaveMidiItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked.size(), 2);
+
+  WriteBytes(dir.filePath("tune.mid"), TwoNoteMidi());
+  e.session.setDirty(false);
+  e.prompts->openNames << dir.filePath("tune.mid");
+  e.frame->action("OpenMidiItem")->trigger();
+  e.frame->action("SaveMidiItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked.size(), 2);
+  QVERIFY(ReadBytes(dir.filePath("tune.mid")) != TwoNoteMidi());
 }
 
 void tst_main_window::openMidiUnreadableKeepsSong() {
