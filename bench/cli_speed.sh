@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # How fast piporapad-cli converts MIDI files, against two well-known converters, whole process
 # against whole process as /usr/bin/time sees it:
-#  1. CPU time (user + system) of `convert BIG.mid OUT.smd --fit` on a 1 MB file of 100,000
+#  1. CPU time (user + system) of `convert BIG.mid OUT.smd --fit` on a 1 MB file of 112,000
 #     notes (made by make_big_smf.py) against `midicsv BIG.mid` writing its CSV;
 #  2. wall time of `convert SMALL.mid OUT.mid` on a small real file against MuseScore 3's
 #     command-line export `mscore3 -o OUT.mid SMALL.mid` (Debian package musescore3, needed
@@ -56,7 +56,7 @@ works "$cli" convert big.mid big.smd --fit
 works midicsv big.mid
 cli_cpu=$(best_of "$cpu" "$cli" convert big.mid big.smd --fit)
 csv_cpu=$(best_of "$cpu" midicsv big.mid)
-echo "convert 1 MB, 100,000 notes --fit: ${cli_cpu} ms CPU; midicsv: ${csv_cpu} ms CPU;" \
+echo "convert 1 MB, 112,000 notes --fit: ${cli_cpu} ms CPU; midicsv: ${csv_cpu} ms CPU;" \
   "ratio $(python3 -c "print(round($cli_cpu / $csv_cpu, 2))") (goal: at most 1)"
 
 works "$cli" convert "$small" small.smd --fit

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Writes a Standard MIDI File of about 1 MB for the import benchmark: format 1, division 480,
-a conductor track and 16 tracks of one channel each, 100,000 notes in all (6,250 per channel),
-plain lengths and eighth-note triplets, some rests and overlaps, no running status.
+a conductor track and 16 tracks of one channel each, 112,000 notes in all (7,000 per channel),
+plain lengths and eighth-note triplets, some rests and some notes overlapping the next by
+a sixteenth, no running status.
 Deterministic: the same file every time.  Usage: make_big_smf.py OUT.mid"""
 import random
 import sys
 
-NOTES_PER_CHANNEL = 6250
+NOTES_PER_CHANNEL = 7000
 LENGTHS = [120, 240, 240, 480, 480, 960]
 
 
@@ -32,9 +33,9 @@ def conductor():
 
 
 def channel_track(channel, rng):
-    data = bytearray(b"\x00" + bytes([0xC0 | channel, channel * 5]))
-    data += b"\x00" + bytes([0xB0 | channel, 7, 100])
-    pending = 0
+    # (time, order, bytes): at one time note-offs go before note-ons, as a sequencer writes.
+    events = []
+    time = 0
     written = 0
     while written < NOTES_PER_CHANNEL:
         if written % 50 == 0 and written + 3 <= NOTES_PER_CHANNEL:
@@ -43,10 +44,22 @@ def channel_track(channel, rng):
             durations = [rng.choice(LENGTHS)]
         for ticks in durations:
             key = rng.randint(40, 95)
-            data += var_len(pending) + bytes([0x90 | channel, key, rng.randint(60, 127)])
-            data += var_len(ticks) + bytes([0x80 | channel, key, 64])
-            pending = 240 if rng.random() < 0.1 else 0  # an occasional rest
+            events.append((time, 1, bytes([0x90 | channel, key, rng.randint(60, 127)])))
+            events.append((time + ticks, 0, bytes([0x80 | channel, key, 64])))
+            time += ticks
+            roll = rng.random()
+            if roll < 0.1:
+                time += 240                                 # an occasional rest
+            elif roll < 0.15 and ticks >= 240:
+                time -= 60                                  # the next note overlaps this one
             written += 1
+    events.sort(key=lambda e: (e[0], e[1]))
+    data = bytearray(b"\x00" + bytes([0xC0 | channel, channel * 5]))
+    data += b"\x00" + bytes([0xB0 | channel, 7, 100])
+    last = 0
+    for at, _, message in events:
+        data += var_len(at - last) + message
+        last = at
     data += b"\x00\xFF\x2F\x00"
     return chunk(b"MTrk", bytes(data))
 

@@ -1,4 +1,4 @@
-// Importing a 1 MB Standard MIDI File (100,000 notes over 16 channels, written by
+// Importing a 1 MB Standard MIDI File (112,000 notes over 16 channels, written by
 // bench/make_big_smf.py) and exporting a 16 x 10,000-note song, side by side with midicsv
 // turning the same file into text. Prints the ratio of our full import to midicsv.
 #include "formats/midi/smf_reader.h"

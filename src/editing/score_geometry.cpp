@@ -291,9 +291,14 @@ int ScaledScrollValue(int value, int oldUnit, int newUnit, ScrollRange range) {
 
 std::optional<int> FollowCursorScroll(int tick, int quarterWidth, int scrollX, int surfaceWidth,
                                       ScrollRange range) {
-  const int usable = surfaceWidth - kClefMargin;
-  const double along = tick / double{kTicksPerQuarter} * quarterWidth;
-  const double g = along - kClefMargin;
+  return FollowCursorScrollAt(tick / double{kTicksPerQuarter} * quarterWidth, kClefMargin, scrollX,
+                              surfaceWidth, range);
+}
+
+std::optional<int> FollowCursorScrollAt(double along, int margin, int scrollX, int surfaceWidth,
+                                        ScrollRange range) {
+  const int usable = surfaceWidth - margin;
+  const double g = along - margin;
   std::optional<int> value;
   auto setValue = [&](int v) {
     value = v;

@@ -136,6 +136,9 @@ int ScaledScrollValue(int value, int oldUnit, int newUnit, ScrollRange range);
 // The new horizontal scroll value that keeps the cursor tick in view, if it must move.
 std::optional<int> FollowCursorScroll(int tick, int quarterWidth, int scrollX, int surfaceWidth,
                                       ScrollRange range);
+// The same for a cursor at `along` pixels from tick 0, right of a row start `margin` wide.
+std::optional<int> FollowCursorScrollAt(double along, int margin, int scrollX, int surfaceWidth,
+                                        ScrollRange range);
 
 // The current part as the score editor carries it in part 1's header (0 reads as 1).
 int ScoreCurrentPart(const Song &song);

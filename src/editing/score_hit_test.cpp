@@ -1,16 +1,19 @@
 #include "editing/score_hit_test.h"
 
+#include "model/vocabulary.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace pipora {
 namespace {
 
-constexpr int kLowestNote = 45;
-constexpr int kHighestNote = 90;
+constexpr int kLowestNote = kSmdLowestNote;
+constexpr int kHighestNote = kSmdHighestNote;
 constexpr int kStaffBottomLine = kStaffTopLine + 4 * kStaffLineGap;
 // A head is hit a little beyond its ink, so that small heads stay easy to point at.
 constexpr int kHeadReach = 7;
@@ -32,7 +35,7 @@ ElementBox EngravedBox(const EngravedNote &n, const ScoreNote &s, const Engravin
   b.centreX = n.x + m.headLeft + m.headWidth / 2;
   if (GlyphRow(s.duration) < 0)
     return b;
-  b.drawn = true;
+  b.drawn = !n.hidden;
   if (!n.isNote) {
     b.left = n.x;
     b.right = n.x + m.headLeft + m.headWidth;
@@ -53,8 +56,8 @@ ElementBox EngravedBox(const EngravedNote &n, const ScoreNote &s, const Engravin
 }
 
 std::vector<ElementBox> EngravedBoxes(const Song &song, int part, const ScoreHitView &view,
-                                      const StaffLabelTable &table, const EngravingMetrics &m) {
-  const EngravedPart laid = LayOutPart(song, part, view.engraving, table, m);
+                                      const ScoreSheet &sheet, const EngravingMetrics &m) {
+  const EngravedPart laid = LayOutPart(song, part, view.engraving, sheet, m);
   const std::vector<ScoreNote> &score = song.part(part).score;
   std::vector<ElementBox> boxes;
   boxes.reserve(laid.notes.size());
@@ -127,8 +130,24 @@ int PartAtY(int y, int staffDistance, int scrollY) {
 
 ScoreHit HitTestScore(const Song &song, const ScoreHitView &view, const StaffLabelTable &table,
                       const EngravingMetrics &metrics, int x, int y) {
-  return HitTestPart(song, view, table, metrics,
-                     PartAtY(y, view.engraving.staffDistance, view.scrollY), x, y);
+  int part = PartAtY(y, view.engraving.staffDistance, view.scrollY);
+  if (!view.classic && view.sheet) {
+    // The row holding y; above the first shown row its part, below the last its part.
+    const int sheetY = y + view.scrollY;
+    int first = 0, last = 0;
+    for (int p = 1; p <= kUserParts; ++p)
+      if (view.sheet->row(p).shown) {
+        first = first == 0 ? p : first;
+        last = p;
+      }
+    part = view.sheet->partAtY(sheetY);
+    if (part == 0 && first > 0) {
+      const SheetRow &top = view.sheet->row(first);
+      part = sheetY < top.top + top.band.top ? first : last;
+    }
+    part = std::max(part, 1);
+  }
+  return HitTestPart(song, view, table, metrics, part, x, y);
 }
 
 ScoreHit HitTestPart(const Song &song, const ScoreHitView &view, const StaffLabelTable &table,
@@ -139,10 +158,15 @@ ScoreHit HitTestPart(const Song &song, const ScoreHitView &view, const StaffLabe
   if (view.engraving.quarterWidth <= 0 || pt.scoreHeader.count < 0 ||
       static_cast<int>(pt.score.size()) <= pt.scoreHeader.count)
     return hit;
+  std::optional<ScoreSheet> own;
+  if (!view.classic && !view.sheet)
+    own.emplace(SheetFor(song, view.engraving, table, metrics));
+  const ScoreSheet *sheet = view.sheet ? view.sheet : own ? &*own : nullptr;
   const std::vector<ElementBox> boxes = view.classic
                                             ? ClassicBoxes(song, hit.part, view, table, metrics)
-                                            : EngravedBoxes(song, hit.part, view, table, metrics);
-  const int dy = y - PartTop(hit.part, view.engraving.staffDistance, view.scrollY);
+                                            : EngravedBoxes(song, hit.part, view, *sheet, metrics);
+  const int dy = y - (view.classic ? PartTop(hit.part, view.engraving.staffDistance, view.scrollY)
+                                   : PartTop(*sheet, hit.part, view.scrollY));
   double nearest = std::numeric_limits<double>::infinity();
   for (const ElementBox &b : boxes) {
     const double distance = std::abs(x - b.centreX);

@@ -13,6 +13,8 @@ struct ScoreHitView {
   EngravingView engraving; // zoom, horizontal scroll and width, as the drawing lays out
   int scrollY = 0;
   bool classic = false; // one glyph cell per note at its start tick
+  // Where the engraved drawing put things; laid out afresh for the song when none is given.
+  const ScoreSheet *sheet = nullptr;
 };
 
 struct ScoreHit {

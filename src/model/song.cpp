@@ -79,6 +79,7 @@ void ResetParts(Song &song) {
     ResetPart(song.part(n));
   song.ticksPerBeat = kTicksPerQuarter;
   song.beatsPerMeasure = 4;
+  song.display = ScoreDisplay{};
 }
 
 void EnsureCapacity(Song &song, int part) {

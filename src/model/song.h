@@ -2,6 +2,7 @@
 // The one open melody: 16 user parts, the clipboard (17) and the backup slot (18),
 // each kept twice, as a note list with length codes and as a score list with ticks.
 #include "model/note_texts.h"
+#include "model/score_display.h"
 
 #include <array>
 #include <cstdint>
@@ -87,6 +88,7 @@ struct Song {
   bool dirty = false;
   // Highest usable index shared by every part's lists; grows by 10, never shrinks.
   int capacity = kInitialCapacity;
+  ScoreDisplay display;
 
   Part &part(int n) { return parts[static_cast<std::size_t>(n)]; }
   const Part &part(int n) const { return parts[static_cast<std::size_t>(n)]; }
@@ -98,7 +100,7 @@ struct Song {
 };
 
 // Empties the user's parts and the clipboard (start tick 0, EndMarker alone) and resets the time
-// signature. The backup slot is left alone.
+// signature and the score's display choices. The backup slot is left alone.
 void ResetParts(Song &song);
 
 bool InsertNote(Song &song, int part, int position, int noteNumber, std::string_view length,

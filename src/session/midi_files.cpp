@@ -22,6 +22,8 @@ Report<Song> ImportMidiBytes(const QByteArray &bytes, const MidiImportOptions &o
   QByteArray log;
   SmfTempoMap tempos;
   Report<Song> imported = ImportSmf(span, options, kept, &log, &tempos);
+  // An imported song often spreads a few voices over many channels.
+  imported.value.display.hideEmptyParts = true;
   if (options.chooseSpeed) {
     const ImportSpeed speed = FitSpeed(imported.value, LongestHeldRate(tempos));
     if (options.report != nullptr)

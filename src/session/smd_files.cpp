@@ -35,6 +35,10 @@ Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptio
   if (options.isSaveTone && !options.snapshotMode)
     LoadTones(song, path);
   if (!options.snapshotMode) {
+    song.display = ScoreDisplay{};
+    LoadScoreDisplay(song, path);
+  }
+  if (!options.snapshotMode) {
     song.fileName = path.toStdString();
     song.dirty = false;
   }
@@ -47,6 +51,7 @@ Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool
   // The melody is safe on disk; a tone store that cannot be written does not undo that.
   if (isSaveTone)
     (void)SaveTones(song, path);
+  (void)SaveScoreDisplay(song, path);
   song.dirty = false;
   return Ok{};
 }

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QLockFile>
 
+#include <algorithm>
+
 namespace pipora {
 
 QString ToneStorePath() {
@@ -41,6 +43,68 @@ Status SaveTones(const Song &song, const QString &smdPath) {
   const QString section = ToneSection(smdPath);
   for (int n = 1; n <= kUserParts; ++n)
     ini->setValue(section, QString::number(n), QString::number(song.part(n).tone));
+  return ini->save(ToneStorePath());
+}
+
+namespace {
+
+QString ClefKey(int part) {
+  return QStringLiteral("clef%1").arg(part);
+}
+
+} // namespace
+
+void LoadScoreDisplay(Song &song, const QString &smdPath) {
+  song.display.clefs.fill(Clef::Automatic);
+  song.display.key.reset();
+  Result<IniFile> ini = IniFile::Load(ToneStorePath());
+  if (!ini)
+    return;
+  const QString section = ToneSection(smdPath);
+  for (int n = 1; n <= kUserParts; ++n) {
+    const QString clef = ini->readString(section, ClefKey(n), QString());
+    song.display.clefs[static_cast<std::size_t>(n)] = clef == QLatin1String("bass") ? Clef::Bass
+                                                      : clef == QLatin1String("treble")
+                                                          ? Clef::Treble
+                                                          : Clef::Automatic;
+  }
+  QString key = ini->readString(section, QStringLiteral("key"), QString());
+  const bool minor = key.endsWith(QLatin1Char('m'));
+  if (minor)
+    key.chop(1);
+  bool ok = false;
+  const int fifths = key.toInt(&ok);
+  if (ok && fifths >= -7 && fifths <= 7)
+    song.display.key = KeySignature{fifths, minor};
+}
+
+Status SaveScoreDisplay(const Song &song, const QString &smdPath) {
+  Result<IniFile> ini = IniFile::Load(ToneStorePath());
+  if (!ini)
+    return ini.failure();
+  const QString section = ToneSection(smdPath);
+  const auto &clefs = song.display.clefs;
+  const auto &key = song.display.key;
+  const bool automatic =
+      !key && std::all_of(clefs.begin(), clefs.end(), [](Clef c) { return c == Clef::Automatic; });
+  // Nothing chosen for a file the store does not know: the store is left as it is.
+  if (automatic && !ini->hasSection(section))
+    return Ok{};
+  auto put = [&](const QString &name, const QString &value) {
+    if (value.isEmpty())
+      ini->removeKey(section, name);
+    else
+      ini->setValue(section, name, value);
+  };
+  for (int n = 1; n <= kUserParts; ++n) {
+    const Clef clef = clefs[static_cast<std::size_t>(n)];
+    put(ClefKey(n), clef == Clef::Bass     ? QStringLiteral("bass")
+                    : clef == Clef::Treble ? QStringLiteral("treble")
+                                           : QString());
+  }
+  put(QStringLiteral("key"),
+      key ? QString::number(key->fifths) + (key->minor ? QStringLiteral("m") : QString())
+          : QString());
   return ini->save(ToneStorePath());
 }
 

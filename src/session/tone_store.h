@@ -22,4 +22,10 @@ void LoadTones(Song &song, const QString &smdPath);
 // Writes the tones of the user's parts under the file's section, keeping everything else.
 Status SaveTones(const Song &song, const QString &smdPath);
 
+// The score's clefs and key for the file, kept in the same section ("clef1".."clef16":
+// "treble" or "bass"; "key": the signature's fifths and "m" for minor, e.g. "-3" or "-1m");
+// what is not stored stays automatic.
+void LoadScoreDisplay(Song &song, const QString &smdPath);
+Status SaveScoreDisplay(const Song &song, const QString &smdPath);
+
 } // namespace pipora

@@ -73,6 +73,7 @@ constexpr std::array kViewItems = {
     MenuItemRow{"ExtendNoteItem", "[＋]音符間隔を広げる(&E)", nullptr},
     MenuItemRow{"NarrowChItem", "[▲]段間隔を狭くする(&A)", nullptr},
     MenuItemRow{"ExtendChItem", "[▼]段間隔を広げる(&X)", nullptr},
+    MenuItemRow{"HideEmptyPartsItem", "空のパートを隠す", nullptr},
     kSeparator,
     MenuItemRow{"FontItem", "フォントの設定(&F)...", nullptr},
     MenuItemRow{"ToneItem", "その他の設定(&O)...", nullptr},

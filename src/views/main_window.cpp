@@ -150,7 +150,7 @@ void MainWindow::createMenus() {
   action("UndoItem")->setEnabled(false);
   action("SmafItem")->setEnabled(false);
   for (const char *name : {"ShowScrItem", "ShowSrcItem", "ShowPropertyItem", "ShowPlaypannelItem",
-                           "minuteItem", "tickItem"})
+                           "minuteItem", "tickItem", "HideEmptyPartsItem"})
     action(name)->setCheckable(true);
   action("minuteItem")->setChecked(true);
   connect(menu("ViewMenu"), &QMenu::aboutToShow, this, &MainWindow::refreshViewMenu);
@@ -213,6 +213,11 @@ void MainWindow::connectCommands() {
   connect(action("CascadeItem"), &QAction::triggered, this, &MainWindow::cascadeWindows);
   connect(action("minuteItem"), &QAction::triggered, this, [this] { showTimeMode(false); });
   connect(action("tickItem"), &QAction::triggered, this, [this] { showTimeMode(true); });
+  // Display only: the score lays itself out again, the song stays as saved.
+  connect(action("HideEmptyPartsItem"), &QAction::triggered, this, [this](bool on) {
+    ctx_.song.display.hideEmptyParts = on;
+    ctx_.session.reportSongChange();
+  });
   connect(action("FontItem"), &QAction::triggered, this, &MainWindow::chooseSourceFont);
   connect(action("ToneItem"), &QAction::triggered, this,
           [this] { OptionsDialog(ctx_, *prompts_, this).exec(); });
@@ -225,6 +230,7 @@ void MainWindow::refreshViewMenu() {
   action("ShowSrcItem")->setChecked(isChildVisible(source_));
   action("ShowPropertyItem")->setChecked(isChildVisible(props_));
   action("ShowPlaypannelItem")->setChecked(isChildVisible(player_));
+  action("HideEmptyPartsItem")->setChecked(ctx_.song.display.hideEmptyParts);
 }
 
 void MainWindow::toggleChild(QWidget *child) {

@@ -168,6 +168,7 @@ void tst_main_window::menuItems_data() {
       {"ViewMenu", "ExtendNoteItem", "[＋]音符間隔を広げる(&E)", ""},
       {"ViewMenu", "NarrowChItem", "[▲]段間隔を狭くする(&A)", ""},
       {"ViewMenu", "ExtendChItem", "[▼]段間隔を広げる(&X)", ""},
+      {"ViewMenu", "HideEmptyPartsItem", "空のパートを隠す", ""},
       {"ViewMenu", "FontItem", "フォントの設定(&F)...", ""},
       {"ViewMenu", "ToneItem", "その他の設定(&O)...", ""},
       {"HelpMenu", "HelpItem", "目次(&H)...", "F1"},
@@ -209,11 +210,26 @@ void tst_main_window::menuOrderWithSeparators() {
   QCOMPARE(names("FileMenu"), QStringList({"NewItem", "OpenItem", "SaveItem", "SaveAsItem", "-",
                                            "OpenMidiItem", "SaveMidiItem", "SaveAsMidiItem",
                                            "SmafItem", "-", "RecentMenu", "-", "ExitItem"}));
-  QCOMPARE(names("ViewMenu"),
-           QStringList({"ShowScrItem", "ShowSrcItem", "ShowPropertyItem", "ShowPlaypannelItem",
-                        "ShowProblemsItem", "-", "HorizonItem", "CascadeItem", "-", "minuteItem",
-                        "tickItem", "-", "NarrowNoteItem", "ExtendNoteItem", "NarrowChItem",
-                        "ExtendChItem", "-", "FontItem", "ToneItem"}));
+  QCOMPARE(names("ViewMenu"), QStringList({"ShowScrItem",
+                                           "ShowSrcItem",
+                                           "ShowPropertyItem",
+                                           "ShowPlaypannelItem",
+                                           "ShowProblemsItem",
+                                           "-",
+                                           "HorizonItem",
+                                           "CascadeItem",
+                                           "-",
+                                           "minuteItem",
+                                           "tickItem",
+                                           "-",
+                                           "NarrowNoteItem",
+                                           "ExtendNoteItem",
+                                           "NarrowChItem",
+                                           "ExtendChItem",
+                                           "HideEmptyPartsItem",
+                                           "-",
+                                           "FontItem",
+                                           "ToneItem"}));
   QCOMPARE(names("EditMenu").count("-"), 5);
 }
 

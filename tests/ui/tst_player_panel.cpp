@@ -293,7 +293,7 @@ void tst_player_panel::playLineDrawsScrollsAndErases() {
 
   // Past the right margin the score scrolls a page less 96 pixels and the marker is -1000.
   const int value = scroll->value();
-  const int farTick = (width - 49 + value - 6) * 480 / score->quarterWidth + 480;
+  const int farTick = score->sheet().tickAtX(width - 49 + value - 6) + 480;
   QCOMPARE(line.movePlayLine(960, farTick), -1000);
   QCOMPARE(scroll->value(), value + width - 96);
   QVERIFY(!line.drawnX().has_value());

@@ -10,13 +10,14 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace pipora;
@@ -38,8 +39,18 @@ void FillUnsavableSong(Song &song) {
 }
 
 QString Cell(ProblemListWindow *list, int row, int column) {
-  auto *tree = list->findChild<QTreeWidget *>("problemList");
-  return tree && tree->topLevelItem(row) ? tree->topLevelItem(row)->text(column) : QString();
+  auto *tree = list->findChild<QTreeView *>("problemList");
+  return tree ? tree->model()->index(row, column).data().toString() : QString();
+}
+
+// What the report list shows in `row`, `column`: its text, or its sort value with UserRole.
+QVariant At(QTreeView *list, int row, int column, int role = Qt::DisplayRole) {
+  return list->model()->index(row, column).data(role);
+}
+
+void SelectRow(QTreeView *list, int row) {
+  list->selectionModel()->select(list->model()->index(row, 0),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 } // namespace
@@ -158,8 +169,8 @@ void tst_problem_list::rowMenuFitsOnlyThatProblemAsOneUndoStep() {
   QCOMPARE(list->rowCount(), 2);
 
   // A right click on the second row (part 3's lone pair) makes it the row the menu acts on.
-  auto *tree = list->findChild<QTreeWidget *>("problemList");
-  const QPoint onRow = tree->visualItemRect(tree->topLevelItem(1)).center();
+  auto *tree = list->findChild<QTreeView *>("problemList");
+  const QPoint onRow = tree->visualRect(tree->model()->index(1, 0)).center();
   emit tree->customContextMenuRequested(onRow);
   QMenu *menu = list->rowMenu();
   QTRY_VERIFY(menu->isVisible());
@@ -198,7 +209,7 @@ void tst_problem_list::rowMenuCopiesTheSelectedRows() {
   QCOMPARE(lines[0], QString("パート\t位置\t音符\t内容"));
   QVERIFY(lines[1].startsWith("CH3\t"));
   // Without a selection: every row.
-  list->findChild<QTreeWidget *>("problemList")->clearSelection();
+  list->findChild<QTreeView *>("problemList")->clearSelection();
   list->copyAction()->trigger();
   QCOMPARE(QApplication::clipboard()->text().trimmed().split('\n').size(), 3);
   list->hide();
@@ -216,37 +227,41 @@ void tst_problem_list::midiImportShowsItsReport() {
   QVERIFY(report && report->isVisible());
   QVERIFY(report->summary()->text().contains("音を書き込み"));
   QVERIFY(report->summary()->text().contains("テンポ「"));
-  QTreeWidget *list = report->list();
-  QVERIFY(list->topLevelItemCount() > 100);
+  QTreeView *list = report->list();
+  const int count = list->model()->rowCount();
+  QVERIFY(count > 100);
   // By part, then position, until the user sorts.
-  for (int r = 1; r < list->topLevelItemCount(); ++r)
-    QVERIFY(list->topLevelItem(r - 1)->data(0, Qt::UserRole).toInt() <=
-            list->topLevelItem(r)->data(0, Qt::UserRole).toInt());
+  for (int r = 1; r < count; ++r)
+    QVERIFY(At(list, r - 1, 0, Qt::UserRole).toInt() <= At(list, r, 0, Qt::UserRole).toInt());
   // A strip per part that has notes, wide enough for the whole song.
   QVERIFY(report->strips()->partCount() >= 2);
   QVERIFY(report->strips()->width() > 1000);
 
   // Sorted by key, numbers compare as numbers.
   list->sortByColumn(3, Qt::AscendingOrder);
-  for (int r = 1; r < list->topLevelItemCount(); ++r)
-    QVERIFY(list->topLevelItem(r - 1)->text(3).toInt() <= list->topLevelItem(r)->text(3).toInt());
+  for (int r = 1; r < count; ++r)
+    QVERIFY(At(list, r - 1, 3).toString().toInt() <= At(list, r, 3).toString().toInt());
 
   // Copy: the header and the selected rows as tab-separated lines.
   list->clearSelection();
-  list->topLevelItem(0)->setSelected(true);
-  list->topLevelItem(2)->setSelected(true);
+  SelectRow(list, 0);
+  SelectRow(list, 2);
   report->copySelection();
   const QStringList lines = QApplication::clipboard()->text().trimmed().split('\n');
   QCOMPARE(lines.size(), 3);
   QCOMPARE(lines[0], QString("パート\t要素\t位置\tキー\t内容"));
   QCOMPARE(lines[1].split('\t').size(), 5);
+  QCOMPARE(lines[2], QStringList({At(list, 2, 0).toString(), At(list, 2, 1).toString(),
+                                  At(list, 2, 2).toString(), At(list, 2, 3).toString(),
+                                  At(list, 2, 4).toString()})
+                         .join('\t'));
 
   // Selecting a late note scrolls the strips to it.
   list->sortByColumn(2, Qt::DescendingOrder);
   list->clearSelection();
-  list->topLevelItem(0)->setSelected(true);
+  SelectRow(list, 0);
   QVERIFY(report->stripArea()->horizontalScrollBar()->value() > 0);
-  QCOMPARE(report->strips()->marker(), list->topLevelItem(0)->data(2, Qt::UserRole).toLongLong());
+  QCOMPARE(report->strips()->marker(), At(list, 0, 2, Qt::UserRole).toLongLong());
 
   // Scrolling the list in time order takes the strips along to its top row.
   report->resize(900, 560);
@@ -258,7 +273,8 @@ void tst_problem_list::midiImportShowsItsReport() {
   rows->setValue(rows->maximum());
   const int atEnd = strip->value();
   QVERIFY(atEnd > 0);
-  QCOMPARE(report->strips()->marker(), list->itemAt(0, 0)->data(2, Qt::UserRole).toLongLong());
+  QCOMPARE(report->strips()->marker(),
+           list->indexAt(QPoint(0, 0)).siblingAtColumn(2).data(Qt::UserRole).toLongLong());
   rows->setValue(rows->maximum() / 2);
   QVERIFY(strip->value() < atEnd);
   rows->setValue(0);

@@ -123,7 +123,9 @@ private slots:
     QCOMPARE(QApplication::topLevelWidgets().size() <= 1, true);
   }
 
+  // The classic drawing: tick 0 at x = 48, a quarter quarterWidth wide.
   void songThatFitsStartsAt48() {
+    settings_->isClassicScore = true;
     Song s;
     sample::SetPart(s, 1, {{65, "4"}, {65, "4"}}); // F4: the head in the first space
     sample::Finish(s);
@@ -141,6 +143,7 @@ private slots:
   }
 
   void pickupStaysInViewAndTheBarAtTickZeroIsDrawn() {
+    settings_->isClassicScore = true;
     Song s;
     sample::SetPart(s, 1, {{65, "4"}, {65, "4"}, {65, "4"}});
     for (int p = 1; p <= kPartSlots; ++p)
@@ -224,14 +227,15 @@ private slots:
     score().isActive = false;
     if (score().cursorShown)
       score().drawCursor();
-    const int top = PartTop(1, score().staffDistance, score().scrollY);
-    const QPoint head(48 + 50 + 8, top + kMiddleCLine - 18);
-    const QPoint paper(48 + 50 + 30, top + kMiddleCLine - 30);
+    const int top = PartTop(score().sheet(), 1, score().scrollY);
+    const int second = static_cast<int>(score().sheet().xOfTick(480)) - score().scrollX;
+    const QPoint head(second + 8, top + kMiddleCLine - 18);
+    const QPoint paper(second + 30, top + kMiddleCLine - 30);
     QVERIFY(ink(head.x(), head.y()) < 100);
     QCOMPARE(ink(paper.x(), paper.y()), 255);
     header().cursor = 1;
     score().drawCursor();
-    const QRgb cursor = score().surfaceImage().pixel(48 + 50 - 1, top + kCursorTop + 2);
+    const QRgb cursor = score().surfaceImage().pixel(second - 1, top + kCursorTop + 2);
     QVERIFY2(qBlue(cursor) > 180 && qRed(cursor) < 100, qPrintable(QString::number(cursor, 16)));
     score().drawCursor();
     header().selStart = 1;
@@ -364,11 +368,12 @@ private slots:
   void scrollRangesFollowTheSong() {
     load(sample::LongSong(2, 400));
     const ScrollRange h = score().horizontalRange();
-    QCOMPARE(h.minimum, -48);
+    // The first note stands right of the clef, key and time signature.
+    QCOMPARE(h.minimum, -score().sheet().headerWidth());
     QVERIFY(h.maximum > 0);
     QCOMPARE(score().horizontalScrollBar()->minimum(), h.minimum);
     QCOMPARE(score().verticalScrollBar()->maximum(),
-             std::max(0, score().staffDistance * 15 + 244 - score().surface()->height()));
+             std::max(0, score().sheet().height() - score().surface()->height()));
     // End moves the cursor off the view: the view follows it.
     key(Qt::Key_End);
     QVERIFY(score().scrollX > 0);
@@ -509,7 +514,9 @@ private slots:
     QCOMPARE(song().part(1).score[2].noteNumber, 66);
     QCOMPARE(session_->player().previewKey(1), 66);
     QVERIFY(song().dirty);
-    dragAcross(e4, e4 + QPoint(0, 42), Qt::AltModifier); // an octave down
+    // The sharp now standing before the head moves it right: it is taken where it is drawn.
+    const QPoint fSharp = head(1, 2);
+    dragAcross(fSharp, fSharp + QPoint(0, 42), Qt::AltModifier); // an octave down
     QCOMPARE(song().part(1).score[2].noteNumber, 54);
     ctx_->action("UndoItem2")->trigger();
     QCOMPARE(song().part(1).score[2].noteNumber, 66);

@@ -1,6 +1,9 @@
 #include "editing/engraving/accidentals.h"
 
+#include "editing/engraving/key_signature.h"
 #include "editing/engraving/staff_band.h"
+
+#include <cmath>
 
 #include <algorithm>
 #include <utility>
@@ -17,15 +20,21 @@ Accidental AlterationOf(int noteNumber, const StaffLabelTable &table) {
   return Accidental::Natural;
 }
 
-// What each staff position carries so far in the current measure; untouched lines are natural.
+// What each staff position carries so far in the current measure; untouched lines carry the
+// key signature's alteration.
 class MeasureState {
 public:
+  explicit MeasureState(int keyFifths) : keyFifths_(keyFifths) {}
   void clear() { lines_.clear(); }
   Accidental at(double position) const {
     for (const auto &[p, a] : lines_)
       if (p == position)
         return a;
-    return Accidental::Natural;
+    const int step = ((static_cast<int>(std::lround(position / 6)) % 7) + 7) % 7;
+    const int alteration = KeyAlteration(keyFifths_, step);
+    return alteration > 0   ? Accidental::Sharp
+           : alteration < 0 ? Accidental::Flat
+                            : Accidental::Natural;
   }
   void set(double position, Accidental a) {
     for (auto &[p, held] : lines_)
@@ -37,6 +46,7 @@ public:
   }
 
 private:
+  int keyFifths_ = 0;
   std::vector<std::pair<double, Accidental>> lines_;
 };
 
@@ -51,7 +61,8 @@ bool IsTiedContinuation(std::span<const ScoreNote> score, int j) {
 }
 
 std::vector<Accidental> PrintedAccidentals(std::span<const ScoreNote> score, int first, int last,
-                                           int measureTicks, const StaffLabelTable &table) {
+                                           int measureTicks, const StaffLabelTable &table,
+                                           int keyFifths) {
   const int size = static_cast<int>(score.size());
   first = std::clamp(first, 0, size);
   last = std::clamp(last, first - 1, size - 1);
@@ -65,7 +76,7 @@ std::vector<Accidental> PrintedAccidentals(std::span<const ScoreNote> score, int
   int j = first;
   while (j > 0 && measureOf(j - 1) == measureOf(first))
     --j;
-  MeasureState state;
+  MeasureState state(keyFifths);
   int measure = measureOf(j);
   for (; j <= last; ++j) {
     const ScoreNote &note = score[static_cast<std::size_t>(j)];

@@ -101,7 +101,10 @@ std::vector<BeamGroup> FindBeamGroups(std::span<const ScoreNote> score, int firs
       --j;
   while (j <= last) {
     if (const int t = TripletGroupStart(score, j); t == j) {
-      AddTripletBeams(score, j, groups);
+      // A group that a bar line cuts (notes off the beat grid) keeps its flags.
+      if (MeasureOfTick(At(score, j).start, measureTicks) ==
+          MeasureOfTick(At(score, j + 2).start, measureTicks))
+        AddTripletBeams(score, j, groups);
       j += 3;
       continue;
     }

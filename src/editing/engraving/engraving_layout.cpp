@@ -10,6 +10,8 @@ namespace {
 constexpr int kMiddleLine = kStaffTopLine + 2 * kStaffLineGap;
 constexpr int kHeadHalfHeight = 6;
 constexpr int kBracketHook = 6;
+// From a head's centre to beyond its accidental, with a pixel of air.
+constexpr int kAccidentalClearance = 12;
 // A triplet bracket clears the staff and the notes by this much.
 constexpr int kBracketClearance = 8;
 
@@ -18,18 +20,54 @@ bool HasStem(int duration) {
   return row > 0; // halves and shorter; whole notes (row 0) have none
 }
 
+int SurfaceX(const ScoreSheet &sheet, int tick, int scrollX) {
+  return RoundHalfEven(sheet.xOfTick(tick) - scrollX);
+}
+
 // The range of elements whose drawing may reach the surface.
-std::pair<int, int> VisibleRange(const Part &pt, const EngravingView &view) {
+std::pair<int, int> VisibleRange(const Part &pt, const EngravingView &view,
+                                 const ScoreSheet &sheet) {
   const int count = pt.scoreHeader.count;
-  const double leftTick = std::floor((view.scrollX + kClefMargin - kCellWidth) *
-                                     double{kTicksPerQuarter} / view.quarterWidth);
-  int first = FirstElementAtOrAfter(pt, static_cast<int>(std::clamp(leftTick, -2.0e9, 2.0e9))) - 1;
+  const int leftTick = sheet.tickAtX(view.scrollX + sheet.headerWidth() - kCellWidth);
+  int first = FirstElementAtOrAfter(pt, leftTick) - 1;
   first = std::max(first, 0);
   int last = first;
-  while (last < count && XOfTick(pt.score[static_cast<std::size_t>(last)].start, view.quarterWidth,
-                                 view.scrollX) < view.width + kCellWidth)
+  while (last < count && SurfaceX(sheet, pt.score[static_cast<std::size_t>(last)].start,
+                                  view.scrollX) < view.width + kCellWidth)
     ++last;
   return {first, last};
+}
+
+// Measures holding rests only show one whole-bar rest in their middle.
+void MarkWholeBarRests(EngravedPart &out, std::span<const ScoreNote> score, int measureTicks,
+                       const ScoreSheet &sheet, int scrollX, const EngravingMetrics &m) {
+  if (measureTicks <= 0)
+    return;
+  auto &notes = out.notes;
+  for (std::size_t a = 0; a < notes.size();) {
+    const int bar = MeasureOfTick(notes[a].start, measureTicks);
+    std::size_t b = a;
+    bool restsOnly = true;
+    while (b < notes.size() && MeasureOfTick(notes[b].start, measureTicks) == bar) {
+      restsOnly = restsOnly && notes[b].isRest;
+      ++b;
+    }
+    const long long barStart = static_cast<long long>(bar) * measureTicks;
+    const ScoreNote &last = score[static_cast<std::size_t>(notes[b - 1].index)];
+    const bool whole = restsOnly && notes[a].start == barStart &&
+                       last.start + last.duration == barStart + measureTicks;
+    if (whole) {
+      for (std::size_t k = a; k < b; ++k)
+        notes[k].hidden = true;
+      EngravedNote &rest = notes[a];
+      rest.hidden = false;
+      rest.wholeBarRest = true;
+      const double left = sheet.xOfTick(static_cast<int>(barStart)) - scrollX;
+      const double right = sheet.barLineX(static_cast<int>(barStart + measureTicks)) - scrollX;
+      rest.x = static_cast<int>(std::lround((left + right - m.restWidth) / 2));
+    }
+    a = b;
+  }
 }
 
 void LayOutStem(EngravedNote &n, const EngravingMetrics &m) {
@@ -60,11 +98,24 @@ void LayOutBeam(EngravedPart &out, const EngravedGroup &g, const EngravingMetric
   auto beamAt = [&](double x) { return span > 0 ? y0 + slope * (x - a.stemX) / span : y0; };
   // Move the whole beam away from the heads until the shortest stem is long enough.
   double shift = 0;
+  int beams = 1;
+  for (int k = g.first; k <= g.last; ++k)
+    beams = std::max(beams, notes[static_cast<std::size_t>(k)].beams);
   for (int k = g.first; k <= g.last; ++k) {
     const EngravedNote &n = notes[static_cast<std::size_t>(k)];
     const double need = m.shortestStem + (n.beams - 1) * m.beamDistance;
     const double have = dir * (beamAt(n.stemX) - n.headCentre);
     shift = std::max(shift, need - have);
+    // An accidental under the beam's slant keeps clear of it.
+    if (n.accidental != Accidental::None && k != g.first) {
+      const double right =
+          n.accidentalLeft + m.accidentalWidth[static_cast<std::size_t>(n.accidental)];
+      for (double x : {n.accidentalLeft, right}) {
+        const double reach =
+            dir * (beamAt(x) - n.headCentre) - m.beamThickness - (beams - 1) * m.beamDistance;
+        shift = std::max(shift, kAccidentalClearance - reach);
+      }
+    }
   }
   y0 += dir * shift;
   for (int k = g.first; k <= g.last; ++k) {
@@ -136,16 +187,44 @@ double FreeStemTip(int headCentre, bool stemDown, int flags, const EngravingMetr
 }
 
 EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
-                        const StaffLabelTable &table, const EngravingMetrics &m) {
+                        const StaffLabelTable &table, const EngravingMetrics &metrics) {
+  return LayOutPart(song, part, view, SheetFor(song, view, table, metrics), metrics);
+}
+
+ScoreSheet SheetFor(const Song &song, const EngravingView &view, const StaffLabelTable &table,
+                    const EngravingMetrics &metrics) {
+  SheetOptions options;
+  options.quarterWidth = view.quarterWidth;
+  options.staffDistance = view.staffDistance;
+  options.labels = view.labels;
+  return ScoreSheet(song, options, table, metrics);
+}
+
+bool StemDownAt(double headCentre) {
+  return headCentre < kMiddleLine + kStaffLineGap / 2;
+}
+
+EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
+                        const ScoreSheet &sheet, const EngravingMetrics &m) {
   EngravedPart out;
-  out.band = BandOf(view.staffDistance);
+  const SheetRow &row = sheet.row(part);
+  out.band = row.band;
+  const StaffLabelTable &table = sheet.labels();
   const Part &pt = song.part(part);
   const int count = pt.scoreHeader.count;
-  if (view.quarterWidth <= 0 || count < 0 || static_cast<int>(pt.score.size()) <= count)
+  if (!row.shown || count < 0 || static_cast<int>(pt.score.size()) <= count)
     return out;
   const std::span<const ScoreNote> score(pt.score.data(), static_cast<std::size_t>(count) + 1);
   const int measureTicks = song.measureTicks();
-  auto [lo, hi] = VisibleRange(pt, view);
+  auto [lo, hi] = VisibleRange(pt, view, sheet);
+  // Whole measures, so that a measure of rests is known as one.
+  auto measureOf = [&](int j) {
+    return MeasureOfTick(score[static_cast<std::size_t>(j)].start, measureTicks);
+  };
+  while (lo > 0 && measureOf(lo - 1) == measureOf(lo))
+    --lo;
+  while (hi < count && measureOf(hi + 1) == measureOf(hi))
+    ++hi;
   const std::vector<BeamGroup> found =
       FindBeamGroups(score, lo, hi, BeamSpanTicks(song), measureTicks);
   if (!found.empty()) {
@@ -157,7 +236,7 @@ EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
   if (const int t = TripletGroupStart(score, hi); t >= 0)
     hi = t + 2;
   const std::vector<Accidental> accidentals =
-      PrintedAccidentals(score, lo, hi, measureTicks, table);
+      PrintedAccidentals(score, lo, hi, measureTicks, table, sheet.key().fifths);
 
   double labelRight = -std::numeric_limits<double>::infinity();
   out.notes.reserve(static_cast<std::size_t>(hi - lo + 1));
@@ -166,12 +245,13 @@ EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
     EngravedNote n;
     n.index = j;
     n.start = s.start;
-    n.x = XOfTick(s.start, view.quarterWidth, view.scrollX);
+    n.x = SurfaceX(sheet, s.start, view.scrollX);
     n.isNote = s.noteNumber > 0 && GlyphRow(s.duration) >= 0;
+    n.isRest = s.noteNumber == 0 && j < count && GlyphRow(s.duration) >= 0;
     if (n.isNote) {
       n.staffPosition = StaffPosition(s.noteNumber, table);
-      n.headCentre = RoundHalfEven(kMiddleCLine - n.staffPosition);
-      n.stemDown = IsStemDown(n.staffPosition);
+      n.headCentre = HeadCentreOf(n.staffPosition, row.clef);
+      n.stemDown = StemDownAt(n.headCentre);
       n.hasStem = HasStem(s.duration);
       n.beams = BeamCount(s.duration);
       n.flags = n.beams;
@@ -188,6 +268,7 @@ EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
         n.labelShown = true;
         n.labelX = static_cast<int>(labelX);
         labelRight = labelX + m.labelWidth[static_cast<std::size_t>(pitchClass)];
+        n.labelRight = static_cast<int>(std::ceil(labelRight));
       }
     }
     out.notes.push_back(n);
@@ -195,15 +276,15 @@ EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
 
   for (const BeamGroup &bg : found) {
     EngravedGroup g{bg.first - lo, bg.last - lo, false, bg.triplet};
-    double highest = -std::numeric_limits<double>::infinity();
-    double lowest = std::numeric_limits<double>::infinity();
+    int highest = std::numeric_limits<int>::max();
+    int lowest = std::numeric_limits<int>::min();
     for (int k = g.first; k <= g.last; ++k) {
-      const double s = out.notes[static_cast<std::size_t>(k)].staffPosition;
-      highest = std::max(highest, s);
-      lowest = std::min(lowest, s);
+      const int h = out.notes[static_cast<std::size_t>(k)].headCentre;
+      highest = std::min(highest, h);
+      lowest = std::max(lowest, h);
     }
     // The note furthest from the middle line decides, as for a single note.
-    g.stemDown = IsStemDown((highest + lowest) / 2);
+    g.stemDown = StemDownAt((highest + lowest) / 2.0);
     const int groupIndex = static_cast<int>(out.groups.size());
     for (int k = g.first; k <= g.last; ++k) {
       EngravedNote &n = out.notes[static_cast<std::size_t>(k)];
@@ -221,16 +302,8 @@ EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
       LayOutTuplet(out, j - lo, m);
       j += 2;
     }
+  MarkWholeBarRests(out, score, measureTicks, sheet, view.scrollX, m);
   return out;
-}
-
-double BarLineX(const EngravedPart &part, int barTick, double defaultX,
-                const EngravingMetrics &metrics) {
-  const auto it = std::lower_bound(part.notes.begin(), part.notes.end(), barTick,
-                                   [](const EngravedNote &n, int t) { return n.start < t; });
-  if (it == part.notes.end() || it->start != barTick || it->accidental == Accidental::None)
-    return defaultX;
-  return std::min(defaultX, it->accidentalLeft - metrics.barLineRoom);
 }
 
 } // namespace pipora

@@ -1,10 +1,12 @@
 #pragma once
 // The engraved drawing of one part, laid out for the part of the song in view: heads, stems
-// and flags, beams, triplet brackets, accidentals, do-re-mi labels and room for accidentals
-// after bar lines. Pure arithmetic on the score lists: the x of every element stays the x of
-// its start tick, the head the one of its staff position; nothing here draws.
+// and flags, beams, triplet brackets, accidentals, do-re-mi labels and whole-bar rests.
+// Pure arithmetic on the score lists: the x of every element is the sheet's x of its start
+// tick, the head the one of its staff position in the part's clef; nothing here draws.
 #include "editing/engraving/accidentals.h"
 #include "editing/engraving/beam_groups.h"
+#include "editing/engraving/engraving_metrics.h"
+#include "editing/engraving/score_sheet.h"
 #include "editing/engraving/staff_band.h"
 #include "editing/score_geometry.h"
 #include "model/song.h"
@@ -14,22 +16,8 @@
 
 namespace pipora {
 
-// Sizes of the drawn symbols, in pixels (one staff space is 12).
-struct EngravingMetrics {
-  double headLeft = 2;   // the head's left edge right of the element's x
-  double headWidth = 14; // of a black head
-  double stemWidth = 1.3;
-  int stemLength = 42;   // three and a half spaces from the head's centre
-  int shortestStem = 30; // of a beamed note, to the nearest beam
-  int beamThickness = 5; // toward the heads
-  int beamDistance = 8;  // from one beam's outer edge to the next one's
-  int stubLength = 8;    // a sixteenth's part beam beside an eighth
-  int accidentalGap = 1; // between an accidental and its head
-  int barLineRoom = 3;   // between a bar line and an accidental after it
-  std::array<int, 4> accidentalWidth = {0, 8, 7, 7}; // by Accidental
-  std::array<int, 12> labelWidth{};                  // of the do-re-mi label of each pitch class
-};
-
+// The part of the sheet in view: surface x = sheet x - scrollX. The zoom makes the sheet
+// when none is given (and places the classic drawing).
 struct EngravingView {
   int quarterWidth = kDefaultQuarterWidth;
   int staffDistance = kDefaultStaffDistance;
@@ -44,6 +32,7 @@ struct EngravedNote {
   int start = 0; // tick
   int x = 0;     // the element's x (its glyph cell's left edge)
   bool isNote = false;
+  bool isRest = false; // the end element is neither
   double staffPosition = 0;
   int headCentre = 0;
   bool stemDown = false;
@@ -53,10 +42,15 @@ struct EngravedNote {
   int flags = 0;        // drawn on a lone note only
   int beams = 0;        // beams the note carries in its group
   int group = -1;       // index into EngravedPart::groups
+  // A rest alone in its measure is drawn once as a whole-bar rest in the measure's middle;
+  // the other rests of that measure are not drawn.
+  bool wholeBarRest = false;
+  bool hidden = false;
   Accidental accidental = Accidental::None;
   double accidentalLeft = 0;
   bool labelShown = false;
   int labelX = 0;
+  int labelRight = 0;
 };
 
 // One beam as the line of its outer edge between two stems; it is `thickness` pixels thick
@@ -90,12 +84,19 @@ struct EngravedPart {
 };
 
 EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
+                        const ScoreSheet &sheet, const EngravingMetrics &metrics);
+
+// The same on a sheet laid out for the whole song with the view's zoom.
+EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
                         const StaffLabelTable &table, const EngravingMetrics &metrics);
 
-// The x of the bar line at barTick: `defaultX`, moved left when the part's note starting on
-// that bar carries an accidental, so that the accidental keeps its room after the line.
-double BarLineX(const EngravedPart &part, int barTick, double defaultX,
-                const EngravingMetrics &metrics);
+// The engraved sheet for the view's zoom.
+ScoreSheet SheetFor(const Song &song, const EngravingView &view, const StaffLabelTable &table,
+                    const EngravingMetrics &metrics);
+
+// Whether a stem goes down from a head (or a beam from heads whose middle is) at this offset
+// below the part's top: from the middle line up.
+bool StemDownAt(double headCentre);
 
 // Where the stem of a lone note ends: three and a half spaces from the head (more with two
 // flags), and never short of the staff's middle line.

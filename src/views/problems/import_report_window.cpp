@@ -3,6 +3,7 @@
 #include "model/source_line.h"
 #include "model/vocabulary.h"
 #include "views/help/manual.h"
+#include "views/problems/report_tables.h"
 #include "views/problems/rows_text.h"
 
 #include <QAction>
@@ -10,12 +11,14 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QSplitter>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -33,20 +36,6 @@ const QColor kOriginalColour(90, 150, 230);
 const QColor kFittedColour(230, 120, 30);
 const QColor kMovedColour(40, 170, 80);
 
-// Sorts numbers as numbers.
-class ReportRow : public QTreeWidgetItem {
-public:
-  using QTreeWidgetItem::QTreeWidgetItem;
-  bool operator<(const QTreeWidgetItem &other) const override {
-    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-    const QVariant a = data(column, Qt::UserRole);
-    const QVariant b = other.data(column, Qt::UserRole);
-    if (a.isValid() && b.isValid())
-      return a.toLongLong() < b.toLongLong();
-    return text(column) < other.text(column);
-  }
-};
-
 } // namespace
 
 ImportReportWindow::ImportReportWindow(QWidget *parent) : QDialog(parent) {
@@ -59,22 +48,26 @@ ImportReportWindow::ImportReportWindow(QWidget *parent) : QDialog(parent) {
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   summary_->setWordWrap(true);
 
-  list_ = new QTreeWidget(this);
+  changes_ = new ImportChangesModel(this);
+  sorted_ = new QSortFilterProxyModel(this);
+  sorted_->setSourceModel(changes_);
+  sorted_->setSortRole(Qt::UserRole);
+  list_ = new QTreeView(this);
   list_->setObjectName("importChanges");
+  list_->setModel(sorted_);
   list_->setRootIsDecorated(false);
   list_->setUniformRowHeights(true);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setHeaderLabels({QStringLiteral("パート"), QStringLiteral("要素"), QStringLiteral("位置"),
-                          QStringLiteral("キー"), QStringLiteral("内容")});
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->header()->setStretchLastSection(true);
-  list_->setSortingEnabled(true);
   auto *copy = new QAction(QStringLiteral("コピー(&C)"), list_);
   copy->setShortcut(QKeySequence::Copy);
   copy->setShortcutContext(Qt::WidgetShortcut);
   list_->addAction(copy);
   list_->setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(copy, &QAction::triggered, this, &ImportReportWindow::copySelection);
-  connect(list_, &QTreeWidget::itemSelectionChanged, this, &ImportReportWindow::followSelection);
+  connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &ImportReportWindow::followSelection);
 
   connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this,
           &ImportReportWindow::followScroll);
@@ -114,24 +107,7 @@ ImportReportWindow::ImportReportWindow(QWidget *parent) : QDialog(parent) {
 void ImportReportWindow::setReport(const ImportReport &report, const Song &song) {
   summary_->setText(QString::fromStdString(ImportReportSummary(report)));
   list_->setSortingEnabled(false);
-  list_->clear();
-  QList<QTreeWidgetItem *> rows;
-  for (const ImportChange &c : ListedImportChanges(report)) {
-    const std::string at =
-        SourceLocation(static_cast<std::int32_t>(c.tick), song.ticksPerBeat, song.beatsPerMeasure);
-    auto *row =
-        new ReportRow(QStringList{QStringLiteral("CH%1").arg(c.part),
-                                  // a dropped note has no element of its own
-                                  c.element < 0 ? QStringLiteral("—") : QString::number(c.element),
-                                  QString::fromStdString(at), QString::number(c.key),
-                                  QString::fromStdString(ImportChangeText(c))});
-    row->setData(0, Qt::UserRole, c.part);
-    row->setData(1, Qt::UserRole, c.element);
-    row->setData(2, Qt::UserRole, static_cast<qlonglong>(c.tick));
-    row->setData(3, Qt::UserRole, c.key);
-    rows << row;
-  }
-  list_->addTopLevelItems(rows);
+  changes_->setChanges(ListedImportChanges(report), song.ticksPerBeat, song.beatsPerMeasure);
   // By part and position until the user sorts: no column sorts until then (turning sorting
   // on would sort by the header's indicator, the parts backwards).
   list_->header()->setSortIndicator(-1, Qt::AscendingOrder);
@@ -147,23 +123,27 @@ void ImportReportWindow::copySelection() const {
   QApplication::clipboard()->setText(selectedText());
 }
 
+std::int64_t ImportReportWindow::tickOfRow(const QModelIndex &index) const {
+  return sorted_->index(index.row(), 2).data(Qt::UserRole).toLongLong();
+}
+
 void ImportReportWindow::followSelection() {
-  const QList<QTreeWidgetItem *> rows = list_->selectedItems();
+  const QModelIndexList rows = list_->selectionModel()->selectedRows();
   if (!rows.isEmpty())
-    showTick(rows.front()->data(2, Qt::UserRole).toLongLong());
+    showTick(tickOfRow(rows.front()));
 }
 
 void ImportReportWindow::followScroll() {
   // A selected row still in view keeps the strips (keys that move the selection scroll too).
   const QRect view = list_->viewport()->rect();
-  for (QTreeWidgetItem *row : list_->selectedItems()) {
-    if (list_->visualItemRect(row).intersects(view)) {
-      showTick(row->data(2, Qt::UserRole).toLongLong());
+  for (const QModelIndex &row : list_->selectionModel()->selectedRows()) {
+    if (list_->visualRect(row).intersects(view)) {
+      showTick(tickOfRow(row));
       return;
     }
   }
-  if (const QTreeWidgetItem *top = list_->itemAt(0, 0))
-    showTick(top->data(2, Qt::UserRole).toLongLong());
+  if (const QModelIndex top = list_->indexAt(QPoint(0, 0)); top.isValid())
+    showTick(tickOfRow(top));
 }
 
 void ImportReportWindow::showTick(std::int64_t tick) {
@@ -221,11 +201,15 @@ void PianoRollStrips::setNotes(const ImportReport &report, const Song &song) {
   }
   std::sort(parts_.begin(), parts_.end(),
             [](const Strip &a, const Strip &b) { return a.part < b.part; });
+  const auto byStart = [](const Bar &a, const Bar &b) { return a.on < b.on; };
   for (Strip &s : parts_) {
+    std::stable_sort(s.original.begin(), s.original.end(), byStart);
+    std::stable_sort(s.fitted.begin(), s.fitted.end(), byStart);
     for (const auto *bars : {&s.original, &s.fitted})
       for (const Bar &b : *bars) {
         s.low = std::min(s.low, b.key);
         s.high = std::max(s.high, b.key);
+        s.longest = std::max(s.longest, b.off - b.on);
       }
     if (s.low > s.high)
       s.low = s.high = 60;
@@ -243,41 +227,64 @@ int PianoRollStrips::xOf(std::int64_t tick) const {
   return kLabelWidth + static_cast<int>(static_cast<double>(tick) * kPixelsPerTick);
 }
 
-void PianoRollStrips::paintEvent(QPaintEvent *) {
+std::int64_t PianoRollStrips::tickAt(int x) const {
+  return static_cast<std::int64_t>(static_cast<double>(x - kLabelWidth) / kPixelsPerTick);
+}
+
+template <typename DrawBar>
+void PianoRollStrips::drawVisible(const std::vector<Bar> &bars, std::int64_t longest,
+                                  std::int64_t from, std::int64_t to, DrawBar draw) const {
+  // Bars are by start: the first that may reach into the view starts a longest bar before it.
+  auto it = std::lower_bound(bars.begin(), bars.end(), from - longest,
+                             [](const Bar &b, std::int64_t tick) { return b.on < tick; });
+  for (; it != bars.end() && it->on <= to; ++it)
+    if (it->off >= from)
+      draw(*it);
+}
+
+void PianoRollStrips::paintEvent(QPaintEvent *event) {
+  // Only what the scroll area shows is drawn: a long song is a very wide widget.
+  const QRect area = event->rect();
   QPainter p(this);
-  p.fillRect(rect(), Qt::white);
-  const int measures = static_cast<int>(end_ / kTicksPerWhole) + 1;
-  for (std::size_t k = 0; k < parts_.size(); ++k) {
-    const Strip &s = parts_[k];
-    const int top = static_cast<int>(k) * kStripHeight;
+  p.fillRect(area, Qt::white);
+  const std::int64_t from = std::max<std::int64_t>(0, tickAt(area.left()) - 1);
+  const std::int64_t to = tickAt(area.right()) + 1;
+  const int firstStrip = std::max(0, area.top() / kStripHeight);
+  const int lastStrip = std::min(partCount() - 1, area.bottom() / kStripHeight);
+  for (int k = firstStrip; k <= lastStrip; ++k) {
+    const Strip &s = parts_[static_cast<std::size_t>(k)];
+    const int top = k * kStripHeight;
     p.setPen(QColor(200, 200, 200));
-    p.drawLine(0, top + kStripHeight - 1, width(), top + kStripHeight - 1);
-    for (int m = 0; m <= measures; ++m)
+    p.drawLine(area.left(), top + kStripHeight - 1, area.right(), top + kStripHeight - 1);
+    for (std::int64_t m = from / kTicksPerWhole; m * kTicksPerWhole <= to; ++m)
       p.drawLine(xOf(m * kTicksPerWhole), top, xOf(m * kTicksPerWhole), top + kStripHeight - 2);
     const int span = std::max(s.high - s.low, 12);
     const double keyHeight = (kStripHeight - 8.0) / (span + 1);
     const auto y = [&](int key) { return top + 4 + static_cast<int>((s.high - key) * keyHeight); };
     const int h = std::max(2, static_cast<int>(keyHeight));
-    for (const Bar &b : s.original)
+    drawVisible(s.original, s.longest, from, to, [&](const Bar &b) {
       p.fillRect(QRect(xOf(b.on), y(b.key), std::max(1, xOf(b.off) - xOf(b.on)), h),
                  b.moved ? kMovedColour : kOriginalColour);
-    p.setPen(QPen(kFittedColour, 1.5));
+    });
+    // A one-pixel outline: wider or fractional pens take Qt's slow stroking path.
+    p.setPen(kFittedColour);
     p.setBrush(Qt::NoBrush);
-    for (const Bar &b : s.fitted)
+    drawVisible(s.fitted, s.longest, from, to, [&](const Bar &b) {
       p.drawRect(QRect(xOf(b.on), y(b.key), std::max(1, xOf(b.off) - xOf(b.on) - 1), h));
+    });
   }
   if (marker_ >= 0) {
     p.setPen(QPen(QColor(200, 30, 30), 1));
-    p.drawLine(xOf(marker_), 0, xOf(marker_), height());
+    p.drawLine(xOf(marker_), area.top(), xOf(marker_), area.bottom());
   }
   // Part names over the left edge of what the scroll area shows.
   const int left = visibleRegion().boundingRect().left();
-  for (std::size_t k = 0; k < parts_.size(); ++k) {
-    const QRect label(left, static_cast<int>(k) * kStripHeight, kLabelWidth, kStripHeight - 1);
+  for (int k = firstStrip; k <= lastStrip; ++k) {
+    const QRect label(left, k * kStripHeight, kLabelWidth, kStripHeight - 1);
     p.fillRect(label, QColor(245, 245, 245));
     p.setPen(Qt::black);
     p.drawText(label.adjusted(3, 0, 0, 0), Qt::AlignVCenter,
-               QStringLiteral("CH%1").arg(parts_[k].part));
+               QStringLiteral("CH%1").arg(parts_[static_cast<std::size_t>(k)].part));
   }
 }
 

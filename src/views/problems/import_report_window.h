@@ -11,10 +11,12 @@
 
 class QLabel;
 class QScrollArea;
-class QTreeWidget;
+class QSortFilterProxyModel;
+class QTreeView;
 
 namespace pipora {
 
+class ImportChangesModel;
 class PianoRollStrips;
 
 class ImportReportWindow : public QDialog {
@@ -25,7 +27,8 @@ public:
   // Shows `report` of the import that produced `song`.
   void setReport(const ImportReport &report, const Song &song);
 
-  QTreeWidget *list() const { return list_; }
+  // The list shows the changes through a sorting proxy: its rows are the proxy's.
+  QTreeView *list() const { return list_; }
   QLabel *summary() const { return summary_; }
   PianoRollStrips *strips() const { return strips_; }
   QScrollArea *stripArea() const { return stripArea_; }
@@ -39,9 +42,12 @@ private:
   // Scrolling the list scrolls the strips to the note of its top row.
   void followScroll();
   void showTick(std::int64_t tick);
+  std::int64_t tickOfRow(const QModelIndex &index) const;
 
   QLabel *summary_ = nullptr;
-  QTreeWidget *list_ = nullptr;
+  ImportChangesModel *changes_ = nullptr;
+  QSortFilterProxyModel *sorted_ = nullptr;
+  QTreeView *list_ = nullptr;
   QScrollArea *stripArea_ = nullptr;
   PianoRollStrips *strips_ = nullptr;
 };
@@ -71,9 +77,15 @@ private:
   struct Strip {
     int part = 0;
     int low = 127, high = 0;
-    std::vector<Bar> original;
-    std::vector<Bar> fitted;
+    std::vector<Bar> original; // by start
+    std::vector<Bar> fitted;   // by start
+    std::int64_t longest = 0;  // the longest bar, to find what reaches into the view
   };
+  // Draws the bars of `bars` that cross ticks `from` to `to`.
+  template <typename DrawBar>
+  void drawVisible(const std::vector<Bar> &bars, std::int64_t longest, std::int64_t from,
+                   std::int64_t to, DrawBar draw) const;
+  std::int64_t tickAt(int x) const;
   std::vector<Strip> parts_;
   std::int64_t end_ = 0;
   std::int64_t marker_ = -1;

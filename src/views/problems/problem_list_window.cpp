@@ -1,8 +1,7 @@
 #include "views/problems/problem_list_window.h"
 
 #include "model/save_checks.h"
-#include "model/source_line.h"
-#include "model/vocabulary.h"
+#include "views/problems/report_tables.h"
 #include "views/problems/rows_text.h"
 
 #include <QAction>
@@ -11,7 +10,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <algorithm>
 
@@ -19,13 +18,6 @@ namespace pipora {
 namespace {
 
 constexpr int kFollowMs = 400;
-
-QString NoteText(const NoteEntry &e) {
-  const QString pitch = e.noteNumber == 0 ? QStringLiteral("R")
-                                          : QString::fromStdString(PitchNameOf(e.noteNumber)) +
-                                                QString::number(SourceOctave(e.noteNumber));
-  return pitch + " " + QString::fromUtf8(std::string_view(e.length));
-}
 
 // Changes whenever a problem appears, goes or moves.
 std::size_t Fingerprint(const std::vector<SaveProblem> &problems) {
@@ -43,16 +35,17 @@ std::size_t Fingerprint(const std::vector<SaveProblem> &problems) {
 ProblemListWindow::ProblemListWindow(const Song &song, QWidget *parent)
     : QDockWidget(QStringLiteral("保存できない箇所"), parent), song_(song) {
   setObjectName("ProblemListWindow");
-  list_ = new QTreeWidget(this);
+  problems_ = new SaveProblemsModel(song_, this);
+  list_ = new QTreeView(this);
   list_->setObjectName("problemList");
+  list_->setModel(problems_);
   list_->setRootIsDecorated(false);
   list_->setUniformRowHeights(true);
-  list_->setHeaderLabels({QStringLiteral("パート"), QStringLiteral("位置"), QStringLiteral("音符"),
-                          QStringLiteral("内容")});
   list_->header()->setStretchLastSection(true);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   setWidget(list_);
-  connect(list_, &QTreeWidget::itemActivated, this, &ProblemListWindow::onItemActivated);
+  connect(list_, &QTreeView::activated, this, &ProblemListWindow::onRowActivated);
 
   rowMenu_ = new QMenu(this);
   rowMenu_->setObjectName("problemMenu");
@@ -77,59 +70,42 @@ ProblemListWindow::ProblemListWindow(const Song &song, QWidget *parent)
 }
 
 void ProblemListWindow::refresh() {
-  const std::vector<SaveProblem> problems = FindSaveProblems(song_);
+  std::vector<SaveProblem> problems = FindSaveProblems(song_);
   shownFingerprint_ = Fingerprint(problems);
   // After a fitting the row where the mended problem stood holds the next one.
   const int current = currentRow();
-  list_->clear();
-  QList<QTreeWidgetItem *> rows;
-  rows.reserve(static_cast<qsizetype>(problems.size()));
-  for (const SaveProblem &p : problems) {
-    const Part &part = song_.part(p.part);
-    QStringList notes;
-    for (int element : ProblemElements(part, p))
-      notes << NoteText(part.notes[static_cast<std::size_t>(element)]);
-    const std::string_view what = p.listMessage();
-    auto *row = new QTreeWidgetItem(
-        {QStringLiteral("CH") + QString::number(p.part),
-         QString::fromStdString(SourceLocation(p.tick, song_.ticksPerBeat, song_.beatsPerMeasure)),
-         notes.join(QStringLiteral("  ")),
-         QString::fromUtf8(what.data(), static_cast<qsizetype>(what.size()))});
-    row->setData(0, Qt::UserRole, p.part);
-    row->setData(1, Qt::UserRole, p.element);
-    rows << row;
-  }
-  list_->addTopLevelItems(rows);
-  if (current >= 0 && !rows.isEmpty())
-    selectRow(std::min(current, static_cast<int>(rows.size()) - 1));
-  fitAction_->setEnabled(!rows.isEmpty());
-  copyAction_->setEnabled(!rows.isEmpty());
-  setWindowTitle(problems.empty() ? QStringLiteral("保存できない箇所はありません")
-                                  : QStringLiteral("保存できない箇所 (%1)").arg(problems.size()));
+  const auto count = static_cast<int>(problems.size());
+  problems_->setProblems(std::move(problems));
+  if (current >= 0 && count > 0)
+    selectRow(std::min(current, count - 1));
+  fitAction_->setEnabled(count > 0);
+  copyAction_->setEnabled(count > 0);
+  setWindowTitle(count == 0 ? QStringLiteral("保存できない箇所はありません")
+                            : QStringLiteral("保存できない箇所 (%1)").arg(count));
 }
 
 int ProblemListWindow::rowCount() const {
-  return list_->topLevelItemCount();
+  return problems_->rowCount();
 }
 
 void ProblemListWindow::activateRow(int row) {
-  if (QTreeWidgetItem *item = list_->topLevelItem(row)) {
-    list_->setCurrentItem(item);
-    onItemActivated(item);
+  const QModelIndex index = problems_->index(row, 0);
+  if (index.isValid()) {
+    list_->setCurrentIndex(index);
+    onRowActivated(index);
   }
 }
 
 void ProblemListWindow::selectRow(int row) {
-  if (QTreeWidgetItem *item = list_->topLevelItem(row)) {
-    list_->clearSelection();
-    list_->setCurrentItem(item);
-    item->setSelected(true);
-  }
+  const QModelIndex index = problems_->index(row, 0);
+  if (index.isValid())
+    list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                        QItemSelectionModel::Rows);
 }
 
 int ProblemListWindow::currentRow() const {
-  QTreeWidgetItem *item = list_->currentItem();
-  return item ? list_->indexOfTopLevelItem(item) : -1;
+  const QModelIndex index = list_->currentIndex();
+  return index.isValid() ? index.row() : -1;
 }
 
 QString ProblemListWindow::selectedText() const {
@@ -141,25 +117,29 @@ void ProblemListWindow::copySelection() const {
 }
 
 void ProblemListWindow::onContextMenu(const QPoint &pos) {
-  QTreeWidgetItem *item = list_->itemAt(pos);
-  if (item == nullptr)
+  const QModelIndex index = list_->indexAt(pos);
+  if (!index.isValid())
     return;
   // A right click on a row outside the selection acts on that row alone.
-  if (!item->isSelected())
-    selectRow(list_->indexOfTopLevelItem(item));
+  if (!list_->selectionModel()->isRowSelected(index.row(), {}))
+    selectRow(index.row());
   else
-    list_->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+    list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
   rowMenu_->popup(list_->viewport()->mapToGlobal(pos));
 }
 
 void ProblemListWindow::onFitCurrent() {
-  if (QTreeWidgetItem *item = list_->currentItem())
-    emit fitRequested(item->data(0, Qt::UserRole).toInt(), item->data(1, Qt::UserRole).toInt());
+  if (const int row = currentRow(); row >= 0) {
+    const SaveProblem &p = problems_->problem(row);
+    emit fitRequested(p.part, p.element);
+  }
 }
 
-void ProblemListWindow::onItemActivated(QTreeWidgetItem *item) {
-  if (item != nullptr)
-    emit problemActivated(item->data(0, Qt::UserRole).toInt(), item->data(1, Qt::UserRole).toInt());
+void ProblemListWindow::onRowActivated(const QModelIndex &index) {
+  if (index.isValid()) {
+    const SaveProblem &p = problems_->problem(index.row());
+    emit problemActivated(p.part, p.element);
+  }
 }
 
 void ProblemListWindow::showEvent(QShowEvent *event) {

@@ -9,11 +9,13 @@
 
 class QAction;
 class QMenu;
+class QModelIndex;
 class QTimer;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 namespace pipora {
+
+class SaveProblemsModel;
 
 class ProblemListWindow : public QDockWidget {
   Q_OBJECT
@@ -47,12 +49,13 @@ protected:
   void hideEvent(QHideEvent *event) override;
 
 private:
-  void onItemActivated(QTreeWidgetItem *item);
+  void onRowActivated(const QModelIndex &index);
   void onContextMenu(const QPoint &pos);
   void onFitCurrent();
 
   const Song &song_;
-  QTreeWidget *list_ = nullptr;
+  SaveProblemsModel *problems_ = nullptr;
+  QTreeView *list_ = nullptr;
   QMenu *rowMenu_ = nullptr;
   QAction *fitAction_ = nullptr;
   QAction *copyAction_ = nullptr;

@@ -1,34 +1,38 @@
 #include "views/problems/rows_text.h"
 
+#include <QAbstractItemView>
+#include <QItemSelectionModel>
 #include <QStringList>
-#include <QTreeWidget>
 
 #include <algorithm>
+#include <vector>
 
 namespace pipora {
-namespace {
 
-QString LineOf(const QTreeWidget &list, const QTreeWidgetItem &row) {
-  QStringList cells;
-  for (int c = 0; c < list.columnCount(); ++c)
-    cells << row.text(c);
-  return cells.join('\t');
-}
-
-} // namespace
-
-QString RowsAsText(const QTreeWidget &list) {
-  QList<QTreeWidgetItem *> rows = list.selectedItems();
-  if (rows.isEmpty())
-    for (int r = 0; r < list.topLevelItemCount(); ++r)
-      rows << list.topLevelItem(r);
+QString RowsAsText(const QAbstractItemView &list) {
+  const QAbstractItemModel *model = list.model();
+  if (model == nullptr)
+    return {};
+  const int columns = model->columnCount();
+  std::vector<int> rows;
+  if (const QItemSelectionModel *selection = list.selectionModel())
+    for (const QModelIndex &index : selection->selectedRows())
+      rows.push_back(index.row());
+  if (rows.empty())
+    for (int r = 0; r < model->rowCount(); ++r)
+      rows.push_back(r);
   // In the order the list shows them, not the order they were picked.
-  std::sort(rows.begin(), rows.end(), [&list](QTreeWidgetItem *a, QTreeWidgetItem *b) {
-    return list.indexOfTopLevelItem(a) < list.indexOfTopLevelItem(b);
-  });
-  QStringList lines{LineOf(list, *list.headerItem())};
-  for (const QTreeWidgetItem *row : rows)
-    lines << LineOf(list, *row);
+  std::sort(rows.begin(), rows.end());
+  QStringList cells;
+  for (int c = 0; c < columns; ++c)
+    cells << model->headerData(c, Qt::Horizontal).toString();
+  QStringList lines{cells.join('\t')};
+  for (int r : rows) {
+    cells.clear();
+    for (int c = 0; c < columns; ++c)
+      cells << model->index(r, c).data().toString();
+    lines << cells.join('\t');
+  }
   return lines.join('\n') + '\n';
 }
 

@@ -3,10 +3,10 @@
 // selected), in the order the list shows them, one tab-separated line each.
 #include <QString>
 
-class QTreeWidget;
+class QAbstractItemView;
 
 namespace pipora {
 
-QString RowsAsText(const QTreeWidget &list);
+QString RowsAsText(const QAbstractItemView &list);
 
 } // namespace pipora

@@ -1,8 +1,8 @@
 #include "views/score/engraved_drawer.h"
 
 #include "editing/engraving/engraving_layout.h"
+#include "editing/engraving/key_signature.h"
 #include "views/score/raster_ops.h"
-#include "views/score/score_renderer.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -12,13 +12,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <numbers>
 
 namespace pipora {
 namespace {
 
 constexpr int kStaffBottomLine = kStaffTopLine + 4 * kStaffLineGap;
-constexpr int kMiddleLine = kStaffTopLine + 2 * kStaffLineGap;
 const QColor kRulerColour(236, 238, 242);
 const QColor kRulerEdge(190, 194, 202);
 
@@ -44,59 +42,71 @@ EngravedGlyphs::Head HeadOf(int duration) {
 }
 
 struct Drawer {
-  QImage &surface;
+  QImage *surface; // null when drawing outlines
   QPainter &p;
   Song &song;
-  const ScoreViewState &view;
+  const ScoreSheet &sheet;
+  const EngravedFrame &frame;
   const EngravedScoreStyle &style;
   EngravingMetrics metrics;
-  int width;
-  int height;
-  int rulerBottom; // staves are drawn below this line
-  int notesLeft;   // right of the clef and the time signature
-  int clefX;
-  int timeX;
+  int rulerBottom;                    // staves are drawn below this line
   std::array<QStaticText, 12> labels; // laid out once per redraw
+  QRect clip;
 
-  void copy(const GlyphCell &g, QPoint reference, const QRect &clip) {
-    AndCopyClipped(surface, reference - g.hotspot, style.glyphs.sheet(), g.source, clip);
+  void copy(const GlyphCell &g, QPointF reference) {
+    if (surface) {
+      AndCopyClipped(*surface,
+                     QPoint(static_cast<int>(std::lround(reference.x())),
+                            static_cast<int>(std::lround(reference.y()))) -
+                         g.hotspot,
+                     style.glyphs.sheet(), g.source, clip);
+      return;
+    }
+    p.fillPath(style.glyphs.outline(g).translated(reference), Qt::black);
   }
 
-  void drawTie(const EngravedNote &n, int duration, int top) {
+  void setClip(const QRect &r) {
+    clip = r;
+    p.setClipRect(r);
+  }
+
+  void drawTie(const EngravedNote &n, const ScoreNote &s, int top) {
     // Ties curve away from the stems, from this head to the next one.
-    const TieArc arc = TieArcFor(duration, view.quarterWidth, n.stemDown);
-    const double cx = n.x + arc.centreX;
-    const double cy = top + n.headCentre - kHeadCentreBelowCellTop + arc.centreY;
-    const QRectF box(cx - arc.radiusX, cy - arc.radiusY, 2.0 * arc.radiusX, 2.0 * arc.radiusY);
-    constexpr double kSixteenthsPerRadian = 180.0 * 16.0 / std::numbers::pi;
+    const double from = n.x + metrics.headLeft + metrics.headWidth - 2;
+    const double to = sheet.xOfTick(s.start + s.duration) - frame.scrollX + metrics.headLeft + 2;
+    const double width = std::max(8.0, to - from);
+    const double y = top + n.headCentre + (n.stemDown ? -5 : 5);
+    const double bow = std::min(8.0, 2 + width / 10) * (n.stemDown ? -1 : 1);
+    QPainterPath path(QPointF(from, y));
+    path.cubicTo(from + width / 4, y + bow, from + 3 * width / 4, y + bow, from + width, y);
+    path.cubicTo(from + 3 * width / 4, y + bow * 0.7, from + width / 4, y + bow * 0.7, from, y);
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.drawArc(box, static_cast<int>(std::lround(arc.startRadians * kSixteenthsPerRadian)),
-              static_cast<int>(std::lround(arc.spanRadians * kSixteenthsPerRadian)));
+    p.fillPath(path, Qt::black);
     p.setRenderHint(QPainter::Antialiasing, false);
   }
 
-  void drawNote(const EngravedNote &n, const ScoreNote &s, int top, const QRect &clip) {
+  void line(double x0, double y0, double x1, double y1) {
+    p.drawLine(QPointF(x0, y0), QPointF(x1, y1));
+  }
+
+  void drawNote(const EngravedNote &n, const ScoreNote &s, int top, Clef clef) {
     const int head = top + n.headCentre;
-    const int headRight = static_cast<int>(std::lround(n.x + metrics.headLeft + metrics.headWidth));
-    for (int offset : LedgerLineOffsets(s.noteNumber, n.staffPosition))
-      p.drawLine(n.x + static_cast<int>(metrics.headLeft) - 4, top + offset, headRight + 3,
-                 top + offset);
-    copy(style.glyphs.head(HeadOf(s.duration)), QPoint(n.x, head), clip);
+    const double headRight = n.x + metrics.headLeft + metrics.headWidth;
+    for (int offset : LedgerLines(n.staffPosition, clef))
+      line(n.x + metrics.headLeft - 4, top + offset, headRight + 3, top + offset);
+    copy(style.glyphs.head(HeadOf(s.duration)), QPointF(n.x, head));
     if (n.accidental != Accidental::None)
-      copy(style.glyphs.accidental(n.accidental),
-           QPoint(static_cast<int>(std::lround(n.accidentalLeft)), head), clip);
+      copy(style.glyphs.accidental(n.accidental), QPointF(std::round(n.accidentalLeft), head));
     if (n.hasStem) {
       const double from = n.stemDown ? head + 2 : head - 2;
       const double to = top + n.stemTip;
       p.fillRect(QRectF(n.stemX, std::min(from, to), metrics.stemWidth, std::abs(to - from)),
                  Qt::black);
       if (n.flags > 0)
-        copy(style.glyphs.flag(n.flags, n.stemDown),
-             QPoint(static_cast<int>(std::lround(n.stemX)), static_cast<int>(std::lround(to))),
-             clip);
+        copy(style.glyphs.flag(n.flags, n.stemDown), QPointF(std::round(n.stemX), std::round(to)));
     }
     if (s.tie != 0)
-      drawTie(n, s.duration, top);
+      drawTie(n, s, top);
   }
 
   void drawBeams(const EngravedPart &part, int top) {
@@ -112,103 +122,104 @@ struct Drawer {
     }
     p.setRenderHint(QPainter::Antialiasing, false);
     for (const TupletMark &t : part.tuplets) {
-      const int y = top + t.y;
-      const int hook = top + t.hookY;
-      const int x0 = static_cast<int>(std::lround(t.x0));
-      const int x1 = static_cast<int>(std::lround(t.x1));
-      const int mid = static_cast<int>(std::lround(t.numeralX));
+      const double y = top + t.y;
+      const double hook = top + t.hookY;
+      const double mid = std::round(t.numeralX);
       // The line breaks for the numeral in its middle.
-      p.drawLine(x0, hook, x0, y);
-      p.drawLine(x0, y, mid - 5, y);
-      p.drawLine(mid + 5, y, x1, y);
-      p.drawLine(x1, y, x1, hook);
-      PrintAt(p, mid - 3, y - p.fontMetrics().ascent() / 2 - 1, QStringLiteral("3"));
+      line(t.x0, hook, t.x0, y);
+      line(t.x0, y, mid - 5, y);
+      line(mid + 5, y, t.x1, y);
+      line(t.x1, y, t.x1, hook);
+      PrintAt(p, mid - 3, y - p.fontMetrics().ascent() / 2.0 - 1, QStringLiteral("3"));
     }
   }
 
-  // Calls draw(k, tick, x) for each bar line of a part that falls on the surface.
+  // Calls draw(measure, tick, x) for each bar line of a part that falls in the frame.
   template <typename F> void forEachBar(const Part &pt, F draw) const {
-    if (song.beatsPerMeasure <= 0)
+    const int measure = song.measureTicks();
+    if (measure <= 0)
       return;
-    const int bar = RoundHalfEven(song.beatsPerMeasure / double{kTicksPerQuarter} *
-                                  song.ticksPerBeat * view.quarterWidth);
-    if (bar <= 0)
-      return;
-    const long long end =
-        static_cast<long long>(pt.score[static_cast<std::size_t>(pt.scoreHeader.count)].start) /
-        kTicksPerQuarter * view.quarterWidth;
-    const int shift = view.scrollX + view.quarterWidth / 20;
-    long long k = std::max<long long>(0, (kClefMargin + shift) / bar);
-    for (long long u = k * bar; u <= end; u += bar, ++k) {
-      const long long xb = u - shift;
-      if (xb >= width)
+    const long long end = pt.score[static_cast<std::size_t>(pt.scoreHeader.count)].start;
+    long long k = std::max(0, sheet.tickAtX(frame.scrollX) / measure - 1);
+    for (; k * measure <= end; ++k) {
+      const int tick = static_cast<int>(k * measure);
+      const double x = sheet.barLineX(tick) - frame.scrollX;
+      if (x >= frame.width)
         break;
-      if (xb > kClefMargin)
-        draw(k, static_cast<int>(k * song.measureTicks()), static_cast<double>(xb),
-             static_cast<double>(u - view.scrollX));
+      draw(k, tick, x);
     }
   }
 
-  void drawTimeSignature(int top, const QRect &clip) {
+  void drawTimeSignature(int top) {
     const auto sig = TimeSignatureOf(song);
     if (!sig)
       return;
     auto number = [&](int value, int centre) {
       const QString text = QString::number(value);
-      int x = timeX;
+      double x = sheet.timeX();
       for (QChar c : text) {
-        copy(style.glyphs.digit(c.digitValue()), QPoint(x, top + centre), clip);
+        copy(style.glyphs.digit(c.digitValue()), QPointF(x, top + centre));
         x += style.glyphs.digitWidth() + 1;
       }
     };
     number(sig->beats, kStaffTopLine + kStaffLineGap);
-    number(sig->unit, kMiddleLine + kStaffLineGap);
+    number(sig->unit, kStaffTopLine + 3 * kStaffLineGap);
+  }
+
+  void drawRowStart(int top, Clef clef) {
+    copy(style.glyphs.clef(clef), QPointF(0, top + kStaffTopLine));
+    double x = sheet.keyX();
+    const Accidental sign = sheet.key().fifths > 0 ? Accidental::Sharp : Accidental::Flat;
+    for (double position : KeySignaturePositions(sheet.key().fifths, clef)) {
+      copy(style.glyphs.accidental(sign), QPointF(x, top + HeadCentreOf(position, clef)));
+      x += metrics.keyStep;
+    }
+    drawTimeSignature(top);
   }
 
   void drawPart(int partNumber) {
     Part &pt = song.part(partNumber);
     const int count = pt.scoreHeader.count;
-    if (count < 0 || static_cast<int>(pt.score.size()) <= count)
+    const SheetRow &row = sheet.row(partNumber);
+    if (!row.shown || count < 0 || static_cast<int>(pt.score.size()) <= count)
       return;
-    const int top = PartTop(partNumber, view.staffDistance, view.scrollY);
-    const StaffBand band = BandOf(view.staffDistance);
-    const QRect bandRect = QRect(0, top + band.top, width, band.bottom - band.top)
-                               .intersected(QRect(0, rulerBottom, width, height - rulerBottom));
+    const int top = row.top - frame.scrollY;
+    const StaffBand &band = row.band;
+    const QRect bandRect =
+        QRect(0, top + band.top, frame.width, band.bottom - band.top)
+            .intersected(QRect(0, rulerBottom, frame.width, frame.height - rulerBottom));
     if (bandRect.isEmpty())
       return;
-    p.setClipRect(bandRect);
-    p.setPen(Qt::black);
+    setClip(bandRect);
+    p.setPen(QPen(Qt::black, 1));
     for (int line = 0; line < 5; ++line) {
       const int y = top + kStaffTopLine + line * kStaffLineGap;
-      p.drawLine(0, y, width - 1, y);
+      this->line(0, y, frame.width - 1, y);
     }
-    AndCopyClipped(surface, QPoint(clefX, top + kClefTop), style.classicSheet,
-                   QRect(kClefCellX, kClefCellY, kCellWidth, kCellHeight), bandRect);
-    drawTimeSignature(top, bandRect);
+    drawRowStart(top, row.clef);
     p.setFont(style.font);
-    PrintAt(p, 10, top + kPartLabelTop, QStringLiteral("CH %1").arg(partNumber));
+    PrintAt(p, 2, top + band.top + 1, QStringLiteral("CH %1").arg(partNumber));
 
     EngravingView ev;
-    ev.quarterWidth = view.quarterWidth;
-    ev.staffDistance = view.staffDistance;
-    ev.scrollX = view.scrollX;
-    ev.width = width;
-    ev.labels = view.isDoReMi;
-    const EngravedPart part = LayOutPart(song, partNumber, ev, style.table, metrics);
+    ev.scrollX = frame.scrollX;
+    ev.width = frame.width;
+    ev.labels = frame.labels;
+    const EngravedPart part = LayOutPart(song, partNumber, ev, sheet, metrics);
 
-    if (view.isBar)
-      forEachBar(pt, [&](long long k, int tick, double xb, double) {
+    const int notesLeft = sheet.headerWidth() - metrics.noteGap;
+    if (frame.bars)
+      forEachBar(pt, [&](long long k, int, double x) {
         if (pt.score[0].start == 0 && k == 0)
           return;
-        const int x = static_cast<int>(std::lround(BarLineX(part, tick, xb, metrics)));
         if (x > notesLeft)
-          p.drawLine(x, top + kStaffTopLine, x, top + kStaffBottomLine);
+          line(x, top + kStaffTopLine, x, top + kStaffBottomLine);
       });
 
-    const QRect notesClip = bandRect.intersected(QRect(notesLeft, 0, width - notesLeft, height));
+    const QRect notesClip =
+        bandRect.intersected(QRect(notesLeft, 0, frame.width - notesLeft, frame.height));
     if (notesClip.isEmpty() || part.notes.empty())
       return;
-    p.setClipRect(notesClip);
+    setClip(notesClip);
     // The bracket flags the classic drawing keeps in the score list.
     std::vector<ScoreNote> &score = pt.score;
     PrimeTripletBrackets(score, part.notes.front().index);
@@ -218,73 +229,87 @@ struct Drawer {
     for (const EngravedNote &n : part.notes) {
       const ScoreNote &s = score[static_cast<std::size_t>(n.index)];
       const int row = GlyphRow(s.duration);
-      if (row < 0)
+      if (row < 0 || n.hidden)
         continue;
       if (n.isNote)
-        drawNote(n, s, top, notesClip);
+        drawNote(n, s, top, sheet.row(partNumber).clef);
       else
-        AndCopyClipped(surface, QPoint(n.x, top + kRestCellTop), style.classicSheet,
-                       QRect(kRestColumn, row, kCellWidth, kCellHeight), notesClip);
+        copy(style.glyphs.rest(n.wholeBarRest ? 0 : 4 - row / kCellHeight),
+             QPointF(n.x, top + kStaffTopLine));
       if (n.labelShown)
         p.drawStaticText(QPointF(n.labelX, top + band.labelTop),
-                         labels[static_cast<std::size_t>(((s.noteNumber % 12) + 12) % 12)]);
+                         labels[static_cast<std::size_t>(PitchClassOf(s.noteNumber))]);
     }
     drawBeams(part, top);
   }
 
   void drawRuler() {
     p.setClipping(false);
-    p.fillRect(QRect(0, 0, width, kRulerHeight), kRulerColour);
+    p.fillRect(QRect(0, 0, frame.width, kRulerHeight), kRulerColour);
     p.setPen(kRulerEdge);
-    p.drawLine(0, kRulerHeight - 1, width - 1, kRulerHeight - 1);
+    line(0, kRulerHeight - 1, frame.width - 1, kRulerHeight - 1);
     p.setPen(Qt::black);
     p.setFont(style.font);
-    const Part &first = song.part(1);
-    forEachBar(first, [&](long long k, int, double, double xn) {
-      if (xn > 48)
-        PrintAt(p, xn + 2, 1, QString::number(k + 1));
+    forEachBar(song.part(1), [&](long long k, int tick, double) {
+      const double x = sheet.xOfTick(tick) - frame.scrollX;
+      if (x > 48)
+        PrintAt(p, x, 1, QString::number(k + 1));
     });
     p.fillRect(QRect(0, 0, 48, kRulerHeight - 1), kRulerColour);
     PrintAt(p, 10, 1, QStringLiteral("小節"));
+  }
+
+  void run() {
+    p.setFont(style.font);
+    const QFontMetrics fm(style.font);
+    for (std::size_t c = 0; c < 12; ++c) {
+      const QString label = QString::fromStdString(sheet.labels()[c].label);
+      metrics.labelWidth[c] = fm.horizontalAdvance(label);
+      labels[c].setText(label);
+      labels[c].setTextFormat(Qt::PlainText);
+      labels[c].prepare(QTransform(), style.font);
+    }
+    for (int part = 1; part <= kUserParts; ++part)
+      drawPart(part);
+    if (frame.ruler)
+      drawRuler();
+    p.setClipping(false);
   }
 };
 
 } // namespace
 
-void DrawEngravedScore(QImage &surface, Song &song, const ScoreViewState &view,
-                       const EngravedScoreStyle &style) {
+void DrawEngravedScore(QImage &surface, Song &song, const ScoreSheet &sheet,
+                       const EngravedFrame &frame, const EngravedScoreStyle &style) {
   QPainter p(&surface);
-  p.setFont(style.font);
-  Drawer d{surface,
+  Drawer d{&surface,
            p,
            song,
-           view,
+           sheet,
+           frame,
            style,
            style.glyphs.metrics(),
-           surface.width(),
-           surface.height(),
-           view.isBarNum ? kRulerHeight : 0,
-           0,
-           0,
-           0,
+           frame.ruler ? kRulerHeight : 0,
+           {},
            {}};
-  const QFontMetrics fm(style.font);
-  for (std::size_t c = 0; c < 12; ++c) {
-    const QString label = QString::fromStdString(style.table[c].label);
-    d.metrics.labelWidth[c] = fm.horizontalAdvance(label);
-    d.labels[c].setText(label);
-    d.labels[c].setTextFormat(Qt::PlainText);
-    d.labels[c].prepare(QTransform(), style.font);
-  }
-  // The clef moves to the left edge to leave room for the time signature before tick 0.
-  const int clefLeftInk = 8;
-  d.clefX = -clefLeftInk + 1;
-  d.timeX = d.clefX + style.glyphs.clefRight() + 2;
-  d.notesLeft = std::min(kClefMargin - 2, d.timeX + style.glyphs.digitWidth() + 1);
-  for (int part = 1; part <= kUserParts; ++part)
-    d.drawPart(part);
-  if (view.isBarNum)
-    d.drawRuler();
+  d.run();
+}
+
+void PaintEngravedScore(QPainter &painter, Song &song, const ScoreSheet &sheet,
+                        const EngravedFrame &frame, const EngravedScoreStyle &style) {
+  painter.save();
+  Drawer d{nullptr,
+           painter,
+           song,
+           sheet,
+           frame,
+           style,
+           style.glyphs.metrics(),
+           frame.ruler ? kRulerHeight : 0,
+           {},
+           {}};
+  d.run();
+  painter.restore();
 }
 
 } // namespace pipora

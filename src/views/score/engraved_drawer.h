@@ -1,8 +1,10 @@
 #pragma once
-// The engraved full redraw: each part's staff with beams, accidentals per measure, one line
-// of do-re-mi labels and the time signature after the clef, clipped to the part's band, and
-// the bar-number ruler pinned above all parts. The x of every element and the staff
-// positions are those of the classic drawing.
+// The engraved drawing: each part shown as a staff with its clef, key and time signature at
+// the row's start, beams, accidentals per measure in the key, whole-bar rests and one line of
+// do-re-mi labels, clipped to the part's row, and the bar-number ruler pinned above all
+// parts. Positions come from the score sheet. The same drawing goes onto the editor's
+// surface (symbols copied from pre-drawn cells) or onto a vector page (their outlines).
+#include "editing/engraving/score_sheet.h"
 #include "editing/score_geometry.h"
 #include "model/song.h"
 #include "views/score/engraved_glyphs.h"
@@ -10,20 +12,35 @@
 #include <QFont>
 #include <QImage>
 
+class QPainter;
+
 namespace pipora {
 
 struct ScoreViewState;
 
 struct EngravedScoreStyle {
-  const QImage &classicSheet; // rests and the clef
   const EngravedGlyphs &glyphs;
-  const StaffLabelTable &table;
   const QFont &font;
+};
+
+// The area to draw: sheet x from scrollX, `width` by `height` pixels.
+struct EngravedFrame {
+  int scrollX = 0;
+  int scrollY = 0;
+  int width = 0;
+  int height = 0;
+  bool ruler = true;  // the bar numbers at the top
+  bool bars = true;   // bar lines
+  bool labels = true; // do-re-mi labels
 };
 
 // Draws onto a surface already cleared to white; sets the bracket flags of the triplet
 // groups it draws, as the classic drawing does.
-void DrawEngravedScore(QImage &surface, Song &song, const ScoreViewState &view,
-                       const EngravedScoreStyle &style);
+void DrawEngravedScore(QImage &surface, Song &song, const ScoreSheet &sheet,
+                       const EngravedFrame &frame, const EngravedScoreStyle &style);
+// The same drawing with outlines onto any painter (a PDF, SVG or printer page), from its
+// origin; nothing outside the frame is drawn.
+void PaintEngravedScore(QPainter &painter, Song &song, const ScoreSheet &sheet,
+                        const EngravedFrame &frame, const EngravedScoreStyle &style);
 
 } // namespace pipora

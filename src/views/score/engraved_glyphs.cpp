@@ -14,9 +14,14 @@ namespace {
 
 constexpr double kStaffSpace = kSymbolStaffSpace;
 constexpr double kHeadY = kHeadCentreBelowCellTop;
-constexpr int kColumns = 20;
+constexpr int kColumns = 27;
 constexpr int kFlagColumn = 6; // four flags: 8th up, 16th up, 8th down, 16th down
 constexpr int kDigitColumn = 10;
+constexpr int kRestSymbolColumn = 20; // whole to sixteenth
+constexpr int kClefColumn = 25;       // treble, bass
+constexpr double kTopLineInCell = kHeadCentreBelowCellTop - 2 * kSymbolStaffSpace;
+constexpr std::array<char32_t, 5> kRestSymbols = {0x1D13B, 0x1D13C, 0x1D13D, 0x1D13E, 0x1D13F};
+constexpr char32_t kFClefSymbol = 0x1D122;
 // Where a flag meets its stem inside its cell.
 constexpr QPoint kUpAnchor(1, 4);
 constexpr QPoint kDownAnchor(1, 92);
@@ -46,14 +51,18 @@ int InkRight(const QImage &image, const QRect &cell) {
   return right;
 }
 
-EngravedGlyphs::EngravedGlyphs(const QImage &classicSheet)
-    : sheet_(kColumns * kCellWidth, kCellHeight, QImage::Format_RGB32) {
+EngravedGlyphs::EngravedGlyphs()
+    : sheet_(kColumns * kCellWidth, kCellHeight, QImage::Format_RGB32), outlines_(kColumns) {
   sheet_.fill(Qt::white);
   const MusicFont font;
   QPainter p(&sheet_);
   p.setRenderHint(QPainter::Antialiasing);
   auto fill = [&](const QPainterPath &path, QPointF at) {
-    p.fillPath(path.translated(at), Qt::black);
+    const QPainterPath placed = path.translated(at);
+    p.fillPath(placed, Qt::black);
+    const std::size_t column = static_cast<std::size_t>(at.x() / kCellWidth);
+    if (column < outlines_.size())
+      outlines_[column].addPath(placed);
   };
 
   // Heads: their width sets where stems stand.
@@ -87,6 +96,8 @@ EngravedGlyphs::EngravedGlyphs(const QImage &classicSheet)
         a == Accidental::Flat ? kHeadY + kStaffSpace / 2 - b.height() : kHeadY - b.height() / 2;
     fill(path, QPointF(Cell(2 + static_cast<int>(a))) + QPointF(0, top));
     metrics_.accidentalWidth[static_cast<std::size_t>(a)] = static_cast<int>(std::ceil(b.width()));
+    metrics_.keyStep =
+        std::max(metrics_.keyStep, metrics_.accidentalWidth[static_cast<std::size_t>(a)] + 1);
   }
 
   for (int down = 0; down < 2; ++down) {
@@ -117,10 +128,35 @@ EngravedGlyphs::EngravedGlyphs(const QImage &classicSheet)
     fill(path, QPointF(Cell(kDigitColumn + d)) + QPointF(0, kHeadY - kDigitHeight / 2));
     digitWidth_ = std::max(digitWidth_, static_cast<int>(std::ceil(path.boundingRect().width())));
   }
+  metrics_.digitWidth = digitWidth_;
+  // Rests about the middle line: the whole rest hangs from the fourth line, the half sits on
+  // the middle one.
+  for (int row = 0; row < 5; ++row) {
+    QPainterPath path = font.symbol(kRestSymbols[static_cast<std::size_t>(row)]);
+    if (path.isEmpty())
+      path.addRect(QRectF(0, 0, 10, 5));
+    const QRectF b = path.boundingRect();
+    double top = kHeadY - b.height() / 2;
+    if (row == 0)
+      top = kHeadY - kStaffSpace;
+    else if (row == 1)
+      top = kHeadY - b.height();
+    fill(path, QPointF(Cell(kRestSymbolColumn + row)) + QPointF(4, top));
+  }
+  // The treble clef curls round the second line and reaches one and a half spaces below the
+  // staff; the bass clef's dots sit either side of the fourth line.
+  QPainterPath g = font.raw(kGClefSymbol);
+  if (g.isEmpty())
+    g = TextPath(QStringLiteral("G"), fallback);
+  g = ScaledToOrigin(g, 6.6 * kStaffSpace / g.boundingRect().height());
+  fill(g, QPointF(Cell(kClefColumn)) +
+              QPointF(4, kTopLineInCell + 5.4 * kStaffSpace - g.boundingRect().height()));
+  QPainterPath f = font.raw(kFClefSymbol);
+  if (f.isEmpty())
+    f = TextPath(QStringLiteral("F"), fallback);
+  f = ScaledToOrigin(f, 3.3 * kStaffSpace / f.boundingRect().height());
+  fill(f, QPointF(Cell(kClefColumn + 1)) + QPointF(4, kTopLineInCell - 1));
   p.end();
-
-  clefRight_ =
-      InkRight(classicSheet, QRect(kClefCellX, kClefCellY, kCellWidth, kCellHeight)) - kClefCellX;
 }
 
 // Only the inked neighbourhood of each symbol is copied.
@@ -148,6 +184,25 @@ GlyphCell EngravedGlyphs::digit(int digit) const {
   const int half = static_cast<int>(kDigitHeight / 2) + 2;
   return {QRect(cell.x(), kHeadCentreBelowCellTop - half, digitWidth_ + 2, 2 * half + 1),
           QPoint(0, half)};
+}
+
+GlyphCell EngravedGlyphs::rest(int rowIndex) const {
+  return {
+      QRect(Cell(kRestSymbolColumn + std::clamp(rowIndex, 0, 4)), QSize(kCellWidth, kCellHeight)),
+      QPoint(0, static_cast<int>(kTopLineInCell))};
+}
+
+GlyphCell EngravedGlyphs::clef(Clef clef) const {
+  const int column = kClefColumn + (clef == Clef::Bass ? 1 : 0);
+  return {QRect(Cell(column), QSize(kCellWidth, kCellHeight)),
+          QPoint(0, static_cast<int>(kTopLineInCell))};
+}
+
+QPainterPath EngravedGlyphs::outline(const GlyphCell &cell) const {
+  const std::size_t column = static_cast<std::size_t>(cell.source.x() / kCellWidth);
+  if (column >= outlines_.size())
+    return {};
+  return outlines_[column].translated(-QPointF(cell.source.topLeft() + cell.hotspot));
 }
 
 } // namespace pipora

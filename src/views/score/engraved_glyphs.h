@@ -1,12 +1,16 @@
 #pragma once
 // The engraved score's pre-drawn symbols: heads without stems, accidentals, flags and the
-// time signature's digits, black on white in cells that the redraw copies with AND, and the
-// sizes the layout needs to put stems and beams against them.
+// time signature's digits, rests and clefs, black on white in cells that the redraw copies with
+// AND, and the sizes the layout needs to put stems and beams against them. Each symbol keeps its
+// outline too, for drawing onto vector pages.
 #include "editing/engraving/accidentals.h"
 #include "editing/engraving/engraving_layout.h"
 
 #include <QImage>
+#include <QPainterPath>
 #include <QRect>
+
+#include <vector>
 
 namespace pipora {
 
@@ -22,8 +26,7 @@ public:
   // Heads by the classic sheet's rows: whole, half, quarter and shorter.
   enum class Head { Whole, Void, Black };
 
-  // The classic sheet gives the clef's width.
-  explicit EngravedGlyphs(const QImage &classicSheet);
+  EngravedGlyphs();
 
   const QImage &sheet() const { return sheet_; }
   // Reference point: the element's x and the head's centre line.
@@ -34,9 +37,14 @@ public:
   GlyphCell flag(int flags, bool stemDown) const;
   // Reference point: the digit's left edge and its vertical centre.
   GlyphCell digit(int digit) const;
+  // Reference point: the element's x and the staff's top line; by the classic sheet's rows
+  // (0 whole ... 4 sixteenth).
+  GlyphCell rest(int rowIndex) const;
+  // Reference point: the row's start and the staff's top line.
+  GlyphCell clef(Clef clef) const;
+  // The symbol's outline placed as the cell is: its reference point at the origin.
+  QPainterPath outline(const GlyphCell &cell) const;
   int digitWidth() const { return digitWidth_; }
-  // Right edge of the treble clef inside the classic sheet's clef cell.
-  int clefRight() const { return clefRight_; }
 
   // Head and accidental sizes; the label widths are the renderer's to fill.
   const EngravingMetrics &metrics() const { return metrics_; }
@@ -45,7 +53,7 @@ private:
   QImage sheet_;
   EngravingMetrics metrics_;
   int digitWidth_ = 12;
-  int clefRight_ = 40;
+  std::vector<QPainterPath> outlines_; // by column, in sheet coordinates
 };
 
 // The right edge of the inked pixels of a cell (cell.left() when it is blank).

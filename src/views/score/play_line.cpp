@@ -22,8 +22,7 @@ PlayLine::PlayLine(AppContext &ctx, ScoreEditorWindow &score) : ctx_(ctx), score
 }
 
 int PlayLine::lineX(int tick, int offset) const {
-  return RoundHalfEven(static_cast<double>(tick) * score_.quarterWidth / double{kTicksPerQuarter}) -
-         offset + kLeftInset;
+  return RoundHalfEven(score_.sheet().xOfTick(tick)) - offset + kLeftInset;
 }
 
 void PlayLine::invertAt(int x) {

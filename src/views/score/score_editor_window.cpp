@@ -174,6 +174,7 @@ ScoreViewState ScoreEditorWindow::viewState() const {
   v.isBarNum = ctx_.settings.isBarNum;
   v.isDoReMi = ctx_.settings.isDoReMi;
   v.isClassicScore = ctx_.settings.isClassicScore;
+  v.sheet = &sheet_;
   return v;
 }
 
@@ -205,8 +206,13 @@ void ScoreEditorWindow::relayoutScore() {
   renderer_.table() = LabelsFromSettings(ctx_.settings);
   layoutControls();
   const QSize surface = surface_->scoreSize();
-  hRange_ = HorizontalScrollRange(ctx_.song, quarterWidth, surface.width());
-  vRange_ = VerticalScrollRange(staffDistance, surface.height());
+  {
+    ScoreViewState view = viewState();
+    view.sheet = nullptr;
+    sheet_ = renderer_.layOut(ctx_.song, view);
+  }
+  hRange_ = horizontalRangeFor(surface.width());
+  vRange_ = VerticalScrollRange(sheet_, staffDistance, surface.height());
   {
     const QSignalBlocker blockH(hScrollBar_);
     const QSignalBlocker blockV(vScrollBar_);
@@ -252,9 +258,17 @@ void ScoreEditorWindow::setScrollValue(QScrollBar *bar, int value) {
   bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
 }
 
+ScrollRange ScoreEditorWindow::horizontalRangeFor(int surfaceWidth) const {
+  if (ctx_.settings.isClassicScore)
+    return HorizontalScrollRange(ctx_.song, quarterWidth, surfaceWidth);
+  return HorizontalScrollRange(sheet_, surfaceWidth);
+}
+
 void ScoreEditorWindow::followCursor(int tick) {
   const std::optional<int> value =
-      FollowCursorScroll(tick, quarterWidth, scrollX, surface_->scoreSize().width(), hRange_);
+      ctx_.settings.isClassicScore
+          ? FollowCursorScroll(tick, quarterWidth, scrollX, surface_->scoreSize().width(), hRange_)
+          : FollowCursorScroll(sheet_, tick, scrollX, surface_->scoreSize().width(), hRange_);
   if (!value)
     return;
   following_ = true;
@@ -265,10 +279,14 @@ void ScoreEditorWindow::followCursor(int tick) {
 void ScoreEditorWindow::followPartVertically(int part) {
   const int height = surface_->scoreSize().height();
   following_ = true;
-  if (PartTop(part, staffDistance, scrollY) + kCursorBottom > height)
-    setScrollValue(vScrollBar_, vScrollBar_->value() + staffDistance);
-  if (PartTop(part, staffDistance, scrollY) + kStaffTopLine + 4 * kStaffLineGap < 0)
-    setScrollValue(vScrollBar_, (part - 1) * staffDistance + kCursorTop);
+  const SheetRow &row = sheet_.row(part);
+  const int bottom = ctx_.settings.isClassicScore ? kCursorBottom : row.band.bottom;
+  if (PartTop(sheet_, part, scrollY) + bottom > height)
+    setScrollValue(vScrollBar_, vScrollBar_->value() +
+                                    std::max<int>(staffDistance, PartTop(sheet_, part, scrollY) +
+                                                                     bottom - height));
+  if (PartTop(sheet_, part, scrollY) + kStaffTopLine + 4 * kStaffLineGap < 0)
+    setScrollValue(vScrollBar_, row.top + kCursorTop);
   following_ = false;
 }
 
@@ -412,8 +430,12 @@ void ScoreEditorWindow::zoomWidth(bool wider) {
   const int old = quarterWidth;
   quarterWidth = static_cast<std::int16_t>(ZoomedQuarterWidth(quarterWidth, wider));
   ctx_.settings.quarterWidth = quarterWidth;
-  const ScrollRange range =
-      HorizontalScrollRange(ctx_.song, quarterWidth, surface_->scoreSize().width());
+  {
+    ScoreViewState view = viewState();
+    view.sheet = nullptr;
+    sheet_ = renderer_.layOut(ctx_.song, view);
+  }
+  const ScrollRange range = horizontalRangeFor(surface_->scoreSize().width());
   applyZoom(hScrollBar_, range, ScaledScrollValue(scrollX, old, quarterWidth, range));
 }
 
@@ -421,7 +443,13 @@ void ScoreEditorWindow::zoomHeight(bool wider) {
   const int old = staffDistance;
   staffDistance = static_cast<std::int16_t>(ZoomedStaffDistance(staffDistance, wider));
   ctx_.settings.staffDistance = staffDistance;
-  const ScrollRange range = VerticalScrollRange(staffDistance, surface_->scoreSize().height());
+  {
+    ScoreViewState view = viewState();
+    view.sheet = nullptr;
+    sheet_ = renderer_.layOut(ctx_.song, view);
+  }
+  const ScrollRange range =
+      VerticalScrollRange(sheet_, staffDistance, surface_->scoreSize().height());
   applyZoom(vScrollBar_, range, ScaledScrollValue(scrollY, old, staffDistance, range));
 }
 
@@ -520,6 +548,7 @@ ScoreHitView ScoreEditorWindow::hitView() const {
   v.engraving.labels = ctx_.settings.isDoReMi;
   v.scrollY = scrollY;
   v.classic = ctx_.settings.isClassicScore;
+  v.sheet = &sheet_;
   return v;
 }
 
@@ -539,7 +568,8 @@ void ScoreEditorWindow::finishEdit(const ScoreKeyOutcome &out) {
     setScrollValue(vScrollBar_, vScrollBar_->maximum());
   else if (out.scroll == VerticalScroll::ToMinimum)
     setScrollValue(vScrollBar_, vScrollBar_->minimum());
-  if (out.changed)
+  // Moving to a hidden empty part shows it.
+  if (out.changed || !sheet_.row(ScoreCurrentPart(song)).shown)
     relayoutScore();
   ctx_.session.apply(EditOutcome{out.dirty, out.snapshot, {}}, out.noteListsCurrent);
   runCommand(out.command);

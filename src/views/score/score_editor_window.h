@@ -86,6 +86,9 @@ public:
   // Repaints the surface after pixels were changed in its image (the play-position line).
   void updateSurface();
   ScrollRange horizontalRange() const { return hRange_; }
+  // Where the score puts every element and part, as last laid out (surface x = sheet x -
+  // scrollX, surface y = sheet y - scrollY).
+  const ScoreSheet &sheet() const { return sheet_; }
   ScrollRange verticalRange() const { return vRange_; }
   bool windowActive() const { return windowActive_; }
   // Reads quarterWidth, staffDistance and the do-re-mi labels from the settings.
@@ -111,6 +114,7 @@ private:
   void hideMarks();
   void showMarks();
   void followCursor(int tick);
+  ScrollRange horizontalRangeFor(int surfaceWidth) const;
   void followPartVertically(int part);
   void setScrollValue(QScrollBar *bar, int value);
   void refreshFeedback();
@@ -126,6 +130,7 @@ private:
   bool playing() const { return ctx_.session.isPlaying(); }
 
   ScoreRenderer renderer_;
+  ScoreSheet sheet_;
   ScoreSurface *surface_;
   ScoreMouse *mouse_;
   int scorePercent_ = kDefaultScorePercent;

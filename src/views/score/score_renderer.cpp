@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace pipora {
 namespace {
@@ -163,29 +164,51 @@ QRect VerticalSpan(int x0, int x1, int top, const ScoreViewState &view) {
   return r;
 }
 
-int MarkX(int tick, const ScoreViewState &view) {
-  return RoundHalfEven(tick / double{kTicksPerQuarter} * view.quarterWidth - view.scrollX - 1);
+int MarkX(const ScoreSheet &sheet, int tick, const ScoreViewState &view) {
+  return RoundHalfEven(sheet.xOfTick(tick) - view.scrollX - 1);
 }
 
 } // namespace
 
-ScoreRenderer::ScoreRenderer()
-    : sheet_(MakeGlyphSheet()), engraved_(sheet_), table_(DefaultStaffLabels()) {
+ScoreRenderer::ScoreRenderer() : sheet_(MakeGlyphSheet()), table_(DefaultStaffLabels()) {
   font_.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
                      QStringLiteral("IPAGothic")});
   font_.setPointSizeF(7.5);
 }
 
+ScoreSheet ScoreRenderer::layOut(const Song &song, const ScoreViewState &view) const {
+  SheetOptions options;
+  options.quarterWidth = view.quarterWidth;
+  options.staffDistance = view.staffDistance;
+  options.proportional = view.isClassicScore;
+  options.labels = view.isDoReMi;
+  return ScoreSheet(song, options, table_, engraved_.metrics());
+}
+
 void ScoreRenderer::drawNote(QImage &surface, Song &song, ScoreViewState &view) const {
   const int width = surface.width();
   const int height = surface.height();
-  if (SongFitsWidth(song, view.quarterWidth, width))
+  if (view.isClassicScore && SongFitsWidth(song, view.quarterWidth, width))
     view.scrollX = FittedScrollOffset(song, view.quarterWidth);
   surface.fill(Qt::white);
   if (view.quarterWidth <= 0)
     return;
   if (!view.isClassicScore) {
-    DrawEngravedScore(surface, song, view, {sheet_, engraved_, table_, font_});
+    std::optional<ScoreSheet> own;
+    if (!view.sheet)
+      own.emplace(layOut(song, view));
+    const ScoreSheet &sheet = view.sheet ? *view.sheet : *own;
+    if (SongFitsWidth(sheet, width))
+      view.scrollX = FittedScrollOffset(sheet);
+    EngravedFrame frame;
+    frame.scrollX = view.scrollX;
+    frame.scrollY = view.scrollY;
+    frame.width = width;
+    frame.height = height;
+    frame.ruler = view.isBarNum;
+    frame.bars = view.isBar;
+    frame.labels = view.isDoReMi;
+    DrawEngravedScore(surface, song, sheet, frame, {engraved_, font_});
     return;
   }
   QPainter p(&surface);
@@ -202,22 +225,30 @@ void ScoreRenderer::drawNote(QImage &surface, Song &song, ScoreViewState &view) 
 }
 
 QRect ScoreRenderer::cursorArea(const Song &song, const ScoreViewState &view) const {
+  std::optional<ScoreSheet> own;
+  if (!view.sheet)
+    own.emplace(layOut(song, view));
+  const ScoreSheet &sheet = view.sheet ? *view.sheet : *own;
   const int part = ScoreCurrentPart(song);
   const Part &pt = song.part(part);
   const int cursor = std::clamp(pt.scoreHeader.cursor, 0, pt.scoreHeader.count);
-  const int x = MarkX(pt.score[static_cast<std::size_t>(cursor)].start, view);
-  return VerticalSpan(x, x, PartTop(part, view.staffDistance, view.scrollY), view);
+  const int x = MarkX(sheet, pt.score[static_cast<std::size_t>(cursor)].start, view);
+  return VerticalSpan(x, x, PartTop(sheet, part, view.scrollY), view);
 }
 
 QRect ScoreRenderer::selectionArea(const Song &song, const ScoreViewState &view) const {
+  std::optional<ScoreSheet> own;
+  if (!view.sheet)
+    own.emplace(layOut(song, view));
+  const ScoreSheet &sheet = view.sheet ? *view.sheet : *own;
   const int part = ScoreCurrentPart(song);
   const Part &pt = song.part(part);
   const ScoreHeader &h = pt.scoreHeader;
   const int first = std::clamp(h.selStart, 0, h.count);
   const int last = std::clamp(h.selStart + h.selLength, 0, h.count);
-  const int x0 = MarkX(pt.score[static_cast<std::size_t>(first)].start, view);
-  const int x1 = MarkX(pt.score[static_cast<std::size_t>(last)].start, view);
-  return VerticalSpan(x0, x1 - 1, PartTop(part, view.staffDistance, view.scrollY), view);
+  const int x0 = MarkX(sheet, pt.score[static_cast<std::size_t>(first)].start, view);
+  const int x1 = MarkX(sheet, pt.score[static_cast<std::size_t>(last)].start, view);
+  return VerticalSpan(x0, x1 - 1, PartTop(sheet, part, view.scrollY), view);
 }
 
 quint32 ScoreRenderer::cursorMask(const ScoreViewState &view) {

@@ -4,6 +4,7 @@
 // classic, one glyph cell per note copied with AND, then staff lines, bars, clefs and labels
 // on top. The cursor line and the selection rectangle are pixels flipped by XOR, so drawing
 // either twice removes it.
+#include "editing/engraving/score_sheet.h"
 #include "editing/score_geometry.h"
 #include "model/song.h"
 #include "views/score/engraved_glyphs.h"
@@ -25,6 +26,8 @@ struct ScoreViewState {
   bool isDoReMi = false;
   // One glyph per note, as before engraving: no beams, accidentals on every note.
   bool isClassicScore = false;
+  // Where things go, laid out for the song as it is; made afresh when none is given.
+  const ScoreSheet *sheet = nullptr;
 };
 
 class ScoreRenderer {
@@ -35,6 +38,10 @@ public:
   StaffLabelTable &table() { return table_; }
   const StaffLabelTable &table() const { return table_; }
   const QFont &font() const { return font_; }
+  const EngravedGlyphs &glyphs() const { return engraved_; }
+
+  // The sheet the drawing and the marks use for this song and view.
+  ScoreSheet layOut(const Song &song, const ScoreViewState &view) const;
   // The sizes of the engraved symbols, which the hit test lays the score out with.
   const EngravingMetrics &metrics() const { return engraved_.metrics(); }
 

@@ -11,6 +11,7 @@ namespace pipora {
 namespace {
 
 using engraving_test::Element;
+using engraving_test::LayOut;
 using engraving_test::ScoreOf;
 using engraving_test::SongOf;
 
@@ -98,8 +99,7 @@ EngravingView WideView() {
 TEST(BeamLayout, OneStemDirectionPerGroupAndFlagsOnlyOnLoneNotes) {
   // A4 alone would point up, C5 down: beamed they share one direction.
   const Song song = SongOf({{kA4, "8"}, {kC5, "8"}, {kE4, "8"}, {kRest, "8"}, {kC5, "16"}});
-  const EngravedPart part =
-      LayOutPart(song, 1, WideView(), DefaultStaffLabels(), EngravingMetrics{});
+  const EngravedPart part = LayOut(song, WideView(), EngravingMetrics{});
   ASSERT_EQ(part.groups.size(), 1u);
   const EngravedNote &a = part.notes[0];
   const EngravedNote &b = part.notes[1];
@@ -115,7 +115,7 @@ TEST(BeamLayout, StemsReachTheBeamAndStayLongEnough) {
   const EngravingMetrics m;
   // A leap of an octave: the beam slants by at most one staff space.
   const Song song = SongOf({{kE4, "16"}, {kE4 + 12, "16"}, {kE4 + 5, "16"}, {kE4 + 2, "16"}});
-  const EngravedPart part = LayOutPart(song, 1, WideView(), DefaultStaffLabels(), m);
+  const EngravedPart part = LayOut(song, WideView(), m);
   ASSERT_EQ(part.groups.size(), 1u);
   ASSERT_EQ(part.beams.size(), 2u); // both beams over all four
   const BeamLine &primary = part.beams[0];
@@ -133,7 +133,7 @@ TEST(BeamLayout, StemsReachTheBeamAndStayLongEnough) {
 TEST(BeamLayout, LoneSixteenthBesideEighthGetsAPartBeam) {
   const EngravingMetrics m;
   const Song song = SongOf({{kE4, "8"}, {kE4, "16"}, {kE4, "16"}, {kE4, "16"}, {kE4, "8"}});
-  const EngravedPart part = LayOutPart(song, 1, WideView(), DefaultStaffLabels(), m);
+  const EngravedPart part = LayOut(song, WideView(), m);
   ASSERT_EQ(part.groups.size(), 2u);
   // Group one: primary and the second beam over the two sixteenths; group two: primary and a
   // part beam on the sixteenth pointing right, toward the eighth.
@@ -146,7 +146,7 @@ TEST(BeamLayout, LoneSixteenthBesideEighthGetsAPartBeam) {
 TEST(TupletLayout, TripletOfEighthsGetsOneBeamAndItsBracket) {
   const EngravingMetrics m;
   const Song song = SongOf({{kE4, "83"}, {kE4, "83"}, {kE4, "83"}, {kE4, "4"}});
-  const EngravedPart part = LayOutPart(song, 1, WideView(), DefaultStaffLabels(), m);
+  const EngravedPart part = LayOut(song, WideView(), m);
   ASSERT_EQ(part.groups.size(), 1u);
   EXPECT_TRUE(part.groups[0].triplet);
   EXPECT_EQ(part.beams.size(), 1u);
@@ -163,8 +163,7 @@ TEST(TupletLayout, TripletOfEighthsGetsOneBeamAndItsBracket) {
 
 TEST(TupletLayout, RestTripletKeepsItsBracket) {
   const Song song = SongOf({{kE4, "83"}, {kRest, "83"}, {kE4, "83"}});
-  const EngravedPart part =
-      LayOutPart(song, 1, WideView(), DefaultStaffLabels(), EngravingMetrics{});
+  const EngravedPart part = LayOut(song, WideView(), EngravingMetrics{});
   EXPECT_TRUE(part.groups.empty());
   EXPECT_EQ(part.tuplets.size(), 1u);
 }
@@ -177,15 +176,15 @@ TEST(EngravingRange, WorkGrowsWithTheViewNotWithTheSong) {
     RecalcTimes(song);
     BuildScoreList(song);
     EngravingView view = WideView();
-    view.scrollX = 100 * view.quarterWidth; // somewhere in the middle of both songs
-    return LayOutPart(song, 1, view, DefaultStaffLabels(), EngravingMetrics{}).notes;
+    view.scrollX = 5000; // somewhere in the middle of both songs
+    return LayOut(song, view, EngravingMetrics{}).notes;
   };
   const auto shortSong = laidOut(400);
   const auto longSong = laidOut(20000);
   EXPECT_EQ(shortSong.size(), longSong.size());
   ASSERT_FALSE(longSong.empty());
   EXPECT_EQ(shortSong.front().index, longSong.front().index);
-  EXPECT_LT(longSong.size(), 80u); // 1200 px of eighths at 25 px each, plus the edges
+  EXPECT_LT(longSong.size(), 80u); // 1200 px of eighths at 22 px each, plus the edges
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 namespace pipora {
 namespace {
 
+using engraving_test::LayOut;
 using engraving_test::SongOf;
 
 constexpr int kStaffBottom = kStaffTopLine + 4 * kStaffLineGap;
@@ -45,9 +46,8 @@ TEST(TimeSignatures, FromBeatsAndBeatLength) {
   EXPECT_FALSE(TimeSignatureOf(song).has_value());
 }
 
-EngravingView ViewAt(int quarterWidth) {
+EngravingView ViewAt() {
   EngravingView v;
-  v.quarterWidth = quarterWidth;
   v.scrollX = -kClefMargin;
   v.width = 1200;
   return v;
@@ -55,11 +55,11 @@ EngravingView ViewAt(int quarterWidth) {
 
 TEST(LabelLine, AllLabelsOnOneLineWithoutOverlap) {
   EngravingMetrics m;
-  m.labelWidth.fill(20);
-  // Sixteenths at 12.5 px leave room for every other label of 20 px.
+  m.labelWidth.fill(30);
+  // Sixteenths at two spacing increments (22 px) leave room for every other label of 30 px.
   const Song song =
       SongOf({{60, "16"}, {64, "16"}, {67, "16"}, {72, "16"}, {84, "4"}, {57, "4"}, {62, "4"}});
-  const EngravedPart part = LayOutPart(song, 1, ViewAt(50), DefaultStaffLabels(), m);
+  const EngravedPart part = LayOut(song, ViewAt(), m);
   double right = -1e9;
   int shown = 0;
   for (const EngravedNote &n : part.notes) {
@@ -68,7 +68,7 @@ TEST(LabelLine, AllLabelsOnOneLineWithoutOverlap) {
     ++shown;
     EXPECT_GE(n.labelX, right + 2) << n.index;
     EXPECT_EQ(n.labelX, static_cast<int>(n.x + m.headLeft)) << n.index;
-    right = n.labelX + 20;
+    right = n.labelX + 30;
   }
   EXPECT_EQ(shown, 5);
   EXPECT_TRUE(part.notes[0].labelShown);
@@ -81,7 +81,7 @@ TEST(LabelLine, WideSpacingShowsEveryLabelAndTiesRepeatNone) {
   EngravingMetrics m;
   m.labelWidth.fill(20);
   const Song song = SongOf({{60, "8"}, {64, "8_"}, {64, "8"}, {67, "8"}});
-  const EngravedPart part = LayOutPart(song, 1, ViewAt(100), DefaultStaffLabels(), m);
+  const EngravedPart part = LayOut(song, ViewAt(), m, 100);
   EXPECT_TRUE(part.notes[0].labelShown);
   EXPECT_TRUE(part.notes[1].labelShown);
   EXPECT_FALSE(part.notes[2].labelShown); // tied over
@@ -89,29 +89,30 @@ TEST(LabelLine, WideSpacingShowsEveryLabelAndTiesRepeatNone) {
 }
 
 TEST(LabelLine, NoLabelsWhenSwitchedOff) {
-  EngravingView view = ViewAt(100);
+  EngravingView view = ViewAt();
   view.labels = false;
   const Song song = SongOf({{60, "4"}, {64, "4"}});
-  for (const EngravedNote &n :
-       LayOutPart(song, 1, view, DefaultStaffLabels(), EngravingMetrics{}).notes)
+  for (const EngravedNote &n : LayOut(song, view, EngravingMetrics{}).notes)
     EXPECT_FALSE(n.labelShown);
 }
 
 TEST(BarLines, AccidentalOnTheFirstNoteGetsRoomAfterTheLine) {
   const EngravingMetrics m;
-  const Song song =
-      SongOf({{60, "2"}, {60, "2"}, {61, "4"}, {60, "4"}, {60, "2"}, {60, "2"}, {60, "2"}});
-  const EngravingView view = ViewAt(50);
-  const EngravedPart part = LayOutPart(song, 1, view, DefaultStaffLabels(), m);
-  const double plain = 1920.0 * 50 / 480 + kClefMargin - 50 / 20;
-  // Bar 2 starts with C#4: the line moves left of the sharp.
+  Song song = SongOf({{60, "2"}, {60, "2"}, {61, "4"}, {60, "4"}, {60, "2"}, {60, "2"}, {60, "2"}});
+  song.display.key = KeySignature{};
+  const ScoreSheet sheet(song, SheetOptions{}, DefaultStaffLabels(), m);
+  EngravingView view = ViewAt();
+  view.scrollX = 0;
+  const EngravedPart part = LayOutPart(song, 1, view, sheet, m);
+  // Bar 2 starts with C#4: the line stands left of the sharp, clear of the half note before.
   const EngravedNote &sharp = part.notes[2];
   ASSERT_EQ(sharp.accidental, Accidental::Sharp);
-  const double x = BarLineX(part, 1920, plain, m);
-  EXPECT_LE(x, sharp.accidentalLeft - m.barLineRoom);
+  EXPECT_LE(sheet.barLineX(1920), sharp.accidentalLeft - m.barLineRoom);
+  EXPECT_GE(sheet.barLineX(1920), part.notes[1].x + m.headLeft + m.headWidth + m.noteGap);
   EXPECT_LT(sharp.accidentalLeft, sharp.x + m.headLeft);
-  // Bar 3 starts with a plain C4: the line stays.
-  EXPECT_DOUBLE_EQ(BarLineX(part, 3840, plain + 200, m), plain + 200);
+  // Bar 3 starts with a plain C4: the line keeps only its gap before the head.
+  EXPECT_LT(sheet.barLineX(3840), part.notes[5].x);
+  EXPECT_GT(sheet.barLineX(3840), part.notes[5].x - m.accidentalWidth[1]);
 }
 
 } // namespace

@@ -1,0 +1,418 @@
+#include "editing/engraving/score_sheet.h"
+
+#include "editing/engraving/accidentals.h"
+#include "editing/engraving/beam_groups.h"
+#include "editing/engraving/key_signature.h"
+#include "model/vocabulary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <span>
+
+namespace pipora {
+namespace {
+
+constexpr int kMiddleLine = kStaffTopLine + 2 * kStaffLineGap;
+constexpr int kHeadHalf = 6;
+// A triplet bracket with its numeral above the notes.
+constexpr int kBracketReach = 26;
+// An accidental reaches a space above and below its head; a tie a little more.
+constexpr int kAccidentalReach = 11;
+constexpr int kTieReach = 15;
+constexpr int kBarGap = 6;
+// The first row's band starts here; the rows below follow without gaps.
+constexpr int kFirstBandTop = kBandTopOffset;
+// Room under the last row when scrolled to the end.
+constexpr int kBottomRoom = 60;
+// Room after the song's end when scrolled to it: the final bar line and a little air.
+constexpr int kEndRoom = 24;
+// Width of one spacing increment per pixel of quarterWidth.
+constexpr double kIncrementPerQuarterWidth = 0.22;
+constexpr int kEighth = 240;
+// More bars than this are not given columns of their own (a song this long is no score).
+constexpr long long kMaxBarColumns = 1 << 22;
+
+int TimeSignatureWidth(const Song &song, const EngravingMetrics &m) {
+  const auto sig = TimeSignatureOf(song);
+  if (!sig)
+    return 0;
+  const int digits = std::max(sig->beats >= 10 ? 2 : 1, sig->unit >= 10 ? 2 : 1);
+  return digits * (m.digitWidth + 1) + 4;
+}
+
+// The most common duration of the song's notes, but no longer than an eighth.
+int CommonShortDuration(const Song &song) {
+  std::map<int, long long> counts;
+  for (int p = 1; p <= kUserParts; ++p) {
+    const Part &part = song.part(p);
+    for (int j = 0; j < part.scoreHeader.count; ++j) {
+      const int d = part.score[static_cast<std::size_t>(j)].duration;
+      if (d > 0)
+        ++counts[d];
+    }
+  }
+  int best = kEighth;
+  long long most = 0;
+  for (const auto &[d, n] : counts)
+    if (n > most) {
+      most = n;
+      best = d;
+    }
+  return std::min(best, kEighth);
+}
+
+int HeadOf(const ScoreNote &s, const StaffLabelTable &labels, Clef clef) {
+  return HeadCentreOf(StaffPosition(s.noteNumber, labels), clef);
+}
+
+} // namespace
+
+// The vertical reach of a part's symbols, by the rules the layout follows: heads with their
+// accidentals and ties, stems of lone notes from their heads, beams past the furthest head of
+// their group, triplet brackets above.
+ScoreSheet::Ink ScoreSheet::InkOf(std::span<const ScoreNote> score,
+                                  const std::vector<BeamGroup> &groups,
+                                  const std::vector<bool> &beamed, Clef clef,
+                                  const EngravingMetrics &m) const {
+  Ink ink{kStaffTopLine, kStaffTopLine + 4 * kStaffLineGap};
+  const int count = static_cast<int>(score.size()) - 1;
+  auto isNote = [&](int j) {
+    const ScoreNote &s = score[static_cast<std::size_t>(j)];
+    return s.noteNumber > 0 && GlyphRow(s.duration) >= 0;
+  };
+  for (int j = 0; j < count; ++j) {
+    if (!isNote(j))
+      continue;
+    const ScoreNote &s = score[static_cast<std::size_t>(j)];
+    const int head = HeadOf(s, labels_, clef);
+    const int reach =
+        s.tie != 0 || (j > 0 && score[std::size_t(j - 1)].tie != 0) ? kTieReach : kAccidentalReach;
+    int top = head - reach;
+    int bottom = head + reach;
+    if (GlyphRow(s.duration) > 0 && !beamed[static_cast<std::size_t>(j)]) {
+      const bool down = head < kMiddleLine + kStaffLineGap / 2;
+      const int flags = BeamCount(s.duration);
+      const int length = m.stemLength + (flags > 1 ? (flags - 1) * m.beamDistance / 2 : 0);
+      if (down)
+        bottom = std::max({bottom, head + length, kMiddleLine});
+      else
+        top = std::min({top, head - length, kMiddleLine});
+    }
+    if (IsTripletDuration(s.duration))
+      top -= kBracketReach;
+    ink.top = std::min(ink.top, top);
+    ink.bottom = std::max(ink.bottom, bottom);
+  }
+  for (const BeamGroup &g : groups) {
+    int highest = std::numeric_limits<int>::max();
+    int lowest = std::numeric_limits<int>::min();
+    int beams = 1;
+    for (int k = g.first; k <= g.last; ++k) {
+      if (!isNote(k))
+        continue;
+      const int head = HeadOf(score[static_cast<std::size_t>(k)], labels_, clef);
+      highest = std::min(highest, head);
+      lowest = std::max(lowest, head);
+      beams = std::max(beams, BeamCount(score[static_cast<std::size_t>(k)].duration));
+    }
+    if (highest > lowest)
+      continue;
+    // The beam may slant by a space and moves out until the shortest stem is long enough.
+    const int past = m.shortestStem + (beams - 1) * m.beamDistance + m.beamThickness +
+                     kStaffLineGap + (g.triplet ? kBracketReach : 0);
+    const int toMiddle = m.stemLength + kStaffLineGap + (beams - 1) * m.beamDistance;
+    if ((highest + lowest) / 2.0 < kMiddleLine + kStaffLineGap / 2)
+      ink.bottom =
+          std::max({ink.bottom, lowest + past, std::min(highest + toMiddle, kMiddleLine + 60)});
+    else
+      ink.top = std::min({ink.top, highest - past, std::max(lowest - toMiddle, kMiddleLine - 60)});
+  }
+  return ink;
+}
+
+bool IsEmptyPart(const Song &song, int part) {
+  if (part == ScoreCurrentPart(song))
+    return false;
+  const Part &pt = song.part(part);
+  for (int j = 0; j < pt.scoreHeader.count; ++j)
+    if (pt.score[static_cast<std::size_t>(j)].noteNumber > 0)
+      return false;
+  return true;
+}
+
+ScoreSheet::ScoreSheet(const Song &song, const SheetOptions &options, const StaffLabelTable &table,
+                       const EngravingMetrics &metrics)
+    : proportional_(options.proportional), quarterWidth_(std::max(1, options.quarterWidth)),
+      labels_(table) {
+  if (!proportional_) {
+    key_ = KeyOf(song);
+    labels_ = SpelledLabels(table, key_);
+  }
+  layOutRows(song, options);
+  layOutColumns(song, options, metrics);
+}
+
+void ScoreSheet::layOutRows(const Song &song, const SheetOptions &options) {
+  for (int p = 1; p <= kUserParts; ++p) {
+    SheetRow &row = rows_[static_cast<std::size_t>(p)];
+    if (proportional_) {
+      row.top = (p - 1) * options.staffDistance;
+      row.band = BandOf(options.staffDistance);
+      continue;
+    }
+    row.clef = ClefOf(song, p);
+    row.shown = !song.display.hideEmptyParts || !IsEmptyPart(song, p);
+  }
+  height_ = kUserParts * options.staffDistance + kFirstBandTop + kBottomRoom;
+}
+
+void ScoreSheet::stackRows(const SheetOptions &options, const std::vector<Ink> &ink) {
+  int bandStart = kFirstBandTop;
+  const StaffBand plain = BandOf(options.staffDistance);
+  for (int p = 1; p <= kUserParts; ++p) {
+    SheetRow &row = rows_[static_cast<std::size_t>(p)];
+    if (!row.shown) {
+      row.top = bandStart - kBandTopOffset;
+      row.band = {kBandTopOffset, kBandTopOffset, kBandTopOffset};
+      continue;
+    }
+    const Ink &used = ink[static_cast<std::size_t>(p)];
+    row.band.top = std::min(plain.top, used.top - 2);
+    row.band.labelTop = std::max(plain.labelTop, used.bottom + 2);
+    row.band.bottom =
+        std::max(plain.bottom, row.band.labelTop + (options.labels ? kLabelLineHeight : 0) + 2);
+    row.top = bandStart - row.band.top;
+    bandStart += row.band.bottom - row.band.top;
+  }
+  height_ = bandStart + kBottomRoom;
+}
+
+void ScoreSheet::layOutColumns(const Song &song, const SheetOptions &options,
+                               const EngravingMetrics &m) {
+  const int firstStart = song.part(1).score.empty() ? 0 : song.part(1).score[0].start;
+  if (proportional_) {
+    header_ = kClefMargin;
+    firstX_ = xOfTick(firstStart);
+    long long end = 0;
+    for (int p = 1; p <= kUserParts; ++p) {
+      const Part &pt = song.part(p);
+      end =
+          std::max<long long>(end, pt.score[static_cast<std::size_t>(pt.scoreHeader.count)].start);
+    }
+    endX_ = xOfTick(static_cast<int>(end));
+    return;
+  }
+  keyX_ = m.clefWidth + 4;
+  timeX_ = keyX_ + std::abs(key_.fifths) * m.keyStep + (key_.fifths != 0 ? 4 : 0);
+  header_ = timeX_ + TimeSignatureWidth(song, m) + m.noteGap;
+
+  // Every start tick of the parts shown, and the bar ticks in between.
+  std::vector<int> ticks;
+  int lowest = std::numeric_limits<int>::max();
+  int highest = std::numeric_limits<int>::min();
+  for (int p = 1; p <= kUserParts; ++p) {
+    if (!rows_[static_cast<std::size_t>(p)].shown)
+      continue;
+    const Part &pt = song.part(p);
+    for (int j = 0; j <= pt.scoreHeader.count; ++j)
+      ticks.push_back(pt.score[static_cast<std::size_t>(j)].start);
+    lowest = std::min(lowest, pt.score[0].start);
+    highest = std::max(highest, pt.score[static_cast<std::size_t>(pt.scoreHeader.count)].start);
+  }
+  const int measure = song.measureTicks();
+  if (ticks.empty()) {
+    ticks.push_back(0);
+    lowest = highest = 0;
+  }
+  if (measure > 0 && (static_cast<long long>(highest) - lowest) / measure < kMaxBarColumns)
+    for (long long t = std::max(0, lowest / measure * measure); t <= highest; t += measure)
+      if (t >= lowest)
+        ticks.push_back(static_cast<int>(t));
+  std::sort(ticks.begin(), ticks.end());
+  ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
+  ticks_ = std::move(ticks);
+  const std::size_t n = ticks_.size();
+  xs_.assign(n, 0.0);
+  barRoom_.assign(n, 0.0);
+  auto column = [&](int tick) {
+    return static_cast<std::size_t>(std::lower_bound(ticks_.begin(), ticks_.end(), tick) -
+                                    ticks_.begin());
+  };
+
+  // What each column needs left of its x (accidentals) and, per part, right of it.
+  std::vector<double> left(n, 0.0);
+  struct Element {
+    std::size_t column;
+    double right; // ink right of x
+  };
+  std::vector<std::vector<Element>> elements(kUserParts + 1);
+  std::vector<Ink> ink(kUserParts + 1);
+  const int beamSpan = BeamSpanTicks(song);
+  for (int p = 1; p <= kUserParts; ++p) {
+    if (!rows_[static_cast<std::size_t>(p)].shown)
+      continue;
+    const Part &pt = song.part(p);
+    const int count = pt.scoreHeader.count;
+    const std::span<const ScoreNote> score(pt.score.data(), static_cast<std::size_t>(count) + 1);
+    const std::vector<Accidental> accidentals =
+        PrintedAccidentals(score, 0, count, measure, labels_, key_.fifths);
+    std::vector<bool> beamed(static_cast<std::size_t>(count) + 1, false);
+    const std::vector<BeamGroup> groups = FindBeamGroups(score, 0, count, beamSpan, measure);
+    for (const BeamGroup &g : groups)
+      for (int k = g.first; k <= g.last; ++k)
+        beamed[static_cast<std::size_t>(k)] = true;
+    ink[static_cast<std::size_t>(p)] = InkOf(score, groups, beamed, rows_[std::size_t(p)].clef, m);
+    auto &list = elements[static_cast<std::size_t>(p)];
+    list.reserve(static_cast<std::size_t>(count) + 1);
+    for (int j = 0; j <= count; ++j) {
+      const ScoreNote &s = score[static_cast<std::size_t>(j)];
+      const std::size_t c = column(s.start);
+      double right = 0;
+      if (j < count && GlyphRow(s.duration) >= 0) {
+        if (s.noteNumber > 0) {
+          right = m.headLeft + m.headWidth + (GlyphRow(s.duration) == 0 ? 4 : 0);
+          const double staff = StaffPosition(s.noteNumber, labels_);
+          if (BeamCount(s.duration) > 0 && !beamed[static_cast<std::size_t>(j)] &&
+              !IsStemDown(staff))
+            right += m.flagWidth;
+          const Accidental a = accidentals[static_cast<std::size_t>(j)];
+          if (a != Accidental::None)
+            left[c] = std::max(left[c], double(m.accidentalWidth[static_cast<std::size_t>(a)] +
+                                               m.accidentalGap - m.headLeft));
+        } else {
+          right = m.restWidth;
+        }
+      }
+      list.push_back({c, right});
+    }
+  }
+
+  const double unit = quarterWidth_ * kIncrementPerQuarterWidth;
+  const double shortest = CommonShortDuration(song);
+  std::vector<std::size_t> next(kUserParts + 1, 0); // each part's next element
+  for (std::size_t i = 0; i < n; ++i) {
+    const bool bar = measure > 0 && ticks_[i] % measure == 0 && i > 0;
+    if (bar)
+      barRoom_[i] = left[i] + kBarGap;
+    double x = 0;
+    if (i > 0) {
+      const double increments =
+          std::max(1.0, 2.0 + std::log2((ticks_[i] - ticks_[i - 1]) / shortest));
+      x = xs_[i - 1] + unit * increments;
+    }
+    for (int p = 1; p <= kUserParts; ++p) {
+      const auto &list = elements[static_cast<std::size_t>(p)];
+      std::size_t &k = next[static_cast<std::size_t>(p)];
+      while (k < list.size() && list[k].column < i)
+        ++k;
+      if (k == 0)
+        continue;
+      // The element before this column in this part must keep clear of what stands here.
+      const Element &before = list[k - 1];
+      const bool starts = k < list.size() && list[k].column == i;
+      if (!starts && !bar)
+        continue;
+      double need = xs_[before.column] + before.right + m.noteGap;
+      if (bar)
+        need += kBarGap + barRoom_[i];
+      else
+        need += left[i];
+      x = std::max(x, need);
+    }
+    xs_[i] = x;
+  }
+  stackRows(options, ink);
+  // Tick 0 (or the first column) at x = 0.
+  const double origin = xOfTick(std::max(0, ticks_.front()));
+  for (double &x : xs_)
+    x -= origin;
+  firstX_ = xOfTick(firstStart);
+  endX_ = xs_.back();
+}
+
+double ScoreSheet::xOfTick(int tick) const {
+  const double perTick = quarterWidth_ / double{kTicksPerQuarter};
+  if (proportional_ || ticks_.empty())
+    return tick * perTick;
+  const auto it = std::lower_bound(ticks_.begin(), ticks_.end(), tick);
+  if (it == ticks_.end())
+    return xs_.back() + (static_cast<double>(tick) - ticks_.back()) * perTick;
+  const std::size_t i = static_cast<std::size_t>(it - ticks_.begin());
+  if (*it == tick)
+    return xs_[i];
+  if (i == 0)
+    return xs_[0] - (static_cast<double>(ticks_[0]) - tick) * perTick;
+  const double f = (static_cast<double>(tick) - ticks_[i - 1]) / (ticks_[i] - ticks_[i - 1]);
+  return xs_[i - 1] + f * (xs_[i] - xs_[i - 1]);
+}
+
+double ScoreSheet::barLineX(int tick) const {
+  if (proportional_ || ticks_.empty())
+    return xOfTick(tick);
+  const auto it = std::lower_bound(ticks_.begin(), ticks_.end(), tick);
+  if (it == ticks_.end() || *it != tick)
+    return xOfTick(tick);
+  const std::size_t i = static_cast<std::size_t>(it - ticks_.begin());
+  return xs_[i] - barRoom_[i];
+}
+
+int ScoreSheet::tickAtX(double x) const {
+  if (proportional_ || ticks_.empty())
+    // Clamped: a scroll far past the song must not overflow the tick.
+    return static_cast<int>(
+        std::clamp(std::round(x * kTicksPerQuarter / quarterWidth_), -2.0e9, 2.0e9));
+  const auto it = std::lower_bound(xs_.begin(), xs_.end(), x);
+  if (it == xs_.end())
+    return ticks_.back();
+  const std::size_t i = static_cast<std::size_t>(it - xs_.begin());
+  if (i > 0 && x - xs_[i - 1] < *it - x)
+    return ticks_[i - 1];
+  return ticks_[i];
+}
+
+ScrollRange HorizontalScrollRange(const ScoreSheet &sheet, int surfaceWidth) {
+  ScrollRange r;
+  r.minimum = FittedScrollOffset(sheet);
+  const double maximum = sheet.endX() + (sheet.proportional() ? 0 : kEndRoom) - surfaceWidth;
+  r.maximum = static_cast<int>(std::min<double>(maximum, kScrollLimit));
+  return r;
+}
+
+ScrollRange VerticalScrollRange(const ScoreSheet &sheet, int staffDistance, int surfaceHeight) {
+  if (sheet.proportional())
+    return VerticalScrollRange(staffDistance, surfaceHeight);
+  return {0, sheet.height() - surfaceHeight};
+}
+
+bool SongFitsWidth(const ScoreSheet &sheet, int surfaceWidth) {
+  return sheet.endX() - sheet.firstX() + sheet.headerWidth() +
+             (sheet.proportional() ? 0 : kEndRoom) <=
+         surfaceWidth;
+}
+
+int FittedScrollOffset(const ScoreSheet &sheet) {
+  return static_cast<int>(std::floor(sheet.firstX())) - sheet.headerWidth();
+}
+
+std::optional<int> FollowCursorScroll(const ScoreSheet &sheet, int tick, int scrollX,
+                                      int surfaceWidth, ScrollRange range) {
+  return FollowCursorScrollAt(sheet.xOfTick(tick), sheet.headerWidth(), scrollX, surfaceWidth,
+                              range);
+}
+
+int PartTop(const ScoreSheet &sheet, int part, int scrollY) {
+  return sheet.row(part).top - scrollY;
+}
+
+int ScoreSheet::partAtY(int y) const {
+  for (int p = 1; p <= kUserParts; ++p) {
+    const SheetRow &r = rows_[static_cast<std::size_t>(p)];
+    if (r.shown && y >= r.top + r.band.top && y < r.top + r.band.bottom)
+      return p;
+  }
+  return 0;
+}
+
+} // namespace pipora
