@@ -27,8 +27,8 @@ struct AppContext {
   AppContext(EditorSession &s, Settings &st) : session(s), song(s.song()), settings(st) {}
 
   EditorSession &session;
-  // The session's song, which the windows read and edit in place.
-  Song &song;
+  // The session's song, for reading; windows change it through the session's commands.
+  const Song &song;
   Settings &settings;
 
   // From the first start-up step until the first song exists; resize events wait for it.
@@ -37,6 +37,16 @@ struct AppContext {
   // (scripted in the tests).
   QWidget *menuBar = nullptr;
   Prompts *prompts = nullptr;
+
+  // A change the song's file does not record as an edit (cursor, selection, current part,
+  // clipboard, start ticks, time signature, what a drawing primes), made through the
+  // session: no dirty mark, no history step.
+  template <typename Change> void changeMarks(Change &&change) {
+    session.edit([&](Song &s) {
+      change(s);
+      return EditOutcome::Unchanged();
+    });
+  }
 
   // The frame's menu action of that item name ("AllPlayItem"), or null.
   QAction *action(const char *itemName) const;

@@ -85,8 +85,8 @@ void EditCommands::refresh(View view) {
     frame_.showPartInList(ctx_.song.currentPart);
 }
 
-void EditCommands::finish(const EditOutcome &outcome, View view) {
-  ctx_.session.apply(outcome); // every command leaves the note lists current
+void EditCommands::finish(const std::function<EditOutcome(Song &)> &command, View view) {
+  const EditOutcome outcome = ctx_.session.edit(command); // the note lists are left current
   if (outcome.changed || outcome.refused())
     refresh(view);
   if (outcome.refused())
@@ -101,7 +101,7 @@ void EditCommands::selectAll() {
     frame_.sourceEditor()->noteList()->selectAll();
     break;
   case View::Score:
-    SelectAllScore(ctx_.song);
+    ctx_.changeMarks([](Song &song) { SelectAllScore(song); });
     refresh(View::Score);
     break;
   default:
@@ -112,10 +112,10 @@ void EditCommands::selectAll() {
 void EditCommands::copy() {
   switch (activeView()) {
   case View::Source:
-    CopySourceRows(ctx_.song, selectedSourceRows());
+    ctx_.changeMarks([rows = selectedSourceRows()](Song &song) { CopySourceRows(song, rows); });
     break;
   case View::Score:
-    CopyScoreSelection(ctx_.song);
+    ctx_.changeMarks([](Song &song) { CopyScoreSelection(song); });
     break;
   default:
     break;
@@ -134,25 +134,26 @@ void EditCommands::deleteSelection() {
   }
   const View view = activeView();
   if (view == View::Source)
-    finish(DeleteSourceRows(ctx_.song, selectedSourceRows()), view);
+    finish([rows = selectedSourceRows()](Song &song) { return DeleteSourceRows(song, rows); },
+           view);
   else if (view == View::Score)
-    finish(DeleteScore(ctx_.song), view);
+    finish([](Song &song) { return DeleteScore(song); }, view);
 }
 
 void EditCommands::cut() {
   const View view = activeView();
   if (view == View::Source)
-    finish(CutSourceRows(ctx_.song, selectedSourceRows()), view);
+    finish([rows = selectedSourceRows()](Song &song) { return CutSourceRows(song, rows); }, view);
   else if (view == View::Score)
-    finish(CutScore(ctx_.song), view);
+    finish([](Song &song) { return CutScore(song); }, view);
 }
 
 void EditCommands::paste() {
   const View view = activeView();
   if (view == View::Source)
-    finish(PasteSource(ctx_.song), view);
+    finish([](Song &song) { return PasteSource(song); }, view);
   else if (view == View::Score)
-    finish(PasteScore(ctx_.song), view);
+    finish([](Song &song) { return PasteScore(song); }, view);
 }
 
 // --- find -------------------------------------------------------------------------------------
@@ -181,7 +182,6 @@ void EditCommands::findNext() {
   FindDialog *dialog = findDialog();
   const bool backward = dialog->backwardOption()->isChecked();
   dialog->chooseForwardUnlessBackward();
-  Song &song = ctx_.song;
   // The cursor steps off the last hit first, as the arrow keys would move it.
   if (frame_.editsGoToSourceList()) {
     dialog->setTarget(FindTarget::Source);
@@ -191,8 +191,10 @@ void EditCommands::findNext() {
       list->setCurrentRow(row);
   } else {
     dialog->setTarget(FindTarget::Score);
-    VerticalScroll scroll = VerticalScroll::None;
-    MoveScoreCursor(song, backward ? vk::Left : vk::Right, 0, scroll);
+    ctx_.changeMarks([backward](Song &song) {
+      VerticalScroll scroll = VerticalScroll::None;
+      MoveScoreCursor(song, backward ? vk::Left : vk::Right, 0, scroll);
+    });
     ctx_.session.reportSongChange();
   }
   search();
@@ -201,7 +203,8 @@ void EditCommands::findNext() {
 void EditCommands::search() {
   FindDialog *dialog = findDialog();
   const FindTarget target = dialog->target();
-  const FindOutcome out = RunFind(ctx_.song, dialog->criteria(), target);
+  FindOutcome out;
+  ctx_.changeMarks([&](Song &song) { out = RunFind(song, dialog->criteria(), target); });
   if (!out.hit) {
     message(QString::fromStdString(out.message));
     return;
@@ -224,11 +227,11 @@ void EditCommands::returnFocus(FindTarget target) {
 
 void EditCommands::showScoreHit() {
   // Drawn first as a cursor, which brings the hit into view, then as the selection.
-  ScoreHeader &h = ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader;
-  const int length = h.selLength;
-  h.selLength = 0;
+  const int part = ScoreCurrentPart(ctx_.song);
+  const int length = ctx_.song.part(part).scoreHeader.selLength;
+  ctx_.changeMarks([part](Song &song) { song.part(part).scoreHeader.selLength = 0; });
   ctx_.session.reportSongChange();
-  h.selLength = length;
+  ctx_.changeMarks([&](Song &song) { song.part(part).scoreHeader.selLength = length; });
   ctx_.session.reportSongChange();
 }
 
@@ -238,7 +241,7 @@ void EditCommands::transpose(int semitones) {
   const View view = activeView();
   if (view == View::Source) {
     const std::vector<int> rows = selectedSourceRows();
-    finish(TransposeSourceRows(ctx_.song, rows, semitones), view);
+    finish([&](Song &song) { return TransposeSourceRows(song, rows, semitones); }, view);
     // The rows stay selected, the part's cursor row current.
     QListWidget *list = frame_.sourceEditor()->noteList();
     QItemSelectionModel *selection = list->selectionModel();
@@ -250,35 +253,38 @@ void EditCommands::transpose(int semitones) {
     if (cursor >= 0 && cursor < list->count())
       selection->setCurrentIndex(list->model()->index(cursor, 0), QItemSelectionModel::NoUpdate);
   } else if (view == View::Score) {
-    finish(TransposeScoreSelection(ctx_.song, semitones, ctx_.settings.isNoCheck), view);
+    const bool isNoCheck = ctx_.settings.isNoCheck;
+    finish([&](Song &song) { return TransposeScoreSelection(song, semitones, isNoCheck); }, view);
   } else {
-    finish(EditOutcome::SnapshotOnly(), view);
+    finish([](Song &) { return EditOutcome::SnapshotOnly(); }, view);
   }
 }
 
 void EditCommands::longer() {
   if (scoreActive())
-    finish(ChangeLengthBeforeCursor(ctx_.song, true), View::Score);
+    finish([](Song &song) { return ChangeLengthBeforeCursor(song, true); }, View::Score);
 }
 
 void EditCommands::shorter() {
   if (scoreActive())
-    finish(ChangeLengthBeforeCursor(ctx_.song, false), View::Score);
+    finish([](Song &song) { return ChangeLengthBeforeCursor(song, false); }, View::Score);
 }
 
 void EditCommands::tie() {
   if (scoreActive())
-    finish(ToggleTieBeforeCursor(ctx_.song), View::Score);
+    finish([](Song &song) { return ToggleTieBeforeCursor(song); }, View::Score);
 }
 
 void EditCommands::halveAll() {
   const View view = activeView();
-  finish(HalveAll(ctx_.song, scoreActive()), view);
+  const bool score = scoreActive();
+  finish([score](Song &song) { return HalveAll(song, score); }, view);
 }
 
 void EditCommands::doubleAll() {
   const View view = activeView();
-  finish(DoubleAll(ctx_.song, scoreActive()), view);
+  const bool score = scoreActive();
+  finish([score](Song &song) { return DoubleAll(song, score); }, view);
 }
 
 } // namespace pipora

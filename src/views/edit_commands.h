@@ -10,6 +10,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <vector>
 
 namespace pipora {
@@ -50,9 +51,9 @@ private:
   void showScoreHit();
   // The keyboard back in the editor searched, after a hit or when the dialog is cancelled.
   void returnFocus(FindTarget target);
-  // After a command: the snapshot and the dirty flag for a change, the message for a refusal,
-  // and the active view (and the score editor) redrawn from the song.
-  void finish(const EditOutcome &outcome, View view);
+  // Runs the command through the session (the snapshot and the dirty flag for a change), then
+  // shows the message for a refusal and redraws the active view (and the score editor).
+  void finish(const std::function<EditOutcome(Song &)> &command, View view);
   void refresh(View view);
   void message(const QString &text);
 

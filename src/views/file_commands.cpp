@@ -108,11 +108,12 @@ bool FileCommands::openRecent(const QString &path) {
 // --- Save and Save As --------------------------------------------------------------------
 
 void FileCommands::showCheckFailure(int part, int element, const QString &message) {
-  Song &song = ctx_.song;
   if (part >= 1 && part <= kUserParts) {
     frame_.sourceEditor()->bringForward(); // the score editor hands its lists back first
-    song.currentPart = part;
-    song.part(part).cursor = element;
+    ctx_.changeMarks([part, element](Song &song) {
+      song.currentPart = part;
+      song.part(part).cursor = element;
+    });
     frame_.showPartInList(part);
   }
   // Not only this note: the list shows everything the save would refuse.

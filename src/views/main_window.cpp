@@ -1,10 +1,8 @@
 #include "views/main_window.h"
 
 #include "editing/fit_for_smd.h"
-#include "model/file_messages.h"
 #include "platform/ui/fonts.h"
 #include "playback/player.h"
-#include "settings/settings_store.h"
 #include "views/edit_commands.h"
 #include "views/file_commands.h"
 #include "views/help/manual.h"
@@ -19,36 +17,17 @@
 #include "views/score/play_line.h"
 #include "views/score/score_editor_window.h"
 #include "views/source/source_editor_window.h"
-#include "views/window_arrangement.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QMouseEvent>
-#include <QScreen>
-#include <QTimer>
-
-#include <cmath>
 
 namespace pipora {
 namespace {
 
 const QString kProgramName = QStringLiteral("PiporaPad");
-
-// Design layout of the frame.
-constexpr QSize kDesignFrameSize(1024, 720);
-// The property window's width and the player panel's side as the design lays them out.
-constexpr int kPropertyDesignWidth = 380;
-constexpr int kPanelDesignSize = 100;
-
-QSize CurrentScreenSize() {
-  const QScreen *screen = QGuiApplication::primaryScreen();
-  return screen ? screen->geometry().size() : QSize(1920, 1080);
-}
 
 } // namespace
 
@@ -215,7 +194,7 @@ void MainWindow::connectCommands() {
   connect(action("tickItem"), &QAction::triggered, this, [this] { showTimeMode(true); });
   // Display only: the score lays itself out again, the song stays as saved.
   connect(action("HideEmptyPartsItem"), &QAction::triggered, this, [this](bool on) {
-    ctx_.song.display.hideEmptyParts = on;
+    ctx_.changeMarks([on](Song &song) { song.display.hideEmptyParts = on; });
     ctx_.session.reportSongChange();
   });
   connect(action("FontItem"), &QAction::triggered, this, &MainWindow::chooseSourceFont);
@@ -246,18 +225,19 @@ void MainWindow::showProblems() {
 }
 
 void MainWindow::goToNote(int part, int element) {
-  Song &song = ctx_.song;
-  if (part < 1 || part > kUserParts || element < 0 || element > song.part(part).count)
+  if (part < 1 || part > kUserParts || element < 0 || element > ctx_.song.part(part).count)
     return;
   source_->bringForward(); // the score editor hands its lists back first
-  song.currentPart = part;
-  Part &p = song.part(part);
-  p.cursor = element;
-  p.scoreHeader.cursor = element;
-  p.scoreHeader.selStart = element;
-  p.scoreHeader.selLength = 1;
+  ctx_.changeMarks([part, element](Song &song) {
+    song.currentPart = part;
+    Part &p = song.part(part);
+    p.cursor = element;
+    p.scoreHeader.cursor = element;
+    p.scoreHeader.selStart = element;
+    p.scoreHeader.selLength = 1;
+  });
   showPartInList(part);
-  score_->showTick(p.notes[static_cast<std::size_t>(element)].start);
+  score_->showTick(ctx_.song.part(part).notes[static_cast<std::size_t>(element)].start);
   ctx_.session.reportSongChange();
 }
 
@@ -288,150 +268,6 @@ void MainWindow::fitProblemForSmd(int part, int element) {
   problems_->refresh();
 }
 
-// --- child windows -----------------------------------------------------------------
-
-QMdiSubWindow *MainWindow::addChild(QWidget *child, const QString &caption) {
-  QMdiSubWindow *sub = mdi_->addSubWindow(child);
-  sub->setObjectName(child->objectName() + "Frame");
-  sub->setWindowTitle(caption);
-  child->setWindowTitle(caption);
-  // Child windows hide instead of closing (eventFilter).
-  sub->setAttribute(Qt::WA_DeleteOnClose, false);
-  sub->installEventFilter(this);
-  return sub;
-}
-
-void MainWindow::createChildren() {
-  // The order decides the initial stacking: the score editor ends on top.
-  player_ = new PlayerPanel(ctx_, nullptr);
-  addChild(player_, "Player");
-  props_ = new pipora::PropertyWindow(ctx_, nullptr);
-  addChild(props_, "PropertyWindow");
-  source_ = new SourceEditorWindow(ctx_, nullptr);
-  addChild(source_, "SourceEditor");
-  score_ = new ScoreEditorWindow(ctx_, nullptr);
-  addChild(score_, "ScoreEditor");
-  placeDesignLayout();
-
-  // What one window tells the others goes through the frame.
-  connect(source_, &SourceEditorWindow::fileDropped, this,
-          [this](const QString &path) { files_->openHandOver(path); });
-  connect(score_, &ScoreEditorWindow::fileDropped, this,
-          [this](const QString &path) { files_->openHandOver(path); });
-  connect(player_, &PlayerPanel::positionDisplayPressed, this, &MainWindow::togglePositionDisplay);
-  // The player reaches the windows through the host: bars, menus, the play-position line.
-  playerHost_ = std::make_unique<PlayerWindowHost>(ctx_, *props_, *source_);
-  playLine_ = std::make_unique<PlayLine>(ctx_, *score_);
-  playerHost_->setPlayLine(playLine_.get());
-  ctx_.session.setPlayerView(playerHost_.get());
-}
-
-QSize MainWindow::naturalSize(const QWidget *child) const {
-  if (child == props_)
-    return {kPropertyDesignWidth, pipora::PropertyWindow::designHeight()};
-  if (child == player_)
-    return {kPanelDesignSize, kPanelDesignSize};
-  return subWindowOf(child)->size();
-}
-
-void MainWindow::placeDesignLayout() {
-  const QSize area = mdi_->viewport()->size().isValid() && mdi_->viewport()->width() > 100
-                         ? mdi_->viewport()->size()
-                         : kDesignFrameSize - QSize(8, 60);
-  const int propWidth = kPropertyDesignWidth;
-  const int propHeight = pipora::PropertyWindow::designHeight();
-  const int panel = kPanelDesignSize;
-  subWindowOf(score_)->setGeometry(0, 0, area.width() - propWidth, area.height() * 3 / 5);
-  subWindowOf(source_)->setGeometry(0, area.height() * 3 / 5, area.width() - propWidth,
-                                    area.height() * 2 / 5);
-  subWindowOf(props_)->setGeometry(area.width() - propWidth, panel, propWidth, propHeight);
-  subWindowOf(player_)->setGeometry(area.width() - panel - 1, 0, panel, panel);
-}
-
-QMdiSubWindow *MainWindow::subWindowOf(const QWidget *child) const {
-  if (!child)
-    return nullptr;
-  for (QMdiSubWindow *sub : mdi_->subWindowList())
-    if (sub->widget() == child)
-      return sub;
-  return nullptr;
-}
-
-bool MainWindow::isChildVisible(const QWidget *child) const {
-  const QMdiSubWindow *sub = subWindowOf(child);
-  return sub && !sub->isHidden();
-}
-
-void MainWindow::setChildVisible(QWidget *child, bool visible) {
-  QMdiSubWindow *sub = subWindowOf(child);
-  if (!sub)
-    return;
-  if (visible) {
-    sub->show();
-    child->show();
-    mdi_->setActiveSubWindow(sub);
-  } else {
-    sub->hide();
-  }
-  refreshViewMenu();
-}
-
-QWidget *MainWindow::childWindow(std::optional<WindowId> id) const {
-  if (!id)
-    return nullptr;
-  switch (*id) {
-  case WindowId::ScoreEditor:
-    return score_;
-  case WindowId::SourceEditor:
-    return source_;
-  case WindowId::Player:
-    return player_;
-  case WindowId::Property:
-    return props_;
-  case WindowId::Main:
-    break;
-  }
-  return nullptr;
-}
-
-void MainWindow::focusActiveWindow(std::optional<WindowId> id) {
-  QWidget *target = childWindow(id);
-  if (!target || !isChildVisible(target))
-    target = isChildVisible(score_) ? score_ : nullptr;
-  if (!target)
-    return;
-  mdi_->setActiveSubWindow(subWindowOf(target));
-  // The frame follows the keyboard focus: it has to move into the window too.
-  if (target == source_)
-    source_->focusList();
-  else
-    target->setFocus(Qt::OtherFocusReason);
-}
-
-bool MainWindow::editsGoToSourceList() const {
-  return source_->listHasFocus();
-}
-
-void MainWindow::onSubWindowActivated(QMdiSubWindow *sub) {
-  // A null window means the frame itself lost the focus to another program or a dialog;
-  // the active child stays the same for the program's purposes.
-  if (!sub)
-    return;
-  QWidget *now = sub->widget();
-  if (now == activeChild_)
-    return;
-  QWidget *previous = activeChild_;
-  activeChild_ = now;
-  // Windows placed while the program starts are not "activated" by the user: the
-  // ActiveWindow setting read from the file must survive until the first song exists.
-  if (ctx_.startingUp)
-    return;
-  if (auto *child = qobject_cast<ChildWindow *>(previous))
-    child->deactivated();
-  if (auto *child = qobject_cast<ChildWindow *>(now))
-    child->activated();
-}
-
 // --- source editor -----------------------------------------------------------------
 
 void MainWindow::showPartInList(int part) {
@@ -459,84 +295,7 @@ void MainWindow::updateCaption() {
   setWindowTitle(mark + (file.isEmpty() ? kProgramName : file + " - " + kProgramName));
 }
 
-// --- grid and arrangement ----------------------------------------------------------
-
-void MainWindow::tileWindows() {
-  ctx_.settings.isGrid = false;
-  std::vector<ArrangedWindow> windows;
-  for (QWidget *child : {static_cast<QWidget *>(score_), static_cast<QWidget *>(source_),
-                         static_cast<QWidget *>(player_), static_cast<QWidget *>(props_)}) {
-    QMdiSubWindow *sub = subWindowOf(child);
-    if (sub->isMinimized() || sub->isMaximized())
-      return;
-    if (sub->isHidden())
-      continue;
-    ArrangedWindow w;
-    w.kind = child == props_    ? ArrangedKind::Property
-             : child == player_ ? ArrangedKind::Panel
-                                : ArrangedKind::Editor;
-    w.geometry = sub->geometry();
-    w.id = child;
-    w.natural = naturalSize(child);
-    windows.push_back(w);
-  }
-  for (const ArrangedWindow &w : TileLayout(windows, mdi_->viewport()->size()))
-    subWindowOf(static_cast<const QWidget *>(w.id))->setGeometry(w.geometry);
-}
-
-// The problem list docks below the windows and takes height from them: a window it would
-// push past the edge (its close button under the scroll bar) is moved or shrunk into view
-// while the list is shown, and gets its place back when the list goes, unless the user
-// moved it meanwhile.
-void MainWindow::keepWindowsInReach() {
-  if (!problems_->isVisible() && fittedForList_.isEmpty())
-    return;
-  const QSize area = mdi_->viewport()->size();
-  for (QMdiSubWindow *sub : mdi_->subWindowList()) {
-    if (sub->isHidden() || sub->isMinimized() || sub->isMaximized())
-      continue;
-    const auto fitted = fittedForList_.constFind(sub);
-    const QRect own = fitted != fittedForList_.cend() && fitted->second == sub->geometry()
-                          ? fitted->first
-                          : sub->geometry();
-    const QRect inReach =
-        problems_->isVisible() ? FitInside(own, area, sub->minimumSizeHint()) : own;
-    if (inReach != own)
-      fittedForList_.insert(sub, {own, inReach});
-    else
-      fittedForList_.remove(sub);
-    if (inReach != sub->geometry())
-      sub->setGeometry(inReach);
-  }
-}
-
-void MainWindow::cascadeWindows() {
-  std::vector<QWidget *> order;
-  if (ctx_.session.editedLists() == EditedLists::Score)
-    order = {source_, player_, props_, score_};
-  else if (editsGoToSourceList())
-    order = {player_, props_, score_, source_};
-  else
-    order = {score_, source_, player_, props_};
-  const QSize area = mdi_->viewport()->size();
-  QPoint at(0, 0);
-  for (QWidget *child : order) {
-    QMdiSubWindow *sub = subWindowOf(child);
-    if (sub->isHidden())
-      continue;
-    if (sub->isMinimized() || sub->isMaximized())
-      sub->showNormal();
-    QRect g = sub->geometry();
-    g.moveTopLeft(at);
-    if (child != props_)
-      g.setSize(QSize(static_cast<int>(std::lround(area.width() * 0.8)),
-                      static_cast<int>(std::lround(area.height() * 0.8))));
-    sub->setGeometry(g);
-    sub->raise();
-    const int titleBar = sub->height() - child->height();
-    at += QPoint(titleBar, titleBar);
-  }
-}
+// --- time display and options ---------------------------------------------------
 
 void MainWindow::showTimeMode(bool tick) {
   ctx_.settings.isTick = tick;
@@ -566,7 +325,7 @@ void MainWindow::relayoutAfterOptions() {
   const bool sourceVisible = isChildVisible(source_);
   if (scoreActive || editsGoToSourceList()) {
     showPartInList(1);
-    BuildScoreList(ctx_.song);
+    ctx_.session.refreshScoreLists();
     // The source editor keeps the visibility it had.
     if (!sourceVisible)
       setChildVisible(source_, false);
@@ -593,177 +352,6 @@ void MainWindow::chooseSourceFont() {
   f.bold = font.bold();
   f.italic = font.italic();
   source_->applyFont(f);
-}
-
-// --- layout to and from the settings -----------------------------------------------
-
-void MainWindow::storeLayout(Settings &settings) const {
-  auto store = [&](WindowId id, const QWidget *w, bool isFrame) {
-    WindowLayout &l = settings.window(id);
-    const QWidget *frame = isFrame ? w : subWindowOf(w);
-    if (!frame)
-      return;
-    // The frame is stored and restored by its inner geometry alone: its outer position
-    // depends on decorations a window manager adds only once the window is shown, so mixing
-    // the two made the window creep by the title bar's height at every start.
-    const QRect g =
-        frame->isMaximized() || frame->isMinimized() ? frame->normalGeometry() : frame->geometry();
-    if (g.isValid()) {
-      l.left = g.left();
-      l.top = g.top();
-      l.width = g.width();
-      l.height = g.height();
-    }
-    l.state = frame->isMinimized() ? 1 : frame->isMaximized() ? 2 : 0;
-    l.visible = isFrame ? true : !frame->isHidden();
-  };
-  store(WindowId::Main, this, true);
-  store(WindowId::SourceEditor, source_, false);
-  store(WindowId::Player, player_, false);
-  store(WindowId::Property, props_, false);
-  store(WindowId::ScoreEditor, score_, false);
-}
-
-void MainWindow::applyLayout(const Settings &settings) {
-  auto apply = [&](WindowId id, QWidget *frame) {
-    const WindowLayout &l = settings.window(id);
-    if (l.state == 0 && l.width > 0 && l.height > 0)
-      frame->setGeometry(l.left, l.top, l.width, l.height);
-    if (l.state == 1)
-      frame->setWindowState(frame->windowState() | Qt::WindowMinimized);
-    else if (l.state == 2)
-      frame->setWindowState(frame->windowState() | Qt::WindowMaximized);
-  };
-  apply(WindowId::Main, this);
-  apply(WindowId::SourceEditor, subWindowOf(source_));
-  apply(WindowId::Player, subWindowOf(player_));
-  apply(WindowId::Property, subWindowOf(props_));
-  apply(WindowId::ScoreEditor, subWindowOf(score_));
-}
-
-// --- start-up and shutdown ---------------------------------------------------------
-
-bool MainWindow::startUp(const QString &commandLine) {
-  ctx_.startingUp = true;
-  hide();
-  storeLayout(ctx_.settings); // the design values are the defaults of the load
-  const SettingsLoad loaded = settingsStore_.load(ctx_.settings, CurrentScreenSize());
-  if (ctx_.settings.shortcuts[kShortCutMeasurePlay] == 0)
-    ctx_.settings.shortcuts[kShortCutMeasurePlay] = kMeasurePlayFallbackKey;
-  for (int n = 1; n <= kUserParts; ++n)
-    ctx_.session.setTone(n, ctx_.settings.tones[static_cast<std::size_t>(n - 1)]);
-  show();
-  applyLoadedSettings(loaded.value == LoadedLayout::FromFile);
-  showTimeMode(ctx_.settings.isTick);
-
-  QString name = commandLine;
-  if (name.size() >= 2 && name.startsWith('"') && name.endsWith('"'))
-    name = name.mid(1, name.size() - 2);
-  // A name relative to where the editor was started must still name the same file from the
-  // file dialog, the settings and a recovery record, which outlive that folder.
-  if (!name.isEmpty())
-    name = QFileInfo(name).absoluteFilePath();
-
-  ctx_.startingUp = false;
-  source_->relayout();
-  files_->newSong();
-  files_->openHandOver(name);
-  return true;
-}
-
-void MainWindow::applyLoadedSettings(bool complete) {
-  if (!complete)
-    return;
-  applyLayout(ctx_.settings);
-  source_->applyFont(ctx_.settings.sourceFont);
-  if (!ctx_.settings.isManyUndo)
-    action("RedoItem")->setVisible(false);
-  // Program changes for the tones and the score editor's zoom are taken by the player
-  // and the score editor from the settings when they start.
-}
-
-bool MainWindow::confirmExit() {
-  closeConfirmed_ = false;
-  if (ctx_.session.isDirty()) {
-    switch (prompts_->question(this, QString::fromUtf8(kChangedQuestion.data()), true)) {
-    case Answer::Cancel:
-      return false;
-    case Answer::Yes:
-      if (!files_->saveSmd())
-        return false;
-      break;
-    case Answer::No:
-      ctx_.session.setDirty(false);
-      break;
-    }
-  }
-  closeConfirmed_ = true;
-  return true;
-}
-
-void MainWindow::exitCommand() {
-  if (confirmExit())
-    close();
-}
-
-void MainWindow::closeWithoutQuestions() {
-  closingUnasked_ = true;
-  close();
-}
-
-void MainWindow::closeEvent(QCloseEvent *event) {
-  // With nobody to ask, unsaved work is left for recovery instead of being asked about.
-  const bool unasked = closingUnasked_ || !prompts_->canAsk();
-  if (ctx_.session.isPlaying()) {
-    if (!unasked) {
-      event->ignore();
-      return;
-    }
-    ctx_.session.player().stopSong();
-  }
-  if (unasked) {
-    closeConfirmed_ = true;
-    props_->commitToSong(); // a title being typed goes into the recovery record too
-  } else if (!closeConfirmed_ && !confirmExit()) {
-    event->ignore();
-    return;
-  }
-  // Written only now that the editor really ends, and only what this editor changed:
-  // another editor's settings in the same file survive.
-  if (!ctx_.song.fileName.empty())
-    ctx_.settings.LastFileName = QString::fromStdString(ctx_.song.fileName);
-  storeLayout(ctx_.settings);
-  for (int n = 1; n <= kUserParts; ++n)
-    ctx_.settings.tones[static_cast<std::size_t>(n - 1)] = ctx_.song.part(n).tone;
-  settingsStore_.saveChanges(ctx_.settings, CurrentScreenSize());
-  ctx_.session.shutDown();
-  event->accept();
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
-  // A child window shown or hidden by itself: the View menu item follows.
-  if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) &&
-      qobject_cast<QMdiSubWindow *>(watched))
-    refreshViewMenu();
-  if (event->type() == QEvent::Close && !closeConfirmed_) {
-    // A child window's close box hides it; the View menu item follows.
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(watched)) {
-      event->ignore();
-      sub->hide();
-      refreshViewMenu();
-      return true;
-    }
-  }
-  if (watched == mdi_->viewport() && event->type() == QEvent::Resize)
-    keepWindowsInReach();
-  if (watched == mdi_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-    const auto *mouse = static_cast<QMouseEvent *>(event);
-    if (!mdi_->viewport()->childAt(mouse->position().toPoint())) {
-      files_->dumpEventList();
-      return true;
-    }
-  }
-  return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace pipora

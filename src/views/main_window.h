@@ -1,16 +1,16 @@
 #pragma once
 // The program's frame: a multiple-document window holding the score editor, the source
 // editor, the property window and the player panel. It owns the menus, start-up, the
-// close sequence and the arrangement of the child windows; file commands live in
-// FileCommands, the menu tree in main_menus.cpp.
+// close sequence and the arrangement of the child windows (main_window_children.cpp,
+// main_window_lifetime.cpp); file commands live in FileCommands, the menu tree in
+// main_menus.cpp.
 #include "settings/settings_store.h"
 #include "views/app_context.h"
 #include "views/prompts.h"
 
 #include <QHash>
 #include <QMainWindow>
-#include <QPair>
-#include <QRect>
+#include <QSize>
 
 #include <memory>
 #include <optional>
@@ -31,6 +31,9 @@ class PropertyWindow;
 class PlayerPanel;
 class PlayerWindowHost;
 class PlayLine;
+
+// Design layout of the frame.
+inline constexpr QSize kDesignFrameSize(1024, 720);
 
 class MainWindow : public QMainWindow {
   Q_OBJECT

@@ -9,6 +9,8 @@ programs, and the platform backends use nothing of the program but the model.
       session and the playback folder
   app/cli: no song decoder (the SMD and MIDI readers); it reads songs through the session's
       file layer, as the editor does
+  views: the song only for reading (AppContext's `const Song &song`); no call of the session's
+      writable song(), no const_cast of a Song: they change it through the session's commands
 
 Prints every offending include as file:line and exits 1; exits 0 when the shape holds.
 Usage: layering.py [SOURCE_ROOT]   (default: PIPORAPAD_SOURCE_DIR, else this checkout)
@@ -36,6 +38,11 @@ FALLBACK_WIDGET_HEADERS = {
     "QKeySequence", "QLabel", "QMainWindow", "QMenu", "QMessageBox", "QMouseEvent",
     "QPainter", "QPalette", "QPen", "QPixmap", "QScreen", "QWidget", "QWindow",
 }
+
+VIEW_CONTEXT = os.path.join("views", "app_context.h")
+CONST_CONTEXT_SONG = re.compile(r"^\s*const\s+Song\s*&\s*song\s*;", re.M)
+WRITABLE_SONG_CALL = re.compile(r"(?:\.|->)\s*song\s*\(\s*\)")
+SONG_CONST_CAST = re.compile(r"const_cast\s*<\s*(?:pipora::)?Song\b")
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
@@ -78,6 +85,28 @@ def includes(path):
                 yield number, m.group(1), m.group(2)
 
 
+def view_writes(src):
+    """Where a view could write the song outside the session's commands."""
+    problems = []
+    context = os.path.join(src, VIEW_CONTEXT)
+    if os.path.isfile(context):
+        with open(context, encoding="utf-8", errors="replace") as f:
+            if not CONST_CONTEXT_SONG.search(f.read()):
+                problems.append(f"src/{VIEW_CONTEXT}: the windows' song is not `const Song &song`")
+    for path in source_files(os.path.join(src, "views")):
+        if os.path.relpath(path, src) == VIEW_CONTEXT:
+            continue  # binds the session's song as const for every window
+        with open(path, encoding="utf-8", errors="replace") as f:
+            for number, line in enumerate(f, 1):
+                code = line.split("//", 1)[0]
+                where = f"{os.path.relpath(path, os.path.dirname(src))}:{number}"
+                if WRITABLE_SONG_CALL.search(code):
+                    problems.append(f"{where}: a view takes the session's writable song()")
+                if SONG_CONST_CAST.search(code):
+                    problems.append(f"{where}: a view casts the song's const away")
+    return problems
+
+
 def check(src):
     headers = widget_headers()
     problems = []
@@ -107,7 +136,7 @@ def check(src):
             if not name.startswith(PLATFORM_ALLOWED_FOLDERS):
                 where = f"{os.path.relpath(path, os.path.dirname(src))}:{number}"
                 problems.append(f'{where}: a backend includes "{name}" (only model/ allowed)')
-    return problems
+    return problems + view_writes(src)
 
 
 def main():
@@ -122,7 +151,7 @@ def main():
     for problem in problems:
         print(problem)
     if problems:
-        print(f"{len(problems)} include(s) break the layering", file=sys.stderr)
+        print(f"{len(problems)} place(s) break the layering", file=sys.stderr)
         return 1
     print("layering holds")
     return 0

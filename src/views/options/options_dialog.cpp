@@ -542,7 +542,7 @@ bool OptionsDialog::applyControls() {
     return refuse(anacrusisBox_, entry.error());
   // The score editor's lists are the live ones while it is active.
   ctx_.session.syncNoteLists();
-  ApplyTimeSignatureEntry(ctx_.song, entry.value());
+  ctx_.changeMarks([&](Song &song) { ApplyTimeSignatureEntry(song, entry.value()); });
 
   auto copyBoxes = [this](const auto &table) {
     for (const CheckBoxRow &row : table)

@@ -179,10 +179,15 @@ int PropertyWindow::tempoChoice() const {
 }
 
 void PropertyWindow::commitToSong() {
-  ctx_.song.title = titleBox_->text().toStdString();
+  const std::string title = titleBox_->text().toStdString();
   const int tempo = tempoChoice();
-  if (tempo >= 0)
-    ctx_.song.setTempo(static_cast<TempoChoice>(tempo));
+  // Taken in before a save or an export, which mark what they write themselves.
+  ctx_.session.edit([&](Song &song) {
+    song.title = title;
+    if (tempo >= 0)
+      song.setTempo(static_cast<TempoChoice>(tempo));
+    return EditOutcome::Unchanged();
+  });
 }
 
 void PropertyWindow::showVolume(int index) {
@@ -204,12 +209,16 @@ void PropertyWindow::clickVolume(int index, Qt::MouseButton button, bool shift) 
     change = shift ? -1 : 1;
   else if (button == Qt::RightButton)
     change = shift ? 1 : -1;
-  int &volume = ctx_.song.part(index + 1).volume;
-  if ((change > 0 && volume < kMaxVolume) || (change < 0 && volume > 0)) {
-    volume += change;
+  const int volume = ctx_.song.part(index + 1).volume;
+  const bool moves = (change > 0 && volume < kMaxVolume) || (change < 0 && volume > 0);
+  // A click counts as a change even at either end, but no history step.
+  ctx_.session.edit([&](Song &song) {
+    if (moves)
+      song.part(index + 1).volume += change;
+    return EditOutcome{.changed = true, .snapshot = false, .message = {}};
+  });
+  if (moves)
     showVolume(index);
-  }
-  ctx_.session.setDirty(true);
 }
 
 void PropertyWindow::showLevels(bool on) {

@@ -51,10 +51,10 @@ void PlayLine::beginPlayLine() {
   drawnX_.reset();
   if (score_.cursorShown)
     score_.drawCursor();
-  Part &current = ctx_.song.part(std::clamp<int>(ctx_.song.part(1).scoreHeader.partNumber, 1, 16));
-  if (current.scoreHeader.selLength > 0) {
+  const int part = std::clamp<int>(ctx_.song.part(1).scoreHeader.partNumber, 1, 16);
+  if (ctx_.song.part(part).scoreHeader.selLength > 0) {
     score_.drawSelection();
-    current.scoreHeader.selLength = 0;
+    ctx_.changeMarks([part](Song &song) { song.part(part).scoreHeader.selLength = 0; });
   }
 }
 

@@ -237,7 +237,7 @@ void ScoreEditorWindow::drawNote() {
   surface_->fitImage();
   ScoreViewState view = viewState();
   try {
-    renderer_.drawNote(surface_->image(), ctx_.song, view);
+    ctx_.changeMarks([&](Song &song) { renderer_.drawNote(surface_->image(), song, view); });
   } catch (const std::exception &e) {
     // An unexpected error in a handler: its description, as every window shows one.
     if (ctx_.prompts)
@@ -291,9 +291,9 @@ void ScoreEditorWindow::followPartVertically(int part) {
 }
 
 void ScoreEditorWindow::drawCursor() {
-  Part &part = ctx_.song.part(ScoreCurrentPart(ctx_.song));
-  if (part.scoreHeader.cursor < 0)
-    part.scoreHeader.cursor = 0;
+  if (ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader.cursor < 0)
+    ctx_.changeMarks([](Song &song) { song.part(ScoreCurrentPart(song)).scoreHeader.cursor = 0; });
+  const Part &part = ctx_.song.part(ScoreCurrentPart(ctx_.song));
   if (part.scoreHeader.selLength > 0)
     return;
   // Only a cursor being drawn scrolls into view; removing one leaves the view alone.
@@ -396,7 +396,7 @@ void ScoreEditorWindow::onActivated() {
   relayoutScore();
   isActive = true;
   surface_->setFocus();
-  ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader.selLength = 0;
+  ctx_.changeMarks([](Song &song) { song.part(ScoreCurrentPart(song)).scoreHeader.selLength = 0; });
   if (!playing())
     drawCursor();
   blinkTimer_.start();
@@ -514,14 +514,13 @@ void ScoreEditorWindow::runCommand(ScoreCommand command) {
 }
 
 void ScoreEditorWindow::handleKey(int keyCode, int shift) {
-  Song &song = ctx_.song;
   ScoreKeyOptions options;
   options.shortCuts = ctx_.settings.shortcuts;
   options.isManyUndo = ctx_.settings.isManyUndo;
   options.isNoCheck = ctx_.settings.isNoCheck;
   options.playing = playing();
   if (options.playing) {
-    runCommand(HandleScoreKey(song, keyCode, shift, options, renderer_.table()).command);
+    runCommand(runKey(keyCode, shift, options).command);
     return;
   }
   if (const std::optional<int> zoom = ScoreZoomKey(keyCode, shift, options.shortCuts)) {
@@ -529,14 +528,27 @@ void ScoreEditorWindow::handleKey(int keyCode, int shift) {
     return;
   }
   hideMarks();
-  finishEdit(HandleScoreKey(song, keyCode, shift, options, renderer_.table()));
+  finishEdit(runKey(keyCode, shift, options));
+}
+
+ScoreKeyOutcome ScoreEditorWindow::runKey(int keyCode, int shift, const ScoreKeyOptions &options) {
+  return runOnSong(
+      [&](Song &song) { return HandleScoreKey(song, keyCode, shift, options, renderer_.table()); });
+}
+
+ScoreKeyOutcome ScoreEditorWindow::runOnSong(const std::function<ScoreKeyOutcome(Song &)> &change) {
+  // Through the session; the dirty mark and the snapshot follow in finishEdit, after the
+  // score is laid out again.
+  ScoreKeyOutcome out;
+  ctx_.changeMarks([&](Song &song) { out = change(song); });
+  return out;
 }
 
 void ScoreEditorWindow::editByPointer(const std::function<ScoreKeyOutcome(Song &)> &edit) {
   if (playing())
     return;
   hideMarks();
-  finishEdit(edit(ctx_.song));
+  finishEdit(runOnSong(edit));
 }
 
 ScoreHitView ScoreEditorWindow::hitView() const {
@@ -563,7 +575,7 @@ ScoreHit ScoreEditorWindow::hitInPart(int part, QPoint scorePoint) const {
 }
 
 void ScoreEditorWindow::finishEdit(const ScoreKeyOutcome &out) {
-  Song &song = ctx_.song;
+  const Song &song = ctx_.song;
   if (out.scroll == VerticalScroll::ToMaximum)
     setScrollValue(vScrollBar_, vScrollBar_->maximum());
   else if (out.scroll == VerticalScroll::ToMinimum)

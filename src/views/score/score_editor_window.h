@@ -64,6 +64,9 @@ public:
   // A change the pointer makes to the score lists, carried out and followed up as a key's
   // (marks, redraw, snapshot, preview, feedback, menu command). Ignored while playing.
   void editByPointer(const std::function<ScoreKeyOutcome(Song &)> &edit);
+  // A key's or the pointer's change of the score lists, run on the session's song.
+  ScoreKeyOutcome runKey(int keyCode, int shift, const ScoreKeyOptions &options);
+  ScoreKeyOutcome runOnSong(const std::function<ScoreKeyOutcome(Song &)> &change);
   // What lies under a point of the surface's image, from the layout the drawing uses.
   ScoreHit hitAt(QPoint scorePoint) const;
   // The same within one part, wherever the point is vertically (a drag stays in its part).

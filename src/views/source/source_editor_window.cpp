@@ -86,7 +86,7 @@ QString SourceEditorWindow::lineText(const Song &song, const NoteEntry &e) {
   return Utf8(SourceListLine(e, song.ticksPerBeat, song.beatsPerMeasure));
 }
 
-Part &SourceEditorWindow::currentPartRef() {
+const Part &SourceEditorWindow::currentPart() const {
   return ctx_.song.part(ctx_.song.currentPart);
 }
 
@@ -109,8 +109,8 @@ void SourceEditorWindow::showPartInList(int part) {
   if (part < 1 || part > kUserParts)
     return;
   bringForward();
-  Song &song = ctx_.song;
-  RecalcTimes(song);
+  ctx_.changeMarks([](Song &song) { RecalcTimes(song); });
+  const Song &song = ctx_.song;
   const Part &p = song.part(part);
   QStringList lines;
   lines.reserve(p.count + 1);
@@ -128,7 +128,7 @@ void SourceEditorWindow::showPartInList(int part) {
     noteList_->clear();
     noteList_->addItems(lines);
   }
-  song.currentPart = part;
+  ctx_.changeMarks([part](Song &s) { s.currentPart = part; });
   if (p.cursor >= 0 && p.cursor <= p.count) {
     const QSignalBlocker block(noteList_);
     noteList_->setCurrentRow(p.cursor);
@@ -144,11 +144,11 @@ void SourceEditorWindow::focusList() {
 }
 
 void SourceEditorWindow::onLineSelected() {
-  Part &p = currentPartRef();
+  const Part &p = currentPart();
   const int row = noteList_->currentRow();
   if (row < 0 || row > p.count)
     return;
-  p.cursor = row;
+  ctx_.changeMarks([row](Song &song) { song.part(song.currentPart).cursor = row; });
   const NoteEntry &e = p.notes[static_cast<std::size_t>(row)];
   {
     const QSignalBlocker block(pitchBox_);
@@ -185,7 +185,7 @@ bool SourceEditorWindow::listKeyDown(QKeyEvent *event) {
   const bool plain = ModifierMaskOf(event->modifiers()) == 0;
   const bool wasPlaying = ctx_.session.isPlaying();
   const int key = event->key();
-  Song &song = ctx_.song;
+  const Song &song = ctx_.song;
   bool consumed = false;
 
   if (plain && key == Qt::Key_Right) {

@@ -70,7 +70,7 @@ private:
   void upperCasePitch();
   bool handleDrop(QEvent *event);
   void placeLabel();
-  Part &currentPartRef();
+  const Part &currentPart() const;
 
   QLineEdit *headerBox_ = nullptr;
   QLabel *partLabel_ = nullptr;
