@@ -1,6 +1,7 @@
 # What `cmake --install` lays out under the prefix (GNUInstallDirs):
 #   bin/piporapad, bin/piporapad-cli
-#   lib/piporapad/plugins/              piporapad-sound.so, which piporapad-cli loads to make sound
+#   lib/piporapad/plugins/              piporapad-sound.so, which piporapad-cli loads to make sound,
+#                                       and piporapad-score.so, for its score command
 #   share/piporapad/                    read-only data (tone names, manual)
 #   share/applications/, share/mime/packages/, share/metainfo/, share/icons/hicolor/
 #   share/man/man1/, share/bash-completion/completions/, share/doc/piporapad/
@@ -24,7 +25,7 @@ include(cmake/ManPages.cmake)
 install(TARGETS piporapad piporapad-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A private folder, not the multiarch library folder: piporapad-cli finds it from its own place,
 # and the package needs no ldconfig call for it.
-install(TARGETS piporapad-sound LIBRARY DESTINATION lib/piporapad/plugins)
+install(TARGETS piporapad-sound piporapad-score LIBRARY DESTINATION lib/piporapad/plugins)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/share/piporapad/
   DESTINATION ${CMAKE_INSTALL_DATADIR}/piporapad)
 install(FILES ${PROJECT_SOURCE_DIR}/share/applications/${PIPORAPAD_APP_ID}.desktop

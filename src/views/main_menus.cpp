@@ -18,6 +18,10 @@ constexpr std::array kFileItems = {
     MenuItemRow{"SaveAsMidiItem", "MIDIファイルを名前を付けて保存(&D)...", nullptr},
     MenuItemRow{"SmafItem", "SMAFファイルを出力(&F)...", nullptr},
     kSeparator,
+    MenuItemRow{"PrintScoreItem", "楽譜を印刷(&P)...", "Ctrl+P"},
+    MenuItemRow{"ScorePdfItem", "楽譜をPDFで出力(&E)...", nullptr},
+    MenuItemRow{"ScoreSvgItem", "楽譜をSVGで出力(&G)...", nullptr},
+    kSeparator,
     MenuItemRow{"ExitItem", "終了(&X)", nullptr},
 };
 

@@ -16,6 +16,7 @@
 #include "views/property/property_window.h"
 #include "views/score/play_line.h"
 #include "views/score/score_editor_window.h"
+#include "views/score/score_print_commands.h"
 #include "views/source/source_editor_window.h"
 
 #include <QAction>
@@ -178,6 +179,12 @@ void MainWindow::connectCommands() {
   connect(action("OpenMidiItem"), &QAction::triggered, this, [f] { f->openMidi(); });
   connect(action("SaveMidiItem"), &QAction::triggered, this, [f] { f->saveMidi(); });
   connect(action("SaveAsMidiItem"), &QAction::triggered, this, [f] { f->saveMidiAs(); });
+  connect(action("PrintScoreItem"), &QAction::triggered, this,
+          [this] { ScorePrintCommands(ctx_, *prompts_, this).print(); });
+  connect(action("ScorePdfItem"), &QAction::triggered, this,
+          [this] { ScorePrintCommands(ctx_, *prompts_, this).exportAs(ScoreFileFormat::Pdf); });
+  connect(action("ScoreSvgItem"), &QAction::triggered, this,
+          [this] { ScorePrintCommands(ctx_, *prompts_, this).exportAs(ScoreFileFormat::Svg); });
   connect(action("ExitItem"), &QAction::triggered, this, &MainWindow::exitCommand);
   connect(action("FitForSmdItem"), &QAction::triggered, this, &MainWindow::fitForSmd);
   connect(action("ShowProblemsItem"), &QAction::triggered, this,

@@ -96,6 +96,7 @@ private slots:
   void openMidiUnreadableKeepsSong();
   void saveMidiWritesBesideSmd();
   void saveMidiAsAsksBeforeOverwrite();
+  void scoreExportWritesVectorPages();
   void doubleClickOnBackgroundDumpsEvents();
   void cascadePutsActiveEditorLast();
   void fontItemSetsSourceFont();
@@ -129,6 +130,9 @@ void tst_main_window::menuItems_data() {
       {"FileMenu", "SaveMidiItem", "MIDIファイルを上書き保存(&I)", ""},
       {"FileMenu", "SaveAsMidiItem", "MIDIファイルを名前を付けて保存(&D)...", ""},
       {"FileMenu", "SmafItem", "SMAFファイルを出力(&F)...", ""},
+      {"FileMenu", "PrintScoreItem", "楽譜を印刷(&P)...", "Ctrl+P"},
+      {"FileMenu", "ScorePdfItem", "楽譜をPDFで出力(&E)...", ""},
+      {"FileMenu", "ScoreSvgItem", "楽譜をSVGで出力(&G)...", ""},
       {"FileMenu", "RecentMenu", "最近使ったファイル(&R)", ""},
       {"FileMenu", "ExitItem", "終了(&X)", ""},
       {"EditMenu", "UndoItem", "元に戻す(&U)", ""},
@@ -207,9 +211,10 @@ void tst_main_window::menuOrderWithSeparators() {
       n << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
     return n;
   };
-  QCOMPARE(names("FileMenu"), QStringList({"NewItem", "OpenItem", "SaveItem", "SaveAsItem", "-",
-                                           "OpenMidiItem", "SaveMidiItem", "SaveAsMidiItem",
-                                           "SmafItem", "-", "RecentMenu", "-", "ExitItem"}));
+  QCOMPARE(names("FileMenu"),
+           QStringList({"NewItem", "OpenItem", "SaveItem", "SaveAsItem", "-", "OpenMidiItem",
+                        "SaveMidiItem", "SaveAsMidiItem", "SmafItem", "-", "PrintScoreItem",
+                        "ScorePdfItem", "ScoreSvgItem", "-", "RecentMenu", "-", "ExitItem"}));
   QCOMPARE(names("ViewMenu"), QStringList({"ShowScrItem",
                                            "ShowSrcItem",
                                            "ShowPropertyItem",
@@ -796,6 +801,26 @@ void tst_main_window::saveMidiWritesBesideSmd() {
   QVERIFY(mid.endsWith(QByteArray::fromHex("14FF2F00")));
   QVERIFY(e.song.dirty); // exporting does not save the song
   QVERIFY(e.prompts->saveRequests.isEmpty());
+}
+
+void tst_main_window::scoreExportWritesVectorPages() {
+  Editor e;
+  e.start();
+  for (int i = 0; i < 64; ++i)
+    AppendNote(e.song, 1, 60 + i % 12, "8");
+  BuildScoreList(e.song);
+  QTemporaryDir dir;
+  // A name without an extension gets the format's.
+  e.prompts->saveNames << dir.filePath("score") << dir.filePath("score.svg");
+  e.frame->action("ScorePdfItem")->trigger();
+  e.frame->action("ScoreSvgItem")->trigger();
+  QCOMPARE(e.prompts->warnings, QStringList());
+  const QByteArray pdf = ReadBytes(dir.filePath("score.pdf"));
+  QVERIFY(pdf.startsWith("%PDF-"));
+  QVERIFY(!pdf.contains("/Subtype /Image")); // outlines, not a picture of them
+  const QByteArray svg = ReadBytes(dir.filePath("score.svg"));
+  QVERIFY(svg.contains("<svg") && svg.contains("<path"));
+  QVERIFY(!svg.contains("<image"));
 }
 
 void tst_main_window::saveMidiAsAsksBeforeOverwrite() {

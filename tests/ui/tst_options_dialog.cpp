@@ -389,6 +389,8 @@ void tst_options_dialog::timeSignatureAndAnacrusisApplyOnOk() {
   dialog.numeratorBox()->setText("6");
   QTest::mouseClick(dialog.findChild<QAbstractButton *>("denominator8"), Qt::LeftButton);
   dialog.anacrusisBox()->setText("240");
+  auto *keys = dialog.findChild<QComboBox *>("keySelector");
+  keys->setCurrentIndex(keys->findText(QStringLiteral("ホ短調（♯1）")));
   // Nothing changes before OK.
   QCOMPARE(int(e.song.ticksPerBeat), 480);
   QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
@@ -396,6 +398,7 @@ void tst_options_dialog::timeSignatureAndAnacrusisApplyOnOk() {
   QVERIFY(e.prompts->warnings.isEmpty());
   QCOMPARE(int(e.song.ticksPerBeat), 240);
   QCOMPARE(int(e.song.beatsPerMeasure), 6);
+  QVERIFY(e.song.display.key == (KeySignature{1, true}));
   for (int part = 1; part <= kUserParts; ++part)
     QCOMPARE(e.song.part(part).notes.front().start, -240);
   QCOMPARE(e.song.part(2).notes[1].start, 240);
@@ -405,6 +408,8 @@ void tst_options_dialog::timeSignatureAndAnacrusisApplyOnOk() {
   QCOMPARE(again.numeratorBox()->text(), QString("6"));
   QCOMPARE(again.anacrusisBox()->text(), QString("240"));
   QCOMPARE(again.denominatorIndex(), 1);
+  QCOMPARE(again.findChild<QComboBox *>("keySelector")->currentText(),
+           QStringLiteral("ホ短調（♯1）"));
 }
 
 void tst_options_dialog::zeroNumeratorIsIgnored() {

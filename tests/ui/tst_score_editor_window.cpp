@@ -548,6 +548,28 @@ private slots:
     shown->close();
   }
 
+  void contextMenuChoosesThePartsClefAndTheKey() {
+    loadEightNotes();
+    QWidget *surface = score().surface();
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, head(1, 3), surface->mapToGlobal(head(1, 3)));
+    QApplication::sendEvent(surface, &menu);
+    QMenu *shown = score().mouse()->contextMenu();
+    QVERIFY(shown);
+    auto item = [&](const char *menuName, const QString &caption) -> QAction * {
+      for (QAction *a : shown->findChild<QMenu *>(QString::fromLatin1(menuName))->actions())
+        if (a->text().startsWith(caption))
+          return a;
+      return nullptr;
+    };
+    item("ClefMenu", QStringLiteral("ヘ音記号"))->trigger();
+    item("KeyMenu", QStringLiteral("変イ長調"))->trigger();
+    shown->close();
+    QCOMPARE(song().display.clefs[1], Clef::Bass);
+    QCOMPARE(song().display.key, std::optional(KeySignature{-4, false}));
+    QVERIFY(song().dirty); // kept with the file when it is saved
+    QCOMPARE(score().sheet().row(1).clef, Clef::Bass);
+  }
+
   void ctrlWheelAndCtrlKeysScaleTheWholeScore() {
     loadEightNotes();
     const QSize widget = score().surface()->size();

@@ -50,6 +50,7 @@ struct Command {
   int minOperands = 0;
   int maxOperands = 0; // -1: no limit
   int (*run)(const Invocation &invocation) = nullptr;
+  bool drawsPages = false; // needs fonts: runs under a windowless GUI application
 };
 
 struct Registrar {

@@ -4,9 +4,12 @@
 #include "app/cli/command_line.h"
 #include "app/cli/standard_streams.h"
 
+#include "app/cli/score_library_loader.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <memory>
 
 int main(int argc, char **argv) {
   using namespace pipora::cli;
@@ -27,7 +30,18 @@ int main(int argc, char **argv) {
   }
   if (!line.home.isEmpty())
     qputenv("PIPORAPAD_HOME", AbsolutePath(line.home));
-  QCoreApplication app(argc, argv);
+  std::unique_ptr<QCoreApplication> app;
+  if (line.command->drawsPages) {
+    // Fonts need the score library's GUI application (without windows or a display).
+    const pipora::Result<const pipora::ScorePageLibrary *> pages = LoadScorePageLibrary();
+    if (!pages) {
+      PrintErr("piporapad-cli: " + pages.error() + "\n");
+      return kExitWriteFailed;
+    }
+    app.reset((*pages)->createApplication(argc, argv));
+  } else {
+    app = std::make_unique<QCoreApplication>(argc, argv);
+  }
   const int code = line.command->run(line.invocation);
   // Output lost on a full disk or a closed pipe is a failed write, whatever the command did.
   return FinishStandardOutput() ? code : std::max(code, kExitWriteFailed);

@@ -1,29 +1,15 @@
 #include "app/cli/sound_library_loader.h"
 
+#include "app/cli/plugin_file.h"
+
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QLibrary>
 
 namespace pipora::cli {
 namespace {
 
-// Installed, <prefix>/bin/piporapad-cli finds <prefix>/lib/piporapad/plugins; in a build
-// folder the program sits a level or two below the folder that holds lib/piporapad/plugins.
-QString LibraryFile() {
-  QDir dir(QCoreApplication::applicationDirPath());
-  for (int up = 0; up < 4; ++up) {
-    const QString candidate = dir.absoluteFilePath(QString::fromLatin1(kSoundLibraryPath));
-    if (QFileInfo(candidate).isFile())
-      return candidate;
-    if (!dir.cdUp())
-      break;
-  }
-  return {};
-}
-
 Result<const SoundLibrary *> Load() {
-  const QString file = LibraryFile();
+  const QString file = PluginFile(kSoundLibraryPath);
   if (file.isEmpty())
     return Error{"the sound library " + std::string(kSoundLibraryPath) + " was not found beside " +
                  QCoreApplication::applicationDirPath().toStdString()};

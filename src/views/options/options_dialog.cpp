@@ -1,5 +1,7 @@
 #include "views/options/options_dialog.h"
 
+#include "views/score/score_display_menu.h"
+
 #include "platform/files/program_directory.h"
 #include "playback/midi_output.h"
 #include "playback/player.h"
@@ -225,6 +227,11 @@ QWidget *OptionsDialog::buildTimeSignatureFrame() {
     denominators_->addButton(choice, i);
     grid->addWidget(choice, 1, i + 1);
   }
+  // The key the score's signature and spelling follow; kept per file with the clefs.
+  grid->addWidget(new QLabel(QStringLiteral("調"), frame), 2, 0);
+  keySelector_ = new QComboBox(frame);
+  keySelector_->setObjectName(QStringLiteral("keySelector"));
+  grid->addWidget(keySelector_, 2, 1, 1, 4);
   return frame;
 }
 
@@ -404,6 +411,12 @@ void OptionsDialog::showSettings() {
   numeratorBox_->setText(QString::number(ctx_.song.beatsPerMeasure));
   anacrusisBox_->setText(QString::number(AnacrusisOf(ctx_.song)));
   setDenominatorIndex(DenominatorIndexOf(ctx_.song.ticksPerBeat));
+  keySelector_->clear();
+  for (const auto &[key, caption] : KeyChoices(ctx_.song)) {
+    keySelector_->addItem(caption);
+    if (key == ctx_.song.display.key)
+      keySelector_->setCurrentIndex(keySelector_->count() - 1);
+  }
   keyboard_->setNames(NamesOf(ctx_.settings.doReMi));
   for (int i = 0; i < kShortCutCount; ++i)
     shortcutBoxes_[static_cast<std::size_t>(i)]->showValue(
@@ -543,6 +556,13 @@ bool OptionsDialog::applyControls() {
   // The score editor's lists are the live ones while it is active.
   ctx_.session.syncNoteLists();
   ctx_.changeMarks([&](Song &song) { ApplyTimeSignatureEntry(song, entry.value()); });
+  const std::vector<KeyChoice> keys = KeyChoices(ctx_.song);
+  const std::optional<KeySignature> key =
+      keys[static_cast<std::size_t>(std::max(0, keySelector_->currentIndex()))].first;
+  if (key != ctx_.song.display.key) {
+    ctx_.changeMarks([&](Song &song) { song.display.key = key; });
+    ctx_.session.setDirty(true); // kept with the file when it is saved
+  }
 
   auto copyBoxes = [this](const auto &table) {
     for (const CheckBoxRow &row : table)

@@ -104,6 +104,7 @@ private:
 
   QScrollArea *scrollArea_ = nullptr;
   QComboBox *partSelector_ = nullptr;
+  QComboBox *keySelector_ = nullptr;
   ToneGrid *toneGrid_ = nullptr;
   QLineEdit *numeratorBox_ = nullptr;
   QButtonGroup *denominators_ = nullptr;

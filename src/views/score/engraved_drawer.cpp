@@ -62,8 +62,27 @@ struct Drawer {
                      style.glyphs.sheet(), g.source, clip);
       return;
     }
-    p.fillPath(style.glyphs.outline(g).translated(reference), Qt::black);
+    fill(style.glyphs.outline(g).translated(reference));
   }
+
+  // Some vector devices (SVG) ignore the clip, so outlines are cut to it here.
+  void fill(const QPainterPath &path) {
+    if (!surface) {
+      const QRectF box = path.boundingRect();
+      const QRectF area(clip);
+      if (!area.intersects(box))
+        return;
+      if (!area.contains(box)) {
+        QPainterPath cut;
+        cut.addRect(area);
+        p.fillPath(path.intersected(cut), Qt::black);
+        return;
+      }
+    }
+    p.fillPath(path, Qt::black);
+  }
+
+  bool inClip(double x) const { return surface || (x >= clip.left() && x <= clip.right()); }
 
   void setClip(const QRect &r) {
     clip = r;
@@ -81,11 +100,22 @@ struct Drawer {
     path.cubicTo(from + width / 4, y + bow, from + 3 * width / 4, y + bow, from + width, y);
     path.cubicTo(from + 3 * width / 4, y + bow * 0.7, from + width / 4, y + bow * 0.7, from, y);
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.fillPath(path, Qt::black);
+    fill(path);
     p.setRenderHint(QPainter::Antialiasing, false);
   }
 
+  // Lines are level or upright; on vector pages they are cut to the clip.
   void line(double x0, double y0, double x1, double y1) {
+    if (!surface) {
+      const QRectF area(QRect(clip.left(), clip.top(), clip.width() - 1, clip.height() - 1));
+      if (std::max(x0, x1) < area.left() || std::min(x0, x1) > area.right() ||
+          std::max(y0, y1) < area.top() || std::min(y0, y1) > area.bottom())
+        return;
+      x0 = std::clamp(x0, area.left(), area.right());
+      x1 = std::clamp(x1, area.left(), area.right());
+      y0 = std::clamp(y0, area.top(), area.bottom());
+      y1 = std::clamp(y1, area.top(), area.bottom());
+    }
     p.drawLine(QPointF(x0, y0), QPointF(x1, y1));
   }
 
@@ -100,8 +130,14 @@ struct Drawer {
     if (n.hasStem) {
       const double from = n.stemDown ? head + 2 : head - 2;
       const double to = top + n.stemTip;
-      p.fillRect(QRectF(n.stemX, std::min(from, to), metrics.stemWidth, std::abs(to - from)),
-                 Qt::black);
+      const QRectF stem(n.stemX, std::min(from, to), metrics.stemWidth, std::abs(to - from));
+      if (surface) {
+        p.fillRect(stem, Qt::black);
+      } else {
+        QPainterPath outline;
+        outline.addRect(stem);
+        fill(outline);
+      }
       if (n.flags > 0)
         copy(style.glyphs.flag(n.flags, n.stemDown), QPointF(std::round(n.stemX), std::round(to)));
     }
@@ -118,7 +154,7 @@ struct Drawer {
       QPainterPath path;
       path.addPolygon(QPolygonF(std::begin(poly), std::end(poly)).toList());
       path.closeSubpath();
-      p.fillPath(path, Qt::black);
+      fill(path);
     }
     p.setRenderHint(QPainter::Antialiasing, false);
     for (const TupletMark &t : part.tuplets) {
@@ -130,7 +166,8 @@ struct Drawer {
       line(t.x0, y, mid - 5, y);
       line(mid + 5, y, t.x1, y);
       line(t.x1, y, t.x1, hook);
-      PrintAt(p, mid - 3, y - p.fontMetrics().ascent() / 2.0 - 1, QStringLiteral("3"));
+      if (inClip(mid))
+        PrintAt(p, mid - 3, y - p.fontMetrics().ascent() / 2.0 - 1, QStringLiteral("3"));
     }
   }
 
@@ -236,7 +273,7 @@ struct Drawer {
       else
         copy(style.glyphs.rest(n.wholeBarRest ? 0 : 4 - row / kCellHeight),
              QPointF(n.x, top + kStaffTopLine));
-      if (n.labelShown)
+      if (n.labelShown && inClip(n.labelX))
         p.drawStaticText(QPointF(n.labelX, top + band.labelTop),
                          labels[static_cast<std::size_t>(PitchClassOf(s.noteNumber))]);
     }

@@ -1,6 +1,7 @@
 #include "views/score/score_mouse.h"
 
 #include "views/app_context.h"
+#include "views/score/score_display_menu.h"
 #include "views/score/score_editor_window.h"
 #include "views/score/score_surface.h"
 
@@ -174,7 +175,9 @@ void ScoreMouse::openMenu(const QContextMenuEvent &event) {
     else if (QAction *item = ctx_.action(name))
       menu->addAction(item);
   }
-  // The part's clef and key signature will be offered here, above playing.
+  menu->addSeparator();
+  AddScoreDisplayItems(*menu, ctx_, hit.part);
+  menu->addSeparator();
   QAction *play = menu->addAction(QStringLiteral("ここから演奏(&L)"));
   play->setObjectName(QStringLiteral("PlayFromHereItem"));
   connect(play, &QAction::triggered, this,

@@ -1,0 +1,80 @@
+// score: a song's score as pages to print or read, drawn as the score editor engraves it.
+#include "app/cli/byte_files.h"
+#include "app/cli/cli_command.h"
+#include "app/cli/score_library_loader.h"
+#include "app/cli/song_files.h"
+#include "app/cli/standard_streams.h"
+
+#include "session/failure_text.h"
+#include "session/tone_store.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace pipora::cli {
+namespace {
+
+std::string_view Shown(const QByteArray &name) {
+  return std::string_view(name.constData(), static_cast<std::size_t>(name.size()));
+}
+
+int RunScore(const Invocation &invocation) {
+  const QByteArray &in = invocation.operands[0];
+  const QByteArray &out = invocation.operands[1];
+  const QByteArray extension = ExtensionOf(out);
+  if (extension != "pdf" && extension != "svg" && extension != "png") {
+    PrintErr("piporapad-cli: the score is written as .pdf, .svg or .png\n");
+    return kExitBadInput;
+  }
+  ScorePageRequest request;
+  request.format = extension == "pdf"   ? ScorePageFormat::Pdf
+                   : extension == "svg" ? ScorePageFormat::Svg
+                                        : ScorePageFormat::Png;
+  if (const auto paper = invocation.value("--paper")) {
+    if (*paper != "a4" && *paper != "letter") {
+      PrintErr("piporapad-cli: --paper is a4 or letter\n");
+      return kExitBadInput;
+    }
+    request.localPaper = false;
+    request.letter = *paper == "letter";
+  }
+  request.labels = invocation.has("--doremi");
+
+  Result<Song> loaded = ReadSong(in, {invocation.import, false});
+  if (!loaded) {
+    PrintErr(loaded.error() + "\n");
+    return kExitBadInput;
+  }
+  Song &song = *loaded;
+  // The clefs and the key the editor keeps for this file.
+  if (!IsStandardStream(in) && !ExtensionOf(in).startsWith("mid"))
+    LoadScoreDisplay(song, QFile::decodeName(AbsolutePath(in)));
+  RecalcTimes(song);
+  BuildScoreList(song);
+  request.title = QString::fromStdString(song.title);
+  if (request.title.isEmpty() && !IsStandardStream(in))
+    request.title = QFileInfo(QFile::decodeName(BaseName(in))).completeBaseName();
+
+  // main() loaded the library before making the application.
+  const QByteArray bytes = (*LoadScorePageLibrary())->drawScore(song, request);
+  if (Status written = WriteOutputFile(out, bytes); !written) {
+    PrintErr(FileFailureText(IsStandardStream(out) ? "-" : Shown(out), written.failure(),
+                             FileAccess::Write) +
+             "\n");
+    return kExitWriteFailed;
+  }
+  return kExitOk;
+}
+
+const Registrar score{{"score",
+                       "IN OUT.pdf|OUT.svg|OUT.png",
+                       "write the song's score as pages (PDF, SVG or PNG)",
+                       {{"--paper", "a4|letter", "paper size (default: the system's)"},
+                        {"--doremi", "", "print the do-re-mi labels under the notes"}},
+                       2,
+                       2,
+                       &RunScore,
+                       true}};
+
+} // namespace
+} // namespace pipora::cli
