@@ -32,8 +32,40 @@ const ScoreRenderer &Renderer() {
   return renderer;
 }
 
+// The editor's redraw, engraved: the sheet laid out once (as the window keeps it between
+// redraws), 16 parts of state.range(0) notes each, the view in the song's middle. The time
+// should not grow with the notes out of view.
+void BM_Redraw(benchmark::State &state) {
+  Song song = sample::LongSong(16, static_cast<int>(state.range(0)));
+  QImage surface(kWidth, kHeight, QImage::Format_RGB32);
+  ScoreViewState view;
+  view.isDoReMi = true;
+  const ScoreSheet sheet = Renderer().layOut(song, view);
+  view.sheet = &sheet;
+  const int end =
+      song.part(1).score[static_cast<std::size_t>(song.part(1).scoreHeader.count)].start;
+  for (auto _ : state) {
+    view.scrollX = static_cast<int>(sheet.xOfTick(end / 2));
+    Renderer().drawNote(surface, song, view);
+    benchmark::DoNotOptimize(surface.constBits());
+  }
+}
+BENCHMARK(BM_Redraw)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// Laying out the whole sheet (spacing, rows, clefs, key), as after every edit.
+void BM_LayOut(benchmark::State &state) {
+  const Song song = sample::LongSong(16, static_cast<int>(state.range(0)));
+  ScoreViewState view;
+  view.isDoReMi = true;
+  for (auto _ : state) {
+    const ScoreSheet sheet = Renderer().layOut(song, view);
+    benchmark::DoNotOptimize(sheet.endX());
+  }
+}
+BENCHMARK(BM_LayOut)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
 // Full redraw, engraved, of a 16-part song of state.range(0) notes per part, the view in its
-// middle.
+// middle, with the sheet laid out afresh.
 void BM_FullRedraw(benchmark::State &state) {
   Song song = sample::LongSong(16, static_cast<int>(state.range(0)));
   QImage surface(kWidth, kHeight, QImage::Format_RGB32);
@@ -42,7 +74,7 @@ void BM_FullRedraw(benchmark::State &state) {
   const int end =
       song.part(1).score[static_cast<std::size_t>(song.part(1).scoreHeader.count)].start;
   for (auto _ : state) {
-    view.scrollX = end / 2 * view.quarterWidth / 480;
+    view.scrollX = end / 2 * view.quarterWidth / kTicksPerQuarter;
     Renderer().drawNote(surface, song, view);
     benchmark::DoNotOptimize(surface.constBits());
   }
@@ -59,7 +91,7 @@ void BM_FullRedrawClassic(benchmark::State &state) {
   const int end =
       song.part(1).score[static_cast<std::size_t>(song.part(1).scoreHeader.count)].start;
   for (auto _ : state) {
-    view.scrollX = end / 2 * view.quarterWidth / 480;
+    view.scrollX = end / 2 * view.quarterWidth / kTicksPerQuarter;
     Renderer().drawNote(surface, song, view);
     benchmark::DoNotOptimize(surface.constBits());
   }

@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -187,6 +188,26 @@ TEST(EngravingRange, ElementsUpToTheRightEdgeAreLaidOut) {
   for (const EngravedNote &n : part.notes)
     last = std::max(last, n.index);
   EXPECT_GE(sheet.xOfTick(ScoreOf(song)[std::size_t(last)].start) - view.scrollX, view.width);
+}
+
+TEST(EngravingRange, ABarStartingJustLeftOfTheRightEdgeIsLaidOut) {
+  // The visited range is widened to whole measures, so only a measure whose first head lies
+  // within a cell left of the edge, after another head, shows whether the edge is counted
+  // with its margin.
+  Song song;
+  for (int i = 0; i < 24; ++i)
+    AppendNote(song, 1, 60 + i % 8, "8", "");
+  RecalcTimes(song);
+  BuildScoreList(song);
+  const ScoreSheet sheet(song, SheetOptions{}, DefaultStaffLabels());
+  const int thirdBar = 2 * song.measureTicks();
+  EngravingView view;
+  view.width = static_cast<int>(sheet.xOfTick(thirdBar)) + 5;
+  ASSERT_GT(sheet.xOfTick(thirdBar - kTicksPerQuarter / 2), view.width - kCellWidth);
+  const EngravedPart part = LayOutPart(song, 1, view, sheet, EngravingMetrics{});
+  EXPECT_TRUE(std::any_of(part.notes.begin(), part.notes.end(), [&](const EngravedNote &n) {
+    return ScoreOf(song)[static_cast<std::size_t>(n.index)].start == thirdBar;
+  }));
 }
 
 // Every window of the song laid out as the editor would: no two symbols of a staff overlap
