@@ -7,12 +7,13 @@
 // commands; they never reach into each other. The frame (`MainWindow`) creates its menus
 // first, then the four child windows, each constructed as `Window(AppContext &, QWidget *)`,
 // and wires what one window tells the others.
-//   - menu commands: ctx.action("UndoItem2") returns the QAction named after the item;
-//     connect to its triggered() signal. Items whose windows are not built stay inert.
+//   - menu commands: ctx.action(&MainActions::undo) returns the item's QAction; connect to
+//     its triggered() signal. Without a frame (a window tested alone) there is none.
 //   - activation: the frame calls ChildWindow::activated() and deactivated().
 #include "model/song.h"
 #include "session/editor_session.h"
 #include "settings/settings.h"
+#include "views/main_menus.h"
 
 #include <QString>
 
@@ -48,8 +49,10 @@ struct AppContext {
     });
   }
 
-  // The frame's menu action of that item name ("AllPlayItem"), or null.
-  QAction *action(const char *itemName) const;
+  // The frame's menu items, set once it has built them; null without a frame.
+  const MainActions *actions = nullptr;
+  // The frame's action of that menu item, or null.
+  QAction *action(QAction *MainActions::*item) const { return actions ? actions->*item : nullptr; }
 };
 
 } // namespace pipora

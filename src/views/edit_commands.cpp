@@ -25,26 +25,26 @@ namespace pipora {
 
 EditCommands::EditCommands(AppContext &ctx, MainWindow &frame)
     : QObject(&frame), ctx_(ctx), frame_(frame) {
-  auto on = [this](const char *item, auto command) {
+  auto on = [this](QAction *MainActions::*item, auto command) {
     if (QAction *a = ctx_.action(item))
       connect(a, &QAction::triggered, this, command);
   };
-  on("CutItem", [this] { cut(); });
-  on("CopyItem", [this] { copy(); });
-  on("PasteItem", [this] { paste(); });
-  on("DeleteItem", [this] { deleteSelection(); });
-  on("AllItem", [this] { selectAll(); });
-  on("FindItem", [this] { find(); });
-  on("NextFindItem", [this] { findNext(); });
-  on("UpItem", [this] { transpose(1); });
-  on("DownItem", [this] { transpose(-1); });
-  on("oUpItem", [this] { transpose(12); });
-  on("oDownItem", [this] { transpose(-12); });
-  on("LongItem", [this] { longer(); });
-  on("ShortItem", [this] { shorter(); });
-  on("TieItem", [this] { tie(); });
-  on("FastItem", [this] { halveAll(); });
-  on("SlowItem", [this] { doubleAll(); });
+  on(&MainActions::cut, [this] { cut(); });
+  on(&MainActions::copy, [this] { copy(); });
+  on(&MainActions::paste, [this] { paste(); });
+  on(&MainActions::remove, [this] { deleteSelection(); });
+  on(&MainActions::selectAll, [this] { selectAll(); });
+  on(&MainActions::find, [this] { find(); });
+  on(&MainActions::findNext, [this] { findNext(); });
+  on(&MainActions::semitoneUp, [this] { transpose(1); });
+  on(&MainActions::semitoneDown, [this] { transpose(-1); });
+  on(&MainActions::octaveUp, [this] { transpose(12); });
+  on(&MainActions::octaveDown, [this] { transpose(-12); });
+  on(&MainActions::longer, [this] { longer(); });
+  on(&MainActions::shorter, [this] { shorter(); });
+  on(&MainActions::tie, [this] { tie(); });
+  on(&MainActions::halveAll, [this] { halveAll(); });
+  on(&MainActions::doubleAll, [this] { doubleAll(); });
 }
 
 // --- which view, and its selection ---------------------------------------------------------

@@ -32,10 +32,6 @@ const QString kProgramName = QStringLiteral("PiporaPad");
 
 } // namespace
 
-QAction *AppContext::action(const char *itemName) const {
-  return menuBar ? menuBar->findChild<QAction *>(QString::fromLatin1(itemName)) : nullptr;
-}
-
 MainWindow::MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts)
     : ctx_(ctx), prompts_(prompts ? std::move(prompts) : std::make_unique<DialogPrompts>()) {
   setObjectName("mainWindow");
@@ -57,6 +53,7 @@ MainWindow::MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts)
   connect(problems_, &ProblemListWindow::problemActivated, this, &MainWindow::goToNote);
   connect(problems_, &ProblemListWindow::fitRequested, this, &MainWindow::fitProblemForSmd);
   createMenus();
+  ctx_.actions = &actions_;
   createChildren();
   connectCommands();
   connectSession();
@@ -112,9 +109,12 @@ MainWindow::~MainWindow() {
 // --- menus -------------------------------------------------------------------------
 
 void MainWindow::createMenus() {
+  QMenu *viewMenu = nullptr;
   for (const MenuRow &row : MenuTree()) {
     QMenu *m = menuBar()->addMenu(QString::fromUtf8(row.caption));
     m->setObjectName(QString::fromLatin1(row.name));
+    if (QLatin1String(row.name) == QLatin1String("ViewMenu"))
+      viewMenu = m;
     for (const MenuItemRow &item : row.items) {
       if (!item.name) {
         m->addSeparator();
@@ -124,16 +124,18 @@ void MainWindow::createMenus() {
       a->setObjectName(QString::fromLatin1(item.name));
       if (item.shortcut)
         a->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+      actions_.*item.action = a;
     }
   }
   // The two items that carry no action are shown grayed.
-  action("UndoItem")->setEnabled(false);
-  action("SmafItem")->setEnabled(false);
-  for (const char *name : {"ShowScrItem", "ShowSrcItem", "ShowPropertyItem", "ShowPlaypannelItem",
-                           "minuteItem", "tickItem", "HideEmptyPartsItem"})
-    action(name)->setCheckable(true);
-  action("minuteItem")->setChecked(true);
-  connect(menu("ViewMenu"), &QMenu::aboutToShow, this, &MainWindow::refreshViewMenu);
+  actions_.undoGrayed->setEnabled(false);
+  actions_.exportSmaf->setEnabled(false);
+  const MainActions &a = actions_;
+  for (QAction *checkable : {a.showScore, a.showSource, a.showProperty, a.showPlayer, a.minutesMode,
+                             a.ticksMode, a.hideEmptyParts})
+    checkable->setCheckable(true);
+  actions_.minutesMode->setChecked(true);
+  connect(viewMenu, &QMenu::aboutToShow, this, &MainWindow::refreshViewMenu);
 
   // The recent files, above the separator before 終了.
   QMenu *file = menu("FileMenu");
@@ -141,7 +143,7 @@ void MainWindow::createMenus() {
   recent->setObjectName("RecentMenu");
   recent->menuAction()->setObjectName("RecentMenu");
   const QList<QAction *> fileItems = file->actions();
-  file->insertMenu(fileItems.at(fileItems.indexOf(action("ExitItem")) - 1), recent);
+  file->insertMenu(fileItems.at(fileItems.indexOf(actions_.exit) - 1), recent);
   file->insertSeparator(recent->menuAction());
   connect(file, &QMenu::aboutToShow, this, &MainWindow::refreshRecentMenu);
   refreshRecentMenu();
@@ -172,51 +174,50 @@ QMenu *MainWindow::menu(const QString &menuName) const {
 
 void MainWindow::connectCommands() {
   FileCommands *f = files_.get();
-  connect(action("NewItem"), &QAction::triggered, this, [f] { f->newSong(); });
-  connect(action("OpenItem"), &QAction::triggered, this, [f] { f->openSmd(); });
-  connect(action("SaveItem"), &QAction::triggered, this, [f] { f->saveSmd(); });
-  connect(action("SaveAsItem"), &QAction::triggered, this, [f] { f->saveSmdAs(); });
-  connect(action("OpenMidiItem"), &QAction::triggered, this, [f] { f->openMidi(); });
-  connect(action("SaveMidiItem"), &QAction::triggered, this, [f] { f->saveMidi(); });
-  connect(action("SaveAsMidiItem"), &QAction::triggered, this, [f] { f->saveMidiAs(); });
-  connect(action("PrintScoreItem"), &QAction::triggered, this,
+  connect(actions_.newSong, &QAction::triggered, this, [f] { f->newSong(); });
+  connect(actions_.open, &QAction::triggered, this, [f] { f->openSmd(); });
+  connect(actions_.save, &QAction::triggered, this, [f] { f->saveSmd(); });
+  connect(actions_.saveAs, &QAction::triggered, this, [f] { f->saveSmdAs(); });
+  connect(actions_.openMidi, &QAction::triggered, this, [f] { f->openMidi(); });
+  connect(actions_.saveMidi, &QAction::triggered, this, [f] { f->saveMidi(); });
+  connect(actions_.saveMidiAs, &QAction::triggered, this, [f] { f->saveMidiAs(); });
+  connect(actions_.printScore, &QAction::triggered, this,
           [this] { ScorePrintCommands(ctx_, *prompts_, this).print(); });
-  connect(action("ScorePdfItem"), &QAction::triggered, this,
+  connect(actions_.scorePdf, &QAction::triggered, this,
           [this] { ScorePrintCommands(ctx_, *prompts_, this).exportAs(ScoreFileFormat::Pdf); });
-  connect(action("ScoreSvgItem"), &QAction::triggered, this,
+  connect(actions_.scoreSvg, &QAction::triggered, this,
           [this] { ScorePrintCommands(ctx_, *prompts_, this).exportAs(ScoreFileFormat::Svg); });
-  connect(action("ExitItem"), &QAction::triggered, this, &MainWindow::exitCommand);
-  connect(action("FitForSmdItem"), &QAction::triggered, this, &MainWindow::fitForSmd);
-  connect(action("ShowProblemsItem"), &QAction::triggered, this,
+  connect(actions_.exit, &QAction::triggered, this, &MainWindow::exitCommand);
+  connect(actions_.fitForSmd, &QAction::triggered, this, &MainWindow::fitForSmd);
+  connect(actions_.showProblems, &QAction::triggered, this,
           [this] { problems_->isVisible() ? problems_->hide() : showProblems(); });
 
-  connect(action("ShowScrItem"), &QAction::triggered, this, [this] { toggleChild(score_); });
-  connect(action("ShowSrcItem"), &QAction::triggered, this, [this] { toggleChild(source_); });
-  connect(action("ShowPropertyItem"), &QAction::triggered, this, [this] { toggleChild(props_); });
-  connect(action("ShowPlaypannelItem"), &QAction::triggered, this,
-          [this] { toggleChild(player_); });
-  connect(action("HorizonItem"), &QAction::triggered, this, &MainWindow::tileWindows);
-  connect(action("CascadeItem"), &QAction::triggered, this, &MainWindow::cascadeWindows);
-  connect(action("minuteItem"), &QAction::triggered, this, [this] { showTimeMode(false); });
-  connect(action("tickItem"), &QAction::triggered, this, [this] { showTimeMode(true); });
+  connect(actions_.showScore, &QAction::triggered, this, [this] { toggleChild(score_); });
+  connect(actions_.showSource, &QAction::triggered, this, [this] { toggleChild(source_); });
+  connect(actions_.showProperty, &QAction::triggered, this, [this] { toggleChild(props_); });
+  connect(actions_.showPlayer, &QAction::triggered, this, [this] { toggleChild(player_); });
+  connect(actions_.tile, &QAction::triggered, this, &MainWindow::tileWindows);
+  connect(actions_.cascade, &QAction::triggered, this, &MainWindow::cascadeWindows);
+  connect(actions_.minutesMode, &QAction::triggered, this, [this] { showTimeMode(false); });
+  connect(actions_.ticksMode, &QAction::triggered, this, [this] { showTimeMode(true); });
   // Display only: the score lays itself out again, the song stays as saved.
-  connect(action("HideEmptyPartsItem"), &QAction::triggered, this, [this](bool on) {
+  connect(actions_.hideEmptyParts, &QAction::triggered, this, [this](bool on) {
     ctx_.changeMarks([on](Song &song) { song.display.hideEmptyParts = on; });
     ctx_.session.reportSongChange();
   });
-  connect(action("FontItem"), &QAction::triggered, this, &MainWindow::chooseSourceFont);
-  connect(action("ToneItem"), &QAction::triggered, this,
+  connect(actions_.sourceFont, &QAction::triggered, this, &MainWindow::chooseSourceFont);
+  connect(actions_.options, &QAction::triggered, this,
           [this] { OptionsDialog(ctx_, *prompts_, this).exec(); });
-  ConnectHelpItem(action("HelpItem"), this);
-  connect(action("AboutItem"), &QAction::triggered, this, [this] { ShowAbout(this); });
+  ConnectHelpItem(actions_.help, this);
+  connect(actions_.about, &QAction::triggered, this, [this] { ShowAbout(this); });
 }
 
 void MainWindow::refreshViewMenu() {
-  action("ShowScrItem")->setChecked(isChildVisible(score_));
-  action("ShowSrcItem")->setChecked(isChildVisible(source_));
-  action("ShowPropertyItem")->setChecked(isChildVisible(props_));
-  action("ShowPlaypannelItem")->setChecked(isChildVisible(player_));
-  action("HideEmptyPartsItem")->setChecked(ctx_.song.display.hideEmptyParts);
+  actions_.showScore->setChecked(isChildVisible(score_));
+  actions_.showSource->setChecked(isChildVisible(source_));
+  actions_.showProperty->setChecked(isChildVisible(props_));
+  actions_.showPlayer->setChecked(isChildVisible(player_));
+  actions_.hideEmptyParts->setChecked(ctx_.song.display.hideEmptyParts);
 }
 
 void MainWindow::toggleChild(QWidget *child) {
@@ -306,8 +307,8 @@ void MainWindow::updateCaption() {
 
 void MainWindow::showTimeMode(bool tick) {
   ctx_.settings.isTick = tick;
-  action("minuteItem")->setChecked(!tick);
-  action("tickItem")->setChecked(tick);
+  actions_.minutesMode->setChecked(!tick);
+  actions_.ticksMode->setChecked(tick);
   ctx_.session.reportPositionText(source_->positionTextForMenu());
 }
 

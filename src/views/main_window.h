@@ -6,6 +6,7 @@
 // main_menus.cpp.
 #include "settings/settings_store.h"
 #include "views/app_context.h"
+#include "views/main_menus.h"
 #include "views/prompts.h"
 
 #include <QHash>
@@ -56,7 +57,9 @@ public:
   // and measure play then act on the source editor.
   bool editsGoToSourceList() const;
 
-  // The menu action of an item name ("SaveItem"), or null.
+  // Every menu item's action.
+  const MainActions &actions() const { return actions_; }
+  // The menu action of an item name ("SaveItem"), or null: for the tests, which name items.
   QAction *action(const QString &itemName) const;
   QMenu *menu(const QString &menuName) const;
 
@@ -145,6 +148,7 @@ private:
   void applyLoadedSettings(bool complete);
 
   AppContext &ctx_;
+  MainActions actions_;
   QMdiArea *mdi_ = nullptr;
   std::unique_ptr<Prompts> prompts_;
   std::unique_ptr<FileCommands> files_;

@@ -61,7 +61,7 @@ void MainWindow::applyLoadedSettings(bool complete) {
   applyLayout(ctx_.settings);
   source_->applyFont(ctx_.settings.sourceFont);
   if (!ctx_.settings.isManyUndo)
-    action("RedoItem")->setVisible(false);
+    actions_.redo->setVisible(false);
   // Program changes for the tones and the score editor's zoom are taken by the player
   // and the score editor from the settings when they start.
 }

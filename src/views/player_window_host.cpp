@@ -28,7 +28,7 @@ PlayerWindowHost::PlayerWindowHost(AppContext &ctx, PropertyWindow &props,
   player.setOptionsSource([this] { return options(); });
   playingLocks_ = QObject::connect(&ctx_.session, &EditorSession::playingChanged,
                                    [this](bool playing) { setPlayingLocks(playing); });
-  if (QAction *measure = ctx_.action("MeasurePlayItem"))
+  if (QAction *measure = ctx_.action(&MainActions::playMeasure))
     measurePlay_ = QObject::connect(measure, &QAction::triggered, [this] {
       ctx_.session.player().playMeasure(measurePlayPart());
     });
@@ -66,7 +66,8 @@ void PlayerWindowHost::setPlayingLocks(bool playing) {
       if (auto *menu = ctx_.menuBar->findChild<QMenu *>(QString::fromLatin1(name)))
         menu->menuAction()->setEnabled(!playing);
   }
-  for (const char *item : {"AllPlayItem", "SoloPlayItem", "MeasurePlayItem"})
+  for (QAction *MainActions::*item :
+       {&MainActions::playAll, &MainActions::playSolo, &MainActions::playMeasure})
     if (QAction *action = ctx_.action(item))
       action->setEnabled(!playing);
   props_.setControlsEnabled(!playing);

@@ -288,8 +288,8 @@ private slots:
     QCOMPARE(header().count, 3);
     QVERIFY(song().dirty);
     QVERIFY(score().windowTitle().endsWith(QStringLiteral("[3/3]")));
-    QAction *undo = ctx_->action("UndoItem2");
-    QAction *redo = ctx_->action("RedoItem");
+    QAction *undo = frame_->action("UndoItem2");
+    QAction *redo = frame_->action("RedoItem");
     QVERIFY(undo && redo);
     undo->trigger();
     undo->trigger();
@@ -307,7 +307,7 @@ private slots:
     key(Qt::Key_C);
     key(Qt::Key_D);
     QVERIFY(score().isActive);
-    ctx_->action("UndoItem2")->trigger();
+    frame_->action("UndoItem2")->trigger();
     QVERIFY(score().isActive); // refilling the source editor must not keep the focus there
     QCOMPARE(settings_->activeWindow, std::optional(WindowId::ScoreEditor));
     // The next key goes wherever the keyboard focus is, as a typing user's would.
@@ -322,9 +322,9 @@ private slots:
     key(Qt::Key_D);
     key(Qt::Key_Backspace);
     QCOMPARE(header().count, 1);
-    ctx_->action("UndoItem2")->trigger();
+    frame_->action("UndoItem2")->trigger();
     QCOMPARE(header().count, 2);
-    ctx_->action("UndoItem2")->trigger();
+    frame_->action("UndoItem2")->trigger();
     QCOMPARE(header().count, 1);
   }
 
@@ -353,14 +353,14 @@ private slots:
     QCOMPARE(score().quarterWidth, 50);
     plus->click();
     QCOMPARE(score().quarterWidth, 60);
-    ctx_->action("NarrowNoteItem")->trigger();
+    frame_->action("NarrowNoteItem")->trigger();
     QCOMPARE(score().quarterWidth, 50);
     score().staffDistance = 110;
     up->click();
     QCOMPARE(score().staffDistance, 100);
     up->click();
     QCOMPARE(score().staffDistance, 100);
-    ctx_->action("ExtendChItem")->trigger();
+    frame_->action("ExtendChItem")->trigger();
     QCOMPARE(score().staffDistance, 110);
     QCOMPARE(settings_->staffDistance, 110);
   }
@@ -433,7 +433,7 @@ private slots:
     QString opened;
     QString handedOver;
     for (const char *each : {"OpenItem", "OpenMidiItem"})
-      connect(ctx_->action(each), &QAction::triggered, this,
+      connect(frame_->action(each), &QAction::triggered, this,
               [&, each] { opened = QString::fromLatin1(each); });
     QObject::disconnect(&score(), &ScoreEditorWindow::fileDropped, nullptr, nullptr);
     connect(&score(), &ScoreEditorWindow::fileDropped, this,
@@ -492,7 +492,7 @@ private slots:
     dragAcross(head(1, 0), head(1, 7));
     QCOMPARE(header().selStart, 0);
     QCOMPARE(header().selLength, 8);
-    ctx_->action("DeleteItem")->trigger();
+    frame_->action("DeleteItem")->trigger();
     QCOMPARE(header().count, 0);
   }
 
@@ -502,7 +502,7 @@ private slots:
     QTest::mouseClick(score().surface(), Qt::LeftButton, Qt::ShiftModifier, head(1, 4));
     QCOMPARE(header().selStart, 1);
     QCOMPARE(header().selLength, 4);
-    ctx_->action("UpItem")->trigger(); // the Edit menu's transforms take the same selection
+    frame_->action("UpItem")->trigger(); // the Edit menu's transforms take the same selection
     QCOMPARE(song().part(1).score[4].noteNumber, 68);
   }
 
@@ -518,9 +518,9 @@ private slots:
     const QPoint fSharp = head(1, 2);
     dragAcross(fSharp, fSharp + QPoint(0, 42), Qt::AltModifier); // an octave down
     QCOMPARE(song().part(1).score[2].noteNumber, 54);
-    ctx_->action("UndoItem2")->trigger();
+    frame_->action("UndoItem2")->trigger();
     QCOMPARE(song().part(1).score[2].noteNumber, 66);
-    ctx_->action("UndoItem2")->trigger();
+    frame_->action("UndoItem2")->trigger();
     QCOMPARE(song().part(1).score[2].noteNumber, 64);
   }
 
@@ -529,7 +529,7 @@ private slots:
     QTest::mouseDClick(score().surface(), Qt::LeftButton, Qt::NoModifier, head(1, 5));
     QCOMPARE(header().cursor, 5);
     QVERIFY(session_->isPlaying());
-    ctx_->action("StopPlayItem")->trigger();
+    frame_->action("StopPlayItem")->trigger();
     QVERIFY(!session_->isPlaying());
   }
 
@@ -543,7 +543,7 @@ private slots:
     QCOMPARE(header().cursor, 3);
     const QList<QAction *> items = shown->actions();
     for (const char *name : {"CutItem", "CopyItem", "PasteItem", "DeleteItem", "UpItem", "TieItem"})
-      QVERIFY2(items.contains(ctx_->action(name)), name);
+      QVERIFY2(items.contains(frame_->action(name)), name);
     QVERIFY(shown->findChild<QAction *>(QStringLiteral("PlayFromHereItem")));
     shown->close();
   }

@@ -577,7 +577,7 @@ bool OptionsDialog::applyControls() {
 
   ApplySpellings(ctx_.settings.doReMi, keyboard_->names());
 
-  if (QAction *redo = ctx_.action("RedoItem"))
+  if (QAction *redo = ctx_.action(&MainActions::redo))
     redo->setVisible(ctx_.settings.isManyUndo);
 
   const QString output = outputSelector_->currentData().toString();

@@ -84,13 +84,13 @@ MidiOutput &PlayerPanel::midi() {
 }
 
 void PlayerPanel::connectMenu() {
-  const auto hook = [this](const char *item, void (Player::*command)()) {
+  const auto hook = [this](QAction *MainActions::*item, void (Player::*command)()) {
     if (QAction *action = ctx_.action(item))
       connect(action, &QAction::triggered, this, [this, command] { (player().*command)(); });
   };
-  hook("AllPlayItem", &Player::playAll);
-  hook("SoloPlayItem", &Player::playSolo);
-  hook("StopPlayItem", &Player::stop);
+  hook(&MainActions::playAll, &Player::playAll);
+  hook(&MainActions::playSolo, &Player::playSolo);
+  hook(&MainActions::stopPlay, &Player::stop);
 }
 
 void PlayerPanel::setButtons(bool playing) {
@@ -99,7 +99,7 @@ void PlayerPanel::setButtons(bool playing) {
 }
 
 void PlayerPanel::pressPlay() {
-  if (QAction *all = ctx_.action("AllPlayItem"); all && all->isEnabled()) {
+  if (QAction *all = ctx_.action(&MainActions::playAll); all && all->isEnabled()) {
     all->trigger();
     return;
   }
@@ -107,7 +107,7 @@ void PlayerPanel::pressPlay() {
 }
 
 void PlayerPanel::pressStop() {
-  if (QAction *stop = ctx_.action("StopPlayItem")) {
+  if (QAction *stop = ctx_.action(&MainActions::stopPlay)) {
     stop->trigger();
     return;
   }

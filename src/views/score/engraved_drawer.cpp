@@ -211,7 +211,8 @@ struct Drawer {
       copy(style.glyphs.accidental(sign), QPointF(x, top + HeadCentreOf(position, clef)));
       x += metrics.keyStep;
     }
-    drawTimeSignature(top);
+    if (frame.timeSignature)
+      drawTimeSignature(top);
   }
 
   void drawPart(int partNumber) {

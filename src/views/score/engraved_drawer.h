@@ -29,9 +29,10 @@ struct EngravedFrame {
   int scrollY = 0;
   int width = 0;
   int height = 0;
-  bool ruler = true;  // the bar numbers at the top
-  bool bars = true;   // bar lines
-  bool labels = true; // do-re-mi labels
+  bool ruler = true;         // the bar numbers at the top
+  bool bars = true;          // bar lines
+  bool labels = true;        // do-re-mi labels
+  bool timeSignature = true; // after the clef and key (paper shows it on the first system only)
 };
 
 // Draws onto a surface already cleared to white; sets the bracket flags of the triplet

@@ -128,17 +128,17 @@ void ScoreEditorWindow::showTick(int tick) {
 }
 
 void ScoreEditorWindow::connectMenu() {
-  auto onItem = [this](const char *name, auto slot) {
+  auto onItem = [this](QAction *MainActions::*name, auto slot) {
     if (QAction *item = ctx_.action(name))
       connect(item, &QAction::triggered, this, slot);
   };
-  onItem("UndoItem", [this] { Undo(); });
-  onItem("UndoItem2", [this] { Undo(); });
-  onItem("RedoItem", [this] { Redo(); });
-  onItem("NarrowNoteItem", [this] { zoomOut(); });
-  onItem("ExtendNoteItem", [this] { zoomIn(); });
-  onItem("NarrowChItem", [this] { tightenStaves(); });
-  onItem("ExtendChItem", [this] { spreadStaves(); });
+  onItem(&MainActions::undoGrayed, [this] { Undo(); });
+  onItem(&MainActions::undo, [this] { Undo(); });
+  onItem(&MainActions::redo, [this] { Redo(); });
+  onItem(&MainActions::narrowNotes, [this] { zoomOut(); });
+  onItem(&MainActions::widenNotes, [this] { zoomIn(); });
+  onItem(&MainActions::narrowStaves, [this] { tightenStaves(); });
+  onItem(&MainActions::widenStaves, [this] { spreadStaves(); });
 }
 
 void ScoreEditorWindow::applySettings() {
@@ -499,17 +499,22 @@ void ScoreEditorWindow::tightenStaves() {
 
 // --- keys --------------------------------------------------------------------------------
 
-void ScoreEditorWindow::triggerItem(const char *name) {
+void ScoreEditorWindow::triggerItem(QAction *MainActions::*name) {
   if (QAction *item = ctx_.action(name))
     item->trigger();
 }
 
 void ScoreEditorWindow::runCommand(ScoreCommand command) {
   // The menu items that carry out the shortcut commands, in ScoreCommand's order.
-  static constexpr const char *kItems[] = {nullptr,           "LongItem",    "ShortItem",
-                                           "TieItem",         "AllPlayItem", "SoloPlayItem",
-                                           "MeasurePlayItem", "StopPlayItem"};
-  if (const char *name = kItems[static_cast<int>(command)])
+  static constexpr QAction *MainActions::*kItems[] = {nullptr,
+                                                      &MainActions::longer,
+                                                      &MainActions::shorter,
+                                                      &MainActions::tie,
+                                                      &MainActions::playAll,
+                                                      &MainActions::playSolo,
+                                                      &MainActions::playMeasure,
+                                                      &MainActions::stopPlay};
+  if (QAction *MainActions::*name = kItems[static_cast<int>(command)])
     triggerItem(name);
 }
 

@@ -128,7 +128,7 @@ private:
   void finishEdit(const ScoreKeyOutcome &out);
   ScoreHitView hitView() const;
   void applyScorePercent(int percent);
-  void triggerItem(const char *name);
+  void triggerItem(QAction *MainActions::*name);
   void afterHistoryMove(const QString &snapshotPath, const Status &status);
   bool playing() const { return ctx_.session.isPlaying(); }
 

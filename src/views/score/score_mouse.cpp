@@ -22,10 +22,26 @@ namespace {
 constexpr int kDragThreshold = 4;
 
 // The Edit menu's commands the surface's menu repeats, in its order; null is a separator.
-constexpr const char *kMenuItems[] = {
-    "CutItem", "CopyItem", "PasteItem", "DeleteItem", "AllItem",  nullptr,
-    "UpItem",  "DownItem", "oUpItem",   "oDownItem",  "LongItem", "ShortItem",
-    "TieItem", nullptr,    "FastItem",  "SlowItem",   nullptr,
+// The Edit menu's items the context menu repeats; null for a separator.
+using Item = QAction *MainActions::*;
+constexpr Item kMenuItems[] = {
+    &MainActions::cut,
+    &MainActions::copy,
+    &MainActions::paste,
+    &MainActions::remove,
+    &MainActions::selectAll,
+    nullptr,
+    &MainActions::semitoneUp,
+    &MainActions::semitoneDown,
+    &MainActions::octaveUp,
+    &MainActions::octaveDown,
+    &MainActions::longer,
+    &MainActions::shorter,
+    &MainActions::tie,
+    nullptr,
+    &MainActions::halveAll,
+    &MainActions::doubleAll,
+    nullptr,
 };
 
 bool InSelection(const Song &song, const ScoreHit &hit) {
@@ -169,7 +185,7 @@ void ScoreMouse::openMenu(const QContextMenuEvent &event) {
   auto *menu = new QMenu(&surface_);
   menu->setObjectName(QStringLiteral("scoreContextMenu"));
   menu->setAttribute(Qt::WA_DeleteOnClose);
-  for (const char *name : kMenuItems) {
+  for (const Item name : kMenuItems) {
     if (name == nullptr)
       menu->addSeparator();
     else if (QAction *item = ctx_.action(name))

@@ -93,6 +93,7 @@ void ScorePages::paintPage(QPainter &painter, int index, const QRectF &page) {
     frame.ruler = false;
     frame.bars = options_.bars;
     frame.labels = options_.labels;
+    frame.timeSignature = system.firstTick <= sheet_.tickAtX(sheet_.firstX());
     PaintEngravedScore(painter, song_, sheet_, frame, {renderer_.glyphs(), font_});
     // The number of the system's first bar, over its first staff.
     if (measure > 0 && system.firstTick > 0) {

@@ -210,11 +210,11 @@ bool SourceEditorWindow::listKeyDown(QKeyEvent *event) {
     pitchBox_->insert(QString(QChar(static_cast<char16_t>(key))));
     consumed = true;
   } else if (!wasPlaying) {
-    const char *item = nullptr;
+    QAction *MainActions::*item = nullptr;
     if (const auto play = ResolveShortCut(code, ctx_.settings.shortcuts, kListPlayActions))
-      item = *play == ShortCutAction::SoloPlay  ? "SoloPlayItem"
-             : *play == ShortCutAction::PlayAll ? "AllPlayItem"
-                                                : "MeasurePlayItem";
+      item = *play == ShortCutAction::SoloPlay  ? &MainActions::playSolo
+             : *play == ShortCutAction::PlayAll ? &MainActions::playAll
+                                                : &MainActions::playMeasure;
     if (item) {
       if (QAction *a = ctx_.action(item))
         a->trigger();
@@ -224,7 +224,7 @@ bool SourceEditorWindow::listKeyDown(QKeyEvent *event) {
   // Stop is tested for every key, against the state the key found: a play started by
   // this very key is not stopped again by it.
   if (wasPlaying && ResolveShortCut(code, ctx_.settings.shortcuts, kStopAction)) {
-    if (QAction *a = ctx_.action("StopPlayItem"))
+    if (QAction *a = ctx_.action(&MainActions::stopPlay))
       a->trigger();
     consumed = true;
   }
