@@ -272,7 +272,7 @@ struct Drawer {
       if (n.isNote)
         drawNote(n, s, top, sheet.row(partNumber).clef);
       else
-        copy(style.glyphs.rest(n.wholeBarRest ? 0 : 4 - row / kCellHeight),
+        copy(style.glyphs.rest(n.wholeBarRest ? 0 : row / kCellHeight),
              QPointF(n.x, top + kStaffTopLine));
       if (n.labelShown && inClip(n.labelX))
         p.drawStaticText(QPointF(n.labelX, top + band.labelTop),
