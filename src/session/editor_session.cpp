@@ -95,7 +95,9 @@ void EditorSession::setPath(const QString &path) {
 
 bool EditorSession::wouldReplaceAnotherFile(const QString &path) const {
   const QFileInfo target(path);
-  return target.exists() && target.absoluteFilePath() != QFileInfo(ownFile_).absoluteFilePath();
+  const QString absolute = target.absoluteFilePath();
+  return target.exists() && absolute != QFileInfo(ownFile_).absoluteFilePath() &&
+         absolute != QFileInfo(ownMidiFile_).absoluteFilePath();
 }
 
 void EditorSession::setDirty(bool dirty) {
@@ -114,6 +116,7 @@ void EditorSession::newSong() {
   fitUndo_.reset();
   NewSong(song_);
   ownFile_.clear();
+  ownMidiFile_.clear();
   history_.restart();
   history_.takeSnapshot(song_, false, options().isSaveTone);
   song_.dirty = false;
@@ -130,6 +133,7 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
   Result<OpenOutcome> opened = OpenSmdFile(song_, path, open);
   if (opened && *opened == OpenOutcome::Loaded) {
     ownFile_ = path;
+    ownMidiFile_.clear();
     history_.beginDocument(song_.fileName);
     emit songReplaced();
   }
@@ -179,6 +183,7 @@ Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportRe
   Result<MidiImportReport> imported = ImportMidiFile(song_, path, import);
   if (imported) {
     ownFile_.clear();
+    ownMidiFile_ = path;
     history_.beginDocument(song_.fileName);
     song_.currentPart = 1;
     emit songReplaced();
@@ -227,6 +232,7 @@ Status EditorSession::recover(const AbandonedSong &abandoned) {
     NewSong(song_, true);
   song_.fileName = abandoned.fileName.toStdString();
   ownFile_ = abandoned.fileName;
+  ownMidiFile_.clear();
   if (options().isSaveTone && !abandoned.fileName.isEmpty())
     LoadTones(song_, abandoned.fileName);
   song_.dirty = true;
@@ -244,7 +250,10 @@ Status EditorSession::recover(const AbandonedSong &abandoned) {
 Status EditorSession::exportMidi(const QString &path) {
   syncNoteLists();
   RecalcTimes(song_);
-  return ExportMidiFile(song_, path);
+  Status written = ExportMidiFile(song_, path);
+  if (written)
+    ownMidiFile_ = path;
+  return written;
 }
 
 Status EditorSession::writeEventList() {

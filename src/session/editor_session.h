@@ -83,9 +83,10 @@ public:
   void setPath(const QString &path);
   bool isDirty() const { return song_.dirty; }
   void setDirty(bool dirty);
-  // True when saving to `path` replaces a file the song was neither opened from nor saved to
-  // (an imported song named after its MIDI file meeting an unrelated SMD file): the user is
-  // asked first.
+  // True when saving or exporting to `path` replaces a file the song was neither opened,
+  // imported nor recovered from, nor saved or exported to (an imported song named after its
+  // MIDI file meeting an unrelated SMD file, an export meeting an unrelated MIDI file): the
+  // user is asked first.
   bool wouldReplaceAnotherFile(const QString &path) const;
 
   // --- document commands (dialogs and questions are the caller's) ----------------------
@@ -235,6 +236,8 @@ private:
   // The file the song was opened from, recovered for or last saved to; empty for a new or
   // imported song.
   QString ownFile_;
+  // The MIDI file the song was imported from or last exported to; empty otherwise.
+  QString ownMidiFile_;
   Song song_;
   DocumentOptions options_;
   std::function<DocumentOptions()> optionsSource_;

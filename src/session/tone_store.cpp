@@ -2,7 +2,6 @@
 
 #include "platform/files/program_directory.h"
 #include "platform/ini/ini_file.h"
-#include "platform/text/cp932.h"
 
 #include <QFileInfo>
 #include <QLockFile>
@@ -16,27 +15,9 @@ QString ToneStorePath() {
 }
 
 QString ToneSection(const QString &smdPath) {
-  // The store is Shift-JIS text, one section per path: a character it cannot hold, a line
-  // break, "]" and "%" are written as %XX of their UTF-8 bytes, so that every path keeps a
-  // section of its own and no name can start another section. Paths without them keep the
-  // plain spelling earlier stores used.
-  const QString path = QFileInfo(smdPath).absoluteFilePath();
-  QString key;
-  key.reserve(path.size());
-  for (const char32_t code : path.toUcs4()) {
-    const QString character = QString::fromUcs4(&code, 1);
-    const bool plain = code >= 0x20 && code != 0x7F && code != '%' && code != ']' &&
-                       (code < 0x80 || FromCp932(ToCp932(character)) == character);
-    if (plain) {
-      key += character;
-      continue;
-    }
-    for (const char byte : character.toUtf8())
-      key += QStringLiteral("%%1")
-                 .arg(static_cast<unsigned char>(byte), 2, 16, QLatin1Char('0'))
-                 .toUpper();
-  }
-  return key;
+  // One section per path, spelt losslessly; paths CP932 can hold keep the plain spelling
+  // earlier stores used.
+  return IniEscaped(QFileInfo(smdPath).absoluteFilePath());
 }
 
 void LoadTones(Song &song, const QString &smdPath) {

@@ -3,6 +3,7 @@
 // shortcut keys: one record for the whole run, persisted in pipora.ini (settings_store.h).
 #include "formats/midi/voice_split.h"
 #include "model/virtual_keys.h"
+#include "settings/recent_files.h"
 
 #include <QString>
 
@@ -80,6 +81,8 @@ struct Settings {
   bool isLongFile = false;
   bool isGrid = false;
   QString LastFileName;
+  // "RecentFile(1)" to "RecentFile(8)": the File menu's recent files.
+  RecentFiles recentFiles;
   ShortCutTable shortcuts = kDefaultShortCuts;
   bool isPreview = true;
   bool isManyUndo = true;

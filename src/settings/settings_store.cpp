@@ -38,6 +38,26 @@ QString ToneKey(int part) {
 QString ShortCutKey(int index) {
   return QStringLiteral("ShortCut(%1)").arg(index);
 }
+QString RecentFileKey(int index) {
+  return QStringLiteral("RecentFile(%1)").arg(index + 1);
+}
+
+QStringList StoredRecentFiles(const IniFile &ini) {
+  QStringList paths;
+  for (int i = 0; i < kMaxRecentFiles; ++i)
+    paths << IniUnescaped(ini.readString(kSection, RecentFileKey(i), QString()));
+  return paths;
+}
+
+// Keys of an empty place are taken away: a file of the classic keys stays as it was.
+void WriteRecentFiles(IniFile &ini, const QStringList &paths) {
+  for (int i = 0; i < kMaxRecentFiles; ++i) {
+    if (i < paths.size())
+      ini.setValue(kSection, RecentFileKey(i), IniEscaped(paths[i]));
+    else
+      ini.removeKey(kSection, RecentFileKey(i));
+  }
+}
 
 // Reads keys in order and remembers the first one whose value cannot be converted.
 class Reader {
@@ -183,6 +203,7 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
   if (const auto how = ChordHandlingNamed(chords.toStdString()))
     settings.midiChords = *how;
   r.readBool(kMidiKeepDrumsKey, settings.midiKeepDrums);
+  settings.recentFiles.setStored(StoredRecentFiles(ini));
 
   if (r.failed()) {
     report.error = Error{(r.badKey() + QStringLiteral(": 値を読み取れません。")).toStdString()};
@@ -283,8 +304,9 @@ bool IsOptionalKey(const QString &key, const QString &value) {
 
 // Writes `values` into the file as it is now, keeping every other key. With a baseline,
 // only the keys whose value differs from it (and the keys the file lacks) are written.
+// The recent files are merged rather than compared: another editor's may have come meanwhile.
 Status WriteValues(const SettingsValues &values, const SettingsValues *baseline,
-                   const QString &path) {
+                   const RecentFiles &recent, const QString &path) {
   Result<IniFile> loaded = IniFile::Load(path);
   if (!loaded)
     return Error{loaded.error()};
@@ -298,13 +320,18 @@ Status WriteValues(const SettingsValues &values, const SettingsValues *baseline,
       continue;
     ini.setValue(kSection, key, value);
   }
+  if (!baseline)
+    WriteRecentFiles(ini, recent.paths());
+  else if (recent.changed())
+    WriteRecentFiles(ini, recent.mergedOver(StoredRecentFiles(ini)));
   return ini.save(path);
 }
 
 } // namespace
 
 Status SaveSettings(const Settings &settings, const QString &path, QSize presentScreen) {
-  return WriteValues(SettingsKeyValues(settings, presentScreen), nullptr, path);
+  return WriteValues(SettingsKeyValues(settings, presentScreen), nullptr, settings.recentFiles,
+                     path);
 }
 
 SettingsStore::SettingsStore(QString path) : path_(std::move(path)) {}
@@ -326,7 +353,8 @@ Status SettingsStore::saveChanges(const Settings &settings, QSize presentScreen)
     return Error{
         (path_ + QStringLiteral(": 設定ファイルが他のPiporaPadに使われています。")).toStdString()};
   const SettingsValues values = SettingsKeyValues(settings, presentScreen);
-  Status written = WriteValues(values, baseline_ ? &*baseline_ : nullptr, path_);
+  Status written =
+      WriteValues(values, baseline_ ? &*baseline_ : nullptr, settings.recentFiles, path_);
   if (written)
     baseline_ = values;
   return written;

@@ -63,7 +63,7 @@ bool FileCommands::newSong() {
   return true;
 }
 
-bool FileCommands::openSmd(const QString &handedOver) {
+bool FileCommands::openSmd(const QString &handedOver, bool dialogOnFailure) {
   // A refused save keeps the song: opening over it would lose the changes.
   if (!askToSaveChanges())
     return false;
@@ -80,13 +80,29 @@ bool FileCommands::openSmd(const QString &handedOver) {
   }
   const Result<OpenOutcome> opened = ctx_.session.open(path);
   if (!opened) {
-    if (!handedOver.isEmpty())
+    if (!handedOver.isEmpty() && dialogOnFailure)
       return openSmd();
     ShowFileFailure(frame_.prompts(), parentWidget(), path, opened.failure(), FileAccess::Read);
     return false;
   }
   ctx_.settings.LastFileName = path;
+  rememberRecent(path);
   return true;
+}
+
+void FileCommands::rememberRecent(const QString &path) {
+  ctx_.settings.recentFiles.add(QFileInfo(path).absoluteFilePath());
+}
+
+bool FileCommands::openRecent(const QString &path) {
+  if (!QFileInfo::exists(path)) {
+    frame_.prompts().warning(parentWidget(),
+                             path + QStringLiteral("\nファイルが見つかりません。最近使ったファイル"
+                                                   "の一覧から削除します。"));
+    ctx_.settings.recentFiles.remove(path);
+    return false;
+  }
+  return Lower3(path) == "mid" ? openMidi(path) : openSmd(path, false);
 }
 
 // --- Save and Save As --------------------------------------------------------------------
@@ -121,9 +137,7 @@ bool FileCommands::saveSmd(bool overwriteConfirmed) {
     return saveSmdAs();
   }
   const QString path = ctx_.session.path();
-  if (!overwriteConfirmed && ctx_.session.wouldReplaceAnotherFile(path) &&
-      frame_.prompts().questionDefaultNo(
-          parentWidget(), QFileInfo(path).fileName() + Text(kAlreadyExistsQuestion)) != Answer::Yes)
+  if (!overwriteConfirmed && !confirmReplacing(path))
     return false;
   frame_.updateCaption();
   if (const Status saved = ctx_.session.save(); !saved) {
@@ -132,7 +146,17 @@ bool FileCommands::saveSmd(bool overwriteConfirmed) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, saved.failure(), FileAccess::Write);
     return false;
   }
+  rememberRecent(path);
   return true;
+}
+
+// A file the song did not come from and was not written to is replaced only when the user
+// says so; No is the default.
+bool FileCommands::confirmReplacing(const QString &path) {
+  return !ctx_.session.wouldReplaceAnotherFile(path) ||
+         frame_.prompts().questionDefaultNo(parentWidget(), QFileInfo(path).fileName() +
+                                                                Text(kAlreadyExistsQuestion)) ==
+             Answer::Yes;
 }
 
 QString FileCommands::askSavePath(FileDialogRequest request) {
@@ -191,6 +215,7 @@ bool FileCommands::openMidi(const QString &handedOver) {
   }
 
   ctx_.settings.LastFileName = ctx_.session.path();
+  rememberRecent(path);
   frame_.showImportReport(report);
   if (imported->error) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, *imported->error, FileAccess::Read);
@@ -199,13 +224,15 @@ bool FileCommands::openMidi(const QString &handedOver) {
   return true;
 }
 
-bool FileCommands::saveMidi() {
+bool FileCommands::saveMidi(bool overwriteConfirmed) {
   ctx_.session.syncNoteLists();
   frame_.propertyWindow()->commitToSong();
   if (ctx_.session.path().isEmpty())
     return saveMidiAs();
   frame_.updateCaption();
   const QString path = WithLastThreeReplaced(ctx_.session.path(), "mid");
+  if (!overwriteConfirmed && !confirmReplacing(path))
+    return false;
   if (const Status written = ctx_.session.exportMidi(path); !written) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, written.failure(), FileAccess::Write);
     return false;
@@ -224,7 +251,7 @@ bool FileCommands::saveMidiAs() {
   if (path.isEmpty())
     return false;
   ctx_.session.setPath(WithLastThreeReplaced(path, "smd"));
-  return saveMidi();
+  return saveMidi(true); // the dialog asked about an existing file
 }
 
 void FileCommands::dumpEventList() {

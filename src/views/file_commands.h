@@ -15,14 +15,19 @@ public:
 
   // Each returns whether it completed (a refused, cancelled or failed command: false).
   bool newSong();
-  // `handedOver`: a file named on the command line or dropped, opened without the dialog (an
-  // SMD file that fails to open falls back to the dialog).
-  bool openSmd(const QString &handedOver = {});
+  // `handedOver`: a file named on the command line, dropped or chosen from the recent files,
+  // opened without the dialog; an SMD file that fails to open falls back to the dialog
+  // unless `dialogOnFailure` is false (its failure is shown then).
+  bool openSmd(const QString &handedOver = {}, bool dialogOnFailure = true);
   // `overwriteConfirmed`: the save dialog already asked about replacing an existing file.
   bool saveSmd(bool overwriteConfirmed = false);
   bool saveSmdAs();
   bool openMidi(const QString &handedOver = {});
-  bool saveMidi();
+  // An item of "最近使ったファイル": opened by its extension; a file that is gone is said so
+  // and taken off the list.
+  bool openRecent(const QString &path);
+  // `overwriteConfirmed`: the save dialog already asked about replacing an existing file.
+  bool saveMidi(bool overwriteConfirmed = false);
   bool saveMidiAs();
   void dumpEventList();
 
@@ -41,6 +46,8 @@ private:
   QString askSavePath(FileDialogRequest request);
   void showCheckFailure(int part, int element, const QString &message);
   QWidget *parentWidget() const;
+  void rememberRecent(const QString &path);
+  bool confirmReplacing(const QString &path);
 
   AppContext &ctx_;
   MainWindow &frame_;

@@ -136,6 +136,32 @@ void MainWindow::createMenus() {
     checkable->setCheckable(true);
   actions_.minutesMode->setChecked(true);
   connect(viewMenu, &QMenu::aboutToShow, this, &MainWindow::refreshViewMenu);
+
+  // The recent files, above the separator before 終了.
+  QMenu *file = menu("FileMenu");
+  auto *recent = new QMenu(QStringLiteral("最近使ったファイル(&R)"), file);
+  recent->setObjectName("RecentMenu");
+  recent->menuAction()->setObjectName("RecentMenu");
+  const QList<QAction *> fileItems = file->actions();
+  file->insertMenu(fileItems.at(fileItems.indexOf(actions_.exit) - 1), recent);
+  file->insertSeparator(recent->menuAction());
+  connect(file, &QMenu::aboutToShow, this, &MainWindow::refreshRecentMenu);
+  refreshRecentMenu();
+}
+
+void MainWindow::refreshRecentMenu() {
+  QMenu *recent = menu("RecentMenu");
+  recent->clear();
+  const QStringList &paths = ctx_.settings.recentFiles.paths();
+  for (int i = 0; i < paths.size(); ++i) {
+    const QString path = paths[i];
+    QString caption = path;
+    caption.replace(u'&', QStringLiteral("&&"));
+    QAction *item = recent->addAction(QStringLiteral("&%1 ").arg(i + 1) + caption);
+    item->setObjectName(QStringLiteral("RecentFileItem%1").arg(i + 1));
+    connect(item, &QAction::triggered, this, [this, path] { files_->openRecent(path); });
+  }
+  recent->setEnabled(!paths.isEmpty());
 }
 
 QAction *MainWindow::action(const QString &itemName) const {

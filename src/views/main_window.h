@@ -9,6 +9,7 @@
 #include "views/main_menus.h"
 #include "views/prompts.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QSize>
 
@@ -135,8 +136,12 @@ private:
   void createChildren();
   QMdiSubWindow *addChild(QWidget *child, const QString &caption);
   void placeDesignLayout();
+  // The size the property window and the player panel are made at; tiling keeps it.
+  QSize naturalSize(const QWidget *child) const;
+  void keepWindowsInReach();
   void onSubWindowActivated(QMdiSubWindow *sub);
   void refreshViewMenu();
+  void refreshRecentMenu();
   void toggleChild(QWidget *child);
   void chooseSourceFont();
   QWidget *childWindow(std::optional<WindowId> id) const;
@@ -162,6 +167,9 @@ private:
   // A close that asks nothing is under way (closeWithoutQuestions).
   bool closingUnasked_ = false;
   SettingsStore settingsStore_{SettingsFilePath()};
+  // Windows moved into view while the problem list is shown: their own place, and where
+  // they were put.
+  QHash<QMdiSubWindow *, QPair<QRect, QRect>> fittedForList_;
 };
 
 } // namespace pipora

@@ -5,6 +5,7 @@
 #include "views/file_commands.h"
 #include "views/player/player_panel.h"
 #include "views/player_window_host.h"
+#include "views/problems/problem_list_window.h"
 #include "views/property/property_window.h"
 #include "views/score/play_line.h"
 #include "views/score/score_editor_window.h"
@@ -20,6 +21,13 @@
 #include <memory>
 
 namespace pipora {
+namespace {
+
+// The property window's width and the player panel's side as the design lays them out.
+constexpr int kPropertyDesignWidth = 380;
+constexpr int kPanelDesignSize = 100;
+
+} // namespace
 
 // --- child windows -----------------------------------------------------------------
 
@@ -59,13 +67,21 @@ void MainWindow::createChildren() {
   ctx_.session.setPlayerView(playerHost_.get());
 }
 
+QSize MainWindow::naturalSize(const QWidget *child) const {
+  if (child == props_)
+    return {kPropertyDesignWidth, pipora::PropertyWindow::designHeight()};
+  if (child == player_)
+    return {kPanelDesignSize, kPanelDesignSize};
+  return subWindowOf(child)->size();
+}
+
 void MainWindow::placeDesignLayout() {
   const QSize area = mdi_->viewport()->size().isValid() && mdi_->viewport()->width() > 100
                          ? mdi_->viewport()->size()
                          : kDesignFrameSize - QSize(8, 60);
-  const int propWidth = 380;
+  const int propWidth = kPropertyDesignWidth;
   const int propHeight = pipora::PropertyWindow::designHeight();
-  const int panel = 100;
+  const int panel = kPanelDesignSize;
   subWindowOf(score_)->setGeometry(0, 0, area.width() - propWidth, area.height() * 3 / 5);
   subWindowOf(source_)->setGeometry(0, area.height() * 3 / 5, area.width() - propWidth,
                                     area.height() * 2 / 5);
@@ -175,10 +191,37 @@ void MainWindow::tileWindows() {
                                 : ArrangedKind::Editor;
     w.geometry = sub->geometry();
     w.id = child;
+    w.natural = naturalSize(child);
     windows.push_back(w);
   }
   for (const ArrangedWindow &w : TileLayout(windows, mdi_->viewport()->size()))
     subWindowOf(static_cast<const QWidget *>(w.id))->setGeometry(w.geometry);
+}
+
+// The problem list docks below the windows and takes height from them: a window it would
+// push past the edge (its close button under the scroll bar) is shrunk or moved into view
+// while the list is shown, and gets its place back when the list goes, unless the user
+// moved it meanwhile.
+void MainWindow::keepWindowsInReach() {
+  if (!problems_ || (!problems_->isVisible() && fittedForList_.isEmpty()))
+    return;
+  const QSize area = mdi_->viewport()->size();
+  for (QMdiSubWindow *sub : mdi_->subWindowList()) {
+    if (sub->isHidden() || sub->isMinimized() || sub->isMaximized())
+      continue;
+    const auto fitted = fittedForList_.constFind(sub);
+    const QRect own = fitted != fittedForList_.cend() && fitted->second == sub->geometry()
+                          ? fitted->first
+                          : sub->geometry();
+    const QRect inReach =
+        problems_->isVisible() ? FitInside(own, area, sub->minimumSizeHint()) : own;
+    if (inReach != own)
+      fittedForList_.insert(sub, {own, inReach});
+    else
+      fittedForList_.remove(sub);
+    if (inReach != sub->geometry())
+      sub->setGeometry(inReach);
+  }
 }
 
 void MainWindow::cascadeWindows() {
@@ -269,6 +312,8 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
       return true;
     }
   }
+  if (watched == mdi_->viewport() && event->type() == QEvent::Resize)
+    keepWindowsInReach();
   if (watched == mdi_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     const auto *mouse = static_cast<QMouseEvent *>(event);
     if (!mdi_->viewport()->childAt(mouse->position().toPoint())) {

@@ -16,42 +16,48 @@ std::vector<ArrangedWindow> TileLayout(std::vector<ArrangedWindow> windows, QSiz
                    [](const ArrangedWindow &a, const ArrangedWindow &b) {
                      return a.geometry.top() < b.geometry.top();
                    });
-  const auto prop = std::find_if(windows.begin(), windows.end(), [](const ArrangedWindow &w) {
-    return w.kind == ArrangedKind::Property;
-  });
+  std::vector<ArrangedWindow *> editors;
+  std::vector<ArrangedWindow *> fixed;
+  for (ArrangedWindow &w : windows)
+    (w.kind == ArrangedKind::Editor ? editors : fixed).push_back(&w);
 
-  std::vector<ArrangedWindow *> stacked;
-  int bandTop = 0;
-  int stackTop = 0;
-  int stackHeight = area.height();
-  if (prop != windows.end()) {
-    const int bandHeight = std::min(prop->geometry.height(), area.height());
-    bool above = true;
-    for (const ArrangedWindow &w : windows)
-      if (&w != &*prop && w.geometry.top() < prop->geometry.top())
-        above = false;
-    bandTop = above ? 0 : area.height() - bandHeight;
-    prop->geometry.moveTopLeft(QPoint(0, bandTop));
-    stackTop = above ? bandHeight : 0;
-    stackHeight = area.height() - bandHeight;
-    for (ArrangedWindow &w : windows) {
-      if (w.kind == ArrangedKind::Panel) {
-        w.geometry = QRect(prop->geometry.width(), bandTop,
-                           std::max(area.width() - prop->geometry.width(), 1), bandHeight);
-      } else if (w.kind == ArrangedKind::Editor) {
-        stacked.push_back(&w);
-      }
-    }
-  } else {
-    for (ArrangedWindow &w : windows)
-      stacked.push_back(&w);
+  // The panel and the property window are small tools: they keep their size, and the
+  // room they leave goes to the editors, which need it.
+  int bandHeight = 0;
+  for (const ArrangedWindow *w : fixed)
+    bandHeight = std::max(bandHeight, w->natural.height());
+  bandHeight = std::min(bandHeight, editors.empty() ? area.height() : area.height() / 2);
+  // Sorted by top: the first fixed window is the higher one.
+  const bool bandOnTop = fixed.empty() || editors.empty() ||
+                         fixed.front()->geometry.top() <= editors.front()->geometry.top();
+  const int bandTop = bandOnTop ? 0 : area.height() - bandHeight;
+  for (ArrangedWindow *w : fixed) {
+    const QSize size(std::min(w->natural.width(), area.width()),
+                     std::min(w->natural.height(), bandHeight));
+    const int left = w->kind == ArrangedKind::Property ? 0 : area.width() - size.width();
+    w->geometry = QRect(QPoint(left, bandTop), size);
   }
-  if (!stacked.empty()) {
-    const int share = stackHeight / static_cast<int>(stacked.size());
-    for (std::size_t i = 0; i < stacked.size(); ++i)
-      stacked[i]->geometry = QRect(0, stackTop + static_cast<int>(i) * share, area.width(), share);
+
+  if (!editors.empty()) {
+    const int stackTop = bandOnTop ? bandHeight : 0;
+    const int share = (area.height() - bandHeight) / static_cast<int>(editors.size());
+    for (std::size_t i = 0; i < editors.size(); ++i)
+      editors[i]->geometry = QRect(0, stackTop + static_cast<int>(i) * share, area.width(), share);
   }
   return windows;
+}
+
+QRect FitInside(QRect window, QSize area, QSize smallest) {
+  // Shrunk where it stands first, down to `smallest`, so that it covers no other window;
+  // then moved as far as it still sticks out.
+  const auto fit = [](int start, int length, int room, int least) {
+    const int shrunk = std::max(std::min(length, room - start), std::min(least, length));
+    const int size = std::min(shrunk, room);
+    return std::pair{std::clamp(start, 0, std::max(room - size, 0)), size};
+  };
+  const auto [left, width] = fit(window.left(), window.width(), area.width(), smallest.width());
+  const auto [top, height] = fit(window.top(), window.height(), area.height(), smallest.height());
+  return {left, top, width, height};
 }
 
 } // namespace pipora

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ranges>
 #include <string>
 
 namespace pipora {
@@ -383,6 +384,72 @@ TEST_F(SettingsFile, ALockHeldByAnotherEditorKeepsTheFileAsItWas) {
   EXPECT_TRUE(store.saveChanges(s, kScreen).ok());
   EXPECT_EQ(valueOf("isTick"), "False");
 }
+
+// "最近使ったファイル": both editors load `stored`, the first does its steps and saves, then the
+// second; the file then holds `expected`. Steps: "+x" opens /s/x, "-x" finds /s/x gone.
+struct RecentCase {
+  const char *name;
+  QStringList stored;
+  QStringList first;
+  QStringList second;
+  QStringList expected;
+};
+
+class SettingsRecentFiles : public SettingsFile,
+                            public ::testing::WithParamInterface<RecentCase> {};
+
+QStringList Paths(const QStringList &names) {
+  QStringList paths;
+  for (const QString &name : names)
+    paths << "/s/" + name;
+  return paths;
+}
+
+TEST_P(SettingsRecentFiles, MergeAsBothEditorsUsedThem) {
+  const RecentCase &row = GetParam();
+  Settings seed;
+  for (const QString &path : Paths(row.stored) | std::views::reverse)
+    seed.recentFiles.add(path);
+  ASSERT_TRUE(SaveSettings(seed, path(), kScreen).ok());
+  Settings first;
+  Settings second;
+  pipora::SettingsStore a(path());
+  pipora::SettingsStore b(path());
+  a.load(first, kScreen);
+  b.load(second, kScreen);
+  ASSERT_EQ(first.recentFiles.paths(), Paths(row.stored));
+  for (auto [steps, settings] : {std::pair{row.first, &first}, std::pair{row.second, &second}})
+    for (const QString &step : steps)
+      step[0] == u'+' ? settings->recentFiles.add("/s/" + step.mid(1))
+                      : settings->recentFiles.remove("/s/" + step.mid(1));
+  ASSERT_TRUE(a.saveChanges(first, kScreen).ok());
+  ASSERT_TRUE(b.saveChanges(second, kScreen).ok());
+  Settings next;
+  pipora::SettingsStore(path()).load(next, kScreen);
+  EXPECT_EQ(next.recentFiles.paths(), Paths(row.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsRecentFiles,
+    ::testing::Values(
+        RecentCase{"OpenedGoOnTopNewestFirst", {"a", "b"}, {"+c", "+d"}, {}, {"d", "c", "a", "b"}},
+        RecentCase{"ReopenedMovesUpOnce", {"a", "b", "c"}, {"+c"}, {}, {"c", "a", "b"}},
+        RecentCase{"NinthDropsTheOldest",
+                   {"1", "2", "3", "4", "5", "6", "7", "8"},
+                   {"+9"},
+                   {},
+                   {"9", "1", "2", "3", "4", "5", "6", "7"}},
+        RecentCase{"TwoEditorsKeepEachOthersFiles", {"a"}, {"+x"}, {"+y"}, {"y", "x", "a"}},
+        RecentCase{"SameFileInBothEditorsOnce", {"a"}, {"+x"}, {"+x"}, {"x", "a"}},
+        RecentCase{"GoneFileStaysRemoved", {"a", "b", "c"}, {"-b"}, {}, {"a", "c"}},
+        RecentCase{"RemovedByOneAddedByOther", {"a", "b"}, {"-a"}, {"+c"}, {"c", "b"}},
+        RecentCase{"ReopenedAfterRemovalComesBack", {"a", "b"}, {"-a", "+a"}, {}, {"a", "b"}},
+        RecentCase{"NamesCp932LacksComeBackWhole",
+                   {},
+                   {QString::fromUtf8("+Müller😀%41.smd"), "+new\nline]"},
+                   {},
+                   {"new\nline]", QString::fromUtf8("Müller😀%41.smd")}}),
+    [](const ::testing::TestParamInfo<RecentCase> &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace pipora

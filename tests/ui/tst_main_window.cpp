@@ -9,6 +9,7 @@
 #include "views/file_commands.h"
 #include "views/main_menus.h"
 #include "views/player/player_panel.h"
+#include "views/problems/problem_list_window.h"
 #include "views/property/property_window.h"
 #include "views/score/score_editor_window.h"
 #include "views/source/source_editor_window.h"
@@ -91,6 +92,7 @@ private slots:
 
   void openMidiImportsAndNamesSmd();
   void importedSongAsksBeforeReplacingAnUnrelatedSmd();
+  void exportAsksBeforeReplacingAnUnrelatedMidi();
   void openMidiUnreadableKeepsSong();
   void saveMidiWritesBesideSmd();
   void saveMidiAsAsksBeforeOverwrite();
@@ -103,7 +105,11 @@ private slots:
 
   void tileWithoutPropertySharesHeight();
   void tileWithPropertyKeepsItsBand();
+  void fitInsideKeepsCloseButtonInReach_data();
+  void fitInsideKeepsCloseButtonInReach();
+  void problemListKeepsWindowsInView();
   void tileSkipsWhenMaximised();
+  void recentFilesOpenFromTheMenu();
   void gridRounding();
 };
 
@@ -127,6 +133,7 @@ void tst_main_window::menuItems_data() {
       {"FileMenu", "PrintScoreItem", "楽譜を印刷(&P)...", "Ctrl+P"},
       {"FileMenu", "ScorePdfItem", "楽譜をPDFで出力(&E)...", ""},
       {"FileMenu", "ScoreSvgItem", "楽譜をSVGで出力(&G)...", ""},
+      {"FileMenu", "RecentMenu", "最近使ったファイル(&R)", ""},
       {"FileMenu", "ExitItem", "終了(&X)", ""},
       {"EditMenu", "UndoItem", "元に戻す(&U)", ""},
       {"EditMenu", "UndoItem2", "元に戻す(&U)", "Ctrl+Z"},
@@ -207,7 +214,7 @@ void tst_main_window::menuOrderWithSeparators() {
   QCOMPARE(names("FileMenu"),
            QStringList({"NewItem", "OpenItem", "SaveItem", "SaveAsItem", "-", "OpenMidiItem",
                         "SaveMidiItem", "SaveAsMidiItem", "SmafItem", "-", "PrintScoreItem",
-                        "ScorePdfItem", "ScoreSvgItem", "-", "ExitItem"}));
+                        "ScorePdfItem", "ScoreSvgItem", "-", "RecentMenu", "-", "ExitItem"}));
   QCOMPARE(names("ViewMenu"), QStringList({"ShowScrItem",
                                            "ShowSrcItem",
                                            "ShowPropertyItem",
@@ -280,6 +287,33 @@ void tst_main_window::openShowsSongAndCaption() {
   QCOMPARE(e.frame->propertyWindow()->titleBox()->text(), QString("abc"));
   QCOMPARE(e.settings.LastFileName, path);
   QVERIFY(!e.song.dirty);
+}
+
+void tst_main_window::recentFilesOpenFromTheMenu() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  const QString first = dir.filePath("first.smd");
+  const QString second = dir.filePath("second & more.smd");
+  WriteBytes(first, ThreeNoteSong());
+  WriteBytes(second, ThreeNoteSong());
+  e.prompts->openNames << first << second;
+  e.frame->action("OpenItem")->trigger();
+  e.frame->action("OpenItem")->trigger();
+  emit e.frame->menu("FileMenu")->aboutToShow();
+  QVERIFY(e.frame->menu("RecentMenu")->isEnabled());
+  QCOMPARE(e.frame->action("RecentFileItem1")->text(), "&1 " + dir.filePath("second && more.smd"));
+  e.frame->action("RecentFileItem2")->trigger();
+  QCOMPARE(e.session.path(), first);
+  QCOMPARE(e.settings.recentFiles.paths(), QStringList({first, second}));
+  // A file that is gone is said so and leaves the list; the song stays.
+  QFile::remove(second);
+  emit e.frame->menu("FileMenu")->aboutToShow();
+  e.frame->action("RecentFileItem2")->trigger();
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QVERIFY(e.prompts->warnings.first().startsWith(second + "\nファイルが見つかりません。"));
+  QCOMPARE(e.session.path(), first);
+  QCOMPARE(e.settings.recentFiles.paths(), QStringList({first}));
 }
 
 void tst_main_window::openUsesSmdFilterAndLastFileName() {
@@ -709,6 +743,35 @@ void tst_main_window::importedSongAsksBeforeReplacingAnUnrelatedSmd() {
   QCOMPARE(e.prompts->questionsAsked, QStringList({question, question}));
 }
 
+// The same for a MIDI export beside the song over a file it neither came from nor went to;
+// the file the song was imported from is its own.
+void tst_main_window::exportAsksBeforeReplacingAnUnrelatedMidi() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 60, "4");
+  QTemporaryDir dir;
+  e.session.setPath(dir.filePath("song.smd"));
+  const QString mid = dir.filePath("song.mid");
+  WriteBytes(mid, "keep me");
+  const QString question = QStringLiteral("song.mid は既に存在します。上書きしますか？");
+  e.frame->action("SaveMidiItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked, QStringList({question}));
+  QCOMPARE(ReadBytes(mid), QByteArray("keep me"));
+  e.prompts->answers << Answer::Yes;
+  e.frame->action("SaveMidiItem")->trigger();
+  QVERIFY(ReadBytes(mid).startsWith("MThd"));
+  e.frame->action("SaveMidiItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked.size(), 2);
+
+  WriteBytes(dir.filePath("tune.mid"), TwoNoteMidi());
+  e.session.setDirty(false);
+  e.prompts->openNames << dir.filePath("tune.mid");
+  e.frame->action("OpenMidiItem")->trigger();
+  e.frame->action("SaveMidiItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked.size(), 2);
+  QVERIFY(ReadBytes(dir.filePath("tune.mid")) != TwoNoteMidi());
+}
+
 void tst_main_window::openMidiUnreadableKeepsSong() {
   Editor e;
   e.start();
@@ -909,27 +972,31 @@ void tst_main_window::positionIsAFixedPointOverRestarts() {
 
 void tst_main_window::tileWithoutPropertySharesHeight() {
   const int a = 1, b = 2, c = 3;
-  std::vector<ArrangedWindow> in = {{ArrangedKind::Editor, QRect(5, 300, 100, 100), &b},
-                                    {ArrangedKind::Editor, QRect(50, 10, 100, 100), &a},
-                                    {ArrangedKind::Panel, QRect(0, 500, 50, 50), &c}};
+  // The panel, lowest, keeps its size at the bottom right; the editors share the rest.
+  std::vector<ArrangedWindow> in = {
+      {ArrangedKind::Editor, QRect(5, 300, 100, 100), &b, {}},
+      {ArrangedKind::Editor, QRect(50, 10, 100, 100), &a, {}},
+      {ArrangedKind::Panel, QRect(0, 500, 50, 50), &c, QSize(100, 101)}};
   const auto out = TileLayout(in, QSize(900, 601));
   QCOMPARE(out.size(), std::size_t(3));
   QCOMPARE(out[0].id, static_cast<const void *>(&a));
-  QCOMPARE(out[0].geometry, QRect(0, 0, 900, 200));
-  QCOMPARE(out[1].geometry, QRect(0, 200, 900, 200));
-  QCOMPARE(out[2].geometry, QRect(0, 400, 900, 200));
+  QCOMPARE(out[0].geometry, QRect(0, 0, 900, 250));
+  QCOMPARE(out[1].geometry, QRect(0, 250, 900, 250));
+  QCOMPARE(out[2].geometry, QRect(800, 500, 100, 101));
 }
 
 void tst_main_window::tileWithPropertyKeepsItsBand() {
   const int s = 1, p = 2, panel = 3;
-  // Property below the editor: its band goes to the bottom.
-  std::vector<ArrangedWindow> in = {{ArrangedKind::Editor, QRect(0, 0, 100, 100), &s},
-                                    {ArrangedKind::Property, QRect(40, 300, 380, 200), &p},
-                                    {ArrangedKind::Panel, QRect(0, 400, 80, 80), &panel}};
+  // Property below the editor: the band goes to the bottom; both keep their natural sizes
+  // however large they had been made.
+  std::vector<ArrangedWindow> in = {
+      {ArrangedKind::Editor, QRect(0, 0, 100, 100), &s, {}},
+      {ArrangedKind::Property, QRect(40, 300, 600, 400), &p, QSize(380, 200)},
+      {ArrangedKind::Panel, QRect(0, 400, 620, 300), &panel, QSize(100, 100)}};
   const auto out = TileLayout(in, QSize(1000, 700));
   QCOMPARE(out[0].geometry, QRect(0, 0, 1000, 500));
   QCOMPARE(out[1].geometry, QRect(0, 500, 380, 200));
-  QCOMPARE(out[2].geometry, QRect(380, 500, 620, 200));
+  QCOMPARE(out[2].geometry, QRect(900, 500, 100, 100));
   // Property on top.
   in[1].geometry.moveTop(0);
   in[0].geometry.moveTop(50);
@@ -937,6 +1004,48 @@ void tst_main_window::tileWithPropertyKeepsItsBand() {
   QCOMPARE(top[0].id, static_cast<const void *>(&p));
   QCOMPARE(top[0].geometry, QRect(0, 0, 380, 200));
   QCOMPARE(top[1].geometry, QRect(0, 200, 1000, 500));
+  // On a low frame the band takes at most half the height.
+  const auto low = TileLayout(in, QSize(1000, 300));
+  QCOMPARE(low[0].geometry, QRect(0, 0, 380, 150));
+  QCOMPARE(low[1].geometry, QRect(0, 150, 1000, 150));
+}
+
+void tst_main_window::fitInsideKeepsCloseButtonInReach_data() {
+  QTest::addColumn<QRect>("window");
+  QTest::addColumn<QRect>("fitted");
+  QTest::addRow("inside stays") << QRect(10, 10, 300, 200) << QRect(10, 10, 300, 200);
+  QTest::addRow("below the edge shrinks in place")
+      << QRect(0, 300, 300, 200) << QRect(0, 300, 300, 100);
+  QTest::addRow("too little room left moves up")
+      << QRect(0, 380, 300, 200) << QRect(0, 300, 300, 100);
+  QTest::addRow("taller than the area shrinks") << QRect(0, 0, 800, 600) << QRect(0, 0, 800, 400);
+  QTest::addRow("past the right edge shrinks, then moves left")
+      << QRect(700, 0, 300, 100) << QRect(600, 0, 200, 100);
+  QTest::addRow("above the top comes down") << QRect(0, -50, 100, 100) << QRect(0, 0, 100, 100);
+}
+
+void tst_main_window::fitInsideKeepsCloseButtonInReach() {
+  QFETCH(QRect, window);
+  QFETCH(QRect, fitted);
+  QCOMPARE(FitInside(window, QSize(800, 400), QSize(200, 100)), fitted);
+}
+
+void tst_main_window::problemListKeepsWindowsInView() {
+  Editor e;
+  e.start();
+  e.frame->action("HorizonItem")->trigger();
+  QMdiSubWindow *score = e.frame->subWindowOf(e.frame->scoreEditor());
+  QMdiSubWindow *source = e.frame->subWindowOf(e.frame->sourceEditor());
+  const QRect scoreBefore = score->geometry();
+  const QRect sourceBefore = source->geometry();
+  e.frame->showProblems();
+  QTRY_VERIFY(e.frame->mdiArea()->viewport()->height() < sourceBefore.bottom());
+  const QRect area = e.frame->mdiArea()->viewport()->rect();
+  QTRY_VERIFY(area.contains(source->geometry()));
+  QVERIFY(area.contains(score->geometry()));
+  e.frame->problemList()->hide();
+  QTRY_COMPARE(source->geometry(), sourceBefore);
+  QCOMPARE(score->geometry(), scoreBefore);
 }
 
 void tst_main_window::tileSkipsWhenMaximised() {

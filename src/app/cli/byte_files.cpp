@@ -113,6 +113,45 @@ Status WriteOutputFile(const QByteArray &name, const QByteArray &bytes) {
   return WriteFileAtomically(name, bytes);
 }
 
+namespace {
+
+class MemoryStream : public OutputStream {
+public:
+  void append(const QByteArray &bytes) override { bytes_ += bytes; }
+  void rewriteStart(const QByteArray &bytes) override { bytes_.replace(0, bytes.size(), bytes); }
+  QByteArray bytes_;
+};
+
+class FileStream : public OutputStream {
+public:
+  explicit FileStream(const QByteArray &name) : file_(name) {}
+  // After a failure the rest is not written; finish() reports it.
+  void append(const QByteArray &bytes) override { (void)file_.append(bytes); }
+  void rewriteStart(const QByteArray &bytes) override { (void)file_.rewriteStart(bytes); }
+  Status finish() { return file_.finish(); }
+
+private:
+  StreamedFileWrite file_;
+};
+
+} // namespace
+
+Status WriteOutputStream(const QByteArray &name,
+                         const std::function<void(OutputStream &out)> &produce) {
+  struct stat info {};
+  const bool inPlace =
+      IsStandardStream(name) || IsStandardOutput(name) ||
+      (::stat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode));
+  if (inPlace) {
+    MemoryStream memory;
+    produce(memory);
+    return WriteOutputFile(name, memory.bytes_);
+  }
+  FileStream file(name);
+  produce(file);
+  return file.finish();
+}
+
 bool IsDirectory(const QByteArray &name) {
   struct stat info {};
   return ::stat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode);

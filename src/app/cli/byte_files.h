@@ -6,6 +6,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 namespace pipora::cli {
 
 bool IsStandardStream(const QByteArray &name);
@@ -18,6 +20,20 @@ Result<QByteArray> ReadInputFile(const QByteArray &name);
 // rename), writes a device or pipe (/dev/stdout, a FIFO) in place, and "-" to standard
 // output. On failure an existing file is left as it was.
 Status WriteOutputFile(const QByteArray &name, const QByteArray &bytes);
+
+// Where content made a piece at a time goes (a long render).
+class OutputStream {
+public:
+  virtual ~OutputStream() = default;
+  virtual void append(const QByteArray &bytes) = 0;
+  // The first bytes again, once the rest is known (a header's sizes).
+  virtual void rewriteStart(const QByteArray &bytes) = 0;
+};
+
+// WriteOutputFile for content `produce` makes: a regular file gets it piece by piece through
+// the checked streamed write, never whole in memory; standard output and devices get it whole.
+Status WriteOutputStream(const QByteArray &name,
+                         const std::function<void(OutputStream &out)> &produce);
 
 bool IsDirectory(const QByteArray &name);
 

@@ -48,9 +48,10 @@ double SongLengthMs(const Song &song) {
   return ticks * song.msPerTick;
 }
 
-// The song as a 44.1 kHz stereo WAV file, through the built-in synthesizer.
-Result<QByteArray> RenderWav(const Song &song, std::unique_ptr<RenderingMidiBackend> synth,
-                             const WriteOptions &options) {
+// The song as a 44.1 kHz stereo WAV file, through the built-in synthesizer, a block at a time:
+// the whole sound is never held (16 parts for minutes would take hundreds of megabytes).
+void RenderWav(const Song &song, std::unique_ptr<RenderingMidiBackend> synth,
+               const WriteOptions &options, OutputStream &out) {
   ProgressLine progress;
   const double total = options.maxSeconds > 0
                            ? std::min(SongLengthMs(song), options.maxSeconds * 1000)
@@ -59,12 +60,17 @@ Result<QByteArray> RenderWav(const Song &song, std::unique_ptr<RenderingMidiBack
   render.maxSeconds = options.maxSeconds;
   if (progress.enabled())
     render.progress = [&](double ms) { progress.show(PercentText("render", ms, total)); };
-  // The sound goes straight into the file's bytes: one copy of it, not two.
-  WavBuilder wav(synth->sampleRate(), 2);
-  render.sink = [&wav](std::span<const std::int16_t> block) { wav.append(block); };
+  const int rate = synth->sampleRate();
+  out.append(WavHeader(rate, 2, 0));
+  std::uint32_t dataBytes = 0; // the length checks keep it within 32 bits
+  render.sink = [&](std::span<const std::int16_t> block) {
+    const QByteArray bytes = WavSampleBytes(block);
+    dataBytes += static_cast<std::uint32_t>(bytes.size());
+    out.append(bytes);
+  };
   (void)RenderSongOffline(song, std::move(synth), render);
+  out.rewriteStart(WavHeader(rate, 2, dataBytes));
   progress.clear();
-  return wav.finish();
 }
 
 // Prints why, after clearing the progress line; returns `exitCode`.
@@ -154,6 +160,7 @@ Result<Song> ReadSong(const QByteArray &name, const ReadOptions &options) {
 
 int WriteSong(Song &song, FileFormat format, const QByteArray &name, const WriteOptions &options) {
   Result<QByteArray> bytes = QByteArray();
+  Status written = Ok{};
   switch (format) {
   case FileFormat::Smd:
     bytes = EncodeSmd(song);
@@ -192,11 +199,14 @@ int WriteSong(Song &song, FileFormat format, const QByteArray &name, const Write
     auto synth = (*library)->createSoundFontRenderer(options.soundFont);
     if (!synth) // the SoundFont is an input that could not be read
       return Fail(kExitBadInput, synth.error(), options);
-    bytes = RenderWav(song, std::move(*synth), options);
+    written = WriteOutputStream(
+        name, [&](OutputStream &out) { RenderWav(song, std::move(*synth), options, out); });
     break;
   }
   }
-  if (Status written = WriteOutputFile(name, *bytes); !written) {
+  if (format != FileFormat::Wav)
+    written = WriteOutputFile(name, *bytes);
+  if (!written) {
     const std::string_view shown = IsStandardStream(name) ? "-" : Name(name);
     return Fail(kExitWriteFailed, FileFailureText(shown, written.failure(), FileAccess::Write),
                 options);

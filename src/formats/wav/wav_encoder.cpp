@@ -11,30 +11,16 @@ void PutLe(QByteArray &out, std::uint32_t value, int bytes) {
 
 } // namespace
 
-WavBuilder::WavBuilder(int sampleRate, int channels) {
-  bytes_ = EncodeWav({}, sampleRate, channels);
-}
-
-void WavBuilder::append(std::span<const std::int16_t> samples) {
-  for (const std::int16_t s : samples)
-    PutLe(bytes_, static_cast<std::uint16_t>(s), 2);
-}
-
-QByteArray WavBuilder::finish() {
-  const auto dataBytes = static_cast<std::uint32_t>(bytes_.size() - 44);
-  QByteArray riff;
-  PutLe(riff, 36 + dataBytes, 4);
-  QByteArray data;
-  PutLe(data, dataBytes, 4);
-  bytes_.replace(4, 4, riff);
-  bytes_.replace(40, 4, data);
-  return std::move(bytes_);
-}
-
-QByteArray EncodeWav(std::span<const std::int16_t> samples, int sampleRate, int channels) {
-  const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
+QByteArray WavSampleBytes(std::span<const std::int16_t> samples) {
   QByteArray out;
-  out.reserve(static_cast<qsizetype>(44 + dataBytes));
+  out.reserve(static_cast<qsizetype>(samples.size() * 2));
+  for (const std::int16_t s : samples)
+    PutLe(out, static_cast<std::uint16_t>(s), 2);
+  return out;
+}
+
+QByteArray WavHeader(int sampleRate, int channels, std::uint32_t dataBytes) {
+  QByteArray out;
   out.append("RIFF");
   PutLe(out, 36 + dataBytes, 4);
   out.append("WAVEfmt ");
@@ -47,9 +33,12 @@ QByteArray EncodeWav(std::span<const std::int16_t> samples, int sampleRate, int 
   PutLe(out, 16, 2);
   out.append("data");
   PutLe(out, dataBytes, 4);
-  for (std::int16_t s : samples)
-    PutLe(out, static_cast<std::uint16_t>(s), 2);
   return out;
+}
+
+QByteArray EncodeWav(std::span<const std::int16_t> samples, int sampleRate, int channels) {
+  return WavHeader(sampleRate, channels, static_cast<std::uint32_t>(samples.size() * 2)) +
+         WavSampleBytes(samples);
 }
 
 } // namespace pipora

@@ -10,16 +10,9 @@ namespace pipora {
 // Interleaved samples; the frame count is samples.size() / channels.
 QByteArray EncodeWav(std::span<const std::int16_t> samples, int sampleRate, int channels);
 
-// The same built a block at a time: the header's sizes are filled in by finish().
-class WavBuilder {
-public:
-  WavBuilder(int sampleRate, int channels);
-  void append(std::span<const std::int16_t> samples);
-  // The whole file; the builder is empty afterwards.
-  QByteArray finish();
-
-private:
-  QByteArray bytes_;
-};
+// The 44 bytes before the samples, for `dataBytes` bytes of them.
+QByteArray WavHeader(int sampleRate, int channels, std::uint32_t dataBytes);
+// Samples as the file holds them (16-bit little-endian).
+QByteArray WavSampleBytes(std::span<const std::int16_t> samples);
 
 } // namespace pipora

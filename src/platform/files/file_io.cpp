@@ -3,6 +3,7 @@
 #include "model/file_messages.h"
 #include "platform/files/program_directory.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
@@ -157,11 +158,11 @@ public:
     return 0;
   }
 
+  // Write calls are counted over the file's life: a streamed file makes many.
   int writeAll(const QByteArray &bytes) {
-    int count = 0;
     for (qsizetype at = 0; at < bytes.size();) {
       const qsizetype piece = std::min(kWriteChunkBytes, bytes.size() - at);
-      if (const int fault = InjectedFault(WriteStep::Write, ++count))
+      if (const int fault = InjectedFault(WriteStep::Write, ++writes_))
         return fault;
       const ssize_t n = ::write(fd_, bytes.constData() + at, static_cast<size_t>(piece));
       if (n < 0) {
@@ -174,6 +175,19 @@ public:
       at += n;
     }
     return 0;
+  }
+
+  // Bytes that replace the file's start (a single write call: at most one piece).
+  int writeStart(const QByteArray &bytes) {
+    if (const int fault = InjectedFault(WriteStep::Write, ++writes_))
+      return fault;
+    ssize_t n;
+    do
+      n = ::pwrite(fd_, bytes.constData(), static_cast<size_t>(bytes.size()), 0);
+    while (n < 0 && errno == EINTR);
+    if (n < 0)
+      return errno;
+    return n == bytes.size() ? 0 : EIO;
   }
 
   int sync() {
@@ -194,35 +208,32 @@ public:
   }
 
   // What the disk gives back must be what was meant to be written.
-  // The injected fault stands for the file failing to open again.
   int compare(const QByteArray &bytes) const {
-    const int fault = InjectedFault(WriteStep::ReadBack, 1);
-    const int fd = fault ? -1 : ::open(path_.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-      return fault ? fault : errno;
-    char buffer[kWriteChunkBytes];
     qsizetype at = 0;
-    int result = 0;
-    for (;;) {
-      const ssize_t n = ::read(fd, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR)
-        continue;
-      if (n < 0) {
-        result = errno;
-        break;
-      }
-      if (n == 0) {
-        result = at == bytes.size() ? 0 : EIO;
-        break;
-      }
-      if (n > bytes.size() - at || std::memcmp(buffer, bytes.constData() + at, n) != 0) {
-        result = EIO;
-        break;
-      }
-      at += n;
-    }
-    ::close(fd);
-    return result;
+    return readBack(
+        [&](const char *piece, qsizetype n) {
+          const bool same = n <= bytes.size() - at &&
+                            std::memcmp(piece, bytes.constData() + at, static_cast<size_t>(n)) == 0;
+          at += n;
+          return same;
+        },
+        [&] { return at == bytes.size(); });
+  }
+
+  // The same for a streamed file: its first bytes as kept, the rest by its digest.
+  int compare(const QByteArray &head, const QByteArray &restDigest, qint64 size) const {
+    qint64 at = 0;
+    QCryptographicHash rest(QCryptographicHash::Sha256);
+    return readBack(
+        [&](const char *piece, qsizetype n) {
+          const qsizetype inHead = std::clamp<qint64>(head.size() - at, 0, n);
+          if (std::memcmp(piece, head.constData() + at, static_cast<size_t>(inHead)) != 0)
+            return false;
+          rest.addData(QByteArrayView(piece + inHead, n - inHead));
+          at += n;
+          return true;
+        },
+        [&] { return at == size && rest.result() == restDigest; });
   }
 
   int renameOver(const QByteArray &target) {
@@ -235,8 +246,40 @@ public:
   }
 
 private:
+  // Reads the file again from the disk, piece by piece, into `take` (false: it differs);
+  // `complete` says whether all was there. The injected fault stands for the file failing
+  // to open again.
+  template <typename Take, typename Complete> int readBack(Take take, Complete complete) const {
+    const int fault = InjectedFault(WriteStep::ReadBack, 1);
+    const int fd = fault ? -1 : ::open(path_.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+      return fault ? fault : errno;
+    char buffer[kWriteChunkBytes];
+    int result = 0;
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n < 0) {
+        result = errno;
+        break;
+      }
+      if (n == 0) {
+        result = complete() ? 0 : EIO;
+        break;
+      }
+      if (!take(buffer, n)) {
+        result = EIO;
+        break;
+      }
+    }
+    ::close(fd);
+    return result;
+  }
+
   int fd_ = -1;
   QByteArray path_;
+  int writes_ = 0;
 };
 
 // Makes the rename itself last: the folder's entry is synced to disk.
@@ -254,23 +297,20 @@ int SyncFolder(const QByteArray &target) {
   return result;
 }
 
-Status ReplaceFile(const QByteArray &path, const QByteArray &bytes, bool durable) {
-  QByteArray target;
-  int error = ResolveLinks(path, target);
-  if (!error)
-    error = RefuseUnwritable(target);
-  if (error)
-    return Error{SystemError(error)};
-  TemporaryFile temporary;
-  error = temporary.create(target);
-  if (!error)
-    error = temporary.writeAll(bytes);
-  if (!error && durable)
-    error = temporary.sync();
+// The target at the end of the path's links, when it may be replaced.
+int TargetOf(const QByteArray &path, QByteArray &target) {
+  const int error = ResolveLinks(path, target);
+  return error ? error : RefuseUnwritable(target);
+}
+
+// The last steps, once every byte is in the temporary file.
+Status CompleteReplacement(TemporaryFile &temporary, const QByteArray &target, bool durable,
+                           const std::function<int()> &compare) {
+  int error = durable ? temporary.sync() : 0;
   if (!error)
     error = temporary.close();
   if (!error)
-    error = temporary.compare(bytes);
+    error = compare();
   if (!error)
     error = temporary.renameOver(target);
   if (error)
@@ -281,6 +321,19 @@ Status ReplaceFile(const QByteArray &path, const QByteArray &bytes, bool durable
     if (const int folderError = SyncFolder(target))
       return Error{SystemError(folderError)};
   return Ok{};
+}
+
+Status ReplaceFile(const QByteArray &path, const QByteArray &bytes, bool durable) {
+  QByteArray target;
+  TemporaryFile temporary;
+  int error = TargetOf(path, target);
+  if (!error)
+    error = temporary.create(target);
+  if (!error)
+    error = temporary.writeAll(bytes);
+  if (error)
+    return Error{SystemError(error)};
+  return CompleteReplacement(temporary, target, durable, [&] { return temporary.compare(bytes); });
 }
 
 } // namespace
@@ -296,6 +349,63 @@ Status WriteFileAtomically(const QString &path, const QByteArray &bytes) {
 
 Status WriteFileAtomically(const QByteArray &nativePath, const QByteArray &bytes) {
   return ReplaceFile(nativePath, bytes, true);
+}
+
+struct StreamedFileWrite::State {
+  QByteArray target;
+  TemporaryFile temporary;
+  QByteArray head; // the first piece, compared byte for byte
+  QCryptographicHash rest{QCryptographicHash::Sha256};
+  qint64 size = 0;
+  int error = 0;
+  bool finished = false;
+};
+
+StreamedFileWrite::StreamedFileWrite(const QByteArray &nativePath)
+    : state_(std::make_unique<State>()) {
+  state_->error = TargetOf(nativePath, state_->target);
+  if (!state_->error)
+    state_->error = state_->temporary.create(state_->target);
+}
+
+StreamedFileWrite::~StreamedFileWrite() = default;
+
+Status StreamedFileWrite::append(const QByteArray &bytes) {
+  State &s = *state_;
+  if (!s.error)
+    s.error = s.finished ? EBADF : s.temporary.writeAll(bytes);
+  if (s.error)
+    return Error{SystemError(s.error)};
+  const qsizetype toHead = std::min(kWriteChunkBytes - s.head.size(), bytes.size());
+  s.head += bytes.left(toHead);
+  s.rest.addData(QByteArrayView(bytes).sliced(toHead));
+  s.size += bytes.size();
+  return Ok{};
+}
+
+Status StreamedFileWrite::rewriteStart(const QByteArray &bytes) {
+  State &s = *state_;
+  if (!s.error)
+    s.error = s.finished || bytes.size() > s.head.size() ? EINVAL : s.temporary.writeStart(bytes);
+  if (s.error)
+    return Error{SystemError(s.error)};
+  s.head.replace(0, bytes.size(), bytes);
+  return Ok{};
+}
+
+Status StreamedFileWrite::finish() {
+  State &s = *state_;
+  if (!s.error && s.finished)
+    s.error = EBADF;
+  if (s.error)
+    return Error{SystemError(s.error)};
+  s.finished = true;
+  const QByteArray digest = s.rest.result();
+  Status done = CompleteReplacement(s.temporary, s.target, true,
+                                    [&] { return s.temporary.compare(s.head, digest, s.size); });
+  if (!done)
+    s.error = EIO;
+  return done;
 }
 
 Status WriteScratchFile(const QString &path, const QByteArray &bytes) {

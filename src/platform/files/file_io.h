@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace pipora {
 
@@ -24,6 +25,28 @@ Status WriteFileAtomically(const QString &path, const QByteArray &bytes);
 
 // The same for a name given as the system's bytes (a name that is not valid text).
 Status WriteFileAtomically(const QByteArray &nativePath, const QByteArray &bytes);
+
+// Content too large to hold in memory (a long render), written a piece at a time through the
+// same steps: a new temporary file, checked writes, sync, read-back (of the first piece, and a
+// digest of the rest), rename. Dropped before finish(), it removes the temporary file and
+// leaves the target as it was. After a failure every call returns that failure again.
+class StreamedFileWrite {
+public:
+  explicit StreamedFileWrite(const QByteArray &nativePath);
+  ~StreamedFileWrite();
+  StreamedFileWrite(const StreamedFileWrite &) = delete;
+  StreamedFileWrite &operator=(const StreamedFileWrite &) = delete;
+
+  Status append(const QByteArray &bytes);
+  // Rewrites the file's first bytes once the rest is known (a header's sizes): at most
+  // kWriteChunkBytes, and no more than has been appended.
+  Status rewriteStart(const QByteArray &bytes);
+  Status finish();
+
+private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // Program scratch files (logs): the same checked writes and rename, without waiting for the
 // disk; after a power cut the old log may come back.

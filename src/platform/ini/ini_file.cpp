@@ -191,4 +191,38 @@ Status WriteProfileString(const QString &path, const QString &section, const QSt
   return ini->save(path);
 }
 
+QString IniEscaped(const QString &text) {
+  QString escaped;
+  escaped.reserve(text.size());
+  for (const char32_t code : text.toUcs4()) {
+    const QString character = QString::fromUcs4(&code, 1);
+    const bool plain = code >= 0x20 && code != 0x7F && code != '%' && code != ']' &&
+                       (code < 0x80 || FromCp932(ToCp932(character)) == character);
+    if (plain) {
+      escaped += character;
+      continue;
+    }
+    for (const char byte : character.toUtf8())
+      escaped += QStringLiteral("%%1")
+                     .arg(static_cast<unsigned char>(byte), 2, 16, QLatin1Char('0'))
+                     .toUpper();
+  }
+  return escaped;
+}
+
+QString IniUnescaped(const QString &text) {
+  QByteArray utf8;
+  qsizetype plainFrom = 0;
+  for (qsizetype i = 0; i + 2 < text.size(); ++i) {
+    bool ok = false;
+    const uint byte = text[i] == u'%' ? text.mid(i + 1, 2).toUInt(&ok, 16) : 0;
+    if (!ok)
+      continue;
+    utf8 += text.mid(plainFrom, i - plainFrom).toUtf8() + static_cast<char>(byte);
+    i += 2;
+    plainFrom = i + 1;
+  }
+  return QString::fromUtf8(utf8 + text.mid(plainFrom).toUtf8());
+}
+
 } // namespace pipora

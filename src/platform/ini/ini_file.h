@@ -57,6 +57,12 @@ private:
   QList<Line> lines_;
 };
 
+// Text made safe for a CP932 section name or value, and back: a character CP932 cannot hold,
+// a control character, "]" and "%" become %XX of their UTF-8 bytes, so that nothing is lost
+// and no value can start a line or a section. Text without them keeps its plain spelling.
+QString IniEscaped(const QString &text);
+QString IniUnescaped(const QString &text);
+
 // One-shot forms of the system's profile functions; each opens and closes the file.
 int GetProfileInt(const QString &path, const QString &section, const QString &key, int fallback);
 QString GetProfileString(const QString &path, const QString &section, const QString &key,
