@@ -177,6 +177,22 @@ TEST(ReplacingWrite, StreamedFileGetsItsRewrittenStartAndEveryPiece) {
   EXPECT_EQ(FolderEntries(dir.path()), QStringList{"big.wav"});
 }
 
+// A Latin-1 name is written, read and named again byte for byte; text stays text.
+TEST(ReplacingWrite, NamesThatAreNotUtf8KeepTheirBytes) {
+  QTemporaryDir dir;
+  const QByteArray bytes = QFile::encodeName(dir.path()) + "/caf\xe9 \xff.smd";
+  const QString name = FileNameFromBytes(bytes);
+  EXPECT_EQ(FileNameBytes(name), bytes);
+  ASSERT_TRUE(WriteFileAtomically(name, kOld).ok());
+  struct stat st;
+  EXPECT_EQ(::stat(bytes.constData(), &st), 0);
+  EXPECT_EQ(*ReadWholeFile(name), kOld);
+  const QByteArray text = "\xe6\x9b\xb2.smd";
+  EXPECT_EQ(FileNameFromBytes(text), QString::fromUtf8(text));
+  const QByteArray replacement = "\xef\xbf\xbd.smd"; // U+FFFD itself comes back as it was
+  EXPECT_EQ(FileNameBytes(FileNameFromBytes(replacement)), replacement);
+}
+
 TEST(ReplacingWrite, KeepsTheOldFilesPermissions) {
   QTemporaryDir dir;
   const QString target = dir.filePath("a.smd");
