@@ -96,6 +96,27 @@ TEST_P(FailingStep, ScratchFilesAreCheckedToo) {
   EXPECT_EQ(*ReadWholeFile(target()), kOld);
 }
 
+// The streamed form (a long render): appended a piece at a time, its start rewritten last.
+Status WriteStreamed(const QString &target, const QByteArray &bytes) {
+  StreamedFileWrite file(QFile::encodeName(target));
+  for (qsizetype at = 0; at < bytes.size(); at += kWriteChunkBytes)
+    if (Status appended = file.append(bytes.mid(at, kWriteChunkBytes)); !appended)
+      return appended;
+  if (Status rewritten = file.rewriteStart(bytes.left(4)); !rewritten)
+    return rewritten;
+  return file.finish();
+}
+
+TEST_P(FailingStep, StreamedWritesAreCheckedToo) {
+  ASSERT_TRUE(WriteFileAtomically(target(), kOld).ok());
+  const FaultInjection fault(GetParam().step, GetParam().count);
+  const Status written = WriteStreamed(target(), kNew);
+  ASSERT_FALSE(written.ok());
+  EXPECT_EQ(written.error(), std::strerror(ENOSPC));
+  EXPECT_EQ(*ReadWholeFile(target()), kOld);
+  EXPECT_EQ(FolderEntries(dir_.path()), QStringList{"song.smd"}) << "temporary file left";
+}
+
 INSTANTIATE_TEST_SUITE_P(Steps, FailingStep, testing::ValuesIn(EveryFailingStep()),
                          [](const testing::TestParamInfo<FaultRow> &info) {
                            return info.param.name;
@@ -133,6 +154,43 @@ TEST(ReplacingWrite, WritesMegabytesAndNothingElse) {
   EXPECT_EQ(FolderEntries(dir.path()), QStringList{"big.smd"});
   ASSERT_TRUE(WriteFileAtomically(target, {}).ok());
   EXPECT_EQ(QFileInfo(target).size(), 0);
+}
+
+TEST(ReplacingWrite, StreamedFileGetsItsRewrittenStartAndEveryPiece) {
+  QTemporaryDir dir;
+  const QString target = dir.filePath("big.wav");
+  QByteArray expected = ContentOfPieces(48.3);
+  {
+    StreamedFileWrite file(QFile::encodeName(target));
+    ASSERT_TRUE(file.append(QByteArray(44, '\0')).ok());
+    ASSERT_TRUE(file.append(expected.mid(44)).ok());
+    ASSERT_TRUE(file.rewriteStart(expected.left(44)).ok());
+    ASSERT_FALSE(file.rewriteStart(ContentOfPieces(1.5)).ok()) << "only the first piece";
+    EXPECT_FALSE(file.finish().ok()) << "a failed call fails the file";
+  }
+  EXPECT_TRUE(FolderEntries(dir.path()).isEmpty()) << "the temporary file goes with it";
+  StreamedFileWrite again(QFile::encodeName(target));
+  ASSERT_TRUE(again.append(QByteArray(44, '\0') + expected.mid(44)).ok());
+  ASSERT_TRUE(again.rewriteStart(expected.left(44)).ok());
+  ASSERT_TRUE(again.finish().ok());
+  EXPECT_EQ(*ReadWholeFile(target), expected);
+  EXPECT_EQ(FolderEntries(dir.path()), QStringList{"big.wav"});
+}
+
+// A Latin-1 name is written, read and named again byte for byte; text stays text.
+TEST(ReplacingWrite, NamesThatAreNotUtf8KeepTheirBytes) {
+  QTemporaryDir dir;
+  const QByteArray bytes = QFile::encodeName(dir.path()) + "/caf\xe9 \xff.smd";
+  const QString name = FileNameFromBytes(bytes);
+  EXPECT_EQ(FileNameBytes(name), bytes);
+  ASSERT_TRUE(WriteFileAtomically(name, kOld).ok());
+  struct stat st;
+  EXPECT_EQ(::stat(bytes.constData(), &st), 0);
+  EXPECT_EQ(*ReadWholeFile(name), kOld);
+  const QByteArray text = "\xe6\x9b\xb2.smd";
+  EXPECT_EQ(FileNameFromBytes(text), QString::fromUtf8(text));
+  const QByteArray replacement = "\xef\xbf\xbd.smd"; // U+FFFD itself comes back as it was
+  EXPECT_EQ(FileNameBytes(FileNameFromBytes(replacement)), replacement);
 }
 
 TEST(ReplacingWrite, KeepsTheOldFilesPermissions) {

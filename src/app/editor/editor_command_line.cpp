@@ -1,6 +1,7 @@
 #include "app/editor/editor_command_line.h"
 
 #include "piporapad_version.h"
+#include "platform/files/file_io.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,15 +26,16 @@ bool IsQtValueOption(std::string_view arg) {
   return false;
 }
 
+// Byte for byte: a name that is not valid UTF-8 still names its file.
 QString FileName(const char *arg) {
-  return QFile::decodeName(QByteArray(arg));
+  return FileNameFromBytes(QByteArray(arg));
 }
 
 // One name split at blanks is joined again unless its first word is a file of its own.
 void TakeFiles(EditorCommandLine &line, const QStringList &words) {
   if (words.isEmpty())
     return;
-  if (words.size() == 1 || !QFileInfo::exists(words.front())) {
+  if (words.size() == 1 || !QFileInfo::exists(QFile::decodeName(FileNameBytes(words.front())))) {
     line.fileName = words.join(' ');
     return;
   }

@@ -41,7 +41,25 @@ std::string SystemError(int error) {
 }
 
 QByteArray NativePath(const QString &path) {
-  return QFile::encodeName(path);
+  return FileNameBytes(path);
+}
+
+// The length of the valid UTF-8 character at `at`, 0 when the byte starts none.
+qsizetype Utf8CharacterLength(const QByteArray &bytes, qsizetype at) {
+  const auto lead = static_cast<unsigned char>(bytes[at]);
+  const qsizetype length = lead < 0x80   ? 1
+                           : lead < 0xC2 ? 0
+                           : lead < 0xE0 ? 2
+                           : lead < 0xF0 ? 3
+                           : lead < 0xF5 ? 4
+                                         : 0;
+  if (length == 0 || at + length > bytes.size())
+    return 0;
+  const QByteArray character = bytes.mid(at, length);
+  const QString decoded = QString::fromUtf8(character);
+  // Overlong forms, surrogates and continuation errors do not come back the same.
+  return decoded.toUtf8() == character && !decoded.contains(QChar::ReplacementCharacter) ? length
+                                                                                         : 0;
 }
 
 QByteArray FolderOf(const QByteArray &path) {
@@ -337,6 +355,36 @@ Status ReplaceFile(const QByteArray &path, const QByteArray &bytes, bool durable
 }
 
 } // namespace
+
+QString FileNameFromBytes(const QByteArray &bytes) {
+  QString name;
+  for (qsizetype at = 0; at < bytes.size();) {
+    const qsizetype length = Utf8CharacterLength(bytes, at);
+    if (length == 0) {
+      name += QChar(0xDC00 + static_cast<unsigned char>(bytes[at]));
+      ++at;
+    } else {
+      name += QString::fromUtf8(bytes.mid(at, length));
+      at += length;
+    }
+  }
+  return name;
+}
+
+QByteArray FileNameBytes(const QString &name) {
+  QByteArray bytes;
+  qsizetype textFrom = 0;
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    const char16_t code = name[i].unicode();
+    const bool escapedByte =
+        code >= 0xDC80 && code <= 0xDCFF && (i == 0 || !name[i - 1].isHighSurrogate());
+    if (!escapedByte)
+      continue;
+    bytes += name.mid(textFrom, i - textFrom).toUtf8() + static_cast<char>(code - 0xDC00);
+    textFrom = i + 1;
+  }
+  return bytes + name.mid(textFrom).toUtf8();
+}
 
 void SetWriteFaultHook(WriteFaultHook hook) {
   const std::lock_guard lock(hookMutex);

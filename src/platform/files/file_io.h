@@ -19,6 +19,12 @@
 
 namespace pipora {
 
+// File names as the system's bytes and as text, without loss: a byte that is not part of
+// valid UTF-8 becomes U+DC80..U+DCFF and back, so that a Latin-1 name opens, saves and
+// imports under the name it has (Qt's own conversion would turn it into U+FFFD).
+QString FileNameFromBytes(const QByteArray &bytes);
+QByteArray FileNameBytes(const QString &name);
+
 // User files, settings, the tone store and snapshots: synced to disk before the rename, and
 // the folder synced after it, so that a crash or a power cut leaves the old or the new file.
 Status WriteFileAtomically(const QString &path, const QByteArray &bytes);
