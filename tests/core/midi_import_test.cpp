@@ -385,6 +385,20 @@ TEST(ImportReport, MovedVoicesAreListedWithTheirChannelAndPointAtTheirElement) {
   EXPECT_EQ(moved, (std::vector<std::string>{"1 60 1 パート 2 へ", "1 64 1 パート 3 へ"}));
 }
 
+TEST(ImportReport, ARepeatedNoteBeforeTheOffOfTheOneItEndsStaysWhenSpread) {
+  MidiImportOptions options;
+  options.chords = ChordHandling::Spread;
+  Song song;
+  EmptyPartsForImport(song);
+  MidiImporter importer(song, options);
+  for (const Event &e :
+       std::vector<Event>{{1, 72, 100, 0}, {1, 72, 100, 480}, {1, 72, 0, 480}, {1, 72, 0, 960}})
+    importer.ImportNoteEvent(e.channel, e.key, e.velocity, e.time);
+  importer.finish();
+  AppendEndMarkers(song);
+  EXPECT_EQ(Describe(song, 1), "72:4 72:4");
+}
+
 TEST(ImportReport, ListsByPartThenPosition) {
   ImportReport report;
   for (const auto &[part, tick] : std::vector<std::pair<int, int>>{{11, 0}, {2, 960}, {2, 0}})

@@ -175,16 +175,29 @@ void MidiImporter::finish() {
   std::vector<SplitNote> notes;
   std::vector<int> noteOf(held_.size(), -1);
   std::map<std::tuple<int, int, int>, int> open; // (track, channel, key) -> note
+  // Where a repeated note-on ended the note before it: a note-off of that key at the same
+  // time still belongs to the ended note (sequencers write the two in either order).
+  std::map<std::tuple<int, int, int>, std::int64_t> repeatedAt;
   std::array<bool, 17> used{};
   for (std::size_t i = 0; i < held_.size(); ++i) {
     const HeldEvent &e = held_[i];
     if (e.channel == 0)
       continue;
     const auto at = std::tuple{e.track, e.channel, e.key};
+    if (e.velocity == 0) {
+      if (const auto it = repeatedAt.find(at); it != repeatedAt.end()) {
+        const bool late = it->second == e.time;
+        repeatedAt.erase(it);
+        if (late)
+          continue;
+      }
+    }
     if (const auto it = open.find(at); it != open.end()) {
       notes[static_cast<std::size_t>(it->second)].off = e.time;
       if (e.velocity == 0)
         noteOf[i] = it->second;
+      else
+        repeatedAt[at] = e.time;
       open.erase(it);
     }
     if (e.velocity > 0) {
