@@ -66,11 +66,21 @@ KeySignature InferKey(const Song &song) {
   }
   if (total <= 0)
     return {};
+  // A tune on white keys only needs no signature: the profiles alone would hand a few
+  // notes (C and E while typing) a sharp key none of them asks for.
+  bool whiteKeysOnly = true;
+  for (int pc : {1, 3, 6, 8, 10})
+    whiteKeysOnly = whiteKeysOnly && weight[static_cast<std::size_t>(pc)] == 0;
   KeySignature best;
   double bestScore = -2;
   for (int tonic = 0; tonic < 12; ++tonic) {
-    const double major = Correlation(weight, kMajorProfile, tonic);
-    const double minor = Correlation(weight, kMinorProfile, tonic);
+    const bool plain = tonic == 0 || tonic == 9;
+    if (whiteKeysOnly && !plain)
+      continue;
+    const double major =
+        tonic == 0 || !whiteKeysOnly ? Correlation(weight, kMajorProfile, tonic) : -2;
+    const double minor =
+        tonic == 9 || !whiteKeysOnly ? Correlation(weight, kMinorProfile, tonic) : -2;
     if (major > bestScore) {
       bestScore = major;
       best = {MajorFifths(tonic), false};

@@ -80,7 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
         // The Fugue's subject: D minor with its raised seventh.
         KeyRow{"dMinor", {62, 64, 65, 67, 69, 70, 61, 62, 69, 65, 62, 57}, {-1, true}},
         KeyRow{"aFlatMajor", {68, 70, 72, 73, 75, 77, 79, 80, 75, 72, 68}, {-4, false}},
-        KeyRow{"noNotes", {}, {0, false}}),
+        KeyRow{"noNotes", {}, {0, false}},
+        // A few white notes typed so far: no signature they do not ask for.
+        KeyRow{"twoWhiteNotes", {60, 64}, {0, false}},
+        KeyRow{"whiteKeysInAMinor", {69, 72, 76, 69, 64, 69, 71, 69}, {0, true}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct SpellingRow {
