@@ -96,7 +96,7 @@ void EditorSession::setPath(const QString &path) {
 bool EditorSession::wouldReplaceAnotherFile(const QString &path) const {
   const QFileInfo target(path);
   const QString absolute = target.absoluteFilePath();
-  return target.exists() && absolute != QFileInfo(ownFile_).absoluteFilePath() &&
+  return FileExists(path) && absolute != QFileInfo(ownFile_).absoluteFilePath() &&
          absolute != QFileInfo(ownMidiFile_).absoluteFilePath();
 }
 

@@ -1,6 +1,7 @@
 #include "views/file_commands.h"
 
 #include "model/file_messages.h"
+#include "platform/files/file_io.h"
 #include "views/file_failure.h"
 #include "views/main_window.h"
 #include "views/property/property_window.h"
@@ -95,7 +96,7 @@ void FileCommands::rememberRecent(const QString &path) {
 }
 
 bool FileCommands::openRecent(const QString &path) {
-  if (!QFileInfo::exists(path)) {
+  if (!FileExists(path)) {
     frame_.prompts().warning(parentWidget(),
                              path + QStringLiteral("\nファイルが見つかりません。最近使ったファイル"
                                                    "の一覧から削除します。"));
@@ -168,7 +169,7 @@ QString FileCommands::askSavePath(FileDialogRequest request) {
   // so that the Open dialog's filter shows the file. A given extension stays.
   if (!request.defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty())
     path += (path.endsWith('.') ? QString() : QStringLiteral(".")) + request.defaultSuffix;
-  if (QFileInfo::exists(path) &&
+  if (FileExists(path) &&
       frame_.prompts().question(parentWidget(), Text(kOverwriteQuestion), false) != Answer::Yes)
     return {};
   return path;

@@ -183,9 +183,11 @@ TEST(ReplacingWrite, NamesThatAreNotUtf8KeepTheirBytes) {
   const QByteArray bytes = QFile::encodeName(dir.path()) + "/caf\xe9 \xff.smd";
   const QString name = FileNameFromBytes(bytes);
   EXPECT_EQ(FileNameBytes(name), bytes);
+  EXPECT_FALSE(FileExists(name));
   ASSERT_TRUE(WriteFileAtomically(name, kOld).ok());
   struct stat st;
   EXPECT_EQ(::stat(bytes.constData(), &st), 0);
+  EXPECT_TRUE(FileExists(name)) << "the overwrite question and the recent files see it";
   EXPECT_EQ(*ReadWholeFile(name), kOld);
   const QByteArray text = "\xe6\x9b\xb2.smd";
   EXPECT_EQ(FileNameFromBytes(text), QString::fromUtf8(text));

@@ -50,7 +50,7 @@ export DISPLAY=":$(head -1 "$work/display")"
 
 xdg-open "$song" >"$work/open.log" 2>&1 || die "xdg-open: $(cat "$work/open.log")"
 title=""
-for _ in $(seq 1 60); do
+for _ in $(seq 1 120); do # a loaded machine may take a while to start it
   window="$(xdotool search --name ' - PiporaPad$' 2>/dev/null | head -1 || true)"
   if [ -n "$window" ]; then
     title="$(xdotool getwindowname "$window")"

@@ -386,6 +386,11 @@ QByteArray FileNameBytes(const QString &name) {
   return bytes + name.mid(textFrom).toUtf8();
 }
 
+bool FileExists(const QString &name) {
+  struct stat info {};
+  return ::stat(FileNameBytes(name).constData(), &info) == 0;
+}
+
 void SetWriteFaultHook(WriteFaultHook hook) {
   const std::lock_guard lock(hookMutex);
   faultHook = std::move(hook);

@@ -25,6 +25,9 @@ namespace pipora {
 QString FileNameFromBytes(const QByteArray &bytes);
 QByteArray FileNameBytes(const QString &name);
 
+// Whether a file of that name exists, asked with the name's own bytes.
+bool FileExists(const QString &name);
+
 // User files, settings, the tone store and snapshots: synced to disk before the rename, and
 // the folder synced after it, so that a crash or a power cut leaves the old or the new file.
 Status WriteFileAtomically(const QString &path, const QByteArray &bytes);

@@ -72,7 +72,7 @@ bool ScorePrintCommands::exportAs(ScoreFileFormat format) {
     return false;
   if (QFileInfo(path).suffix().isEmpty())
     path += (path.endsWith('.') ? QString() : QStringLiteral(".")) + request.defaultSuffix;
-  if (QFileInfo::exists(path) &&
+  if (FileExists(path) &&
       prompts_.question(parent_,
                         QString::fromUtf8(kOverwriteQuestion.data(),
                                           static_cast<qsizetype>(kOverwriteQuestion.size())),
