@@ -89,15 +89,14 @@ void EditorSession::announce(const Marks &before) {
 
 void EditorSession::setPath(const QString &path) {
   const Marks before = marks();
-  song_.fileName = path.toStdString();
+  song_.fileName = FileNameBytes(path).toStdString();
   announce(before);
 }
 
 bool EditorSession::wouldReplaceAnotherFile(const QString &path) const {
-  const QFileInfo target(path);
-  const QString absolute = target.absoluteFilePath();
-  return FileExists(path) && absolute != QFileInfo(ownFile_).absoluteFilePath() &&
-         absolute != QFileInfo(ownMidiFile_).absoluteFilePath();
+  const QString absolute = AbsoluteFileName(path);
+  return FileExists(path) && absolute != AbsoluteFileName(ownFile_) &&
+         absolute != AbsoluteFileName(ownMidiFile_);
 }
 
 void EditorSession::setDirty(bool dirty) {
@@ -230,7 +229,7 @@ Status EditorSession::recover(const AbandonedSong &abandoned) {
     return opened.failure();
   if (*opened == OpenOutcome::EmptyFile)
     NewSong(song_, true);
-  song_.fileName = abandoned.fileName.toStdString();
+  song_.fileName = FileNameBytes(abandoned.fileName).toStdString();
   ownFile_ = abandoned.fileName;
   ownMidiFile_.clear();
   if (options().isSaveTone && !abandoned.fileName.isEmpty())

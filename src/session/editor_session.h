@@ -9,6 +9,7 @@
 #include "formats/smd/smd_writer.h"
 #include "model/result.h"
 #include "model/song.h"
+#include "platform/files/file_io.h"
 #include "platform/midi/midi_backend.h"
 #include "session/midi_files.h"
 #include "session/smd_files.h"
@@ -79,7 +80,7 @@ public:
   void refreshScoreLists();
 
   // --- file name and dirty flag --------------------------------------------------------
-  QString path() const { return QString::fromStdString(song_.fileName); }
+  QString path() const { return FileNameFromBytes(QByteArray::fromStdString(song_.fileName)); }
   void setPath(const QString &path);
   bool isDirty() const { return song_.dirty; }
   void setDirty(bool dirty);

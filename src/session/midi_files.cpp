@@ -42,7 +42,7 @@ Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
     return file.failure();
   Report<Song> imported = ImportMidiBytes(*file, options, song);
   song = std::move(imported.value);
-  song.fileName = WithLastThreeReplaced(path, "smd").toStdString();
+  song.fileName = FileNameBytes(WithLastThreeReplaced(path, "smd")).toStdString();
   MidiImportReport report;
   report.error = std::move(imported.error);
   return report;

@@ -24,7 +24,7 @@ Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptio
     return line.failure();
   if (line->isEmpty()) {
     if (!options.snapshotMode)
-      song.fileName = path.toStdString();
+      song.fileName = FileNameBytes(path).toStdString();
     return OpenOutcome::EmptyFile;
   }
   Result<SmdDocument> doc = DecodeSmd(*line, song.capacity);
@@ -39,7 +39,7 @@ Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptio
     LoadScoreDisplay(song, path);
   }
   if (!options.snapshotMode) {
-    song.fileName = path.toStdString();
+    song.fileName = FileNameBytes(path).toStdString();
     song.dirty = false;
   }
   return OpenOutcome::Loaded;
@@ -72,7 +72,7 @@ Status WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone
   if (Status written = WriteFileAtomically(snapshotPath, *encoded); !written)
     return written;
   if (isSaveTone && !song.fileName.empty())
-    (void)SaveTones(song, QString::fromStdString(song.fileName));
+    (void)SaveTones(song, FileNameFromBytes(QByteArray::fromStdString(song.fileName)));
   return Ok{};
 }
 

@@ -1,9 +1,9 @@
 #include "session/tone_store.h"
 
+#include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
 #include "platform/ini/ini_file.h"
 
-#include <QFileInfo>
 #include <QLockFile>
 
 #include <algorithm>
@@ -17,7 +17,7 @@ QString ToneStorePath() {
 QString ToneSection(const QString &smdPath) {
   // One section per path, spelt losslessly; paths CP932 can hold keep the plain spelling
   // earlier stores used.
-  return IniEscaped(QFileInfo(smdPath).absoluteFilePath());
+  return IniEscaped(AbsoluteFileName(smdPath));
 }
 
 void LoadTones(Song &song, const QString &smdPath) {

@@ -92,7 +92,7 @@ bool FileCommands::openSmd(const QString &handedOver, bool dialogOnFailure) {
 }
 
 void FileCommands::rememberRecent(const QString &path) {
-  ctx_.settings.recentFiles.add(QFileInfo(path).absoluteFilePath());
+  ctx_.settings.recentFiles.add(AbsoluteFileName(path));
 }
 
 bool FileCommands::openRecent(const QString &path) {

@@ -1,6 +1,7 @@
 #include "views/main_window.h"
 
 #include "editing/fit_for_smd.h"
+#include "platform/files/file_io.h"
 #include "platform/ui/fonts.h"
 #include "playback/player.h"
 #include "views/edit_commands.h"
@@ -297,7 +298,7 @@ void MainWindow::refreshViews() {
 }
 
 void MainWindow::updateCaption() {
-  const QString file = QString::fromStdString(ctx_.song.fileName);
+  const QString file = FileNameFromBytes(QByteArray::fromStdString(ctx_.song.fileName));
   // Unsaved changes are marked at the front, where a long path cannot push the mark away.
   const QString mark = ctx_.session.isDirty() ? QStringLiteral("*") : QString();
   setWindowTitle(mark + (file.isEmpty() ? kProgramName : file + " - " + kProgramName));

@@ -3,6 +3,7 @@
 #include "views/main_window.h"
 
 #include "model/file_messages.h"
+#include "platform/files/file_io.h"
 #include "playback/player.h"
 #include "views/file_commands.h"
 #include "views/prompts.h"
@@ -46,7 +47,7 @@ bool MainWindow::startUp(const QString &commandLine) {
   // A name relative to where the editor was started must still name the same file from the
   // file dialog, the settings and a recovery record, which outlive that folder.
   if (!name.isEmpty())
-    name = QFileInfo(name).absoluteFilePath();
+    name = AbsoluteFileName(name);
 
   ctx_.startingUp = false;
   source_->relayout();
@@ -115,7 +116,7 @@ void MainWindow::closeEvent(QCloseEvent *event) {
   // Written only now that the editor really ends, and only what this editor changed:
   // another editor's settings in the same file survive.
   if (!ctx_.song.fileName.empty())
-    ctx_.settings.LastFileName = QString::fromStdString(ctx_.song.fileName);
+    ctx_.settings.LastFileName = FileNameFromBytes(QByteArray::fromStdString(ctx_.song.fileName));
   storeLayout(ctx_.settings);
   for (int n = 1; n <= kUserParts; ++n)
     ctx_.settings.tones[static_cast<std::size_t>(n - 1)] = ctx_.song.part(n).tone;

@@ -188,6 +188,10 @@ TEST(ReplacingWrite, NamesThatAreNotUtf8KeepTheirBytes) {
   struct stat st;
   EXPECT_EQ(::stat(bytes.constData(), &st), 0);
   EXPECT_TRUE(FileExists(name)) << "the overwrite question and the recent files see it";
+  const QString before = QDir::currentPath(); // a name given relative to the working folder
+  ASSERT_TRUE(QDir::setCurrent(dir.path()));
+  EXPECT_EQ(FileNameBytes(AbsoluteFileName(FileNameFromBytes("./caf\xe9 \xff.smd"))), bytes);
+  QDir::setCurrent(before);
   EXPECT_EQ(*ReadWholeFile(name), kOld);
   const QByteArray text = "\xe6\x9b\xb2.smd";
   EXPECT_EQ(FileNameFromBytes(text), QString::fromUtf8(text));

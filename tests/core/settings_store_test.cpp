@@ -1,5 +1,6 @@
 // pipora.ini without a window: values and their forms, the load's stop at a bad value and
 // the larger-screen rule, keys of other programs, and the stored window spellings.
+#include "platform/files/file_io.h"
 #include "platform/text/cp932.h"
 #include "settings/settings_store.h"
 #include "settings/stored_names.h"
@@ -448,7 +449,12 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    {QString::fromUtf8("+Müller😀%41.smd"), "+new\nline]"},
                    {},
-                   {"new\nline]", QString::fromUtf8("Müller😀%41.smd")}}),
+                   {"new\nline]", QString::fromUtf8("Müller😀%41.smd")}},
+        RecentCase{"LatinOneNameKeepsItsBytes",
+                   {},
+                   {"+" + FileNameFromBytes("caf\xe9.smd")},
+                   {},
+                   {FileNameFromBytes("caf\xe9.smd")}}),
     [](const ::testing::TestParamInfo<RecentCase> &info) { return std::string(info.param.name); });
 
 } // namespace

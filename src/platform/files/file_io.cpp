@@ -4,6 +4,7 @@
 #include "platform/files/program_directory.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -389,6 +390,15 @@ QByteArray FileNameBytes(const QString &name) {
 bool FileExists(const QString &name) {
   struct stat info {};
   return ::stat(FileNameBytes(name).constData(), &info) == 0;
+}
+
+QString AbsoluteFileName(const QString &name) {
+  if (name.isEmpty() || name.startsWith('/'))
+    return name;
+  char folder[PATH_MAX];
+  if (::getcwd(folder, sizeof folder) == nullptr)
+    return name;
+  return QDir::cleanPath(FileNameFromBytes(QByteArray(folder)) + '/' + name);
 }
 
 void SetWriteFaultHook(WriteFaultHook hook) {

@@ -28,6 +28,10 @@ QByteArray FileNameBytes(const QString &name);
 // Whether a file of that name exists, asked with the name's own bytes.
 bool FileExists(const QString &name);
 
+// The name made absolute from the working folder, keeping the bytes that are not UTF-8
+// (QFileInfo's own answer would turn them into '?').
+QString AbsoluteFileName(const QString &name);
+
 // User files, settings, the tone store and snapshots: synced to disk before the rename, and
 // the folder synced after it, so that a crash or a power cut leaves the old or the new file.
 Status WriteFileAtomically(const QString &path, const QByteArray &bytes);

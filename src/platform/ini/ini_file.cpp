@@ -194,15 +194,24 @@ Status WriteProfileString(const QString &path, const QString &section, const QSt
 QString IniEscaped(const QString &text) {
   QString escaped;
   escaped.reserve(text.size());
-  for (const char32_t code : text.toUcs4()) {
-    const QString character = QString::fromUcs4(&code, 1);
+  // By code point, walked by hand: toUcs4() would turn a lone surrogate into U+FFFD.
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const bool pair =
+        text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+    const QString character = text.mid(i, pair ? 2 : 1);
+    const char32_t code = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
+    i += pair ? 1 : 0;
     const bool plain = code >= 0x20 && code != 0x7F && code != '%' && code != ']' &&
                        (code < 0x80 || FromCp932(ToCp932(character)) == character);
     if (plain) {
       escaped += character;
       continue;
     }
-    for (const char byte : character.toUtf8())
+    // A file name's byte that is not UTF-8 (kept as U+DC80..U+DCFF) is written as that byte.
+    const QByteArray bytes = code >= 0xDC80 && code <= 0xDCFF
+                                 ? QByteArray(1, static_cast<char>(code - 0xDC00))
+                                 : character.toUtf8();
+    for (const char byte : bytes)
       escaped += QStringLiteral("%%1")
                      .arg(static_cast<unsigned char>(byte), 2, 16, QLatin1Char('0'))
                      .toUpper();
@@ -222,7 +231,7 @@ QString IniUnescaped(const QString &text) {
     i += 2;
     plainFrom = i + 1;
   }
-  return QString::fromUtf8(utf8 + text.mid(plainFrom).toUtf8());
+  return FileNameFromBytes(utf8 + text.mid(plainFrom).toUtf8());
 }
 
 } // namespace pipora

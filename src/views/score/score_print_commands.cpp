@@ -19,7 +19,8 @@ ScorePrintOptions OptionsFor(const AppContext &ctx, Paper paper) {
   options.paper = paper;
   options.title = QString::fromStdString(ctx.song.title);
   if (options.title.isEmpty())
-    options.title = QFileInfo(QString::fromStdString(ctx.song.fileName)).completeBaseName();
+    options.title = QFileInfo(FileNameFromBytes(QByteArray::fromStdString(ctx.song.fileName)))
+                        .completeBaseName();
   options.bars = ctx.settings.isBar;
   options.labels = ctx.settings.isDoReMi;
   return options;
@@ -62,7 +63,7 @@ bool ScorePrintCommands::exportAs(ScoreFileFormat format) {
                          : QStringLiteral("SVGファイル（*.svg）|*.svg"),
                      QStringLiteral("すべてのファイル（*.*）|*.*")};
   request.defaultSuffix = pdf ? QStringLiteral("pdf") : QStringLiteral("svg");
-  const QString smd = QString::fromStdString(ctx_.song.fileName);
+  const QString smd = FileNameFromBytes(QByteArray::fromStdString(ctx_.song.fileName));
   if (!smd.isEmpty())
     request.initialName = QFileInfo(smd).path() + '/' + QFileInfo(smd).completeBaseName() + '.' +
                           request.defaultSuffix;
