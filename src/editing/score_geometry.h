@@ -36,6 +36,8 @@ inline constexpr int kScrollLimit = 32767;
 // Offsets below a part's top edge.
 inline constexpr int kStaffTopLine = 100;
 inline constexpr int kStaffLineGap = 12;
+// The staff's middle line, where stems turn.
+inline constexpr int kMiddleLine = kStaffTopLine + 2 * kStaffLineGap;
 inline constexpr int kMiddleCLine = 160;
 inline constexpr int kCellTopAtMiddleC = 113;
 inline constexpr int kRestCellTop = 76;

@@ -7,7 +7,6 @@
 namespace pipora {
 namespace {
 
-constexpr int kMiddleLine = kStaffTopLine + 2 * kStaffLineGap;
 constexpr int kHeadHalfHeight = 6;
 constexpr int kBracketHook = 6;
 // From a head's centre to beyond its accidental, with a pixel of air.

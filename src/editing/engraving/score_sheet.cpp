@@ -2,6 +2,7 @@
 
 #include "editing/engraving/accidentals.h"
 #include "editing/engraving/beam_groups.h"
+#include "editing/engraving/engraving_layout.h"
 #include "editing/engraving/key_signature.h"
 #include "model/vocabulary.h"
 
@@ -14,7 +15,6 @@
 namespace pipora {
 namespace {
 
-constexpr int kMiddleLine = kStaffTopLine + 2 * kStaffLineGap;
 constexpr int kHeadHalf = 6;
 // A triplet bracket with its numeral above the notes.
 constexpr int kBracketReach = 26;
@@ -92,7 +92,7 @@ ScoreSheet::Ink ScoreSheet::InkOf(std::span<const ScoreNote> score,
     int top = head - reach;
     int bottom = head + reach;
     if (GlyphRow(s.duration) > 0 && !beamed[static_cast<std::size_t>(j)]) {
-      const bool down = head < kMiddleLine + kStaffLineGap / 2;
+      const bool down = StemDownAt(head);
       const int flags = BeamCount(s.duration);
       const int length = m.stemLength + (flags > 1 ? (flags - 1) * m.beamDistance / 2 : 0);
       if (down)
