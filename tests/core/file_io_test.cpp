@@ -197,6 +197,7 @@ TEST(ReplacingWrite, NamesThatAreNotUtf8KeepTheirBytes) {
   EXPECT_EQ(FileNameFromBytes(text), QString::fromUtf8(text));
   const QByteArray replacement = "\xef\xbf\xbd.smd"; // U+FFFD itself comes back as it was
   EXPECT_EQ(FileNameBytes(FileNameFromBytes(replacement)), replacement);
+  ::unlink(bytes.constData()); // Qt cannot name it to clean the folder up
 }
 
 TEST(ReplacingWrite, KeepsTheOldFilesPermissions) {
