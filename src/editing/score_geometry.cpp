@@ -176,34 +176,6 @@ TieArc TieArcFor(int duration, int quarterWidth, bool stemDown) {
   return arc;
 }
 
-bool MarkTripletBracket(std::vector<ScoreNote> &score, int j) {
-  ScoreNote &note = score[static_cast<std::size_t>(j)];
-  note.bracket = 0;
-  if (j < 2)
-    return false;
-  const ScoreNote &b = score[static_cast<std::size_t>(j - 1)];
-  const ScoreNote &a = score[static_cast<std::size_t>(j - 2)];
-  if (a.duration != note.duration || b.duration != note.duration)
-    return false;
-  if (a.bracket != 0 || b.bracket != 0)
-    return false;
-  note.bracket = -1;
-  return true;
-}
-
-void PrimeTripletBrackets(std::vector<ScoreNote> &score, int first) {
-  for (int k = std::max(0, first - 2); k < first; ++k) {
-    ScoreNote &note = score[static_cast<std::size_t>(k)];
-    if (!IsTripletDuration(note.duration))
-      continue;
-    // Groups of three close at every third element of a run of equal triplet durations.
-    int runStart = k;
-    while (runStart > 0 && score[static_cast<std::size_t>(runStart - 1)].duration == note.duration)
-      --runStart;
-    note.bracket = (k - runStart) % 3 == 2 ? -1 : 0;
-  }
-}
-
 int FirstElementAtOrAfter(const Part &part, int tick) {
   const auto begin = part.score.begin();
   const auto end = begin + part.scoreHeader.count + 1;

@@ -102,14 +102,6 @@ struct TieArc {
 };
 TieArc TieArcFor(int duration, int quarterWidth, bool stemDown);
 
-// The triplet grouping the drawing applies from the left: clears j's bracket flag and, when
-// j closes a group of three equal triplet durations none of which closes another, sets it.
-// Returns true when j gets a bracket.
-bool MarkTripletBracket(std::vector<ScoreNote> &score, int j);
-// Sets the bracket flags of the two elements before `first` as a redraw from element 0 would
-// have left them, so that a redraw may start at `first`.
-void PrimeTripletBrackets(std::vector<ScoreNote> &score, int first);
-
 // First element index whose start tick is at least `tick` (count when none is).
 int FirstElementAtOrAfter(const Part &part, int tick);
 

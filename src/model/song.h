@@ -45,7 +45,6 @@ struct ScoreNote {
   std::int32_t start = 0;
   std::int16_t duration = 0;
   std::int16_t noteNumber = 0; // -1 marks the end element
-  std::int16_t bracket = 0;    // set on the third note of a drawn triplet group
   std::int16_t tie = 0;        // -1 when tied to the next note
 };
 

@@ -40,8 +40,8 @@ struct AppContext {
   Prompts *prompts = nullptr;
 
   // A change the song's file does not record as an edit (cursor, selection, current part,
-  // clipboard, start ticks, time signature, what a drawing primes), made through the
-  // session: no dirty mark, no history step.
+  // clipboard, start ticks, time signature), made through the session: no dirty mark, no
+  // history step.
   template <typename Change> void changeMarks(Change &&change) {
     session.edit([&](Song &s) {
       change(s);

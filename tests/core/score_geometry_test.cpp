@@ -138,61 +138,6 @@ TEST(ScoreTies, ArcFollowsLengthAndStem) {
   EXPECT_NEAR(down.spanRadians, std::numbers::pi - 1, 1e-12);
 }
 
-std::vector<ScoreNote> Durations(std::initializer_list<int> durations) {
-  std::vector<ScoreNote> score;
-  for (int d : durations)
-    score.push_back(Note(60, d));
-  return score;
-}
-
-std::vector<int> BracketsFromLeft(std::vector<ScoreNote> &score) {
-  std::vector<int> closed;
-  for (int j = 0; j < static_cast<int>(score.size()); ++j)
-    if (IsTripletDuration(score[j].duration) && MarkTripletBracket(score, j))
-      closed.push_back(j);
-  return closed;
-}
-
-TEST(TripletGroup, ThreeGetOneBracketAndAFourthStartsNone) {
-  auto three = Durations({160, 160, 160});
-  EXPECT_EQ(BracketsFromLeft(three), std::vector<int>({2}));
-  auto four = Durations({160, 160, 160, 160});
-  EXPECT_EQ(BracketsFromLeft(four), std::vector<int>({2}));
-  auto six = Durations({160, 160, 160, 160, 160, 160});
-  EXPECT_EQ(BracketsFromLeft(six), std::vector<int>({2, 5}));
-  // A different length breaks the run: the group starts again after it.
-  auto broken = Durations({160, 160, 320, 320, 320, 160, 160, 160});
-  EXPECT_EQ(BracketsFromLeft(broken), std::vector<int>({4, 7}));
-}
-
-TEST(TripletGroup, StaleFlagsAreClearedByTheRedraw) {
-  auto score = Durations({160, 160, 160, 160});
-  score[3].bracket = -1; // pasted with its old flag
-  EXPECT_EQ(BracketsFromLeft(score), std::vector<int>({2}));
-  EXPECT_EQ(score[3].bracket, 0);
-}
-
-TEST(TripletGroup, StartingMidRunMatchesARedrawFromTheLeft) {
-  const auto pattern = Durations({240, 160, 160, 160, 160, 160, 160, 160, 80, 80, 80, 160, 160});
-  auto whole = pattern;
-  const auto expected = BracketsFromLeft(whole);
-  for (int first = 0; first < static_cast<int>(pattern.size()); ++first) {
-    auto score = pattern;
-    for (auto &n : score)
-      n.bracket = -1; // garbage everywhere
-    PrimeTripletBrackets(score, first);
-    std::vector<int> closed;
-    for (int j = first; j < static_cast<int>(score.size()); ++j)
-      if (IsTripletDuration(score[j].duration) && MarkTripletBracket(score, j))
-        closed.push_back(j);
-    std::vector<int> want;
-    for (int j : expected)
-      if (j >= first)
-        want.push_back(j);
-    EXPECT_EQ(closed, want) << "first " << first;
-  }
-}
-
 TEST(ScoreScroll, RangesAndFit) {
   Song song;
   Fill(song, 1, {{60, "2"}, {62, "2"}});                       // ends at 1920

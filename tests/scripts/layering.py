@@ -11,6 +11,9 @@ programs, and the platform backends use nothing of the program but the model.
       file layer, as the editor does
   views: the song only for reading (AppContext's `const Song &song`); no call of the session's
       writable song(), no const_cast of a Song: they change it through the session's commands
+  score drawing and layout (editing/engraving, editing/score_geometry, the score's drawer,
+      renderer and pages): take the song as `const Song &` only; what they work out goes into
+      the sheet and the laid-out parts, never into the song
 
 Prints every offending include as file:line and exits 1; exits 0 when the shape holds.
 Usage: layering.py [SOURCE_ROOT]   (default: PIPORAPAD_SOURCE_DIR, else this checkout)
@@ -43,6 +46,12 @@ VIEW_CONTEXT = os.path.join("views", "app_context.h")
 CONST_CONTEXT_SONG = re.compile(r"^\s*const\s+Song\s*&\s*song\s*;", re.M)
 WRITABLE_SONG_CALL = re.compile(r"(?:\.|->)\s*song\s*\(\s*\)")
 SONG_CONST_CAST = re.compile(r"const_cast\s*<\s*(?:pipora::)?Song\b")
+# The score's drawing and layout, relative to src/.
+SCORE_DRAWING_FILES = ("editing/engraving/*", "editing/score_geometry.*",
+                       "views/score/engraved_drawer.*", "views/score/score_renderer.*",
+                       "views/score/score_pages_painter.*", "views/score/score_page_library*")
+# A Song reference or pointer not marked const just before it.
+WRITABLE_SONG = re.compile(r"(\bconst\s+)?\b(?:pipora::)?Song\s*[&*](?!&)")
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
@@ -107,6 +116,23 @@ def view_writes(src):
     return problems
 
 
+def score_drawing_writes(src):
+    """Where the score's drawing or layout could write the song."""
+    problems = []
+    paths = sorted({p for pattern in SCORE_DRAWING_FILES
+                    for p in glob.glob(os.path.join(src, pattern))})
+    for path in paths:
+        if not path.endswith((".h", ".hpp", ".cpp", ".cc")):
+            continue
+        with open(path, encoding="utf-8", errors="replace") as f:
+            for number, line in enumerate(f, 1):
+                code = line.split("//", 1)[0]
+                if any(not m.group(1) for m in WRITABLE_SONG.finditer(code)):
+                    where = f"{os.path.relpath(path, os.path.dirname(src))}:{number}"
+                    problems.append(f"{where}: the score's drawing or layout takes a writable Song")
+    return problems
+
+
 def check(src):
     headers = widget_headers()
     problems = []
@@ -136,7 +162,7 @@ def check(src):
             if not name.startswith(PLATFORM_ALLOWED_FOLDERS):
                 where = f"{os.path.relpath(path, os.path.dirname(src))}:{number}"
                 problems.append(f'{where}: a backend includes "{name}" (only model/ allowed)')
-    return problems + view_writes(src)
+    return problems + view_writes(src) + score_drawing_writes(src)
 
 
 def main():

@@ -84,6 +84,21 @@ int TripletGroupStart(std::span<const ScoreNote> score, int j) {
   return start;
 }
 
+std::vector<int> TripletGroupStarts(std::span<const ScoreNote> score) {
+  std::vector<int> starts;
+  const int size = static_cast<int>(score.size());
+  for (int runStart = 0, end = 0; runStart < size; runStart = end) {
+    const int duration = At(score, runStart).duration;
+    end = runStart + 1;
+    while (end < size && At(score, end).duration == duration)
+      ++end;
+    if (end - runStart >= 3 && IsTripletDuration(duration))
+      for (int start = runStart; start + 2 < end; start += 3)
+        starts.push_back(start);
+  }
+  return starts;
+}
+
 std::vector<BeamGroup> FindBeamGroups(std::span<const ScoreNote> score, int first, int last,
                                       int spanTicks, int measureTicks) {
   std::vector<BeamGroup> groups;

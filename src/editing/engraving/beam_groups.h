@@ -20,6 +20,8 @@ int BeamCount(int duration);
 // The triplet group of three that element j belongs to, formed from the left over a run of
 // equal triplet durations as the brackets are; its first index, or -1 when j is in none.
 int TripletGroupStart(std::span<const ScoreNote> score, int j);
+// The first index of every such group, ascending: the same rule in one pass over the part.
+std::vector<int> TripletGroupStarts(std::span<const ScoreNote> score);
 
 // The beam groups that hold any of score[first..last]; groups may reach outside that range
 // (to the start of their beat or triplet group). `score` is a part's elements 0..count.

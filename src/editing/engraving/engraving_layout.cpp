@@ -296,11 +296,10 @@ EngravedPart LayOutPart(const Song &song, int part, const EngravingView &view,
     LayOutBeam(out, g, m);
   }
 
-  for (int j = lo; j + 2 <= hi; ++j)
-    if (TripletGroupStart(score, j) == j) {
-      LayOutTuplet(out, j - lo, m);
-      j += 2;
-    }
+  const std::vector<int> &triplets = row.tripletGroups;
+  for (auto it = std::lower_bound(triplets.begin(), triplets.end(), lo);
+       it != triplets.end() && *it + 2 <= hi; ++it)
+    LayOutTuplet(out, *it - lo, m);
   MarkWholeBarRests(out, score, measureTicks, sheet, view.scrollX, m);
   return out;
 }

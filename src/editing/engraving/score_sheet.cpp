@@ -152,6 +152,17 @@ ScoreSheet::ScoreSheet(const Song &song, const SheetOptions &options, const Staf
   }
   layOutRows(song, options);
   layOutColumns(song, options, metrics);
+  for (int p = 1; p <= kUserParts; ++p) {
+    const Part &pt = song.part(p);
+    const int count = pt.scoreHeader.count;
+    if (count >= 0 && static_cast<int>(pt.score.size()) > count)
+      rows_[static_cast<std::size_t>(p)].tripletGroups = TripletGroupStarts(
+          std::span<const ScoreNote>(pt.score.data(), static_cast<std::size_t>(count) + 1));
+  }
+}
+
+bool SheetRow::closesTripletGroup(int j) const {
+  return std::binary_search(tripletGroups.begin(), tripletGroups.end(), j - 2);
 }
 
 void ScoreSheet::layOutRows(const Song &song, const SheetOptions &options) {

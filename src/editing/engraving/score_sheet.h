@@ -38,6 +38,13 @@ struct SheetRow {
   int top = 0;
   StaffBand band;
   Clef clef = Clef::Treble;
+  // The part's triplet groups of three (TripletGroupStarts): each one's first element,
+  // ascending. Both drawings take their brackets from here.
+  std::vector<int> tripletGroups;
+
+  // Whether element j is the third of a triplet group, where the classic drawing puts its
+  // bracket.
+  bool closesTripletGroup(int j) const;
 };
 
 class ScoreSheet {

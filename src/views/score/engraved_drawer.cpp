@@ -44,7 +44,7 @@ EngravedGlyphs::Head HeadOf(int duration) {
 struct Drawer {
   QImage *surface; // null when drawing outlines
   QPainter &p;
-  Song &song;
+  const Song &song;
   const ScoreSheet &sheet;
   const EngravedFrame &frame;
   const EngravedScoreStyle &style;
@@ -216,7 +216,7 @@ struct Drawer {
   }
 
   void drawPart(int partNumber) {
-    Part &pt = song.part(partNumber);
+    const Part &pt = song.part(partNumber);
     const int count = pt.scoreHeader.count;
     const SheetRow &row = sheet.row(partNumber);
     if (!row.shown || count < 0 || static_cast<int>(pt.score.size()) <= count)
@@ -258,14 +258,8 @@ struct Drawer {
     if (notesClip.isEmpty() || part.notes.empty())
       return;
     setClip(notesClip);
-    // The bracket flags the classic drawing keeps in the score list.
-    std::vector<ScoreNote> &score = pt.score;
-    PrimeTripletBrackets(score, part.notes.front().index);
-    for (const EngravedNote &n : part.notes)
-      MarkTripletBracket(score, n.index);
-
     for (const EngravedNote &n : part.notes) {
-      const ScoreNote &s = score[static_cast<std::size_t>(n.index)];
+      const ScoreNote &s = pt.score[static_cast<std::size_t>(n.index)];
       const int row = GlyphRow(s.duration);
       if (row < 0 || n.hidden)
         continue;
@@ -317,7 +311,7 @@ struct Drawer {
 
 } // namespace
 
-void DrawEngravedScore(QImage &surface, Song &song, const ScoreSheet &sheet,
+void DrawEngravedScore(QImage &surface, const Song &song, const ScoreSheet &sheet,
                        const EngravedFrame &frame, const EngravedScoreStyle &style) {
   QPainter p(&surface);
   Drawer d{&surface,
@@ -333,7 +327,7 @@ void DrawEngravedScore(QImage &surface, Song &song, const ScoreSheet &sheet,
   d.run();
 }
 
-void PaintEngravedScore(QPainter &painter, Song &song, const ScoreSheet &sheet,
+void PaintEngravedScore(QPainter &painter, const Song &song, const ScoreSheet &sheet,
                         const EngravedFrame &frame, const EngravedScoreStyle &style) {
   painter.save();
   Drawer d{nullptr,

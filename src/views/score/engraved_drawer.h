@@ -35,13 +35,12 @@ struct EngravedFrame {
   bool timeSignature = true; // after the clef and key (paper shows it on the first system only)
 };
 
-// Draws onto a surface already cleared to white; sets the bracket flags of the triplet
-// groups it draws, as the classic drawing does.
-void DrawEngravedScore(QImage &surface, Song &song, const ScoreSheet &sheet,
+// Draws onto a surface already cleared to white.
+void DrawEngravedScore(QImage &surface, const Song &song, const ScoreSheet &sheet,
                        const EngravedFrame &frame, const EngravedScoreStyle &style);
 // The same drawing with outlines onto any painter (a PDF, SVG or printer page), from its
 // origin; nothing outside the frame is drawn.
-void PaintEngravedScore(QPainter &painter, Song &song, const ScoreSheet &sheet,
+void PaintEngravedScore(QPainter &painter, const Song &song, const ScoreSheet &sheet,
                         const EngravedFrame &frame, const EngravedScoreStyle &style);
 
 } // namespace pipora

@@ -237,7 +237,7 @@ void ScoreEditorWindow::drawNote() {
   surface_->fitImage();
   ScoreViewState view = viewState();
   try {
-    ctx_.changeMarks([&](Song &song) { renderer_.drawNote(surface_->image(), song, view); });
+    renderer_.drawNote(surface_->image(), ctx_.song, view);
   } catch (const std::exception &e) {
     // An unexpected error in a handler: its description, as every window shows one.
     if (ctx_.prompts)

@@ -13,7 +13,7 @@ class QCoreApplication;
 namespace pipora {
 
 // Raised whenever the table or a type it passes changes.
-inline constexpr int kScorePageLibraryVersion = 1;
+inline constexpr int kScorePageLibraryVersion = 2;
 inline constexpr char kScorePageLibraryEntry[] = "piporapad_score_pages";
 inline constexpr char kScorePageLibraryPath[] = "lib/piporapad/plugins/piporapad-score.so";
 
@@ -32,8 +32,8 @@ struct ScorePageLibrary {
   // The application the drawing needs: a GUI one that shows no window and needs no display.
   // Made instead of the plain QCoreApplication, before anything else.
   QCoreApplication *(*createApplication)(int &argc, char **argv) = nullptr;
-  // The song's score as the file's bytes; the song's bracket flags are updated.
-  QByteArray (*drawScore)(Song &song, const ScorePageRequest &request) = nullptr;
+  // The song's score as the file's bytes.
+  QByteArray (*drawScore)(const Song &song, const ScorePageRequest &request) = nullptr;
 };
 
 using ScorePageLibraryEntry = const ScorePageLibrary *();

@@ -15,7 +15,7 @@ QCoreApplication *CreateApplication(int &argc, char **argv) {
   return new QGuiApplication(argc, argv);
 }
 
-QByteArray DrawScore(Song &song, const ScorePageRequest &request) {
+QByteArray DrawScore(const Song &song, const ScorePageRequest &request) {
   ScorePrintOptions options;
   options.paper = request.localPaper ? LocalPaper() : request.letter ? Paper::Letter : Paper::A4;
   options.labels = request.labels;

@@ -41,7 +41,8 @@ Paper LocalPaper() {
                                                                             : Paper::A4;
 }
 
-ScorePages::ScorePages(Song &song, const ScoreRenderer &renderer, const ScorePrintOptions &options)
+ScorePages::ScorePages(const Song &song, const ScoreRenderer &renderer,
+                       const ScorePrintOptions &options)
     : song_(song), renderer_(renderer), options_(options),
       // The surface's font is 7.5 points at 96 dpi: 10 units of the sheet.
       font_(FontInUnits(renderer.font(), renderer.font().pointSizeF() * 96.0 / 72.0)) {
@@ -120,7 +121,8 @@ void ScorePages::paintPage(QPainter &painter, int index, const QRectF &page) {
   painter.restore();
 }
 
-QByteArray ScorePdf(Song &song, const ScoreRenderer &renderer, const ScorePrintOptions &options) {
+QByteArray ScorePdf(const Song &song, const ScoreRenderer &renderer,
+                    const ScorePrintOptions &options) {
   ScorePages pages(song, renderer, options);
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -157,7 +159,8 @@ template <typename Device> void PaintStacked(ScorePages &pages, Device &device, 
 
 } // namespace
 
-QByteArray ScoreSvg(Song &song, const ScoreRenderer &renderer, const ScorePrintOptions &options) {
+QByteArray ScoreSvg(const Song &song, const ScoreRenderer &renderer,
+                    const ScorePrintOptions &options) {
   ScorePages pages(song, renderer, options);
   const QSizeF mm = pages.pageMillimetres();
   const QSizeF size(mm.width(), mm.height() * pages.pageCount());
@@ -176,7 +179,8 @@ QByteArray ScoreSvg(Song &song, const ScoreRenderer &renderer, const ScorePrintO
   return bytes;
 }
 
-QByteArray ScorePng(Song &song, const ScoreRenderer &renderer, const ScorePrintOptions &options) {
+QByteArray ScorePng(const Song &song, const ScoreRenderer &renderer,
+                    const ScorePrintOptions &options) {
   ScorePages pages(song, renderer, options);
   const double dotsPerMm = kPngDpi / 25.4;
   const QSizeF mm = pages.pageMillimetres();

@@ -29,8 +29,8 @@ Paper LocalPaper();
 
 class ScorePages {
 public:
-  // The song's bracket flags are updated by the drawing, as the editor's drawing does.
-  ScorePages(Song &song, const ScoreRenderer &renderer, const ScorePrintOptions &options);
+  // Keeps a reference to the song, which must outlive the pages.
+  ScorePages(const Song &song, const ScoreRenderer &renderer, const ScorePrintOptions &options);
 
   int pageCount() const { return static_cast<int>(pages_.size()); }
   // Draws one page into `page` (the paper's full rectangle in the painter's coordinates).
@@ -38,7 +38,7 @@ public:
   QSizeF pageMillimetres() const;
 
 private:
-  Song &song_;
+  const Song &song_;
   const ScoreRenderer &renderer_;
   ScorePrintOptions options_;
   ScoreSheet sheet_;
@@ -48,9 +48,12 @@ private:
 };
 
 // The whole score as a PDF, each page at the chosen paper size.
-QByteArray ScorePdf(Song &song, const ScoreRenderer &renderer, const ScorePrintOptions &options);
+QByteArray ScorePdf(const Song &song, const ScoreRenderer &renderer,
+                    const ScorePrintOptions &options);
 // The pages one below another in one SVG image (vector) or PNG image (150 dpi).
-QByteArray ScoreSvg(Song &song, const ScoreRenderer &renderer, const ScorePrintOptions &options);
-QByteArray ScorePng(Song &song, const ScoreRenderer &renderer, const ScorePrintOptions &options);
+QByteArray ScoreSvg(const Song &song, const ScoreRenderer &renderer,
+                    const ScorePrintOptions &options);
+QByteArray ScorePng(const Song &song, const ScoreRenderer &renderer,
+                    const ScorePrintOptions &options);
 
 } // namespace pipora

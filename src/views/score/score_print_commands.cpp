@@ -13,7 +13,7 @@
 namespace pipora {
 namespace {
 
-// The song as the score editor shows it; the drawing marks brackets in its own copy.
+// The title, bars and labels as the score editor shows the song.
 ScorePrintOptions OptionsFor(const AppContext &ctx, Paper paper) {
   ScorePrintOptions options;
   options.paper = paper;
@@ -40,9 +40,8 @@ void ScorePrintCommands::print() {
     return;
   const Paper paper =
       printer.pageLayout().pageSize().id() == QPageSize::Letter ? Paper::Letter : Paper::A4;
-  Song song = ctx_.song;
   const ScoreRenderer renderer;
-  ScorePages pages(song, renderer, OptionsFor(ctx_, paper));
+  ScorePages pages(ctx_.song, renderer, OptionsFor(ctx_, paper));
   QPainter painter;
   if (!painter.begin(&printer)) {
     prompts_.warning(parent_, QStringLiteral("印刷を始められませんでした。"));
@@ -79,11 +78,10 @@ bool ScorePrintCommands::exportAs(ScoreFileFormat format) {
                                           static_cast<qsizetype>(kOverwriteQuestion.size())),
                         false) != Answer::Yes)
     return false;
-  Song song = ctx_.song;
   const ScoreRenderer renderer;
   const ScorePrintOptions options = OptionsFor(ctx_, LocalPaper());
   const QByteArray bytes =
-      pdf ? ScorePdf(song, renderer, options) : ScoreSvg(song, renderer, options);
+      pdf ? ScorePdf(ctx_.song, renderer, options) : ScoreSvg(ctx_.song, renderer, options);
   if (Status written = WriteFileAtomically(path, bytes); !written) {
     ShowFileFailure(prompts_, parent_, path, written.failure(), FileAccess::Write);
     return false;

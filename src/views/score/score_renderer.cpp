@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <span>
 
 namespace pipora {
 namespace {
@@ -27,14 +28,13 @@ struct PartDrawer {
   QPainter &p;
   QImage &surface;
   const ScoreRenderer &r;
-  Song &song;
+  const Song &song;
+  const ScoreSheet &sheet;
   const ScoreViewState &view;
   int width;
   int height;
 
-  void drawBracket(std::vector<ScoreNote> &score, int j, int x, int top) {
-    if (!MarkTripletBracket(score, j))
-      return;
+  void drawBracket(std::span<const ScoreNote> score, int j, int x, int top) {
     const StaffLabelTable &table = r.table();
     const int yb = std::min({CellTopOffset(score[j], table), CellTopOffset(score[j - 1], table),
                              CellTopOffset(score[j - 2], table)}) +
@@ -48,10 +48,10 @@ struct PartDrawer {
     PrintAt(p, x - along, yb - 24, QStringLiteral("３"), Qt::black);
   }
 
-  void drawElement(std::vector<ScoreNote> &score, int j, int x, int top) {
-    ScoreNote &note = score[static_cast<std::size_t>(j)];
+  void drawElement(std::span<const ScoreNote> score, const SheetRow &row, int j, int x, int top) {
+    const ScoreNote &note = score[static_cast<std::size_t>(j)];
     const GlyphChoice g = ChooseGlyph(note, r.table());
-    if (IsTripletDuration(note.duration))
+    if (row.closesTripletGroup(j))
       drawBracket(score, j, x, top);
     if (!g.drawable())
       return;
@@ -90,17 +90,17 @@ struct PartDrawer {
   }
 
   void drawNotes(int part) {
-    Part &pt = song.part(part);
-    std::vector<ScoreNote> &score = pt.score;
+    const Part &pt = song.part(part);
     const int count = pt.scoreHeader.count;
-    if (count < 0 || static_cast<int>(score.size()) <= count)
+    if (count < 0 || static_cast<int>(pt.score.size()) <= count)
       return;
+    const std::span<const ScoreNote> score(pt.score.data(), static_cast<std::size_t>(count) + 1);
+    const SheetRow &row = sheet.row(part);
     const int top = PartTop(part, view.staffDistance, view.scrollY);
     const double leftTick =
         std::floor((view.scrollX - kLeftMargin) * double{kTicksPerQuarter} / view.quarterWidth);
     const int first =
         FirstElementAtOrAfter(pt, static_cast<int>(std::clamp(leftTick, -2.0e9, 2.0e9)));
-    PrimeTripletBrackets(score, first);
     int pastRightEdge = 0;
     for (int j = first; j <= count; ++j) {
       const int x =
@@ -108,7 +108,7 @@ struct PartDrawer {
       // A bracket reaches back two elements, so two elements past the edge still count.
       if (x >= width && ++pastRightEdge > 2)
         break;
-      drawElement(score, j, x, top);
+      drawElement(score, row, j, x, top);
     }
   }
 
@@ -185,7 +185,7 @@ ScoreSheet ScoreRenderer::layOut(const Song &song, const ScoreViewState &view) c
   return ScoreSheet(song, options, table_, engraved_.metrics());
 }
 
-void ScoreRenderer::drawNote(QImage &surface, Song &song, ScoreViewState &view) const {
+void ScoreRenderer::drawNote(QImage &surface, const Song &song, ScoreViewState &view) const {
   const int width = surface.width();
   const int height = surface.height();
   if (view.isClassicScore && SongFitsWidth(song, view.quarterWidth, width))
@@ -193,11 +193,11 @@ void ScoreRenderer::drawNote(QImage &surface, Song &song, ScoreViewState &view) 
   surface.fill(Qt::white);
   if (view.quarterWidth <= 0)
     return;
+  std::optional<ScoreSheet> own;
+  if (!view.sheet)
+    own.emplace(layOut(song, view));
+  const ScoreSheet &sheet = view.sheet ? *view.sheet : *own;
   if (!view.isClassicScore) {
-    std::optional<ScoreSheet> own;
-    if (!view.sheet)
-      own.emplace(layOut(song, view));
-    const ScoreSheet &sheet = view.sheet ? *view.sheet : *own;
     if (SongFitsWidth(sheet, width))
       view.scrollX = FittedScrollOffset(sheet);
     EngravedFrame frame;
@@ -213,7 +213,7 @@ void ScoreRenderer::drawNote(QImage &surface, Song &song, ScoreViewState &view) 
   }
   QPainter p(&surface);
   p.setFont(font_);
-  PartDrawer drawer{p, surface, *this, song, view, width, height};
+  PartDrawer drawer{p, surface, *this, song, sheet, view, width, height};
   for (int part = 1; part <= kUserParts; ++part)
     drawer.drawNotes(part);
   for (int part = 1; part <= kUserParts; ++part)

@@ -46,10 +46,9 @@ public:
   const EngravingMetrics &metrics() const { return engraved_.metrics(); }
 
   // The full redraw. Sets view.scrollX to -48 when the whole song fits the surface's width (further
-  // left by a pick-up before tick 0, so that it stays in view), and
-  // sets the bracket flags of the triplet groups it draws. Only elements near the visible
-  // window are visited.
-  void drawNote(QImage &surface, Song &song, ScoreViewState &view) const;
+  // left by a pick-up before tick 0, so that it stays in view). The triplet brackets come from
+  // the sheet. Only elements near the visible window are visited.
+  void drawNote(QImage &surface, const Song &song, ScoreViewState &view) const;
 
   // The current part's cursor line and selection box, as areas flipped by XOR with their
   // masks: inverted in the classic drawing; engraved, a blue cursor and a light tint that

@@ -168,6 +168,73 @@ TEST(TupletLayout, RestTripletKeepsItsBracket) {
   EXPECT_EQ(part.tuplets.size(), 1u);
 }
 
+std::vector<ScoreNote> Durations(std::initializer_list<int> durations) {
+  std::vector<ScoreNote> score;
+  for (int d : durations) {
+    ScoreNote n;
+    n.noteNumber = kC5;
+    n.duration = static_cast<std::int16_t>(d);
+    score.push_back(n);
+  }
+  return score;
+}
+
+// Where the brackets go: the third element of each group, as the classic drawing puts them.
+std::vector<int> BracketsFromLeft(const std::vector<ScoreNote> &score) {
+  std::vector<int> closed;
+  for (int start : TripletGroupStarts(score))
+    closed.push_back(start + 2);
+  return closed;
+}
+
+TEST(TripletGroup, ThreeGetOneBracketAndAFourthStartsNone) {
+  auto three = Durations({160, 160, 160});
+  EXPECT_EQ(BracketsFromLeft(three), std::vector<int>({2}));
+  auto four = Durations({160, 160, 160, 160});
+  EXPECT_EQ(BracketsFromLeft(four), std::vector<int>({2}));
+  auto six = Durations({160, 160, 160, 160, 160, 160});
+  EXPECT_EQ(BracketsFromLeft(six), std::vector<int>({2, 5}));
+  // A different length breaks the run: the group starts again after it.
+  auto broken = Durations({160, 160, 320, 320, 320, 160, 160, 160});
+  EXPECT_EQ(BracketsFromLeft(broken), std::vector<int>({4, 7}));
+}
+
+TEST(TripletGroup, TheSheetHoldsEachPartsBrackets) {
+  Song song = SongOf({{kE4, "83"},
+                      {kE4, "83"},
+                      {kE4, "83"},
+                      {kE4, "83"},
+                      {kE4, "4"},
+                      {kE4, "163"},
+                      {kE4, "163"},
+                      {kE4, "163"}});
+  AppendNote(song, 2, kE4, "43", "");
+  AppendNote(song, 2, kE4, "43", "");
+  RecalcTimes(song);
+  BuildScoreList(song);
+  SheetOptions options;
+  options.proportional = true;
+  const ScoreSheet sheet(song, options, DefaultStaffLabels());
+  EXPECT_EQ(sheet.row(1).tripletGroups, std::vector<int>({0, 5}));
+  EXPECT_TRUE(sheet.row(1).closesTripletGroup(2));
+  EXPECT_FALSE(sheet.row(1).closesTripletGroup(3));
+  EXPECT_TRUE(sheet.row(1).closesTripletGroup(7));
+  EXPECT_TRUE(sheet.row(2).tripletGroups.empty()); // two of three
+}
+
+TEST(TripletGroup, TheListAgreesWithEachElementsGroup) {
+  const auto score =
+      Durations({240, 160, 160, 160, 160, 160, 160, 160, 80, 80, 80, 160, 160, 160, 0});
+  const std::vector<int> starts = TripletGroupStarts(score);
+  for (int j = 0; j < static_cast<int>(score.size()); ++j) {
+    int want = -1;
+    for (int s : starts)
+      if (j >= s && j <= s + 2)
+        want = s;
+    EXPECT_EQ(TripletGroupStart(score, j), want) << "element " << j;
+  }
+}
+
 TEST(EngravingRange, WorkGrowsWithTheViewNotWithTheSong) {
   auto laidOut = [](int notes) {
     Song song;
