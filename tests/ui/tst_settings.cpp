@@ -143,7 +143,7 @@ void tst_settings::startUpAppliesLayoutAndFont() {
             "srcview.Text1.Font.Size=12", "srcview.Text1.Font.Bold=True", "ActiveWindow=srcview"});
   Editor e;
   e.start();
-  const QRect g = e.frame->subWindowOf(e.frame->sourceEditor())->geometry();
+  const QRect g = e.frame->childWindows().subWindowOf(e.frame->sourceEditor())->geometry();
   QCOMPARE(g, QRect(32, 48, 500, 250));
   QVERIFY(e.frame->sourceEditor()->noteList()->font().bold());
   QCOMPARE(e.frame->sourceEditor()->pitchBox()->font().pointSizeF(), 12.0);
@@ -155,7 +155,7 @@ void tst_settings::maximisedWindowKeepsStoredPosition() {
             "frmScr.Width=321", "frmScr.Height=123", "frmScr.WindowState=2"});
   Editor e;
   e.start();
-  QMdiSubWindow *sub = e.frame->subWindowOf(e.frame->scoreEditor());
+  QMdiSubWindow *sub = e.frame->childWindows().subWindowOf(e.frame->scoreEditor());
   QVERIFY(sub->isMaximized());
   QVERIFY(sub->normalGeometry() != QRect(77, 66, 321, 123));
 }
@@ -167,8 +167,8 @@ void tst_settings::layoutRoundTripsThroughTheFile() {
     e.start();
     e.frame->resize(900, 650);
     e.frame->move(30, 20);
-    e.frame->subWindowOf(e.frame->sourceEditor())->setGeometry(40, 50, 420, 230);
-    e.frame->setChildVisible(e.frame->playerPanel(), false);
+    e.frame->childWindows().subWindowOf(e.frame->sourceEditor())->setGeometry(40, 50, 420, 230);
+    e.frame->childWindows().setChildVisible(e.frame->playerPanel(), false);
     frame = QRect(e.frame->pos(), e.frame->size());
     QVERIFY(e.frame->close());
   }
@@ -176,10 +176,10 @@ void tst_settings::layoutRoundTripsThroughTheFile() {
   Editor again;
   again.start();
   QCOMPARE(QRect(again.frame->pos(), again.frame->size()), frame);
-  QCOMPARE(again.frame->subWindowOf(again.frame->sourceEditor())->geometry(),
+  QCOMPARE(again.frame->childWindows().subWindowOf(again.frame->sourceEditor())->geometry(),
            QRect(40, 50, 420, 230));
   // Which windows show is decided by the start-up, not by the file.
-  QVERIFY(again.frame->isChildVisible(again.frame->playerPanel()));
+  QVERIFY(again.frame->childWindows().isChildVisible(again.frame->playerPanel()));
 }
 
 void tst_settings::shortCut10ZeroBecomesM() {
