@@ -155,7 +155,7 @@ void BM_NoteEntryInWindow(benchmark::State &state) {
   frame.startUp(QString());
   song = sample::LongSong(16, 2000);
   frame.refreshViews();
-  frame.focusActiveWindow(WindowId::ScoreEditor);
+  frame.childWindows().focusActiveWindow(WindowId::ScoreEditor);
   ScoreEditorWindow &score = *frame.scoreEditor();
   score.parentWidget()->resize(1200 + 20, 800 + 40);
   QApplication::processEvents();
@@ -186,7 +186,7 @@ struct PointerRig {
     frame.startUp(QString());
     session.song() = sample::LongSong(16, 2000);
     frame.refreshViews();
-    frame.focusActiveWindow(WindowId::ScoreEditor);
+    frame.childWindows().focusActiveWindow(WindowId::ScoreEditor);
     score = frame.scoreEditor();
     score->parentWidget()->resize(1200 + 20, 800 + 40);
     QApplication::processEvents();

@@ -5,6 +5,7 @@
 #include "platform/ui/fonts.h"
 #include "playback/player.h"
 #include "views/edit_commands.h"
+#include "views/editor_settings_file.h"
 #include "views/file_commands.h"
 #include "views/help/manual.h"
 #include "views/main_menus.h"
@@ -22,8 +23,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenuBar>
 
 namespace pipora {
@@ -37,29 +36,43 @@ MainWindow::MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts)
     : ctx_(ctx), prompts_(prompts ? std::move(prompts) : std::make_unique<DialogPrompts>()) {
   setObjectName("mainWindow");
   setWindowTitle(kProgramName);
-  ctx_.menuBar = menuBar();
   ctx_.prompts = prompts_.get();
-  mdi_ = new QMdiArea(this);
-  mdi_->setObjectName("MDIClient");
-  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  mdi_->viewport()->installEventFilter(this);
-  setCentralWidget(mdi_);
+  // The windows connect to the menu items as they are made.
+  createMenus();
+  ctx_.actions = &actions_;
+  ctx_.menus = &menus_;
+  windows_ = std::make_unique<ChildWindowArea>(ctx_, *this, [this] { return closeConfirmed_; });
   resize(kDesignFrameSize);
 
   files_ = std::make_unique<FileCommands>(ctx_, *this);
   problems_ = new ProblemListWindow(ctx_.song, this);
   addDockWidget(Qt::BottomDockWidgetArea, problems_);
   problems_->hide();
+  windows_->keepInReachOf(problems_);
   connect(problems_, &ProblemListWindow::problemActivated, this, &MainWindow::goToNote);
   connect(problems_, &ProblemListWindow::fitRequested, this, &MainWindow::fitProblemForSmd);
-  createMenus();
-  ctx_.actions = &actions_;
-  createChildren();
+  settingsFile_ = std::make_unique<EditorSettingsFile>(ctx_, *windows_);
+  connectChildren();
   connectCommands();
   connectSession();
   new EditCommands(ctx_, *this);
-  connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::onSubWindowActivated);
+}
+
+void MainWindow::connectChildren() {
+  connect(windows_.get(), &ChildWindowArea::visibilityChanged, this, &MainWindow::refreshViewMenu);
+  connect(windows_.get(), &ChildWindowArea::backgroundDoubleClicked, this,
+          [this] { files_->dumpEventList(); });
+  connect(sourceEditor(), &SourceEditorWindow::fileDropped, this,
+          [this](const QString &path) { files_->openHandOver(path); });
+  connect(scoreEditor(), &ScoreEditorWindow::fileDropped, this,
+          [this](const QString &path) { files_->openHandOver(path); });
+  connect(playerPanel(), &PlayerPanel::positionDisplayPressed, this,
+          &MainWindow::togglePositionDisplay);
+  // The player reaches the windows through the host: bars, menus, the play-position line.
+  playerHost_ = std::make_unique<PlayerWindowHost>(ctx_, *propertyWindow(), *sourceEditor());
+  playLine_ = std::make_unique<PlayLine>(ctx_, *scoreEditor());
+  playerHost_->setPlayLine(playLine_.get());
+  ctx_.session.setPlayerView(playerHost_.get());
 }
 
 void MainWindow::connectSession() {
@@ -86,21 +99,18 @@ void MainWindow::connectSession() {
     // user was working in.
     const std::optional<WindowId> activeWindow = ctx_.settings.activeWindow;
     refreshViews();
-    focusActiveWindow(activeWindow);
+    windows_->focusActiveWindow(activeWindow);
   });
   connect(&session, &EditorSession::pathChanged, this, &MainWindow::updateCaption);
   connect(&session, &EditorSession::dirtyChanged, this, &MainWindow::updateCaption);
   // Single-step undo made outside the score editor shows in the source editor.
   connect(&session, &EditorSession::notesChanged, this, [this](int part) {
-    if (!score_->windowActive())
+    if (!scoreEditor()->windowActive())
       showPartInList(part);
   });
 }
 
 MainWindow::~MainWindow() {
-  // The MDI area outlives this object's body and reports activations while its children
-  // are torn down; nothing of the frame may answer them any more.
-  disconnect(mdi_, nullptr, this, nullptr);
   // The player reaches the windows through the host: it lets go before they are taken down.
   ctx_.session.setPlayerView(nullptr);
   playerHost_.reset();
@@ -110,48 +120,14 @@ MainWindow::~MainWindow() {
 // --- menus -------------------------------------------------------------------------
 
 void MainWindow::createMenus() {
-  QMenu *viewMenu = nullptr;
-  for (const MenuRow &row : MenuTree()) {
-    QMenu *m = menuBar()->addMenu(QString::fromUtf8(row.caption));
-    m->setObjectName(QString::fromLatin1(row.name));
-    if (QLatin1String(row.name) == QLatin1String("ViewMenu"))
-      viewMenu = m;
-    for (const MenuItemRow &item : row.items) {
-      if (!item.name) {
-        m->addSeparator();
-        continue;
-      }
-      QAction *a = m->addAction(QString::fromUtf8(item.caption));
-      a->setObjectName(QString::fromLatin1(item.name));
-      if (item.shortcut)
-        a->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
-      actions_.*item.action = a;
-    }
-  }
-  // The two items that carry no action are shown grayed.
-  actions_.undoGrayed->setEnabled(false);
-  actions_.exportSmaf->setEnabled(false);
-  const MainActions &a = actions_;
-  for (QAction *checkable : {a.showScore, a.showSource, a.showProperty, a.showPlayer, a.minutesMode,
-                             a.ticksMode, a.hideEmptyParts})
-    checkable->setCheckable(true);
-  actions_.minutesMode->setChecked(true);
-  connect(viewMenu, &QMenu::aboutToShow, this, &MainWindow::refreshViewMenu);
-
-  // The recent files, above the separator before 終了.
-  QMenu *file = menu("FileMenu");
-  auto *recent = new QMenu(QStringLiteral("最近使ったファイル(&R)"), file);
-  recent->setObjectName("RecentMenu");
-  recent->menuAction()->setObjectName("RecentMenu");
-  const QList<QAction *> fileItems = file->actions();
-  file->insertMenu(fileItems.at(fileItems.indexOf(actions_.exit) - 1), recent);
-  file->insertSeparator(recent->menuAction());
-  connect(file, &QMenu::aboutToShow, this, &MainWindow::refreshRecentMenu);
+  BuildMenuBar(*menuBar(), actions_, menus_);
+  connect(menus_.view, &QMenu::aboutToShow, this, &MainWindow::refreshViewMenu);
+  connect(menus_.file, &QMenu::aboutToShow, this, &MainWindow::refreshRecentMenu);
   refreshRecentMenu();
 }
 
 void MainWindow::refreshRecentMenu() {
-  QMenu *recent = menu("RecentMenu");
+  QMenu *recent = menus_.recent;
   recent->clear();
   const QStringList &paths = ctx_.settings.recentFiles.paths();
   for (int i = 0; i < paths.size(); ++i) {
@@ -193,12 +169,13 @@ void MainWindow::connectCommands() {
   connect(actions_.showProblems, &QAction::triggered, this,
           [this] { problems_->isVisible() ? problems_->hide() : showProblems(); });
 
-  connect(actions_.showScore, &QAction::triggered, this, [this] { toggleChild(score_); });
-  connect(actions_.showSource, &QAction::triggered, this, [this] { toggleChild(source_); });
-  connect(actions_.showProperty, &QAction::triggered, this, [this] { toggleChild(props_); });
-  connect(actions_.showPlayer, &QAction::triggered, this, [this] { toggleChild(player_); });
-  connect(actions_.tile, &QAction::triggered, this, &MainWindow::tileWindows);
-  connect(actions_.cascade, &QAction::triggered, this, &MainWindow::cascadeWindows);
+  connect(actions_.showScore, &QAction::triggered, this, [this] { toggleChild(scoreEditor()); });
+  connect(actions_.showSource, &QAction::triggered, this, [this] { toggleChild(sourceEditor()); });
+  connect(actions_.showProperty, &QAction::triggered, this,
+          [this] { toggleChild(propertyWindow()); });
+  connect(actions_.showPlayer, &QAction::triggered, this, [this] { toggleChild(playerPanel()); });
+  connect(actions_.tile, &QAction::triggered, windows_.get(), &ChildWindowArea::tile);
+  connect(actions_.cascade, &QAction::triggered, windows_.get(), &ChildWindowArea::cascade);
   connect(actions_.minutesMode, &QAction::triggered, this, [this] { showTimeMode(false); });
   connect(actions_.ticksMode, &QAction::triggered, this, [this] { showTimeMode(true); });
   // Display only: the score lays itself out again, the song stays as saved.
@@ -209,20 +186,20 @@ void MainWindow::connectCommands() {
   connect(actions_.sourceFont, &QAction::triggered, this, &MainWindow::chooseSourceFont);
   connect(actions_.options, &QAction::triggered, this,
           [this] { OptionsDialog(ctx_, *prompts_, this).exec(); });
-  ConnectHelpItem(actions_.help, this);
+  ConnectHelpItem(actions_.help, this, windows_->mdiArea());
   connect(actions_.about, &QAction::triggered, this, [this] { ShowAbout(this); });
 }
 
 void MainWindow::refreshViewMenu() {
-  actions_.showScore->setChecked(isChildVisible(score_));
-  actions_.showSource->setChecked(isChildVisible(source_));
-  actions_.showProperty->setChecked(isChildVisible(props_));
-  actions_.showPlayer->setChecked(isChildVisible(player_));
+  actions_.showScore->setChecked(windows_->isChildVisible(scoreEditor()));
+  actions_.showSource->setChecked(windows_->isChildVisible(sourceEditor()));
+  actions_.showProperty->setChecked(windows_->isChildVisible(propertyWindow()));
+  actions_.showPlayer->setChecked(windows_->isChildVisible(playerPanel()));
   actions_.hideEmptyParts->setChecked(ctx_.song.display.hideEmptyParts);
 }
 
 void MainWindow::toggleChild(QWidget *child) {
-  setChildVisible(child, !isChildVisible(child));
+  windows_->setChildVisible(child, !windows_->isChildVisible(child));
 }
 
 // --- what SMD cannot hold ----------------------------------------------------------
@@ -236,7 +213,7 @@ void MainWindow::showProblems() {
 void MainWindow::goToNote(int part, int element) {
   if (part < 1 || part > kUserParts || element < 0 || element > ctx_.song.part(part).count)
     return;
-  source_->bringForward(); // the score editor hands its lists back first
+  sourceEditor()->bringForward(); // the score editor hands its lists back first
   ctx_.changeMarks([part, element](Song &song) {
     song.currentPart = part;
     Part &p = song.part(part);
@@ -246,7 +223,7 @@ void MainWindow::goToNote(int part, int element) {
     p.scoreHeader.selLength = 1;
   });
   showPartInList(part);
-  score_->showTick(ctx_.song.part(part).notes[static_cast<std::size_t>(element)].start);
+  scoreEditor()->showTick(ctx_.song.part(part).notes[static_cast<std::size_t>(element)].start);
   ctx_.session.reportSongChange();
 }
 
@@ -279,19 +256,23 @@ void MainWindow::fitProblemForSmd(int part, int element) {
 
 // --- source editor -----------------------------------------------------------------
 
+bool MainWindow::editsGoToSourceList() const {
+  return sourceEditor()->listHasFocus();
+}
+
 void MainWindow::showPartInList(int part) {
   if (part < 1)
     return;
-  source_->showPartInList(part);
+  sourceEditor()->showPartInList(part);
 }
 
 void MainWindow::refreshViews() {
-  props_->loadFromSong();
+  propertyWindow()->loadFromSong();
   // Both lists are made current before any window changes hands: activating a window
   // converts one list into the other.
   ctx_.session.noteListsChanged();
-  if (isChildVisible(source_)) {
-    source_->showPartInList(ctx_.song.currentPart);
+  if (windows_->isChildVisible(sourceEditor())) {
+    sourceEditor()->showPartInList(ctx_.song.currentPart);
     ctx_.session.refreshScoreLists();
   }
   ctx_.session.reportSongChange();
@@ -310,46 +291,46 @@ void MainWindow::showTimeMode(bool tick) {
   ctx_.settings.isTick = tick;
   actions_.minutesMode->setChecked(!tick);
   actions_.ticksMode->setChecked(tick);
-  ctx_.session.reportPositionText(source_->positionTextForMenu());
+  ctx_.session.reportPositionText(sourceEditor()->positionTextForMenu());
 }
 
 void MainWindow::togglePositionDisplay() {
   const std::optional<WindowId> active = ctx_.settings.activeWindow;
-  const bool sourceVisible = isChildVisible(source_);
+  const bool sourceVisible = windows_->isChildVisible(sourceEditor());
   ctx_.session.syncNoteLists();
   // The source editor's location column follows the mode, so the mode changes first;
   // the check marks and the display text (minutes with a sign blank) come after the
   // relisting, which would otherwise overwrite the text.
   ctx_.settings.isTick = !ctx_.settings.isTick;
   showPartInList(ctx_.song.currentPart);
-  setChildVisible(source_, sourceVisible);
+  windows_->setChildVisible(sourceEditor(), sourceVisible);
   QApplication::processEvents();
   showTimeMode(ctx_.settings.isTick);
-  focusActiveWindow(active);
+  windows_->focusActiveWindow(active);
 }
 
 void MainWindow::relayoutAfterOptions() {
   const bool scoreActive =
-      ctx_.session.editedLists() == EditedLists::Score && isChildVisible(score_);
-  const bool sourceVisible = isChildVisible(source_);
+      ctx_.session.editedLists() == EditedLists::Score && windows_->isChildVisible(scoreEditor());
+  const bool sourceVisible = windows_->isChildVisible(sourceEditor());
   if (scoreActive || editsGoToSourceList()) {
     showPartInList(1);
     ctx_.session.refreshScoreLists();
     // The source editor keeps the visibility it had.
     if (!sourceVisible)
-      setChildVisible(source_, false);
+      windows_->setChildVisible(sourceEditor(), false);
   }
   ctx_.session.reportSongChange();
   if (scoreActive) {
     QApplication::processEvents();
-    score_->setFocus();
+    scoreEditor()->setFocus();
   }
 }
 
 void MainWindow::chooseSourceFont() {
   // The stored family may be a name the system only substitutes ("ＭＳ Ｐゴシック"): the
   // dialog opens on the family the list is really drawn with.
-  const QFont preset = InstalledFontOf(source_->sourceFont());
+  const QFont preset = InstalledFontOf(sourceEditor()->sourceFont());
   QFont font = preset;
   if (!prompts_->chooseFont(this, font))
     return;
@@ -360,7 +341,7 @@ void MainWindow::chooseSourceFont() {
     f.name = font.family();
   f.bold = font.bold();
   f.italic = font.italic();
-  source_->applyFont(f);
+  sourceEditor()->applyFont(f);
 }
 
 } // namespace pipora

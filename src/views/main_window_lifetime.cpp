@@ -5,6 +5,7 @@
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
 #include "playback/player.h"
+#include "views/editor_settings_file.h"
 #include "views/file_commands.h"
 #include "views/prompts.h"
 #include "views/property/property_window.h"
@@ -12,33 +13,17 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace pipora {
-namespace {
-
-QSize CurrentScreenSize() {
-  const QScreen *screen = QGuiApplication::primaryScreen();
-  return screen ? screen->geometry().size() : QSize(1920, 1080);
-}
-
-} // namespace
 
 // --- start-up and shutdown ---------------------------------------------------------
 
 bool MainWindow::startUp(const QString &commandLine) {
   ctx_.startingUp = true;
   hide();
-  storeLayout(ctx_.settings); // the design values are the defaults of the load
-  const SettingsLoad loaded = settingsStore_.load(ctx_.settings, CurrentScreenSize());
-  if (ctx_.settings.shortcuts[kShortCutMeasurePlay] == 0)
-    ctx_.settings.shortcuts[kShortCutMeasurePlay] = kMeasurePlayFallbackKey;
-  for (int n = 1; n <= kUserParts; ++n)
-    ctx_.session.setTone(n, ctx_.settings.tones[static_cast<std::size_t>(n - 1)]);
+  const bool layoutFromFile = settingsFile_->load();
   show();
-  applyLoadedSettings(loaded.value == LoadedLayout::FromFile);
+  applyLoadedSettings(layoutFromFile);
   showTimeMode(ctx_.settings.isTick);
 
   QString name = commandLine;
@@ -50,7 +35,7 @@ bool MainWindow::startUp(const QString &commandLine) {
     name = AbsoluteFileName(name);
 
   ctx_.startingUp = false;
-  source_->relayout();
+  sourceEditor()->relayout();
   files_->newSong();
   files_->openHandOver(name);
   return true;
@@ -59,8 +44,8 @@ bool MainWindow::startUp(const QString &commandLine) {
 void MainWindow::applyLoadedSettings(bool complete) {
   if (!complete)
     return;
-  applyLayout(ctx_.settings);
-  source_->applyFont(ctx_.settings.sourceFont);
+  windows_->applyLayout(ctx_.settings);
+  sourceEditor()->applyFont(ctx_.settings.sourceFont);
   if (!ctx_.settings.isManyUndo)
     actions_.redo->setVisible(false);
   // Program changes for the tones and the score editor's zoom are taken by the player
@@ -108,19 +93,12 @@ void MainWindow::closeEvent(QCloseEvent *event) {
   }
   if (unasked) {
     closeConfirmed_ = true;
-    props_->commitToSong(); // a title being typed goes into the recovery record too
+    propertyWindow()->commitToSong(); // a title being typed goes into the recovery record too
   } else if (!closeConfirmed_ && !confirmExit()) {
     event->ignore();
     return;
   }
-  // Written only now that the editor really ends, and only what this editor changed:
-  // another editor's settings in the same file survive.
-  if (!ctx_.song.fileName.empty())
-    ctx_.settings.LastFileName = FileNameFromBytes(QByteArray::fromStdString(ctx_.song.fileName));
-  storeLayout(ctx_.settings);
-  for (int n = 1; n <= kUserParts; ++n)
-    ctx_.settings.tones[static_cast<std::size_t>(n - 1)] = ctx_.song.part(n).tone;
-  settingsStore_.saveChanges(ctx_.settings, CurrentScreenSize());
+  settingsFile_->save();
   ctx_.session.shutDown();
   event->accept();
 }

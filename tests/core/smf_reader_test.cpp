@@ -151,6 +151,19 @@ TEST(ReadSmf, HandsRawNoteEventsToTheImport) {
                                       "6/62/0@4", "track", "16/127/1@480"}));
 }
 
+TEST(ReadSmf, SpreadChordsTakeTheFileTimesWithoutAddedRoundings) {
+  // The same deltas of 1 at division 384: 1.25, 2.5, 3.75 and 5, each rounded once.
+  const auto file = Concat(Header(0, 1, 384), Track(Hex("00 95 3C 64 01 3C 00 01 3E 64 01 3E 00 "
+                                                        "01 3C 64 00 FF 2F 00")));
+  Song song;
+  RecordingSink sink;
+  MidiImportOptions options;
+  options.chords = ChordHandling::Spread;
+  ReadSmf(file, song, sink, options);
+  EXPECT_EQ(sink.events, (std::vector<std::string>{"track", "6/60/100@0", "6/60/0@1", "6/62/100@2",
+                                                   "6/62/0@4", "6/60/100@5"}));
+}
+
 // Found by fuzzing: a key byte with its eighth bit set imported as key 187, which the
 // export then wrote as another note.
 TEST(ReadSmf, DataBytesKeepSevenBits) {

@@ -32,7 +32,7 @@ class tst_dirty_mark : public QObject {
     e.session.setDirty(false);
   }
   void activateScore(Editor &e) {
-    e.frame->focusActiveWindow(WindowId::ScoreEditor);
+    e.frame->childWindows().focusActiveWindow(WindowId::ScoreEditor);
     QTRY_VERIFY(e.frame->scoreEditor()->windowActive());
   }
   void edit(Editor &e, EditPath path) {

@@ -73,7 +73,7 @@ class tst_edit_menu : public QObject {
     e.session.takeSnapshot(); // undo comes back to this song
   }
   void activateScore(Editor &e) {
-    e.frame->focusActiveWindow(WindowId::ScoreEditor);
+    e.frame->childWindows().focusActiveWindow(WindowId::ScoreEditor);
     QTRY_VERIFY(score(e).windowActive());
     QTRY_VERIFY(surface(e)->hasFocus());
   }
@@ -229,7 +229,7 @@ void tst_edit_menu::deleteInThePropertyTitleBoxEditsTheTitleOnly() {
   Editor e;
   e.start();
   load(e, {"C4:4"});
-  e.frame->focusActiveWindow(WindowId::Property);
+  e.frame->childWindows().focusActiveWindow(WindowId::Property);
   QTRY_VERIFY(e.frame->propertyWindow()->isActive());
   QLineEdit *title = e.frame->propertyWindow()->titleBox();
   title->setText("abcd");

@@ -249,10 +249,11 @@ void tst_main_window::frameNamedAndCaptioned() {
       {static_cast<QWidget *>(e.frame->propertyWindow()), "PropertyWindow"},
       {static_cast<QWidget *>(e.frame->playerPanel()), "Player"}};
   for (const auto &[w, caption] : children) {
-    QVERIFY(e.frame->subWindowOf(w));
+    QVERIFY(e.frame->childWindows().subWindowOf(w));
     // The score editor adds its cursor position after its name.
-    QVERIFY2(e.frame->subWindowOf(w)->windowTitle().startsWith(caption), qPrintable(caption));
-    QVERIFY(e.frame->isChildVisible(w));
+    QVERIFY2(e.frame->childWindows().subWindowOf(w)->windowTitle().startsWith(caption),
+             qPrintable(caption));
+    QVERIFY(e.frame->childWindows().isChildVisible(w));
   }
   QCOMPARE(e.frame->scoreEditor()->objectName(), QString("scoreEditor"));
   QCOMPARE(e.frame->sourceEditor()->objectName(), QString("sourceEditor"));
@@ -489,7 +490,7 @@ void tst_main_window::refusedSavePutsSourceCursorOnNote() {
   QCOMPARE(e.song.currentPart, 2);
   QCOMPARE(e.frame->sourceEditor()->noteList()->currentRow(), 2);
   QCOMPARE(e.frame->sourceEditor()->partLabel()->text(), QString("CH2[3/4]"));
-  QVERIFY(e.frame->isChildVisible(e.frame->sourceEditor()));
+  QVERIFY(e.frame->childWindows().isChildVisible(e.frame->sourceEditor()));
   QVERIFY(!QFile::exists(dir.filePath("x.smd")));
   QVERIFY(e.song.dirty);
 }
@@ -636,7 +637,7 @@ void tst_main_window::exitWithNoDiscardsAndCloses() {
 void tst_main_window::closedChildHidesAndViewMenuUnchecks() {
   Editor e;
   e.start();
-  QMdiSubWindow *sub = e.frame->subWindowOf(e.frame->sourceEditor());
+  QMdiSubWindow *sub = e.frame->childWindows().subWindowOf(e.frame->sourceEditor());
   QVERIFY(!sub->close());
   QVERIFY(sub->isHidden());
   emit e.frame->menu("ViewMenu")->aboutToShow();
@@ -650,10 +651,10 @@ void tst_main_window::viewItemTogglesWindow() {
   Editor e;
   e.start();
   e.frame->action("ShowPropertyItem")->trigger();
-  QVERIFY(!e.frame->isChildVisible(e.frame->propertyWindow()));
+  QVERIFY(!e.frame->childWindows().isChildVisible(e.frame->propertyWindow()));
   QVERIFY(!e.frame->action("ShowPropertyItem")->isChecked());
   e.frame->action("ShowPropertyItem")->trigger();
-  QVERIFY(e.frame->isChildVisible(e.frame->propertyWindow()));
+  QVERIFY(e.frame->childWindows().isChildVisible(e.frame->propertyWindow()));
   QVERIFY(e.frame->action("ShowPropertyItem")->isChecked());
 }
 
@@ -848,7 +849,7 @@ void tst_main_window::doubleClickOnBackgroundDumpsEvents() {
   Editor e;
   e.start();
   AppendNote(e.song, 2, 60, "4");
-  QWidget *background = e.frame->mdiArea()->viewport();
+  QWidget *background = e.frame->childWindows().mdiArea()->viewport();
   const QPoint empty(background->width() - 10, background->height() - 10);
   QVERIFY(!background->childAt(empty));
   QTest::mouseDClick(background, Qt::LeftButton, Qt::NoModifier, empty);
@@ -867,11 +868,11 @@ void tst_main_window::cascadePutsActiveEditorLast() {
   e.frame->showPartInList(1); // the source editor's list has the focus
   QVERIFY(e.frame->editsGoToSourceList());
   e.frame->action("CascadeItem")->trigger();
-  const QSize area = e.frame->mdiArea()->viewport()->size();
-  QMdiSubWindow *panel = e.frame->subWindowOf(e.frame->playerPanel());
-  QMdiSubWindow *props = e.frame->subWindowOf(e.frame->propertyWindow());
-  QMdiSubWindow *score = e.frame->subWindowOf(e.frame->scoreEditor());
-  QMdiSubWindow *source = e.frame->subWindowOf(e.frame->sourceEditor());
+  const QSize area = e.frame->childWindows().mdiArea()->viewport()->size();
+  QMdiSubWindow *panel = e.frame->childWindows().subWindowOf(e.frame->playerPanel());
+  QMdiSubWindow *props = e.frame->childWindows().subWindowOf(e.frame->propertyWindow());
+  QMdiSubWindow *score = e.frame->childWindows().subWindowOf(e.frame->scoreEditor());
+  QMdiSubWindow *source = e.frame->childWindows().subWindowOf(e.frame->sourceEditor());
   const int step = panel->height() - e.frame->playerPanel()->height();
   QVERIFY(step > 0);
   QCOMPARE(panel->pos(), QPoint(0, 0));
@@ -1034,13 +1035,13 @@ void tst_main_window::problemListKeepsWindowsInView() {
   Editor e;
   e.start();
   e.frame->action("HorizonItem")->trigger();
-  QMdiSubWindow *score = e.frame->subWindowOf(e.frame->scoreEditor());
-  QMdiSubWindow *source = e.frame->subWindowOf(e.frame->sourceEditor());
+  QMdiSubWindow *score = e.frame->childWindows().subWindowOf(e.frame->scoreEditor());
+  QMdiSubWindow *source = e.frame->childWindows().subWindowOf(e.frame->sourceEditor());
   const QRect scoreBefore = score->geometry();
   const QRect sourceBefore = source->geometry();
   e.frame->showProblems();
-  QTRY_VERIFY(e.frame->mdiArea()->viewport()->height() < sourceBefore.bottom());
-  const QRect area = e.frame->mdiArea()->viewport()->rect();
+  QTRY_VERIFY(e.frame->childWindows().mdiArea()->viewport()->height() < sourceBefore.bottom());
+  const QRect area = e.frame->childWindows().mdiArea()->viewport()->rect();
   QTRY_VERIFY(area.contains(source->geometry()));
   QVERIFY(area.contains(score->geometry()));
   e.frame->problemList()->hide();
@@ -1052,8 +1053,8 @@ void tst_main_window::tileSkipsWhenMaximised() {
   Editor e;
   e.start();
   e.settings.isGrid = true;
-  QMdiSubWindow *score = e.frame->subWindowOf(e.frame->scoreEditor());
-  QMdiSubWindow *source = e.frame->subWindowOf(e.frame->sourceEditor());
+  QMdiSubWindow *score = e.frame->childWindows().subWindowOf(e.frame->scoreEditor());
+  QMdiSubWindow *source = e.frame->childWindows().subWindowOf(e.frame->sourceEditor());
   score->showMaximized();
   const QRect before = source->geometry();
   e.frame->action("HorizonItem")->trigger();

@@ -255,7 +255,8 @@ void tst_player_panel::stopShowsTheSelectedElementsPosition() {
 void tst_player_panel::activationNamesThePanel() {
   Editor e;
   e.start();
-  e.frame->mdiArea()->setActiveSubWindow(e.frame->subWindowOf(panel(e)));
+  e.frame->childWindows().mdiArea()->setActiveSubWindow(
+      e.frame->childWindows().subWindowOf(panel(e)));
   QCOMPARE(e.settings.activeWindow, std::optional(WindowId::Player));
 }
 
@@ -267,8 +268,8 @@ void tst_player_panel::playLineDrawsScrollsAndErases() {
   BuildScoreList(e.song);
   e.frame->refreshViews();
   ScoreEditorWindow *score = e.frame->scoreEditor();
-  e.frame->setChildVisible(score, true);
-  e.frame->subWindowOf(score)->resize(500, 300);
+  e.frame->childWindows().setChildVisible(score, true);
+  e.frame->childWindows().subWindowOf(score)->resize(500, 300);
   QTest::qWait(50);
   score->drawNote();
   QScrollBar *scroll = score->horizontalScrollBar();
@@ -318,8 +319,9 @@ void tst_player_panel::playShowsTheLineOnTheScore() {
   Editor e;
   e.start();
   withSong(e);
-  e.frame->setChildVisible(e.frame->scoreEditor(), true);
-  e.frame->mdiArea()->setActiveSubWindow(e.frame->subWindowOf(e.frame->scoreEditor()));
+  e.frame->childWindows().setChildVisible(e.frame->scoreEditor(), true);
+  e.frame->childWindows().mdiArea()->setActiveSubWindow(
+      e.frame->childWindows().subWindowOf(e.frame->scoreEditor()));
   const QImage idle = e.frame->scoreEditor()->surface()->image().copy();
   e.frame->action("AllPlayItem")->trigger();
   QVERIFY(e.session.isPlaying());
@@ -334,7 +336,7 @@ void tst_player_panel::previewFromTheScoreEditorUsesThePlayer() {
   e.start();
   e.settings.isPreview = true;
   ScoreEditorWindow *score = e.frame->scoreEditor();
-  e.frame->setChildVisible(score, true);
+  e.frame->childWindows().setChildVisible(score, true);
   QTRY_VERIFY(score->windowActive());
   AppendNote(e.song, 1, 60, "4");
   BuildScoreList(e.song);

@@ -152,7 +152,7 @@ void tst_property_window::titleCutKeepsCaret() {
 void tst_property_window::deactivationTakesTitleAndTempo() {
   Editor e;
   e.start();
-  e.frame->setChildVisible(props(e), true); // activates it
+  e.frame->childWindows().setChildVisible(props(e), true); // activates it
   QVERIFY(e.frame->propertyWindow()->isActive());
   QCOMPARE(e.settings.activeWindow, std::optional(WindowId::Property));
   props(e)->titleBox()->setText("melody");
@@ -211,7 +211,7 @@ void tst_property_window::heightSnaps() {
 void tst_property_window::resizeSnapsSubWindow() {
   Editor e;
   e.start();
-  QMdiSubWindow *sub = e.frame->subWindowOf(props(e));
+  QMdiSubWindow *sub = e.frame->childWindows().subWindowOf(props(e));
   sub->resize(sub->width(), 2300 / 15);
   QCOMPARE(sub->height(), 207);
   sub->resize(sub->width(), 2000 / 15);

@@ -44,7 +44,7 @@ private:
   ScoreHeader &header(int part = 1) { return song().part(part).scoreHeader; }
 
   void activateScore() {
-    frame_->focusActiveWindow(WindowId::ScoreEditor);
+    frame_->childWindows().focusActiveWindow(WindowId::ScoreEditor);
     QTRY_VERIFY(score().windowActive());
   }
   // Puts a song in place as Open would and shows it in the score editor.

@@ -5,6 +5,7 @@
 #include "platform/text/cp932.h"
 #include "settings/settings_store.h"
 #include "views/player/player_panel.h"
+#include "views/property/property_window.h"
 #include "views/score/score_editor_window.h"
 #include "views/source/source_editor_window.h"
 
@@ -104,6 +105,8 @@ private slots:
   void startUpAppliesLayoutAndFont();
   void maximisedWindowKeepsStoredPosition();
   void layoutRoundTripsThroughTheFile();
+  void arrangedLayoutComesBack_data();
+  void arrangedLayoutComesBack();
   void shortCut10ZeroBecomesM();
   void manyUndoOffHidesRedo();
   void tonesGoToTheSong();
@@ -143,7 +146,7 @@ void tst_settings::startUpAppliesLayoutAndFont() {
             "srcview.Text1.Font.Size=12", "srcview.Text1.Font.Bold=True", "ActiveWindow=srcview"});
   Editor e;
   e.start();
-  const QRect g = e.frame->subWindowOf(e.frame->sourceEditor())->geometry();
+  const QRect g = e.frame->childWindows().subWindowOf(e.frame->sourceEditor())->geometry();
   QCOMPARE(g, QRect(32, 48, 500, 250));
   QVERIFY(e.frame->sourceEditor()->noteList()->font().bold());
   QCOMPARE(e.frame->sourceEditor()->pitchBox()->font().pointSizeF(), 12.0);
@@ -155,7 +158,7 @@ void tst_settings::maximisedWindowKeepsStoredPosition() {
             "frmScr.Width=321", "frmScr.Height=123", "frmScr.WindowState=2"});
   Editor e;
   e.start();
-  QMdiSubWindow *sub = e.frame->subWindowOf(e.frame->scoreEditor());
+  QMdiSubWindow *sub = e.frame->childWindows().subWindowOf(e.frame->scoreEditor());
   QVERIFY(sub->isMaximized());
   QVERIFY(sub->normalGeometry() != QRect(77, 66, 321, 123));
 }
@@ -167,8 +170,8 @@ void tst_settings::layoutRoundTripsThroughTheFile() {
     e.start();
     e.frame->resize(900, 650);
     e.frame->move(30, 20);
-    e.frame->subWindowOf(e.frame->sourceEditor())->setGeometry(40, 50, 420, 230);
-    e.frame->setChildVisible(e.frame->playerPanel(), false);
+    e.frame->childWindows().subWindowOf(e.frame->sourceEditor())->setGeometry(40, 50, 420, 230);
+    e.frame->childWindows().setChildVisible(e.frame->playerPanel(), false);
     frame = QRect(e.frame->pos(), e.frame->size());
     QVERIFY(e.frame->close());
   }
@@ -176,10 +179,43 @@ void tst_settings::layoutRoundTripsThroughTheFile() {
   Editor again;
   again.start();
   QCOMPARE(QRect(again.frame->pos(), again.frame->size()), frame);
-  QCOMPARE(again.frame->subWindowOf(again.frame->sourceEditor())->geometry(),
+  QCOMPARE(again.frame->childWindows().subWindowOf(again.frame->sourceEditor())->geometry(),
            QRect(40, 50, 420, 230));
   // Which windows show is decided by the start-up, not by the file.
-  QVERIFY(again.frame->isChildVisible(again.frame->playerPanel()));
+  QVERIFY(again.frame->childWindows().isChildVisible(again.frame->playerPanel()));
+}
+
+void tst_settings::arrangedLayoutComesBack_data() {
+  QTest::addColumn<QString>("item");
+  QTest::addRow("tiled") << "HorizonItem";
+  QTest::addRow("cascaded") << "CascadeItem";
+}
+
+// Every child window comes back where the View menu's arrangement put it.
+void tst_settings::arrangedLayoutComesBack() {
+  QFETCH(QString, item);
+  const auto placesOf = [](Editor &e) {
+    QList<QRect> places;
+    for (QWidget *w : {static_cast<QWidget *>(e.frame->scoreEditor()),
+                       static_cast<QWidget *>(e.frame->sourceEditor()),
+                       static_cast<QWidget *>(e.frame->propertyWindow()),
+                       static_cast<QWidget *>(e.frame->playerPanel())})
+      places << e.frame->childWindows().subWindowOf(w)->geometry();
+    return places;
+  };
+  QList<QRect> arranged;
+  {
+    Editor e;
+    e.start();
+    const QList<QRect> designed = placesOf(e);
+    e.frame->action(item)->trigger();
+    arranged = placesOf(e);
+    QVERIFY(arranged != designed);
+    QVERIFY(e.frame->close());
+  }
+  Editor again;
+  again.start();
+  QCOMPARE(placesOf(again), arranged);
 }
 
 void tst_settings::shortCut10ZeroBecomesM() {

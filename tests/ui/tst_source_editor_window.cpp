@@ -514,7 +514,7 @@ void tst_source_editor_window::listFocusSetsFlag() {
 void tst_source_editor_window::mouseOverSnapsToGrid() {
   Editor e;
   e.start();
-  QMdiSubWindow *sub = e.frame->subWindowOf(view(e));
+  QMdiSubWindow *sub = e.frame->childWindows().subWindowOf(view(e));
   sub->move(23, 41);
   QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), QPointF(10, 10), Qt::NoButton, Qt::NoButton,
                    Qt::NoModifier);

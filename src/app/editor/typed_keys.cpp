@@ -56,7 +56,7 @@ void Type(MainWindow &frame, const QString &keys) {
 } // namespace
 
 void TypeKeysInScoreEditor(MainWindow &frame, const QString &keys, std::function<void()> done) {
-  frame.focusActiveWindow(WindowId::ScoreEditor);
+  frame.childWindows().focusActiveWindow(WindowId::ScoreEditor);
   auto *poll = new QTimer(&frame);
   auto waited = std::make_shared<int>(0);
   QObject::connect(poll, &QTimer::timeout, &frame, [&frame, keys, done, poll, waited] {

@@ -36,8 +36,8 @@ double LongestHeldRate(const SmfTempoMap &map);
 TempoChoice TempoChoiceForRate(double quartersPerMinute);
 
 // Running time after a delta-time: kTicksPerQuarter ticks per quarter, the total rounded
-// (halves to even) at every event. `division` must be positive.
-std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::uint32_t delta,
+// (halves to even) at every event. `division` must be positive, `delta` below 2^40.
+std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::int64_t delta,
                                 std::int32_t division);
 
 // Parses `bytes`: note events go to `notes`, tempo, program changes and the first track name

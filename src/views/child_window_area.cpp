@@ -1,24 +1,19 @@
-// The frame's child windows: creating and placing them, showing and hiding, activation,
-// tile and cascade, and their layout to and from the settings.
-#include "views/main_window.h"
+#include "views/child_window_area.h"
 
-#include "views/file_commands.h"
+#include "views/child_window.h"
 #include "views/player/player_panel.h"
-#include "views/player_window_host.h"
-#include "views/problems/problem_list_window.h"
 #include "views/property/property_window.h"
-#include "views/score/play_line.h"
 #include "views/score/score_editor_window.h"
 #include "views/source/source_editor_window.h"
 #include "views/window_arrangement.h"
 
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
-#include <QRect>
 
 #include <cmath>
-#include <memory>
+#include <vector>
 
 namespace pipora {
 namespace {
@@ -29,9 +24,32 @@ constexpr int kPanelDesignSize = 100;
 
 } // namespace
 
+ChildWindowArea::ChildWindowArea(AppContext &ctx, QMainWindow &frame,
+                                 std::function<bool()> mayClose)
+    : ctx_(ctx), frame_(frame), mayClose_(std::move(mayClose)) {
+  mdi_ = new QMdiArea(&frame);
+  mdi_->setObjectName("MDIClient");
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->viewport()->installEventFilter(this);
+  frame.setCentralWidget(mdi_);
+
+  // The order decides the initial stacking: the score editor ends on top.
+  player_ = new PlayerPanel(ctx_, nullptr);
+  addChild(player_, "Player");
+  props_ = new PropertyWindow(ctx_, nullptr);
+  addChild(props_, "PropertyWindow");
+  source_ = new SourceEditorWindow(ctx_, nullptr);
+  addChild(source_, "SourceEditor");
+  score_ = new ScoreEditorWindow(ctx_, nullptr);
+  addChild(score_, "ScoreEditor");
+  placeDesignLayout();
+  connect(mdi_, &QMdiArea::subWindowActivated, this, &ChildWindowArea::onSubWindowActivated);
+}
+
 // --- child windows -----------------------------------------------------------------
 
-QMdiSubWindow *MainWindow::addChild(QWidget *child, const QString &caption) {
+QMdiSubWindow *ChildWindowArea::addChild(QWidget *child, const QString &caption) {
   QMdiSubWindow *sub = mdi_->addSubWindow(child);
   sub->setObjectName(child->objectName() + "Frame");
   sub->setWindowTitle(caption);
@@ -42,45 +60,20 @@ QMdiSubWindow *MainWindow::addChild(QWidget *child, const QString &caption) {
   return sub;
 }
 
-void MainWindow::createChildren() {
-  // The order decides the initial stacking: the score editor ends on top.
-  player_ = new PlayerPanel(ctx_, nullptr);
-  addChild(player_, "Player");
-  props_ = new pipora::PropertyWindow(ctx_, nullptr);
-  addChild(props_, "PropertyWindow");
-  source_ = new SourceEditorWindow(ctx_, nullptr);
-  addChild(source_, "SourceEditor");
-  score_ = new ScoreEditorWindow(ctx_, nullptr);
-  addChild(score_, "ScoreEditor");
-  placeDesignLayout();
-
-  // What one window tells the others goes through the frame.
-  connect(source_, &SourceEditorWindow::fileDropped, this,
-          [this](const QString &path) { files_->openHandOver(path); });
-  connect(score_, &ScoreEditorWindow::fileDropped, this,
-          [this](const QString &path) { files_->openHandOver(path); });
-  connect(player_, &PlayerPanel::positionDisplayPressed, this, &MainWindow::togglePositionDisplay);
-  // The player reaches the windows through the host: bars, menus, the play-position line.
-  playerHost_ = std::make_unique<PlayerWindowHost>(ctx_, *props_, *source_);
-  playLine_ = std::make_unique<PlayLine>(ctx_, *score_);
-  playerHost_->setPlayLine(playLine_.get());
-  ctx_.session.setPlayerView(playerHost_.get());
-}
-
-QSize MainWindow::naturalSize(const QWidget *child) const {
+QSize ChildWindowArea::naturalSize(const QWidget *child) const {
   if (child == props_)
-    return {kPropertyDesignWidth, pipora::PropertyWindow::designHeight()};
+    return {kPropertyDesignWidth, PropertyWindow::designHeight()};
   if (child == player_)
     return {kPanelDesignSize, kPanelDesignSize};
   return subWindowOf(child)->size();
 }
 
-void MainWindow::placeDesignLayout() {
+void ChildWindowArea::placeDesignLayout() {
   const QSize area = mdi_->viewport()->size().isValid() && mdi_->viewport()->width() > 100
                          ? mdi_->viewport()->size()
                          : kDesignFrameSize - QSize(8, 60);
   const int propWidth = kPropertyDesignWidth;
-  const int propHeight = pipora::PropertyWindow::designHeight();
+  const int propHeight = PropertyWindow::designHeight();
   const int panel = kPanelDesignSize;
   subWindowOf(score_)->setGeometry(0, 0, area.width() - propWidth, area.height() * 3 / 5);
   subWindowOf(source_)->setGeometry(0, area.height() * 3 / 5, area.width() - propWidth,
@@ -89,7 +82,7 @@ void MainWindow::placeDesignLayout() {
   subWindowOf(player_)->setGeometry(area.width() - panel - 1, 0, panel, panel);
 }
 
-QMdiSubWindow *MainWindow::subWindowOf(const QWidget *child) const {
+QMdiSubWindow *ChildWindowArea::subWindowOf(const QWidget *child) const {
   if (!child)
     return nullptr;
   for (QMdiSubWindow *sub : mdi_->subWindowList())
@@ -98,12 +91,12 @@ QMdiSubWindow *MainWindow::subWindowOf(const QWidget *child) const {
   return nullptr;
 }
 
-bool MainWindow::isChildVisible(const QWidget *child) const {
+bool ChildWindowArea::isChildVisible(const QWidget *child) const {
   const QMdiSubWindow *sub = subWindowOf(child);
   return sub && !sub->isHidden();
 }
 
-void MainWindow::setChildVisible(QWidget *child, bool visible) {
+void ChildWindowArea::setChildVisible(QWidget *child, bool visible) {
   QMdiSubWindow *sub = subWindowOf(child);
   if (!sub)
     return;
@@ -114,10 +107,10 @@ void MainWindow::setChildVisible(QWidget *child, bool visible) {
   } else {
     sub->hide();
   }
-  refreshViewMenu();
+  emit visibilityChanged();
 }
 
-QWidget *MainWindow::childWindow(std::optional<WindowId> id) const {
+QWidget *ChildWindowArea::childWindow(std::optional<WindowId> id) const {
   if (!id)
     return nullptr;
   switch (*id) {
@@ -135,7 +128,7 @@ QWidget *MainWindow::childWindow(std::optional<WindowId> id) const {
   return nullptr;
 }
 
-void MainWindow::focusActiveWindow(std::optional<WindowId> id) {
+void ChildWindowArea::focusActiveWindow(std::optional<WindowId> id) {
   QWidget *target = childWindow(id);
   if (!target || !isChildVisible(target))
     target = isChildVisible(score_) ? score_ : nullptr;
@@ -149,11 +142,7 @@ void MainWindow::focusActiveWindow(std::optional<WindowId> id) {
     target->setFocus(Qt::OtherFocusReason);
 }
 
-bool MainWindow::editsGoToSourceList() const {
-  return source_->listHasFocus();
-}
-
-void MainWindow::onSubWindowActivated(QMdiSubWindow *sub) {
+void ChildWindowArea::onSubWindowActivated(QMdiSubWindow *sub) {
   // A null window means the frame itself lost the focus to another program or a dialog;
   // the active child stays the same for the program's purposes.
   if (!sub)
@@ -175,7 +164,7 @@ void MainWindow::onSubWindowActivated(QMdiSubWindow *sub) {
 
 // --- grid and arrangement ----------------------------------------------------------
 
-void MainWindow::tileWindows() {
+void ChildWindowArea::tile() {
   ctx_.settings.isGrid = false;
   std::vector<ArrangedWindow> windows;
   for (QWidget *child : {static_cast<QWidget *>(score_), static_cast<QWidget *>(source_),
@@ -198,37 +187,36 @@ void MainWindow::tileWindows() {
     subWindowOf(static_cast<const QWidget *>(w.id))->setGeometry(w.geometry);
 }
 
-// The problem list docks below the windows and takes height from them: a window it would
+// The dock below the windows (the problem list) takes height from them: a window it would
 // push past the edge (its close button under the scroll bar) is shrunk or moved into view
-// while the list is shown, and gets its place back when the list goes, unless the user
+// while the dock is shown, and gets its place back when the dock goes, unless the user
 // moved it meanwhile.
-void MainWindow::keepWindowsInReach() {
-  if (!problems_ || (!problems_->isVisible() && fittedForList_.isEmpty()))
+void ChildWindowArea::keepWindowsInReach() {
+  if (!dock_ || (!dock_->isVisible() && fittedForDock_.isEmpty()))
     return;
   const QSize area = mdi_->viewport()->size();
   for (QMdiSubWindow *sub : mdi_->subWindowList()) {
     if (sub->isHidden() || sub->isMinimized() || sub->isMaximized())
       continue;
-    const auto fitted = fittedForList_.constFind(sub);
-    const QRect own = fitted != fittedForList_.cend() && fitted->second == sub->geometry()
+    const auto fitted = fittedForDock_.constFind(sub);
+    const QRect own = fitted != fittedForDock_.cend() && fitted->second == sub->geometry()
                           ? fitted->first
                           : sub->geometry();
-    const QRect inReach =
-        problems_->isVisible() ? FitInside(own, area, sub->minimumSizeHint()) : own;
+    const QRect inReach = dock_->isVisible() ? FitInside(own, area, sub->minimumSizeHint()) : own;
     if (inReach != own)
-      fittedForList_.insert(sub, {own, inReach});
+      fittedForDock_.insert(sub, {own, inReach});
     else
-      fittedForList_.remove(sub);
+      fittedForDock_.remove(sub);
     if (inReach != sub->geometry())
       sub->setGeometry(inReach);
   }
 }
 
-void MainWindow::cascadeWindows() {
+void ChildWindowArea::cascade() {
   std::vector<QWidget *> order;
   if (ctx_.session.editedLists() == EditedLists::Score)
     order = {source_, player_, props_, score_};
-  else if (editsGoToSourceList())
+  else if (source_->listHasFocus())
     order = {player_, props_, score_, source_};
   else
     order = {score_, source_, player_, props_};
@@ -254,7 +242,7 @@ void MainWindow::cascadeWindows() {
 
 // --- layout to and from the settings -----------------------------------------------
 
-void MainWindow::storeLayout(Settings &settings) const {
+void ChildWindowArea::storeLayout(Settings &settings) const {
   auto store = [&](WindowId id, const QWidget *w, bool isFrame) {
     WindowLayout &l = settings.window(id);
     const QWidget *frame = isFrame ? w : subWindowOf(w);
@@ -274,14 +262,14 @@ void MainWindow::storeLayout(Settings &settings) const {
     l.state = frame->isMinimized() ? 1 : frame->isMaximized() ? 2 : 0;
     l.visible = isFrame ? true : !frame->isHidden();
   };
-  store(WindowId::Main, this, true);
+  store(WindowId::Main, &frame_, true);
   store(WindowId::SourceEditor, source_, false);
   store(WindowId::Player, player_, false);
   store(WindowId::Property, props_, false);
   store(WindowId::ScoreEditor, score_, false);
 }
 
-void MainWindow::applyLayout(const Settings &settings) {
+void ChildWindowArea::applyLayout(const Settings &settings) {
   auto apply = [&](WindowId id, QWidget *frame) {
     const WindowLayout &l = settings.window(id);
     if (l.state == 0 && l.width > 0 && l.height > 0)
@@ -291,24 +279,24 @@ void MainWindow::applyLayout(const Settings &settings) {
     else if (l.state == 2)
       frame->setWindowState(frame->windowState() | Qt::WindowMaximized);
   };
-  apply(WindowId::Main, this);
+  apply(WindowId::Main, &frame_);
   apply(WindowId::SourceEditor, subWindowOf(source_));
   apply(WindowId::Player, subWindowOf(player_));
   apply(WindowId::Property, subWindowOf(props_));
   apply(WindowId::ScoreEditor, subWindowOf(score_));
 }
 
-bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
+bool ChildWindowArea::eventFilter(QObject *watched, QEvent *event) {
   // A child window shown or hidden by itself: the View menu item follows.
   if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) &&
       qobject_cast<QMdiSubWindow *>(watched))
-    refreshViewMenu();
-  if (event->type() == QEvent::Close && !closeConfirmed_) {
+    emit visibilityChanged();
+  if (event->type() == QEvent::Close && !mayClose_()) {
     // A child window's close box hides it; the View menu item follows.
     if (auto *sub = qobject_cast<QMdiSubWindow *>(watched)) {
       event->ignore();
       sub->hide();
-      refreshViewMenu();
+      emit visibilityChanged();
       return true;
     }
   }
@@ -317,11 +305,11 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
   if (watched == mdi_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     const auto *mouse = static_cast<QMouseEvent *>(event);
     if (!mdi_->viewport()->childAt(mouse->position().toPoint())) {
-      files_->dumpEventList();
+      emit backgroundDoubleClicked();
       return true;
     }
   }
-  return QMainWindow::eventFilter(watched, event);
+  return QObject::eventFilter(watched, event);
 }
 
 } // namespace pipora
