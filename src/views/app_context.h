@@ -8,7 +8,8 @@
 // first, then the four child windows, each constructed as `Window(AppContext &, QWidget *)`,
 // and wires what one window tells the others.
 //   - menu commands: ctx.action(&MainActions::undo) returns the item's QAction; connect to
-//     its triggered() signal. Without a frame (a window tested alone) there is none.
+//     its triggered() signal; ctx.menu(&MainMenus::file) returns a menu. Without a frame
+//     (a window tested alone) there is none.
 //   - activation: the frame calls ChildWindow::activated() and deactivated().
 #include "model/song.h"
 #include "session/editor_session.h"
@@ -18,7 +19,7 @@
 #include <QString>
 
 class QAction;
-class QWidget;
+class QMenu;
 
 namespace pipora {
 
@@ -34,9 +35,7 @@ struct AppContext {
 
   // From the first start-up step until the first song exists; resize events wait for it.
   bool startingUp = true;
-  // The frame's menu bar (set before the windows are built) and its dialogs and questions
-  // (scripted in the tests).
-  QWidget *menuBar = nullptr;
+  // The frame's dialogs and questions (scripted in the tests).
   Prompts *prompts = nullptr;
 
   // A change the song's file does not record as an edit (cursor, selection, current part,
@@ -53,6 +52,9 @@ struct AppContext {
   const MainActions *actions = nullptr;
   // The frame's action of that menu item, or null.
   QAction *action(QAction *MainActions::*item) const { return actions ? actions->*item : nullptr; }
+  // The frame's menus, set with its actions; null without a frame.
+  const MainMenus *menus = nullptr;
+  QMenu *menu(QMenu *MainMenus::*which) const { return menus ? menus->*which : nullptr; }
 };
 
 } // namespace pipora

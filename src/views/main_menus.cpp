@@ -1,5 +1,9 @@
 #include "views/main_menus.h"
 
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
 #include <array>
 
 namespace pipora {
@@ -94,15 +98,54 @@ constexpr std::array kHelpItems = {
 };
 
 constexpr std::array kMenus = {
-    MenuRow{"FileMenu", "ファイル(&F)", kFileItems}, MenuRow{"EditMenu", "編集(&E)", kEditItems},
-    MenuRow{"PlayMenu", "演奏(&P)", kPlayItems},     MenuRow{"ViewMenu", "表示(&V)", kViewItems},
-    MenuRow{"HelpMenu", "ヘルプ(&H)", kHelpItems},
+    MenuRow{"FileMenu", "ファイル(&F)", kFileItems, &MainMenus::file},
+    MenuRow{"EditMenu", "編集(&E)", kEditItems, &MainMenus::edit},
+    MenuRow{"PlayMenu", "演奏(&P)", kPlayItems, &MainMenus::play},
+    MenuRow{"ViewMenu", "表示(&V)", kViewItems, &MainMenus::view},
+    MenuRow{"HelpMenu", "ヘルプ(&H)", kHelpItems, &MainMenus::help},
 };
 
 } // namespace
 
 std::span<const MenuRow> MenuTree() {
   return kMenus;
+}
+
+void BuildMenuBar(QMenuBar &bar, MainActions &actions, MainMenus &menus) {
+  for (const MenuRow &row : kMenus) {
+    QMenu *m = bar.addMenu(QString::fromUtf8(row.caption));
+    m->setObjectName(QString::fromLatin1(row.name));
+    menus.*row.menu = m;
+    for (const MenuItemRow &item : row.items) {
+      if (!item.name) {
+        m->addSeparator();
+        continue;
+      }
+      QAction *a = m->addAction(QString::fromUtf8(item.caption));
+      a->setObjectName(QString::fromLatin1(item.name));
+      if (item.shortcut)
+        a->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+      actions.*item.action = a;
+    }
+  }
+  // The two items that carry no action are shown grayed.
+  actions.undoGrayed->setEnabled(false);
+  actions.exportSmaf->setEnabled(false);
+  for (QAction *checkable :
+       {actions.showScore, actions.showSource, actions.showProperty, actions.showPlayer,
+        actions.minutesMode, actions.ticksMode, actions.hideEmptyParts})
+    checkable->setCheckable(true);
+  actions.minutesMode->setChecked(true);
+
+  // The recent files, above the separator before 終了.
+  QMenu *file = menus.file;
+  auto *recent = new QMenu(QStringLiteral("最近使ったファイル(&R)"), file);
+  recent->setObjectName("RecentMenu");
+  recent->menuAction()->setObjectName("RecentMenu");
+  const QList<QAction *> fileItems = file->actions();
+  file->insertMenu(fileItems.at(fileItems.indexOf(actions.exit) - 1), recent);
+  file->insertSeparator(recent->menuAction());
+  menus.recent = recent;
 }
 
 } // namespace pipora

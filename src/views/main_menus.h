@@ -1,9 +1,11 @@
 #pragma once
 // The frame's menu tree as data: menus with their items, captions and accelerators, and the
-// typed actions the tree fills in.
+// typed menus and actions the tree fills in when it is built into the menu bar.
 #include <span>
 
 class QAction;
+class QMenu;
+class QMenuBar;
 
 namespace pipora {
 
@@ -66,6 +68,16 @@ struct MainActions {
   QAction *about = nullptr;          // AboutItem
 };
 
+// Every menu of the bar, set when the frame builds them; object names as for the actions.
+struct MainMenus {
+  QMenu *file = nullptr;   // FileMenu
+  QMenu *edit = nullptr;   // EditMenu
+  QMenu *play = nullptr;   // PlayMenu
+  QMenu *view = nullptr;   // ViewMenu
+  QMenu *help = nullptr;   // HelpMenu
+  QMenu *recent = nullptr; // RecentMenu: the recent files, in the File menu above 終了
+};
+
 struct MenuItemRow {
   const char *name;              // QAction objectName; null for a separator
   const char *caption;           // with & before the access key
@@ -77,8 +89,13 @@ struct MenuRow {
   const char *name;
   const char *caption;
   std::span<const MenuItemRow> items;
+  QMenu *MainMenus::*menu; // where the built menu is kept
 };
 
 std::span<const MenuRow> MenuTree();
+
+// Builds the tree into `bar`, filling `actions` and `menus`; the recent files' submenu is
+// made empty.
+void BuildMenuBar(QMenuBar &bar, MainActions &actions, MainMenus &menus);
 
 } // namespace pipora

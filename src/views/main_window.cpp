@@ -36,11 +36,11 @@ MainWindow::MainWindow(AppContext &ctx, std::unique_ptr<Prompts> prompts)
     : ctx_(ctx), prompts_(prompts ? std::move(prompts) : std::make_unique<DialogPrompts>()) {
   setObjectName("mainWindow");
   setWindowTitle(kProgramName);
-  ctx_.menuBar = menuBar();
   ctx_.prompts = prompts_.get();
   // The windows connect to the menu items as they are made.
   createMenus();
   ctx_.actions = &actions_;
+  ctx_.menus = &menus_;
   windows_ = std::make_unique<ChildWindowArea>(ctx_, *this, [this] { return closeConfirmed_; });
   resize(kDesignFrameSize);
 
@@ -120,48 +120,14 @@ MainWindow::~MainWindow() {
 // --- menus -------------------------------------------------------------------------
 
 void MainWindow::createMenus() {
-  QMenu *viewMenu = nullptr;
-  for (const MenuRow &row : MenuTree()) {
-    QMenu *m = menuBar()->addMenu(QString::fromUtf8(row.caption));
-    m->setObjectName(QString::fromLatin1(row.name));
-    if (QLatin1String(row.name) == QLatin1String("ViewMenu"))
-      viewMenu = m;
-    for (const MenuItemRow &item : row.items) {
-      if (!item.name) {
-        m->addSeparator();
-        continue;
-      }
-      QAction *a = m->addAction(QString::fromUtf8(item.caption));
-      a->setObjectName(QString::fromLatin1(item.name));
-      if (item.shortcut)
-        a->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
-      actions_.*item.action = a;
-    }
-  }
-  // The two items that carry no action are shown grayed.
-  actions_.undoGrayed->setEnabled(false);
-  actions_.exportSmaf->setEnabled(false);
-  const MainActions &a = actions_;
-  for (QAction *checkable : {a.showScore, a.showSource, a.showProperty, a.showPlayer, a.minutesMode,
-                             a.ticksMode, a.hideEmptyParts})
-    checkable->setCheckable(true);
-  actions_.minutesMode->setChecked(true);
-  connect(viewMenu, &QMenu::aboutToShow, this, &MainWindow::refreshViewMenu);
-
-  // The recent files, above the separator before 終了.
-  QMenu *file = menu("FileMenu");
-  auto *recent = new QMenu(QStringLiteral("最近使ったファイル(&R)"), file);
-  recent->setObjectName("RecentMenu");
-  recent->menuAction()->setObjectName("RecentMenu");
-  const QList<QAction *> fileItems = file->actions();
-  file->insertMenu(fileItems.at(fileItems.indexOf(actions_.exit) - 1), recent);
-  file->insertSeparator(recent->menuAction());
-  connect(file, &QMenu::aboutToShow, this, &MainWindow::refreshRecentMenu);
+  BuildMenuBar(*menuBar(), actions_, menus_);
+  connect(menus_.view, &QMenu::aboutToShow, this, &MainWindow::refreshViewMenu);
+  connect(menus_.file, &QMenu::aboutToShow, this, &MainWindow::refreshRecentMenu);
   refreshRecentMenu();
 }
 
 void MainWindow::refreshRecentMenu() {
-  QMenu *recent = menu("RecentMenu");
+  QMenu *recent = menus_.recent;
   recent->clear();
   const QStringList &paths = ctx_.settings.recentFiles.paths();
   for (int i = 0; i < paths.size(); ++i) {
@@ -220,7 +186,7 @@ void MainWindow::connectCommands() {
   connect(actions_.sourceFont, &QAction::triggered, this, &MainWindow::chooseSourceFont);
   connect(actions_.options, &QAction::triggered, this,
           [this] { OptionsDialog(ctx_, *prompts_, this).exec(); });
-  ConnectHelpItem(actions_.help, this);
+  ConnectHelpItem(actions_.help, this, windows_->mdiArea());
   connect(actions_.about, &QAction::triggered, this, [this] { ShowAbout(this); });
 }
 

@@ -120,6 +120,7 @@ private:
 
   AppContext &ctx_;
   MainActions actions_;
+  MainMenus menus_;
   std::unique_ptr<Prompts> prompts_;
   std::unique_ptr<FileCommands> files_;
   // Set by the exit command when the program may end; child windows hide instead of

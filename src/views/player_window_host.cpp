@@ -61,11 +61,10 @@ void PlayerWindowHost::prepareToPlay() {
 }
 
 void PlayerWindowHost::setPlayingLocks(bool playing) {
-  if (ctx_.menuBar) {
-    for (const char *name : {"FileMenu", "EditMenu", "ViewMenu", "HelpMenu"})
-      if (auto *menu = ctx_.menuBar->findChild<QMenu *>(QString::fromLatin1(name)))
-        menu->menuAction()->setEnabled(!playing);
-  }
+  for (QMenu *MainMenus::*which :
+       {&MainMenus::file, &MainMenus::edit, &MainMenus::view, &MainMenus::help})
+    if (QMenu *menu = ctx_.menu(which))
+      menu->menuAction()->setEnabled(!playing);
   for (QAction *MainActions::*item :
        {&MainActions::playAll, &MainActions::playSolo, &MainActions::playMeasure})
     if (QAction *action = ctx_.action(item))

@@ -5,6 +5,7 @@
 #include "platform/text/cp932.h"
 #include "settings/settings_store.h"
 #include "views/player/player_panel.h"
+#include "views/property/property_window.h"
 #include "views/score/score_editor_window.h"
 #include "views/source/source_editor_window.h"
 
@@ -104,6 +105,8 @@ private slots:
   void startUpAppliesLayoutAndFont();
   void maximisedWindowKeepsStoredPosition();
   void layoutRoundTripsThroughTheFile();
+  void arrangedLayoutComesBack_data();
+  void arrangedLayoutComesBack();
   void shortCut10ZeroBecomesM();
   void manyUndoOffHidesRedo();
   void tonesGoToTheSong();
@@ -180,6 +183,39 @@ void tst_settings::layoutRoundTripsThroughTheFile() {
            QRect(40, 50, 420, 230));
   // Which windows show is decided by the start-up, not by the file.
   QVERIFY(again.frame->childWindows().isChildVisible(again.frame->playerPanel()));
+}
+
+void tst_settings::arrangedLayoutComesBack_data() {
+  QTest::addColumn<QString>("item");
+  QTest::addRow("tiled") << "HorizonItem";
+  QTest::addRow("cascaded") << "CascadeItem";
+}
+
+// Every child window comes back where the View menu's arrangement put it.
+void tst_settings::arrangedLayoutComesBack() {
+  QFETCH(QString, item);
+  const auto placesOf = [](Editor &e) {
+    QList<QRect> places;
+    for (QWidget *w : {static_cast<QWidget *>(e.frame->scoreEditor()),
+                       static_cast<QWidget *>(e.frame->sourceEditor()),
+                       static_cast<QWidget *>(e.frame->propertyWindow()),
+                       static_cast<QWidget *>(e.frame->playerPanel())})
+      places << e.frame->childWindows().subWindowOf(w)->geometry();
+    return places;
+  };
+  QList<QRect> arranged;
+  {
+    Editor e;
+    e.start();
+    const QList<QRect> designed = placesOf(e);
+    e.frame->action(item)->trigger();
+    arranged = placesOf(e);
+    QVERIFY(arranged != designed);
+    QVERIFY(e.frame->close());
+  }
+  Editor again;
+  again.start();
+  QCOMPARE(placesOf(again), arranged);
 }
 
 void tst_settings::shortCut10ZeroBecomesM() {

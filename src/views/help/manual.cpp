@@ -105,17 +105,17 @@ HelpWindow *ShowHelp(QWidget *parent, const QString &page) {
   return shown;
 }
 
-void ConnectHelpItem(QAction *helpItem, QWidget *frame) {
+void ConnectHelpItem(QAction *helpItem, QWidget *frame, const QMdiArea *area) {
   auto *watch = new KeyWatch(helpItem);
   helpItem->installEventFilter(watch);
-  QObject::connect(helpItem, &QAction::triggered, frame, [watch, frame] {
+  QObject::connect(helpItem, &QAction::triggered, frame, [watch, frame, area] {
     if (!std::exchange(watch->byKey, false)) {
       ShowHelp(frame);
       return;
     }
     // The window with the focus, else the frame's active child window.
     QString page = HelpPageFor(QApplication::focusWidget());
-    if (const auto *area = frame->findChild<QMdiArea *>(); page.isEmpty() && area)
+    if (page.isEmpty() && area)
       if (const QMdiSubWindow *active = area->activeSubWindow())
         page = HelpPageFor(active->widget());
     ShowHelp(frame, page);

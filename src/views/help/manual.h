@@ -8,6 +8,7 @@
 #include <functional>
 
 class QAction;
+class QMdiArea;
 class QWidget;
 
 namespace pipora {
@@ -33,8 +34,9 @@ QString HelpPageFor(const QWidget *widget);
 // kept above `parent`'s window; the about box when the manual is missing. Returns the help
 // window, or null.
 HelpWindow *ShowHelp(QWidget *parent, const QString &page = {});
-// The help item: from the menu the index; by its key (F1) the page of the window in use.
-void ConnectHelpItem(QAction *helpItem, QWidget *frame);
+// The help item: from the menu the index; by its key (F1) the page of the window in use,
+// else of the frame's active child window in `area`.
+void ConnectHelpItem(QAction *helpItem, QWidget *frame, const QMdiArea *area);
 // F1 in a window of its own (a dialog) shows that window's page.
 void InstallHelpKey(QWidget *window);
 // The about command.
