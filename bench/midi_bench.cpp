@@ -1,8 +1,10 @@
 // Importing a 1 MB Standard MIDI File (112,000 notes over 16 channels, written by
 // bench/make_big_smf.py) and exporting a 16 x 10,000-note song, side by side with midicsv
 // turning the same file into text. Prints the ratio of our full import to midicsv.
+#include "editing/fit_for_smd.h"
 #include "formats/midi/smf_reader.h"
 #include "formats/midi/smf_writer.h"
+#include "formats/smd/smd_writer.h"
 #include "model/vocabulary.h"
 #include "session/midi_files.h"
 
@@ -167,6 +169,66 @@ void BM_Export16x10000(benchmark::State &state) {
       state.SkipWithError("export failed");
 }
 BENCHMARK(BM_Export16x10000)->Unit(benchmark::kMillisecond);
+
+// The stages of `piporapad-cli convert big.mid OUT`, one at a time, with the command line's
+// import choices (chords spread, drums left out, no event log).
+MidiImportOptions CliImportOptions() {
+  MidiImportOptions options;
+  options.writeEventLog = false;
+  options.chords = ChordHandling::Spread;
+  options.keepDrums = false;
+  return options;
+}
+
+Song CliImportedSong() {
+  const QByteArray bytes = BigBytes();
+  Report<Song> imported = ImportMidiBytes(bytes, CliImportOptions());
+  return std::move(imported.value);
+}
+
+void BM_CliImport(benchmark::State &state) {
+  const QByteArray bytes = BigBytes();
+  for (auto _ : state) {
+    Report<Song> imported = ImportMidiBytes(bytes, CliImportOptions());
+    benchmark::DoNotOptimize(imported.value.part(1).count);
+  }
+}
+BENCHMARK(BM_CliImport)->Unit(benchmark::kMillisecond);
+
+void BM_CliEncodeSmf(benchmark::State &state) {
+  Song song = CliImportedSong();
+  RecalcTimes(song);
+  const VelocitySource velocities = RandomVelocitySource();
+  for (auto _ : state) {
+    const SmfFile smf = EncodeSmf(song, velocities, false);
+    benchmark::DoNotOptimize(smf.bytes.data());
+  }
+}
+BENCHMARK(BM_CliEncodeSmf)->Unit(benchmark::kMillisecond);
+
+void BM_CliFit(benchmark::State &state) {
+  const Song imported = CliImportedSong();
+  for (auto _ : state) {
+    state.PauseTiming();
+    Song song = imported;
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(FitForSmdInPlace(song).size());
+  }
+}
+BENCHMARK(BM_CliFit)->Unit(benchmark::kMillisecond);
+
+void BM_CliEncodeSmd(benchmark::State &state) {
+  Song song = CliImportedSong();
+  FitForSmdInPlace(song);
+  for (auto _ : state) {
+    const Result<QByteArray> smd = EncodeSmd(song);
+    if (!smd)
+      state.SkipWithError(smd.error().c_str());
+    else
+      benchmark::DoNotOptimize(smd->data());
+  }
+}
+BENCHMARK(BM_CliEncodeSmd)->Unit(benchmark::kMillisecond);
 
 // Console output plus the ratio the import is held to: ours / midicsv <= 1.0.
 class RatioReporter : public benchmark::ConsoleReporter {

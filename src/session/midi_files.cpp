@@ -53,7 +53,7 @@ Status ExportMidiFile(const Song &song, const QString &path, const VelocitySourc
                       bool writeLog) {
   if (Status fits = CheckMidiExport(song); !fits)
     return fits;
-  const SmfFile smf = EncodeSmf(song, velocities);
+  const SmfFile smf = EncodeSmf(song, velocities, writeLog);
   if (writeLog)
     (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
   return WriteFileAtomically(path, smf.bytes);

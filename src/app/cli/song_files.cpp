@@ -171,7 +171,7 @@ int WriteSong(Song &song, FileFormat format, const QByteArray &name, const Write
     RecalcTimes(song);
     if (Status fits = CheckMidiExport(song); !fits)
       return Fail(kExitRefused, RefusalText(fits.failure()), options);
-    SmfFile smf = EncodeSmf(song, RandomVelocitySource());
+    SmfFile smf = EncodeSmf(song, RandomVelocitySource(), options.writeLog);
     if (options.writeLog) // the writer's log, as exports leave it, with --log
       (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
     bytes = std::move(smf.bytes);

@@ -4,8 +4,8 @@
 #include "model/vocabulary.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
-#include <limits>
 #include <utility>
 
 namespace pipora {
@@ -59,46 +59,81 @@ std::vector<ExportEvent> BuildExportEvents(const Song &song) {
   return events;
 }
 
+namespace {
+
+// Indices of the events in order of time, equal times in list order: a radix sort of the
+// times, eleven bits a pass, only as many passes as the span of the times needs.
+std::vector<std::uint32_t> IndicesByTime(const std::vector<ExportEvent> &events) {
+  const auto [low, high] = std::minmax_element(
+      events.begin(), events.end(),
+      [](const ExportEvent &a, const ExportEvent &b) { return a.time < b.time; });
+  const std::int64_t base = low->time;
+  const auto span = static_cast<std::uint64_t>(std::int64_t{high->time} - base);
+  const std::size_t n = events.size();
+  // Each entry: the time after `base` above, the index below.
+  std::vector<std::uint64_t> keys(n), spare(n);
+  for (std::size_t i = 0; i < n; ++i)
+    keys[i] = static_cast<std::uint64_t>(events[i].time - base) << 32 | i;
+  constexpr int kBits = 11;
+  for (int shift = 32; (span >> (shift - 32)) != 0; shift += kBits) {
+    std::array<std::uint32_t, (1u << kBits) + 1> start{};
+    for (const std::uint64_t key : keys)
+      ++start[((key >> shift) & ((1u << kBits) - 1)) + 1];
+    for (std::size_t d = 1; d < start.size(); ++d)
+      start[d] += start[d - 1];
+    for (const std::uint64_t key : keys)
+      spare[start[(key >> shift) & ((1u << kBits) - 1)]++] = key;
+    keys.swap(spare);
+  }
+  std::vector<std::uint32_t> indices(n);
+  for (std::size_t i = 0; i < n; ++i)
+    indices[i] = static_cast<std::uint32_t>(keys[i]);
+  return indices;
+}
+
+} // namespace
+
 void SortExportEvents(std::vector<ExportEvent> &events) {
-  // A selection sort is quadratic; a tournament tree finds the same "first smallest event
-  // from p on" in logarithmic time, and the same swaps give the same order. A leaf holds its
-  // event's time and position as one key, so that a match is one comparison and a tie goes
-  // to the left, and a match whose winner stays the same ends the climb.
+  // The selection sort takes the first smallest event from position p on and swaps it with
+  // the event at p, which moves that one to where the smallest was. All events of the
+  // smallest time remaining are taken before any later one, and in the order of the
+  // positions they hold when the first of them is taken: only the event at p moves, and an
+  // event of that time at p would itself be the one taken. So the events of each time are
+  // ordered by their positions at that moment, and only the moves are replayed.
   const std::size_t n = events.size();
   if (n < 2)
     return;
-  std::size_t leaves = 1;
-  while (leaves < n)
-    leaves <<= 1;
-  constexpr std::uint64_t kPlaced = std::numeric_limits<std::uint64_t>::max();
-  const auto keyOf = [&](std::size_t position) {
-    // Flipping the sign bit orders negative times (a pick-up) before the others.
-    const auto time = static_cast<std::uint32_t>(events[position].time) ^ 0x8000'0000u;
-    return std::uint64_t{time} << 32 | position;
-  };
-  std::vector<std::uint64_t> tree(2 * leaves, kPlaced);
-  for (std::size_t i = 0; i < n; ++i)
-    tree[leaves + i] = keyOf(i);
-  for (std::size_t node = leaves - 1; node >= 1; --node)
-    tree[node] = std::min(tree[2 * node], tree[2 * node + 1]);
-  const auto set = [&](std::size_t position, std::uint64_t key) {
-    std::size_t node = leaves + position;
-    tree[node] = key;
-    for (node /= 2; node >= 1; node /= 2) {
-      const std::uint64_t winner = std::min(tree[2 * node], tree[2 * node + 1]);
-      if (tree[node] == winner)
-        break;
-      tree[node] = winner;
+  const std::vector<std::uint32_t> byTime = IndicesByTime(events);
+  std::vector<std::uint32_t> positionOf(n); // of each event in the list as it stands
+  std::vector<std::uint32_t> eventAt(n);    // the event at each position
+  for (std::uint32_t i = 0; i < n; ++i)
+    positionOf[i] = eventAt[i] = i;
+  std::vector<std::uint32_t> group;
+  std::vector<ExportEvent> sorted;
+  sorted.reserve(n);
+  for (std::size_t first = 0; first < n;) {
+    const std::int32_t time = events[byTime[first]].time;
+    std::size_t last = first + 1;
+    while (last < n && events[byTime[last]].time == time)
+      ++last;
+    group.assign(byTime.begin() + static_cast<std::ptrdiff_t>(first),
+                 byTime.begin() + static_cast<std::ptrdiff_t>(last));
+    if (group.size() > 1)
+      std::sort(group.begin(), group.end(),
+                [&](std::uint32_t a, std::uint32_t b) { return positionOf[a] < positionOf[b]; });
+    for (const std::uint32_t taken : group) {
+      const auto p = static_cast<std::uint32_t>(sorted.size());
+      const std::uint32_t from = positionOf[taken];
+      if (from != p) {
+        const std::uint32_t moved = eventAt[p];
+        eventAt[from] = moved;
+        positionOf[moved] = from;
+      }
+      sorted.push_back(events[taken]);
     }
-  };
-  for (std::size_t p = 0; p < n; ++p) {
-    const auto smallest = static_cast<std::size_t>(tree[1] & 0xFFFF'FFFFu);
-    if (smallest != p) {
-      std::swap(events[p], events[smallest]);
-      set(smallest, keyOf(smallest));
-    }
-    set(p, kPlaced);
+    first = last;
   }
+  events.swap(sorted);
 }
 
 QByteArray EventListText(const std::vector<ExportEvent> &events) {

@@ -32,7 +32,8 @@ Status CheckMidiExport(const Song &song) {
 
 VelocitySource RandomVelocitySource() {
   auto engine = std::make_shared<std::mt19937>(std::random_device{}());
-  return [engine] { return std::uniform_real_distribution<double>(0.0, 1.0)(*engine); };
+  // One 32-bit draw a note: far finer than the 38 velocities it picks among.
+  return [engine] { return static_cast<double>((*engine)()) * 0x1p-32; };
 }
 
 void SmfBuffer::PutVarLen(std::uint32_t value) {
@@ -92,10 +93,26 @@ void SmfBuffer::PutTitle(std::string_view utf8Title) {
     put(static_cast<std::uint8_t>(c));
 }
 
+void SmfBuffer::grow(std::size_t room) {
+  bytes_.resize(static_cast<qsizetype>(room));
+  data_ = bytes_.data();
+  room_ = room;
+}
+
+QByteArray SmfBuffer::take() {
+  bytes_.truncate(static_cast<qsizetype>(size_));
+  QByteArray taken = std::move(bytes_);
+  bytes_ = QByteArray();
+  data_ = nullptr;
+  size_ = room_ = 0;
+  return taken;
+}
+
 void SmfBuffer::BeginTrack() {
   for (const std::uint8_t b : kTrackType)
     PutByte(b);
-  lengthAt_ = bytes_.size();
+  lengthAt_ = size_;
+  hasTrack_ = true;
   for (int i = 0; i < 4; ++i)
     PutByte(0xFF);
   trackBytes_ = 0;
@@ -106,10 +123,10 @@ void SmfBuffer::PutCounted(std::uint8_t b) {
 }
 
 void SmfBuffer::PatchTrackLength() {
-  if (lengthAt_ < 0)
+  if (!hasTrack_)
     return;
   for (int i = 0; i < 4; ++i)
-    bytes_[lengthAt_ + i] = static_cast<char>(trackBytes_ >> (24 - 8 * i));
+    data_[lengthAt_ + static_cast<std::size_t>(i)] = static_cast<char>(trackBytes_ >> (24 - 8 * i));
 }
 
 int VolumeControllerValue(int volume) {
@@ -124,8 +141,9 @@ std::uint32_t TempoMicros(double msPerTick) {
   return static_cast<std::uint32_t>(std::min(micros, double{0xFFFFFF}));
 }
 
-SmfFile EncodeSmf(const Song &song, const VelocitySource &velocities) {
+SmfFile EncodeSmf(const Song &song, const VelocitySource &velocities, bool withLog) {
   SmfBuffer out;
+  out.reserve(1024 + song.title.size() * 2);
   for (const std::uint8_t b : kHeader)
     out.PutByte(b);
   out.BeginTrack();
@@ -144,6 +162,8 @@ SmfFile EncodeSmf(const Song &song, const VelocitySource &velocities) {
   }
 
   const std::vector<ExportEvent> events = BuildExportEvents(song);
+  // A delta of up to four bytes and three bytes of note event each.
+  out.reserve(events.size() * 7 + 4);
   EventLog log;
   for (std::size_t k = 0; k < events.size(); ++k) {
     const ExportEvent &e = events[k];
@@ -151,11 +171,13 @@ SmfFile EncodeSmf(const Song &song, const VelocitySource &velocities) {
     // event instead, keeping every distance between events.
     const std::int32_t delta = k == 0 ? std::max(e.time, 0) : e.time - events[k - 1].time;
     out.PutVarLen(static_cast<std::uint32_t>(delta));
-    log << "Wait" << '\t' << delta;
-    log.endLine();
     out.PutNote(e.part, e.key, e.velocity, velocities);
-    log << "NoteOn" << '\t' << int{e.part} << '\t' << int{e.key} << '\t' << int{e.velocity};
-    log.endLine();
+    if (withLog) {
+      log << "Wait" << '\t' << delta;
+      log.endLine();
+      log << "NoteOn" << '\t' << int{e.part} << '\t' << int{e.key} << '\t' << int{e.velocity};
+      log.endLine();
+    }
   }
 
   out.PutVarLen(kLastDelta);
@@ -163,7 +185,7 @@ SmfFile EncodeSmf(const Song &song, const VelocitySource &velocities) {
   out.PutCounted(0x2F);
   out.PutCounted(0x00);
   out.PatchTrackLength();
-  return {out.bytes(), log.take()};
+  return {out.take(), log.take()};
 }
 
 } // namespace pipora

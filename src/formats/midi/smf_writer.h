@@ -26,7 +26,7 @@ VelocitySource RandomVelocitySource();
 // Bytes of a track under construction; counts what goes after the track length field.
 class SmfBuffer {
 public:
-  void PutByte(std::uint8_t b) { bytes_.append(static_cast<char>(b)); }
+  void PutByte(std::uint8_t b) { store(b); }
   void PutVarLen(std::uint32_t value);
   // velocityFlag non-zero strikes the key with a velocity from `velocities`, zero releases it.
   void PutNote(int channel, int key, int velocityFlag, const VelocitySource &velocities);
@@ -44,17 +44,36 @@ public:
   // Writes the counted length into the placeholder left by BeginTrack.
   void PatchTrackLength();
 
-  const QByteArray &bytes() const { return bytes_; }
+  // Room for `bytes` more, so that a file of known size is not copied as it grows.
+  void reserve(std::size_t bytes) {
+    if (size_ + bytes > room_)
+      grow(size_ + bytes);
+  }
+  QByteArray bytes() const { return bytes_.first(static_cast<qsizetype>(size_)); }
+  // The bytes written, without a copy; the buffer is empty afterwards.
+  QByteArray take();
   std::uint32_t trackBytes() const { return trackBytes_; }
 
 private:
+  // A file holds a few bytes per note event, hundreds of thousands of them: a byte is
+  // stored without a call into QByteArray.
+  void store(std::uint8_t b) {
+    if (size_ == room_)
+      grow(2 * room_ + 256);
+    data_[size_++] = static_cast<char>(b);
+  }
   void put(std::uint8_t b) {
-    bytes_.append(static_cast<char>(b));
+    store(b);
     ++trackBytes_;
   }
+  void grow(std::size_t room);
 
-  QByteArray bytes_;
-  qsizetype lengthAt_ = -1;
+  QByteArray bytes_; // grown ahead; bytes past size_ are not part of the file
+  char *data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t room_ = 0;
+  std::size_t lengthAt_ = 0;
+  bool hasTrack_ = false;
   std::uint32_t trackBytes_ = 0;
 };
 
@@ -71,6 +90,7 @@ struct SmfFile {
 
 // The whole file of the song: title, tempo, per part program, volume and controller 55,
 // then every note event, and the end of track 20 ticks after the last event.
-SmfFile EncodeSmf(const Song &song, const VelocitySource &velocities);
+// Without `withLog` the log stays empty and costs nothing.
+SmfFile EncodeSmf(const Song &song, const VelocitySource &velocities, bool withLog = true);
 
 } // namespace pipora
