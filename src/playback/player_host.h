@@ -2,14 +2,24 @@
 // What only the windows know of a play: the property window's bars (volume while idle, level
 // meter while playing), the position text and the score editor's play-position line. The
 // player reads tempo, title, volumes and tones from the song and its settings from
-// PlayerSettings; the editor implements this over its windows, the command-line tool and the
-// tests use HeadlessPlayerHost.
+// PlayerSettings; the editor's session passes this on to its windows (the line to the score
+// editor's PlayLineView), the command-line tool and the tests use HeadlessPlayerHost.
 #include "model/song.h"
 
 #include <array>
 #include <string>
 
 namespace pipora {
+
+// The score editor's side of the play-position line (see PlayerHost for the meaning).
+class PlayLineView {
+public:
+  virtual ~PlayLineView() = default;
+  virtual void beginPlayLine() = 0;
+  virtual int movePlayLine(int markerTick, int tick) = 0;
+  virtual void restartPlayLine() = 0;
+  virtual void endPlayLine(int markerTick) = 0;
+};
 
 class PlayerHost {
 public:

@@ -40,7 +40,7 @@ EditorSession::EditorSession(const QString &programDirectory, std::unique_ptr<Mi
 
 EditorSession::~EditorSession() {
   // The player stops before the output and the relay it talks to go.
-  relay_->setView(nullptr);
+  relay_->setView(nullptr, nullptr);
   if (player_->playing())
     player_->stopSong();
   // Ended without the close sequence (a check run): unsaved work still stays recoverable.
@@ -353,8 +353,8 @@ void EditorSession::useSoundOutput(const std::string &outputName,
   midi_->replaceBackend(CreateMidiBackend({outputName, soundFontPath}));
 }
 
-void EditorSession::setPlayerView(PlayerHost *view) {
-  relay_->setView(view);
+void EditorSession::setPlayerView(PlayerHost *view, PlayLineView *line) {
+  relay_->setView(view, line);
 }
 
 // --- crash recovery --------------------------------------------------------------------------

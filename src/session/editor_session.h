@@ -30,6 +30,7 @@ struct AbandonedSong;
 class MidiOutput;
 class Player;
 class PlayerHost;
+class PlayLineView;
 class PlayerRelay;
 
 // The settings that change what the document commands do.
@@ -169,8 +170,9 @@ public:
   // Sound from now on through the system MIDI port of that name, or (empty) through the
   // built-in synthesizer with that SoundFont (empty: the default one).
   void useSoundOutput(const std::string &outputName, const std::string &soundFontPath);
-  // The windows' side of the player (bars, menus, play line); null detaches them.
-  void setPlayerView(PlayerHost *view);
+  // The windows' side of the player (bars, position text) and the score editor's
+  // play-position line; null detaches them.
+  void setPlayerView(PlayerHost *view, PlayLineView *line);
 
   // --- crash recovery --------------------------------------------------------------------
   // After every change the song, its file name and dirty flag go to the recovery record in

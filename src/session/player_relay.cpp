@@ -11,22 +11,22 @@ void PlayerRelay::showPosition(const std::string &text) {
 }
 
 void PlayerRelay::beginPlayLine() {
-  if (view_)
-    view_->beginPlayLine();
+  if (line_)
+    line_->beginPlayLine();
 }
 
 int PlayerRelay::movePlayLine(int markerTick, int tick) {
-  return view_ ? view_->movePlayLine(markerTick, tick) : tick;
+  return line_ ? line_->movePlayLine(markerTick, tick) : tick;
 }
 
 void PlayerRelay::restartPlayLine() {
-  if (view_)
-    view_->restartPlayLine();
+  if (line_)
+    line_->restartPlayLine();
 }
 
 void PlayerRelay::endPlayLine(int markerTick) {
-  if (view_)
-    view_->endPlayLine(markerTick);
+  if (line_)
+    line_->endPlayLine(markerTick);
 }
 
 } // namespace pipora

@@ -68,11 +68,11 @@ void MainWindow::connectChildren() {
           [this](const QString &path) { files_->openHandOver(path); });
   connect(playerPanel(), &PlayerPanel::positionDisplayPressed, this,
           &MainWindow::togglePositionDisplay);
-  // The player reaches the windows through the host: bars, menus, the play-position line.
+  // The player reaches the windows through the session: the host for the bars and the position
+  // text, the play line on the score; the host also locks the menus while playing.
   playerHost_ = std::make_unique<PlayerWindowHost>(ctx_, *propertyWindow(), *sourceEditor());
   playLine_ = std::make_unique<PlayLine>(ctx_, *scoreEditor());
-  playerHost_->setPlayLine(playLine_.get());
-  ctx_.session.setPlayerView(playerHost_.get());
+  ctx_.session.setPlayerView(playerHost_.get(), playLine_.get());
 }
 
 void MainWindow::connectSession() {
@@ -111,8 +111,8 @@ void MainWindow::connectSession() {
 }
 
 MainWindow::~MainWindow() {
-  // The player reaches the windows through the host: it lets go before they are taken down.
-  ctx_.session.setPlayerView(nullptr);
+  // The player reaches the windows through the session: it lets go before they are taken down.
+  ctx_.session.setPlayerView(nullptr, nullptr);
   playerHost_.reset();
   playLine_.reset();
 }

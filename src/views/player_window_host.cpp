@@ -76,25 +76,6 @@ void PlayerWindowHost::showPosition(const std::string &text) {
   ctx_.session.reportPositionText(QString::fromStdString(text));
 }
 
-void PlayerWindowHost::beginPlayLine() {
-  if (playLine_)
-    playLine_->beginPlayLine();
-}
-
-int PlayerWindowHost::movePlayLine(int markerTick, int tick) {
-  return playLine_ ? playLine_->movePlayLine(markerTick, tick) : tick;
-}
-
-void PlayerWindowHost::restartPlayLine() {
-  if (playLine_)
-    playLine_->restartPlayLine();
-}
-
-void PlayerWindowHost::endPlayLine(int markerTick) {
-  if (playLine_)
-    playLine_->endPlayLine(markerTick);
-}
-
 int PlayerWindowHost::measurePlayPart() const {
   if (source_.listHasFocus())
     return ctx_.song.currentPart;

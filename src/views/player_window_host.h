@@ -1,8 +1,9 @@
 #pragma once
-// The player's view of the windows: the property window's bars, the position text and the
-// score editor's play-position line; beside it, what the windows tell the player (the
-// menus locked while playing, the title and tempo committed before a play, the settings and
-// the source editor's selection). The frame makes it once its windows exist.
+// The player's view of the windows: the property window's bars and the position text (the
+// score editor's play-position line is PlayLine's, reached by the session directly); beside
+// it, what the windows tell the player (the menus locked while playing, the title and tempo
+// committed before a play, the settings and the source editor's selection). The frame makes
+// it once its windows exist.
 #include "playback/player.h"
 #include "playback/player_host.h"
 #include "views/app_context.h"
@@ -13,16 +14,6 @@ namespace pipora {
 
 class PropertyWindow;
 class SourceEditorWindow;
-
-// The score editor's side of the play-position line (see PlayerHost for the meaning).
-class PlayLineView {
-public:
-  virtual ~PlayLineView() = default;
-  virtual void beginPlayLine() = 0;
-  virtual int movePlayLine(int markerTick, int tick) = 0;
-  virtual void restartPlayLine() = 0;
-  virtual void endPlayLine(int markerTick) = 0;
-};
 
 class PlayerWindowHost final : public PlayerHost {
 public:
@@ -35,13 +26,6 @@ public:
 
   void showBar(int part, int value, int maximum) override;
   void showPosition(const std::string &text) override;
-  void beginPlayLine() override;
-  int movePlayLine(int markerTick, int tick) override;
-  void restartPlayLine() override;
-  void endPlayLine(int markerTick) override;
-
-  // The score editor's play-position line; null removes it.
-  void setPlayLine(PlayLineView *view) { playLine_ = view; }
 
   // Measure play's part: currentPart when the source editor's list has the focus, the
   // score editor's current part when the score editor is active, else 0.
@@ -60,7 +44,6 @@ private:
   AppContext &ctx_;
   PropertyWindow &props_;
   SourceEditorWindow &source_;
-  PlayLineView *playLine_ = nullptr;
   QMetaObject::Connection playingLocks_;
   QMetaObject::Connection measurePlay_;
 };

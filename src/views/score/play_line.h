@@ -1,7 +1,8 @@
 #pragma once
 // The play-position line across the score editor: a one-pixel vertical line drawn by
 // inverting pixels, moved as the player reports ticks, scrolling the score a page at a time.
-#include "views/player_window_host.h"
+#include "playback/player_host.h"
+#include "views/app_context.h"
 
 #include <QObject>
 
