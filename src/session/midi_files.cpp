@@ -21,11 +21,12 @@ Report<Song> ImportMidiBytes(const QByteArray &bytes, const MidiImportOptions &o
                                            static_cast<std::size_t>(bytes.size()));
   QByteArray log;
   SmfTempoMap tempos;
-  Report<Song> imported = ImportSmf(span, options, kept, &log, &tempos);
+  LengthScale readAt = LengthScale::One;
+  Report<Song> imported = ImportSmf(span, options, kept, &log, &tempos, &readAt);
   // An imported song often spreads a few voices over many channels.
   imported.value.display.hideEmptyParts = true;
   if (options.chooseSpeed) {
-    const ImportSpeed speed = FitSpeed(imported.value, LongestHeldRate(tempos));
+    const ImportSpeed speed = FitSpeed(imported.value, LongestHeldRate(tempos), readAt);
     if (options.report != nullptr)
       options.report->speed = speed;
   }

@@ -131,6 +131,30 @@ TEST_F(MidiFiles, TheCommandLineAndTheEditorImportTheSameNotes) {
   EXPECT_EQ(QString::fromStdString(edited.fileName), path("a.smd"));
 }
 
+// A piece at 60 per minute plays nearest at 121.7 with every length doubled; with chords
+// shared out it is read at twice its times, so its thirty-second keeps its place as a sixteenth
+// (and rests one after it), where doubling the lengths read at x1 could not.
+TEST_F(MidiFiles, ASlowFileIsReadAtTwiceItsTimes) {
+  const QByteArray file = QByteArray::fromHex("4D546864000000060000000101E0"
+                                              "4D54726B00000025"
+                                              "00FF51030F4240"
+                                              "00903C64"
+                                              "8360903C00"
+                                              "00903E64"
+                                              "3C903E00"
+                                              "3C904064"
+                                              "8360904000"
+                                              "00FF2F00");
+  MidiImportOptions options;
+  options.chords = ChordHandling::Spread;
+  options.writeEventLog = false;
+  const Report<Song> read = ImportMidiBytes(file, options);
+  ASSERT_TRUE(read.complete());
+  EXPECT_EQ(read.value.tempo, TempoChoice::Normal);
+  EXPECT_EQ(NotesOf(read.value, 1), (std::vector<std::pair<int, std::string>>{
+                                        {60, "2"}, {62, "16"}, {0, "16"}, {64, "2"}}));
+}
+
 TEST_F(MidiFiles, DamagedFileKeepsNotesReadBeforeTheError) {
   // A quarter note, then a delta-time of five bytes.
   WriteAll(path("bad.mid"), QByteArray::fromHex("4D546864000000060000000101E0 4D54726B00000020"

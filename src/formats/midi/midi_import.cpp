@@ -185,7 +185,7 @@ void MidiImporter::ImportNoteEvent(int channel, int key, int velocity, std::int6
   Feed(channel, key, velocity, time);
 }
 
-void MidiImporter::finish() {
+void MidiImporter::finish(int timeScale) {
   if (options_.chords == ChordHandling::Last)
     return;
   // The file's notes, each note-on matched with the note-off of its key (a repeated
@@ -252,7 +252,7 @@ void MidiImporter::finish() {
       // Listed with the channel's part, where the note would have been.
       ImportChange c;
       c.part = n.channel;
-      c.tick = n.on;
+      c.tick = n.on * timeScale;
       c.key = n.key;
       c.kind = n.part != 0 ? ImportChangeKind::MovedToPart
                : n.noPart  ? ImportChangeKind::NoPartLeft
@@ -265,10 +265,11 @@ void MidiImporter::finish() {
             static_cast<int>(options_.report->changes.size());
       options_.report->changes.push_back(c);
       if (n.part == 0)
-        options_.report->original.push_back({n.channel, n.key, n.on, n.off});
+        options_.report->original.push_back(
+            {n.channel, n.key, n.on * timeScale, n.off * timeScale});
     }
     if (n.part != 0)
-      Feed(n.part, e.key, e.velocity, e.time);
+      Feed(n.part, e.key, e.velocity, e.time * timeScale);
   }
   held_.clear();
 }

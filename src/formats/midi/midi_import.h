@@ -99,8 +99,8 @@ public:
   void expectFileBytes(std::size_t bytes);
 
   // After the last event: with chords shared out (Top, Spread), the notes held back until
-  // every channel was known are now written.
-  void finish();
+  // every channel was known are now written, at `timeScale` times the file's times.
+  void finish(int timeScale = 1);
 
 private:
   struct HeldEvent {

@@ -1,6 +1,7 @@
 #include "formats/midi/smf_import.h"
 
 #include "formats/midi/smf_reader.h"
+#include "formats/midi/speed_choice.h"
 
 #include <array>
 
@@ -41,7 +42,8 @@ void ReserveForNotes(Song &song, std::span<const std::uint8_t> bytes,
 } // namespace
 
 Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOptions &options,
-                       const Song &kept, QByteArray *log, SmfTempoMap *tempos) {
+                       const Song &kept, QByteArray *log, SmfTempoMap *tempos,
+                       LengthScale *readAt) {
   Report<Song> imported;
   Song &song = imported.value;
   song.capacity = kept.capacity;
@@ -55,8 +57,19 @@ Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOpti
   ReserveForNotes(song, bytes, options);
   MidiImporter importer(song, options);
   importer.expectFileBytes(bytes.size());
-  SmfRead read = ReadSmf(bytes, song, importer, options, tempos);
-  importer.finish();
+  SmfTempoMap map;
+  SmfRead read = ReadSmf(bytes, song, importer, options, &map);
+  // With chords shared out every note waits for the file's end. A file so slow that its speed
+  // wants every length doubled is then read at twice its times: a thirty-second keeps its
+  // place as a sixteenth, and a half-note triplet, which has no doubled code, becomes tied
+  // pieces.
+  const bool doubled = options.chooseSpeed && options.chords != ChordHandling::Last &&
+                       ChooseSpeed(LongestHeldRate(map), true, true).scale == LengthScale::Double;
+  importer.finish(doubled ? 2 : 1);
+  if (readAt != nullptr)
+    *readAt = doubled ? LengthScale::Double : LengthScale::One;
+  if (tempos != nullptr)
+    *tempos = std::move(map);
   // Voices spread over free parts are written only now, after the reading: a song that
   // outgrows the element limit here is refused as the reader refuses it.
   if (!read.error && importer.full())

@@ -1,6 +1,7 @@
 #pragma once
 // The whole import of a Standard MIDI File, the same for the editor and the command-line tool:
 // bytes in, a new song out.
+#include "formats/midi/import_report.h"
 #include "formats/midi/midi_import.h"
 #include "formats/midi/smf_reader.h"
 #include "model/result.h"
@@ -18,9 +19,10 @@ namespace pipora {
 // tones stand where the file sets none, and its volumes and backup slot stay. The report's
 // error says what stopped the reading early; the song keeps the notes before it. With
 // options.writeEventLog the event log goes to `log`; `tempos`, when given, receives the file's
-// tempo events.
+// tempo events, and `readAt` the scale of the song's times against the file's (×2 for a slow
+// file read with chords shared out and its speed chosen, else ×1).
 Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOptions &options,
                        const Song &kept = Song(), QByteArray *log = nullptr,
-                       SmfTempoMap *tempos = nullptr);
+                       SmfTempoMap *tempos = nullptr, LengthScale *readAt = nullptr);
 
 } // namespace pipora
