@@ -399,6 +399,26 @@ TEST(ImportReport, ARepeatedNoteBeforeTheOffOfTheOneItEndsStaysWhenSpread) {
   EXPECT_EQ(Describe(song, 1), "72:4 72:4");
 }
 
+// Two tracks on one channel sound together: the second is a voice in place, not a continuation
+// after the first track's end; a note ending where another starts in the part ends first.
+TEST(ImportReport, TwoTracksOfAChannelAreVoicesInPlaceWhenSpread) {
+  MidiImportOptions options;
+  options.chords = ChordHandling::Spread;
+  Song song;
+  EmptyPartsForImport(song);
+  MidiImporter importer(song, options);
+  importer.StartTrack();
+  for (const Event &e : std::vector<Event>{{1, 60, 100, 0}, {1, 60, 0, 960}})
+    importer.ImportNoteEvent(e.channel, e.key, e.velocity, e.time);
+  importer.StartTrack();
+  for (const Event &e :
+       std::vector<Event>{{1, 72, 100, 480}, {1, 72, 0, 960}, {1, 74, 100, 960}, {1, 74, 0, 1440}})
+    importer.ImportNoteEvent(e.channel, e.key, e.velocity, e.time);
+  importer.finish();
+  AppendEndMarkers(song);
+  EXPECT_EQ(Describe(song, 1) + " | " + Describe(song, 2), "60:2 74:4 | 0:4 72:4");
+}
+
 TEST(ImportReport, ListsByPartThenPosition) {
   ImportReport report;
   for (const auto &[part, tick] : std::vector<std::pair<int, int>>{{11, 0}, {2, 960}, {2, 0}})

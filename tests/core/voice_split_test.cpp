@@ -68,6 +68,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {2},
                  {N(1, 48, 0, 1920), N(1, 64, 0, 480), N(1, 65, 480, 960), N(1, 67, 960, 1920)},
                  {3, 1, 1, 1}},
+        // two tracks on one channel are one stream: the lower note is a voice of it
+        VoiceRow{"TwoTracksOfAChannelAreItsVoices",
+                 ChordHandling::Spread,
+                 {},
+                 {SplitNote{1, 1, 72, 0, 480}, SplitNote{2, 1, 60, 0, 960}},
+                 {1, 2}},
         // no part is free (part 10 plays drums): only the top note stays
         VoiceRow{"PartsRunOut",
                  ChordHandling::Spread,

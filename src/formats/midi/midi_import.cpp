@@ -238,14 +238,34 @@ void MidiImporter::finish(int timeScale) {
   }
   AssignParts(notes, options_.chords, used);
   ReserveParts(notes);
-  for (std::size_t i = 0; i < held_.size(); ++i) {
+  // The tracks of a file play together: where a channel has notes in several tracks (they are
+  // voices of it, not one after the other), the events go to the parts in the order of time,
+  // each track's own order kept, a note ending before one starting at the same time. A part
+  // otherwise takes the notes of one track, already in order.
+  std::array<int, 17> trackOf{};
+  trackOf.fill(-1);
+  bool merge = false;
+  for (const SplitNote &n : notes) {
+    int &t = trackOf[static_cast<std::size_t>(n.channel)];
+    merge = merge || (t >= 0 && t != n.track);
+    t = n.track;
+  }
+  std::vector<std::size_t> order;
+  order.reserve(held_.size());
+  for (std::size_t i = 0; i < held_.size(); ++i)
+    if (noteOf[i] >= 0)
+      order.push_back(i);
+  const auto startsLater = [&](std::size_t i) {
+    return held_[i].velocity > 0 || notes[static_cast<std::size_t>(noteOf[i])].on == held_[i].time;
+  };
+  if (merge)
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      if (held_[a].time != held_[b].time)
+        return held_[a].time < held_[b].time;
+      return !startsLater(a) && startsLater(b);
+    });
+  for (const std::size_t i : order) {
     const HeldEvent &e = held_[i];
-    if (e.channel == 0) {
-      NextTrack();
-      continue;
-    }
-    if (noteOf[i] < 0)
-      continue;
     const SplitNote &n = notes[static_cast<std::size_t>(noteOf[i])];
     const bool on = e.velocity > 0;
     if (on && options_.report != nullptr && n.part != n.channel) {

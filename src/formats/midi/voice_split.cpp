@@ -17,7 +17,7 @@ struct Voice {
   int key = 0;
 };
 
-// Voices of one track's notes on one channel: 0 the top, 1 the lowest, 2 on the inner ones.
+// Voices of one channel's notes (all tracks): 0 the top, 1 the lowest, 2 on the inner ones.
 // Fills `voiceOf` and `roleOf` for the notes listed in `ids`.
 void SplitStream(const std::vector<SplitNote> &notes, std::vector<int> ids,
                  std::vector<int> &voiceOf, std::vector<Role> &roleOf) {
@@ -94,9 +94,10 @@ void AssignParts(std::vector<SplitNote> &notes, ChordHandling mode,
                  const std::array<bool, 17> &used) {
   std::vector<int> voiceOf(notes.size(), 0);
   std::vector<Role> roleOf(notes.size(), Role::Top);
-  std::map<std::pair<int, int>, std::vector<int>> streams; // (track, channel) -> notes
+  // All tracks of a channel are one stream: they sound together.
+  std::map<int, std::vector<int>> streams; // channel -> notes
   for (std::size_t i = 0; i < notes.size(); ++i)
-    streams[{notes[i].track, notes[i].channel}].push_back(static_cast<int>(i));
+    streams[notes[i].channel].push_back(static_cast<int>(i));
   for (auto &[stream, ids] : streams)
     SplitStream(notes, std::move(ids), voiceOf, roleOf);
 
