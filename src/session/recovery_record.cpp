@@ -1,7 +1,8 @@
 #include "session/recovery_record.h"
 
+#include "platform/files/file_io.h"
+
 #include <QList>
-#include <QUrl>
 
 namespace pipora {
 namespace {
@@ -15,7 +16,8 @@ const QByteArray kChangedKey = "changed=";
 QByteArray FormatRecoveryRecord(const RecoveryRecord &record) {
   QByteArray out = record.smdLine;
   out += "\r\n";
-  out += kFileKey + QUrl::toPercentEncoding(record.fileName) + "\r\n";
+  // The name's own bytes: a name that is not UTF-8 must come back as the same file.
+  out += kFileKey + FileNameBytes(record.fileName).toPercentEncoding() + "\r\n";
   out += kDirtyKey + (record.dirty ? "1" : "0") + "\r\n";
   out += kChangedKey + record.changed.toUTC().toString(Qt::ISODateWithMs).toLatin1() + "\r\n";
   return out;
@@ -36,7 +38,7 @@ Result<RecoveryRecord> ParseRecoveryRecord(const QByteArray &bytes) {
     const QByteArray &line = lines[i];
     if (line.startsWith(kFileKey)) {
       record.fileName =
-          QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(kFileKey.size())));
+          FileNameFromBytes(QByteArray::fromPercentEncoding(line.mid(kFileKey.size())));
       haveFile = true;
     } else if (line.startsWith(kDirtyKey)) {
       const QByteArray value = line.mid(kDirtyKey.size());

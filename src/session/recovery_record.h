@@ -22,7 +22,7 @@ struct RecoveryRecord {
 };
 
 // The record as written: the SMD line, CR LF, then one "key=value" line each for the file
-// name (percent-encoded UTF-8, so any path fits on one line), the dirty flag and the time.
+// name (its bytes percent-encoded, so any path fits on one line), the dirty flag and the time.
 QByteArray FormatRecoveryRecord(const RecoveryRecord &record);
 
 // Reads a record back. A record cut short or with an unknown layout is refused: the

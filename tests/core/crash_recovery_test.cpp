@@ -47,15 +47,19 @@ TEST_P(RecordRoundTrip, ReadsBackWhatWasWritten) {
   EXPECT_EQ(read->changed, record.changed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Records, RecordRoundTrip,
-    testing::Values(
-        RecordRow{"NewSongNeverSaved", "", "", true},
-        RecordRow{"SavedSongIsClean", "\x1b\x44\x21\x24\x36", "/home/u/song.smd", false},
-        RecordRow{"JapaneseNameWithBlanks", "\x1b\x44", QStringLiteral("/tmp/さくら 2.smd"), true},
-        RecordRow{"NameWithLineBreakEqualsAndPercent", "\x1b\x44",
-                  QStringLiteral("/tmp/a\nfile=b%41=c.smd"), true}),
-    [](const testing::TestParamInfo<RecordRow> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Records, RecordRoundTrip,
+                         testing::Values(RecordRow{"NewSongNeverSaved", "", "", true},
+                                         RecordRow{"SavedSongIsClean", "\x1b\x44\x21\x24\x36",
+                                                   "/home/u/song.smd", false},
+                                         RecordRow{"JapaneseNameWithBlanks", "\x1b\x44",
+                                                   QStringLiteral("/tmp/さくら 2.smd"), true},
+                                         RecordRow{"NameWithLineBreakEqualsAndPercent", "\x1b\x44",
+                                                   QStringLiteral("/tmp/a\nfile=b%41=c.smd"), true},
+                                         RecordRow{"NameThatIsNotUtf8KeepsItsBytes", "\x1b\x44",
+                                                   FileNameFromBytes("/tmp/caf\xe9.smd"), true}),
+                         [](const testing::TestParamInfo<RecordRow> &info) {
+                           return std::string(info.param.name);
+                         });
 
 struct DamagedRecordRow {
   const char *name;
