@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
-#include <tuple>
 
 namespace pipora {
 namespace {
@@ -79,16 +77,15 @@ std::int64_t DroppedTail(std::int64_t ticks) {
                       [](std::string_view, std::int64_t) { return true; });
 }
 
-// What AppendNote does `copies` times over, in one step.
-void AppendCopies(Song &song, int part, int noteNumber, std::string_view length,
-                  std::string_view pitch, std::int64_t copies) {
+// What AppendNote does `copies` times over, in one step; the entry's texts are made once,
+// not looked up again for every piece.
+void AppendCopies(Song &song, int part, const NoteEntry &entry, std::int64_t copies) {
   Part &p = song.part(part);
   EnsureCapacityFor(song, p.count + static_cast<int>(copies) - 1);
-  NoteEntry entry;
-  entry.noteNumber = static_cast<std::int16_t>(noteNumber);
-  entry.length = length;
-  entry.pitch = pitch;
-  p.notes.insert(p.notes.end(), static_cast<std::size_t>(copies), entry);
+  if (copies == 1)
+    p.notes.push_back(entry);
+  else
+    p.notes.insert(p.notes.end(), static_cast<std::size_t>(copies), entry);
   p.count += static_cast<std::int32_t>(copies);
 }
 
@@ -131,6 +128,25 @@ MidiImporter::MidiImporter(Song &song, const MidiImportOptions &options)
   }
 }
 
+void MidiImporter::expectFileBytes(std::size_t bytes) {
+  // A note event takes three bytes at least, its time one more, running status one less.
+  if (options_.chords != ChordHandling::Last)
+    held_.reserve(std::min<std::size_t>(bytes / 3, static_cast<std::size_t>(options_.maxElements)));
+}
+
+// The notes are known before any is written: each part takes room for a note, a rest and a
+// tied piece per note, as the first read of a file gives the parts in the last note's way.
+void MidiImporter::ReserveParts(const std::vector<SplitNote> &notes) {
+  std::array<std::size_t, kUserParts + 1> counts{};
+  for (const SplitNote &n : notes)
+    if (n.part >= 1 && n.part <= kUserParts)
+      ++counts[static_cast<std::size_t>(n.part)];
+  for (int n = 1; n <= kUserParts; ++n) {
+    std::vector<NoteEntry> &list = song_.part(n).notes;
+    list.reserve(list.size() + 3 * counts[static_cast<std::size_t>(n)] + 8);
+  }
+}
+
 void MidiImporter::StartTrack() {
   if (options_.chords != ChordHandling::Last) {
     held_.push_back({++track_, 0, 0, 0, 0});
@@ -161,7 +177,9 @@ void MidiImporter::ImportNoteEvent(int channel, int key, int velocity, std::int6
     return;
   }
   if (options_.chords != ChordHandling::Last) {
-    held_.push_back({track_, channel, key, velocity, time});
+    held_.push_back({track_, static_cast<std::int16_t>(channel), static_cast<std::int16_t>(key),
+                     static_cast<std::int16_t>(velocity), time});
+    heldOns_ += velocity > 0 ? 1 : 0;
     return;
   }
   Feed(channel, key, velocity, time);
@@ -173,41 +191,53 @@ void MidiImporter::finish(int timeScale) {
   // The file's notes, each note-on matched with the note-off of its key (a repeated
   // note-on ends the note before it).
   std::vector<SplitNote> notes;
+  notes.reserve(heldOns_);
   std::vector<int> noteOf(held_.size(), -1);
-  std::map<std::tuple<int, int, int>, int> open; // (track, channel, key) -> note
-  // Where a repeated note-on ended the note before it: a note-off of that key at the same
-  // time still belongs to the ended note (sequencers write the two in either order).
-  std::map<std::tuple<int, int, int>, std::int64_t> repeatedAt;
+  // Per channel and key of the track being read: the note sounding (-1 none), and the time
+  // where a repeated note-on ended the note before it, when it did: a note-off of that key at
+  // the same time still belongs to the ended note (sequencers write the two in either
+  // order). Events come track after track, and a note of an earlier track is never ended by
+  // a later one's events, so an entry stamped with another track counts as none.
+  struct KeyState {
+    int openTrack = -1;
+    int open = -1;
+    int repeatedTrack = -1;
+    std::int64_t repeatedAt = 0;
+  };
+  std::vector<KeyState> keys(std::size_t{kUserParts + 1} * 128);
   std::array<bool, 17> used{};
   for (std::size_t i = 0; i < held_.size(); ++i) {
     const HeldEvent &e = held_[i];
     if (e.channel == 0)
       continue;
-    const auto at = std::tuple{e.track, e.channel, e.key};
-    if (e.velocity == 0) {
-      if (const auto it = repeatedAt.find(at); it != repeatedAt.end()) {
-        const bool late = it->second == e.time;
-        repeatedAt.erase(it);
-        if (late)
-          continue;
-      }
+    if (e.key < 0 || e.key > 127)
+      continue; // the reader gives none
+    KeyState &k = keys[static_cast<std::size_t>(e.channel * 128 + e.key)];
+    if (e.velocity == 0 && k.repeatedTrack == e.track) {
+      k.repeatedTrack = -1;
+      if (k.repeatedAt == e.time)
+        continue;
     }
-    if (const auto it = open.find(at); it != open.end()) {
-      notes[static_cast<std::size_t>(it->second)].off = e.time;
+    if (k.openTrack == e.track && k.open >= 0) {
+      notes[static_cast<std::size_t>(k.open)].off = e.time;
       if (e.velocity == 0)
-        noteOf[i] = it->second;
-      else
-        repeatedAt[at] = e.time;
-      open.erase(it);
+        noteOf[i] = k.open;
+      else {
+        k.repeatedTrack = e.track;
+        k.repeatedAt = e.time;
+      }
+      k.open = -1;
     }
     if (e.velocity > 0) {
       noteOf[i] = static_cast<int>(notes.size());
-      open[at] = noteOf[i];
+      k.openTrack = e.track;
+      k.open = noteOf[i];
       notes.push_back({e.track, e.channel, e.key, e.time, e.time});
       used[static_cast<std::size_t>(e.channel)] = true;
     }
   }
   AssignParts(notes, options_.chords, used);
+  ReserveParts(notes);
   // The tracks of a file play together: where a channel has notes in several tracks (they are
   // voices of it, not one after the other), the events go to the parts in the order of time,
   // each track's own order kept, a note ending before one starting at the same time. A part
@@ -377,25 +407,28 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
     ch.restPieces = keep;
   }
   w.start = ch.written;
-  static const std::array<std::string, 13> kPitches = [] {
-    std::array<std::string, 13> names;
+  static const std::array<PitchText, 13> kPitches = [] {
+    std::array<PitchText, 13> names;
     for (int n = 0; n < 12; ++n)
       names[static_cast<std::size_t>(n)] = PitchNameOf(60 + n);
     names[12] = PitchNameOf(0);
     return names;
   }();
-  const std::string &pitch =
-      noteNumber > 0 ? kPitches[static_cast<std::size_t>(noteNumber % 12)] : kPitches[12];
+  NoteEntry entry;
+  entry.noteNumber = static_cast<std::int16_t>(noteNumber);
+  entry.pitch = noteNumber > 0 ? kPitches[static_cast<std::size_t>(noteNumber % 12)] : kPitches[12];
   // The leading half notes of a long stretch are all alike: they go in at once.
   if (const std::int64_t alike = LeadingHalves(stretch); alike > 0) {
     w.firstElement = song_.part(part).count + 1;
     w.pieces = static_cast<int>(alike);
-    AppendCopies(song_, part, noteNumber, kLengthCodes.front().tied, pitch, alike);
+    entry.length = NoteLength::FromTicks(static_cast<int>(kHalfTicks), true);
+    AppendCopies(song_, part, entry, alike);
     ch.written += alike * kHalfTicks;
     appended_ += alike;
   }
   w.dropped = ForEachPiece(end - ch.written, [&](std::string_view code, std::int64_t ticks) {
-    AppendNote(song_, part, noteNumber, code, pitch);
+    entry.length = NoteLength::FromTicks(static_cast<int>(ticks), code.ends_with('_'));
+    AppendCopies(song_, part, entry, 1);
     if (w.pieces++ == 0)
       w.firstElement = song_.part(part).count;
     ch.written += ticks;

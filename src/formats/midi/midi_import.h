@@ -94,19 +94,24 @@ public:
            static_cast<std::int64_t>(held_.size()) >= options_.maxElements;
   }
 
+  // The size of the file to be read, so that the events held until finish() are not
+  // copied as they grow.
+  void expectFileBytes(std::size_t bytes);
+
   // After the last event: with chords shared out (Top, Spread), the notes held back until
   // every channel was known are now written, at `timeScale` times the file's times.
   void finish(int timeScale = 1);
 
 private:
   struct HeldEvent {
-    int track = 0;
-    int channel = 0; // 0: the start of a track
-    int key = 0;
-    int velocity = 0;
+    std::int32_t track = 0;
+    std::int16_t channel = 0; // 0: the start of a track
+    std::int16_t key = 0;
+    std::int16_t velocity = 0;
     std::int64_t time = 0;
   };
   void Feed(int channel, int key, int velocity, std::int64_t time);
+  void ReserveParts(const std::vector<SplitNote> &notes);
   void NextTrack();
 
   struct Channel {
@@ -146,6 +151,7 @@ private:
   std::int64_t appended_ = 0;
   bool refused_ = false;
   std::vector<HeldEvent> held_; // every event, with chords shared out
+  std::size_t heldOns_ = 0;     // the note-ons among them
   int track_ = 0;
 };
 

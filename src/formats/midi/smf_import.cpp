@@ -25,7 +25,8 @@ public:
 // for SMD afterwards rarely needs more. Room never written to costs no memory.
 void ReserveForNotes(Song &song, std::span<const std::uint8_t> bytes,
                      const MidiImportOptions &options) {
-  if (bytes.size() < (std::size_t{64} << 10))
+  // With chords shared out, the importer holds every note until the end and reserves then.
+  if (bytes.size() < (std::size_t{64} << 10) || options.chords != ChordHandling::Last)
     return;
   Song scratch;
   MidiImportOptions quiet = options;
@@ -55,6 +56,7 @@ Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOpti
   EmptyPartsForImport(song);
   ReserveForNotes(song, bytes, options);
   MidiImporter importer(song, options);
+  importer.expectFileBytes(bytes.size());
   SmfTempoMap map;
   SmfRead read = ReadSmf(bytes, song, importer, options, &map);
   // With chords shared out every note waits for the file's end. A file so slow that its speed

@@ -399,6 +399,8 @@ TempoChoice TempoChoiceForRate(double q) {
 
 std::int64_t AdvanceRunningTime(std::int64_t runningTime, std::int64_t delta,
                                 std::int32_t division) {
+  if (division == kTicksPerQuarter) // most files: no rounding, and no division per event
+    return runningTime + delta;
   const std::int64_t scaled = runningTime * division + std::int64_t{delta} * kTicksPerQuarter;
   std::int64_t quotient = scaled / division;
   const std::int64_t twiceRemainder = 2 * (scaled % division);

@@ -50,20 +50,15 @@ void SplitStream(const std::vector<SplitNote> &notes, std::vector<int> ids,
     }
     const Role role = n.key >= highest ? Role::Top : n.key <= lowest ? Role::Bottom : Role::Inner;
     // The voice of its role when free, else any free one, inner voices before the outer.
-    std::vector<int> order;
-    if (role == Role::Top)
-      order.push_back(0);
-    if (role == Role::Bottom)
-      order.push_back(1);
-    for (int v = 2; v < static_cast<int>(voices.size()); ++v)
-      order.push_back(v);
+    const auto isFree = [&](std::size_t v) { return voices[v].busyUntil <= n.on + kLegatoTicks; };
     int chosen = -1;
-    for (const int v : order) {
-      if (voices[static_cast<std::size_t>(v)].busyUntil <= n.on + kLegatoTicks) {
-        chosen = v;
-        break;
-      }
-    }
+    if (role == Role::Top && isFree(0))
+      chosen = 0;
+    else if (role == Role::Bottom && isFree(1))
+      chosen = 1;
+    for (std::size_t v = 2; chosen < 0 && v < voices.size(); ++v)
+      if (isFree(v))
+        chosen = static_cast<int>(v);
     if (chosen < 0) {
       chosen = static_cast<int>(voices.size());
       voices.emplace_back();
