@@ -42,6 +42,8 @@ Result<QByteArray> ReadDescriptor(int fd) {
   if (S_ISREG(info.st_mode) && info.st_size > kMaxSongFileBytes)
     return Error{TooLarge()};
   QByteArray bytes;
+  if (S_ISREG(info.st_mode))
+    bytes.reserve(static_cast<qsizetype>(info.st_size)); // read without growing
   char chunk[65536];
   for (;;) {
     const ssize_t n = ::read(fd, chunk, sizeof chunk);

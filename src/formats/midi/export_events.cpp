@@ -38,6 +38,10 @@ int NoteOffTicks(const NoteEntry &e, const NoteEntry &next) {
 
 std::vector<ExportEvent> BuildExportEvents(const Song &song) {
   std::vector<ExportEvent> events;
+  std::size_t elements = 0;
+  for (int n = 1; n <= kUserParts; ++n)
+    elements += song.part(n).notes.size();
+  events.reserve(2 * elements); // a note-on and a note-off at most per element
   for (int n = 1; n <= kUserParts; ++n) {
     const Part &p = song.part(n);
     const std::int32_t last =
