@@ -13,10 +13,4 @@ EventLog &EventLog::operator<<(std::int64_t number) {
   return *this;
 }
 
-void EventLog::resize(std::size_t capacity) {
-  buffer_.resize(static_cast<qsizetype>(capacity));
-  text_ = buffer_.data();
-  capacity_ = capacity;
-}
-
 } // namespace pipora

@@ -3,10 +3,10 @@
 // numbers in decimal without padding, built in memory and written in one piece.
 // A log line is written per event of a file of maybe a megabyte, so appending is kept to
 // a bounds check and a copy into one buffer.
+#include "formats/midi/growing_bytes.h"
+
 #include <QByteArray>
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -18,8 +18,8 @@ public:
   void silence() { silent_ = true; }
 
   void reserve(std::size_t bytes) {
-    if (bytes > capacity_)
-      resize(bytes);
+    if (bytes > text_.size())
+      text_.reserve(bytes - text_.size());
   }
 
   // Literals: the length is known when compiling, so the copy is inlined.
@@ -44,38 +44,15 @@ public:
   }
   void endLine() { append("\r\n", 2); }
 
-  QByteArray take() {
-    buffer_.truncate(static_cast<qsizetype>(size_));
-    QByteArray text = std::move(buffer_);
-    buffer_ = QByteArray();
-    text_ = nullptr;
-    size_ = capacity_ = 0;
-    return text;
-  }
+  QByteArray take() { return text_.take(); }
 
 private:
   void append(const char *data, std::size_t n) {
-    if (silent_)
-      return;
-    if (size_ + n > capacity_)
-      resize(std::max(size_ + n, 2 * capacity_ + 256));
-    char *to = text_ + size_;
-    // Most pieces are a few characters: a loop beats a call to memcpy.
-    if (n <= 16) {
-      for (std::size_t i = 0; i < n; ++i)
-        to[i] = data[i];
-    } else {
-      std::memcpy(to, data, n);
-    }
-    size_ += n;
+    if (!silent_)
+      text_.append(data, n);
   }
-  void resize(std::size_t capacity);
 
-  // Grown ahead of the text; bytes past size_ are not part of the log.
-  QByteArray buffer_;
-  char *text_ = nullptr; // buffer_'s bytes, kept to spare a detach check per append
-  std::size_t size_ = 0;
-  std::size_t capacity_ = 0;
+  GrowingBytes text_;
   bool silent_ = false;
 };
 

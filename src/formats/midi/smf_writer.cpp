@@ -93,25 +93,10 @@ void SmfBuffer::PutTitle(std::string_view utf8Title) {
     put(static_cast<std::uint8_t>(c));
 }
 
-void SmfBuffer::grow(std::size_t room) {
-  bytes_.resize(static_cast<qsizetype>(room));
-  data_ = bytes_.data();
-  room_ = room;
-}
-
-QByteArray SmfBuffer::take() {
-  bytes_.truncate(static_cast<qsizetype>(size_));
-  QByteArray taken = std::move(bytes_);
-  bytes_ = QByteArray();
-  data_ = nullptr;
-  size_ = room_ = 0;
-  return taken;
-}
-
 void SmfBuffer::BeginTrack() {
   for (const std::uint8_t b : kTrackType)
     PutByte(b);
-  lengthAt_ = size_;
+  lengthAt_ = bytes_.size();
   hasTrack_ = true;
   for (int i = 0; i < 4; ++i)
     PutByte(0xFF);
@@ -126,7 +111,8 @@ void SmfBuffer::PatchTrackLength() {
   if (!hasTrack_)
     return;
   for (int i = 0; i < 4; ++i)
-    data_[lengthAt_ + static_cast<std::size_t>(i)] = static_cast<char>(trackBytes_ >> (24 - 8 * i));
+    bytes_.patch(lengthAt_ + static_cast<std::size_t>(i),
+                 static_cast<char>(trackBytes_ >> (24 - 8 * i)));
 }
 
 int VolumeControllerValue(int volume) {

@@ -3,6 +3,7 @@
 // assembled in memory. Struck notes get a random velocity from 90 to 127 so that the export sounds
 // less mechanical; the source of randomness is injectable so tests are exact.
 #include "formats/midi/export_events.h"
+#include "formats/midi/growing_bytes.h"
 #include "model/result.h"
 #include "model/save_checks.h"
 #include "model/song.h"
@@ -45,33 +46,22 @@ public:
   void PatchTrackLength();
 
   // Room for `bytes` more, so that a file of known size is not copied as it grows.
-  void reserve(std::size_t bytes) {
-    if (size_ + bytes > room_)
-      grow(size_ + bytes);
-  }
-  QByteArray bytes() const { return bytes_.first(static_cast<qsizetype>(size_)); }
+  void reserve(std::size_t bytes) { bytes_.reserve(bytes); }
+  QByteArray bytes() const { return bytes_.bytes(); }
   // The bytes written, without a copy; the buffer is empty afterwards.
-  QByteArray take();
+  QByteArray take() { return bytes_.take(); }
   std::uint32_t trackBytes() const { return trackBytes_; }
 
 private:
   // A file holds a few bytes per note event, hundreds of thousands of them: a byte is
   // stored without a call into QByteArray.
-  void store(std::uint8_t b) {
-    if (size_ == room_)
-      grow(2 * room_ + 256);
-    data_[size_++] = static_cast<char>(b);
-  }
+  void store(std::uint8_t b) { bytes_.push(static_cast<char>(b)); }
   void put(std::uint8_t b) {
     store(b);
     ++trackBytes_;
   }
-  void grow(std::size_t room);
 
-  QByteArray bytes_; // grown ahead; bytes past size_ are not part of the file
-  char *data_ = nullptr;
-  std::size_t size_ = 0;
-  std::size_t room_ = 0;
+  GrowingBytes bytes_;
   std::size_t lengthAt_ = 0;
   bool hasTrack_ = false;
   std::uint32_t trackBytes_ = 0;
