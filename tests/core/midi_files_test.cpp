@@ -1,5 +1,7 @@
 #include "session/midi_files.h"
 
+#include "formats/midi/smf_import.h"
+
 #include "model/vocabulary.h"
 #include "platform/files/program_directory.h"
 
@@ -153,6 +155,29 @@ TEST_F(MidiFiles, ASlowFileIsReadAtTwiceItsTimes) {
   EXPECT_EQ(read.value.tempo, TempoChoice::Normal);
   EXPECT_EQ(NotesOf(read.value, 1), (std::vector<std::pair<int, std::string>>{
                                         {60, "2"}, {62, "16"}, {0, "16"}, {64, "2"}}));
+}
+
+// Read at twice its times the half note becomes two tied halves, more than the part may hold:
+// the file, which fits at its own times, is read at them rather than refused.
+TEST_F(MidiFiles, ASlowFileThatOutgrowsAPartAtTwiceItsTimesIsReadAtThem) {
+  const QByteArray file = QByteArray::fromHex("4D546864000000060000000101E0"
+                                              "4D54726B00000014"
+                                              "00FF51030F4240"
+                                              "00903C64"
+                                              "8740903C00"
+                                              "00FF2F00");
+  MidiImportOptions options;
+  options.chords = ChordHandling::Spread;
+  options.writeEventLog = false;
+  options.maxPartElements = 1;
+  LengthScale readAt = LengthScale::Double;
+  const Report<Song> read =
+      ImportSmf(std::span(reinterpret_cast<const std::uint8_t *>(file.constData()),
+                          static_cast<std::size_t>(file.size())),
+                options, Song(), nullptr, nullptr, &readAt);
+  ASSERT_TRUE(read.complete()) << read.error->message;
+  EXPECT_EQ(readAt, LengthScale::One);
+  EXPECT_EQ(NotesOf(read.value, 1), (std::vector<std::pair<int, std::string>>{{60, "2"}}));
 }
 
 TEST_F(MidiFiles, DamagedFileKeepsNotesReadBeforeTheError) {

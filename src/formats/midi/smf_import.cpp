@@ -39,11 +39,14 @@ void ReserveForNotes(Song &song, std::span<const std::uint8_t> bytes,
     song.part(n).notes.reserve(3 * counter.counts[static_cast<std::size_t>(n - 1)] + 8);
 }
 
-} // namespace
-
-Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOptions &options,
-                       const Song &kept, QByteArray *log, SmfTempoMap *tempos,
-                       LengthScale *readAt) {
+// One reading of the file into a new song. With chords shared out every note waits for the
+// file's end, so the scale is chosen after the reading: a file so slow that its speed wants
+// every length doubled is read at twice its times (`mayDouble`), where a thirty-second keeps
+// its place as a sixteenth and a half-note triplet, which has no doubled code, becomes tied
+// pieces. `outgrew`: the voices, written after the reading, passed the element limit.
+Report<Song> ReadOnce(std::span<const std::uint8_t> bytes, const MidiImportOptions &options,
+                      const Song &kept, bool mayDouble, QByteArray *log, SmfTempoMap &map,
+                      bool &doubled, bool &outgrew) {
   Report<Song> imported;
   Song &song = imported.value;
   song.capacity = kept.capacity;
@@ -57,22 +60,14 @@ Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOpti
   ReserveForNotes(song, bytes, options);
   MidiImporter importer(song, options);
   importer.expectFileBytes(bytes.size());
-  SmfTempoMap map;
   SmfRead read = ReadSmf(bytes, song, importer, options, &map);
-  // With chords shared out every note waits for the file's end. A file so slow that its speed
-  // wants every length doubled is then read at twice its times: a thirty-second keeps its
-  // place as a sixteenth, and a half-note triplet, which has no doubled code, becomes tied
-  // pieces.
-  const bool doubled = options.chooseSpeed && options.chords != ChordHandling::Last &&
-                       ChooseSpeed(LongestHeldRate(map), true, true).scale == LengthScale::Double;
+  doubled = mayDouble && options.chooseSpeed && options.chords != ChordHandling::Last &&
+            ChooseSpeed(LongestHeldRate(map), true, true).scale == LengthScale::Double;
   importer.finish(doubled ? 2 : 1);
-  if (readAt != nullptr)
-    *readAt = doubled ? LengthScale::Double : LengthScale::One;
-  if (tempos != nullptr)
-    *tempos = std::move(map);
   // Voices spread over free parts are written only now, after the reading: a song that
   // outgrows the element limit here is refused as the reader refuses it.
-  if (!read.error && importer.full())
+  outgrew = !read.error && importer.full();
+  if (outgrew)
     read.error = Error{"音符が多すぎます"};
   if (log != nullptr)
     *log = std::move(read.value);
@@ -80,6 +75,30 @@ Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOpti
   AppendEndMarkers(song);
   RecalcTimes(song);
   BuildScoreList(song);
+  return imported;
+}
+
+} // namespace
+
+Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOptions &options,
+                       const Song &kept, QByteArray *log, SmfTempoMap *tempos,
+                       LengthScale *readAt) {
+  const ImportReport reportBefore = options.report != nullptr ? *options.report : ImportReport{};
+  SmfTempoMap map;
+  bool doubled = false, outgrew = false;
+  Report<Song> imported = ReadOnce(bytes, options, kept, true, log, map, doubled, outgrew);
+  if (doubled && outgrew) {
+    // Twice the times split long notes into more tied pieces than a part holds: a file that
+    // fits at its own times is read at them, as it was before the scale was chosen here.
+    if (options.report != nullptr)
+      *options.report = reportBefore;
+    map = {};
+    imported = ReadOnce(bytes, options, kept, false, log, map, doubled, outgrew);
+  }
+  if (readAt != nullptr)
+    *readAt = doubled ? LengthScale::Double : LengthScale::One;
+  if (tempos != nullptr)
+    *tempos = std::move(map);
   return imported;
 }
 
