@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace pipora {
 namespace {
@@ -149,7 +150,7 @@ void MidiImporter::ReserveParts(const std::vector<SplitNote> &notes) {
 
 void MidiImporter::StartTrack() {
   if (options_.chords != ChordHandling::Last) {
-    held_.push_back({++track_, 0, 0, 0, 0});
+    held_.push_back({});
     return;
   }
   NextTrack();
@@ -177,8 +178,11 @@ void MidiImporter::ImportNoteEvent(int channel, int key, int velocity, std::int6
     return;
   }
   if (options_.chords != ChordHandling::Last) {
-    held_.push_back({track_, static_cast<std::int16_t>(channel), static_cast<std::int16_t>(key),
-                     static_cast<std::int16_t>(velocity), time});
+    // The reader's times stay below 2^31; only a hand-made caller could pass more.
+    const auto at = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        time, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    const auto k = static_cast<std::int8_t>(key >= 0 && key <= 127 ? key : -1);
+    held_.push_back({at, static_cast<std::int8_t>(channel), k, velocity > 0});
     heldOns_ += velocity > 0 ? 1 : 0;
     return;
   }
@@ -206,33 +210,36 @@ void MidiImporter::finish(int timeScale) {
   };
   std::vector<KeyState> keys(std::size_t{kUserParts + 1} * 128);
   std::array<bool, 17> used{};
+  int track = 0;
   for (std::size_t i = 0; i < held_.size(); ++i) {
     const HeldEvent &e = held_[i];
-    if (e.channel == 0)
+    if (e.channel == 0) {
+      ++track;
       continue;
-    if (e.key < 0 || e.key > 127)
+    }
+    if (e.key < 0)
       continue; // the reader gives none
     KeyState &k = keys[static_cast<std::size_t>(e.channel * 128 + e.key)];
-    if (e.velocity == 0 && k.repeatedTrack == e.track) {
+    if (!e.on && k.repeatedTrack == track) {
       k.repeatedTrack = -1;
       if (k.repeatedAt == e.time)
         continue;
     }
-    if (k.openTrack == e.track && k.open >= 0) {
+    if (k.openTrack == track && k.open >= 0) {
       notes[static_cast<std::size_t>(k.open)].off = e.time;
-      if (e.velocity == 0)
+      if (!e.on)
         noteOf[i] = k.open;
       else {
-        k.repeatedTrack = e.track;
+        k.repeatedTrack = track;
         k.repeatedAt = e.time;
       }
       k.open = -1;
     }
-    if (e.velocity > 0) {
+    if (e.on) {
       noteOf[i] = static_cast<int>(notes.size());
-      k.openTrack = e.track;
+      k.openTrack = track;
       k.open = noteOf[i];
-      notes.push_back({e.track, e.channel, e.key, e.time, e.time});
+      notes.push_back({track, e.channel, e.key, e.time, e.time});
       used[static_cast<std::size_t>(e.channel)] = true;
     }
   }
@@ -241,7 +248,7 @@ void MidiImporter::finish(int timeScale) {
   // The tracks of a file play together: where a channel has notes in several tracks (they are
   // voices of it, not one after the other), the events go to the parts in the order of time,
   // each track's own order kept, a note ending before one starting at the same time. A part
-  // otherwise takes the notes of one track, already in order.
+  // otherwise takes the notes of one track, already in order: the events go in file order.
   std::array<int, 17> trackOf{};
   trackOf.fill(-1);
   bool merge = false;
@@ -250,29 +257,14 @@ void MidiImporter::finish(int timeScale) {
     merge = merge || (t >= 0 && t != n.track);
     t = n.track;
   }
-  std::vector<std::size_t> order;
-  order.reserve(held_.size());
-  for (std::size_t i = 0; i < held_.size(); ++i)
-    if (noteOf[i] >= 0)
-      order.push_back(i);
-  const auto startsLater = [&](std::size_t i) {
-    return held_[i].velocity > 0 || notes[static_cast<std::size_t>(noteOf[i])].on == held_[i].time;
-  };
-  if (merge)
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-      if (held_[a].time != held_[b].time)
-        return held_[a].time < held_[b].time;
-      return !startsLater(a) && startsLater(b);
-    });
-  for (const std::size_t i : order) {
+  const auto feed = [&](std::size_t i) {
     const HeldEvent &e = held_[i];
     const SplitNote &n = notes[static_cast<std::size_t>(noteOf[i])];
-    const bool on = e.velocity > 0;
-    if (on && options_.report != nullptr && n.part != n.channel) {
+    if (e.on && options_.report != nullptr && n.part != n.channel) {
       // Listed with the channel's part, where the note would have been.
       ImportChange c;
       c.part = n.channel;
-      c.tick = n.on * timeScale;
+      c.tick = std::int64_t{n.on} * timeScale;
       c.key = n.key;
       c.kind = n.part != 0 ? ImportChangeKind::MovedToPart
                : n.noPart  ? ImportChangeKind::NoPartLeft
@@ -286,11 +278,33 @@ void MidiImporter::finish(int timeScale) {
       options_.report->changes.push_back(c);
       if (n.part == 0)
         options_.report->original.push_back(
-            {n.channel, n.key, n.on * timeScale, n.off * timeScale});
+            {n.channel, n.key, std::int64_t{n.on} * timeScale, std::int64_t{n.off} * timeScale});
     }
     if (n.part != 0)
-      Feed(n.part, e.key, e.velocity, e.time * timeScale);
+      Feed(n.part, e.key, e.on ? 1 : 0, std::int64_t{e.time} * timeScale);
+  };
+  if (!merge) {
+    for (std::size_t i = 0; i < held_.size(); ++i)
+      if (noteOf[i] >= 0)
+        feed(i);
+    held_.clear();
+    return;
   }
+  std::vector<std::uint32_t> order;
+  order.reserve(held_.size());
+  for (std::size_t i = 0; i < held_.size(); ++i)
+    if (noteOf[i] >= 0)
+      order.push_back(static_cast<std::uint32_t>(i));
+  const auto startsLater = [&](std::size_t i) {
+    return held_[i].on || notes[static_cast<std::size_t>(noteOf[i])].on == held_[i].time;
+  };
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    if (held_[a].time != held_[b].time)
+      return held_[a].time < held_[b].time;
+    return !startsLater(a) && startsLater(b);
+  });
+  for (const std::uint32_t i : order)
+    feed(i);
   held_.clear();
 }
 

@@ -10,7 +10,7 @@ namespace {
 // Notes starting this close together form one chord.
 constexpr std::int64_t kChordTicks = 30;
 
-enum class Role { Top, Bottom, Inner };
+enum class Role : std::uint8_t { Top, Bottom, Inner };
 
 struct Voice {
   std::int64_t busyUntil = 0;
@@ -21,11 +21,18 @@ struct Voice {
 // Fills `voiceOf` and `roleOf` for the notes listed in `ids`.
 void SplitStream(const std::vector<SplitNote> &notes, std::vector<int> ids,
                  std::vector<int> &voiceOf, std::vector<Role> &roleOf) {
-  std::sort(ids.begin(), ids.end(), [&](int a, int b) {
+  const auto before = [&](int a, int b) {
     const SplitNote &x = notes[static_cast<std::size_t>(a)];
     const SplitNote &y = notes[static_cast<std::size_t>(b)];
     return x.on != y.on ? x.on < y.on : x.key > y.key;
-  });
+  };
+  // A track's notes come in order already. Only an order without ties is the one sorting
+  // gives for sure, so a stream with two notes alike is sorted as ever.
+  const bool strictlyOrdered = std::adjacent_find(ids.begin(), ids.end(), [&](int a, int b) {
+                                 return !before(a, b);
+                               }) == ids.end();
+  if (!strictlyOrdered)
+    std::sort(ids.begin(), ids.end(), before);
   std::vector<Voice> voices(2);
   for (std::size_t i = 0; i < ids.size(); ++i) {
     const SplitNote &n = notes[static_cast<std::size_t>(ids[i])];
