@@ -303,6 +303,16 @@ TEST(SortExportEvents, MatchesSelectionSortOnManyTies) {
   }
 }
 
+TEST(SortExportEvents, MatchesSelectionSortOnMoreRunsThanAreMerged) {
+  std::mt19937 random(5);
+  std::vector<ExportEvent> events(400);
+  for (std::size_t i = 0; i < events.size(); ++i)
+    events[i] = {static_cast<std::int32_t>(random() % 9) * 60, 1, static_cast<std::int16_t>(i), 0};
+  std::vector<ExportEvent> sorted = events;
+  SortExportEvents(sorted);
+  EXPECT_EQ(sorted, NaiveSelectionSort(events));
+}
+
 TEST(SortExportEvents, MatchesSelectionSortOnLongInterleavedParts) {
   // Parts one after another, each in time order, as the lists give them: a deep tree with
   // the displaced events climbing far.

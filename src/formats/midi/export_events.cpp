@@ -65,34 +65,71 @@ std::vector<ExportEvent> BuildExportEvents(const Song &song) {
 
 namespace {
 
-// Indices of the events in order of time, equal times in list order: a radix sort of the
-// times, eleven bits a pass, only as many passes as the span of the times needs.
+// The longest list of runs merged; a list of more is sorted.
+constexpr std::size_t kMaxMergedRuns = 64;
+
+// Indices of the events in order of time, equal times in list order. The note lists give
+// the events part after part, each part in order of time: those runs are merged, with no
+// more memory than the indices; a list of many runs is sorted.
 std::vector<std::uint32_t> IndicesByTime(const std::vector<ExportEvent> &events) {
-  const auto [low, high] = std::minmax_element(
-      events.begin(), events.end(),
-      [](const ExportEvent &a, const ExportEvent &b) { return a.time < b.time; });
-  const std::int64_t base = low->time;
-  const auto span = static_cast<std::uint64_t>(std::int64_t{high->time} - base);
   const std::size_t n = events.size();
-  // Each entry: the time after `base` above, the index below.
-  std::vector<std::uint64_t> keys(n), spare(n);
-  for (std::size_t i = 0; i < n; ++i)
-    keys[i] = static_cast<std::uint64_t>(events[i].time - base) << 32 | i;
-  constexpr int kBits = 11;
-  for (int shift = 32; (span >> (shift - 32)) != 0; shift += kBits) {
-    std::array<std::uint32_t, (1u << kBits) + 1> start{};
-    for (const std::uint64_t key : keys)
-      ++start[((key >> shift) & ((1u << kBits) - 1)) + 1];
-    for (std::size_t d = 1; d < start.size(); ++d)
-      start[d] += start[d - 1];
-    for (const std::uint64_t key : keys)
-      spare[start[(key >> shift) & ((1u << kBits) - 1)]++] = key;
-    keys.swap(spare);
+  std::vector<std::uint32_t> order(n);
+  // A run's head: its time above, its number below, so that equal times take the earlier
+  // run first (the earlier in the list).
+  struct Head {
+    std::int64_t key;
+    std::uint32_t next;
+    std::uint32_t end;
+  };
+  std::vector<Head> heads;
+  const auto keyOf = [&](std::uint32_t i, std::size_t run) {
+    return std::int64_t{events[i].time} * 256 + static_cast<std::int64_t>(run);
+  };
+  std::uint32_t start = 0;
+  for (std::uint32_t i = 1; i <= n && heads.size() <= kMaxMergedRuns; ++i) {
+    if (i == n || events[i].time < events[i - 1].time) {
+      heads.push_back({keyOf(start, heads.size()), start, i});
+      start = i;
+    }
   }
-  std::vector<std::uint32_t> indices(n);
-  for (std::size_t i = 0; i < n; ++i)
-    indices[i] = static_cast<std::uint32_t>(keys[i]);
-  return indices;
+  if (heads.size() > kMaxMergedRuns) {
+    for (std::uint32_t i = 0; i < n; ++i)
+      order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+      return events[a].time < events[b].time;
+    });
+    return order;
+  }
+  // A heap of the heads, smallest key on top.
+  const auto later = [](const Head &a, const Head &b) { return a.key > b.key; };
+  std::make_heap(heads.begin(), heads.end(), later);
+  for (std::size_t out = 0; out < n; ++out) {
+    Head &top = heads.front();
+    const auto run = static_cast<std::size_t>(top.key & 255);
+    order[out] = top.next++;
+    if (top.next < top.end) {
+      top.key = keyOf(top.next, run);
+    } else {
+      top = heads.back();
+      heads.pop_back();
+      if (heads.empty())
+        break;
+    }
+    // Sift the new top down.
+    std::size_t at = 0;
+    for (;;) {
+      std::size_t child = 2 * at + 1;
+      if (child >= heads.size())
+        break;
+      if (child + 1 < heads.size() && heads[child + 1].key < heads[child].key)
+        ++child;
+      if (heads[at].key <= heads[child].key)
+        break;
+      std::swap(heads[at], heads[child]);
+      at = child;
+    }
+  }
+  return order;
 }
 
 } // namespace
@@ -103,41 +140,39 @@ void SortExportEvents(std::vector<ExportEvent> &events) {
   // smallest time remaining are taken before any later one, and in the order of the
   // positions they hold when the first of them is taken: only the event at p moves, and an
   // event of that time at p would itself be the one taken. So the events of each time are
-  // ordered by their positions at that moment, and only the moves are replayed.
+  // ordered by their positions at that moment, and only the swaps are replayed, in place.
   const std::size_t n = events.size();
   if (n < 2)
     return;
-  const std::vector<std::uint32_t> byTime = IndicesByTime(events);
-  std::vector<std::uint32_t> positionOf(n); // of each event in the list as it stands
-  std::vector<std::uint32_t> eventAt(n);    // the event at each position
+  std::vector<std::uint32_t> byTime = IndicesByTime(events);
+  std::vector<std::uint32_t> positionOf(n); // of each event (by its first index) as it stands
+  std::vector<std::uint32_t> eventAt(n);    // the event (by its first index) at each position
   for (std::uint32_t i = 0; i < n; ++i)
     positionOf[i] = eventAt[i] = i;
-  std::vector<std::uint32_t> group;
-  std::vector<ExportEvent> sorted;
-  sorted.reserve(n);
+  // An event not yet taken is where positionOf says.
+  const auto timeOf = [&](std::uint32_t event) { return events[positionOf[event]].time; };
+  std::uint32_t p = 0;
   for (std::size_t first = 0; first < n;) {
-    const std::int32_t time = events[byTime[first]].time;
+    const std::int32_t time = timeOf(byTime[first]);
     std::size_t last = first + 1;
-    while (last < n && events[byTime[last]].time == time)
+    while (last < n && timeOf(byTime[last]) == time)
       ++last;
-    group.assign(byTime.begin() + static_cast<std::ptrdiff_t>(first),
-                 byTime.begin() + static_cast<std::ptrdiff_t>(last));
-    if (group.size() > 1)
-      std::sort(group.begin(), group.end(),
+    const auto group = byTime.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto groupEnd = byTime.begin() + static_cast<std::ptrdiff_t>(last);
+    if (last - first > 1)
+      std::sort(group, groupEnd,
                 [&](std::uint32_t a, std::uint32_t b) { return positionOf[a] < positionOf[b]; });
-    for (const std::uint32_t taken : group) {
-      const auto p = static_cast<std::uint32_t>(sorted.size());
-      const std::uint32_t from = positionOf[taken];
+    for (auto it = group; it != groupEnd; ++it, ++p) {
+      const std::uint32_t from = positionOf[*it];
       if (from != p) {
         const std::uint32_t moved = eventAt[p];
+        std::swap(events[p], events[from]);
         eventAt[from] = moved;
         positionOf[moved] = from;
       }
-      sorted.push_back(events[taken]);
     }
     first = last;
   }
-  events.swap(sorted);
 }
 
 QByteArray EventListText(const std::vector<ExportEvent> &events) {
