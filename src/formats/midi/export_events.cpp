@@ -26,6 +26,8 @@ bool TiedOn(const NoteEntry &e, const NoteEntry &next) {
 // Ticks after the start at which a note ends when its tie chain stops with it. A length
 // outside the table sounds until shortly before the next element, as the player lets it.
 int NoteOffTicks(const NoteEntry &e, const NoteEntry &next) {
+  if (const LengthCode *row = e.length.row())
+    return row->gate(); // a code of the table, tied or not: its untied gate
   std::string_view code = e.length;
   if (code.ends_with('_'))
     code.remove_suffix(1);

@@ -22,9 +22,14 @@ std::int64_t LeadingHalves(std::int64_t ticks) {
 }
 
 // Triplet durations a note may keep without being cut: they have no tied form in the table.
+// Every triplet length is a multiple of the shortest, so most durations need no look-up.
 std::string_view TripletCode(std::int64_t ticks) {
-  for (const LengthCode &len : kLengthCodes)
-    if (len.triplet && len.ticks == ticks)
+  constexpr std::int64_t kShortestTriplet = kTripletLengths.back().ticks;
+  static_assert(kTripletLengths.front().ticks % kShortestTriplet == 0);
+  if (ticks % kShortestTriplet != 0 || ticks <= 0 || ticks > kTripletLengths.front().ticks)
+    return {};
+  for (const LengthCode &len : kTripletLengths)
+    if (len.ticks == ticks)
       return len.code;
   return {};
 }
