@@ -59,6 +59,8 @@ ParsedLine ParseCommandLine(int argc, const char *const *argv) {
   line.invocation.import.writeEventLog = false;
   line.invocation.import.chords = ChordHandling::Spread;
   line.invocation.import.keepDrums = false;
+  // No command draws the song but `score`, which builds its score lists itself.
+  line.invocation.import.buildScoreLists = false;
   bool help = false;
   bool version = false;
   bool optionsEnded = false;

@@ -40,6 +40,9 @@ struct MidiImportOptions {
   // The event log "pipora.log" of the read; without it the reader skips the logging work,
   // as a batch conversion does.
   bool writeEventLog = true;
+  // The score editor's lists of the new song. A program that only writes or lists the song
+  // needs its note lists alone, and builds the score lists if it draws (BuildScoreList).
+  bool buildScoreLists = true;
 };
 
 // The eight lengths a duration can be cut into; a non-final piece of a plain length is tied.

@@ -74,7 +74,8 @@ Report<Song> ReadOnce(std::span<const std::uint8_t> bytes, const MidiImportOptio
   imported.error = std::move(read.error);
   AppendEndMarkers(song);
   RecalcTimes(song);
-  BuildScoreList(song);
+  if (options.buildScoreLists)
+    BuildScoreList(song);
   return imported;
 }
 
