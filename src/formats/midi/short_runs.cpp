@@ -98,6 +98,12 @@ void PlaceInPart(std::vector<SplitNote> &notes, const std::vector<int> &ids, int
     }
     grid(next).on = end;
     grid(next).from = from;
+    // Moved past its own end, the note after the run keeps a sixteenth, or a slot when the
+    // note after it comes sooner.
+    if (note(next).off * scale < end + kSixteenthTicks) {
+      const bool room = next + 1 == ids.size() || at(next + 1) >= end + kReachTicks;
+      grid(next).off = end + (room ? kSixteenthTicks : kSlotTicks);
+    }
     lastEnd = end;
     floor = next;
     i = next;
