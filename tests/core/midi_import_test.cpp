@@ -473,7 +473,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "60:163 64:163 60:163 64:163 60:163 64:163 72:4"},
         ShortRunRow{"NoteAfterTheRunMovedPastItsEndKeepsASixteenth",
                     {{60, 0, 55}, {62, 60, 115}, {64, 120, 175}, {65, 180, 235}, {67, 960, 1440}},
-                    "60:163 62:163 64:163 65:16 0:4_ 0:16 67:4"}),
+                    "60:163 62:163 64:163 65:16 0:4_ 0:16 67:4"},
+        ShortRunRow{"StaccatoNoteAloneTakesASixteenthFromTheRestAfterIt",
+                    {{60, 0, 470}, {62, 470, 509}, {64, 960, 1440}},
+                    "60:4 62:16 0:8_ 0:16 64:4"}),
     [](const testing::TestParamInfo<ShortRunRow> &info) { return std::string(info.param.name); });
 
 TEST(ImportReport, ListsByPartThenPosition) {

@@ -108,6 +108,18 @@ void PlaceInPart(std::vector<SplitNote> &notes, const std::vector<int> &ids, int
     floor = next;
     i = next;
   }
+  // A note alone that snapping would shrink to nothing keeps a sixteenth of the rest after it.
+  for (std::size_t k = 0; k < ids.size(); ++k) {
+    const SplitNote &n = note(k);
+    const std::int64_t on = NearestSixteenth(n.on * scale);
+    if (n.part == 0 || (n.off - n.on) * scale >= kReachTicks ||
+        (!slots.of.empty() && slots.of[static_cast<std::size_t>(ids[k])] >= 0) ||
+        (k + 1 < ids.size() && at(k + 1) < on + kSixteenthTicks - kReachTicks) ||
+        (k > 0 && at(k - 1) >= on))
+      continue;
+    grid(k).on = on;
+    grid(k).off = on + kSixteenthTicks;
+  }
 }
 
 } // namespace
