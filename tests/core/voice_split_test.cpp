@@ -36,7 +36,7 @@ TEST_P(VoiceSplit, GivesEachNoteItsPart) {
 }
 
 // track, channel, key, on, off
-SplitNote N(int channel, int key, std::int32_t on, std::int32_t off) {
+SplitNote N(int channel, int key, std::int64_t on, std::int64_t off) {
   return {1, channel, key, on, off};
 }
 

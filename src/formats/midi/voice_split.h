@@ -20,23 +20,17 @@ enum class ChordHandling {
 std::optional<ChordHandling> ChordHandlingNamed(std::string_view name);
 std::string_view ChordHandlingName(ChordHandling how);
 
-// One note of the file, as the split sees it; the reader's times fit 32 bits.
+// One note of the file, as the split sees it.
 struct SplitNote {
   int track = 0;
   int channel = 0; // 1..16
   int key = 0;
-  std::int32_t on = 0;
-  std::int32_t off = 0;
-  std::int16_t part = 0; // where it goes; 0 = dropped
-  bool noPart = false;   // dropped because the parts ran out (else dropped under a higher note)
-  bool noSlot = false;   // dropped from a run of short notes: no sixteenth-triplet slot left
-  // Times already on the grid (scaled), used as they are instead of snapped; -1 when snapped.
-  std::int64_t slotOn = -1;
-  std::int64_t slotOff = -1;
-  // Where the run's slots begin: rests from there to slotOn are cut into sixteenth triplets.
-  std::int64_t slotFrom = -1;
+  std::int64_t on = 0;
+  std::int64_t off = 0;
+  int part = 0;        // where it goes; 0 = dropped
+  bool noPart = false; // dropped because the parts ran out (else dropped under a higher note)
+  bool noSlot = false; // dropped from a run of short notes: no sixteenth-triplet slot left
 };
-static_assert(sizeof(SplitNote) == 48);
 
 // How much two notes of a voice may overlap and still follow each other (a short legato).
 inline constexpr std::int64_t kLegatoTicks = 60;
