@@ -17,12 +17,23 @@ std::int64_t NearestSixteenth(std::int64_t t) {
 }
 
 // One part's notes, `ids` in order of start.
-bool PlaceInPart(std::vector<SplitNote> &notes, const std::vector<int> &ids, int scale) {
+void PlaceInPart(std::vector<SplitNote> &notes, const std::vector<int> &ids, int scale,
+                 RunSlots &slots) {
   const auto note = [&](std::size_t i) -> SplitNote & {
     return notes[static_cast<std::size_t>(ids[i])];
   };
+  // The grid times of note i, made when first asked for.
+  const auto grid = [&](std::size_t i) -> SlotTimes & {
+    if (slots.of.empty())
+      slots.of.assign(notes.size(), -1);
+    std::int32_t &index = slots.of[static_cast<std::size_t>(ids[i])];
+    if (index < 0) {
+      index = static_cast<std::int32_t>(slots.times.size());
+      slots.times.emplace_back();
+    }
+    return slots.times[static_cast<std::size_t>(index)];
+  };
   const auto at = [&](std::size_t i) { return note(i).on * scale; };
-  bool placed = false;
   std::int64_t lastEnd = 0; // where the last run's slots ended: the next begins there at once
   std::size_t floor = 0;    // the note after the last run: notes before it are laid out
   std::vector<std::int64_t> slotOf;
@@ -69,45 +80,51 @@ bool PlaceInPart(std::vector<SplitNote> &notes, const std::vector<int> &ids, int
       i = next;
       continue;
     }
-    if (first > 0 && note(first - 1).off * scale > from &&
-        (note(first - 1).slotOff < 0 || note(first - 1).slotOff > from))
-      note(first - 1).slotOff = from;
+    if (first > 0 && note(first - 1).off * scale > from) {
+      SlotTimes &before = grid(first - 1);
+      if (before.off < 0 || before.off > from)
+        before.off = from;
+    }
     for (std::size_t k = first; k < next; ++k) {
-      SplitNote &n = note(k);
       if (slotOf[k - first] < 0) {
-        n.part = 0;
-        n.noSlot = true;
+        note(k).part = 0;
+        note(k).noSlot = true;
         continue;
       }
-      n.slotOn = slotOf[k - first];
-      n.slotOff = n.slotOn + kSlotTicks;
-      n.slotFrom = from;
+      SlotTimes &t = grid(k);
+      t.on = slotOf[k - first];
+      t.off = t.on + kSlotTicks;
+      t.from = from;
     }
-    note(next).slotOn = end;
-    note(next).slotFrom = from;
-    placed = true;
+    grid(next).on = end;
+    grid(next).from = from;
+    // Moved past its own end, the note after the run keeps a sixteenth, or a slot when the
+    // note after it comes sooner.
+    if (note(next).off * scale < end + kSixteenthTicks) {
+      const bool room = next + 1 == ids.size() || at(next + 1) >= end + kReachTicks;
+      grid(next).off = end + (room ? kSixteenthTicks : kSlotTicks);
+    }
     lastEnd = end;
     floor = next;
     i = next;
   }
-  return placed;
 }
 
 } // namespace
 
-bool PlaceShortRuns(std::vector<SplitNote> &notes, int timeScale) {
+RunSlots PlaceShortRuns(std::vector<SplitNote> &notes, int timeScale) {
   std::array<std::vector<int>, 17> parts;
   for (std::size_t i = 0; i < notes.size(); ++i)
     if (notes[i].part >= 1 && notes[i].part <= 16)
       parts[static_cast<std::size_t>(notes[i].part)].push_back(static_cast<int>(i));
-  bool placed = false;
+  RunSlots slots;
   for (std::vector<int> &ids : parts) {
     std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) {
       return notes[static_cast<std::size_t>(a)].on < notes[static_cast<std::size_t>(b)].on;
     });
-    placed = PlaceInPart(notes, ids, timeScale) || placed;
+    PlaceInPart(notes, ids, timeScale, slots);
   }
-  return placed;
+  return slots;
 }
 
 } // namespace pipora
