@@ -240,7 +240,17 @@ void MidiImporter::finish(int timeScale) {
   AssignParts(notes, options_.chords, used);
   // Runs too close for the grid are laid out on slots first; their events then come in the
   // order of their new times, so they are sorted as the tracks of a channel are.
-  const RunSlots slots = options_.triplets ? PlaceShortRuns(notes, timeScale) : RunSlots{};
+  std::vector<int> freeParts;
+  if (options_.chords == ChordHandling::Spread) {
+    std::array<bool, 17> taken = used;
+    for (const SplitNote &n : notes)
+      taken[static_cast<std::size_t>(n.part)] = true;
+    for (int p = 1; p <= kUserParts; ++p)
+      if (!taken[static_cast<std::size_t>(p)] && p != kDrumChannel)
+        freeParts.push_back(p);
+  }
+  const RunSlots slots =
+      options_.triplets ? PlaceShortRuns(notes, timeScale, freeParts) : RunSlots{};
   const bool slotted = !slots.times.empty();
   ReserveParts(notes);
   // The tracks of a file play together: where a channel has notes in several tracks (they are

@@ -16,9 +16,15 @@ std::int64_t NearestSixteenth(std::int64_t t) {
   return (t + kReachTicks) / kSixteenthTicks * kSixteenthTicks;
 }
 
+// Parts no note uses, each with the time it is free again.
+struct FreeParts {
+  std::vector<int> parts;
+  std::vector<std::int64_t> busyUntil;
+};
+
 // One part's notes, `ids` in order of start.
 void PlaceInPart(std::vector<SplitNote> &notes, const std::vector<int> &ids, int scale,
-                 RunSlots &slots) {
+                 RunSlots &slots, FreeParts &free) {
   const auto note = [&](std::size_t i) -> SplitNote & {
     return notes[static_cast<std::size_t>(ids[i])];
   };
@@ -87,8 +93,19 @@ void PlaceInPart(std::vector<SplitNote> &notes, const std::vector<int> &ids, int
     }
     for (std::size_t k = first; k < next; ++k) {
       if (slotOf[k - first] < 0) {
-        note(k).part = 0;
-        note(k).noSlot = true;
+        const std::int64_t on = NearestSixteenth(at(k));
+        std::size_t f = 0;
+        while (f < free.parts.size() && free.busyUntil[f] > on)
+          ++f;
+        if (f == free.parts.size()) {
+          note(k).part = 0;
+          note(k).noSlot = true;
+          continue;
+        }
+        note(k).part = free.parts[f];
+        free.busyUntil[f] = on + kSixteenthTicks;
+        grid(k).on = on;
+        grid(k).off = on + kSixteenthTicks;
         continue;
       }
       SlotTimes &t = grid(k);
@@ -108,21 +125,44 @@ void PlaceInPart(std::vector<SplitNote> &notes, const std::vector<int> &ids, int
     floor = next;
     i = next;
   }
+  // A note alone that snapping would shrink to nothing keeps a sixteenth of the rest after it.
+  for (std::size_t k = 0; k < ids.size(); ++k) {
+    const SplitNote &n = note(k);
+    const std::int64_t on = NearestSixteenth(n.on * scale);
+    if (n.part == 0 || (n.off - n.on) * scale >= kReachTicks ||
+        (!slots.of.empty() && slots.of[static_cast<std::size_t>(ids[k])] >= 0) ||
+        (k + 1 < ids.size() && at(k + 1) < on + kSixteenthTicks - kReachTicks) ||
+        (k > 0 && at(k - 1) >= on))
+      continue;
+    grid(k).on = on;
+    grid(k).off = on + kSixteenthTicks;
+  }
 }
 
 } // namespace
 
-RunSlots PlaceShortRuns(std::vector<SplitNote> &notes, int timeScale) {
+RunSlots PlaceShortRuns(std::vector<SplitNote> &notes, int timeScale,
+                        const std::vector<int> &freeParts) {
+  FreeParts free{freeParts, std::vector<std::int64_t>(freeParts.size(), 0)};
   std::array<std::vector<int>, 17> parts;
+  std::array<std::size_t, 17> counts{};
+  for (const SplitNote &n : notes)
+    if (n.part >= 1 && n.part <= 16)
+      ++counts[static_cast<std::size_t>(n.part)];
+  for (std::size_t p = 1; p < parts.size(); ++p)
+    parts[p].reserve(counts[p]);
   for (std::size_t i = 0; i < notes.size(); ++i)
     if (notes[i].part >= 1 && notes[i].part <= 16)
       parts[static_cast<std::size_t>(notes[i].part)].push_back(static_cast<int>(i));
   RunSlots slots;
   for (std::vector<int> &ids : parts) {
-    std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) {
+    const auto earlier = [&](int a, int b) {
       return notes[static_cast<std::size_t>(a)].on < notes[static_cast<std::size_t>(b)].on;
-    });
-    PlaceInPart(notes, ids, timeScale, slots);
+    };
+    // A part holding one track's notes has them in order already.
+    if (!std::is_sorted(ids.begin(), ids.end(), earlier))
+      std::stable_sort(ids.begin(), ids.end(), earlier);
+    PlaceInPart(notes, ids, timeScale, slots, free);
   }
   return slots;
 }

@@ -36,7 +36,9 @@ struct RunSlots {
 
 // Lays every part's runs on slots (at `timeScale` times the file's times), and ends the note
 // before each run where the run's slots begin when it sounds on. A note of a run that no slot
-// is left for gets part 0 and noSlot. Needs the parts set (AssignParts).
-RunSlots PlaceShortRuns(std::vector<SplitNote> &notes, int timeScale);
+// is left for goes to the first of `freeParts` free at its nearest sixteenth, for a sixteenth,
+// as a voice; with none free it gets part 0 and noSlot. Needs the parts set (AssignParts).
+RunSlots PlaceShortRuns(std::vector<SplitNote> &notes, int timeScale,
+                        const std::vector<int> &freeParts = {});
 
 } // namespace pipora
