@@ -70,10 +70,17 @@ std::string_view SmdWordText(SmdWord word) {
 }
 
 std::string EscapeCode(SmdWord word) {
+  std::string out;
+  AppendEscape(out, word);
+  return out;
+}
+
+void AppendEscape(std::string &out, SmdWord word) {
   const Escape *e = EscapeOf(word);
   if (e == nullptr || e->selector == 0)
-    return {};
-  return {'!', e->selector};
+    return;
+  out += '!';
+  out += e->selector;
 }
 
 SmdWord TempoEscapeWord(TempoChoice tempo) {
@@ -136,22 +143,28 @@ void AppendOctaveMove(std::string &out, int &octaveState, int target) {
   if (octaveState == target)
     return;
   if (octaveState != kOctaveMiddle)
-    out += EscapeCode(SmdWord::Middle);
+    AppendEscape(out, SmdWord::Middle);
   if (target == kOctaveLow)
-    out += EscapeCode(SmdWord::Low);
+    AppendEscape(out, SmdWord::Low);
   else if (target == kOctaveHigh)
-    out += EscapeCode(SmdWord::High);
+    AppendEscape(out, SmdWord::High);
   octaveState = target;
 }
 
 std::string EncodeNote(int &octaveState, int noteNumber, std::string_view length) {
-  const int k = LengthIndex(length);
   std::string out;
+  AppendNoteCode(out, octaveState, noteNumber, NoteLength(length));
+  return out;
+}
+
+bool AppendNoteCode(std::string &out, int &octaveState, int noteNumber, NoteLength length) {
+  const int k = LengthIndex(length);
   if (noteNumber == 0) {
     if (k >= 0)
       out += RestCode(k);
-    return out;
+    return k >= 0;
   }
+  const std::size_t before = out.size();
   const int target = OctaveStateFor(octaveState, noteNumber);
   AppendOctaveMove(out, octaveState, target);
   int written = noteNumber;
@@ -162,12 +175,14 @@ std::string EncodeNote(int &octaveState, int noteNumber, std::string_view length
   int code = k < 0 ? 0 : 52 + (written - 60) * 4 + k;
   if (code == 127)
     code = '\'';
-  if (code < 35 || code > 126)
-    return {};
+  if (code < 35 || code > 126) {
+    out.resize(before);
+    return false;
+  }
   out += static_cast<char>(code);
   if (IsTied(length))
     out += kTieCode;
-  return out;
+  return true;
 }
 
 } // namespace pipora
