@@ -37,12 +37,15 @@ std::int64_t NearestSixteenth(std::int64_t t) {
 
 // Plain lengths adding up to `ticks` (a positive multiple of a sixteenth), longest first; a
 // remainder below a sixteenth is left out. Counted per length rather than listed, so that a
-// long rest needs no memory.
+// long rest needs no memory: halves as many as fit, then at most one of each shorter length.
 class PlainPieces {
 public:
   explicit PlainPieces(std::int64_t ticks) {
-    for (std::size_t r = 0; r < kPlainLengths.size(); ++r) {
-      counts_[r] = ticks / kPlainLengths[r].ticks;
+    counts_[0] = ticks / kPlainLengths[0].ticks;
+    ticks -= counts_[0] * kPlainLengths[0].ticks;
+    size_ = counts_[0];
+    for (std::size_t r = 1; r < kPlainLengths.size(); ++r) {
+      counts_[r] = ticks >= kPlainLengths[r].ticks ? 1 : 0;
       ticks -= counts_[r] * kPlainLengths[r].ticks;
       size_ += counts_[r];
     }
@@ -53,20 +56,17 @@ public:
     std::size_t r = 0;
     while (counts_[r] == 0)
       ++r;
-    return Code(r);
+    return NoteLength::OfRow(kPlainLengths[r], false);
   }
   // f(length, last) for each piece in order.
   template <typename F> void forEach(F f) const {
     std::int64_t left = size_;
     for (std::size_t r = 0; r < kPlainLengths.size(); ++r)
       for (std::int64_t c = 0; c < counts_[r]; ++c)
-        f(Code(r), --left == 0);
+        f(NoteLength::OfRow(kPlainLengths[r], false), --left == 0);
   }
 
 private:
-  static NoteLength Code(std::size_t row) {
-    return NoteLength::FromTicks(kPlainLengths[row].ticks, false);
-  }
   std::array<std::int64_t, kPlainLengths.size()> counts_{};
   std::int64_t size_ = 0;
 };

@@ -73,9 +73,14 @@ PitchText &PitchText::operator=(std::string_view text) {
 }
 
 PitchText PitchText::Of(int noteNumber) {
-  if (noteNumber == 0)
-    return PitchText("R");
-  return PitchText(kPitchNames[static_cast<std::size_t>(PitchClassOf(noteNumber))]);
+  // Called for every element a song is built from: the names are short and whole, so they
+  // are copied without the cut at a character boundary.
+  const std::string_view name =
+      noteNumber == 0 ? "R" : kPitchNames[static_cast<std::size_t>(PitchClassOf(noteNumber))];
+  PitchText text;
+  for (const char c : name)
+    text.bytes_[text.size_++] = c;
+  return text;
 }
 
 } // namespace pipora

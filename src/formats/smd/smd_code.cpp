@@ -95,9 +95,11 @@ std::optional<TempoChoice> TempoOfWord(SmdWord word) {
 }
 
 int OctaveStateFor(int state, int noteNumber) {
-  const auto current = std::find_if(std::begin(kOctaveWindows), std::end(kOctaveWindows),
-                                    [&](const OctaveWindow &w) { return w.state == state; });
-  if (current == std::end(kOctaveWindows) || current->holds(noteNumber))
+  const OctaveWindow *current = state == kOctaveMiddle ? &kMiddleWindow
+                                : state == kOctaveLow  ? &kLowWindow
+                                : state == kOctaveHigh ? &kHighWindow
+                                                       : nullptr;
+  if (current == nullptr || current->holds(noteNumber))
     return state;
   if (kMiddleWindow.holds(noteNumber))
     return kOctaveMiddle;
