@@ -42,11 +42,18 @@ SmdWord SelectorWord(unsigned char selector) {
   return SmdWord::None;
 }
 
+// The table lists the words in the order of SmdWord from Start on, so a word is its own index.
+constexpr bool EscapesInWordOrder() {
+  for (std::size_t i = 0; i < kEscapes.size(); ++i)
+    if (kEscapes[i].word != static_cast<SmdWord>(i + 1))
+      return false;
+  return true;
+}
+static_assert(EscapesInWordOrder());
+
 const Escape *EscapeOf(SmdWord word) {
-  for (const Escape &e : kEscapes)
-    if (e.word == word)
-      return &e;
-  return nullptr;
+  const auto i = static_cast<std::size_t>(word) - 1;
+  return word != SmdWord::None && i < kEscapes.size() ? &kEscapes[i] : nullptr;
 }
 
 // The rest code of a length group: '#' sixteenth .. '&' half.
