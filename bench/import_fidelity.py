@@ -13,8 +13,10 @@ with the original, both at 480 ticks per quarter:
   note of the file lies on an eighth or eighth-triplet grid) allow. The file's tempo is the
   one that holds longest; the song's scale is the one under which most notes are found again.
 
-Prints one line per file and a total. Usage:
-  bench/import_fidelity.py [--cli PATH] [--fit] [--csv OUT] [-- CLI-OPTIONS...] FILE|FOLDER...
+Prints one line per file and a total. With --why, lists for each file the melody notes lost
+(time, key, length, channel) and the song's notes around each, at the import alone and after
+--fit, so that a loss can be traced to the stage that made it. Usage:
+  bench/import_fidelity.py [--cli PATH] [--fit] [--why] [-- CLI-OPTIONS...] FILE|FOLDER...
 """
 
 import argparse
@@ -127,19 +129,26 @@ def halves_allowed(notes):
     return True
 
 
+def song_notes_of(path, cli, cli_options, workdir):
+    """The converted song's notes and tempo, or the CLI's error text."""
+    out = os.path.join(workdir, "out.mid")
+    run = subprocess.run([cli, "convert", *cli_options, path, out], capture_output=True)
+    if run.returncode not in (0, 1) or not os.path.exists(out):
+        return None, run.stderr.decode(errors="replace").strip()
+    song = mido.MidiFile(out)
+    os.remove(out)
+    return (notes_of(song, skip_channel=9), 60e6 / tempo_map(song)[-1][1]), None
+
+
 def measure(path, cli, cli_options, workdir):
     mid = mido.MidiFile(path)
     originals = notes_of(mid)
     if not originals:
         return None
-    out = os.path.join(workdir, "out.mid")
-    run = subprocess.run([cli, "convert", *cli_options, path, out], capture_output=True)
-    if run.returncode not in (0, 1) or not os.path.exists(out):
-        return {"file": path, "error": run.stderr.decode(errors="replace").strip()}
-    song = mido.MidiFile(out)
-    song_notes = notes_of(song, skip_channel=9)
-    os.remove(out)
-    song_tempo = 60e6 / tempo_map(song)[-1][1]
+    song, error = song_notes_of(path, cli, cli_options, workdir)
+    if error is not None:
+        return {"file": path, "error": error}
+    song_notes, song_tempo = song
     end = max(n[1] for n in originals)
     file_tempo = longest_tempo(tempo_map(mid), end)
     index = {}
@@ -164,7 +173,34 @@ def measure(path, cli, cli_options, workdir):
         "scale": scale,
         "speed": speed,
         "nearest": nearest,
+        "lost_melody": [m for m in melody if not kept([m], index, scale)],
+        "originals": originals,
     }
+
+
+NAMES = ("C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B")
+
+
+def note_text(on, off, key, channel, scale=1.0):
+    return f"{on / scale:8.0f} {NAMES[key % 12]}{key // 12 - 1}:{(off - on) / scale:.0f} ch{channel + 1}"
+
+
+def explain(r, cli, cli_options, workdir):
+    """Each lost melody note with the file's notes and the song's notes around it, at the import
+    alone and after the fitting (times in the file's ticks at 480 per quarter)."""
+    plain = [o for o in cli_options if o != "--fit"]
+    stages = {"import": (song_notes_of(r["file"], cli, plain, workdir)[0] or ([], 0))[0],
+              "fit": (song_notes_of(r["file"], cli, cli_options, workdir)[0] or ([], 0))[0]}
+    scale = r["scale"]
+    for on, off, key, channel in r["lost_melody"]:
+        print(f"  lost {note_text(on, off, key, channel)}")
+        near = [n for n in r["originals"] if abs(n[0] - on) <= 240]
+        print("    file: " + ", ".join(note_text(*n).strip() for n in near))
+        for stage, notes in stages.items():
+            around = [n for n in notes if abs(n[0] / scale - on) <= 240]
+            found = any(abs(n[0] / scale - on) <= TOLERANCE and n[2] % 12 == key % 12 for n in notes)
+            print(f"    {stage}{' (kept)' if found else ''}: "
+                  + ", ".join(note_text(*n, scale).strip() for n in around))
 
 
 def files_of(args):
@@ -187,6 +223,7 @@ def main():
     p = argparse.ArgumentParser()
     p.add_argument("--cli", default="build/src/app/piporapad-cli")
     p.add_argument("--fit", action="store_true", help="convert with --fit")
+    p.add_argument("--why", action="store_true", help="list the melody notes lost")
     p.add_argument("inputs", nargs="+")
     args = p.parse_args(argv)
     if args.fit:
@@ -220,6 +257,8 @@ def main():
                 f"{r['song_tempo']:.1f}\tx{r['scale']:g}\t{r['speed']:+.1f}\t{r['nearest']:+.1f}"
                 f"{'' if within else '  <- speed off'}"
             )
+            if args.why:
+                explain(r, args.cli, cli_options, work)
     if tot["files"]:
         print(
             f"TOTAL {tot['files']} files\tnotes kept {100 * tot['notes_kept'] / tot['notes']:.1f}% "

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -418,6 +419,58 @@ TEST(ImportReport, TwoTracksOfAChannelAreVoicesInPlaceWhenSpread) {
   AppendEndMarkers(song);
   EXPECT_EQ(Describe(song, 1) + " | " + Describe(song, 2), "60:2 74:4 | 0:4 72:4");
 }
+
+// Notes too close for the grid, imported with chords spread: (key, on, off) on channel 1.
+struct ShortRunRow {
+  const char *name;
+  std::vector<std::array<int, 3>> notes;
+  std::string part1;
+};
+
+class ShortRunTable : public ::testing::TestWithParam<ShortRunRow> {};
+
+TEST_P(ShortRunTable, LaysRunsOnTripletSlots) {
+  const ShortRunRow &r = GetParam();
+  MidiImportOptions options;
+  options.chords = ChordHandling::Spread;
+  Song song;
+  EmptyPartsForImport(song);
+  MidiImporter importer(song, options);
+  for (const auto &[key, on, off] : r.notes) {
+    importer.ImportNoteEvent(1, key, 100, on);
+    importer.ImportNoteEvent(1, key, 0, off);
+  }
+  importer.finish();
+  AppendEndMarkers(song);
+  EXPECT_EQ(Describe(song, 1), r.part1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, ShortRunTable,
+    ::testing::Values(ShortRunRow{"GraceNoteTakesTheSlotBeforeTheBeat",
+                                  {{60, 0, 440}, {62, 440, 480}, {64, 480, 960}},
+                                  "60:8 0:163 0:163 62:163 64:4"},
+                      ShortRunRow{"ThirtySecondsKeepThreeStartsInFour",
+                                  {{60, 0, 55},
+                                   {61, 60, 115},
+                                   {62, 120, 175},
+                                   {63, 180, 235},
+                                   {64, 240, 295},
+                                   {65, 300, 355},
+                                   {66, 360, 415},
+                                   {67, 420, 475},
+                                   {72, 480, 960}},
+                                  "60:163 61:163 62:163 63:163 65:163 66:163 72:4"},
+                      ShortRunRow{"StaccatoTripletsKeepEveryNote",
+                                  {{60, 0, 38},
+                                   {64, 79, 117},
+                                   {60, 159, 197},
+                                   {64, 240, 278},
+                                   {60, 319, 357},
+                                   {64, 399, 437},
+                                   {72, 480, 960}},
+                                  "60:163 64:163 60:163 64:163 60:163 64:163 72:4"}),
+    [](const testing::TestParamInfo<ShortRunRow> &info) { return std::string(info.param.name); });
 
 TEST(ImportReport, ListsByPartThenPosition) {
   ImportReport report;

@@ -54,6 +54,13 @@ void AddTripletBeams(std::span<const ScoreNote> score, int start, std::vector<Be
   }
 }
 
+// A run of equal triplet lengths is split into groups of three from its first element; one or
+// two elements left at its end belong to no group. Returns the start of element j's group.
+int GroupStartInRun(int runStart, int runEnd, int j) {
+  const int start = j - (j - runStart) % 3;
+  return start + 2 < runEnd ? start : -1;
+}
+
 } // namespace
 
 int BeamCount(int duration) {
@@ -77,24 +84,25 @@ int TripletGroupStart(std::span<const ScoreNote> score, int j) {
   int runStart = j;
   while (runStart > 0 && At(score, runStart - 1).duration == duration)
     --runStart;
-  const int start = j - (j - runStart) % 3;
-  if (start + 2 >= size || At(score, start + 1).duration != duration ||
-      At(score, start + 2).duration != duration)
-    return -1;
-  return start;
+  // Looking two past j is enough to know whether its group is whole.
+  int runEnd = j + 1;
+  while (runEnd < size && runEnd <= j + 2 && At(score, runEnd).duration == duration)
+    ++runEnd;
+  return GroupStartInRun(runStart, runEnd, j);
 }
 
 std::vector<int> TripletGroupStarts(std::span<const ScoreNote> score) {
   std::vector<int> starts;
   const int size = static_cast<int>(score.size());
-  for (int runStart = 0, end = 0; runStart < size; runStart = end) {
+  for (int runStart = 0, runEnd = 0; runStart < size; runStart = runEnd) {
     const int duration = At(score, runStart).duration;
-    end = runStart + 1;
-    while (end < size && At(score, end).duration == duration)
-      ++end;
-    if (end - runStart >= 3 && IsTripletDuration(duration))
-      for (int start = runStart; start + 2 < end; start += 3)
-        starts.push_back(start);
+    runEnd = runStart + 1;
+    while (runEnd < size && At(score, runEnd).duration == duration)
+      ++runEnd;
+    if (!IsTripletDuration(duration))
+      continue;
+    for (int j = runStart; GroupStartInRun(runStart, runEnd, j) == j; j += 3)
+      starts.push_back(j);
   }
   return starts;
 }

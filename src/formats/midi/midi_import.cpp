@@ -1,5 +1,6 @@
 #include "formats/midi/midi_import.h"
 
+#include "formats/midi/short_runs.h"
 #include "model/vocabulary.h"
 
 #include <algorithm>
@@ -237,6 +238,9 @@ void MidiImporter::finish(int timeScale) {
     }
   }
   AssignParts(notes, options_.chords, used);
+  // Runs too close for the grid are laid out on slots first; their events then come in the
+  // order of their new times, so they are sorted as the tracks of a channel are.
+  const bool slotted = options_.triplets && PlaceShortRuns(notes, timeScale);
   ReserveParts(notes);
   // The tracks of a file play together: where a channel has notes in several tracks (they are
   // voices of it, not one after the other), the events go to the parts in the order of time,
@@ -258,10 +262,20 @@ void MidiImporter::finish(int timeScale) {
   const auto startsLater = [&](std::size_t i) {
     return held_[i].velocity > 0 || notes[static_cast<std::size_t>(noteOf[i])].on == held_[i].time;
   };
-  if (merge)
+  // An event's time at the scale read: its slot's when it has one.
+  const auto gridTime = [&](std::size_t i) {
+    const SplitNote &n = notes[static_cast<std::size_t>(noteOf[i])];
+    return held_[i].velocity > 0 ? n.slotOn : n.slotOff;
+  };
+  const auto timeOf = [&](std::size_t i) {
+    const std::int64_t slot = gridTime(i);
+    return slot >= 0 ? slot : held_[i].time * timeScale;
+  };
+  if (merge || slotted)
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-      if (held_[a].time != held_[b].time)
-        return held_[a].time < held_[b].time;
+      const std::int64_t ta = timeOf(a), tb = timeOf(b);
+      if (ta != tb)
+        return ta < tb;
       return !startsLater(a) && startsLater(b);
     });
   for (const std::size_t i : order) {
@@ -276,8 +290,9 @@ void MidiImporter::finish(int timeScale) {
       c.key = n.key;
       c.kind = n.part != 0 ? ImportChangeKind::MovedToPart
                : n.noPart  ? ImportChangeKind::NoPartLeft
+               : n.noSlot  ? ImportChangeKind::DroppedShort
                            : ImportChangeKind::DroppedChord;
-      c.amount = n.part != 0 ? n.part : 0;
+      c.amount = n.part != 0 ? n.part : n.noSlot ? n.off - n.on : 0;
       c.amount2 = n.channel;
       if (n.part != 0 && n.key >= 0 && n.key < 128)
         channels_[static_cast<std::size_t>(n.part - 1)]
@@ -289,12 +304,13 @@ void MidiImporter::finish(int timeScale) {
             {n.channel, n.key, n.on * timeScale, n.off * timeScale});
     }
     if (n.part != 0)
-      Feed(n.part, e.key, e.velocity, e.time * timeScale);
+      Feed(n.part, e.key, e.velocity, e.time * timeScale, gridTime(i), n.slotFrom);
   }
   held_.clear();
 }
 
-void MidiImporter::Feed(int channel, int key, int velocity, std::int64_t time) {
+void MidiImporter::Feed(int channel, int key, int velocity, std::int64_t time, std::int64_t onGrid,
+                        std::int64_t slotFrom) {
   if (full())
     return;
   if (options_.report != nullptr)
@@ -303,7 +319,7 @@ void MidiImporter::Feed(int channel, int key, int velocity, std::int64_t time) {
   const std::int64_t at = ch.trackStart + time;
 
   if (velocity > 0) {
-    const std::int64_t s = SnapNoteOn(ch, at);
+    const std::int64_t s = onGrid >= 0 ? onGrid : SnapNoteOn(ch, at);
     // A note-on while a note still sounds ends that note here; on a fresh channel the
     // "note" is key 0, so the time before the first note becomes a rest.
     if (ch.lastOn >= ch.lastOff && s > ch.trackStart) {
@@ -311,7 +327,7 @@ void MidiImporter::Feed(int channel, int key, int velocity, std::int64_t time) {
         RecordCut(channel, time, s == ch.lastOn);
       NoteOff(channel, ch.currentKey, s, time);
     }
-    AppendUntil(channel, s, 0);
+    AppendUntil(channel, s, 0, onGrid >= 0 ? slotFrom : -1);
     ch.currentKey = key;
     ch.lastOn = s;
     ch.noteStart = ch.written;
@@ -319,7 +335,7 @@ void MidiImporter::Feed(int channel, int key, int velocity, std::int64_t time) {
     return;
   }
   // A note's length is measured from where its first piece went.
-  NoteOff(channel, key, SnapTime(at, ch.noteStart, options_.triplets), time);
+  NoteOff(channel, key, onGrid >= 0 ? onGrid : SnapTime(at, ch.noteStart, options_.triplets), time);
 }
 
 std::int64_t MidiImporter::SnapNoteOn(const Channel &ch, std::int64_t time) const {
@@ -362,7 +378,8 @@ void MidiImporter::NoteOff(int channel, int key, std::int64_t s, std::int64_t ra
     RecordNote(channel, key, noteNumber, rawTime, w);
 }
 
-MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int noteNumber) {
+MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int noteNumber,
+                                                std::int64_t slotFrom) {
   Channel &ch = channels_[static_cast<std::size_t>(part - 1)];
   Written w;
   w.start = ch.written;
@@ -374,7 +391,8 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
   // The rests after the last note are cut again as one gap up to where the next note
   // starts, however many events lay in it (key 0, dropped notes): an export holds only the
   // gap between two notes, and its import cuts it in one.
-  const bool recut = noteNumber == 0 && ch.restPieces > 0 && end != ch.written;
+  // Rests among slots stay slots: they are not cut again with the rests before them.
+  const bool recut = noteNumber == 0 && ch.restPieces > 0 && end != ch.written && slotFrom < 0;
   std::int64_t keep = 0;
   if (recut) {
     // The half notes that both cuts begin with stay, so a long gap is not cut again whole.
@@ -426,7 +444,7 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
     ch.written += alike * kHalfTicks;
     appended_ += alike;
   }
-  w.dropped = ForEachPiece(end - ch.written, [&](std::string_view code, std::int64_t ticks) {
+  const auto appendPiece = [&](std::string_view code, std::int64_t ticks) {
     entry.length = NoteLength::FromTicks(static_cast<int>(ticks), code.ends_with('_'));
     AppendCopies(song_, part, entry, 1);
     if (w.pieces++ == 0)
@@ -434,7 +452,17 @@ MidiImporter::Written MidiImporter::AppendUntil(int part, std::int64_t end, int 
     ch.written += ticks;
     ++appended_;
     return true;
-  });
+  };
+  // A rest reaching into slots: up to the first slot as usual, then a triplet rest per slot.
+  // When the part before does not end on the slots' sixteenth grid, the rest is cut as usual.
+  const std::int64_t slots = noteNumber == 0 && slotFrom >= 0 &&
+                                     end > std::max(ch.written, slotFrom) &&
+                                     (slotFrom - ch.written) % kSixteenthTicks != kShortestTicks / 2
+                                 ? (end - std::max(ch.written, slotFrom)) / kShortestTicks
+                                 : 0;
+  w.dropped = ForEachPiece(end - slots * kShortestTicks - ch.written, appendPiece);
+  for (std::int64_t k = 0; k < slots; ++k)
+    appendPiece(kLengthCodes.back().code, kShortestTicks);
   w.end = ch.written;
   if (noteNumber != 0) {
     if (w.pieces > 0)

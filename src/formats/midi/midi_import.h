@@ -110,7 +110,10 @@ private:
     std::int16_t velocity = 0;
     std::int64_t time = 0;
   };
-  void Feed(int channel, int key, int velocity, std::int64_t time);
+  // `onGrid`: the event's time already on the grid, used as it is (-1: snapped); `slotFrom`:
+  // where the sixteenth-triplet slots it lies in begin, so the rests before it are cut as such.
+  void Feed(int channel, int key, int velocity, std::int64_t time, std::int64_t onGrid = -1,
+            std::int64_t slotFrom = -1);
   void ReserveParts(const std::vector<SplitNote> &notes);
   void NextTrack();
 
@@ -139,7 +142,7 @@ private:
     bool refused = false;     // its pieces would have reached the element limit
   };
   std::int64_t SnapNoteOn(const Channel &ch, std::int64_t time) const;
-  Written AppendUntil(int part, std::int64_t end, int noteNumber);
+  Written AppendUntil(int part, std::int64_t end, int noteNumber, std::int64_t slotFrom = -1);
   void NoteOff(int channel, int key, std::int64_t s, std::int64_t rawTime);
   void RecordOriginal(int channel, int key, int velocity, std::int64_t rawTime);
   void RecordNote(int channel, int key, int noteNumber, std::int64_t rawOff, const Written &w);

@@ -309,38 +309,26 @@ struct Drawer {
   }
 };
 
+// `surface` is null when drawing onto a page painter: glyphs are then drawn as outlines.
+void RunDrawer(QImage *surface, QPainter &p, const Song &song, const ScoreSheet &sheet,
+               const EngravedFrame &frame, const EngravedScoreStyle &style) {
+  const int rulerHeight = frame.ruler ? kRulerHeight : 0;
+  Drawer d{surface, p, song, sheet, frame, style, style.glyphs.metrics(), rulerHeight, {}, {}};
+  d.run();
+}
+
 } // namespace
 
 void DrawEngravedScore(QImage &surface, const Song &song, const ScoreSheet &sheet,
                        const EngravedFrame &frame, const EngravedScoreStyle &style) {
   QPainter p(&surface);
-  Drawer d{&surface,
-           p,
-           song,
-           sheet,
-           frame,
-           style,
-           style.glyphs.metrics(),
-           frame.ruler ? kRulerHeight : 0,
-           {},
-           {}};
-  d.run();
+  RunDrawer(&surface, p, song, sheet, frame, style);
 }
 
 void PaintEngravedScore(QPainter &painter, const Song &song, const ScoreSheet &sheet,
                         const EngravedFrame &frame, const EngravedScoreStyle &style) {
   painter.save();
-  Drawer d{nullptr,
-           painter,
-           song,
-           sheet,
-           frame,
-           style,
-           style.glyphs.metrics(),
-           frame.ruler ? kRulerHeight : 0,
-           {},
-           {}};
-  d.run();
+  RunDrawer(nullptr, painter, song, sheet, frame, style);
   painter.restore();
 }
 

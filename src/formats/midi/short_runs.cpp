@@ -1,0 +1,113 @@
+#include "formats/midi/short_runs.h"
+
+#include <algorithm>
+#include <array>
+
+namespace pipora {
+namespace {
+
+constexpr std::int64_t kSlotTicks = 80;              // a sixteenth triplet
+constexpr std::int64_t kGroupTicks = 3 * kSlotTicks; // a whole group of them
+constexpr std::int64_t kSixteenthTicks = 120;
+constexpr std::int64_t kReachTicks = kSixteenthTicks / 2; // how far a start may move
+constexpr std::int64_t kChordTicks = 30;                  // starts this close are one chord
+
+std::int64_t NearestSixteenth(std::int64_t t) {
+  return (t + kReachTicks) / kSixteenthTicks * kSixteenthTicks;
+}
+
+// One part's notes, `ids` in order of start.
+bool PlaceInPart(std::vector<SplitNote> &notes, const std::vector<int> &ids, int scale) {
+  const auto note = [&](std::size_t i) -> SplitNote & {
+    return notes[static_cast<std::size_t>(ids[i])];
+  };
+  const auto at = [&](std::size_t i) { return note(i).on * scale; };
+  bool placed = false;
+  std::int64_t lastEnd = 0; // where the last run's slots ended: the next begins there at once
+  std::size_t floor = 0;    // the note after the last run: notes before it are laid out
+  std::vector<std::int64_t> slotOf;
+  // Notes starting together are a chord, not a run: the chord's own rule keeps one of them.
+  const auto follows = [&](std::size_t k) {
+    return at(k + 1) - at(k) < kShortRunTicks && at(k + 1) - at(k) >= kChordTicks;
+  };
+  for (std::size_t i = 0; i + 1 < ids.size();) {
+    if (!follows(i)) {
+      ++i;
+      continue;
+    }
+    // The run is i up to the note before `next`, which keeps its start on the sixteenth grid.
+    std::size_t next = i + 1;
+    while (next + 1 < ids.size() && follows(next))
+      ++next;
+    const std::int64_t end = NearestSixteenth(at(next));
+    std::int64_t span = std::max<std::int64_t>(end - NearestSixteenth(at(i)), 1);
+    span = (span + kGroupTicks - 1) / kGroupTicks * kGroupTicks;
+    while (end - span < lastEnd && span > kGroupTicks)
+      span -= kGroupTicks;
+    const std::int64_t from = end - span;
+    if (from < lastEnd || from < 0) {
+      i = next;
+      continue;
+    }
+    // Notes just before the run that start within reach of its first slot take slots too.
+    std::size_t first = i;
+    while (first > floor && at(first - 1) >= from - kReachTicks)
+      --first;
+    // Each slot takes the first note left that can start there: the most starts kept.
+    slotOf.assign(next - first, -1);
+    std::size_t q = first;
+    for (std::int64_t slot = from; slot < end && q < next; slot += kSlotTicks) {
+      while (q < next && at(q) < slot - kReachTicks)
+        ++q;
+      if (q < next && at(q) <= slot + kReachTicks)
+        slotOf[q++ - first] = slot;
+    }
+    // A run no denser than the slots that still loses a note is left to the grid as it is.
+    const auto kept = std::count_if(slotOf.begin(), slotOf.end(), [](auto s) { return s >= 0; });
+    if (kept < static_cast<std::ptrdiff_t>(next - first) &&
+        at(next) - at(first) >= kSlotTicks * static_cast<std::int64_t>(next - first)) {
+      i = next;
+      continue;
+    }
+    if (first > 0 && note(first - 1).off * scale > from &&
+        (note(first - 1).slotOff < 0 || note(first - 1).slotOff > from))
+      note(first - 1).slotOff = from;
+    for (std::size_t k = first; k < next; ++k) {
+      SplitNote &n = note(k);
+      if (slotOf[k - first] < 0) {
+        n.part = 0;
+        n.noSlot = true;
+        continue;
+      }
+      n.slotOn = slotOf[k - first];
+      n.slotOff = n.slotOn + kSlotTicks;
+      n.slotFrom = from;
+    }
+    note(next).slotOn = end;
+    note(next).slotFrom = from;
+    placed = true;
+    lastEnd = end;
+    floor = next;
+    i = next;
+  }
+  return placed;
+}
+
+} // namespace
+
+bool PlaceShortRuns(std::vector<SplitNote> &notes, int timeScale) {
+  std::array<std::vector<int>, 17> parts;
+  for (std::size_t i = 0; i < notes.size(); ++i)
+    if (notes[i].part >= 1 && notes[i].part <= 16)
+      parts[static_cast<std::size_t>(notes[i].part)].push_back(static_cast<int>(i));
+  bool placed = false;
+  for (std::vector<int> &ids : parts) {
+    std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) {
+      return notes[static_cast<std::size_t>(a)].on < notes[static_cast<std::size_t>(b)].on;
+    });
+    placed = PlaceInPart(notes, ids, timeScale) || placed;
+  }
+  return placed;
+}
+
+} // namespace pipora
