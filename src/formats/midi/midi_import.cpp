@@ -240,7 +240,18 @@ void MidiImporter::finish(int timeScale) {
   AssignParts(notes, options_.chords, used);
   // Runs too close for the grid are laid out on slots first; their events then come in the
   // order of their new times, so they are sorted as the tracks of a channel are.
-  const bool slotted = options_.triplets && PlaceShortRuns(notes, timeScale);
+  std::vector<int> freeParts;
+  if (options_.chords == ChordHandling::Spread) {
+    std::array<bool, 17> taken = used;
+    for (const SplitNote &n : notes)
+      taken[static_cast<std::size_t>(n.part)] = true;
+    for (int p = 1; p <= kUserParts; ++p)
+      if (!taken[static_cast<std::size_t>(p)] && p != kDrumChannel)
+        freeParts.push_back(p);
+  }
+  const RunSlots slots =
+      options_.triplets ? PlaceShortRuns(notes, timeScale, freeParts) : RunSlots{};
+  const bool slotted = !slots.times.empty();
   ReserveParts(notes);
   // The tracks of a file play together: where a channel has notes in several tracks (they are
   // voices of it, not one after the other), the events go to the parts in the order of time,
@@ -263,15 +274,26 @@ void MidiImporter::finish(int timeScale) {
     return held_[i].velocity > 0 || notes[static_cast<std::size_t>(noteOf[i])].on == held_[i].time;
   };
   // An event's time at the scale read: its slot's when it has one.
-  const auto gridTime = [&](std::size_t i) {
-    const SplitNote &n = notes[static_cast<std::size_t>(noteOf[i])];
-    return held_[i].velocity > 0 ? n.slotOn : n.slotOff;
+  const auto gridTime = [&](std::size_t i) -> std::int64_t {
+    const SlotTimes *t = slots.find(static_cast<std::size_t>(noteOf[i]));
+    return t == nullptr ? -1 : held_[i].velocity > 0 ? t->on : t->off;
   };
   const auto timeOf = [&](std::size_t i) {
     const std::int64_t slot = gridTime(i);
     return slot >= 0 ? slot : held_[i].time * timeScale;
   };
-  if (merge || slotted)
+  // Parts are written independently: only an event earlier than one before it in its own part
+  // (a note before a run cut where the run's slots begin) needs the events sorted.
+  if (slotted && !merge) {
+    std::array<std::int64_t, 17> last{};
+    for (const std::size_t i : order) {
+      const auto part = static_cast<std::size_t>(notes[static_cast<std::size_t>(noteOf[i])].part);
+      const std::int64_t t = timeOf(i);
+      merge = merge || t < last[part];
+      last[part] = std::max(last[part], t);
+    }
+  }
+  if (merge)
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
       const std::int64_t ta = timeOf(a), tb = timeOf(b);
       if (ta != tb)
@@ -303,8 +325,10 @@ void MidiImporter::finish(int timeScale) {
         options_.report->original.push_back(
             {n.channel, n.key, n.on * timeScale, n.off * timeScale});
     }
-    if (n.part != 0)
-      Feed(n.part, e.key, e.velocity, e.time * timeScale, gridTime(i), n.slotFrom);
+    if (n.part != 0) {
+      const SlotTimes *t = slots.find(static_cast<std::size_t>(noteOf[i]));
+      Feed(n.part, e.key, e.velocity, e.time * timeScale, gridTime(i), t ? t->from : -1);
+    }
   }
   held_.clear();
 }

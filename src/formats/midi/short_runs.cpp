@@ -16,13 +16,30 @@ std::int64_t NearestSixteenth(std::int64_t t) {
   return (t + kReachTicks) / kSixteenthTicks * kSixteenthTicks;
 }
 
+// Parts no note uses, each with the time it is free again.
+struct FreeParts {
+  std::vector<int> parts;
+  std::vector<std::int64_t> busyUntil;
+};
+
 // One part's notes, `ids` in order of start.
-bool PlaceInPart(std::vector<SplitNote> &notes, const std::vector<int> &ids, int scale) {
+void PlaceInPart(std::vector<SplitNote> &notes, const std::vector<int> &ids, int scale,
+                 RunSlots &slots, FreeParts &free) {
   const auto note = [&](std::size_t i) -> SplitNote & {
     return notes[static_cast<std::size_t>(ids[i])];
   };
+  // The grid times of note i, made when first asked for.
+  const auto grid = [&](std::size_t i) -> SlotTimes & {
+    if (slots.of.empty())
+      slots.of.assign(notes.size(), -1);
+    std::int32_t &index = slots.of[static_cast<std::size_t>(ids[i])];
+    if (index < 0) {
+      index = static_cast<std::int32_t>(slots.times.size());
+      slots.times.emplace_back();
+    }
+    return slots.times[static_cast<std::size_t>(index)];
+  };
   const auto at = [&](std::size_t i) { return note(i).on * scale; };
-  bool placed = false;
   std::int64_t lastEnd = 0; // where the last run's slots ended: the next begins there at once
   std::size_t floor = 0;    // the note after the last run: notes before it are laid out
   std::vector<std::int64_t> slotOf;
@@ -69,45 +86,76 @@ bool PlaceInPart(std::vector<SplitNote> &notes, const std::vector<int> &ids, int
       i = next;
       continue;
     }
-    if (first > 0 && note(first - 1).off * scale > from &&
-        (note(first - 1).slotOff < 0 || note(first - 1).slotOff > from))
-      note(first - 1).slotOff = from;
+    if (first > 0 && note(first - 1).off * scale > from) {
+      SlotTimes &before = grid(first - 1);
+      if (before.off < 0 || before.off > from)
+        before.off = from;
+    }
     for (std::size_t k = first; k < next; ++k) {
-      SplitNote &n = note(k);
       if (slotOf[k - first] < 0) {
-        n.part = 0;
-        n.noSlot = true;
+        const std::int64_t on = NearestSixteenth(at(k));
+        std::size_t f = 0;
+        while (f < free.parts.size() && free.busyUntil[f] > on)
+          ++f;
+        if (f == free.parts.size()) {
+          note(k).part = 0;
+          note(k).noSlot = true;
+          continue;
+        }
+        note(k).part = free.parts[f];
+        free.busyUntil[f] = on + kSixteenthTicks;
+        grid(k).on = on;
+        grid(k).off = on + kSixteenthTicks;
         continue;
       }
-      n.slotOn = slotOf[k - first];
-      n.slotOff = n.slotOn + kSlotTicks;
-      n.slotFrom = from;
+      SlotTimes &t = grid(k);
+      t.on = slotOf[k - first];
+      t.off = t.on + kSlotTicks;
+      t.from = from;
     }
-    note(next).slotOn = end;
-    note(next).slotFrom = from;
-    placed = true;
+    grid(next).on = end;
+    grid(next).from = from;
+    // Moved past its own end, the note after the run keeps a sixteenth, or a slot when the
+    // note after it comes sooner.
+    if (note(next).off * scale < end + kSixteenthTicks) {
+      const bool room = next + 1 == ids.size() || at(next + 1) >= end + kReachTicks;
+      grid(next).off = end + (room ? kSixteenthTicks : kSlotTicks);
+    }
     lastEnd = end;
     floor = next;
     i = next;
   }
-  return placed;
+  // A note alone that snapping would shrink to nothing keeps a sixteenth of the rest after it.
+  for (std::size_t k = 0; k < ids.size(); ++k) {
+    const SplitNote &n = note(k);
+    const std::int64_t on = NearestSixteenth(n.on * scale);
+    if (n.part == 0 || (n.off - n.on) * scale >= kReachTicks ||
+        (!slots.of.empty() && slots.of[static_cast<std::size_t>(ids[k])] >= 0) ||
+        (k + 1 < ids.size() && at(k + 1) < on + kSixteenthTicks - kReachTicks) ||
+        (k > 0 && at(k - 1) >= on))
+      continue;
+    grid(k).on = on;
+    grid(k).off = on + kSixteenthTicks;
+  }
 }
 
 } // namespace
 
-bool PlaceShortRuns(std::vector<SplitNote> &notes, int timeScale) {
+RunSlots PlaceShortRuns(std::vector<SplitNote> &notes, int timeScale,
+                        const std::vector<int> &freeParts) {
+  FreeParts free{freeParts, std::vector<std::int64_t>(freeParts.size(), 0)};
   std::array<std::vector<int>, 17> parts;
   for (std::size_t i = 0; i < notes.size(); ++i)
     if (notes[i].part >= 1 && notes[i].part <= 16)
       parts[static_cast<std::size_t>(notes[i].part)].push_back(static_cast<int>(i));
-  bool placed = false;
+  RunSlots slots;
   for (std::vector<int> &ids : parts) {
     std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) {
       return notes[static_cast<std::size_t>(a)].on < notes[static_cast<std::size_t>(b)].on;
     });
-    placed = PlaceInPart(notes, ids, timeScale) || placed;
+    PlaceInPart(notes, ids, timeScale, slots, free);
   }
-  return placed;
+  return slots;
 }
 
 } // namespace pipora

@@ -30,11 +30,6 @@ struct SplitNote {
   int part = 0;        // where it goes; 0 = dropped
   bool noPart = false; // dropped because the parts ran out (else dropped under a higher note)
   bool noSlot = false; // dropped from a run of short notes: no sixteenth-triplet slot left
-  // Times already on the grid (scaled), used as they are instead of snapped; -1 when snapped.
-  std::int64_t slotOn = -1;
-  std::int64_t slotOff = -1;
-  // Where the run's slots begin: rests from there to slotOn are cut into sixteenth triplets.
-  std::int64_t slotFrom = -1;
 };
 
 // How much two notes of a voice may overlap and still follow each other (a short legato).
