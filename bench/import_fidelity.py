@@ -15,8 +15,10 @@ with the original, both at 480 ticks per quarter:
 
 Prints one line per file and a total. With --why, lists for each file the melody notes lost
 (time, key, length, channel) and the song's notes around each, at the import alone and after
---fit, so that a loss can be traced to the stage that made it. Usage:
-  bench/import_fidelity.py [--cli PATH] [--fit] [--why] [-- CLI-OPTIONS...] FILE|FOLDER...
+--fit, so that a loss can be traced to the stage that made it. With --why-notes, lists
+instead every note not kept: its time, channel and key, how many notes sound there in the
+file, what the import report says of it, and what the song's parts hold there. Usage:
+  bench/import_fidelity.py [--cli PATH] [--fit] [--why|--why-notes] [-- CLI-OPTIONS...] FILE|FOLDER...
 """
 
 import argparse
@@ -203,6 +205,56 @@ def explain(r, cli, cli_options, workdir):
                   + ", ".join(note_text(*n, scale).strip() for n in around))
 
 
+def key_name(key):
+    return f"{NAMES[key % 12]}{key // 12 - 1}"
+
+
+def location(tick):
+    """measure:beat:tick/10 in 4/4, as the import report writes positions."""
+    beats = int(tick) // TPQ
+    return f"{beats // 4 + 1}:{beats % 4 + 1}:{(int(tick) % TPQ) // 10}"
+
+
+def why_notes(path, cli, cli_options, workdir):
+    """Prints every note of `path` the conversion does not keep, and why, as far as seen."""
+    mid = mido.MidiFile(path)
+    originals = notes_of(mid)
+    out = os.path.join(workdir, "why.mid")
+    run = subprocess.run([cli, "convert", "--report", *cli_options, path, out],
+                         capture_output=True)
+    song_notes = notes_of(mido.MidiFile(out), skip_channel=9)
+    # Report lines: part, element, location, key, text (moved voices under their channel).
+    said = {}
+    for line in run.stdout.decode(errors="replace").splitlines():
+        f = line.split("\t")
+        if len(f) == 5 and f[0].isdigit():
+            said.setdefault((int(f[0]), f[2], int(f[3])), []).append(f[4])
+    index = {}
+    for on, _, key, _ in song_notes:
+        index.setdefault(key % 12, []).append(on)
+    for starts in index.values():
+        starts.sort()
+    scale = max((1.0, 2.0, 0.5), key=lambda s: kept(originals, index, s))
+    causes = {}
+    lost = []
+    for n in originals:
+        if kept([n], index, scale) == 0:
+            lost.append(n)
+    print(f"{path}: {len(lost)} of {len(originals)} notes lost (scale x{scale:g})")
+    print("location\tch\tkey\tticks\tsounding\treport\tsong there (part:key)")
+    for on, off, key, ch in lost:
+        sounding = sum(1 for o in originals if o[0] <= on < o[1])
+        texts = said.get((ch + 1, location(on * scale), key), [])
+        cause = texts[-1] if texts else "?"
+        causes[cause.split(" ")[0]] = causes.get(cause.split(" ")[0], 0) + 1
+        there = sorted(
+            f"{c + 1}:{key_name(k)}" for o, e, k, c in song_notes if o <= on * scale + TOLERANCE and e > on * scale
+        )
+        print(f"{location(on)}\t{ch + 1}\t{key_name(key)}\t{int(off - on)}\t{sounding}\t"
+              f"{'; '.join(texts) or '-'}\t{' '.join(there)}")
+    print("by report: " + ", ".join(f"{k} {v}" for k, v in sorted(causes.items(), key=lambda kv: -kv[1])))
+
+
 def files_of(args):
     for a in args:
         if os.path.isdir(a):
@@ -224,10 +276,17 @@ def main():
     p.add_argument("--cli", default="build/src/app/piporapad-cli")
     p.add_argument("--fit", action="store_true", help="convert with --fit")
     p.add_argument("--why", action="store_true", help="list the melody notes lost")
+    p.add_argument("--why-notes", action="store_true", help="list every note not kept, and why")
     p.add_argument("inputs", nargs="+")
     args = p.parse_args(argv)
     if args.fit:
         cli_options = ["--fit", *cli_options]
+    if args.why_notes:
+        with tempfile.TemporaryDirectory() as work:
+            os.environ.setdefault("PIPORAPAD_HOME", work)
+            for path in files_of(args.inputs):
+                why_notes(path, args.cli, cli_options, work)
+        return
     tot = {"notes": 0, "notes_kept": 0, "melody": 0, "melody_kept": 0, "files": 0, "speed_ok": 0,
            "speed_files": 0}
     print("file\tnotes%\tmelody%\tfile BPM\tsong BPM\tscale\tspeed%\tnearest%")

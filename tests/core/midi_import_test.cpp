@@ -482,6 +482,26 @@ INSTANTIATE_TEST_SUITE_P(
                     "60:4 62:16 0:8_ 0:16 64:4"}),
     [](const testing::TestParamInfo<ShortRunRow> &info) { return std::string(info.param.name); });
 
+// A free part taking voices of two tracks takes them in the order of time.
+TEST(ImportReport, VoicesOfTwoTracksInOnePartGoInTimeOrder) {
+  MidiImportOptions options;
+  options.chords = ChordHandling::Spread;
+  Song song;
+  EmptyPartsForImport(song);
+  MidiImporter importer(song, options);
+  importer.StartTrack();
+  for (const Event &e :
+       std::vector<Event>{{1, 60, 100, 960}, {1, 67, 100, 960}, {1, 60, 0, 1440}, {1, 67, 0, 1440}})
+    importer.ImportNoteEvent(e.channel, e.key, e.velocity, e.time);
+  importer.StartTrack();
+  for (const Event &e :
+       std::vector<Event>{{2, 50, 100, 0}, {2, 55, 100, 0}, {2, 50, 0, 480}, {2, 55, 0, 480}})
+    importer.ImportNoteEvent(e.channel, e.key, e.velocity, e.time);
+  importer.finish();
+  AppendEndMarkers(song);
+  EXPECT_EQ(Describe(song, 3), "50:4 0:4 60:4");
+}
+
 TEST(ImportReport, ListsByPartThenPosition) {
   ImportReport report;
   for (const auto &[part, tick] : std::vector<std::pair<int, int>>{{11, 0}, {2, 960}, {2, 0}})

@@ -13,7 +13,7 @@ namespace {
 struct VoiceRow {
   const char *name;
   ChordHandling mode;
-  std::vector<int> usedParts; // besides the notes' own channels
+  std::vector<int> usedParts; // channels sounding throughout besides the notes' own
   std::vector<SplitNote> notes;
   std::vector<int> parts; // expected, per note; 0 = dropped
 };
@@ -23,15 +23,15 @@ class VoiceSplit : public ::testing::TestWithParam<VoiceRow> {};
 TEST_P(VoiceSplit, GivesEachNoteItsPart) {
   const VoiceRow &row = GetParam();
   std::vector<SplitNote> notes = row.notes;
+  for (const int p : row.usedParts)
+    notes.push_back({1, p, 40, 0, 100000});
   std::array<bool, 17> used{};
   for (const SplitNote &n : notes)
     used[static_cast<std::size_t>(n.channel)] = true;
-  for (const int p : row.usedParts)
-    used[static_cast<std::size_t>(p)] = true;
   AssignParts(notes, row.mode, used);
   std::vector<int> parts;
-  for (const SplitNote &n : notes)
-    parts.push_back(n.part);
+  for (std::size_t i = 0; i < row.notes.size(); ++i)
+    parts.push_back(notes[i].part);
   EXPECT_EQ(parts, row.parts);
 }
 
@@ -80,6 +80,28 @@ INSTANTIATE_TEST_SUITE_P(
                  AllPartsBut10(),
                  {N(1, 60, 0, 480), N(1, 64, 0, 480), N(1, 67, 0, 480)},
                  {0, 0, 1}},
+        // a voice's notes go where a part is free at their time
+        VoiceRow{"SilentChannelLendsItsPart",
+                 ChordHandling::Spread,
+                 {3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16},
+                 {N(1, 60, 0, 480), N(1, 67, 0, 480), N(2, 50, 960, 1440)},
+                 {2, 1, 2}},
+        VoiceRow{"VoicesOfTwoChannelsShareAFreePart",
+                 ChordHandling::Spread,
+                 {4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16},
+                 {N(1, 60, 0, 480), N(1, 67, 0, 480), N(2, 50, 960, 1440), N(2, 55, 960, 1440)},
+                 {3, 1, 3, 2}},
+        VoiceRow{"VoiceMovesWhereItsPartIsTaken",
+                 ChordHandling::Spread,
+                 {5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16},
+                 {N(1, 67, 0, 960), N(1, 60, 480, 960), N(2, 55, 0, 960), N(2, 50, 0, 480),
+                  N(2, 52, 480, 960), N(4, 40, 960, 1440)},
+                 {1, 3, 2, 3, 4, 4}},
+        VoiceRow{"VoiceKeepsItsPartOverALegato",
+                 ChordHandling::Spread,
+                 {4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16},
+                 {N(1, 72, 0, 960), N(1, 60, 0, 500), N(1, 62, 480, 960)},
+                 {1, 2, 2}},
         VoiceRow{"TopKeepsTheHighestNote",
                  ChordHandling::Top,
                  {},

@@ -254,17 +254,22 @@ void MidiImporter::finish(int timeScale) {
   const bool slotted = !slots.times.empty();
   ReserveParts(notes);
   // The tracks of a file play together: where a channel has notes in several tracks (they are
-  // voices of it, not one after the other), the events go to the parts in the order of time,
-  // each track's own order kept, a note ending before one starting at the same time. A part
-  // otherwise takes the notes of one track, already in order.
-  std::array<int, 17> trackOf{};
-  trackOf.fill(-1);
+  // voices of it, not one after the other) or a part takes notes of several tracks, the
+  // events go to the parts in the order of time, each track's own order kept, a note ending
+  // before one starting at the same time. A part otherwise takes the notes of one track,
+  // already in order.
+  std::array<int, 17> trackOfChannel{};
+  std::array<int, 17> trackOfPart{};
+  trackOfChannel.fill(-1);
+  trackOfPart.fill(-1);
   bool merge = false;
-  for (const SplitNote &n : notes) {
-    int &t = trackOf[static_cast<std::size_t>(n.channel)];
-    merge = merge || (t >= 0 && t != n.track);
-    t = n.track;
-  }
+  for (const SplitNote &n : notes)
+    for (const auto &[tracks, index] :
+         {std::pair{&trackOfChannel, n.channel}, std::pair{&trackOfPart, n.part}}) {
+      int &t = (*tracks)[static_cast<std::size_t>(index)];
+      merge = merge || (t >= 0 && t != n.track && index != 0);
+      t = n.track;
+    }
   std::vector<std::size_t> order;
   order.reserve(held_.size());
   for (std::size_t i = 0; i < held_.size(); ++i)

@@ -145,14 +145,23 @@ RunSlots PlaceShortRuns(std::vector<SplitNote> &notes, int timeScale,
                         const std::vector<int> &freeParts) {
   FreeParts free{freeParts, std::vector<std::int64_t>(freeParts.size(), 0)};
   std::array<std::vector<int>, 17> parts;
+  std::array<std::size_t, 17> counts{};
+  for (const SplitNote &n : notes)
+    if (n.part >= 1 && n.part <= 16)
+      ++counts[static_cast<std::size_t>(n.part)];
+  for (std::size_t p = 1; p < parts.size(); ++p)
+    parts[p].reserve(counts[p]);
   for (std::size_t i = 0; i < notes.size(); ++i)
     if (notes[i].part >= 1 && notes[i].part <= 16)
       parts[static_cast<std::size_t>(notes[i].part)].push_back(static_cast<int>(i));
   RunSlots slots;
   for (std::vector<int> &ids : parts) {
-    std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) {
+    const auto earlier = [&](int a, int b) {
       return notes[static_cast<std::size_t>(a)].on < notes[static_cast<std::size_t>(b)].on;
-    });
+    };
+    // A part holding one track's notes has them in order already.
+    if (!std::is_sorted(ids.begin(), ids.end(), earlier))
+      std::stable_sort(ids.begin(), ids.end(), earlier);
     PlaceInPart(notes, ids, timeScale, slots, free);
   }
   return slots;

@@ -18,8 +18,8 @@ struct Voice {
 };
 
 // Voices of one channel's notes (all tracks): 0 the top, 1 the lowest, 2 on the inner ones.
-// Fills `voiceOf` and `roleOf` for the notes listed in `ids`.
-void SplitStream(const std::vector<SplitNote> &notes, std::vector<int> ids,
+// Fills `voiceOf` and `roleOf` for the notes listed in `ids`, and puts `ids` in order of time.
+void SplitStream(const std::vector<SplitNote> &notes, std::vector<int> &ids,
                  std::vector<int> &voiceOf, std::vector<Role> &roleOf) {
   std::sort(ids.begin(), ids.end(), [&](int a, int b) {
     const SplitNote &x = notes[static_cast<std::size_t>(a)];
@@ -69,6 +69,32 @@ void SplitStream(const std::vector<SplitNote> &notes, std::vector<int> ids,
   }
 }
 
+// Where a part sounds: its channel's top voice, then the notes moved into it.
+class PartTime {
+public:
+  // The channel's own notes come in order of their starts.
+  void takeInOrder(std::int64_t on, std::int64_t off) {
+    if (!own_.empty() && on <= own_.back().second)
+      own_.back().second = std::max(own_.back().second, off);
+    else
+      own_.push_back({on, off});
+  }
+  void take(std::int64_t on, std::int64_t off) { moved_.emplace(on, off); }
+  bool freeOver(std::int64_t on, std::int64_t off) const {
+    const auto ownAfter = std::lower_bound(
+        own_.begin(), own_.end(), off,
+        [](const std::pair<std::int64_t, std::int64_t> &s, std::int64_t t) { return s.first < t; });
+    if (ownAfter != own_.begin() && std::prev(ownAfter)->second > on)
+      return false;
+    const auto movedAfter = moved_.lower_bound(off);
+    return movedAfter == moved_.begin() || std::prev(movedAfter)->second <= on;
+  }
+
+private:
+  std::vector<std::pair<std::int64_t, std::int64_t>> own_; // disjoint, in order
+  std::map<std::int64_t, std::int64_t> moved_;             // disjoint
+};
+
 } // namespace
 
 std::optional<ChordHandling> ChordHandlingNamed(std::string_view name) {
@@ -99,39 +125,68 @@ void AssignParts(std::vector<SplitNote> &notes, ChordHandling mode,
   for (std::size_t i = 0; i < notes.size(); ++i)
     streams[notes[i].channel].push_back(static_cast<int>(i));
   for (auto &[stream, ids] : streams)
-    SplitStream(notes, std::move(ids), voiceOf, roleOf);
+    SplitStream(notes, ids, voiceOf, roleOf);
 
-  // Free parts go to the lowest voices of every channel first, then to the inner voices in
-  // order: voice v of channel c that holds notes.
-  std::set<std::pair<int, int>> voices; // (voice, channel)
-  for (std::size_t i = 0; i < notes.size(); ++i)
-    if (voiceOf[i] > 0)
-      voices.insert({voiceOf[i], notes[i].channel});
+  // Each channel's top voice stays in its part; the other voices' notes, in order of time,
+  // go to the lowest voices of every channel first, then to the inner voices in order.
+  std::array<PartTime, 17> partTime;
+  std::map<std::pair<int, int>, std::vector<int>> voices; // (voice, channel) -> its notes
+  for (const auto &[channel, ids] : streams)
+    for (const int id : ids) {
+      const SplitNote &n = notes[static_cast<std::size_t>(id)];
+      if (voiceOf[static_cast<std::size_t>(id)] == 0)
+        partTime[static_cast<std::size_t>(channel)].takeInOrder(n.on, n.off);
+      else
+        voices[{voiceOf[static_cast<std::size_t>(id)], channel}].push_back(id);
+    }
+  // Parts no channel uses come first; then, for a voice under the top, a channel's part
+  // where that channel is silent.
   std::vector<int> free;
+  std::vector<int> silentChannels;
   if (mode == ChordHandling::Spread)
     for (int p = 1; p <= 16; ++p)
-      if (!used[static_cast<std::size_t>(p)] && p != 10)
-        free.push_back(p);
-  std::map<std::pair<int, int>, int> partOf; // (channel, voice) -> part
-  std::size_t nextFree = 0;
-  for (const auto &[voice, channel] : voices)
-    if (nextFree < free.size())
-      partOf[{channel, voice}] = free[nextFree++];
+      if (p != 10)
+        (used[static_cast<std::size_t>(p)] ? silentChannels : free).push_back(p);
 
-  for (std::size_t i = 0; i < notes.size(); ++i) {
-    SplitNote &n = notes[i];
-    if (voiceOf[i] == 0) {
-      n.part = n.channel;
-      continue;
+  for (const auto &[voice, ids] : voices) {
+    // A voice stays in the part it took while that part is free; its notes may overlap
+    // each other by a legato there.
+    int home = 0;
+    std::int64_t homeEnd = 0;
+    for (const int id : ids) {
+      SplitNote &n = notes[static_cast<std::size_t>(id)];
+      const auto fits = [&](int p, std::int64_t from) {
+        return from >= n.off || partTime[static_cast<std::size_t>(p)].freeOver(from, n.off);
+      };
+      int part = 0;
+      std::int64_t from = n.on;
+      if (home != 0 && fits(home, std::max(n.on, homeEnd))) {
+        part = home;
+        from = std::max(n.on, homeEnd);
+      }
+      for (std::size_t k = 0; part == 0 && k < free.size(); ++k)
+        if (fits(free[k], n.on))
+          part = free[k];
+      if (roleOf[static_cast<std::size_t>(id)] != Role::Top)
+        for (std::size_t k = 0; part == 0 && k < silentChannels.size(); ++k)
+          if (fits(silentChannels[k], n.on))
+            part = silentChannels[k];
+      if (part != 0) {
+        if (from < n.off)
+          partTime[static_cast<std::size_t>(part)].take(from, n.off);
+        n.part = part;
+        homeEnd = std::max(n.off, part == home ? homeEnd : 0);
+        home = part;
+        continue;
+      }
+      // No part for it: a top note still cuts into the channel's part.
+      n.part = roleOf[static_cast<std::size_t>(id)] == Role::Top ? n.channel : 0;
+      n.noPart = mode == ChordHandling::Spread && n.part == 0;
     }
-    if (const auto it = partOf.find({n.channel, voiceOf[i]}); it != partOf.end()) {
-      n.part = it->second;
-      continue;
-    }
-    // No part for its voice: a top note still cuts into the channel's part.
-    n.part = roleOf[i] == Role::Top ? n.channel : 0;
-    n.noPart = mode == ChordHandling::Spread && n.part == 0;
   }
+  for (std::size_t i = 0; i < notes.size(); ++i)
+    if (voiceOf[i] == 0)
+      notes[i].part = notes[i].channel;
 }
 
 } // namespace pipora

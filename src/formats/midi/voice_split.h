@@ -1,7 +1,8 @@
 #pragma once
 // Sharing a MIDI channel's chords and overlapping notes among monophonic parts: the top note
-// stays in the channel's part, the other voices go to parts no channel uses, the lowest
-// voice first, then the inner voices.
+// stays in the channel's part, the other voices' notes go to parts free at their time (parts
+// no channel uses first, then, below the top, the part of a channel silent there), the lowest
+// voices first, then the inner voices.
 #include <array>
 #include <cstdint>
 #include <optional>
