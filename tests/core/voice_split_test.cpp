@@ -102,6 +102,18 @@ INSTANTIATE_TEST_SUITE_P(
                  {4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16},
                  {N(1, 72, 0, 960), N(1, 60, 0, 500), N(1, 62, 480, 960)},
                  {1, 2, 2}},
+        // no part free for all of it: one free for its first eighth, cut where that part's
+        // next note of another key starts
+        VoiceRow{"VoiceCutWherePartIsFreeOnlyAtItsStart",
+                 ChordHandling::Spread,
+                 {3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16},
+                 {N(1, 72, 0, 960), N(1, 60, 0, 960), N(2, 50, 480, 960)},
+                 {1, 2, 2}},
+        VoiceRow{"VoiceNotCutByANoteOfItsOwnKey",
+                 ChordHandling::Spread,
+                 {3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16},
+                 {N(1, 72, 0, 960), N(1, 60, 0, 960), N(2, 60, 480, 960)},
+                 {1, 0, 2}},
         VoiceRow{"TopKeepsTheHighestNote",
                  ChordHandling::Top,
                  {},

@@ -1,6 +1,7 @@
 #include "formats/midi/voice_split.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -9,6 +10,9 @@ namespace {
 
 // Notes starting this close together form one chord.
 constexpr std::int64_t kChordTicks = 30;
+// A voice's note with no part free for all of it takes a part free for this long from its
+// start (an eighth), cut where that part's next note starts.
+constexpr std::int64_t kCutVoiceRoomTicks = 240;
 
 enum class Role { Top, Bottom, Inner };
 
@@ -69,30 +73,49 @@ void SplitStream(const std::vector<SplitNote> &notes, std::vector<int> &ids,
   }
 }
 
-// Where a part sounds: its channel's top voice, then the notes moved into it.
+// Where a part sounds: its channel's top voice, then the notes moved into it. Each stretch
+// keeps the key of the note that begins it: that note's start cuts a note sounding before it.
 class PartTime {
 public:
+  struct Stretch {
+    std::int64_t on = 0;
+    std::int64_t off = 0;
+    int key = 0;
+  };
   // The channel's own notes come in order of their starts.
-  void takeInOrder(std::int64_t on, std::int64_t off) {
-    if (!own_.empty() && on <= own_.back().second)
-      own_.back().second = std::max(own_.back().second, off);
+  void takeInOrder(std::int64_t on, std::int64_t off, int key) {
+    if (!own_.empty() && on <= own_.back().off)
+      own_.back().off = std::max(own_.back().off, off);
     else
-      own_.push_back({on, off});
+      own_.push_back({on, off, key});
   }
-  void take(std::int64_t on, std::int64_t off) { moved_.emplace(on, off); }
+  void take(std::int64_t on, std::int64_t off, int key) {
+    moved_.emplace(on, Stretch{on, off, key});
+  }
   bool freeOver(std::int64_t on, std::int64_t off) const {
-    const auto ownAfter = std::lower_bound(
-        own_.begin(), own_.end(), off,
-        [](const std::pair<std::int64_t, std::int64_t> &s, std::int64_t t) { return s.first < t; });
-    if (ownAfter != own_.begin() && std::prev(ownAfter)->second > on)
+    const auto ownAfter = OwnFrom(off);
+    if (ownAfter != own_.begin() && std::prev(ownAfter)->off > on)
       return false;
     const auto movedAfter = moved_.lower_bound(off);
-    return movedAfter == moved_.begin() || std::prev(movedAfter)->second <= on;
+    return movedAfter == moved_.begin() || std::prev(movedAfter)->second.off <= on;
+  }
+  // The first stretch starting at or after `t`; off = key = 0 when none does.
+  Stretch next(std::int64_t t) const {
+    Stretch first{std::numeric_limits<std::int64_t>::max(), 0, 0};
+    if (const auto own = OwnFrom(t); own != own_.end())
+      first = *own;
+    if (const auto moved = moved_.lower_bound(t); moved != moved_.end() && moved->first < first.on)
+      first = moved->second;
+    return first;
   }
 
 private:
-  std::vector<std::pair<std::int64_t, std::int64_t>> own_; // disjoint, in order
-  std::map<std::int64_t, std::int64_t> moved_;             // disjoint
+  std::vector<Stretch>::const_iterator OwnFrom(std::int64_t t) const {
+    return std::lower_bound(own_.begin(), own_.end(), t,
+                            [](const Stretch &s, std::int64_t at) { return s.on < at; });
+  }
+  std::vector<Stretch> own_;              // disjoint, in order
+  std::map<std::int64_t, Stretch> moved_; // disjoint
 };
 
 } // namespace
@@ -135,7 +158,7 @@ void AssignParts(std::vector<SplitNote> &notes, ChordHandling mode,
     for (const int id : ids) {
       const SplitNote &n = notes[static_cast<std::size_t>(id)];
       if (voiceOf[static_cast<std::size_t>(id)] == 0)
-        partTime[static_cast<std::size_t>(channel)].takeInOrder(n.on, n.off);
+        partTime[static_cast<std::size_t>(channel)].takeInOrder(n.on, n.off, n.key);
       else
         voices[{voiceOf[static_cast<std::size_t>(id)], channel}].push_back(id);
     }
@@ -171,11 +194,26 @@ void AssignParts(std::vector<SplitNote> &notes, ChordHandling mode,
         for (std::size_t k = 0; part == 0 && k < silentChannels.size(); ++k)
           if (fits(silentChannels[k], n.on))
             part = silentChannels[k];
+      // Else a part free for an eighth from its start, whose next note (of another key, so
+      // that this note's end cannot end that one) cuts it there.
+      std::int64_t until = n.off;
+      const std::int64_t room = std::min(n.off, n.on + kCutVoiceRoomTicks);
+      for (const std::vector<int> *group : {&free, &silentChannels})
+        for (std::size_t k = 0; part == 0 && k < group->size(); ++k) {
+          const int p = (*group)[k];
+          if (group == &silentChannels && roleOf[static_cast<std::size_t>(id)] == Role::Top)
+            break;
+          const PartTime::Stretch after = partTime[static_cast<std::size_t>(p)].next(n.on);
+          if (after.key != n.key && partTime[static_cast<std::size_t>(p)].freeOver(n.on, room)) {
+            part = p;
+            until = std::min(after.on, n.off);
+          }
+        }
       if (part != 0) {
-        if (from < n.off)
-          partTime[static_cast<std::size_t>(part)].take(from, n.off);
+        if (from < until)
+          partTime[static_cast<std::size_t>(part)].take(from, until, n.key);
         n.part = part;
-        homeEnd = std::max(n.off, part == home ? homeEnd : 0);
+        homeEnd = std::max(until, part == home ? homeEnd : 0);
         home = part;
         continue;
       }
