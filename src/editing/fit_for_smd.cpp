@@ -13,26 +13,21 @@ namespace {
 
 constexpr int kSixteenth = kTicksPerQuarter / 4;
 
-// One element on its way through the fitting, with the index it had before. The length
-// views the part being fitted or the code table below: both outlive the fitting.
+// One element on its way through the fitting, with the index it had before.
 struct Work {
   int number = 0;
-  std::string_view length;
+  NoteLength length;
   int orig = 0;
 };
 
-// The vocabulary's copy of `code` (one of the sixteen), tied or not.
-std::string_view CodeOf(std::string_view code, bool tied) {
-  const LengthCode *row = FindLength(code);
-  if (row == nullptr)
-    row = &kPlainLengths[1];
-  return tied ? row->tied : row->code;
+NoteLength Untied(NoteLength length) {
+  length.setTied(false);
+  return length;
 }
 
-std::string_view Untied(std::string_view code) {
-  while (!code.empty() && code.back() == '_')
-    code.remove_suffix(1);
-  return code;
+NoteLength WithTie(NoteLength length, bool tied) {
+  length.setTied(tied);
+  return length;
 }
 
 std::int64_t NearestSixteenth(std::int64_t t) {
@@ -40,14 +35,41 @@ std::int64_t NearestSixteenth(std::int64_t t) {
   return t - floor >= kSixteenth / 2 ? floor + kSixteenth : floor;
 }
 
-// Plain lengths adding up to `ticks` (a positive multiple of a sixteenth), longest first.
-std::vector<std::string_view> PlainPieces(std::int64_t ticks) {
-  std::vector<std::string_view> pieces;
-  for (const LengthCode &row : kPlainLengths)
-    for (; ticks >= row.ticks; ticks -= row.ticks)
-      pieces.push_back(row.code);
-  return pieces;
-}
+// Plain lengths adding up to `ticks` (a positive multiple of a sixteenth), longest first; a
+// remainder below a sixteenth is left out. Counted per length rather than listed, so that a
+// long rest needs no memory: halves as many as fit, then at most one of each shorter length.
+class PlainPieces {
+public:
+  explicit PlainPieces(std::int64_t ticks) {
+    counts_[0] = ticks / kPlainLengths[0].ticks;
+    ticks -= counts_[0] * kPlainLengths[0].ticks;
+    size_ = counts_[0];
+    for (std::size_t r = 1; r < kPlainLengths.size(); ++r) {
+      counts_[r] = ticks >= kPlainLengths[r].ticks ? 1 : 0;
+      ticks -= counts_[r] * kPlainLengths[r].ticks;
+      size_ += counts_[r];
+    }
+  }
+  std::int64_t size() const { return size_; }
+  // The length of the first piece; only when there is one.
+  NoteLength first() const {
+    std::size_t r = 0;
+    while (counts_[r] == 0)
+      ++r;
+    return NoteLength::OfRow(kPlainLengths[r], false);
+  }
+  // f(length, last) for each piece in order.
+  template <typename F> void forEach(F f) const {
+    std::int64_t left = size_;
+    for (std::size_t r = 0; r < kPlainLengths.size(); ++r)
+      for (std::int64_t c = 0; c < counts_[r]; ++c)
+        f(NoteLength::OfRow(kPlainLengths[r], false), --left == 0);
+  }
+
+private:
+  std::array<std::int64_t, kPlainLengths.size()> counts_{};
+  std::int64_t size_ = 0;
+};
 
 // Octaves that bring n into [lowest, highest] with the smallest move.
 int OctavesInto(int n, int lowest, int highest) {
@@ -175,14 +197,15 @@ private:
       }
       record(FitChangeKind::LengthMended, i);
       const std::int64_t plays = at(i + 1).start - e.start;
-      if (const std::string code = LengthCodeFromTicks(static_cast<int>(plays), false);
+      if (const NoteLength code = NoteLength::FromTicks(static_cast<int>(plays), false);
           plays > 0 && IsSmdLength(code)) {
-        work_.push_back({number, CodeOf(code, false), i});
+        work_.push_back({number, code, i});
         continue;
       }
-      const auto pieces = PlainPieces(std::max<std::int64_t>(NearestSixteenth(plays), kSixteenth));
-      for (std::size_t p = 0; p < pieces.size(); ++p)
-        work_.push_back({number, CodeOf(pieces[p], number > 0 && p + 1 < pieces.size()), i});
+      PlainPieces(std::max<std::int64_t>(NearestSixteenth(plays), kSixteenth))
+          .forEach([&](NoteLength piece, bool last) {
+            work_.push_back({number, WithTie(piece, number > 0 && !last), i});
+          });
     }
   }
 
@@ -210,7 +233,7 @@ private:
   bool wholeGroupAt(std::size_t i, std::size_t runEnd) const {
     if (i + 2 >= runEnd)
       return false;
-    const std::string_view base = Untied(work_[i].length);
+    const NoteLength base = Untied(work_[i].length);
     return Untied(work_[i + 1].length) == base && Untied(work_[i + 2].length) == base;
   }
 
@@ -260,7 +283,7 @@ private:
   // `limit`) that give the missing notes and leave whole sixteenths. Returns the index after
   // the rests used, or 0 when the rule does not apply.
   std::size_t complete(std::size_t i, std::size_t limit) {
-    const std::string_view base = Untied(work_[i].length);
+    const NoteLength base = Untied(work_[i].length);
     std::size_t have = 1;
     if (i + 1 < limit && work_[i + 1].number != 0 && Untied(work_[i + 1].length) == base)
       have = 2;
@@ -281,8 +304,9 @@ private:
     emitGroup(std::move(group));
     const std::int64_t to = NearestSixteenth(times_[after]);
     if (to > outTime_)
-      for (const std::string_view piece : PlainPieces(to - outTime_))
+      PlainPieces(to - outTime_).forEach([&](NoteLength piece, bool) {
         emit({0, piece, lastOrig});
+      });
     return after;
   }
 
@@ -334,19 +358,18 @@ private:
       record(FitChangeKind::TimeGivenBack, w.orig);
       return;
     }
-    const auto pieces = PlainPieces(to - outTime_);
-    if (!plain && pieces.size() == 1 && pieces[0] == Untied(w.length)) {
+    const PlainPieces pieces(to - outTime_);
+    if (!plain && pieces.size() == 1 && pieces.first() == Untied(w.length)) {
       emit(std::move(w));
       return;
     }
     if (!plain)
       record(FitChangeKind::TimeGivenBack, w.orig);
     const bool tiedOn = IsTied(w.length);
-    for (std::size_t p = 0; p < pieces.size(); ++p) {
-      const bool last = p + 1 == pieces.size();
+    pieces.forEach([&](NoteLength piece, bool last) {
       const bool tied = w.number > 0 && (last ? tiedOn : true);
-      emit({w.number, CodeOf(pieces[p], tied), w.orig});
-    }
+      emit({w.number, WithTie(piece, tied), w.orig});
+    });
   }
 
   const Part &in_;
@@ -416,11 +439,9 @@ std::int32_t FitRange(Part &part, int number, int from, int to, std::vector<FitC
     changes[c].element += from;
     changes[c].newElement += from;
   }
+  // The fitter holds its own copies, so the part can be rewritten where it stands (sparing a
+  // second list as long).
   std::vector<Work> &elements = fitter.result();
-  // Lengths that still view the old elements are first pointed at the code table, so the
-  // part can be rewritten where it stands (sparing a second list as long).
-  for (Work &w : elements)
-    w.length = CodeOf(w.length, IsTied(w.length));
   const auto fresh = static_cast<std::ptrdiff_t>(elements.size());
   const std::ptrdiff_t old = to - from;
   if (fresh > old)
@@ -489,9 +510,7 @@ std::pair<int, int> ProblemStretch(const Part &part, const SaveProblem &problem)
   if (problem.groupStart < 0)
     return {problem.element, problem.element + 1};
   const int count = part.count;
-  const auto length = [&](int i) -> std::string_view {
-    return part.notes[static_cast<std::size_t>(i)].length;
-  };
+  const auto length = [&](int i) { return part.notes[static_cast<std::size_t>(i)].length; };
   const auto triplet = [&](int i) { return IsTriplet(length(i)); };
   // Where each of the check's groups starts: it takes three elements from each triplet it
   // meets, whatever they are.

@@ -6,7 +6,7 @@
 namespace pipora {
 namespace {
 
-bool Holds(const Song &song, bool (*match)(std::string_view)) {
+bool Holds(const Song &song, bool (*match)(NoteLength)) {
   for (int n = 1; n <= kUserParts; ++n) {
     const Part &p = song.part(n);
     for (std::int32_t i = 0; i < p.count; ++i)
@@ -16,15 +16,9 @@ bool Holds(const Song &song, bool (*match)(std::string_view)) {
   return false;
 }
 
-std::string_view Untied(std::string_view code) {
-  while (!code.empty() && code.back() == '_')
-    code.remove_suffix(1);
-  return code;
-}
-
 } // namespace
 
-ImportSpeed FitSpeed(Song &song, double fileRate, LengthScale readAt) {
+ImportSpeed FitSpeed(Song &song, double fileRate, LengthScale readAt, std::int32_t maxElements) {
   if (readAt == LengthScale::Double) {
     // Read at twice the file's times: only the step is left to choose.
     ImportSpeed speed = ChooseSpeed(2 * fileRate, false, false);
@@ -34,20 +28,28 @@ ImportSpeed FitSpeed(Song &song, double fileRate, LengthScale readAt) {
       song.setTempo(speed.tempo);
     return speed;
   }
-  const bool canDouble = !Holds(song, [](std::string_view code) { return Untied(code) == "23"; });
-  const bool canHalve = !Holds(
-      song, [](std::string_view code) { return Untied(code) == "16" || Untied(code) == "163"; });
-  const ImportSpeed speed = ChooseSpeed(fileRate, canDouble, canHalve);
-  if (!speed.chosen)
-    return speed;
+  // A half-note triplet has no double, a sixteenth (plain or triplet) no half.
+  bool canDouble = !Holds(song, [](NoteLength code) { return code.row() == &kTripletLengths[0]; });
+  bool canHalve = !Holds(song, [](NoteLength code) {
+    return code.row() == &kPlainLengths[3] || code.row() == &kTripletLengths[3];
+  });
   const int part = song.currentPart;
-  if (speed.scale == LengthScale::Double)
-    (void)DoubleAll(song, false);
-  else if (speed.scale == LengthScale::Half)
-    (void)HalveAll(song, false);
-  song.currentPart = part;
-  song.setTempo(speed.tempo);
-  return speed;
+  for (;;) {
+    const ImportSpeed speed = ChooseSpeed(fileRate, canDouble, canHalve);
+    if (!speed.chosen)
+      return speed;
+    // A scaling the song refuses (a part would grow past `maxElements`) changes nothing and
+    // is left out of a new choice.
+    if (speed.scale == LengthScale::Double && DoubleAll(song, false, maxElements).refused()) {
+      canDouble = false;
+    } else if (speed.scale == LengthScale::Half && HalveAll(song, false).refused()) {
+      canHalve = false;
+    } else {
+      song.currentPart = part;
+      song.setTempo(speed.tempo);
+      return speed;
+    }
+  }
 }
 
 } // namespace pipora

@@ -11,6 +11,23 @@ constexpr std::string_view kEmpty;
 // The tied unknown length lives here so that text() can hand out a view of it.
 constexpr std::string_view kUnknownTied = "？_";
 
+// Every length of the table is a multiple of this many ticks.
+constexpr int kTickStep = 40;
+// The table's row of each multiple of kTickStep up to the longest length; -1 for none.
+constexpr auto kRowByTicks = [] {
+  std::array<int, kLengthCodes[0].ticks / kTickStep + 1> rows{};
+  rows.fill(-1);
+  for (std::size_t r = 0; r < kLengthCodes.size(); ++r)
+    rows[static_cast<std::size_t>(kLengthCodes[r].ticks / kTickStep)] = static_cast<int>(r);
+  return rows;
+}();
+static_assert([] {
+  for (const LengthCode &row : kLengthCodes)
+    if (row.ticks % kTickStep != 0 || row.ticks > kLengthCodes[0].ticks)
+      return false;
+  return true;
+}());
+
 } // namespace
 
 NoteLength &NoteLength::operator=(std::string_view text) {
@@ -31,9 +48,11 @@ NoteLength &NoteLength::operator=(std::string_view text) {
 }
 
 NoteLength NoteLength::FromTicks(int ticks, bool tied) {
-  if (const LengthCode *row = FindLengthByTicks(ticks))
-    return NoteLength(
-        static_cast<std::uint8_t>((row - kLengthCodes.data()) | (tied ? kTiedBit : 0)));
+  // Every imported and fitted note comes through here: one look in a table by ticks.
+  if (ticks >= 0 && ticks % kTickStep == 0 &&
+      static_cast<std::size_t>(ticks / kTickStep) < kRowByTicks.size())
+    if (const int row = kRowByTicks[static_cast<std::size_t>(ticks / kTickStep)]; row >= 0)
+      return NoteLength(static_cast<std::uint8_t>(row | (tied ? kTiedBit : 0)));
   return NoteLength(tied ? kUnknownTiedId : kUnknownId);
 }
 
@@ -73,9 +92,15 @@ PitchText &PitchText::operator=(std::string_view text) {
 }
 
 PitchText PitchText::Of(int noteNumber) {
-  if (noteNumber == 0)
-    return PitchText("R");
-  return PitchText(kPitchNames[static_cast<std::size_t>(PitchClassOf(noteNumber))]);
+  // Called for every element a song is built from: the thirteen texts are made once.
+  static const std::array<PitchText, 13> kTexts = [] {
+    std::array<PitchText, 13> texts;
+    for (std::size_t i = 0; i < kPitchNames.size(); ++i)
+      texts[i] = PitchText(kPitchNames[i]);
+    texts[12] = PitchText("R");
+    return texts;
+  }();
+  return kTexts[noteNumber == 0 ? 12 : static_cast<std::size_t>(PitchClassOf(noteNumber))];
 }
 
 } // namespace pipora

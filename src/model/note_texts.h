@@ -23,6 +23,11 @@ public:
   static NoteLength EndOfTrack() { return NoteLength(kEndId); }
   // The code of a tick count, "？" when no length has it, tied on request.
   static NoteLength FromTicks(int ticks, bool tied);
+  // The length of a row of the length table, tied on request.
+  static constexpr NoteLength OfRow(const LengthCode &row, bool tied) {
+    return NoteLength(
+        static_cast<std::uint8_t>((&row - kLengthCodes.data()) | (tied ? kTiedBit : 0)));
+  }
 
   std::string_view text() const;
   operator std::string_view() const { return text(); }
@@ -57,7 +62,7 @@ private:
   static constexpr std::uint8_t kEndId = 18;
   static constexpr std::uint8_t kEmptyId = 19;
 
-  explicit NoteLength(std::uint8_t id) : id_(id) {}
+  explicit constexpr NoteLength(std::uint8_t id) : id_(id) {}
 
   std::uint8_t id_ = kEmptyId;
 };

@@ -7,54 +7,45 @@
 namespace pipora {
 namespace {
 
-// Half, quarter, eighth or sixteenth base with an optional "3" and "_", and nothing else.
-// Written out because the check looks at every element of every part on each edit.
-struct LengthShape {
-  bool known = false;
-  bool half = false; // the "2" group: the one length that lets note 43 still be encoded
-};
-
-LengthShape ShapeOf(std::string_view code) {
-  LengthShape shape;
+// Half, quarter, eighth or sixteenth base with an optional "3" and "_", and nothing else:
+// a typed text, read without a table search.
+bool KnownShape(std::string_view code) {
   std::size_t i = 0;
   if (code.size() >= 2 && code[0] == '1' && code[1] == '6')
     i = 2;
   else if (!code.empty() && (code[0] == '2' || code[0] == '4' || code[0] == '8'))
     i = 1;
   else
-    return shape;
+    return false;
   if (i < code.size() && code[i] == '3')
     ++i;
   if (i < code.size() && code[i] == '_')
     ++i;
-  shape.known = i == code.size();
-  shape.half = code[0] == '2';
-  return shape;
+  return i == code.size();
 }
 
-bool HasTripletMark(std::string_view code) {
-  return code.find('3') != std::string_view::npos;
-}
+// The lists' own lengths are looked at as table rows, not as text: the check runs over every
+// element of every part on each edit and on each save.
+constexpr int kHalfGroup = 3;
 
-std::string_view WithoutOneTie(std::string_view code) {
-  if (!code.empty() && code.back() == '_')
-    code.remove_suffix(1);
-  return code;
+NoteLength WithoutTie(NoteLength length) {
+  length.setTied(false);
+  return length;
 }
 
 // A single note or rest the writer can put into the file.
-bool SingleSavable(int n, std::string_view length) {
-  return ShapeOf(length).known && n >= 0 && (n == 0 || InSmdRange(n));
+bool SingleSavable(int n, NoteLength length) {
+  return IsKnownLength(length) && n >= 0 && (n == 0 || InSmdRange(n));
 }
 
 // Whether the phone's alphabet has a code for the note at all, whatever the range check
 // says: below the range the low window still reaches one note lower, and two for half notes.
-bool Encodable(int n, std::string_view length) {
-  const LengthShape shape = ShapeOf(length);
-  if (!shape.known || n < 0)
+bool Encodable(int n, NoteLength length) {
+  const LengthCode *row = length.row();
+  if (row == nullptr || n < 0)
     return false;
   return n == 0 || InSmdRange(n) || n == kSmdLowestNote - 1 ||
-         (n == kSmdLowestNote - 2 && shape.half);
+         (n == kSmdLowestNote - 2 && row->group == kHalfGroup);
 }
 
 class PartChecker {
@@ -70,7 +61,7 @@ public:
         return;
       }
       const NoteEntry &e = at(i);
-      if (HasTripletMark(e.length)) {
+      if (IsTriplet(e.length)) {
         group(i, count);
         i += 3;
       } else {
@@ -92,7 +83,7 @@ private:
   // The writer drops a tie on the group's first note, then wants the second and third
   // lengths equal to the first; a tied second note therefore fails.
   void group(int p, int count) {
-    const std::string_view first = WithoutOneTie(at(p).length);
+    const NoteLength first = WithoutTie(at(p).length);
     for (int k = 1; k <= 2; ++k) {
       if (p + k > count || at(p + k).length != first) {
         add(std::min(p + k, count), p, SaveProblemKind::TripletNotComplete);
@@ -111,7 +102,7 @@ private:
     if (restsOnly || WindowHolding(lowest, highest)) {
       for (int k = 0; k < 3; ++k) {
         const int n = at(p + k).noteNumber;
-        if (n < 0 || !ShapeOf(first).known) {
+        if (n < 0 || !IsKnownLength(first)) {
           add(p + k, p, SaveProblemKind::NoteNotSavable);
           return;
         }
@@ -139,7 +130,7 @@ private:
 void DropTripletTiesBefore(Part &part, const SaveProblem &stop) {
   const auto untie = [&](int i) { part.notes[static_cast<std::size_t>(i)].length.setTied(false); };
   for (int i = 0; i <= stop.element;) {
-    if (!HasTripletMark(part.notes[static_cast<std::size_t>(i)].length)) {
+    if (!IsTriplet(part.notes[static_cast<std::size_t>(i)].length)) {
       ++i;
       continue;
     }
@@ -191,7 +182,7 @@ std::vector<int> ProblemElements(const Part &part, const SaveProblem &problem) {
 }
 
 bool IsSmdLength(std::string_view code) {
-  return ShapeOf(code).known;
+  return KnownShape(code);
 }
 
 void FindPartSaveProblems(const Part &part, int partNumber, std::vector<SaveProblem> &out,

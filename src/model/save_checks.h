@@ -68,5 +68,8 @@ void DropTripletTies(Song &song);
 
 // True for the sixteen length codes ("2" ... "163_").
 bool IsSmdLength(std::string_view code);
+inline bool IsSmdLength(NoteLength length) {
+  return IsKnownLength(length);
+}
 
 } // namespace pipora

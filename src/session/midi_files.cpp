@@ -26,7 +26,10 @@ Report<Song> ImportMidiBytes(const QByteArray &bytes, const MidiImportOptions &o
   // An imported song often spreads a few voices over many channels.
   imported.value.display.hideEmptyParts = true;
   if (options.chooseSpeed) {
-    const ImportSpeed speed = FitSpeed(imported.value, LongestHeldRate(tempos), readAt);
+    // Doubling keeps every part within what the import itself takes.
+    const ImportSpeed speed = FitSpeed(imported.value, LongestHeldRate(tempos), readAt,
+                                       static_cast<std::int32_t>(std::min<std::int64_t>(
+                                           options.maxPartElements, kMaxPartElements)));
     if (options.report != nullptr)
       options.report->speed = speed;
   }

@@ -180,6 +180,28 @@ TEST_F(MidiFiles, ASlowFileThatOutgrowsAPartAtTwiceItsTimesIsReadAtThem) {
   EXPECT_EQ(NotesOf(read.value, 1), (std::vector<std::pair<int, std::string>>{{60, "2"}}));
 }
 
+// Keeping the last note, the half note at 60 per minute would be doubled into two tied halves,
+// more than the part may hold: the speed is chosen without doubling, and says so.
+TEST_F(MidiFiles, ASlowFileThatOutgrowsAPartWhenDoubledIsNotDoubled) {
+  const QByteArray file = QByteArray::fromHex("4D546864000000060000000101E0"
+                                              "4D54726B00000014"
+                                              "00FF51030F4240"
+                                              "00903C64"
+                                              "8740903C00"
+                                              "00FF2F00");
+  MidiImportOptions options;
+  options.chords = ChordHandling::Last;
+  options.writeEventLog = false;
+  options.maxPartElements = 1;
+  ImportReport report;
+  options.report = &report;
+  const Report<Song> read = ImportMidiBytes(file, options);
+  ASSERT_TRUE(read.complete());
+  EXPECT_EQ(report.speed.scale, LengthScale::One);
+  EXPECT_EQ(read.value.tempo, report.speed.tempo);
+  EXPECT_EQ(NotesOf(read.value, 1), (std::vector<std::pair<int, std::string>>{{60, "2"}}));
+}
+
 TEST_F(MidiFiles, DamagedFileKeepsNotesReadBeforeTheError) {
   // A quarter note, then a delta-time of five bytes.
   WriteAll(path("bad.mid"), QByteArray::fromHex("4D546864000000060000000101E0 4D54726B00000020"

@@ -42,11 +42,18 @@ SmdWord SelectorWord(unsigned char selector) {
   return SmdWord::None;
 }
 
+// The table lists the words in the order of SmdWord from Start on, so a word is its own index.
+constexpr bool EscapesInWordOrder() {
+  for (std::size_t i = 0; i < kEscapes.size(); ++i)
+    if (kEscapes[i].word != static_cast<SmdWord>(i + 1))
+      return false;
+  return true;
+}
+static_assert(EscapesInWordOrder());
+
 const Escape *EscapeOf(SmdWord word) {
-  for (const Escape &e : kEscapes)
-    if (e.word == word)
-      return &e;
-  return nullptr;
+  const auto i = static_cast<std::size_t>(word) - 1;
+  return word != SmdWord::None && i < kEscapes.size() ? &kEscapes[i] : nullptr;
 }
 
 // The rest code of a length group: '#' sixteenth .. '&' half.
@@ -70,10 +77,17 @@ std::string_view SmdWordText(SmdWord word) {
 }
 
 std::string EscapeCode(SmdWord word) {
+  std::string out;
+  AppendEscape(out, word);
+  return out;
+}
+
+void AppendEscape(std::string &out, SmdWord word) {
   const Escape *e = EscapeOf(word);
   if (e == nullptr || e->selector == 0)
-    return {};
-  return {'!', e->selector};
+    return;
+  out += '!';
+  out += e->selector;
 }
 
 SmdWord TempoEscapeWord(TempoChoice tempo) {
@@ -88,9 +102,11 @@ std::optional<TempoChoice> TempoOfWord(SmdWord word) {
 }
 
 int OctaveStateFor(int state, int noteNumber) {
-  const auto current = std::find_if(std::begin(kOctaveWindows), std::end(kOctaveWindows),
-                                    [&](const OctaveWindow &w) { return w.state == state; });
-  if (current == std::end(kOctaveWindows) || current->holds(noteNumber))
+  const OctaveWindow *current = state == kOctaveMiddle ? &kMiddleWindow
+                                : state == kOctaveLow  ? &kLowWindow
+                                : state == kOctaveHigh ? &kHighWindow
+                                                       : nullptr;
+  if (current == nullptr || current->holds(noteNumber))
     return state;
   if (kMiddleWindow.holds(noteNumber))
     return kOctaveMiddle;
@@ -136,22 +152,28 @@ void AppendOctaveMove(std::string &out, int &octaveState, int target) {
   if (octaveState == target)
     return;
   if (octaveState != kOctaveMiddle)
-    out += EscapeCode(SmdWord::Middle);
+    AppendEscape(out, SmdWord::Middle);
   if (target == kOctaveLow)
-    out += EscapeCode(SmdWord::Low);
+    AppendEscape(out, SmdWord::Low);
   else if (target == kOctaveHigh)
-    out += EscapeCode(SmdWord::High);
+    AppendEscape(out, SmdWord::High);
   octaveState = target;
 }
 
 std::string EncodeNote(int &octaveState, int noteNumber, std::string_view length) {
-  const int k = LengthIndex(length);
   std::string out;
+  AppendNoteCode(out, octaveState, noteNumber, NoteLength(length));
+  return out;
+}
+
+bool AppendNoteCode(std::string &out, int &octaveState, int noteNumber, NoteLength length) {
+  const int k = LengthIndex(length);
   if (noteNumber == 0) {
     if (k >= 0)
       out += RestCode(k);
-    return out;
+    return k >= 0;
   }
+  const std::size_t before = out.size();
   const int target = OctaveStateFor(octaveState, noteNumber);
   AppendOctaveMove(out, octaveState, target);
   int written = noteNumber;
@@ -162,12 +184,14 @@ std::string EncodeNote(int &octaveState, int noteNumber, std::string_view length
   int code = k < 0 ? 0 : 52 + (written - 60) * 4 + k;
   if (code == 127)
     code = '\'';
-  if (code < 35 || code > 126)
-    return {};
+  if (code < 35 || code > 126) {
+    out.resize(before);
+    return false;
+  }
   out += static_cast<char>(code);
   if (IsTied(length))
     out += kTieCode;
-  return out;
+  return true;
 }
 
 } // namespace pipora

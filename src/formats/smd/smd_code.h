@@ -46,6 +46,8 @@ std::string_view SmdWordText(SmdWord word);
 // The escape that writes a word: "!" and its selector ("!(" for Fast); "" for the words
 // that have none (None, Start, End, Tie).
 std::string EscapeCode(SmdWord word);
+// The same, appended to `out`.
+void AppendEscape(std::string &out, SmdWord word);
 
 // The tempo words and the tempo steps they set.
 SmdWord TempoEscapeWord(TempoChoice tempo);
@@ -70,6 +72,9 @@ DecodedCode DecodeCode(std::string_view text);
 // the texts described in the table of the module; an empty result for a note means it
 // cannot be encoded (the state change has still happened).
 std::string EncodeNote(int &octaveState, int noteNumber, std::string_view length);
+// The same for a list's own length, appended to `out`: false, with nothing appended, when there
+// is nothing to write (a rest of an unknown length) or the note cannot be encoded.
+bool AppendNoteCode(std::string &out, int &octaveState, int noteNumber, NoteLength length);
 
 // Appends the escape words that move `octaveState` to `target` (3, 4 or 5).
 void AppendOctaveMove(std::string &out, int &octaveState, int target);

@@ -49,11 +49,10 @@ private:
 
   // False when the element cannot be written.
   bool single(const NoteEntry &e) {
-    const std::string code = EncodeNote(state_, e.noteNumber, e.length);
-    out_ += code;
+    const bool written = AppendNoteCode(out_, state_, e.noteNumber, e.length);
     if (e.isEndMarker())
       return true;
-    if (code.empty())
+    if (!written)
       return false;
     return e.noteNumber <= 0 || InSmdRange(e.noteNumber);
   }
@@ -85,7 +84,7 @@ private:
     for (int i = 0; i < 3; ++i) {
       const NoteEntry &e = note(p + i);
       int scratch = state_;
-      if (!e.isEndMarker() && EncodeNote(scratch, e.noteNumber, first).empty())
+      if (std::string code; !e.isEndMarker() && !AppendNoteCode(code, scratch, e.noteNumber, first))
         return fail(p + i, kCannotHandleNote);
     }
     return fail(p, kTripletTooWide);
@@ -93,13 +92,11 @@ private:
 
   // Every note of a complete group has the length `first`.
   std::optional<Error> writeTriplet(int p, NoteLength first) {
-    out_ += EscapeCode(SmdWord::MixedTriplet);
+    AppendEscape(out_, SmdWord::MixedTriplet);
     for (int i = 0; i < 3; ++i) {
       const NoteEntry &e = note(p + i);
-      const std::string code = EncodeNote(state_, e.noteNumber, first);
-      if (code.empty() && !e.isEndMarker())
+      if (!AppendNoteCode(out_, state_, e.noteNumber, first) && !e.isEndMarker())
         return fail(p + i, kCannotHandleNote);
-      out_ += code;
     }
     return std::nullopt;
   }
@@ -115,10 +112,10 @@ void AppendPartHeader(std::string &out, const Song &song, const Part &part) {
   out += TempoEscape(song.tempo);
   const int v = part.volume - kDefaultVolume;
   for (int i = 0; i < v; ++i)
-    out += EscapeCode(SmdWord::Louder);
+    AppendEscape(out, SmdWord::Louder);
   for (int i = 0; i < -v; ++i)
-    out += EscapeCode(SmdWord::Softer);
-  out += EscapeCode(SmdWord::Middle);
+    AppendEscape(out, SmdWord::Softer);
+  AppendEscape(out, SmdWord::Middle);
 }
 
 // The title as typed, less the characters that would end the line, start a part frame
