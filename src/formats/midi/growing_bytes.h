@@ -39,6 +39,15 @@ public:
     size_ += n;
   }
 
+  // `n` more bytes, counted as written, for the caller to fill in place.
+  char *extend(std::size_t n) {
+    if (size_ + n > room_)
+      grow(std::max(size_ + n, 2 * room_ + 256));
+    char *to = data_ + size_;
+    size_ += n;
+    return to;
+  }
+
   // Overwrites a byte already written (a length field filled in afterwards).
   void patch(std::size_t at, char c) { data_[at] = c; }
 

@@ -21,6 +21,11 @@ std::uint8_t DataByte(int value) {
   return static_cast<std::uint8_t>(std::clamp(value, 0, 127));
 }
 
+// Struck keys get 90..127 from the source, released ones 0.
+int NoteVelocity(int velocityFlag, const VelocitySource &velocities) {
+  return velocityFlag == 0 ? 0 : std::min(127, 90 + static_cast<int>(velocities() * 38));
+}
+
 } // namespace
 
 Status CheckMidiExport(const Song &song) {
@@ -31,9 +36,7 @@ Status CheckMidiExport(const Song &song) {
 }
 
 VelocitySource RandomVelocitySource() {
-  auto engine = std::make_shared<std::mt19937>(std::random_device{}());
-  // One 32-bit draw a note: far finer than the 38 velocities it picks among.
-  return [engine] { return static_cast<double>((*engine)()) * 0x1p-32; };
+  return VelocitySource(std::make_shared<std::mt19937>(std::random_device{}()));
 }
 
 void SmfBuffer::PutVarLen(std::uint32_t value) {
@@ -49,12 +52,28 @@ void SmfBuffer::PutVarLen(std::uint32_t value) {
 }
 
 void SmfBuffer::PutNote(int channel, int key, int velocityFlag, const VelocitySource &velocities) {
-  int velocity = 0;
-  if (velocityFlag != 0)
-    velocity = std::min(127, 90 + static_cast<int>(velocities() * 38));
   put(ChannelStatus(0x90, channel));
   put(DataByte(key));
-  put(DataByte(velocity));
+  put(DataByte(NoteVelocity(velocityFlag, velocities)));
+}
+
+void SmfBuffer::PutTimedNote(std::uint32_t delta, int channel, int key, int velocityFlag,
+                             const VelocitySource &velocities) {
+  std::uint8_t groups[5];
+  int n = 0;
+  do {
+    groups[n++] = delta & 0x7F;
+    delta >>= 7;
+  } while (delta != 0);
+  const std::size_t size = static_cast<std::size_t>(n) + 3;
+  char *to = bytes_.extend(size);
+  while (n > 1)
+    *to++ = static_cast<char>(groups[--n] | 0x80);
+  *to++ = static_cast<char>(groups[0]);
+  *to++ = static_cast<char>(ChannelStatus(0x90, channel));
+  *to++ = static_cast<char>(DataByte(key));
+  *to = static_cast<char>(DataByte(NoteVelocity(velocityFlag, velocities)));
+  trackBytes_ += static_cast<std::uint32_t>(size);
 }
 
 void SmfBuffer::PutTempo(double msPerTick) {
@@ -156,8 +175,7 @@ SmfFile EncodeSmf(const Song &song, const VelocitySource &velocities, bool withL
     // With an anacrusis the first notes start before tick 0; the file starts at the first
     // event instead, keeping every distance between events.
     const std::int32_t delta = k == 0 ? std::max(e.time, 0) : e.time - events[k - 1].time;
-    out.PutVarLen(static_cast<std::uint32_t>(delta));
-    out.PutNote(e.part, e.key, e.velocity, velocities);
+    out.PutTimedNote(static_cast<std::uint32_t>(delta), e.part, e.key, e.velocity, velocities);
     if (withLog) {
       log << "Wait" << '\t' << delta;
       log.endLine();
