@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <utility>
 
 namespace pipora {
@@ -69,13 +70,18 @@ namespace {
 
 // The longest list of runs merged; a list of more is sorted.
 constexpr std::size_t kMaxMergedRuns = 64;
+// Marks the first index of each time in the order below, so that the sort need not look
+// the times up again; the lists are far shorter than 2^31 events.
+constexpr std::uint32_t kFirstOfTime = 0x8000'0000u;
 
-// Indices of the events in order of time, equal times in list order. The note lists give
+// Indices of the events in order of time, equal times in list order, the first of each
+// time marked with kFirstOfTime. The note lists give
 // the events part after part, each part in order of time: those runs are merged, with no
 // more memory than the indices; a list of many runs is sorted.
-std::vector<std::uint32_t> IndicesByTime(const std::vector<ExportEvent> &events) {
+std::unique_ptr<std::uint32_t[]> IndicesByTime(const std::vector<ExportEvent> &events) {
   const std::size_t n = events.size();
-  std::vector<std::uint32_t> order(n);
+  // Every index is written below: the array is not zeroed first.
+  auto order = std::make_unique_for_overwrite<std::uint32_t[]>(n);
   // A run's head: its time above, its number below, so that equal times take the earlier
   // run first (the earlier in the list).
   struct Head {
@@ -97,18 +103,24 @@ std::vector<std::uint32_t> IndicesByTime(const std::vector<ExportEvent> &events)
   if (heads.size() > kMaxMergedRuns) {
     for (std::uint32_t i = 0; i < n; ++i)
       order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+    std::stable_sort(order.get(), order.get() + n, [&](std::uint32_t a, std::uint32_t b) {
       return events[a].time < events[b].time;
     });
+    for (std::size_t i = n; i-- > 0;)
+      if (i == 0 || events[order[i]].time != events[order[i - 1]].time)
+        order[i] |= kFirstOfTime;
     return order;
   }
   // A heap of the heads, smallest key on top.
   const auto later = [](const Head &a, const Head &b) { return a.key > b.key; };
   std::make_heap(heads.begin(), heads.end(), later);
+  std::int64_t lastTime = 0;
   for (std::size_t out = 0; out < n; ++out) {
     Head &top = heads.front();
     const auto run = static_cast<std::size_t>(top.key & 255);
-    order[out] = top.next++;
+    const std::int64_t time = top.key >> 8;
+    order[out] = top.next++ | (out == 0 || time != lastTime ? kFirstOfTime : 0);
+    lastTime = time;
     if (top.next < top.end) {
       top.key = keyOf(top.next, run);
     } else {
@@ -118,16 +130,18 @@ std::vector<std::uint32_t> IndicesByTime(const std::vector<ExportEvent> &events)
         break;
     }
     // Sift the new top down.
+    Head *const heap = heads.data();
+    const std::size_t size = heads.size();
     std::size_t at = 0;
     for (;;) {
       std::size_t child = 2 * at + 1;
-      if (child >= heads.size())
+      if (child >= size)
         break;
-      if (child + 1 < heads.size() && heads[child + 1].key < heads[child].key)
+      if (child + 1 < size && heap[child + 1].key < heap[child].key)
         ++child;
-      if (heads[at].key <= heads[child].key)
+      if (heap[at].key <= heap[child].key)
         break;
-      std::swap(heads[at], heads[child]);
+      std::swap(heap[at], heap[child]);
       at = child;
     }
   }
@@ -146,24 +160,31 @@ void SortExportEvents(std::vector<ExportEvent> &events) {
   const std::size_t n = events.size();
   if (n < 2)
     return;
-  std::vector<std::uint32_t> byTime = IndicesByTime(events);
-  std::vector<std::uint32_t> positionOf(n); // of each event (by its first index) as it stands
-  std::vector<std::uint32_t> eventAt(n);    // the event (by its first index) at each position
+  const std::unique_ptr<std::uint32_t[]> byTime = IndicesByTime(events);
+  // Of each event (by its first index) its position as it stands, and the event at each
+  // position; both filled in below.
+  const auto positionOf = std::make_unique_for_overwrite<std::uint32_t[]>(n);
+  const auto eventAt = std::make_unique_for_overwrite<std::uint32_t[]>(n);
   for (std::uint32_t i = 0; i < n; ++i)
     positionOf[i] = eventAt[i] = i;
-  // An event not yet taken is where positionOf says.
-  const auto timeOf = [&](std::uint32_t event) { return events[positionOf[event]].time; };
   std::uint32_t p = 0;
   for (std::size_t first = 0; first < n;) {
-    const std::int32_t time = timeOf(byTime[first]);
+    byTime[first] &= ~kFirstOfTime;
     std::size_t last = first + 1;
-    while (last < n && timeOf(byTime[last]) == time)
+    while (last < n && (byTime[last] & kFirstOfTime) == 0)
       ++last;
-    const auto group = byTime.begin() + static_cast<std::ptrdiff_t>(first);
-    const auto groupEnd = byTime.begin() + static_cast<std::ptrdiff_t>(last);
-    if (last - first > 1)
-      std::sort(group, groupEnd,
-                [&](std::uint32_t a, std::uint32_t b) { return positionOf[a] < positionOf[b]; });
+    std::uint32_t *const group = byTime.get() + first;
+    std::uint32_t *const groupEnd = byTime.get() + last;
+    const auto earlier = [&](std::uint32_t a, std::uint32_t b) {
+      return positionOf[a] < positionOf[b];
+    };
+    // Most times hold one or two events: a pair is ordered without a call to sort.
+    if (last - first == 2) {
+      if (earlier(group[1], group[0]))
+        std::swap(group[0], group[1]);
+    } else if (last - first > 2) {
+      std::sort(group, groupEnd, earlier);
+    }
     for (auto it = group; it != groupEnd; ++it, ++p) {
       const std::uint32_t from = positionOf[*it];
       if (from != p) {
