@@ -386,6 +386,25 @@ TEST(ImportReport, MovedVoicesAreListedWithTheirChannelAndPointAtTheirElement) {
   EXPECT_EQ(moved, (std::vector<std::string>{"1 60 1 パート 2 へ", "1 64 1 パート 3 へ"}));
 }
 
+TEST(MidiImport, FreePartsSoundLikeTheChannelTheirVoicesComeFrom) {
+  MidiImportOptions options;
+  options.chords = ChordHandling::Spread;
+  Song song;
+  EmptyPartsForImport(song);
+  song.part(1).tone = 40; // the channel's program change
+  song.part(2).tone = 7;  // left from the song before
+  MidiImporter importer(song, options);
+  for (int key : {60, 67})
+    importer.ImportNoteEvent(1, key, 100, 0);
+  for (int key : {60, 67})
+    importer.ImportNoteEvent(1, key, 0, 480);
+  importer.ImportNoteEvent(4, 72, 100, 0);
+  importer.ImportNoteEvent(4, 72, 0, 480);
+  importer.finish();
+  EXPECT_EQ(song.part(2).tone, 40);
+  EXPECT_EQ(song.part(3).tone, 0); // no voice came to it
+}
+
 TEST(ImportReport, ARepeatedNoteBeforeTheOffOfTheOneItEndsStaysWhenSpread) {
   MidiImportOptions options;
   options.chords = ChordHandling::Spread;

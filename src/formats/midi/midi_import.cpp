@@ -96,6 +96,22 @@ void AppendCopies(Song &song, int part, const NoteEntry &entry, std::int64_t cop
   p.count += static_cast<std::int32_t>(copies);
 }
 
+// A part no channel of the file uses sounds like the channel most of the voices moved into it
+// come from, instead of keeping the tone it had before the import.
+void GiveFreePartsTheirTones(Song &song, const std::vector<SplitNote> &notes,
+                             const std::array<bool, 17> &used) {
+  std::array<std::array<int, kUserParts + 1>, kUserParts + 1> counts{}; // [part][channel]
+  for (const SplitNote &n : notes)
+    if (n.part >= 1 && n.part <= kUserParts && !used[static_cast<std::size_t>(n.part)])
+      ++counts[static_cast<std::size_t>(n.part)][static_cast<std::size_t>(n.channel)];
+  for (int p = 1; p <= kUserParts; ++p) {
+    const auto &byChannel = counts[static_cast<std::size_t>(p)];
+    const auto most = std::max_element(byChannel.begin() + 1, byChannel.end());
+    if (*most > 0)
+      song.part(p).tone = song.part(static_cast<int>(most - byChannel.begin())).tone;
+  }
+}
+
 } // namespace
 
 std::vector<std::string_view> CutDuration(std::int64_t ticks) {
@@ -265,6 +281,7 @@ void MidiImporter::finish(int timeScale) {
       options_.triplets ? PlaceShortRuns(notes, timeScale, freeParts) : RunSlots{};
   const bool slotted = !slots.times.empty();
   ReserveParts(notes);
+  GiveFreePartsTheirTones(song_, notes, used);
   // The tracks of a file play together: where a channel has notes in several tracks (they are
   // voices of it, not one after the other) or a part takes notes of several tracks, the
   // events go to the parts in the order of time, each track's own order kept, a note ending
