@@ -59,5 +59,11 @@ for _ in $(seq 1 120); do # a loaded machine may take a while to start it
   fi
   sleep 0.5
 done
-[ "$title" = "$song - PiporaPad" ] || die "no editor window with the song; title '$title'"
+if [ "$title" != "$song - PiporaPad" ]; then
+  # What a failure on a loaded machine needs to be understood.
+  echo "xdg-open said: $(cat "$work/open.log")" >&2
+  echo "windows: $(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|' || true)" >&2
+  echo "editors running: $(pgrep -af piporapad || true)" >&2
+  die "no editor window with the song; title '$title'"
+fi
 echo "xdg-open started the editor with the song: $title"
