@@ -100,6 +100,16 @@ def melody_of(notes):
     return melody
 
 
+def starts_by_pitch_class(notes):
+    """The song's note starts, sorted, under each pitch class."""
+    index = {}
+    for on, _, key, _ in notes:
+        index.setdefault(key % 12, []).append(on)
+    for starts in index.values():
+        starts.sort()
+    return index
+
+
 def kept(originals, song_index, scale):
     hits = 0
     for on, _, key, _ in originals:
@@ -153,11 +163,7 @@ def measure(path, cli, cli_options, workdir):
     song_notes, song_tempo = song
     end = max(n[1] for n in originals)
     file_tempo = longest_tempo(tempo_map(mid), end)
-    index = {}
-    for on, _, key, _ in song_notes:
-        index.setdefault(key % 12, []).append(on)
-    for starts in index.values():
-        starts.sort()
+    index = starts_by_pitch_class(song_notes)
     # The song's length scale: the one under which most notes are found again.
     scale = max((1.0, 2.0, 0.5), key=lambda s: kept(originals, index, s))
     melody = melody_of(originals)
@@ -229,11 +235,7 @@ def why_notes(path, cli, cli_options, workdir):
         f = line.split("\t")
         if len(f) == 5 and f[0].isdigit():
             said.setdefault((int(f[0]), f[2], int(f[3])), []).append(f[4])
-    index = {}
-    for on, _, key, _ in song_notes:
-        index.setdefault(key % 12, []).append(on)
-    for starts in index.values():
-        starts.sort()
+    index = starts_by_pitch_class(song_notes)
     scale = max((1.0, 2.0, 0.5), key=lambda s: kept(originals, index, s))
     causes = {}
     lost = []

@@ -157,15 +157,20 @@ TEST_F(MidiFiles, ASlowFileIsReadAtTwiceItsTimes) {
                                         {60, "2"}, {62, "16"}, {0, "16"}, {64, "2"}}));
 }
 
+// One half note at 60 per minute (tempo 1,000,000 us per quarter, 480 per quarter).
+QByteArray SlowHalfNoteFile() {
+  return QByteArray::fromHex("4D546864000000060000000101E0"
+                             "4D54726B00000014"
+                             "00FF51030F4240"
+                             "00903C64"
+                             "8740903C00"
+                             "00FF2F00");
+}
+
 // Read at twice its times the half note becomes two tied halves, more than the part may hold:
 // the file, which fits at its own times, is read at them rather than refused.
 TEST_F(MidiFiles, ASlowFileThatOutgrowsAPartAtTwiceItsTimesIsReadAtThem) {
-  const QByteArray file = QByteArray::fromHex("4D546864000000060000000101E0"
-                                              "4D54726B00000014"
-                                              "00FF51030F4240"
-                                              "00903C64"
-                                              "8740903C00"
-                                              "00FF2F00");
+  const QByteArray file = SlowHalfNoteFile();
   MidiImportOptions options;
   options.chords = ChordHandling::Spread;
   options.writeEventLog = false;
@@ -183,12 +188,7 @@ TEST_F(MidiFiles, ASlowFileThatOutgrowsAPartAtTwiceItsTimesIsReadAtThem) {
 // Keeping the last note, the half note at 60 per minute would be doubled into two tied halves,
 // more than the part may hold: the speed is chosen without doubling, and says so.
 TEST_F(MidiFiles, ASlowFileThatOutgrowsAPartWhenDoubledIsNotDoubled) {
-  const QByteArray file = QByteArray::fromHex("4D546864000000060000000101E0"
-                                              "4D54726B00000014"
-                                              "00FF51030F4240"
-                                              "00903C64"
-                                              "8740903C00"
-                                              "00FF2F00");
+  const QByteArray file = SlowHalfNoteFile();
   MidiImportOptions options;
   options.chords = ChordHandling::Last;
   options.writeEventLog = false;
