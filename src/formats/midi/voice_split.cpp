@@ -194,28 +194,34 @@ void AssignParts(std::vector<SplitNote> &notes, ChordHandling mode,
         part = home;
         from = std::max(n.on, homeEnd);
       }
-      for (std::size_t k = 0; part == 0 && k < free.size(); ++k)
-        if (fits(free[k], n.on))
-          part = free[k];
-      if (roleOf[static_cast<std::size_t>(id)] != Role::Top)
-        for (std::size_t k = 0; part == 0 && k < silentChannels.size(); ++k)
-          if (fits(silentChannels[k], n.on))
-            part = silentChannels[k];
+      // Parts no channel uses first; a voice under the top may then borrow a silent
+      // channel's part.
+      const bool mayBorrow = roleOf[static_cast<std::size_t>(id)] != Role::Top;
+      const auto firstPart = [&](const auto &takes) {
+        for (const int p : free)
+          if (takes(p))
+            return p;
+        if (mayBorrow)
+          for (const int p : silentChannels)
+            if (takes(p))
+              return p;
+        return 0;
+      };
+      if (part == 0)
+        part = firstPart([&](int p) { return fits(p, n.on); });
       // Else a part free for an eighth from its start, whose next note (of another key, so
       // that this note's end cannot end that one) cuts it there.
       std::int64_t until = n.off;
       const std::int64_t room = std::min(n.off, n.on + kCutVoiceRoomTicks);
-      for (const std::vector<int> *group : {&free, &silentChannels})
-        for (std::size_t k = 0; part == 0 && k < group->size(); ++k) {
-          const int p = (*group)[k];
-          if (group == &silentChannels && roleOf[static_cast<std::size_t>(id)] == Role::Top)
-            break;
-          const PartTime::Stretch after = partTime[static_cast<std::size_t>(p)].next(n.on);
-          if (after.key != n.key && partTime[static_cast<std::size_t>(p)].freeOver(n.on, room)) {
-            part = p;
-            until = std::min(after.on, n.off);
-          }
-        }
+      if (part == 0)
+        part = firstPart([&](int p) {
+          const PartTime &time = partTime[static_cast<std::size_t>(p)];
+          const PartTime::Stretch after = time.next(n.on);
+          if (after.key == n.key || !time.freeOver(n.on, room))
+            return false;
+          until = std::min(after.on, n.off);
+          return true;
+        });
       if (part != 0) {
         if (from < until)
           partTime[static_cast<std::size_t>(part)].take(from, until, n.key);
