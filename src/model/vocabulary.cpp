@@ -57,10 +57,28 @@ const LengthCode *FindLength(std::string_view code) {
 }
 
 const LengthCode *FindLengthByTicks(int ticks) {
-  for (const LengthCode &row : kLengthCodes)
-    if (row.ticks == ticks)
-      return &row;
-  return nullptr;
+  // Asked for every element of every score layout: a jump, not a search.
+  static_assert(kLengthCodes.size() == 8);
+  switch (ticks) {
+  case kLengthCodes[0].ticks:
+    return &kLengthCodes[0];
+  case kLengthCodes[1].ticks:
+    return &kLengthCodes[1];
+  case kLengthCodes[2].ticks:
+    return &kLengthCodes[2];
+  case kLengthCodes[3].ticks:
+    return &kLengthCodes[3];
+  case kLengthCodes[4].ticks:
+    return &kLengthCodes[4];
+  case kLengthCodes[5].ticks:
+    return &kLengthCodes[5];
+  case kLengthCodes[6].ticks:
+    return &kLengthCodes[6];
+  case kLengthCodes[7].ticks:
+    return &kLengthCodes[7];
+  default:
+    return nullptr;
+  }
 }
 
 int LengthTicks(std::string_view code) {

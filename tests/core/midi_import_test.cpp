@@ -362,6 +362,29 @@ TEST(ImportReport, RecordsWhatFittingDidToEachNote) {
   EXPECT_TRUE(std::none_of(listed.begin(), listed.end(), IsMinorChange));
 }
 
+TEST(ImportReport, ListedByPartThenTimeKeepingTheFileOrderOfOneMoment) {
+  ImportReport report;
+  const auto change = [&](int part, std::int64_t tick, int key) {
+    ImportChange c;
+    c.part = part;
+    c.tick = tick;
+    c.key = key;
+    c.kind = ImportChangeKind::Folded;
+    report.changes.push_back(c);
+  };
+  // Two tracks of part 2 give its changes out of time order.
+  change(2, 960, 1);
+  change(1, 480, 2);
+  change(2, 0, 3);
+  change(2, 960, 4);
+  change(1, 0, 5);
+  change(2, 480, 6);
+  std::string order;
+  for (const ImportChange &c : ListedImportChanges(report))
+    order += std::to_string(c.key);
+  EXPECT_EQ(order, "523614");
+}
+
 TEST(ImportReport, MovedVoicesAreListedWithTheirChannelAndPointAtTheirElement) {
   ImportReport report;
   MidiImportOptions options;

@@ -16,8 +16,8 @@
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 
 using namespace pipora;
@@ -39,16 +39,16 @@ void FillUnsavableSong(Song &song) {
 }
 
 QString Cell(ProblemListWindow *list, int row, int column) {
-  auto *tree = list->findChild<QTreeView *>("problemList");
+  auto *tree = list->findChild<QTableView *>("problemList");
   return tree ? tree->model()->index(row, column).data().toString() : QString();
 }
 
 // What the report list shows in `row`, `column`: its text, or its sort value with UserRole.
-QVariant At(QTreeView *list, int row, int column, int role = Qt::DisplayRole) {
+QVariant At(QTableView *list, int row, int column, int role = Qt::DisplayRole) {
   return list->model()->index(row, column).data(role);
 }
 
-void SelectRow(QTreeView *list, int row) {
+void SelectRow(QTableView *list, int row) {
   list->selectionModel()->select(list->model()->index(row, 0),
                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
@@ -169,7 +169,7 @@ void tst_problem_list::rowMenuFitsOnlyThatProblemAsOneUndoStep() {
   QCOMPARE(list->rowCount(), 2);
 
   // A right click on the second row (part 3's lone pair) makes it the row the menu acts on.
-  auto *tree = list->findChild<QTreeView *>("problemList");
+  auto *tree = list->findChild<QTableView *>("problemList");
   const QPoint onRow = tree->visualRect(tree->model()->index(1, 0)).center();
   emit tree->customContextMenuRequested(onRow);
   QMenu *menu = list->rowMenu();
@@ -209,7 +209,7 @@ void tst_problem_list::rowMenuCopiesTheSelectedRows() {
   QCOMPARE(lines[0], QString("パート\t位置\t音符\t内容"));
   QVERIFY(lines[1].startsWith("CH3\t"));
   // Without a selection: every row.
-  list->findChild<QTreeView *>("problemList")->clearSelection();
+  list->findChild<QTableView *>("problemList")->clearSelection();
   list->copyAction()->trigger();
   QCOMPARE(QApplication::clipboard()->text().trimmed().split('\n').size(), 3);
   list->hide();
@@ -227,7 +227,7 @@ void tst_problem_list::midiImportShowsItsReport() {
   QVERIFY(report && report->isVisible());
   QVERIFY(report->summary()->text().contains("音を書き込み"));
   QVERIFY(report->summary()->text().contains("テンポ「"));
-  QTreeView *list = report->list();
+  QTableView *list = report->list();
   const int count = list->model()->rowCount();
   QVERIFY(count > 100);
   // By part, then position, until the user sorts.

@@ -6,18 +6,23 @@
 #include <cmath>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace pipora {
 namespace {
 
-Accidental AlterationOf(int noteNumber, const StaffLabelTable &table) {
-  const std::string &label = table[static_cast<std::size_t>(((noteNumber % 12) + 12) % 12)].label;
-  if (LabelIsSharp(label))
-    return Accidental::Sharp;
-  if (LabelIsFlat(label))
-    return Accidental::Flat;
-  return Accidental::Natural;
+// The alteration each pitch class is spelled with, read off the labels once per call: a
+// long song asks for it at every note.
+std::array<Accidental, 12> AlterationsOf(const StaffLabelTable &table) {
+  std::array<Accidental, 12> alterations{};
+  for (std::size_t pc = 0; pc < 12; ++pc) {
+    const std::string &label = table[pc].label;
+    alterations[pc] = LabelIsSharp(label)  ? Accidental::Sharp
+                      : LabelIsFlat(label) ? Accidental::Flat
+                                           : Accidental::Natural;
+  }
+  return alterations;
 }
 
 // What each staff position carries so far in the current measure; untouched lines carry the
@@ -76,6 +81,7 @@ std::vector<Accidental> PrintedAccidentals(std::span<const ScoreNote> score, int
   int j = first;
   while (j > 0 && measureOf(j - 1) == measureOf(first))
     --j;
+  const std::array<Accidental, 12> alterations = AlterationsOf(table);
   MeasureState state(keyFifths);
   int measure = measureOf(j);
   for (; j <= last; ++j) {
@@ -90,7 +96,8 @@ std::vector<Accidental> PrintedAccidentals(std::span<const ScoreNote> score, int
     if (IsTiedContinuation(score, j))
       continue;
     const double position = StaffPosition(note.noteNumber, table);
-    const Accidental wanted = AlterationOf(note.noteNumber, table);
+    const Accidental wanted =
+        alterations[static_cast<std::size_t>(((note.noteNumber % 12) + 12) % 12)];
     if (state.at(position) == wanted)
       continue;
     state.set(position, wanted);

@@ -11,6 +11,7 @@
 #include <limits>
 #include <map>
 #include <span>
+#include <string_view>
 
 namespace pipora {
 namespace {
@@ -44,23 +45,70 @@ int TimeSignatureWidth(const Song &song, const EngravingMetrics &m) {
 
 // The most common duration of the song's notes, but no longer than an eighth.
 int CommonShortDuration(const Song &song) {
-  std::map<int, long long> counts;
+  // A song uses a handful of durations: a short list beats a map over a long song.
+  std::vector<std::pair<int, long long>> counts;
+  int last = -1;
+  long long *lastCount = nullptr;
   for (int p = 1; p <= kUserParts; ++p) {
     const Part &part = song.part(p);
     for (int j = 0; j < part.scoreHeader.count; ++j) {
       const int d = part.score[static_cast<std::size_t>(j)].duration;
-      if (d > 0)
-        ++counts[d];
+      if (d <= 0)
+        continue;
+      if (d != last) {
+        auto it =
+            std::find_if(counts.begin(), counts.end(), [d](const auto &c) { return c.first == d; });
+        if (it == counts.end())
+          it = counts.insert(counts.end(), {d, 0});
+        last = d;
+        lastCount = &it->second;
+      }
+      ++*lastCount;
     }
   }
   int best = kEighth;
   long long most = 0;
+  std::sort(counts.begin(), counts.end());
   for (const auto &[d, n] : counts)
     if (n > most) {
       most = n;
       best = d;
     }
   return std::min(best, kEighth);
+}
+
+// Merges sorted runs laid end to end in `values` (run k is [bounds[k], bounds[k + 1])) into
+// one sorted sequence: each part's start ticks already ascend.
+void MergeRuns(std::vector<int> &values, std::vector<std::size_t> bounds) {
+  while (bounds.size() > 2) {
+    std::vector<std::size_t> merged{bounds.front()};
+    for (std::size_t k = 0; k + 2 < bounds.size(); k += 2) {
+      std::inplace_merge(values.begin() + static_cast<std::ptrdiff_t>(bounds[k]),
+                         values.begin() + static_cast<std::ptrdiff_t>(bounds[k + 1]),
+                         values.begin() + static_cast<std::ptrdiff_t>(bounds[k + 2]));
+      merged.push_back(bounds[k + 2]);
+    }
+    if (bounds.size() % 2 == 0)
+      merged.push_back(bounds.back());
+    bounds = std::move(merged);
+  }
+}
+
+// The first index at or after `from` whose value is not below `value`: galloping forward,
+// since successive lookups of a part's ascending ticks land close to each other.
+std::size_t LowerBoundFrom(const std::vector<int> &values, std::size_t from, int value) {
+  std::size_t step = 1;
+  std::size_t hi = from;
+  while (hi < values.size() && values[hi] < value) {
+    from = hi + 1;
+    hi += step;
+    step *= 2;
+  }
+  hi = std::min(hi, values.size());
+  return static_cast<std::size_t>(
+      std::lower_bound(values.begin() + static_cast<std::ptrdiff_t>(from),
+                       values.begin() + static_cast<std::ptrdiff_t>(hi), value) -
+      values.begin());
 }
 
 int HeadOf(const ScoreNote &s, const StaffLabelTable &labels, Clef clef) {
@@ -130,6 +178,68 @@ ScoreSheet::Ink ScoreSheet::InkOf(std::span<const ScoreNote> score,
       ink.top = std::min({ink.top, highest - past, std::max(lowest - toMiddle, kMiddleLine - 60)});
   }
   return ink;
+}
+
+namespace {
+
+// Word-at-a-time mixing (the splitmix64 finaliser over a running sum): fast over a song's
+// hundred thousand elements, and any changed field changes the result.
+class Fingerprint {
+public:
+  void add(std::uint64_t word) {
+    std::uint64_t z = (state_ += word + 0x9e3779b97f4a7c15ULL);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    state_ = z ^ (z >> 31);
+  }
+  void add(std::string_view text) {
+    add(text.size());
+    for (unsigned char c : text)
+      add(c);
+  }
+  std::uint64_t value() const { return state_; }
+
+private:
+  std::uint64_t state_ = 0;
+};
+
+} // namespace
+
+std::uint64_t SheetInputsFingerprint(const Song &song, const SheetOptions &options,
+                                     const StaffLabelTable &table) {
+  Fingerprint f;
+  f.add(static_cast<std::uint64_t>(options.quarterWidth) << 32 |
+        static_cast<std::uint32_t>(options.staffDistance));
+  f.add(std::uint64_t{options.proportional} << 1 | std::uint64_t{options.labels});
+  for (const StaffLabelRow &row : table) {
+    f.add(static_cast<std::uint64_t>(std::lround(row.position * 1024.0)));
+    f.add(row.label);
+  }
+  f.add(static_cast<std::uint64_t>(song.beatsPerMeasure) << 16 |
+        static_cast<std::uint16_t>(song.ticksPerBeat));
+  for (const Clef c : song.display.clefs)
+    f.add(static_cast<std::uint64_t>(c));
+  f.add(song.display.key ? static_cast<std::uint64_t>(song.display.key->fifths + 100) << 8 |
+                               static_cast<std::uint64_t>(song.display.key->minor)
+                         : 0);
+  f.add(std::uint64_t{song.display.hideEmptyParts});
+  f.add(static_cast<std::uint64_t>(ScoreCurrentPart(song)));
+  for (int p = 1; p <= kUserParts; ++p) {
+    const Part &pt = song.part(p);
+    const int count = pt.scoreHeader.count;
+    f.add(static_cast<std::uint64_t>(count));
+    // Ties change a part's reach only; summed apart to keep one word per element.
+    std::uint64_t ties = 0;
+    for (int j = 0; j <= count && j < static_cast<int>(pt.score.size()); ++j) {
+      const ScoreNote &s = pt.score[static_cast<std::size_t>(j)];
+      f.add(static_cast<std::uint64_t>(static_cast<std::uint32_t>(s.start)) << 32 |
+            static_cast<std::uint64_t>(static_cast<std::uint16_t>(s.duration)) << 16 |
+            static_cast<std::uint16_t>(s.noteNumber));
+      ties = ties * 31 + static_cast<std::uint16_t>(s.tie);
+    }
+    f.add(ties);
+  }
+  return f.value();
 }
 
 bool IsEmptyPart(const Song &song, int part) {
@@ -221,36 +331,44 @@ void ScoreSheet::layOutColumns(const Song &song, const SheetOptions &options,
 
   // Every start tick of the parts shown, and the bar ticks in between.
   std::vector<int> ticks;
+  std::vector<std::size_t> runs{0};
   int lowest = std::numeric_limits<int>::max();
   int highest = std::numeric_limits<int>::min();
+  bool ascending = true;
   for (int p = 1; p <= kUserParts; ++p) {
     if (!rows_[static_cast<std::size_t>(p)].shown)
       continue;
     const Part &pt = song.part(p);
-    for (int j = 0; j <= pt.scoreHeader.count; ++j)
-      ticks.push_back(pt.score[static_cast<std::size_t>(j)].start);
+    for (int j = 0; j <= pt.scoreHeader.count; ++j) {
+      const int start = pt.score[static_cast<std::size_t>(j)].start;
+      ascending = ascending && (j == 0 || ticks.back() <= start);
+      ticks.push_back(start);
+    }
+    runs.push_back(ticks.size());
     lowest = std::min(lowest, pt.score[0].start);
     highest = std::max(highest, pt.score[static_cast<std::size_t>(pt.scoreHeader.count)].start);
   }
   const int measure = song.measureTicks();
   if (ticks.empty()) {
     ticks.push_back(0);
+    runs.push_back(1);
     lowest = highest = 0;
   }
-  if (measure > 0 && (static_cast<long long>(highest) - lowest) / measure < kMaxBarColumns)
+  if (measure > 0 && (static_cast<long long>(highest) - lowest) / measure < kMaxBarColumns) {
     for (long long t = std::max(0, lowest / measure * measure); t <= highest; t += measure)
       if (t >= lowest)
         ticks.push_back(static_cast<int>(t));
-  std::sort(ticks.begin(), ticks.end());
+    runs.push_back(ticks.size());
+  }
+  if (ascending)
+    MergeRuns(ticks, std::move(runs));
+  else
+    std::sort(ticks.begin(), ticks.end());
   ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
   ticks_ = std::move(ticks);
   const std::size_t n = ticks_.size();
   xs_.assign(n, 0.0);
   barRoom_.assign(n, 0.0);
-  auto column = [&](int tick) {
-    return static_cast<std::size_t>(std::lower_bound(ticks_.begin(), ticks_.end(), tick) -
-                                    ticks_.begin());
-  };
 
   // What each column needs left of its x (accidentals) and, per part, right of it.
   std::vector<double> left(n, 0.0);
@@ -277,9 +395,12 @@ void ScoreSheet::layOutColumns(const Song &song, const SheetOptions &options,
     ink[static_cast<std::size_t>(p)] = InkOf(score, groups, beamed, rows_[std::size_t(p)].clef, m);
     auto &list = elements[static_cast<std::size_t>(p)];
     list.reserve(static_cast<std::size_t>(count) + 1);
+    std::size_t c = 0;
     for (int j = 0; j <= count; ++j) {
       const ScoreNote &s = score[static_cast<std::size_t>(j)];
-      const std::size_t c = column(s.start);
+      // Starts ascend within a part; one that does not is looked up from the first column.
+      c = LowerBoundFrom(ticks_, j > 0 && score[std::size_t(j - 1)].start <= s.start ? c : 0,
+                         s.start);
       double right = 0;
       if (j < count && GlyphRow(s.duration) >= 0) {
         if (s.noteNumber > 0) {
@@ -302,35 +423,67 @@ void ScoreSheet::layOutColumns(const Song &song, const SheetOptions &options,
 
   const double unit = quarterWidth_ * kIncrementPerQuarterWidth;
   const double shortest = CommonShortDuration(song);
-  std::vector<std::size_t> next(kUserParts + 1, 0); // each part's next element
+  // Which parts have an element starting at each column (the first of their elements there):
+  // between bar lines only those parts push a column right.
+  std::vector<std::uint32_t> startsFrom(n + 1, 0);
+  for (int p = 1; p <= kUserParts; ++p) {
+    const auto &list = elements[static_cast<std::size_t>(p)];
+    for (std::size_t k = 1; k < list.size(); ++k)
+      if (list[k - 1].column < list[k].column)
+        ++startsFrom[list[k].column + 1];
+  }
+  for (std::size_t i = 0; i < n; ++i)
+    startsFrom[i + 1] += startsFrom[i];
+  struct Start {
+    int part;
+    std::size_t element;
+  };
+  std::vector<Start> starts(startsFrom[n]);
+  {
+    std::vector<std::uint32_t> fill(startsFrom.begin(), startsFrom.end() - 1);
+    for (int p = 1; p <= kUserParts; ++p) {
+      const auto &list = elements[static_cast<std::size_t>(p)];
+      for (std::size_t k = 1; k < list.size(); ++k)
+        if (list[k - 1].column < list[k].column)
+          starts[fill[list[k].column]++] = {p, k};
+    }
+  }
+  std::vector<std::size_t> next(kUserParts + 1, 0); // each part's next element, at bar lines
+  int lastGap = -1;
+  double lastIncrements = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const bool bar = measure > 0 && ticks_[i] % measure == 0 && i > 0;
     if (bar)
       barRoom_[i] = left[i] + kBarGap;
     double x = 0;
     if (i > 0) {
-      const double increments =
-          std::max(1.0, 2.0 + std::log2((ticks_[i] - ticks_[i - 1]) / shortest));
-      x = xs_[i - 1] + unit * increments;
+      // The same few gaps come back all through a song: the logarithm is kept for the last.
+      const int gap = ticks_[i] - ticks_[i - 1];
+      if (gap != lastGap) {
+        lastGap = gap;
+        lastIncrements = std::max(1.0, 2.0 + std::log2(gap / shortest));
+      }
+      x = xs_[i - 1] + unit * lastIncrements;
     }
-    for (int p = 1; p <= kUserParts; ++p) {
-      const auto &list = elements[static_cast<std::size_t>(p)];
-      std::size_t &k = next[static_cast<std::size_t>(p)];
-      while (k < list.size() && list[k].column < i)
-        ++k;
-      if (k == 0)
-        continue;
-      // The element before this column in this part must keep clear of what stands here.
-      const Element &before = list[k - 1];
-      const bool starts = k < list.size() && list[k].column == i;
-      if (!starts && !bar)
-        continue;
-      double need = xs_[before.column] + before.right + m.noteGap;
-      if (bar)
-        need += kBarGap + barRoom_[i];
-      else
-        need += left[i];
-      x = std::max(x, need);
+    // The element before this column in a part must keep clear of what stands here: at a bar
+    // line in every part, elsewhere in the parts with an element starting here.
+    if (bar) {
+      for (int p = 1; p <= kUserParts; ++p) {
+        const auto &list = elements[static_cast<std::size_t>(p)];
+        std::size_t &k = next[static_cast<std::size_t>(p)];
+        while (k < list.size() && list[k].column < i)
+          ++k;
+        if (k == 0)
+          continue;
+        const Element &before = list[k - 1];
+        x = std::max(x, xs_[before.column] + before.right + m.noteGap + kBarGap + barRoom_[i]);
+      }
+    } else {
+      for (std::uint32_t e = startsFrom[i]; e < startsFrom[i + 1]; ++e) {
+        const Start &start = starts[e];
+        const Element &before = elements[static_cast<std::size_t>(start.part)][start.element - 1];
+        x = std::max(x, xs_[before.column] + before.right + m.noteGap + left[i]);
+      }
     }
     xs_[i] = x;
   }

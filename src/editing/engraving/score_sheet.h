@@ -18,6 +18,7 @@
 #include "model/score_display.h"
 #include "model/song.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <vector>
@@ -106,6 +107,12 @@ private:
   KeySignature key_;
   StaffLabelTable labels_;
 };
+
+// A fingerprint of everything a sheet is laid out from: the parts' score lists, the time
+// signature, the display choices, the current part and the options. Equal fingerprints give
+// equal sheets, so a window lays out again only when one of them changed.
+std::uint64_t SheetInputsFingerprint(const Song &song, const SheetOptions &options,
+                                     const StaffLabelTable &table);
 
 // Scrolling over the sheet: from the first element right of the row's start to the song's
 // end at the surface's right edge (as the classic functions of score_geometry.h).

@@ -4,7 +4,7 @@
 
 namespace pipora {
 
-EventLog &EventLog::operator<<(std::int64_t number) {
+EventLog &EventLog::appendNumber(std::int64_t number) {
   if (silent_)
     return *this;
   char digits[24];

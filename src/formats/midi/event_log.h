@@ -36,7 +36,23 @@ public:
     append(shiftJis.constData(), static_cast<std::size_t>(shiftJis.size()));
     return *this;
   }
-  EventLog &operator<<(std::int64_t number);
+  EventLog &operator<<(std::int64_t number) {
+    // Keys, velocities, channels and beat ticks: nearly every number the log holds is small,
+    // and a big file's log holds over a million of them.
+    if (number >= 0 && number < 1000) {
+      if (!silent_) {
+        const auto n = static_cast<int>(number);
+        char *to = text_.extend(n >= 100 ? 3 : n >= 10 ? 2 : 1);
+        if (n >= 100)
+          *to++ = static_cast<char>('0' + n / 100);
+        if (n >= 10)
+          *to++ = static_cast<char>('0' + n / 10 % 10);
+        *to = static_cast<char>('0' + n % 10);
+      }
+      return *this;
+    }
+    return appendNumber(number);
+  }
   EventLog &operator<<(int number) { return *this << static_cast<std::int64_t>(number); }
   EventLog &operator<<(char c) {
     append(&c, 1);
@@ -47,6 +63,7 @@ public:
   QByteArray take() { return text_.take(); }
 
 private:
+  EventLog &appendNumber(std::int64_t number);
   void append(const char *data, std::size_t n) {
     if (!silent_)
       text_.append(data, n);

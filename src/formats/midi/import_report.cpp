@@ -111,12 +111,33 @@ bool IsMinorChange(const ImportChange &change) {
 }
 
 std::vector<ImportChange> ListedImportChanges(const ImportReport &report) {
-  std::vector<ImportChange> listed;
-  std::copy_if(report.changes.begin(), report.changes.end(), std::back_inserter(listed),
-               [](const ImportChange &c) { return !IsMinorChange(c); });
-  std::stable_sort(listed.begin(), listed.end(), [](const ImportChange &a, const ImportChange &b) {
-    return std::tie(a.part, a.tick) < std::tie(b.part, b.tick);
-  });
+  // Placed by part in one counting pass; within a part the file's order mostly runs by
+  // time already, so a part is sorted only when it does not.
+  std::array<std::size_t, kPartSlots + 2> from{};
+  const auto slot = [](const ImportChange &c) {
+    return static_cast<std::size_t>(std::clamp(c.part, 0, kPartSlots + 1));
+  };
+  std::size_t total = 0;
+  for (const ImportChange &c : report.changes)
+    if (!IsMinorChange(c)) {
+      ++total;
+      if (slot(c) + 1 < from.size())
+        ++from[slot(c) + 1];
+    }
+  for (std::size_t k = 1; k < from.size(); ++k)
+    from[k] += from[k - 1];
+  std::vector<ImportChange> listed(total);
+  std::array<std::size_t, kPartSlots + 2> fill = from;
+  for (const ImportChange &c : report.changes)
+    if (!IsMinorChange(c))
+      listed[fill[slot(c)]++] = c;
+  const auto byTick = [](const ImportChange &a, const ImportChange &b) { return a.tick < b.tick; };
+  for (std::size_t k = 0; k < from.size(); ++k) {
+    const auto first = listed.begin() + static_cast<std::ptrdiff_t>(from[k]);
+    const auto last = listed.begin() + static_cast<std::ptrdiff_t>(fill[k]);
+    if (!std::is_sorted(first, last, byTick))
+      std::stable_sort(first, last, byTick);
+  }
   return listed;
 }
 
@@ -155,10 +176,17 @@ std::string ImportReportSummary(const ImportReport &report) {
       ImportChangeKind::SplitTied,     ImportChangeKind::DroppedShort,
       ImportChangeKind::ShortenedTail, ImportChangeKind::MovedToPart,
       ImportChangeKind::NoPartLeft};
-  const auto minor = static_cast<std::size_t>(
-      std::count_if(report.changes.begin(), report.changes.end(), IsMinorChange));
+  // One pass over what may be a hundred thousand changes.
+  std::array<std::size_t, std::size(kKinds)> counts{};
+  std::size_t minor = 0;
+  for (const ImportChange &c : report.changes) {
+    const auto k = static_cast<std::size_t>(c.kind);
+    if (k < counts.size())
+      ++counts[k];
+    minor += IsMinorChange(c) ? 1 : 0;
+  }
   for (ImportChangeKind kind : kKinds) {
-    const std::size_t n = report.count(kind);
+    const std::size_t n = counts[static_cast<std::size_t>(kind)];
     if (n == 0)
       continue;
     out += "、" + std::string(ImportChangeName(kind)) + " " + std::to_string(n);

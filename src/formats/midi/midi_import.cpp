@@ -155,6 +155,15 @@ void MidiImporter::expectFileBytes(std::size_t bytes) {
   // A note event takes three bytes at least, its time one more, running status one less.
   if (options_.chords != ChordHandling::Last)
     held_.reserve(std::min<std::size_t>(bytes / 3, static_cast<std::size_t>(options_.maxElements)));
+  // A note takes six bytes at least (two events of three, running status aside): the report
+  // takes room for that many once instead of copying its records as they grow. Room never
+  // written to costs no memory.
+  if (options_.report != nullptr) {
+    const std::size_t notes =
+        std::min<std::size_t>(bytes / 6, static_cast<std::size_t>(options_.maxElements));
+    options_.report->original.reserve(options_.report->original.size() + notes);
+    options_.report->changes.reserve(options_.report->changes.size() + notes);
+  }
 }
 
 // The notes are known before any is written: each part takes room for a note, a rest and a

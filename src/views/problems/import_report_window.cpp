@@ -3,6 +3,7 @@
 #include "model/source_line.h"
 #include "model/vocabulary.h"
 #include "views/help/manual.h"
+#include "views/problems/report_table_view.h"
 #include "views/problems/report_tables.h"
 #include "views/problems/rows_text.h"
 
@@ -18,12 +19,11 @@
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <array>
-#include <set>
 #include <tuple>
 
 namespace pipora {
@@ -52,14 +52,8 @@ ImportReportWindow::ImportReportWindow(QWidget *parent) : QDialog(parent) {
   sorted_ = new QSortFilterProxyModel(this);
   sorted_->setSourceModel(changes_);
   sorted_->setSortRole(Qt::UserRole);
-  list_ = new QTreeView(this);
-  list_->setObjectName("importChanges");
+  list_ = MakeReportTableView(QStringLiteral("importChanges"), this);
   list_->setModel(sorted_);
-  list_->setRootIsDecorated(false);
-  list_->setUniformRowHeights(true);
-  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list_->header()->setStretchLastSection(true);
   auto *copy = new QAction(QStringLiteral("コピー(&C)"), list_);
   copy->setShortcut(QKeySequence::Copy);
   copy->setShortcutContext(Qt::WidgetShortcut);
@@ -110,7 +104,7 @@ void ImportReportWindow::setReport(const ImportReport &report, const Song &song)
   changes_->setChanges(ListedImportChanges(report), song.ticksPerBeat, song.beatsPerMeasure);
   // By part and position until the user sorts: no column sorts until then (turning sorting
   // on would sort by the header's indicator, the parts backwards).
-  list_->header()->setSortIndicator(-1, Qt::AscendingOrder);
+  list_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
   list_->setSortingEnabled(true);
   strips_->setNotes(report, song);
 }
@@ -170,15 +164,18 @@ void PianoRollStrips::setNotes(const ImportReport &report, const Song &song) {
     return parts_[static_cast<std::size_t>(stripOf[static_cast<std::size_t>(part)])];
   };
   // The voices moved to a free part, by where they went.
-  std::set<std::tuple<int, std::int64_t, int>> moved;
+  std::vector<std::tuple<int, std::int64_t, int>> moved;
   for (const ImportChange &c : report.changes)
     if (c.kind == ImportChangeKind::MovedToPart)
-      moved.emplace(static_cast<int>(c.amount), c.tick, c.key);
+      moved.emplace_back(static_cast<int>(c.amount), c.tick, c.key);
+  std::sort(moved.begin(), moved.end());
   for (const OriginalNote &n : report.original) {
     if (n.part < 1 || n.part > kUserParts)
       continue;
     Strip &s = strip(n.part);
-    s.original.push_back({n.on, n.off, n.key, moved.contains({n.part, n.on, n.key})});
+    s.original.push_back({n.on, n.off, n.key,
+                          !moved.empty() && std::binary_search(moved.begin(), moved.end(),
+                                                               std::tuple(n.part, n.on, n.key))});
     end_ = std::max(end_, n.off);
   }
   for (int p = 1; p <= kUserParts; ++p) {
@@ -203,8 +200,10 @@ void PianoRollStrips::setNotes(const ImportReport &report, const Song &song) {
             [](const Strip &a, const Strip &b) { return a.part < b.part; });
   const auto byStart = [](const Bar &a, const Bar &b) { return a.on < b.on; };
   for (Strip &s : parts_) {
-    std::stable_sort(s.original.begin(), s.original.end(), byStart);
-    std::stable_sort(s.fitted.begin(), s.fitted.end(), byStart);
+    // Mostly in order already (a part's notes, one track's file order).
+    for (auto *bars : {&s.original, &s.fitted})
+      if (!std::is_sorted(bars->begin(), bars->end(), byStart))
+        std::stable_sort(bars->begin(), bars->end(), byStart);
     for (const auto *bars : {&s.original, &s.fitted})
       for (const Bar &b : *bars) {
         s.low = std::min(s.low, b.key);

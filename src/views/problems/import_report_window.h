@@ -12,7 +12,7 @@
 class QLabel;
 class QScrollArea;
 class QSortFilterProxyModel;
-class QTreeView;
+class QTableView;
 
 namespace pipora {
 
@@ -28,7 +28,7 @@ public:
   void setReport(const ImportReport &report, const Song &song);
 
   // The list shows the changes through a sorting proxy: its rows are the proxy's.
-  QTreeView *list() const { return list_; }
+  QTableView *list() const { return list_; }
   QLabel *summary() const { return summary_; }
   PianoRollStrips *strips() const { return strips_; }
   QScrollArea *stripArea() const { return stripArea_; }
@@ -47,7 +47,7 @@ private:
   QLabel *summary_ = nullptr;
   ImportChangesModel *changes_ = nullptr;
   QSortFilterProxyModel *sorted_ = nullptr;
-  QTreeView *list_ = nullptr;
+  QTableView *list_ = nullptr;
   QScrollArea *stripArea_ = nullptr;
   PianoRollStrips *strips_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "views/problems/problem_list_window.h"
 
 #include "model/save_checks.h"
+#include "views/problems/report_table_view.h"
 #include "views/problems/report_tables.h"
 #include "views/problems/rows_text.h"
 
@@ -9,8 +10,8 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QMenu>
+#include <QTableView>
 #include <QTimer>
-#include <QTreeView>
 
 #include <algorithm>
 
@@ -36,16 +37,10 @@ ProblemListWindow::ProblemListWindow(const Song &song, QWidget *parent)
     : QDockWidget(QStringLiteral("保存できない箇所"), parent), song_(song) {
   setObjectName("ProblemListWindow");
   problems_ = new SaveProblemsModel(song_, this);
-  list_ = new QTreeView(this);
-  list_->setObjectName("problemList");
+  list_ = MakeReportTableView(QStringLiteral("problemList"), this);
   list_->setModel(problems_);
-  list_->setRootIsDecorated(false);
-  list_->setUniformRowHeights(true);
-  list_->header()->setStretchLastSection(true);
-  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   setWidget(list_);
-  connect(list_, &QTreeView::activated, this, &ProblemListWindow::onRowActivated);
+  connect(list_, &QTableView::activated, this, &ProblemListWindow::onRowActivated);
 
   rowMenu_ = new QMenu(this);
   rowMenu_->setObjectName("problemMenu");

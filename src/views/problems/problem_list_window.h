@@ -11,7 +11,7 @@ class QAction;
 class QMenu;
 class QModelIndex;
 class QTimer;
-class QTreeView;
+class QTableView;
 
 namespace pipora {
 
@@ -55,7 +55,7 @@ private:
 
   const Song &song_;
   SaveProblemsModel *problems_ = nullptr;
-  QTreeView *list_ = nullptr;
+  QTableView *list_ = nullptr;
   QMenu *rowMenu_ = nullptr;
   QAction *fitAction_ = nullptr;
   QAction *copyAction_ = nullptr;

@@ -206,11 +206,7 @@ void ScoreEditorWindow::relayoutScore() {
   renderer_.table() = LabelsFromSettings(ctx_.settings);
   layoutControls();
   const QSize surface = surface_->scoreSize();
-  {
-    ScoreViewState view = viewState();
-    view.sheet = nullptr;
-    sheet_ = renderer_.layOut(ctx_.song, view);
-  }
+  layOutSheet();
   hRange_ = horizontalRangeFor(surface.width());
   vRange_ = VerticalScrollRange(sheet_, staffDistance, surface.height());
   {
@@ -229,6 +225,18 @@ void ScoreEditorWindow::relayoutScore() {
     drawCursor();
   if (isVisible())
     drawNote();
+}
+
+void ScoreEditorWindow::layOutSheet() {
+  // The window lays out on every show, activation and song change; a big song's layout is
+  // the costliest step of opening it, so it is made again only when its inputs changed.
+  ScoreViewState view = viewState();
+  view.sheet = nullptr;
+  const std::uint64_t inputs = renderer_.layOutInputs(ctx_.song, view);
+  if (sheetInputs_ && *sheetInputs_ == inputs)
+    return;
+  sheet_ = renderer_.layOut(ctx_.song, view);
+  sheetInputs_ = inputs;
 }
 
 void ScoreEditorWindow::drawNote() {
@@ -430,11 +438,7 @@ void ScoreEditorWindow::zoomWidth(bool wider) {
   const int old = quarterWidth;
   quarterWidth = static_cast<std::int16_t>(ZoomedQuarterWidth(quarterWidth, wider));
   ctx_.settings.quarterWidth = quarterWidth;
-  {
-    ScoreViewState view = viewState();
-    view.sheet = nullptr;
-    sheet_ = renderer_.layOut(ctx_.song, view);
-  }
+  layOutSheet();
   const ScrollRange range = horizontalRangeFor(surface_->scoreSize().width());
   applyZoom(hScrollBar_, range, ScaledScrollValue(scrollX, old, quarterWidth, range));
 }
@@ -443,11 +447,7 @@ void ScoreEditorWindow::zoomHeight(bool wider) {
   const int old = staffDistance;
   staffDistance = static_cast<std::int16_t>(ZoomedStaffDistance(staffDistance, wider));
   ctx_.settings.staffDistance = staffDistance;
-  {
-    ScoreViewState view = viewState();
-    view.sheet = nullptr;
-    sheet_ = renderer_.layOut(ctx_.song, view);
-  }
+  layOutSheet();
   const ScrollRange range =
       VerticalScrollRange(sheet_, staffDistance, surface_->scoreSize().height());
   applyZoom(vScrollBar_, range, ScaledScrollValue(scrollY, old, staffDistance, range));

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPushButton;
 class QScrollBar;
@@ -121,6 +122,7 @@ private:
   void followPartVertically(int part);
   void setScrollValue(QScrollBar *bar, int value);
   void refreshFeedback();
+  void layOutSheet();
   void zoomWidth(bool wider);
   void zoomHeight(bool wider);
   void applyZoom(QScrollBar *bar, const ScrollRange &range, int value);
@@ -134,6 +136,7 @@ private:
 
   ScoreRenderer renderer_;
   ScoreSheet sheet_;
+  std::optional<std::uint64_t> sheetInputs_; // what sheet_ was laid out from
   ScoreSurface *surface_;
   ScoreMouse *mouse_;
   int scorePercent_ = kDefaultScorePercent;

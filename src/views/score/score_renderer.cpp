@@ -176,13 +176,26 @@ ScoreRenderer::ScoreRenderer() : sheet_(MakeGlyphSheet()), table_(DefaultStaffLa
   font_.setPointSizeF(7.5);
 }
 
-ScoreSheet ScoreRenderer::layOut(const Song &song, const ScoreViewState &view) const {
+namespace {
+
+SheetOptions SheetOptionsOf(const ScoreViewState &view) {
   SheetOptions options;
   options.quarterWidth = view.quarterWidth;
   options.staffDistance = view.staffDistance;
   options.proportional = view.isClassicScore;
   options.labels = view.isDoReMi;
-  return ScoreSheet(song, options, table_, engraved_.metrics());
+  return options;
+}
+
+} // namespace
+
+ScoreSheet ScoreRenderer::layOut(const Song &song, const ScoreViewState &view) const {
+  return ScoreSheet(song, SheetOptionsOf(view), table_, engraved_.metrics());
+}
+
+std::uint64_t ScoreRenderer::layOutInputs(const Song &song, const ScoreViewState &view) const {
+  // The metrics come from the glyphs drawn once at start-up and never change.
+  return SheetInputsFingerprint(song, SheetOptionsOf(view), table_);
 }
 
 void ScoreRenderer::drawNote(QImage &surface, const Song &song, ScoreViewState &view) const {

@@ -42,6 +42,8 @@ public:
 
   // The sheet the drawing and the marks use for this song and view.
   ScoreSheet layOut(const Song &song, const ScoreViewState &view) const;
+  // Equal for two calls exactly when layOut would give the same sheet.
+  std::uint64_t layOutInputs(const Song &song, const ScoreViewState &view) const;
   // The sizes of the engraved symbols, which the hit test lays the score out with.
   const EngravingMetrics &metrics() const { return engraved_.metrics(); }
 

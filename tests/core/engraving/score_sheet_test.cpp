@@ -215,6 +215,61 @@ TEST(EngravingRange, ABarStartingJustLeftOfTheRightEdgeIsLaidOut) {
 
 // Every window of the song laid out as the editor would: no two symbols of a staff overlap
 // and nothing leaves the part's row.
+// A window keeps its sheet while the fingerprint of what it was laid out from stays the
+// same: every input the layout reads must change it, or the score would show stale notes.
+struct FingerprintRow {
+  const char *name;
+  void (*change)(Song &song, SheetOptions &options, StaffLabelTable &table);
+};
+
+class SheetFingerprints : public ::testing::TestWithParam<FingerprintRow> {};
+
+TEST_P(SheetFingerprints, ChangeWithEveryInputOfTheLayout) {
+  Song song = SongOfParts({{1, {60, 62, 64}}, {2, {48, 50}}});
+  SheetOptions options;
+  StaffLabelTable table = DefaultStaffLabels();
+  const std::uint64_t before = SheetInputsFingerprint(song, options, table);
+  EXPECT_EQ(SheetInputsFingerprint(song, options, table), before);
+  GetParam().change(song, options, table);
+  EXPECT_NE(SheetInputsFingerprint(song, options, table), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layout, SheetFingerprints,
+    ::testing::Values(
+        FingerprintRow{"APitch", [](Song &s, SheetOptions &,
+                                    StaffLabelTable &) { s.part(1).score[1].noteNumber = 63; }},
+        FingerprintRow{"ATie", [](Song &s, SheetOptions &,
+                                  StaffLabelTable &) { s.part(2).score[0].tie = -1; }},
+        FingerprintRow{"ANoteAdded",
+                       [](Song &s, SheetOptions &, StaffLabelTable &) {
+                         InsertNote(s, 3, 0, 72, "8", "");
+                         RecalcTimes(s);
+                         BuildScoreList(s);
+                       }},
+        FingerprintRow{"TheCurrentPart",
+                       [](Song &s, SheetOptions &, StaffLabelTable &) {
+                         s.part(1).scoreHeader.partNumber = 2;
+                       }},
+        FingerprintRow{"AChosenClef", [](Song &s, SheetOptions &,
+                                         StaffLabelTable &) { s.display.clefs[2] = Clef::Treble; }},
+        FingerprintRow{"AChosenKey",
+                       [](Song &s, SheetOptions &, StaffLabelTable &) {
+                         s.display.key = KeySignature{-2, false};
+                       }},
+        FingerprintRow{
+            "HiddenEmptyParts",
+            [](Song &s, SheetOptions &, StaffLabelTable &) { s.display.hideEmptyParts = true; }},
+        FingerprintRow{"TheTimeSignature",
+                       [](Song &s, SheetOptions &, StaffLabelTable &) { s.beatsPerMeasure = 3; }},
+        FingerprintRow{"TheNoteWidth",
+                       [](Song &, SheetOptions &o, StaffLabelTable &) { o.quarterWidth += 10; }},
+        FingerprintRow{"TheClassicDrawing",
+                       [](Song &, SheetOptions &o, StaffLabelTable &) { o.proportional = true; }},
+        FingerprintRow{"ALabel",
+                       [](Song &, SheetOptions &, StaffLabelTable &t) { t[1].label = "レb"; }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 void ExpectClean(const Song &song, const std::string &name) {
   EngravingMetrics m;
   for (std::size_t c = 0; c < 12; ++c)
