@@ -56,29 +56,31 @@ const LengthCode *FindLength(std::string_view code) {
   return nullptr;
 }
 
-const LengthCode *FindLengthByTicks(int ticks) {
-  // Asked for every element of every score layout: a jump, not a search.
-  static_assert(kLengthCodes.size() == 8);
-  switch (ticks) {
-  case kLengthCodes[0].ticks:
-    return &kLengthCodes[0];
-  case kLengthCodes[1].ticks:
-    return &kLengthCodes[1];
-  case kLengthCodes[2].ticks:
-    return &kLengthCodes[2];
-  case kLengthCodes[3].ticks:
-    return &kLengthCodes[3];
-  case kLengthCodes[4].ticks:
-    return &kLengthCodes[4];
-  case kLengthCodes[5].ticks:
-    return &kLengthCodes[5];
-  case kLengthCodes[6].ticks:
-    return &kLengthCodes[6];
-  case kLengthCodes[7].ticks:
-    return &kLengthCodes[7];
-  default:
-    return nullptr;
+namespace {
+
+// Every length is a multiple of 40 ticks up to a half note: its row by ticks / 40, so that a
+// score layout, which asks for every element, jumps instead of searching.
+constexpr int kLengthTickUnit = 40;
+constexpr auto kRowByTickUnits = [] {
+  std::array<int, 960 / kLengthTickUnit + 1> rows{};
+  rows.fill(-1);
+  for (std::size_t i = 0; i < kLengthCodes.size(); ++i) {
+    const int ticks = kLengthCodes[i].ticks;
+    if (ticks % kLengthTickUnit != 0 || ticks / kLengthTickUnit >= int(rows.size()))
+      throw "a length off the 40-tick grid";
+    rows[static_cast<std::size_t>(ticks / kLengthTickUnit)] = static_cast<int>(i);
   }
+  return rows;
+}();
+
+} // namespace
+
+const LengthCode *FindLengthByTicks(int ticks) {
+  if (ticks <= 0 || ticks % kLengthTickUnit != 0 ||
+      ticks / kLengthTickUnit >= static_cast<int>(kRowByTickUnits.size()))
+    return nullptr;
+  const int row = kRowByTickUnits[static_cast<std::size_t>(ticks / kLengthTickUnit)];
+  return row < 0 ? nullptr : &kLengthCodes[static_cast<std::size_t>(row)];
 }
 
 int LengthTicks(std::string_view code) {
