@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # How much opening a 1 MB Standard MIDI File (made by make_big_smf.py: 16 one-channel tracks,
 # plain and triplet lengths, rests and overlaps) costs the editor, whole process against whole
-# process as /usr/bin/time sees it:
+# process as the kernel accounts it:
 #  1. `piporapad --offscreen-start-and-quit BIG.mid` (the import, its report with the piano
 #     roll, both editors filled, the event log written) against the same start with an empty
 #     song: the CPU the file adds, against the CLI reading the whole file and writing it again,
@@ -9,10 +9,11 @@
 #     (goal: at most 60 MB);
 #  2. `piporapad-cli convert BIG.mid OUT.mid` and `convert BIG.mid OUT.smd` against `midicsv`
 #     reading the same file (goal: at most midicsv's CPU).
-# Each CPU figure is the best of three rounds of five runs. Usage: bench/editor_open.sh [BUILD_DIR]
+# Each CPU figure is the lowest of fifteen runs, the commands taking turns.
+# Usage: bench/editor_open.sh [BUILD_DIR]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-build="${1:-$here/../build}"
+build="$(cd "${1:-$here/../build}" && pwd)"
 editor="$build/src/app/piporapad"
 cli="$build/src/app/piporapad-cli"
 work="$(mktemp -d)"
@@ -23,23 +24,28 @@ cd "$work"
 python3 "$here/make_big_smf.py" big.mid
 command -v midicsv >/dev/null || { echo "midicsv is missing (Debian package midicsv)" >&2; exit 1; }
 
-ROUNDS=3
-RUNS=5
+ROUNDS=15
 
-# cpu COMMAND... : the CPU of one run in milliseconds, the best round of RUNS runs each. A
-# command that exits with 2 or more failed and would be timed as fast: that stops the benchmark.
+# cpu COMMAND... : each command's CPU in milliseconds (user and system time, from the kernel's
+# per-child accounting), the lowest of ROUNDS runs. The commands take turns, so that a busy
+# moment of the machine falls on all of them alike. A command that exits with 2 or more failed
+# and would be timed as fast: that stops the benchmark.
 cpu() {
-  "$@" >/dev/null 2>&1 || [ $? -lt 2 ] || { echo "failed: $*" >&2; exit 1; }
-  local best=""
-  for _ in $(seq "$ROUNDS"); do
-    /usr/bin/time -o "$work/time" -f '%U %S' bash -c \
-      'for _ in $(seq '"$RUNS"'); do "$@" >/dev/null 2>&1 || true; done' _ "$@"
-    read -r user sys < <(tail -1 "$work/time")
-    local ms
-    ms=$(python3 -c "print(round(($user + $sys) * 1000 / $RUNS))")
-    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-  done
-  echo "$best"
+  python3 - "$ROUNDS" "$@" <<'EOF'
+import resource, subprocess, sys
+rounds, commands = int(sys.argv[1]), [c.split("\x1f") for c in sys.argv[2:]]
+best = [float("inf")] * len(commands)
+for _ in range(rounds):
+    for k, command in enumerate(commands):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        code = subprocess.call(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        if code >= 2:
+            sys.exit("failed: " + " ".join(command))
+        used = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+        best[k] = min(best[k], used * 1000)
+print(" ".join(str(round(ms)) for ms in best))
+EOF
 }
 
 # memory COMMAND... : the largest resident size of one run, in kilobytes.
@@ -48,13 +54,15 @@ memory() {
   tail -1 "$work/time"
 }
 
-empty_ms=$(cpu "$editor" --offscreen-start-and-quit)
+# One command per argument, its words joined by the unit separator.
+us=$'\x1f'
+read -r empty_ms open_ms smd_ms mid_ms csv_ms < <(cpu \
+  "$editor$us--offscreen-start-and-quit" "$editor$us--offscreen-start-and-quit${us}big.mid" \
+  "$cli${us}convert${us}big.mid${us}out.smd" "$cli${us}convert${us}big.mid${us}out.mid" \
+  "midicsv${us}big.mid")
+[ -n "$csv_ms" ] || exit 1
 empty_kb=$(memory "$editor" --offscreen-start-and-quit)
-open_ms=$(cpu "$editor" --offscreen-start-and-quit big.mid)
 open_kb=$(memory "$editor" --offscreen-start-and-quit big.mid)
-smd_ms=$(cpu "$cli" convert big.mid out.smd)
-mid_ms=$(cpu "$cli" convert big.mid out.mid)
-csv_ms=$(cpu midicsv big.mid)
 added_ms=$((open_ms - empty_ms))
 echo "editor, empty song: ${empty_ms} ms CPU, $((empty_kb / 1024)) MB"
 echo "editor, 1 MB MIDI file: ${open_ms} ms CPU, $((open_kb / 1024)) MB:" \

@@ -5,46 +5,19 @@
 #include "app/cli/standard_streams.h"
 
 #include "app/cli/score_library_loader.h"
+#include "platform/memory/huge_page_heap.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
 #include <cstdint>
-#include <malloc.h>
 #include <memory>
-#include <sys/mman.h>
-#include <unistd.h>
-
-namespace {
-
-// The heap grows once by a large pad, asked to be backed by huge pages: a big song touches
-// tens of megabytes, which would otherwise be faulted in four kilobytes at a time.
-void GrowHeapInHugePages() {
-  constexpr std::uintptr_t kHugePage = 2 << 20;
-  constexpr int kPad = 64 << 20;
-  mallopt(M_TOP_PAD, kPad);
-  void *probe = malloc(1 << 20); // more than the heap has left: it grows by the pad
-  const auto begin = reinterpret_cast<std::uintptr_t>(probe);
-  const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
-  free(probe);
-  // Only when the probe really lies at the top of the program's heap (an instrumented
-  // allocator keeps its own).
-  if (probe == nullptr || begin >= end || end - begin > kPad + (4 << 20))
-    return;
-  const std::uintptr_t aligned = (begin + kHugePage - 1) & ~(kHugePage - 1);
-  if (aligned < end)
-    madvise(reinterpret_cast<void *>(aligned), end - aligned, MADV_HUGEPAGE);
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
   using namespace pipora::cli;
   // One run reads, converts and writes one song, stage after stage: what a stage frees is
   // kept for the next instead of going back to the system and being faulted in again.
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 256 << 20);
-  GrowHeapInHugePages();
+  pipora::GrowHeapInHugePages({.pad = 64 << 20, .keepFreed = 256 << 20, .ownBlocks = 32 << 20});
   // Parsed before Qt sees the line: file names stay the bytes the system gave.
   const ParsedLine line = ParseCommandLine(argc, argv);
   switch (line.kind) {
