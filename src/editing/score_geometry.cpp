@@ -75,11 +75,6 @@ int PartTop(int part, int staffDistance, int scrollY) {
   return (part - 1) * staffDistance - scrollY;
 }
 
-double StaffPosition(int noteNumber, const StaffLabelTable &table) {
-  const int octaveOffset = noteNumber / 12 - 5;
-  return octaveOffset * 42 + table[static_cast<std::size_t>(PitchClassOf(noteNumber))].position;
-}
-
 bool IsStemDown(double staffPosition) {
   return staffPosition > 30;
 }

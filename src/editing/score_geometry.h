@@ -4,6 +4,7 @@
 // Pure arithmetic on the score lists, shared by the window, its tests and the benchmark.
 #include "model/rounding.h"
 #include "model/song.h"
+#include "model/vocabulary.h"
 
 #include <array>
 #include <optional>
@@ -67,7 +68,10 @@ int XOfTick(int tick, int quarterWidth, int scrollX);
 // Top edge of part p's band.
 int PartTop(int part, int staffDistance, int scrollY);
 // Pixels above middle C of a note number > 0.
-double StaffPosition(int noteNumber, const StaffLabelTable &table);
+inline double StaffPosition(int noteNumber, const StaffLabelTable &table) {
+  const int octaveOffset = noteNumber / 12 - 5;
+  return octaveOffset * 42 + table[static_cast<std::size_t>(PitchClassOf(noteNumber))].position;
+}
 bool IsStemDown(double staffPosition);
 
 // Sheet row of a duration; -1 for durations without a glyph.

@@ -7,6 +7,7 @@
 #include "model/vocabulary.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -45,31 +46,29 @@ int TimeSignatureWidth(const Song &song, const EngravingMetrics &m) {
 
 // The most common duration of the song's notes, but no longer than an eighth.
 int CommonShortDuration(const Song &song) {
-  // A song uses a handful of durations: a short list beats a map over a long song.
-  std::vector<std::pair<int, long long>> counts;
-  int last = -1;
-  long long *lastCount = nullptr;
+  // Counted by 40-tick units up to a whole note, where every length lies: a long song has
+  // a hundred thousand elements and a handful of durations.
+  constexpr int kUnit = 40;
+  std::array<long long, kTicksPerWhole / kUnit + 1> onGrid{};
+  std::map<int, long long> offGrid;
   for (int p = 1; p <= kUserParts; ++p) {
     const Part &part = song.part(p);
     for (int j = 0; j < part.scoreHeader.count; ++j) {
       const int d = part.score[static_cast<std::size_t>(j)].duration;
       if (d <= 0)
         continue;
-      if (d != last) {
-        auto it =
-            std::find_if(counts.begin(), counts.end(), [d](const auto &c) { return c.first == d; });
-        if (it == counts.end())
-          it = counts.insert(counts.end(), {d, 0});
-        last = d;
-        lastCount = &it->second;
-      }
-      ++*lastCount;
+      if (d % kUnit == 0 && d / kUnit < static_cast<int>(onGrid.size()))
+        ++onGrid[static_cast<std::size_t>(d / kUnit)];
+      else
+        ++offGrid[d];
     }
   }
+  for (std::size_t k = 1; k < onGrid.size(); ++k)
+    if (onGrid[k] > 0)
+      offGrid[static_cast<int>(k) * kUnit] = onGrid[k];
   int best = kEighth;
   long long most = 0;
-  std::sort(counts.begin(), counts.end());
-  for (const auto &[d, n] : counts)
+  for (const auto &[d, n] : offGrid)
     if (n > most) {
       most = n;
       best = d;
@@ -80,17 +79,24 @@ int CommonShortDuration(const Song &song) {
 // Merges sorted runs laid end to end in `values` (run k is [bounds[k], bounds[k + 1])) into
 // one sorted sequence: each part's start ticks already ascend.
 void MergeRuns(std::vector<int> &values, std::vector<std::size_t> bounds) {
+  std::vector<int> merged(values.size());
+  const auto at = [](std::vector<int> &v, std::size_t i) {
+    return v.begin() + static_cast<std::ptrdiff_t>(i);
+  };
   while (bounds.size() > 2) {
-    std::vector<std::size_t> merged{bounds.front()};
-    for (std::size_t k = 0; k + 2 < bounds.size(); k += 2) {
-      std::inplace_merge(values.begin() + static_cast<std::ptrdiff_t>(bounds[k]),
-                         values.begin() + static_cast<std::ptrdiff_t>(bounds[k + 1]),
-                         values.begin() + static_cast<std::ptrdiff_t>(bounds[k + 2]));
-      merged.push_back(bounds[k + 2]);
+    std::vector<std::size_t> next{bounds.front()};
+    std::size_t k = 0;
+    for (; k + 2 < bounds.size(); k += 2) {
+      std::merge(at(values, bounds[k]), at(values, bounds[k + 1]), at(values, bounds[k + 1]),
+                 at(values, bounds[k + 2]), at(merged, bounds[k]));
+      next.push_back(bounds[k + 2]);
     }
-    if (bounds.size() % 2 == 0)
-      merged.push_back(bounds.back());
-    bounds = std::move(merged);
+    if (k + 1 < bounds.size()) { // a run left without a partner this round
+      std::copy(at(values, bounds[k]), at(values, bounds[k + 1]), at(merged, bounds[k]));
+      next.push_back(bounds[k + 1]);
+    }
+    values.swap(merged);
+    bounds = std::move(next);
   }
 }
 
