@@ -32,7 +32,9 @@ inline constexpr int kDefaultStaffDistance = 120; // staffDistance
 inline constexpr int kMinQuarterWidth = 50;
 inline constexpr int kMinStaffDistance = 100;
 inline constexpr int kZoomStep = 10;
-inline constexpr int kScrollLimit = 32767;
+// A scroll bar holds an int: the limit leaves room for the surface's width on top of it. (A
+// 16-bit limit would stop the view of a long song a few dozen bars in.)
+inline constexpr int kScrollLimit = 1 << 30;
 
 // Offsets below a part's top edge.
 inline constexpr int kStaffTopLine = 100;

@@ -1,3 +1,4 @@
+#include "editing/engraving/score_sheet.h"
 #include "editing/score_geometry.h"
 #include "model/song.h"
 
@@ -162,13 +163,18 @@ TEST(ScoreScroll, RangesAndFit) {
   EXPECT_FALSE(SongFitsWidth(song, 50, 400 - 50 + 50 + 47));
 }
 
-TEST(ScoreScroll, MaximumStaysWithinTheScrollBar) {
+TEST(ScoreScroll, ALongSongScrollsToItsEnd) {
+  // 2,000 bars: far wider than a 16-bit scroll bar, in both drawings.
   Song song;
-  for (int i = 0; i < 400; ++i)
+  for (int i = 0; i < 4000; ++i)
     InsertNote(song, 2, song.part(2).count, 60, "2", "C");
   RecalcTimes(song);
   BuildScoreList(song);
-  EXPECT_EQ(HorizontalScrollRange(song, 100, 500).maximum, kScrollLimit);
+  const long long end = 100LL * song.part(2).score.back().start / kTicksPerQuarter;
+  EXPECT_EQ(HorizontalScrollRange(song, 100, 500).maximum, end - 500);
+  const ScoreSheet sheet(song, SheetOptions{}, DefaultStaffLabels());
+  EXPECT_GT(sheet.endX(), 32767 * 4);
+  EXPECT_GE(HorizontalScrollRange(sheet, 500).maximum + 500, sheet.endX());
 }
 
 TEST(ScoreZoom, Limits) {
