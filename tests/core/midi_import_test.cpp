@@ -362,6 +362,30 @@ TEST(ImportReport, RecordsWhatFittingDidToEachNote) {
   EXPECT_TRUE(std::none_of(listed.begin(), listed.end(), IsMinorChange));
 }
 
+TEST(ImportReport, ANoteEndingWhereTheNextBeginsWasNotCut) {
+  // The next note-on comes before the note-off of the same moment: nothing is lost.
+  for (ChordHandling chords : {ChordHandling::Last, ChordHandling::Spread}) {
+    ImportReport report;
+    MidiImportOptions options;
+    options.chords = chords;
+    options.report = &report;
+    Song song;
+    EmptyPartsForImport(song);
+    MidiImporter importer(song, options);
+    for (const Event &e : std::vector<Event>{{1, 60, 100, 0},
+                                             {1, 62, 100, 480},
+                                             {1, 60, 0, 480},
+                                             {1, 62, 0, 720},
+                                             {1, 64, 100, 720},
+                                             {1, 64, 0, 960}})
+      importer.ImportNoteEvent(e.channel, e.key, e.velocity, e.time);
+    importer.finish();
+    AppendEndMarkers(song);
+    EXPECT_EQ(Describe(song, 1), "60:4 62:8 64:8");
+    EXPECT_EQ(report.count(ImportChangeKind::CutByOverlap), 0u);
+  }
+}
+
 TEST(ImportReport, ListedByPartThenTimeKeepingTheFileOrderOfOneMoment) {
   ImportReport report;
   const auto change = [&](int part, std::int64_t tick, int key) {

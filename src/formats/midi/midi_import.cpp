@@ -221,8 +221,30 @@ void MidiImporter::ImportNoteEvent(int channel, int key, int velocity, std::int6
 }
 
 void MidiImporter::finish(int timeScale) {
-  if (options_.chords == ChordHandling::Last)
+  if (options_.chords != ChordHandling::Last)
+    WriteHeldNotes(timeScale);
+  DropLosslessCuts();
+}
+
+void MidiImporter::DropLosslessCuts() {
+  if (options_.report == nullptr || losslessCuts_.empty())
     return;
+  std::sort(losslessCuts_.begin(), losslessCuts_.end());
+  std::vector<ImportChange> &changes = options_.report->changes;
+  std::size_t kept = 0;
+  auto lossless = losslessCuts_.begin();
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    if (lossless != losslessCuts_.end() && static_cast<std::size_t>(*lossless) == i) {
+      ++lossless;
+      continue;
+    }
+    changes[kept++] = changes[i];
+  }
+  changes.resize(kept);
+  losslessCuts_.clear();
+}
+
+void MidiImporter::WriteHeldNotes(int timeScale) {
   // The file's notes, each note-on matched with the note-off of its key (a repeated
   // note-on ends the note before it).
   std::vector<SplitNote> notes;
@@ -563,8 +585,11 @@ void MidiImporter::RecordOriginal(int channel, int key, int velocity, std::int64
     int &pending = ch.pendingCut[static_cast<std::size_t>(key)];
     if (pending >= 0) {
       ImportChange &c = options_.report->changes[static_cast<std::size_t>(pending)];
-      if (c.kind == ImportChangeKind::CutByOverlap)
+      if (c.kind == ImportChangeKind::CutByOverlap) {
         c.amount = std::max<std::int64_t>(rawTime - c.amount, 0);
+        if (c.amount == 0)
+          losslessCuts_.push_back(pending);
+      }
       pending = -1;
     }
   }
