@@ -21,6 +21,20 @@ std::uint8_t DataByte(int value) {
   return static_cast<std::uint8_t>(std::clamp(value, 0, 127));
 }
 
+// A variable-length quantity, most significant group first: seven bits a byte, every byte
+// but the last with its top bit set. Returns how many of `out` it took.
+int EncodeVarLen(std::uint32_t value, std::uint8_t (&out)[5]) {
+  std::uint8_t groups[5];
+  int n = 0;
+  do {
+    groups[n++] = value & 0x7F;
+    value >>= 7;
+  } while (value != 0);
+  for (int i = 0; i < n; ++i)
+    out[i] = static_cast<std::uint8_t>(groups[n - 1 - i] | (i + 1 < n ? 0x80 : 0));
+  return n;
+}
+
 // Struck keys get 90..127 from the source, released ones 0.
 int NoteVelocity(int velocityFlag, const VelocitySource &velocities) {
   return velocityFlag == 0 ? 0 : std::min(127, 90 + static_cast<int>(velocities() * 38));
@@ -40,15 +54,10 @@ VelocitySource RandomVelocitySource() {
 }
 
 void SmfBuffer::PutVarLen(std::uint32_t value) {
-  std::uint8_t groups[5];
-  int n = 0;
-  do {
-    groups[n++] = value & 0x7F;
-    value >>= 7;
-  } while (value != 0);
-  while (n > 1)
-    put(groups[--n] | 0x80);
-  put(groups[0]);
+  std::uint8_t bytes[5];
+  const int n = EncodeVarLen(value, bytes);
+  for (int i = 0; i < n; ++i)
+    put(bytes[i]);
 }
 
 void SmfBuffer::PutNote(int channel, int key, int velocityFlag, const VelocitySource &velocities) {
@@ -59,17 +68,12 @@ void SmfBuffer::PutNote(int channel, int key, int velocityFlag, const VelocitySo
 
 void SmfBuffer::PutTimedNote(std::uint32_t delta, int channel, int key, int velocityFlag,
                              const VelocitySource &velocities) {
-  std::uint8_t groups[5];
-  int n = 0;
-  do {
-    groups[n++] = delta & 0x7F;
-    delta >>= 7;
-  } while (delta != 0);
+  std::uint8_t time[5];
+  const int n = EncodeVarLen(delta, time);
   const std::size_t size = static_cast<std::size_t>(n) + 3;
   char *to = bytes_.extend(size);
-  while (n > 1)
-    *to++ = static_cast<char>(groups[--n] | 0x80);
-  *to++ = static_cast<char>(groups[0]);
+  for (int i = 0; i < n; ++i)
+    *to++ = static_cast<char>(time[i]);
   *to++ = static_cast<char>(ChannelStatus(0x90, channel));
   *to++ = static_cast<char>(DataByte(key));
   *to = static_cast<char>(DataByte(NoteVelocity(velocityFlag, velocities)));
