@@ -227,21 +227,13 @@ void MidiImporter::finish(int timeScale) {
 }
 
 void MidiImporter::DropLosslessCuts() {
-  if (options_.report == nullptr || losslessCuts_.empty())
-    return;
-  std::sort(losslessCuts_.begin(), losslessCuts_.end());
-  std::vector<ImportChange> &changes = options_.report->changes;
-  std::size_t kept = 0;
-  auto lossless = losslessCuts_.begin();
-  for (std::size_t i = 0; i < changes.size(); ++i) {
-    if (lossless != losslessCuts_.end() && static_cast<std::size_t>(*lossless) == i) {
-      ++lossless;
-      continue;
-    }
-    changes[kept++] = changes[i];
-  }
-  changes.resize(kept);
-  losslessCuts_.clear();
+  // A cut's amount is the time its note lost once the note-off came. A cut never resolved
+  // keeps the time of the cut, which is after its note's start: 0 only in the odd case of a
+  // note cut at a track's first tick.
+  if (options_.report != nullptr)
+    std::erase_if(options_.report->changes, [](const ImportChange &c) {
+      return c.kind == ImportChangeKind::CutByOverlap && c.amount == 0;
+    });
 }
 
 void MidiImporter::WriteHeldNotes(int timeScale) {
@@ -585,11 +577,8 @@ void MidiImporter::RecordOriginal(int channel, int key, int velocity, std::int64
     int &pending = ch.pendingCut[static_cast<std::size_t>(key)];
     if (pending >= 0) {
       ImportChange &c = options_.report->changes[static_cast<std::size_t>(pending)];
-      if (c.kind == ImportChangeKind::CutByOverlap) {
+      if (c.kind == ImportChangeKind::CutByOverlap)
         c.amount = std::max<std::int64_t>(rawTime - c.amount, 0);
-        if (c.amount == 0)
-          losslessCuts_.push_back(pending);
-      }
       pending = -1;
     }
   }

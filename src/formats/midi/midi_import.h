@@ -153,6 +153,7 @@ private:
   void RecordNote(int channel, int key, int noteNumber, std::int64_t rawOff, const Written &w);
   void RecordCut(int channel, std::int64_t rawTime, bool chord);
   void WriteHeldNotes(int timeScale);
+  // Reported cuts whose note ended where the next began: nothing was lost, nothing to list.
   void DropLosslessCuts();
 
   Song &song_;
@@ -162,8 +163,6 @@ private:
   bool refused_ = false;
   std::vector<HeldEvent> held_; // every event, with chords shared out
   std::size_t heldOns_ = 0;     // the note-ons among them
-  // Reported cuts whose note ended where the next began: nothing was lost, nothing to list.
-  std::vector<int> losslessCuts_;
 };
 
 // Empties the user's parts and the clipboard for reading: no element at all (count -1), not even
