@@ -70,7 +70,7 @@ void RunWithSnapshot(benchmark::State &state, const Song &song, Command command)
     state.ResumeTiming();
     const EditOutcome out = command(work);
     if (out.snapshot && withSnapshot)
-      history.takeSnapshot(work, false, false);
+      history.takeSnapshot(work, false);
     benchmark::DoNotOptimize(work.part(2).count);
   }
   if (withSnapshot && history.undoIndex() < 0)

@@ -115,7 +115,7 @@ void BM_NoteEntry(benchmark::State &state) {
     view.scrollX = song.part(1).score[1000].start * view.quarterWidth / 480 - 300;
     Renderer().drawNote(surface, song, view);
     if (out.snapshot)
-      history.takeSnapshot(song, !out.noteListsCurrent, false);
+      history.takeSnapshot(song, !out.noteListsCurrent);
     benchmark::DoNotOptimize(surface.constBits());
   }
   state.counters["snapshots"] = history.undoIndex() + 1;
@@ -137,7 +137,7 @@ void BM_Snapshot(benchmark::State &state) {
   QTemporaryDir home;
   UndoHistory history(home.path());
   for (auto _ : state)
-    history.takeSnapshot(song, state.range(0) != 0, false);
+    history.takeSnapshot(song, state.range(0) != 0);
   state.counters["snapshots"] = history.undoIndex() + 1;
 }
 BENCHMARK(BM_Snapshot)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -29,7 +29,8 @@ EditorSession::EditorSession(const QString &programDirectory, std::unique_ptr<Mi
                                      std::make_unique<PreciseWakeTimer>());
   player_->setPlayingHandler([this](bool playing) { emit playingChanged(playing); });
   NewSong(song_);
-  history_.takeSnapshot(song_, false, options().isSaveTone);
+  history_.takeSnapshot(song_, false);
+  history_.markClean();
   recordTimer_.setSingleShot(true);
   recordTimer_.setInterval(0);
   connect(&recordTimer_, &QTimer::timeout, this, [this] { (void)writeRecoveryRecord(); });
@@ -79,12 +80,19 @@ void EditorSession::refreshScoreLists() {
 
 void EditorSession::announce(const Marks &before) {
   scheduleRecord();
-  if (before.path != song_.fileName) {
-    history_.nameDocument(song_.fileName);
+  if (before.path != song_.fileName)
     emit pathChanged(path());
-  }
   if (before.dirty != song_.dirty)
     emit dirtyChanged(song_.dirty);
+}
+
+void EditorSession::setTone(int part, int program) {
+  if (song_.part(part).tone == program)
+    return;
+  song_.part(part).tone = program;
+  // The store keeps each file's tones: it is written when one changes, not with every edit.
+  if (options().isSaveTone && !song_.fileName.empty())
+    (void)SaveTones(song_, path());
 }
 
 void EditorSession::setPath(const QString &path) {
@@ -99,9 +107,15 @@ bool EditorSession::wouldReplaceAnotherFile(const QString &path) const {
          absolute != AbsoluteFileName(ownMidiFile_);
 }
 
+bool EditorSession::hasOwnFile() const {
+  return !ownFile_.isEmpty() && AbsoluteFileName(ownFile_) == AbsoluteFileName(path());
+}
+
 void EditorSession::setDirty(bool dirty) {
   const Marks before = marks();
   song_.dirty = dirty;
+  if (dirty)
+    recordTextCurrent_ = false;
   // Editors without a snapshot of their own (source editor, volumes) mark each change so.
   if (dirty)
     noteChange();
@@ -116,11 +130,9 @@ void EditorSession::newSong() {
   NewSong(song_);
   ownFile_.clear();
   ownMidiFile_.clear();
-  history_.restart();
-  history_.takeSnapshot(song_, false, options().isSaveTone);
   song_.dirty = false;
+  restartHistory();
   emit songReplaced();
-  emit historyChanged();
   announce(before);
 }
 
@@ -130,10 +142,15 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
   OpenOptions open;
   open.isSaveTone = options().isSaveTone;
   Result<OpenOutcome> opened = OpenSmdFile(song_, path, open);
-  if (opened && *opened == OpenOutcome::Loaded) {
+  if (opened) {
+    // An empty file is an empty song of that name: the one before does not take its name.
+    if (*opened == OpenOutcome::EmptyFile) {
+      NewSong(song_, true);
+      song_.dirty = false;
+    }
     ownFile_ = path;
     ownMidiFile_.clear();
-    history_.beginDocument(song_.fileName);
+    restartHistory();
     emit songReplaced();
   }
   announce(before);
@@ -159,11 +176,16 @@ Status EditorSession::save() {
   const Result<QByteArray> encoded = encodeSmd();
   if (!encoded)
     return encoded.failure();
+  recordTextCurrent_ = false; // the ties SMD cannot hold went from the song
   Status saved = SaveSmdFile(song_, path(), *encoded, options().isSaveTone);
   // A tie dropped from a triplet shows in the score too.
   if (saved) {
     ownFile_ = path();
     BuildScoreList(song_);
+    // Undo and redo back to this state find the song clean: the newest snapshot must hold it.
+    if (!history_.newestHolds(*encoded))
+      takeSnapshot(true);
+    history_.markClean();
   }
   announce(before);
   return saved;
@@ -183,8 +205,8 @@ Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportRe
   if (imported) {
     ownFile_.clear();
     ownMidiFile_ = path;
-    history_.beginDocument(song_.fileName);
     song_.currentPart = 1;
+    restartHistory();
     emit songReplaced();
   }
   announce(before);
@@ -236,12 +258,10 @@ Status EditorSession::recover(const AbandonedSong &abandoned) {
     LoadTones(song_, abandoned.fileName);
   song_.dirty = true;
   fitUndo_.reset();
-  history_.restart();
-  history_.takeSnapshot(song_, false, false);
+  restartHistory();               // dirty: no snapshot holds what a file holds
   changedAt_ = abandoned.changed; // still the time the user last changed it
   scheduleRecord();
   emit songReplaced();
-  emit historyChanged();
   announce(before);
   return writeRecoveryRecord();
 }
@@ -270,11 +290,25 @@ void EditorSession::apply(const EditOutcome &outcome, bool noteListsCurrent) {
     takeSnapshot(noteListsCurrent);
 }
 
+void EditorSession::restartHistory() {
+  fitUndo_.reset();
+  history_.restart();
+  history_.takeSnapshot(song_, false);
+  takeRecordText();
+  if (!song_.dirty)
+    history_.markClean();
+  emit historyChanged();
+}
+
 void EditorSession::takeSnapshot(bool noteListsCurrent) {
   fitUndo_.reset();
+  // A step that changed nothing keeps a clean song clean, also after undo and redo.
+  const bool clean = !song_.dirty && history_.atCleanSnapshot();
   history_.setDiskCap(options().undoDiskBytes);
-  history_.takeSnapshot(song_, edited_ == EditedLists::Score && !noteListsCurrent,
-                        options().isSaveTone);
+  history_.takeSnapshot(song_, edited_ == EditedLists::Score && !noteListsCurrent);
+  takeRecordText();
+  if (clean)
+    history_.markClean();
   if (!history_.writeFault().empty())
     reportRecoveryFault(history_.writeFault());
   noteChange();
@@ -283,12 +317,12 @@ void EditorSession::takeSnapshot(bool noteListsCurrent) {
 
 Status EditorSession::loadSnapshot(bool forward) {
   const Marks before = marks();
-  const int document = history_.document();
+  const int from = history_.undoIndex();
+  recordTextCurrent_ = false;
   Status loaded = forward ? history_.redo(song_) : history_.undo(song_);
-  if (loaded) {
-    // Back in a song opened before: its file's tones, not those of the file opened since.
-    if (history_.document() != document && options().isSaveTone && !song_.fileName.empty())
-      LoadTones(song_, path());
+  if (loaded && history_.undoIndex() != from) {
+    // Back at what the file holds, the song is clean; anywhere else it differs from it.
+    song_.dirty = !history_.atCleanSnapshot();
     noteChange();
     emit songReplaced();
     emit historyChanged();
@@ -298,6 +332,7 @@ Status EditorSession::loadSnapshot(bool forward) {
 }
 
 Status EditorSession::undo() {
+  recordTextCurrent_ = false;
   if (fitUndo_ && history_.undoIndex() == fitUndo_->indexAfter) {
     // As a snapshot's undo, this leaves the file name and the dirty flag alone.
     const std::string fileName = std::move(song_.fileName);
@@ -359,6 +394,20 @@ void EditorSession::setPlayerView(PlayerHost *view, PlayLineView *line) {
 
 // --- crash recovery --------------------------------------------------------------------------
 
+void EditorSession::keepRecordText(const QByteArray &smdText) {
+  lastSmdLine_ = smdText;
+  while (lastSmdLine_.endsWith('\n') || lastSmdLine_.endsWith('\r'))
+    lastSmdLine_.chop(1);
+  recordTextCurrent_ = true;
+}
+
+void EditorSession::takeRecordText() {
+  if (history_.newestText().isEmpty())
+    recordTextCurrent_ = false;
+  else
+    keepRecordText(history_.newestText());
+}
+
 void EditorSession::noteChange() {
   changedAt_ = QDateTime::currentDateTimeUtc();
   scheduleRecord();
@@ -380,11 +429,10 @@ Status EditorSession::writeRecoveryRecord() {
   // While playing, the note lists are current and the player walks them: they stay put.
   if (!isPlaying())
     syncNoteLists();
-  if (const Result<QByteArray> encoded = encodeSmd()) {
-    lastSmdLine_ = *encoded;
-    while (lastSmdLine_.endsWith('\n') || lastSmdLine_.endsWith('\r'))
-      lastSmdLine_.chop(1);
-  }
+  // A snapshot taken since the last change encoded the song already.
+  if (!recordTextCurrent_)
+    if (const Result<QByteArray> encoded = encodeSmd())
+      keepRecordText(*encoded);
   RecoveryRecord record;
   record.smdLine = lastSmdLine_;
   record.fileName = path();
@@ -406,8 +454,10 @@ void EditorSession::reportRecoveryFault(const std::string &reason) {
 }
 
 void EditorSession::closeHistory() {
-  if (song_.dirty)
+  if (song_.dirty) {
     recordPending_ = true; // the last word, whatever was changed without a mark
+    recordTextCurrent_ = false;
+  }
   (void)writeRecoveryRecord();
   if (song_.dirty)
     history_.keep();

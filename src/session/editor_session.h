@@ -90,6 +90,9 @@ public:
   // MIDI file meeting an unrelated SMD file, an export meeting an unrelated MIDI file): the
   // user is asked first.
   bool wouldReplaceAnotherFile(const QString &path) const;
+  // The file name is the song's own file: it was opened, recovered or saved under it. A new
+  // song, or one imported from a MIDI file and named after it, has none yet.
+  bool hasOwnFile() const;
 
   // --- document commands (dialogs and questions are the caller's) ----------------------
   // New: empty song, history restarted with snapshot 0, no file name, clean.
@@ -135,8 +138,9 @@ public:
   }
 
   // The part's tone (MIDI program number). Tones are no part of the SMD text: the song stays
-  // clean and the history untouched.
-  void setTone(int part, int program) { song_.part(part).tone = program; }
+  // clean and the history untouched; with `isSaveTone` the tone store keeps the song's file's
+  // tones, written here when one changes.
+  void setTone(int part, int program);
 
   // --- undo ------------------------------------------------------------------------------
   // After a change. `noteListsCurrent`: the change was made in both lists, so the score
@@ -232,6 +236,9 @@ private:
   // The song changed: the record is written once the current event is handled.
   void noteChange();
   void scheduleRecord();
+  // The song replaced (New, Open, import, recovery): the history starts again from it, and
+  // undo never goes past it.
+  void restartHistory();
   // Keeps the snapshot folder when the song is unsaved, else removes it.
   void closeHistory();
 
@@ -256,6 +263,11 @@ private:
   bool recordPending_ = false;
   QDateTime changedAt_;
   QByteArray lastSmdLine_;
+  // The song has not changed since lastSmdLine_ was encoded: the record reuses it.
+  bool recordTextCurrent_ = false;
+  void keepRecordText(const QByteArray &smdText);
+  // After a snapshot: its text is the song's, unless the checks refused it.
+  void takeRecordText();
 };
 
 } // namespace pipora

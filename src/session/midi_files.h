@@ -36,6 +36,13 @@ Report<Song> ImportMidiBytes(const QByteArray &bytes, const MidiImportOptions &o
 Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
                                         const MidiImportOptions &options);
 
+// The song as the bytes of a Standard MIDI File, once it passed CheckMidiExport (the
+// check's failure otherwise), and with `writeLog` the writer log "pipora3.log". The note
+// lists' start ticks must be current (RecalcTimes).
+Result<QByteArray> MidiExportBytes(const Song &song,
+                                   const VelocitySource &velocities = RandomVelocitySource(),
+                                   bool writeLog = true);
+
 // Writes the song as a Standard MIDI File at `path` (atomically: an existing file is
 // replaced only by a complete one) and the writer log "pipora3.log". The note lists' start
 // ticks must be current (RecalcTimes). The dirty flag is not touched. A batch conversion

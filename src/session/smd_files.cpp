@@ -6,15 +6,21 @@
 
 namespace pipora {
 
-Result<Song> DecodeSmdBytes(const QByteArray &bytes) {
-  Song song;
+Result<OpenOutcome> DecodeSmdBytes(const QByteArray &bytes, Song &song) {
   const QByteArray line = FirstLineOf(bytes);
   if (line.isEmpty())
-    return song;
+    return OpenOutcome::EmptyFile;
   Result<SmdDocument> document = DecodeSmd(line, song.capacity);
   if (!document)
     return document.failure();
   ReplaceMelody(song, std::move(*document));
+  return OpenOutcome::Loaded;
+}
+
+Result<Song> DecodeSmdBytes(const QByteArray &bytes) {
+  Song song;
+  if (Result<OpenOutcome> decoded = DecodeSmdBytes(bytes, song); !decoded)
+    return decoded.failure();
   return song;
 }
 
@@ -22,15 +28,14 @@ Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptio
   Result<QByteArray> line = ReadFirstLine(path, kMaxSmdLineBytes);
   if (!line)
     return line.failure();
-  if (line->isEmpty()) {
+  const Result<OpenOutcome> decoded = DecodeSmdBytes(*line, song);
+  if (!decoded)
+    return decoded.failure();
+  if (*decoded == OpenOutcome::EmptyFile) {
     if (!options.snapshotMode)
       song.fileName = FileNameBytes(path).toStdString();
     return OpenOutcome::EmptyFile;
   }
-  Result<SmdDocument> doc = DecodeSmd(*line, song.capacity);
-  if (!doc)
-    return doc.failure();
-  ReplaceMelody(song, std::move(*doc));
   // A snapshot file has no tones of its own; the current ones stay.
   if (options.isSaveTone && !options.snapshotMode)
     LoadTones(song, path);
@@ -64,16 +69,14 @@ Status SaveSmdFile(Song &song, const QString &path, bool isSaveTone) {
   return SaveSmdFile(song, path, *encoded, isSaveTone);
 }
 
-Status WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone) {
+Result<QByteArray> WriteSmdSnapshot(Song &song, const QString &snapshotPath) {
   DropTripletTies(song);
-  const Result<QByteArray> encoded = EncodeSmd(song);
+  Result<QByteArray> encoded = EncodeSmd(song);
   if (!encoded)
     return encoded.failure();
   if (Status written = WriteFileAtomically(snapshotPath, *encoded); !written)
-    return written;
-  if (isSaveTone && !song.fileName.empty())
-    (void)SaveTones(song, FileNameFromBytes(QByteArray::fromStdString(song.fileName)));
-  return Ok{};
+    return written.failure();
+  return encoded;
 }
 
 } // namespace pipora

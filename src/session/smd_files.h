@@ -28,6 +28,10 @@ enum class OpenOutcome {
 // counts, and an empty one is a new song. A damaged line fails with the decoder's message and
 // the byte it stopped at.
 Result<Song> DecodeSmdBytes(const QByteArray &bytes);
+// The same into an existing song (ReplaceMelody: its tones, current part, file name and dirty
+// flag stay). An empty first line is EmptyFile and changes nothing; a damaged one fails and
+// changes nothing.
+Result<OpenOutcome> DecodeSmdBytes(const QByteArray &bytes, Song &song);
 
 // Reads an SMD file into the song. The song changes only when the file was read and
 // decoded completely; otherwise it stays as it was. Outside snapshot mode a loaded song
@@ -43,10 +47,10 @@ Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool
 // song that fails a check is refused with the check's message and nothing is written.
 Status SaveSmdFile(Song &song, const QString &path, bool isSaveTone);
 
-// Writes an undo snapshot: the song's SMD text to `snapshotPath` (after DropTripletTies). A song
-// that fails a check or a file that cannot be written fails and writes nothing. With `isSaveTone`
-// the tones are stored under the song's own file name (when it has one), as every save does. The
-// dirty flag is not touched.
-Status WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone);
+// Writes an undo snapshot: the song's SMD text to `snapshotPath` (after DropTripletTies), and
+// returns that text. A song that fails a check or a file that cannot be written fails and
+// writes nothing. Tones are no part of a snapshot: the tone store changes when a tone does.
+// The dirty flag is not touched.
+Result<QByteArray> WriteSmdSnapshot(Song &song, const QString &snapshotPath);
 
 } // namespace pipora

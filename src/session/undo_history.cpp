@@ -103,33 +103,40 @@ void UndoHistory::keep() {
 }
 
 void UndoHistory::restart() {
+  // The song before is gone for good: its snapshots would only take disk.
+  if (usable()) {
+    QDir folder(folder_->path());
+    for (const QString &name : folder.entryList({QStringLiteral("pipora*.tmp")}, QDir::Files))
+      QFile::remove(folder.filePath(name));
+  }
   undoIndex_ = -1;
   oldest_ = 0;
-  snapshotDocuments_.clear();
-  documentNames_.clear();
-  beginDocument({});
+  cleanIndex_ = -1;
+  newestText_.clear();
+  sizes_.clear();
 }
 
-void UndoHistory::beginDocument(const std::string &fileName) {
-  document_ = static_cast<int>(documentNames_.size());
-  documentNames_.push_back(fileName);
-}
-
-void UndoHistory::nameDocument(const std::string &fileName) {
-  documentNames_[static_cast<std::size_t>(document_)] = fileName;
+bool UndoHistory::newestHolds(const QByteArray &smdText) const {
+  if (!usable() || undoIndex_ < 0)
+    return false;
+  if (!newestText_.isEmpty())
+    return newestText_ == smdText;
+  QFile snapshot(snapshotPath(undoIndex_));
+  return snapshot.open(QIODevice::ReadOnly) && snapshot.readAll() == smdText;
 }
 
 bool UndoHistory::canRedo() const {
   return usable() && QFile::exists(snapshotPath(undoIndex_ + 1));
 }
 
-void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTone) {
+void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive) {
   if (scoreEditorActive)
     BuildNoteList(song);
   ++undoIndex_;
-  const Status snapshot = usable() ? WriteSmdSnapshot(song, snapshotPath(undoIndex_), isSaveTone)
-                                   : Status(Error{"no folder for snapshots"});
+  Result<QByteArray> snapshot = usable() ? WriteSmdSnapshot(song, snapshotPath(undoIndex_))
+                                         : Result<QByteArray>(Error{"no folder for snapshots"});
   const bool written = snapshot.ok();
+  newestText_ = written ? std::move(*snapshot) : QByteArray();
   // A song the save checks refuse takes no snapshot by design (its error names a note).
   writeFault_ = written || snapshot.failure().place ? std::string() : snapshot.error();
   if (!written)
@@ -141,13 +148,13 @@ void UndoHistory::takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTo
     parts_.resize(at + 1);
     cursors_.resize(at + 1);
   }
-  if (snapshotDocuments_.size() < at + 1)
-    snapshotDocuments_.resize(at + 1, document_);
   if (sizes_.size() < at + 1)
     sizes_.resize(at + 1);
   if (written) {
-    snapshotDocuments_[at] = document_;
     sizes_[at] = QFileInfo(snapshotPath(undoIndex_)).size();
+    // The clean state's snapshot, or one that redo could have reached, is gone.
+    if (cleanIndex_ >= undoIndex_)
+      cleanIndex_ = -1;
   }
   parts_[at] = static_cast<std::int16_t>(song.currentPart);
   cursors_[at] = song.part(song.currentPart).scoreHeader.cursor;
@@ -170,6 +177,7 @@ void UndoHistory::dropOldest() {
 }
 
 Status UndoHistory::load(Song &song, int index) {
+  newestText_.clear();
   OpenOptions options;
   options.snapshotMode = true;
   auto opened = OpenSmdFile(song, snapshotPath(index), options);
@@ -188,11 +196,6 @@ Status UndoHistory::load(Song &song, int index) {
     p.scoreHeader.cursor = std::clamp(cursors_[at], 0, p.scoreHeader.count);
     p.scoreHeader.selLength = 0;
     p.cursor = std::clamp(cursors_[at], 0, p.count);
-  }
-  if (at < snapshotDocuments_.size() && snapshotDocuments_[at] != document_) {
-    document_ = snapshotDocuments_[at];
-    song.fileName = documentNames_[static_cast<std::size_t>(document_)];
-    song.dirty = true;
   }
   return Ok{};
 }

@@ -45,14 +45,17 @@ public:
   // it (the newest always stays). 0: no limit.
   void setDiskCap(qint64 bytes) { diskCap_ = bytes; }
 
-  // New starts the history again; the next snapshot is number 0, of an untitled song.
+  // New, Open, an import and a recovery start the history again: the next snapshot is
+  // number 0, the song as it then is, and undo never goes past it. The snapshots of the song
+  // before are deleted.
   void restart();
-  // Each snapshot belongs to a document: the song of one New, Open or import, under the
-  // file name it has now. Open and import start another document with its file name; a
-  // Save As names the current one.
-  void beginDocument(const std::string &fileName);
-  void nameDocument(const std::string &fileName);
-  int document() const { return document_; }
+  // The song now is the one on disk (opened or saved): undo or redo back to this snapshot
+  // makes it clean again. Cleared by a snapshot written over it.
+  void markClean() { cleanIndex_ = undoIndex_; }
+  // The snapshot the song is at holds exactly this SMD text.
+  bool newestHolds(const QByteArray &smdText) const;
+  // The snapshot the song is at holds what its file holds.
+  bool atCleanSnapshot() const { return undoIndex_ >= 0 && undoIndex_ == cleanIndex_; }
   // Goes back to an earlier snapshot without loading it, for a caller that put the song of
   // that moment back itself; the snapshots after it stay for redo.
   void stepBackTo(int index) {
@@ -68,17 +71,18 @@ public:
   // Writes the next snapshot and forgets the ones after it. A song that fails the SMD checks
   // writes nothing; its current part and cursor are still recorded against the newest
   // snapshot. With the score editor active its lists are written back to the note lists first.
-  // With `isSaveTone` the tones go to the tone store as after a save.
-  void takeSnapshot(Song &song, bool scoreEditorActive, bool isSaveTone);
+  void takeSnapshot(Song &song, bool scoreEditorActive);
+  // The SMD text of the newest snapshot written, kept so that the song is encoded once per
+  // change; empty when the song is not at it (undo, redo, a song the checks refuse).
+  const QByteArray &newestText() const { return newestText_; }
   // Why the last snapshot a savable song should have had could not be written (a full disk,
   // no folder); empty when it was. Cleared by the next snapshot written.
   const std::string &writeFault() const { return writeFault_; }
 
   // Loads the previous (next) snapshot in place of the song and restores its current part and
-  // score cursor. A snapshot of another document brings back that document's file name too,
-  // and the song is unsaved, so that a save goes to the file the song came from and never
-  // over the file opened since. Nothing happens at the ends of the history. A snapshot that cannot
-  // be read leaves the song and the position in the history as they were and returns the message.
+  // score cursor; the file name stays. Nothing happens at the ends of the history. A snapshot
+  // that cannot be read leaves the song and the position in the history as they were and
+  // returns the message.
   Status undo(Song &song);
   Status redo(Song &song);
 
@@ -99,9 +103,8 @@ private:
   std::vector<qint64> sizes_; // per snapshot, bytes on disk
   std::vector<std::int16_t> parts_;
   std::vector<std::int32_t> cursors_;
-  std::vector<int> snapshotDocuments_;         // per snapshot
-  std::vector<std::string> documentNames_{""}; // per document
-  int document_ = 0;
+  int cleanIndex_ = -1; // the snapshot that holds what the file holds; -1: none
+  QByteArray newestText_;
 };
 
 // The names of the snapshot folders ("pipora-undo-*") and the lock file inside one.

@@ -9,6 +9,7 @@
 #include "platform/ini/ini_file.h"
 #include "platform/midi/null/null_midi_backend.h"
 #include "playback/player.h"
+#include "session/abandoned_songs.h"
 #include "session/tone_store.h"
 
 #include <QDir>
@@ -16,6 +17,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -166,7 +169,7 @@ TEST_F(EditorSessionTest, UndoAndRedoMoveThroughTheSnapshots) {
   ASSERT_TRUE(session.canRedo());
   ASSERT_TRUE(session.redo().ok());
   EXPECT_EQ(numbers(1), (std::vector<int>{60, 62}));
-  // Undo does not make the song clean or dirty: the edit that changed it did.
+  // Away from what its file holds (here: the empty new song) the song stays changed.
   EXPECT_TRUE(session.isDirty());
   enter(1, 67, "4");
   EXPECT_FALSE(session.canRedo());
@@ -180,52 +183,107 @@ TEST_F(EditorSessionTest, SaveAsStaysWithTheSongItNamedThroughUndo) {
   EXPECT_EQ(session.path(), path("x.smd"));
 }
 
-// Undo and redo across an Open or an import bring back the file name the song had, so that a
-// save goes to that file and the one opened since stays as it is.
-struct ReplacedSongRow {
+// New, Open, an import and a recovery start the history with the song as it then is: the
+// first edit after them is one undo step of its own, undo never leaves that song nor brings
+// back the one before, and undo back to what the file holds makes the song clean.
+enum class Replacement { New, Open, MidiImport, Recovery };
+
+struct BoundaryRow {
   const char *name;
-  bool import; // the song is replaced by a MIDI import, else by an Open
+  Replacement by;
+  std::vector<int> replaced; // part 1 right after the replacement
+  bool cleanAtStart;         // undo to that state finds the song clean
 };
 
-class UndoAcrossReplacement : public EditorSessionTest,
-                              public testing::WithParamInterface<ReplacedSongRow> {};
+class HistoryBoundary : public EditorSessionTest, public testing::WithParamInterface<BoundaryRow> {
+protected:
+  void replace(Replacement by) {
+    switch (by) {
+    case Replacement::New:
+      session.newSong();
+      return;
+    case Replacement::Open:
+      ASSERT_TRUE(session.open(path("b.smd")).ok());
+      return;
+    case Replacement::MidiImport:
+      ASSERT_TRUE(session.importMidi(path("b.mid")).ok());
+      return;
+    case Replacement::Recovery: {
+      AbandonedSong abandoned;
+      abandoned.songFile = path("b.smd");
+      abandoned.fileName = path("b.smd");
+      ASSERT_TRUE(session.recover(abandoned).ok());
+      return;
+    }
+    }
+  }
+};
 
-TEST_P(UndoAcrossReplacement, BringsBackTheFileNameOfTheSong) {
+TEST_P(HistoryBoundary, UndoStopsAtTheSongAsItWasThen) {
+  const BoundaryRow &row = GetParam();
   Song other;
   NewSong(other);
-  InsertNote(other, 1, 0, 67, "8", PitchNameOf(67));
+  InsertNote(other, 1, 0, 60, "4", PitchNameOf(60));
+  InsertNote(other, 1, 1, 60, "4", PitchNameOf(60));
   RecalcTimes(other);
   ASSERT_TRUE(WriteFileAtomically(path("b.smd"), "b\x1b$D!$66\x0f\r\n").ok());
   ASSERT_TRUE(ExportMidiFile(other, path("b.mid")).ok());
   const QByteArray bBytes = *ReadWholeFile(path("b.smd"));
-  enter(1, 60, "4");
-  enter(1, 62, "4");
+  enter(1, 64, "4");
   ASSERT_TRUE(session.saveAs(path("a.smd")).ok());
-  const QString replacement = path(GetParam().import ? "b.mid" : "b.smd");
-  ASSERT_TRUE(GetParam().import ? session.importMidi(replacement).ok()
-                                : session.open(replacement).ok());
-  EXPECT_EQ(session.path(), path("b.smd"));
-  log.take();
+  const QByteArray aBytes = *ReadWholeFile(path("a.smd"));
+  enter(1, 65, "4"); // changed and then let go by the replacement
+  replace(row.by);
+  EXPECT_EQ(numbers(1), row.replaced);
+  EXPECT_FALSE(session.canUndo());
 
+  enter(1, 67, "4");
+  std::vector<int> edited = row.replaced;
+  edited.push_back(67);
+  ASSERT_TRUE(session.canUndo());
+  log.take();
   ASSERT_TRUE(session.undo().ok());
-  EXPECT_EQ(numbers(1), (std::vector<int>{60}));
-  EXPECT_EQ(session.path(), path("a.smd"));
-  EXPECT_TRUE(session.isDirty()); // neither file holds this song
-  EXPECT_EQ(log.take(), (std::vector<std::string>{"songReplaced",
-                                                  "path " + path("a.smd").toStdString(), "dirty"}));
-  ASSERT_TRUE(session.save().ok());
-  EXPECT_EQ(*ReadWholeFile(path("b.smd")), bBytes);
+  EXPECT_EQ(numbers(1), row.replaced); // the first edit is a step of its own
+  EXPECT_EQ(session.isDirty(), !row.cleanAtStart);
+  if (row.cleanAtStart) {
+    EXPECT_TRUE(log.contains("clean"));
+  }
+  EXPECT_FALSE(session.canUndo());
+  ASSERT_TRUE(session.undo().ok()); // nothing older: neither a.smd nor its discarded change
+  EXPECT_EQ(numbers(1), row.replaced);
+  EXPECT_NE(session.path(), path("a.smd"));
+
   ASSERT_TRUE(session.redo().ok());
-  EXPECT_EQ(numbers(1), (std::vector<int>{60, 62}));
-  EXPECT_EQ(session.path(), path("a.smd"));
+  EXPECT_EQ(numbers(1), edited);
+  EXPECT_TRUE(session.isDirty());
+  EXPECT_FALSE(session.canRedo());
+  EXPECT_EQ(*ReadWholeFile(path("a.smd")), aBytes);
+  EXPECT_EQ(*ReadWholeFile(path("b.smd")), bBytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Replacements, UndoAcrossReplacement,
-                         testing::Values(ReplacedSongRow{"Open", false},
-                                         ReplacedSongRow{"MidiImport", true}),
-                         [](const testing::TestParamInfo<ReplacedSongRow> &info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Replacements, HistoryBoundary,
+    testing::Values(BoundaryRow{"New", Replacement::New, {}, true},
+                    BoundaryRow{"Open", Replacement::Open, {60, 60}, true},
+                    BoundaryRow{"MidiImport", Replacement::MidiImport, {60, 60}, true},
+                    BoundaryRow{"Recovery", Replacement::Recovery, {60, 60}, false}),
+    [](const testing::TestParamInfo<BoundaryRow> &info) { return std::string(info.param.name); });
+
+// Undo and redo across a save: back at what the file holds the song is clean again.
+TEST_F(EditorSessionTest, UndoBackToTheSavedStateIsClean) {
+  enter(1, 60, "4");
+  enter(1, 62, "4");
+  ASSERT_TRUE(session.saveAs(path("s.smd")).ok());
+  ASSERT_TRUE(session.undo().ok());
+  EXPECT_TRUE(session.isDirty());
+  ASSERT_TRUE(session.redo().ok());
+  EXPECT_FALSE(session.isDirty());
+  ASSERT_TRUE(session.undo().ok());
+  enter(1, 64, "4"); // the saved state cannot be redone any more
+  ASSERT_TRUE(session.undo().ok());
+  EXPECT_EQ(numbers(1), (std::vector<int>{60}));
+  EXPECT_TRUE(session.isDirty());
+}
 
 // A fitting is one undo step, whether the song before it or after it could take a snapshot:
 // undo brings back the song before the fitting, not the last song that could be saved.
@@ -341,13 +399,16 @@ TEST_F(EditorSessionTest, ScoreListEditsReachTheFileThroughTheSession) {
   EXPECT_EQ(session.editedLists(), EditedLists::Notes);
 }
 
-// Every save writes the tones when the setting asks for it, and a snapshot is a save.
-TEST_F(EditorSessionTest, TonesReachTheToneStoreAfterASnapshot) {
+// With the setting on, the tone store keeps a file's tones: written by a save and when a tone
+// changes, not by every edit (five typed notes used to rewrite it five times).
+TEST_F(EditorSessionTest, TheToneStoreIsWrittenWhenAToneChanges) {
   session.setOptions({.isSaveTone = true, .isManyUndo = true, .import = {}});
   enter(1, 60, "4");
   ASSERT_TRUE(session.saveAs(path("t.smd")).ok());
-  song().part(4).tone = 41;
+  ASSERT_TRUE(QFile::remove(ToneStorePath()));
   enter(1, 62, "4");
+  EXPECT_FALSE(QFile::exists(ToneStorePath()));
+  session.setTone(4, 41);
   Result<IniFile> store = IniFile::Load(ToneStorePath());
   ASSERT_TRUE(store.ok());
   EXPECT_EQ(store->readInt(ToneSection(path("t.smd")), "4", -1), 41);
@@ -373,6 +434,20 @@ TEST_F(EditorSessionTest, ImportReplacesTheSongAndAFailureKeepsIt) {
   EXPECT_FALSE(session.isDirty());
   EXPECT_EQ(log.take(), (std::vector<std::string>{"songReplaced",
                                                   "path " + path("x.smd").toStdString(), "clean"}));
+}
+
+// A full disk when a snapshot or the recovery record is written: the user is told once per
+// run that unsaved work could not be brought back after a crash, with the system's reason.
+TEST_F(EditorSessionTest, ARecoveryFaultIsToldOnce) {
+  QStringList told;
+  QObject::connect(&session, &EditorSession::recoveryUnavailable,
+                   [&told](const QString &reason) { told << reason; });
+  SetWriteFaultHook([](WriteStep step, int) { return step == WriteStep::Rename ? ENOSPC : 0; });
+  enter(1, 60, "4");
+  EXPECT_FALSE(session.writeRecoveryRecord().ok());
+  enter(1, 62, "4");
+  SetWriteFaultHook({});
+  EXPECT_EQ(told, QStringList({QString::fromStdString(std::strerror(ENOSPC))}));
 }
 
 TEST_F(EditorSessionTest, PlayingIsAnnouncedWithoutAWindow) {

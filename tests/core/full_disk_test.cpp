@@ -62,7 +62,8 @@ std::vector<WriterRow> EveryWriter() {
       {"UndoSnapshotFewBytes",
        [](const QString &path) {
          Song song = OneNoteSong();
-         return Reported(WriteSmdSnapshot(song, path, false));
+         const Result<QByteArray> written = WriteSmdSnapshot(song, path);
+         return Reported(written ? Status(Ok{}) : Status(written.failure()));
        }},
       {"MidiExportFewBytes",
        [](const QString &path) {

@@ -321,13 +321,13 @@ TEST_P(TransformUndo, UndoneAndRedoneAsOneStep) {
   UndoHistory history(home.path());
   Song song = MakeSong({"C4:4 D4:8 E4:2 F4:4", "G4:8_ A4:43 A4:43 A4:43"});
   history.restart();
-  history.takeSnapshot(song, false, false);
+  history.takeSnapshot(song, false);
   const std::string before1 = PartText(song, 1);
   const std::string before2 = PartText(song, 2);
   SelectScore(song, 1, 1, 2, 3);
   const EditOutcome out = GetParam().run(song);
   ASSERT_TRUE(out.snapshot);
-  history.takeSnapshot(song, true, false);
+  history.takeSnapshot(song, true);
   EXPECT_EQ(history.undoIndex(), 1);
   const std::string after1 = PartText(song, 1);
   const std::string after2 = PartText(song, 2);

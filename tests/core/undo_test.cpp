@@ -31,13 +31,13 @@ protected:
     ASSERT_TRUE(home.isValid());
     NewSong(song);
     history.restart();
-    history.takeSnapshot(song, true, false);
+    history.takeSnapshot(song, true);
   }
   // Types a note in the score editor and takes the snapshot it asks for.
   void type(char letter) {
     const ScoreKeyOutcome out = HandleScoreKey(song, letter, 0, {}, table);
     if (out.snapshot)
-      history.takeSnapshot(song, true, false);
+      history.takeSnapshot(song, true);
   }
   int notes(int part = 1) const { return song.part(part).scoreHeader.count; }
 };
@@ -132,7 +132,7 @@ TEST_F(Undo, AnUnsavableNoteTakesNoSnapshot) {
   noCheck.isNoCheck = true;
   for (int i = 0; i < 4; ++i) // C4 + 48 = 108: outside what SMD holds
     HandleScoreKey(song, vk::Prior, 0, noCheck, table);
-  history.takeSnapshot(song, true, false);
+  history.takeSnapshot(song, true);
   EXPECT_EQ(history.undoIndex(), 1);
   EXPECT_FALSE(QFile::exists(history.snapshotPath(2)));
   ASSERT_TRUE(history.undo(song)); // back to the empty song, the last savable state before
@@ -170,8 +170,8 @@ TEST_F(Undo, TwoHistoriesKeepTheirSnapshotsApart) {
   Song second;
   NewSong(second);
   other.restart();
-  other.takeSnapshot(second, true, false); // its own snapshot 0, then 1
-  other.takeSnapshot(second, true, false);
+  other.takeSnapshot(second, true); // its own snapshot 0, then 1
+  other.takeSnapshot(second, true);
   EXPECT_NE(other.folder(), history.folder());
   ASSERT_TRUE(history.undo(song));
   EXPECT_EQ(notes(), 0);
