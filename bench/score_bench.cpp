@@ -146,7 +146,7 @@ BENCHMARK(BM_Snapshot)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // cursor, caption and snapshot, inside the frame.
 void BM_NoteEntryInWindow(benchmark::State &state) {
   EditorSession session(ProgramDirectory());
-  Song &song = session.song();
+  Song &song = SongUnderTest(session);
   Settings settings;
   settings.isPreview = false;
   AppContext ctx(session, settings);
@@ -184,7 +184,7 @@ struct PointerRig {
     settings.isPreview = false;
     frame.resize(1300, 1000);
     frame.startUp(QString());
-    session.song() = sample::LongSong(16, 2000);
+    SongUnderTest(session) = sample::LongSong(16, 2000);
     frame.refreshViews();
     frame.childWindows().focusActiveWindow(WindowId::ScoreEditor);
     score = frame.scoreEditor();
@@ -193,7 +193,7 @@ struct PointerRig {
     const QSize off = QSize(kWidth, kHeight) - score->surface()->size();
     score->parentWidget()->resize(score->parentWidget()->size() + off);
     QApplication::processEvents();
-    session.song().part(1).scoreHeader.cursor = 1000;
+    SongUnderTest(session).part(1).scoreHeader.cursor = 1000;
     score->horizontalScrollBar()->setValue(
         session.song().part(1).score[1000].start * score->quarterWidth / 480 - 300);
   }

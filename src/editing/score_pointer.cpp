@@ -102,4 +102,10 @@ std::string ScoreElementText(const Song &song, int part, int element, bool isTic
          TickTimeText(song, s.start, isTick);
 }
 
+ScoreKeyOutcome PlayScoreFrom(Song &song, int part, int cursor) {
+  ScoreKeyOutcome out = PointScoreCursor(song, part, cursor, -1);
+  out.command = ScoreCommand::MeasurePlay;
+  return out;
+}
+
 } // namespace pipora

@@ -32,6 +32,8 @@ struct ScorePitchDrag {
 ScoreKeyOutcome DragScorePitch(Song &song, ScorePitchDrag &drag, int noteNumber);
 // The release: one snapshot and the dirty mark when the pitch differs from the original.
 ScoreKeyOutcome FinishScorePitchDrag(const ScorePitchDrag &drag);
+// Puts the cursor before `cursor` of `part` and plays from there as measure play does.
+ScoreKeyOutcome PlayScoreFrom(Song &song, int part, int cursor);
 
 // "C#4  4_  03:2:24": pitch with octave (R for a rest), length code and position of an element
 // of a part, for the pointer's hover text; "" for the end element.

@@ -19,7 +19,7 @@ std::uint32_t SoloMask(int part) {
 
 } // namespace
 
-Player::Player(Song &song, MidiOutput &midi, PlayerHost &host, MsClock clock,
+Player::Player(const Song &song, MidiOutput &midi, PlayerHost &host, MsClock clock,
                std::unique_ptr<WakeTimer> playTimer, std::unique_ptr<WakeTimer> previewTimer)
     : song_(song), midi_(midi), host_(host), bars_(host), clock_(std::move(clock)),
       playTimer_(std::move(playTimer)), previewTimer_(std::move(previewTimer)),
@@ -82,12 +82,12 @@ void Player::startPrepared(std::uint32_t mask) {
 }
 
 void Player::playAll() {
-  measureRun_ = false;
+  startTick_.reset();
   startPlayAll(kAllPartsMask);
 }
 
 void Player::playSolo() {
-  measureRun_ = false;
+  startTick_.reset();
   startPlayAll(SoloMask(song_.currentPart));
 }
 
@@ -95,33 +95,27 @@ void Player::playMeasure(int part) {
   prepare();
   if (part < 1 || part > kUserParts)
     part = 1;
-  Part &p = song_.part(part);
+  const Part &p = song_.part(part);
   const int c = std::clamp(p.cursor, 0, p.count);
-  savedCursor_ = c;
   const std::int32_t from = p.notes[static_cast<std::size_t>(c)].start - song_.measureTicks();
+  int start = 0;
   for (int o = c; o >= 0; --o) {
     if (p.notes[static_cast<std::size_t>(o)].start <= from) {
-      p.cursor = o;
+      start = o == c ? 0 : o;
       break;
     }
   }
-  if (p.cursor == savedCursor_)
-    p.cursor = 0;
+  startTick_ = p.notes[static_cast<std::size_t>(start)].start;
   // The note lists are current already: preparing them again would copy the score
   // editor's cursor over the one just moved back.
   startPrepared(kAllPartsMask);
-  measureRun_ = true;
 }
 
 void Player::stop() {
   stopSong();
   midi_.MidiReset();
   midi_.MidiClose();
-  // Only a measure play moved the cursor; a plain play must not jump it to an old value.
-  Part &p = song_.part(std::clamp(song_.currentPart, 1, kUserParts));
-  if (measureRun_ && p.cursor != p.scoreHeader.cursor)
-    p.cursor = savedCursor_;
-  measureRun_ = false;
+  startTick_.reset();
 }
 
 void Player::playParts(std::uint32_t playMask) {
@@ -157,7 +151,9 @@ void Player::playParts(std::uint32_t playMask) {
   const double t0 = clock_();
   const Part &current = song_.part(std::clamp(song_.currentPart, 1, kUserParts));
   const int cursor = std::clamp(current.cursor, 0, current.count);
-  const std::int32_t cursorTick = current.notes[static_cast<std::size_t>(cursor)].start;
+  const std::int32_t cursorTick =
+      std::exchange(startTick_, std::nullopt)
+          .value_or(current.notes[static_cast<std::size_t>(cursor)].start);
   run_->start(RoundHalfEven(t0 - cursorTick * msPerTick_));
   lastDisplayStep_ = static_cast<long long>(std::floor(t0 / kDisplayStepMs));
   onPlayWake();

@@ -35,7 +35,8 @@ class Player {
 public:
   // playTimer drives the play loop, previewTimer ends a note preview. Both must
   // run on the same clock.
-  Player(Song &song, MidiOutput &midi, PlayerHost &host, MsClock clock,
+  // The player reads the song: where it plays from is its own, never the song's cursor.
+  Player(const Song &song, MidiOutput &midi, PlayerHost &host, MsClock clock,
          std::unique_ptr<WakeTimer> playTimer, std::unique_ptr<WakeTimer> previewTimer);
   ~Player();
   Player(const Player &) = delete;
@@ -118,7 +119,7 @@ private:
   void armPlayTimer(double now);
   void cancelPreview();
 
-  Song &song_;
+  const Song &song_;
   MidiOutput &midi_;
   PlayerHost &host_;
   Bars bars_;
@@ -130,8 +131,8 @@ private:
   bool loop_ = true;
   double msPerTick_;
   int markerTick_ = -10000;
-  int savedCursor_ = 0;
-  bool measureRun_ = false;
+  // Where a measure play starts: a measure before the cursor. Unset: from the cursor.
+  std::optional<std::int32_t> startTick_;
   long long lastDisplayStep_ = 0;
   std::array<int, kUserParts + 1> previewKeys_{};
   std::unique_ptr<PlayRun> run_;

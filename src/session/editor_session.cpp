@@ -377,6 +377,56 @@ bool EditorSession::canRedo() const {
   return history_.canRedo();
 }
 
+ScoreKeyOutcome EditorSession::applyScore(const ScoreKeyOutcome &out) {
+  apply(EditOutcome{out.dirty, out.snapshot, {}}, out.noteListsCurrent);
+  if (out.changed || out.dirty)
+    emit songChanged();
+  else
+    emit marksChanged();
+  return out;
+}
+
+// --- marks and display choices ----------------------------------------------------------------
+
+void EditorSession::setCurrentPart(int part) {
+  if (part < 1 || part > kUserParts)
+    return;
+  song_.currentPart = part;
+  emit sourceCursorChanged(part, song_.part(part).cursor);
+}
+
+void EditorSession::setSourceCursor(int row) {
+  song_.part(song_.currentPart).cursor = row;
+  emit sourceCursorChanged(song_.currentPart, row);
+}
+
+void EditorSession::pointAtNote(int part, int element) {
+  if (part < 1 || part > kUserParts)
+    return;
+  song_.currentPart = part;
+  Part &p = song_.part(part);
+  p.cursor = element;
+  p.scoreHeader.cursor = element;
+  p.scoreHeader.selStart = element;
+  p.scoreHeader.selLength = 1;
+  emit sourceCursorChanged(part, element);
+  emit marksChanged();
+}
+
+void EditorSession::setScoreSelection(int part, int length) {
+  song_.part(part).scoreHeader.selLength = length;
+  emit marksChanged();
+}
+
+void EditorSession::setDisplay(const ScoreDisplay &display) {
+  song_.display = display;
+  emit songChanged();
+}
+
+void EditorSession::recalcTimes() {
+  RecalcTimes(song_);
+}
+
 // --- playback --------------------------------------------------------------------------------
 
 bool EditorSession::isPlaying() const {

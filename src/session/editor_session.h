@@ -5,6 +5,7 @@
 // through the commands; none of it needs a widget, so it is tested without one.
 #include "editing/edit_outcome.h"
 #include "editing/fit_for_smd.h"
+#include "editing/score_keys.h"
 #include "formats/midi/midi_import.h"
 #include "formats/smd/smd_writer.h"
 #include "model/result.h"
@@ -22,6 +23,7 @@
 
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <utility>
 
 namespace pipora {
@@ -55,7 +57,7 @@ public:
                          std::unique_ptr<MidiBackend> backend = nullptr, QObject *parent = nullptr);
   ~EditorSession() override;
 
-  Song &song() { return song_; }
+  // The song, for reading: windows change it through the commands below.
   const Song &song() const { return song_; }
   // The options in force: from the source when one is set (the editor's settings, which the
   // user may change at any time), else the ones set here.
@@ -125,17 +127,69 @@ public:
   Status exportMidi(const QString &path);
   Status writeEventList();
 
+  // --- changing the song: the one way a window does it -----------------------------------
   // After an editing command: a change marks the song dirty and a step of the history takes
-  // one snapshot (`noteListsCurrent`: the command left both lists current). Refreshing the
-  // views and showing a refusal are the caller's.
+  // one snapshot (`noteListsCurrent`: the command left both lists current). Nothing is
+  // announced: edit() does that.
   void apply(const EditOutcome &outcome, bool noteListsCurrent = true);
-  // Runs an editing rule (`EditOutcome rule(Song &)`) on the song and applies its outcome:
-  // the one way a window changes the notes.
-  template <typename Rule> EditOutcome edit(Rule &&rule, bool noteListsCurrent = true) {
-    const EditOutcome outcome = std::forward<Rule>(rule)(song_);
-    apply(outcome, noteListsCurrent);
+  // Runs an editing rule from src/editing, `rule(song, args...)` returning an EditOutcome, and
+  // applies the outcome: a change marks the song dirty, a step takes one snapshot, and
+  // songChanged tells every view (after a refusal too; showing its message is the caller's).
+  template <typename Rule, typename... Args> EditOutcome edit(Rule &&rule, Args &&...args) {
+    const EditOutcome outcome =
+        std::invoke(std::forward<Rule>(rule), song_, std::forward<Args>(args)...);
+    apply(outcome);
+    if (outcome.changed || outcome.snapshot || outcome.refused())
+      emit songChanged();
     return outcome;
   }
+  // A rule of the source editor's, which changes the note lists alone: the start ticks and
+  // the score lists follow before the views are told.
+  template <typename Rule, typename... Args> EditOutcome editNotes(Rule &&rule, Args &&...args) {
+    const EditOutcome outcome =
+        std::invoke(std::forward<Rule>(rule), song_, std::forward<Args>(args)...);
+    if (outcome.changed || outcome.snapshot)
+      noteListsChanged();
+    apply(outcome);
+    if (outcome.changed || outcome.snapshot || outcome.refused())
+      emit songChanged();
+    return outcome;
+  }
+  // The score editor's key or pointer command, `rule(song, args...)` returning a
+  // ScoreKeyOutcome: its dirty mark and snapshot are applied as edit's, and the other views
+  // hear of a change of the notes (songChanged) or of the marks alone (marksChanged).
+  template <typename Rule, typename... Args>
+  ScoreKeyOutcome editScore(Rule &&rule, Args &&...args) {
+    return applyScore(std::invoke(std::forward<Rule>(rule), song_, std::forward<Args>(args)...));
+  }
+  // The same for an outcome made without the song (the end of a pitch drag).
+  ScoreKeyOutcome applyScore(const ScoreKeyOutcome &out);
+  // Runs a rule from src/editing that moves only what the SMD text does not hold (cursor,
+  // selection, current part, clipboard, a find): no dirty mark, no history step;
+  // marksChanged tells the views. Returns what the rule returns.
+  template <typename Rule, typename... Args> decltype(auto) mark(Rule &&rule, Args &&...args) {
+    struct AnnounceAtEnd {
+      EditorSession &session;
+      ~AnnounceAtEnd() { emit session.marksChanged(); }
+    } announce{*this};
+    return std::invoke(std::forward<Rule>(rule), song_, std::forward<Args>(args)...);
+  }
+
+  // --- marks and display choices: no snapshot, no dirty mark ---------------------------
+  // The part the editors work in (1..16), and the source editor's current row in it
+  // (sourceCursorChanged).
+  void setCurrentPart(int part);
+  void setSourceCursor(int row);
+  // A note to show in both editors (a problem of the save checks): current part, the source
+  // editor's row, and the note selected in the score (marksChanged).
+  void pointAtNote(int part, int element);
+  // The score editor's selection in `part`: `length` elements from its cursor (0: none).
+  void setScoreSelection(int part, int length);
+  // Clefs, key and hidden empty parts: how the score shows the song, which SMD does not
+  // store (songChanged: every view lays itself out again).
+  void setDisplay(const ScoreDisplay &display);
+  // The start ticks recomputed from the lengths (after the time signature's anacrusis).
+  void recalcTimes();
 
   // The part's tone (MIDI program number). Tones are no part of the SMD text: the song stays
   // clean and the history untouched; with `isSaveTone` the tone store keeps the song's file's
@@ -158,9 +212,6 @@ public:
   QString redoSnapshotPath() const { return history_.snapshotPath(history_.undoIndex() + 1); }
 
   // --- what the views show ---------------------------------------------------------------
-  // A view changed the notes, or how they are shown, in place: every view of the whole song
-  // lays itself out again (songChanged).
-  void reportSongChange() { emit songChanged(); }
   // A view made the note starting at this tick the current one: the others bring it into
   // sight (positionChanged).
   void reportPosition(int startTick) { emit positionChanged(startTick); }
@@ -198,7 +249,13 @@ signals:
   void pathChanged(const QString &path);
   void playingChanged(bool playing);
   void historyChanged();
+  // The notes, or how the score shows them, changed: every view of the whole song lays
+  // itself out again.
   void songChanged();
+  // Only the score's cursor or selection, the clipboard or a find's hit moved.
+  void marksChanged();
+  // The current part or the source editor's row in it changed.
+  void sourceCursorChanged(int part, int row);
   void positionChanged(int startTick);
   void positionTextChanged(const QString &text);
   // A snapshot or the recovery record could not be written: unsaved work cannot be brought
@@ -206,6 +263,7 @@ signals:
   void recoveryUnavailable(const QString &reason);
 
 private:
+  friend Song &SongUnderTest(EditorSession &session);
   // Emits what changed in the path and dirty flag since `before`.
   struct Marks {
     std::string path;
@@ -269,5 +327,10 @@ private:
   // After a snapshot: its text is the song's, unless the checks refused it.
   void takeRecordText();
 };
+
+// Tests and benchmarks build their songs in place; no window may (layering.py).
+inline Song &SongUnderTest(EditorSession &session) {
+  return session.song_;
+}
 
 } // namespace pipora

@@ -38,16 +38,6 @@ struct AppContext {
   // The frame's dialogs and questions (scripted in the tests).
   Prompts *prompts = nullptr;
 
-  // A change the song's file does not record as an edit (cursor, selection, current part,
-  // clipboard, start ticks, time signature), made through the session: no dirty mark, no
-  // history step.
-  template <typename Change> void changeMarks(Change &&change) {
-    session.edit([&](Song &s) {
-      change(s);
-      return EditOutcome::Unchanged();
-    });
-  }
-
   // The frame's menu items, set once it has built them; null without a frame.
   const MainActions *actions = nullptr;
   // The frame's action of that menu item, or null.

@@ -80,13 +80,11 @@ void EditCommands::message(const QString &text) {
 }
 
 void EditCommands::refresh(View view) {
-  ctx_.session.reportSongChange();
   if (view == View::Source)
     frame_.showPartInList(ctx_.song.currentPart);
 }
 
-void EditCommands::finish(const std::function<EditOutcome(Song &)> &command, View view) {
-  const EditOutcome outcome = ctx_.session.edit(command); // the note lists are left current
+void EditCommands::afterEdit(const EditOutcome &outcome, View view) {
   if (outcome.changed || outcome.refused())
     refresh(view);
   if (outcome.refused())
@@ -101,8 +99,7 @@ void EditCommands::selectAll() {
     frame_.sourceEditor()->noteList()->selectAll();
     break;
   case View::Score:
-    ctx_.changeMarks([](Song &song) { SelectAllScore(song); });
-    refresh(View::Score);
+    ctx_.session.mark(SelectAllScore);
     break;
   default:
     break;
@@ -112,10 +109,10 @@ void EditCommands::selectAll() {
 void EditCommands::copy() {
   switch (activeView()) {
   case View::Source:
-    ctx_.changeMarks([rows = selectedSourceRows()](Song &song) { CopySourceRows(song, rows); });
+    ctx_.session.mark(CopySourceRows, selectedSourceRows());
     break;
   case View::Score:
-    ctx_.changeMarks([](Song &song) { CopyScoreSelection(song); });
+    ctx_.session.mark(CopyScoreSelection);
     break;
   default:
     break;
@@ -134,26 +131,25 @@ void EditCommands::deleteSelection() {
   }
   const View view = activeView();
   if (view == View::Source)
-    finish([rows = selectedSourceRows()](Song &song) { return DeleteSourceRows(song, rows); },
-           view);
+    finish(view, DeleteSourceRows, selectedSourceRows());
   else if (view == View::Score)
-    finish([](Song &song) { return DeleteScore(song); }, view);
+    finish(view, DeleteScore);
 }
 
 void EditCommands::cut() {
   const View view = activeView();
   if (view == View::Source)
-    finish([rows = selectedSourceRows()](Song &song) { return CutSourceRows(song, rows); }, view);
+    finish(view, CutSourceRows, selectedSourceRows());
   else if (view == View::Score)
-    finish([](Song &song) { return CutScore(song); }, view);
+    finish(view, CutScore);
 }
 
 void EditCommands::paste() {
   const View view = activeView();
   if (view == View::Source)
-    finish([](Song &song) { return PasteSource(song); }, view);
+    finish(view, PasteSource);
   else if (view == View::Score)
-    finish([](Song &song) { return PasteScore(song); }, view);
+    finish(view, PasteScore);
 }
 
 // --- find -------------------------------------------------------------------------------------
@@ -191,11 +187,8 @@ void EditCommands::findNext() {
       list->setCurrentRow(row);
   } else {
     dialog->setTarget(FindTarget::Score);
-    ctx_.changeMarks([backward](Song &song) {
-      VerticalScroll scroll = VerticalScroll::None;
-      MoveScoreCursor(song, backward ? vk::Left : vk::Right, 0, scroll);
-    });
-    ctx_.session.reportSongChange();
+    VerticalScroll scroll = VerticalScroll::None;
+    ctx_.session.mark(MoveScoreCursor, backward ? vk::Left : vk::Right, 0, scroll);
   }
   search();
 }
@@ -203,8 +196,7 @@ void EditCommands::findNext() {
 void EditCommands::search() {
   FindDialog *dialog = findDialog();
   const FindTarget target = dialog->target();
-  FindOutcome out;
-  ctx_.changeMarks([&](Song &song) { out = RunFind(song, dialog->criteria(), target); });
+  const FindOutcome out = ctx_.session.mark(RunFind, dialog->criteria(), target);
   if (!out.hit) {
     message(QString::fromStdString(out.message));
     return;
@@ -229,10 +221,8 @@ void EditCommands::showScoreHit() {
   // Drawn first as a cursor, which brings the hit into view, then as the selection.
   const int part = ScoreCurrentPart(ctx_.song);
   const int length = ctx_.song.part(part).scoreHeader.selLength;
-  ctx_.changeMarks([part](Song &song) { song.part(part).scoreHeader.selLength = 0; });
-  ctx_.session.reportSongChange();
-  ctx_.changeMarks([&](Song &song) { song.part(part).scoreHeader.selLength = length; });
-  ctx_.session.reportSongChange();
+  ctx_.session.setScoreSelection(part, 0);
+  ctx_.session.setScoreSelection(part, length);
 }
 
 // --- transforms -------------------------------------------------------------------------------
@@ -241,7 +231,7 @@ void EditCommands::transpose(int semitones) {
   const View view = activeView();
   if (view == View::Source) {
     const std::vector<int> rows = selectedSourceRows();
-    finish([&](Song &song) { return TransposeSourceRows(song, rows, semitones); }, view);
+    finish(view, TransposeSourceRows, rows, semitones);
     // The rows stay selected, the part's cursor row current.
     QListWidget *list = frame_.sourceEditor()->noteList();
     QItemSelectionModel *selection = list->selectionModel();
@@ -254,37 +244,37 @@ void EditCommands::transpose(int semitones) {
       selection->setCurrentIndex(list->model()->index(cursor, 0), QItemSelectionModel::NoUpdate);
   } else if (view == View::Score) {
     const bool isNoCheck = ctx_.settings.isNoCheck;
-    finish([&](Song &song) { return TransposeScoreSelection(song, semitones, isNoCheck); }, view);
+    finish(view, TransposeScoreSelection, semitones, isNoCheck);
   } else {
-    finish([](Song &) { return EditOutcome::SnapshotOnly(); }, view);
+    ctx_.session.apply(EditOutcome::SnapshotOnly());
   }
 }
 
 void EditCommands::longer() {
   if (scoreActive())
-    finish([](Song &song) { return ChangeLengthBeforeCursor(song, true); }, View::Score);
+    finish(View::Score, ChangeLengthBeforeCursor, true);
 }
 
 void EditCommands::shorter() {
   if (scoreActive())
-    finish([](Song &song) { return ChangeLengthBeforeCursor(song, false); }, View::Score);
+    finish(View::Score, ChangeLengthBeforeCursor, false);
 }
 
 void EditCommands::tie() {
   if (scoreActive())
-    finish([](Song &song) { return ToggleTieBeforeCursor(song); }, View::Score);
+    finish(View::Score, ToggleTieBeforeCursor);
 }
 
 void EditCommands::halveAll() {
   const View view = activeView();
   const bool score = scoreActive();
-  finish([score](Song &song) { return HalveAll(song, score); }, view);
+  finish(view, HalveAll, score);
 }
 
 void EditCommands::doubleAll() {
   const View view = activeView();
   const bool score = scoreActive();
-  finish([score](Song &song) { return DoubleAll(song, score); }, view);
+  finish(view, DoubleAll, score);
 }
 
 } // namespace pipora

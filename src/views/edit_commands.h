@@ -51,9 +51,13 @@ private:
   void showScoreHit();
   // The keyboard back in the editor searched, after a hit or when the dialog is cancelled.
   void returnFocus(FindTarget target);
-  // Runs the command through the session (the snapshot and the dirty flag for a change), then
-  // shows the message for a refusal and redraws the active view (and the score editor).
-  void finish(const std::function<EditOutcome(Song &)> &command, View view);
+  // Runs a rule of src/editing through the session (the snapshot, the dirty flag and the
+  // views told for a change), then shows the message for a refusal and relists the source
+  // editor when it was the one used.
+  template <typename Rule, typename... Args> void finish(View view, Rule &&rule, Args &&...args) {
+    afterEdit(ctx_.session.edit(std::forward<Rule>(rule), std::forward<Args>(args)...), view);
+  }
+  void afterEdit(const EditOutcome &outcome, View view);
   void refresh(View view);
   void message(const QString &text);
 

@@ -128,10 +128,8 @@ bool FileCommands::openSongFile(const QString &path, bool dialogOnFailure) {
 void FileCommands::showCheckFailure(int part, int element, const QString &message) {
   if (part >= 1 && part <= kUserParts) {
     frame_.sourceEditor()->bringForward(); // the score editor hands its lists back first
-    ctx_.changeMarks([part, element](Song &song) {
-      song.currentPart = part;
-      song.part(part).cursor = element;
-    });
+    ctx_.session.setCurrentPart(part);
+    ctx_.session.setSourceCursor(element);
     frame_.showPartInList(part);
   }
   // Not only this note: the list shows everything the save would refuse.

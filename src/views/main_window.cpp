@@ -180,8 +180,9 @@ void MainWindow::connectCommands() {
   connect(actions_.ticksMode, &QAction::triggered, this, [this] { showTimeMode(true); });
   // Display only: the score lays itself out again, the song stays as saved.
   connect(actions_.hideEmptyParts, &QAction::triggered, this, [this](bool on) {
-    ctx_.changeMarks([on](Song &song) { song.display.hideEmptyParts = on; });
-    ctx_.session.reportSongChange();
+    ScoreDisplay display = ctx_.song.display;
+    display.hideEmptyParts = on;
+    ctx_.session.setDisplay(display);
   });
   connect(actions_.sourceFont, &QAction::triggered, this, &MainWindow::chooseSourceFont);
   connect(actions_.options, &QAction::triggered, this,
@@ -214,17 +215,9 @@ void MainWindow::goToNote(int part, int element) {
   if (part < 1 || part > kUserParts || element < 0 || element > ctx_.song.part(part).count)
     return;
   sourceEditor()->bringForward(); // the score editor hands its lists back first
-  ctx_.changeMarks([part, element](Song &song) {
-    song.currentPart = part;
-    Part &p = song.part(part);
-    p.cursor = element;
-    p.scoreHeader.cursor = element;
-    p.scoreHeader.selStart = element;
-    p.scoreHeader.selLength = 1;
-  });
+  ctx_.session.pointAtNote(part, element);
   showPartInList(part);
   scoreEditor()->showTick(ctx_.song.part(part).notes[static_cast<std::size_t>(element)].start);
-  ctx_.session.reportSongChange();
 }
 
 void MainWindow::showImportReport(const ImportReport &report) {
@@ -275,7 +268,7 @@ void MainWindow::refreshViews() {
     sourceEditor()->showPartInList(ctx_.song.currentPart);
     ctx_.session.refreshScoreLists();
   }
-  ctx_.session.reportSongChange();
+  scoreEditor()->relayoutMarked();
 }
 
 void MainWindow::updateCaption() {
@@ -320,7 +313,7 @@ void MainWindow::relayoutAfterOptions() {
     if (!sourceVisible)
       windows_->setChildVisible(sourceEditor(), false);
   }
-  ctx_.session.reportSongChange();
+  scoreEditor()->relayoutMarked();
   if (scoreActive) {
     QApplication::processEvents();
     scoreEditor()->setFocus();

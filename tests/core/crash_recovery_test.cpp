@@ -102,7 +102,7 @@ protected:
   }
   // Notes entered as the source editor enters them; `snapshot` as many-level undo does.
   static void enter(EditorSession &session, std::initializer_list<int> numbers, bool snapshot) {
-    Song &song = session.song();
+    Song &song = SongUnderTest(session);
     for (int number : numbers) {
       InsertNote(song, 1, song.part(1).count, number, "4", PitchNameOf(number));
       session.noteListsChanged();
@@ -132,7 +132,7 @@ protected:
 
 TEST_F(CrashRecovery, RecordFollowsEveryChangeAndTheSave) {
   auto editor = startEditor();
-  editor->song().title = "Sakura";
+  SongUnderTest(*editor).title = "Sakura";
   enter(*editor, {60, 62}, true);
   ASSERT_TRUE(editor->writeRecoveryRecord());
   Result<QByteArray> bytes = ReadWholeFile(editor->history().recoveryPath());
@@ -171,7 +171,7 @@ TEST_F(CrashRecovery, WithoutManyLevelUndoTheRecordStillHoldsEveryNote) {
 
 TEST_F(CrashRecovery, RecoveredSongIsDirtyWithItsFileNameAndAFreshHistory) {
   auto editor = startEditor();
-  editor->song().title = "Habanera";
+  SongUnderTest(*editor).title = "Habanera";
   ASSERT_TRUE(editor->saveAs(home.filePath("habanera.smd")));
   enter(*editor, {69, 71}, true);
   const QString dead = abandon(std::move(editor));

@@ -55,7 +55,7 @@ protected:
   ~EditorSessionTest() override { QFile::remove(ToneStorePath()); }
 
   QString path(const QString &name) const { return dir.filePath(name); }
-  Song &song() { return session.song(); }
+  Song &song() { return SongUnderTest(session); }
   // An edit as the source editor makes it: into the note lists, then dirty and a snapshot.
   void enter(int part, int number, const char *length) {
     InsertNote(song(), part, song().part(part).count, number, length, PitchNameOf(number));

@@ -263,13 +263,15 @@ TEST(Player, EmptySongDoesNotStart) {
   EXPECT_FALSE(rig.play->active());
 }
 
-TEST(Player, MeasurePlayInFirstMeasureStartsAtFirstElementAndRestoresCursor) {
+// Measure play starts a measure before the cursor, from its own start: the song's cursor is
+// never moved, during the play or after it.
+TEST(Player, MeasurePlayInFirstMeasureStartsAtFirstElementAndLeavesTheCursor) {
   PlayerRig rig;
   AddNotes(rig.song, 1, {{60, "4"}, {62, "4"}, {64, "4"}, {65, "4"}, {67, "4"}});
   rig.song.part(1).cursor = 2;
   BuildScoreList(rig.song);
   rig.player->playMeasure(rig.host.measurePart);
-  EXPECT_EQ(rig.song.part(1).cursor, 0);
+  EXPECT_EQ(rig.song.part(1).cursor, 2);
   const auto events = rig.notes(1);
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(events[0].data1(), 60);
@@ -280,12 +282,26 @@ TEST(Player, MeasurePlayInFirstMeasureStartsAtFirstElementAndRestoresCursor) {
 
 TEST(Player, MeasurePlayStartsOneMeasureBeforeTheCursor) {
   PlayerRig rig;
-  std::vector<std::pair<int, std::string>> notes(12, {60, "4"});
+  std::vector<std::pair<int, std::string>> notes;
+  for (int i = 0; i < 12; ++i)
+    notes.emplace_back(60 + i, "4");
   AddNotes(rig.song, 1, notes);
   rig.song.part(1).cursor = 9; // tick 4320; one measure before is 2400, element 5
   BuildScoreList(rig.song);
   rig.player->playMeasure(rig.host.measurePart);
-  EXPECT_EQ(rig.song.part(1).cursor, 5);
+  EXPECT_EQ(rig.song.part(1).cursor, 9);
+  const auto events = rig.notes(1);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events[0].data1(), 65);
+  // A plain play after it starts from the cursor again.
+  rig.player->stop();
+  rig.player->playAll();
+  const auto again = rig.notes(1);
+  int first = -1;
+  for (std::size_t i = events.size(); i < again.size() && first < 0; ++i)
+    if (again[i].isNoteOn() && again[i].data2() > 0)
+      first = again[i].data1();
+  EXPECT_EQ(first, 69);
 }
 
 struct MeasurePlayFromScoreCase {

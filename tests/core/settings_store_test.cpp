@@ -438,8 +438,9 @@ TEST_P(SettingsRecentFiles, MergeAsBothEditorsUsedThem) {
   Settings next;
   pipora::SettingsStore(path()).load(next, kScreen);
   EXPECT_EQ(next.recentFiles.paths(), Paths(row.expected));
-  if (row.byHand && !row.expected.isEmpty())
+  if (row.byHand && !row.expected.isEmpty()) {
     EXPECT_EQ(valueOf("RecentFile(1)"), Paths(row.expected).first());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -9,8 +9,10 @@ programs, and the platform backends use nothing of the program but the model.
       session and the playback folder
   app/cli: no song decoder (the SMD and MIDI readers); it reads songs through the session's
       file layer, as the editor does
-  views: the song only for reading (AppContext's `const Song &song`); no call of the session's
-      writable song(), no const_cast of a Song: they change it through the session's commands
+  views: the song only for reading (AppContext's `const Song &song`); no writable `Song &` or
+      `Song *` at all (no lambda that takes the song), no const_cast of a Song: they change it
+      through the session's named commands and the rules of src/editing they run
+  src: SongUnderTest (the tests' writable song) nowhere but where the session declares it
   score drawing and layout (editing/engraving, editing/score_geometry, the score's drawer,
       renderer and pages): take the song as `const Song &` only; what they work out goes into
       the sheet and the laid-out parts, never into the song
@@ -43,6 +45,7 @@ FALLBACK_WIDGET_HEADERS = {
 }
 
 VIEW_CONTEXT = os.path.join("views", "app_context.h")
+SESSION_HEADER = os.path.join("session", "editor_session.h")
 CONST_CONTEXT_SONG = re.compile(r"^\s*const\s+Song\s*&\s*song\s*;", re.M)
 WRITABLE_SONG_CALL = re.compile(r"(?:\.|->)\s*song\s*\(\s*\)")
 SONG_CONST_CAST = re.compile(r"const_cast\s*<\s*(?:pipora::)?Song\b")
@@ -113,6 +116,22 @@ def view_writes(src):
                     problems.append(f"{where}: a view takes the session's writable song()")
                 if SONG_CONST_CAST.search(code):
                     problems.append(f"{where}: a view casts the song's const away")
+                if any(not m.group(1) for m in WRITABLE_SONG.finditer(code)):
+                    problems.append(f"{where}: a view takes a writable Song")
+    return problems
+
+
+def test_access(src):
+    """Where the program reaches the song the way only tests may."""
+    problems = []
+    for path in source_files(src):
+        if os.path.relpath(path, src) == SESSION_HEADER:
+            continue
+        with open(path, encoding="utf-8", errors="replace") as f:
+            for number, line in enumerate(f, 1):
+                if "SongUnderTest" in line.split("//", 1)[0]:
+                    where = f"{os.path.relpath(path, os.path.dirname(src))}:{number}"
+                    problems.append(f"{where}: the program takes the tests' writable song")
     return problems
 
 
@@ -162,7 +181,7 @@ def check(src):
             if not name.startswith(PLATFORM_ALLOWED_FOLDERS):
                 where = f"{os.path.relpath(path, os.path.dirname(src))}:{number}"
                 problems.append(f'{where}: a backend includes "{name}" (only model/ allowed)')
-    return problems + view_writes(src) + score_drawing_writes(src)
+    return problems + view_writes(src) + score_drawing_writes(src) + test_access(src)
 
 
 def main():

@@ -36,10 +36,10 @@ class tst_crash_recovery : public QObject {
   QString leaveUnsaved(const QString &title, const QString &fileName,
                        std::initializer_list<int> notes) {
     EditorSession killed(ProgramDirectory(), std::make_unique<NullMidiBackend>());
-    killed.song().title = title.toStdString();
+    SongUnderTest(killed).title = title.toStdString();
     killed.setPath(fileName);
     for (int note : notes)
-      AppendNote(killed.song(), 1, note, "4");
+      AppendNote(SongUnderTest(killed), 1, note, "4");
     killed.takeSnapshot(true);
     killed.setDirty(true);
     const QString folder = killed.history().folder();
@@ -202,7 +202,7 @@ private slots:
     NobodyThere *prompts = nobody.get();
     pipora::MainWindow frame(ctx, std::move(nobody));
     frame.startUp(QString());
-    AppendNote(session.song(), 1, 72, "4");
+    AppendNote(SongUnderTest(session), 1, 72, "4");
     session.takeSnapshot(true);
     session.setDirty(true);
     const QString folder = session.history().folder();

@@ -31,6 +31,16 @@ class tst_dirty_mark : public QObject {
     e.frame->refreshViews();
     e.session.setDirty(false);
   }
+  // The source editor's list shows part 1 as the song now holds it, without a click there.
+  void listFollows(Editor &e) {
+    QListWidget *list = e.frame->sourceEditor()->noteList();
+    const Part &part = e.song.part(1);
+    QTRY_COMPARE(list->count(), part.scoreHeader.count + 1);
+    QCOMPARE(part.count, part.scoreHeader.count);
+    for (int i = 0; i < part.count; ++i)
+      QCOMPARE(list->item(i)->text(),
+               SourceEditorWindow::lineText(e.song, part.notes[static_cast<std::size_t>(i)]));
+  }
   void activateScore(Editor &e) {
     e.frame->childWindows().focusActiveWindow(WindowId::ScoreEditor);
     QTRY_VERIFY(e.frame->scoreEditor()->windowActive());
@@ -97,6 +107,7 @@ void tst_dirty_mark::anEditMarksTheSongOnce() {
   QCOMPARE(marks.count(), 1);
   QCOMPARE(marks.first().first().toBool(), true);
   QCOMPARE(e.frame->windowTitle(), QString("*PiporaPad"));
+  listFollows(e);
 }
 
 void tst_dirty_mark::savingTakesTheMarkAway() {

@@ -40,7 +40,7 @@ private:
   std::unique_ptr<pipora::MainWindow> frame_;
 
   ScoreEditorWindow &score() { return *frame_->scoreEditor(); }
-  Song &song() { return session_->song(); }
+  Song &song() { return SongUnderTest(*session_); }
   ScoreHeader &header(int part = 1) { return song().part(part).scoreHeader; }
 
   void activateScore() {

@@ -71,7 +71,7 @@ public:
 // One running editor: session, settings, context and frame, with scripted prompts.
 struct Editor {
   EditorSession session{ProgramDirectory()};
-  Song &song = session.song();
+  Song &song = SongUnderTest(session);
   Settings settings;
   AppContext ctx{session, settings};
   ScriptedPrompts *prompts = nullptr;

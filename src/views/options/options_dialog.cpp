@@ -555,12 +555,14 @@ bool OptionsDialog::applyControls() {
     return refuse(anacrusisBox_, entry.error());
   // The score editor's lists are the live ones while it is active.
   ctx_.session.syncNoteLists();
-  ctx_.changeMarks([&](Song &song) { ApplyTimeSignatureEntry(song, entry.value()); });
+  ctx_.session.edit(ApplyTimeSignatureEntry, entry.value());
   const std::vector<KeyChoice> keys = KeyChoices(ctx_.song);
   const std::optional<KeySignature> key =
       keys[static_cast<std::size_t>(std::max(0, keySelector_->currentIndex()))].first;
   if (key != ctx_.song.display.key) {
-    ctx_.changeMarks([&](Song &song) { song.display.key = key; });
+    ScoreDisplay display = ctx_.song.display;
+    display.key = key;
+    ctx_.session.setDisplay(display);
     ctx_.session.setDirty(true); // kept with the file when it is saved
   }
 

@@ -84,22 +84,4 @@ Result<TimeSignatureEntry> ReadTimeSignatureEntry(const QString &numeratorText,
   return entry;
 }
 
-void ApplyTimeSignatureEntry(Song &song, const TimeSignatureEntry &entry) {
-  if (entry.beatsPerMeasure)
-    song.beatsPerMeasure = static_cast<std::int16_t>(*entry.beatsPerMeasure);
-  song.ticksPerBeat = static_cast<std::int16_t>(entry.ticksPerBeat);
-  for (int n = 1; n <= kUserParts; ++n) {
-    Part &p = song.part(n);
-    if (!p.notes.empty())
-      p.notes.front().start = -entry.anacrusis;
-  }
-  RecalcTimes(song);
-  BuildScoreList(song);
-}
-
-int AnacrusisOf(const Song &song) {
-  const Part &p = song.part(1);
-  return p.notes.empty() ? 0 : -p.notes.front().start;
-}
-
 } // namespace pipora

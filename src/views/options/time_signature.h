@@ -2,6 +2,7 @@
 // The options dialog's time signature and anacrusis boxes: what their text means and what
 // OK does with it. A box holding something other than a whole number stops OK with a
 // message naming the box, and nothing is applied.
+#include "editing/time_signature.h"
 #include "model/result.h"
 #include "model/song.h"
 
@@ -24,13 +25,6 @@ inline constexpr std::array<DenominatorChoice, 4> kDenominatorChoices = {{{16, k
 // Index into kDenominatorChoices of a beat length; the quarter note for any other.
 int DenominatorIndexOf(int ticksPerBeat);
 
-struct TimeSignatureEntry {
-  // Beats per measure; nullopt keeps the song's (a numerator of 0 or less).
-  std::optional<int> beatsPerMeasure;
-  int ticksPerBeat = kTicksPerQuarter;
-  int anacrusis = 0; // ticks before the first bar line, 0 .. one measure
-};
-
 // The numerator box: a whole number; nullopt (the song keeps its numerator) for 0 or less.
 // The error names the box.
 Result<std::optional<int>> ReadNumerator(const QString &text);
@@ -42,12 +36,5 @@ Result<TimeSignatureEntry> ReadTimeSignatureEntry(const QString &numeratorText,
                                                   int denominatorIndex,
                                                   const QString &anacrusisText,
                                                   int presentBeatsPerMeasure);
-
-// The song's time signature, and element 0 of every user part starting at minus the
-// anacrusis; start ticks and the score lists follow.
-void ApplyTimeSignatureEntry(Song &song, const TimeSignatureEntry &entry);
-
-// The anacrusis the song has now: minus the start of part 1's first element.
-int AnacrusisOf(const Song &song);
 
 } // namespace pipora

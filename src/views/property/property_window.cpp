@@ -1,5 +1,7 @@
 #include "views/property/property_window.h"
 
+#include "editing/song_properties.h"
+
 #include "platform/text/cp932.h"
 #include "platform/ui/fonts.h"
 #include "views/window_arrangement.h"
@@ -23,7 +25,7 @@ namespace pipora {
 namespace {
 
 constexpr int kTitleBytes = 24;
-constexpr int kMaxVolume = 8;
+constexpr int kMaxVolume = kMaxPartVolume;
 constexpr int kLevelMaximum = 100;
 const QColor kLevelColour(46, 160, 67);
 constexpr std::array<const char *, 4> kTempoCaptions = {"&1速い", "&2中速", "&3中遅", "&4遅い"};
@@ -103,6 +105,16 @@ PropertyWindow::PropertyWindow(AppContext &ctx, QWidget *parent)
   column->addWidget(volumeFrame_, 1);
 
   connect(titleBox_, &QLineEdit::textChanged, this, &PropertyWindow::cutTitle);
+  // A change made elsewhere (a list edit, undo of a volume) shows at once; while this window
+  // is in use its own boxes hold what the user is typing, so only the volumes follow.
+  connect(&ctx_.session, &EditorSession::songChanged, this, [this] {
+    if (active_) {
+      for (int i = 0; i < 16; ++i)
+        showVolume(i);
+    } else {
+      loadFromSong();
+    }
+  });
 }
 
 int PropertyWindow::designHeight() {
@@ -181,13 +193,8 @@ int PropertyWindow::tempoChoice() const {
 void PropertyWindow::commitToSong() {
   const std::string title = titleBox_->text().toStdString();
   const int tempo = tempoChoice();
-  // Taken in before a save or an export, which mark what they write themselves.
-  ctx_.session.edit([&](Song &song) {
-    song.title = title;
-    if (tempo >= 0)
-      song.setTempo(static_cast<TempoChoice>(tempo));
-    return EditOutcome::Unchanged();
-  });
+  // Taken in when the window is left and before a save, an export or playing.
+  ctx_.session.edit(SetTitleAndTempo, title, tempo);
 }
 
 void PropertyWindow::showVolume(int index) {
@@ -209,15 +216,7 @@ void PropertyWindow::clickVolume(int index, Qt::MouseButton button, bool shift) 
     change = shift ? -1 : 1;
   else if (button == Qt::RightButton)
     change = shift ? 1 : -1;
-  const int volume = ctx_.song.part(index + 1).volume;
-  const bool moves = (change > 0 && volume < kMaxVolume) || (change < 0 && volume > 0);
-  // A click counts as a change even at either end, but no history step.
-  ctx_.session.edit([&](Song &song) {
-    if (moves)
-      song.part(index + 1).volume += change;
-    return EditOutcome{.changed = true, .snapshot = false, .message = {}};
-  });
-  if (moves)
+  if (ctx_.session.edit(ChangeVolume, index + 1, change).snapshot)
     showVolume(index);
 }
 

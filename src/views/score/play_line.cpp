@@ -54,7 +54,7 @@ void PlayLine::beginPlayLine() {
   const int part = std::clamp<int>(ctx_.song.part(1).scoreHeader.partNumber, 1, 16);
   if (ctx_.song.part(part).scoreHeader.selLength > 0) {
     score_.drawSelection();
-    ctx_.changeMarks([part](Song &song) { song.part(part).scoreHeader.selLength = 0; });
+    score_.dropSelection(part); // taken off the image just above
   }
 }
 

@@ -16,9 +16,8 @@ void Choose(AppContext &ctx, const ScoreDisplay &display) {
     return;
   // No history step (a snapshot is the SMD text, which holds no display), but unsaved: the
   // choice is kept with the file when it is saved.
-  ctx.changeMarks([&display](Song &song) { song.display = display; });
+  ctx.session.setDisplay(display);
   ctx.session.setDirty(true);
-  ctx.session.reportSongChange();
 }
 
 QAction *AddChoice(QMenu &menu, QActionGroup &group, const QString &caption, bool checked) {

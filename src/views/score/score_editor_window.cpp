@@ -106,6 +106,7 @@ ScoreEditorWindow::ScoreEditorWindow(AppContext &ctx, QWidget *parent)
   // Notes changed in another view: laid out again; a note chosen there comes into sight
   // while the score is shown.
   connect(&ctx_.session, &EditorSession::songChanged, this, &ScoreEditorWindow::relayoutMarked);
+  connect(&ctx_.session, &EditorSession::marksChanged, this, &ScoreEditorWindow::relayoutMarked);
   connect(&ctx_.session, &EditorSession::positionChanged, this, [this](int tick) {
     if (isShownInFrame())
       showTick(tick);
@@ -114,6 +115,8 @@ ScoreEditorWindow::ScoreEditorWindow(AppContext &ctx, QWidget *parent)
 }
 
 void ScoreEditorWindow::relayoutMarked() {
+  if (ownEdit_)
+    return;
   hideMarks();
   relayoutScore();
   if (windowActive_)
@@ -299,14 +302,12 @@ void ScoreEditorWindow::followPartVertically(int part) {
 }
 
 void ScoreEditorWindow::drawCursor() {
-  if (ctx_.song.part(ScoreCurrentPart(ctx_.song)).scoreHeader.cursor < 0)
-    ctx_.changeMarks([](Song &song) { song.part(ScoreCurrentPart(song)).scoreHeader.cursor = 0; });
   const Part &part = ctx_.song.part(ScoreCurrentPart(ctx_.song));
   if (part.scoreHeader.selLength > 0)
     return;
   // Only a cursor being drawn scrolls into view; removing one leaves the view alone.
   if (!cursorShown) {
-    const int cursor = std::min(part.scoreHeader.cursor, part.scoreHeader.count);
+    const int cursor = std::clamp(part.scoreHeader.cursor, 0, part.scoreHeader.count);
     followCursor(part.score[static_cast<std::size_t>(cursor)].start);
     followPartVertically(ScoreCurrentPart(ctx_.song));
   }
@@ -404,7 +405,9 @@ void ScoreEditorWindow::onActivated() {
   relayoutScore();
   isActive = true;
   surface_->setFocus();
-  ctx_.changeMarks([](Song &song) { song.part(ScoreCurrentPart(song)).scoreHeader.selLength = 0; });
+  ownEdit_ = true; // laid out just above
+  ctx_.session.setScoreSelection(ScoreCurrentPart(ctx_.song), 0);
+  ownEdit_ = false;
   if (!playing())
     drawCursor();
   blinkTimer_.start();
@@ -537,23 +540,29 @@ void ScoreEditorWindow::handleKey(int keyCode, int shift) {
 }
 
 ScoreKeyOutcome ScoreEditorWindow::runKey(int keyCode, int shift, const ScoreKeyOptions &options) {
-  return runOnSong(
-      [&](Song &song) { return HandleScoreKey(song, keyCode, shift, options, renderer_.table()); });
-}
-
-ScoreKeyOutcome ScoreEditorWindow::runOnSong(const std::function<ScoreKeyOutcome(Song &)> &change) {
-  // Through the session; the dirty mark and the snapshot follow in finishEdit, after the
-  // score is laid out again.
-  ScoreKeyOutcome out;
-  ctx_.changeMarks([&](Song &song) { out = change(song); });
+  // One edit through the session per key: its snapshot and dirty mark, and the other views
+  // told; this window lays itself out in finishEdit.
+  ownEdit_ = true;
+  const ScoreKeyOutcome out =
+      ctx_.session.editScore(HandleScoreKey, keyCode, shift, options, renderer_.table());
+  ownEdit_ = false;
   return out;
 }
 
-void ScoreEditorWindow::editByPointer(const std::function<ScoreKeyOutcome(Song &)> &edit) {
+void ScoreEditorWindow::dropSelection(int part) {
+  ownEdit_ = true;
+  ctx_.session.setScoreSelection(part, 0);
+  ownEdit_ = false;
+}
+
+void ScoreEditorWindow::finishPointerEdit(const ScoreKeyOutcome &out) {
   if (playing())
     return;
   hideMarks();
-  finishEdit(runOnSong(edit));
+  ownEdit_ = true;
+  ctx_.session.applyScore(out);
+  ownEdit_ = false;
+  finishEdit(out);
 }
 
 ScoreHitView ScoreEditorWindow::hitView() const {
@@ -588,7 +597,6 @@ void ScoreEditorWindow::finishEdit(const ScoreKeyOutcome &out) {
   // Moving to a hidden empty part shows it.
   if (out.changed || !sheet_.row(ScoreCurrentPart(song)).shown)
     relayoutScore();
-  ctx_.session.apply(EditOutcome{out.dirty, out.snapshot, {}}, out.noteListsCurrent);
   runCommand(out.command);
   showMarks();
   if (out.preview > 0 && ctx_.settings.isPreview) {

@@ -62,12 +62,25 @@ public:
   void onPreviewTimeout();
   // A key pressed on the surface (Windows virtual key code, shift state 1/2/4).
   void handleKey(int keyCode, int shift);
-  // A change the pointer makes to the score lists, carried out and followed up as a key's
-  // (marks, redraw, snapshot, preview, feedback, menu command). Ignored while playing.
-  void editByPointer(const std::function<ScoreKeyOutcome(Song &)> &edit);
-  // A key's or the pointer's change of the score lists, run on the session's song.
+  // A change the pointer makes to the score lists, a rule of src/editing/score_pointer run
+  // through the session as a key's (snapshot, marks, redraw, preview, feedback, menu
+  // command). Ignored while playing.
+  template <typename Rule, typename... Args> void editByPointer(Rule &&rule, Args &&...args) {
+    if (playing())
+      return;
+    hideMarks();
+    ownEdit_ = true;
+    const ScoreKeyOutcome out =
+        ctx_.session.editScore(std::forward<Rule>(rule), std::forward<Args>(args)...);
+    ownEdit_ = false;
+    finishEdit(out);
+  }
+  // The same for an outcome made without the song (the end of a pitch drag).
+  void finishPointerEdit(const ScoreKeyOutcome &out);
+  // The part's selection let go, its box already taken off the image (playback starts).
+  void dropSelection(int part);
+  // A key's change of the score lists, run through the session.
   ScoreKeyOutcome runKey(int keyCode, int shift, const ScoreKeyOptions &options);
-  ScoreKeyOutcome runOnSong(const std::function<ScoreKeyOutcome(Song &)> &change);
   // What lies under a point of the surface's image, from the layout the drawing uses.
   ScoreHit hitAt(QPoint scorePoint) const;
   // The same within one part, wherever the point is vertically (a drag stays in its part).
@@ -128,6 +141,9 @@ private:
   void applyZoom(QScrollBar *bar, const ScrollRange &range, int value);
   void runCommand(ScoreCommand command);
   void finishEdit(const ScoreKeyOutcome &out);
+  // Set while this window's own command runs through the session: the change it announces
+  // is laid out by finishEdit, not a second time.
+  bool ownEdit_ = false;
   ScoreHitView hitView() const;
   void applyScorePercent(int percent);
   void triggerItem(QAction *MainActions::*name);

@@ -51,13 +51,6 @@ bool InSelection(const Song &song, const ScoreHit &hit) {
   return h.selLength > 0 && hit.element >= h.selStart && hit.element < h.selStart + h.selLength;
 }
 
-// Puts the cursor at the hit and plays from there as measure play does.
-ScoreKeyOutcome PlayFrom(Song &song, const ScoreHit &hit) {
-  ScoreKeyOutcome out = PointScoreCursor(song, hit.part, hit.cursor, -1);
-  out.command = ScoreCommand::MeasurePlay;
-  return out;
-}
-
 } // namespace
 
 ScoreMouse::ScoreMouse(AppContext &ctx, ScoreEditorWindow &window, ScoreSurface &surface)
@@ -110,11 +103,10 @@ void ScoreMouse::press(const QMouseEvent &event) {
   const ScoreHit hit = window_.hitAt(at);
   gesture_ = Gesture::None;
   if ((event.modifiers() & Qt::ShiftModifier) && hit.part == ScoreCurrentPart(ctx_.song)) {
-    window_.editByPointer([&](Song &song) { return ExtendScoreSelection(song, hit.cursor); });
+    window_.editByPointer(ExtendScoreSelection, hit.cursor);
     return;
   }
-  window_.editByPointer(
-      [&](Song &song) { return PointScoreCursor(song, hit.part, hit.cursor, hit.element); });
+  window_.editByPointer(PointScoreCursor, hit.part, hit.cursor, hit.element);
   gesture_ = Gesture::Pressed;
   altAtPress_ = (event.modifiers() & Qt::AltModifier) != 0;
   pressAt_ = at;
@@ -133,9 +125,7 @@ void ScoreMouse::startGesture(QPoint at) {
                          .noteNumber;
     drag_ = ScorePitchDrag{pressHit_.part, pressHit_.element, note, note, false};
     // The cursor after the note, where the pitch keys would change it further.
-    window_.editByPointer([&](Song &song) {
-      return PointScoreCursor(song, pressHit_.part, pressHit_.element + 1, -1);
-    });
+    window_.editByPointer(PointScoreCursor, pressHit_.part, pressHit_.element + 1, -1);
   } else {
     gesture_ = Gesture::Selecting;
   }
@@ -153,18 +143,18 @@ void ScoreMouse::move(const QMouseEvent &event) {
     const ScoreHit hit = window_.hitInPart(pressHit_.part, at);
     const int anchor = pressHit_.element >= 0 ? pressHit_.element : pressHit_.cursor;
     const int to = hit.element >= 0 ? hit.element : hit.cursor;
-    window_.editByPointer([&](Song &song) { return SelectScoreElements(song, anchor, to); });
+    window_.editByPointer(SelectScoreElements, anchor, to);
   } else if (gesture_ == Gesture::DraggingPitch) {
     const bool octaves = altAtPress_ || (event.modifiers() & Qt::AltModifier) != 0;
     const int steps = DragSteps(at.y() - pressAt_.y(), octaves);
     const int note = DraggedPitch(drag_.original, steps, octaves, ctx_.settings.isNoCheck);
-    window_.editByPointer([&](Song &song) { return DragScorePitch(song, drag_, note); });
+    window_.editByPointer(DragScorePitch, drag_, note);
   }
 }
 
 void ScoreMouse::release() {
   if (gesture_ == Gesture::DraggingPitch)
-    window_.editByPointer([&](Song &) { return FinishScorePitchDrag(drag_); });
+    window_.finishPointerEdit(FinishScorePitchDrag(drag_));
   gesture_ = Gesture::None;
 }
 
@@ -173,15 +163,14 @@ void ScoreMouse::doubleClick(const QMouseEvent &event) {
     return;
   gesture_ = Gesture::None;
   const ScoreHit hit = window_.hitAt(surface_.toScore(event.position()));
-  window_.editByPointer([&](Song &song) { return PlayFrom(song, hit); });
+  window_.editByPointer(PlayScoreFrom, hit.part, hit.cursor);
 }
 
 void ScoreMouse::openMenu(const QContextMenuEvent &event) {
   const ScoreHit hit = window_.hitAt(surface_.toScore(event.pos()));
   // A click inside the selection keeps it for the commands; elsewhere the cursor moves first.
   if (!InSelection(ctx_.song, hit))
-    window_.editByPointer(
-        [&](Song &song) { return PointScoreCursor(song, hit.part, hit.cursor, -1); });
+    window_.editByPointer(PointScoreCursor, hit.part, hit.cursor, -1);
   auto *menu = new QMenu(&surface_);
   menu->setObjectName(QStringLiteral("scoreContextMenu"));
   menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -197,7 +186,7 @@ void ScoreMouse::openMenu(const QContextMenuEvent &event) {
   QAction *play = menu->addAction(QStringLiteral("ここから演奏(&L)"));
   play->setObjectName(QStringLiteral("PlayFromHereItem"));
   connect(play, &QAction::triggered, this,
-          [this, hit] { window_.editByPointer([&](Song &song) { return PlayFrom(song, hit); }); });
+          [this, hit] { window_.editByPointer(PlayScoreFrom, hit.part, hit.cursor); });
   menu_ = menu;
   menu->popup(event.globalPos());
 }

@@ -1,5 +1,6 @@
 #include "views/source/source_editor_window.h"
 
+#include "editing/score_geometry.h"
 #include "editing/source_list_edits.h"
 #include "model/keymap.h"
 #include "model/source_line.h"
@@ -19,6 +20,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -75,7 +77,23 @@ SourceEditorWindow::SourceEditorWindow(AppContext &ctx, QWidget *parent)
       onLineSelected();
   });
   connect(pitchBox_, &QLineEdit::textChanged, this, &SourceEditorWindow::upperCasePitch);
+  connect(&ctx_.session, &EditorSession::songChanged, this, &SourceEditorWindow::followSong);
   applyFont(ctx_.settings.sourceFont);
+}
+
+void SourceEditorWindow::followSong() {
+  if (followPending_ || !isShownInFrame())
+    return;
+  followPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    followPending_ = false;
+    if (!isShownInFrame() || ctx_.session.isPlaying())
+      return;
+    // The score editor's lists are the live ones while it edits, in the part it shows.
+    const bool scoreEdits = ctx_.session.editedLists() == EditedLists::Score;
+    ctx_.session.syncNoteLists();
+    fillList(scoreEdits ? ScoreCurrentPart(ctx_.song) : ctx_.song.currentPart);
+  });
 }
 
 QString SourceEditorWindow::headerText() {
@@ -109,7 +127,17 @@ void SourceEditorWindow::showPartInList(int part) {
   if (part < 1 || part > kUserParts)
     return;
   bringForward();
-  ctx_.changeMarks([](Song &song) { RecalcTimes(song); });
+  fillList(part);
+  ctx_.session.setCurrentPart(part);
+  if (noteList_->currentRow() >= 0)
+    onLineSelected();
+  focusList();
+}
+
+void SourceEditorWindow::fillList(int part) {
+  if (part < 1 || part > kUserParts)
+    return;
+  ctx_.session.recalcTimes();
   const Song &song = ctx_.song;
   const Part &p = song.part(part);
   QStringList lines;
@@ -128,14 +156,10 @@ void SourceEditorWindow::showPartInList(int part) {
     noteList_->clear();
     noteList_->addItems(lines);
   }
-  ctx_.changeMarks([part](Song &s) { s.currentPart = part; });
   if (p.cursor >= 0 && p.cursor <= p.count) {
     const QSignalBlocker block(noteList_);
     noteList_->setCurrentRow(p.cursor);
   }
-  if (noteList_->currentRow() >= 0)
-    onLineSelected();
-  focusList();
 }
 
 void SourceEditorWindow::focusList() {
@@ -148,7 +172,7 @@ void SourceEditorWindow::onLineSelected() {
   const int row = noteList_->currentRow();
   if (row < 0 || row > p.count)
     return;
-  ctx_.changeMarks([row](Song &song) { song.part(song.currentPart).cursor = row; });
+  ctx_.session.setSourceCursor(row);
   const NoteEntry &e = p.notes[static_cast<std::size_t>(row)];
   {
     const QSignalBlocker block(pitchBox_);
@@ -234,7 +258,7 @@ bool SourceEditorWindow::listKeyDown(QKeyEvent *event) {
 void SourceEditorWindow::enterOnList() {
   const int part = ctx_.song.currentPart;
   if (noteList_->currentRow() == ctx_.song.part(part).count) {
-    ctx_.session.edit([part](Song &song) { return OpenLineAtEnd(song, part); });
+    ctx_.session.edit(OpenLineAtEnd, part);
     showPartInList(part);
     pendingInsertion_ = true;
   }
@@ -245,7 +269,7 @@ void SourceEditorWindow::enterOnList() {
 void SourceEditorWindow::insertOnList() {
   const int part = ctx_.song.currentPart;
   const int row = noteList_->currentRow();
-  ctx_.session.edit([part, row](Song &song) { return CopyLineBefore(song, part, row); });
+  ctx_.session.edit(CopyLineBefore, part, row);
   showPartInList(part);
   enterOnList();
   pendingInsertion_ = true;
@@ -302,9 +326,8 @@ void SourceEditorWindow::escapeFromBox(bool lengthBox) {
   const int row = noteList_->currentRow();
   const bool nextIsEnd = row + 1 == count;
   if (pendingInsertion_ && (!lengthBox || nextIsEnd) && row >= 0 && row < count) {
-    ctx_.session.edit([part, row](Song &song) { return TakeBackLine(song, part, row); });
+    ctx_.session.editNotes(TakeBackLine, part, row);
     showPartInList(part);
-    ctx_.session.refreshScoreLists();
   }
   focusList();
   onLineSelected();
@@ -315,10 +338,8 @@ void SourceEditorWindow::commitEntry() {
   const int part = ctx_.song.currentPart;
   const SourceEntry entry{pitchBox_->text().toStdString(), lengthBox_->text().toStdString()};
   const int octave = rememberedOctave_;
-  ctx_.session.edit([&](Song &song) { return ReplaceLine(song, part, entry, octave); });
+  ctx_.session.editNotes(ReplaceLine, part, entry, octave);
   showPartInList(part);
-  ctx_.session.refreshScoreLists();
-  ctx_.session.reportSongChange();
   pendingInsertion_ = false;
 }
 

@@ -71,6 +71,11 @@ private:
   bool handleDrop(QEvent *event);
   void placeLabel();
   const Part &currentPart() const;
+  // Refills the list for `part` and selects the part's cursor line, nothing more.
+  void fillList(int part);
+  // A change made elsewhere (a note typed in the score): the shown list follows once the
+  // event that made it is handled.
+  void followSong();
 
   QLineEdit *headerBox_ = nullptr;
   QLabel *partLabel_ = nullptr;
@@ -81,6 +86,7 @@ private:
   bool pendingInsertion_ = false;
   bool inShowPartInList_ = false;
   bool listHasFocus_ = false;
+  bool followPending_ = false;
 };
 
 } // namespace pipora
