@@ -3,6 +3,7 @@
 #include "model/position_text.h"
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 
 namespace pipora {

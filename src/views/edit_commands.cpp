@@ -147,9 +147,9 @@ void EditCommands::cut() {
 void EditCommands::paste() {
   const View view = activeView();
   if (view == View::Source)
-    finish(view, PasteSource);
+    finish(view, PasteSource, kMaxPartElements);
   else if (view == View::Score)
-    finish(view, PasteScore);
+    finish(view, PasteScore, kMaxPartElements);
 }
 
 // --- find -------------------------------------------------------------------------------------
@@ -274,7 +274,7 @@ void EditCommands::halveAll() {
 void EditCommands::doubleAll() {
   const View view = activeView();
   const bool score = scoreActive();
-  finish(view, DoubleAll, score);
+  finish(view, DoubleAll, score, kMaxPartElements);
 }
 
 } // namespace pipora
