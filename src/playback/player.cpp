@@ -3,8 +3,8 @@
 #include "model/position_text.h"
 
 #include <algorithm>
-#include <utility>
 #include <cmath>
+#include <utility>
 
 namespace pipora {
 
