@@ -6,6 +6,7 @@
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
+#include "session/song_files.h"
 
 #include <algorithm>
 #include <span>
