@@ -7,6 +7,7 @@
 #include "app/editor/unattended_prompts.h"
 #include "model/file_messages.h"
 #include "model/song.h"
+#include "model/terminal_text.h"
 #include "piporapad_version.h"
 #include "platform/files/program_directory.h"
 #include "platform/memory/huge_page_heap.h"
@@ -53,7 +54,8 @@ int NoteCount(const pipora::Song &song) {
 std::string OpenFailureText(const QString &path) {
   pipora::Song scratch;
   const pipora::Result<pipora::OpenOutcome> opened = pipora::OpenSmdFile(scratch, path);
-  return opened ? path.toStdString() + "\n" + std::string(pipora::kReadFailedMessage)
+  return opened ? pipora::TerminalText(path.toStdString()) + "\n" +
+                      std::string(pipora::kReadFailedMessage)
                 : pipora::FileFailureText(path, opened.failure(), pipora::FileAccess::Read);
 }
 
@@ -87,7 +89,8 @@ int main(int argc, char **argv) {
     break;
   }
   for (const QString &ignored : line.ignoredFiles)
-    Print(stderr, "piporapad: one song at a time: " + ignored.toStdString() + " not opened\n");
+    Print(stderr, "piporapad: one song at a time: " + pipora::TerminalText(ignored.toStdString()) +
+                      " not opened\n");
 
   const bool checkRun = line.startAndQuit || !line.screenshotDir.isEmpty();
   if (checkRun && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
