@@ -217,8 +217,10 @@ row "render past an hour with --seconds" 0 '"$cli" convert long.mid long.wav --s
 # The editor reads regular files only, and no more than the limit of them.
 mkfifo fifo.smd
 ln -s /dev/zero zero.smd
+ln -s /proc/self/environ environ.smd
+ln -s /proc/self/mem mem.smd
 truncate -s 600M sparse.smd
-for odd in fifo zero; do
+for odd in fifo zero environ mem; do
   row "editor refuses $odd.smd at once" 2 'QT_QPA_PLATFORM=offscreen timeout 30 "$editor" --offscreen-start-and-quit $odd.smd' \
     'grep -q "通常のファイルではありません" err.txt'
 done
