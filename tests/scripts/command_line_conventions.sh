@@ -145,9 +145,9 @@ for kind in smd mid wav pdf svg png; do
   smd | mid | wav) make="convert song.smd"; extra="--seconds 1" ;;
   *) make="score song.smd"; extra="" ;;
   esac
-  ln -s fifo-out "fifo.$kind"
-  row "$kind to a FIFO refused at once" 3 'timeout 60 "$cli" '"$make"' fifo.'"$kind $extra" \
-    '[ -p fifo-out ] && grep -q "^fifo.'"$kind"'$" err.txt && grep -q "通常のファイルではありません" err.txt'
+  ln -s fifo-out "tofifo.$kind"
+  row "$kind to a FIFO refused at once" 3 'timeout 60 "$cli" '"$make"' tofifo.'"$kind $extra" \
+    '[ -p fifo-out ] && grep -q "^tofifo.'"$kind"'$" err.txt && grep -q "通常のファイルではありません" err.txt'
   ln -s /dev/full "full.$kind"
   row "$kind to /dev/full reported" 3 'timeout 60 "$cli" '"$make"' full.'"$kind $extra" \
     '[ -c /dev/full ] && grep -q "No space left on device" err.txt'
