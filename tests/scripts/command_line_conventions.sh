@@ -153,17 +153,20 @@ row "convert several of one name: the second refused" 2 '"$cli" convert --to smd
 # /dev/full are written in place, and a full device is reported for every kind of output.
 mkfifo fifo-out
 for kind in smd mid wav pdf svg png; do
+  # SVG and PNG pages go to OUT-1.svg, OUT-2.svg ...: the special file stands at the first.
+  page=""
   case $kind in
   smd | mid | wav) make="convert song.smd"; extra="--seconds 1" ;;
-  *) make="score song.smd"; extra="" ;;
+  pdf) make="score song.smd"; extra="" ;;
+  *) make="score song.smd"; extra=""; page="-1" ;;
   esac
-  ln -s fifo-out "tofifo.$kind"
+  ln -s fifo-out "tofifo$page.$kind"
   row "$kind to a FIFO refused at once" 3 'timeout 60 "$cli" '"$make"' tofifo.'"$kind $extra" \
-    '[ -p fifo-out ] && grep -q "^tofifo.'"$kind"'$" err.txt && grep -q "通常のファイルではありません" err.txt'
-  ln -s /dev/full "full.$kind"
+    '[ -p fifo-out ] && grep -q "^tofifo'"$page.$kind"'$" err.txt && grep -q "通常のファイルではありません" err.txt'
+  ln -s /dev/full "full$page.$kind"
   row "$kind to /dev/full reported" 3 'timeout 60 "$cli" '"$make"' full.'"$kind $extra" \
     '[ -c /dev/full ] && grep -q "No space left on device" err.txt'
-  ln -s /dev/null "null.$kind"
+  ln -s /dev/null "null$page.$kind"
   row "$kind to /dev/null written" 0 'timeout 60 "$cli" '"$make"' null.'"$kind $extra" '[ -c /dev/null ]'
 done
 mkdir shared && chmod 1777 shared
