@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -373,6 +375,20 @@ TEST_F(EditorSessionTest, ImportReplacesTheSongAndAFailureKeepsIt) {
   EXPECT_FALSE(session.isDirty());
   EXPECT_EQ(log.take(), (std::vector<std::string>{"songReplaced",
                                                   "path " + path("x.smd").toStdString(), "clean"}));
+}
+
+// A full disk when a snapshot or the recovery record is written: the user is told once per
+// run that unsaved work could not be brought back after a crash, with the system's reason.
+TEST_F(EditorSessionTest, ARecoveryFaultIsToldOnce) {
+  QStringList told;
+  QObject::connect(&session, &EditorSession::recoveryUnavailable,
+                   [&told](const QString &reason) { told << reason; });
+  SetWriteFaultHook([](WriteStep step, int) { return step == WriteStep::Rename ? ENOSPC : 0; });
+  enter(1, 60, "4");
+  EXPECT_FALSE(session.writeRecoveryRecord().ok());
+  enter(1, 62, "4");
+  SetWriteFaultHook({});
+  EXPECT_EQ(told, QStringList({QString::fromStdString(std::strerror(ENOSPC))}));
 }
 
 TEST_F(EditorSessionTest, PlayingIsAnnouncedWithoutAWindow) {

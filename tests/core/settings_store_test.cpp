@@ -388,12 +388,15 @@ TEST_F(SettingsFile, ALockHeldByAnotherEditorKeepsTheFileAsItWas) {
 
 // "最近使ったファイル": both editors load `stored`, the first does its steps and saves, then the
 // second; the file then holds `expected`. Steps: "+x" opens /s/x, "-x" finds /s/x gone.
+// `byHand`: the stored files are written as the keys "RecentFile(1)".."RecentFile(n)" are
+// spelled, not by the store itself.
 struct RecentCase {
   const char *name;
   QStringList stored;
   QStringList first;
   QStringList second;
   QStringList expected;
+  bool byHand = false;
 };
 
 class SettingsRecentFiles : public SettingsFile,
@@ -408,10 +411,17 @@ QStringList Paths(const QStringList &names) {
 
 TEST_P(SettingsRecentFiles, MergeAsBothEditorsUsedThem) {
   const RecentCase &row = GetParam();
-  Settings seed;
-  for (const QString &path : Paths(row.stored) | std::views::reverse)
-    seed.recentFiles.add(path);
-  ASSERT_TRUE(SaveSettings(seed, path(), kScreen).ok());
+  if (row.byHand) {
+    QStringList lines;
+    for (const QString &stored : Paths(row.stored))
+      lines << QStringLiteral("RecentFile(%1)=%2").arg(lines.size() + 1).arg(stored);
+    writeIni(lines);
+  } else {
+    Settings seed;
+    for (const QString &path : Paths(row.stored) | std::views::reverse)
+      seed.recentFiles.add(path);
+    ASSERT_TRUE(SaveSettings(seed, path(), kScreen).ok());
+  }
   Settings first;
   Settings second;
   pipora::SettingsStore a(path());
@@ -428,12 +438,16 @@ TEST_P(SettingsRecentFiles, MergeAsBothEditorsUsedThem) {
   Settings next;
   pipora::SettingsStore(path()).load(next, kScreen);
   EXPECT_EQ(next.recentFiles.paths(), Paths(row.expected));
+  if (row.byHand && !row.expected.isEmpty()) {
+    EXPECT_EQ(valueOf("RecentFile(1)"), Paths(row.expected).first());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, SettingsRecentFiles,
     ::testing::Values(
         RecentCase{"OpenedGoOnTopNewestFirst", {"a", "b"}, {"+c", "+d"}, {}, {"d", "c", "a", "b"}},
+        RecentCase{"KeysCountFromOne", {"a", "b"}, {"+c"}, {}, {"c", "a", "b"}, true},
         RecentCase{"ReopenedMovesUpOnce", {"a", "b", "c"}, {"+c"}, {}, {"c", "a", "b"}},
         RecentCase{"NinthDropsTheOldest",
                    {"1", "2", "3", "4", "5", "6", "7", "8"},
