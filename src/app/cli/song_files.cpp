@@ -6,6 +6,7 @@
 #include "app/cli/standard_streams.h"
 #include "formats/midi/smf_writer.h"
 #include "formats/smd/smd_writer.h"
+#include "formats/wav/sample_level.h"
 #include "formats/wav/wav_encoder.h"
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
@@ -50,7 +51,9 @@ double SongLengthMs(const Song &song) {
 
 // The song as a 44.1 kHz stereo WAV file, through the built-in synthesizer, a block at a time:
 // the whole sound is never held (16 parts for minutes would take hundreds of megabytes).
-void RenderWav(const Song &song, std::unique_ptr<RenderingMidiBackend> synth,
+// The louder `gain` makes the sound, the more the 16-bit steps of a quiet rendering show; a
+// synthesizer's sound leaves them far below hearing.
+void RenderWav(const Song &song, std::unique_ptr<RenderingMidiBackend> synth, double gain,
                const WriteOptions &options, OutputStream &out) {
   ProgressLine progress;
   const double total = options.maxSeconds > 0
@@ -63,14 +66,28 @@ void RenderWav(const Song &song, std::unique_ptr<RenderingMidiBackend> synth,
   const int rate = synth->sampleRate();
   out.append(WavHeader(rate, 2, 0));
   std::uint32_t dataBytes = 0; // the length checks keep it within 32 bits
+  std::vector<std::int16_t> scaled;
   render.sink = [&](std::span<const std::int16_t> block) {
-    const QByteArray bytes = WavSampleBytes(block);
+    scaled.assign(block.begin(), block.end());
+    ApplyGain(scaled, gain);
+    const QByteArray bytes = WavSampleBytes(scaled);
     dataBytes += static_cast<std::uint32_t>(bytes.size());
     out.append(bytes);
   };
   (void)RenderSongOffline(song, std::move(synth), render);
   out.rewriteStart(WavHeader(rate, 2, dataBytes));
   progress.clear();
+}
+
+// The peak of the song's sound, rendered once without keeping it.
+int RenderedPeak(const Song &song, std::unique_ptr<RenderingMidiBackend> synth,
+                 const WriteOptions &options) {
+  RenderOptions render;
+  render.maxSeconds = options.maxSeconds;
+  int peak = 0;
+  render.sink = [&](std::span<const std::int16_t> block) { peak = std::max(peak, PeakOf(block)); };
+  (void)RenderSongOffline(song, std::move(synth), render);
+  return peak;
 }
 
 // Prints why, after clearing the progress line; returns `exitCode`.
@@ -122,6 +139,16 @@ std::optional<WriteOptions> SoundOptions(const Invocation &invocation) {
   WriteOptions options;
   options.writeLog = invocation.import.writeEventLog;
   options.soundFont = invocation.value("--soundfont").value_or("");
+  options.normalise = !invocation.has("--no-normalise");
+  if (const auto gain = invocation.value("--gain")) {
+    char *end = nullptr;
+    const double db = std::strtod(gain->c_str(), &end);
+    if (end == gain->c_str() || *end != '\0' || !std::isfinite(db) || std::abs(db) > 60) {
+      PrintErr("piporapad-cli: --gain needs a number of decibels from -60 to 60\n");
+      return std::nullopt;
+    }
+    options.gainDb = db;
+  }
   const auto seconds = invocation.value("--seconds");
   if (!seconds)
     return options;
@@ -199,8 +226,17 @@ int WriteSong(Song &song, FileFormat format, const QByteArray &name, const Write
     auto synth = (*library)->createSoundFontRenderer(options.soundFont);
     if (!synth) // the SoundFont is an input that could not be read
       return Fail(kExitBadInput, synth.error(), options);
+    double gain = options.gainDb ? GainOfDb(*options.gainDb) : 1.0;
+    if (!options.gainDb && options.normalise) {
+      // The same song through a fresh synthesizer sounds the same again: its peak is known
+      // before a sample is written, and the sound is never held whole.
+      gain = GainToPeak(RenderedPeak(song, std::move(*synth), options));
+      synth = (*library)->createSoundFontRenderer(options.soundFont);
+      if (!synth)
+        return Fail(kExitBadInput, synth.error(), options);
+    }
     written = WriteOutputStream(
-        name, [&](OutputStream &out) { RenderWav(song, std::move(*synth), options, out); });
+        name, [&](OutputStream &out) { RenderWav(song, std::move(*synth), gain, options, out); });
     break;
   }
   }
