@@ -21,6 +21,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <random>
 #include <span>
 
 namespace pipora::cli {
@@ -53,14 +55,21 @@ double SongLengthMs(const Song &song) {
 // the whole sound is never held (16 parts for minutes would take hundreds of megabytes).
 // The louder `gain` makes the sound, the more the 16-bit steps of a quiet rendering show; a
 // synthesizer's sound leaves them far below hearing.
+// The velocity draw of one rendering, repeatable from `seed`.
+std::function<double()> UniformFrom(std::uint32_t seed) {
+  auto engine = std::make_shared<std::mt19937>(seed);
+  return [engine] { return std::uniform_real_distribution<double>(0.0, 1.0)(*engine); };
+}
+
 void RenderWav(const Song &song, std::unique_ptr<RenderingMidiBackend> synth, double gain,
-               const WriteOptions &options, OutputStream &out) {
+               std::uint32_t seed, const WriteOptions &options, OutputStream &out) {
   ProgressLine progress;
   const double total = options.maxSeconds > 0
                            ? std::min(SongLengthMs(song), options.maxSeconds * 1000)
                            : SongLengthMs(song);
   RenderOptions render;
   render.maxSeconds = options.maxSeconds;
+  render.uniform = UniformFrom(seed);
   if (progress.enabled())
     render.progress = [&](double ms) { progress.show(PercentText("render", ms, total)); };
   const int rate = synth->sampleRate();
@@ -80,10 +89,11 @@ void RenderWav(const Song &song, std::unique_ptr<RenderingMidiBackend> synth, do
 }
 
 // The peak of the song's sound, rendered once without keeping it.
-int RenderedPeak(const Song &song, std::unique_ptr<RenderingMidiBackend> synth,
+int RenderedPeak(const Song &song, std::unique_ptr<RenderingMidiBackend> synth, std::uint32_t seed,
                  const WriteOptions &options) {
   RenderOptions render;
   render.maxSeconds = options.maxSeconds;
+  render.uniform = UniformFrom(seed);
   int peak = 0;
   render.sink = [&](std::span<const std::int16_t> block) { peak = std::max(peak, PeakOf(block)); };
   (void)RenderSongOffline(song, std::move(synth), render);
@@ -227,16 +237,19 @@ int WriteSong(Song &song, FileFormat format, const QByteArray &name, const Write
     if (!synth) // the SoundFont is an input that could not be read
       return Fail(kExitBadInput, synth.error(), options);
     double gain = options.gainDb ? GainOfDb(*options.gainDb) : 1.0;
+    // The velocities are drawn anew for every rendering, from the same numbers in both.
+    const std::uint32_t seed = std::random_device{}();
     if (!options.gainDb && options.normalise) {
-      // The same song through a fresh synthesizer sounds the same again: its peak is known
-      // before a sample is written, and the sound is never held whole.
-      gain = GainToPeak(RenderedPeak(song, std::move(*synth), options));
+      // The same song through a fresh synthesizer with the same velocities sounds the same
+      // again: its peak is known before a sample is written, and the sound is never held whole.
+      gain = GainToPeak(RenderedPeak(song, std::move(*synth), seed, options));
       synth = (*library)->createSoundFontRenderer(options.soundFont);
       if (!synth)
         return Fail(kExitBadInput, synth.error(), options);
     }
-    written = WriteOutputStream(
-        name, [&](OutputStream &out) { RenderWav(song, std::move(*synth), gain, options, out); });
+    written = WriteOutputStream(name, [&](OutputStream &out) {
+      RenderWav(song, std::move(*synth), gain, seed, options, out);
+    });
     break;
   }
   }

@@ -99,6 +99,9 @@ std::int64_t BeatShift(const FileSurvey &survey) {
 
 namespace pipora {
 
+// Note-ons on beats needed before bars are looked for: some eight bars' worth.
+constexpr double kNotesForMeter = 24;
+
 SongMeter MeterOf(const FileSurvey &survey, std::int64_t shift) {
   SongMeter meter;
   // The score counts beats of a half note down to a sixteenth.
@@ -109,6 +112,9 @@ SongMeter MeterOf(const FileSurvey &survey, std::int64_t shift) {
     meter.ticksPerBeat = kTicksPerWhole / survey.denominator;
     return meter;
   }
+  // Without a signature the standard's 4/4 holds.
+  if (survey.numerator == 0)
+    return meter;
   // Note-ons near a beat of the shifted song, by beat modulo the cycle.
   constexpr int kCycle = FileSurvey::kBeatCycle;
   constexpr int kBins = FileSurvey::kPhaseBins;
@@ -138,7 +144,8 @@ SongMeter MeterOf(const FileSurvey &survey, std::int64_t shift) {
       byBeat[static_cast<std::size_t>(b % beats)] += onBeat[static_cast<std::size_t>(b)];
       total += onBeat[static_cast<std::size_t>(b)];
     }
-    if (total <= 0)
+    // A few bars' notes tell no meter.
+    if (total < kNotesForMeter)
       return 1.0;
     return *std::max_element(byBeat.begin(), byBeat.begin() + beats) / (total / beats);
   };

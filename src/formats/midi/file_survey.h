@@ -50,8 +50,8 @@ private:
 
 // The meter the song takes: the file's first time signature as beats per bar and ticks per
 // beat. A signature of one beat (1/4, 1/8), as files recorded against audio write, is no
-// meter: 3/4 when the note-ons fall clearly more on every third beat than on every fourth,
-// else 4/4; so is a file without one.
+// meter: 3/4 when enough note-ons fall clearly more on every third beat than on every fourth,
+// else 4/4. A file without a signature is in 4/4, as the standard says.
 inline constexpr int kMostBeatsPerMeasure = 16;
 struct SongMeter {
   int beatsPerMeasure = 4;
