@@ -10,17 +10,18 @@ constexpr std::int64_t kSixteenth = kTicksPerQuarter / 4;
 // A note-on this far from a grid line still counts for it, less the further it lies: a
 // player recorded against audio is seldom exact to the tick.
 constexpr std::int64_t kReach = 30;
+constexpr std::int64_t kLeastShift = kSixteenth / 10 + 1;
 
-// How strongly `phase` (ticks after a beat) speaks for a grid with the beat at `offset`:
-// on the beat most, on the eighth offbeat less, on a sixteenth least.
-double Support(std::int64_t phase, std::int64_t offset) {
+// How strongly `phase` (ticks after a beat) speaks for a grid with the beat at `offset`; with
+// `beats`, on the beat most, on the eighth offbeat less, on a sixteenth least.
+double Support(std::int64_t phase, std::int64_t offset, bool beats) {
   const std::int64_t d =
       ((phase - offset) % kTicksPerQuarter + kTicksPerQuarter) % kTicksPerQuarter;
   const std::int64_t line = (d + kSixteenth / 2) / kSixteenth % 4; // nearest sixteenth of the beat
   const std::int64_t dist = std::abs(d - (d + kSixteenth / 2) / kSixteenth * kSixteenth);
   if (dist >= kReach)
     return 0;
-  const double weight = line == 0 ? 3 : line == 2 ? 2 : 1;
+  const double weight = !beats ? 1 : line == 0 ? 3 : line == 2 ? 2 : 1;
   return weight * static_cast<double>(kReach - dist) / kReach;
 }
 
@@ -70,29 +71,44 @@ void FileSurvey::ImportTimeSignature(int num, int denom, std::int64_t time) {
 std::int64_t BeatShift(const FileSurvey &survey) {
   if (survey.firstOnset < 0)
     return 0;
-  const auto score = [&](std::int64_t offset) {
+  const auto score = [&](std::int64_t offset, bool beats) {
     double sum = 0;
     for (std::int64_t phase = 0; phase < kTicksPerQuarter; ++phase)
       if (const std::int64_t n = survey.onsetPhases[static_cast<std::size_t>(phase)]; n > 0)
-        sum += static_cast<double>(n) * Support(phase, offset);
+        sum += static_cast<double>(n) * Support(phase, offset, beats);
     return sum;
   };
-  std::int64_t best = 0;
-  double bestScore = score(0);
-  const double unshifted = bestScore;
-  for (std::int64_t offset = 1; offset < kTicksPerQuarter; ++offset)
-    if (const double s = score(offset); s > bestScore) {
-      best = offset;
-      bestScore = s;
+  // First where the sixteenths lie: the offset within a sixteenth most note-ons sit on.
+  std::int64_t phase = 0;
+  double best = score(0, false);
+  const double unshifted = best;
+  for (std::int64_t offset = 1; offset < kSixteenth; ++offset)
+    if (const double s = score(offset, false); s > best) {
+      phase = offset;
+      best = s;
     }
   // A file about as well on its grid as shifted stays where it is.
-  if (best == 0 || bestScore < unshifted * 1.05)
-    return 0;
-  // Earlier by the offset when it is under half a beat and no note goes before time 0,
-  // else later, to the next beat.
-  if (best <= kTicksPerQuarter / 2 && survey.firstOnset >= best)
-    return -best;
-  return kTicksPerQuarter - best;
+  if (phase != 0 && best < unshifted * 1.05)
+    phase = 0;
+  // Then which of those sixteenths is the beat: the nearest one, unless another clearly has
+  // more note-ons on beats and eighths (a tune of many offbeats keeps its beat).
+  const auto shiftOf = [&](std::int64_t offset) {
+    // Earlier when no note goes before time 0, else later, to the next beat.
+    if (offset <= kTicksPerQuarter / 2 && survey.firstOnset >= offset)
+      return -offset;
+    return offset == 0 ? 0 : kTicksPerQuarter - offset;
+  };
+  std::int64_t chosen = phase;
+  for (std::int64_t offset = phase; offset < kTicksPerQuarter; offset += kSixteenth)
+    if (std::abs(shiftOf(offset)) < std::abs(shiftOf(chosen)))
+      chosen = offset;
+  const double nearest = score(chosen, true);
+  for (std::int64_t offset = phase; offset < kTicksPerQuarter; offset += kSixteenth)
+    if (score(offset, true) > 1.1 * nearest && score(offset, true) > score(chosen, true))
+      chosen = offset;
+  // A shift under a tenth of a sixteenth only rounds the file's resolution: snapping does it.
+  const std::int64_t shift = shiftOf(chosen);
+  return std::abs(shift) < kLeastShift ? 0 : shift;
 }
 
 } // namespace pipora
