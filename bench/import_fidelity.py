@@ -8,6 +8,15 @@ with the original, both at 480 ticks per quarter:
   10) starting within 60 ticks with the same pitch class;
 - melody kept: the same for the melody line, the highest note sounding at each moment
   across all channels but 10 (a note that starts as the highest sounding one);
+- the constant shift: notes and melody count as kept when found again after the one shift of
+  the whole song (within a beat, either way) under which most are found, since an import may
+  move a song recorded against audio onto its beat;
+- on the beat: the share of the melody's notes (the track named MELODY when there is one)
+  whose kept note starts on an eighth of the song, against the share the file itself reaches
+  within 30 ticks of the eighth grid shifted by its own best constant offset;
+- balance: in files with a channel clearly louder than another (1.6 times or more in mean
+  velocity x controller 7 x controller 11 before its first note), whether every such louder
+  channel's part is the louder part (controller 7 of the song's channels);
 - speed: how much faster (+) or slower (-) the song plays than the file, in percent, against
   the nearest speed the four tempo steps and the length scales (x1, x2, and x1/2 when every
   note of the file lies on an eighth or eighth-triplet grid) allow. The file's tempo is the
@@ -110,17 +119,112 @@ def starts_by_pitch_class(notes):
     return index
 
 
-def kept(originals, song_index, scale):
-    hits = 0
+def found(on, key, song_index, scale, shift=0):
+    """The song's start of the note matching (on, key), or None."""
+    starts = song_index.get(key % 12, [])
+    target = on * scale + shift
+    tol = TOLERANCE * scale
+    i = bisect.bisect_left(starts, target - tol)
+    if i < len(starts) and starts[i] <= target + tol:
+        # the nearest of those within reach
+        best = starts[i]
+        j = i + 1
+        while j < len(starts) and starts[j] <= target + tol:
+            if abs(starts[j] - target) < abs(best - target):
+                best = starts[j]
+            j += 1
+        return best
+    return None
+
+
+def kept(originals, song_index, scale, shift=0):
+    return sum(1 for on, _, key, _ in originals
+               if found(on, key, song_index, scale, shift) is not None)
+
+
+def best_shift(originals, song_index, scale):
+    """The constant shift of the song (song ticks, within a beat) under which most notes are
+    found again: the commonest distance from a note to the nearest song start of its pitch
+    class, tried with 0."""
+    votes = {}
+    reach = TPQ * scale
     for on, _, key, _ in originals:
-        pc = key % 12
-        starts = song_index.get(pc, [])
+        starts = song_index.get(key % 12, [])
         target = on * scale
-        tol = TOLERANCE * scale
-        i = bisect.bisect_left(starts, target - tol)
-        if i < len(starts) and starts[i] <= target + tol:
-            hits += 1
-    return hits
+        i = bisect.bisect_left(starts, target - reach)
+        while i < len(starts) and starts[i] <= target + reach:
+            d = round((starts[i] - target) / 10) * 10
+            votes[d] = votes.get(d, 0) + 1
+            i += 1
+    candidates = {0} | {d for d, _ in sorted(votes.items(), key=lambda kv: -kv[1])[:4]}
+    return max(sorted(candidates, key=abs), key=lambda d: kept(originals, song_index, scale, d))
+
+
+def on_eighths_shifted(onsets, reach=30):
+    """The share of `onsets` within `reach` ticks of the eighth grid moved by the best constant
+    offset."""
+    if not onsets:
+        return 0.0
+    best = 0
+    for offset in range(0, 240, 2):
+        n = sum(1 for t in onsets if min((t - offset) % 240, 240 - (t - offset) % 240) <= reach)
+        best = max(best, n)
+    return best / len(onsets)
+
+
+def channel_levels(mid):
+    """Loudness per channel: mean velocity x CC7 x CC11 (each /127) in force at its first note."""
+    events = []
+    for track in mid.tracks:
+        t = 0
+        for msg in track:
+            t += msg.time
+            if msg.type in ("note_on", "control_change"):
+                events.append((t, msg))
+    events.sort(key=lambda e: e[0])
+    first, vel, count, cc = {}, {}, {}, {}
+    for t, msg in events:
+        ch = msg.channel
+        if msg.type == "note_on" and msg.velocity > 0:
+            first.setdefault(ch, t)
+            vel[ch] = vel.get(ch, 0) + msg.velocity
+            count[ch] = count.get(ch, 0) + 1
+        elif msg.type == "control_change" and msg.control in (7, 11):
+            if ch not in first:
+                cc[(ch, msg.control)] = msg.value
+    return {ch: vel[ch] / count[ch] / 127 * cc.get((ch, 7), 100) / 127 * cc.get((ch, 11), 127) / 127
+            for ch in count}
+
+
+def song_volumes(song):
+    vols = {}
+    for track in song.tracks:
+        for msg in track:
+            if msg.type == "control_change" and msg.control == 7:
+                vols.setdefault(msg.channel, msg.value)
+    return vols
+
+
+def balance_of(mid, song):
+    """None without a clearly louder channel, else whether every clearly louder channel's part
+    is louder than the quieter one's."""
+    levels = channel_levels(mid)
+    vols = song_volumes(song)
+    pairs = [(a, b) for a in levels for b in levels
+             if a != b and a != 9 and b != 9 and levels[b] > 0 and levels[a] >= 1.6 * levels[b]]
+    if not pairs:
+        return None
+    return all(vols.get(a, 0) > vols.get(b, 0) for a, b in pairs)
+
+
+def labelled_melody(mid):
+    """The notes of the track named MELODY, or None."""
+    for track in mid.tracks:
+        if track.name.strip().upper() == "MELODY":
+            one = mido.MidiFile(ticks_per_beat=mid.ticks_per_beat)
+            one.tracks.append(track)
+            return notes_of(one)
+    return None
 
 
 def longest_tempo(tmap, end_tick):
@@ -149,7 +253,7 @@ def song_notes_of(path, cli, cli_options, workdir):
         return None, run.stderr.decode(errors="replace").strip()
     song = mido.MidiFile(out)
     os.remove(out)
-    return (notes_of(song, skip_channel=9), 60e6 / tempo_map(song)[-1][1]), None
+    return (notes_of(song, skip_channel=9), 60e6 / tempo_map(song)[-1][1], song), None
 
 
 def measure(path, cli, cli_options, workdir):
@@ -160,28 +264,38 @@ def measure(path, cli, cli_options, workdir):
     song, error = song_notes_of(path, cli, cli_options, workdir)
     if error is not None:
         return {"file": path, "error": error}
-    song_notes, song_tempo = song
+    song_notes, song_tempo, song_file = song
     end = max(n[1] for n in originals)
     file_tempo = longest_tempo(tempo_map(mid), end)
     index = starts_by_pitch_class(song_notes)
     # The song's length scale: the one under which most notes are found again.
-    scale = max((1.0, 2.0, 0.5), key=lambda s: kept(originals, index, s))
+    scale = max((1.0, 2.0, 0.5), key=lambda s: kept(originals, index, s, best_shift(originals, index, s)))
+    shift = best_shift(originals, index, scale)
     melody = melody_of(originals)
+    labelled = labelled_melody(mid)
+    tune = labelled if labelled else melody
+    starts = [found(on, key, index, scale, shift) for on, _, key, _ in tune]
+    song_eighths = sum(1 for t in starts if t is not None and t % round(240 * scale) == 0)
     speed = (song_tempo / (scale * file_tempo) - 1) * 100
     scales = (1.0, 2.0, 0.5) if halves_allowed(originals) else (1.0, 2.0)
     nearest = min(((step / (s * file_tempo) - 1) * 100 for step in STEPS for s in scales), key=abs)
     return {
         "file": path,
         "notes": len(originals),
-        "notes_kept": kept(originals, index, scale),
+        "notes_kept": kept(originals, index, scale, shift),
         "melody": len(melody),
-        "melody_kept": kept(melody, index, scale),
+        "melody_kept": kept(melody, index, scale, shift),
+        "shift": shift,
+        "tune": len(tune),
+        "tune_eighths": song_eighths,
+        "file_eighths": on_eighths_shifted([n[0] for n in tune]) * len(tune),
+        "balance": balance_of(mid, song_file),
         "file_tempo": file_tempo,
         "song_tempo": song_tempo,
         "scale": scale,
         "speed": speed,
         "nearest": nearest,
-        "lost_melody": [m for m in melody if not kept([m], index, scale)],
+        "lost_melody": [m for m in melody if not kept([m], index, scale, shift)],
         "originals": originals,
     }
 
@@ -290,8 +404,10 @@ def main():
                 why_notes(path, args.cli, cli_options, work)
         return
     tot = {"notes": 0, "notes_kept": 0, "melody": 0, "melody_kept": 0, "files": 0, "speed_ok": 0,
-           "speed_files": 0}
-    print("file\tnotes%\tmelody%\tfile BPM\tsong BPM\tscale\tspeed%\tnearest%")
+           "speed_files": 0, "tune": 0, "tune_eighths": 0, "file_eighths": 0, "balance_files": 0,
+           "balance_kept": 0}
+    print("file\tnotes%\tmelody%\tfile BPM\tsong BPM\tscale\tspeed%\tnearest%\tshift\t"
+          "eighths%\tfile eighths%\tbalance")
     with tempfile.TemporaryDirectory() as work:
         os.environ.setdefault("PIPORAPAD_HOME", work)
         for path in files_of(args.inputs):
@@ -306,8 +422,12 @@ def main():
                 print(f"{path}\terror: {r['error']}")
                 continue
             tot["files"] += 1
-            for k in ("notes", "notes_kept", "melody", "melody_kept"):
+            for k in ("notes", "notes_kept", "melody", "melody_kept", "tune", "tune_eighths",
+                      "file_eighths"):
                 tot[k] += r[k]
+            if r["balance"] is not None:
+                tot["balance_files"] += 1
+                tot["balance_kept"] += r["balance"]
             within = abs(r["speed"] - r["nearest"]) <= 3
             if 45 <= r["file_tempo"] <= 300:
                 tot["speed_files"] += 1
@@ -316,6 +436,9 @@ def main():
                 f"{os.path.relpath(path)}\t{100 * r['notes_kept'] / r['notes']:.1f}\t"
                 f"{100 * r['melody_kept'] / max(r['melody'], 1):.1f}\t{r['file_tempo']:.1f}\t"
                 f"{r['song_tempo']:.1f}\tx{r['scale']:g}\t{r['speed']:+.1f}\t{r['nearest']:+.1f}"
+                f"\t{r['shift']:+d}\t{100 * r['tune_eighths'] / max(r['tune'], 1):.1f}"
+                f"\t{100 * r['file_eighths'] / max(r['tune'], 1):.1f}"
+                f"\t{'-' if r['balance'] is None else 'kept' if r['balance'] else 'lost'}"
                 f"{'' if within else '  <- speed off'}"
             )
             if args.why:
@@ -326,7 +449,10 @@ def main():
             f"({tot['notes_kept']}/{tot['notes']})\tmelody kept "
             f"{100 * tot['melody_kept'] / max(tot['melody'], 1):.1f}% "
             f"({tot['melody_kept']}/{tot['melody']})\tspeed within 3 points "
-            f"{tot['speed_ok']}/{tot['speed_files']}"
+            f"{tot['speed_ok']}/{tot['speed_files']}\tmelody on eighths "
+            f"{100 * tot['tune_eighths'] / max(tot['tune'], 1):.1f}% (file, best offset "
+            f"{100 * tot['file_eighths'] / max(tot['tune'], 1):.1f}%)\tbalance kept "
+            f"{tot['balance_kept']}/{tot['balance_files']}"
         )
 
 

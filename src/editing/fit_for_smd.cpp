@@ -564,6 +564,11 @@ FitResult FitProblemForSmd(const Song &song, int partNumber, int element) {
   return result;
 }
 
+bool MovesNoNote(const FitChange &change) {
+  return change.kind == FitChangeKind::TripletCompleted ||
+         (change.kind == FitChangeKind::TripletToPlain && change.shift == 0);
+}
+
 std::string FitChangesText(const std::vector<FitChange> &changes, int ticksPerBeat,
                            int beatsPerMeasure) {
   std::string out;

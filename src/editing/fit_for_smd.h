@@ -94,6 +94,10 @@ FitResult FitProblemForSmd(const Song &song, int partNumber, int element);
 // stay.
 std::pair<int, int> ProblemStretch(const Part &part, const SaveProblem &problem);
 
+// A change that moved no note's start: a triplet group completed with rests, or triplet notes
+// given plain lengths with every later note where it was. A report counts these.
+bool MovesNoNote(const FitChange &change);
+
 // One line per change: "part<TAB>element<TAB>measure:beat:tick<TAB>what".
 std::string FitChangesText(const std::vector<FitChange> &changes, int ticksPerBeat,
                            int beatsPerMeasure);

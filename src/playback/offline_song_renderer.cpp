@@ -17,6 +17,8 @@ RenderedSound RenderSongOffline(const Song &source, std::unique_ptr<RenderingMid
   song.part(song.currentPart).cursor = 0;
   HeadlessPlayerHost host(song);
   MidiOutput midi(std::move(synth));
+  if (options.uniform)
+    midi.setUniformSource(options.uniform);
   double now = 0;
   auto playTimer = std::make_unique<ManualWakeTimer>();
   ManualWakeTimer &play = *playTimer;

@@ -26,6 +26,9 @@ struct RenderOptions {
   // When set, the sound goes here a block at a time (interleaved stereo) instead of into
   // RenderedSound::samples, so that a long render holds one copy of it at most.
   std::function<void(std::span<const std::int16_t> block)> sink;
+  // Uniform numbers in [0, 1) for the notes' velocity draw, when set: two renderings drawing
+  // the same numbers sound the same.
+  std::function<double()> uniform;
 };
 
 RenderedSound RenderSongOffline(const Song &song, std::unique_ptr<RenderingMidiBackend> synth,

@@ -5,6 +5,7 @@
 #include "platform/ini/ini_file.h"
 
 #include <QLockFile>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -76,6 +77,16 @@ void LoadScoreDisplay(Song &song, const QString &smdPath) {
   const int fifths = key.toInt(&ok);
   if (ok && fifths >= -7 && fifths <= 7)
     song.display.key = KeySignature{fifths, minor};
+  // "3/4": beats per bar and the beat's note; a value that is no such meter is left out.
+  const QStringList time = ini->readString(section, QStringLiteral("time"), QString()).split('/');
+  bool beatsOk = false, noteOk = false;
+  const int beats = time.size() == 2 ? time[0].toInt(&beatsOk) : 0;
+  const int note = time.size() == 2 ? time[1].toInt(&noteOk) : 0;
+  if (beatsOk && noteOk && beats >= 1 && beats <= 99 && note >= 2 && note <= 16 &&
+      kTicksPerWhole % note == 0) {
+    song.beatsPerMeasure = static_cast<std::int16_t>(beats);
+    song.ticksPerBeat = static_cast<std::int16_t>(kTicksPerWhole / note);
+  }
 }
 
 Status SaveScoreDisplay(const Song &song, const QString &smdPath) {
@@ -85,8 +96,10 @@ Status SaveScoreDisplay(const Song &song, const QString &smdPath) {
   const QString section = ToneSection(smdPath);
   const auto &clefs = song.display.clefs;
   const auto &key = song.display.key;
-  const bool automatic =
-      !key && std::all_of(clefs.begin(), clefs.end(), [](Clef c) { return c == Clef::Automatic; });
+  const bool commonTime = song.beatsPerMeasure == 4 && song.ticksPerBeat == kTicksPerQuarter;
+  const bool automatic = !key && commonTime && std::all_of(clefs.begin(), clefs.end(), [](Clef c) {
+    return c == Clef::Automatic;
+  });
   // Nothing chosen for a file the store does not know: the store is left as it is.
   if (automatic && !ini->hasSection(section))
     return Ok{};
@@ -105,6 +118,9 @@ Status SaveScoreDisplay(const Song &song, const QString &smdPath) {
   put(QStringLiteral("key"),
       key ? QString::number(key->fifths) + (key->minor ? QStringLiteral("m") : QString())
           : QString());
+  put(QStringLiteral("time"), commonTime ? QString()
+                                         : QString::number(song.beatsPerMeasure) + '/' +
+                                               QString::number(kTicksPerWhole / song.ticksPerBeat));
   return ini->save(ToneStorePath());
 }
 

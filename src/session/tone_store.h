@@ -23,8 +23,9 @@ void LoadTones(Song &song, const QString &smdPath);
 Status SaveTones(const Song &song, const QString &smdPath);
 
 // The score's clefs and key for the file, kept in the same section ("clef1".."clef16":
-// "treble" or "bass"; "key": the signature's fifths and "m" for minor, e.g. "-3" or "-1m");
-// what is not stored stays automatic.
+// "treble" or "bass"; "key": the signature's fifths and "m" for minor, e.g. "-3" or "-1m"),
+// and its time signature when not 4/4 ("time": "3/4"); what is not stored stays automatic,
+// the meter 4/4.
 void LoadScoreDisplay(Song &song, const QString &smdPath);
 Status SaveScoreDisplay(const Song &song, const QString &smdPath);
 

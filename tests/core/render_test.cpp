@@ -6,9 +6,11 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 
 #include <cmath>
@@ -131,6 +133,59 @@ INSTANTIATE_TEST_SUITE_P(Tempos, RenderOnsets,
                          ::testing::Values(RenderCase{"Fast", TempoChoice::Fast},
                                            RenderCase{"Slow", TempoChoice::Slow}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// The largest sample magnitude of a 16-bit WAV file, both channels.
+int PeakSample(const QString &path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly))
+    return -1;
+  const QByteArray b = f.readAll();
+  int peak = 0;
+  for (qsizetype at = b.indexOf("data") + 8; at + 2 <= b.size(); at += 2)
+    peak = std::max(peak, std::abs(int{static_cast<std::int16_t>(Le(b, at, 2))}));
+  return peak;
+}
+
+struct LevelRow {
+  const char *name;
+  QStringList options;
+  int lowest; // the peak sample expected, within these
+  int highest;
+};
+
+void PrintTo(const LevelRow &row, std::ostream *out) {
+  *out << row.name;
+}
+
+class RenderLevel : public ::testing::TestWithParam<LevelRow> {};
+
+// Every rendering draws its own velocities, so a level without normalising is known only
+// within bounds: one part of the synthesizer stays far below full scale.
+TEST_P(RenderLevel, PeakIsWhereTheOptionsPutIt) {
+  Song song;
+  testing::AddNotes(song, 1, {{60, "4"}, {64, "4"}, {67, "2"}});
+  QTemporaryDir dir;
+  const QString smd = dir.filePath("level.smd");
+  const QString wav = dir.filePath("out.wav");
+  ASSERT_TRUE(SaveSmdFile(song, smd, false).ok());
+  QProcess cli;
+  cli.start(PIPORAPAD_CLI, QStringList{"render", smd, wav} + GetParam().options);
+  ASSERT_TRUE(cli.waitForFinished(60000));
+  ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+  const int peak = PeakSample(wav);
+  EXPECT_GE(peak, GetParam().lowest);
+  EXPECT_LE(peak, GetParam().highest);
+}
+
+// -1 dBFS is 32767 * 10^(-1/20) = 29204.
+INSTANTIATE_TEST_SUITE_P(
+    Options, RenderLevel,
+    ::testing::Values(
+        LevelRow{"NormalisedToMinusOneDbByDefault", {}, 29202, 29206},
+        LevelRow{"NoNormaliseKeepsTheSynthesizersQuietLevel", {"--no-normalise"}, 1, 16383},
+        LevelRow{"ANegativeGainLowersIt", {"--gain", "-20"}, 1, 1639},
+        LevelRow{"AGainPastFullScaleIsHeldThereWithoutWrapping", {"--gain", "40"}, 32767, 32768}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Render, UnreadableInputWritesNothing) {
   QTemporaryDir dir;

@@ -53,6 +53,15 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  {N(1, 60, 0, 480), N(1, 64, 0, 480), N(1, 67, 0, 480)},
                  {2, 3, 1}},
+        // a voice's short note inside the legato of the note before it takes no time of its
+        // own there: the part stays busy until that note ends, so another channel's voice
+        // starting under it goes elsewhere
+        VoiceRow{"ANoteInsideItsVoicesLegatoKeepsThePartBusyToItsEnd",
+                 ChordHandling::Spread,
+                 {},
+                 {N(1, 72, 0, 960), N(1, 48, 0, 480), N(1, 47, 440, 470), N(2, 80, 0, 960),
+                  N(2, 55, 470, 960)},
+                 {1, 3, 3, 2, 4}},
         VoiceRow{"ShortLegatoStaysInThePart",
                  ChordHandling::Spread,
                  {},

@@ -33,7 +33,7 @@ grep -qE $'^[0-9]+\t[0-9-]+\t[0-9]+:[0-9]+:[0-9]+\t[0-9]+\t位置合わせ 始�
 grep -qE '^パート [0-9]+: [0-9]+ 音、ずれ 合計 [0-9]+ 最大 [0-9]+' out ||
   fail "--report has no drift line"
 grep -qE '^[0-9]+ 音を書き込み、.*和音の音を削除' out || fail "--report has no summary"
-grep -qE '^SMDに合わせた変更 [0-9]+ 件$' out || fail "--report does not count fitting changes"
+grep -qE '^SMDに合わせた変更 [0-9]+ 件(（.*）)?$' out || fail "--report does not count fitting changes"
 cmp -s fitted.smd reported.smd || fail "--report changed what was written"
 
 # A whole folder in one go.

@@ -78,7 +78,14 @@ const Registrar renderCommand{{"render",
                                "IN OUT.wav",
                                "play the song once through the built-in synthesizer into a "
                                "44.1 kHz stereo WAV file",
-                               {kSeconds, kSoundFont},
+                               {kSeconds,
+                                kSoundFont,
+                                {"--gain", "DB",
+                                 "raise (or lower) the sound by DB decibels "
+                                 "instead of normalising"},
+                                {"--no-normalise", "",
+                                 "keep the synthesizer's own level (else "
+                                 "the peak is -1 dBFS)"}},
                                2,
                                2,
                                &RunRender}};

@@ -13,6 +13,8 @@
 #include "model/terminal_text.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <iterator>
 #include <set>
 
 namespace pipora::cli {
@@ -31,6 +33,10 @@ std::optional<Song> Load(const Invocation &invocation, const QByteArray &name) {
 std::string DumpText(const Song &song) {
   std::string out = "title\t" + TerminalText(song.title) + "\n";
   out += "tempo\t" + std::string(TempoText(song.tempo)) + "\n";
+  // Locations below count this meter's bars and beats.
+  if (song.beatsPerMeasure != 4 || song.ticksPerBeat != kTicksPerQuarter)
+    out += "time\t" + std::to_string(song.beatsPerMeasure) + "/" +
+           std::to_string(kTicksPerWhole / std::max<int>(song.ticksPerBeat, 1)) + "\n";
   for (int n = 1; n <= kClipboardPart; ++n) {
     const Part &p = song.part(n);
     if (p.count <= 0)
@@ -142,10 +148,18 @@ int ConvertOne(const Invocation &invocation, const QByteArray &input, const QByt
   if (invocation.has("--fit")) {
     FitMoves moves{};
     const std::vector<FitChange> changes = FitForSmdInPlace(song, &moves);
-    if (reporting)
-      PrintOut(FitChangesText(changes, song.ticksPerBeat, song.beatsPerMeasure) +
-               FitMovesText(moves) + "SMDに合わせた変更 " + std::to_string(changes.size()) +
-               " 件\n");
+    if (reporting) {
+      std::vector<FitChange> listed;
+      std::copy_if(changes.begin(), changes.end(), std::back_inserter(listed),
+                   [](const FitChange &c) { return !MovesNoNote(c); });
+      const std::size_t quiet = changes.size() - listed.size();
+      PrintOut(FitChangesText(listed, song.ticksPerBeat, song.beatsPerMeasure) +
+               FitMovesText(moves) + "SMDに合わせた変更 " + std::to_string(changes.size()) + " 件" +
+               (quiet > 0 ? "（うち " + std::to_string(quiet) +
+                                " 件は音を動かさない3連符の変更で、一覧にはありません）"
+                          : std::string()) +
+               "\n");
+    }
   }
   return WriteSong(song, format, output, options);
 }
@@ -203,6 +217,8 @@ const std::vector<OptionSpec> kConvertOptions{
     {"--to", "FORMAT", "output format: smd, mid or wav (else the output's extension)"},
     {"--seconds", "N", "WAV: render at most N seconds"},
     {"--soundfont", "FILE", "WAV: the SoundFont to render with"},
+    {"--gain", "DB", "WAV: raise (or lower) the sound by DB decibels instead of normalising"},
+    {"--no-normalise", "", "WAV: keep the synthesizer's own level (else the peak is -1 dBFS)"},
     {"--fit", "", "mend what SMD cannot hold before writing (see the manual's SMDに合わせる)"},
     {"--report", "", "print what reading a MIDI file did to its notes, and what --fit changed"},
 };

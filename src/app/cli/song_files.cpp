@@ -6,6 +6,7 @@
 #include "app/cli/standard_streams.h"
 #include "formats/midi/smf_writer.h"
 #include "formats/smd/smd_writer.h"
+#include "formats/wav/sample_level.h"
 #include "formats/wav/wav_encoder.h"
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
@@ -20,6 +21,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <random>
 #include <span>
 
 namespace pipora::cli {
@@ -46,27 +49,51 @@ double SongLengthMs(const Song &song) {
 
 // The song as a 44.1 kHz stereo WAV file, through the built-in synthesizer, a block at a time:
 // the whole sound is never held (16 parts for minutes would take hundreds of megabytes).
-void RenderWav(const Song &song, std::unique_ptr<RenderingMidiBackend> synth,
-               const WriteOptions &options, OutputStream &out) {
+// The louder `gain` makes the sound, the more the 16-bit steps of a quiet rendering show; a
+// synthesizer's sound leaves them far below hearing.
+// The velocity draw of one rendering, repeatable from `seed`.
+std::function<double()> UniformFrom(std::uint32_t seed) {
+  auto engine = std::make_shared<std::mt19937>(seed);
+  return [engine] { return std::uniform_real_distribution<double>(0.0, 1.0)(*engine); };
+}
+
+void RenderWav(const Song &song, std::unique_ptr<RenderingMidiBackend> synth, double gain,
+               std::uint32_t seed, const WriteOptions &options, OutputStream &out) {
   ProgressLine progress;
   const double total = options.maxSeconds > 0
                            ? std::min(SongLengthMs(song), options.maxSeconds * 1000)
                            : SongLengthMs(song);
   RenderOptions render;
   render.maxSeconds = options.maxSeconds;
+  render.uniform = UniformFrom(seed);
   if (progress.enabled())
     render.progress = [&](double ms) { progress.show(PercentText("render", ms, total)); };
   const int rate = synth->sampleRate();
   out.append(WavHeader(rate, 2, 0));
   std::uint32_t dataBytes = 0; // the length checks keep it within 32 bits
+  std::vector<std::int16_t> scaled;
   render.sink = [&](std::span<const std::int16_t> block) {
-    const QByteArray bytes = WavSampleBytes(block);
+    scaled.assign(block.begin(), block.end());
+    ApplyGain(scaled, gain);
+    const QByteArray bytes = WavSampleBytes(scaled);
     dataBytes += static_cast<std::uint32_t>(bytes.size());
     out.append(bytes);
   };
   (void)RenderSongOffline(song, std::move(synth), render);
   out.rewriteStart(WavHeader(rate, 2, dataBytes));
   progress.clear();
+}
+
+// The peak of the song's sound, rendered once without keeping it.
+int RenderedPeak(const Song &song, std::unique_ptr<RenderingMidiBackend> synth, std::uint32_t seed,
+                 const WriteOptions &options) {
+  RenderOptions render;
+  render.maxSeconds = options.maxSeconds;
+  render.uniform = UniformFrom(seed);
+  int peak = 0;
+  render.sink = [&](std::span<const std::int16_t> block) { peak = std::max(peak, PeakOf(block)); };
+  (void)RenderSongOffline(song, std::move(synth), render);
+  return peak;
 }
 
 // Prints why, after clearing the progress line; returns `exitCode`.
@@ -118,6 +145,16 @@ std::optional<WriteOptions> SoundOptions(const Invocation &invocation) {
   WriteOptions options;
   options.writeLog = invocation.import.writeEventLog;
   options.soundFont = invocation.value("--soundfont").value_or("");
+  options.normalise = !invocation.has("--no-normalise");
+  if (const auto gain = invocation.value("--gain")) {
+    char *end = nullptr;
+    const double db = std::strtod(gain->c_str(), &end);
+    if (end == gain->c_str() || *end != '\0' || !std::isfinite(db) || std::abs(db) > 60) {
+      PrintErr("piporapad-cli: --gain needs a number of decibels from -60 to 60\n");
+      return std::nullopt;
+    }
+    options.gainDb = db;
+  }
   const auto seconds = invocation.value("--seconds");
   if (!seconds)
     return options;
@@ -188,8 +225,20 @@ int WriteSong(Song &song, FileFormat format, const QByteArray &name, const Write
     auto synth = (*library)->createSoundFontRenderer(options.soundFont);
     if (!synth) // the SoundFont is an input that could not be read
       return Fail(kExitBadInput, synth.error(), options);
-    written = WriteOutputStream(
-        name, [&](OutputStream &out) { RenderWav(song, std::move(*synth), options, out); });
+    double gain = options.gainDb ? GainOfDb(*options.gainDb) : 1.0;
+    // The velocities are drawn anew for every rendering, from the same numbers in both.
+    const std::uint32_t seed = std::random_device{}();
+    if (!options.gainDb && options.normalise) {
+      // The same song through a fresh synthesizer with the same velocities sounds the same
+      // again: its peak is known before a sample is written, and the sound is never held whole.
+      gain = GainToPeak(RenderedPeak(song, std::move(*synth), seed, options));
+      synth = (*library)->createSoundFontRenderer(options.soundFont);
+      if (!synth)
+        return Fail(kExitBadInput, synth.error(), options);
+    }
+    written = WriteOutputStream(name, [&](OutputStream &out) {
+      RenderWav(song, std::move(*synth), gain, seed, options, out);
+    });
     break;
   }
   }

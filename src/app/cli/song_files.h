@@ -47,12 +47,17 @@ struct WriteOptions {
   double maxSeconds = 0; // WAV: 0 renders the whole song
   std::string soundFont; // WAV: empty for the default SoundFont
   bool writeLog = false; // MIDI: the writer's event log pipora3.log (--log)
+  // WAV: the sound's peak brought to -1 dBFS (a first rendering finds it), unless a fixed
+  // gain in decibels is given (--gain) or the synthesizer's own level is asked for
+  // (--no-normalise).
+  bool normalise = true;
+  std::optional<double> gainDb;
   // A progress line to clear before a message is printed.
   ProgressLine *progress = nullptr;
 };
 
-// --seconds and --soundfont from the command line; nothing (after saying why) when
-// --seconds is not a positive number.
+// --seconds, --soundfont, --gain and --no-normalise from the command line; nothing (after
+// saying why) when --seconds is not a positive number or --gain no number.
 std::optional<WriteOptions> SoundOptions(const Invocation &invocation);
 
 // Encodes the song and writes it to `name` ("-" for standard output); nothing is written

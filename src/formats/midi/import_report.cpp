@@ -106,8 +106,33 @@ std::string Detail(const ImportChange &c) {
 } // namespace
 
 bool IsMinorChange(const ImportChange &change) {
-  return change.kind == ImportChangeKind::Snapped && std::abs(change.amount) < kMinorSnapTicks &&
-         std::abs(change.amount2) < kMinorSnapTicks;
+  switch (change.kind) {
+  case ImportChangeKind::Snapped:
+    return std::abs(change.amount) < kMinorSnapTicks && std::abs(change.amount2) < kMinorEndTicks;
+  case ImportChangeKind::CutByOverlap:
+    return change.amount < kMinorCutTicks;
+  case ImportChangeKind::SplitTied:
+  case ImportChangeKind::MovedToPart: // it sounds as the file has it, in another part
+    return true;
+  default:
+    return false;
+  }
+}
+
+std::string ImportShiftText(std::int64_t shift) {
+  if (shift == 0)
+    return {};
+  return "曲全体を " + std::to_string(shift < 0 ? -shift : shift) + " ティック" +
+         (shift < 0 ? "前" : "後ろ") + "へ移動して拍に合わせました";
+}
+
+std::string ImportVolumesText(const ImportReport &report) {
+  std::string out;
+  for (int n = 1; n <= kUserParts; ++n)
+    if (const int v = report.volumes[static_cast<std::size_t>(n)]; v > 0)
+      out += (out.empty() ? "音量 パート " : "、パート ") + std::to_string(n) + ": " +
+             std::to_string(v);
+  return out;
 }
 
 std::vector<ImportChange> ListedImportChanges(const ImportReport &report) {
@@ -148,7 +173,9 @@ std::string ImportChangeText(const ImportChange &change) {
 std::string ImportReportText(const ImportReport &report, int ticksPerBeat, int beatsPerMeasure) {
   std::string out;
   const std::vector<ImportChange> listed = ListedImportChanges(report);
-  out.reserve(listed.size() * 48);
+  out.reserve(listed.size() * 48 + 64);
+  if (report.shift != 0)
+    out += ImportShiftText(report.shift) + '\n';
   for (const ImportChange &c : listed) {
     out += std::to_string(c.part) + '\t' + std::to_string(c.element) + '\t' +
            SourceLocation(static_cast<std::int32_t>(c.tick), ticksPerBeat, beatsPerMeasure) + '\t' +
@@ -178,12 +205,14 @@ std::string ImportReportSummary(const ImportReport &report) {
       ImportChangeKind::NoPartLeft};
   // One pass over what may be a hundred thousand changes.
   std::array<std::size_t, std::size(kKinds)> counts{};
-  std::size_t minor = 0;
+  std::size_t minor = 0, minorCuts = 0;
   for (const ImportChange &c : report.changes) {
     const auto k = static_cast<std::size_t>(c.kind);
     if (k < counts.size())
       ++counts[k];
-    minor += IsMinorChange(c) ? 1 : 0;
+    if (IsMinorChange(c) &&
+        (c.kind == ImportChangeKind::Snapped || c.kind == ImportChangeKind::CutByOverlap))
+      ++(c.kind == ImportChangeKind::CutByOverlap ? minorCuts : minor);
   }
   for (ImportChangeKind kind : kKinds) {
     const std::size_t n = counts[static_cast<std::size_t>(kind)];
@@ -192,12 +221,23 @@ std::string ImportReportSummary(const ImportReport &report) {
     out += "、" + std::string(ImportChangeName(kind)) + " " + std::to_string(n);
     if (kind == ImportChangeKind::Snapped && minor > 0)
       out +=
-          "（うち " + std::to_string(minor) + " は16分音符の1/10未満のずれで、一覧にはありません）";
+          "（うち " + std::to_string(minor) +
+          " は始まりのずれが16分音符の1/10未満、終わりのずれが16分音符未満で、一覧にはありません）";
+    if (kind == ImportChangeKind::SplitTied || kind == ImportChangeKind::MovedToPart)
+      out += "（一覧にはありません）";
+    if (kind == ImportChangeKind::CutByOverlap && minorCuts > 0)
+      out +=
+          "（うち " + std::to_string(minorCuts) + " は32分音符未満の短縮で、一覧にはありません）";
   }
   if (report.drumsLeftOut > 0)
     out +=
         "、ドラム（チャンネル10）の音 " + std::to_string(report.drumsLeftOut) + " 個は読み込まず";
-  return out + "。" + ImportTempoSummary(report);
+  out += "。";
+  if (report.shift != 0)
+    out += ImportShiftText(report.shift) + "。";
+  if (const std::string volumes = ImportVolumesText(report); !volumes.empty())
+    out += volumes + "。";
+  return out + ImportTempoSummary(report);
 }
 
 ImportSpeed LastTempoSpeed(const ImportReport &report) {

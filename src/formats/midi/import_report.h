@@ -82,19 +82,29 @@ struct ImportReport {
   // song has after reading them (before a speed is chosen).
   std::vector<double> fileTempos;
   TempoChoice tempo = TempoChoice::Normal;
+  // Ticks every note was moved to sit on the beat (later positive), before any snapping.
+  std::int64_t shift = 0;
+  // The volume each part took from its channels' loudness; 0 where none was set.
+  std::array<int, kUserParts + 1> volumes{};
 
   std::size_t count(ImportChangeKind kind) const;
 };
 
-// A snap that moves a note's start and end each by less than a tenth of a sixteenth only
-// rounds away the file's finer resolution: it is counted, not listed.
+// What a musician need not read note by note, counted in the summary instead: a snap that
+// moves a note's start by less than a tenth of a sixteenth (its end by less than a sixteenth:
+// a length is rounded to the grid), an overlap cut by less than a thirty-second (a player's
+// legato), a note written as tied pieces (how its length is written, not a change) and a
+// voice moved to another part (it sounds as in the file; the piano roll shows it).
 inline constexpr std::int64_t kMinorSnapTicks = 12;
+inline constexpr std::int64_t kMinorEndTicks = 120;
+inline constexpr std::int64_t kMinorCutTicks = 60;
 bool IsMinorChange(const ImportChange &change);
 
 // The changes worth a row of their own, by part, then position in the file.
 std::vector<ImportChange> ListedImportChanges(const ImportReport &report);
 
-// One line per listed change: "part<TAB>element<TAB>measure:beat:tick<TAB>key<TAB>what", then
+// The whole song's shift in one line ("曲全体を 186 ティック前へ移動して拍に合わせました"),
+// one line per listed change: "part<TAB>element<TAB>measure:beat:tick<TAB>key<TAB>what", then
 // one summary line per part with notes ("part 3: 120 notes, drift total 480 max 40 end 0").
 std::string ImportReportText(const ImportReport &report, int ticksPerBeat, int beatsPerMeasure);
 // The text of one change ("位置合わせ 始まり -10 終わり +10 ティック").
@@ -106,6 +116,10 @@ std::string ImportReportSummary(const ImportReport &report);
 // The speed record of an import that left the step to the file's last tempo event (120 per
 // minute without one), the scale at ×1.
 ImportSpeed LastTempoSpeed(const ImportReport &report);
+// "曲全体を 186 ティック前へ移動して拍に合わせました", empty without a shift.
+std::string ImportShiftText(std::int64_t shift);
+// "音量 パート 1: 4、パート 2: 2", empty when no volume was set.
+std::string ImportVolumesText(const ImportReport &report);
 // "テンポ「遅い」：ファイルのテンポ 84、テンポ 91 ×1、速さの差 +8.3%。" from report.speed (or
 // LastTempoSpeed when no speed was chosen), with how many tempo events the file holds.
 std::string ImportTempoSummary(const ImportReport &report);

@@ -218,6 +218,8 @@ void MidiImporter::ImportNoteEvent(int channel, int key, int velocity, std::int6
     heldOns_ += velocity > 0 ? 1 : 0;
     return;
   }
+  if (velocity > 0)
+    ++sources_[static_cast<std::size_t>(channel)][static_cast<std::size_t>(channel)];
   Feed(channel, key, velocity, time);
 }
 
@@ -290,6 +292,9 @@ void MidiImporter::WriteHeldNotes(int timeScale) {
     }
   }
   AssignParts(notes, options_.chords, used);
+  for (const SplitNote &n : notes)
+    if (n.part >= 1 && n.part <= kUserParts && n.channel >= 1 && n.channel <= kUserParts)
+      ++sources_[static_cast<std::size_t>(n.part)][static_cast<std::size_t>(n.channel)];
   // Runs too close for the grid are laid out on slots first; their events then come in the
   // order of their new times, so they are sorted as the tracks of a channel are.
   std::vector<int> freeParts;

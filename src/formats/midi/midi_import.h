@@ -36,6 +36,12 @@ struct MidiImportOptions {
   // Choose the tempo step and a scale of every length together for the file's own speed
   // (the tempo that holds longest); off, the last tempo event read chooses the step alone.
   bool chooseSpeed = true;
+  // With chords kept on top or spread (not under "最後の音", which reads the file as it
+  // always has): move every note by the constant amount that puts most note-ons on the grid,
+  // since files recorded against audio start their first beat anywhere; set each part's
+  // volume from its channels' loudness; take the file's meter.
+  bool findBeat = true;
+  bool keepBalance = true;
   // Filled with what fitting did to each note, when set.
   ImportReport *report = nullptr;
   // The event log "pipora.log" of the read; without it the reader skips the logging work,
@@ -67,6 +73,11 @@ public:
   virtual void ImportNoteEvent(int channel, int key, int velocity, std::int64_t time) = 0;
   // Every track chunk starts its times at 0 again.
   virtual void StartTrack() = 0;
+  // A controller change (0xBn), for a sink that weighs the channels' loudness.
+  virtual void ImportController(int /*channel*/, int /*controller*/, int /*value*/,
+                                std::int64_t /*time*/) {}
+  // A time signature meta event: `denominator` as written (4 for quarters).
+  virtual void ImportTimeSignature(int /*numerator*/, int /*denominator*/, std::int64_t /*time*/) {}
   // True when no more notes can be taken; the reader then stops with an error.
   virtual bool full() const { return false; }
 };
@@ -108,6 +119,10 @@ public:
   // After the last event: with chords shared out (Top, Spread), the notes held back until
   // every channel was known are now written, at `timeScale` times the file's times.
   void finish(int timeScale = 1);
+
+  // Note-ons written to each part by the channel they came from: [part][channel], 0 unused.
+  using VoiceSources = std::array<std::array<std::int64_t, kUserParts + 1>, kUserParts + 1>;
+  const VoiceSources &voiceSources() const { return sources_; }
 
 private:
   // Eight bytes: a file of a million events holds them in 8 MB. The track of an event is
@@ -165,6 +180,7 @@ private:
   std::array<Channel, kUserParts> channels_{};
   std::int64_t appended_ = 0;
   bool refused_ = false;
+  VoiceSources sources_{};
   std::vector<HeldEvent> held_; // every event, with chords shared out
   std::size_t heldOns_ = 0;     // the note-ons among them
   std::int64_t heldTracks_ = 0; // the track marks among them

@@ -16,7 +16,8 @@ namespace pipora {
 // A Standard MIDI File read into a new song: every channel fitted to its part, each of parts 1
 // to 17 ended with its EndMarker, start ticks and score lists built, title, tempo and tones as
 // the file gives them. `kept` is the song the import replaces, or a default Song: its tempo and
-// tones stand where the file sets none, and its volumes and backup slot stay. The report's
+// tones stand where the file sets none, the volumes of parts without notes and its backup slot
+// stay. The report's
 // error says what stopped the reading early; the song keeps the notes before it. With
 // options.writeEventLog the event log goes to `log`; `tempos`, when given, receives the file's
 // tempo events, and `readAt` the scale of the song's times against the file's (×2 for a slow

@@ -256,8 +256,11 @@ private:
       log_.endLine();
       break;
     }
+    case 0xB0:
+      notes_.ImportController(channel, first, second, runningTime_);
+      break;
     default:
-      break; // pressure, controllers and pitch bend are not kept
+      break; // pressure and pitch bend are not kept
     }
     if (notes_.full())
       return fail("音符が多すぎます" + At(pos_));
@@ -333,6 +336,9 @@ private:
       break;
     case 0x58:
       log_ << Words().timeSignature;
+      // A denominator past 2^7 is no note length any file means.
+      if (length >= 2 && data[1] <= 7)
+        notes_.ImportTimeSignature(data[0], 1 << data[1], runningTime_);
       break;
     case 0x59:
       log_ << Words().keySignature;
