@@ -1,5 +1,7 @@
 #include "session/editor_session.h"
 
+#include "editing/key_inference.h"
+
 #include "editing/backup_exchange.h"
 #include "editing/fit_for_smd.h"
 #include "model/new_song.h"
@@ -102,6 +104,8 @@ bool EditorSession::wouldReplaceAnotherFile(const QString &path) const {
 void EditorSession::setDirty(bool dirty) {
   const Marks before = marks();
   song_.dirty = dirty;
+  if (dirty)
+    KeepInferredKey(song_, edited_ == EditedLists::Score);
   // Editors without a snapshot of their own (source editor, volumes) mark each change so.
   if (dirty)
     noteChange();
@@ -134,6 +138,7 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
     ownFile_ = path;
     ownMidiFile_.clear();
     history_.beginDocument(song_.fileName);
+    KeepInferredKey(song_, false);
     emit songReplaced();
   }
   announce(before);
@@ -185,6 +190,7 @@ Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportRe
     ownMidiFile_ = path;
     history_.beginDocument(song_.fileName);
     song_.currentPart = 1;
+    KeepInferredKey(song_, false);
     emit songReplaced();
   }
   announce(before);
@@ -235,6 +241,7 @@ Status EditorSession::recover(const AbandonedSong &abandoned) {
   if (options().isSaveTone && !abandoned.fileName.isEmpty())
     LoadTones(song_, abandoned.fileName);
   song_.dirty = true;
+  KeepInferredKey(song_, false);
   fitUndo_.reset();
   history_.restart();
   history_.takeSnapshot(song_, false, false);
@@ -264,6 +271,8 @@ Status EditorSession::writeEventList() {
 // --- undo ------------------------------------------------------------------------------------
 
 void EditorSession::apply(const EditOutcome &outcome, bool noteListsCurrent) {
+  // The first notes enough to tell a key fix it; later edits never change it.
+  KeepInferredKey(song_, edited_ == EditedLists::Score);
   if (outcome.changed)
     setDirty(true);
   if (outcome.snapshot)
@@ -289,6 +298,7 @@ Status EditorSession::loadSnapshot(bool forward) {
     // Back in a song opened before: its file's tones, not those of the file opened since.
     if (history_.document() != document && options().isSaveTone && !song_.fileName.empty())
       LoadTones(song_, path());
+    KeepInferredKey(song_, false);
     noteChange();
     emit songReplaced();
     emit historyChanged();

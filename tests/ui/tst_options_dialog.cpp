@@ -576,6 +576,8 @@ void tst_options_dialog::checkBoxRoundTripsThroughTheIniFile_data() {
   QTest::newRow("isSaveTone") << "isSaveTone" << true;
   QTest::newRow("isNoCheck") << "isNoCheck" << false;
   QTest::newRow("isManyUndo") << "isManyUndo" << true;
+  QTest::newRow("isNearestOctave") << "isNearestOctave" << false;
+  QTest::newRow("isKeyAccidentals") << "isKeyAccidentals" << false;
 }
 
 void tst_options_dialog::checkBoxRoundTripsThroughTheIniFile() {
@@ -786,6 +788,11 @@ void tst_options_dialog::helpWindowKeepsItsLinksAndFindsText() {
   QCOMPARE(help->browser()->textCursor().selectedText(), QString("pipora.ini"));
   help->findBox()->setText("no such words here");
   QVERIFY(!help->findInPage());
+  // Escape closes it, as it closes the dialogs.
+  help->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(help));
+  QTest::keyClick(help->browser(), Qt::Key_Escape);
+  QVERIFY(!help->isVisible());
   delete help;
 }
 

@@ -55,6 +55,9 @@ std::optional<Song> Load(const Invocation &invocation, const QByteArray &name) {
 std::string DumpText(const Song &song) {
   std::string out = "title\t" + Printable(song.title) + "\n";
   out += "tempo\t" + std::string(TempoText(song.tempo)) + "\n";
+  // The signature the score shows: sharps positive, flats negative, and the mode.
+  const KeySignature key = song.display.key.value_or(KeySignature{});
+  out += "key\t" + std::to_string(key.fifths) + (key.minor ? "\tminor\n" : "\tmajor\n");
   for (int n = 1; n <= kClipboardPart; ++n) {
     const Part &p = song.part(n);
     if (p.count <= 0)

@@ -4,6 +4,7 @@
 #include "app/cli/progress_line.h"
 #include "app/cli/sound_library_loader.h"
 #include "app/cli/standard_streams.h"
+#include "editing/key_inference.h"
 #include "formats/midi/smf_writer.h"
 #include "formats/smd/smd_writer.h"
 #include "formats/wav/wav_encoder.h"
@@ -148,13 +149,20 @@ Result<Song> ReadSong(const QByteArray &name, const ReadOptions &options) {
     Report<Song> imported = ImportMidiBytes(*bytes, options.import);
     if (imported.error)
       return failed(*imported.error);
+    KeepInferredKey(imported.value, false);
     return std::move(imported.value);
   }
   Result<Song> song = DecodeSmdBytes(*bytes);
   if (!song)
     return failed(song.failure());
-  if (options.withTones && !IsStandardStream(name))
-    LoadTones(*song, QFile::decodeName(AbsolutePath(name)));
+  if (!IsStandardStream(name)) {
+    const QString path = QFile::decodeName(AbsolutePath(name));
+    if (options.withTones)
+      LoadTones(*song, path);
+    // The clefs and the key the editor keeps for this file, as its score shows them.
+    LoadScoreDisplay(*song, path);
+  }
+  KeepInferredKey(*song, false);
   return song;
 }
 

@@ -56,6 +56,11 @@ HelpWindow::HelpWindow(const QString &folder, std::function<bool(const QUrl &)> 
   QAction *previous =
       bar->addAction(QStringLiteral("前を検索"), this, [this] { findInPage(true); });
   previous->setShortcut(QKeySequence::FindPrevious);
+  // Escape closes the manual, as it closes the editor's dialogs.
+  auto *close = new QAction(this);
+  close->setShortcut(Qt::Key_Escape);
+  connect(close, &QAction::triggered, this, &QWidget::close);
+  addAction(close);
   auto *find = new QAction(this);
   find->setShortcut(QKeySequence::Find);
   connect(find, &QAction::triggered, this, [this] {
