@@ -2,7 +2,9 @@
 // the close sequence, the View menu and the tile layout.
 #include "ui_fixture.h"
 
+#include "editing/score_geometry.h"
 #include "formats/smd/smd_reader.h"
+#include "formats/smd/smd_writer.h"
 #include "model/keymap.h"
 #include "model/vocabulary.h"
 #include "platform/ini/ini_file.h"
@@ -30,6 +32,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -69,6 +72,7 @@ private slots:
   void inertItemsAreGrayed();
 
   void openShowsSongAndCaption();
+  void openShowsTheFirstPartWithNotesFromTheStart();
   void openUsesSmdFilterAndLastFileName();
   void openCancelledChangesNothing();
   void damagedFileKeepsSong();
@@ -358,6 +362,32 @@ void tst_main_window::openShowsSongAndCaption() {
   QCOMPARE(e.frame->propertyWindow()->titleBox()->text(), QString("abc"));
   QCOMPARE(e.settings.LastFileName, path);
   QVERIFY(!e.song.dirty);
+}
+
+void tst_main_window::openShowsTheFirstPartWithNotesFromTheStart() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  // Part 3 holds the notes; the song before was worked on far along in part 12.
+  Song written;
+  for (int i = 0; i < 64; ++i)
+    AppendNote(written, 3, 60 + i % 12, "4");
+  const QString path = dir.filePath("three.smd");
+  WriteBytes(path, EncodeSmd(written).value());
+  for (int i = 0; i < 64; ++i)
+    AppendNote(e.song, 12, 72, "4");
+  e.frame->childWindows().setChildVisible(e.frame->scoreEditor(), true);
+  ScoreEditorWindow *score = e.frame->scoreEditor();
+  score->relayoutMarked();
+  score->horizontalScrollBar()->setValue(score->horizontalScrollBar()->maximum());
+  score->verticalScrollBar()->setValue(score->verticalScrollBar()->maximum());
+  e.song.dirty = false;
+  e.prompts->openNames << path;
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(ScoreCurrentPart(e.song), 3);
+  QCOMPARE(e.song.part(3).scoreHeader.cursor, 0);
+  QCOMPARE(score->horizontalScrollBar()->value(), score->horizontalScrollBar()->minimum());
+  QVERIFY(score->verticalScrollBar()->value() < score->verticalScrollBar()->maximum());
 }
 
 void tst_main_window::recentFilesOpenFromTheMenu() {

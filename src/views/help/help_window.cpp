@@ -1,15 +1,46 @@
 #include "views/help/help_window.h"
 
+#include "views/help/manual_html.h"
+
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace pipora {
+namespace {
+
+// The viewer of the manual's pages: each page is turned into what it lays out well.
+class ManualBrowser : public QTextBrowser {
+public:
+  using QTextBrowser::QTextBrowser;
+
+  QVariant loadResource(int type, const QUrl &name) override {
+    if (type != QTextDocument::HtmlResource || !name.isLocalFile())
+      return QTextBrowser::loadResource(type, name);
+    QFile file(name.toLocalFile());
+    if (!file.open(QIODevice::ReadOnly))
+      return QTextBrowser::loadResource(type, name);
+    const QDir folder = QFileInfo(file).dir();
+    // The pictures fit beside the scroll bar with the page's margins.
+    const int width = std::max(200, viewport()->width() - 40);
+    return ManualPageForViewer(QString::fromUtf8(file.readAll()), width, [&](const QString &src) {
+      return QImageReader(folder.filePath(src)).size();
+    });
+  }
+};
+
+} // namespace
+
 namespace {
 
 const QString kIndexPage = QStringLiteral("index.html");
@@ -25,7 +56,7 @@ HelpWindow::HelpWindow(const QString &folder, std::function<bool(const QUrl &)> 
   setWindowTitle(kTitle);
   resize(820, 640);
 
-  browser_ = new QTextBrowser(this);
+  browser_ = new ManualBrowser(this);
   browser_->setObjectName(QStringLiteral("helpBrowser"));
   browser_->setOpenLinks(false); // every link goes through follow()
   browser_->setSearchPaths({folder_});
