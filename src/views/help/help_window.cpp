@@ -31,8 +31,9 @@ public:
     if (!file.open(QIODevice::ReadOnly))
       return QTextBrowser::loadResource(type, name);
     const QDir folder = QFileInfo(file).dir();
-    // The pictures fit beside the scroll bar with the page's margins.
-    const int width = std::max(200, viewport()->width() - 40);
+    // The pictures fit the window beside the scroll bar with the page's margins (the window,
+    // not the viewer, has its size when the first page is read).
+    const int width = std::max(300, window()->width() - 60);
     return ManualPageForViewer(QString::fromUtf8(file.readAll()), width, [&](const QString &src) {
       return QImageReader(folder.filePath(src)).size();
     });
