@@ -1,6 +1,6 @@
 #include "views/score/score_editor_window.h"
 
-#include "editing/engraving/key_signature.h"
+#include "engraving/key_signature.h"
 
 #include "playback/player.h"
 #include "score_drawing/raster_ops.h"
