@@ -370,10 +370,11 @@ void tst_main_window::openShowsTheFirstPartWithNotesFromTheStart() {
   Editor e;
   e.start();
   QTemporaryDir dir;
-  // Part 3 holds the notes; the song before was worked on far along in part 12.
+  // The file's notes (SMD numbers its parts from 1); the song before was worked on far along
+  // in part 12.
   Song written;
   for (int i = 0; i < 64; ++i)
-    AppendNote(written, 3, 60 + i % 12, "4");
+    AppendNote(written, 1, 60 + i % 12, "4");
   const QString path = dir.filePath("three.smd");
   WriteBytes(path, EncodeSmd(written).value());
   for (int i = 0; i < 64; ++i)
@@ -386,8 +387,10 @@ void tst_main_window::openShowsTheFirstPartWithNotesFromTheStart() {
   e.song.dirty = false;
   e.prompts->openNames << path;
   e.frame->action("OpenItem")->trigger();
-  QCOMPARE(ScoreCurrentPart(e.song), 3);
-  QCOMPARE(e.song.part(3).scoreHeader.cursor, 0);
+  QVERIFY2(e.prompts->warnings.isEmpty(), qPrintable(e.prompts->warnings.join('\n')));
+  QCOMPARE(e.song.part(1).count, 64);
+  QCOMPARE(ScoreCurrentPart(e.song), 1);
+  QCOMPARE(e.song.part(1).scoreHeader.cursor, 0);
   QCOMPARE(score->horizontalScrollBar()->value(), score->horizontalScrollBar()->minimum());
   QVERIFY(score->verticalScrollBar()->value() < score->verticalScrollBar()->maximum());
 }
