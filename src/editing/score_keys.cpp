@@ -1,10 +1,13 @@
 #include "editing/score_keys.h"
 
+#include "editing/key_inference.h"
+
 #include "model/keymap.h"
 #include "model/position_text.h"
 #include "model/vocabulary.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -241,39 +244,94 @@ void MoveScoreCursor(Song &song, int keyCode, int shift, VerticalScroll &scroll)
   }
 }
 
-int EnterNoteLetter(Song &song, char letter, const StaffLabelTable &table) {
+namespace {
+
+constexpr std::array<int, 7> kNaturalPitchClass = {0, 2, 4, 5, 7, 9, 11};
+
+// The step (0 = C ... 6 = B) a letter names.
+int StepOfLetter(char letter) {
+  return (letter - 'C' + 7) % 7;
+}
+
+// The accidental an earlier note of the same letter set in the bar of the cursor, else the
+// key's.
+int KeyAndBarAlteration(const Song &song, const Part &part, int cursor, int step,
+                        const LetterEntry &rules) {
+  const int measure = std::max(1, song.measureTicks());
+  const int tick = part.notes[static_cast<std::size_t>(cursor)].start;
+  const int barStart = (tick >= 0 ? tick / measure : -((-tick + measure - 1) / measure)) * measure;
+  for (int i = cursor - 1; i >= 0; --i) {
+    const NoteEntry &e = part.notes[static_cast<std::size_t>(i)];
+    if (e.start < barStart)
+      break;
+    if (e.noteNumber <= 0)
+      continue;
+    const int pc = e.noteNumber % 12;
+    const int position =
+        static_cast<int>(std::lround(rules.keyLabels[static_cast<std::size_t>(pc)].position));
+    const int writtenStep = ((position / 6) % 7 + 7) % 7;
+    if (writtenStep == step)
+      return (pc - kNaturalPitchClass[static_cast<std::size_t>(step)] + 18) % 12 - 6;
+  }
+  return KeyAlteration(rules.keyFifths, step);
+}
+
+} // namespace
+
+int EnterNoteLetter(Song &song, char letter, const StaffLabelTable &table,
+                    const LetterEntry &rules) {
   Part &part = PrepareNoteListEdit(song);
   const int nc = std::clamp(part.cursor, 0, part.count);
   auto octaveOf = [&](int i) {
     return part.notes[static_cast<std::size_t>(i)].noteNumber / 12 - 1;
   };
   int octave = 4;
+  int previous = 0; // the note the octave was taken from
   if (nc > 0) {
     octave = octaveOf(nc - 1);
+    previous = part.notes[static_cast<std::size_t>(nc - 1)].noteNumber;
     // After a rest (or a very low note) the octave comes from an earlier note.
     for (int i = nc - 2; octave < 2 && i >= 0; --i)
-      if (octaveOf(i) > 2)
+      if (octaveOf(i) > 2) {
         octave = octaveOf(i);
-    if (octave < 2)
+        previous = part.notes[static_cast<std::size_t>(i)].noteNumber;
+      }
+    if (octave < 2) {
       octave = 4;
+      previous = 0;
+    }
   }
   octave = std::min(octave, 9);
-  const std::string pitch = std::string(1, letter) + std::to_string(octave);
-  int n = NoteNumberFromText(pitch);
-  const std::string_view syllable = SyllableOf(table[static_cast<std::size_t>(n % 12)].label);
-  for (int i = nc - 1; i >= 0; --i) {
-    const std::string &label = table[static_cast<std::size_t>(LabelRowOf(
-                                         part.notes[static_cast<std::size_t>(i)].noteNumber))]
-                                   .label;
-    if (!std::string_view(label).starts_with(syllable))
-      continue;
-    if (EndsWithSharp(label))
-      ++n;
-    else if (EndsWithFlat(label))
-      --n;
-    break;
+  int n = NoteNumberFromText(std::string(1, letter) + std::to_string(octave));
+  if (rules.keyAndBarAccidentals) {
+    n += KeyAndBarAlteration(song, part, nc, StepOfLetter(letter), rules);
+  } else {
+    const std::string_view syllable = SyllableOf(table[static_cast<std::size_t>(n % 12)].label);
+    for (int i = nc - 1; i >= 0; --i) {
+      const std::string &label = table[static_cast<std::size_t>(LabelRowOf(
+                                           part.notes[static_cast<std::size_t>(i)].noteNumber))]
+                                     .label;
+      if (!std::string_view(label).starts_with(syllable))
+        continue;
+      if (EndsWithSharp(label))
+        ++n;
+      else if (EndsWithFlat(label))
+        --n;
+      break;
+    }
   }
-  InsertAtScoreCursor(song, part, n, LengthBefore(part, nc), pitch);
+  if (rules.nearestOctave && previous > 0) {
+    // The octave below or above when it lies nearer; a tritone either way goes up.
+    if (n - previous > 6 && octave > 0) {
+      n -= 12;
+      --octave;
+    } else if (previous - n >= 6 && octave < 9) {
+      n += 12;
+      ++octave;
+    }
+  }
+  InsertAtScoreCursor(song, part, n, LengthBefore(part, nc),
+                      std::string(1, letter) + std::to_string(octave));
   return n;
 }
 
@@ -468,7 +526,7 @@ void RunFixedKey(Song &song, FixedKey key, int keyCode, int shift, const ScoreKe
     return;
   case FixedKey::Letter:
     if (!sel && shift == 0) {
-      out.preview = EnterNoteLetter(song, static_cast<char>(keyCode), table);
+      out.preview = EnterNoteLetter(song, static_cast<char>(keyCode), table, options.letters);
       MarkEdited(out, true);
       out.snapshot = options.isManyUndo;
     }

@@ -12,8 +12,21 @@
 
 namespace pipora {
 
+// How a typed letter finds its octave and accidental. Off, the octave is the previous note's
+// and the accidental that of the last note of the same syllable, wherever it stands.
+struct LetterEntry {
+  // The octave that puts the note nearest the previous note (B after D5 is B4).
+  bool nearestOctave = false;
+  // The key's accidental, unless an earlier note of the same letter in the bar altered it.
+  bool keyAndBarAccidentals = false;
+  int keyFifths = 0;
+  // The labels spelled in the song's key: the letter each earlier note is written on.
+  StaffLabelTable keyLabels = DefaultStaffLabels();
+};
+
 struct ScoreKeyOptions {
   ShortCutTable shortCuts = kDefaultShortCutTable;
+  LetterEntry letters;
   bool isManyUndo = true;
   bool isNoCheck = false;
   bool playing = false;
@@ -47,10 +60,10 @@ std::optional<int> ScoreZoomKey(int keyCode, int shift, const ShortCutTable &sho
 
 // The parts of the handler, usable on their own.
 void MoveScoreCursor(Song &song, int keyCode, int shift, VerticalScroll &scroll);
-// Types a letter A-G at the cursor: octave from the note before the cursor, accidental from
-// the nearest earlier note of the same syllable, length from the note before. Returns the
-// note number entered.
-int EnterNoteLetter(Song &song, char letter, const StaffLabelTable &table);
+// Types a letter A-G at the cursor: octave and accidental as `rules` say, length from the
+// note before. Returns the note number entered.
+int EnterNoteLetter(Song &song, char letter, const StaffLabelTable &table,
+                    const LetterEntry &rules = {});
 void EnterRest(Song &song);
 // The length a digit key gives the note before the cursor: 2, 4, 8 and 6 (for "16"), on the
 // main keys or the keypad; "" for other keys.

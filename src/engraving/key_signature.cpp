@@ -2,45 +2,27 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
+#include <span>
 
 namespace pipora {
 namespace {
 
-// Krumhansl and Kessler's probe-tone ratings, tonic first.
-constexpr std::array<double, 12> kMajorProfile = {6.35, 2.23, 3.48, 2.33, 4.38, 4.09,
-                                                  2.52, 5.19, 2.39, 3.66, 2.29, 2.88};
-constexpr std::array<double, 12> kMinorProfile = {6.33, 2.68, 3.52, 5.38, 2.60, 3.53,
-                                                  2.54, 4.75, 3.98, 2.69, 3.34, 3.17};
-
 constexpr std::array<int, 7> kNaturalPitchClass = {0, 2, 4, 5, 7, 9, 11};
-// Steps sharpened in order by the signature (F C G D A E B), flattened in reverse.
-constexpr std::array<int, 7> kSharpOrder = {3, 0, 4, 1, 5, 2, 6};
 
-double Correlation(const std::array<double, 12> &x, const std::array<double, 12> &profile,
-                   int tonic) {
-  double mx = 0, my = 0;
-  for (int i = 0; i < 12; ++i) {
-    mx += x[static_cast<std::size_t>(i)];
-    my += profile[static_cast<std::size_t>(i)];
-  }
-  mx /= 12;
-  my /= 12;
-  double sxy = 0, sxx = 0, syy = 0;
-  for (int i = 0; i < 12; ++i) {
-    const double dx = x[static_cast<std::size_t>((i + tonic) % 12)] - mx;
-    const double dy = profile[static_cast<std::size_t>(i)] - my;
-    sxy += dx * dy;
-    sxx += dx * dx;
-    syy += dy * dy;
-  }
-  return sxx > 0 && syy > 0 ? sxy / std::sqrt(sxx * syy) : 0;
-}
-
-// Fifths of the major key on this tonic, from five flats to six sharps.
-int MajorFifths(int tonic) {
-  const int f = (tonic * 7) % 12;
-  return f > 6 ? f - 12 : f;
-}
+// A note outside the scale: semitones above the tonic, the scale degree it is written on
+// (0 = the tonic's step) and how it alters that degree.
+struct ChromaticDegree {
+  int semitones;
+  int degree;
+  int alteration;
+};
+// The raised first, fourth and fifth and the lowered third and seventh of a major key; the
+// lowered second and the raised third, fourth and sixth of a minor key.
+constexpr std::array<ChromaticDegree, 5> kMajorChromatics = {
+    {{1, 0, 1}, {3, 2, -1}, {6, 3, 1}, {8, 4, 1}, {10, 6, -1}}};
+constexpr std::array<ChromaticDegree, 4> kMinorChromatics = {
+    {{1, 1, -1}, {4, 2, 1}, {6, 3, 1}, {9, 5, 1}}};
 
 // The tonic's pitch class of a signature.
 int Tonic(KeySignature key) {
@@ -49,49 +31,6 @@ int Tonic(KeySignature key) {
 }
 
 } // namespace
-
-KeySignature InferKey(const Song &song) {
-  std::array<double, 12> weight{};
-  double total = 0;
-  for (int p = 1; p <= kUserParts; ++p) {
-    const Part &part = song.part(p);
-    const int count = std::min<int>(part.scoreHeader.count, static_cast<int>(part.score.size()));
-    for (int j = 0; j < count; ++j) {
-      const ScoreNote &n = part.score[static_cast<std::size_t>(j)];
-      if (n.noteNumber > 0 && n.duration > 0) {
-        weight[static_cast<std::size_t>(PitchClassOf(n.noteNumber))] += n.duration;
-        total += n.duration;
-      }
-    }
-  }
-  if (total <= 0)
-    return {};
-  // A tune on white keys only needs no signature: the profiles alone would hand a few
-  // notes (C and E while typing) a sharp key none of them asks for.
-  bool whiteKeysOnly = true;
-  for (int pc : {1, 3, 6, 8, 10})
-    whiteKeysOnly = whiteKeysOnly && weight[static_cast<std::size_t>(pc)] == 0;
-  KeySignature best;
-  double bestScore = -2;
-  for (int tonic = 0; tonic < 12; ++tonic) {
-    const bool plain = tonic == 0 || tonic == 9;
-    if (whiteKeysOnly && !plain)
-      continue;
-    const double major =
-        tonic == 0 || !whiteKeysOnly ? Correlation(weight, kMajorProfile, tonic) : -2;
-    const double minor =
-        tonic == 9 || !whiteKeysOnly ? Correlation(weight, kMinorProfile, tonic) : -2;
-    if (major > bestScore) {
-      bestScore = major;
-      best = {MajorFifths(tonic), false};
-    }
-    if (minor > bestScore) {
-      bestScore = minor;
-      best = {MajorFifths((tonic + 3) % 12), true};
-    }
-  }
-  return best;
-}
 
 KeySignature KeyOf(const Song &song) {
   return song.display.key ? *song.display.key : InferKey(song);
@@ -116,16 +55,6 @@ std::string KeyName(KeySignature key) {
   return name + (key.minor ? "短調" : "長調");
 }
 
-int KeyAlteration(int fifths, int step) {
-  for (int k = 0; k < 7; ++k) {
-    if (fifths > k && kSharpOrder[static_cast<std::size_t>(k)] == step)
-      return 1;
-    if (-fifths > k && kSharpOrder[static_cast<std::size_t>(6 - k)] == step)
-      return -1;
-  }
-  return 0;
-}
-
 StaffLabelTable SpelledLabels(const StaffLabelTable &table, KeySignature key) {
   StaffLabelTable out = table;
   std::array<bool, 12> spelled{};
@@ -148,20 +77,32 @@ StaffLabelTable SpelledLabels(const StaffLabelTable &table, KeySignature key) {
     const int alteration = KeyAlteration(key.fifths, step);
     spell(kNaturalPitchClass[static_cast<std::size_t>(step)] + alteration, step, alteration);
   }
+  // The step the tonic is written on.
+  const int tonic = Tonic(key);
+  int tonicStep = 0;
+  for (int step = 0; step < 7; ++step)
+    if (((kNaturalPitchClass[std::size_t(step)] + KeyAlteration(key.fifths, step)) % 12 + 12) %
+            12 ==
+        tonic)
+      tonicStep = step;
   if (key.minor) {
     // The leading tone: the seventh step raised.
-    const int tonic = Tonic(key);
-    const int tonicStep = [&] {
-      for (int step = 0; step < 7; ++step)
-        if (((kNaturalPitchClass[std::size_t(step)] + KeyAlteration(key.fifths, step)) % 12 + 12) %
-                12 ==
-            tonic)
-          return step;
-      return 0;
-    }();
     const int seventh = (tonicStep + 6) % 7;
-    const int alteration = KeyAlteration(key.fifths, seventh) + 1;
-    spell(tonic + 11, seventh, alteration);
+    spell(tonic + 11, seventh, KeyAlteration(key.fifths, seventh) + 1);
+  }
+  if (key.fifths != 0) {
+    // The black keys outside the scale as the scale's steps altered the way music writes
+    // them: in G major the lowered B is B flat (the minor third), not A sharp.
+    const std::span<const ChromaticDegree> chromatics =
+        key.minor ? std::span<const ChromaticDegree>(kMinorChromatics) : kMajorChromatics;
+    for (const ChromaticDegree &d : chromatics) {
+      const int pc = (tonic + d.semitones) % 12;
+      const int step = (tonicStep + d.degree) % 7;
+      const int alteration = KeyAlteration(key.fifths, step) + d.alteration;
+      const bool blackKey = (0x54A >> pc) & 1; // C#, D#, F#, G#, A#
+      if (!spelled[static_cast<std::size_t>(pc)] && blackKey && std::abs(alteration) <= 1)
+        spell(kNaturalPitchClass[std::size_t(step)] + alteration, step, alteration);
+    }
   }
   for (int pc = 0; pc < 12; ++pc) {
     // Without a signature the table's own spellings stand.

@@ -1,7 +1,7 @@
 #pragma once
-// The key a song is written in: found from its notes with the Krumhansl-Schmuckler profiles
-// (or chosen by the user), its signature's accidentals on the staff, and the spelling of
-// each pitch class in that key.
+// The key a song is written in (see key_inference.h), its signature's accidentals on the
+// staff, and the spelling of each pitch class in that key.
+#include "editing/key_inference.h"
 #include "editing/score_geometry.h"
 #include "model/score_display.h"
 #include "model/song.h"
@@ -11,17 +11,12 @@
 
 namespace pipora {
 
-// The key whose profile correlates best with the song's pitch classes weighted by duration;
-// C major for a song without notes.
-KeySignature InferKey(const Song &song);
-// The user's key, else the inferred one.
+// The key kept with the song, else the one its notes suggest (no signature while they are
+// too few to tell).
 KeySignature KeyOf(const Song &song);
 
 // "ハ長調", "ニ短調", ...: the key's Japanese name.
 std::string KeyName(KeySignature key);
-
-// The alteration the signature gives a diatonic step (0 = C ... 6 = B): +1, -1 or 0.
-int KeyAlteration(int fifths, int step);
 
 // The labels spelled for the key: scale tones as the key writes them, the others as sharps in
 // sharp keys and flats in flat keys, as the table has them without a signature (a minor

@@ -1,5 +1,7 @@
 #include "session/editor_session.h"
 
+#include "editing/key_inference.h"
+
 #include "editing/backup_exchange.h"
 #include "editing/fit_for_smd.h"
 #include "model/new_song.h"
@@ -114,8 +116,10 @@ bool EditorSession::hasOwnFile() const {
 void EditorSession::setDirty(bool dirty) {
   const Marks before = marks();
   song_.dirty = dirty;
-  if (dirty)
+  if (dirty) {
     recordTextCurrent_ = false;
+    KeepInferredKey(song_, edited_ == EditedLists::Score);
+  }
   // Editors without a snapshot of their own (source editor, volumes) mark each change so.
   if (dirty)
     noteChange();
@@ -150,6 +154,7 @@ Result<OpenOutcome> EditorSession::open(const QString &path) {
     }
     ownFile_ = path;
     ownMidiFile_.clear();
+    KeepInferredKey(song_, false);
     restartHistory();
     emit songReplaced();
   }
@@ -206,6 +211,7 @@ Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportRe
     ownFile_.clear();
     ownMidiFile_ = path;
     song_.currentPart = 1;
+    KeepInferredKey(song_, false);
     restartHistory();
     emit songReplaced();
   }
@@ -257,6 +263,7 @@ Status EditorSession::recover(const AbandonedSong &abandoned) {
   if (options().isSaveTone && !abandoned.fileName.isEmpty())
     LoadTones(song_, abandoned.fileName);
   song_.dirty = true;
+  KeepInferredKey(song_, false);
   fitUndo_.reset();
   restartHistory();               // dirty: no snapshot holds what a file holds
   changedAt_ = abandoned.changed; // still the time the user last changed it
@@ -284,6 +291,8 @@ Status EditorSession::writeEventList() {
 // --- undo ------------------------------------------------------------------------------------
 
 void EditorSession::apply(const EditOutcome &outcome, bool noteListsCurrent) {
+  // The first notes enough to tell a key fix it; later edits never change it.
+  KeepInferredKey(song_, edited_ == EditedLists::Score);
   if (outcome.changed)
     setDirty(true);
   if (outcome.snapshot)
@@ -323,6 +332,7 @@ Status EditorSession::loadSnapshot(bool forward) {
   if (loaded && history_.undoIndex() != from) {
     // Back at what the file holds, the song is clean; anywhere else it differs from it.
     song_.dirty = !history_.atCleanSnapshot();
+    KeepInferredKey(song_, false);
     noteChange();
     emit songReplaced();
     emit historyChanged();

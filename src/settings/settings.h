@@ -85,6 +85,11 @@ struct Settings {
   RecentFiles recentFiles;
   ShortCutTable shortcuts = kDefaultShortCuts;
   bool isPreview = true;
+  // A typed letter takes the octave nearest the previous note ("isNearestOctave"), and the
+  // key's accidental unless an earlier note of the bar altered it ("isKeyAccidentals"); off,
+  // the previous note's octave and the last accidental of the same syllable.
+  bool isNearestOctave = false;
+  bool isKeyAccidentals = false;
   bool isManyUndo = true;
   // "UndoDiskMB": the most disk the undo snapshots take; the oldest go first. 0: no limit.
   int undoDiskMB = 100;

@@ -195,6 +195,8 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
   for (int i = 0; i < kShortCutCount; ++i)
     r.readInt(ShortCutKey(i), settings.shortcuts[static_cast<std::size_t>(i)]);
   r.readBool("isPreview", settings.isPreview);
+  r.readBool("isNearestOctave", settings.isNearestOctave);
+  r.readBool("isKeyAccidentals", settings.isKeyAccidentals);
   r.readBool("isManyUndo", settings.isManyUndo);
   r.readCount("UndoDiskMB", settings.undoDiskMB);
   r.readBool("isSaveTone", settings.isSaveTone);
@@ -283,6 +285,8 @@ SettingsValues SettingsKeyValues(const Settings &settings, QSize presentScreen) 
   for (int i = 0; i < kShortCutCount; ++i)
     putInt(ShortCutKey(i), settings.shortcuts[static_cast<std::size_t>(i)]);
   putBool("isPreview", settings.isPreview);
+  putBool("isNearestOctave", settings.isNearestOctave);
+  putBool("isKeyAccidentals", settings.isKeyAccidentals);
   putBool("isManyUndo", settings.isManyUndo);
   putInt("UndoDiskMB", settings.undoDiskMB);
   putBool("isSaveTone", settings.isSaveTone);

@@ -6,6 +6,7 @@
 #include "views/file_failure.h"
 #include "views/main_window.h"
 #include "views/property/property_window.h"
+#include "views/score/score_editor_window.h"
 #include "views/source/source_editor_window.h"
 
 #include <QApplication>
@@ -86,6 +87,7 @@ bool FileCommands::openSmd(const QString &handedOver, bool dialogOnFailure) {
   }
   ctx_.settings.LastFileName = path;
   rememberRecent(path);
+  frame_.scoreEditor()->showSongStart();
   return true;
 }
 
@@ -233,6 +235,7 @@ bool FileCommands::openMidi(const QString &handedOver) {
 
   ctx_.settings.LastFileName = ctx_.session.path();
   rememberRecent(path);
+  frame_.scoreEditor()->showSongStart();
   frame_.showImportReport(report);
   if (imported->error) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, *imported->error, FileAccess::Read);

@@ -1,5 +1,8 @@
 #include "views/main_menus.h"
 
+#include "model/keymap.h"
+#include "platform/ui/virtual_keys.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -105,7 +108,35 @@ constexpr std::array kMenus = {
     MenuRow{"HelpMenu", "ヘルプ(&H)", kHelpItems, &MainMenus::help},
 };
 
+constexpr std::array kShortcutItems = {
+    ShortcutItem{ShortCutAction::SemitoneUp, &MainActions::semitoneUp},
+    ShortcutItem{ShortCutAction::SemitoneDown, &MainActions::semitoneDown},
+    ShortcutItem{ShortCutAction::Longer, &MainActions::longer},
+    ShortcutItem{ShortCutAction::Shorter, &MainActions::shorter},
+    ShortcutItem{ShortCutAction::OctaveUp, &MainActions::octaveUp},
+    ShortcutItem{ShortCutAction::OctaveDown, &MainActions::octaveDown},
+    ShortcutItem{ShortCutAction::PlayAll, &MainActions::playAll},
+    ShortcutItem{ShortCutAction::SoloPlay, &MainActions::playSolo},
+    ShortcutItem{ShortCutAction::StopPlay, &MainActions::stopPlay},
+    ShortcutItem{ShortCutAction::Tie, &MainActions::tie},
+    ShortcutItem{ShortCutAction::MeasurePlay, &MainActions::playMeasure},
+};
+
 } // namespace
+
+std::span<const ShortcutItem> ShortcutItems() {
+  return kShortcutItems;
+}
+
+void ShowShortcutKeys(const MainActions &actions, const ShortCutTable &table) {
+  for (const ShortcutItem &item : kShortcutItems) {
+    QAction *a = actions.*item.action;
+    if (a == nullptr)
+      continue;
+    a->setShortcutContext(Qt::WidgetShortcut);
+    a->setShortcut(KeySequenceOfShortcut(ShortCutOf(table, item.key)));
+  }
+}
 
 std::span<const MenuRow> MenuTree() {
   return kMenus;

@@ -1,6 +1,8 @@
 #pragma once
 // The frame's menu tree as data: menus with their items, captions and accelerators, and the
 // typed menus and actions the tree fills in when it is built into the menu bar.
+#include "model/virtual_keys.h"
+
 #include <span>
 
 class QAction;
@@ -93,6 +95,18 @@ struct MenuRow {
 };
 
 std::span<const MenuRow> MenuTree();
+
+// A menu item that a configurable key of the shortcut table runs in the score editor.
+struct ShortcutItem {
+  ShortCutAction key;
+  QAction *MainActions::*action;
+};
+std::span<const ShortcutItem> ShortcutItems();
+
+// Each of those items shows its key from `table` beside its caption. The score editor
+// dispatches these keys itself (a space or a letter also goes into the title box and the
+// source editor), so the shortcut answers only inside its own menu, where no key reaches it.
+void ShowShortcutKeys(const MainActions &actions, const ShortCutTable &table);
 
 // Builds the tree into `bar`, filling `actions` and `menus`; the recent files' submenu is
 // made empty.

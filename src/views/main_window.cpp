@@ -121,6 +121,11 @@ MainWindow::~MainWindow() {
 
 void MainWindow::createMenus() {
   BuildMenuBar(*menuBar(), actions_, menus_);
+  // The configurable keys beside their items, as the table has them when a menu opens.
+  ShowShortcutKeys(actions_, ctx_.settings.shortcuts);
+  for (QMenu *menu : {menus_.edit, menus_.play})
+    connect(menu, &QMenu::aboutToShow, this,
+            [this] { ShowShortcutKeys(actions_, ctx_.settings.shortcuts); });
   connect(menus_.view, &QMenu::aboutToShow, this, &MainWindow::refreshViewMenu);
   connect(menus_.file, &QMenu::aboutToShow, this, &MainWindow::refreshRecentMenu);
   refreshRecentMenu();

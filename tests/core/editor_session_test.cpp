@@ -2,6 +2,7 @@
 // that leave the song as it was.
 #include "session/editor_session.h"
 
+#include "editing/key_inference.h"
 #include "formats/smd/smd_writer.h"
 #include "model/new_song.h"
 #include "model/vocabulary.h"
@@ -19,6 +20,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -352,6 +354,70 @@ INSTANTIATE_TEST_SUITE_P(
                     ApplyRow{"Unchanged", EditOutcome::Unchanged(), false, 0},
                     ApplyRow{"Refused", EditOutcome::Refused("no"), false, 0}),
     [](const testing::TestParamInfo<ApplyRow> &info) { return std::string(info.param.name); });
+
+// The key the score is written in: found once the notes are enough to tell it, then kept.
+struct KeptKeyRow {
+  const char *name;
+  std::vector<int> first; // quarter notes entered one by one
+  std::optional<KeySignature> afterFirst;
+  std::vector<int> then; // entered after them
+  std::optional<KeySignature> afterThen;
+};
+
+class KeptKey : public EditorSessionTest, public testing::WithParamInterface<KeptKeyRow> {};
+
+TEST_P(KeptKey, FoundOnceAndKeptAcrossEdits) {
+  const KeptKeyRow &row = GetParam();
+  for (int n : row.first)
+    enter(1, n, "4");
+  EXPECT_EQ(song().display.key, row.afterFirst);
+  for (int n : row.then)
+    enter(1, n, "4");
+  EXPECT_EQ(song().display.key, row.afterThen);
+  // What the notes alone would say now, for the rows where it differs from the kept key.
+  if (std::string(row.name) == "keptAcrossAnEditThatChangesTheGuess")
+    EXPECT_NE(InferKey(WeightsOfNoteLists(song()), song().measureTicks()), row.afterThen);
+}
+
+const std::vector<int> kCMajorTune = {60, 62, 64, 65, 67, 65, 64, 62, 60, 64, 67, 72};
+const std::vector<int> kGMajorTune = {67, 71, 74, 78, 79, 78, 76, 74, 66, 67, 71, 74,
+                                      78, 66, 67, 74, 78, 79, 66, 67, 71, 66, 67, 79};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, KeptKey,
+    testing::Values(KeptKeyRow{"keptAcrossAnEditThatChangesTheGuess", kCMajorTune,
+                               KeySignature{0, false}, kGMajorTune, KeySignature{0, false}},
+                    // Eight notes of C, C sharp and D: no key holds them, no signature.
+                    KeptKeyRow{"tinyChromaticSongHasNoSignature",
+                               {60, 61, 62, 61, 60, 61, 62, 60},
+                               KeySignature{0, false},
+                               {},
+                               KeySignature{0, false}},
+                    KeptKeyRow{"tooFewNotesWaitForMore",
+                               {67, 71, 74},
+                               std::nullopt,
+                               kGMajorTune,
+                               KeySignature{1, false}}),
+    [](const testing::TestParamInfo<KeptKeyRow> &info) { return std::string(info.param.name); });
+
+TEST_F(EditorSessionTest, UndoKeepsTheKeyAndAnOpenedFileKeepsItsOwn) {
+  for (int n : kGMajorTune)
+    enter(1, n, "4");
+  ASSERT_EQ(song().display.key, (KeySignature{1, false}));
+  ASSERT_TRUE(session.saveAs(path("g.smd")));
+  ASSERT_TRUE(session.undo());
+  EXPECT_EQ(song().display.key, (KeySignature{1, false}));
+  // The user's choice goes with the file and comes back with it, whatever the notes say.
+  session.edit([](Song &s) {
+    s.display.key = KeySignature{-2, true};
+    return EditOutcome::Changed();
+  });
+  ASSERT_TRUE(session.save());
+  session.newSong();
+  EXPECT_EQ(song().display.key, std::nullopt);
+  ASSERT_TRUE(session.open(path("g.smd")));
+  EXPECT_EQ(song().display.key, (KeySignature{-2, true}));
+}
 
 TEST_F(EditorSessionTest, AnEditAfterAFittingEndsItsUndo) {
   enter(1, 100, "4");

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace pipora {
 namespace {
 
@@ -94,6 +97,66 @@ TEST_F(ScoreKeys, RestCountsAsDoForTheAccidentalSearch) {
   press('C');
   EXPECT_EQ(numbers().back(), 60); // the rest reads as "ド" and stops the search
 }
+
+// A letter typed with the entry options on and off: its octave and its accidental.
+struct LetterRow {
+  const char *name;
+  std::vector<int> before; // quarter notes already in part 1, cursor after them
+  char letter;
+  bool nearestOctave;
+  bool keyAndBar;
+  int keyFifths;
+  int expected;
+};
+
+class LetterEntryRules : public ScoreKeys, public ::testing::WithParamInterface<LetterRow> {};
+
+TEST_P(LetterEntryRules, OctaveAndAccidental) {
+  const LetterRow &row = GetParam();
+  for (int n : row.before)
+    InsertNote(song, 1, part().count, n, "4", PitchNameOf(n));
+  part().cursor = part().count;
+  RecalcTimes(song);
+  BuildScoreList(song);
+  setCursor(part().count);
+  options.letters.nearestOctave = row.nearestOctave;
+  options.letters.keyAndBarAccidentals = row.keyAndBar;
+  options.letters.keyFifths = row.keyFifths;
+  press(row.letter);
+  EXPECT_EQ(numbers().back(), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LetterEntryRules,
+    ::testing::Values(
+        // B after D5: the previous note's octave gives B5, a sixth up; the nearest, B4.
+        LetterRow{"previousOctaveOff", {74}, 'B', false, false, 0, 83},
+        LetterRow{"nearestOctaveOn", {74}, 'B', true, false, 0, 71},
+        LetterRow{"nearestOctaveOnGoesUp", {71}, 'C', true, false, 0, 72},
+        LetterRow{"nearestOctaveOffStaysBelow", {71}, 'C', false, false, 0, 60},
+        LetterRow{"nearestOctaveAfterARest", {74, 0}, 'B', true, false, 0, 71},
+        // F sharp in bar 1, F typed in bar 3: copied across the bars, or the key's F.
+        LetterRow{"lastAccidentalCarriesOverBarsOff",
+                  {66, 67, 69, 71, 72, 71, 69, 67},
+                  'F',
+                  false,
+                  false,
+                  0,
+                  66},
+        LetterRow{"keyAndBarOnDropsAnEarlierBar",
+                  {66, 67, 69, 71, 72, 71, 69, 67},
+                  'F',
+                  false,
+                  true,
+                  0,
+                  65},
+        LetterRow{"keyAndBarOnKeepsTheBarsSharp", {66, 67}, 'F', false, true, 0, 66},
+        LetterRow{"keySharpOff", {}, 'F', false, false, 1, 65},
+        LetterRow{"keySharpOn", {}, 'F', false, true, 1, 66},
+        LetterRow{"naturalInTheBarOn", {65}, 'F', false, true, 1, 65},
+        LetterRow{"keyFlatOn", {}, 'B', false, true, -1, 70},
+        LetterRow{"bothOn", {74, 73}, 'B', true, true, 2, 71}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ScoreKeys, LettersNeedNoModifierAndNoSelection) {
   press('C', vk::kCtrl);

@@ -17,7 +17,7 @@ expect_file() { # NAME EXPECTED_TEXT
 printf 'abc\033$D!+!/!/!$6!%%5E"E\017\033$D!#6\017\r\n' >song.smd
 
 expect_run 0 "$cli" dump song.smd
-expect_file out "$(printf 'title\tabc\ntempo\t91\npart\t1\tvolume\t6\n1:1:0\tC4\t60\t4\n1:2:0\tC4\t60\t83\n1:2:16\tC4\t60\t83\n1:2:32\tC4\t60\t83\n1:3:0\tE4\t64\t8_\n1:3:24\tE4\t64\t8\n1:4:0\t0\t0\t* End of Track *\npart\t2\tvolume\t4\n1:1:0\tC3\t48\t4\n1:2:0\t0\t0\t* End of Track *')
+expect_file out "$(printf 'title\tabc\ntempo\t91\nkey\t0\tmajor\npart\t1\tvolume\t6\n1:1:0\tC4\t60\t4\n1:2:0\tC4\t60\t83\n1:2:16\tC4\t60\t83\n1:2:32\tC4\t60\t83\n1:3:0\tE4\t64\t8_\n1:3:24\tE4\t64\t8\n1:4:0\t0\t0\t* End of Track *\npart\t2\tvolume\t4\n1:1:0\tC3\t48\t4\n1:2:0\t0\t0\t* End of Track *')
 "
 expect_run 0 "$cli" check song.smd
 expect_file out "OK
@@ -42,7 +42,7 @@ expect_run 2 "$cli" dump many.smd
 # An empty first line reads as a new song.
 printf '\r\n\033$D6\017' >empty.smd
 expect_run 0 "$cli" dump empty.smd
-expect_file out "$(printf 'title\t\ntempo\t121.7')
+expect_file out "$(printf 'title\t\ntempo\t121.7\nkey\t0\tmajor')
 "
 
 # A JIS title reads as Japanese text.

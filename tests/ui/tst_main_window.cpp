@@ -2,9 +2,13 @@
 // the close sequence, the View menu and the tile layout.
 #include "ui_fixture.h"
 
+#include "editing/score_geometry.h"
 #include "formats/smd/smd_reader.h"
+#include "formats/smd/smd_writer.h"
+#include "model/keymap.h"
 #include "model/vocabulary.h"
 #include "platform/ini/ini_file.h"
+#include "platform/ui/virtual_keys.h"
 #include "playback/player.h"
 #include "session/song_files.h"
 #include "views/file_commands.h"
@@ -29,6 +33,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -59,11 +64,16 @@ private slots:
 
   void menuItems_data();
   void menuItems();
+  void menuKeysComeFromTheShortcutTable_data();
+  void menuKeysComeFromTheShortcutTable();
+  void storedKeysAsKeySequences_data();
+  void storedKeysAsKeySequences();
   void menuOrderWithSeparators();
   void frameNamedAndCaptioned();
   void inertItemsAreGrayed();
 
   void openShowsSongAndCaption();
+  void openShowsTheFirstPartWithNotesFromTheStart();
   void openUsesSmdFilterAndLastFileName();
   void openCancelledChangesNothing();
   void damagedFileKeepsSong();
@@ -147,20 +157,20 @@ void tst_main_window::menuItems_data() {
       {"EditMenu", "AllItem", "全てを選択(&A)", "Ctrl+A"},
       {"EditMenu", "FindItem", "検索(&F)...", "Ctrl+F"},
       {"EditMenu", "NextFindItem", "次を検索(&N)", "F3"},
-      {"EditMenu", "UpItem", "半音上げる(&H)", ""},
-      {"EditMenu", "DownItem", "半音下げる(&I)", ""},
-      {"EditMenu", "LongItem", "音符を長くする(&G)", ""},
-      {"EditMenu", "ShortItem", "音符を短くする(&B)", ""},
-      {"EditMenu", "oUpItem", "1オクターブ上げる(&O)", ""},
-      {"EditMenu", "oDownItem", "1オクターブ下げる(&Q)", ""},
-      {"EditMenu", "TieItem", "タイにする(&E)", ""},
+      {"EditMenu", "UpItem", "半音上げる(&H)", "table"},
+      {"EditMenu", "DownItem", "半音下げる(&I)", "table"},
+      {"EditMenu", "LongItem", "音符を長くする(&G)", "table"},
+      {"EditMenu", "ShortItem", "音符を短くする(&B)", "table"},
+      {"EditMenu", "oUpItem", "1オクターブ上げる(&O)", "table"},
+      {"EditMenu", "oDownItem", "1オクターブ下げる(&Q)", "table"},
+      {"EditMenu", "TieItem", "タイにする(&E)", "table"},
       {"EditMenu", "FastItem", "全ての音符を半分にする(&S)", ""},
       {"EditMenu", "SlowItem", "全ての音符を倍にする(&L)", ""},
       {"EditMenu", "FitForSmdItem", "SMDに合わせる(&M)", ""},
-      {"PlayMenu", "AllPlayItem", "全パート演奏(&A)", ""},
-      {"PlayMenu", "SoloPlayItem", "ソロ演奏(&S)", ""},
-      {"PlayMenu", "MeasurePlayItem", "小節演奏(&M)", ""},
-      {"PlayMenu", "StopPlayItem", "停止(&T)", ""},
+      {"PlayMenu", "AllPlayItem", "全パート演奏(&A)", "table"},
+      {"PlayMenu", "SoloPlayItem", "ソロ演奏(&S)", "table"},
+      {"PlayMenu", "MeasurePlayItem", "小節演奏(&M)", "table"},
+      {"PlayMenu", "StopPlayItem", "停止(&T)", "table"},
       {"ViewMenu", "ShowScrItem", "スコアエディタ'(&S)", ""},
       {"ViewMenu", "ShowSrcItem", "ソースエディター(&U)", ""},
       {"ViewMenu", "ShowPropertyItem", "プロパティウィンドウ(&R)", ""},
@@ -195,7 +205,71 @@ void tst_main_window::menuItems() {
   QAction *a = m->findChild<QAction *>(item);
   QVERIFY2(a && m->actions().contains(a), qPrintable(item));
   QCOMPARE(a->text(), caption);
-  QCOMPARE(a->shortcut(), QKeySequence(shortcut));
+  // "table": the score editor's configurable key, checked by menuKeysComeFromTheShortcutTable.
+  if (shortcut != QLatin1String("table"))
+    QCOMPARE(a->shortcut(), QKeySequence(shortcut));
+}
+
+void tst_main_window::menuKeysComeFromTheShortcutTable_data() {
+  QTest::addColumn<QString>("item");
+  QTest::addColumn<int>("command");
+  const std::pair<const char *, ShortCutAction> rows[] = {
+      {"UpItem", ShortCutAction::SemitoneUp},
+      {"DownItem", ShortCutAction::SemitoneDown},
+      {"LongItem", ShortCutAction::Longer},
+      {"ShortItem", ShortCutAction::Shorter},
+      {"oUpItem", ShortCutAction::OctaveUp},
+      {"oDownItem", ShortCutAction::OctaveDown},
+      {"AllPlayItem", ShortCutAction::PlayAll},
+      {"SoloPlayItem", ShortCutAction::SoloPlay},
+      {"StopPlayItem", ShortCutAction::StopPlay},
+      {"TieItem", ShortCutAction::Tie},
+      {"MeasurePlayItem", ShortCutAction::MeasurePlay},
+  };
+  for (const auto &[item, command] : rows)
+    QTest::newRow(item) << QString::fromLatin1(item) << static_cast<int>(command);
+}
+
+void tst_main_window::menuKeysComeFromTheShortcutTable() {
+  QFETCH(QString, item);
+  QFETCH(int, command);
+  Editor e;
+  QAction *a = e.frame->action(item);
+  QVERIFY(a);
+  const auto action = static_cast<ShortCutAction>(command);
+  const auto expected = [&] {
+    return KeySequenceOfShortcut(ShortCutOf(e.settings.shortcuts, action));
+  };
+  QVERIFY(!expected().isEmpty());
+  QCOMPARE(a->shortcut(), expected());
+  // A key changed in the options shows when the menu opens next.
+  e.settings.shortcuts[static_cast<std::size_t>(command)] = 3 * 256 + 'K';
+  QVERIFY(a->shortcut() != expected());
+  for (QMenu *menu : {e.frame->menu("EditMenu"), e.frame->menu("PlayMenu")})
+    emit menu->aboutToShow();
+  QCOMPARE(a->shortcut(), expected());
+  QCOMPARE(a->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+K")));
+  // Shown only: the key reaches the windows, which dispatch it themselves.
+  QCOMPARE(a->shortcutContext(), Qt::WidgetShortcut);
+}
+
+void tst_main_window::storedKeysAsKeySequences_data() {
+  QTest::addColumn<int>("code");
+  QTest::addColumn<QString>("sequence");
+  QTest::newRow("altUp") << 1062 << "Alt+Up";
+  QTest::newRow("pageDown") << 34 << "PgDown";
+  QTest::newRow("space") << 32 << "Space";
+  QTest::newRow("letter") << 83 << "S";
+  QTest::newRow("shiftCtrlDelete") << 3 * 256 + 46 << "Ctrl+Shift+Del";
+  QTest::newRow("f5") << 116 << "F5";
+  QTest::newRow("keypad7") << 103 << "Num+7";
+  QTest::newRow("noSuchKey") << 255 << "";
+}
+
+void tst_main_window::storedKeysAsKeySequences() {
+  QFETCH(int, code);
+  QFETCH(QString, sequence);
+  QCOMPARE(KeySequenceOfShortcut(code).toString(QKeySequence::PortableText), sequence);
 }
 
 void tst_main_window::menuOrderWithSeparators() {
@@ -290,6 +364,35 @@ void tst_main_window::openShowsSongAndCaption() {
   QCOMPARE(e.frame->propertyWindow()->titleBox()->text(), QString("abc"));
   QCOMPARE(e.settings.LastFileName, path);
   QVERIFY(!e.song.dirty);
+}
+
+void tst_main_window::openShowsTheFirstPartWithNotesFromTheStart() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  // The file's notes (SMD numbers its parts from 1); the song before was worked on far along
+  // in part 12.
+  Song written;
+  for (int i = 0; i < 64; ++i)
+    AppendNote(written, 1, 60 + i % 12, "4");
+  const QString path = dir.filePath("three.smd");
+  WriteBytes(path, EncodeSmd(written).value());
+  for (int i = 0; i < 64; ++i)
+    AppendNote(e.song, 12, 72, "4");
+  e.frame->childWindows().setChildVisible(e.frame->scoreEditor(), true);
+  ScoreEditorWindow *score = e.frame->scoreEditor();
+  score->relayoutMarked();
+  score->horizontalScrollBar()->setValue(score->horizontalScrollBar()->maximum());
+  score->verticalScrollBar()->setValue(score->verticalScrollBar()->maximum());
+  e.song.dirty = false;
+  e.prompts->openNames << path;
+  e.frame->action("OpenItem")->trigger();
+  QVERIFY2(e.prompts->warnings.isEmpty(), qPrintable(e.prompts->warnings.join('\n')));
+  QCOMPARE(e.song.part(1).count, 64);
+  QCOMPARE(ScoreCurrentPart(e.song), 1);
+  QCOMPARE(e.song.part(1).scoreHeader.cursor, 0);
+  QCOMPARE(score->horizontalScrollBar()->value(), score->horizontalScrollBar()->minimum());
+  QVERIFY(score->verticalScrollBar()->value() < score->verticalScrollBar()->maximum());
 }
 
 void tst_main_window::recentFilesOpenFromTheMenu() {

@@ -11,6 +11,7 @@
 #include "views/help/about_box.h"
 #include "views/help/help_window.h"
 #include "views/help/manual.h"
+#include "views/help/manual_html.h"
 #include "views/options/accidental_keyboard.h"
 #include "views/options/options_dialog.h"
 #include "views/options/shortcut_box.h"
@@ -125,6 +126,8 @@ private slots:
   void helpKeyShowsThePageOfTheWindowInUse();
   void helpItemShowsTheIndexWithoutABrowser();
   void helpKeyInTheOptionsDialogShowsItsPage();
+  void manualPagesForTheViewer_data();
+  void manualPagesForTheViewer();
   void helpWindowKeepsItsLinksAndFindsText();
   void helpWithoutTheManualShowsTheAboutBox();
   void aboutBoxShowsTitleAndVersion();
@@ -576,6 +579,8 @@ void tst_options_dialog::checkBoxRoundTripsThroughTheIniFile_data() {
   QTest::newRow("isSaveTone") << "isSaveTone" << true;
   QTest::newRow("isNoCheck") << "isNoCheck" << false;
   QTest::newRow("isManyUndo") << "isManyUndo" << true;
+  QTest::newRow("isNearestOctave") << "isNearestOctave" << false;
+  QTest::newRow("isKeyAccidentals") << "isKeyAccidentals" << false;
 }
 
 void tst_options_dialog::checkBoxRoundTripsThroughTheIniFile() {
@@ -760,6 +765,35 @@ void tst_options_dialog::helpKeyInTheOptionsDialogShowsItsPage() {
   dialog.reject();
 }
 
+void tst_options_dialog::manualPagesForTheViewer_data() {
+  QTest::addColumn<QString>("html");
+  QTest::addColumn<QString>("shown");
+  QTest::newRow("wideFigureFitsAndCaptionBelow")
+      << R"(<figure><img src="a.png" alt="A"><figcaption>図</figcaption></figure>)"
+      << R"(<p align="center"><img src="a.png" alt="A" width="400" height="200"></p>)"
+         R"(<p align="center"><font color="#555555">図</font></p>)";
+  QTest::newRow("narrowFigureKeepsItsSize")
+      << R"(<figure><img src="b.png" alt="B"><figcaption>x</figcaption></figure>)"
+      << R"(<p align="center"><img src="b.png" alt="B"></p>)"
+         R"(<p align="center"><font color="#555555">x</font></p>)";
+  QTest::newRow("pageListOnOneLine")
+      << R"(<nav><ul><li><a href="i.html">目次</a></li><li><strong>キー操作</strong></li></ul></nav>)"
+      << R"(<p><a href="i.html">目次</a> ｜ <strong>キー操作</strong></p><hr>)";
+  QTest::newRow("japaneseLinesJoinWithoutASpace") << "表示されます。\nテンポは"
+                                                  << "表示されます。テンポは";
+  QTest::newRow("englishLinesKeepTheirSpace") << "the tempo\nand"
+                                              << "the tempo\nand";
+}
+
+void tst_options_dialog::manualPagesForTheViewer() {
+  QFETCH(QString, html);
+  QFETCH(QString, shown);
+  const auto size = [](const QString &src) {
+    return src == QLatin1String("a.png") ? QSize(800, 400) : QSize(300, 100);
+  };
+  QCOMPARE(ManualPageForViewer(html, 400, size), shown);
+}
+
 void tst_options_dialog::helpWindowKeepsItsLinksAndFindsText() {
   QList<QUrl> handedOut;
   SetManualOpener([&](const QUrl &url) {
@@ -786,6 +820,11 @@ void tst_options_dialog::helpWindowKeepsItsLinksAndFindsText() {
   QCOMPARE(help->browser()->textCursor().selectedText(), QString("pipora.ini"));
   help->findBox()->setText("no such words here");
   QVERIFY(!help->findInPage());
+  // Escape closes it, as it closes the dialogs.
+  help->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(help));
+  QTest::keyClick(help->browser(), Qt::Key_Escape);
+  QVERIFY(!help->isVisible());
   delete help;
 }
 

@@ -2,7 +2,13 @@
 // height snapping and the level meters the player drives.
 #include "ui_fixture.h"
 
+#include "formats/smd/smd_writer.h"
 #include "views/property/property_window.h"
+#include "views/property/signature_boxes.h"
+#include "views/score/score_display_menu.h"
+
+#include <QComboBox>
+#include <QTemporaryDir>
 
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +40,8 @@ private slots:
   void titleCutKeepsCaret();
   void deactivationTakesTitleAndTempo();
   void openedSongFillsWindow();
+  void tempoButtonsTellTheirSpeed();
+  void keyAndTimeShownAndChanged();
   void heightSnaps_data();
   void heightSnaps();
   void resizeSnapsSubWindow();
@@ -181,6 +189,56 @@ void tst_property_window::openedSongFillsWindow() {
   QCOMPARE(props(e)->bar(2)->value(), 3);
   QCOMPARE(props(e)->volumeLabels()[1]->text(), QString("-1"));
   QCOMPARE(props(e)->bar(3)->value(), 4);
+}
+
+void tst_property_window::tempoButtonsTellTheirSpeed() {
+  Editor e;
+  QStringList tips;
+  for (QRadioButton *b : props(e)->tempoButtons())
+    tips << b->toolTip();
+  QCOMPARE(tips, QStringList({"♩=146", "♩=121.7", "♩=104.2", "♩=91"}));
+  QCOMPARE(props(e)->tempoButtons()[0]->text(), QString("&1速い"));
+}
+
+void tst_property_window::keyAndTimeShownAndChanged() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  const QString path = dir.filePath("d.smd");
+  // D E F G A B-flat C-sharp D, twice: D minor, kept once opened.
+  Song written;
+  for (int round = 0; round < 2; ++round)
+    for (int n : {62, 64, 65, 67, 69, 70, 61, 62})
+      AppendNote(written, 1, n, "4");
+  const Result<QByteArray> bytes = EncodeSmd(written);
+  QVERIFY(bytes);
+  WriteBytes(path, *bytes);
+  e.prompts->openNames << path;
+  e.frame->action("OpenItem")->trigger();
+  QComboBox *key = props(e)->signatures()->keyBox();
+  QComboBox *time = props(e)->signatures()->timeBox();
+  QCOMPARE(time->currentText(), QString("4/4"));
+  QCOMPARE(e.song.display.key, std::optional(KeySignature{-1, true}));
+  QCOMPARE(key->currentText().toStdString(),
+           KeyChoices(e.song)[static_cast<std::size_t>(key->currentIndex())].second.toStdString());
+  // Chosen here: kept, unsaved, and shown.
+  const int gMajor = key->findText(QStringLiteral("ト長調（♯1）"));
+  QVERIFY(gMajor > 0);
+  key->setCurrentIndex(gMajor);
+  emit key->activated(gMajor);
+  QCOMPARE(e.song.display.key, std::optional(KeySignature{1, false}));
+  QVERIFY(e.song.dirty);
+  const int threeFour = time->findText(QStringLiteral("3/4"));
+  time->setCurrentIndex(threeFour);
+  emit time->activated(threeFour);
+  QCOMPARE(e.song.beatsPerMeasure, 3);
+  QCOMPARE(e.song.ticksPerBeat, 480);
+  // Automatic asks the notes again and keeps what they say.
+  key->setCurrentIndex(0);
+  emit key->activated(0);
+  QVERIFY(e.song.display.key.has_value());
+  QVERIFY(e.song.display.key != std::optional(KeySignature{1, false}));
+  QCOMPARE(key->currentIndex() > 0, true);
 }
 
 void tst_property_window::heightSnaps_data() {

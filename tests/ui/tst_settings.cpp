@@ -54,6 +54,8 @@ QStringList ExpectedKeys() {
   for (int i = 0; i <= 10; ++i)
     keys << QString("ShortCut(%1)").arg(i);
   keys << "isPreview"
+       << "isNearestOctave"
+       << "isKeyAccidentals"
        << "isManyUndo"
        << "UndoDiskMB"
        << "isSaveTone"

@@ -33,6 +33,9 @@ std::optional<Song> Load(const Invocation &invocation, const QByteArray &name) {
 std::string DumpText(const Song &song) {
   std::string out = "title\t" + TerminalText(song.title) + "\n";
   out += "tempo\t" + std::string(TempoText(song.tempo)) + "\n";
+  // The signature the score shows: sharps positive, flats negative, and the mode.
+  const KeySignature key = song.display.key.value_or(KeySignature{});
+  out += "key\t" + std::to_string(key.fifths) + (key.minor ? "\tminor\n" : "\tmajor\n");
   // Locations below count this meter's bars and beats.
   if (song.beatsPerMeasure != 4 || song.ticksPerBeat != kTicksPerQuarter)
     out += "time\t" + std::to_string(song.beatsPerMeasure) + "/" +

@@ -4,6 +4,7 @@
 #include "app/cli/progress_line.h"
 #include "app/cli/sound_library_loader.h"
 #include "app/cli/standard_streams.h"
+#include "editing/key_inference.h"
 #include "formats/midi/smf_writer.h"
 #include "formats/smd/smd_writer.h"
 #include "formats/wav/sample_level.h"
@@ -184,8 +185,15 @@ Result<Song> ReadSong(const QByteArray &name, const ReadOptions &options) {
     return failed(decoded.failure());
   if (decoded->damage)
     return failed(*decoded->damage);
-  if (*kind == SongFileKind::Smd && options.withTones && !fileName.isEmpty())
-    LoadTones(decoded->song, QFile::decodeName(AbsolutePath(name)));
+  if (*kind == SongFileKind::Smd && !fileName.isEmpty()) {
+    const QString path = QFile::decodeName(AbsolutePath(name));
+    if (options.withTones)
+      LoadTones(decoded->song, path);
+    // The clefs and the key the editor keeps for this file, as its score shows them.
+    LoadScoreDisplay(decoded->song, path);
+  }
+  // A file with no key kept takes the one its notes give, as the editor's score shows it.
+  KeepInferredKey(decoded->song, false);
   if (options.kind != nullptr)
     *options.kind = *kind;
   return std::move(decoded->song);

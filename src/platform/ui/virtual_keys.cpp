@@ -115,4 +115,43 @@ int ShortcutCodeOf(const QKeyEvent &event) {
   return ShortcutCode(event.key(), event.modifiers());
 }
 
+QKeySequence KeySequenceOfShortcut(int code) {
+  const int virtualKey = code & 0xFF;
+  const int mask = code >> 8;
+  Qt::KeyboardModifiers modifiers;
+  if (mask & vk::kShift)
+    modifiers |= Qt::ShiftModifier;
+  if (mask & vk::kCtrl)
+    modifiers |= Qt::ControlModifier;
+  if (mask & vk::kAlt)
+    modifiers |= Qt::AltModifier;
+  int qtKey = 0;
+  if (virtualKey >= 'A' && virtualKey <= 'Z')
+    qtKey = Qt::Key_A + (virtualKey - 'A');
+  else if (virtualKey >= vk::Digit(0) && virtualKey <= vk::Digit(9))
+    qtKey = Qt::Key_0 + (virtualKey - vk::Digit(0));
+  else if (virtualKey >= vk::NumpadDigit(0) && virtualKey <= vk::NumpadDigit(9)) {
+    qtKey = Qt::Key_0 + (virtualKey - vk::NumpadDigit(0));
+    modifiers |= Qt::KeypadModifier;
+  } else if (virtualKey >= vk::F1 && virtualKey <= vk::F1 + 23)
+    qtKey = Qt::Key_F1 + (virtualKey - vk::F1);
+  else {
+    // The other keys VirtualKeyOf knows, looked up the other way.
+    static constexpr int kKeys[] = {
+        Qt::Key_Backspace, Qt::Key_Tab,          Qt::Key_Return,    Qt::Key_Pause,
+        Qt::Key_Escape,    Qt::Key_Space,        Qt::Key_PageUp,    Qt::Key_PageDown,
+        Qt::Key_End,       Qt::Key_Home,         Qt::Key_Left,      Qt::Key_Up,
+        Qt::Key_Right,     Qt::Key_Down,         Qt::Key_Insert,    Qt::Key_Delete,
+        Qt::Key_Semicolon, Qt::Key_Equal,        Qt::Key_Comma,     Qt::Key_Minus,
+        Qt::Key_Period,    Qt::Key_Slash,        Qt::Key_QuoteLeft, Qt::Key_BracketLeft,
+        Qt::Key_Backslash, Qt::Key_BracketRight, Qt::Key_Apostrophe};
+    for (int key : kKeys)
+      if (VirtualKeyOf(key) == virtualKey)
+        qtKey = key;
+  }
+  if (qtKey == 0)
+    return {};
+  return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(qtKey)));
+}
+
 } // namespace pipora

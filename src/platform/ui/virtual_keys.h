@@ -3,6 +3,7 @@
 // mask above them (Shift 1, Ctrl 2, Alt 4, times 256). These helpers translate Qt's keys.
 #include "model/virtual_keys.h"
 
+#include <QKeySequence>
 #include <Qt>
 
 class QKeyEvent;
@@ -16,5 +17,7 @@ int ModifierMaskOf(Qt::KeyboardModifiers modifiers);
 // modifiers * 256 + virtual key code of a key press, as the shortcut table stores it.
 int ShortcutCodeOf(const QKeyEvent &event);
 int ShortcutCode(int qtKey, Qt::KeyboardModifiers modifiers);
+// The key sequence of a stored shortcut (1062 -> Alt+Up); empty for a code no Qt key has.
+QKeySequence KeySequenceOfShortcut(int code);
 
 } // namespace pipora

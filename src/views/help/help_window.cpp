@@ -1,15 +1,47 @@
 #include "views/help/help_window.h"
 
+#include "views/help/manual_html.h"
+
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace pipora {
+namespace {
+
+// The viewer of the manual's pages: each page is turned into what it lays out well.
+class ManualBrowser : public QTextBrowser {
+public:
+  using QTextBrowser::QTextBrowser;
+
+  QVariant loadResource(int type, const QUrl &name) override {
+    if (type != QTextDocument::HtmlResource || !name.isLocalFile())
+      return QTextBrowser::loadResource(type, name);
+    QFile file(name.toLocalFile());
+    if (!file.open(QIODevice::ReadOnly))
+      return QTextBrowser::loadResource(type, name);
+    const QDir folder = QFileInfo(file).dir();
+    // The pictures fit the window beside the scroll bar with the page's margins (the window,
+    // not the viewer, has its size when the first page is read).
+    const int width = std::max(300, window()->width() - 60);
+    return ManualPageForViewer(QString::fromUtf8(file.readAll()), width, [&](const QString &src) {
+      return QImageReader(folder.filePath(src)).size();
+    });
+  }
+};
+
+} // namespace
+
 namespace {
 
 const QString kIndexPage = QStringLiteral("index.html");
@@ -25,7 +57,7 @@ HelpWindow::HelpWindow(const QString &folder, std::function<bool(const QUrl &)> 
   setWindowTitle(kTitle);
   resize(820, 640);
 
-  browser_ = new QTextBrowser(this);
+  browser_ = new ManualBrowser(this);
   browser_->setObjectName(QStringLiteral("helpBrowser"));
   browser_->setOpenLinks(false); // every link goes through follow()
   browser_->setSearchPaths({folder_});
@@ -56,6 +88,11 @@ HelpWindow::HelpWindow(const QString &folder, std::function<bool(const QUrl &)> 
   QAction *previous =
       bar->addAction(QStringLiteral("前を検索"), this, [this] { findInPage(true); });
   previous->setShortcut(QKeySequence::FindPrevious);
+  // Escape closes the manual, as it closes the editor's dialogs.
+  auto *close = new QAction(this);
+  close->setShortcut(Qt::Key_Escape);
+  connect(close, &QAction::triggered, this, &QWidget::close);
+  addAction(close);
   auto *find = new QAction(this);
   find->setShortcut(QKeySequence::Find);
   connect(find, &QAction::triggered, this, [this] {

@@ -49,6 +49,12 @@ struct CheckBoxRow {
 constexpr CheckBoxRow kUndoBoxes[] = {
     {"isManyUndo", &Settings::isManyUndo, "複数回のやり直しを有効にする(&N)"},
 };
+constexpr CheckBoxRow kEntryBoxes[] = {
+    {"isNearestOctave", &Settings::isNearestOctave,
+     "音名の入力で、直前の音に最も近いオクターブにする（nearest octave）(&Q)"},
+    {"isKeyAccidentals", &Settings::isKeyAccidentals,
+     "音名の入力で、調号と小節内の臨時記号に従う（accidentals from the key and the bar）(&Y)"},
+};
 constexpr CheckBoxRow kDisplayBoxes[] = {
     {"isPreview", &Settings::isPreview, "音符の入力時に音を鳴らす(&V)"},
     {"isShowCursol", &Settings::showCursor, "演奏中にカーソルを表示する(&P)"},
@@ -134,6 +140,7 @@ OptionsDialog::OptionsDialog(AppContext &ctx, Prompts &prompts, QWidget *parent)
   column->addLayout(timeRow);
   column->addWidget(buildAccidentalFrame());
   column->addWidget(buildUndoFrame());
+  column->addWidget(buildEntryFrame());
   column->addWidget(buildDisplayFrame());
   column->addWidget(buildFileFrame());
   column->addWidget(buildMidiFrame());
@@ -273,6 +280,15 @@ QWidget *OptionsDialog::buildUndoFrame() {
   QGroupBox *frame = Frame(QStringLiteral("やり直しの設定"), "undoFrame", this);
   auto *layout = new QVBoxLayout(frame);
   for (const CheckBoxRow &row : kUndoBoxes)
+    addCheckBox(layout, QString::fromLatin1(row.key), QString::fromUtf8(row.caption),
+                ctx_.settings.*row.field);
+  return frame;
+}
+
+QWidget *OptionsDialog::buildEntryFrame() {
+  QGroupBox *frame = Frame(QStringLiteral("音符の入力"), "entryFrame", this);
+  auto *layout = new QVBoxLayout(frame);
+  for (const CheckBoxRow &row : kEntryBoxes)
     addCheckBox(layout, QString::fromLatin1(row.key), QString::fromUtf8(row.caption),
                 ctx_.settings.*row.field);
   return frame;
@@ -571,6 +587,7 @@ bool OptionsDialog::applyControls() {
       ctx_.settings.*row.field = checkBox(QString::fromLatin1(row.key))->isChecked();
   };
   copyBoxes(kUndoBoxes);
+  copyBoxes(kEntryBoxes);
   copyBoxes(kDisplayBoxes);
   copyBoxes(kFileBoxes);
   copyBoxes(kMidiBoxes);

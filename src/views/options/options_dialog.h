@@ -73,6 +73,7 @@ private:
   QWidget *buildAnacrusisFrame();
   QWidget *buildAccidentalFrame();
   QWidget *buildUndoFrame();
+  QWidget *buildEntryFrame();
   QWidget *buildDisplayFrame();
   QWidget *buildFileFrame();
   QWidget *buildMidiFrame();

@@ -4,6 +4,7 @@
 
 #include "platform/text/cp932.h"
 #include "platform/ui/fonts.h"
+#include "views/property/signature_boxes.h"
 #include "views/window_arrangement.h"
 
 #include <QApplication>
@@ -54,12 +55,22 @@ PropertyWindow::PropertyWindow(AppContext &ctx, QWidget *parent)
     auto *b = new QRadioButton(QString::fromUtf8(kTempoCaptions[static_cast<std::size_t>(i)]),
                                titleFrame_);
     b->setObjectName(Indexed("tempoButton", i));
+    // The captions name the steps; the speed is told on the button.
+    const std::string_view bpm = TempoText(static_cast<TempoChoice>(i));
+    b->setToolTip(QStringLiteral("♩=%1").arg(
+        QString::fromUtf8(bpm.data(), static_cast<qsizetype>(bpm.size()))));
     titleGrid->addWidget(b, 1, i);
     tempoButtons_[static_cast<std::size_t>(i)] = b;
     watchForSnapping(b);
   }
   watchForSnapping(titleBox_);
   tempoButtons_[1]->setChecked(true);
+  signatures_ = new SignatureBoxes(ctx, titleFrame_);
+  titleGrid->addWidget(signatures_, 2, 0, 1, 4);
+  // The key is found once the first notes tell it; a time signature comes from the options.
+  for (auto signal :
+       {&EditorSession::historyChanged, &EditorSession::songReplaced, &EditorSession::songChanged})
+    connect(&ctx.session, signal, signatures_, &SignatureBoxes::refresh);
 
   volumeFrame_ = new QGroupBox(QStringLiteral("音量(&O)"), this);
   volumeFrame_->setObjectName("volumeFrame");

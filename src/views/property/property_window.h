@@ -13,6 +13,8 @@ class QRadioButton;
 
 namespace pipora {
 
+class SignatureBoxes;
+
 class PropertyWindow : public ChildWindow {
   Q_OBJECT
 public:
@@ -51,6 +53,7 @@ public:
 
   QLineEdit *titleBox() const { return titleBox_; }
   const std::array<QRadioButton *, 4> &tempoButtons() const { return tempoButtons_; }
+  SignatureBoxes *signatures() const { return signatures_; }
   // Per part (index 0 is part 1): its number, its volume bar and the volume's value.
   const std::array<QLabel *, 16> &partNumberLabels() const { return partNumberLabels_; }
   const std::array<QProgressBar *, 16> &volumeBars() const { return volumeBars_; }
@@ -78,6 +81,7 @@ private:
   std::array<QLabel *, 16> partNumberLabels_{};
   std::array<QProgressBar *, 16> volumeBars_{};
   std::array<QLabel *, 16> volumeLabels_{};
+  SignatureBoxes *signatures_ = nullptr;
   QGroupBox *titleFrame_ = nullptr;
   QGroupBox *volumeFrame_ = nullptr;
   bool snapping_ = false;

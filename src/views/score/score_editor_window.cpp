@@ -1,5 +1,7 @@
 #include "views/score/score_editor_window.h"
 
+#include "engraving/key_signature.h"
+
 #include "playback/player.h"
 #include "score_drawing/raster_ops.h"
 #include "views/file_failure.h"
@@ -126,6 +128,28 @@ void ScoreEditorWindow::relayoutMarked() {
 void ScoreEditorWindow::showTick(int tick) {
   hideMarks();
   followCursor(tick);
+  if (windowActive_)
+    showMarks();
+}
+
+void ScoreEditorWindow::showSongStart() {
+  hideMarks();
+  ctx_.changeMarks([](Song &song) {
+    int first = 1;
+    for (int p = kUserParts; p >= 1; --p)
+      if (song.part(p).count > 0)
+        first = p;
+    song.part(1).scoreHeader.partNumber = static_cast<std::int16_t>(first);
+    song.currentPart = first;
+    Part &part = song.part(first);
+    part.cursor = 0;
+    part.scoreHeader.cursor = 0;
+    part.scoreHeader.selLength = 0;
+  });
+  relayoutScore();
+  const SheetRow &row = sheet_.row(ScoreCurrentPart(ctx_.song));
+  setScrollValue(hScrollBar_, hScrollBar_->minimum());
+  setScrollValue(vScrollBar_, row.top + row.band.top);
   if (windowActive_)
     showMarks();
 }
@@ -526,6 +550,11 @@ void ScoreEditorWindow::handleKey(int keyCode, int shift) {
   options.shortCuts = ctx_.settings.shortcuts;
   options.isManyUndo = ctx_.settings.isManyUndo;
   options.isNoCheck = ctx_.settings.isNoCheck;
+  options.letters.nearestOctave = ctx_.settings.isNearestOctave;
+  options.letters.keyAndBarAccidentals = ctx_.settings.isKeyAccidentals;
+  const KeySignature key = KeyOf(ctx_.song);
+  options.letters.keyFifths = key.fifths;
+  options.letters.keyLabels = SpelledLabels(renderer_.table(), key);
   options.playing = playing();
   if (options.playing) {
     runCommand(runKey(keyCode, shift, options).command);

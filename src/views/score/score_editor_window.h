@@ -52,6 +52,9 @@ public:
   void relayoutMarked();
   // Scrolls the score so that the note starting at this tick comes into view.
   void showTick(int tick);
+  // After a song is opened: the first part holding notes becomes the current one, its cursor
+  // at the start, and the score shows it from the start.
+  void showSongStart();
   // The zoom buttons: notes wider or narrower, staves further apart or closer.
   void zoomIn();
   void zoomOut();

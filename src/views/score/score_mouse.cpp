@@ -14,6 +14,7 @@
 #include <QWheelEvent>
 
 #include <cstdlib>
+#include <utility>
 
 namespace pipora {
 namespace {
@@ -43,6 +44,32 @@ constexpr Item kMenuItems[] = {
     &MainActions::doubleAll,
     nullptr,
 };
+
+// The editing keys of the surface that no menu item carries, for the menu's key list.
+constexpr std::pair<const char *, const char *> kEditingKeys[] = {
+    {"音符を入れる", "A～G"},
+    {"休符を入れる", "R"},
+    {"2分・4分・8分・16分音符にする", "2 4 8 6"},
+    {"3連符にする・戻す", "3"},
+    {"半音上げる", "#"},
+    {"カーソルを動かす", "← →"},
+    {"1小節ずつ動く", "Ctrl+← →"},
+    {"選択する", "Shift+← → Home End"},
+    {"前・次のパート", "↑ ↓"},
+    {"削除", "Backspace"},
+    {"拡大・縮小・元の大きさ", "Ctrl++ - 0"},
+    {"音の高さを1オクターブずつ", "Shift+ドラッグ"},
+};
+
+// A submenu listing the editing keys, each item showing its key where a shortcut stands.
+void AddKeyList(QMenu &menu) {
+  QMenu *keys = menu.addMenu(QStringLiteral("キー操作(&Y)"));
+  keys->setObjectName(QStringLiteral("KeyListMenu"));
+  for (const auto &[what, key] : kEditingKeys) {
+    // Readable as a list: the items do nothing when chosen.
+    keys->addAction(QString::fromUtf8(what) + QLatin1Char('\t') + QString::fromUtf8(key));
+  }
+}
 
 bool InSelection(const Song &song, const ScoreHit &hit) {
   if (hit.part != ScoreCurrentPart(song) || hit.element < 0)
@@ -145,7 +172,9 @@ void ScoreMouse::move(const QMouseEvent &event) {
     const int to = hit.element >= 0 ? hit.element : hit.cursor;
     window_.editByPointer(SelectScoreElements, anchor, to);
   } else if (gesture_ == Gesture::DraggingPitch) {
-    const bool octaves = altAtPress_ || (event.modifiers() & Qt::AltModifier) != 0;
+    // Alt+drag is the window manager's on many desktops: Shift held while dragging does it too.
+    const bool octaves =
+        altAtPress_ || (event.modifiers() & (Qt::AltModifier | Qt::ShiftModifier)) != 0;
     const int steps = DragSteps(at.y() - pressAt_.y(), octaves);
     const int note = DraggedPitch(drag_.original, steps, octaves, ctx_.settings.isNoCheck);
     window_.editByPointer(DragScorePitch, drag_, note);
@@ -171,6 +200,8 @@ void ScoreMouse::openMenu(const QContextMenuEvent &event) {
   // A click inside the selection keeps it for the commands; elsewhere the cursor moves first.
   if (!InSelection(ctx_.song, hit))
     window_.editByPointer(PointScoreCursor, hit.part, hit.cursor, -1);
+  if (ctx_.actions != nullptr)
+    ShowShortcutKeys(*ctx_.actions, ctx_.settings.shortcuts);
   auto *menu = new QMenu(&surface_);
   menu->setObjectName(QStringLiteral("scoreContextMenu"));
   menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -182,6 +213,7 @@ void ScoreMouse::openMenu(const QContextMenuEvent &event) {
   }
   menu->addSeparator();
   AddScoreDisplayItems(*menu, ctx_, hit.part);
+  AddKeyList(*menu);
   menu->addSeparator();
   QAction *play = menu->addAction(QStringLiteral("ここから演奏(&L)"));
   play->setObjectName(QStringLiteral("PlayFromHereItem"));

@@ -91,7 +91,14 @@ INSTANTIATE_TEST_SUITE_P(
         KeyRow{"noNotes", {}, {0, false}},
         // A few white notes typed so far: no signature they do not ask for.
         KeyRow{"twoWhiteNotes", {60, 64}, {0, false}},
-        KeyRow{"whiteKeysInAMinor", {69, 72, 76, 69, 64, 69, 71, 69}, {0, true}}),
+        KeyRow{"whiteKeysInAMinor", {69, 72, 76, 69, 64, 69, 71, 69}, {0, true}},
+        // Less than two bars tells no key: no signature for a few black notes.
+        KeyRow{"threeNotesOfDMajor", {62, 66, 69}, {0, false}},
+        // C, C sharp and D: a chromatic tune, no G sharp minor with its B sharp.
+        KeyRow{"chromaticCAndCSharpAndD", {60, 61, 62, 61, 60, 61, 62, 60}, {0, false}},
+        // G major and E minor fit alike; the plainer signature would do too, but the F sharps
+        // ask for one.
+        KeyRow{"gMajorTune", {67, 71, 74, 66, 67, 69, 71, 67}, {1, false}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct SpellingRow {
@@ -119,7 +126,12 @@ INSTANTIATE_TEST_SUITE_P(
                       SpellingRow{"bFlatOfDMinor", {-1, true}, 10, "シb", 36},
                       SpellingRow{"gSharpInEMajor", {4, false}, 8, "ソ#", 24},
                       SpellingRow{"cFlatInGFlatMajor", {-6, false}, 11, "ドb", 42},
-                      SpellingRow{"cMajorKeepsTheTable", {0, false}, 3, "ミb", 12}),
+                      SpellingRow{"cMajorKeepsTheTable", {0, false}, 3, "ミb", 12},
+                      // A B lowered in G major is its minor third, B flat.
+                      SpellingRow{"loweredBInGMajor", {1, false}, 10, "シb", 36},
+                      SpellingRow{"raisedFourthInGMajor", {1, false}, 1, "ド#", 0},
+                      SpellingRow{"loweredSecondInDMinor", {-1, true}, 3, "ミb", 12},
+                      SpellingRow{"raisedFourthInFMajor", {-1, false}, 11, "シ", 36}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(KeySignatures, AccidentalsOnlyWhereTheKeyDoesNotGiveThem) {
