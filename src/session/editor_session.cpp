@@ -156,10 +156,15 @@ Status EditorSession::checkSmd() {
 Status EditorSession::save() {
   const Marks before = marks();
   syncNoteLists();
+  // A change made just before is in the recovery record before the save begins: an editor
+  // killed while saving still brings it back.
+  (void)writeRecoveryRecord();
   const Result<QByteArray> encoded = encodeSmd();
   if (!encoded)
     return encoded.failure();
-  Status saved = SaveSmdFile(song_, path(), *encoded, options().isSaveTone);
+  std::string storeFault;
+  Status saved = SaveSmdFile(song_, path(), *encoded, options().isSaveTone, &storeFault);
+  reportToneStoreFault(storeFault);
   // A tie dropped from a triplet shows in the score too.
   if (saved) {
     ownFile_ = path();
@@ -181,8 +186,10 @@ Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportRe
   import.report = report;
   Result<MidiImportReport> imported = ImportMidiFile(song_, path, import);
   if (imported) {
+    // The MIDI file read is the user's original: an export over it is asked about, as over
+    // any file the song was not written to.
     ownFile_.clear();
-    ownMidiFile_ = path;
+    ownMidiFile_.clear();
     history_.beginDocument(song_.fileName);
     song_.currentPart = 1;
     emit songReplaced();
@@ -248,6 +255,7 @@ Status EditorSession::recover(const AbandonedSong &abandoned) {
 
 Status EditorSession::exportMidi(const QString &path) {
   syncNoteLists();
+  (void)writeRecoveryRecord(); // as before a save
   RecalcTimes(song_);
   Status written = ExportMidiFile(song_, path);
   if (written)
@@ -277,6 +285,7 @@ void EditorSession::takeSnapshot(bool noteListsCurrent) {
                         options().isSaveTone);
   if (!history_.writeFault().empty())
     reportRecoveryFault(history_.writeFault());
+  reportToneStoreFault(history_.toneStoreFault());
   noteChange();
   emit historyChanged();
 }
@@ -403,6 +412,13 @@ void EditorSession::reportRecoveryFault(const std::string &reason) {
     return;
   recoveryFaultReported_ = true;
   emit recoveryUnavailable(QString::fromStdString(reason));
+}
+
+void EditorSession::reportToneStoreFault(const std::string &reason) {
+  if (reason.empty() || toneStoreFaultReported_)
+    return;
+  toneStoreFaultReported_ = true;
+  emit toneStoreUnavailable(ToneStorePath(), QString::fromStdString(reason));
 }
 
 void EditorSession::closeHistory() {

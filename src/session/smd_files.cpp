@@ -2,7 +2,10 @@
 
 #include "formats/smd/smd_reader.h"
 #include "platform/files/file_io.h"
+#include "platform/files/stale_temporaries.h"
 #include "session/tone_store.h"
+
+#include <QFileInfo>
 
 namespace pipora {
 
@@ -45,13 +48,14 @@ Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptio
   return OpenOutcome::Loaded;
 }
 
-Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool isSaveTone) {
+Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool isSaveTone,
+                   std::string *storeFault) {
   if (Status written = WriteFileAtomically(path, text); !written)
     return written;
+  (void)RemoveStaleTemporaries(QFileInfo(path).path()); // left by a save that was killed
   // The melody is safe on disk; a tone store that cannot be written does not undo that.
-  if (isSaveTone)
-    (void)SaveTones(song, path);
-  (void)SaveScoreDisplay(song, path);
+  if (Status stored = SaveSongSettings(song, path, isSaveTone); !stored && storeFault != nullptr)
+    *storeFault = stored.error();
   song.dirty = false;
   return Ok{};
 }
@@ -64,7 +68,8 @@ Status SaveSmdFile(Song &song, const QString &path, bool isSaveTone) {
   return SaveSmdFile(song, path, *encoded, isSaveTone);
 }
 
-Status WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone) {
+Status WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone,
+                        std::string *storeFault) {
   DropTripletTies(song);
   const Result<QByteArray> encoded = EncodeSmd(song);
   if (!encoded)
@@ -72,7 +77,10 @@ Status WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone
   if (Status written = WriteFileAtomically(snapshotPath, *encoded); !written)
     return written;
   if (isSaveTone && !song.fileName.empty())
-    (void)SaveTones(song, FileNameFromBytes(QByteArray::fromStdString(song.fileName)));
+    if (Status stored =
+            SaveTones(song, FileNameFromBytes(QByteArray::fromStdString(song.fileName)));
+        !stored && storeFault != nullptr)
+      *storeFault = stored.error();
   return Ok{};
 }
 

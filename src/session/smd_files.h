@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include <string>
+
 namespace pipora {
 
 struct OpenOptions {
@@ -36,8 +38,10 @@ Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptio
 
 // Writes an encoded song (EncodeSmd's text) to `path` atomically: the old file stays when
 // writing fails. On success the song is clean and, with `isSaveTone`, the tones of the
-// user's parts are stored under `path`. The song's file name is left to the caller.
-Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool isSaveTone);
+// user's parts are stored under `path`. The song's file name is left to the caller. A tone
+// store that cannot be written does not fail the save: its reason goes to `storeFault`.
+Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool isSaveTone,
+                   std::string *storeFault = nullptr);
 
 // Encodes and saves in one step (dropping the ties SMD cannot hold, see DropTripletTies); a
 // song that fails a check is refused with the check's message and nothing is written.
@@ -45,8 +49,9 @@ Status SaveSmdFile(Song &song, const QString &path, bool isSaveTone);
 
 // Writes an undo snapshot: the song's SMD text to `snapshotPath` (after DropTripletTies). A song
 // that fails a check or a file that cannot be written fails and writes nothing. With `isSaveTone`
-// the tones are stored under the song's own file name (when it has one), as every save does. The
-// dirty flag is not touched.
-Status WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone);
+// the tones are stored under the song's own file name (when it has one), as every save does;
+// a store that cannot be written gives its reason in `storeFault`. The dirty flag is not touched.
+Status WriteSmdSnapshot(Song &song, const QString &snapshotPath, bool isSaveTone,
+                        std::string *storeFault = nullptr);
 
 } // namespace pipora

@@ -73,6 +73,8 @@ public:
   // Why the last snapshot a savable song should have had could not be written (a full disk,
   // no folder); empty when it was. Cleared by the next snapshot written.
   const std::string &writeFault() const { return writeFault_; }
+  // Why the last snapshot could not store the tones in the tone store; empty when it could.
+  const std::string &toneStoreFault() const { return toneStoreFault_; }
 
   // Loads the previous (next) snapshot in place of the song and restores its current part and
   // score cursor. A snapshot of another document brings back that document's file name too,
@@ -95,6 +97,7 @@ private:
   int undoIndex_ = -1;
   int oldest_ = 0; // the oldest snapshot still on disk
   std::string writeFault_;
+  std::string toneStoreFault_;
   qint64 diskCap_ = 0;
   std::vector<qint64> sizes_; // per snapshot, bytes on disk
   std::vector<std::int16_t> parts_;

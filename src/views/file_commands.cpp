@@ -218,6 +218,9 @@ bool FileCommands::openMidi(const QString &handedOver) {
   ctx_.settings.LastFileName = ctx_.session.path();
   rememberRecent(path);
   frame_.showImportReport(report);
+  for (const std::string &warning : imported->warnings)
+    frame_.prompts().warning(parentWidget(),
+                             path + QLatin1Char('\n') + QString::fromStdString(warning));
   if (imported->error) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, *imported->error, FileAccess::Read);
     return false;

@@ -148,6 +148,9 @@ Result<Song> ReadSong(const QByteArray &name, const ReadOptions &options) {
     Report<Song> imported = ImportMidiBytes(*bytes, options.import);
     if (imported.error)
       return failed(*imported.error);
+    // A file cut short is read as far as it goes, and said so.
+    for (const std::string &warning : imported.warnings)
+      PrintErr(std::string(Name(name)) + "\n" + warning + "\n");
     return std::move(imported.value);
   }
   Result<Song> song = DecodeSmdBytes(*bytes);
