@@ -7,6 +7,8 @@
 #include <QLockFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 
 namespace pipora {
@@ -39,8 +41,15 @@ namespace {
 // section is lost. `change` returns false when there is nothing to write.
 Status ChangeStore(const std::function<bool(IniFile &)> &change) {
   QLockFile lock(ToneStorePath() + QStringLiteral(".lock"));
-  if (!lock.tryLock(5000))
-    return Error{"他のPiporaPadが使用中です"};
+  errno = 0;
+  if (!lock.tryLock(5000)) {
+    // A lock that cannot be made at all (a full disk) is not another editor at work.
+    const int cause = errno;
+    if (lock.error() == QLockFile::LockFailedError)
+      return Error{"他のPiporaPadが使用中です"};
+    return Error{"pipora.ton.lock を作成できません" +
+                 (cause != 0 ? "（" + std::string(std::strerror(cause)) + "）" : std::string())};
+  }
   Result<IniFile> ini = IniFile::Load(ToneStorePath());
   if (!ini)
     return ini.failure();
