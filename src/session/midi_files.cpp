@@ -7,6 +7,7 @@
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
 #include "platform/files/stale_temporaries.h"
+#include "session/song_files.h"
 
 #include <QFileInfo>
 
@@ -70,14 +71,22 @@ Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
   return report;
 }
 
-Status ExportMidiFile(const Song &song, const QString &path, const VelocitySource &velocities,
-                      bool writeLog) {
+Result<QByteArray> MidiExportBytes(const Song &song, const VelocitySource &velocities,
+                                   bool writeLog) {
   if (Status fits = CheckMidiExport(song); !fits)
-    return fits;
-  const SmfFile smf = EncodeSmf(song, velocities, writeLog);
+    return fits.failure();
+  SmfFile smf = EncodeSmf(song, velocities, writeLog);
   if (writeLog)
     (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
-  Status written = WriteFileAtomically(path, smf.bytes);
+  return std::move(smf.bytes);
+}
+
+Status ExportMidiFile(const Song &song, const QString &path, const VelocitySource &velocities,
+                      bool writeLog) {
+  const Result<QByteArray> bytes = MidiExportBytes(song, velocities, writeLog);
+  if (!bytes)
+    return bytes.failure();
+  Status written = WriteFileAtomically(path, *bytes);
   if (written)
     (void)RemoveStaleTemporaries(QFileInfo(path).path()); // left by a save that was killed
   return written;

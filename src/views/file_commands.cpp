@@ -2,6 +2,7 @@
 
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
+#include "session/song_files.h"
 #include "views/file_failure.h"
 #include "views/main_window.h"
 #include "views/property/property_window.h"
@@ -15,10 +16,6 @@ namespace {
 
 QString Text(std::string_view message) {
   return QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
-}
-
-QString Lower3(const QString &path) {
-  return path.right(3).toLower();
 }
 
 } // namespace
@@ -81,7 +78,8 @@ bool FileCommands::openSmd(const QString &handedOver, bool dialogOnFailure) {
   }
   const Result<OpenOutcome> opened = ctx_.session.open(path);
   if (!opened) {
-    if (!handedOver.isEmpty() && dialogOnFailure)
+    // With nobody to choose another file, why this one did not open is said instead.
+    if (!handedOver.isEmpty() && dialogOnFailure && frame_.prompts().canAsk())
       return openSmd();
     ShowFileFailure(frame_.prompts(), parentWidget(), path, opened.failure(), FileAccess::Read);
     return false;
@@ -103,7 +101,26 @@ bool FileCommands::openRecent(const QString &path) {
     ctx_.settings.recentFiles.remove(path);
     return false;
   }
-  return Lower3(path) == "mid" ? openMidi(path) : openSmd(path, false);
+  return openSongFile(path, false);
+}
+
+bool FileCommands::openSongFile(const QString &path, bool dialogOnFailure) {
+  const Result<SongFileKind> kind = SongFileKindAt(path);
+  if (!kind) {
+    ShowFileFailure(frame_.prompts(), parentWidget(), path, kind.failure(), FileAccess::Read);
+    return false;
+  }
+  switch (*kind) {
+  case SongFileKind::Smd:
+    return openSmd(path, dialogOnFailure);
+  case SongFileKind::Midi:
+    return openMidi(path);
+  case SongFileKind::MusicXml:
+    break;
+  }
+  ShowFileFailure(frame_.prompts(), parentWidget(), path,
+                  Error{std::string(kMusicXmlUnreadableMessage)}, FileAccess::Read);
+  return false;
 }
 
 // --- Save and Save As --------------------------------------------------------------------
@@ -270,11 +287,8 @@ void FileCommands::dumpEventList() {
 // --- hand-over -------------------------------------------------------------------------------
 
 void FileCommands::openHandOver(const QString &path) {
-  const QString ext = Lower3(path);
-  if (ext == "smd" || ext == "smz")
-    openSmd(path);
-  else if (ext == "mid")
-    openMidi(path);
+  if (!path.isEmpty())
+    openSongFile(path, true);
 }
 
 } // namespace pipora

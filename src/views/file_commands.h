@@ -23,16 +23,18 @@ public:
   bool saveSmd(bool overwriteConfirmed = false);
   bool saveSmdAs();
   bool openMidi(const QString &handedOver = {});
-  // An item of "最近使ったファイル": opened by its extension; a file that is gone is said so
-  // and taken off the list.
+  // An item of "最近使ったファイル": opened as its kind (SongFileKindAt); a file that is gone
+  // is said so and taken off the list.
   bool openRecent(const QString &path);
+  // Opens or imports the file as its content and name say (SongFileKindAt); a file of no kind
+  // the editor reads is refused with the reason. `dialogOnFailure` as for openSmd.
+  bool openSongFile(const QString &path, bool dialogOnFailure);
   // `overwriteConfirmed`: the save dialog already asked about replacing an existing file.
   bool saveMidi(bool overwriteConfirmed = false);
   bool saveMidiAs();
   void dumpEventList();
 
-  // A file named on the command line or dropped on an editor, opened by its extension
-  // ("smd", "smz", "mid"); any other name is left alone.
+  // A file named on the command line or dropped on an editor, opened as its kind.
   void openHandOver(const QString &path);
 
   // The dialogs' filter lists.
