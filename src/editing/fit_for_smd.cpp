@@ -1,6 +1,7 @@
 #include "editing/fit_for_smd.h"
 
 #include "model/save_checks.h"
+#include "model/smd_rules.h"
 #include "model/source_line.h"
 #include "model/vocabulary.h"
 
@@ -245,15 +246,7 @@ private:
         record(FitChangeKind::TieRemoved, w.orig);
       }
     }
-    int lowest = 9999;
-    int highest = 0;
-    for (const Work &w : group) {
-      if (w.number > 0) {
-        lowest = std::min(lowest, w.number);
-        highest = std::max(highest, w.number);
-      }
-    }
-    if (lowest != 9999 && !WindowHolding(lowest, highest)) {
+    if (!SpanOfTriplet(group[0].number, group[1].number, group[2].number).fits()) {
       const OctaveWindow *best = nullptr;
       int bestCost = 0;
       for (const OctaveWindow &window : kOctaveWindows) {

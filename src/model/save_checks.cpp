@@ -24,28 +24,9 @@ bool KnownShape(std::string_view code) {
   return i == code.size();
 }
 
-// The lists' own lengths are looked at as table rows, not as text: the check runs over every
-// element of every part on each edit and on each save.
-constexpr int kHalfGroup = 3;
-
 NoteLength WithoutTie(NoteLength length) {
   length.setTied(false);
   return length;
-}
-
-// A single note or rest the writer can put into the file.
-bool SingleSavable(int n, NoteLength length) {
-  return IsKnownLength(length) && n >= 0 && (n == 0 || InSmdRange(n));
-}
-
-// Whether the phone's alphabet has a code for the note at all, whatever the range check
-// says: below the range the low window still reaches one note lower, and two for half notes.
-bool Encodable(int n, NoteLength length) {
-  const LengthCode *row = length.row();
-  if (row == nullptr || n < 0)
-    return false;
-  return n == 0 || InSmdRange(n) || n == kSmdLowestNote - 1 ||
-         (n == kSmdLowestNote - 2 && row->group == kHalfGroup);
 }
 
 class PartChecker {
@@ -65,7 +46,7 @@ public:
         group(i, count);
         i += 3;
       } else {
-        if (!e.isEndMarker() && !SingleSavable(e.noteNumber, e.length))
+        if (!e.isEndMarker() && !SingleNoteSavable(e.noteNumber, e.length))
           add(i, -1, SaveProblemKind::NoteNotSavable);
         ++i;
       }
@@ -90,16 +71,9 @@ private:
         return;
       }
     }
-    int lowest = 9999;
-    int highest = 0;
-    for (int k = 0; k < 3; ++k) {
-      const int n = at(p + k).noteNumber;
-      if (n > 0)
-        lowest = std::min(lowest, n);
-      highest = std::max(highest, n);
-    }
-    const bool restsOnly = lowest == 9999;
-    if (restsOnly || WindowHolding(lowest, highest)) {
+    const TripletSpan span =
+        SpanOfTriplet(at(p).noteNumber, at(p + 1).noteNumber, at(p + 2).noteNumber);
+    if (span.fits()) {
       for (int k = 0; k < 3; ++k) {
         const int n = at(p + k).noteNumber;
         if (n < 0 || !IsKnownLength(first)) {
@@ -110,7 +84,7 @@ private:
       return;
     }
     for (int k = 0; k < 3; ++k) {
-      if (!Encodable(at(p + k).noteNumber, k == 0 ? first : at(p + k).length)) {
+      if (!NoteEncodable(at(p + k).noteNumber, k == 0 ? first : at(p + k).length)) {
         add(p + k, p, SaveProblemKind::NoteNotSavable);
         return;
       }

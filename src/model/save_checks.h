@@ -4,6 +4,7 @@
 // triplet groups whose pitches fit none of the phone's three octave windows. The SMD writer
 // refuses a save on the first of these; the problem list shows all of them. Both use this one
 // checker, so they cannot disagree.
+#include "model/smd_rules.h"
 #include "model/song.h"
 
 #include <cstddef>
@@ -18,9 +19,8 @@ inline constexpr std::string_view kTripletNotComplete =
     "3連符は3つセットになっていなければなりません。保存に失敗しました。";
 inline constexpr std::string_view kTripletTooWide = "3連符の音域が広過ぎます。保存に失敗しました。";
 
-// The most notes of one part the SMD reader takes: a part beyond it is refused on saving,
-// so that every file written can be opened again.
-inline constexpr int kMaxSmdPartNotes = 100'000;
+// A part beyond kMaxSmdPartNotes (smd_rules.h) is refused on saving, so that every file
+// written can be opened again.
 inline constexpr std::string_view kPartTooLong =
     "パートの音符が多すぎます（100000 個まで）。保存に失敗しました。";
 

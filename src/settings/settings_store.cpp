@@ -1,5 +1,6 @@
 #include "settings/settings_store.h"
 
+#include "platform/files/lock_files.h"
 #include "platform/files/program_directory.h"
 #include "platform/ini/ini_file.h"
 #include "settings/stored_names.h"
@@ -70,6 +71,16 @@ public:
   void readInt(const QString &key, int &field) {
     if (!failed())
       field = ini_.readInt(kSection, key, field);
+  }
+  // A size or a count: a value that is not a whole number from 0 keeps what the field has
+  // (classic integer keys read "abc" as 0, which here would mean no limit at all).
+  void readCount(const QString &key, int &field) {
+    if (failed())
+      return;
+    bool ok = false;
+    const int value = ini_.readString(kSection, key, QString::number(field)).trimmed().toInt(&ok);
+    if (ok && value >= 0)
+      field = value;
   }
   void readTone(const QString &key, int &field) {
     if (failed())
@@ -185,8 +196,7 @@ SettingsLoad LoadSettings(Settings &settings, const QString &path, QSize present
     r.readInt(ShortCutKey(i), settings.shortcuts[static_cast<std::size_t>(i)]);
   r.readBool("isPreview", settings.isPreview);
   r.readBool("isManyUndo", settings.isManyUndo);
-  r.readInt("UndoDiskMB", settings.undoDiskMB);
-  settings.undoDiskMB = std::max(settings.undoDiskMB, 0);
+  r.readCount("UndoDiskMB", settings.undoDiskMB);
   r.readBool("isSaveTone", settings.isSaveTone);
   QString activeWindow = settings.activeWindow ? WindowKeyName(*settings.activeWindow) : QString();
   r.readText("ActiveWindow", activeWindow);
@@ -348,8 +358,12 @@ void SettingsStore::rebase(const Settings &settings, QSize presentScreen) {
 
 Status SettingsStore::saveChanges(const Settings &settings, QSize presentScreen) {
   // Another editor may be writing the same file: read, merge and write under its lock.
-  QLockFile lock(path_ + QStringLiteral(".lock"));
-  if (!lock.tryLock(lockWaitMs_))
+  const QString lockPath = path_ + QStringLiteral(".lock");
+  const LockFileCheck check = PrepareLockFile(lockPath);
+  if (!check.message.empty())
+    qWarning("%s", check.message.c_str());
+  QLockFile lock(lockPath);
+  if (check.usable && !lock.tryLock(lockWaitMs_))
     return Error{
         (path_ + QStringLiteral(": 設定ファイルが他のPiporaPadに使われています。")).toStdString()};
   const SettingsValues values = SettingsKeyValues(settings, presentScreen);

@@ -222,35 +222,52 @@ TEST(ReplacingWrite, ReplacesTheFileALinkPointsAtAndKeepsTheLink) {
   EXPECT_EQ(*ReadWholeFile(real), kNew);
 }
 
-// What the replacing write does with each shape of target, "song.smd" in a fresh folder.
+// What the replacing write does with each shape of target, "song.smd" in a fresh folder
+// unless the row names another.
 struct TargetRow {
   std::string name;
   std::vector<std::string> setUp; // shell commands run in the folder first
-  int error;                      // 0: written
+  std::string error;              // empty: written
   std::string changed;            // the file that then holds the new bytes
-  bool needsRoot = false;
+  bool needsRoot = false;         // to plant files as another user (uid 4242)
+  std::string target = "song.smd";
+  std::string unchanged = ""; // a shell condition that must still hold afterwards
 };
+
+std::string Refused(int error) {
+  return std::strerror(error);
+}
+const std::string kNotRegular(kNotRegularFileMessage);
+// 251 letters and ".smd": the longest name most file systems take.
+const std::string kLongestName = std::string(251, 'a') + ".smd";
 
 class TargetShape : public testing::TestWithParam<TargetRow> {};
 
 TEST_P(TargetShape, WritesTheFileAtTheEndOrRefusesWithTheSystemMessage) {
   const TargetRow &row = GetParam();
   if (row.needsRoot && ::geteuid() != 0)
-    GTEST_SKIP() << "needs root to give a link another owner";
+    GTEST_SKIP() << "needs root to plant files as another user";
   QTemporaryDir dir;
   const QByteArray folder = QFile::encodeName(dir.path());
+  const auto inFolder = [&](const std::string &command) {
+    return std::system(("cd '" + folder.toStdString() + "' && " + command).c_str());
+  };
   for (const std::string &command : row.setUp)
-    ASSERT_EQ(std::system(("cd '" + folder.toStdString() + "' && " + command).c_str()), 0)
-        << command;
-  const Status written = WriteFileAtomically(dir.filePath("song.smd"), kNew);
-  if (row.error != 0) {
+    ASSERT_EQ(inFolder(command), 0) << command;
+  // A FIFO opened for writing would wait for a reader: the test would hang, not fail.
+  const Status written =
+      WriteFileAtomically(dir.filePath(QString::fromStdString(row.target)), kNew);
+  if (!row.error.empty()) {
     ASSERT_FALSE(written.ok());
-    EXPECT_EQ(written.error(), std::strerror(row.error));
+    EXPECT_EQ(written.error(), row.error);
   } else {
     ASSERT_TRUE(written.ok()) << written.error();
   }
   if (!row.changed.empty()) {
     EXPECT_EQ(*ReadWholeFile(dir.filePath(QString::fromStdString(row.changed))), kNew);
+  }
+  if (!row.unchanged.empty()) {
+    EXPECT_EQ(inFolder(row.unchanged), 0) << row.unchanged;
   }
   for (const QString &entry : FolderEntries(dir.path()))
     EXPECT_FALSE(entry.endsWith(".tmp")) << "temporary file left: " << entry.toStdString();
@@ -259,33 +276,177 @@ TEST_P(TargetShape, WritesTheFileAtTheEndOrRefusesWithTheSystemMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Targets, TargetShape,
     testing::Values(
-        TargetRow{"ReadOnlyFileRefused", {"echo old >song.smd", "chmod 444 song.smd"}, EACCES, ""},
+        TargetRow{"ReadOnlyFileRefused",
+                  {"echo old >song.smd", "chmod 444 song.smd"},
+                  Refused(EACCES),
+                  ""},
         TargetRow{"ChainOfLinksReachesItsEnd",
                   {"echo old >final.smd", "ln -s final.smd mid.smd", "ln -s mid.smd song.smd"},
-                  0,
+                  "",
                   "final.smd"},
         TargetRow{"RelativeLinksInOtherFolders",
                   {"mkdir sub", "echo old >final.smd", "ln -s ../final.smd sub/mid.smd",
                    "ln -s sub/mid.smd song.smd"},
-                  0,
+                  "",
                   "final.smd"},
         TargetRow{"LinkToAReadOnlyFileRefused",
                   {"echo old >final.smd", "chmod 444 final.smd", "ln -s final.smd song.smd"},
-                  EACCES,
+                  Refused(EACCES),
                   ""},
-        TargetRow{"LinkLoopRefused", {"ln -s song.smd song.smd"}, ELOOP, ""},
-        TargetRow{"AFolderRefused", {"mkdir song.smd"}, EISDIR, ""},
+        TargetRow{"LinkLoopRefused", {"ln -s song.smd song.smd"}, Refused(ELOOP), ""},
+        TargetRow{"AFolderRefused", {"mkdir song.smd"}, Refused(EISDIR), ""},
         TargetRow{
             "OthersLinkInAStickyFolderNotFollowed",
             {"echo old >victim", "chmod 1777 .", "ln -s victim song.smd", "chown -h 4242 song.smd"},
-            EACCES,
+            Refused(EACCES),
             "",
             true},
         TargetRow{"OwnLinkInAStickyFolderFollowed",
                   {"echo old >final.smd", "chmod 1777 .", "ln -s final.smd song.smd"},
-                  0,
-                  "final.smd"}),
+                  "",
+                  "final.smd"},
+        TargetRow{"FifoRefusedAtOnce",
+                  {"mkfifo song.smd"},
+                  kNotRegular,
+                  "",
+                  false,
+                  "song.smd",
+                  "[ -p song.smd ]"},
+        TargetRow{"LinkToAFifoRefused",
+                  {"mkfifo fifo", "ln -s fifo song.smd"},
+                  kNotRegular,
+                  "",
+                  false,
+                  "song.smd",
+                  "[ -p fifo ]"},
+        TargetRow{"DeviceNotReplaced",
+                  {"ln -s /dev/null song.smd"},
+                  kNotRegular,
+                  "",
+                  false,
+                  "song.smd",
+                  "[ -c /dev/null ]"},
+        TargetRow{"OthersFifoInAStickyFolderRefused",
+                  {"chmod 1777 .", "mkfifo song.smd", "chown 4242 song.smd"},
+                  kNotRegular,
+                  "",
+                  true,
+                  "song.smd",
+                  "[ -p song.smd ]"},
+        TargetRow{
+            "OthersFileInAStickyFolderNotReplaced",
+            {"chmod 1777 .", "echo old >song.smd", "chmod 666 song.smd", "chown 4242 song.smd"},
+            Refused(EACCES),
+            "",
+            true,
+            "song.smd",
+            "[ \"$(cat song.smd)\" = old ]"},
+        TargetRow{"OthersFolderLinkInThePathNotFollowed",
+                  {"chmod 1777 .", "mkdir private", "echo old >private/song.smd",
+                   "ln -s private sub", "chown -h 4242 sub"},
+                  Refused(EACCES),
+                  "",
+                  true,
+                  "sub/song.smd",
+                  "[ \"$(cat private/song.smd)\" = old ]"},
+        TargetRow{"OwnFolderLinkInThePathFollowed",
+                  {"mkdir real", "echo old >real/song.smd", "ln -s real sub"},
+                  "",
+                  "real/song.smd",
+                  false,
+                  "sub/song.smd",
+                  "[ -L sub ]"},
+        TargetRow{"LongestNameWritten", {}, "", kLongestName, false, kLongestName}),
     [](const testing::TestParamInfo<TargetRow> &info) { return info.param.name; });
+
+// The command line's outputs that are written in place: sinks and terminals only, and each
+// write checked.
+struct DeviceRow {
+  std::string name;
+  std::string setUp; // makes "out" in the folder
+  bool device;       // written in place
+  std::string error; // of WriteToDevice; empty: written
+  bool needsRoot = false;
+};
+
+class DeviceTarget : public testing::TestWithParam<DeviceRow> {};
+
+TEST_P(DeviceTarget, IsWrittenInPlaceOnlyWhenASinkAndReportsItsFailure) {
+  const DeviceRow &row = GetParam();
+  if (row.needsRoot && ::geteuid() != 0)
+    GTEST_SKIP() << "needs root to plant files as another user";
+  QTemporaryDir dir;
+  const std::string folder = QFile::encodeName(dir.path()).toStdString();
+  ASSERT_EQ(std::system(("cd '" + folder + "' && " + row.setUp).c_str()), 0);
+  const QByteArray out = QFile::encodeName(dir.filePath("out"));
+  EXPECT_EQ(IsWritableDevice(out), row.device);
+  const Status written = WriteToDevice(out, kNew);
+  if (row.error.empty()) {
+    EXPECT_TRUE(written.ok()) << written.error();
+  } else {
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error(), row.error);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, DeviceTarget,
+    testing::Values(DeviceRow{"NullTakesAll", "ln -s /dev/null out", true, ""},
+                    DeviceRow{"FullSaysSo", "ln -s /dev/full out", true, Refused(ENOSPC)},
+                    DeviceRow{"FifoNeverOpened", "mkfifo out", false, kNotRegular},
+                    DeviceRow{"RegularFileIsNoDevice", "echo old >out", false, kNotRegular},
+                    DeviceRow{"OthersLinkToADeviceInAStickyFolder",
+                              "chmod 1777 . && ln -s /dev/null out && chown -h 4242 out", false,
+                              kNotRegular, true}),
+    [](const testing::TestParamInfo<DeviceRow> &info) { return info.param.name; });
+
+// A replaced file keeps its permissions less what the umask takes away: never setuid or
+// setgid, never writable by others when the umask says no.
+struct ModeRow {
+  std::string name;
+  mode_t old;
+  mode_t umask;
+  mode_t expected;
+};
+
+class ReplacedMode : public testing::TestWithParam<ModeRow> {};
+
+TEST_P(ReplacedMode, IsTheOldOneWithinTheUmask) {
+  const ModeRow &row = GetParam();
+  QTemporaryDir dir;
+  const QString target = dir.filePath("a.smd");
+  ASSERT_TRUE(WriteFileAtomically(target, kOld).ok());
+  ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), row.old), 0);
+  const mode_t before = ::umask(row.umask);
+  const Status written = WriteFileAtomically(target, kNew);
+  ::umask(before);
+  ASSERT_TRUE(written.ok()) << written.error();
+  struct stat st;
+  ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ReplacedMode,
+                         testing::Values(ModeRow{"KeptWithinTheUmask", 0640, 022, 0640},
+                                         ModeRow{"WorldWritableNarrowed", 0666, 022, 0644},
+                                         ModeRow{"SetuidDropped", 04755, 022, 0755},
+                                         ModeRow{"SetgidDropped", 02775, 002, 0775},
+                                         ModeRow{"PrivateUmaskNarrowsFurther", 0644, 077, 0600}),
+                         [](const testing::TestParamInfo<ModeRow> &info) {
+                           return info.param.name;
+                         });
+
+TEST(ReplacingWrite, ANewFileGetsWhatTheUmaskLeavesOf0666) {
+  QTemporaryDir dir;
+  const QString target = dir.filePath("new.smd");
+  const mode_t before = ::umask(027);
+  const Status written = WriteFileAtomically(target, kNew);
+  ::umask(before);
+  ASSERT_TRUE(written.ok()) << written.error();
+  struct stat st;
+  ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
 
 // Reading takes regular files only and never more than its limit, whatever the file is.
 struct ReadRow {
@@ -312,6 +473,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadRow{"LinkToAnEndlessDevice", "ln -s /dev/zero in",
                             std::string(kNotRegularFileMessage)},
                     ReadRow{"HugeSparseFile", "truncate -s 600M in", TooLargeText(1 << 20)},
+                    ReadRow{"LinkToTheProcessMemory", "ln -s /proc/self/mem in",
+                            std::string(kNotRegularFileMessage)},
+                    ReadRow{"LinkToTheEnvironment", "ln -s /proc/self/environ in",
+                            std::string(kNotRegularFileMessage)},
                     ReadRow{"Folder", "mkdir in", std::strerror(EISDIR)}),
     [](const testing::TestParamInfo<ReadRow> &info) { return info.param.name; });
 

@@ -3,6 +3,9 @@
 #include "hex_bytes.h"
 #include "midi_round_trip.h"
 
+#include "formats/midi/smf_import.h"
+#include "model/smd_rules.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -137,6 +140,61 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<RoundTripRow> &info) {
       return std::string(info.param.name);
     });
+
+} // namespace
+} // namespace pipora
+
+namespace pipora {
+namespace {
+
+// The big export read back: every part at the element limit, exported and imported again
+// with each way of taking chords, gives every note back (the reader holds as many events as
+// the writer writes for the elements it allows).
+class BigExport : public ::testing::TestWithParam<ChordHandling> {};
+
+TEST_P(BigExport, ReadsBackWhole) {
+  Song song;
+  for (int n = 1; n <= kUserParts; ++n) {
+    Part &part = song.part(n);
+    NoteEntry note;
+    note.noteNumber = static_cast<std::int16_t>(57 + n);
+    note.length = "8";
+    note.pitch = PitchNameOf(note.noteNumber);
+    part.notes.assign(kMaxSmdPartNotes, note);
+    part.notes.push_back(MakeEndMarker());
+    part.count = kMaxSmdPartNotes;
+  }
+  RecalcTimes(song);
+  ASSERT_TRUE(CheckMidiExport(song));
+  const QByteArray exported = ExportBytes(song);
+  MidiImportOptions options;
+  options.chords = GetParam();
+  options.writeEventLog = false;
+  const Report<Song> imported = ImportSmf(BytesOf(exported), options, Song{});
+  ASSERT_FALSE(imported.error) << imported.error->text();
+  for (int n = 1; n <= kUserParts; ++n) {
+    int notes = 0;
+    const Part &part = imported.value.part(n);
+    for (std::int32_t i = 0; i < part.count; ++i)
+      notes += part.notes[static_cast<std::size_t>(i)].noteNumber == 57 + n ? 1 : 0;
+    EXPECT_EQ(notes, kMaxSmdPartNotes) << "part " << n;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Chords, BigExport,
+                         ::testing::Values(ChordHandling::Last, ChordHandling::Top,
+                                           ChordHandling::Spread),
+                         [](const ::testing::TestParamInfo<ChordHandling> &info) {
+                           switch (info.param) {
+                           case ChordHandling::Last:
+                             return std::string("Last");
+                           case ChordHandling::Top:
+                             return std::string("Top");
+                           case ChordHandling::Spread:
+                             return std::string("Spread");
+                           }
+                           return std::string("Other");
+                         });
 
 } // namespace
 } // namespace pipora

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <ranges>
 #include <string>
@@ -385,6 +386,65 @@ TEST_F(SettingsFile, ALockHeldByAnotherEditorKeepsTheFileAsItWas) {
   EXPECT_TRUE(store.saveChanges(s, kScreen).ok());
   EXPECT_EQ(valueOf("isTick"), "False");
 }
+
+// Something that is not a lock at pipora.ini.lock (a FIFO would make the lock wait for ever,
+// a device or a sparse file be read without end): the save goes on at once.
+struct OddLock {
+  const char *name;
+  const char *setUp; // makes pipora.ini.lock in the folder
+};
+
+class SettingsOddLock : public SettingsFile, public ::testing::WithParamInterface<OddLock> {};
+
+TEST_P(SettingsOddLock, IsReplacedOrIgnoredAndTheSaveGoesOn) {
+  writeIni({"isTick=True"});
+  const std::string folder = QFile::encodeName(dir_.path()).toStdString();
+  ASSERT_EQ(std::system(("cd '" + folder + "' && " + GetParam().setUp).c_str()), 0);
+  Settings s;
+  pipora::SettingsStore store(path());
+  store.load(s, kScreen);
+  s.isTick = false;
+  // No waiting for a lock: a wait of a minute would show as a timeout, not a pass.
+  store.setLockWait(60000);
+  const Status saved = store.saveChanges(s, kScreen);
+  EXPECT_TRUE(saved.ok()) << saved.error();
+  EXPECT_EQ(valueOf("isTick"), "False");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locks, SettingsOddLock,
+    ::testing::Values(OddLock{"Fifo", "mkfifo pipora.ini.lock"},
+                      OddLock{"EndlessDevice", "ln -s /dev/zero pipora.ini.lock"},
+                      OddLock{"SparseFile", "truncate -s 600M pipora.ini.lock"},
+                      OddLock{"Folder", "mkdir pipora.ini.lock"}),
+    [](const ::testing::TestParamInfo<OddLock> &info) { return std::string(info.param.name); });
+
+// A size that cannot be read keeps the default rather than meaning no limit.
+struct UndoDiskValue {
+  const char *name;
+  const char *stored;
+  int expected;
+};
+
+class SettingsUndoDisk : public SettingsFile,
+                         public ::testing::WithParamInterface<UndoDiskValue> {};
+
+TEST_P(SettingsUndoDisk, ReadsAWholeNumberOrKeepsTheDefault) {
+  writeIni({QString("UndoDiskMB=") + GetParam().stored});
+  Settings s;
+  LoadSettings(s, path(), kScreen);
+  EXPECT_EQ(s.undoDiskMB, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SettingsUndoDisk,
+    ::testing::Values(UndoDiskValue{"Set", "1", 1}, UndoDiskValue{"NoLimit", "0", 0},
+                      UndoDiskValue{"Spaced", " 250 ", 250}, UndoDiskValue{"Letters", "abc", 100},
+                      UndoDiskValue{"Negative", "-5", 100}, UndoDiskValue{"Empty", "", 100},
+                      UndoDiskValue{"TrailingLetters", "5x", 100}),
+    [](const ::testing::TestParamInfo<UndoDiskValue> &info) {
+      return std::string(info.param.name);
+    });
 
 // "最近使ったファイル": both editors load `stored`, the first does its steps and saves, then the
 // second; the file then holds `expected`. Steps: "+x" opens /s/x, "-x" finds /s/x gone.

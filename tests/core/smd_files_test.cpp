@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -238,6 +239,27 @@ TEST_F(SaveSmdFileTest, FailedWriteGivesTheSaveFailureText) {
   EXPECT_GT(second, first + 1);
   EXPECT_EQ(text.substr(second + 1), kWriteFailedMessage);
   EXPECT_TRUE(song.dirty);
+}
+
+// After "上書きしますか" Yes the save still replaces regular files only: a FIFO or a device
+// node at the name stays what it was and the song stays unsaved.
+TEST_F(SaveSmdFileTest, AFifoOrADeviceIsNotReplaced) {
+  const QByteArray fifo = QFile::encodeName(path("fifo.smd"));
+  ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link("/dev/null", path("null.smd")));
+  for (const QByteArray &target : {fifo, QFile::encodeName(path("null.smd"))}) {
+    Song song = SongWith(1, {{60, "4"}});
+    song.dirty = true;
+    const Status saved = SaveSmdFile(song, QFile::decodeName(target), false);
+    ASSERT_FALSE(saved.ok()) << target.toStdString();
+    EXPECT_EQ(saved.error(), kNotRegularFileMessage);
+    EXPECT_TRUE(song.dirty);
+  }
+  struct stat info;
+  ASSERT_EQ(::stat(fifo.constData(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  ASSERT_EQ(::stat("/dev/null", &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
 }
 
 // Every name keeps tones of its own: characters Shift-JIS cannot hold are not lost, and a

@@ -169,6 +169,72 @@ cp song.mid y/a.mid
 row "convert several of one name: the second refused" 2 '"$cli" convert --to smd x/a.mid y/a.mid clash' \
   '[ -s clash/a.smd ] && [ "$(wc -l <out.txt)" = 1 ] && grep -q "y/a.mid" err.txt'
 
+# Special targets: never opened (a FIFO would wait for a reader), never replaced; /dev/null and
+# /dev/full are written in place, and a full device is reported for every kind of output.
+mkfifo fifo-out
+for kind in smd mid wav pdf svg png; do
+  # SVG and PNG pages go to OUT-1.svg, OUT-2.svg ...: the special file stands at the first.
+  page=""
+  case $kind in
+  smd | mid | wav) make="convert song.smd"; extra="--seconds 1" ;;
+  pdf) make="score song.smd"; extra="" ;;
+  *) make="score song.smd"; extra=""; page="-1" ;;
+  esac
+  ln -s fifo-out "tofifo$page.$kind"
+  row "$kind to a FIFO refused at once" 3 'timeout 60 "$cli" '"$make"' tofifo.'"$kind $extra" \
+    '[ -p fifo-out ] && grep -q "^tofifo'"$page.$kind"'$" err.txt && grep -q "通常のファイルではありません" err.txt'
+  ln -s /dev/full "full$page.$kind"
+  row "$kind to /dev/full reported" 3 'timeout 60 "$cli" '"$make"' full.'"$kind $extra" \
+    '[ -c /dev/full ] && grep -q "No space left on device" err.txt'
+  ln -s /dev/null "null$page.$kind"
+  row "$kind to /dev/null written" 0 'timeout 60 "$cli" '"$make"' null.'"$kind $extra" '[ -c /dev/null ]'
+done
+mkdir shared && chmod 1777 shared
+if [ "$(id -u)" = 0 ]; then
+  # Planted by another user (uid 65534, nobody) in a folder like /tmp.
+  mkfifo shared/song.mid && chown -h 65534 shared/song.mid
+  row "another user's FIFO in a sticky folder" 3 'timeout 60 "$cli" convert song.smd shared/song.mid' \
+    '[ -p shared/song.mid ]'
+  printf 'theirs' >shared/theirs.mid && chmod 666 shared/theirs.mid && chown 65534 shared/theirs.mid
+  row "another user's file in a sticky folder" 3 '"$cli" convert song.smd shared/theirs.mid' \
+    '[ "$(cat shared/theirs.mid)" = theirs ] && grep -q "Permission denied" err.txt'
+  ln -s /dev/null shared/dev.mid && chown -h 65534 shared/dev.mid
+  row "another user's link to a device in a sticky folder" 3 '"$cli" convert song.smd shared/dev.mid' \
+    '[ -c /dev/null ] && grep -q "Permission denied" err.txt'
+  mkdir private && printf 'keep me' >private/song.smd
+  ln -s "$work/private" shared/dir && chown -h 65534 shared/dir
+  row "another user's folder link in a sticky folder" 3 '"$cli" convert song.mid shared/dir/song.smd' \
+    '[ "$(cat private/song.smd)" = "keep me" ]'
+else
+  echo "skipped: another user's files in a sticky folder need root to plant"
+fi
+printf 'keep me' >world.smd && chmod 4777 world.smd
+row "replaced file: no setuid, no write bits the umask takes" 0 '(umask 022 && "$cli" convert song.mid world.smd)' \
+  '[ "$(stat -c %a world.smd)" = 755 ]'
+long="$(printf 'a%.0s' $(seq 251))"
+row "a 255-byte name written" 0 '"$cli" convert song.smd "$long.mid"' '[ "$(head -c 4 "$long.mid")" = MThd ]'
+
+# Special inputs: regular files only, refused at once.
+mkfifo fifo-in.smd
+for input in fifo-in.smd /dev/zero /proc/self/environ /proc/self/mem; do
+  for command in "dump $input" "check $input" "events $input" "convert $input x.mid" \
+    "convert $input x.wav --seconds 1" "score $input x.pdf"; do
+    row "$command refused" 2 'timeout 60 "$cli" '"$command" \
+      'grep -q "通常のファイルではありません" err.txt && [ ! -e x.mid ] && [ ! -e x.wav ] && [ ! -e x.pdf ]'
+  done
+done
+
+# Control bytes in file names are shown escaped wherever a name is printed.
+evil="$(printf 'a\033]0;PWNED\007')"
+cp song.smd "$evil.smd"
+mkdir -p escaped
+row "check names escaped" 0 '"$cli" check song.smd "$evil.smd"' \
+  'grep -qF "a\x1B]0;PWNED\x07.smd: OK" out.txt && ! grep -q $'"'"'\033'"'"' out.txt'
+row "convert names escaped" 0 '"$cli" convert --to mid "$evil.smd" escaped' \
+  'grep -qF "a\x1B]0;PWNED\x07.smd -> escaped/a\x1B]0;PWNED\x07.mid" out.txt && ! grep -q $'"'"'\033'"'"' out.txt'
+row "error message names escaped" 2 '"$cli" dump "$evil-missing.smd"' \
+  'grep -qF "a\x1B]0;PWNED\x07-missing.smd" err.txt && ! grep -q $'"'"'\033'"'"' err.txt'
+
 # A MIDI track name with terminal control bytes: dump shows them escaped.
 printf "$mthd"'\001\340MTrk\0\0\0\015\0\377\003\005\033]0;x\0\377\057\0' >esc.mid
 row "dump escapes control characters" 0 '"$cli" dump esc.mid' \
@@ -186,8 +252,10 @@ row "render past an hour with --seconds" 0 '"$cli" convert long.mid long.wav --s
 # The editor reads regular files only, and no more than the limit of them.
 mkfifo fifo.smd
 ln -s /dev/zero zero.smd
+ln -s /proc/self/environ environ.smd
+ln -s /proc/self/mem mem.smd
 truncate -s 600M sparse.smd
-for odd in fifo zero; do
+for odd in fifo zero environ mem; do
   row "editor refuses $odd.smd at once" 2 'QT_QPA_PLATFORM=offscreen timeout 30 "$editor" --offscreen-start-and-quit $odd.smd' \
     'grep -q "通常のファイルではありません" err.txt'
 done

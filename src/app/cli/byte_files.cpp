@@ -24,15 +24,6 @@ std::string TooLarge() {
   return TooLargeText(kMaxSongFileBytes);
 }
 
-// Closes a descriptor when it goes out of scope.
-struct Descriptor {
-  int fd = -1;
-  ~Descriptor() {
-    if (fd >= 0)
-      ::close(fd);
-  }
-};
-
 Result<QByteArray> ReadDescriptor(int fd) {
   struct stat info {};
   if (::fstat(fd, &info) != 0)
@@ -60,27 +51,6 @@ Result<QByteArray> ReadDescriptor(int fd) {
   }
 }
 
-Status WriteInPlace(const QByteArray &name, const QByteArray &bytes) {
-  Descriptor out{::open(name.constData(), O_WRONLY | O_CLOEXEC)};
-  if (out.fd < 0)
-    return Error{SystemError()};
-  for (qsizetype done = 0; done < bytes.size();) {
-    const ssize_t n =
-        ::write(out.fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n < 0)
-      return Error{SystemError()};
-    done += n;
-  }
-  if (::close(out.fd) != 0) {
-    out.fd = -1;
-    return Error{SystemError()};
-  }
-  out.fd = -1;
-  return Ok{};
-}
-
 // /dev/stdout and its kin name the file standard output already writes to: replacing
 // that file, or writing it from its start, would destroy what went before.
 bool IsStandardOutput(const QByteArray &name) {
@@ -99,18 +69,15 @@ bool IsStandardStream(const QByteArray &name) {
 Result<QByteArray> ReadInputFile(const QByteArray &name) {
   if (IsStandardStream(name))
     return ReadDescriptor(STDIN_FILENO);
-  Descriptor in{::open(name.constData(), O_RDONLY | O_CLOEXEC)};
-  if (in.fd < 0)
-    return Error{SystemError()};
-  return ReadDescriptor(in.fd);
+  // Regular files only, as the editor reads them: a FIFO, a device or /proc is refused.
+  return ReadWholeFile(FileNameFromBytes(name), kMaxSongFileBytes);
 }
 
 Status WriteOutputFile(const QByteArray &name, const QByteArray &bytes) {
   if (IsStandardStream(name) || IsStandardOutput(name))
     return WriteStandardOutput(bytes);
-  struct stat info {};
-  if (::stat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
-    return WriteInPlace(name, bytes);
+  if (IsWritableDevice(name))
+    return WriteToDevice(name, bytes);
   // By its bytes: a name that is not valid text is written as it is.
   return WriteFileAtomically(name, bytes);
 }
@@ -140,10 +107,7 @@ private:
 
 Status WriteOutputStream(const QByteArray &name,
                          const std::function<void(OutputStream &out)> &produce) {
-  struct stat info {};
-  const bool inPlace =
-      IsStandardStream(name) || IsStandardOutput(name) ||
-      (::stat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode));
+  const bool inPlace = IsStandardStream(name) || IsStandardOutput(name) || IsWritableDevice(name);
   if (inPlace) {
     MemoryStream memory;
     produce(memory);

@@ -12,13 +12,15 @@ namespace pipora::cli {
 
 bool IsStandardStream(const QByteArray &name);
 
-// The whole file, or standard input for "-"; over kMaxSongFileBytes is refused unread.
-// The error is the system's description (or the size refusal).
+// The whole file, or standard input for "-"; over kMaxSongFileBytes is refused unread, and so
+// is anything but a regular file (a FIFO, a device, /proc). The error is the system's
+// description (or the refusal).
 Result<QByteArray> ReadInputFile(const QByteArray &name);
 
 // Replaces a regular file only by a complete one (temporary file beside it, then a
-// rename), writes a device or pipe (/dev/stdout, a FIFO) in place, and "-" to standard
-// output. On failure an existing file is left as it was.
+// rename), writes /dev/null, /dev/full or a terminal in place, and "-" or the file standard
+// output goes to (/dev/stdout) to standard output. A FIFO and any other device are refused.
+// On failure an existing file is left as it was.
 Status WriteOutputFile(const QByteArray &name, const QByteArray &bytes);
 
 // Where content made a piece at a time goes (a long render).

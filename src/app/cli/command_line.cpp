@@ -1,5 +1,6 @@
 #include "app/cli/command_line.h"
 
+#include "model/terminal_text.h"
 #include "piporapad_version.h"
 
 #include <algorithm>
@@ -71,7 +72,7 @@ ParsedLine ParseCommandLine(int argc, const char *const *argv) {
       if (!line.command) {
         line.command = FindCommand(arg);
         if (!line.command)
-          return UsageError(std::move(line), "unknown command '" + std::string(arg) + "'");
+          return UsageError(std::move(line), "unknown command '" + TerminalText(arg) + "'");
       } else {
         line.invocation.operands.emplace_back(arg.data(), static_cast<qsizetype>(arg.size()));
       }
@@ -86,7 +87,7 @@ ParsedLine ParseCommandLine(int argc, const char *const *argv) {
     const OptionSpec *spec =
         arg.starts_with("--") || arg == "-h" ? FindOption(name, line.command) : nullptr;
     if (!spec)
-      return UsageError(std::move(line), "unknown option '" + std::string(arg) + "'");
+      return UsageError(std::move(line), "unknown option '" + TerminalText(arg) + "'");
     std::string value;
     if (!spec->valueName.empty()) {
       if (equals != std::string_view::npos)

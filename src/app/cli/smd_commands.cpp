@@ -11,37 +11,13 @@
 
 #include "formats/smd/smd_writer.h"
 #include "model/source_line.h"
+#include "model/terminal_text.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <set>
 
 namespace pipora::cli {
 namespace {
-
-// A title's control characters (ESC sequences of a MIDI track name, C1 codes) would act on
-// the terminal: they are shown as \xNN (\xC2\xNN for a C1 code) instead.
-std::string Printable(const std::string &text) {
-  std::string out;
-  char escaped[5];
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
-                    static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                    static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-    if (byte < 0x20 || byte == 0x7F || c1) {
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      out += escaped;
-      if (c1) {
-        std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(text[++i]));
-        out += escaped;
-      }
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
 
 // Reads the song or prints why it cannot be read.
 std::optional<Song> Load(const Invocation &invocation, const QByteArray &name) {
@@ -54,7 +30,7 @@ std::optional<Song> Load(const Invocation &invocation, const QByteArray &name) {
 }
 
 std::string DumpText(const Song &song) {
-  std::string out = "title\t" + Printable(song.title) + "\n";
+  std::string out = "title\t" + TerminalText(song.title) + "\n";
   out += "tempo\t" + std::string(TempoText(song.tempo)) + "\n";
   for (int n = 1; n <= kClipboardPart; ++n) {
     const Part &p = song.part(n);
@@ -88,7 +64,7 @@ int RunCheck(const Invocation &invocation) {
       worst = std::max(worst, kExitBadInput);
       continue;
     }
-    const std::string prefix = named ? name.toStdString() + ": " : std::string();
+    const std::string prefix = named ? TerminalText(name.toStdString()) + ": " : std::string();
     const Result<QByteArray> encoded = EncodeSmd(*song);
     if (encoded) {
       PrintOut(prefix + "OK\n");
@@ -113,7 +89,7 @@ std::optional<ConvertPlan> PlanConvert(const Invocation &invocation) {
   ConvertPlan plan;
   plan.intoFolder = inputs > 1 || (!IsStandardStream(target) && IsDirectory(target));
   if (inputs > 1 && !IsDirectory(target)) {
-    PrintErr("piporapad-cli: convert: target '" + target.toStdString() +
+    PrintErr("piporapad-cli: convert: target '" + TerminalText(target.toStdString()) +
              "' is not a folder (several inputs need one)\n");
     return std::nullopt;
   }
@@ -136,7 +112,8 @@ std::optional<ConvertPlan> PlanConvert(const Invocation &invocation) {
   }
   const auto format = FormatOfName(target);
   if (!format) {
-    PrintErr("piporapad-cli: convert: cannot tell the format of '" + target.toStdString() +
+    PrintErr("piporapad-cli: convert: cannot tell the format of '" +
+             TerminalText(target.toStdString()) +
              "': use a name ending in .smd, .smz, .mid or .wav, or --to\n");
     return std::nullopt;
   }
@@ -222,19 +199,20 @@ int RunConvert(const Invocation &invocation) {
       continue;
     }
     progress.show("convert " + std::to_string(i + 1) + "/" + std::to_string(inputs) + " " +
-                      input.toStdString(),
+                      TerminalText(input.toStdString()),
                   true);
     const QByteArray &output = outputs[i];
     if (!written.insert(output).second) {
-      PrintErr("piporapad-cli: convert: " + input.toStdString() + ": " + output.toStdString() +
-               " is already the output of an earlier file\n");
+      PrintErr("piporapad-cli: convert: " + TerminalText(input.toStdString()) + ": " +
+               TerminalText(output.toStdString()) + " is already the output of an earlier file\n");
       worst = std::max(worst, kExitBadInput);
       continue;
     }
     const int one = ConvertOne(invocation, input, output, plan->format, inFolder);
     progress.clear();
     if (one == kExitOk)
-      PrintOut(input.toStdString() + " -> " + output.toStdString() + "\n");
+      PrintOut(TerminalText(input.toStdString()) + " -> " + TerminalText(output.toStdString()) +
+               "\n");
     worst = std::max(worst, one);
   }
   return worst;

@@ -1,5 +1,6 @@
 #include "app/editor/editor_command_line.h"
 
+#include "model/terminal_text.h"
 #include "piporapad_version.h"
 #include "platform/files/file_io.h"
 
@@ -96,7 +97,7 @@ EditorCommandLine ParseEditorCommandLine(int argc, const char *const *argv) {
     } else if (IsQtValueOption(arg)) {
       ++i; // Qt reads the option and its value itself
     } else if (arg.starts_with("--")) {
-      return UsageError("unknown option '" + std::string(arg) + "'");
+      return UsageError("unknown option '" + TerminalText(arg) + "'");
     }
     // Any other single-dash word is one of Qt's switches (-reverse, -nograb ...).
   }

@@ -6,6 +6,7 @@
 #include "app/editor/typed_keys.h"
 #include "app/editor/unattended_prompts.h"
 #include "model/song.h"
+#include "model/terminal_text.h"
 #include "piporapad_version.h"
 #include "platform/files/program_directory.h"
 #include "platform/memory/huge_page_heap.h"
@@ -75,7 +76,8 @@ int main(int argc, char **argv) {
     break;
   }
   for (const QString &ignored : line.ignoredFiles)
-    Print(stderr, "piporapad: one song at a time: " + ignored.toStdString() + " not opened\n");
+    Print(stderr, "piporapad: one song at a time: " + pipora::TerminalText(ignored.toStdString()) +
+                      " not opened\n");
 
   const bool checkRun = line.startAndQuit || !line.screenshotDir.isEmpty();
   if (checkRun && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -1,13 +1,19 @@
 #include "app/editor/unattended_prompts.h"
 
+#include "model/terminal_text.h"
+
 #include <cstdio>
+#include <string>
 
 namespace pipora::editor {
 namespace {
 
+// A question names files: each of its lines is shown escaped.
 void Print(const QString &text) {
-  const QByteArray bytes = text.toUtf8() + '\n';
-  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
+  std::string shown;
+  for (const QString &line : text.split(u'\n'))
+    shown += TerminalText(line.toStdString()) + '\n';
+  std::fwrite(shown.data(), 1, shown.size(), stderr);
 }
 
 } // namespace

@@ -182,6 +182,7 @@ void MidiImporter::ReserveParts(const std::vector<SplitNote> &notes) {
 void MidiImporter::StartTrack() {
   if (options_.chords != ChordHandling::Last) {
     held_.push_back({});
+    ++heldTracks_;
     return;
   }
   NextTrack();
@@ -380,6 +381,7 @@ void MidiImporter::WriteHeldNotes(int timeScale) {
       if (noteOf[i] >= 0)
         feed(i);
     held_.clear();
+    heldTracks_ = 0;
     return;
   }
   std::vector<std::uint32_t> order;
@@ -399,6 +401,7 @@ void MidiImporter::WriteHeldNotes(int timeScale) {
   for (const std::uint32_t i : order)
     feed(i);
   held_.clear();
+  heldTracks_ = 0;
 }
 
 void MidiImporter::Feed(int channel, int key, int velocity, std::int64_t time, std::int64_t onGrid,

@@ -4,6 +4,7 @@
 #include "formats/midi/import_report.h"
 #include "formats/midi/voice_split.h"
 #include "model/save_checks.h"
+#include "model/smd_rules.h"
 #include "model/song.h"
 
 #include <array>
@@ -93,8 +94,11 @@ public:
   // True once a note or rest would have reached options.maxElements elements in all or
   // gone past options.maxPartElements in its part; later events append nothing.
   bool full() const override {
+    // The events held back are a note-on and a note-off an element (and a mark a track): the
+    // export of a song at the element limit is read back whole.
     return refused_ || appended_ >= options_.maxElements ||
-           static_cast<std::int64_t>(held_.size()) >= options_.maxElements;
+           static_cast<std::int64_t>(held_.size()) - heldTracks_ >=
+               kMidiEventsPerElement * options_.maxElements;
   }
 
   // The size of the file to be read, so that the events held until finish() are not
@@ -163,6 +167,7 @@ private:
   bool refused_ = false;
   std::vector<HeldEvent> held_; // every event, with chords shared out
   std::size_t heldOns_ = 0;     // the note-ons among them
+  std::int64_t heldTracks_ = 0; // the track marks among them
 };
 
 // Empties the user's parts and the clipboard for reading: no element at all (count -1), not even

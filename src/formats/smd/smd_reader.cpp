@@ -13,8 +13,6 @@
 namespace pipora {
 namespace {
 
-constexpr int kMaxFileParts = kPartSlots;
-constexpr int kMaxVolume = 8;
 // Notes a part's buffer holds before they are moved to its list.
 constexpr std::size_t kBufferSize = 2048;
 // The octave windows in table order: low, middle, high.
@@ -228,7 +226,7 @@ private:
     switch (code.word) {
     case SmdWord::Start:
       finishPart();
-      if (++part_ > kMaxFileParts)
+      if (++part_ > kMaxSmdFileParts)
         return At(base_ + at, "パートが18を超えています。");
       window_ = WindowIndex(kOctaveMiddle);
       startPart();
@@ -364,7 +362,7 @@ private:
     if (part_ == 0)
       return;
     int &volume = song_.part(part_).volume;
-    if (step > 0 && volume < kMaxVolume)
+    if (step > 0 && volume < kMaxSmdVolume)
       ++volume;
     else if (step < 0 && volume > 0)
       --volume;

@@ -6,6 +6,7 @@
 // go to the clipboard and backup slots, a 19th is damage.
 #include "model/result.h"
 #include "model/save_checks.h"
+#include "model/smd_rules.h"
 #include "model/song.h"
 
 #include <QByteArray>
@@ -17,13 +18,8 @@ struct SmdDocument {
   int partCount = 0; // part frames found in the file, 0..18
 };
 
-// Limits far above any real ringtone (a few kilobytes, a few hundred notes a part), so that
-// a damaged or hostile file is refused with a message instead of running start ticks past
-// what a 32-bit tick count holds: a part of kMaxSmdPartElements halves lasts 96 million ticks.
-// A file of 18 full parts takes about 4 MB (two to three bytes a note), so the byte limit
-// refuses only files that could not hold notes anyway; the lists then take at most 36 MB.
-inline constexpr qsizetype kMaxSmdLineBytes = qsizetype{8} << 20; // 8 MB
-inline constexpr int kMaxSmdPartElements = kMaxSmdPartNotes;
+// The limits (kMaxSmdLineBytes, kMaxSmdPartElements, kMaxSmdFileParts) are the rule book's:
+// model/smd_rules.h.
 
 // Decodes the first line of an SMD file into a fresh document. Nothing is validated
 // beyond what decoding needs and the limits above; failures carry the position of the damage.

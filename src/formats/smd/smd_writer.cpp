@@ -1,6 +1,7 @@
 #include "formats/smd/smd_writer.h"
 
 #include "formats/smd/smd_code.h"
+#include "model/smd_rules.h"
 #include "model/vocabulary.h"
 #include "platform/text/cp932.h"
 
@@ -11,14 +12,14 @@
 namespace pipora {
 namespace {
 
-constexpr int kNoNote = 9999;
-
 // Normal is the phone's own tempo: no word is written for it.
 std::string TempoEscape(TempoChoice tempo) {
   return tempo == TempoChoice::Normal ? std::string() : EscapeCode(TempoEscapeWord(tempo));
 }
 
-// Encodes one part's elements; the part header is already written.
+// Encodes one part's elements, once the save checks (model/save_checks.h, on the rules of
+// model/smd_rules.h) found nothing wrong with it; the part header is already written. The
+// rules are not checked again here: a code the alphabet lacks is the one failure left.
 class PartEncoder {
 public:
   PartEncoder(const Part &part, int partNumber, std::string &out)
@@ -32,8 +33,8 @@ public:
           return failure;
         i += 3;
       } else {
-        if (!single(e))
-          return fail(i, kCannotHandleNote);
+        if (!AppendNoteCode(out_, state_, e.noteNumber, e.length) && !e.isEndMarker())
+          return fail(i);
         ++i;
       }
     }
@@ -43,60 +44,24 @@ public:
 private:
   const NoteEntry &note(int i) const { return part_.notes[static_cast<std::size_t>(i)]; }
 
-  Error fail(int element, std::string_view message) const {
-    return Error{std::string(message), NotePlace{number_, element}};
+  Error fail(int element) const {
+    return Error{std::string(kCannotHandleNote), NotePlace{number_, element}};
   }
 
-  // False when the element cannot be written.
-  bool single(const NoteEntry &e) {
-    const bool written = AppendNoteCode(out_, state_, e.noteNumber, e.length);
-    if (e.isEndMarker())
-      return true;
-    if (!written)
-      return false;
-    return e.noteNumber <= 0 || InSmdRange(e.noteNumber);
-  }
-
+  // The phone cannot tie inside a triplet: every note of the group is written with the first
+  // note's length untied, in the window that holds the group (three rests need none).
   std::optional<Error> triplet(int p) {
-    // The phone cannot tie inside a triplet: the first note is written untied. A group that
-    // runs into the EndMarker fails the length comparison before any element past the
-    // marker is looked at.
     NoteLength first = note(p).length;
     first.setTied(false);
-    for (int i = 1; i < 3; ++i)
-      if (note(p + i).length != first)
-        return fail(p + i, kTripletNotComplete);
-    int lowest = kNoNote;
-    int highest = 0;
-    for (int i = 0; i < 3; ++i) {
-      const int n = note(p + i).noteNumber;
-      if (n > 0)
-        lowest = std::min(lowest, n);
-      highest = std::max(highest, n);
-    }
-    if (lowest == kNoNote)
-      return writeTriplet(p, first); // three rests: no octave to choose
-    if (const OctaveWindow *w = WindowHolding(lowest, highest)) {
+    const TripletSpan span =
+        SpanOfTriplet(note(p).noteNumber, note(p + 1).noteNumber, note(p + 2).noteNumber);
+    if (const OctaveWindow *w = span.window())
       AppendOctaveMove(out_, state_, w->state);
-      return writeTriplet(p, first);
-    }
-    // Report a note that cannot be written at all before the group's range.
-    for (int i = 0; i < 3; ++i) {
-      const NoteEntry &e = note(p + i);
-      int scratch = state_;
-      if (std::string code; !e.isEndMarker() && !AppendNoteCode(code, scratch, e.noteNumber, first))
-        return fail(p + i, kCannotHandleNote);
-    }
-    return fail(p, kTripletTooWide);
-  }
-
-  // Every note of a complete group has the length `first`.
-  std::optional<Error> writeTriplet(int p, NoteLength first) {
     AppendEscape(out_, SmdWord::MixedTriplet);
     for (int i = 0; i < 3; ++i) {
       const NoteEntry &e = note(p + i);
       if (!AppendNoteCode(out_, state_, e.noteNumber, first) && !e.isEndMarker())
-        return fail(p + i, kCannotHandleNote);
+        return fail(p + i);
     }
     return std::nullopt;
   }
@@ -150,7 +115,6 @@ Result<QByteArray> EncodeSmd(const Song &song) {
       return Error{std::string(first.message()), NotePlace{first.part, first.element}};
     }
     AppendPartHeader(melody, song, part);
-    // The encoder keeps its own checks; after the checker found nothing they cannot fail.
     if (auto failure = PartEncoder(part, n, melody).run())
       return std::move(*failure);
     melody += kPartEnd;

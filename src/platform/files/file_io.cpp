@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 
 #include <algorithm>
 #include <atomic>
@@ -22,6 +23,8 @@
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace pipora {
@@ -37,8 +40,11 @@ int InjectedFault(WriteStep step, int count) {
   return faultHook ? faultHook(step, count) : 0;
 }
 
+// Not an errno value: the target is a FIFO, a device or a socket.
+constexpr int kNotRegularFile = -1;
+
 std::string SystemError(int error) {
-  return std::strerror(error);
+  return error == kNotRegularFile ? std::string(kNotRegularFileMessage) : std::strerror(error);
 }
 
 QByteArray NativePath(const QString &path) {
@@ -70,48 +76,89 @@ QByteArray FolderOf(const QByteArray &path) {
   return slash == 0 ? QByteArray("/") : path.left(slash);
 }
 
-// A link in a world-writable sticky folder (/tmp) owned by neither the folder's owner nor
-// this user may have been planted by another user to redirect the write: it is not followed,
-// as the kernel's protected_symlinks does for opening.
-bool PlantedLink(const QByteArray &link, const struct stat &linkInfo) {
-  struct stat folder;
-  if (::stat(FolderOf(link).constData(), &folder) != 0)
-    return false;
-  const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-  return shared && linkInfo.st_uid != folder.st_uid && linkInfo.st_uid != ::geteuid();
+// A folder every user may add to, whose entries only their owners may remove (/tmp).
+bool SharedStickyFolder(const QByteArray &folder, struct stat &info) {
+  return ::stat(folder.constData(), &info) == 0 && (info.st_mode & S_ISVTX) &&
+         (info.st_mode & S_IWOTH);
 }
 
-// The file a path names after the whole chain of symbolic links: the links stay and the
-// file at the chain's end changes. 0, or the errno to fail with.
-int ResolveLinks(QByteArray path, QByteArray &resolved) {
-  for (int hops = 0; hops <= 40; ++hops) {
+// An entry of a shared sticky folder owned by neither the folder's owner nor this user may
+// have been planted by another user to catch the write: the kernel's protected_symlinks,
+// protected_fifos and protected_regular refuse to follow or open such entries, and so does
+// this write, also for root.
+bool PlantedByAnother(const QByteArray &entry, const struct stat &entryInfo) {
+  struct stat folder;
+  return SharedStickyFolder(FolderOf(entry), folder) && entryInfo.st_uid != folder.st_uid &&
+         entryInfo.st_uid != ::geteuid();
+}
+
+// Splits a path into its names, last first (the order they are taken in).
+void PushComponents(const QByteArray &path, QList<QByteArray> &pending) {
+  const QList<QByteArray> names = path.split('/');
+  for (auto name = names.crbegin(); name != names.crend(); ++name)
+    if (!name->isEmpty() && *name != ".")
+      pending.append(*name);
+}
+
+// The file a path names once every symbolic link on the way is followed, in its folders as
+// at its end: the links stay and the file at the end changes. A link another user planted
+// in a shared sticky folder is refused wherever it stands. 0, or the errno to fail with.
+int ResolveLinks(const QByteArray &path, QByteArray &resolved) {
+  QList<QByteArray> pending;
+  PushComponents(path, pending);
+  QByteArray done = path.startsWith('/') ? QByteArray() : QByteArray(".");
+  int hops = 0;
+  while (!pending.isEmpty()) {
+    const QByteArray name = pending.takeLast();
+    const QByteArray candidate = done + "/" + name;
     struct stat info;
-    if (::lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-      resolved = path;
-      return 0;
+    if (::lstat(candidate.constData(), &info) != 0) {
+      if (errno == ENOENT && pending.isEmpty()) { // a new file
+        done = candidate;
+        break;
+      }
+      return errno;
     }
-    if (PlantedLink(path, info))
+    if (!S_ISLNK(info.st_mode)) {
+      if (!pending.isEmpty() && !S_ISDIR(info.st_mode))
+        return ENOTDIR;
+      done = candidate;
+      continue;
+    }
+    if (++hops > 40)
+      return ELOOP;
+    if (PlantedByAnother(candidate, info))
       return EACCES;
     QByteArray destination(PATH_MAX, '\0');
-    const ssize_t n = ::readlink(path.constData(), destination.data(), PATH_MAX);
+    const ssize_t n = ::readlink(candidate.constData(), destination.data(), PATH_MAX);
     if (n < 0)
       return errno;
     if (n >= PATH_MAX)
       return ENAMETOOLONG;
     destination.truncate(n);
-    path = destination.startsWith('/') ? destination : FolderOf(path) + "/" + destination;
+    if (destination.startsWith('/'))
+      done.clear();
+    PushComponents(destination, pending);
   }
-  return ELOOP;
+  resolved = done.isEmpty() ? QByteArray("/") : done;
+  return 0;
 }
 
-// A file the user made read-only (or cannot write) is not replaced behind its back, even by
-// root or through the rename that would otherwise succeed in a writable folder.
-int RefuseUnwritable(const QByteArray &target) {
+// The file at the end of the links may be replaced only when it is a regular file this user
+// may write: never a FIFO (opening one waits for a reader), a device or a socket, never a
+// file another user planted in a shared sticky folder, and never a file the user made
+// read-only, even by root or through the rename that would otherwise succeed in a writable
+// folder.
+int RefuseUnsafeTarget(const QByteArray &target) {
   struct stat info;
-  if (::stat(target.constData(), &info) != 0)
+  if (::lstat(target.constData(), &info) != 0)
     return errno == ENOENT ? 0 : errno;
   if (S_ISDIR(info.st_mode))
     return EISDIR;
+  if (!S_ISREG(info.st_mode))
+    return kNotRegularFile;
+  if (PlantedByAnother(target, info))
+    return EACCES;
   if ((info.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS))
     return EACCES;
   return 0;
@@ -151,19 +198,21 @@ public:
       ::unlink(path_.constData());
   }
 
-  // Creates ".NAME.<random>.tmp" beside the target, never through a link and never an
-  // existing file, with the target's permissions when it exists (0600 in the program's
-  // folder, else what the umask leaves of 0666).
+  // Creates ".pipora-<random>.tmp" beside the target, never through a link and never an
+  // existing file. The name is short, so that a target of the longest name the file system
+  // takes still has a temporary beside it. Its permissions are the target's, less what the
+  // umask takes away and never setuid or setgid (0600 at most in the program's folder; a new
+  // file: what the umask leaves of 0666).
   int create(const QByteArray &target) {
     if (const int fault = InjectedFault(WriteStep::Create, 1))
       return fault;
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray stem = target.left(slash + 1) + "." + target.mid(slash + 1) + ".";
-    const mode_t mode = InProgramDirectory(target) ? 0600 : 0666;
+    const QByteArray stem = FolderOf(target) + "/" + kTemporaryPrefix;
+    // Created with every bit the umask lets through, to learn which those are.
+    const mode_t widest = InProgramDirectory(target) ? 0600 : 0777;
     for (int attempt = 0; attempt < 100; ++attempt) {
       const QByteArray candidate = stem + RandomLetters() + ".tmp";
-      fd_ =
-          ::open(candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+      fd_ = ::open(candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                   widest);
       if (fd_ >= 0) {
         path_ = candidate;
         break;
@@ -173,10 +222,14 @@ public:
     }
     if (fd_ < 0)
       return EEXIST;
-    struct stat old;
-    if (::stat(target.constData(), &old) == 0 && ::fchmod(fd_, old.st_mode & 07777))
+    struct stat created;
+    if (::fstat(fd_, &created) != 0)
       return errno;
-    return 0;
+    const mode_t allowed = created.st_mode & 0777;
+    struct stat old;
+    const mode_t mode =
+        ::stat(target.constData(), &old) == 0 ? old.st_mode & allowed : allowed & 0666;
+    return ::fchmod(fd_, mode) == 0 ? 0 : errno;
   }
 
   // Write calls are counted over the file's life: a streamed file makes many.
@@ -321,7 +374,7 @@ int SyncFolder(const QByteArray &target) {
 // The target at the end of the path's links, when it may be replaced.
 int TargetOf(const QByteArray &path, QByteArray &target) {
   const int error = ResolveLinks(path, target);
-  return error ? error : RefuseUnwritable(target);
+  return error ? error : RefuseUnsafeTarget(target);
 }
 
 // The last steps, once every byte is in the temporary file.
@@ -473,13 +526,93 @@ Status StreamedFileWrite::finish() {
   return done;
 }
 
+namespace {
+
+// /dev/null, /dev/zero and /dev/full: devices that take bytes and keep nothing.
+bool SinkDevice(const struct stat &info) {
+  constexpr unsigned kMemoryDevices = 1;
+  const unsigned number = minor(info.st_rdev);
+  return S_ISCHR(info.st_mode) && major(info.st_rdev) == kMemoryDevices &&
+         (number == 3 || number == 5 || number == 7);
+}
+
+// The sink device or terminal at the end of the path's links (which follow the same rules as
+// a replacing write's), or an empty name.
+QByteArray DeviceTarget(const QByteArray &path) {
+  QByteArray target;
+  struct stat info;
+  if (ResolveLinks(path, target) != 0 || ::stat(target.constData(), &info) != 0 ||
+      !S_ISCHR(info.st_mode))
+    return {};
+  if (SinkDevice(info))
+    return target;
+  // A terminal: open it to ask, without waiting for a carrier and without taking it over.
+  const int fd = ::open(target.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const bool terminal = fd >= 0 && ::isatty(fd);
+  if (fd >= 0)
+    ::close(fd);
+  return terminal ? target : QByteArray();
+}
+
+} // namespace
+
+bool IsWritableDevice(const QByteArray &nativePath) {
+  return !DeviceTarget(nativePath).isEmpty();
+}
+
+Status WriteToDevice(const QByteArray &nativePath, const QByteArray &bytes) {
+  const QByteArray target = DeviceTarget(nativePath);
+  if (target.isEmpty())
+    return Error{std::string(kNotRegularFileMessage)};
+  const int fd = ::open(target.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0)
+    return Error{SystemError(errno)};
+  struct stat info;
+  int error = ::fstat(fd, &info) != 0 ? errno : 0;
+  // The name may have come to mean something else since it was looked at.
+  if (!error && !SinkDevice(info) && !(S_ISCHR(info.st_mode) && ::isatty(fd)))
+    error = kNotRegularFile;
+  if (!error && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    error = errno;
+  for (qsizetype at = 0; !error && at < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.constData() + at,
+                              static_cast<size_t>(std::min(kWriteChunkBytes, bytes.size() - at)));
+    if (n < 0 && errno != EINTR)
+      error = errno;
+    else if (n == 0)
+      error = EIO;
+    else if (n > 0)
+      at += n;
+  }
+  if (::close(fd) != 0 && !error)
+    error = errno;
+  if (error)
+    return Error{SystemError(error)};
+  return Ok{};
+}
+
 Status WriteScratchFile(const QString &path, const QByteArray &bytes) {
   return ReplaceFile(NativePath(path), bytes, false);
 }
 namespace {
 
-// Opens a regular file for reading: never blocks (a FIFO), never a device (/dev/zero), and
-// a file over `maxBytes` is refused before anything is read.
+// The kernel's own files (/proc/self/mem, /proc/self/environ, /sys) look regular and empty
+// but are not documents: reading them gives memory, the environment or endless text.
+bool KernelFile(int fd) {
+  struct statfs system;
+  if (::fstatfs(fd, &system) != 0)
+    return false;
+  constexpr long kProcFileSystem = 0x9fa0;
+  constexpr long kSysFileSystem = 0x62656572;
+  constexpr long kDebugFileSystem = 0x64626720;
+  constexpr long kSecurityFileSystem = 0x73636673;
+  const long type = static_cast<long>(system.f_type);
+  return type == kProcFileSystem || type == kSysFileSystem || type == kDebugFileSystem ||
+         type == kSecurityFileSystem;
+}
+
+// Opens a regular file for reading: never blocks (a FIFO), never a device (/dev/zero) nor a
+// kernel file (/proc), and a file over `maxBytes` is refused before anything is read.
 int OpenRegular(const QString &path, qint64 maxBytes, std::string &why) {
   const int fd = ::open(NativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
@@ -491,7 +624,7 @@ int OpenRegular(const QString &path, qint64 maxBytes, std::string &why) {
     why = SystemError(errno);
   else if (S_ISDIR(info.st_mode))
     why = SystemError(EISDIR);
-  else if (!S_ISREG(info.st_mode))
+  else if (!S_ISREG(info.st_mode) || KernelFile(fd))
     why = std::string(kNotRegularFileMessage);
   else if (info.st_size > maxBytes)
     why = TooLargeText(maxBytes);

@@ -4,11 +4,17 @@
 // and compared, and only then is it renamed over the old file. Any failure leaves the old
 // file exactly as it was and reports the system's description of the error.
 //
-// The target is the file at the end of any chain of symbolic links (the links stay); a link
-// another user planted in a shared sticky folder (/tmp) is not followed, and a read-only
-// target is refused ("Permission denied"). The temporary file has an unguessable name and is
-// created new, never through a link. Other hard links to the old file keep the old content:
-// the new file is a new inode. Files in the program's folder are created for this user only.
+// The target is the file at the end of any chain of symbolic links, in its folders as at its
+// end (the links stay). As the kernel's protected_symlinks, protected_fifos and
+// protected_regular have it, in a shared sticky folder (/tmp) a link, a FIFO or a file that
+// another user planted is not followed, opened nor replaced ("Permission denied"), also for
+// root. Only regular files are replaced: a FIFO, a device or a socket is refused
+// ("通常のファイルではありません"), and so is a read-only target ("Permission denied").
+// The temporary file has a short unguessable name (".pipora-<random>.tmp", so that the
+// longest name the file system takes can be written) and is created new, never through a
+// link. The new file keeps the old one's permissions less what the umask takes away, never
+// setuid or setgid. Other hard links to the old file keep the old content: the new file is a
+// new inode. Files in the program's folder are created for this user only.
 #include "model/result.h"
 
 #include <QByteArray>
@@ -18,6 +24,9 @@
 #include <memory>
 
 namespace pipora {
+
+// The temporary files of a replacing write are named this, a random part and ".tmp".
+inline constexpr char kTemporaryPrefix[] = ".pipora-";
 
 // File names as the system's bytes and as text, without loss: a byte that is not part of
 // valid UTF-8 becomes U+DC80..U+DCFF and back, so that a Latin-1 name opens, saves and
@@ -61,13 +70,20 @@ private:
   std::unique_ptr<State> state_;
 };
 
+// The command line also writes to /dev/null, /dev/zero, /dev/full and terminals named as
+// outputs, in place, with every write checked (/dev/full's "No space left on device" is
+// reported). Any other device, a FIFO or a socket is refused: it could hang the program or
+// take a song meant for a file. Links are followed as a replacing write follows them.
+bool IsWritableDevice(const QByteArray &nativePath);
+Status WriteToDevice(const QByteArray &nativePath, const QByteArray &bytes);
+
 // Program scratch files (logs): the same checked writes and rename, without waiting for the
 // disk; after a power cut the old log may come back.
 Status WriteScratchFile(const QString &path, const QByteArray &bytes);
 
 // Reading takes regular files only, opened without waiting (a FIFO cannot hang the
-// program), and reads no more than the limit allows: a device or a huge sparse file is
-// refused with a message before it costs time or memory.
+// program), never the kernel's own files (/proc, /sys), and reads no more than the limit allows: a
+// device or a huge sparse file is refused with a message before it costs time or memory.
 inline constexpr qint64 kMaxReadBytes = qint64{64} << 20; // 64 MB
 
 // Reads the whole file; on failure the message is the system's description of the error,
