@@ -126,6 +126,47 @@ void BM_ImportMidiFile(benchmark::State &state) {
 }
 BENCHMARK(BM_ImportMidiFile)->Unit(benchmark::kMillisecond);
 
+// A tempo map of N changes, every one a different rate ten ticks after the last, and one
+// note: the whole import (reading, the speed choice by the tempo held longest, the report's
+// tempo list, the event log in memory). Time per change stays flat as N doubles.
+QByteArray TempoMapFile(std::int64_t changes) {
+  QByteArray track;
+  for (std::int64_t i = 0; i < changes; ++i) {
+    const auto micros = static_cast<std::uint32_t>(400'000 + i);
+    track += QByteArray("\x0A\xFF\x51\x03", 4);
+    track += static_cast<char>(micros >> 16);
+    track += static_cast<char>(micros >> 8);
+    track += static_cast<char>(micros);
+  }
+  track += QByteArray("\x00\x90\x40\x64\x83\x60\x80\x40\x00\x00\xFF\x2F\x00", 13);
+  QByteArray file("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk", 18);
+  for (int shift = 24; shift >= 0; shift -= 8)
+    file += static_cast<char>(track.size() >> shift);
+  return file + track;
+}
+
+void BM_TempoMap(benchmark::State &state) {
+  const QByteArray bytes = TempoMapFile(state.range(0));
+  MidiImportOptions options;
+  ImportReport report;
+  for (auto _ : state) {
+    report = {};
+    options.report = &report;
+    Report<Song> song = ImportMidiBytes(bytes, options);
+    benchmark::DoNotOptimize(song.value.tempo);
+  }
+  state.counters["tempos"] = static_cast<double>(report.fileTempos.size());
+  state.counters["s_per_change"] = benchmark::Counter(
+      static_cast<double>(state.range(0)),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_TempoMap)
+    ->Arg(50'000)
+    ->Arg(100'000)
+    ->Arg(200'000)
+    ->Arg(400'000)
+    ->Unit(benchmark::kMillisecond);
+
 double ChildrenCpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_CHILDREN, &usage);

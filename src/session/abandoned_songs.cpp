@@ -2,6 +2,7 @@
 
 #include "formats/smd/smd_reader.h"
 #include "platform/files/file_io.h"
+#include "platform/files/private_folders.h"
 #include "session/recovery_record.h"
 #include "session/undo_history.h"
 
@@ -64,6 +65,12 @@ std::vector<AbandonedSong> ClaimAbandonedSongs(const QString &programDirectory) 
   std::vector<AbandonedSong> songs;
   for (const QString &name : dir.entryList({SnapshotFolderPattern()}, QDir::Dirs)) {
     const QDir folder(dir.filePath(name));
+    // Editors make real folders; a link of that name leads somewhere else, and neither its
+    // lock nor its removal may reach there: the link alone goes.
+    if (IsSymbolicLink(folder.path())) {
+      RemoveSymbolicLink(folder.path());
+      continue;
+    }
     auto claim = std::make_unique<QLockFile>(SnapshotFolderLock(folder.path()));
     claim->setStaleLockTime(0); // only a dead owner makes the lock stale
     // Taking the lock succeeds only when no running editor holds it.

@@ -94,7 +94,8 @@ void EditorSession::setTone(int part, int program) {
   song_.part(part).tone = program;
   // The store keeps each file's tones: it is written when one changes, not with every edit.
   if (options().isSaveTone && !song_.fileName.empty())
-    (void)SaveTones(song_, path());
+    if (Status stored = SaveTones(song_, path()); !stored)
+      reportToneStoreFault(stored.error());
 }
 
 void EditorSession::setPath(const QString &path) {
@@ -178,11 +179,16 @@ Status EditorSession::checkSmd() {
 Status EditorSession::save() {
   const Marks before = marks();
   syncNoteLists();
+  // A change made just before is in the recovery record before the save begins: an editor
+  // killed while saving still brings it back.
+  (void)writeRecoveryRecord();
   const Result<QByteArray> encoded = encodeSmd();
   if (!encoded)
     return encoded.failure();
   recordTextCurrent_ = false; // the ties SMD cannot hold went from the song
-  Status saved = SaveSmdFile(song_, path(), *encoded, options().isSaveTone);
+  std::string storeFault;
+  Status saved = SaveSmdFile(song_, path(), *encoded, options().isSaveTone, &storeFault);
+  reportToneStoreFault(storeFault);
   // A tie dropped from a triplet shows in the score too.
   if (saved) {
     ownFile_ = path();
@@ -208,8 +214,10 @@ Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportRe
   import.report = report;
   Result<MidiImportReport> imported = ImportMidiFile(song_, path, import);
   if (imported) {
+    // The MIDI file read is the user's original: an export over it is asked about, as over
+    // any file the song was not written to.
     ownFile_.clear();
-    ownMidiFile_ = path;
+    ownMidiFile_.clear();
     song_.currentPart = 1;
     KeepInferredKey(song_, false);
     restartHistory();
@@ -275,6 +283,7 @@ Status EditorSession::recover(const AbandonedSong &abandoned) {
 
 Status EditorSession::exportMidi(const QString &path) {
   syncNoteLists();
+  (void)writeRecoveryRecord(); // as before a save
   RecalcTimes(song_);
   Status written = ExportMidiFile(song_, path);
   if (written)
@@ -511,6 +520,13 @@ void EditorSession::reportRecoveryFault(const std::string &reason) {
     return;
   recoveryFaultReported_ = true;
   emit recoveryUnavailable(QString::fromStdString(reason));
+}
+
+void EditorSession::reportToneStoreFault(const std::string &reason) {
+  if (reason.empty() || toneStoreFaultReported_)
+    return;
+  toneStoreFaultReported_ = true;
+  emit toneStoreUnavailable(ToneStorePath(), QString::fromStdString(reason));
 }
 
 void EditorSession::closeHistory() {

@@ -87,10 +87,10 @@ public:
   void setPath(const QString &path);
   bool isDirty() const { return song_.dirty; }
   void setDirty(bool dirty);
-  // True when saving or exporting to `path` replaces a file the song was neither opened,
-  // imported nor recovered from, nor saved or exported to (an imported song named after its
-  // MIDI file meeting an unrelated SMD file, an export meeting an unrelated MIDI file): the
-  // user is asked first.
+  // True when saving or exporting to `path` replaces a file the song was neither opened nor
+  // recovered from, nor saved or exported to (an imported song named after its MIDI file
+  // meeting an unrelated SMD file, an export meeting an unrelated MIDI file or the MIDI file
+  // the song was imported from): the user is asked first.
   bool wouldReplaceAnotherFile(const QString &path) const;
   // The file name is the song's own file: it was opened, recovered or saved under it. A new
   // song, or one imported from a MIDI file and named after it, has none yet.
@@ -261,6 +261,9 @@ signals:
   // A snapshot or the recovery record could not be written: unsaved work cannot be brought
   // back after a crash. Emitted once per run, with the system's reason.
   void recoveryUnavailable(const QString &reason);
+  // The tone store could not be written (tones and clefs of a saved file are not kept; the
+  // song itself was saved). Emitted once per run, with the store's path and the reason.
+  void toneStoreUnavailable(const QString &store, const QString &reason);
 
 private:
   friend Song &SongUnderTest(EditorSession &session);
@@ -291,6 +294,9 @@ private:
   // Tells once that recovery is not possible.
   void reportRecoveryFault(const std::string &reason);
   bool recoveryFaultReported_ = false;
+  // Tells once that the tone store cannot be written.
+  void reportToneStoreFault(const std::string &reason);
+  bool toneStoreFaultReported_ = false;
   // The song changed: the record is written once the current event is handled.
   void noteChange();
   void scheduleRecord();
@@ -304,7 +310,7 @@ private:
   // The file the song was opened from, recovered for or last saved to; empty for a new or
   // imported song.
   QString ownFile_;
-  // The MIDI file the song was imported from or last exported to; empty otherwise.
+  // The MIDI file the song was last exported to; empty otherwise.
   QString ownMidiFile_;
   Song song_;
   DocumentOptions options_;

@@ -6,12 +6,26 @@
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
+#include "platform/files/stale_temporaries.h"
 #include "session/song_files.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 #include <span>
 
 namespace pipora {
+namespace {
+
+bool HasNotes(const Song &song) {
+  for (int n = 1; n <= kUserParts; ++n)
+    if (song.part(n).count > 0)
+      return true;
+  return false;
+}
+
+} // namespace
+
 QString WithLastThreeReplaced(const QString &path, const QString &extension) {
   return path.left(std::max<qsizetype>(path.size() - 3, 0)) + extension;
 }
@@ -46,10 +60,14 @@ Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
   if (!file)
     return file.failure();
   Report<Song> imported = ImportMidiBytes(*file, options, song);
+  // Damage before any note leaves nothing worth the song it would replace.
+  if (imported.error && !HasNotes(imported.value))
+    return *imported.error;
   song = std::move(imported.value);
   song.fileName = FileNameBytes(WithLastThreeReplaced(path, "smd")).toStdString();
   MidiImportReport report;
   report.error = std::move(imported.error);
+  report.warnings = std::move(imported.warnings);
   return report;
 }
 
@@ -68,7 +86,10 @@ Status ExportMidiFile(const Song &song, const QString &path, const VelocitySourc
   const Result<QByteArray> bytes = MidiExportBytes(song, velocities, writeLog);
   if (!bytes)
     return bytes.failure();
-  return WriteFileAtomically(path, *bytes);
+  Status written = WriteFileAtomically(path, *bytes);
+  if (written)
+    (void)RemoveStaleTemporaries(QFileInfo(path).path()); // left by a save that was killed
+  return written;
 }
 
 Status WriteEventListLog(const Song &song) {

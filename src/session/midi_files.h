@@ -31,8 +31,9 @@ Report<Song> ImportMidiBytes(const QByteArray &bytes, const MidiImportOptions &o
 // Replaces the song by the one the Standard MIDI File at `path` gives (ImportMidiBytes, keeping
 // the volumes, the backup slot and the tempo and tones the file does not set): the file name
 // becomes `path` ending in "smd" and the song is not dirty. Damage stops the reading but keeps
-// the notes read before it (the report's error). A file that cannot be read, or is larger
-// than kMaxSongFileBytes, fails and leaves the song as it was.
+// the notes read before it (the report's error); a file cut short is read as far as it goes
+// (the report's warnings). A file that cannot be read, is larger than kMaxSongFileBytes, or is
+// damaged before its first note, fails and leaves the song as it was.
 Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
                                         const MidiImportOptions &options);
 

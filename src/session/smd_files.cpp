@@ -2,7 +2,10 @@
 
 #include "formats/smd/smd_reader.h"
 #include "platform/files/file_io.h"
+#include "platform/files/stale_temporaries.h"
 #include "session/tone_store.h"
+
+#include <QFileInfo>
 
 namespace pipora {
 
@@ -50,13 +53,14 @@ Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptio
   return OpenOutcome::Loaded;
 }
 
-Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool isSaveTone) {
+Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool isSaveTone,
+                   std::string *storeFault) {
   if (Status written = WriteFileAtomically(path, text); !written)
     return written;
+  (void)RemoveStaleTemporaries(QFileInfo(path).path()); // left by a save that was killed
   // The melody is safe on disk; a tone store that cannot be written does not undo that.
-  if (isSaveTone)
-    (void)SaveTones(song, path);
-  (void)SaveScoreDisplay(song, path);
+  if (Status stored = SaveSongSettings(song, path, isSaveTone); !stored && storeFault != nullptr)
+    *storeFault = stored.error();
   song.dirty = false;
   return Ok{};
 }

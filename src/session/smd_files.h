@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include <string>
+
 namespace pipora {
 
 struct OpenOptions {
@@ -40,8 +42,10 @@ Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptio
 
 // Writes an encoded song (EncodeSmd's text) to `path` atomically: the old file stays when
 // writing fails. On success the song is clean and, with `isSaveTone`, the tones of the
-// user's parts are stored under `path`. The song's file name is left to the caller.
-Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool isSaveTone);
+// user's parts are stored under `path`. The song's file name is left to the caller. A tone
+// store that cannot be written does not fail the save: its reason goes to `storeFault`.
+Status SaveSmdFile(Song &song, const QString &path, const QByteArray &text, bool isSaveTone,
+                   std::string *storeFault = nullptr);
 
 // Encodes and saves in one step (dropping the ties SMD cannot hold, see DropTripletTies); a
 // song that fails a check is refused with the check's message and nothing is written.

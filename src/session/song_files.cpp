@@ -77,6 +77,7 @@ Result<DecodedSong> DecodeSongBytes(SongFileKind kind, const QByteArray &bytes,
     Report<Song> imported = ImportMidiBytes(bytes, import, kept);
     decoded.song = std::move(imported.value);
     decoded.damage = std::move(imported.error);
+    decoded.warnings = std::move(imported.warnings);
     return decoded;
   }
   case SongFileKind::MusicXml:

@@ -13,7 +13,9 @@
 #include <QString>
 
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace pipora {
 
@@ -50,6 +52,8 @@ struct DecodedSong {
   Song song;
   SongFileKind kind = SongFileKind::Smd;
   std::optional<Error> damage;
+  // A MIDI file cut short: read as far as it goes, and said so here.
+  std::vector<std::string> warnings;
 };
 
 // The song a file's bytes give as `kind`: SMD decoded (DecodeSmdBytes), MIDI imported

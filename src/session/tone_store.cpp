@@ -8,6 +8,9 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 
 namespace pipora {
 
@@ -32,19 +35,54 @@ void LoadTones(Song &song, const QString &smdPath) {
   }
 }
 
-Status SaveTones(const Song &song, const QString &smdPath) {
-  // Two editors saving different songs: each reads the store as the other left it and adds
-  // its own section, under the lock, so that neither section is lost.
+namespace {
+
+// Reads the store, lets `change` edit it and writes it back, all under the store's lock: two
+// editors saving different songs each read the store as the other left it, so that neither
+// section is lost. `change` returns false when there is nothing to write.
+Status ChangeStore(const std::function<bool(IniFile &)> &change) {
   QLockFile lock(ToneStorePath() + QStringLiteral(".lock"));
-  if (!lock.tryLock(5000))
-    return Error{(ToneStorePath() + QStringLiteral(": 他のPiporaPadが使用中です。")).toStdString()};
+  errno = 0;
+  if (!lock.tryLock(5000)) {
+    // A lock that cannot be made at all (a full disk) is not another editor at work.
+    const int cause = errno;
+    if (lock.error() == QLockFile::LockFailedError)
+      return Error{"他のPiporaPadが使用中です"};
+    return Error{"pipora.ton.lock を作成できません" +
+                 (cause != 0 ? "（" + std::string(std::strerror(cause)) + "）" : std::string())};
+  }
   Result<IniFile> ini = IniFile::Load(ToneStorePath());
   if (!ini)
     return ini.failure();
-  const QString section = ToneSection(smdPath);
-  for (int n = 1; n <= kUserParts; ++n)
-    ini->setValue(section, QString::number(n), QString::number(song.part(n).tone));
+  if (!change(*ini))
+    return Ok{};
   return ini->save(ToneStorePath());
+}
+
+void PutTones(IniFile &ini, const Song &song, const QString &section) {
+  for (int n = 1; n <= kUserParts; ++n)
+    ini.setValue(section, QString::number(n), QString::number(song.part(n).tone));
+}
+
+bool PutScoreDisplay(IniFile &ini, const Song &song, const QString &section);
+
+} // namespace
+
+Status SaveTones(const Song &song, const QString &smdPath) {
+  const QString section = ToneSection(smdPath);
+  return ChangeStore([&](IniFile &ini) {
+    PutTones(ini, song, section);
+    return true;
+  });
+}
+
+Status SaveSongSettings(const Song &song, const QString &smdPath, bool withTones) {
+  const QString section = ToneSection(smdPath);
+  return ChangeStore([&](IniFile &ini) {
+    if (withTones)
+      PutTones(ini, song, section);
+    return PutScoreDisplay(ini, song, section) || withTones;
+  });
 }
 
 namespace {
@@ -89,11 +127,10 @@ void LoadScoreDisplay(Song &song, const QString &smdPath) {
   }
 }
 
-Status SaveScoreDisplay(const Song &song, const QString &smdPath) {
-  Result<IniFile> ini = IniFile::Load(ToneStorePath());
-  if (!ini)
-    return ini.failure();
-  const QString section = ToneSection(smdPath);
+namespace {
+
+// False when there is nothing to write: nothing chosen for a file the store does not know.
+bool PutScoreDisplay(IniFile &ini, const Song &song, const QString &section) {
   const auto &clefs = song.display.clefs;
   const auto &key = song.display.key;
   const bool commonTime = song.beatsPerMeasure == 4 && song.ticksPerBeat == kTicksPerQuarter;
@@ -101,13 +138,13 @@ Status SaveScoreDisplay(const Song &song, const QString &smdPath) {
     return c == Clef::Automatic;
   });
   // Nothing chosen for a file the store does not know: the store is left as it is.
-  if (automatic && !ini->hasSection(section))
-    return Ok{};
+  if (automatic && !ini.hasSection(section))
+    return false;
   auto put = [&](const QString &name, const QString &value) {
     if (value.isEmpty())
-      ini->removeKey(section, name);
+      ini.removeKey(section, name);
     else
-      ini->setValue(section, name, value);
+      ini.setValue(section, name, value);
   };
   for (int n = 1; n <= kUserParts; ++n) {
     const Clef clef = clefs[static_cast<std::size_t>(n)];
@@ -121,7 +158,14 @@ Status SaveScoreDisplay(const Song &song, const QString &smdPath) {
   put(QStringLiteral("time"), commonTime ? QString()
                                          : QString::number(song.beatsPerMeasure) + '/' +
                                                QString::number(kTicksPerWhole / song.ticksPerBeat));
-  return ini->save(ToneStorePath());
+  return true;
+}
+
+} // namespace
+
+Status SaveScoreDisplay(const Song &song, const QString &smdPath) {
+  const QString section = ToneSection(smdPath);
+  return ChangeStore([&](IniFile &ini) { return PutScoreDisplay(ini, song, section); });
 }
 
 } // namespace pipora

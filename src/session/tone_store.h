@@ -20,7 +20,13 @@ QString ToneSection(const QString &smdPath);
 void LoadTones(Song &song, const QString &smdPath);
 
 // Writes the tones of the user's parts under the file's section, keeping everything else.
+// Every change to the store reads, changes and writes it under one lock ("pipora.ton.lock"),
+// so that editors saving at once keep each other's sections.
 Status SaveTones(const Song &song, const QString &smdPath);
+
+// What a save stores for the file in one change of the store: the score's clefs and key, and
+// with `withTones` the tones.
+Status SaveSongSettings(const Song &song, const QString &smdPath, bool withTones);
 
 // The score's clefs and key for the file, kept in the same section ("clef1".."clef16":
 // "treble" or "bass"; "key": the signature's fifths and "m" for minor, e.g. "-3" or "-1m"),

@@ -1,6 +1,7 @@
 #include "session/undo_history.h"
 
 #include "model/new_song.h"
+#include "platform/files/private_folders.h"
 #include "session/recovery_record.h"
 #include "session/smd_files.h"
 
@@ -32,6 +33,9 @@ UndoHistory::UndoHistory(const QString &programDirectory) {
     auto owner = std::make_unique<QLockFile>(SnapshotFolderLock(folder->path()));
     owner->setStaleLockTime(0); // only a dead owner makes the lock stale
     if (owner->tryLock(0)) {
+      // The lock names this user's host and process: for this user alone, as the folder.
+      QFile::setPermissions(SnapshotFolderLock(folder->path()),
+                            QFileDevice::ReadOwner | QFileDevice::WriteOwner);
       folder_ = std::move(folder);
       owner_ = std::move(owner);
       return;
@@ -49,19 +53,16 @@ QString SnapshotFolderLock(const QString &folder) {
 }
 
 bool RemoveSnapshotFolder(const QString &folder, QLockFile &lock) {
-  // Everything but the lock first, so that no other editor takes the folder for abandoned
-  // while it is half gone; then the lock, then the empty folder.
-  QDir dir(folder);
-  bool removed = true;
-  for (const QFileInfo &entry :
-       dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-    if (entry.fileName() == kOwnerLock)
-      continue;
-    removed &= entry.isDir() && !entry.isSymLink() ? QDir(entry.filePath()).removeRecursively()
-                                                   : QFile::remove(entry.filePath());
+  // A link where the folder was: only the link goes, never what it leads to.
+  if (IsSymbolicLink(folder)) {
+    lock.unlock();
+    return RemoveSymbolicLink(folder);
   }
+  // Everything but the lock first, so that no other editor takes the folder for abandoned
+  // while it is half gone; then the lock, then the empty folder. No link inside is followed.
+  const bool removed = RemoveFolderContents(folder, kOwnerLock);
   lock.unlock();
-  return dir.rmdir(folder) && removed;
+  return QDir().rmdir(folder) && removed;
 }
 
 bool UndoHistory::usable() const {

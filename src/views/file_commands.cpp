@@ -237,6 +237,9 @@ bool FileCommands::openMidi(const QString &handedOver) {
   rememberRecent(path);
   frame_.scoreEditor()->showSongStart();
   frame_.showImportReport(report);
+  for (const std::string &warning : imported->warnings)
+    frame_.prompts().warning(parentWidget(),
+                             path + QLatin1Char('\n') + QString::fromStdString(warning));
   if (imported->error) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, *imported->error, FileAccess::Read);
     return false;

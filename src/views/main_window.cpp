@@ -94,6 +94,13 @@ void MainWindow::connectSession() {
         this, QStringLiteral("取り消し履歴と復元用のファイルを書き込めません（") + reason +
                   QStringLiteral("）。\nこのまま異常終了すると、編集中の内容は復元できません。"));
   });
+  connect(&session, &EditorSession::toneStoreUnavailable, this,
+          [this](const QString &store, const QString &reason) {
+            prompts().warning(this,
+                              store + QLatin1Char('\n') + reason +
+                                  QStringLiteral("\n音色の記録ファイルに書き込めません。曲ごと"
+                                                 "の音色と楽譜の表示の設定は残りません。"));
+          });
   connect(&session, &EditorSession::songReplaced, this, [this] {
     // Refilling the source editor activates it; the focus then returns to the window the
     // user was working in.

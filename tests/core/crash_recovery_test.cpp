@@ -3,6 +3,7 @@
 #include "formats/smd/smd_reader.h"
 #include "model/vocabulary.h"
 #include "platform/files/file_io.h"
+#include "platform/files/program_directory.h"
 #include "platform/midi/null/null_midi_backend.h"
 #include "session/abandoned_songs.h"
 #include "session/editor_session.h"
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <string>
@@ -317,6 +319,106 @@ TEST_F(CrashRecovery, SongThatCannotBeReadChangesNothing) {
   EXPECT_FALSE(next->recover(found[0]));
   EXPECT_EQ(notesOf(next->song()), (std::vector<int>{67}));
   EXPECT_TRUE(QFileInfo::exists(dead));
+}
+
+// A save that is killed half way leaves the song's last change in the record: it is written
+// before the save creates its first file, even when the change and the save come in one event.
+TEST_F(CrashRecovery, TheRecordHoldsTheLastChangeBeforeASaveBegins) {
+  auto editor = startEditor();
+  enter(*editor, {60, 62}, true); // the record's write is still pending
+  const QString record = editor->history().recoveryPath();
+  QList<QByteArray> recordAtEachCreate;
+  SetWriteFaultHook([&](WriteStep step, int) {
+    if (step == WriteStep::Create) {
+      const Result<QByteArray> now = ReadWholeFile(record);
+      recordAtEachCreate << (now ? *now : QByteArray());
+    }
+    return 0;
+  });
+  const Status saved = editor->saveAs(home.filePath("song.smd"));
+  SetWriteFaultHook({});
+  ASSERT_TRUE(saved);
+  ASSERT_FALSE(recordAtEachCreate.isEmpty());
+  // What a kill at the song file's creation would have left.
+  const Result<RecoveryRecord> left = ParseRecoveryRecord(recordAtEachCreate.last());
+  ASSERT_TRUE(left) << left.error();
+  EXPECT_TRUE(left->dirty);
+  EXPECT_EQ(notesOf(DecodeSmd(left->smdLine)->song), (std::vector<int>{60, 62}));
+}
+
+// Links where an editor's folder, or something in it, was: never followed, only the link goes.
+struct LinkRow {
+  const char *name;
+  bool linkIsTheFolder; // else a link inside an abandoned folder
+};
+
+class LinkedSnapshotFolder : public CrashRecovery, public testing::WithParamInterface<LinkRow> {};
+
+TEST_P(LinkedSnapshotFolder, OnlyTheLinkGoes) {
+  QTemporaryDir music;
+  const QString unsaved = QStringLiteral("\x1b$D!$6\x0f\r\nfile=\r\ndirty=1\r\n"
+                                         "changed=2026-12-07T14:33:10Z\r\n");
+  ASSERT_TRUE(WriteFileAtomically(music.filePath("recovery.smd"), unsaved.toLatin1()));
+  ASSERT_TRUE(WriteFileAtomically(music.filePath("pipora1.tmp"), "\x1b$D!$6\x0f"));
+  ASSERT_TRUE(WriteFileAtomically(music.filePath("tune.smd"), "mine"));
+  ASSERT_TRUE(QDir(music.path()).mkdir("album"));
+  ASSERT_TRUE(WriteFileAtomically(music.filePath("album/a.smd"), "mine too"));
+  QString link = home.filePath("pipora-undo-music");
+  if (!GetParam().linkIsTheFolder) {
+    auto editor = startEditor();
+    enter(*editor, {60}, true);
+    link = QDir(abandon(std::move(editor))).filePath("music");
+  }
+  ASSERT_TRUE(QFile::link(music.path(), link));
+
+  std::vector<AbandonedSong> found = ClaimAbandonedSongs(home.path());
+  // Declined (as --recovery discard and No do; accepting discards the folder the same way).
+  for (AbandonedSong &song : found)
+    EXPECT_TRUE(DiscardAbandonedSong(song));
+  EXPECT_EQ(found.size(), GetParam().linkIsTheFolder ? 0u : 1u);
+  EXPECT_FALSE(QFileInfo(link).isSymLink());
+  EXPECT_TRUE(folders().isEmpty());
+  EXPECT_EQ(QDir(music.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            (QStringList{"album", "pipora1.tmp", "recovery.smd", "tune.smd"}));
+  EXPECT_EQ(*ReadWholeFile(music.filePath("album/a.smd")), "mine too");
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, LinkedSnapshotFolder,
+                         testing::Values(LinkRow{"LinkNamedAsAFolder", true},
+                                         LinkRow{"LinkInsideAnAbandonedFolder", false}),
+                         [](const testing::TestParamInfo<LinkRow> &info) {
+                           return std::string(info.param.name);
+                         });
+
+// The snapshots, the record and the lock are this user's alone, and so is a program folder an
+// earlier version left open to others.
+TEST_F(CrashRecovery, SnapshotFilesAndTheProgramFolderAreTheUsersAlone) {
+  QTemporaryDir programHome;
+  const QByteArray before = qgetenv("PIPORAPAD_HOME");
+  qputenv("PIPORAPAD_HOME", programHome.path().toUtf8());
+  ASSERT_TRUE(QFile::setPermissions(
+      programHome.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                              QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                              QFileDevice::ReadOther | QFileDevice::ExeOther));
+  {
+    EditorSession editor(ProgramDirectory(), std::make_unique<NullMidiBackend>());
+    enter(editor, {60}, true);
+    ASSERT_TRUE(editor.writeRecoveryRecord());
+    const QDir folder(editor.history().folder());
+    const auto mode = [](const QString &path) {
+      struct stat info {};
+      return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0u;
+    };
+    EXPECT_EQ(mode(programHome.path()), 0700u);
+    EXPECT_EQ(mode(folder.path()), 0700u);
+    const QStringList files = folder.entryList(QDir::Files);
+    EXPECT_TRUE(files.contains("owner.lock") && files.contains("recovery.smd") &&
+                files.contains("pipora1.tmp"))
+        << files.join(' ').toStdString();
+    for (const QString &name : files)
+      EXPECT_EQ(mode(folder.filePath(name)), 0600u) << name.toStdString();
+  }
+  qputenv("PIPORAPAD_HOME", before);
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -40,6 +41,8 @@ public:
                      [this](const QString &path) { add("path " + path.toStdString()); });
     QObject::connect(&session, &EditorSession::playingChanged,
                      [this](bool playing) { add(playing ? "playing" : "stopped"); });
+    QObject::connect(&session, &EditorSession::toneStoreUnavailable,
+                     [this](const QString &, const QString &) { add("toneStoreUnavailable"); });
   }
   bool contains(const std::string &word) const {
     return std::find(words_.begin(), words_.end(), word) != words_.end();
@@ -112,6 +115,24 @@ TEST_F(EditorSessionTest, RefusedSaveWritesNothingAndStaysDirty) {
   EXPECT_TRUE(session.isDirty());
   EXPECT_EQ(*ReadWholeFile(path("a.smd")), "old");
   EXPECT_TRUE(log.take().empty());
+}
+
+// A tone store that cannot be written (a full program folder) is told once, and the song is
+// saved all the same.
+TEST_F(EditorSessionTest, AToneStoreThatCannotBeWrittenIsToldOnce) {
+  DocumentOptions options;
+  options.isSaveTone = true;
+  session.setOptions(options);
+  QFile::remove(ToneStorePath());
+  ASSERT_TRUE(QDir().mkdir(ToneStorePath()));
+  enter(1, 60, "4");
+  ASSERT_TRUE(session.saveAs(path("a.smd")).ok());
+  enter(1, 62, "4");
+  ASSERT_TRUE(session.save().ok());
+  const std::vector<std::string> words = log.take();
+  EXPECT_EQ(std::count(words.begin(), words.end(), "toneStoreUnavailable"), 1);
+  EXPECT_FALSE(session.isDirty());
+  ASSERT_TRUE(QDir().rmdir(ToneStorePath()));
 }
 
 TEST_F(EditorSessionTest, FailedWriteKeepsTheSongDirty) {

@@ -216,6 +216,32 @@ TEST_F(MidiFiles, DamagedFileKeepsNotesReadBeforeTheError) {
   EXPECT_EQ(song.part(2).volume, 7);
 }
 
+// Cut in its first track's header, a file holds none of its song: the song stays. Cut in an
+// event, the notes before stay and the report says the file was cut.
+TEST_F(MidiFiles, AFileCutShortIsRefusedOrReported) {
+  const QByteArray header = QByteArray::fromHex("4D546864000000060000000101E0");
+  WriteAll(path("cut18.mid"), header + "MTrk");
+  WriteAll(path("cut22.mid"), header + QByteArray::fromHex("4D54726B00000016"));
+  WriteAll(path("cutlater.mid"), header + QByteArray::fromHex("4D54726B0000001600903C6483608"
+                                                              "03C000090"));
+  for (const char *name : {"cut18.mid", "cut22.mid"}) {
+    Song song;
+    Fill(song, 2, {{60, "4"}});
+    song.fileName = "old.smd";
+    const Result<MidiImportReport> result = ImportMidiFile(song, path(name), {});
+    EXPECT_FALSE(result.ok()) << name;
+    EXPECT_EQ(NotesOf(song, 2), (std::vector<std::pair<int, std::string>>{{60, "4"}})) << name;
+    EXPECT_EQ(song.fileName, "old.smd") << name;
+  }
+  Song song;
+  const Result<MidiImportReport> result = ImportMidiFile(song, path("cutlater.mid"), {});
+  ASSERT_TRUE(result.ok());
+  EXPECT_TRUE(result->complete());
+  ASSERT_EQ(result->warnings.size(), 1u);
+  EXPECT_NE(result->warnings[0].find("途中で切れています"), std::string::npos);
+  EXPECT_EQ(NotesOf(song, 1), (std::vector<std::pair<int, std::string>>{{60, "4"}}));
+}
+
 TEST_F(MidiFiles, OversizedFileIsRefusedBeforeReadingAndTheSongStays) {
   QFile file(path("huge.mid"));
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));

@@ -8,10 +8,18 @@
 #include "platform/files/file_io.h"
 #include "platform/ini/ini_file.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <thread>
 
@@ -277,27 +285,141 @@ TEST_F(SaveSmdFileTest, EveryFileNameKeepsItsOwnTones) {
   EXPECT_EQ(ToneSection(path(QString::fromUtf8("曲.smd"))), path(QString::fromUtf8("曲.smd")));
 }
 
-// Two editors saving different songs at once both keep their sections.
-TEST_F(SaveSmdFileTest, TonesSavedAtOnceAreAllKept) {
-  const auto saveMany = [this](const QString &prefix) {
-    for (int i = 0; i < 30; ++i) {
+// Two editors saving different songs at once both keep their sections: every save, with its
+// clefs or only its tones, reads and writes the store under one lock.
+struct ConcurrentSaveRow {
+  const char *name;
+  bool processes;  // two processes (editors), else two threads
+  bool wholeSaves; // SaveSmdFile with tones and clefs; else SaveTones alone
+};
+
+class ConcurrentToneSaves : public SaveSmdFileTest,
+                            public testing::WithParamInterface<ConcurrentSaveRow> {};
+
+TEST_P(ConcurrentToneSaves, KeepEverySection) {
+  constexpr int kRounds = 40;
+  const ConcurrentSaveRow &row = GetParam();
+  // True when every save of the round succeeded.
+  const auto saveMany = [&](const QString &prefix) {
+    bool ok = true;
+    for (int i = 0; i < kRounds; ++i) {
       Song song = SongWith(1, {{60, "4"}});
       song.part(1).tone = i;
-      EXPECT_TRUE(SaveTones(song, path(prefix + QString::number(i) + ".smd")).ok());
+      song.display.clefs[1] = i % 2 ? Clef::Bass : Clef::Treble;
+      const QString file = path(prefix + QString::number(i) + ".smd");
+      std::string storeFault;
+      ok &= row.wholeSaves ? SaveSmdFile(song, file, *EncodeSmd(song), true, &storeFault).ok() &&
+                                 storeFault.empty()
+                           : SaveTones(song, file).ok();
     }
+    return ok;
   };
-  std::thread first(saveMany, QStringLiteral("a"));
-  std::thread second(saveMany, QStringLiteral("b"));
-  first.join();
-  second.join();
+  if (row.processes) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+      ::_exit(saveMany(QStringLiteral("b")) ? 0 : 1);
+    EXPECT_TRUE(saveMany(QStringLiteral("a")));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  } else {
+    bool firstOk = false, secondOk = false;
+    std::thread first([&] { firstOk = saveMany(QStringLiteral("a")); });
+    std::thread second([&] { secondOk = saveMany(QStringLiteral("b")); });
+    first.join();
+    second.join();
+    EXPECT_TRUE(firstOk && secondOk);
+  }
   for (const QString prefix : {"a", "b"})
-    for (int i = 0; i < 30; ++i) {
+    for (int i = 0; i < kRounds; ++i) {
+      const QString file = path(prefix + QString::number(i) + ".smd");
       Song song;
       song.part(1).tone = -1;
-      LoadTones(song, path(prefix + QString::number(i) + ".smd"));
+      LoadTones(song, file);
       EXPECT_EQ(song.part(1).tone, i) << prefix.toStdString() << i;
+      if (row.wholeSaves) {
+        LoadScoreDisplay(song, file);
+        EXPECT_EQ(song.display.clefs[1], i % 2 ? Clef::Bass : Clef::Treble)
+            << prefix.toStdString() << i;
+      }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Editors, ConcurrentToneSaves,
+                         testing::Values(ConcurrentSaveRow{"ThreadsSavingTones", false, false},
+                                         ConcurrentSaveRow{"ThreadsSavingSongs", false, true},
+                                         ConcurrentSaveRow{"ProcessesSavingTones", true, false},
+                                         ConcurrentSaveRow{"ProcessesSavingSongs", true, true}),
+                         [](const testing::TestParamInfo<ConcurrentSaveRow> &info) {
+                           return std::string(info.param.name);
+                         });
+
+// A store that cannot be written does not fail the save; the reason reaches the caller.
+TEST_F(SaveSmdFileTest, AToneStoreThatCannotBeWrittenIsTold) {
+  QFile::remove(ToneStorePath());
+  ASSERT_TRUE(QDir().mkdir(ToneStorePath())); // a folder where the store should be
+  Song song = SongWith(1, {{60, "4"}});
+  song.dirty = true;
+  std::string storeFault;
+  const Result<QByteArray> text = EncodeSmd(song);
+  ASSERT_TRUE(text);
+  EXPECT_TRUE(SaveSmdFile(song, path("t.smd"), *text, true, &storeFault).ok());
+  EXPECT_FALSE(song.dirty);
+  EXPECT_FALSE(storeFault.empty());
+  // A snapshot stores the tones under the song's own file as a save does.
+  storeFault.clear();
+  song.fileName = FileNameBytes(path("t.smd")).toStdString();
+  EXPECT_TRUE(WriteSmdSnapshot(song, path("snapshot.tmp"), true, &storeFault).ok());
+  EXPECT_FALSE(storeFault.empty());
+  ASSERT_TRUE(QDir().rmdir(ToneStorePath()));
+}
+
+// A save killed before its rename leaves a hidden temporary; the next save into the folder
+// removes those of this user's old enough that no running save can own them.
+struct LeftoverRow {
+  const char *name;
+  const char *fileName;
+  int minutesOld;
+  bool link; // a link of that name (to a file elsewhere)
+  bool removed;
+};
+
+class LeftoverTemporaries : public SaveSmdFileTest,
+                            public testing::WithParamInterface<LeftoverRow> {};
+
+TEST_P(LeftoverTemporaries, GoAtTheNextSaveOnlyWhenOldAndOurs) {
+  const LeftoverRow &row = GetParam();
+  const QString leftover = path(row.fileName);
+  QTemporaryDir elsewhere;
+  const QString target = elsewhere.filePath("kept.smd");
+  ASSERT_TRUE(WriteFileAtomically(target, "kept").ok());
+  if (row.link)
+    ASSERT_TRUE(QFile::link(target, leftover));
+  else
+    ASSERT_TRUE(WriteFileAtomically(leftover, "half a song").ok());
+  const QDateTime then = QDateTime::currentDateTime().addSecs(-60 * row.minutesOld);
+  const timespec times[2] = {{then.toSecsSinceEpoch(), 0}, {then.toSecsSinceEpoch(), 0}};
+  ASSERT_EQ(
+      ::utimensat(AT_FDCWD, QFile::encodeName(leftover).constData(), times, AT_SYMLINK_NOFOLLOW),
+      0);
+  Song song = SongWith(1, {{60, "4"}});
+  ASSERT_TRUE(SaveSmdFile(song, path("song.smd"), false).ok());
+  EXPECT_EQ(!QFileInfo(leftover).exists() && !QFileInfo(leftover).isSymLink(), row.removed);
+  EXPECT_EQ(*ReadWholeFile(target), "kept");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, LeftoverTemporaries,
+    testing::Values(
+        LeftoverRow{"OldOfThisVersion", ".pipora-abcdefgh1234.tmp", 30, false, true},
+        LeftoverRow{"OldOfAnEarlierVersion", ".song.smd.abcdefgh1234.tmp", 30, false, true},
+        LeftoverRow{"OldOfAnotherFile", ".other.mid.0123456789ab.tmp", 30, false, true},
+        LeftoverRow{"RecentMayBeASaveRunningNow", ".pipora-abcdefgh1234.tmp", 2, false, false},
+        LeftoverRow{"NotHidden", "song.smd.abcdefgh1234.tmp", 30, false, false},
+        LeftoverRow{"NotOurRandomPart", ".song.smd.backup.tmp", 30, false, false},
+        LeftoverRow{"ALinkOfThatName", ".pipora-abcdefgh1234.tmp", 30, true, false}),
+    [](const testing::TestParamInfo<LeftoverRow> &info) { return std::string(info.param.name); });
 
 TEST_F(SaveSmdFileTest, TonesAreStoredUnderTheFilePathWhenAsked) {
   Song song = SongWith(1, {{60, "4"}});

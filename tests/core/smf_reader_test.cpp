@@ -58,6 +58,7 @@ std::vector<std::uint8_t> Track(const std::vector<std::uint8_t> &events) {
 struct ReadText {
   std::string error;
   QByteArray log;
+  std::vector<std::string> warnings;
 };
 
 struct Read {
@@ -72,7 +73,7 @@ Read ReadBytes(const std::vector<std::uint8_t> &bytes, MidiImportOptions options
   r.song.title.clear();
   MidiImporter importer(r.song, options);
   const SmfRead read = ReadSmf(bytes, r.song, importer, options);
-  r.result = {read.error ? read.error->text() : std::string(), read.value};
+  r.result = {read.error ? read.error->text() : std::string(), read.value, read.warnings};
   AppendEndMarkers(r.song);
   QStringDecoder decoder("CP932");
   const QString log = decoder.decode(r.result.log);
@@ -338,6 +339,8 @@ struct DamagedRow {
   std::vector<std::uint8_t> bytes;
   bool failsWithMessage;
   std::vector<std::string> notesOfPart1;
+  // The file ends before its track does: what was read is kept and the cut is told.
+  bool warnsOfCut = false;
 };
 
 // Test names show the row's name rather than the row's bytes.
@@ -352,6 +355,7 @@ TEST_P(DamagedInput, StopsCleanlyKeepingWhatWasRead) {
   const Read r = ReadBytes(row.bytes);
   EXPECT_EQ(!r.result.error.empty(), row.failsWithMessage) << row.name << ": " << r.result.error;
   EXPECT_EQ(CodesOf(r.song, 1), row.notesOfPart1) << row.name;
+  EXPECT_EQ(r.result.warnings.size(), row.warnsOfCut ? 1u : 0u) << row.name;
 }
 
 const std::vector<std::uint8_t> kQuarterThenMore =
@@ -374,16 +378,18 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedRow{
             "no header, zero deltas", Track(Hex("00 90 3C 64 00 80 3C 00 00 FF 2F 00")), true, {}},
         // Chunk length past the end: the track is read up to the end of the file.
-        DamagedRow{"track length past end", kQuarterThenMore, false, {"60:4"}},
+        DamagedRow{"track length past end", kQuarterThenMore, false, {"60:4"}, true},
         DamagedRow{
             "ends inside a note-off",
             Concat(Header(0, 1, 480), Hex("4D 54 72 6B 00 00 00 10 00 90 3C 64 83 60 80 3C")),
             false,
-            {}},
+            {},
+            true},
         DamagedRow{"ends inside a delta-time",
                    Concat(Header(0, 1, 480), Hex("4D 54 72 6B 00 00 00 10 00 90 3C 64 83")),
                    false,
-                   {}},
+                   {},
+                   true},
         DamagedRow{"delta-time of five bytes",
                    Concat(Header(0, 1, 480),
                           Track(Hex("00 90 3C 64 83 60 80 3C 00 81 81 81 81 00 90 3E 64"))),
@@ -397,7 +403,8 @@ INSTANTIATE_TEST_SUITE_P(
                    Concat(Header(0, 1, 480),
                           Track(Hex("00 90 3C 64 83 60 80 3C 00 00 FF 03 8F FF FF 7F 41 42"))),
                    false,
-                   {"60:4"}},
+                   {"60:4"},
+                   true},
         DamagedRow{"meta length of five bytes",
                    Concat(Header(0, 1, 480), Track(Hex("00 FF 03 FF FF FF FF 7F"))),
                    true,
@@ -405,7 +412,33 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedRow{"sysex without end",
                    Concat(Header(0, 1, 480), Track(Hex("00 F0 01 02 03"))),
                    false,
+                   {},
+                   true},
+        // Cut in the first track's header: nothing of the song is there.
+        DamagedRow{"cut after MTrk", Concat(Header(0, 1, 480), Hex("4D 54 72 6B")), true, {}},
+        DamagedRow{"cut in the track length",
+                   Concat(Header(0, 1, 480), Hex("4D 54 72 6B 00 00")),
+                   true,
                    {}},
+        DamagedRow{"cut after the track length",
+                   Concat(Header(0, 1, 480), Hex("4D 54 72 6B 00 00 00 16")),
+                   true,
+                   {}},
+        DamagedRow{"an empty first track is whole",
+                   Concat(Header(0, 1, 480), Hex("4D 54 72 6B 00 00 00 00")),
+                   false,
+                   {}},
+        DamagedRow{
+            "cut in the second track's header",
+            Concat(Concat(Header(1, 2, 480), Track(Hex("00 90 3C 64 83 60 80 3C 00 00 FF 2F 00"))),
+                   Hex("4D 54 72 6B 00")),
+            false,
+            {"60:4"},
+            true},
+        DamagedRow{"whole but without an end of track",
+                   Concat(Header(0, 1, 480), Track(Hex("00 90 3C 64 83 60 80 3C 00"))),
+                   false,
+                   {"60:4"}},
         DamagedRow{"tempo of zero",
                    Concat(Header(0, 1, 480), Track(Hex("00 FF 51 03 00 00 00"))),
                    true,

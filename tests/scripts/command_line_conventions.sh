@@ -39,7 +39,10 @@ truncate -s 65M oversize.mid
 printf "$mthd"'\001\340' | dd of=oversize.mid conv=notrunc status=none
 # One note so long that its tied pieces would fill a part past what an SMD file can hold.
 printf "$mthd"'\0\001MTrk\0\0\0\016\0\220\074\144\371\370\060\200\074\0\0\377\057\0' >longnote.mid
-bad_midis="delta5 division0 notmidi header10 oversize longnote"
+# Cut in the first track's header: after "MTrk", and after its length with none of its bytes.
+printf "$mthd"'\001\340MTrk' >track18.mid
+printf "$mthd"'\001\340MTrk\0\0\0\026' >track22.mid
+bad_midis="delta5 division0 notmidi header10 oversize longnote track18 track22"
 
 # A failed row names itself.
 fail_row() { fail "[$1] $2"; }
@@ -116,6 +119,18 @@ row "convert several, one bad, worst exit" 2 '"$cli" convert --to mid song.smd d
 row "convert several needs --to" 2 '"$cli" convert song.smd tied.smd out' 'grep -q -- "--to" err.txt'
 row "convert several needs a folder" 2 '"$cli" convert --to smd song.smd tied.smd song.mid' \
   'grep -q "not a folder" err.txt'
+# Every output against every input first: song.mid's output would replace the hand-made
+# song.smd given beside it, so nothing at all is written.
+mkdir clash
+printf 'hand-made' >clash/song.smd
+cp song.mid clash/song.mid
+row "convert several: an output over an input writes nothing" 2 \
+  '"$cli" convert --to smd "$latin1.smd" clash/song.mid clash/song.smd clash' \
+  '[ "$(cat clash/song.smd)" = hand-made ] && [ ! -e "clash/$latin1.smd" ] && grep -q "clash/song.mid: clash/song.smd would replace the input clash/song.smd" err.txt && '"$silent_stdout"
+ln clash/song.smd linked.smd
+row "convert several: an output hard-linked to an input writes nothing" 2 \
+  '"$cli" convert --to smd song.mid linked.smd clash' \
+  '[ "$(cat clash/song.smd)" = hand-made ] && [ ! -e clash/linked.smd ] && grep -q "song.mid: clash/song.smd would replace the input linked.smd" err.txt'
 row "no progress line off a terminal" 0 '"$cli" convert --to mid song.smd "$latin1.smd" out' \
   '! grep -q $'"'"'\r'"'"' err.txt'
 row "progress line on a terminal" 0 \
@@ -131,6 +146,11 @@ for bad in $bad_midis; do
   row "$bad.mid: convert writes no new file" 2 '"$cli" convert "$bad.mid" new.smd' '[ ! -e new.smd ]'
   row "$bad.mid: check prints nothing" 2 '"$cli" check "$bad.mid"' "$silent_stdout"' && [ -s err.txt ]'
 done
+
+# A file cut inside a later event is read as far as it goes, and said so.
+printf "$mthd"'\001\340MTrk\0\0\0\026\0\220\074\144\203\140\200\074\0\0\220' >cut.mid
+row "a file cut in its track is read and reported" 0 '"$cli" dump cut.mid' \
+  'grep -q "^1:1:0	C4	" out.txt && grep -q "^cut.mid$" err.txt && grep -q "トラック 1 の途中で切れています" err.txt'
 
 # Targets: a read-only file is refused, a chain of links replaces the file at its end, two
 # inputs of one name do not write one output twice.

@@ -146,4 +146,68 @@ snapshots="$(find "$(folders)" -name 'pipora*.tmp' | wc -l)"
 [ "$(first_notes "$home/song.smd")" = "G4 A4 B4 " ] || die "undo off: saved file lacks the notes: $(first_notes "$home/song.smd")"
 pass "without many-level undo the recovery file keeps the notes"
 
+# --- kill -9 during a save right after an edit ------------------------------------------------
+# A preloaded rename waits a minute before it replaces a file named song.smd, and the editor
+# is killed while its save of the notes just typed waits there: the notes come back at the
+# next start, and the save's hidden temporary left beside the song goes at the next save
+# once it is old.
+if command -v cc >/dev/null; then
+  fresh killedsaving
+  mkdir "$home/music"
+  mv "$home/song.smd" "$home/music/song.smd"
+  cp "$home/music/song.smd" "$work/original.smd"
+  cat >"$work/slow_rename.c" <<'C'
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+static void wait_for(const char *to) {
+  const char *slash = strrchr(to, '/');
+  if (strcmp(slash ? slash + 1 : to, "song.smd") == 0)
+    sleep(60);
+}
+int rename(const char *from, const char *to) {
+  wait_for(to);
+  int (*real)(const char *, const char *) = (int (*)(const char *, const char *))dlsym(RTLD_NEXT, "rename");
+  return real(from, to);
+}
+int renameat(int fromfd, const char *from, int tofd, const char *to) {
+  wait_for(to);
+  int (*real)(int, const char *, int, const char *) = (int (*)(int, const char *, int, const char *))dlsym(RTLD_NEXT, "renameat");
+  return real(fromfd, from, tofd, to);
+}
+int renameat2(int fromfd, const char *from, int tofd, const char *to, unsigned flags) {
+  wait_for(to);
+  int (*real)(int, const char *, int, const char *, unsigned) = (int (*)(int, const char *, int, const char *, unsigned))dlsym(RTLD_NEXT, "renameat2");
+  return real(fromfd, from, tofd, to, flags);
+}
+C
+  cc -shared -fPIC -o "$work/slow_rename.so" "$work/slow_rename.c" -ldl || die "cannot build the slow rename"
+  LD_PRELOAD="$work/slow_rename.so" "$editor" --type-keys 'GAB^S' "$home/music/song.smd" \
+    2>>"$home/editor.err" &
+  pid=$!
+  pids+=("$pid")
+  leftover=""
+  for _ in $(seq 1 600); do
+    leftover="$(find "$home/music" -maxdepth 1 -name '.*.tmp' | head -n 1)"
+    [ -n "$leftover" ] && break
+    sleep 0.05
+  done
+  [ -n "$leftover" ] || die "the save never began: $(cat "$home/editor.err")"
+  sleep 0.5 # the temporary is written and waits for its rename
+  kill -9 "$pid"; wait "$pid" 2>/dev/null || true
+  cmp -s "$home/music/song.smd" "$work/original.smd" || die "the killed save changed the song's file"
+  [ -e "$leftover" ] || die "the killed save left no temporary (nothing was tested)"
+  touch -d '-20 minutes' "$leftover"
+  "$editor" --recovery accept --type-keys '^S' --offscreen-start-and-quit >/dev/null 2>&1 ||
+    die "recovery of a song killed while saving failed"
+  [ "$(first_notes "$home/music/song.smd")" = "G4 A4 B4 " ] ||
+    die "killed while saving: the notes typed before the save are lost: $(first_notes "$home/music/song.smd")"
+  [ ! -e "$leftover" ] || die "the killed save's old temporary is still there: $leftover"
+  pass "kill -9 while saving: the notes come back, the old temporary goes"
+else
+  echo "skipped: kill -9 while saving needs a C compiler for its slow rename"
+fi
+
 echo "$passed passed, 0 failed"

@@ -853,8 +853,8 @@ void tst_main_window::saveAfterImportRunsSaveAsFirst() {
   QCOMPARE(e.prompts->questionsAsked.size(), 2);
 }
 
-// The same for a MIDI export beside the song over a file it neither came from nor went to;
-// the file the song was imported from is its own.
+// The same for a MIDI export beside the song over a file it was not exported to, the MIDI
+// file it was imported from included: No keeps the original.
 void tst_main_window::exportAsksBeforeReplacingAnUnrelatedMidi() {
   Editor e;
   e.start();
@@ -877,9 +877,16 @@ void tst_main_window::exportAsksBeforeReplacingAnUnrelatedMidi() {
   e.session.setDirty(false);
   e.prompts->openNames << dir.filePath("tune.mid");
   e.frame->action("OpenMidiItem")->trigger();
+  const QString imported = QStringLiteral("tune.mid は既に存在します。上書きしますか？");
   e.frame->action("SaveMidiItem")->trigger();
-  QCOMPARE(e.prompts->questionsAsked.size(), 2);
+  QCOMPARE(e.prompts->questionsAsked.size(), 3);
+  QCOMPARE(e.prompts->questionsAsked.last(), imported);
+  QCOMPARE(ReadBytes(dir.filePath("tune.mid")), TwoNoteMidi());
+  e.prompts->answers << Answer::Yes;
+  e.frame->action("SaveMidiItem")->trigger();
   QVERIFY(ReadBytes(dir.filePath("tune.mid")) != TwoNoteMidi());
+  e.frame->action("SaveMidiItem")->trigger();
+  QCOMPARE(e.prompts->questionsAsked.size(), 4);
 }
 
 void tst_main_window::openMidiUnreadableKeepsSong() {

@@ -1,5 +1,6 @@
 // dump, check and convert: a song file as text, whether it can be saved as SMD, and saving
 // it in another format.
+#include "app/cli/batch_outputs.h"
 #include "app/cli/byte_files.h"
 #include "app/cli/cli_command.h"
 #include "app/cli/progress_line.h"
@@ -184,6 +185,25 @@ int RunConvert(const Invocation &invocation) {
   WriteOptions inFolder = *options;
   inFolder.progress = &progress;
   const std::size_t inputs = invocation.operands.size() - 1;
+  const std::vector<QByteArray> inputNames(invocation.operands.begin(),
+                                           invocation.operands.begin() +
+                                               static_cast<std::ptrdiff_t>(inputs));
+  std::vector<QByteArray> outputs;
+  for (const QByteArray &input : inputNames)
+    outputs.push_back(
+        IsStandardStream(input)
+            ? input
+            : JoinPath(target, WithExtension(BaseName(input), ExtensionFor(plan->format))));
+  // An output that is one of the inputs would replace it, perhaps before it is read (a MIDI
+  // file's output over a hand-made SMD file of the same name): nothing is written at all, so
+  // the user finds every file as it was and chooses another folder.
+  if (const std::vector<std::string> clashes = OutputsReplacingInputs(inputNames, outputs);
+      !clashes.empty()) {
+    for (const std::string &clash : clashes)
+      PrintErr("piporapad-cli: convert: " + clash + "\n");
+    PrintErr("piporapad-cli: convert: nothing converted: choose a folder without the inputs\n");
+    return kExitBadInput;
+  }
   int worst = kExitOk;
   // Two inputs of one name from different folders would write one output twice: the
   // second is refused and the first output stays.
@@ -198,8 +218,7 @@ int RunConvert(const Invocation &invocation) {
     progress.show("convert " + std::to_string(i + 1) + "/" + std::to_string(inputs) + " " +
                       TerminalText(input.toStdString()),
                   true);
-    const QByteArray output =
-        JoinPath(target, WithExtension(BaseName(input), ExtensionFor(plan->format)));
+    const QByteArray &output = outputs[i];
     if (!written.insert(output).second) {
       PrintErr("piporapad-cli: convert: " + TerminalText(input.toStdString()) + ": " +
                TerminalText(output.toStdString()) + " is already the output of an earlier file\n");

@@ -185,6 +185,9 @@ Result<Song> ReadSong(const QByteArray &name, const ReadOptions &options) {
     return failed(decoded.failure());
   if (decoded->damage)
     return failed(*decoded->damage);
+  // A file cut short is read as far as it goes, and said so.
+  for (const std::string &warning : decoded->warnings)
+    PrintErr(std::string(Name(name)) + "\n" + warning + "\n");
   if (*kind == SongFileKind::Smd && !fileName.isEmpty()) {
     const QString path = QFile::decodeName(AbsolutePath(name));
     if (options.withTones)

@@ -163,6 +163,7 @@ Report<Song> ReadOnce(std::span<const std::uint8_t> bytes, const MidiImportOptio
   if (log != nullptr)
     *log = std::move(read.value);
   imported.error = std::move(read.error);
+  imported.warnings = std::move(read.warnings);
   AppendEndMarkers(song);
   RecalcTimes(song);
   if (options.buildScoreLists)

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <unordered_map>
 
 namespace pipora {
 namespace {
@@ -56,8 +57,12 @@ public:
     if (readHeader() && requireTrack()) {
       do {
         Step step = startTrack();
-        while (step == Step::Continue)
+        while (step == Step::Continue) {
+          eventStart_ = pos_;
           step = readEvent();
+        }
+        if (step == Step::EndOfFile)
+          noteCut();
         if (step != Step::EndOfTrack)
           break;
       } while (findTrack());
@@ -66,6 +71,7 @@ public:
       *tempoMap_ = {std::move(tempos_), endTick_};
     SmfRead read;
     read.value = log_.take();
+    read.warnings = std::move(warnings_);
     if (!error_.empty())
       read.error = Error{std::move(error_)};
     return read;
@@ -145,15 +151,35 @@ private:
     return true;
   }
 
+  // A file that ends in its first track's header, or right after it though the track says it
+  // holds more, is a file cut short before any of its song: refused, not read as an empty song.
   Step startTrack() {
+    ++track_;
+    eventStart_ = pos_;
     if (!have(4))
-      return Step::EndOfFile;
-    log_ << "Track Size" << static_cast<std::int64_t>(nextBig(4)) << ' ';
+      return track_ == 1 ? fail("トラックのヘッダーが途中で切れています" + At(pos_))
+                         : Step::EndOfFile;
+    const std::uint32_t length = nextBig(4);
+    if (track_ == 1 && length > 0 && !have(1))
+      return fail("トラックのヘッダーの後でファイルが切れています" + At(pos_));
+    trackEnd_ = pos_ + length;
+    log_ << "Track Size" << static_cast<std::int64_t>(length) << ' ';
     log_.endLine();
     runningTime_ = 0;
     fileTicks_ = 0;
     notes_.StartTrack();
     return Step::Continue;
+  }
+
+  // The file ended before the track's end event: when bytes the track announced are missing,
+  // or the last event is incomplete, the song read is shorter than the file was, and the
+  // reader says so rather than passing it off as the whole song.
+  void noteCut() {
+    const bool insideEvent = eventStart_ < bytes_.size();
+    if (!insideEvent && trackEnd_ <= bytes_.size())
+      return;
+    warnings_.push_back("ファイルがトラック " + std::to_string(track_) + " の途中で切れています。" +
+                        std::to_string(eventStart_) + " バイト目より後は読み込まれていません");
   }
 
   Step readVarLen(std::uint32_t &value) {
@@ -357,6 +383,10 @@ private:
   const MidiImportOptions &options_;
   EventLog log_;
   std::string error_;
+  std::vector<std::string> warnings_;
+  int track_ = 0;              // the track being read, from 1
+  std::size_t trackEnd_ = 0;   // where the track says it ends
+  std::size_t eventStart_ = 0; // where the event being read starts
   std::int64_t runningTime_ = 0;
   std::int64_t fileTicks_ = 0; // the track's time in the file's own ticks
   const bool exactTimes_ = options_.chords != ChordHandling::Last;
@@ -376,16 +406,19 @@ double LongestHeldRate(const SmfTempoMap &read) {
   // Before the first tempo event the standard's 120 holds.
   if (marks.empty() || marks.front().tick > 0)
     marks.insert(marks.begin(), {0, 120.0});
+  // Each rate's ticks, in the order the rates first hold; a tempo map of many thousand
+  // different rates finds each one's total by a hash, not by a walk over the others.
   std::vector<std::pair<double, std::int64_t>> held; // rate, ticks
+  std::unordered_map<double, std::size_t> heldIndex;
+  heldIndex.reserve(marks.size());
   for (std::size_t i = 0; i < marks.size(); ++i) {
     const std::int64_t until = i + 1 < marks.size() ? marks[i + 1].tick : read.endTick;
     const std::int64_t ticks = std::max<std::int64_t>(until - marks[i].tick, 0);
-    auto same = std::find_if(held.begin(), held.end(),
-                             [&](const auto &h) { return h.first == marks[i].rate; });
-    if (same == held.end())
+    const auto [same, added] = heldIndex.try_emplace(marks[i].rate, held.size());
+    if (added)
       held.emplace_back(marks[i].rate, ticks);
     else
-      same->second += ticks;
+      held[same->second].second += ticks;
   }
   // The first of equally long ones; a file of tempo events only takes its last.
   const auto longest = std::max_element(

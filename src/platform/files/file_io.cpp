@@ -164,11 +164,13 @@ int RefuseUnsafeTarget(const QByteArray &target) {
   return 0;
 }
 
-// Files of the program's own folder hold song content and every saved path: this user's
-// alone.
+// Files of the program's own folder and of the folders in it (an editor's snapshots) hold
+// song content and every saved path: this user's alone.
 bool InProgramDirectory(const QByteArray &target) {
   const QString folder = QFileInfo(QFile::decodeName(FolderOf(target))).canonicalFilePath();
-  return !folder.isEmpty() && folder == QFileInfo(ProgramDirectory()).canonicalFilePath();
+  const QString program = QFileInfo(ProgramDirectory()).canonicalFilePath();
+  return !folder.isEmpty() && !program.isEmpty() &&
+         (folder == program || folder.startsWith(program + QLatin1Char('/')));
 }
 
 // Letters no one can guess, for temporary names beside the target.

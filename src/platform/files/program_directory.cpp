@@ -1,12 +1,35 @@
 #include "platform/files/program_directory.h"
 
+#include "platform/files/private_folders.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStringList>
+
+#include <mutex>
 
 namespace pipora {
+namespace {
+
+// One made by an earlier version, or by hand, open to others (0755) becomes this user's alone
+// too, once per run and folder. A shared folder named as the program's directory (sticky, as
+// /tmp) or the home folder itself is left as it is: other programs rely on their modes.
+void MakeOwnFolderPrivateOnce(const QString &dir) {
+  static std::mutex guard;
+  static QStringList done;
+  const std::lock_guard lock(guard);
+  if (done.contains(dir))
+    return;
+  done << dir;
+  const QString canonical = QDir(dir).canonicalPath();
+  if (canonical != QDir::home().canonicalPath() && canonical != QDir::rootPath())
+    (void)MakeFolderPrivate(dir);
+}
+
+} // namespace
 
 QString ProgramDirectory() {
   QString dir = qEnvironmentVariable("PIPORAPAD_HOME");
@@ -18,6 +41,8 @@ QString ProgramDirectory() {
   if (!QFileInfo::exists(dir) && QDir().mkpath(dir))
     QFile::setPermissions(dir,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  else
+    MakeOwnFolderPrivateOnce(dir);
   return dir;
 }
 
