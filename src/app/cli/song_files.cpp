@@ -13,6 +13,7 @@
 #include "playback/offline_song_renderer.h"
 #include "session/failure_text.h"
 #include "session/midi_files.h"
+#include "session/musicxml_files.h"
 #include "session/smd_files.h"
 #include "session/tone_store.h"
 
@@ -144,6 +145,14 @@ Result<Song> ReadSong(const QByteArray &name, const ReadOptions &options) {
   const bool midi = named ? *named == FileFormat::Midi : LooksLikeMidi(*bytes);
   if (named == FileFormat::Wav)
     return failed(Error{"WAV ファイルは読み込めません"});
+  if (!midi && LooksLikeMusicXmlFile(*bytes)) {
+    Result<Report<Song>> imported = ImportMusicXmlBytes(*bytes, options.import);
+    if (!imported)
+      return failed(imported.failure());
+    if (imported->error)
+      return failed(*imported->error);
+    return std::move(imported->value);
+  }
   if (midi) {
     Report<Song> imported = ImportMidiBytes(*bytes, options.import);
     if (imported.error)

@@ -44,9 +44,9 @@ void ReserveForNotes(Song &song, std::span<const std::uint8_t> bytes,
 // every length doubled is read at twice its times (`mayDouble`), where a thirty-second keeps
 // its place as a sixteenth and a half-note triplet, which has no doubled code, becomes tied
 // pieces. `outgrew`: the voices, written after the reading, passed the element limit.
-Report<Song> ReadOnce(std::span<const std::uint8_t> bytes, const MidiImportOptions &options,
-                      const Song &kept, bool mayDouble, QByteArray *log, SmfTempoMap &map,
-                      bool &doubled, bool &outgrew) {
+Report<Song> ReadOnce(const NoteSource &readNotes, std::size_t fileBytes,
+                      const MidiImportOptions &options, const Song &kept, bool mayDouble,
+                      QByteArray *log, SmfTempoMap &map, bool &doubled, bool &outgrew) {
   Report<Song> imported;
   Song &song = imported.value;
   song.capacity = kept.capacity;
@@ -57,10 +57,9 @@ Report<Song> ReadOnce(std::span<const std::uint8_t> bytes, const MidiImportOptio
   }
   song.part(kBackupPart) = kept.part(kBackupPart);
   EmptyPartsForImport(song);
-  ReserveForNotes(song, bytes, options);
   MidiImporter importer(song, options);
-  importer.expectFileBytes(bytes.size());
-  SmfRead read = ReadSmf(bytes, song, importer, options, &map);
+  importer.expectFileBytes(fileBytes);
+  SmfRead read = readNotes(song, importer, map);
   doubled = mayDouble && options.chooseSpeed && options.chords != ChordHandling::Last &&
             ChooseSpeed(LongestHeldRate(map), true, true).scale == LengthScale::Double;
   importer.finish(doubled ? 2 : 1);
@@ -84,17 +83,28 @@ Report<Song> ReadOnce(std::span<const std::uint8_t> bytes, const MidiImportOptio
 Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOptions &options,
                        const Song &kept, QByteArray *log, SmfTempoMap *tempos,
                        LengthScale *readAt) {
+  const NoteSource read = [&](Song &song, NoteEventSink &sink, SmfTempoMap &map) {
+    ReserveForNotes(song, bytes, options);
+    return ReadSmf(bytes, song, sink, options, &map);
+  };
+  return ImportNotes(read, bytes.size(), options, kept, log, tempos, readAt);
+}
+
+Report<Song> ImportNotes(const NoteSource &read, std::size_t fileBytes,
+                         const MidiImportOptions &options, const Song &kept, QByteArray *log,
+                         SmfTempoMap *tempos, LengthScale *readAt) {
   const ImportReport reportBefore = options.report != nullptr ? *options.report : ImportReport{};
   SmfTempoMap map;
   bool doubled = false, outgrew = false;
-  Report<Song> imported = ReadOnce(bytes, options, kept, true, log, map, doubled, outgrew);
+  Report<Song> imported =
+      ReadOnce(read, fileBytes, options, kept, true, log, map, doubled, outgrew);
   if (doubled && outgrew) {
     // Twice the times split long notes into more tied pieces than a part holds: a file that
     // fits at its own times is read at them, as it was before the scale was chosen here.
     if (options.report != nullptr)
       *options.report = reportBefore;
     map = {};
-    imported = ReadOnce(bytes, options, kept, false, log, map, doubled, outgrew);
+    imported = ReadOnce(read, fileBytes, options, kept, false, log, map, doubled, outgrew);
   }
   if (readAt != nullptr)
     *readAt = doubled ? LengthScale::Double : LengthScale::One;

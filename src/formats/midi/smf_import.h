@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace pipora {
@@ -24,5 +25,18 @@ namespace pipora {
 Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOptions &options,
                        const Song &kept = Song(), QByteArray *log = nullptr,
                        SmfTempoMap *tempos = nullptr, LengthScale *readAt = nullptr);
+
+// Where an import's notes come from: a reading that sends every note event to `sink` in the
+// order of its tracks, sets the title, tempo and tones of `song` and gives its tempo events
+// to `tempos`. The value is the event log, the error what stopped the reading early.
+using NoteSource = std::function<SmfRead(Song &song, NoteEventSink &sink, SmfTempoMap &tempos)>;
+
+// The import of notes from any source into a new song, as ImportSmf does it for a Standard MIDI
+// File: the same fitting, voices, report and choice of speed. `fileBytes` is the size of the
+// file read, so that the notes held for sharing out chords are not copied as they grow.
+Report<Song> ImportNotes(const NoteSource &read, std::size_t fileBytes,
+                         const MidiImportOptions &options, const Song &kept = Song(),
+                         QByteArray *log = nullptr, SmfTempoMap *tempos = nullptr,
+                         LengthScale *readAt = nullptr);
 
 } // namespace pipora
