@@ -255,6 +255,12 @@ Status EditorSession::exportMidi(const QString &path) {
   return written;
 }
 
+Status EditorSession::exportMusicXml(const QString &path, const PartNames &names) {
+  syncNoteLists();
+  RecalcTimes(song_);
+  return ExportMusicXmlFile(song_, path, names);
+}
+
 Status EditorSession::writeEventList() {
   syncNoteLists();
   RecalcTimes(song_);

@@ -12,6 +12,7 @@
 #include "platform/files/file_io.h"
 #include "platform/midi/midi_backend.h"
 #include "session/midi_files.h"
+#include "session/musicxml_files.h"
 #include "session/smd_files.h"
 #include "session/undo_history.h"
 
@@ -120,6 +121,8 @@ public:
   Status recover(const AbandonedSong &abandoned);
   // Exports to `path` (default: the file name ending in "mid").
   Status exportMidi(const QString &path);
+  // The song as a MusicXML score at `path` (compressed for ".mxl"), parts named `names`.
+  Status exportMusicXml(const QString &path, const PartNames &names);
   Status writeEventList();
 
   // After an editing command: a change marks the song dirty and a step of the history takes

@@ -2,6 +2,7 @@
 
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
+#include "settings/tone_names.h"
 #include "views/file_failure.h"
 #include "views/main_window.h"
 #include "views/property/property_window.h"
@@ -9,6 +10,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace pipora {
 namespace {
@@ -33,6 +36,11 @@ QStringList FileCommands::SmdFilters() {
 QStringList FileCommands::MidiFilters() {
   return {QStringLiteral("標準MIDIファイル（*.mid）|*.mid"),
           QStringLiteral("すべてのファイル（*.*）|*.*")};
+}
+
+QStringList FileCommands::MusicXmlExportFilters() {
+  return {QStringLiteral("MusicXMLファイル（*.musicxml）|*.musicxml"),
+          QStringLiteral("圧縮MusicXMLファイル（*.mxl）|*.mxl")};
 }
 
 QWidget *FileCommands::parentWidget() const {
@@ -253,6 +261,34 @@ bool FileCommands::saveMidiAs() {
     return false;
   ctx_.session.setPath(WithLastThreeReplaced(path, "smd"));
   return saveMidi(true); // the dialog asked about an existing file
+}
+
+bool FileCommands::exportMusicXml() {
+  ctx_.session.syncNoteLists();
+  frame_.propertyWindow()->commitToSong();
+  FileDialogRequest request;
+  request.filters = MusicXmlExportFilters();
+  request.selectedFilter = 0;
+  if (!ctx_.session.path().isEmpty()) {
+    const QFileInfo song(ctx_.session.path());
+    request.initialName =
+        song.path() + u'/' + song.completeBaseName() + QStringLiteral(".musicxml");
+  }
+  request.defaultSuffix = QStringLiteral("musicxml");
+  const QString path = askSavePath(request);
+  if (path.isEmpty())
+    return false;
+  const ToneNames tones = LoadToneNames(ToneNamesFilePath());
+  PartNames names;
+  for (int n = 1; n <= kUserParts; ++n) {
+    const int tone = std::clamp(ctx_.song.part(n).tone, 0, kToneCount - 1);
+    names[static_cast<std::size_t>(n)] = tones.names[static_cast<std::size_t>(tone)].toStdString();
+  }
+  if (const Status written = ctx_.session.exportMusicXml(path, names); !written) {
+    ShowFileFailure(frame_.prompts(), parentWidget(), path, written.failure(), FileAccess::Write);
+    return false;
+  }
+  return true;
 }
 
 void FileCommands::dumpEventList() {

@@ -30,6 +30,9 @@ public:
   bool saveMidi(bool overwriteConfirmed = false);
   bool saveMidiAs();
   void dumpEventList();
+  // エクスポート ▸ MusicXML: the song as a MusicXML score (.musicxml, or .mxl compressed),
+  // its parts named by their tones.
+  bool exportMusicXml();
 
   // A file named on the command line or dropped on an editor, opened by its extension
   // ("smd", "smz", "mid"); any other name is left alone.
@@ -38,6 +41,7 @@ public:
   // The dialogs' filter lists.
   static QStringList SmdFilters();
   static QStringList MidiFilters();
+  static QStringList MusicXmlExportFilters();
 
 private:
   bool askToSaveChanges();
