@@ -3,11 +3,11 @@
 #include "../tests/ui/score_sample_song.h"
 #include "editing/score_keys.h"
 #include "platform/files/program_directory.h"
+#include "score_drawing/score_renderer.h"
 #include "session/editor_session.h"
 #include "session/undo_history.h"
-#include "views/score/score_renderer.h"
 
-#include "editing/engraving/engraving_layout.h"
+#include "engraving/engraving_layout.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
 #include "views/main_window.h"

@@ -1,5 +1,5 @@
-#include "editing/engraving/score_sheet.h"
 #include "editing/score_geometry.h"
+#include "engraving/score_sheet.h"
 #include "model/song.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "editing/score_hit_test.h"
 #include "editing/score_pointer.h"
+#include "engraving/score_hit_test.h"
 #include "model/virtual_keys.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,10 @@
 """Keeps the source tree's shape: the core never reaches up into windows, settings or the
 programs, and the platform backends use nothing of the program but the model.
 
-  core (model, formats, editing, playback, session): no Qt Widgets/Gui header, nothing from
-      views/, settings/, app/ or platform/ui/
+  core (model, formats, editing, engraving, playback, session): no Qt Widgets/Gui header,
+      nothing from views/, settings/, app/ or platform/ui/
+  score_drawing: paints on any QPainter device, so Qt Gui but no widget, printer or window
+      header, and nothing from views/, settings/, app/, session/ or platform/
   platform: from the program's own folders, only model/ and platform/
   views, settings: no MIDI backend (platform/midi/); they choose and play sound through the
       session and the playback folder
@@ -11,8 +13,7 @@ programs, and the platform backends use nothing of the program but the model.
       file layer, as the editor does
   views: the song only for reading (AppContext's `const Song &song`); no call of the session's
       writable song(), no const_cast of a Song: they change it through the session's commands
-  score drawing and layout (editing/engraving, editing/score_geometry, the score's drawer,
-      renderer and pages): take the song as `const Song &` only; what they work out goes into
+  score drawing and layout (engraving/, score_drawing/, editing/score_geometry): take the song as `const Song &` only; what they work out goes into
       the sheet and the laid-out parts, never into the song
 
 Prints every offending include as file:line and exits 1; exits 0 when the shape holds.
@@ -23,10 +24,13 @@ import os
 import re
 import sys
 
-CORE_FOLDERS = ("model", "formats", "editing", "playback", "session")
+CORE_FOLDERS = ("model", "formats", "editing", "engraving", "playback", "session")
 CORE_FORBIDDEN_FOLDERS = ("views/", "settings/", "app/", "platform/ui/")
 PLATFORM_ALLOWED_FOLDERS = ("model/", "platform/")
-PROGRAM_FOLDERS = CORE_FOLDERS + ("platform", "settings", "views", "app")
+PROGRAM_FOLDERS = CORE_FOLDERS + ("platform", "settings", "score_drawing", "views", "app")
+DRAWING_FOLDER = "score_drawing"
+DRAWING_FORBIDDEN_FOLDERS = ("views/", "settings/", "app/", "session/", "platform/")
+DRAWING_FORBIDDEN_MODULES = ("QtWidgets", "QtOpenGLWidgets", "QtPrintSupport")
 WINDOW_FOLDERS = ("views", "settings")
 WINDOW_FORBIDDEN_FOLDERS = ("platform/midi/",)
 CLI_FORBIDDEN_HEADERS = ("formats/smd/smd_reader.h", "formats/midi/smf_reader.h",
@@ -47,9 +51,7 @@ CONST_CONTEXT_SONG = re.compile(r"^\s*const\s+Song\s*&\s*song\s*;", re.M)
 WRITABLE_SONG_CALL = re.compile(r"(?:\.|->)\s*song\s*\(\s*\)")
 SONG_CONST_CAST = re.compile(r"const_cast\s*<\s*(?:pipora::)?Song\b")
 # The score's drawing and layout, relative to src/.
-SCORE_DRAWING_FILES = ("editing/engraving/*", "editing/score_geometry.*",
-                       "views/score/engraved_drawer.*", "views/score/score_renderer.*",
-                       "views/score/score_pages_painter.*", "views/score/score_page_library*")
+SCORE_DRAWING_FILES = ("engraving/*", "editing/score_geometry.*", "score_drawing/*")
 # A Song reference or pointer not marked const just before it.
 WRITABLE_SONG = re.compile(r"(\bconst\s+)?\b(?:pipora::)?Song\s*[&*](?!&)")
 
@@ -133,9 +135,37 @@ def score_drawing_writes(src):
     return problems
 
 
+def drawing_header_modules():
+    """Class header name -> Qt module, for the modules the drawing may not use."""
+    modules = {}
+    for root in qt_include_dirs():
+        for module in DRAWING_FORBIDDEN_MODULES:
+            folder = os.path.join(root, module)
+            if os.path.isdir(folder):
+                modules.update((n, module) for n in os.listdir(folder)
+                               if n.startswith("Q") and "." not in n)
+    return modules
+
+
+def drawing_reaches(src):
+    """Where the score's drawing reaches windows, the session or a backend."""
+    forbidden = drawing_header_modules()
+    problems = []
+    for path in source_files(os.path.join(src, DRAWING_FOLDER)):
+        for number, bracket, name in includes(path):
+            where = f"{os.path.relpath(path, os.path.dirname(src))}:{number}"
+            module = name.split("/", 1)[0]
+            if bracket == "<" and (module in DRAWING_FORBIDDEN_MODULES or
+                                   name.split("/")[-1] in forbidden):
+                problems.append(f"{where}: the score's drawing includes the widget header <{name}>")
+            elif bracket == '"' and name.startswith(DRAWING_FORBIDDEN_FOLDERS):
+                problems.append(f'{where}: the score drawing includes "{name}"')
+    return problems
+
+
 def check(src):
     headers = widget_headers()
-    problems = []
+    problems = drawing_reaches(src)
     for folder in CORE_FOLDERS:
         for path in source_files(os.path.join(src, folder)):
             for number, bracket, name in includes(path):

@@ -2,9 +2,9 @@
 // its keys and zoom buttons do, undo and redo through the Edit menu's items.
 #include "score_sample_song.h"
 
-#include "editing/engraving/engraving_layout.h"
-#include "editing/engraving/staff_band.h"
 #include "editing/score_geometry.h"
+#include "engraving/engraving_layout.h"
+#include "engraving/staff_band.h"
 #include "model/song.h"
 #include "platform/files/program_directory.h"
 #include "platform/ui/fonts.h"

@@ -2,7 +2,7 @@
 // piporapad-score.so for the score command, loaded on first use from the installation the
 // program runs from (plugin_file.h).
 #include "model/result.h"
-#include "views/score/score_page_library.h"
+#include "score_drawing/score_page_library.h"
 
 namespace pipora::cli {
 

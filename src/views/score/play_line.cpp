@@ -1,7 +1,7 @@
 #include "views/score/play_line.h"
 
 #include "playback/midi_output.h"
-#include "views/score/raster_ops.h"
+#include "score_drawing/raster_ops.h"
 #include "views/score/score_editor_window.h"
 #include "views/score/score_surface.h"
 

@@ -1,6 +1,6 @@
 #include "views/score/score_display_menu.h"
 
-#include "editing/engraving/key_signature.h"
+#include "engraving/key_signature.h"
 #include "views/app_context.h"
 
 #include <QActionGroup>

@@ -1,9 +1,9 @@
 #include "views/score/score_editor_window.h"
 
 #include "playback/player.h"
+#include "score_drawing/raster_ops.h"
 #include "views/file_failure.h"
 #include "views/prompts.h"
-#include "views/score/raster_ops.h"
 #include "views/score/score_mouse.h"
 #include "views/score/score_surface.h"
 

@@ -3,11 +3,11 @@
 // Draws the score lists (not the note lists): they are filled when the window is
 // activated and written back when it is deactivated.
 #include "editing/score_geometry.h"
-#include "editing/score_hit_test.h"
 #include "editing/score_keys.h"
+#include "engraving/score_hit_test.h"
+#include "score_drawing/score_renderer.h"
 #include "views/app_context.h"
 #include "views/child_window.h"
-#include "views/score/score_renderer.h"
 
 #include <QTimer>
 

@@ -5,8 +5,8 @@
 // double-click plays from the note (measure play); the right button opens a menu of the
 // editing commands; the wheel scrolls (Shift: sideways; Ctrl: zooms the whole score); the
 // pointer resting on a note shows its pitch, length and place in a tooltip.
-#include "editing/score_hit_test.h"
 #include "editing/score_pointer.h"
+#include "engraving/score_hit_test.h"
 
 #include <QMenu>
 #include <QObject>

@@ -2,8 +2,8 @@
 
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
+#include "score_drawing/score_pages_painter.h"
 #include "views/file_failure.h"
-#include "views/score/score_pages_painter.h"
 
 #include <QFileInfo>
 #include <QPainter>

@@ -1,5 +1,5 @@
 #include "core/engraving/engraving_fixture.h"
-#include "editing/engraving/accidentals.h"
+#include "engraving/accidentals.h"
 
 #include <gtest/gtest.h>
 

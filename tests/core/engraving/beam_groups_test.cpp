@@ -1,6 +1,6 @@
 #include "core/engraving/engraving_fixture.h"
-#include "editing/engraving/beam_groups.h"
-#include "editing/engraving/engraving_layout.h"
+#include "engraving/beam_groups.h"
+#include "engraving/engraving_layout.h"
 
 #include <gtest/gtest.h>
 

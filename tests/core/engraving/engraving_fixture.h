@@ -1,7 +1,7 @@
 #pragma once
 // Songs for the engraving tests: part 1 filled from (note number, length code) pairs.
-#include "editing/engraving/engraving_layout.h"
-#include "editing/engraving/score_sheet.h"
+#include "engraving/engraving_layout.h"
+#include "engraving/score_sheet.h"
 #include "model/song.h"
 
 #include <initializer_list>

@@ -1,6 +1,6 @@
 // The score cut into pages: whole bars per system, nothing wider than the page, systems
 // stacked down the pages.
-#include "editing/engraving/score_pages.h"
+#include "engraving/score_pages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Clefs, keys, rows and spacing of the whole score, and the check that nothing collides
 // over random songs and the real MIDI corpus.
 #include "core/engraving/engraving_fixture.h"
-#include "editing/engraving/collisions.h"
-#include "editing/engraving/key_signature.h"
+#include "engraving/collisions.h"
+#include "engraving/key_signature.h"
 #include "session/midi_files.h"
 
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 #include "core/engraving/engraving_fixture.h"
-#include "editing/engraving/engraving_layout.h"
-#include "editing/engraving/staff_band.h"
+#include "engraving/engraving_layout.h"
+#include "engraving/staff_band.h"
 
 #include <gtest/gtest.h>
 

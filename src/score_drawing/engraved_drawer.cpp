@@ -1,8 +1,8 @@
-#include "views/score/engraved_drawer.h"
+#include "score_drawing/engraved_drawer.h"
 
-#include "editing/engraving/engraving_layout.h"
-#include "editing/engraving/key_signature.h"
-#include "views/score/raster_ops.h"
+#include "engraving/engraving_layout.h"
+#include "engraving/key_signature.h"
+#include "score_drawing/raster_ops.h"
 
 #include <QFontMetrics>
 #include <QPainter>

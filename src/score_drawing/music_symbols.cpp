@@ -1,4 +1,4 @@
-#include "views/score/music_symbols.h"
+#include "score_drawing/music_symbols.h"
 
 #include <QFont>
 #include <QTransform>

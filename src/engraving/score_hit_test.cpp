@@ -1,4 +1,4 @@
-#include "editing/score_hit_test.h"
+#include "engraving/score_hit_test.h"
 
 #include "model/vocabulary.h"
 

@@ -1,9 +1,9 @@
 // The entry of piporapad-score.so: the table of what the library offers. Everything else in
 // the library stays hidden, so its copies of the program's code never clash with the
 // loading program's.
-#include "views/score/score_page_library.h"
+#include "score_drawing/score_page_library.h"
 
-#include "views/score/score_pages_painter.h"
+#include "score_drawing/score_pages_painter.h"
 
 #include <QGuiApplication>
 

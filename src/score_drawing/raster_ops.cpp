@@ -1,4 +1,4 @@
-#include "views/score/raster_ops.h"
+#include "score_drawing/raster_ops.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "editing/engraving/clefs.h"
+#include "engraving/clefs.h"
 
 #include "editing/score_geometry.h"
 #include "model/rounding.h"

@@ -1,9 +1,9 @@
-#include "views/score/score_renderer.h"
+#include "score_drawing/score_renderer.h"
 
-#include "editing/engraving/staff_band.h"
-#include "views/score/engraved_drawer.h"
-#include "views/score/glyph_sheet.h"
-#include "views/score/raster_ops.h"
+#include "engraving/staff_band.h"
+#include "score_drawing/engraved_drawer.h"
+#include "score_drawing/glyph_sheet.h"
+#include "score_drawing/raster_ops.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -2,7 +2,7 @@
 // The score cut into pages for printing and export: systems of whole bars that fit the
 // page's width, stacked down the pages. Everything is in the score sheet's units (pixels of
 // the editor's surface at 100%), so a page shows exactly what the editor draws.
-#include "editing/engraving/score_sheet.h"
+#include "engraving/score_sheet.h"
 #include "model/song.h"
 
 #include <vector>

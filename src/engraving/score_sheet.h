@@ -10,11 +10,11 @@
 // Classic, x follows the ticks (a quarter is quarterWidth pixels) and rows are staffDistance
 // apart. Sheet coordinates: x = 0 at tick 0, y = 0 at the top of the first row; the
 // surface shows them shifted by the scroll offsets.
-#include "editing/engraving/beam_groups.h"
-#include "editing/engraving/clefs.h"
-#include "editing/engraving/engraving_metrics.h"
-#include "editing/engraving/staff_band.h"
 #include "editing/score_geometry.h"
+#include "engraving/beam_groups.h"
+#include "engraving/clefs.h"
+#include "engraving/engraving_metrics.h"
+#include "engraving/staff_band.h"
 #include "model/score_display.h"
 #include "model/song.h"
 

@@ -1,7 +1,7 @@
-#include "editing/engraving/accidentals.h"
+#include "engraving/accidentals.h"
 
-#include "editing/engraving/key_signature.h"
-#include "editing/engraving/staff_band.h"
+#include "engraving/key_signature.h"
+#include "engraving/staff_band.h"
 
 #include <cmath>
 

@@ -4,10 +4,10 @@
 // classic, one glyph cell per note copied with AND, then staff lines, bars, clefs and labels
 // on top. The cursor line and the selection rectangle are pixels flipped by XOR, so drawing
 // either twice removes it.
-#include "editing/engraving/score_sheet.h"
 #include "editing/score_geometry.h"
+#include "engraving/score_sheet.h"
 #include "model/song.h"
-#include "views/score/engraved_glyphs.h"
+#include "score_drawing/engraved_glyphs.h"
 
 #include <QFont>
 #include <QImage>

@@ -1,9 +1,9 @@
-#include "editing/engraving/score_sheet.h"
+#include "engraving/score_sheet.h"
 
-#include "editing/engraving/accidentals.h"
-#include "editing/engraving/beam_groups.h"
-#include "editing/engraving/engraving_layout.h"
-#include "editing/engraving/key_signature.h"
+#include "engraving/accidentals.h"
+#include "engraving/beam_groups.h"
+#include "engraving/engraving_layout.h"
+#include "engraving/key_signature.h"
 #include "model/vocabulary.h"
 
 #include <algorithm>

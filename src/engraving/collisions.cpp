@@ -1,4 +1,4 @@
-#include "editing/engraving/collisions.h"
+#include "engraving/collisions.h"
 
 #include <algorithm>
 #include <array>

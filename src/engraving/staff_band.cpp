@@ -1,4 +1,4 @@
-#include "editing/engraving/staff_band.h"
+#include "engraving/staff_band.h"
 
 #include <algorithm>
 

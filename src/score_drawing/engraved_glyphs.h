@@ -3,8 +3,8 @@
 // time signature's digits, rests and clefs, black on white in cells that the redraw copies with
 // AND, and the sizes the layout needs to put stems and beams against them. Each symbol keeps its
 // outline too, for drawing onto vector pages.
-#include "editing/engraving/accidentals.h"
-#include "editing/engraving/engraving_layout.h"
+#include "engraving/accidentals.h"
+#include "engraving/engraving_layout.h"
 
 #include <QImage>
 #include <QPainterPath>

@@ -3,12 +3,12 @@
 // and flags, beams, triplet brackets, accidentals, do-re-mi labels and whole-bar rests.
 // Pure arithmetic on the score lists: the x of every element is the sheet's x of its start
 // tick, the head the one of its staff position in the part's clef; nothing here draws.
-#include "editing/engraving/accidentals.h"
-#include "editing/engraving/beam_groups.h"
-#include "editing/engraving/engraving_metrics.h"
-#include "editing/engraving/score_sheet.h"
-#include "editing/engraving/staff_band.h"
 #include "editing/score_geometry.h"
+#include "engraving/accidentals.h"
+#include "engraving/beam_groups.h"
+#include "engraving/engraving_metrics.h"
+#include "engraving/score_sheet.h"
+#include "engraving/staff_band.h"
 #include "model/song.h"
 
 #include <array>

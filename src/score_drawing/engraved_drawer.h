@@ -4,10 +4,10 @@
 // do-re-mi labels, clipped to the part's row, and the bar-number ruler pinned above all
 // parts. Positions come from the score sheet. The same drawing goes onto the editor's
 // surface (symbols copied from pre-drawn cells) or onto a vector page (their outlines).
-#include "editing/engraving/score_sheet.h"
 #include "editing/score_geometry.h"
+#include "engraving/score_sheet.h"
 #include "model/song.h"
-#include "views/score/engraved_glyphs.h"
+#include "score_drawing/engraved_glyphs.h"
 
 #include <QFont>
 #include <QImage>

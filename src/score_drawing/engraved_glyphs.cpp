@@ -1,6 +1,6 @@
-#include "views/score/engraved_glyphs.h"
+#include "score_drawing/engraved_glyphs.h"
 
-#include "views/score/music_symbols.h"
+#include "score_drawing/music_symbols.h"
 
 #include <QFont>
 #include <QPainter>

@@ -1,8 +1,8 @@
-#include "views/score/glyph_sheet.h"
+#include "score_drawing/glyph_sheet.h"
 
 #include "editing/score_geometry.h"
 
-#include "views/score/music_symbols.h"
+#include "score_drawing/music_symbols.h"
 
 #include <QFont>
 #include <QPainter>

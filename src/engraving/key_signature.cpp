@@ -1,4 +1,4 @@
-#include "editing/engraving/key_signature.h"
+#include "engraving/key_signature.h"
 
 #include <array>
 #include <cmath>

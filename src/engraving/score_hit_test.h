@@ -3,8 +3,8 @@
 // element the cursor would go to, and the note or rest drawn there. Read from the positions
 // the drawing itself uses (the engraved layout, or the classic glyph cells), so that a click
 // lands on the note the user sees wherever the layout puts it.
-#include "editing/engraving/engraving_layout.h"
 #include "editing/score_geometry.h"
+#include "engraving/engraving_layout.h"
 #include "model/song.h"
 
 namespace pipora {

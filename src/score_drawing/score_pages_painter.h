@@ -3,8 +3,8 @@
 // bars (score_pages.h) and painted with outlines onto any painter, so that printing, PDF and
 // SVG are vector pages. A page has its margins, the title over the first system and its
 // number at the foot.
-#include "editing/engraving/score_pages.h"
-#include "views/score/score_renderer.h"
+#include "engraving/score_pages.h"
+#include "score_drawing/score_renderer.h"
 
 #include <QByteArray>
 #include <QPageSize>

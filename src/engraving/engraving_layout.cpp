@@ -1,4 +1,4 @@
-#include "editing/engraving/engraving_layout.h"
+#include "engraving/engraving_layout.h"
 
 #include <algorithm>
 #include <cmath>

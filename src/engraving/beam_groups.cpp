@@ -1,7 +1,7 @@
-#include "editing/engraving/beam_groups.h"
+#include "engraving/beam_groups.h"
 
-#include "editing/engraving/staff_band.h"
 #include "editing/score_geometry.h"
+#include "engraving/staff_band.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "views/score/score_pages_painter.h"
+#include "score_drawing/score_pages_painter.h"
 
-#include "views/score/engraved_drawer.h"
+#include "score_drawing/engraved_drawer.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "editing/engraving/score_pages.h"
+#include "engraving/score_pages.h"
 
 #include <algorithm>
 #include <cmath>

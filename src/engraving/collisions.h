@@ -2,7 +2,7 @@
 // The check that an engraved staff is readable: the boxes of heads, accidentals, stems,
 // flags, beams, rests, labels and bar lines of one part do not overlap, except where one
 // symbol is made to touch another (a head and its own stem, stems and the beam they carry).
-#include "editing/engraving/engraving_layout.h"
+#include "engraving/engraving_layout.h"
 
 #include <string>
 #include <vector>
