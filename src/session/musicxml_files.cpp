@@ -1,7 +1,7 @@
 #include "session/musicxml_files.h"
 
-#include "editing/engraving/clefs.h"
-#include "editing/engraving/key_signature.h"
+#include "engraving/clefs.h"
+#include "engraving/key_signature.h"
 #include "formats/musicxml/musicxml_import.h"
 #include "formats/musicxml/musicxml_reader.h"
 #include "formats/musicxml/musicxml_writer.h"
