@@ -16,8 +16,10 @@
 #include "session/musicxml_files.h"
 #include "session/smd_files.h"
 #include "session/tone_store.h"
+#include "settings/tone_names.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -84,6 +86,24 @@ int Fail(int exitCode, const std::string &message, const WriteOptions &options) 
 
 } // namespace
 
+namespace {
+
+// The parts named by their tones as the editor lists them: the user's list in the program's
+// directory, else the installed one.
+PartNames PartNamesByTone(const Song &song) {
+  const QString own = ToneNamesFilePath();
+  const ToneNames tones =
+      LoadToneNames(QFileInfo(own).isFile() ? own : ShareFile(QStringLiteral("pipora.tnf")));
+  PartNames names;
+  for (int n = 1; n <= kUserParts; ++n) {
+    const auto tone = static_cast<std::size_t>(std::clamp(song.part(n).tone, 0, kToneCount - 1));
+    names[static_cast<std::size_t>(n)] = tones.names[tone].toStdString();
+  }
+  return names;
+}
+
+} // namespace
+
 std::string RefusalText(const Error &error) {
   if (!error.place)
     return error.text();
@@ -99,6 +119,8 @@ std::optional<FileFormat> FormatNamed(std::string_view name) {
     return FileFormat::Midi;
   if (lower == "wav")
     return FileFormat::Wav;
+  if (lower == "musicxml" || lower == "xml" || lower == "mxl")
+    return FileFormat::MusicXml;
   return std::nullopt;
 }
 
@@ -115,6 +137,8 @@ QByteArray ExtensionFor(FileFormat format) {
     return "mid";
   case FileFormat::Wav:
     return "wav";
+  case FileFormat::MusicXml:
+    return "musicxml";
   }
   return {};
 }
@@ -145,7 +169,7 @@ Result<Song> ReadSong(const QByteArray &name, const ReadOptions &options) {
   const bool midi = named ? *named == FileFormat::Midi : LooksLikeMidi(*bytes);
   if (named == FileFormat::Wav)
     return failed(Error{"WAV ファイルは読み込めません"});
-  if (!midi && LooksLikeMusicXmlFile(*bytes)) {
+  if (named == FileFormat::MusicXml || (!named && LooksLikeMusicXmlFile(*bytes))) {
     Result<Report<Song>> imported = ImportMusicXmlBytes(*bytes, options.import);
     if (!imported)
       return failed(imported.failure());
@@ -184,6 +208,14 @@ int WriteSong(Song &song, FileFormat format, const QByteArray &name, const Write
     if (options.writeLog) // the writer's log, as exports leave it, with --log
       (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
     bytes = std::move(smf.bytes);
+    break;
+  }
+  case FileFormat::MusicXml: {
+    RecalcTimes(song);
+    bytes = MusicXmlExportBytes(song, IsCompressedScoreName(QFile::decodeName(name)),
+                                PartNamesByTone(song));
+    if (!bytes)
+      return Fail(kExitWriteFailed, bytes.error(), options);
     break;
   }
   case FileFormat::Wav: {
