@@ -191,6 +191,23 @@ Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportRe
   return imported;
 }
 
+Result<MidiImportReport> EditorSession::importMusicXml(const QString &path, ImportReport *report) {
+  const Marks before = marks();
+  fitUndo_.reset();
+  MidiImportOptions import = options().import;
+  import.report = report;
+  Result<MidiImportReport> imported = ImportMusicXmlFile(song_, path, import);
+  if (imported) {
+    ownFile_.clear();
+    ownMidiFile_.clear();
+    history_.beginDocument(song_.fileName);
+    song_.currentPart = 1;
+    emit songReplaced();
+  }
+  announce(before);
+  return imported;
+}
+
 std::size_t EditorSession::fitForSmd() {
   if (isPlaying())
     return 0;

@@ -113,6 +113,9 @@ public:
   // Imports a Standard MIDI File; a file that cannot be read leaves the song as it was.
   // `report`, when given, is filled with what fitting the file's notes did to each note.
   Result<MidiImportReport> importMidi(const QString &path, ImportReport *report = nullptr);
+  // The same for a MusicXML score (.musicxml, .xml, .mxl): fitted as a MIDI file is; a file
+  // that is not a score leaves the song as it was.
+  Result<MidiImportReport> importMusicXml(const QString &path, ImportReport *report = nullptr);
   // Brings back a song an editor left unsaved when it ended (see session/abandoned_songs.h):
   // it becomes this editor's song, unsaved and dirty, with its file name; the history starts
   // again from it. The song is in this editor's recovery record before this returns, so the

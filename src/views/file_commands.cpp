@@ -218,11 +218,15 @@ bool FileCommands::openMidi(const QString &handedOver) {
   ImportReport report;
   const Result<MidiImportReport> imported = ctx_.session.importMidi(path, &report);
   QApplication::restoreOverrideCursor();
+  return showImport(path, imported, report);
+}
+
+bool FileCommands::showImport(const QString &path, const Result<MidiImportReport> &imported,
+                              const ImportReport &report) {
   if (!imported) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, imported.failure(), FileAccess::Read);
     return false;
   }
-
   ctx_.settings.LastFileName = ctx_.session.path();
   rememberRecent(path);
   frame_.showImportReport(report);
@@ -231,6 +235,16 @@ bool FileCommands::openMidi(const QString &handedOver) {
     return false;
   }
   return true;
+}
+
+bool FileCommands::openMusicXml(const QString &path) {
+  if (!askToSaveChanges())
+    return false;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  ImportReport report;
+  const Result<MidiImportReport> imported = ctx_.session.importMusicXml(path, &report);
+  QApplication::restoreOverrideCursor();
+  return showImport(path, imported, report);
 }
 
 bool FileCommands::saveMidi(bool overwriteConfirmed) {

@@ -23,6 +23,8 @@ public:
   bool saveSmd(bool overwriteConfirmed = false);
   bool saveSmdAs();
   bool openMidi(const QString &handedOver = {});
+  // A MusicXML score, imported as a MIDI file is, with the same report.
+  bool openMusicXml(const QString &path);
   // An item of "最近使ったファイル": opened by its extension; a file that is gone is said so
   // and taken off the list.
   bool openRecent(const QString &path);
@@ -45,6 +47,9 @@ public:
 
 private:
   bool askToSaveChanges();
+  // After an import: the recent files, the report, and the damage that stopped the reading.
+  bool showImport(const QString &path, const Result<MidiImportReport> &imported,
+                  const ImportReport &report);
   // The save dialog, then the overwrite question for an existing file; empty when either
   // was declined.
   QString askSavePath(FileDialogRequest request);
