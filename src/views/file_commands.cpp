@@ -2,6 +2,7 @@
 
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
+#include "session/musicxml_file_kind.h"
 #include "settings/tone_names.h"
 #include "views/file_failure.h"
 #include "views/main_window.h"
@@ -30,7 +31,8 @@ FileCommands::FileCommands(AppContext &ctx, MainWindow &frame) : ctx_(ctx), fram
 
 QStringList FileCommands::SmdFilters() {
   return {QStringLiteral("すべてのファイル（*.*）|*.*"),
-          QStringLiteral("SMDファイル、SMZファイル（*.smd;*.smz）|*.smd;*.smz")};
+          QStringLiteral("SMDファイル、SMZファイル（*.smd;*.smz）|*.smd;*.smz"),
+          QStringLiteral("MusicXMLファイル（*.musicxml;*.xml;*.mxl）|*.musicxml;*.xml;*.mxl")};
 }
 
 QStringList FileCommands::MidiFilters() {
@@ -86,6 +88,8 @@ bool FileCommands::openSmd(const QString &handedOver, bool dialogOnFailure) {
     path = frame_.prompts().openFileName(parentWidget(), request);
     if (path.isEmpty())
       return false;
+    if (IsMusicXmlFile(path)) // chosen under the MusicXML filter, or by its content
+      return importMusicXml(path);
   }
   const Result<OpenOutcome> opened = ctx_.session.open(path);
   if (!opened) {
@@ -111,6 +115,8 @@ bool FileCommands::openRecent(const QString &path) {
     ctx_.settings.recentFiles.remove(path);
     return false;
   }
+  if (IsMusicXmlFile(path))
+    return openMusicXml(path);
   return Lower3(path) == "mid" ? openMidi(path) : openSmd(path, false);
 }
 
@@ -238,8 +244,10 @@ bool FileCommands::showImport(const QString &path, const Result<MidiImportReport
 }
 
 bool FileCommands::openMusicXml(const QString &path) {
-  if (!askToSaveChanges())
-    return false;
+  return askToSaveChanges() && importMusicXml(path);
+}
+
+bool FileCommands::importMusicXml(const QString &path) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ImportReport report;
   const Result<MidiImportReport> imported = ctx_.session.importMusicXml(path, &report);
@@ -318,7 +326,9 @@ void FileCommands::dumpEventList() {
 
 void FileCommands::openHandOver(const QString &path) {
   const QString ext = Lower3(path);
-  if (ext == "smd" || ext == "smz")
+  if (!path.isEmpty() && ext != "smd" && ext != "smz" && ext != "mid" && IsMusicXmlFile(path))
+    openMusicXml(path);
+  else if (ext == "smd" || ext == "smz")
     openSmd(path);
   else if (ext == "mid")
     openMidi(path);

@@ -37,7 +37,8 @@ public:
   bool exportMusicXml();
 
   // A file named on the command line or dropped on an editor, opened by its extension
-  // ("smd", "smz", "mid"); any other name is left alone.
+  // ("smd", "smz", "mid"), a MusicXML score by its content or name; any other name is left
+  // alone.
   void openHandOver(const QString &path);
 
   // The dialogs' filter lists.
@@ -47,6 +48,8 @@ public:
 
 private:
   bool askToSaveChanges();
+  // The MusicXML import once the changes were answered for.
+  bool importMusicXml(const QString &path);
   // After an import: the recent files, the report, and the damage that stopped the reading.
   bool showImport(const QString &path, const Result<MidiImportReport> &imported,
                   const ImportReport &report);

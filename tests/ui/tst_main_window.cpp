@@ -94,6 +94,8 @@ private slots:
   void importedSongAsksBeforeReplacingAnUnrelatedSmd();
   void exportAsksBeforeReplacingAnUnrelatedMidi();
   void openMidiUnreadableKeepsSong();
+  void openMusicXmlImportsAndExportWritesAScore();
+  void malformedMusicXmlIsRefusedAndTheSongStays();
   void saveMidiWritesBesideSmd();
   void saveMidiAsAsksBeforeOverwrite();
   void scoreExportWritesVectorPages();
@@ -444,6 +446,9 @@ void tst_main_window::saveAsAddsExtensionWhenNoneGiven_data() {
   QTest::newRow("MIDI, no extension") << "SaveAsMidiItem"
                                       << "song"
                                       << "song.mid";
+  QTest::newRow("MusicXML, no extension") << "MusicXmlExportItem"
+                                          << "song"
+                                          << "song.musicxml";
 }
 
 void tst_main_window::saveAsAddsExtensionWhenNoneGiven() {
@@ -783,6 +788,60 @@ void tst_main_window::openMidiUnreadableKeepsSong() {
   e.frame->action("OpenMidiItem")->trigger();
   QCOMPARE(e.prompts->warnings.size(), 1);
   QVERIFY(e.prompts->warnings.first().startsWith(path + "\n"));
+  QVERIFY(e.prompts->warnings.first().endsWith("\nファイルの読み込みに失敗しました。"));
+  QCOMPARE(e.song.part(1).count, 1);
+  QCOMPARE(e.song.part(1).notes[0].noteNumber, 67);
+}
+
+namespace {
+
+const QByteArray kTwoNoteScore =
+    "<?xml version=\"1.0\"?><score-partwise><work><work-title>Tune</work-title></work>"
+    "<part-list><score-part id=\"P1\"/></part-list><part id=\"P1\"><measure>"
+    "<attributes><divisions>1</divisions></attributes>"
+    "<note><pitch><step>C</step><octave>4</octave></pitch><duration>1</duration></note>"
+    "<note><rest/><duration>1</duration></note>"
+    "<note><pitch><step>E</step><octave>4</octave></pitch><duration>1</duration></note>"
+    "</measure></part></score-partwise>";
+
+} // namespace
+
+// Open takes a score by its content under any filter, imports it as a MIDI file is, and the
+// export writes the song back as a score.
+void tst_main_window::openMusicXmlImportsAndExportWritesAScore() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  const QString path = dir.filePath("tune.xml");
+  WriteBytes(path, kTwoNoteScore);
+  e.prompts->openNames << path;
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.prompts->warnings, QStringList());
+  QVERIFY(e.prompts->openRequests.first().filters.contains(
+      "MusicXMLファイル（*.musicxml;*.xml;*.mxl）|*.musicxml;*.xml;*.mxl"));
+  QCOMPARE(QString::fromStdString(e.song.fileName), dir.filePath("tune.smd"));
+  QCOMPARE(e.song.title, std::string("Tune"));
+  QCOMPARE(e.song.part(1).count, 3); // C4, a quarter rest, E4
+  QCOMPARE(e.song.part(1).notes[2].noteNumber, 64);
+  QVERIFY(!e.song.dirty);
+
+  const QString out = dir.filePath("back.mxl");
+  e.prompts->saveNames << out;
+  e.frame->action("MusicXmlExportItem")->trigger();
+  QCOMPARE(e.prompts->warnings, QStringList());
+  QVERIFY(ReadBytes(out).startsWith("PK\x03\x04"));
+}
+
+void tst_main_window::malformedMusicXmlIsRefusedAndTheSongStays() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 67, "8");
+  QTemporaryDir dir;
+  const QString path = dir.filePath("broken.musicxml");
+  WriteBytes(path, "<?xml version=\"1.0\"?>\n<score-partwise>\n<part id=\"P1\"><measure>\n");
+  emit e.frame->scoreEditor()->fileDropped(path); // dropped on the score editor
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QVERIFY2(e.prompts->warnings.first().contains("4行目"), qPrintable(e.prompts->warnings.first()));
   QVERIFY(e.prompts->warnings.first().endsWith("\nファイルの読み込みに失敗しました。"));
   QCOMPARE(e.song.part(1).count, 1);
   QCOMPARE(e.song.part(1).notes[0].noteNumber, 67);
