@@ -148,7 +148,7 @@ void BuildMenuBar(QMenuBar &bar, MainActions &actions, MainMenus &menus) {
   menus.recent = recent;
 
   // The other kinds of file a song is written as, below the SMAF item.
-  auto *exports = new QMenu(QStringLiteral("エクスポート(&X)"), file);
+  auto *exports = new QMenu(QStringLiteral("エクスポート(&T)"), file);
   exports->setObjectName("ExportMenu");
   exports->menuAction()->setObjectName("ExportMenu");
   actions.exportMusicXml = exports->addAction(QStringLiteral("MusicXML(&X)..."));

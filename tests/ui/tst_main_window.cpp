@@ -132,6 +132,8 @@ void tst_main_window::menuItems_data() {
       {"FileMenu", "SaveMidiItem", "MIDIファイルを上書き保存(&I)", ""},
       {"FileMenu", "SaveAsMidiItem", "MIDIファイルを名前を付けて保存(&D)...", ""},
       {"FileMenu", "SmafItem", "SMAFファイルを出力(&F)...", ""},
+      {"FileMenu", "ExportMenu", "エクスポート(&T)", ""},
+      {"ExportMenu", "MusicXmlExportItem", "MusicXML(&X)...", ""},
       {"FileMenu", "PrintScoreItem", "楽譜を印刷(&P)...", "Ctrl+P"},
       {"FileMenu", "ScorePdfItem", "楽譜をPDFで出力(&E)...", ""},
       {"FileMenu", "ScoreSvgItem", "楽譜をSVGで出力(&G)...", ""},
@@ -215,8 +217,9 @@ void tst_main_window::menuOrderWithSeparators() {
   };
   QCOMPARE(names("FileMenu"),
            QStringList({"NewItem", "OpenItem", "SaveItem", "SaveAsItem", "-", "OpenMidiItem",
-                        "SaveMidiItem", "SaveAsMidiItem", "SmafItem", "-", "PrintScoreItem",
-                        "ScorePdfItem", "ScoreSvgItem", "-", "RecentMenu", "-", "ExitItem"}));
+                        "SaveMidiItem", "SaveAsMidiItem", "SmafItem", "ExportMenu", "-",
+                        "PrintScoreItem", "ScorePdfItem", "ScoreSvgItem", "-", "RecentMenu", "-",
+                        "ExitItem"}));
   QCOMPARE(names("ViewMenu"), QStringList({"ShowScrItem",
                                            "ShowSrcItem",
                                            "ShowPropertyItem",
