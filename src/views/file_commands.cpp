@@ -31,8 +31,12 @@ FileCommands::FileCommands(AppContext &ctx, MainWindow &frame) : ctx_(ctx), fram
 
 QStringList FileCommands::SmdFilters() {
   return {QStringLiteral("すべてのファイル（*.*）|*.*"),
-          QStringLiteral("SMDファイル、SMZファイル（*.smd;*.smz）|*.smd;*.smz"),
-          QStringLiteral("MusicXMLファイル（*.musicxml;*.xml;*.mxl）|*.musicxml;*.xml;*.mxl")};
+          QStringLiteral("SMDファイル、SMZファイル（*.smd;*.smz）|*.smd;*.smz")};
+}
+
+QStringList FileCommands::OpenFilters() {
+  return SmdFilters() << QStringLiteral(
+             "MusicXMLファイル（*.musicxml;*.xml;*.mxl）|*.musicxml;*.xml;*.mxl");
 }
 
 QStringList FileCommands::MidiFilters() {
@@ -81,7 +85,7 @@ bool FileCommands::openSmd(const QString &handedOver, bool dialogOnFailure) {
   QString path = handedOver;
   if (handedOver.isEmpty()) {
     FileDialogRequest request;
-    request.filters = SmdFilters();
+    request.filters = OpenFilters();
     request.selectedFilter = 1;
     request.initialName = ctx_.settings.LastFileName;
     request.maxNameLength = ctx_.settings.maxFileNameLength();

@@ -43,6 +43,8 @@ public:
 
   // The dialogs' filter lists.
   static QStringList SmdFilters();
+  // Open's: SMD, and MusicXML scores to import.
+  static QStringList OpenFilters();
   static QStringList MidiFilters();
   static QStringList MusicXmlExportFilters();
 

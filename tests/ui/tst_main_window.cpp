@@ -329,8 +329,10 @@ void tst_main_window::openUsesSmdFilterAndLastFileName() {
   e.frame->action("OpenItem")->trigger(); // cancelled
   QCOMPARE(e.prompts->openRequests.size(), 1);
   const FileDialogRequest &r = e.prompts->openRequests.first();
-  QCOMPARE(r.filters, QStringList({"すべてのファイル（*.*）|*.*",
-                                   "SMDファイル、SMZファイル（*.smd;*.smz）|*.smd;*.smz"}));
+  QCOMPARE(r.filters,
+           QStringList({"すべてのファイル（*.*）|*.*",
+                        "SMDファイル、SMZファイル（*.smd;*.smz）|*.smd;*.smz",
+                        "MusicXMLファイル（*.musicxml;*.xml;*.mxl）|*.musicxml;*.xml;*.mxl"}));
   QCOMPARE(r.selectedFilter, 1);
   QCOMPARE(r.initialName, QString("/some/where/last.smd"));
   QCOMPARE(r.maxNameLength, 260);
