@@ -6,6 +6,7 @@
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
 #include "platform/files/program_directory.h"
+#include "session/song_files.h"
 
 #include <algorithm>
 #include <span>
@@ -58,14 +59,22 @@ Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,
   return report;
 }
 
-Status ExportMidiFile(const Song &song, const QString &path, const VelocitySource &velocities,
-                      bool writeLog) {
+Result<QByteArray> MidiExportBytes(const Song &song, const VelocitySource &velocities,
+                                   bool writeLog) {
   if (Status fits = CheckMidiExport(song); !fits)
-    return fits;
-  const SmfFile smf = EncodeSmf(song, velocities, writeLog);
+    return fits.failure();
+  SmfFile smf = EncodeSmf(song, velocities, writeLog);
   if (writeLog)
     (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
-  return WriteFileAtomically(path, smf.bytes);
+  return std::move(smf.bytes);
+}
+
+Status ExportMidiFile(const Song &song, const QString &path, const VelocitySource &velocities,
+                      bool writeLog) {
+  const Result<QByteArray> bytes = MidiExportBytes(song, velocities, writeLog);
+  if (!bytes)
+    return bytes.failure();
+  return WriteFileAtomically(path, *bytes);
 }
 
 Status WriteEventListLog(const Song &song) {

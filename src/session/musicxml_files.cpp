@@ -1,7 +1,5 @@
 #include "session/musicxml_files.h"
 
-#include "session/musicxml_file_kind.h"
-
 #include "engraving/clefs.h"
 #include "engraving/key_signature.h"
 #include "formats/musicxml/musicxml_import.h"
@@ -11,26 +9,12 @@
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace pipora {
 
 bool LooksLikeMusicXmlFile(const QByteArray &bytes) {
   return LooksLikeZip(bytes) || LooksLikeMusicXml(bytes);
-}
-
-bool IsMusicXmlFile(const QString &path) {
-  QFile file(path);
-  if (file.open(QIODevice::ReadOnly)) {
-    const QByteArray head = file.read(4096);
-    if (head.startsWith("MThd"))
-      return false;
-    if (LooksLikeMusicXmlFile(head))
-      return true;
-  }
-  const QString suffix = QFileInfo(path).suffix().toLower();
-  return suffix == u"musicxml" || suffix == u"mxl" || suffix == u"xml";
 }
 
 Result<Report<Song>> ImportMusicXmlBytes(const QByteArray &bytes, const MidiImportOptions &options,

@@ -6,15 +6,28 @@
 
 namespace pipora {
 
-Result<Song> DecodeSmdBytes(const QByteArray &bytes) {
-  Song song;
+namespace {
+
+// The melody of an SMD file's bytes in place of the song's (ReplaceMelody: its tones, current
+// part, file name and dirty flag stay). An empty first line is EmptyFile and changes nothing;
+// a damaged one fails and changes nothing.
+Result<OpenOutcome> DecodeSmdBytes(const QByteArray &bytes, Song &song) {
   const QByteArray line = FirstLineOf(bytes);
   if (line.isEmpty())
-    return song;
+    return OpenOutcome::EmptyFile;
   Result<SmdDocument> document = DecodeSmd(line, song.capacity);
   if (!document)
     return document.failure();
   ReplaceMelody(song, std::move(*document));
+  return OpenOutcome::Loaded;
+}
+
+} // namespace
+
+Result<Song> DecodeSmdBytes(const QByteArray &bytes) {
+  Song song;
+  if (Result<OpenOutcome> decoded = DecodeSmdBytes(bytes, song); !decoded)
+    return decoded.failure();
   return song;
 }
 
@@ -22,15 +35,14 @@ Result<OpenOutcome> OpenSmdFile(Song &song, const QString &path, const OpenOptio
   Result<QByteArray> line = ReadFirstLine(path, kMaxSmdLineBytes);
   if (!line)
     return line.failure();
-  if (line->isEmpty()) {
+  const Result<OpenOutcome> decoded = DecodeSmdBytes(*line, song);
+  if (!decoded)
+    return decoded.failure();
+  if (*decoded == OpenOutcome::EmptyFile) {
     if (!options.snapshotMode)
       song.fileName = FileNameBytes(path).toStdString();
     return OpenOutcome::EmptyFile;
   }
-  Result<SmdDocument> doc = DecodeSmd(*line, song.capacity);
-  if (!doc)
-    return doc.failure();
-  ReplaceMelody(song, std::move(*doc));
   // A snapshot file has no tones of its own; the current ones stay.
   if (options.isSaveTone && !options.snapshotMode)
     LoadTones(song, path);

@@ -2,7 +2,7 @@
 
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
-#include "session/musicxml_file_kind.h"
+#include "session/song_files.h"
 #include "settings/tone_names.h"
 #include "views/file_failure.h"
 #include "views/main_window.h"
@@ -19,10 +19,6 @@ namespace {
 
 QString Text(std::string_view message) {
   return QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
-}
-
-QString Lower3(const QString &path) {
-  return path.right(3).toLower();
 }
 
 } // namespace
@@ -92,12 +88,15 @@ bool FileCommands::openSmd(const QString &handedOver, bool dialogOnFailure) {
     path = frame_.prompts().openFileName(parentWidget(), request);
     if (path.isEmpty())
       return false;
-    if (IsMusicXmlFile(path)) // chosen under the MusicXML filter, or by its content
+    // A score chosen under the MusicXML filter, or known by its content, is imported.
+    if (const Result<SongFileKind> kind = SongFileKindAt(path);
+        kind && *kind == SongFileKind::MusicXml)
       return importMusicXml(path);
   }
   const Result<OpenOutcome> opened = ctx_.session.open(path);
   if (!opened) {
-    if (!handedOver.isEmpty() && dialogOnFailure)
+    // With nobody to choose another file, why this one did not open is said instead.
+    if (!handedOver.isEmpty() && dialogOnFailure && frame_.prompts().canAsk())
       return openSmd();
     ShowFileFailure(frame_.prompts(), parentWidget(), path, opened.failure(), FileAccess::Read);
     return false;
@@ -119,9 +118,24 @@ bool FileCommands::openRecent(const QString &path) {
     ctx_.settings.recentFiles.remove(path);
     return false;
   }
-  if (IsMusicXmlFile(path))
+  return openSongFile(path, false);
+}
+
+bool FileCommands::openSongFile(const QString &path, bool dialogOnFailure) {
+  const Result<SongFileKind> kind = SongFileKindAt(path);
+  if (!kind) {
+    ShowFileFailure(frame_.prompts(), parentWidget(), path, kind.failure(), FileAccess::Read);
+    return false;
+  }
+  switch (*kind) {
+  case SongFileKind::Smd:
+    return openSmd(path, dialogOnFailure);
+  case SongFileKind::Midi:
+    return openMidi(path);
+  case SongFileKind::MusicXml:
     return openMusicXml(path);
-  return Lower3(path) == "mid" ? openMidi(path) : openSmd(path, false);
+  }
+  return false;
 }
 
 // --- Save and Save As --------------------------------------------------------------------
@@ -329,13 +343,8 @@ void FileCommands::dumpEventList() {
 // --- hand-over -------------------------------------------------------------------------------
 
 void FileCommands::openHandOver(const QString &path) {
-  const QString ext = Lower3(path);
-  if (!path.isEmpty() && ext != "smd" && ext != "smz" && ext != "mid" && IsMusicXmlFile(path))
-    openMusicXml(path);
-  else if (ext == "smd" || ext == "smz")
-    openSmd(path);
-  else if (ext == "mid")
-    openMidi(path);
+  if (!path.isEmpty())
+    openSongFile(path, true);
 }
 
 } // namespace pipora

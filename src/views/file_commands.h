@@ -25,9 +25,12 @@ public:
   bool openMidi(const QString &handedOver = {});
   // A MusicXML score, imported as a MIDI file is, with the same report.
   bool openMusicXml(const QString &path);
-  // An item of "最近使ったファイル": opened by its extension; a file that is gone is said so
-  // and taken off the list.
+  // An item of "最近使ったファイル": opened as its kind (SongFileKindAt); a file that is gone
+  // is said so and taken off the list.
   bool openRecent(const QString &path);
+  // Opens or imports the file as its content and name say (SongFileKindAt); a file of no kind
+  // the editor reads is refused with the reason. `dialogOnFailure` as for openSmd.
+  bool openSongFile(const QString &path, bool dialogOnFailure);
   // `overwriteConfirmed`: the save dialog already asked about replacing an existing file.
   bool saveMidi(bool overwriteConfirmed = false);
   bool saveMidiAs();
@@ -36,9 +39,7 @@ public:
   // its parts named by their tones.
   bool exportMusicXml();
 
-  // A file named on the command line or dropped on an editor, opened by its extension
-  // ("smd", "smz", "mid"), a MusicXML score by its content or name; any other name is left
-  // alone.
+  // A file named on the command line or dropped on an editor, opened as its kind.
   void openHandOver(const QString &path);
 
   // The dialogs' filter lists.

@@ -17,9 +17,16 @@ grep -qx "notes 62" <<<"$out" || die "demo song not loaded: $out"
 grep -q "^startup-ms [0-9]" <<<"$out" || die "no start-up time: $out"
 [ -f "$home/pipora.ini" ] && die "start-and-quit must not write the settings"
 
-# A name that is not a song: only the new, empty song.
-out="$("$editor" --offscreen-start-and-quit "$home/notes.txt" 2>/dev/null)"
-grep -qx "notes 0" <<<"$out" || die "a .txt file was opened: $out"
+# The content says what a file is, whatever its name: SMD text named without an extension
+# opens; a text file is refused with the reason (exit 2), never shown as an empty song.
+cp "$home/demo song.smd" "$home/demo"
+out="$("$editor" --offscreen-start-and-quit "$home/demo" 2>/dev/null)"
+grep -qx "notes 62" <<<"$out" || die "SMD without an extension not loaded: $out"
+printf 'just some words\n' >"$home/notes.txt"
+code=0
+err="$("$editor" --offscreen-start-and-quit "$home/notes.txt" 2>&1 >/dev/null)" || code=$?
+[ "$code" = 2 ] || die "a text file was not refused (exit $code)"
+grep -q "SMDファイルでもMIDIファイルでもありません" <<<"$err" || die "no reason for the text file: $err"
 
 "$editor" --screenshots "$home/shots" "$home/demo song.smd" 2>/dev/null
 for png in frame source_editor; do

@@ -6,6 +6,7 @@
 #include "model/vocabulary.h"
 #include "platform/ini/ini_file.h"
 #include "playback/player.h"
+#include "session/song_files.h"
 #include "views/file_commands.h"
 #include "views/main_menus.h"
 #include "views/player/player_panel.h"
@@ -80,7 +81,8 @@ private slots:
   void cancelAtChangedQuestionKeepsSong();
 
   void commandLineQuotedSmzOpensWithoutDialog();
-  void commandLineTxtOnlyCreatesNewSong();
+  void handedOverFileOpensAsItsKind_data();
+  void handedOverFileOpensAsItsKind();
 
   void closeCancelledWritesNoSettings();
   void closeWhilePlayingDoesNothing();
@@ -586,17 +588,6 @@ void tst_main_window::commandLineQuotedSmzOpensWithoutDialog() {
   QVERIFY(e.prompts->openRequests.isEmpty());
   QCOMPARE(e.song.part(1).count, 3);
   QCOMPARE(e.frame->windowTitle(), path + " - PiporaPad");
-}
-
-void tst_main_window::commandLineTxtOnlyCreatesNewSong() {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("notes.txt");
-  WriteBytes(path, ThreeNoteSong());
-  Editor e;
-  e.start(path);
-  QVERIFY(e.prompts->openRequests.isEmpty());
-  QCOMPARE(e.song.part(1).count, 0);
-  QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
 }
 
 // The settings are written only when the editor really ends, so that a cancelled close
@@ -1137,6 +1128,61 @@ void tst_main_window::gridRounding() {
   QCOMPARE(RoundToStep(8, 16), 0);   // 0.5 steps: halves to even
   QCOMPARE(RoundToStep(41, 16), 48);
   QCOMPARE(RoundToStep(41, 1), 41);
+}
+
+// A file named on the command line or chosen from the recent files is read as what its content
+// and its name say, through the one door for song files: SMD text under any name, a MIDI file
+// or a MusicXML score imported; a file of no kind the editor reads, or a score that is none,
+// is refused with the reason, the song kept.
+void tst_main_window::handedOverFileOpensAsItsKind_data() {
+  QTest::addColumn<bool>("recent");
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<int>("notes");      // part 1's elements after it
+  QTest::addColumn<QString>("reason"); // the refusal's reason; empty: opened
+  QTest::newRow("SMD named without an extension") << false << "song" << ThreeNoteSong() << 3 << "";
+  QTest::newRow("SMD named .midi") << false << "a.midi" << ThreeNoteSong() << 3 << "";
+  QTest::newRow("SMD named .txt") << false << "notes.txt" << ThreeNoteSong() << 3 << "";
+  QTest::newRow("MIDI named .dat") << false << "tune.dat" << TwoNoteMidi() << 3 << "";
+  QTest::newRow("text refused") << false << "notes.txt" << QByteArray("just words\n") << 0
+                                << QString::fromUtf8(kNotASongFileMessage.data());
+  QTest::newRow("MusicXML named .dat imported") << false << "score.dat" << kTwoNoteScore << 3 << "";
+  QTest::newRow("recent MusicXML imported") << true << "score.xml" << kTwoNoteScore << 3 << "";
+  QTest::newRow("MusicXML without parts refused")
+      << false << "score.xml" << QByteArray("<?xml version=\"1.0\"?>\n<score-partwise/>") << 0
+      << "2行目、17列目: MusicXML の楽譜に小節がありません";
+  QTest::newRow("recent .midi imported") << true << "tune.midi" << TwoNoteMidi() << 3 << "";
+  QTest::newRow("recent SMD named .mid") << true << "old.mid" << ThreeNoteSong() << 3 << "";
+}
+
+void tst_main_window::handedOverFileOpensAsItsKind() {
+  QFETCH(bool, recent);
+  QFETCH(QString, name);
+  QFETCH(QByteArray, bytes);
+  QFETCH(int, notes);
+  QFETCH(QString, reason);
+  QTemporaryDir dir;
+  const QString path = dir.filePath(name);
+  WriteBytes(path, bytes);
+  Editor e;
+  if (recent) {
+    e.start();
+    e.settings.recentFiles.add(path);
+    emit e.frame->menu("FileMenu")->aboutToShow();
+    e.frame->action("RecentFileItem1")->trigger();
+  } else {
+    e.start(path);
+  }
+  QVERIFY(e.prompts->openRequests.isEmpty());
+  QCOMPARE(e.song.part(1).count, notes);
+  if (reason.isEmpty()) {
+    QCOMPARE(e.prompts->warnings, QStringList());
+    QVERIFY(e.frame->windowTitle().endsWith(" - PiporaPad"));
+  } else {
+    QCOMPARE(e.prompts->warnings.size(), 1);
+    QVERIFY2(e.prompts->warnings.first().contains(reason), qPrintable(e.prompts->warnings.first()));
+    QCOMPARE(e.frame->windowTitle(), QString("PiporaPad"));
+  }
 }
 
 QTEST_MAIN(tst_main_window)

@@ -2,6 +2,8 @@
 // filters, shortcuts, drops and the layout.
 #include "ui_fixture.h"
 
+#include "session/song_files.h"
+
 #include "model/vocabulary.h"
 #include "playback/player.h"
 #include "views/source/source_editor_window.h"
@@ -76,7 +78,7 @@ private slots:
   void insertOnEndMarkerAppends();
   void playShortcutsTriggerPlayItems();
   void stopShortcutOnlyWhilePlaying();
-  void dropOpensByExtension();
+  void dropOpensByKind();
   void header();
   void layoutFollowsFont();
   void listFocusSetsFlag();
@@ -448,17 +450,21 @@ void tst_source_editor_window::stopShortcutOnlyWhilePlaying() {
   e.session.player().stop();
 }
 
-void tst_source_editor_window::dropOpensByExtension() {
+// A dropped file is read as what its content says: a text file is refused with the reason and
+// the song stays; SMD text opens whatever its name.
+void tst_source_editor_window::dropOpensByKind() {
   QTemporaryDir dir;
   const QString smz = dir.filePath("SONG.SMZ");
   WriteBytes(smz, SmdBytes("drop", {"66"}));
   const QString txt = dir.filePath("a.txt");
-  WriteBytes(txt, SmdBytes("text", {"6"}));
+  WriteBytes(txt, "just some words\n");
   Editor e;
   e.start();
   drop(e, txt);
   QCOMPARE(e.song.part(1).count, 0);
   QVERIFY(e.prompts->openRequests.isEmpty());
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QVERIFY(e.prompts->warnings.takeFirst().contains(QString::fromUtf8(kNotASongFileMessage.data())));
   drop(e, smz);
   QVERIFY(e.prompts->openRequests.isEmpty());
   QCOMPARE(e.prompts->warnings, QStringList());

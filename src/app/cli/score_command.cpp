@@ -40,14 +40,15 @@ int RunScore(const Invocation &invocation) {
   }
   request.labels = invocation.has("--doremi");
 
-  Result<Song> loaded = ReadSong(in, {invocation.import, false});
+  SongFileKind kind = SongFileKind::Smd;
+  Result<Song> loaded = ReadSong(in, {invocation.import, false, &kind});
   if (!loaded) {
     PrintErr(loaded.error() + "\n");
     return kExitBadInput;
   }
   Song &song = *loaded;
   // The clefs and the key the editor keeps for this file.
-  if (!IsStandardStream(in) && !ExtensionOf(in).startsWith("mid"))
+  if (!IsStandardStream(in) && kind == SongFileKind::Smd)
     LoadScoreDisplay(song, QFile::decodeName(AbsolutePath(in)));
   RecalcTimes(song);
   BuildScoreList(song);

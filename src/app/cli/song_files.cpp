@@ -28,10 +28,6 @@
 namespace pipora::cli {
 namespace {
 
-bool LooksLikeMidi(const QByteArray &bytes) {
-  return bytes.startsWith("MThd");
-}
-
 std::string_view Name(const QByteArray &name) {
   return std::string_view(name.constData(), static_cast<std::size_t>(name.size()));
 }
@@ -165,30 +161,22 @@ Result<Song> ReadSong(const QByteArray &name, const ReadOptions &options) {
   Result<QByteArray> bytes = ReadInputFile(name);
   if (!bytes)
     return failed(bytes.failure());
-  const std::optional<FileFormat> named = FormatOfName(name);
-  const bool midi = named ? *named == FileFormat::Midi : LooksLikeMidi(*bytes);
-  if (named == FileFormat::Wav)
+  if (FormatOfName(name) == FileFormat::Wav)
     return failed(Error{"WAV ファイルは読み込めません"});
-  if (named == FileFormat::MusicXml || (!named && LooksLikeMusicXmlFile(*bytes))) {
-    Result<Report<Song>> imported = ImportMusicXmlBytes(*bytes, options.import);
-    if (!imported)
-      return failed(imported.failure());
-    if (imported->error)
-      return failed(*imported->error);
-    return std::move(imported->value);
-  }
-  if (midi) {
-    Report<Song> imported = ImportMidiBytes(*bytes, options.import);
-    if (imported.error)
-      return failed(*imported.error);
-    return std::move(imported.value);
-  }
-  Result<Song> song = DecodeSmdBytes(*bytes);
-  if (!song)
-    return failed(song.failure());
-  if (options.withTones && !IsStandardStream(name))
-    LoadTones(*song, QFile::decodeName(AbsolutePath(name)));
-  return song;
+  const QByteArray fileName = IsStandardStream(name) ? QByteArray() : name;
+  const std::optional<SongFileKind> kind = SongFileKindOf(fileName, *bytes);
+  if (!kind)
+    return failed(Error{std::string(kNotASongFileMessage)});
+  Result<DecodedSong> decoded = DecodeSongBytes(*kind, *bytes, options.import);
+  if (!decoded)
+    return failed(decoded.failure());
+  if (decoded->damage)
+    return failed(*decoded->damage);
+  if (*kind == SongFileKind::Smd && options.withTones && !fileName.isEmpty())
+    LoadTones(decoded->song, QFile::decodeName(AbsolutePath(name)));
+  if (options.kind != nullptr)
+    *options.kind = *kind;
+  return std::move(decoded->song);
 }
 
 int WriteSong(Song &song, FileFormat format, const QByteArray &name, const WriteOptions &options) {
@@ -196,20 +184,13 @@ int WriteSong(Song &song, FileFormat format, const QByteArray &name, const Write
   Status written = Ok{};
   switch (format) {
   case FileFormat::Smd:
-    bytes = EncodeSmd(song);
+  case FileFormat::Midi:
+    // The writer's log, as exports leave it, with --log.
+    bytes = EncodeSongBytes(format == FileFormat::Smd ? SongFileKind::Smd : SongFileKind::Midi,
+                            song, options.writeLog);
     if (!bytes)
       return Fail(kExitRefused, RefusalText(bytes.failure()), options);
     break;
-  case FileFormat::Midi: {
-    RecalcTimes(song);
-    if (Status fits = CheckMidiExport(song); !fits)
-      return Fail(kExitRefused, RefusalText(fits.failure()), options);
-    SmfFile smf = EncodeSmf(song, RandomVelocitySource(), options.writeLog);
-    if (options.writeLog) // the writer's log, as exports leave it, with --log
-      (void)WriteScratchFile(ProgramFile("pipora3.log"), smf.log);
-    bytes = std::move(smf.bytes);
-    break;
-  }
   case FileFormat::MusicXml: {
     RecalcTimes(song);
     bytes = MusicXmlExportBytes(song, IsCompressedScoreName(QFile::decodeName(name)),

@@ -5,6 +5,7 @@
 #include "app/cli/cli_command.h"
 #include "model/result.h"
 #include "model/song.h"
+#include "session/song_files.h"
 
 #include <QByteArray>
 #include <optional>
@@ -27,12 +28,14 @@ struct ReadOptions {
   MidiImportOptions import;
   // Take the tones the editor remembers for an SMD file (for playing and rendering).
   bool withTones = false;
+  // Set to the kind of file read, when given.
+  SongFileKind *kind = nullptr;
 };
 
-// Reads a file (standard input for "-") into a new song through the session's file layer, as
-// the editor does: .mid and .midi as Standard MIDI Files, anything else as SMD unless its
-// content starts with a MIDI header. The error is the full text to print: the name, the
-// description, "ファイルの読み込みに失敗しました。", one per line.
+// Reads a file (standard input for "-") into a new song through the session's door for song
+// files, as the editor does: its kind from its content and name (SongFileKindOf). The error is the
+// full text to print: the name, the description, "ファイルの読み込みに失敗しました。", one per
+// line.
 Result<Song> ReadSong(const QByteArray &name, const ReadOptions &options);
 
 // "part 3 element 7: message" for a song the SMD checks refuse; the message alone for other

@@ -5,7 +5,6 @@
 #include "app/editor/termination_signals.h"
 #include "app/editor/typed_keys.h"
 #include "app/editor/unattended_prompts.h"
-#include "model/file_messages.h"
 #include "model/song.h"
 #include "piporapad_version.h"
 #include "platform/files/program_directory.h"
@@ -14,8 +13,6 @@
 #include "platform/ui/fonts.h"
 #include "platform/ui/translations.h"
 #include "session/editor_session.h"
-#include "session/failure_text.h"
-#include "session/smd_files.h"
 #include "settings/settings.h"
 #include "views/app_context.h"
 #include "views/main_window.h"
@@ -46,15 +43,6 @@ int NoteCount(const pipora::Song &song) {
   for (int n = 1; n <= pipora::kUserParts; ++n)
     notes += song.part(n).count;
   return notes;
-}
-
-// The editor falls back to its open dialog when the named SMD file does not open; a
-// check run has nobody to choose, so it reports why the file did not open instead.
-std::string OpenFailureText(const QString &path) {
-  pipora::Song scratch;
-  const pipora::Result<pipora::OpenOutcome> opened = pipora::OpenSmdFile(scratch, path);
-  return opened ? path.toStdString() + "\n" + std::string(pipora::kReadFailedMessage)
-                : pipora::FileFailureText(path, opened.failure(), pipora::FileAccess::Read);
 }
 
 // Platforms that show nothing to anybody: a dialog there would wait for ever.
@@ -143,11 +131,9 @@ int main(int argc, char **argv) {
   if (ended)
     return 0;
 
-  if (checks && checks->interrupted()) {
-    if (checks->askedForFile())
-      Print(stderr, OpenFailureText(line.fileName) + "\n");
+  // The file that did not open said why through the prompts.
+  if (checks && checks->interrupted())
     return kExitFailed;
-  }
   // The check modes end once the keys given to type, if any, are typed.
   auto afterStartUp = [&] {
     if (line.startAndQuit) {

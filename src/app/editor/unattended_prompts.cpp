@@ -14,7 +14,6 @@ void Print(const QString &text) {
 
 QString UnattendedPrompts::openFileName(QWidget *, const FileDialogRequest &) {
   interrupted_ = true;
-  askedForFile_ = true;
   return {};
 }
 

@@ -19,12 +19,9 @@ public:
 
   // A message was shown or a dialog would have waited for a person.
   bool interrupted() const { return interrupted_; }
-  // A file dialog was asked for: the file named on the command line did not open.
-  bool askedForFile() const { return askedForFile_; }
 
 private:
   bool interrupted_ = false;
-  bool askedForFile_ = false;
 };
 
 } // namespace pipora::editor
