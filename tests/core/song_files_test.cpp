@@ -71,7 +71,7 @@ TEST(SongFileBytes, XmlThatIsNoScoreIsRefusedWithWhere) {
   const Result<DecodedSong> decoded =
       DecodeSongBytes(SongFileKind::MusicXml, "<?xml version=\"1.0\"?>\n<svg/>", {});
   ASSERT_FALSE(decoded.ok());
-  EXPECT_EQ(decoded.error(), "2行目、5列目: MusicXML の楽譜ではありません（最初の要素が svg）");
+  EXPECT_EQ(decoded.error(), "2行目、6列目: MusicXML の楽譜ではありません（最初の要素が svg）");
 }
 
 } // namespace
