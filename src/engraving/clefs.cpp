@@ -8,23 +8,42 @@
 namespace pipora {
 namespace {
 
-constexpr int kMiddleCNote = 60;
 constexpr int kBassClefMiddleC = kStaffTopLine - kStaffLineGap;
+
+// Diatonic steps from C of octave -1, by the note's letter as written with sharps.
+int StepOf(int noteNumber) {
+  static constexpr int kLetter[12] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6};
+  return noteNumber / 12 * 7 + kLetter[noteNumber % 12];
+}
+
+// The staff's lines as steps: treble E4 to F5, bass G2 to A3.
+constexpr int kTrebleBottom = 5 * 7 + 2;
+constexpr int kBassBottom = 3 * 7 + 4;
+constexpr int kStaffSteps = 8;
+
+// Ledger lines a note at `step` needs on a staff whose bottom line is `bottom`.
+int LedgerCount(int step, int bottom) {
+  const int top = bottom + kStaffSteps;
+  if (step < bottom)
+    return (bottom - step) / 2;
+  return step > top ? (step - top) / 2 : 0;
+}
 
 } // namespace
 
 Clef AutomaticClef(const Part &part) {
-  int low = 0;
-  int notes = 0;
+  long long treble = 0;
+  long long bass = 0;
   const int count = std::min<int>(part.scoreHeader.count, static_cast<int>(part.score.size()));
   for (int j = 0; j < count; ++j) {
     const int n = part.score[static_cast<std::size_t>(j)].noteNumber;
     if (n <= 0)
-      continue;
-    ++notes;
-    low += n < kMiddleCNote ? 1 : 0;
+      continue; // a rest sits on either staff without ledger lines
+    const int step = StepOf(n);
+    treble += LedgerCount(step, kTrebleBottom);
+    bass += LedgerCount(step, kBassBottom);
   }
-  return 2 * low > notes ? Clef::Bass : Clef::Treble;
+  return bass < treble ? Clef::Bass : Clef::Treble;
 }
 
 Clef ClefOf(const Song &song, int part) {

@@ -8,8 +8,8 @@
 
 namespace pipora {
 
-// The clef a part is drawn with: the user's choice, else bass when most of its notes (by
-// count) lie below middle C, else treble.
+// The clef a part is drawn with: the user's choice, else the one whose staff needs fewer
+// ledger lines for the part's notes (bass only when it needs strictly fewer).
 Clef ClefOf(const Song &song, int part);
 Clef AutomaticClef(const Part &part);
 

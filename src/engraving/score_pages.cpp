@@ -75,13 +75,44 @@ std::vector<ScorePage> PaginateScore(const Song &song, const ScoreSheet &sheet,
   const int room = std::max(1, area.width - header);
   std::vector<ScorePage> pages(1);
   int y = area.titleRoom;
+  // Where a system taller than a page may go on: between two shown staves.
+  std::vector<int> staffEdges;
+  for (int p = 1; p <= kUserParts; ++p) {
+    const SheetRow &row = sheet.row(p);
+    if (row.shown)
+      staffEdges.push_back(row.top + row.band.bottom);
+  }
+  auto placePiece = [&](const PageSystem &system) {
+    pages.back().systems.push_back(system);
+    pages.back().systems.back().y = y;
+    y += system.sliceHeight + area.systemGap;
+  };
   auto place = [&](int scrollX, int width, int firstTick) {
     if (y > 0 && y + slice.height > area.height && !pages.back().systems.empty()) {
       pages.emplace_back();
       y = 0;
     }
-    pages.back().systems.push_back({scrollX, width, y, firstTick});
-    y += slice.height + area.systemGap;
+    PageSystem system{scrollX, width, y, firstTick, slice.scrollY, slice.height};
+    const int bottom = slice.scrollY + slice.height;
+    while (y + system.sliceHeight > area.height) {
+      // The staves that fit what is left of the page; at least one.
+      int cut = system.sliceTop;
+      for (int edge : staffEdges)
+        if (edge > system.sliceTop && edge - system.sliceTop <= area.height - y)
+          cut = edge;
+      if (cut == system.sliceTop)
+        cut = *std::upper_bound(staffEdges.begin(), staffEdges.end(), system.sliceTop);
+      if (cut >= bottom)
+        break;
+      PageSystem piece = system;
+      piece.sliceHeight = cut - system.sliceTop;
+      placePiece(piece);
+      pages.emplace_back();
+      y = 0;
+      system.sliceTop = cut;
+      system.sliceHeight = bottom - cut;
+    }
+    placePiece(system);
   };
 
   double start = std::floor(sheet.firstX());
@@ -115,6 +146,27 @@ std::vector<ScorePage> PaginateScore(const Song &song, const ScoreSheet &sheet,
     i = last + 1;
   }
   return pages;
+}
+
+PaperLayout LayOutPaper(const Song &song, const ScoreSheet &sheet, const PaperSpec &paper,
+                        const EngravingMetrics &metrics) {
+  constexpr double kStaffUnits = 4.0 * kStaffLineGap;
+  const double printableMm = paper.heightMm - 2 * paper.marginMm - paper.footMm;
+  const double firstPageMm = std::max(1.0, printableMm - paper.titleMm);
+  const double systemUnits = SystemSliceOf(sheet).height;
+  // A staff shrinks so that the tallest system fits the first page, but no further than the
+  // smallest size read easily (two units spare for rounding the rooms to whole units).
+  const double fittingStaffMm = firstPageMm * kStaffUnits / (systemUnits + 2);
+  PaperLayout layout;
+  layout.staffMm = std::clamp(fittingStaffMm, paper.smallestStaffMm, paper.staffMm);
+  layout.unitsPerMm = kStaffUnits / layout.staffMm;
+  const double u = layout.unitsPerMm;
+  layout.area.width = static_cast<int>((paper.widthMm - 2 * paper.marginMm) * u);
+  layout.area.height = static_cast<int>(printableMm * u);
+  layout.area.titleRoom = static_cast<int>(std::ceil(paper.titleMm * u));
+  layout.area.systemGap = static_cast<int>(std::lround(paper.systemGapMm * u));
+  layout.pages = PaginateScore(song, sheet, layout.area, metrics);
+  return layout;
 }
 
 } // namespace pipora

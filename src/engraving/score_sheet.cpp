@@ -216,7 +216,8 @@ std::uint64_t SheetInputsFingerprint(const Song &song, const SheetOptions &optio
   Fingerprint f;
   f.add(static_cast<std::uint64_t>(options.quarterWidth) << 32 |
         static_cast<std::uint32_t>(options.staffDistance));
-  f.add(std::uint64_t{options.proportional} << 1 | std::uint64_t{options.labels});
+  f.add(std::uint64_t{options.paper} << 2 | std::uint64_t{options.proportional} << 1 |
+        std::uint64_t{options.labels});
   for (const StaffLabelRow &row : table) {
     f.add(static_cast<std::uint64_t>(std::lround(row.position * 1024.0)));
     f.add(row.label);
@@ -248,14 +249,16 @@ std::uint64_t SheetInputsFingerprint(const Song &song, const SheetOptions &optio
   return f.value();
 }
 
-bool IsEmptyPart(const Song &song, int part) {
-  if (part == ScoreCurrentPart(song))
-    return false;
+bool HasNotes(const Song &song, int part) {
   const Part &pt = song.part(part);
   for (int j = 0; j < pt.scoreHeader.count; ++j)
     if (pt.score[static_cast<std::size_t>(j)].noteNumber > 0)
-      return false;
-  return true;
+      return true;
+  return false;
+}
+
+bool IsEmptyPart(const Song &song, int part) {
+  return part != ScoreCurrentPart(song) && !HasNotes(song, part);
 }
 
 ScoreSheet::ScoreSheet(const Song &song, const SheetOptions &options, const StaffLabelTable &table,
@@ -290,8 +293,13 @@ void ScoreSheet::layOutRows(const Song &song, const SheetOptions &options) {
       continue;
     }
     row.clef = ClefOf(song, p);
-    row.shown = !song.display.hideEmptyParts || !IsEmptyPart(song, p);
+    row.shown =
+        options.paper ? HasNotes(song, p) : !song.display.hideEmptyParts || !IsEmptyPart(song, p);
   }
+  // A song without a note still prints its first staff.
+  if (options.paper &&
+      std::none_of(rows_.begin() + 1, rows_.end(), [](const SheetRow &row) { return row.shown; }))
+    rows_[1].shown = true;
   height_ = kUserParts * options.staffDistance + kFirstBandTop + kBottomRoom;
 }
 

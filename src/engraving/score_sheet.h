@@ -30,6 +30,7 @@ struct SheetOptions {
   int staffDistance = kDefaultStaffDistance;
   bool proportional = false; // the classic drawing
   bool labels = true;        // the do-re-mi line takes room under each staff
+  bool paper = false;        // printed: every part without notes is left off
 };
 
 // One row of the sheet; offsets relative to `top` as the drawing uses them (staff lines at
@@ -127,5 +128,7 @@ int PartTop(const ScoreSheet &sheet, int part, int scrollY);
 
 // True when the part holds no notes and is not the current one: "空のパートを隠す" hides it.
 bool IsEmptyPart(const Song &song, int part);
+// True when the part holds at least one note (rests do not count).
+bool HasNotes(const Song &song, int part);
 
 } // namespace pipora

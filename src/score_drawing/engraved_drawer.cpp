@@ -5,6 +5,7 @@
 #include "score_drawing/raster_ops.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStaticText>
@@ -42,7 +43,7 @@ EngravedGlyphs::Head HeadOf(int duration) {
 }
 
 struct Drawer {
-  QImage *surface; // null when drawing outlines
+  QImage *surface; // null when drawing onto a page painter
   QPainter &p;
   const Song &song;
   const ScoreSheet &sheet;
@@ -62,7 +63,31 @@ struct Drawer {
                      style.glyphs.sheet(), g.source, clip);
       return;
     }
+    if (const auto glyph = style.glyphs.glyph(g)) {
+      drawGlyph(glyph->first, reference + glyph->second);
+      return;
+    }
     fill(style.glyphs.outline(g).translated(reference));
+  }
+
+  // A font's glyph as text, its ink's top-left at `ink`; drawn whole when its middle lies in
+  // the clip, since text is not cut to it.
+  void drawGlyph(const FontSymbol &symbol, QPointF ink) {
+    if (!QRectF(clip).contains(QRectF(ink, symbol.inkSize).center()))
+      return;
+    QGlyphRun run;
+    run.setRawFont(symbol.font);
+    run.setGlyphIndexes({symbol.index});
+    run.setPositions({QPointF(0, 0)});
+    if (!symbol.mirrored) {
+      p.drawGlyphRun(ink + symbol.origin, run);
+      return;
+    }
+    p.save();
+    p.translate(ink + symbol.origin);
+    p.scale(1, -1);
+    p.drawGlyphRun(QPointF(0, 0), run);
+    p.restore();
   }
 
   // Some vector devices (SVG) ignore the clip, so outlines are cut to it here.
@@ -309,7 +334,7 @@ struct Drawer {
   }
 };
 
-// `surface` is null when drawing onto a page painter: glyphs are then drawn as outlines.
+// `surface` is null when drawing onto a page painter: symbols are then drawn as text.
 void RunDrawer(QImage *surface, QPainter &p, const Song &song, const ScoreSheet &sheet,
                const EngravedFrame &frame, const EngravedScoreStyle &style) {
   const int rulerHeight = frame.ruler ? kRulerHeight : 0;

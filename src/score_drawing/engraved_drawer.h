@@ -3,7 +3,8 @@
 // the row's start, beams, accidentals per measure in the key, whole-bar rests and one line of
 // do-re-mi labels, clipped to the part's row, and the bar-number ruler pinned above all
 // parts. Positions come from the score sheet. The same drawing goes onto the editor's
-// surface (symbols copied from pre-drawn cells) or onto a vector page (their outlines).
+// surface (symbols copied from pre-drawn cells) or onto a vector page (the font's glyphs, or
+// outlines for symbols painted without a font).
 #include "editing/score_geometry.h"
 #include "engraving/score_sheet.h"
 #include "model/song.h"
@@ -38,7 +39,7 @@ struct EngravedFrame {
 // Draws onto a surface already cleared to white.
 void DrawEngravedScore(QImage &surface, const Song &song, const ScoreSheet &sheet,
                        const EngravedFrame &frame, const EngravedScoreStyle &style);
-// The same drawing with outlines onto any painter (a PDF, SVG or printer page), from its
+// The same drawing with glyphs and outlines onto any painter (a PDF, SVG or printer page), from its
 // origin; nothing outside the frame is drawn.
 void PaintEngravedScore(QPainter &painter, const Song &song, const ScoreSheet &sheet,
                         const EngravedFrame &frame, const EngravedScoreStyle &style);

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QRawFont>
 
 #include <algorithm>
 #include <array>
@@ -52,17 +53,26 @@ int InkRight(const QImage &image, const QRect &cell) {
 }
 
 EngravedGlyphs::EngravedGlyphs()
-    : sheet_(kColumns * kCellWidth, kCellHeight, QImage::Format_RGB32), outlines_(kColumns) {
+    : sheet_(kColumns * kCellWidth, kCellHeight, QImage::Format_RGB32), outlines_(kColumns),
+      glyphs_(kColumns) {
   sheet_.fill(Qt::white);
   const MusicFont font;
   QPainter p(&sheet_);
   p.setRenderHint(QPainter::Antialiasing);
-  auto fill = [&](const QPainterPath &path, QPointF at) {
+  // `symbol`: the path as a font's glyph, when it is one.
+  auto fill = [&](const QPainterPath &path, QPointF at, const FontSymbol &symbol = {}) {
     const QPainterPath placed = path.translated(at);
     p.fillPath(placed, Qt::black);
     const std::size_t column = static_cast<std::size_t>(at.x() / kCellWidth);
-    if (column < outlines_.size())
+    if (column < outlines_.size()) {
       outlines_[column].addPath(placed);
+      if (symbol.valid())
+        glyphs_[column] = {symbol, at};
+    }
+  };
+  // A font's symbol, else the painted one.
+  auto pathOf = [](const FontSymbol &symbol, const QPainterPath &painted) {
+    return symbol.valid() ? symbol.path() : painted;
   };
 
   // Heads: their width sets where stems stand.
@@ -70,12 +80,13 @@ EngravedGlyphs::EngravedGlyphs()
                                                            {Head::Void, kVoidHeadSymbol},
                                                            {Head::Black, kBlackHeadSymbol}}};
   for (const auto &[head, c] : heads) {
-    QPainterPath path = font.symbol(c);
-    if (path.isEmpty())
-      path = PaintedHead(head == Head::Black);
+    const FontSymbol symbol = font.glyph(c);
+    const QPainterPath path = pathOf(symbol, PaintedHead(head == Head::Black));
     const QRectF b = path.boundingRect();
-    fill(path, QPointF(Cell(static_cast<int>(head))) +
-                   QPointF(metrics_.headLeft, kHeadY - b.height() / 2));
+    fill(path,
+         QPointF(Cell(static_cast<int>(head))) +
+             QPointF(metrics_.headLeft, kHeadY - b.height() / 2),
+         symbol);
     if (head == Head::Black)
       metrics_.headWidth = b.width();
   }
@@ -87,14 +98,13 @@ EngravedGlyphs::EngravedGlyphs()
        {Accidental::Flat, kFlatSymbol, "b"},
        {Accidental::Natural, kNaturalSymbol, "n"}}};
   for (const auto &[a, c, text] : accidentals) {
-    QPainterPath path = font.symbol(c);
-    if (path.isEmpty())
-      path = TextPath(QString::fromLatin1(text), fallback);
+    const FontSymbol symbol = font.glyph(c);
+    const QPainterPath path = pathOf(symbol, TextPath(QString::fromLatin1(text), fallback));
     const QRectF b = path.boundingRect();
     // A flat's bowl sits on the note's line or space; sharps and naturals centre on it.
     const double top =
         a == Accidental::Flat ? kHeadY + kStaffSpace / 2 - b.height() : kHeadY - b.height() / 2;
-    fill(path, QPointF(Cell(2 + static_cast<int>(a))) + QPointF(0, top));
+    fill(path, QPointF(Cell(2 + static_cast<int>(a))) + QPointF(0, top), symbol);
     metrics_.accidentalWidth[static_cast<std::size_t>(a)] = static_cast<int>(std::ceil(b.width()));
     metrics_.keyStep =
         std::max(metrics_.keyStep, metrics_.accidentalWidth[static_cast<std::size_t>(a)] + 1);
@@ -102,17 +112,17 @@ EngravedGlyphs::EngravedGlyphs()
 
   for (int down = 0; down < 2; ++down) {
     for (int flags = 1; flags <= 2; ++flags) {
-      QPainterPath path = font.symbol(flags == 1 ? kFlag8Symbol : kFlag16Symbol);
-      if (path.isEmpty())
-        path = PaintedFlags(flags);
+      FontSymbol symbol = font.glyph(flags == 1 ? kFlag8Symbol : kFlag16Symbol);
+      QPainterPath path = pathOf(symbol, PaintedFlags(flags));
       const QPoint cell = Cell(FlagColumn(flags, down == 1));
       const QPoint anchor = down == 1 ? kDownAnchor : kUpAnchor;
       if (down == 1) {
         // Downward flags mirror the upward ones; they rise from the stem's lower end.
         path = MirroredFlag(path);
-        fill(path, QPointF(cell + anchor) - QPointF(0, path.boundingRect().height()));
+        symbol = Mirrored(symbol);
+        fill(path, QPointF(cell + anchor) - QPointF(0, path.boundingRect().height()), symbol);
       } else {
-        fill(path, QPointF(cell + anchor));
+        fill(path, QPointF(cell + anchor), symbol);
       }
     }
   }
@@ -122,40 +132,52 @@ EngravedGlyphs::EngravedGlyphs()
   digits.setBold(true);
   digits.setPixelSize(30);
   digitWidth_ = 0;
+  const QRawFont digitFont = QRawFont::fromFont(digits);
   for (int d = 0; d <= 9; ++d) {
-    const QPainterPath text = TextPath(QString::number(d), digits);
-    const QPainterPath path = ScaledToOrigin(text, kDigitHeight / text.boundingRect().height());
-    fill(path, QPointF(Cell(kDigitColumn + d)) + QPointF(0, kHeadY - kDigitHeight / 2));
+    const char32_t c = U'0' + static_cast<char32_t>(d);
+    FontSymbol symbol = SymbolOf(digitFont, c, 1.0);
+    const QPainterPath text = symbol.valid() ? symbol.path() : TextPath(QString::number(d), digits);
+    const double factor = kDigitHeight / text.boundingRect().height();
+    symbol = SymbolOf(digitFont, c, factor);
+    const QPainterPath path = pathOf(symbol, ScaledToOrigin(text, factor));
+    fill(path, QPointF(Cell(kDigitColumn + d)) + QPointF(0, kHeadY - kDigitHeight / 2), symbol);
     digitWidth_ = std::max(digitWidth_, static_cast<int>(std::ceil(path.boundingRect().width())));
   }
   metrics_.digitWidth = digitWidth_;
   // Rests about the middle line: the whole rest hangs from the fourth line, the half sits on
   // the middle one.
   for (int row = 0; row < 5; ++row) {
-    QPainterPath path = font.symbol(kRestSymbols[static_cast<std::size_t>(row)]);
-    if (path.isEmpty())
-      path.addRect(QRectF(0, 0, 10, 5));
+    const FontSymbol symbol = font.glyph(kRestSymbols[static_cast<std::size_t>(row)]);
+    QPainterPath block;
+    block.addRect(QRectF(0, 0, 10, 5));
+    const QPainterPath path = pathOf(symbol, block);
     const QRectF b = path.boundingRect();
     double top = kHeadY - b.height() / 2;
     if (row == 0)
       top = kHeadY - kStaffSpace;
     else if (row == 1)
       top = kHeadY - b.height();
-    fill(path, QPointF(Cell(kRestSymbolColumn + row)) + QPointF(4, top));
+    fill(path, QPointF(Cell(kRestSymbolColumn + row)) + QPointF(4, top), symbol);
   }
   // The treble clef curls round the second line and reaches one and a half spaces below the
   // staff; the bass clef's dots sit either side of the fourth line.
-  QPainterPath g = font.raw(kGClefSymbol);
-  if (g.isEmpty())
-    g = TextPath(QStringLiteral("G"), fallback);
-  g = ScaledToOrigin(g, 6.6 * kStaffSpace / g.boundingRect().height());
-  fill(g, QPointF(Cell(kClefColumn)) +
-              QPointF(4, kTopLineInCell + 5.4 * kStaffSpace - g.boundingRect().height()));
-  QPainterPath f = font.raw(kFClefSymbol);
-  if (f.isEmpty())
-    f = TextPath(QStringLiteral("F"), fallback);
-  f = ScaledToOrigin(f, 3.3 * kStaffSpace / f.boundingRect().height());
-  fill(f, QPointF(Cell(kClefColumn + 1)) + QPointF(4, kTopLineInCell - 1));
+  // A clef `spaces` staff spaces tall, from the music font or a letter.
+  auto clef = [&](char32_t c, const char *letter, double spaces) {
+    QPainterPath raw = font.raw(c);
+    const bool fromFont = !raw.isEmpty();
+    if (!fromFont)
+      raw = TextPath(QString::fromLatin1(letter), fallback);
+    const double factor = spaces * kStaffSpace / raw.boundingRect().height();
+    const FontSymbol symbol = fromFont ? SymbolOf(font.font(), c, factor) : FontSymbol{};
+    return std::pair{pathOf(symbol, ScaledToOrigin(raw, factor)), symbol};
+  };
+  const auto [g, gSymbol] = clef(kGClefSymbol, "G", 6.6);
+  fill(g,
+       QPointF(Cell(kClefColumn)) +
+           QPointF(4, kTopLineInCell + 5.4 * kStaffSpace - g.boundingRect().height()),
+       gSymbol);
+  const auto [f, fSymbol] = clef(kFClefSymbol, "F", 3.3);
+  fill(f, QPointF(Cell(kClefColumn + 1)) + QPointF(4, kTopLineInCell - 1), fSymbol);
   p.end();
 }
 
@@ -196,6 +218,14 @@ GlyphCell EngravedGlyphs::clef(Clef clef) const {
   const int column = kClefColumn + (clef == Clef::Bass ? 1 : 0);
   return {QRect(Cell(column), QSize(kCellWidth, kCellHeight)),
           QPoint(0, static_cast<int>(kTopLineInCell))};
+}
+
+std::optional<std::pair<FontSymbol, QPointF>> EngravedGlyphs::glyph(const GlyphCell &cell) const {
+  const std::size_t column = static_cast<std::size_t>(cell.source.x() / kCellWidth);
+  if (column >= glyphs_.size() || !glyphs_[column].first.valid())
+    return std::nullopt;
+  const auto &[symbol, ink] = glyphs_[column];
+  return std::pair{symbol, ink - QPointF(cell.source.topLeft() + cell.hotspot)};
 }
 
 QPainterPath EngravedGlyphs::outline(const GlyphCell &cell) const {

@@ -5,11 +5,14 @@
 // outline too, for drawing onto vector pages.
 #include "engraving/accidentals.h"
 #include "engraving/engraving_layout.h"
+#include "score_drawing/music_symbols.h"
 
 #include <QImage>
 #include <QPainterPath>
 #include <QRect>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace pipora {
@@ -44,6 +47,9 @@ public:
   GlyphCell clef(Clef clef) const;
   // The symbol's outline placed as the cell is: its reference point at the origin.
   QPainterPath outline(const GlyphCell &cell) const;
+  // The symbol as a font's glyph, its ink's top-left placed as the cell is (reference point at
+  // the origin); nothing for a symbol painted without a font.
+  std::optional<std::pair<FontSymbol, QPointF>> glyph(const GlyphCell &cell) const;
   int digitWidth() const { return digitWidth_; }
 
   // Head and accidental sizes; the label widths are the renderer's to fill.
@@ -54,6 +60,8 @@ private:
   EngravingMetrics metrics_;
   int digitWidth_ = 12;
   std::vector<QPainterPath> outlines_; // by column, in sheet coordinates
+  // By column: the glyph and its ink's top-left in sheet coordinates.
+  std::vector<std::pair<FontSymbol, QPointF>> glyphs_;
 };
 
 // The right edge of the inked pixels of a cell (cell.left() when it is blank).

@@ -28,6 +28,52 @@ QPainterPath MusicFont::symbol(char32_t c) const {
   return p.isEmpty() ? p : ScaledToOrigin(p, scale_);
 }
 
+namespace {
+
+QPainterPath Turned(const QPainterPath &path, bool mirrored) {
+  if (!mirrored)
+    return path;
+  QTransform mirror;
+  mirror.scale(1, -1);
+  return mirror.map(path);
+}
+
+FontSymbol Placed(FontSymbol symbol) {
+  const QRectF ink = Turned(symbol.font.pathForGlyph(symbol.index), symbol.mirrored).boundingRect();
+  symbol.origin = -ink.topLeft();
+  symbol.inkSize = ink.size();
+  return symbol;
+}
+
+} // namespace
+
+FontSymbol SymbolOf(const QRawFont &font, char32_t c, double factor) {
+  FontSymbol symbol;
+  if (!font.isValid() || factor <= 0)
+    return symbol;
+  const QList<quint32> glyphs = font.glyphIndexesForString(QString::fromUcs4(&c, 1));
+  if (glyphs.isEmpty() || glyphs.first() == 0)
+    return symbol;
+  symbol.font = font;
+  symbol.font.setPixelSize(font.pixelSize() * factor);
+  symbol.index = glyphs.first();
+  return Placed(symbol);
+}
+
+FontSymbol Mirrored(const FontSymbol &symbol) {
+  if (!symbol.valid())
+    return symbol;
+  FontSymbol turned = symbol;
+  turned.mirrored = !symbol.mirrored;
+  return Placed(turned);
+}
+
+QPainterPath FontSymbol::path() const {
+  if (!valid())
+    return {};
+  return Turned(font.pathForGlyph(index), mirrored).translated(origin);
+}
+
 QPainterPath ScaledToOrigin(const QPainterPath &path, double factor) {
   QTransform t;
   t.scale(factor, factor);

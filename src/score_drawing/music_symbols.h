@@ -20,6 +20,24 @@ inline constexpr char32_t kNaturalSymbol = 0x266E;
 // Both sheets draw at this staff space (pixels between two staff lines).
 inline constexpr double kSymbolStaffSpace = 12.0;
 
+// A symbol that is one glyph of a font, so that vector pages draw it as text: the font at
+// the size drawn and where the glyph's origin lies from the top-left of its ink.
+struct FontSymbol {
+  QRawFont font;
+  quint32 index = 0;
+  QPointF origin;        // from the ink's top-left
+  bool mirrored = false; // drawn upside down (downward flags)
+  QSizeF inkSize;
+
+  bool valid() const { return index != 0; }
+  // The glyph's outline, the ink's top-left at the origin.
+  QPainterPath path() const;
+};
+// Glyph c of `font` at `factor` times the font's size; invalid when the font lacks it.
+FontSymbol SymbolOf(const QRawFont &font, char32_t c, double factor);
+// The same glyph turned upside down about its ink.
+FontSymbol Mirrored(const FontSymbol &symbol);
+
 // "Noto Music", scaled so that a black head is one staff space tall.
 class MusicFont {
 public:
@@ -30,6 +48,9 @@ public:
   // The symbol at the staff's scale, its bounding box's top-left at the origin; empty when
   // the font lacks it.
   QPainterPath symbol(char32_t c) const;
+  // The same as a glyph.
+  FontSymbol glyph(char32_t c) const { return SymbolOf(font_, c, scale_); }
+  const QRawFont &font() const { return font_; }
 
 private:
   QRawFont font_;

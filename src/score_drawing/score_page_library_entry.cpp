@@ -15,21 +15,30 @@ QCoreApplication *CreateApplication(int &argc, char **argv) {
   return new QGuiApplication(argc, argv);
 }
 
-QByteArray DrawScore(const Song &song, const ScorePageRequest &request) {
+ScoreDrawOutcome DrawScore(const Song &song, const ScorePageRequest &request, void *context,
+                           ScorePageSink sink) {
   ScorePrintOptions options;
   options.paper = request.localPaper ? LocalPaper() : request.letter ? Paper::Letter : Paper::A4;
   options.labels = request.labels;
   options.title = request.title;
   const ScoreRenderer renderer;
-  switch (request.format) {
-  case ScorePageFormat::Pdf:
-    return ScorePdf(song, renderer, options);
-  case ScorePageFormat::Svg:
-    return ScoreSvg(song, renderer, options);
-  case ScorePageFormat::Png:
-    break;
+  if (request.format == ScorePageFormat::Pdf) {
+    const QByteArray pdf = ScorePdf(song, renderer, options);
+    if (pdf.isEmpty())
+      return ScoreDrawOutcome::DrawFailed;
+    return sink(context, 0, pdf) ? ScoreDrawOutcome::Done : ScoreDrawOutcome::Stopped;
   }
-  return ScorePng(song, renderer, options);
+  bool stopped = false;
+  const bool drawn =
+      ScorePageFiles(song, renderer, options,
+                     request.format == ScorePageFormat::Svg ? PageImage::Svg : PageImage::Png,
+                     [&](int page, const QByteArray &bytes) {
+                       stopped = !sink(context, page, bytes);
+                       return !stopped;
+                     });
+  if (stopped)
+    return ScoreDrawOutcome::Stopped;
+  return drawn ? ScoreDrawOutcome::Done : ScoreDrawOutcome::DrawFailed;
 }
 
 const ScorePageLibrary kTable{kScorePageLibraryVersion, &CreateApplication, &DrawScore};

@@ -15,12 +15,14 @@
 namespace pipora {
 namespace {
 
-// A staff (four gaps of the sheet) 6.5 mm high, within the sizes printed parts use.
-constexpr double kUnitsPerMm = 4.0 * kStaffLineGap / 6.5;
 constexpr double kMarginMm = 15.0;
-constexpr int kTitleRoom = 110;
-constexpr int kSystemGap = 24;
-constexpr int kFootRoom = 40; // the page number under the last system
+constexpr double kTitleMm = 15.0;
+constexpr double kTitleTextMm = 5.0;
+constexpr double kTempoMm = 6.0; // the speed's line over the first system
+constexpr double kTempoTextMm = 3.0;
+constexpr double kFootMm = 8.0;
+constexpr double kFootTextMm = 3.0;
+constexpr int kPaperQuarterWidth = 30;
 constexpr int kPngDpi = 150;
 constexpr int kPdfDpi = 1200;
 
@@ -48,17 +50,21 @@ ScorePages::ScorePages(const Song &song, const ScoreRenderer &renderer,
       font_(FontInUnits(renderer.font(), renderer.font().pointSizeF() * 96.0 / 72.0)) {
   ScoreViewState view;
   view.isDoReMi = options.labels;
+  view.paper = true;
   // Staves as close as their notes allow: paper shows more of them at once than a window.
   view.staffDistance = kMinStaffDistance;
+  // Notes as close as their symbols allow: a page is read at arm's length, not scrolled.
+  view.quarterWidth = kPaperQuarterWidth;
   sheet_ = renderer.layOut(song, view);
   slice_ = SystemSliceOf(sheet_);
   const QSizeF mm = pageMillimetres();
-  PageArea area;
-  area.width = static_cast<int>((mm.width() - 2 * kMarginMm) * kUnitsPerMm);
-  area.height = static_cast<int>((mm.height() - 2 * kMarginMm) * kUnitsPerMm) - kFootRoom;
-  area.titleRoom = options.title.isEmpty() ? 0 : kTitleRoom;
-  area.systemGap = kSystemGap;
-  pages_ = PaginateScore(song, sheet_, area, renderer.metrics());
+  PaperSpec paper;
+  paper.widthMm = mm.width();
+  paper.heightMm = mm.height();
+  paper.marginMm = kMarginMm;
+  paper.titleMm = (options.title.isEmpty() ? 0 : kTitleMm) + kTempoMm;
+  paper.footMm = kFootMm;
+  layout_ = LayOutPaper(song, sheet_, paper, renderer.metrics());
 }
 
 QSizeF ScorePages::pageMillimetres() const {
@@ -69,35 +75,47 @@ void ScorePages::paintPage(QPainter &painter, int index, const QRectF &page) {
   if (index < 0 || index >= pageCount())
     return;
   const QSizeF mm = pageMillimetres();
-  const double scale = page.width() / (mm.width() * kUnitsPerMm);
-  const double contentWidth = (mm.width() - 2 * kMarginMm) * kUnitsPerMm;
-  const double contentHeight = (mm.height() - 2 * kMarginMm) * kUnitsPerMm;
+  const double u = layout_.unitsPerMm;
+  const double scale = page.width() / (mm.width() * u);
+  const double contentWidth = (mm.width() - 2 * kMarginMm) * u;
+  const double contentHeight = (mm.height() - 2 * kMarginMm) * u;
   painter.save();
   painter.translate(page.topLeft());
   painter.scale(scale, scale);
-  painter.translate(kMarginMm * kUnitsPerMm, kMarginMm * kUnitsPerMm);
+  painter.translate(kMarginMm * u, kMarginMm * u);
   painter.setPen(Qt::black);
 
+  const double tempoRoom = kTempoMm * u;
   if (index == 0 && !options_.title.isEmpty()) {
-    painter.setFont(FontInUnits(font_, 28));
-    painter.drawText(QRectF(0, 0, contentWidth, kTitleRoom - 30), Qt::AlignCenter, options_.title);
+    painter.setFont(FontInUnits(font_, kTitleTextMm * u));
+    painter.drawText(QRectF(0, 0, contentWidth, layout_.area.titleRoom - tempoRoom),
+                     Qt::AlignCenter, options_.title);
+  }
+  if (index == 0) {
+    // The speed over the first system, in quarter notes a minute.
+    const std::string_view speed = TempoText(song_.tempo);
+    painter.setFont(FontInUnits(font_, kTempoTextMm * u));
+    painter.drawText(QRectF(0, layout_.area.titleRoom - tempoRoom, contentWidth, tempoRoom),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("\u2669 = ") +
+                         QString::fromLatin1(speed.data(), static_cast<qsizetype>(speed.size())));
   }
   const int measure = song_.measureTicks();
-  for (const PageSystem &system : pages_[static_cast<std::size_t>(index)].systems) {
+  for (const PageSystem &system : layout_.pages[static_cast<std::size_t>(index)].systems) {
     painter.save();
     painter.translate(0, system.y);
     EngravedFrame frame;
     frame.scrollX = system.scrollX;
-    frame.scrollY = slice_.scrollY;
+    frame.scrollY = system.sliceTop;
     frame.width = system.width;
-    frame.height = slice_.height;
+    frame.height = system.sliceHeight;
     frame.ruler = false;
     frame.bars = options_.bars;
     frame.labels = options_.labels;
     frame.timeSignature = system.firstTick <= sheet_.tickAtX(sheet_.firstX());
     PaintEngravedScore(painter, song_, sheet_, frame, {renderer_.glyphs(), font_});
     // The number of the system's first bar, over its first staff.
-    if (measure > 0 && system.firstTick > 0) {
+    if (measure > 0 && system.firstTick > 0 && system.sliceTop == slice_.scrollY) {
       painter.setFont(font_);
       painter.setPen(Qt::black);
       const int bar = MeasureOfTick(system.firstTick, measure) + 1;
@@ -114,9 +132,11 @@ void ScorePages::paintPage(QPainter &painter, int index, const QRectF &page) {
     painter.restore();
   }
   if (pageCount() > 1) {
-    painter.setFont(font_);
-    painter.drawText(QRectF(0, contentHeight - kFootRoom / 2.0, contentWidth, kFootRoom / 2.0),
-                     Qt::AlignCenter, QStringLiteral("%1 / %2").arg(index + 1).arg(pageCount()));
+    // The page number stands in the foot's own room, under the printable area.
+    painter.setFont(FontInUnits(font_, kFootTextMm * u));
+    painter.drawText(
+        QRectF(0, layout_.area.height, contentWidth, contentHeight - layout_.area.height),
+        Qt::AlignCenter, QStringLiteral("%1 / %2").arg(index + 1).arg(pageCount()));
   }
   painter.restore();
 }
@@ -135,6 +155,8 @@ QByteArray ScorePdf(const Song &song, const ScoreRenderer &renderer,
     pdf.setTitle(options.title);
     pdf.setCreator(QStringLiteral("PiporaPad"));
     QPainter painter(&pdf);
+    if (!painter.isActive())
+      return {};
     const QRectF page(0, 0, pdf.width(), pdf.height());
     for (int i = 0; i < pages.pageCount(); ++i) {
       if (i > 0)
@@ -147,14 +169,53 @@ QByteArray ScorePdf(const Song &song, const ScoreRenderer &renderer,
 
 namespace {
 
-// The pages one below another, `dotsPerMm` device units per millimetre.
-template <typename Device> void PaintStacked(ScorePages &pages, Device &device, double dotsPerMm) {
+// One user unit per 0.1 mm; the size attributes say millimetres.
+constexpr double kSvgDotsPerMm = 10.0;
+
+void SetUpSvg(QSvgGenerator &svg, QBuffer &buffer, QSizeF mm, const QString &title) {
+  svg.setOutputDevice(&buffer);
+  svg.setResolution(static_cast<int>(std::lround(kSvgDotsPerMm * 25.4)));
+  svg.setSize((mm * kSvgDotsPerMm).toSize());
+  svg.setViewBox(QRectF(QPointF(0, 0), mm * kSvgDotsPerMm));
+  svg.setTitle(title);
+}
+
+QByteArray SvgPage(ScorePages &pages, int index, const QString &title) {
   const QSizeF mm = pages.pageMillimetres();
-  QPainter painter(&device);
-  for (int i = 0; i < pages.pageCount(); ++i)
-    pages.paintPage(
-        painter, i,
-        QRectF(0, i * mm.height() * dotsPerMm, mm.width() * dotsPerMm, mm.height() * dotsPerMm));
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator svg;
+  SetUpSvg(svg, buffer, mm, title);
+  QPainter painter(&svg);
+  if (!painter.isActive())
+    return {};
+  pages.paintPage(painter, index, QRectF(QPointF(0, 0), mm * kSvgDotsPerMm));
+  painter.end();
+  return bytes;
+}
+
+QByteArray PngPage(ScorePages &pages, int index) {
+  const double dotsPerMm = kPngDpi / 25.4;
+  const QSizeF mm = pages.pageMillimetres();
+  QImage image((mm * dotsPerMm).toSize(), QImage::Format_RGB32);
+  if (image.isNull())
+    return {};
+  image.fill(Qt::white);
+  image.setDotsPerMeterX(static_cast<int>(std::lround(dotsPerMm * 1000)));
+  image.setDotsPerMeterY(static_cast<int>(std::lround(dotsPerMm * 1000)));
+  {
+    QPainter painter(&image);
+    if (!painter.isActive())
+      return {};
+    pages.paintPage(painter, index, QRectF(QPointF(0, 0), mm * dotsPerMm));
+  }
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG"))
+    return {};
+  return bytes;
 }
 
 } // namespace
@@ -168,33 +229,27 @@ QByteArray ScoreSvg(const Song &song, const ScoreRenderer &renderer,
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   QSvgGenerator svg;
-  svg.setOutputDevice(&buffer);
-  // One user unit per 0.1 mm; the size attributes say millimetres.
-  constexpr double kDotsPerMm = 10.0;
-  svg.setResolution(static_cast<int>(std::lround(kDotsPerMm * 25.4)));
-  svg.setSize((size * kDotsPerMm).toSize());
-  svg.setViewBox(QRectF(QPointF(0, 0), size * kDotsPerMm));
-  svg.setTitle(options.title);
-  PaintStacked(pages, svg, kDotsPerMm);
+  SetUpSvg(svg, buffer, size, options.title);
+  QPainter painter(&svg);
+  for (int i = 0; i < pages.pageCount(); ++i)
+    pages.paintPage(painter, i,
+                    QRectF(0, i * mm.height() * kSvgDotsPerMm, mm.width() * kSvgDotsPerMm,
+                           mm.height() * kSvgDotsPerMm));
+  painter.end();
   return bytes;
 }
 
-QByteArray ScorePng(const Song &song, const ScoreRenderer &renderer,
-                    const ScorePrintOptions &options) {
+bool ScorePageFiles(const Song &song, const ScoreRenderer &renderer,
+                    const ScorePrintOptions &options, PageImage kind,
+                    const std::function<bool(int page, const QByteArray &bytes)> &take) {
   ScorePages pages(song, renderer, options);
-  const double dotsPerMm = kPngDpi / 25.4;
-  const QSizeF mm = pages.pageMillimetres();
-  QImage image((QSizeF(mm.width(), mm.height() * pages.pageCount()) * dotsPerMm).toSize(),
-               QImage::Format_RGB32);
-  image.fill(Qt::white);
-  image.setDotsPerMeterX(static_cast<int>(std::lround(dotsPerMm * 1000)));
-  image.setDotsPerMeterY(static_cast<int>(std::lround(dotsPerMm * 1000)));
-  PaintStacked(pages, image, dotsPerMm);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return bytes;
+  for (int i = 0; i < pages.pageCount(); ++i) {
+    const QByteArray bytes =
+        kind == PageImage::Svg ? SvgPage(pages, i, options.title) : PngPage(pages, i);
+    if (bytes.isEmpty() || !take(i + 1, bytes))
+      return false;
+  }
+  return true;
 }
 
 } // namespace pipora

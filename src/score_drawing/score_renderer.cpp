@@ -184,6 +184,7 @@ SheetOptions SheetOptionsOf(const ScoreViewState &view) {
   options.staffDistance = view.staffDistance;
   options.proportional = view.isClassicScore;
   options.labels = view.isDoReMi;
+  options.paper = view.paper;
   return options;
 }
 

@@ -26,6 +26,8 @@ struct ScoreViewState {
   bool isDoReMi = false;
   // One glyph per note, as before engraving: no beams, accidentals on every note.
   bool isClassicScore = false;
+  // Printed: every part without notes is left off, whatever the view shows.
+  bool paper = false;
   // Where things go, laid out for the song as it is; made afresh when none is given.
   const ScoreSheet *sheet = nullptr;
 };

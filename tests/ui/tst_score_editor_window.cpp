@@ -561,6 +561,10 @@ private slots:
           return a;
       return nullptr;
     };
+    // The menu marks the choices in force.
+    QVERIFY(item("ClefMenu", QStringLiteral("自動"))->isChecked());
+    QVERIFY(!item("ClefMenu", QStringLiteral("ヘ音記号"))->isChecked());
+    QVERIFY(item("KeyMenu", QStringLiteral("自動"))->isChecked());
     item("ClefMenu", QStringLiteral("ヘ音記号"))->trigger();
     item("KeyMenu", QStringLiteral("変イ長調"))->trigger();
     shown->close();
@@ -568,6 +572,13 @@ private slots:
     QCOMPARE(song().display.key, std::optional(KeySignature{-4, false}));
     QVERIFY(song().dirty); // kept with the file when it is saved
     QCOMPARE(score().sheet().row(1).clef, Clef::Bass);
+    QApplication::sendEvent(surface, &menu);
+    shown = score().mouse()->contextMenu();
+    QVERIFY(shown);
+    QVERIFY(item("ClefMenu", QStringLiteral("ヘ音記号"))->isChecked());
+    QVERIFY(!item("ClefMenu", QStringLiteral("自動"))->isChecked());
+    QVERIFY(item("KeyMenu", QStringLiteral("変イ長調"))->isChecked());
+    shown->close();
   }
 
   void ctrlWheelAndCtrlKeysScaleTheWholeScore() {

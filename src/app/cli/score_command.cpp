@@ -18,6 +18,33 @@ std::string_view Shown(const QByteArray &name) {
   return std::string_view(name.constData(), static_cast<std::size_t>(name.size()));
 }
 
+// Where the drawn files go: OUT.pdf itself, or OUT-1.png, OUT-2.png ... one per page.
+struct PageFiles {
+  QByteArray out;
+  QByteArray failedName;
+  Error failure;
+  bool failed = false;
+
+  QByteArray nameOf(int page) const {
+    if (page == 0)
+      return out;
+    const qsizetype dot = out.lastIndexOf('.');
+    return out.left(dot) + '-' + QByteArray::number(page) + out.mid(dot);
+  }
+
+  static bool write(void *context, int page, const QByteArray &bytes) {
+    auto *files = static_cast<PageFiles *>(context);
+    const QByteArray name = files->nameOf(page);
+    if (Status written = WriteOutputFile(name, bytes); !written) {
+      files->failed = true;
+      files->failedName = name;
+      files->failure = written.failure();
+      return false;
+    }
+    return true;
+  }
+};
+
 int RunScore(const Invocation &invocation) {
   const QByteArray &in = invocation.operands[0];
   const QByteArray &out = invocation.operands[1];
@@ -57,11 +84,19 @@ int RunScore(const Invocation &invocation) {
     request.title = QFileInfo(QFile::decodeName(BaseName(in))).completeBaseName();
 
   // main() loaded the library before making the application.
-  const QByteArray bytes = (*LoadScorePageLibrary())->drawScore(song, request);
-  if (Status written = WriteOutputFile(out, bytes); !written) {
-    PrintErr(FileFailureText(IsStandardStream(out) ? "-" : Shown(out), written.failure(),
+  PageFiles files;
+  files.out = out;
+  const ScoreDrawOutcome drawn =
+      (*LoadScorePageLibrary())->drawScore(song, request, &files, &PageFiles::write);
+  if (files.failed) {
+    PrintErr(FileFailureText(IsStandardStream(out) ? "-" : Shown(files.failedName), files.failure,
                              FileAccess::Write) +
              "\n");
+    return kExitWriteFailed;
+  }
+  if (drawn != ScoreDrawOutcome::Done) {
+    // Nothing is written for a page that could not be drawn: the file there is kept.
+    PrintErr("piporapad-cli: the score could not be drawn\n");
     return kExitWriteFailed;
   }
   return kExitOk;
@@ -69,7 +104,8 @@ int RunScore(const Invocation &invocation) {
 
 const Registrar score{{"score",
                        "IN OUT.pdf|OUT.svg|OUT.png",
-                       "write the song's score as pages (PDF, SVG or PNG)",
+                       "write the song's score as pages: one PDF, or one SVG or PNG per page "
+                       "(OUT-1.png, OUT-2.png, ...)",
                        {{"--paper", "a4|letter", "paper size (default: the system's)"},
                         {"--doremi", "", "print the do-re-mi labels under the notes"}},
                        2,

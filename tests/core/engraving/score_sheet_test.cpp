@@ -38,7 +38,7 @@ struct ClefRow {
 
 class Clefs : public ::testing::TestWithParam<ClefRow> {};
 
-TEST_P(Clefs, MostlyBelowMiddleCTakesTheBassClefUnlessChosen) {
+TEST_P(Clefs, FewerLedgerLinesTakeTheClefUnlessChosen) {
   Song song = SongOfParts({{1, GetParam().notes}});
   song.display.clefs[1] = GetParam().chosen;
   EXPECT_EQ(ClefOf(song, 1), GetParam().expected);
@@ -46,11 +46,19 @@ TEST_P(Clefs, MostlyBelowMiddleCTakesTheBassClefUnlessChosen) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Clefs,
-    ::testing::Values(ClefRow{"melody", {60, 64, 67, 72}, Clef::Automatic, Clef::Treble},
-                      ClefRow{"cello", {36, 43, 48, 62}, Clef::Automatic, Clef::Bass},
-                      ClefRow{"halfAndHalf", {48, 50, 60, 62}, Clef::Automatic, Clef::Treble},
-                      ClefRow{"chosenTreble", {36, 40}, Clef::Treble, Clef::Treble},
-                      ClefRow{"chosenBass", {72, 76}, Clef::Bass, Clef::Bass}),
+    ::testing::Values(
+        ClefRow{"melody", {60, 64, 67, 72}, Clef::Automatic, Clef::Treble},
+        ClefRow{"cello", {36, 43, 48, 62}, Clef::Automatic, Clef::Bass},
+        // C3 and D3 need four ledger lines each under the treble staff; C4
+        // and D4 one each over the bass staff.
+        ClefRow{"halfAndHalf", {48, 50, 60, 62}, Clef::Automatic, Clef::Bass},
+        // Four ledger lines over the bass staff, none on the treble one.
+        ClefRow{"mostlyLowButHighReach", {55, 55, 57, 79, 81}, Clef::Automatic, Clef::Treble},
+        ClefRow{"tieTakesTreble", {60, 60}, Clef::Automatic, Clef::Treble},
+        // Rests need no ledger lines on either staff.
+        ClefRow{"melodyWithRests", {72, 0, 0, 0, 0, 76}, Clef::Automatic, Clef::Treble},
+        ClefRow{"chosenTreble", {36, 40}, Clef::Treble, Clef::Treble},
+        ClefRow{"chosenBass", {72, 76}, Clef::Bass, Clef::Bass}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Clefs, BassClefPutsMiddleCAboveTheStaff) {
