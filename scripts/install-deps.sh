@@ -8,7 +8,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6core5compat6-dev libgl1-mesa-dev
   qt6-svg-dev
-  libfluidsynth-dev fluidsynth timgm6mb-soundfont librtmidi-dev
+  libfluidsynth-dev fluidsynth timgm6mb-soundfont librtmidi-dev libzip-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-ipafont-gothic fonts-noto-core
   python3 python3-mido midicsv sox xvfb xdotool x11-utils

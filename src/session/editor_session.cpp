@@ -227,6 +227,23 @@ Result<MidiImportReport> EditorSession::importMidi(const QString &path, ImportRe
   return imported;
 }
 
+Result<MidiImportReport> EditorSession::importMusicXml(const QString &path, ImportReport *report) {
+  const Marks before = marks();
+  fitUndo_.reset();
+  MidiImportOptions import = options().import;
+  import.report = report;
+  Result<MidiImportReport> imported = ImportMusicXmlFile(song_, path, import);
+  if (imported) {
+    ownFile_.clear();
+    ownMidiFile_.clear();
+    history_.beginDocument(song_.fileName);
+    song_.currentPart = 1;
+    emit songReplaced();
+  }
+  announce(before);
+  return imported;
+}
+
 std::size_t EditorSession::fitForSmd() {
   if (isPlaying())
     return 0;
@@ -289,6 +306,12 @@ Status EditorSession::exportMidi(const QString &path) {
   if (written)
     ownMidiFile_ = path;
   return written;
+}
+
+Status EditorSession::exportMusicXml(const QString &path, const PartNames &names) {
+  syncNoteLists();
+  RecalcTimes(song_);
+  return ExportMusicXmlFile(song_, path, names);
 }
 
 Status EditorSession::writeEventList() {

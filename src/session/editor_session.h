@@ -13,6 +13,7 @@
 #include "platform/files/file_io.h"
 #include "platform/midi/midi_backend.h"
 #include "session/midi_files.h"
+#include "session/musicxml_files.h"
 #include "session/smd_files.h"
 #include "session/undo_history.h"
 
@@ -117,6 +118,9 @@ public:
   // Imports a Standard MIDI File; a file that cannot be read leaves the song as it was.
   // `report`, when given, is filled with what fitting the file's notes did to each note.
   Result<MidiImportReport> importMidi(const QString &path, ImportReport *report = nullptr);
+  // The same for a MusicXML score (.musicxml, .xml, .mxl): fitted as a MIDI file is; a file
+  // that is not a score leaves the song as it was.
+  Result<MidiImportReport> importMusicXml(const QString &path, ImportReport *report = nullptr);
   // Brings back a song an editor left unsaved when it ended (see session/abandoned_songs.h):
   // it becomes this editor's song, unsaved and dirty, with its file name; the history starts
   // again from it. The song is in this editor's recovery record before this returns, so the
@@ -125,6 +129,8 @@ public:
   Status recover(const AbandonedSong &abandoned);
   // Exports to `path` (default: the file name ending in "mid").
   Status exportMidi(const QString &path);
+  // The song as a MusicXML score at `path` (compressed for ".mxl"), parts named `names`.
+  Status exportMusicXml(const QString &path, const PartNames &names);
   Status writeEventList();
 
   // --- changing the song: the one way a window does it -----------------------------------

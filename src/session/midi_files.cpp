@@ -40,18 +40,24 @@ Report<Song> ImportMidiBytes(const QByteArray &bytes, const MidiImportOptions &o
   Report<Song> imported = ImportSmf(span, options, kept, &log, &tempos, &readAt);
   // An imported song often spreads a few voices over many channels.
   imported.value.display.hideEmptyParts = true;
-  if (options.chooseSpeed) {
-    // Doubling keeps every part within what the import itself takes.
-    const ImportSpeed speed = FitSpeed(imported.value, LongestHeldRate(tempos), readAt,
-                                       static_cast<std::int32_t>(std::min<std::int64_t>(
-                                           options.maxPartElements, kMaxPartElements)));
-    if (options.report != nullptr)
-      options.report->speed = speed;
-  }
+  (void)FitImportedSpeed(imported.value, options, tempos, readAt);
   // The log only shows what was read; failing to write it does not fail the import.
   if (options.writeEventLog)
     (void)WriteScratchFile(ProgramFile("pipora.log"), log);
   return imported;
+}
+
+LengthScale FitImportedSpeed(Song &song, const MidiImportOptions &options,
+                             const SmfTempoMap &tempos, LengthScale readAt) {
+  if (!options.chooseSpeed)
+    return readAt;
+  // Doubling keeps every part within what the import itself takes.
+  const ImportSpeed speed = FitSpeed(
+      song, LongestHeldRate(tempos), readAt,
+      static_cast<std::int32_t>(std::min<std::int64_t>(options.maxPartElements, kMaxPartElements)));
+  if (options.report != nullptr)
+    options.report->speed = speed;
+  return speed.scale;
 }
 
 Result<MidiImportReport> ImportMidiFile(Song &song, const QString &path,

@@ -6,6 +6,7 @@
 // Failures carry the system's description; the path and the closing line of a message are
 // the caller's to add.
 #include "formats/midi/midi_import.h"
+#include "formats/midi/smf_reader.h"
 #include "formats/midi/smf_writer.h"
 #include "model/file_messages.h"
 #include "model/result.h"
@@ -27,6 +28,12 @@ using MidiImportReport = Report<Ok>;
 // options ask for it.
 Report<Song> ImportMidiBytes(const QByteArray &bytes, const MidiImportOptions &options,
                              const Song &kept = Song());
+
+// The tempo step and length scale of an imported song, chosen by FitSpeed for the tempo that
+// holds longest in `tempos` when the options choose the speed (the report records it). Returns
+// the scale of the song's lengths against the file's.
+LengthScale FitImportedSpeed(Song &song, const MidiImportOptions &options,
+                             const SmfTempoMap &tempos, LengthScale readAt);
 
 // Replaces the song by the one the Standard MIDI File at `path` gives (ImportMidiBytes, keeping
 // the volumes, the backup slot and the tempo and tones the file does not set): the file name

@@ -1,8 +1,10 @@
 #include "session/song_files.h"
 
+#include "formats/musicxml/mxl_archive.h"
 #include "formats/smd/smd_writer.h"
 #include "platform/files/file_io.h"
 #include "session/midi_files.h"
+#include "session/musicxml_files.h"
 #include "session/smd_files.h"
 
 namespace pipora {
@@ -11,6 +13,8 @@ namespace {
 std::optional<SongFileKind> KindOfContent(const QByteArray &head) {
   if (head.startsWith("MThd"))
     return SongFileKind::Midi;
+  if (LooksLikeZip(head)) // a compressed MusicXML score
+    return SongFileKind::MusicXml;
   QByteArray start = head.startsWith("\xEF\xBB\xBF") ? head.mid(3) : head;
   start = start.trimmed();
   if (start.startsWith("<?xml") || start.startsWith("<score-partwise") ||
@@ -80,10 +84,16 @@ Result<DecodedSong> DecodeSongBytes(SongFileKind kind, const QByteArray &bytes,
     decoded.warnings = std::move(imported.warnings);
     return decoded;
   }
-  case SongFileKind::MusicXml:
-    break;
+  case SongFileKind::MusicXml: {
+    Result<Report<Song>> imported = ImportMusicXmlBytes(bytes, import, kept);
+    if (!imported)
+      return imported.failure();
+    decoded.song = std::move(imported->value);
+    decoded.damage = std::move(imported->error);
+    return decoded;
   }
-  return Error{std::string(kMusicXmlUnreadableMessage)};
+  }
+  return Error{std::string(kNotASongFileMessage)};
 }
 
 Result<QByteArray> EncodeSongBytes(SongFileKind kind, Song &song, bool writeLog) {
@@ -94,9 +104,10 @@ Result<QByteArray> EncodeSongBytes(SongFileKind kind, Song &song, bool writeLog)
     RecalcTimes(song);
     return MidiExportBytes(song, RandomVelocitySource(), writeLog);
   case SongFileKind::MusicXml:
-    break;
+    RecalcTimes(song);
+    return MusicXmlExportBytes(song, false);
   }
-  return Error{"MusicXMLファイルは書き出せません"};
+  return Error{std::string(kNotASongFileMessage)};
 }
 
 } // namespace pipora

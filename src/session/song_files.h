@@ -22,14 +22,12 @@ namespace pipora {
 enum class SongFileKind {
   Smd,      // *.smd, *.smz: the phone's melody text
   Midi,     // *.mid, *.midi: a Standard MIDI File, imported
-  MusicXml, // *.xml, *.musicxml: recognised, not read yet
+  MusicXml, // *.xml, *.musicxml, *.mxl: a score, imported as a MIDI file is
 };
 
 // The reasons a file is refused for its kind.
 inline constexpr std::string_view kNotASongFileMessage =
     "SMDファイルでもMIDIファイルでもありません";
-inline constexpr std::string_view kMusicXmlUnreadableMessage =
-    "MusicXMLファイルはまだ読み込めません";
 
 // How many bytes of a file's start decide its kind (the first line, up to this many).
 inline constexpr qint64 kSongFileHeadBytes = 4096;
@@ -57,14 +55,16 @@ struct DecodedSong {
 };
 
 // The song a file's bytes give as `kind`: SMD decoded (DecodeSmdBytes), MIDI imported
-// (ImportMidiBytes with `import`, keeping what `kept` holds that the file does not set). A
-// kind not read yet, or an SMD line that does not decode, fails.
+// (ImportMidiBytes with `import`, keeping what `kept` holds that the file does not set), a
+// MusicXML score imported the same way (ImportMusicXmlBytes, text or .mxl). An SMD line that
+// does not decode, or a score that is not well-formed or not a score, fails.
 Result<DecodedSong> DecodeSongBytes(SongFileKind kind, const QByteArray &bytes,
                                     const MidiImportOptions &import, const Song &kept = Song());
 
-// The bytes of the song as `kind`: SMD (EncodeSmd) or the MIDI export (MidiExportBytes, the
-// writer's log with `writeLog`). A song the kind cannot hold fails with
-// the check's message and place; a kind not written yet fails.
+// The bytes of the song as `kind`: SMD (EncodeSmd), the MIDI export (MidiExportBytes, the
+// writer's log with `writeLog`) or the MusicXML score text (MusicXmlExportBytes; the command
+// line writes .mxl and part names itself). A song the kind cannot hold fails with the
+// check's message and place.
 Result<QByteArray> EncodeSongBytes(SongFileKind kind, Song &song, bool writeLog = false);
 
 } // namespace pipora

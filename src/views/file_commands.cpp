@@ -3,6 +3,7 @@
 #include "model/file_messages.h"
 #include "platform/files/file_io.h"
 #include "session/song_files.h"
+#include "settings/tone_names.h"
 #include "views/file_failure.h"
 #include "views/main_window.h"
 #include "views/property/property_window.h"
@@ -11,6 +12,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace pipora {
 namespace {
@@ -28,9 +31,19 @@ QStringList FileCommands::SmdFilters() {
           QStringLiteral("SMDファイル、SMZファイル（*.smd;*.smz）|*.smd;*.smz")};
 }
 
+QStringList FileCommands::OpenFilters() {
+  return SmdFilters() << QStringLiteral(
+             "MusicXMLファイル（*.musicxml;*.xml;*.mxl）|*.musicxml;*.xml;*.mxl");
+}
+
 QStringList FileCommands::MidiFilters() {
   return {QStringLiteral("標準MIDIファイル（*.mid）|*.mid"),
           QStringLiteral("すべてのファイル（*.*）|*.*")};
+}
+
+QStringList FileCommands::MusicXmlExportFilters() {
+  return {QStringLiteral("MusicXMLファイル（*.musicxml）|*.musicxml"),
+          QStringLiteral("圧縮MusicXMLファイル（*.mxl）|*.mxl")};
 }
 
 QWidget *FileCommands::parentWidget() const {
@@ -69,13 +82,17 @@ bool FileCommands::openSmd(const QString &handedOver, bool dialogOnFailure) {
   QString path = handedOver;
   if (handedOver.isEmpty()) {
     FileDialogRequest request;
-    request.filters = SmdFilters();
+    request.filters = OpenFilters();
     request.selectedFilter = 1;
     request.initialName = ctx_.settings.LastFileName;
     request.maxNameLength = ctx_.settings.maxFileNameLength();
     path = frame_.prompts().openFileName(parentWidget(), request);
     if (path.isEmpty())
       return false;
+    // A score chosen under the MusicXML filter, or known by its content, is imported.
+    if (const Result<SongFileKind> kind = SongFileKindAt(path);
+        kind && *kind == SongFileKind::MusicXml)
+      return importMusicXml(path);
   }
   const Result<OpenOutcome> opened = ctx_.session.open(path);
   if (!opened) {
@@ -118,10 +135,8 @@ bool FileCommands::openSongFile(const QString &path, bool dialogOnFailure) {
   case SongFileKind::Midi:
     return openMidi(path);
   case SongFileKind::MusicXml:
-    break;
+    return openMusicXml(path);
   }
-  ShowFileFailure(frame_.prompts(), parentWidget(), path,
-                  Error{std::string(kMusicXmlUnreadableMessage)}, FileAccess::Read);
   return false;
 }
 
@@ -228,11 +243,15 @@ bool FileCommands::openMidi(const QString &handedOver) {
   ImportReport report;
   const Result<MidiImportReport> imported = ctx_.session.importMidi(path, &report);
   QApplication::restoreOverrideCursor();
+  return showImport(path, imported, report);
+}
+
+bool FileCommands::showImport(const QString &path, const Result<MidiImportReport> &imported,
+                              const ImportReport &report) {
   if (!imported) {
     ShowFileFailure(frame_.prompts(), parentWidget(), path, imported.failure(), FileAccess::Read);
     return false;
   }
-
   ctx_.settings.LastFileName = ctx_.session.path();
   rememberRecent(path);
   frame_.scoreEditor()->showSongStart();
@@ -245,6 +264,18 @@ bool FileCommands::openMidi(const QString &handedOver) {
     return false;
   }
   return true;
+}
+
+bool FileCommands::openMusicXml(const QString &path) {
+  return askToSaveChanges() && importMusicXml(path);
+}
+
+bool FileCommands::importMusicXml(const QString &path) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  ImportReport report;
+  const Result<MidiImportReport> imported = ctx_.session.importMusicXml(path, &report);
+  QApplication::restoreOverrideCursor();
+  return showImport(path, imported, report);
 }
 
 bool FileCommands::saveMidi(bool overwriteConfirmed) {
@@ -275,6 +306,34 @@ bool FileCommands::saveMidiAs() {
     return false;
   ctx_.session.setPath(WithLastThreeReplaced(path, "smd"));
   return saveMidi(true); // the dialog asked about an existing file
+}
+
+bool FileCommands::exportMusicXml() {
+  ctx_.session.syncNoteLists();
+  frame_.propertyWindow()->commitToSong();
+  FileDialogRequest request;
+  request.filters = MusicXmlExportFilters();
+  request.selectedFilter = 0;
+  if (!ctx_.session.path().isEmpty()) {
+    const QFileInfo song(ctx_.session.path());
+    request.initialName =
+        song.path() + u'/' + song.completeBaseName() + QStringLiteral(".musicxml");
+  }
+  request.defaultSuffix = QStringLiteral("musicxml");
+  const QString path = askSavePath(request);
+  if (path.isEmpty())
+    return false;
+  const ToneNames tones = LoadToneNames(ToneNamesFilePath());
+  PartNames names;
+  for (int n = 1; n <= kUserParts; ++n) {
+    const int tone = std::clamp(ctx_.song.part(n).tone, 0, kToneCount - 1);
+    names[static_cast<std::size_t>(n)] = tones.names[static_cast<std::size_t>(tone)].toStdString();
+  }
+  if (const Status written = ctx_.session.exportMusicXml(path, names); !written) {
+    ShowFileFailure(frame_.prompts(), parentWidget(), path, written.failure(), FileAccess::Write);
+    return false;
+  }
+  return true;
 }
 
 void FileCommands::dumpEventList() {

@@ -24,6 +24,8 @@ public:
   bool saveSmd(bool overwriteConfirmed = false);
   bool saveSmdAs();
   bool openMidi(const QString &handedOver = {});
+  // A MusicXML score, imported as a MIDI file is, with the same report.
+  bool openMusicXml(const QString &path);
   // An item of "最近使ったファイル": opened as its kind (SongFileKindAt); a file that is gone
   // is said so and taken off the list.
   bool openRecent(const QString &path);
@@ -34,16 +36,27 @@ public:
   bool saveMidi(bool overwriteConfirmed = false);
   bool saveMidiAs();
   void dumpEventList();
+  // エクスポート ▸ MusicXML: the song as a MusicXML score (.musicxml, or .mxl compressed),
+  // its parts named by their tones.
+  bool exportMusicXml();
 
   // A file named on the command line or dropped on an editor, opened as its kind.
   void openHandOver(const QString &path);
 
   // The dialogs' filter lists.
   static QStringList SmdFilters();
+  // Open's: SMD, and MusicXML scores to import.
+  static QStringList OpenFilters();
   static QStringList MidiFilters();
+  static QStringList MusicXmlExportFilters();
 
 private:
   bool askToSaveChanges();
+  // The MusicXML import once the changes were answered for.
+  bool importMusicXml(const QString &path);
+  // After an import: the recent files, the report, and the damage that stopped the reading.
+  bool showImport(const QString &path, const Result<MidiImportReport> &imported,
+                  const ImportReport &report);
   // The save dialog, then the overwrite question for an existing file; empty when either
   // was declined.
   QString askSavePath(FileDialogRequest request);

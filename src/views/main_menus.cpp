@@ -177,6 +177,16 @@ void BuildMenuBar(QMenuBar &bar, MainActions &actions, MainMenus &menus) {
   file->insertMenu(fileItems.at(fileItems.indexOf(actions.exit) - 1), recent);
   file->insertSeparator(recent->menuAction());
   menus.recent = recent;
+
+  // The other kinds of file a song is written as, below the SMAF item.
+  auto *exports = new QMenu(QStringLiteral("エクスポート(&T)"), file);
+  exports->setObjectName("ExportMenu");
+  exports->menuAction()->setObjectName("ExportMenu");
+  actions.exportMusicXml = exports->addAction(QStringLiteral("MusicXML(&X)..."));
+  actions.exportMusicXml->setObjectName("MusicXmlExportItem");
+  const QList<QAction *> withRecent = file->actions();
+  file->insertMenu(withRecent.at(withRecent.indexOf(actions.exportSmaf) + 1), exports);
+  menus.exports = exports;
 }
 
 } // namespace pipora

@@ -22,6 +22,7 @@ struct MainActions {
   QAction *saveMidi = nullptr;       // SaveMidiItem
   QAction *saveMidiAs = nullptr;     // SaveAsMidiItem
   QAction *exportSmaf = nullptr;     // SmafItem
+  QAction *exportMusicXml = nullptr; // MusicXmlExportItem, in the export submenu
   QAction *printScore = nullptr;     // PrintScoreItem
   QAction *scorePdf = nullptr;       // ScorePdfItem
   QAction *scoreSvg = nullptr;       // ScoreSvgItem
@@ -72,12 +73,13 @@ struct MainActions {
 
 // Every menu of the bar, set when the frame builds them; object names as for the actions.
 struct MainMenus {
-  QMenu *file = nullptr;   // FileMenu
-  QMenu *edit = nullptr;   // EditMenu
-  QMenu *play = nullptr;   // PlayMenu
-  QMenu *view = nullptr;   // ViewMenu
-  QMenu *help = nullptr;   // HelpMenu
-  QMenu *recent = nullptr; // RecentMenu: the recent files, in the File menu above 終了
+  QMenu *file = nullptr;    // FileMenu
+  QMenu *edit = nullptr;    // EditMenu
+  QMenu *play = nullptr;    // PlayMenu
+  QMenu *view = nullptr;    // ViewMenu
+  QMenu *help = nullptr;    // HelpMenu
+  QMenu *recent = nullptr;  // RecentMenu: the recent files, in the File menu above 終了
+  QMenu *exports = nullptr; // ExportMenu: the other file kinds a song is written as
 };
 
 struct MenuItemRow {

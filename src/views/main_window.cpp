@@ -170,6 +170,7 @@ void MainWindow::connectCommands() {
   connect(actions_.openMidi, &QAction::triggered, this, [f] { f->openMidi(); });
   connect(actions_.saveMidi, &QAction::triggered, this, [f] { f->saveMidi(); });
   connect(actions_.saveMidiAs, &QAction::triggered, this, [f] { f->saveMidiAs(); });
+  connect(actions_.exportMusicXml, &QAction::triggered, this, [f] { f->exportMusicXml(); });
   connect(actions_.printScore, &QAction::triggered, this,
           [this] { ScorePrintCommands(ctx_, *prompts_, this).print(); });
   connect(actions_.scorePdf, &QAction::triggered, this,

@@ -41,16 +41,37 @@ INSTANTIATE_TEST_SUITE_P(
                             "\xEF\xBB\xBF<score-partwise version=\"4.0\">", SongFileKind::MusicXml},
                     KindRow{"MusicXmlByName", "x.musicxml", "not yet looked at",
                             SongFileKind::MusicXml},
+                    KindRow{"CompressedScoreByContent", "score.bin",
+                            QByteArray("PK\x03\x04\x14\0", 6), SongFileKind::MusicXml},
                     KindRow{"TextIsNoSong", "notes.txt", "just words\n", std::nullopt},
                     KindRow{"DotInFolderOnly", "a.smd/notes", "words", std::nullopt},
                     KindRow{"StandardInputTextIsSmd", "", "title only\r\n", SongFileKind::Smd}),
     [](const testing::TestParamInfo<KindRow> &info) { return std::string(info.param.name); });
 
-TEST(SongFileBytes, MusicXmlIsRefusedUntilItCanBeRead) {
+TEST(SongFileBytes, MusicXmlIsImported) {
+  MidiImportOptions options;
+  options.writeEventLog = false;
+  const Result<DecodedSong> decoded = DecodeSongBytes(
+      SongFileKind::MusicXml,
+      "<score-partwise><part-list><score-part id=\"P1\"/></part-list><part id=\"P1\">"
+      "<measure><note><pitch><step>A</step><octave>4</octave></pitch><duration>1</duration>"
+      "</note></measure></part></score-partwise>",
+      options);
+  ASSERT_TRUE(decoded.ok()) << decoded.error();
+  EXPECT_EQ(decoded->song.part(1).count, 1);
+  EXPECT_EQ(decoded->song.part(1).notes[0].noteNumber, 69);
+  // And back: the song's bytes as a score.
+  Song song = decoded->song;
+  const Result<QByteArray> encoded = EncodeSongBytes(SongFileKind::MusicXml, song);
+  ASSERT_TRUE(encoded.ok()) << encoded.error();
+  EXPECT_TRUE(encoded->contains("<score-partwise version=\"4.0\">"));
+}
+
+TEST(SongFileBytes, XmlThatIsNoScoreIsRefusedWithWhere) {
   const Result<DecodedSong> decoded =
-      DecodeSongBytes(SongFileKind::MusicXml, "<?xml version=\"1.0\"?>", {});
+      DecodeSongBytes(SongFileKind::MusicXml, "<?xml version=\"1.0\"?>\n<svg/>", {});
   ASSERT_FALSE(decoded.ok());
-  EXPECT_EQ(decoded.error(), kMusicXmlUnreadableMessage);
+  EXPECT_EQ(decoded.error(), "2行目、6列目: MusicXML の楽譜ではありません（最初の要素が svg）");
 }
 
 } // namespace

@@ -35,7 +35,8 @@ desktop-file-validate "$prefix/share/applications/$id.desktop" || die "desktop e
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >"$work/as.log" 2>&1 ||
   die "metainfo invalid: $(cat "$work/as.log")"
 grep -q '^Exec=piporapad %F$' "$prefix/share/applications/$id.desktop" || die "Exec line"
-grep -q '^MimeType=audio/x-smd;$' "$prefix/share/applications/$id.desktop" || die "MimeType line"
+grep -q '^MimeType=audio/x-smd;application/vnd.recordare.musicxml+xml;application/vnd.recordare.musicxml;$' \
+  "$prefix/share/applications/$id.desktop" || die "MimeType line"
 man -l "$prefix/share/man/man1/piporapad-cli.1.gz" 2>/dev/null | grep -q "EXIT STATUS" || die "man page"
 bash -n "$prefix/share/bash-completion/completions/piporapad-cli" || die "completion script"
 
@@ -43,6 +44,10 @@ bash -n "$prefix/share/bash-completion/completions/piporapad-cli" || die "comple
 update-mime-database "$prefix/share/mime" 2>/dev/null
 grep -q '^audio/x-smd:\*\.smd$' "$prefix/share/mime/globs" || die "*.smd not in the glob list"
 grep -q '^audio/x-smd:\*\.smz$' "$prefix/share/mime/globs" || die "*.smz not in the glob list"
+grep -q '^application/vnd.recordare.musicxml+xml:\*\.musicxml$' "$prefix/share/mime/globs" ||
+  die "*.musicxml not in the glob list"
+grep -q '^application/vnd.recordare.musicxml:\*\.mxl$' "$prefix/share/mime/globs" ||
+  die "*.mxl not in the glob list"
 
 # The installed programs find their data in the prefix and run from there.
 "$prefix/bin/piporapad-cli" --version | grep -qx "piporapad-cli [0-9.]*" || die "--version"

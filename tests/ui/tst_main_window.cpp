@@ -106,6 +106,8 @@ private slots:
   void saveAfterImportRunsSaveAsFirst();
   void exportAsksBeforeReplacingAnUnrelatedMidi();
   void openMidiUnreadableKeepsSong();
+  void openMusicXmlImportsAndExportWritesAScore();
+  void malformedMusicXmlIsRefusedAndTheSongStays();
   void saveMidiWritesBesideSmd();
   void saveMidiAsAsksBeforeOverwrite();
   void scoreExportWritesVectorPages();
@@ -142,6 +144,8 @@ void tst_main_window::menuItems_data() {
       {"FileMenu", "SaveMidiItem", "MIDIファイルを上書き保存(&I)", ""},
       {"FileMenu", "SaveAsMidiItem", "MIDIファイルを名前を付けて保存(&D)...", ""},
       {"FileMenu", "SmafItem", "SMAFファイルを出力(&F)...", ""},
+      {"FileMenu", "ExportMenu", "エクスポート(&T)", ""},
+      {"ExportMenu", "MusicXmlExportItem", "MusicXML(&X)...", ""},
       {"FileMenu", "PrintScoreItem", "楽譜を印刷(&P)...", "Ctrl+P"},
       {"FileMenu", "ScorePdfItem", "楽譜をPDFで出力(&E)...", ""},
       {"FileMenu", "ScoreSvgItem", "楽譜をSVGで出力(&G)...", ""},
@@ -289,8 +293,9 @@ void tst_main_window::menuOrderWithSeparators() {
   };
   QCOMPARE(names("FileMenu"),
            QStringList({"NewItem", "OpenItem", "SaveItem", "SaveAsItem", "-", "OpenMidiItem",
-                        "SaveMidiItem", "SaveAsMidiItem", "SmafItem", "-", "PrintScoreItem",
-                        "ScorePdfItem", "ScoreSvgItem", "-", "RecentMenu", "-", "ExitItem"}));
+                        "SaveMidiItem", "SaveAsMidiItem", "SmafItem", "ExportMenu", "-",
+                        "PrintScoreItem", "ScorePdfItem", "ScoreSvgItem", "-", "RecentMenu", "-",
+                        "ExitItem"}));
   QCOMPARE(names("ViewMenu"), QStringList({"ShowScrItem",
                                            "ShowSrcItem",
                                            "ShowPropertyItem",
@@ -429,8 +434,10 @@ void tst_main_window::openUsesSmdFilterAndLastFileName() {
   e.frame->action("OpenItem")->trigger(); // cancelled
   QCOMPARE(e.prompts->openRequests.size(), 1);
   const FileDialogRequest &r = e.prompts->openRequests.first();
-  QCOMPARE(r.filters, QStringList({"すべてのファイル（*.*）|*.*",
-                                   "SMDファイル、SMZファイル（*.smd;*.smz）|*.smd;*.smz"}));
+  QCOMPARE(r.filters,
+           QStringList({"すべてのファイル（*.*）|*.*",
+                        "SMDファイル、SMZファイル（*.smd;*.smz）|*.smd;*.smz",
+                        "MusicXMLファイル（*.musicxml;*.xml;*.mxl）|*.musicxml;*.xml;*.mxl"}));
   QCOMPARE(r.selectedFilter, 1);
   QCOMPARE(r.initialName, QString("/some/where/last.smd"));
   QCOMPARE(r.maxNameLength, 260);
@@ -549,6 +556,9 @@ void tst_main_window::saveAsAddsExtensionWhenNoneGiven_data() {
   QTest::newRow("MIDI, no extension") << "SaveAsMidiItem"
                                       << "song"
                                       << "song.mid";
+  QTest::newRow("MusicXML, no extension") << "MusicXmlExportItem"
+                                          << "song"
+                                          << "song.musicxml";
 }
 
 void tst_main_window::saveAsAddsExtensionWhenNoneGiven() {
@@ -904,6 +914,60 @@ void tst_main_window::openMidiUnreadableKeepsSong() {
   QCOMPARE(e.song.part(1).notes[0].noteNumber, 67);
 }
 
+namespace {
+
+const QByteArray kTwoNoteScore =
+    "<?xml version=\"1.0\"?><score-partwise><work><work-title>Tune</work-title></work>"
+    "<part-list><score-part id=\"P1\"/></part-list><part id=\"P1\"><measure>"
+    "<attributes><divisions>1</divisions></attributes>"
+    "<note><pitch><step>C</step><octave>4</octave></pitch><duration>1</duration></note>"
+    "<note><rest/><duration>1</duration></note>"
+    "<note><pitch><step>E</step><octave>4</octave></pitch><duration>1</duration></note>"
+    "</measure></part></score-partwise>";
+
+} // namespace
+
+// Open takes a score by its content under any filter, imports it as a MIDI file is, and the
+// export writes the song back as a score.
+void tst_main_window::openMusicXmlImportsAndExportWritesAScore() {
+  Editor e;
+  e.start();
+  QTemporaryDir dir;
+  const QString path = dir.filePath("tune.xml");
+  WriteBytes(path, kTwoNoteScore);
+  e.prompts->openNames << path;
+  e.frame->action("OpenItem")->trigger();
+  QCOMPARE(e.prompts->warnings, QStringList());
+  QVERIFY(e.prompts->openRequests.first().filters.contains(
+      "MusicXMLファイル（*.musicxml;*.xml;*.mxl）|*.musicxml;*.xml;*.mxl"));
+  QCOMPARE(QString::fromStdString(e.song.fileName), dir.filePath("tune.smd"));
+  QCOMPARE(e.song.title, std::string("Tune"));
+  QCOMPARE(e.song.part(1).count, 3); // C4, a quarter rest, E4
+  QCOMPARE(e.song.part(1).notes[2].noteNumber, 64);
+  QVERIFY(!e.song.dirty);
+
+  const QString out = dir.filePath("back.mxl");
+  e.prompts->saveNames << out;
+  e.frame->action("MusicXmlExportItem")->trigger();
+  QCOMPARE(e.prompts->warnings, QStringList());
+  QVERIFY(ReadBytes(out).startsWith("PK\x03\x04"));
+}
+
+void tst_main_window::malformedMusicXmlIsRefusedAndTheSongStays() {
+  Editor e;
+  e.start();
+  AppendNote(e.song, 1, 67, "8");
+  QTemporaryDir dir;
+  const QString path = dir.filePath("broken.musicxml");
+  WriteBytes(path, "<?xml version=\"1.0\"?>\n<score-partwise>\n<part id=\"P1\"><measure>\n");
+  emit e.frame->scoreEditor()->fileDropped(path); // dropped on the score editor
+  QCOMPARE(e.prompts->warnings.size(), 1);
+  QVERIFY2(e.prompts->warnings.first().contains("4行目"), qPrintable(e.prompts->warnings.first()));
+  QVERIFY(e.prompts->warnings.first().endsWith("\nファイルの読み込みに失敗しました。"));
+  QCOMPARE(e.song.part(1).count, 1);
+  QCOMPARE(e.song.part(1).notes[0].noteNumber, 67);
+}
+
 void tst_main_window::saveMidiWritesBesideSmd() {
   Editor e;
   e.start();
@@ -1193,7 +1257,8 @@ void tst_main_window::gridRounding() {
 
 // A file named on the command line or chosen from the recent files is read as what its content
 // and its name say, through the one door for song files: SMD text under any name, a MIDI file
-// imported; a file of no kind the editor reads is refused with the reason, the song kept.
+// or a MusicXML score imported; a file of no kind the editor reads, or a score that is none,
+// is refused with the reason, the song kept.
 void tst_main_window::handedOverFileOpensAsItsKind_data() {
   QTest::addColumn<bool>("recent");
   QTest::addColumn<QString>("name");
@@ -1206,9 +1271,11 @@ void tst_main_window::handedOverFileOpensAsItsKind_data() {
   QTest::newRow("MIDI named .dat") << false << "tune.dat" << TwoNoteMidi() << 3 << "";
   QTest::newRow("text refused") << false << "notes.txt" << QByteArray("just words\n") << 0
                                 << QString::fromUtf8(kNotASongFileMessage.data());
-  QTest::newRow("MusicXML refused")
+  QTest::newRow("MusicXML named .dat imported") << false << "score.dat" << kTwoNoteScore << 3 << "";
+  QTest::newRow("recent MusicXML imported") << true << "score.xml" << kTwoNoteScore << 3 << "";
+  QTest::newRow("MusicXML without parts refused")
       << false << "score.xml" << QByteArray("<?xml version=\"1.0\"?>\n<score-partwise/>") << 0
-      << QString::fromUtf8(kMusicXmlUnreadableMessage.data());
+      << "2行目、17列目: MusicXML の楽譜に小節がありません";
   QTest::newRow("recent .midi imported") << true << "tune.midi" << TwoNoteMidi() << 3 << "";
   QTest::newRow("recent SMD named .mid") << true << "old.mid" << ThreeNoteSong() << 3 << "";
 }

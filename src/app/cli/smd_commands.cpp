@@ -105,25 +105,27 @@ std::optional<ConvertPlan> PlanConvert(const Invocation &invocation) {
   if (const auto to = invocation.value("--to")) {
     const auto format = FormatNamed(*to);
     if (!format) {
-      PrintErr("piporapad-cli: convert: unknown format '" + *to + "' (smd, mid or wav)\n");
+      PrintErr("piporapad-cli: convert: unknown format '" + *to +
+               "' (smd, mid, wav or musicxml)\n");
       return std::nullopt;
     }
     plan.format = *format;
     return plan;
   }
   if (plan.intoFolder) {
-    PrintErr("piporapad-cli: convert: converting into a folder needs --to smd, mid or wav\n");
+    PrintErr(
+        "piporapad-cli: convert: converting into a folder needs --to smd, mid, wav or musicxml\n");
     return std::nullopt;
   }
   if (IsStandardStream(target)) {
-    PrintErr("piporapad-cli: convert: standard output needs --to smd, mid or wav\n");
+    PrintErr("piporapad-cli: convert: standard output needs --to smd, mid, wav or musicxml\n");
     return std::nullopt;
   }
   const auto format = FormatOfName(target);
   if (!format) {
     PrintErr("piporapad-cli: convert: cannot tell the format of '" +
              TerminalText(target.toStdString()) +
-             "': use a name ending in .smd, .smz, .mid or .wav, or --to\n");
+             "': use a name ending in .smd, .smz, .mid, .wav, .musicxml or .mxl, or --to\n");
     return std::nullopt;
   }
   plan.format = *format;
@@ -236,13 +238,14 @@ int RunConvert(const Invocation &invocation) {
 }
 
 const std::vector<OptionSpec> kConvertOptions{
-    {"--to", "FORMAT", "output format: smd, mid or wav (else the output's extension)"},
+    {"--to", "FORMAT", "output format: smd, mid, wav or musicxml (else the output's extension)"},
     {"--seconds", "N", "WAV: render at most N seconds"},
     {"--soundfont", "FILE", "WAV: the SoundFont to render with"},
     {"--gain", "DB", "WAV: raise (or lower) the sound by DB decibels instead of normalising"},
     {"--no-normalise", "", "WAV: keep the synthesizer's own level (else the peak is -1 dBFS)"},
     {"--fit", "", "mend what SMD cannot hold before writing (see the manual's SMDに合わせる)"},
-    {"--report", "", "print what reading a MIDI file did to its notes, and what --fit changed"},
+    {"--report", "",
+     "print what reading a MIDI or MusicXML file did to its notes, and what --fit changed"},
 };
 
 const Registrar dump{{"dump",
@@ -262,8 +265,8 @@ const Registrar check{{"check",
                        -1,
                        &RunCheck}};
 const Registrar convert{{"convert", "IN OUT | IN... FOLDER",
-                         "read songs and write them as SMD, MIDI or WAV; several inputs go into "
-                         "a folder",
+                         "read songs and write them as SMD, MIDI, WAV or MusicXML; several inputs "
+                         "go into a folder",
                          kConvertOptions, 2, -1, &RunConvert}};
 
 } // namespace

@@ -15,10 +15,13 @@
 #include "playback/offline_song_renderer.h"
 #include "session/failure_text.h"
 #include "session/midi_files.h"
+#include "session/musicxml_files.h"
 #include "session/smd_files.h"
 #include "session/tone_store.h"
+#include "settings/tone_names.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -107,6 +110,24 @@ int Fail(int exitCode, const std::string &message, const WriteOptions &options) 
 
 } // namespace
 
+namespace {
+
+// The parts named by their tones as the editor lists them: the user's list in the program's
+// directory, else the installed one.
+PartNames PartNamesByTone(const Song &song) {
+  const QString own = ToneNamesFilePath();
+  const ToneNames tones =
+      LoadToneNames(QFileInfo(own).isFile() ? own : ShareFile(QStringLiteral("pipora.tnf")));
+  PartNames names;
+  for (int n = 1; n <= kUserParts; ++n) {
+    const auto tone = static_cast<std::size_t>(std::clamp(song.part(n).tone, 0, kToneCount - 1));
+    names[static_cast<std::size_t>(n)] = tones.names[tone].toStdString();
+  }
+  return names;
+}
+
+} // namespace
+
 std::string RefusalText(const Error &error) {
   if (!error.place)
     return error.text();
@@ -122,6 +143,8 @@ std::optional<FileFormat> FormatNamed(std::string_view name) {
     return FileFormat::Midi;
   if (lower == "wav")
     return FileFormat::Wav;
+  if (lower == "musicxml" || lower == "xml" || lower == "mxl")
+    return FileFormat::MusicXml;
   return std::nullopt;
 }
 
@@ -138,6 +161,8 @@ QByteArray ExtensionFor(FileFormat format) {
     return "mid";
   case FileFormat::Wav:
     return "wav";
+  case FileFormat::MusicXml:
+    return "musicxml";
   }
   return {};
 }
@@ -214,6 +239,14 @@ int WriteSong(Song &song, FileFormat format, const QByteArray &name, const Write
     if (!bytes)
       return Fail(kExitRefused, RefusalText(bytes.failure()), options);
     break;
+  case FileFormat::MusicXml: {
+    RecalcTimes(song);
+    bytes = MusicXmlExportBytes(song, IsCompressedScoreName(QFile::decodeName(name)),
+                                PartNamesByTone(song));
+    if (!bytes)
+      return Fail(kExitWriteFailed, bytes.error(), options);
+    break;
+  }
   case FileFormat::Wav: {
     RecalcTimes(song);
     // A few kilobytes of rests can last hours: a render past an hour is asked for by

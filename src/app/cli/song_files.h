@@ -14,13 +14,14 @@
 
 namespace pipora::cli {
 
-enum class FileFormat { Smd, Midi, Wav };
+enum class FileFormat { Smd, Midi, Wav, MusicXml };
 
-// "smd", "smz", "mid", "midi", "wav" (any letter case); nothing for anything else.
+// "smd", "smz", "mid", "midi", "wav", "musicxml", "xml", "mxl" (any letter case); nothing for
+// anything else.
 std::optional<FileFormat> FormatNamed(std::string_view name);
 // By the name's extension; nothing for an unknown one (or none).
 std::optional<FileFormat> FormatOfName(const QByteArray &name);
-// The extension an output of the format gets in a folder ("smd", "mid", "wav").
+// The extension an output of the format gets in a folder ("smd", "mid", "wav", "musicxml").
 QByteArray ExtensionFor(FileFormat format);
 
 struct ReadOptions {

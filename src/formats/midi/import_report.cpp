@@ -232,6 +232,14 @@ std::string ImportReportSummary(const ImportReport &report) {
   if (report.drumsLeftOut > 0)
     out +=
         "、ドラム（チャンネル10）の音 " + std::to_string(report.drumsLeftOut) + " 個は読み込まず";
+  if (report.graceNotesLeftOut > 0)
+    out += "、装飾音 " + std::to_string(report.graceNotesLeftOut) + " 個は読み込まず";
+  if (report.unpitchedLeftOut > 0)
+    out +=
+        "、音の高さのない打楽器の音 " + std::to_string(report.unpitchedLeftOut) + " 個は読み込まず";
+  if (report.partsLeftOut > 0)
+    out +=
+        "、チャンネルの足りないパート " + std::to_string(report.partsLeftOut) + " 個は読み込まず";
   out += "。";
   if (report.shift != 0)
     out += ImportShiftText(report.shift) + "。";

@@ -78,6 +78,9 @@ struct ImportReport {
   std::vector<OriginalNote> original;
   std::array<PartDrift, kUserParts + 1> drift{}; // index = part, 0 unused
   int drumsLeftOut = 0;                          // note-ons of channel 10 not read
+  int graceNotesLeftOut = 0;                     // a score's grace notes, which take no time
+  int unpitchedLeftOut = 0;                      // a score's percussion notes, without pitch
+  int partsLeftOut = 0;                          // a score's parts past the sixteen channels
   // The file's tempo events in quarter notes per minute, in file order, and the tempo the
   // song has after reading them (before a speed is chosen).
   std::vector<double> fileTempos;

@@ -121,9 +121,10 @@ void ReserveForNotes(Song &song, const FileSurvey &survey, std::size_t fileBytes
 // every length doubled is read at twice its times (`mayDouble`), where a thirty-second keeps
 // its place as a sixteenth and a half-note triplet, which has no doubled code, becomes tied
 // pieces. `outgrew`: the voices, written after the reading, passed the element limit.
-Report<Song> ReadOnce(std::span<const std::uint8_t> bytes, const MidiImportOptions &options,
-                      const Song &kept, const FileSurvey &survey, bool mayDouble, QByteArray *log,
-                      SmfTempoMap &map, bool &doubled, bool &outgrew) {
+Report<Song> ReadOnce(const NoteSource &readNotes, std::size_t fileBytes,
+                      const MidiImportOptions &options, const Song &kept, const FileSurvey *survey,
+                      bool mayDouble, QByteArray *log, SmfTempoMap &map, bool &doubled,
+                      bool &outgrew) {
   Report<Song> imported;
   Song &song = imported.value;
   song.capacity = kept.capacity;
@@ -134,22 +135,24 @@ Report<Song> ReadOnce(std::span<const std::uint8_t> bytes, const MidiImportOptio
   }
   song.part(kBackupPart) = kept.part(kBackupPart);
   EmptyPartsForImport(song);
-  ReserveForNotes(song, survey, bytes.size(), options);
+  if (survey != nullptr)
+    ReserveForNotes(song, *survey, fileBytes, options);
   MidiImporter importer(song, options);
-  importer.expectFileBytes(bytes.size());
+  importer.expectFileBytes(fileBytes);
   // "最後の音" reads the file as it always has: on the file's own times, volumes kept, no meter.
-  const bool readsMusic = options.chords != ChordHandling::Last;
-  const std::int64_t shift = readsMusic && options.findBeat ? ShiftFor(survey) : 0;
+  // A source without a survey (a score) knows its own beat, meter and loudness.
+  const bool readsMusic = options.chords != ChordHandling::Last && survey != nullptr;
+  const std::int64_t shift = readsMusic && options.findBeat ? ShiftFor(*survey) : 0;
   ShiftedNotes shifted(importer, shift);
-  SmfRead read = ReadSmf(bytes, song, shifted, options, &map);
+  SmfRead read = readNotes(song, shifted, map);
   doubled = mayDouble && options.chooseSpeed && options.chords != ChordHandling::Last &&
             ChooseSpeed(LongestHeldRate(map), true, true).scale == LengthScale::Double;
   importer.finish(doubled ? 2 : 1);
   if (options.report != nullptr)
     options.report->shift = shift * (doubled ? 2 : 1);
   if (readsMusic && options.keepBalance)
-    SetPartVolumes(song, survey, importer.voiceSources(), options.report);
-  const SongMeter meter = readsMusic ? MeterOf(survey, shift) : SongMeter{};
+    SetPartVolumes(song, *survey, importer.voiceSources(), options.report);
+  const SongMeter meter = readsMusic ? MeterOf(*survey, shift) : SongMeter{};
   // At twice the file's times a beat is twice as long, or, past a half note, counted twice.
   const bool longerBeat = doubled && meter.ticksPerBeat < kTicksPerWhole / 2;
   song.beatsPerMeasure =
@@ -176,18 +179,28 @@ Report<Song> ReadOnce(std::span<const std::uint8_t> bytes, const MidiImportOptio
 Report<Song> ImportSmf(std::span<const std::uint8_t> bytes, const MidiImportOptions &options,
                        const Song &kept, QByteArray *log, SmfTempoMap *tempos,
                        LengthScale *readAt) {
+  const NoteSource read = [&](Song &song, NoteEventSink &sink, SmfTempoMap &map) {
+    return ReadSmf(bytes, song, sink, options, &map);
+  };
+  const FileSurvey survey = SurveyFile(bytes, options);
+  return ImportNotes(read, bytes.size(), options, kept, log, tempos, readAt, &survey);
+}
+
+Report<Song> ImportNotes(const NoteSource &read, std::size_t fileBytes,
+                         const MidiImportOptions &options, const Song &kept, QByteArray *log,
+                         SmfTempoMap *tempos, LengthScale *readAt, const FileSurvey *survey) {
   const ImportReport reportBefore = options.report != nullptr ? *options.report : ImportReport{};
   SmfTempoMap map;
   bool doubled = false, outgrew = false;
-  const FileSurvey survey = SurveyFile(bytes, options);
-  Report<Song> imported = ReadOnce(bytes, options, kept, survey, true, log, map, doubled, outgrew);
+  Report<Song> imported =
+      ReadOnce(read, fileBytes, options, kept, survey, true, log, map, doubled, outgrew);
   if (doubled && outgrew) {
     // Twice the times split long notes into more tied pieces than a part holds: a file that
     // fits at its own times is read at them, as it was before the scale was chosen here.
     if (options.report != nullptr)
       *options.report = reportBefore;
     map = {};
-    imported = ReadOnce(bytes, options, kept, survey, false, log, map, doubled, outgrew);
+    imported = ReadOnce(read, fileBytes, options, kept, survey, false, log, map, doubled, outgrew);
   }
   if (readAt != nullptr)
     *readAt = doubled ? LengthScale::Double : LengthScale::One;
