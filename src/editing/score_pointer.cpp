@@ -24,6 +24,19 @@ int NoteAt(const Part &part, int element) {
 
 } // namespace
 
+void PointAtSongStart(Song &song) {
+  int first = 1;
+  for (int p = kUserParts; p >= 1; --p)
+    if (song.part(p).count > 0)
+      first = p;
+  song.part(1).scoreHeader.partNumber = static_cast<std::int16_t>(first);
+  song.currentPart = first;
+  Part &part = song.part(first);
+  part.cursor = 0;
+  part.scoreHeader.cursor = 0;
+  part.scoreHeader.selLength = 0;
+}
+
 ScoreKeyOutcome PointScoreCursor(Song &song, int part, int cursor, int element) {
   CurrentHeader(song).selLength = 0;
   MakeCurrent(song, part);

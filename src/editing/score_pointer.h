@@ -11,6 +11,9 @@ namespace pipora {
 // The part becomes current, the cursor stands before `cursor`, no selection. Previews
 // `element` when it is a note.
 ScoreKeyOutcome PointScoreCursor(Song &song, int part, int cursor, int element);
+// A song just opened is shown from its start: the first part with notes (else part 1) becomes
+// current and is the score's top part, its cursors at 0, no selection.
+void PointAtSongStart(Song &song);
 // Selects the elements from `anchor` to `element` of the current part, both included; the
 // cursor at the end `element` lies on.
 ScoreKeyOutcome SelectScoreElements(Song &song, int anchor, int element);

@@ -236,8 +236,9 @@ Result<MidiImportReport> EditorSession::importMusicXml(const QString &path, Impo
   if (imported) {
     ownFile_.clear();
     ownMidiFile_.clear();
-    history_.beginDocument(song_.fileName);
     song_.currentPart = 1;
+    KeepInferredKey(song_, false);
+    restartHistory();
     emit songReplaced();
   }
   announce(before);

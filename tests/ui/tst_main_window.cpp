@@ -621,6 +621,8 @@ void tst_main_window::failedWriteShowsSavingMessage() {
   const QString path = blocker + "/song.smd";
   e.song.fileName = path.toStdString();
   e.session.setDirty(true);
+  // A song that never had a file of its own is saved as: the dialog proposes its name.
+  e.prompts->saveNames << path;
   e.frame->action("SaveItem")->trigger();
   QCOMPARE(e.prompts->warnings.size(), 1);
   QVERIFY(e.prompts->warnings.first().startsWith(path + "\n"));

@@ -143,6 +143,8 @@ void tst_problem_list::fittingIsOneUndoStepAndTheSongSaves() {
   QCOMPARE(e.song.part(2).notes[2].noteNumber, 88);
   QCOMPARE(e.song.part(3).notes[1].length, std::string("16"));
   QCOMPARE(e.song.part(3).notes[2].length, std::string("8"));
+  // The song has no file of its own yet: Save asks where, its name proposed.
+  e.prompts->saveNames << dir.filePath("fitted.smd");
   e.frame->action("SaveItem")->trigger();
   QVERIFY(e.prompts->warnings.isEmpty());
   QVERIFY(QFile::exists(dir.filePath("fitted.smd")));

@@ -87,8 +87,7 @@ void SignatureBoxes::chooseTime(int index) {
   // The upbeat stays, shortened to the new measure if it is longer.
   entry.anacrusis = std::min(AnacrusisOf(ctx_.song), beats * ticksPerBeat);
   ctx_.session.syncNoteLists();
-  ctx_.changeMarks([&](Song &song) { ApplyTimeSignatureEntry(song, entry); });
-  ctx_.session.reportSongChange();
+  ctx_.session.edit(ApplyTimeSignatureEntry, entry);
 }
 
 void SignatureBoxes::chooseKey(int index) {
@@ -98,9 +97,10 @@ void SignatureBoxes::chooseKey(int index) {
   if (key == ctx_.song.display.key)
     return;
   // Automatic: the notes are asked again, and the key they give is kept.
-  ctx_.changeMarks([&](Song &song) { song.display.key = key; });
-  ctx_.session.setDirty(true);
-  ctx_.session.reportSongChange();
+  ScoreDisplay display = ctx_.song.display;
+  display.key = key;
+  ctx_.session.setDisplay(display);
+  ctx_.session.setDirty(true); // kept with the file when it is saved
   refresh();
 }
 

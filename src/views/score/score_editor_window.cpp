@@ -1,5 +1,6 @@
 #include "views/score/score_editor_window.h"
 
+#include "editing/score_pointer.h"
 #include "engraving/key_signature.h"
 
 #include "playback/player.h"
@@ -134,18 +135,7 @@ void ScoreEditorWindow::showTick(int tick) {
 
 void ScoreEditorWindow::showSongStart() {
   hideMarks();
-  ctx_.changeMarks([](Song &song) {
-    int first = 1;
-    for (int p = kUserParts; p >= 1; --p)
-      if (song.part(p).count > 0)
-        first = p;
-    song.part(1).scoreHeader.partNumber = static_cast<std::int16_t>(first);
-    song.currentPart = first;
-    Part &part = song.part(first);
-    part.cursor = 0;
-    part.scoreHeader.cursor = 0;
-    part.scoreHeader.selLength = 0;
-  });
+  ctx_.session.mark(PointAtSongStart);
   relayoutScore();
   const SheetRow &row = sheet_.row(ScoreCurrentPart(ctx_.song));
   setScrollValue(hScrollBar_, hScrollBar_->minimum());
