@@ -17,7 +17,6 @@
 namespace pipora {
 namespace {
 
-constexpr int kHeadHalf = 6;
 // A triplet bracket with its numeral above the notes.
 constexpr int kBracketReach = 26;
 // An accidental reaches a space above and below its head; a tie a little more.

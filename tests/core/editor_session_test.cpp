@@ -396,8 +396,9 @@ TEST_P(KeptKey, FoundOnceAndKeptAcrossEdits) {
     enter(1, n, "4");
   EXPECT_EQ(song().display.key, row.afterThen);
   // What the notes alone would say now, for the rows where it differs from the kept key.
-  if (std::string(row.name) == "keptAcrossAnEditThatChangesTheGuess")
+  if (std::string(row.name) == "keptAcrossAnEditThatChangesTheGuess") {
     EXPECT_NE(InferKey(WeightsOfNoteLists(song()), song().measureTicks()), row.afterThen);
+  }
 }
 
 const std::vector<int> kCMajorTune = {60, 62, 64, 65, 67, 65, 64, 62, 60, 64, 67, 72};
